@@ -1,0 +1,35 @@
+#pragma once
+// One logging facade with the program's categories. Lines go to the systemd
+// journal when it is there, otherwise to stderr; tests install a sink.
+// Diagnostic traces of "activate", "reconcile", "overlay" and "spring" are
+// written only while diagnostics are on.
+#include <functional>
+#include <string_view>
+
+namespace tessaly {
+
+enum class LogLevel { debug, info, notice, error, fault };
+
+enum class LogCategory { app, settingsFile, updater, activate, reconcile, update, drag, focus, overlay, spring };
+
+// The category's name as it appears in the log: "app", "settings-file", ...
+std::string_view categoryName(LogCategory category);
+
+class Log {
+public:
+    using Sink = std::function<void(LogLevel, LogCategory, std::string_view)>;
+
+    static void write(LogLevel level, LogCategory category, std::string_view message);
+    static void info(LogCategory category, std::string_view message) { write(LogLevel::info, category, message); }
+    static void error(LogCategory category, std::string_view message) { write(LogLevel::error, category, message); }
+    // A diagnostic trace: dropped unless diagnostics are on.
+    static void trace(LogCategory category, std::string_view message);
+
+    static void setDiagnosticsEnabled(bool enabled);
+    static bool diagnosticsEnabled();
+
+    // Replaces where lines go (nullptr restores the journal/stderr default).
+    static void setSink(Sink sink);
+};
+
+}  // namespace tessaly
