@@ -20,9 +20,13 @@ public:
     using Sink = std::function<void(LogLevel, LogCategory, std::string_view)>;
 
     static void write(LogLevel level, LogCategory category, std::string_view message);
+    static void debug(LogCategory category, std::string_view message) { write(LogLevel::debug, category, message); }
     static void info(LogCategory category, std::string_view message) { write(LogLevel::info, category, message); }
+    // The default level, where ordinary lines and the diagnostic traces go.
+    static void notice(LogCategory category, std::string_view message) { write(LogLevel::notice, category, message); }
     static void error(LogCategory category, std::string_view message) { write(LogLevel::error, category, message); }
-    // A diagnostic trace: dropped unless diagnostics are on.
+    // A diagnostic trace at the default (notice) level: dropped unless
+    // diagnostics are on.
     static void trace(LogCategory category, std::string_view message);
 
     static void setDiagnosticsEnabled(bool enabled);

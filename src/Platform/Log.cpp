@@ -1,0 +1,128 @@
+#include "Platform/Log.h"
+
+#include <systemd/sd-journal.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::string_view kIdentifier = "tessaly";
+
+std::atomic<bool> diagnostics{false};
+
+// The installed sink; copied out under the lock and called outside it, so a
+// sink may itself log or be replaced while another thread is writing.
+std::mutex sinkMutex;
+std::shared_ptr<const Log::Sink> installedSink;
+
+std::shared_ptr<const Log::Sink> currentSink() {
+    std::lock_guard lock(sinkMutex);
+    return installedSink;
+}
+
+int syslogPriority(LogLevel level) {
+    switch (level) {
+        case LogLevel::debug: return LOG_DEBUG;
+        case LogLevel::info: return LOG_INFO;
+        case LogLevel::notice: return LOG_NOTICE;
+        case LogLevel::error: return LOG_ERR;
+        case LogLevel::fault: return LOG_CRIT;
+    }
+    return LOG_NOTICE;
+}
+
+std::string_view levelName(LogLevel level) {
+    switch (level) {
+        case LogLevel::debug: return "debug";
+        case LogLevel::info: return "info";
+        case LogLevel::notice: return "notice";
+        case LogLevel::error: return "error";
+        case LogLevel::fault: return "fault";
+    }
+    return "notice";
+}
+
+bool journalReachable() {
+    static const bool reachable = access("/run/systemd/journal/socket", W_OK) == 0;
+    return reachable;
+}
+
+bool writeToJournal(LogLevel level, LogCategory category, std::string_view message) {
+    if (!journalReachable()) return false;
+    const std::string_view name = categoryName(category);
+    const int rc = sd_journal_send("MESSAGE=%.*s", static_cast<int>(message.size()), message.data(),
+                                   "PRIORITY=%d", syslogPriority(level),
+                                   "SYSLOG_IDENTIFIER=%.*s", static_cast<int>(kIdentifier.size()), kIdentifier.data(),
+                                   "TESSALY_CATEGORY=%.*s", static_cast<int>(name.size()), name.data(),
+                                   nullptr);
+    return rc >= 0;
+}
+
+void writeToStderr(LogLevel level, LogCategory category, std::string_view message) {
+    std::string line;
+    line.reserve(message.size() + 48);
+    line.append(kIdentifier).append("[").append(categoryName(category)).append("] ");
+    line.append(levelName(level)).append(": ").append(message).append("\n");
+    // One write per line keeps lines from different threads whole.
+    const char* p = line.data();
+    std::size_t left = line.size();
+    while (left > 0) {
+        const ssize_t n = ::write(STDERR_FILENO, p, left);
+        if (n <= 0) return;
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+}
+
+}  // namespace
+
+std::string_view categoryName(LogCategory category) {
+    switch (category) {
+        case LogCategory::app: return "app";
+        case LogCategory::settingsFile: return "settings-file";
+        case LogCategory::updater: return "updater";
+        case LogCategory::activate: return "activate";
+        case LogCategory::reconcile: return "reconcile";
+        case LogCategory::update: return "update";
+        case LogCategory::drag: return "drag";
+        case LogCategory::focus: return "focus";
+        case LogCategory::overlay: return "overlay";
+        case LogCategory::spring: return "spring";
+    }
+    return "app";
+}
+
+void Log::write(LogLevel level, LogCategory category, std::string_view message) {
+    if (const auto sink = currentSink()) {
+        (*sink)(level, category, message);
+        return;
+    }
+    if (writeToJournal(level, category, message)) return;
+    writeToStderr(level, category, message);
+}
+
+void Log::trace(LogCategory category, std::string_view message) {
+    if (!diagnosticsEnabled()) return;
+    write(LogLevel::notice, category, message);
+}
+
+void Log::setDiagnosticsEnabled(bool enabled) { diagnostics.store(enabled, std::memory_order_relaxed); }
+
+bool Log::diagnosticsEnabled() { return diagnostics.load(std::memory_order_relaxed); }
+
+void Log::setSink(Sink sink) {
+    std::shared_ptr<const Sink> next;
+    if (sink) next = std::make_shared<const Sink>(std::move(sink));
+    std::lock_guard lock(sinkMutex);
+    installedSink.swap(next);
+    // The previous sink is released after the lock, below, when `next` dies.
+}
+
+}  // namespace tessaly
