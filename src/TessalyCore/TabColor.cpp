@@ -1,0 +1,133 @@
+#include "TessalyCore/TabColor.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#include <nlohmann/json.hpp>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+namespace tessaly {
+
+namespace {
+
+// White space and newlines: the separators (Zs, Zl, Zp), the controls
+// U+0009...U+000D and U+0085.
+bool isWhitespaceOrNewline(UChar32 c) {
+    if ((c >= 0x09 && c <= 0x0D) || c == 0x85) return true;
+    const auto category = u_charType(c);
+    return category == U_SPACE_SEPARATOR || category == U_LINE_SEPARATOR ||
+           category == U_PARAGRAPH_SEPARATOR;
+}
+
+int hexValue(UChar32 c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+double linearComponent(double c) {
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+}  // namespace
+
+std::optional<TabColor> TabColor::fromHex(std::string_view text) {
+    const icu::UnicodeString unicode =
+        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    int32_t start = 0;
+    int32_t end = unicode.length();
+    while (start < end && isWhitespaceOrNewline(unicode.char32At(start))) start = unicode.moveIndex32(start, 1);
+    while (end > start) {
+        const int32_t previous = unicode.moveIndex32(end, -1);
+        if (!isWhitespaceOrNewline(unicode.char32At(previous))) break;
+        end = previous;
+    }
+    if (start < end && unicode.charAt(start) == u'#') ++start;
+    if (start == end) return std::nullopt;
+
+    // Only ASCII hexadecimal digits lead to a colour.
+    std::uint32_t digits[6];
+    int count = 0;
+    for (int32_t i = start; i < end; ++i) {
+        const int value = hexValue(unicode.charAt(i));
+        if (value < 0 || count == 6) return std::nullopt;
+        digits[count++] = static_cast<std::uint32_t>(value);
+    }
+    std::uint32_t v = 0;
+    if (count == 6) {
+        for (int i = 0; i < 6; ++i) v = (v << 4) | digits[i];
+    } else if (count == 3) {
+        for (int i = 0; i < 3; ++i) v = (v << 8) | (digits[i] << 4) | digits[i];
+    } else {
+        return std::nullopt;
+    }
+    return TabColor(static_cast<double>((v >> 16) & 0xFF) / 255.0, static_cast<double>((v >> 8) & 0xFF) / 255.0,
+                    static_cast<double>(v & 0xFF) / 255.0);
+}
+
+std::string TabColor::hexString() const {
+    // A component outside 0...1 (only possible by assigning a field) is
+    // written clamped, and NaN as 0, so the text is always "#RRGGBB".
+    auto byte = [](double c) { return static_cast<unsigned>(std::llround(TabColor::clamp(c) * 255.0)); };
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", byte(red), byte(green), byte(blue));
+    return buffer;
+}
+
+bool TabColor::prefersDarkText() const {
+    const double luminance =
+        linearComponent(red) * 0.2126 + linearComponent(green) * 0.7152 + linearComponent(blue) * 0.0722;
+    return luminance > 0.5;
+}
+
+std::optional<TabColor> TabColor::fromJSON(const nlohmann::json& json) {
+    if (!json.is_object()) return std::nullopt;
+    const auto red = json.find("red");
+    const auto green = json.find("green");
+    const auto blue = json.find("blue");
+    if (red == json.end() || green == json.end() || blue == json.end()) return std::nullopt;
+    if (!red->is_number() || !green->is_number() || !blue->is_number()) return std::nullopt;
+    return TabColor(red->get<double>(), green->get<double>(), blue->get<double>());
+}
+
+void to_json(nlohmann::json& json, const TabColor& color) {
+    json = nlohmann::json::object();
+    json["red"] = color.red;
+    json["green"] = color.green;
+    json["blue"] = color.blue;
+}
+
+void from_json(const nlohmann::json& json, TabColor& color) {
+    if (!json.is_object()) {
+        throw nlohmann::json::type_error::create(302, "a colour must be an object", &json);
+    }
+    for (const char* key : {"red", "green", "blue"}) {
+        const auto it = json.find(key);
+        if (it == json.end()) {
+            throw nlohmann::json::out_of_range::create(403, std::string("colour lacks \"") + key + "\"", &json);
+        }
+        if (!it->is_number()) {
+            throw nlohmann::json::type_error::create(302, std::string("colour \"") + key + "\" is not a number",
+                                                     &json);
+        }
+    }
+    color = TabColor(json.at("red").get<double>(), json.at("green").get<double>(), json.at("blue").get<double>());
+}
+
+std::ostream& operator<<(std::ostream& os, const TabColor& color) {
+    return os << "TabColor(" << color.red << ", " << color.green << ", " << color.blue << ")";
+}
+
+}  // namespace tessaly
+
+std::size_t std::hash<tessaly::TabColor>::operator()(const tessaly::TabColor& color) const noexcept {
+    // Adding 0.0 folds -0.0 into 0.0, which compare equal.
+    const std::hash<double> h;
+    std::size_t seed = h(color.red + 0.0);
+    seed ^= h(color.green + 0.0) + 0x9e3779b97f4a7c15ull + (seed << 6) + (seed >> 2);
+    seed ^= h(color.blue + 0.0) + 0x9e3779b97f4a7c15ull + (seed << 6) + (seed >> 2);
+    return seed;
+}
