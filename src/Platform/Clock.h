@@ -36,6 +36,15 @@ public:
     double monotonic() const override { return mono_; }
     double uptime() const override { return uptime_; }
     void advance(double seconds) { wall_ += seconds; mono_ += seconds; uptime_ += seconds; }
+    // Moves all three readings forward so that monotonic() reads exactly
+    // `monotonicTarget`; a target in the past leaves the clock alone.
+    void advanceTo(double monotonicTarget) {
+        if (!(monotonicTarget > mono_)) return;
+        const double delta = monotonicTarget - mono_;
+        wall_ += delta;
+        uptime_ += delta;
+        mono_ = monotonicTarget;
+    }
     void stepWall(double seconds) { wall_ += seconds; }
 
 private:

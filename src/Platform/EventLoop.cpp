@@ -1,0 +1,144 @@
+#include "Platform/EventLoop.h"
+
+#include "Platform/Clock.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+
+namespace tessaly {
+
+EventLoop::~EventLoop() {
+    // Release held callbacks outside the lock; their captures may call back.
+    std::deque<std::function<void()>> posted;
+    TimerQueue timers;
+    {
+        std::lock_guard lock(mutex_);
+        posted.swap(posted_);
+        std::swap(timers, timers_);
+    }
+}
+
+double EventLoop::monotonicNow() { return SystemClock::shared().monotonic(); }
+
+void EventLoop::post(std::function<void()> fn) {
+    if (!fn) return;
+    {
+        std::lock_guard lock(mutex_);
+        posted_.push_back(std::move(fn));
+    }
+    wake_.notify_one();
+}
+
+TimerToken EventLoop::schedule(double delay, std::function<void()> fn, double tolerance) {
+    TimerToken token = 0;
+    {
+        std::lock_guard lock(mutex_);
+        token = timers_.add(monotonicNow() + std::max(delay, 0.0), std::move(fn), tolerance, std::nullopt);
+    }
+    wake_.notify_one();
+    return token;
+}
+
+TimerToken EventLoop::scheduleRepeating(double interval, std::function<void()> fn, double tolerance) {
+    TimerToken token = 0;
+    {
+        std::lock_guard lock(mutex_);
+        const double step = std::max(interval, TimerQueue::minimumInterval);
+        token = timers_.add(monotonicNow() + step, std::move(fn), tolerance, step);
+    }
+    wake_.notify_one();
+    return token;
+}
+
+void EventLoop::cancel(TimerToken token) {
+    std::lock_guard lock(mutex_);
+    timers_.cancel(token);
+}
+
+void EventLoop::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopRequested_ = true;
+    }
+    wake_.notify_all();
+}
+
+bool EventLoop::isRunning() const {
+    std::lock_guard lock(mutex_);
+    return running_;
+}
+
+std::size_t EventLoop::pendingTimerCount() const {
+    std::lock_guard lock(mutex_);
+    return timers_.size();
+}
+
+void EventLoop::runPosted() {
+    std::deque<std::function<void()>> batch;
+    {
+        std::lock_guard lock(mutex_);
+        batch.swap(posted_);
+    }
+    while (!batch.empty()) {
+        {
+            std::lock_guard lock(mutex_);
+            if (stopRequested_) {
+                // Keep what has not run for a later run(), ahead of newer work.
+                posted_.insert(posted_.begin(), std::make_move_iterator(batch.begin()),
+                               std::make_move_iterator(batch.end()));
+                return;
+            }
+        }
+        auto fn = std::move(batch.front());
+        batch.pop_front();
+        fn();
+    }
+}
+
+void EventLoop::runDueTimers() {
+    // Fire what was due when this turn began, in due order; a timer armed
+    // by one of them waits for the next turn.
+    const double now = monotonicNow();
+    for (;;) {
+        std::optional<TimerQueue::Fire> fire;
+        {
+            std::lock_guard lock(mutex_);
+            if (stopRequested_) return;
+            const auto next = timers_.earliest();
+            if (!next || next->first > now) return;
+            fire = timers_.take(next->second, now);
+        }
+        if (fire && *fire->fn) (*fire->fn)();
+    }
+}
+
+void EventLoop::run() {
+    {
+        std::lock_guard lock(mutex_);
+        running_ = true;
+    }
+    for (;;) {
+        runPosted();
+        runDueTimers();
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (stopRequested_) {
+                stopRequested_ = false;
+                running_ = false;
+                return;
+            }
+            if (!posted_.empty()) break;
+            const auto fireAt = timers_.coalescedFireTime();
+            if (!fireAt) {
+                wake_.wait(lock);
+                continue;
+            }
+            const double wait = *fireAt - monotonicNow();
+            if (wait <= 0) break;
+            wake_.wait_for(lock, std::chrono::duration<double>(wait));
+        }
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,55 @@
+#pragma once
+// The main loop of a program without a toolkit: the thread that calls run()
+// is the main thread until stop(). Work may be posted from any thread; timers
+// run on the monotonic clock, and a timer's tolerance lets the loop fire it
+// late, together with others, to wake less often.
+#include "Platform/MainExecutor.h"
+#include "Platform/TimerQueue.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+namespace tessaly {
+
+class EventLoop final : public MainExecutor {
+public:
+    EventLoop() = default;
+    // Work still queued when the loop dies is dropped without running.
+    ~EventLoop() override;
+    EventLoop(const EventLoop&) = delete;
+    EventLoop& operator=(const EventLoop&) = delete;
+
+    // MainExecutor; all thread-safe.
+    void post(std::function<void()> fn) override;
+    TimerToken schedule(double delay, std::function<void()> fn, double tolerance = 0) override;
+    TimerToken scheduleRepeating(double interval, std::function<void()> fn, double tolerance = 0) override;
+    void cancel(TimerToken token) override;
+
+    // Runs posted work and timers on the calling thread until stop(). Each
+    // turn runs the work posted before it began, then the timers that are
+    // due; so a stream of posts cannot starve the timers.
+    void run();
+    // Makes run() return once the work or timer running now is done.
+    // Thread-safe; a stop() before run() makes the next run() return at once.
+    void stop();
+    bool isRunning() const;
+
+    std::size_t pendingTimerCount() const;
+
+private:
+    static double monotonicNow();
+    void runPosted();
+    void runDueTimers();
+
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> posted_;
+    TimerQueue timers_;
+    bool stopRequested_ = false;
+    bool running_ = false;
+};
+
+}  // namespace tessaly
