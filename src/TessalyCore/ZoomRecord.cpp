@@ -1,0 +1,52 @@
+#include "TessalyCore/ZoomRecord.h"
+
+#include <cmath>
+
+namespace tessaly {
+
+namespace {
+
+bool withinTolerance(const Rect& a, const Rect& b, double tolerance) {
+    const Rect x = a.standardized();
+    const Rect y = b.standardized();
+    return std::abs(x.origin.x - y.origin.x) <= tolerance && std::abs(x.origin.y - y.origin.y) <= tolerance &&
+           std::abs(x.size.width - y.size.width) <= tolerance && std::abs(x.size.height - y.size.height) <= tolerance;
+}
+
+}  // namespace
+
+std::optional<ZoomRecord> ZoomRecord::make(const Rect& groupFrame, const Rect& requested, const Rect& zoomed,
+                                           const std::optional<ZoomRecord>& previous, double tolerance, double at) {
+    if (withinTolerance(zoomed, requested, tolerance)) return std::nullopt;
+    Rect restore = groupFrame;
+    if (previous && !previous->restoredAt && previous->zoomedFrame == groupFrame) restore = previous->restoreFrame;
+    if (restore == zoomed) return std::nullopt;
+    return ZoomRecord{restore, requested, zoomed, at, std::nullopt};
+}
+
+bool ZoomRecord::isCurrent(const Rect& groupFrame) const { return !restoredAt && groupFrame == zoomedFrame; }
+
+bool ZoomRecord::isReZoom(const Rect& requested, const Rect& groupFrame, double tolerance, double minInterval,
+                          double now) const {
+    return isCurrent(groupFrame) && now - recordedAt >= minInterval &&
+           withinTolerance(requested, requestedFrame, tolerance);
+}
+
+ZoomRecord ZoomRecord::restored(double at) const {
+    ZoomRecord copy = *this;
+    copy.restoredAt = at;
+    return copy;
+}
+
+bool ZoomRecord::isEchoAfterRestore(const Rect& frame, double tolerance, double minInterval, double now) const {
+    return restoredAt && now - *restoredAt < minInterval && withinTolerance(frame, requestedFrame, tolerance);
+}
+
+std::ostream& operator<<(std::ostream& os, const ZoomRecord& record) {
+    os << "ZoomRecord(restore: " << record.restoreFrame << ", requested: " << record.requestedFrame
+       << ", zoomed: " << record.zoomedFrame << ", recordedAt: " << record.recordedAt << ", restoredAt: ";
+    if (record.restoredAt) return os << *record.restoredAt << ")";
+    return os << "none)";
+}
+
+}  // namespace tessaly
