@@ -1,0 +1,55 @@
+#pragma once
+// The window server's own list of windows, front to back, without asking the
+// applications. Every field of an entry may be missing, as in the system's
+// own dictionaries; readers decide what a missing field means.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Platform/Geometry.h"
+#include "Platform/Types.h"
+
+namespace tessaly {
+
+// Option bits of a window-list query.
+namespace WindowListOption {
+inline constexpr std::uint32_t all = 0;
+inline constexpr std::uint32_t onScreenOnly = 1;
+inline constexpr std::uint32_t onScreenAboveWindow = 2;
+inline constexpr std::uint32_t onScreenBelowWindow = 4;
+inline constexpr std::uint32_t includingWindow = 8;
+inline constexpr std::uint32_t excludeDesktopElements = 16;
+}  // namespace WindowListOption
+
+// Window levels (layers) of the list.
+namespace WindowLayer {
+inline constexpr int normal = 0;
+inline constexpr int floating = 3;
+inline constexpr int dock = 20;
+}  // namespace WindowLayer
+
+struct WindowInfo {
+    std::optional<WindowID> number;
+    std::optional<ProcessID> ownerPID;
+    std::optional<std::string> ownerName;
+    std::optional<Rect> bounds;   // global top-left coordinates, points
+    std::optional<int> layer;
+    std::optional<double> alpha;
+    std::optional<bool> isOnScreen;
+};
+
+class WindowList {
+public:
+    virtual ~WindowList() = default;
+
+    // The windows selected by `options` (WindowListOption bits), front to
+    // back; `relativeTo` names the window for the relative and including
+    // options (0: none). Absent when the window server cannot be asked.
+    virtual std::optional<std::vector<WindowInfo>> copyWindowInfo(std::uint32_t options, WindowID relativeTo) const = 0;
+
+    // The level of the dock's ordinary windows.
+    virtual int dockWindowLevel() const = 0;
+};
+
+}  // namespace tessaly
