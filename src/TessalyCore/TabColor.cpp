@@ -5,23 +5,14 @@
 #include <cstdio>
 
 #include <nlohmann/json.hpp>
-#include <unicode/uchar.h>
-#include <unicode/unistr.h>
+
+#include "TessalyCore/UnicodeText.h"
 
 namespace tessaly {
 
 namespace {
 
-// White space and newlines: the separators (Zs, Zl, Zp), the controls
-// U+0009...U+000D and U+0085.
-bool isWhitespaceOrNewline(UChar32 c) {
-    if ((c >= 0x09 && c <= 0x0D) || c == 0x85) return true;
-    const auto category = u_charType(c);
-    return category == U_SPACE_SEPARATOR || category == U_LINE_SEPARATOR ||
-           category == U_PARAGRAPH_SEPARATOR;
-}
-
-int hexValue(UChar32 c) {
+int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -35,24 +26,16 @@ double linearComponent(double c) {
 }  // namespace
 
 std::optional<TabColor> TabColor::fromHex(std::string_view text) {
-    const icu::UnicodeString unicode =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-    int32_t start = 0;
-    int32_t end = unicode.length();
-    while (start < end && isWhitespaceOrNewline(unicode.char32At(start))) start = unicode.moveIndex32(start, 1);
-    while (end > start) {
-        const int32_t previous = unicode.moveIndex32(end, -1);
-        if (!isWhitespaceOrNewline(unicode.char32At(previous))) break;
-        end = previous;
-    }
-    if (start < end && unicode.charAt(start) == u'#') ++start;
-    if (start == end) return std::nullopt;
+    const std::string trimmed = trimmingWhitespaceAndNewlines(text);
+    std::string_view digitsText = trimmed;
+    if (!digitsText.empty() && digitsText.front() == '#') digitsText.remove_prefix(1);
+    if (digitsText.empty()) return std::nullopt;
 
     // Only ASCII hexadecimal digits lead to a colour.
     std::uint32_t digits[6];
     int count = 0;
-    for (int32_t i = start; i < end; ++i) {
-        const int value = hexValue(unicode.charAt(i));
+    for (const char c : digitsText) {
+        const int value = hexValue(c);
         if (value < 0 || count == 6) return std::nullopt;
         digits[count++] = static_cast<std::uint32_t>(value);
     }

@@ -1,0 +1,93 @@
+// The shared frame commit and the attributes that leave membership alone:
+// lock, name, titles and accents. None of these tests the lock.
+#include <algorithm>
+#include <utility>
+
+#include "TessalyCore/GroupEngine.h"
+#include "TessalyCore/UnicodeText.h"
+
+namespace tessaly {
+
+void GroupEngine::commitGroupFrame(const Rect& frame, WindowID fromWindowID, bool force) {
+    // A frame no window can take would be fanned out to every member.
+    if (!frame.isFinite() || frame.size.width < 0 || frame.size.height < 0) return;
+    const auto i = index(fromWindowID);
+    if (!i) return;
+    TabGroup& g = groups_[*i];
+    if (!force && frame == g.frame) return;
+    g.frame = frame;
+
+    // The source window is never moved by its own commit; suspended and
+    // minimised members keep their place.
+    std::vector<WindowID> candidates;
+    candidates.reserve(g.members.size());
+    for (const auto& member : g.members) {
+        const WindowID id = member.windowID;
+        if (id == fromWindowID || g.suspended.contains(id) || g.minimized.contains(id)) continue;
+        candidates.push_back(id);
+    }
+    const Uuid id = g.id;
+    const auto exempt = isFanOutExempt;
+    for (const WindowID candidate : candidates) {
+        if (exempt && exempt(candidate)) continue;
+        windowSystem_->setFrame(frame, candidate);
+    }
+    if (const auto now = index(id)) emitChanged(*now);
+}
+
+void GroupEngine::setLocked(bool locked, const Uuid& groupID) {
+    const auto i = index(groupID);
+    if (!i || groups_[*i].isLocked == locked) return;
+    groups_[*i].isLocked = locked;
+    emitChanged(*i);
+}
+
+void GroupEngine::setName(const std::optional<std::string>& name, const Uuid& groupID) {
+    const auto i = index(groupID);
+    if (!i) return;
+    std::optional<std::string> stored;
+    if (name) {
+        std::string trimmed = trimmingWhitespaceAndNewlines(*name);
+        if (!trimmed.empty()) stored = std::move(trimmed);
+    }
+    TabGroup& g = groups_[*i];
+    if (canonicallyEqual(stored, g.name)) return;
+    g.name = std::move(stored);
+    emitChanged(*i);
+}
+
+void GroupEngine::updateTitle(const std::string& title, WindowID forWindowID) {
+    const auto i = index(forWindowID);
+    if (!i) return;
+    TabGroup& g = groups_[*i];
+    const auto member = std::find_if(g.members.begin(), g.members.end(),
+                                     [forWindowID](const GroupMember& m) { return m.windowID == forWindowID; });
+    if (member == g.members.end() || canonicallyEqual(member->lastKnownTitle, title)) return;
+    member->lastKnownTitle = title;
+    // With an override the shown title stays, but the stored one travels in the group.
+    if (member->titleOverride) {
+        emitChanged(*i);
+    } else {
+        emit(GroupEvent::memberTitleChanged(g.id, forWindowID, title));
+    }
+}
+
+void GroupEngine::setMemberAccent(const std::optional<TabColor>& accent, WindowID forWindowID) {
+    const auto i = index(forWindowID);
+    if (!i) return;
+    TabGroup& g = groups_[*i];
+    const auto member = std::find_if(g.members.begin(), g.members.end(),
+                                     [forWindowID](const GroupMember& m) { return m.windowID == forWindowID; });
+    if (member == g.members.end() || member->accent == accent) return;
+    member->accent = accent;
+    emitChanged(*i);
+}
+
+void GroupEngine::setGroupAccent(const std::optional<TabColor>& accent, const Uuid& groupID) {
+    const auto i = index(groupID);
+    if (!i || groups_[*i].groupAccent == accent) return;
+    groups_[*i].groupAccent = accent;
+    emitChanged(*i);
+}
+
+}  // namespace tessaly
