@@ -1,0 +1,26 @@
+#pragma once
+// The current keyboard layout, for naming keys to the user.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace tessaly {
+
+class KeyboardLayout {
+public:
+    virtual ~KeyboardLayout() = default;
+
+    // The text the layout puts on the key with no modifiers held, as UTF-8,
+    // untrimmed; absent when the key yields nothing. The key code is a
+    // macOS virtual key code; a backend maps it to its own keys.
+    virtual std::optional<std::string> displayText(std::uint16_t keyCode) const = 0;
+
+    // The layout the program names keys with; null until one is installed
+    // (then no key has a layout name). Set once at start-up, on the main
+    // thread.
+    static std::shared_ptr<const KeyboardLayout> current();
+    static void setCurrent(std::shared_ptr<const KeyboardLayout> layout);
+};
+
+}  // namespace tessaly

@@ -1,0 +1,146 @@
+#pragma once
+// Recognises the drag-to-group gesture from left-button reports: whether a
+// press-and-drag moves a window, resizes it or neither; what lies under the
+// pointer as a drop target; when the grouping modifier has been held over the
+// same target long enough to show the insert preview; and whether releasing
+// groups the dragged window with that target.
+//
+// Everything runs on the main thread. Times are monotonic seconds (the event
+// tap's time stamps and the tick timer's readings), so a step of the wall
+// clock neither shortens nor stretches the hold delay.
+#include <functional>
+#include <iosfwd>
+#include <limits>
+#include <optional>
+
+#include "Platform/Geometry.h"
+#include "Platform/Types.h"
+#include "TessalyCore/DragSettings.h"
+
+namespace tessaly {
+
+// A window that a drag would move or that a drop would join.
+struct DragCandidate {
+    WindowID windowID = 0;
+    ProcessID pid = 0;
+    Rect frame;  // global top-left coordinates, as the event tap's locations
+
+    friend bool operator==(const DragCandidate&, const DragCandidate&) = default;
+};
+
+enum class DragKind { move, resize };
+
+struct DragGroupingEvent {
+    enum class Kind {
+        previewShown,   // target: the preview should appear over it
+        grouped,        // draggedWindowID is to join target
+        previewHidden,  // the preview should disappear
+    };
+    Kind kind = Kind::previewHidden;
+    DragCandidate target;        // previewShown, grouped
+    WindowID draggedWindowID = 0;  // grouped
+
+    static DragGroupingEvent previewShown(const DragCandidate& target) { return {Kind::previewShown, target, 0}; }
+    static DragGroupingEvent grouped(WindowID dragged, const DragCandidate& target) {
+        return {Kind::grouped, target, dragged};
+    }
+    static DragGroupingEvent previewHidden() { return {}; }
+
+    friend bool operator==(const DragGroupingEvent&, const DragGroupingEvent&) = default;
+};
+
+struct DragLifecycleEvent {
+    enum class Kind {
+        confirmed,  // the press is a window drag of `dragKind`
+        ended,      // that drag is over
+    };
+    Kind kind = Kind::ended;
+    WindowID windowID = 0;
+    DragKind dragKind = DragKind::move;  // confirmed
+
+    static DragLifecycleEvent confirmed(WindowID id, DragKind k) { return {Kind::confirmed, id, k}; }
+    static DragLifecycleEvent ended(WindowID id) { return {Kind::ended, id, DragKind::move}; }
+
+    friend bool operator==(const DragLifecycleEvent&, const DragLifecycleEvent&) = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const DragCandidate& candidate);
+std::ostream& operator<<(std::ostream& os, const DragGroupingEvent& event);
+std::ostream& operator<<(std::ostream& os, const DragLifecycleEvent& event);
+
+// What the recogniser asks of its owner, synchronously on the main thread.
+class DragEnvironment {
+public:
+    virtual ~DragEnvironment() = default;
+    // The window a drag beginning at this point would move, with its frame
+    // now; absent when there is none (asked again at the next evaluation).
+    virtual std::optional<DragCandidate> candidateWindow(Point at) = 0;
+    // The window's current frame; absent when it is gone or unreadable.
+    virtual std::optional<Rect> liveFrame(WindowID of) = 0;
+    // What a drop here would join, never `excludingDragged`. Asked at most
+    // once every hit-test interval while a move is confirmed.
+    virtual std::optional<DragCandidate> dropTarget(Point at, WindowID excludingDragged) = 0;
+};
+
+class DragGroupingController {
+public:
+    static constexpr double confirmDistance = 5;
+    static constexpr double followTolerance = 15;
+    static constexpr double giveUpDistance = 200;
+    static constexpr double resizeEdgeProximity = 12;
+    static constexpr double resizeConfirmDelta = 2;
+    static constexpr double tickInterval = 1.0 / 30;
+    static constexpr double evaluationInterval = 1.0 / 60;
+    static constexpr double hitTestInterval = 0.1;
+
+    // `environment` must outlive the controller.
+    DragGroupingController(DragEnvironment& environment, DragSettings settings);
+
+    DragSettings settings;
+    std::function<void(const DragGroupingEvent&)> onEvent;
+    std::function<void(const DragLifecycleEvent&)> onLifecycle;
+
+    // True while a window move or resize is confirmed.
+    bool isDragging() const { return state_ == State::confirmed; }
+
+    void mouseDown(Point at, double time);
+    void mouseDragged(Point to, bool modifiersSatisfied, double time);
+    void tick(bool modifiersSatisfied, double time);
+    void mouseUp(Point at, double time);
+
+private:
+    static constexpr double never = -std::numeric_limits<double>::infinity();
+
+    enum class State { idle, pending, tracking, confirmed };
+
+    struct Confirmed {
+        WindowID windowID = 0;
+        DragKind kind = DragKind::move;
+        std::optional<DragCandidate> hoverTarget;
+        double hoverSince = 0;
+        bool previewShown = false;
+        double lastHitTest = never;
+    };
+
+    void evaluate(double now);
+    void evaluateTracking();
+    void evaluateConfirmed(double now);
+    void confirm(WindowID windowID, DragKind kind);
+    bool holdElapsed(double now) const;
+    void showPreview(const DragCandidate& target);
+    void hidePreviewIfShown();
+    void send(const DragGroupingEvent& event);
+    void send(const DragLifecycleEvent& event);
+
+    DragEnvironment& environment_;
+    State state_ = State::idle;
+    Point startCursor_;              // pending, tracking
+    DragCandidate candidate_;        // tracking
+    Point trackStart_;               // tracking
+    Confirmed confirmed_;            // confirmed
+    Point lastPoint_;
+    bool modifiersSatisfied_ = false;
+    double lastPollTime_ = never;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,75 @@
+#include "TessalyCore/KeyComboDisplay.h"
+
+#include <limits>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <unicode/locid.h>
+#include <unicode/unistr.h>
+
+#include "TessalyCore/UnicodeText.h"
+
+namespace tessaly {
+
+namespace {
+
+const std::unordered_map<std::uint32_t, std::string_view>& specialKeyNames() {
+    static const std::unordered_map<std::uint32_t, std::string_view> names{
+        {123, "←"},      {124, "→"},     {126, "↑"},         {125, "↓"},          {49, "Space"},
+        {48, "Tab"},     {36, "Return"}, {76, "Enter"},      {51, "Delete"},      {117, "Forward Delete"},
+        {53, "Esc"},     {115, "Home"},  {119, "End"},       {116, "Page Up"},    {121, "Page Down"},
+        {122, "F1"},     {120, "F2"},    {99, "F3"},         {118, "F4"},         {96, "F5"},
+        {97, "F6"},      {98, "F7"},     {100, "F8"},        {101, "F9"},         {109, "F10"},
+        {103, "F11"},    {111, "F12"},   {105, "F13"},       {107, "F14"},        {113, "F15"},
+        {106, "F16"},    {64, "F17"},    {79, "F18"},        {80, "F19"},         {90, "F20"},
+    };
+    return names;
+}
+
+std::string uppercased(const std::string& text) {
+    icu::UnicodeString unicode = icu::UnicodeString::fromUTF8(text);
+    unicode.toUpper(icu::Locale::getRoot());
+    std::string out;
+    unicode.toUTF8String(out);
+    return out;
+}
+
+}  // namespace
+
+std::optional<std::string> layoutKeyName(std::uint32_t keyCode, const KeyboardLayout* layout) {
+    if (!layout || keyCode > std::numeric_limits<std::uint16_t>::max()) return std::nullopt;
+    const std::optional<std::string> text = layout->displayText(static_cast<std::uint16_t>(keyCode));
+    if (!text) return std::nullopt;
+    const std::string trimmed = trimmingWhitespaceAndNewlines(*text);
+    if (trimmed.empty()) return std::nullopt;
+    return uppercased(trimmed);
+}
+
+std::string keyName(std::uint32_t keyCode, const KeyboardLayout* layout) {
+    const auto& names = specialKeyNames();
+    if (const auto it = names.find(keyCode); it != names.end()) return std::string(it->second);
+    if (auto name = layoutKeyName(keyCode, layout)) return *name;
+    return "Key " + std::to_string(keyCode);
+}
+
+std::string displayString(const KeyCombo& combo, const KeyboardLayout* layout) {
+    std::vector<std::string_view> parts;
+    if (combo.modifiers.contains(HotkeyModifiers::control)) parts.push_back("⌃ Control");
+    if (combo.modifiers.contains(HotkeyModifiers::option)) parts.push_back("⌥ Option");
+    if (combo.modifiers.contains(HotkeyModifiers::shift)) parts.push_back("⇧ Shift");
+    if (combo.modifiers.contains(HotkeyModifiers::command)) parts.push_back("⌘ Command");
+    std::string text;
+    for (const std::string_view part : parts) {
+        text += part;
+        text += " + ";
+    }
+    return text + keyName(combo.keyCode, layout);
+}
+
+std::string displayString(const KeyCombo& combo) {
+    const std::shared_ptr<const KeyboardLayout> layout = KeyboardLayout::current();
+    return displayString(combo, layout.get());
+}
+
+}  // namespace tessaly
