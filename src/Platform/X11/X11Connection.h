@@ -1,0 +1,188 @@
+#pragma once
+// One xcb connection with the atoms this backend uses, interned once, and the
+// small tools every X11 file shares: owning wrappers for replies and errors,
+// a pipelined "send every request, then collect every reply" helper and
+// readers for property values.
+//
+// A connection may be used from several threads at once (xcb serialises
+// requests itself). Errors caused by windows that vanished are ordinary
+// failures: a reply is empty, a check answers false; nothing aborts.
+#include <xcb/xcb.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace tessaly {
+
+// XCB_WINDOW_NONE as a window value (the enum mixes badly in expressions).
+inline constexpr xcb_window_t kNoWindow = 0;
+
+struct X11FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+// A reply (or error, or event) owned by xcb's malloc: freed with free().
+template <typename T>
+using XReply = std::unique_ptr<T, X11FreeDeleter>;
+using XError = XReply<xcb_generic_error_t>;
+using XEvent = XReply<xcb_generic_event_t>;
+
+// The atoms the backend uses. X(member, "name").
+#define TESSALY_X11_ATOMS(X)                                                  \
+    X(NET_SUPPORTED, "_NET_SUPPORTED")                                        \
+    X(NET_SUPPORTING_WM_CHECK, "_NET_SUPPORTING_WM_CHECK")                    \
+    X(NET_CLIENT_LIST, "_NET_CLIENT_LIST")                                    \
+    X(NET_CLIENT_LIST_STACKING, "_NET_CLIENT_LIST_STACKING")                  \
+    X(NET_ACTIVE_WINDOW, "_NET_ACTIVE_WINDOW")                                \
+    X(NET_CURRENT_DESKTOP, "_NET_CURRENT_DESKTOP")                            \
+    X(NET_NUMBER_OF_DESKTOPS, "_NET_NUMBER_OF_DESKTOPS")                      \
+    X(NET_WORKAREA, "_NET_WORKAREA")                                          \
+    X(NET_WM_PID, "_NET_WM_PID")                                              \
+    X(NET_WM_NAME, "_NET_WM_NAME")                                            \
+    X(NET_WM_DESKTOP, "_NET_WM_DESKTOP")                                      \
+    X(NET_WM_WINDOW_OPACITY, "_NET_WM_WINDOW_OPACITY")                        \
+    X(NET_FRAME_EXTENTS, "_NET_FRAME_EXTENTS")                                \
+    X(NET_WM_STRUT, "_NET_WM_STRUT")                                          \
+    X(NET_WM_STRUT_PARTIAL, "_NET_WM_STRUT_PARTIAL")                          \
+    X(NET_WM_WINDOW_TYPE, "_NET_WM_WINDOW_TYPE")                              \
+    X(NET_WM_WINDOW_TYPE_NORMAL, "_NET_WM_WINDOW_TYPE_NORMAL")                \
+    X(NET_WM_WINDOW_TYPE_DIALOG, "_NET_WM_WINDOW_TYPE_DIALOG")                \
+    X(NET_WM_WINDOW_TYPE_UTILITY, "_NET_WM_WINDOW_TYPE_UTILITY")              \
+    X(NET_WM_WINDOW_TYPE_TOOLBAR, "_NET_WM_WINDOW_TYPE_TOOLBAR")              \
+    X(NET_WM_WINDOW_TYPE_MENU, "_NET_WM_WINDOW_TYPE_MENU")                    \
+    X(NET_WM_WINDOW_TYPE_SPLASH, "_NET_WM_WINDOW_TYPE_SPLASH")                \
+    X(NET_WM_WINDOW_TYPE_DOCK, "_NET_WM_WINDOW_TYPE_DOCK")                    \
+    X(NET_WM_WINDOW_TYPE_DESKTOP, "_NET_WM_WINDOW_TYPE_DESKTOP")              \
+    X(NET_WM_WINDOW_TYPE_NOTIFICATION, "_NET_WM_WINDOW_TYPE_NOTIFICATION")    \
+    X(NET_WM_STATE, "_NET_WM_STATE")                                          \
+    X(NET_WM_STATE_HIDDEN, "_NET_WM_STATE_HIDDEN")                            \
+    X(NET_WM_STATE_FULLSCREEN, "_NET_WM_STATE_FULLSCREEN")                    \
+    X(NET_WM_STATE_ABOVE, "_NET_WM_STATE_ABOVE")                              \
+    X(NET_WM_STATE_BELOW, "_NET_WM_STATE_BELOW")                              \
+    X(NET_WM_STATE_MAXIMIZED_VERT, "_NET_WM_STATE_MAXIMIZED_VERT")            \
+    X(NET_WM_STATE_MAXIMIZED_HORZ, "_NET_WM_STATE_MAXIMIZED_HORZ")            \
+    X(NET_WM_STATE_SHADED, "_NET_WM_STATE_SHADED")                            \
+    X(NET_WM_STATE_STICKY, "_NET_WM_STATE_STICKY")                            \
+    X(NET_WM_STATE_MODAL, "_NET_WM_STATE_MODAL")                              \
+    X(NET_WM_STATE_SKIP_TASKBAR, "_NET_WM_STATE_SKIP_TASKBAR")                \
+    X(NET_WM_STATE_DEMANDS_ATTENTION, "_NET_WM_STATE_DEMANDS_ATTENTION")      \
+    X(NET_MOVERESIZE_WINDOW, "_NET_MOVERESIZE_WINDOW")                        \
+    X(NET_RESTACK_WINDOW, "_NET_RESTACK_WINDOW")                              \
+    X(NET_CLOSE_WINDOW, "_NET_CLOSE_WINDOW")                                  \
+    X(GTK_APPLICATION_ID, "_GTK_APPLICATION_ID")                              \
+    X(KDE_NET_WM_DESKTOP_FILE, "_KDE_NET_WM_DESKTOP_FILE")                    \
+    X(UTF8_STRING, "UTF8_STRING")                                             \
+    X(WM_STATE, "WM_STATE")                                                   \
+    X(WM_CHANGE_STATE, "WM_CHANGE_STATE")                                     \
+    X(WM_PROTOCOLS, "WM_PROTOCOLS")                                           \
+    X(WM_DELETE_WINDOW, "WM_DELETE_WINDOW")                                   \
+    X(TESSALY_WAKE, "_TESSALY_WAKE")
+
+struct X11Atoms {
+#define TESSALY_X11_ATOM_MEMBER(member, name) xcb_atom_t member = XCB_ATOM_NONE;
+    TESSALY_X11_ATOMS(TESSALY_X11_ATOM_MEMBER)
+#undef TESSALY_X11_ATOM_MEMBER
+};
+
+// Takes the reply of a cookie, owning it; an error is returned through
+// `error` when asked for, otherwise dropped.
+template <typename ReplyFn, typename Cookie>
+auto xcbReply(xcb_connection_t* c, ReplyFn fn, Cookie cookie, XError* error = nullptr) {
+    xcb_generic_error_t* e = nullptr;
+    auto* r = fn(c, cookie, &e);
+    if (error) error->reset(e);
+    else std::free(e);
+    return XReply<std::remove_pointer_t<decltype(r)>>(r);
+}
+
+// Pipelining: sends one request per item, then collects every reply, so a
+// batch costs one round trip. `send(item)` answers a cookie; a missing reply
+// (the window vanished) is an empty pointer at its place.
+template <typename Item, typename Send, typename ReplyFn>
+auto xcbPipeline(xcb_connection_t* c, const std::vector<Item>& items, Send send, ReplyFn replyFn) {
+    using Cookie = decltype(send(items.front()));
+    std::vector<Cookie> cookies;
+    cookies.reserve(items.size());
+    for (const auto& item : items) cookies.push_back(send(item));
+    using R = decltype(xcbReply(c, replyFn, cookies.front()));
+    std::vector<R> replies;
+    replies.reserve(items.size());
+    for (const auto& cookie : cookies) replies.push_back(xcbReply(c, replyFn, cookie));
+    return replies;
+}
+
+// Readers for property replies; an absent property or a wrong format reads
+// as empty.
+std::vector<std::uint32_t> propertyCardinals(const xcb_get_property_reply_t* reply);
+std::optional<std::uint32_t> propertyCardinal(const xcb_get_property_reply_t* reply);
+// Text of a STRING (Latin-1, converted), UTF8_STRING or other 8-bit property.
+std::string propertyText(const xcb_get_property_reply_t* reply, xcb_atom_t utf8Atom);
+// The NUL-separated strings of an 8-bit property (WM_CLASS).
+std::vector<std::string> propertyStrings(const xcb_get_property_reply_t* reply);
+
+class X11Connection {
+public:
+    // Connects to `display` (empty: $DISPLAY). Answers nullptr when no X
+    // server can be reached.
+    static std::unique_ptr<X11Connection> open(const std::string& display = {});
+    ~X11Connection();
+    X11Connection(const X11Connection&) = delete;
+    X11Connection& operator=(const X11Connection&) = delete;
+
+    xcb_connection_t* get() const { return c_; }
+    xcb_window_t root() const { return root_; }
+    const xcb_screen_t& screen() const { return *screen_; }
+    const X11Atoms& atoms() const { return atoms_; }
+    // False once the server closed the connection.
+    bool isAlive() const;
+
+    xcb_get_property_cookie_t getProperty(xcb_window_t window, xcb_atom_t property,
+                                          std::uint32_t maxLength = 1024) const;
+    XReply<xcb_get_property_reply_t> readProperty(xcb_window_t window, xcb_atom_t property,
+                                                  std::uint32_t maxLength = 1024) const;
+
+    // Waits for the answer to a checked request: false on any error.
+    bool check(xcb_void_cookie_t cookie) const;
+    // Sends a 32-bit client message about `window` to `destination` (the root:
+    // to the window manager, with SubstructureRedirect|SubstructureNotify).
+    void sendClientMessage(xcb_window_t destination, xcb_window_t window, xcb_atom_t type,
+                           std::uint32_t d0, std::uint32_t d1 = 0, std::uint32_t d2 = 0, std::uint32_t d3 = 0,
+                           std::uint32_t d4 = 0) const;
+    void flush() const;
+    // One round trip: every request sent so far has been handled.
+    void sync() const;
+    // Drops events and asynchronous errors queued on this connection (it
+    // selects no events; errors of unchecked requests collect here).
+    void discardQueuedEvents() const;
+
+    // The name of an atom ("" for None or unknown).
+    std::string atomName(xcb_atom_t atom) const;
+    xcb_atom_t internAtom(const std::string& name, bool onlyIfExists = false) const;
+
+    // The window manager's check window when an EWMH window manager runs,
+    // else 0 (read anew each time).
+    xcb_window_t windowManagerCheckWindow() const;
+    // Whether the running window manager lists `atom` in _NET_SUPPORTED
+    // (read once per window manager instance).
+    bool windowManagerSupports(xcb_atom_t atom) const;
+
+private:
+    X11Connection(xcb_connection_t* c, int screenNumber);
+    bool internAll();
+
+    xcb_connection_t* c_ = nullptr;
+    const xcb_screen_t* screen_ = nullptr;
+    xcb_window_t root_ = XCB_WINDOW_NONE;
+    X11Atoms atoms_;
+
+    mutable std::mutex supportedMutex_;
+    mutable xcb_window_t supportedFor_ = XCB_WINDOW_NONE;
+    mutable std::vector<xcb_atom_t> supported_;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,393 @@
+#include "Platform/X11/X11Windows.h"
+
+#include <xcb/res.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::uint32_t kSourcePager = 2;  // EWMH source indication: a pager or taskbar
+constexpr std::uint32_t kIconicState = 3;  // ICCCM WM_STATE / WM_CHANGE_STATE
+constexpr std::uint32_t kGravityNorthWest = 1;
+constexpr std::uint32_t kStateRemove = 0;
+constexpr std::uint32_t kStateAdd = 1;
+constexpr int kMaxTreeDepth = 32;
+
+std::uint32_t asCard(double value) {
+    return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(value)));
+}
+
+bool contains(const std::vector<std::uint32_t>& values, xcb_atom_t atom) {
+    return std::find(values.begin(), values.end(), atom) != values.end();
+}
+
+}  // namespace
+
+std::vector<xcb_window_t> X11Windows::clientList() const {
+    return propertyCardinals(x_.readProperty(x_.root(), x_.atoms().NET_CLIENT_LIST, 65536).get());
+}
+
+std::vector<xcb_window_t> X11Windows::stackingList() const {
+    return propertyCardinals(x_.readProperty(x_.root(), x_.atoms().NET_CLIENT_LIST_STACKING, 65536).get());
+}
+
+xcb_window_t X11Windows::activeWindow() const {
+    return propertyCardinal(x_.readProperty(x_.root(), x_.atoms().NET_ACTIVE_WINDOW).get()).value_or(kNoWindow);
+}
+
+std::optional<std::uint32_t> X11Windows::currentDesktop() const {
+    return propertyCardinal(x_.readProperty(x_.root(), x_.atoms().NET_CURRENT_DESKTOP).get());
+}
+
+std::optional<std::uint32_t> X11Windows::numberOfDesktops() const {
+    return propertyCardinal(x_.readProperty(x_.root(), x_.atoms().NET_NUMBER_OF_DESKTOPS).get());
+}
+
+X11WindowType X11Windows::typeOf(const std::vector<std::uint32_t>& types) const {
+    const auto& a = x_.atoms();
+    // The first type the backend knows wins, as EWMH orders them by preference.
+    for (const auto t : types) {
+        if (t == a.NET_WM_WINDOW_TYPE_NORMAL) return X11WindowType::normal;
+        if (t == a.NET_WM_WINDOW_TYPE_DIALOG) return X11WindowType::dialog;
+        if (t == a.NET_WM_WINDOW_TYPE_UTILITY) return X11WindowType::utility;
+        if (t == a.NET_WM_WINDOW_TYPE_TOOLBAR) return X11WindowType::toolbar;
+        if (t == a.NET_WM_WINDOW_TYPE_MENU) return X11WindowType::menu;
+        if (t == a.NET_WM_WINDOW_TYPE_SPLASH) return X11WindowType::splash;
+        if (t == a.NET_WM_WINDOW_TYPE_DOCK) return X11WindowType::dock;
+        if (t == a.NET_WM_WINDOW_TYPE_DESKTOP) return X11WindowType::desktop;
+        if (t == a.NET_WM_WINDOW_TYPE_NOTIFICATION) return X11WindowType::notification;
+    }
+    return types.empty() ? X11WindowType::unspecified : X11WindowType::other;
+}
+
+X11WindowState X11Windows::stateOf(const std::vector<std::uint32_t>& atoms) const {
+    const auto& a = x_.atoms();
+    X11WindowState s;
+    s.hidden = contains(atoms, a.NET_WM_STATE_HIDDEN);
+    s.fullscreen = contains(atoms, a.NET_WM_STATE_FULLSCREEN);
+    s.above = contains(atoms, a.NET_WM_STATE_ABOVE);
+    s.below = contains(atoms, a.NET_WM_STATE_BELOW);
+    s.maximizedVert = contains(atoms, a.NET_WM_STATE_MAXIMIZED_VERT);
+    s.maximizedHorz = contains(atoms, a.NET_WM_STATE_MAXIMIZED_HORZ);
+    s.shaded = contains(atoms, a.NET_WM_STATE_SHADED);
+    s.sticky = contains(atoms, a.NET_WM_STATE_STICKY);
+    s.modal = contains(atoms, a.NET_WM_STATE_MODAL);
+    s.skipTaskbar = contains(atoms, a.NET_WM_STATE_SKIP_TASKBAR);
+    s.demandsAttention = contains(atoms, a.NET_WM_STATE_DEMANDS_ATTENTION);
+    return s;
+}
+
+std::vector<xcb_window_t> X11Windows::frameWindows(const std::vector<xcb_window_t>& windows) const {
+    std::vector<xcb_window_t> frames(windows.size(), kNoWindow);
+    std::vector<std::size_t> pending(windows.size());
+    std::vector<xcb_window_t> current = windows;
+    for (std::size_t i = 0; i < windows.size(); ++i) pending[i] = i;
+    for (int depth = 0; depth < kMaxTreeDepth && !pending.empty(); ++depth) {
+        std::vector<xcb_window_t> asked;
+        for (const auto i : pending) asked.push_back(current[i]);
+        auto trees = xcbPipeline(
+            x_.get(), asked, [this](xcb_window_t w) { return xcb_query_tree(x_.get(), w); }, xcb_query_tree_reply);
+        std::vector<std::size_t> next;
+        for (std::size_t k = 0; k < pending.size(); ++k) {
+            const auto i = pending[k];
+            const auto& tree = trees[k];
+            if (!tree) continue;  // vanished: stays 0
+            if (tree->parent == tree->root || tree->parent == kNoWindow) {
+                frames[i] = current[i];
+            } else {
+                current[i] = tree->parent;
+                next.push_back(i);
+            }
+        }
+        pending = std::move(next);
+    }
+    return frames;
+}
+
+std::vector<std::optional<ProcessID>> X11Windows::resourcePids(const std::vector<xcb_window_t>& windows) const {
+    auto replies = xcbPipeline(
+        x_.get(), windows,
+        [this](xcb_window_t w) {
+            xcb_res_client_id_spec_t spec{w, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+            return xcb_res_query_client_ids(x_.get(), 1, &spec);
+        },
+        xcb_res_query_client_ids_reply);
+    std::vector<std::optional<ProcessID>> pids;
+    pids.reserve(windows.size());
+    for (const auto& reply : replies) {
+        std::optional<ProcessID> pid;
+        if (reply) {
+            for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem; xcb_res_client_id_value_next(&it)) {
+                if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && it.data->length >= 4) {
+                    pid = static_cast<ProcessID>(*xcb_res_client_id_value_value(it.data));
+                    break;
+                }
+            }
+        }
+        pids.push_back(pid);
+    }
+    return pids;
+}
+
+std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& windows) const {
+    xcb_connection_t* c = x_.get();
+    const auto& a = x_.atoms();
+    enum Prop { pid, netName, wmName, wmClass, type, transient, netState, wmState, desktop, opacity, extents, gtkID, kdeFile, propCount };
+    const xcb_atom_t propAtoms[propCount] = {a.NET_WM_PID,  a.NET_WM_NAME,    XCB_ATOM_WM_NAME,      XCB_ATOM_WM_CLASS,
+                                             a.NET_WM_WINDOW_TYPE, XCB_ATOM_WM_TRANSIENT_FOR, a.NET_WM_STATE,
+                                             a.WM_STATE,    a.NET_WM_DESKTOP, a.NET_WM_WINDOW_OPACITY, a.NET_FRAME_EXTENTS,
+                                             a.GTK_APPLICATION_ID, a.KDE_NET_WM_DESKTOP_FILE};
+    struct Cookies {
+        xcb_get_window_attributes_cookie_t attributes;
+        xcb_get_geometry_cookie_t geometry;
+        xcb_translate_coordinates_cookie_t origin;
+        xcb_query_tree_cookie_t tree;
+        xcb_get_property_cookie_t props[propCount];
+    };
+    std::vector<Cookies> cookies(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const auto w = windows[i];
+        auto& k = cookies[i];
+        k.attributes = xcb_get_window_attributes(c, w);
+        k.geometry = xcb_get_geometry(c, w);
+        k.origin = xcb_translate_coordinates(c, w, x_.root(), 0, 0);
+        k.tree = xcb_query_tree(c, w);
+        for (int p = 0; p < propCount; ++p) k.props[p] = x_.getProperty(w, propAtoms[p]);
+    }
+
+    std::vector<X11WindowInfo> infos;
+    std::vector<xcb_window_t> parents;  // per info: the parent when it is not the root
+    infos.reserve(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        auto& k = cookies[i];
+        auto attributes = xcbReply(c, xcb_get_window_attributes_reply, k.attributes);
+        auto geometry = xcbReply(c, xcb_get_geometry_reply, k.geometry);
+        auto origin = xcbReply(c, xcb_translate_coordinates_reply, k.origin);
+        auto tree = xcbReply(c, xcb_query_tree_reply, k.tree);
+        XReply<xcb_get_property_reply_t> props[propCount];
+        for (int p = 0; p < propCount; ++p) props[p] = xcbReply(c, xcb_get_property_reply, k.props[p]);
+        if (!attributes || !geometry || !origin || !tree) continue;
+
+        X11WindowInfo info;
+        info.window = windows[i];
+        info.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        info.overrideRedirect = attributes->override_redirect != 0;
+        info.clientFrame = Rect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+        if (const auto v = propertyCardinal(props[pid].get()); v && *v > 0) info.pid = static_cast<ProcessID>(*v);
+        info.title = propertyText(props[netName].get(), a.UTF8_STRING);
+        if (info.title.empty()) info.title = propertyText(props[wmName].get(), a.UTF8_STRING);
+        const auto classes = propertyStrings(props[wmClass].get());
+        if (!classes.empty()) info.instanceName = classes[0];
+        if (classes.size() > 1) info.className = classes[1];
+        info.applicationID = propertyText(props[gtkID].get(), a.UTF8_STRING);
+        if (info.applicationID.empty()) info.applicationID = propertyText(props[kdeFile].get(), a.UTF8_STRING);
+        info.type = typeOf(propertyCardinals(props[type].get()));
+        info.transientFor = propertyCardinal(props[transient].get()).value_or(kNoWindow);
+        info.state = stateOf(propertyCardinals(props[netState].get()));
+        info.iconic = propertyCardinal(props[wmState].get()) == kIconicState;
+        info.desktop = propertyCardinal(props[desktop].get());
+        if (const auto v = propertyCardinal(props[opacity].get())) info.alpha = static_cast<double>(*v) / 0xFFFFFFFFu;
+        if (const auto e = propertyCardinals(props[extents].get()); e.size() >= 4) {
+            info.extents = {static_cast<double>(e[0]), static_cast<double>(e[1]), static_cast<double>(e[2]),
+                            static_cast<double>(e[3])};
+        }
+        const auto& ex = info.extents;
+        info.frame = Rect(info.clientFrame.origin.x - ex.left, info.clientFrame.origin.y - ex.top,
+                          info.clientFrame.size.width + ex.left + ex.right,
+                          info.clientFrame.size.height + ex.top + ex.bottom);
+        const bool topLevel = tree->parent == tree->root || tree->parent == kNoWindow;
+        info.frameWindow = topLevel ? info.window : kNoWindow;
+        parents.push_back(topLevel ? kNoWindow : tree->parent);
+        infos.push_back(std::move(info));
+    }
+
+    // Second batch: frames nested deeper than one level and pids the
+    // clients did not publish.
+    std::vector<std::size_t> nested;
+    std::vector<xcb_window_t> nestedParents;
+    std::vector<std::size_t> pidless;
+    std::vector<xcb_window_t> pidlessWindows;
+    for (std::size_t i = 0; i < infos.size(); ++i) {
+        if (parents[i] != kNoWindow) {
+            nested.push_back(i);
+            nestedParents.push_back(parents[i]);
+        }
+        if (!infos[i].pid) {
+            pidless.push_back(i);
+            pidlessWindows.push_back(infos[i].window);
+        }
+    }
+    if (!nestedParents.empty()) {
+        const auto frames = frameWindows(nestedParents);
+        for (std::size_t k = 0; k < nested.size(); ++k) infos[nested[k]].frameWindow = frames[k];
+    }
+    if (!pidlessWindows.empty()) {
+        const auto pids = resourcePids(pidlessWindows);
+        for (std::size_t k = 0; k < pidless.size(); ++k) infos[pidless[k]].pid = pids[k];
+    }
+    // A frame that vanished between the batches takes its window with it.
+    std::erase_if(infos, [](const X11WindowInfo& info) { return info.frameWindow == kNoWindow; });
+    return infos;
+}
+
+std::optional<X11WindowInfo> X11Windows::read(xcb_window_t window) const {
+    auto infos = read(std::vector<xcb_window_t>{window});
+    if (infos.empty()) return std::nullopt;
+    return std::move(infos.front());
+}
+
+bool X11Windows::exists(xcb_window_t window) const {
+    return xcbReply(x_.get(), xcb_get_window_attributes_reply, xcb_get_window_attributes(x_.get(), window)) != nullptr;
+}
+
+std::optional<X11FrameExtents> X11Windows::readExtents(xcb_window_t window) const {
+    // Existence and extents in one round trip.
+    auto attributesCookie = xcb_get_window_attributes(x_.get(), window);
+    auto extentsCookie = x_.getProperty(window, x_.atoms().NET_FRAME_EXTENTS);
+    auto attributes = xcbReply(x_.get(), xcb_get_window_attributes_reply, attributesCookie);
+    auto extents = propertyCardinals(xcbReply(x_.get(), xcb_get_property_reply, extentsCookie).get());
+    if (!attributes) return std::nullopt;
+    X11FrameExtents e;
+    if (extents.size() >= 4) {
+        e = {static_cast<double>(extents[0]), static_cast<double>(extents[1]), static_cast<double>(extents[2]),
+             static_cast<double>(extents[3])};
+    }
+    return e;
+}
+
+namespace {
+
+// _NET_MOVERESIZE_WINDOW flags: gravity, which values are present, source.
+constexpr std::uint32_t kMoveFlags = kGravityNorthWest | (1u << 8) | (1u << 9) | (kSourcePager << 12);
+constexpr std::uint32_t kResizeFlags = kGravityNorthWest | (1u << 10) | (1u << 11) | (kSourcePager << 12);
+
+}  // namespace
+
+bool X11Windows::setFrame(xcb_window_t window, const Rect& frame) const {
+    const auto extents = readExtents(window);
+    if (!extents || !frame.isFinite() || frame.isNull()) return false;
+    const Rect f = frame.standardized();
+    const double width = std::max(1.0, f.size.width - extents->left - extents->right);
+    const double height = std::max(1.0, f.size.height - extents->top - extents->bottom);
+    if (x_.windowManagerSupports(x_.atoms().NET_MOVERESIZE_WINDOW)) {
+        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW, kMoveFlags | kResizeFlags,
+                             asCard(f.origin.x), asCard(f.origin.y), asCard(width), asCard(height));
+    } else {
+        const std::uint32_t values[] = {asCard(f.origin.x + extents->left), asCard(f.origin.y + extents->top),
+                                        asCard(width), asCard(height)};
+        xcb_configure_window(x_.get(), window,
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                 XCB_CONFIG_WINDOW_HEIGHT,
+                             values);
+    }
+    x_.flush();
+    return true;
+}
+
+bool X11Windows::setPosition(xcb_window_t window, Point topLeft) const {
+    const auto extents = readExtents(window);
+    if (!extents || !std::isfinite(topLeft.x) || !std::isfinite(topLeft.y)) return false;
+    if (x_.windowManagerSupports(x_.atoms().NET_MOVERESIZE_WINDOW)) {
+        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW, kMoveFlags, asCard(topLeft.x),
+                             asCard(topLeft.y));
+    } else {
+        const std::uint32_t values[] = {asCard(topLeft.x + extents->left), asCard(topLeft.y + extents->top)};
+        xcb_configure_window(x_.get(), window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
+    }
+    x_.flush();
+    return true;
+}
+
+bool X11Windows::setSize(xcb_window_t window, Size size) const {
+    const auto extents = readExtents(window);
+    if (!extents || !std::isfinite(size.width) || !std::isfinite(size.height)) return false;
+    const double width = std::max(1.0, std::abs(size.width) - extents->left - extents->right);
+    const double height = std::max(1.0, std::abs(size.height) - extents->top - extents->bottom);
+    if (x_.windowManagerSupports(x_.atoms().NET_MOVERESIZE_WINDOW)) {
+        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW, kResizeFlags, 0, 0, asCard(width),
+                             asCard(height));
+    } else {
+        const std::uint32_t values[] = {asCard(width), asCard(height)};
+        xcb_configure_window(x_.get(), window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
+    }
+    x_.flush();
+    return true;
+}
+
+bool X11Windows::raise(xcb_window_t window) const {
+    if (!exists(window)) return false;
+    if (x_.windowManagerSupports(x_.atoms().NET_RESTACK_WINDOW)) {
+        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_RESTACK_WINDOW, kSourcePager, kNoWindow,
+                             XCB_STACK_MODE_ABOVE);
+    } else {
+        const auto frame = frameWindows({window}).front();
+        if (frame == kNoWindow) return false;
+        const std::uint32_t values[] = {XCB_STACK_MODE_ABOVE};
+        xcb_configure_window(x_.get(), frame, XCB_CONFIG_WINDOW_STACK_MODE, values);
+    }
+    x_.flush();
+    return true;
+}
+
+bool X11Windows::activate(xcb_window_t window) const {
+    if (!exists(window)) return false;
+    x_.sendClientMessage(x_.root(), window, x_.atoms().NET_ACTIVE_WINDOW, kSourcePager, XCB_CURRENT_TIME,
+                         activeWindow());
+    x_.flush();
+    return true;
+}
+
+bool X11Windows::minimize(xcb_window_t window) const {
+    if (!exists(window)) return false;
+    x_.sendClientMessage(x_.root(), window, x_.atoms().WM_CHANGE_STATE, kIconicState);
+    x_.flush();
+    return true;
+}
+
+bool X11Windows::restore(xcb_window_t window) const {
+    return x_.check(xcb_map_window_checked(x_.get(), window));
+}
+
+bool X11Windows::close(xcb_window_t window) const {
+    if (!exists(window)) return false;
+    const auto& a = x_.atoms();
+    if (x_.windowManagerSupports(a.NET_CLOSE_WINDOW)) {
+        x_.sendClientMessage(x_.root(), window, a.NET_CLOSE_WINDOW, XCB_CURRENT_TIME, kSourcePager);
+    } else {
+        const auto protocols = propertyCardinals(x_.readProperty(window, a.WM_PROTOCOLS).get());
+        if (!contains(protocols, a.WM_DELETE_WINDOW)) return false;
+        x_.sendClientMessage(window, window, a.WM_PROTOCOLS, a.WM_DELETE_WINDOW, XCB_CURRENT_TIME);
+    }
+    x_.flush();
+    return true;
+}
+
+bool X11Windows::setFullScreen(xcb_window_t window, bool fullScreen) const {
+    if (!exists(window)) return false;
+    x_.sendClientMessage(x_.root(), window, x_.atoms().NET_WM_STATE, fullScreen ? kStateAdd : kStateRemove,
+                         x_.atoms().NET_WM_STATE_FULLSCREEN, 0, kSourcePager);
+    x_.flush();
+    return true;
+}
+
+bool X11Windows::moveToDesktop(xcb_window_t window, std::uint32_t desktop) const {
+    if (!exists(window)) return false;
+    const auto count = numberOfDesktops();
+    if (desktop != kX11AllDesktops && (!count || desktop >= *count)) return false;
+    x_.sendClientMessage(x_.root(), window, x_.atoms().NET_WM_DESKTOP, desktop, kSourcePager);
+    x_.flush();
+    return true;
+}
+
+bool X11Windows::switchToDesktop(std::uint32_t desktop) const {
+    const auto count = numberOfDesktops();
+    if (!count || desktop >= *count) return false;
+    x_.sendClientMessage(x_.root(), x_.root(), x_.atoms().NET_CURRENT_DESKTOP, desktop, XCB_CURRENT_TIME);
+    x_.flush();
+    return true;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,123 @@
+#pragma once
+// Reading and acting on the window manager's client windows over EWMH and
+// ICCCM. Every read of many windows is pipelined (one batch of requests,
+// then the replies), never one round trip per window. A window that
+// vanished is simply absent from a read and makes an action answer false.
+#include "Platform/Geometry.h"
+#include "Platform/Types.h"
+#include "Platform/X11/X11Connection.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+enum class X11WindowType { unspecified, normal, dialog, utility, toolbar, menu, splash, dock, desktop, notification, other };
+
+// _NET_WM_STATE, as flags.
+struct X11WindowState {
+    bool hidden = false;
+    bool fullscreen = false;
+    bool above = false;
+    bool below = false;
+    bool maximizedVert = false;
+    bool maximizedHorz = false;
+    bool shaded = false;
+    bool sticky = false;
+    bool modal = false;
+    bool skipTaskbar = false;
+    bool demandsAttention = false;
+};
+
+// The decoration around a client: _NET_FRAME_EXTENTS.
+struct X11FrameExtents {
+    double left = 0;
+    double right = 0;
+    double top = 0;
+    double bottom = 0;
+};
+
+inline constexpr std::uint32_t kX11AllDesktops = 0xFFFFFFFF;
+
+struct X11WindowInfo {
+    xcb_window_t window = kNoWindow;       // the client
+    xcb_window_t frameWindow = kNoWindow;  // the root's child holding it (itself when not reparented)
+    std::optional<ProcessID> pid;
+    std::string title;
+    std::string instanceName;  // WM_CLASS, first string
+    std::string className;     // WM_CLASS, second string
+    std::string applicationID; // _GTK_APPLICATION_ID or _KDE_NET_WM_DESKTOP_FILE
+    X11WindowType type = X11WindowType::unspecified;
+    xcb_window_t transientFor = kNoWindow;
+    X11WindowState state;
+    bool iconic = false;           // WM_STATE is Iconic
+    bool viewable = false;         // map state of the client
+    bool overrideRedirect = false;
+    std::optional<std::uint32_t> desktop;  // kX11AllDesktops: on every desktop
+    double alpha = 1.0;
+    Rect clientFrame;  // the client window in root coordinates
+    X11FrameExtents extents;
+    Rect frame;        // clientFrame grown by the extents
+
+    // An ordinary application window: typed NORMAL, or untyped and not
+    // transient for another window.
+    bool isStandard() const {
+        return type == X11WindowType::normal || (type == X11WindowType::unspecified && transientFor == kNoWindow);
+    }
+    bool isMinimized() const { return iconic || state.hidden; }
+};
+
+class X11Windows {
+public:
+    explicit X11Windows(const X11Connection& connection) : x_(connection) {}
+
+    // _NET_CLIENT_LIST, in mapping order.
+    std::vector<xcb_window_t> clientList() const;
+    // _NET_CLIENT_LIST_STACKING, bottom to top.
+    std::vector<xcb_window_t> stackingList() const;
+    xcb_window_t activeWindow() const;
+    std::optional<std::uint32_t> currentDesktop() const;
+    std::optional<std::uint32_t> numberOfDesktops() const;
+
+    // Reads the windows in one pipelined batch (plus one for frames nested
+    // deeper and pids from the X-Resource extension); vanished windows are
+    // left out, the order of the rest is kept.
+    std::vector<X11WindowInfo> read(const std::vector<xcb_window_t>& windows) const;
+    std::optional<X11WindowInfo> read(xcb_window_t window) const;
+    // The root's child holding each window (0 for a vanished one), walking
+    // parents level by level for all windows at once.
+    std::vector<xcb_window_t> frameWindows(const std::vector<xcb_window_t>& windows) const;
+    // The owning process through the X-Resource client-id query, for each
+    // window (nullopt where unknown).
+    std::vector<std::optional<ProcessID>> resourcePids(const std::vector<xcb_window_t>& windows) const;
+    bool exists(xcb_window_t window) const;
+
+    // Places the frame (decoration included) at `frame`: the top-left of the
+    // frame lands at the origin (NorthWest gravity) and the client gets the
+    // size left after the extents. Answers false when the window is gone.
+    bool setFrame(xcb_window_t window, const Rect& frame) const;
+    bool setPosition(xcb_window_t window, Point topLeft) const;
+    bool setSize(xcb_window_t window, Size size) const;
+    // Raises without focusing (_NET_RESTACK_WINDOW, else ConfigureWindow).
+    bool raise(xcb_window_t window) const;
+    // Raises and focuses (_NET_ACTIVE_WINDOW, source: pager).
+    bool activate(xcb_window_t window) const;
+    bool minimize(xcb_window_t window) const;
+    bool restore(xcb_window_t window) const;
+    // Asks politely (_NET_CLOSE_WINDOW, else WM_DELETE_WINDOW); false when
+    // the window offers neither. Never kills a client.
+    bool close(xcb_window_t window) const;
+    bool setFullScreen(xcb_window_t window, bool fullScreen) const;
+    bool moveToDesktop(xcb_window_t window, std::uint32_t desktop) const;
+    bool switchToDesktop(std::uint32_t desktop) const;
+
+private:
+    X11WindowType typeOf(const std::vector<std::uint32_t>& types) const;
+    X11WindowState stateOf(const std::vector<std::uint32_t>& atoms) const;
+    std::optional<X11FrameExtents> readExtents(xcb_window_t window) const;
+
+    const X11Connection& x_;
+};
+
+}  // namespace tessaly

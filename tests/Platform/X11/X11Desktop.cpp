@@ -1,0 +1,361 @@
+#include "Platform/X11/X11Desktop.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+extern char** environ;
+
+namespace tessaly::test {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+namespace {
+
+bool executableOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        if (!dir.empty() && access((fs::path(dir) / name).c_str(), X_OK) == 0) return true;
+    }
+    return false;
+}
+
+// glibc's <sys/pidfd.h> lacks C linkage for C++ here: call the kernel directly.
+int openPidfd(pid_t pid) { return static_cast<int>(syscall(SYS_pidfd_open, pid, 0)); }
+
+int remainingMs(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::max<long long>(0, left));
+}
+
+// Reads the display number Xvfb writes to its -displayfd once it accepts
+// connections.
+std::optional<std::string> readDisplayNumber(int fd, milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    std::string text;
+    while (text.find('\n') == std::string::npos) {
+        pollfd p{fd, POLLIN, 0};
+        const int ready = poll(&p, 1, remainingMs(deadline));
+        if (ready <= 0) return std::nullopt;
+        char buffer[32];
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0) return std::nullopt;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    text.erase(text.find('\n'));
+    if (text.empty()) return std::nullopt;
+    return ":" + text;
+}
+
+}  // namespace
+
+void X11DesktopTest::SetUp() {
+    std::string why;
+    bool serverMissing = false;
+    desktop = X11Desktop::start(desktopOptions(), why, serverMissing);
+    if (!desktop) {
+        if (serverMissing) GTEST_SKIP() << "no X11 test desktop: " << why;
+        FAIL() << "the X11 test desktop did not start: " << why;
+    }
+}
+
+std::unique_ptr<X11Desktop> X11Desktop::start(const Options& options, std::string& why, bool& serverMissing) {
+    serverMissing = false;
+    std::unique_ptr<X11Desktop> desktop(new X11Desktop());
+    std::string pattern = (fs::temp_directory_path() / "tessaly-x11-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        why = "cannot make a temporary directory";
+        return nullptr;
+    }
+    desktop->dir_ = pattern;
+    for (const char* sub : {"home", "config", "cache", "data", "runtime"}) fs::create_directories(desktop->dir_ / sub);
+    fs::permissions(desktop->dir_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+    if (!desktop->startServer(options, why, serverMissing)) return nullptr;
+    if (options.windowManager && !desktop->startWindowManager(options, why)) return nullptr;
+    return desktop;
+}
+
+X11Desktop::~X11Desktop() {
+    for (auto it = clients_.rbegin(); it != clients_.rend(); ++it) stopProcess(*it);
+    if (windowManager_ > 0) stopProcess(windowManager_);
+    windows_.reset();
+    x_.reset();
+    if (server_ > 0) stopProcess(server_);
+    std::error_code ignored;
+    if (!dir_.empty()) fs::remove_all(dir_, ignored);
+}
+
+pid_t X11Desktop::spawn(const std::vector<std::string>& argv, const fs::path& log, int displayFd) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string_view entry(*e);
+        const auto name = entry.substr(0, entry.find('='));
+        if (name == "DISPLAY" || name == "HOME" || name.starts_with("XDG_") || name == "SESSION_MANAGER") continue;
+        env.emplace_back(entry);
+    }
+    if (!display_.empty()) env.push_back("DISPLAY=" + display_);
+    env.push_back("HOME=" + (dir_ / "home").string());
+    env.push_back("XDG_CONFIG_HOME=" + (dir_ / "config").string());
+    env.push_back("XDG_CACHE_HOME=" + (dir_ / "cache").string());
+    env.push_back("XDG_DATA_HOME=" + (dir_ / "data").string());
+    env.push_back("XDG_RUNTIME_DIR=" + (dir_ / "runtime").string());
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> args = argv;
+    std::vector<char*> argp;
+    for (auto& a : args) argp.push_back(a.data());
+    argp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (displayFd >= 0) posix_spawn_file_actions_adddup2(&actions, displayFd, 3);
+    pid_t pid = -1;
+    const int failed = posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return failed ? -1 : pid;
+}
+
+bool X11Desktop::startServer(const Options& options, std::string& why, bool& serverMissing) {
+    if (!executableOnPath("Xvfb")) {
+        serverMissing = true;
+        why = "Xvfb is not installed";
+        return false;
+    }
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        why = "pipe failed";
+        return false;
+    }
+    // Keep the write end above 3 so that dup2 onto 3 really makes a copy
+    // without close-on-exec.
+    const int writeEnd = fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
+    close(fds[1]);
+    const std::string screen = std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
+    server_ = spawn({"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset", "-displayfd", "3"},
+                    dir_ / "xvfb.log", writeEnd);
+    close(writeEnd);
+    if (server_ <= 0) {
+        close(fds[0]);
+        serverMissing = true;
+        why = "Xvfb could not be started";
+        return false;
+    }
+    const auto display = readDisplayNumber(fds[0], std::chrono::seconds(20));
+    close(fds[0]);
+    if (!display) {
+        why = "Xvfb did not report a display";
+        serverMissing = waitForExit(server_, milliseconds(0));  // died at once: no usable server here
+        return false;
+    }
+    display_ = *display;
+    x_ = X11Connection::open(display_);
+    if (!x_) {
+        why = "cannot connect to " + display_;
+        return false;
+    }
+    windows_ = std::make_unique<X11Windows>(*x_);
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
+                               XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(x_->get(), x_->root(), XCB_CW_EVENT_MASK, &mask);
+    x_->sync();
+    return true;
+}
+
+std::string X11Desktop::writeOpenboxConfig(const Options& options) {
+    std::ifstream in("/etc/xdg/openbox/rc.xml");
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    std::string rc = buffer.str();
+    // The window manager's own desktop-switching keys would take the
+    // program's default hotkeys.
+    rc = std::regex_replace(rc, std::regex(R"re(<keybind key="C-A-(Left|Right)">[\s\S]*?</keybind>)re"), "");
+    rc = std::regex_replace(rc, std::regex(R"(<animateIconify>yes</animateIconify>)"), "<animateIconify>no</animateIconify>");
+    rc = std::regex_replace(rc, std::regex(R"((<desktops>[\s\S]*?<number>)\d+(</number>))"),
+                            "$01" + std::to_string(options.desktops) + "$2");
+    const std::string shiftDrag =
+        R"(<mousebind button="S-Left" action="Drag"><action name="Move"/></mousebind>)";
+    for (const char* context : {R"(<context name="Frame">)", R"(<context name="Titlebar">)"}) {
+        const auto at = rc.find(context);
+        if (at != std::string::npos) rc.insert(at + std::strlen(context), shiftDrag);
+    }
+    const fs::path file = dir_ / "openbox-rc.xml";
+    std::ofstream(file) << rc;
+    return file.string();
+}
+
+bool X11Desktop::startWindowManager(const Options& options, std::string& why) {
+    const std::string config = writeOpenboxConfig(options);
+    windowManager_ = spawn({"openbox", "--sm-disable", "--config-file", config}, dir_ / "openbox.log");
+    if (windowManager_ <= 0) {
+        why = "openbox could not be started";
+        return false;
+    }
+    // A sentinel window: the window manager is ready once it reparents it.
+    xcb_connection_t* c = x_->get();
+    const xcb_window_t sentinel = xcb_generate_id(c);
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, sentinel, x_->root(), 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    bool mapped = false;
+    bool reparented = false;
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    std::uint32_t nudge = 0;
+    while (!reparented && Clock::now() < deadline) {
+        if (!mapped && x_->windowManagerCheckWindow() != kNoWindow) {
+            xcb_map_window(c, sentinel);
+            mapped = true;
+        }
+        x_->flush();
+        pollfd p{xcb_get_file_descriptor(c), POLLIN, 0};
+        const int ready = poll(&p, 1, std::min(100, remainingMs(deadline)));
+        while (XEvent event{xcb_poll_for_event(c)}) {
+            if ((event->response_type & 0x7f) == XCB_REPARENT_NOTIFY &&
+                reinterpret_cast<xcb_reparent_notify_event_t*>(event.get())->window == sentinel) {
+                reparented = true;
+            }
+        }
+        if (waitForExit(windowManager_, milliseconds(0))) {
+            windowManager_ = -1;
+            why = "openbox exited at start";
+            return false;
+        }
+        if (ready == 0) {
+            // openbox may hold events it has read but not handled until more
+            // input arrives: give it some.
+            ++nudge;
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, x_->root(), x_->atoms().TESSALY_WAKE, XCB_ATOM_CARDINAL, 32, 1,
+                                &nudge);
+        }
+    }
+    xcb_destroy_window(c, sentinel);
+    x_->flush();
+    if (!reparented) {
+        why = "openbox did not manage a window in time";
+        return false;
+    }
+    // Keep client lists clean: the sentinel leaves _NET_CLIENT_LIST.
+    waitUntil([&] {
+        const auto list = windows_->clientList();
+        return std::find(list.begin(), list.end(), sentinel) == list.end();
+    });
+    return true;
+}
+
+void X11Desktop::drainEvents() {
+    while (XEvent event{xcb_poll_for_event(x_->get())}) {
+    }
+}
+
+bool X11Desktop::waitUntil(const std::function<bool()>& condition, milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (true) {
+        drainEvents();
+        if (condition()) return true;
+        if (Clock::now() >= deadline) return false;
+        x_->flush();
+        pollfd p{xcb_get_file_descriptor(x_->get()), POLLIN, 0};
+        poll(&p, 1, std::min(50, remainingMs(deadline)));
+    }
+}
+
+void X11Desktop::watch(xcb_window_t window) {
+    const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(x_->get(), window, XCB_CW_EVENT_MASK, &mask);
+    x_->flush();
+}
+
+std::optional<X11Desktop::Client> X11Desktop::launch(const std::vector<std::string>& argv, milliseconds timeout) {
+    const pid_t pid = spawn(argv, dir_ / "clients.log");
+    if (pid <= 0) return std::nullopt;
+    clients_.push_back(pid);
+    Client client{pid, kNoWindow};
+    std::vector<xcb_window_t> known;
+    const bool found = waitUntil(
+        [&] {
+            const auto list = windows_->clientList();
+            std::vector<xcb_window_t> fresh;
+            for (const auto w : list) {
+                if (std::find(known.begin(), known.end(), w) == known.end()) fresh.push_back(w);
+            }
+            for (const auto& info : windows_->read(fresh)) {
+                known.push_back(info.window);
+                if (info.pid == pid && info.frameWindow != info.window) {
+                    client.window = info.window;
+                    return true;
+                }
+            }
+            return waitForExit(pid, milliseconds(0));  // gave up: it died
+        },
+        timeout);
+    if (!found || client.window == kNoWindow) return std::nullopt;
+    return client;
+}
+
+std::optional<X11Desktop::Client> X11Desktop::launchXterm(const std::string& title, const std::string& geometry) {
+    return launch({"xterm", "-T", title, "-geometry", geometry, "-e", "cat"});
+}
+
+std::optional<X11Desktop::Client> X11Desktop::launchXlogo(const std::string& geometry) {
+    return launch({"xlogo", "-geometry", geometry});
+}
+
+int X11Desktop::run(const std::vector<std::string>& argv, milliseconds timeout) {
+    const pid_t pid = spawn(argv, dir_ / "commands.log");
+    if (pid <= 0) return -1;
+    const int fd = openPidfd(pid);
+    if (fd >= 0) {
+        pollfd p{fd, POLLIN, 0};
+        poll(&p, 1, static_cast<int>(timeout.count()));
+        close(fd);
+    }
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) != pid) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool X11Desktop::waitForExit(pid_t pid, milliseconds timeout) {
+    int status = 0;
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid || (done < 0 && errno == ECHILD)) return true;
+    if (timeout.count() <= 0) return false;
+    const int fd = openPidfd(pid);
+    if (fd < 0) return waitpid(pid, &status, WNOHANG) != 0;
+    pollfd p{fd, POLLIN, 0};
+    poll(&p, 1, static_cast<int>(timeout.count()));
+    close(fd);
+    const pid_t reaped = waitpid(pid, &status, WNOHANG);
+    return reaped == pid || (reaped < 0 && errno == ECHILD);
+}
+
+void X11Desktop::stopProcess(pid_t pid, milliseconds grace) {
+    if (pid <= 0 || waitForExit(pid, milliseconds(0))) return;
+    kill(pid, SIGTERM);
+    if (waitForExit(pid, grace)) return;
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+}
+
+}  // namespace tessaly::test

@@ -1,0 +1,104 @@
+#pragma once
+// A real, headless X11 desktop for integration tests: Xvfb on a display the
+// server picks itself, openbox with a configuration of our own, and real
+// clients (xterm, xlogo). Every desktop has its own temporary HOME/XDG
+// directories, so several test processes can run side by side.
+//
+// Waiting is always for something observable on the X connection (a
+// property, a reparent, a client in _NET_CLIENT_LIST) with a deadline; the
+// harness never sleeps.
+#include "Platform/X11/X11Connection.h"
+#include "Platform/X11/X11Windows.h"
+
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaly::test {
+
+class X11Desktop {
+public:
+    struct Options {
+        int width = 1920;
+        int height = 1080;
+        int desktops = 1;
+        bool windowManager = true;
+    };
+    struct Client {
+        pid_t pid = -1;
+        xcb_window_t window = kNoWindow;
+    };
+
+    // Starts the desktop. When it cannot be started, answers nullptr and
+    // says why; `serverMissing` tells a machine without Xvfb (tests skip)
+    // from a start that failed (tests fail).
+    static std::unique_ptr<X11Desktop> start(const Options& options, std::string& why, bool& serverMissing);
+    ~X11Desktop();
+    X11Desktop(const X11Desktop&) = delete;
+    X11Desktop& operator=(const X11Desktop&) = delete;
+
+    const std::string& display() const { return display_; }
+    const std::filesystem::path& directory() const { return dir_; }
+    // The harness's own connection (selects property and structure events
+    // on the root to wake its waits).
+    X11Connection& connection() { return *x_; }
+    X11Windows& windows() { return *windows_; }
+
+    // Starts a client and waits until a window of its process is managed
+    // (listed in _NET_CLIENT_LIST and reparented into a frame).
+    std::optional<Client> launch(const std::vector<std::string>& argv,
+                                 std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    std::optional<Client> launchXterm(const std::string& title = "tessaly-xterm", const std::string& geometry = "80x24+100+100");
+    std::optional<Client> launchXlogo(const std::string& geometry = "200x200+400+300");
+    // Runs a command to completion; its exit status, or -1.
+    int run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+    // Re-evaluates `condition` whenever an event arrives on the harness
+    // connection (and at least every 50 ms) until it holds or time is up.
+    bool waitUntil(const std::function<bool()>& condition,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // Selects property and structure events on a window so waits about it
+    // wake promptly.
+    void watch(xcb_window_t window);
+
+    // Ends a process of ours: TERM, wait, then KILL. Answers once it is reaped.
+    static void stopProcess(pid_t pid, std::chrono::milliseconds grace = std::chrono::seconds(3));
+    // Waits until a child of ours has exited (it is reaped); false on timeout.
+    static bool waitForExit(pid_t pid, std::chrono::milliseconds timeout);
+
+private:
+    X11Desktop() = default;
+    bool startServer(const Options& options, std::string& why, bool& serverMissing);
+    bool startWindowManager(const Options& options, std::string& why);
+    std::string writeOpenboxConfig(const Options& options);
+    pid_t spawn(const std::vector<std::string>& argv, const std::filesystem::path& log, int displayFd = -1);
+    void drainEvents();
+
+    std::filesystem::path dir_;
+    std::string display_;
+    pid_t server_ = -1;
+    pid_t windowManager_ = -1;
+    std::vector<pid_t> clients_;
+    std::unique_ptr<X11Connection> x_;
+    std::unique_ptr<X11Windows> windows_;
+};
+
+// A fixture that gives each test a fresh desktop, skipping when there is
+// no Xvfb on the machine.
+class X11DesktopTest : public ::testing::Test {
+protected:
+    virtual X11Desktop::Options desktopOptions() const { return {}; }
+    void SetUp() override;
+    void TearDown() override { desktop.reset(); }
+
+    std::unique_ptr<X11Desktop> desktop;
+};
+
+}  // namespace tessaly::test
