@@ -114,6 +114,11 @@ const std::string& requireString(const nlohmann::json& value, const char* what) 
     return value.get_ref<const std::string&>();
 }
 
+Uuid requireUuid(const nlohmann::json& value, const char* what) {
+    if (const auto id = Uuid::fromString(requireString(value, what))) return *id;
+    throwType(what, "a UUID");
+}
+
 const nlohmann::json& requireMember(const nlohmann::json& object, const char* key) {
     if (!object.is_object()) throwType(key, "a member of an object");
     const auto it = object.find(key);

@@ -9,6 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Platform/Uuid.h"
+
 namespace tessaly::json_reading {
 
 inline constexpr std::size_t maxDocumentBytes = 1024 * 1024;  // 1 MiB
@@ -38,6 +40,8 @@ std::uint32_t requireUInt32(const nlohmann::json& value, const char* what);
 std::int32_t requireInt32(const nlohmann::json& value, const char* what);
 double requireNumber(const nlohmann::json& value, const char* what);
 const std::string& requireString(const nlohmann::json& value, const char* what);
+// A UUID written as 8-4-4-4-12 hex text.
+Uuid requireUuid(const nlohmann::json& value, const char* what);
 // The member `key` of object `object`; throws when the object lacks it.
 const nlohmann::json& requireMember(const nlohmann::json& object, const char* key);
 // The member `key`, absent when missing or null.

@@ -1,0 +1,140 @@
+#include "Platform/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace tessaly::AtomicFile {
+
+namespace {
+
+std::string describe(const std::string& what, const std::filesystem::path& path, int code) {
+    return what + " " + path.string() + ": " + std::strerror(code);
+}
+
+bool fail(std::string* error, std::string message) {
+    if (error) *error = std::move(message);
+    return false;
+}
+
+// Closes a descriptor on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now and reports whether the close worked.
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool write(const std::filesystem::path& path, std::string_view bytes, mode_t mode, std::string* error) {
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    Descriptor file(::mkostemp(name.data(), O_CLOEXEC));
+    if (file.get() < 0) return fail(error, describe("cannot create a temporary file in", folder, errno));
+    const std::string temporary(name.data());
+    auto abandon = [&](const std::string& what) {
+        const int code = errno;
+        ::unlink(temporary.c_str());
+        return fail(error, describe(what, path, code));
+    };
+    if (::fchmod(file.get(), mode) != 0) return abandon("cannot set the mode of");
+    if (!writeAll(file.get(), bytes)) return abandon("cannot write");
+    if (::fsync(file.get()) != 0) return abandon("cannot flush");
+    if (!file.close()) return abandon("cannot close");
+    if (::rename(temporary.c_str(), path.c_str()) != 0) return abandon("cannot replace");
+    // Make the rename itself durable; a failure here leaves a complete file.
+    Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.get() >= 0) ::fsync(directory.get());
+    return true;
+}
+
+bool createDirectories(const std::filesystem::path& folder, mode_t mode, std::string* error) {
+    std::filesystem::path partial;
+    for (const auto& part : folder) {
+        partial /= part;
+        if (::mkdir(partial.c_str(), mode) != 0 && errno != EEXIST) {
+            return fail(error, describe("cannot create the folder", partial, errno));
+        }
+    }
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return fail(error, describe("not a folder:", folder, ENOTDIR));
+    }
+    return true;
+}
+
+ReadResult read(const std::filesystem::path& path, std::size_t maxBytes) {
+    ReadResult result;
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (file.get() < 0) {
+        result.status = errno == ENOENT ? ReadStatus::missing : ReadStatus::failed;
+        result.error = describe("cannot open", path, errno);
+        return result;
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        result.error = "not a regular file: " + path.string();
+        return result;
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        result.status = ReadStatus::tooLarge;
+        result.error = path.string() + " is larger than " + std::to_string(maxBytes) + " bytes";
+        return result;
+    }
+    // Read up to one byte past the cap, in case the file grew meanwhile.
+    std::string bytes;
+    char buffer[16384];
+    while (true) {
+        const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            result.error = describe("cannot read", path, errno);
+            return result;
+        }
+        if (n == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (bytes.size() > maxBytes) {
+            result.status = ReadStatus::tooLarge;
+            result.error = path.string() + " is larger than " + std::to_string(maxBytes) + " bytes";
+            return result;
+        }
+    }
+    result.status = ReadStatus::ok;
+    result.bytes = std::move(bytes);
+    return result;
+}
+
+}  // namespace tessaly::AtomicFile

@@ -1,0 +1,107 @@
+#pragma once
+// The user-defaults store: a per-user key-value store of typed values
+// (booleans, numbers, strings, string arrays and byte data) under string
+// keys. Reads never fail: a missing key or a value of another type answers
+// absent (or false). An empty data value is a value, distinct from an absent
+// key.
+//
+// FileUserDefaults keeps the values in memory and writes them through to
+// $XDG_CONFIG_HOME/tessaly/defaults.json (else ~/.config/...) on every change,
+// atomically and readable by the user alone. InMemoryUserDefaults is the same
+// store without a file, for tests.
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace tessaly {
+
+class UserDefaults {
+public:
+    // Bytes stored as one value (the JSON of a setting, for instance).
+    struct Data {
+        std::string bytes;
+        friend bool operator==(const Data&, const Data&) = default;
+    };
+    using StringArray = std::vector<std::string>;
+    using Value = std::variant<bool, double, std::string, StringArray, Data>;
+
+    virtual ~UserDefaults() = default;
+
+    // The stored value, whatever its type.
+    virtual std::optional<Value> objectForKey(const std::string& key) const = 0;
+    virtual void setObject(const Value& value, const std::string& key) = 0;
+    virtual void removeObjectForKey(const std::string& key) = 0;
+
+    // Typed reads: absent when the key is missing or holds another type.
+    std::optional<std::string> stringForKey(const std::string& key) const;
+    std::optional<double> numberForKey(const std::string& key) const;
+    std::optional<Data> dataForKey(const std::string& key) const;
+    std::optional<StringArray> stringArrayForKey(const std::string& key) const;
+    // A boolean reading of whatever is stored: a boolean as it is, a number
+    // when non-zero, a string starting with y, Y, t, T or 1-9 (after blanks);
+    // false for anything else and for a missing key.
+    bool boolForKey(const std::string& key) const;
+
+    void setString(const std::string& value, const std::string& key) { setObject(Value(value), key); }
+    void setDouble(double value, const std::string& key) { setObject(Value(value), key); }
+    void setBool(bool value, const std::string& key) { setObject(Value(value), key); }
+    void setData(const Data& value, const std::string& key) { setObject(Value(value), key); }
+    void setStringArray(const StringArray& value, const std::string& key) { setObject(Value(value), key); }
+};
+
+// Values in memory only.
+class InMemoryUserDefaults : public UserDefaults {
+public:
+    std::optional<Value> objectForKey(const std::string& key) const override;
+    void setObject(const Value& value, const std::string& key) override;
+    void removeObjectForKey(const std::string& key) override;
+
+    // Every stored key (for tests).
+    std::vector<std::string> keys() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::map<std::string, Value> values_;
+};
+
+// Values cached in memory and written through to a JSON file.
+//
+// File form: one JSON object; a boolean, number, string or array of strings
+// is stored as that JSON value, data as {"$data": "<base64>"}. A number that
+// JSON cannot hold (NaN, infinity) is written as null and reads back absent.
+// Entries of any other shape are kept and written back untouched, but read
+// as absent. A file that cannot be read as such an object (not JSON, too
+// large, nested too deeply) is renamed aside with a ".corrupt-<time>" suffix
+// and logged, and the store starts empty.
+class FileUserDefaults : public UserDefaults {
+public:
+    explicit FileUserDefaults(std::filesystem::path file);
+
+    // The user's store, at its default location. Without a usable home or
+    // config folder it keeps values in memory only (and says so in the log).
+    static std::shared_ptr<FileUserDefaults> standard();
+    static std::optional<std::filesystem::path> defaultLocation();
+
+    std::optional<Value> objectForKey(const std::string& key) const override;
+    void setObject(const Value& value, const std::string& key) override;
+    void removeObjectForKey(const std::string& key) override;
+
+    const std::filesystem::path& file() const { return file_; }
+
+private:
+    FileUserDefaults() = default;  // memory only
+    void load();
+    void persistLocked();
+
+    std::filesystem::path file_;
+    mutable std::mutex mutex_;
+    std::map<std::string, Value> values_;
+    std::map<std::string, std::string> foreign_;  // JSON text of entries of shapes this store does not read
+};
+
+}  // namespace tessaly

@@ -1,0 +1,185 @@
+#include "Platform/UserDefaults.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "Platform/AtomicFile.h"
+#include "Platform/Log.h"
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "tessaly-test-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+void put(const fs::path& file, const std::string& text) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << text;
+}
+
+class LogCapture {
+public:
+    LogCapture() {
+        Log::setSink([this](LogLevel, LogCategory, std::string_view line) { lines.emplace_back(line); });
+    }
+    ~LogCapture() { Log::setSink(nullptr); }
+    std::vector<std::string> lines;
+};
+
+TEST(UserDefaultsTests, TypedReadsAnswerAbsentForOtherTypes) {
+    InMemoryUserDefaults defaults;
+    defaults.setString("shift", "gate");
+    defaults.setDouble(0.5, "delay");
+    defaults.setData({""}, "hotkey");
+    defaults.setStringArray({"a", "b"}, "ids");
+    EXPECT_EQ(defaults.stringForKey("gate"), "shift");
+    EXPECT_FALSE(defaults.numberForKey("gate"));
+    EXPECT_EQ(defaults.numberForKey("delay"), 0.5);
+    EXPECT_FALSE(defaults.stringForKey("delay"));
+    ASSERT_TRUE(defaults.dataForKey("hotkey"));  // empty data is a value
+    EXPECT_TRUE(defaults.dataForKey("hotkey")->bytes.empty());
+    EXPECT_FALSE(defaults.dataForKey("missing"));
+    EXPECT_EQ(defaults.stringArrayForKey("ids"), (UserDefaults::StringArray{"a", "b"}));
+    defaults.removeObjectForKey("ids");
+    EXPECT_FALSE(defaults.stringArrayForKey("ids"));
+}
+
+TEST(UserDefaultsTests, BoolReadingOfEveryType) {
+    InMemoryUserDefaults defaults;
+    EXPECT_FALSE(defaults.boolForKey("missing"));
+    defaults.setBool(true, "b");
+    defaults.setDouble(2, "n");
+    defaults.setDouble(0, "zero");
+    defaults.setString("  YES", "yes");
+    defaults.setString("no", "no");
+    defaults.setString("1", "one");
+    defaults.setData({"t"}, "data");
+    EXPECT_TRUE(defaults.boolForKey("b"));
+    EXPECT_TRUE(defaults.boolForKey("n"));
+    EXPECT_FALSE(defaults.boolForKey("zero"));
+    EXPECT_TRUE(defaults.boolForKey("yes"));
+    EXPECT_FALSE(defaults.boolForKey("no"));
+    EXPECT_TRUE(defaults.boolForKey("one"));
+    EXPECT_FALSE(defaults.boolForKey("data"));
+}
+
+TEST(FileUserDefaultsTests, ValuesSurviveAReopenWithPrivateMode) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "tessaly" / "defaults.json";
+    {
+        FileUserDefaults defaults(file);
+        defaults.setBool(true, "welcomeShown");
+        defaults.setDouble(36, "tabBarHeight");
+        defaults.setString("dark", "appearanceMode");
+        defaults.setStringArray({"x", "y"}, "excludedBundleIDs");
+        defaults.setData({std::string("\0\xff{", 3)}, "blob");
+        defaults.setData({""}, "tabCycleNextHotkey");
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(::stat(file.parent_path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    FileUserDefaults reopened(file);
+    EXPECT_TRUE(reopened.boolForKey("welcomeShown"));
+    EXPECT_EQ(reopened.numberForKey("tabBarHeight"), 36);
+    EXPECT_EQ(reopened.stringForKey("appearanceMode"), "dark");
+    EXPECT_EQ(reopened.stringArrayForKey("excludedBundleIDs"), (UserDefaults::StringArray{"x", "y"}));
+    EXPECT_EQ(reopened.dataForKey("blob")->bytes, std::string("\0\xff{", 3));
+    ASSERT_TRUE(reopened.dataForKey("tabCycleNextHotkey"));
+    EXPECT_TRUE(reopened.dataForKey("tabCycleNextHotkey")->bytes.empty());
+    // No temporary files are left next to it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1);
+}
+
+TEST(FileUserDefaultsTests, CorruptFileIsMovedAsideAndStoreStartsEmpty) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "defaults.json";
+    for (const std::string& bad : {std::string("{\"a\": tru"), std::string("[1, 2]"), std::string(70, '[') + std::string(70, ']')}) {
+        put(file, bad);
+        LogCapture log;
+        FileUserDefaults defaults(file);
+        EXPECT_FALSE(defaults.objectForKey("a"));
+        EXPECT_FALSE(fs::exists(file));
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_NE(log.lines[0].find("moved aside"), std::string::npos);
+        bool keptAside = false;
+        for (const auto& entry : fs::directory_iterator(folder.path())) {
+            if (entry.path().filename().string().starts_with("defaults.json.corrupt-") && contents(entry.path()) == bad) {
+                keptAside = true;
+                fs::remove(entry.path());
+            }
+        }
+        EXPECT_TRUE(keptAside) << bad;
+        // Writing afterwards makes a fresh, readable file.
+        defaults.setBool(true, "a");
+        EXPECT_TRUE(FileUserDefaults(file).boolForKey("a"));
+        fs::remove(file);
+    }
+}
+
+TEST(FileUserDefaultsTests, UnknownShapesAreKeptButReadAsAbsent) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "defaults.json";
+    put(file, R"({"odd": {"nested": [1, 2]}, "mixed": ["a", 1], "nan": null, "ok": "yes", "badData": {"$data": "%%%"}})");
+    FileUserDefaults defaults(file);
+    EXPECT_FALSE(defaults.objectForKey("odd"));
+    EXPECT_FALSE(defaults.objectForKey("mixed"));
+    EXPECT_FALSE(defaults.objectForKey("badData"));
+    EXPECT_FALSE(defaults.objectForKey("nan"));
+    EXPECT_EQ(defaults.stringForKey("ok"), "yes");
+    defaults.setDouble(std::numeric_limits<double>::quiet_NaN(), "height");
+    const std::string written = contents(file);
+    EXPECT_NE(written.find("\"nested\""), std::string::npos);
+    EXPECT_NE(written.find("%%%"), std::string::npos);
+    FileUserDefaults reopened(file);
+    EXPECT_FALSE(reopened.numberForKey("height"));  // non-finite numbers read back absent
+    EXPECT_EQ(reopened.stringForKey("ok"), "yes");
+}
+
+TEST(AtomicFileTests, ReadCapsTheSizeAndTellsMissingFromFailed) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "f";
+    EXPECT_EQ(AtomicFile::read(file, 10).status, AtomicFile::ReadStatus::missing);
+    EXPECT_EQ(AtomicFile::read(folder.path(), 10).status, AtomicFile::ReadStatus::failed);
+    ASSERT_TRUE(AtomicFile::write(file, "0123456789"));
+    EXPECT_EQ(AtomicFile::read(file, 10).bytes, "0123456789");
+    EXPECT_EQ(AtomicFile::read(file, 9).status, AtomicFile::ReadStatus::tooLarge);
+    // A write into a missing folder fails and leaves nothing behind.
+    std::string error;
+    EXPECT_FALSE(AtomicFile::write(folder.path() / "none" / "f", "x", 0600, &error));
+    EXPECT_FALSE(error.empty());
+    ASSERT_TRUE(AtomicFile::write(file, "new"));
+    EXPECT_EQ(AtomicFile::read(file, 10).bytes, "new");
+}
+
+}  // namespace
+}  // namespace tessaly
