@@ -89,6 +89,7 @@ struct SimWindow {
     bool hidesNumber = false;         // the private window-number lookup fails
     SimFrameBehaviour frameBehaviour;
     std::vector<std::string> childRoles;   // extra direct children of the window element
+    int nativeTabs = 0;                    // tabs of its native tab group (0: none)
     std::set<std::string> failingReads;    // attributes whose reads fail
     std::set<std::string> failingWrites;   // attributes and actions that fail
 
@@ -166,6 +167,8 @@ public:
     void setFailingWrite(WindowID id, const std::string& attributeOrAction, bool fails = true);
     void setHidesNumber(WindowID id, bool hides);
     void setChildRoles(WindowID id, std::vector<std::string> roles);
+    // Gives the window a native tab group with that many tabs (0: none).
+    void setNativeTabs(WindowID id, int tabs);
     void setLayerAndAlpha(WindowID id, int layer, double alpha);
     // Folds the window into the host's native tabs (the host shows; the
     // window leaves the screen but lives on) or takes it out again.
@@ -262,7 +265,7 @@ public:
     struct ObserverState;
 
 private:
-    std::unique_ptr<State> state_;
+    std::shared_ptr<State> state_;
 };
 
 }  // namespace tessaly

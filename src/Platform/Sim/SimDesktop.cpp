@@ -1,0 +1,1130 @@
+#include "Platform/Sim/SimDesktop.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace tessaly {
+
+namespace {
+
+// Element ids: the low 32 bits hold the window id, the next 8 bits the kind
+// of element, the 16 above them an index among siblings.
+enum class ElementKind : std::uint64_t { window = 0, closeButton = 1, tabGroup = 2, tabButton = 3, child = 4 };
+
+std::uint64_t makeElementID(WindowID window, ElementKind kind, std::uint64_t index = 0) {
+    return std::uint64_t{window} | (static_cast<std::uint64_t>(kind) << 32) | (index << 40);
+}
+WindowID elementWindow(const AXElement& element) { return static_cast<WindowID>(element.id & 0xFFFFFFFFu); }
+ElementKind elementKind(const AXElement& element) { return static_cast<ElementKind>((element.id >> 32) & 0xFFu); }
+std::size_t elementIndex(const AXElement& element) { return static_cast<std::size_t>((element.id >> 40) & 0xFFFFu); }
+
+class SimTransaction final : public WindowServerTransaction {
+public:
+    std::vector<SimDesktop::Ordering> orders;
+};
+
+struct PendingAXNotification {
+    AXElement target;   // the element the notification is registered on
+    AXElement element;  // the element it is about
+    std::string name;
+};
+
+}  // namespace
+
+struct SimDesktop::ObserverState {
+    ProcessID pid = 0;
+    std::mutex mutex;
+    bool invalid = false;
+    std::shared_ptr<DispatchQueue> thread;
+    AXObserverConnection::Handler handler;
+    std::vector<std::pair<AXElement, std::string>> registrations;
+};
+
+namespace {
+
+class SimObserver final : public AXObserverConnection {
+public:
+    explicit SimObserver(std::shared_ptr<SimDesktop::ObserverState> state) : state_(std::move(state)) {}
+    ~SimObserver() override { invalidate(); }
+
+    void start(std::shared_ptr<DispatchQueue> thread, Handler handler) override {
+        std::lock_guard lock(state_->mutex);
+        state_->thread = std::move(thread);
+        state_->handler = std::move(handler);
+    }
+    AXError addNotification(const AXElement& element, std::string_view notification) override {
+        std::lock_guard lock(state_->mutex);
+        if (state_->invalid) return AXError::invalidElement;
+        const std::pair<AXElement, std::string> entry{element, std::string(notification)};
+        if (std::find(state_->registrations.begin(), state_->registrations.end(), entry) !=
+            state_->registrations.end()) {
+            return AXError::notificationAlreadyRegistered;
+        }
+        state_->registrations.push_back(entry);
+        return AXError::success;
+    }
+    AXError removeNotification(const AXElement& element, std::string_view notification) override {
+        std::lock_guard lock(state_->mutex);
+        const std::pair<AXElement, std::string> entry{element, std::string(notification)};
+        const auto it = std::find(state_->registrations.begin(), state_->registrations.end(), entry);
+        if (it == state_->registrations.end()) return AXError::notificationNotRegistered;
+        state_->registrations.erase(it);
+        return AXError::success;
+    }
+    void invalidate() override {
+        std::lock_guard lock(state_->mutex);
+        state_->invalid = true;
+        state_->handler = nullptr;
+        state_->thread.reset();
+    }
+
+private:
+    std::shared_ptr<SimDesktop::ObserverState> state_;
+};
+
+// Workspace observers live apart from the desktop so that deliveries still
+// queued on the main executor can outlive it.
+struct WorkspaceObservers {
+    std::mutex mutex;
+    std::map<Workspace::ObserverToken, std::pair<WorkspaceNotification, Workspace::Handler>> handlers;
+    Workspace::ObserverToken nextToken = 1;
+};
+
+}  // namespace
+
+struct SimDesktop::State {
+    State(VirtualClock& c, MainExecutor& m) : clock(c), main(m) {}
+
+    VirtualClock& clock;
+    MainExecutor& main;
+    mutable std::mutex mutex;
+
+    std::map<ProcessID, SimApp> apps;
+    std::vector<ProcessID> appOrder;
+    std::map<WindowID, SimWindow> windows;
+    std::vector<WindowID> stack;  // front to back
+    std::optional<ProcessID> frontmost;
+    std::uint32_t space = 0;
+    std::uint32_t spaceCount = 1;
+    std::vector<DisplayInfo> displays;
+
+    bool trusted = true;
+    int prompts = 0;
+    std::optional<bool> stageManager;
+    std::optional<double> bootTime;
+    std::optional<ProcessID> dockPID;
+    std::vector<DockTile> dockTiles;
+    bool privateWindowServer = true;
+    bool axGetWindow = true;
+    bool listUnavailable = false;
+    std::function<void(std::vector<WindowInfo>&)> listHook;
+
+    std::vector<SimAXCall> calls;
+    std::map<ProcessID, int> activations;
+    std::vector<std::string> urls;
+    std::vector<Ordering> orderings;
+    std::vector<std::weak_ptr<ObserverState>> observers;
+    std::shared_ptr<WorkspaceObservers> workspaceObservers = std::make_shared<WorkspaceObservers>();
+
+    // Notifications gathered under the lock, sent after it is released.
+    std::vector<std::pair<ProcessID, PendingAXNotification>> pendingAX;
+    std::vector<WorkspaceEvent> pendingWorkspace;
+
+    // --- helpers, all called with `mutex` held
+
+    SimWindow* findWindow(WindowID id) {
+        const auto it = windows.find(id);
+        return it == windows.end() ? nullptr : &it->second;
+    }
+    SimApp* findApp(ProcessID pid) {
+        const auto it = apps.find(pid);
+        return it == apps.end() ? nullptr : &it->second;
+    }
+
+    bool isOnScreen(const SimWindow& w) const {
+        const auto app = apps.find(w.pid());
+        if (app == apps.end() || !app->second.alive || app->second.hidden) return false;
+        if (w.spec.minimized || w.tabHost) return false;
+        const std::uint32_t s = w.spec.space.value_or(space);
+        return s == space || s == allSpaces;
+    }
+
+    RunningApplication running(const SimApp& app) const {
+        RunningApplication r;
+        r.pid = app.spec.pid;
+        if (!app.spec.bundleID.empty()) r.bundleIdentifier = app.spec.bundleID;
+        if (!app.spec.name.empty()) r.localizedName = app.spec.name;
+        if (!app.spec.path.empty()) r.bundlePath = app.spec.path;
+        r.activationPolicy = app.spec.policy;
+        r.isHidden = app.hidden;
+        r.isTerminated = !app.alive;
+        return r;
+    }
+
+    void notifyAX(ProcessID pid, const AXElement& target, const AXElement& element, std::string name) {
+        pendingAX.push_back({pid, PendingAXNotification{target, element, std::move(name)}});
+    }
+    void notifyWindow(const SimWindow& w, const char* name) {
+        const AXElement e = windowElement(w.pid(), w.id());
+        notifyAX(w.pid(), e, e, name);
+    }
+    void notifyWorkspace(WorkspaceNotification kind, std::optional<RunningApplication> app = std::nullopt) {
+        pendingWorkspace.push_back(WorkspaceEvent{kind, std::move(app)});
+    }
+
+    void bringToFront(WindowID id) {
+        const auto it = std::find(stack.begin(), stack.end(), id);
+        if (it != stack.end()) stack.erase(it);
+        stack.insert(stack.begin(), id);
+    }
+
+    void setFocused(SimApp& app, std::optional<WindowID> id) {
+        if (app.focusedWindow == id) return;
+        app.focusedWindow = id;
+        if (id) {
+            notifyAX(app.spec.pid, AXElement::application(app.spec.pid), windowElement(app.spec.pid, *id),
+                     "AXFocusedWindowChanged");
+        }
+    }
+
+    // The frontmost remaining window of the application, for focus.
+    std::optional<WindowID> frontWindowOf(ProcessID pid) const {
+        for (const WindowID id : stack) {
+            const auto it = windows.find(id);
+            if (it != windows.end() && it->second.pid() == pid && !it->second.spec.minimized) return id;
+        }
+        return std::nullopt;
+    }
+
+    void applyFrame(SimWindow& w, Rect frame) {
+        const Rect old = w.spec.frame;
+        w.spec.frame = frame;
+        if (frame.origin != old.origin) notifyWindow(w, "AXWindowMoved");
+        if (frame.size != old.size) notifyWindow(w, "AXWindowResized");
+    }
+
+    void removeWindow(WindowID id, bool tellObservers) {
+        SimWindow* w = findWindow(id);
+        if (!w) return;
+        const ProcessID pid = w->pid();
+        if (tellObservers) notifyWindow(*w, "AXUIElementDestroyed");
+        // Windows folded into this one come back out.
+        for (auto& [otherID, other] : windows) {
+            if (other.tabHost == id) other.tabHost.reset();
+        }
+        if (w->tabHost) {
+            if (SimWindow* host = findWindow(*w->tabHost)) host->nativeTabs = host->nativeTabs > 2 ? host->nativeTabs - 1 : 0;
+        }
+        windows.erase(id);
+        stack.erase(std::remove(stack.begin(), stack.end(), id), stack.end());
+        if (SimApp* app = findApp(pid); app && app->focusedWindow == id) {
+            app->focusedWindow.reset();
+            if (tellObservers) setFocused(*app, frontWindowOf(pid));
+        }
+    }
+
+    // Waits for the application as a blocking request would: on the virtual
+    // clock, at most for the time-out. Answers success when it answered.
+    AXError enter(ProcessID pid, AXTimeout timeout) {
+        if (!trusted) return AXError::apiDisabled;
+        const SimApp* app = findApp(pid);
+        if (!app || !app->alive) return AXError::invalidElement;
+        const double limit = timeout > 0 ? timeout : defaultMessagingTimeout;
+        if (app->latency >= limit) {
+            clock.advance(limit);
+            return AXError::cannotComplete;
+        }
+        if (app->latency > 0) clock.advance(app->latency);
+        return AXError::success;
+    }
+
+    void record(SimAXCall::Kind kind, const AXElement& element, std::string_view name, AXError answer) {
+        calls.push_back(SimAXCall{kind, element, std::string(name), answer});
+    }
+
+    AXAnswer readApplication(const SimApp& app, std::string_view attribute) {
+        if (attribute == "AXWindows") {
+            std::vector<AXElement> list;
+            for (const WindowID id : stack) {
+                const auto it = windows.find(id);
+                if (it != windows.end() && it->second.pid() == app.spec.pid) list.push_back(windowElement(app.spec.pid, id));
+            }
+            return {AXError::success, list};
+        }
+        if (attribute == "AXFocusedWindow") {
+            if (!app.focusedWindow) return {AXError::noValue, {}};
+            return {AXError::success, windowElement(app.spec.pid, *app.focusedWindow)};
+        }
+        if (attribute == "AXEnhancedUserInterface") {
+            if (!app.enhancedUserInterface) return {AXError::attributeUnsupported, {}};
+            return {AXError::success, *app.enhancedUserInterface};
+        }
+        if (attribute == "AXRole") return {AXError::success, std::string("AXApplication")};
+        if (attribute == "AXTitle") return {AXError::success, app.spec.name};
+        return {AXError::attributeUnsupported, {}};
+    }
+
+    AXAnswer readWindow(const SimWindow& w, const SimApp& app, std::string_view attribute) {
+        if (w.failingReads.count(std::string(attribute))) return {AXError::cannotComplete, {}};
+        const auto text = [](const std::optional<std::string>& v) -> AXAnswer {
+            if (!v) return {AXError::noValue, {}};
+            return {AXError::success, *v};
+        };
+        if (attribute == "AXRole") return text(w.spec.role);
+        if (attribute == "AXSubrole") return text(w.spec.subrole);
+        if (attribute == "AXTitle") return {AXError::success, w.spec.title};
+        if (attribute == "AXMinimized") return {AXError::success, w.spec.minimized};
+        if (attribute == "AXFullScreen") return {AXError::success, w.fullScreen};
+        if (attribute == "AXPosition") return {AXError::success, w.spec.frame.origin};
+        if (attribute == "AXSize") return {AXError::success, w.spec.frame.size};
+        if (attribute == "AXDocument") return text(w.spec.document);
+        if (attribute == "AXMain") return {AXError::success, app.focusedWindow == w.id()};
+        if (attribute == "AXCloseButton") {
+            if (!w.spec.hasCloseButton) return {AXError::noValue, {}};
+            return {AXError::success, AXElement{w.pid(), makeElementID(w.id(), ElementKind::closeButton)}};
+        }
+        if (attribute == "AXChildren") {
+            std::vector<AXElement> children;
+            for (std::size_t i = 0; i < w.childRoles.size(); ++i) {
+                children.push_back(AXElement{w.pid(), makeElementID(w.id(), ElementKind::child, i)});
+            }
+            if (w.nativeTabs > 0) children.push_back(AXElement{w.pid(), makeElementID(w.id(), ElementKind::tabGroup)});
+            return {AXError::success, children};
+        }
+        return {AXError::attributeUnsupported, {}};
+    }
+
+    AXAnswer readPart(const SimWindow& w, ElementKind kind, std::size_t index, std::string_view attribute) {
+        if (attribute == "AXRole") {
+            switch (kind) {
+                case ElementKind::closeButton: return {AXError::success, std::string("AXButton")};
+                case ElementKind::tabGroup: return {AXError::success, std::string("AXTabGroup")};
+                case ElementKind::tabButton: return {AXError::success, std::string("AXRadioButton")};
+                case ElementKind::child:
+                    if (index < w.childRoles.size()) return {AXError::success, w.childRoles[index]};
+                    return {AXError::invalidElement, {}};
+                case ElementKind::window: break;
+            }
+            return {AXError::invalidElement, {}};
+        }
+        if (attribute == "AXChildren") {
+            std::vector<AXElement> children;
+            if (kind == ElementKind::tabGroup) {
+                for (int i = 0; i < w.nativeTabs; ++i) {
+                    children.push_back(
+                        AXElement{w.pid(), makeElementID(w.id(), ElementKind::tabButton, static_cast<std::uint64_t>(i))});
+                }
+            }
+            return {AXError::success, children};
+        }
+        return {AXError::attributeUnsupported, {}};
+    }
+
+    AXError writeWindow(SimWindow& w, SimApp& app, std::string_view attribute, const AXValue& value) {
+        if (w.failingWrites.count(std::string(attribute))) return AXError::cannotComplete;
+        const SimFrameBehaviour& behaviour = w.frameBehaviour;
+        if (attribute == "AXPosition") {
+            const Point* p = std::get_if<Point>(&value);
+            if (!p) return AXError::illegalArgument;
+            if (behaviour.kind == SimFrameBehaviour::Kind::refuse) return AXError::success;
+            applyFrame(w, Rect(*p, w.spec.frame.size));
+            return AXError::success;
+        }
+        if (attribute == "AXSize") {
+            const Size* s = std::get_if<Size>(&value);
+            if (!s) return AXError::illegalArgument;
+            if (behaviour.kind == SimFrameBehaviour::Kind::refuse) return AXError::success;
+            Size size = *s;
+            if (behaviour.kind == SimFrameBehaviour::Kind::clamp) {
+                size.width = std::clamp(size.width, behaviour.minSize.width, behaviour.maxSize.width);
+                size.height = std::clamp(size.height, behaviour.minSize.height, behaviour.maxSize.height);
+            }
+            applyFrame(w, Rect(w.spec.frame.origin, size));
+            return AXError::success;
+        }
+        if (attribute == "AXMinimized") {
+            const bool* b = std::get_if<bool>(&value);
+            if (!b) return AXError::illegalArgument;
+            setMinimized(w, *b);
+            return AXError::success;
+        }
+        if (attribute == "AXMain") {
+            const bool* b = std::get_if<bool>(&value);
+            if (!b) return AXError::illegalArgument;
+            if (*b) setFocused(app, w.id());
+            return AXError::success;
+        }
+        if (attribute == "AXFullScreen") {
+            const bool* b = std::get_if<bool>(&value);
+            if (!b) return AXError::illegalArgument;
+            setFullScreen(w, *b);
+            return AXError::success;
+        }
+        return AXError::attributeUnsupported;
+    }
+
+    void setMinimized(SimWindow& w, bool minimized) {
+        if (w.spec.minimized == minimized) return;
+        w.spec.minimized = minimized;
+        notifyWindow(w, minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
+        if (SimApp* app = findApp(w.pid())) {
+            if (minimized && app->focusedWindow == w.id()) {
+                app->focusedWindow.reset();
+                setFocused(*app, frontWindowOf(w.pid()));
+            } else if (!minimized) {
+                bringToFront(w.id());
+                setFocused(*app, w.id());
+            }
+        }
+    }
+
+    void setFullScreen(SimWindow& w, bool fullScreen) {
+        if (w.fullScreen == fullScreen) return;
+        w.fullScreen = fullScreen;
+        if (fullScreen) {
+            w.frameBeforeFullScreen = w.spec.frame;
+            applyFrame(w, displays.empty() ? w.spec.frame : displays.front().frame);
+        } else {
+            const Rect back = w.frameBeforeFullScreen.value_or(w.spec.frame);
+            w.frameBeforeFullScreen.reset();
+            applyFrame(w, back);
+        }
+    }
+
+    void activate(ProcessID pid) {
+        SimApp* app = findApp(pid);
+        if (!app || !app->alive || app->ignoresActivation) return;
+        if (frontmost == pid) return;
+        frontmost = pid;
+        // An application that becomes active brings its focused window forward.
+        if (const auto focus = app->focusedWindow.has_value() ? app->focusedWindow : frontWindowOf(pid)) bringToFront(*focus);
+        notifyWorkspace(WorkspaceNotification::didActivateApplication, running(*app));
+    }
+};
+
+SimDesktop::SimDesktop(VirtualClock& clock, MainExecutor& main) : state_(std::make_shared<State>(clock, main)) {
+    state_->displays.push_back(DisplayInfo{1, "Main", Rect(0, 0, 1920, 1080), Rect(0, 25, 1920, 1055)});
+}
+
+SimDesktop::~SimDesktop() = default;
+
+PlatformServices SimDesktop::services(const std::shared_ptr<SimDesktop>& self, std::shared_ptr<Clock> clock,
+                                      std::shared_ptr<MainExecutor> main, std::shared_ptr<QueueFactory> queues) {
+    PlatformServices s;
+    s.accessibility = std::shared_ptr<Accessibility>(self, static_cast<Accessibility*>(self.get()));
+    s.windowList = std::shared_ptr<WindowList>(self, static_cast<WindowList*>(self.get()));
+    s.displays = std::shared_ptr<Displays>(self, static_cast<Displays*>(self.get()));
+    s.workspace = std::shared_ptr<Workspace>(self, static_cast<Workspace*>(self.get()));
+    s.privateSymbols = std::shared_ptr<PrivateSymbols>(self, static_cast<PrivateSymbols*>(self.get()));
+    s.dockBadges = std::shared_ptr<DockBadges>(self, static_cast<DockBadges*>(self.get()));
+    s.systemProbes = std::shared_ptr<SystemProbes>(self, static_cast<SystemProbes*>(self.get()));
+    s.clock = std::move(clock);
+    s.mainExecutor = std::move(main);
+    s.queueFactory = std::move(queues);
+    return s;
+}
+
+namespace {
+
+void deliverAX(const std::vector<std::weak_ptr<SimDesktop::ObserverState>>& observers, ProcessID pid,
+               const PendingAXNotification& n) {
+    for (const auto& weak : observers) {
+        const auto observer = weak.lock();
+        if (!observer || observer->pid != pid) continue;
+        std::lock_guard lock(observer->mutex);
+        if (observer->invalid || !observer->thread || !observer->handler) continue;
+        const std::pair<AXElement, std::string> key{n.target, n.name};
+        if (std::find(observer->registrations.begin(), observer->registrations.end(), key) ==
+            observer->registrations.end()) {
+            continue;
+        }
+        observer->thread->async([handler = observer->handler, element = n.element, name = n.name] {
+            handler(element, name);
+        });
+    }
+}
+
+}  // namespace
+
+// Sends the gathered notifications: accessibility ones to the observers
+// registered for them (queued on their threads), workspace ones to the main
+// executor.
+static void flushState(SimDesktop::State& state) {
+    std::vector<std::pair<ProcessID, PendingAXNotification>> ax;
+    std::vector<WorkspaceEvent> ws;
+    std::vector<std::weak_ptr<SimDesktop::ObserverState>> observers;
+    {
+        std::lock_guard lock(state.mutex);
+        ax.swap(state.pendingAX);
+        ws.swap(state.pendingWorkspace);
+        std::erase_if(state.observers, [](const auto& weak) { return weak.expired(); });
+        observers = state.observers;
+    }
+    for (const auto& [pid, n] : ax) deliverAX(observers, pid, n);
+    for (auto& event : ws) {
+        state.main.post([weak = std::weak_ptr<WorkspaceObservers>(state.workspaceObservers), event] {
+            const auto registry = weak.lock();
+            if (!registry) return;
+            std::vector<Workspace::Handler> handlers;
+            {
+                std::lock_guard lock(registry->mutex);
+                for (const auto& [token, entry] : registry->handlers) {
+                    if (entry.first == event.kind) handlers.push_back(entry.second);
+                }
+            }
+            for (const auto& handler : handlers) handler(event);
+        });
+    }
+}
+
+// Runs a change under the lock, then sends what it gathered.
+template <typename Fn>
+void change(SimDesktop::State& state, Fn fn) {
+    {
+        std::lock_guard lock(state.mutex);
+        fn();
+    }
+    flushState(state);
+}
+
+// ------------------------------------------------------------------ scripting
+
+void SimDesktop::addApplication(const SimAppSpec& spec) {
+    std::lock_guard lock(state_->mutex);
+    SimApp app;
+    app.spec = spec;
+    if (!state_->apps.count(spec.pid)) state_->appOrder.push_back(spec.pid);
+    state_->apps[spec.pid] = app;
+}
+
+void SimDesktop::terminate(ProcessID pid) {
+    change(*state_, [&] {
+        SimApp* app = state_->findApp(pid);
+        if (!app || !app->alive) return;
+        std::vector<WindowID> ids;
+        for (const auto& [id, w] : state_->windows) {
+            if (w.pid() == pid) ids.push_back(id);
+        }
+        for (const WindowID id : ids) state_->removeWindow(id, false);
+        app->alive = false;
+        app->focusedWindow.reset();
+        if (state_->frontmost == pid) state_->frontmost.reset();
+        state_->notifyWorkspace(WorkspaceNotification::didTerminateApplication, state_->running(*app));
+        // Its observers fall silent.
+        for (const auto& weak : state_->observers) {
+            if (const auto observer = weak.lock(); observer && observer->pid == pid) {
+                std::lock_guard observerLock(observer->mutex);
+                observer->registrations.clear();
+            }
+        }
+    });
+}
+
+void SimDesktop::setHidden(ProcessID pid, bool hidden) {
+    std::lock_guard lock(state_->mutex);
+    if (SimApp* app = state_->findApp(pid)) app->hidden = hidden;
+}
+
+void SimDesktop::setLatency(ProcessID pid, double seconds) {
+    std::lock_guard lock(state_->mutex);
+    if (SimApp* app = state_->findApp(pid)) app->latency = seconds;
+}
+
+void SimDesktop::setEnhancedUserInterface(ProcessID pid, std::optional<bool> value) {
+    std::lock_guard lock(state_->mutex);
+    if (SimApp* app = state_->findApp(pid)) app->enhancedUserInterface = value;
+}
+
+void SimDesktop::setObserverUnavailable(ProcessID pid, bool unavailable) {
+    std::lock_guard lock(state_->mutex);
+    if (SimApp* app = state_->findApp(pid)) app->observerUnavailable = unavailable;
+}
+
+void SimDesktop::setIgnoresActivation(ProcessID pid, bool ignores) {
+    std::lock_guard lock(state_->mutex);
+    if (SimApp* app = state_->findApp(pid)) app->ignoresActivation = ignores;
+}
+
+void SimDesktop::bringToFront(ProcessID pid) { change(*state_, [&] { state_->activate(pid); }); }
+
+void SimDesktop::addWindow(const SimWindowSpec& spec) {
+    change(*state_, [&] {
+        SimApp* app = state_->findApp(spec.pid);
+        if (!app || !app->alive || spec.id == 0) return;
+        state_->removeWindow(spec.id, false);
+        SimWindow w;
+        w.spec = spec;
+        state_->windows[spec.id] = w;
+        state_->bringToFront(spec.id);
+        const AXElement e = windowElement(spec.pid, spec.id);
+        state_->notifyAX(spec.pid, AXElement::application(spec.pid), e, "AXWindowCreated");
+        if (!spec.minimized) state_->setFocused(*app, spec.id);
+    });
+}
+
+void SimDesktop::moveWindow(WindowID id, const Rect& frame) {
+    change(*state_, [&] {
+        if (SimWindow* w = state_->findWindow(id)) state_->applyFrame(*w, frame);
+    });
+}
+
+void SimDesktop::setTitle(WindowID id, const std::string& title) {
+    change(*state_, [&] {
+        SimWindow* w = state_->findWindow(id);
+        if (!w || w->spec.title == title) return;
+        w->spec.title = title;
+        state_->notifyWindow(*w, "AXTitleChanged");
+    });
+}
+
+void SimDesktop::setMinimized(WindowID id, bool minimized) {
+    change(*state_, [&] {
+        if (SimWindow* w = state_->findWindow(id)) state_->setMinimized(*w, minimized);
+    });
+}
+
+void SimDesktop::setFullScreen(WindowID id, bool fullScreen) {
+    change(*state_, [&] {
+        if (SimWindow* w = state_->findWindow(id)) state_->setFullScreen(*w, fullScreen);
+    });
+}
+
+void SimDesktop::destroyWindow(WindowID id) { change(*state_, [&] { state_->removeWindow(id, true); }); }
+
+void SimDesktop::raiseWindow(WindowID id) {
+    change(*state_, [&] {
+        SimWindow* w = state_->findWindow(id);
+        if (!w) return;
+        state_->bringToFront(id);
+        if (SimApp* app = state_->findApp(w->pid())) state_->setFocused(*app, id);
+    });
+}
+
+void SimDesktop::setFrameBehaviour(WindowID id, const SimFrameBehaviour& behaviour) {
+    std::lock_guard lock(state_->mutex);
+    if (SimWindow* w = state_->findWindow(id)) w->frameBehaviour = behaviour;
+}
+
+void SimDesktop::setFailingRead(WindowID id, const std::string& attribute, bool fails) {
+    std::lock_guard lock(state_->mutex);
+    if (SimWindow* w = state_->findWindow(id)) {
+        if (fails) w->failingReads.insert(attribute);
+        else w->failingReads.erase(attribute);
+    }
+}
+
+void SimDesktop::setFailingWrite(WindowID id, const std::string& attributeOrAction, bool fails) {
+    std::lock_guard lock(state_->mutex);
+    if (SimWindow* w = state_->findWindow(id)) {
+        if (fails) w->failingWrites.insert(attributeOrAction);
+        else w->failingWrites.erase(attributeOrAction);
+    }
+}
+
+void SimDesktop::setHidesNumber(WindowID id, bool hides) {
+    std::lock_guard lock(state_->mutex);
+    if (SimWindow* w = state_->findWindow(id)) w->hidesNumber = hides;
+}
+
+void SimDesktop::setChildRoles(WindowID id, std::vector<std::string> roles) {
+    std::lock_guard lock(state_->mutex);
+    if (SimWindow* w = state_->findWindow(id)) w->childRoles = std::move(roles);
+}
+
+void SimDesktop::setNativeTabs(WindowID id, int tabs) {
+    std::lock_guard lock(state_->mutex);
+    if (SimWindow* w = state_->findWindow(id)) w->nativeTabs = std::max(0, tabs);
+}
+
+void SimDesktop::setLayerAndAlpha(WindowID id, int layer, double alpha) {
+    std::lock_guard lock(state_->mutex);
+    if (SimWindow* w = state_->findWindow(id)) {
+        w->spec.layer = layer;
+        w->spec.alpha = alpha;
+    }
+}
+
+void SimDesktop::foldIntoTabs(WindowID id, WindowID hostID) {
+    change(*state_, [&] {
+        SimWindow* w = state_->findWindow(id);
+        SimWindow* host = state_->findWindow(hostID);
+        if (!w || !host || id == hostID || w->tabHost || w->pid() != host->pid()) return;
+        w->tabHost = hostID;
+        host->nativeTabs = std::max(host->nativeTabs, 1) + 1;
+        state_->applyFrame(*w, host->spec.frame);
+        state_->bringToFront(hostID);
+        if (SimApp* app = state_->findApp(w->pid())) state_->setFocused(*app, hostID);
+    });
+}
+
+void SimDesktop::unfoldFromTabs(WindowID id) {
+    change(*state_, [&] {
+        SimWindow* w = state_->findWindow(id);
+        if (!w || !w->tabHost) return;
+        if (SimWindow* host = state_->findWindow(*w->tabHost)) {
+            host->nativeTabs = host->nativeTabs > 2 ? host->nativeTabs - 1 : 0;
+        }
+        w->tabHost.reset();
+        state_->bringToFront(id);
+    });
+}
+
+void SimDesktop::setSpaceCount(std::uint32_t count) {
+    std::lock_guard lock(state_->mutex);
+    state_->spaceCount = std::max<std::uint32_t>(1, count);
+}
+
+void SimDesktop::switchSpace(std::uint32_t space) {
+    change(*state_, [&] {
+        if (space >= state_->spaceCount || space == state_->space) return;
+        state_->space = space;
+        state_->notifyWorkspace(WorkspaceNotification::activeSpaceDidChange);
+    });
+}
+
+void SimDesktop::moveWindowToSpace(WindowID id, std::uint32_t space) {
+    std::lock_guard lock(state_->mutex);
+    if (SimWindow* w = state_->findWindow(id)) w->spec.space = space;
+}
+
+void SimDesktop::setDisplays(std::vector<DisplayInfo> displays) {
+    change(*state_, [&] {
+        state_->displays = std::move(displays);
+        state_->notifyWorkspace(WorkspaceNotification::screenParametersDidChange);
+    });
+}
+
+void SimDesktop::sleep() { change(*state_, [&] { state_->notifyWorkspace(WorkspaceNotification::willSleep); }); }
+void SimDesktop::wake() { change(*state_, [&] { state_->notifyWorkspace(WorkspaceNotification::didWake); }); }
+void SimDesktop::screensSleep() {
+    change(*state_, [&] { state_->notifyWorkspace(WorkspaceNotification::screensDidSleep); });
+}
+void SimDesktop::screensWake() {
+    change(*state_, [&] { state_->notifyWorkspace(WorkspaceNotification::screensDidWake); });
+}
+
+void SimDesktop::setTrusted(bool trusted) {
+    std::lock_guard lock(state_->mutex);
+    state_->trusted = trusted;
+}
+
+int SimDesktop::trustPromptCount() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->prompts;
+}
+
+void SimDesktop::setStageManagerPreference(std::optional<bool> value) {
+    std::lock_guard lock(state_->mutex);
+    state_->stageManager = value;
+}
+
+void SimDesktop::setKernelBootTime(std::optional<double> value) {
+    std::lock_guard lock(state_->mutex);
+    state_->bootTime = value;
+}
+
+void SimDesktop::setDockProcess(std::optional<ProcessID> pid) {
+    std::lock_guard lock(state_->mutex);
+    state_->dockPID = pid;
+}
+
+void SimDesktop::setDockTiles(std::vector<DockTile> tiles) {
+    std::lock_guard lock(state_->mutex);
+    state_->dockTiles = std::move(tiles);
+}
+
+void SimDesktop::setPrivateWindowServerAvailable(bool available) {
+    std::lock_guard lock(state_->mutex);
+    state_->privateWindowServer = available;
+}
+
+void SimDesktop::setAXGetWindowAvailable(bool available) {
+    std::lock_guard lock(state_->mutex);
+    state_->axGetWindow = available;
+}
+
+void SimDesktop::setWindowListUnavailable(bool unavailable) {
+    std::lock_guard lock(state_->mutex);
+    state_->listUnavailable = unavailable;
+}
+
+void SimDesktop::setWindowListHook(std::function<void(std::vector<WindowInfo>&)> hook) {
+    std::lock_guard lock(state_->mutex);
+    state_->listHook = std::move(hook);
+}
+
+// ------------------------------------------------------------------ reading back
+
+std::optional<SimWindow> SimDesktop::window(WindowID id) const {
+    std::lock_guard lock(state_->mutex);
+    const auto it = state_->windows.find(id);
+    if (it == state_->windows.end()) return std::nullopt;
+    return it->second;
+}
+
+std::optional<SimApp> SimDesktop::application(ProcessID pid) const {
+    std::lock_guard lock(state_->mutex);
+    const auto it = state_->apps.find(pid);
+    if (it == state_->apps.end()) return std::nullopt;
+    return it->second;
+}
+
+std::vector<WindowID> SimDesktop::stacking() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->stack;
+}
+
+std::uint32_t SimDesktop::spaceCount() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->spaceCount;
+}
+
+std::vector<SimAXCall> SimDesktop::axCalls() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->calls;
+}
+
+std::vector<SimAXCall> SimDesktop::axCalls(const AXElement& element) const {
+    std::lock_guard lock(state_->mutex);
+    std::vector<SimAXCall> out;
+    for (const auto& call : state_->calls) {
+        if (call.element == element) out.push_back(call);
+    }
+    return out;
+}
+
+void SimDesktop::clearAXCalls() {
+    std::lock_guard lock(state_->mutex);
+    state_->calls.clear();
+}
+
+int SimDesktop::activationRequests(ProcessID pid) const {
+    std::lock_guard lock(state_->mutex);
+    const auto it = state_->activations.find(pid);
+    return it == state_->activations.end() ? 0 : it->second;
+}
+
+std::vector<std::string> SimDesktop::openedURLs() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->urls;
+}
+
+int SimDesktop::liveObserverCount() const {
+    std::lock_guard lock(state_->mutex);
+    int count = 0;
+    for (const auto& weak : state_->observers) {
+        if (const auto observer = weak.lock()) {
+            std::lock_guard observerLock(observer->mutex);
+            if (!observer->invalid) ++count;
+        }
+    }
+    return count;
+}
+
+std::vector<SimDesktop::Ordering> SimDesktop::committedOrderings() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->orderings;
+}
+
+// ------------------------------------------------------------------ Accessibility
+
+AXAnswer SimDesktop::copyAttributeValue(const AXElement& element, std::string_view attribute, AXTimeout timeout) {
+    std::lock_guard lock(state_->mutex);
+    AXAnswer answer;
+    const AXError entered = state_->enter(element.pid, timeout);
+    if (entered != AXError::success) {
+        answer.error = entered;
+    } else if (element.isApplication()) {
+        answer = state_->readApplication(*state_->findApp(element.pid), attribute);
+    } else {
+        SimWindow* w = state_->findWindow(elementWindow(element));
+        if (!w || w->pid() != element.pid) {
+            answer.error = AXError::invalidElement;
+        } else if (elementKind(element) == ElementKind::window) {
+            answer = state_->readWindow(*w, *state_->findApp(element.pid), attribute);
+        } else {
+            answer = state_->readPart(*w, elementKind(element), elementIndex(element), attribute);
+        }
+    }
+    state_->record(SimAXCall::Kind::read, element, attribute, answer.error);
+    return answer;
+}
+
+AXError SimDesktop::setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
+                                      AXTimeout timeout) {
+    AXError result = AXError::success;
+    change(*state_, [&] {
+        result = state_->enter(element.pid, timeout);
+        if (result == AXError::success) {
+            SimApp& app = *state_->findApp(element.pid);
+            if (element.isApplication()) {
+                if (attribute == "AXEnhancedUserInterface" && app.enhancedUserInterface && std::get_if<bool>(&value)) {
+                    app.enhancedUserInterface = std::get<bool>(value);
+                } else {
+                    result = AXError::attributeUnsupported;
+                }
+            } else {
+                SimWindow* w = state_->findWindow(elementWindow(element));
+                if (!w || w->pid() != element.pid) result = AXError::invalidElement;
+                else if (elementKind(element) != ElementKind::window) result = AXError::attributeUnsupported;
+                else result = state_->writeWindow(*w, app, attribute, value);
+            }
+        }
+        state_->record(SimAXCall::Kind::write, element, attribute, result);
+    });
+    return result;
+}
+
+AXError SimDesktop::performAction(const AXElement& element, std::string_view action, AXTimeout timeout) {
+    AXError result = AXError::success;
+    change(*state_, [&] {
+        result = state_->enter(element.pid, timeout);
+        if (result == AXError::success) {
+            SimWindow* w = element.isApplication() ? nullptr : state_->findWindow(elementWindow(element));
+            if (!w || w->pid() != element.pid) {
+                result = element.isApplication() ? AXError::actionUnsupported : AXError::invalidElement;
+            } else if (w->failingWrites.count(std::string(action))) {
+                result = AXError::cannotComplete;
+            } else if (elementKind(element) == ElementKind::window && action == "AXRaise") {
+                state_->bringToFront(w->id());
+            } else if (elementKind(element) == ElementKind::closeButton && action == "AXPress") {
+                state_->removeWindow(w->id(), true);
+            } else {
+                result = AXError::actionUnsupported;
+            }
+        }
+        state_->record(SimAXCall::Kind::action, element, action, result);
+    });
+    return result;
+}
+
+std::unique_ptr<AXObserverConnection> SimDesktop::createObserver(ProcessID pid) {
+    std::lock_guard lock(state_->mutex);
+    const SimApp* app = state_->findApp(pid);
+    if (!state_->trusted || !app || !app->alive || app->observerUnavailable) return nullptr;
+    auto observer = std::make_shared<ObserverState>();
+    observer->pid = pid;
+    state_->observers.push_back(observer);
+    return std::make_unique<SimObserver>(observer);
+}
+
+bool SimDesktop::isProcessTrusted(bool prompt) {
+    std::lock_guard lock(state_->mutex);
+    if (prompt && !state_->trusted) ++state_->prompts;
+    return state_->trusted;
+}
+
+// ------------------------------------------------------------------ WindowList
+
+std::optional<std::vector<WindowInfo>> SimDesktop::copyWindowInfo(std::uint32_t options, WindowID relativeTo) const {
+    std::function<void(std::vector<WindowInfo>&)> hook;
+    std::vector<WindowInfo> list;
+    {
+        std::lock_guard lock(state_->mutex);
+        if (state_->listUnavailable) return std::nullopt;
+        for (const WindowID id : state_->stack) {
+            const SimWindow& w = state_->windows.at(id);
+            if ((options & WindowListOption::includingWindow) && id != relativeTo) continue;
+            if ((options & WindowListOption::excludeDesktopElements) && w.spec.isDesktopElement) continue;
+            const bool onScreen = state_->isOnScreen(w);
+            if ((options & WindowListOption::onScreenOnly) && !onScreen) continue;
+            WindowInfo info;
+            info.number = id;
+            info.ownerPID = w.pid();
+            if (const auto app = state_->apps.find(w.pid()); app != state_->apps.end() && !app->second.spec.name.empty()) {
+                info.ownerName = app->second.spec.name;
+            }
+            info.bounds = w.spec.frame;
+            info.layer = w.spec.layer;
+            info.alpha = w.spec.alpha;
+            info.isOnScreen = onScreen;
+            list.push_back(std::move(info));
+        }
+        hook = state_->listHook;
+    }
+    if (hook) hook(list);
+    return list;
+}
+
+// ------------------------------------------------------------------ Displays
+
+std::vector<DisplayInfo> SimDesktop::screens() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->displays;
+}
+
+// ------------------------------------------------------------------ Workspace
+
+std::vector<RunningApplication> SimDesktop::runningApplications() const {
+    std::lock_guard lock(state_->mutex);
+    std::vector<RunningApplication> out;
+    for (const ProcessID pid : state_->appOrder) {
+        const SimApp& app = state_->apps.at(pid);
+        if (app.alive) out.push_back(state_->running(app));
+    }
+    return out;
+}
+
+std::optional<RunningApplication> SimDesktop::runningApplication(ProcessID pid) const {
+    std::lock_guard lock(state_->mutex);
+    const SimApp* app = state_->findApp(pid);
+    if (!app || !app->alive) return std::nullopt;
+    return state_->running(*app);
+}
+
+std::vector<RunningApplication> SimDesktop::runningApplications(const std::string& bundleIdentifier) const {
+    std::vector<RunningApplication> out;
+    for (auto& app : runningApplications()) {
+        if (app.bundleIdentifier == bundleIdentifier) out.push_back(std::move(app));
+    }
+    return out;
+}
+
+std::optional<RunningApplication> SimDesktop::frontmostApplication() const {
+    std::lock_guard lock(state_->mutex);
+    if (!state_->frontmost) return std::nullopt;
+    const SimApp* app = state_->findApp(*state_->frontmost);
+    if (!app || !app->alive) return std::nullopt;
+    return state_->running(*app);
+}
+
+bool SimDesktop::activate(ProcessID pid) {
+    bool ok = false;
+    change(*state_, [&] {
+        const SimApp* app = state_->findApp(pid);
+        if (!app || !app->alive) return;
+        ++state_->activations[pid];
+        state_->activate(pid);
+        ok = true;
+    });
+    return ok;
+}
+
+bool SimDesktop::openURL(const std::string& url) {
+    std::lock_guard lock(state_->mutex);
+    state_->urls.push_back(url);
+    return true;
+}
+
+std::uint32_t SimDesktop::currentSpace() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->space;
+}
+
+Workspace::ObserverToken SimDesktop::addObserver(WorkspaceNotification kind, Handler handler) {
+    auto& registry = *state_->workspaceObservers;
+    std::lock_guard lock(registry.mutex);
+    const ObserverToken token = registry.nextToken++;
+    registry.handlers[token] = {kind, std::move(handler)};
+    return token;
+}
+
+void SimDesktop::removeObserver(ObserverToken token) {
+    auto& registry = *state_->workspaceObservers;
+    std::lock_guard lock(registry.mutex);
+    registry.handlers.erase(token);
+}
+
+// ------------------------------------------------------------------ PrivateSymbols
+
+AXGetWindowFunction SimDesktop::axGetWindow() {
+    {
+        std::lock_guard lock(state_->mutex);
+        if (!state_->axGetWindow) return {};
+    }
+    return [weak = std::weak_ptr<State>(state_)](const AXElement& element, WindowID* out) -> AXError {
+        const auto state = weak.lock();
+        if (!state) return AXError::invalidElement;
+        std::lock_guard lock(state->mutex);
+        const AXError entered = state->enter(element.pid, 0);
+        if (entered != AXError::success) return entered;
+        const SimWindow* w = state->findWindow(elementWindow(element));
+        if (element.isApplication() || !w || w->pid() != element.pid) return AXError::invalidElement;
+        if (elementKind(element) != ElementKind::window) return AXError::failure;
+        *out = w->hidesNumber ? 0 : w->id();
+        return AXError::success;
+    };
+}
+
+std::optional<WindowServerFunctions> SimDesktop::openWindowServer() {
+    {
+        std::lock_guard lock(state_->mutex);
+        if (!state_->privateWindowServer) return std::nullopt;
+    }
+    const std::weak_ptr<State> weak = state_;
+    WindowServerFunctions f;
+    f.mainConnectionID = [] { return WindowServerConnection{1}; };
+    f.transactionCreate = [](WindowServerConnection) -> TransactionRef { return std::make_shared<SimTransaction>(); };
+    f.transactionOrderWindow = [](const TransactionRef& t, WindowID window, std::int32_t order, WindowID relativeTo) {
+        if (auto* sim = dynamic_cast<SimTransaction*>(t.get())) sim->orders.push_back({window, order, relativeTo});
+    };
+    f.transactionCommit = [weak](const TransactionRef& t, std::int32_t) -> WindowServerError {
+        auto* sim = dynamic_cast<SimTransaction*>(t.get());
+        const auto state = weak.lock();
+        if (!sim || !state) return 1000;
+        std::lock_guard lock(state->mutex);
+        state->orderings.insert(state->orderings.end(), sim->orders.begin(), sim->orders.end());
+        sim->orders.clear();
+        return 0;
+    };
+    f.orderWindow = [weak](WindowServerConnection, WindowID window, std::int32_t order, WindowID relativeTo) {
+        const auto state = weak.lock();
+        if (!state) return WindowServerError{1000};
+        std::lock_guard lock(state->mutex);
+        state->orderings.push_back({window, order, relativeTo});
+        return WindowServerError{0};
+    };
+    f.registerNotifyProc = [](WindowServerNotifyProc, std::uint32_t, void*) { return WindowServerError{0}; };
+    f.requestNotificationsForWindows = [](WindowServerConnection, const WindowID*, std::int32_t) {
+        return WindowServerError{0};
+    };
+    f.getWindowBounds = [weak](WindowServerConnection, WindowID window, Rect* out) -> WindowServerError {
+        const auto state = weak.lock();
+        if (!state) return 1000;
+        std::lock_guard lock(state->mutex);
+        const SimWindow* w = state->findWindow(window);
+        if (!w) return 1001;
+        *out = w->spec.frame;
+        return 0;
+    };
+    f.transactionSetWindowLevel = [](const TransactionRef&, WindowID, std::int32_t) {};
+    return f;
+}
+
+// ------------------------------------------------------------------ DockBadges
+
+std::optional<ProcessID> SimDesktop::dockProcess() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->dockPID;
+}
+
+std::vector<DockTile> SimDesktop::tiles(ProcessID host, AXTimeout timeout) const {
+    std::lock_guard lock(state_->mutex);
+    if (state_->dockPID != host) return {};
+    if (const SimApp* app = state_->findApp(host)) {
+        const double limit = timeout > 0 ? timeout : defaultMessagingTimeout;
+        if (app->latency >= limit) {
+            state_->clock.advance(limit);
+            return {};
+        }
+        if (app->latency > 0) state_->clock.advance(app->latency);
+    }
+    return state_->dockTiles;
+}
+
+// ------------------------------------------------------------------ SystemProbes
+
+std::optional<bool> SimDesktop::stageManagerPreference() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->stageManager;
+}
+
+std::optional<double> SimDesktop::kernelBootTime() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->bootTime;
+}
+
+const char* SimDesktop::accessibilitySettingsURL() const { return "sim://settings/accessibility"; }
+
+}  // namespace tessaly
