@@ -99,11 +99,14 @@ public:
     }
 
     ~ThreadQueue() override {
+        std::deque<std::function<void()>> dropped;
         {
             std::lock_guard lock(state_->mutex);
             state_->closing = true;
+            if (state_->discardOnClose) dropped.swap(state_->work);
         }
         state_->wake.notify_one();
+        dropped.clear();  // what never started is released now, off the lock
         if (thread_.get_id() == std::this_thread::get_id()) {
             Reaper::shared().adopt(std::move(thread_));
             return;

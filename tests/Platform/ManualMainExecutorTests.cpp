@@ -1,0 +1,201 @@
+#include "Platform/ManualMainExecutor.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+using tessaly::ManualMainExecutor;
+using tessaly::TimerToken;
+using tessaly::VirtualClock;
+using testing::ElementsAre;
+
+namespace {
+
+struct ManualMainExecutorTest : testing::Test {
+    VirtualClock clock{1'800'000'000.0, 1000.0};
+    ManualMainExecutor executor{clock};
+    std::vector<std::string> log;
+
+    auto record(std::string name) {
+        return [this, name = std::move(name)] { log.push_back(name); };
+    }
+    // Records the name with the monotonic reading at which it ran.
+    auto stamp(std::string name) {
+        return [this, name = std::move(name)] { log.push_back(name + "@" + std::to_string(clock.monotonic())); };
+    }
+};
+
+}  // namespace
+
+TEST_F(ManualMainExecutorTest, PostedWorkWaitsAndRunsInOrderIncludingWorkPostedWhileRunning) {
+    executor.post(record("a"));
+    executor.post([this] {
+        log.push_back("b");
+        executor.post(record("d"));
+    });
+    executor.post(record("c"));
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(executor.pendingPostCount(), 3u);
+    EXPECT_EQ(executor.runPending(), 4u);
+    EXPECT_THAT(log, ElementsAre("a", "b", "c", "d"));
+    EXPECT_EQ(executor.pendingPostCount(), 0u);
+    EXPECT_EQ(clock.monotonic(), 1000.0);
+}
+
+TEST_F(ManualMainExecutorTest, TimersFireByDueTimeThenSchedulingOrderAtTheirDueTime) {
+    executor.schedule(0.5, stamp("late"));
+    executor.schedule(0.25, stamp("first"));
+    executor.schedule(0.25, stamp("second"));
+    executor.schedule(2.0, stamp("beyond"));
+    executor.advance(0.125);
+    EXPECT_TRUE(log.empty());
+    executor.advance(0.875);
+    EXPECT_THAT(log, ElementsAre("first@1000.250000", "second@1000.250000", "late@1000.500000"));
+    EXPECT_EQ(clock.monotonic(), 1001.0);
+    EXPECT_EQ(executor.pendingTimerCount(), 1u);
+}
+
+TEST_F(ManualMainExecutorTest, ClockStandsExactlyAtEachDueTime) {
+    std::vector<double> seen;
+    executor.schedule(0.1, [&] { seen.push_back(clock.monotonic()); });
+    executor.schedule(0.3, [&] { seen.push_back(clock.monotonic()); });
+    executor.advance(1);
+    EXPECT_THAT(seen, ElementsAre(1000.0 + 0.1, 1000.0 + 0.3));
+}
+
+TEST_F(ManualMainExecutorTest, TimerArmedByATimerRunsInTheSameAdvanceWhenDue) {
+    executor.schedule(1, [this] {
+        log.push_back("outer");
+        executor.schedule(0.5, stamp("inner"));
+        executor.schedule(5, stamp("later"));
+    });
+    executor.advance(2);
+    EXPECT_THAT(log, ElementsAre("outer", "inner@1001.500000"));
+    EXPECT_EQ(executor.pendingTimerCount(), 1u);
+}
+
+TEST_F(ManualMainExecutorTest, WorkPostedByATimerRunsBeforeTheNextTimer) {
+    executor.schedule(1, [this] {
+        log.push_back("t1");
+        executor.post(record("posted"));
+    });
+    executor.schedule(1, record("t2"));
+    executor.advance(1);
+    EXPECT_THAT(log, ElementsAre("t1", "posted", "t2"));
+}
+
+TEST_F(ManualMainExecutorTest, RepeatingTimerReArmsFromItsDueTime) {
+    executor.scheduleRepeating(0.25, stamp("tick"));
+    executor.advance(0.125);
+    executor.advance(0.125);  // the first beat is due exactly now
+    executor.advance(0.5);    // two more beats
+    EXPECT_THAT(log, ElementsAre("tick@1000.250000", "tick@1000.500000", "tick@1000.750000"));
+    EXPECT_EQ(executor.pendingTimerCount(), 1u);
+}
+
+TEST_F(ManualMainExecutorTest, RepeatingTimerCanCancelItself) {
+    int beats = 0;
+    TimerToken token = 0;
+    token = executor.scheduleRepeating(1, [&] {
+        if (++beats == 3) executor.cancel(token);
+    });
+    executor.advance(10);
+    EXPECT_EQ(beats, 3);
+    EXPECT_EQ(executor.pendingTimerCount(), 0u);
+    EXPECT_FALSE(executor.isTimerPending(token));
+}
+
+TEST_F(ManualMainExecutorTest, CancelledTimersNeverRunEvenWhenDueInTheSameAdvance) {
+    TimerToken victim = 0;
+    executor.schedule(1, [&] {
+        log.push_back("killer");
+        executor.cancel(victim);
+    });
+    victim = executor.schedule(1, record("victim"));
+    const TimerToken gone = executor.schedule(0.5, record("gone"));
+    executor.cancel(gone);
+    executor.cancel(gone);       // spent tokens are ignored
+    executor.cancel(0);          // so is the null token
+    executor.cancel(123456789);  // and unknown ones
+    EXPECT_EQ(executor.pendingTimerCount(), 2u);
+    executor.advance(5);
+    EXPECT_THAT(log, ElementsAre("killer"));
+    EXPECT_EQ(executor.pendingTimerCount(), 0u);
+}
+
+TEST_F(ManualMainExecutorTest, ToleranceIsAcceptedButTimersFireWhenDue) {
+    executor.schedule(1, stamp("a"), 5);
+    executor.schedule(2, stamp("b"));
+    executor.advance(3);
+    EXPECT_THAT(log, ElementsAre("a@1001.000000", "b@1002.000000"));
+}
+
+TEST_F(ManualMainExecutorTest, TokensAreDistinctAndNeverZero) {
+    const TimerToken a = executor.schedule(1, [] {});
+    const TimerToken b = executor.scheduleRepeating(1, [] {});
+    EXPECT_NE(a, 0u);
+    EXPECT_NE(b, 0u);
+    EXPECT_NE(a, b);
+}
+
+TEST_F(ManualMainExecutorTest, DrainRunsDueTimersWithoutMovingTheClock) {
+    executor.schedule(0, record("now"));
+    executor.schedule(-1, record("overdue"));
+    executor.schedule(0.125, record("later"));
+    executor.post(record("posted"));
+    executor.runPending();
+    EXPECT_THAT(log, ElementsAre("posted"));
+    executor.drain();
+    EXPECT_THAT(log, ElementsAre("posted", "now", "overdue"));
+    EXPECT_EQ(clock.monotonic(), 1000.0);
+    ASSERT_TRUE(executor.nextTimerDelay());
+    EXPECT_EQ(*executor.nextTimerDelay(), 0.125);
+}
+
+TEST_F(ManualMainExecutorTest, TimersFallenDueByMovingTheClockDirectlyRunAtTheCurrentTime) {
+    executor.schedule(1, stamp("a"));
+    clock.advance(5);
+    executor.drain();
+    EXPECT_THAT(log, ElementsAre("a@1005.000000"));
+}
+
+TEST_F(ManualMainExecutorTest, AdvanceToNextTimerStepsFromTimerToTimer) {
+    executor.schedule(2, stamp("b"));
+    executor.schedule(1, stamp("a"));
+    EXPECT_TRUE(executor.advanceToNextTimer());
+    EXPECT_THAT(log, ElementsAre("a@1001.000000"));
+    EXPECT_TRUE(executor.advanceToNextTimer());
+    EXPECT_FALSE(executor.advanceToNextTimer());
+    EXPECT_THAT(log, ElementsAre("a@1001.000000", "b@1002.000000"));
+    EXPECT_EQ(clock.monotonic(), 1002.0);
+}
+
+TEST_F(ManualMainExecutorTest, PostingFromOtherThreadsIsSafeAndKeepsEachThreadsOrder) {
+    constexpr int perThread = 500;
+    std::vector<std::vector<int>> seen(4);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < perThread; ++i) executor.post([&seen, t, i] { seen[static_cast<std::size_t>(t)].push_back(i); });
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(executor.runPending(), 4u * perThread);
+    for (const auto& list : seen) {
+        ASSERT_EQ(list.size(), static_cast<std::size_t>(perThread));
+        for (int i = 0; i < perThread; ++i) EXPECT_EQ(list[static_cast<std::size_t>(i)], i);
+    }
+}
+
+TEST(ManualMainExecutor, OwnsAClockWhenGivenNone) {
+    ManualMainExecutor executor;
+    const double start = executor.clock().monotonic();
+    bool ran = false;
+    executor.schedule(3, [&] { ran = true; });
+    executor.advance(3);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(executor.clock().monotonic(), start + 3);
+}
