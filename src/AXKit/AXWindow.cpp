@@ -1,0 +1,154 @@
+#include "AXKit/AXWindow.h"
+
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "AXKit/AXAttributes.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr const char* kPosition = "AXPosition";
+constexpr const char* kSize = "AXSize";
+
+}  // namespace
+
+AXWindow::AXWindow(AXServicesRef services, AXElement elementValue, ProcessID pidValue, std::optional<float> timeout)
+    : element(elementValue),
+      pid(pidValue),
+      windowID(services->axPrivate ? services->axPrivate->windowID(elementValue) : std::nullopt),
+      services_(std::move(services)),
+      timeout_(timeout.value_or(0.0f)) {}
+
+void AXWindow::setMessagingTimeout(float seconds) const { timeout_.store(seconds); }
+
+std::optional<std::string> AXWindow::title() const { return ax::readString(api(), element, "AXTitle", timeout()); }
+std::optional<std::string> AXWindow::role() const { return ax::readString(api(), element, "AXRole", timeout()); }
+std::optional<std::string> AXWindow::subrole() const { return ax::readString(api(), element, "AXSubrole", timeout()); }
+
+bool AXWindow::isStandard() const {
+    if (role() != "AXWindow") return false;
+    return subrole() == "AXStandardWindow";
+}
+
+bool AXWindow::isMinimized() const { return ax::readBool(api(), element, "AXMinimized", timeout()); }
+bool AXWindow::isFullScreen() const { return ax::readBool(api(), element, "AXFullScreen", timeout()); }
+
+bool AXWindow::isInNativeTabSet() const {
+    const auto children = ax::read<std::vector<AXElement>>(api(), element, "AXChildren", timeout());
+    if (!children) return false;
+    for (const AXElement& child : *children) {
+        if (ax::readString(api(), child, "AXRole", timeout()) != "AXTabGroup") continue;
+        int buttons = 0;
+        for (const AXElement& tab : ax::readElements(api(), child, "AXChildren", timeout())) {
+            if (ax::readString(api(), tab, "AXRole", timeout()) == "AXRadioButton") ++buttons;
+        }
+        if (buttons >= 2) return true;
+    }
+    return false;
+}
+
+std::optional<std::string> AXWindow::documentURL() const {
+    const auto text = ax::readString(api(), element, "AXDocument", timeout());
+    if (!text) return std::nullopt;
+    if (parsesAsURL(*text)) return *text;
+    return fileURLForPath(*text);
+}
+
+std::optional<Rect> AXWindow::frame() const {
+    const auto origin = ax::read<Point>(api(), element, kPosition, timeout());
+    if (!origin) return std::nullopt;
+    const auto size = ax::read<Size>(api(), element, kSize, timeout());
+    if (!size) return std::nullopt;
+    return Rect(*origin, *size);
+}
+
+bool AXWindow::setFrame(const Rect& rect) const {
+    // Values that cannot be represented are refused before anything is written.
+    if (!rect.isFinite()) return false;
+    const AXValue position = rect.origin;
+    const AXValue size = rect.size;
+
+    enum class Write { toPosition, toSize };
+    std::vector<Write> writes;
+    const std::optional<Rect> current = frame();
+    if (!current) {
+        writes = {Write::toSize, Write::toPosition, Write::toSize};
+    } else {
+        const bool moved = rect.origin.x != current->origin.x || rect.origin.y != current->origin.y;
+        const bool grows = rect.size.width > current->size.width || rect.size.height > current->size.height;
+        const bool shrinks = rect.size.width < current->size.width || rect.size.height < current->size.height;
+        const bool resized = grows || shrinks;
+        if (!moved && !resized) writes = {};
+        else if (!moved) writes = {Write::toSize};
+        else if (!resized) writes = {Write::toPosition};
+        else if (grows && !shrinks) writes = {Write::toPosition, Write::toSize};
+        else if (shrinks && !grows) writes = {Write::toSize, Write::toPosition};
+        else writes = {Write::toSize, Write::toPosition, Write::toSize};
+    }
+
+    bool ok = true;
+    for (const Write write : writes) {
+        const AXError error = write == Write::toPosition
+                                  ? api().setAttributeValue(element, kPosition, position, timeout())
+                                  : api().setAttributeValue(element, kSize, size, timeout());
+        if (error != AXError::success) ok = false;
+    }
+    return ok;
+}
+
+bool AXWindow::raise() const {
+    const AXError raised = api().performAction(element, "AXRaise", timeout());
+    const AXError main = api().setAttributeValue(element, "AXMain", true, timeout());
+    return raised == AXError::success && main == AXError::success;
+}
+
+bool AXWindow::setMinimized(bool flag) const {
+    return api().setAttributeValue(element, "AXMinimized", flag, timeout()) == AXError::success;
+}
+
+bool AXWindow::close() const {
+    const auto button = ax::read<AXElement>(api(), element, "AXCloseButton", timeout());
+    if (!button) return false;
+    return api().performAction(*button, "AXPress", timeout()) == AXError::success;
+}
+
+// ------------------------------------------------------------------ URLs
+
+bool parsesAsURL(const std::string& text) {
+    // The characters a URL reference may hold, with well-formed escapes.
+    static constexpr std::string_view allowed =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~:/?#[]@!$&'()*+,;=%";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (allowed.find(c) == std::string_view::npos) return false;
+        if (c == '%') {
+            if (i + 2 >= text.size()) return false;
+            const auto hex = [](char h) {
+                return (h >= '0' && h <= '9') || (h >= 'a' && h <= 'f') || (h >= 'A' && h <= 'F');
+            };
+            if (!hex(text[i + 1]) || !hex(text[i + 2])) return false;
+        }
+    }
+    return true;
+}
+
+std::string fileURLForPath(const std::string& path) {
+    static constexpr std::string_view plain =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~/!$&'()*+,;=:@";
+    std::string url = "file://";
+    for (const char c : path) {
+        if (plain.find(c) != std::string_view::npos) {
+            url.push_back(c);
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+            url.append(escaped);
+        }
+    }
+    return url;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,68 @@
+#pragma once
+// One window of another application, through the accessibility interface.
+// Every read and write goes to the application when it is made and blocks
+// until it answers or the messaging time-out runs out. Reads answer a neutral
+// value (absent, false) on any failure; writes and actions answer success.
+// Immutable apart from the time-out; may be used from any thread.
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "AXKit/AXServices.h"
+#include "Platform/Geometry.h"
+#include "Platform/Types.h"
+
+namespace tessaly {
+
+class AXWindow {
+public:
+    // Stores the element; sets its time-out only when given; resolves the
+    // window number at once.
+    AXWindow(AXServicesRef services, AXElement element, ProcessID pid, std::optional<float> timeout);
+
+    const AXElement element;
+    const ProcessID pid;
+    const std::optional<WindowID> windowID;
+
+    void setMessagingTimeout(float seconds) const;
+
+    std::optional<std::string> title() const;
+    std::optional<std::string> role() const;
+    std::optional<std::string> subrole() const;
+    // Role "AXWindow" and subrole "AXStandardWindow".
+    bool isStandard() const;
+    bool isMinimized() const;
+    bool isFullScreen() const;
+    // Among its children, a tab group with at least two radio buttons.
+    bool isInNativeTabSet() const;
+    // The document location as a URL string; a text that is no URL is taken
+    // as a file path.
+    std::optional<std::string> documentURL() const;
+    std::optional<Rect> frame() const;
+
+    // Writes position and size in the order that keeps the window inside
+    // its limits; true only when every write succeeded.
+    bool setFrame(const Rect& rect) const;
+    bool raise() const;
+    bool setMinimized(bool flag) const;
+    bool close() const;
+
+    AXTimeout timeout() const { return timeout_.load(); }
+    const AXServicesRef& services() const { return services_; }
+
+private:
+    Accessibility& api() const { return *services_->accessibility; }
+
+    AXServicesRef services_;
+    mutable std::atomic<float> timeout_;
+};
+
+using AXWindowRef = std::shared_ptr<const AXWindow>;
+
+// A file URL for a path, with the characters that need it percent-encoded.
+std::string fileURLForPath(const std::string& path);
+// Whether a text is a well-formed URL reference (absolute or relative).
+bool parsesAsURL(const std::string& text);
+
+}  // namespace tessaly
