@@ -57,8 +57,14 @@ void GroupEngine::emit(GroupEvent event) {
 void GroupEngine::promoteActive(WindowID windowID, std::size_t position) {
     TabGroup& g = groups_[position];
     g.activeWindowID = windowID;
-    std::erase(g.mru, windowID);
-    g.mru.insert(g.mru.begin(), windowID);
+    // To the front of mru, any further occurrence dropped.
+    auto found = std::find(g.mru.begin(), g.mru.end(), windowID);
+    if (found == g.mru.end()) {
+        g.mru.push_back(windowID);
+        found = g.mru.end() - 1;
+    }
+    std::rotate(g.mru.begin(), found, found + 1);
+    g.mru.erase(std::remove(g.mru.begin() + 1, g.mru.end(), windowID), g.mru.end());
 }
 
 std::optional<WindowID> GroupEngine::promoteMostRecentUsable(std::size_t position, WindowID excluding) {

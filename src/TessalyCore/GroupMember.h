@@ -20,12 +20,12 @@ struct GroupMember {
 
     GroupMember() = default;
     GroupMember(WindowID windowIDValue, ProcessID pidValue, std::string lastKnownTitleValue,
-                std::optional<std::string> titleOverrideValue = std::nullopt,
+                const std::optional<std::string>& titleOverrideValue = std::nullopt,
                 std::optional<TabColor> accentValue = std::nullopt)
         : windowID(windowIDValue),
           pid(pidValue),
           lastKnownTitle(std::move(lastKnownTitleValue)),
-          titleOverride(std::move(titleOverrideValue)),
+          titleOverride(titleOverrideValue),
           accent(accentValue) {}
 
     // All five fields equal; titles compare by Unicode canonical equivalence.
