@@ -2,22 +2,10 @@
 
 #include "Platform/Clock.h"
 
-#include <algorithm>
 #include <chrono>
 #include <utility>
 
 namespace tessaly {
-
-EventLoop::~EventLoop() {
-    // Release held callbacks outside the lock; their captures may call back.
-    std::deque<std::function<void()>> posted;
-    TimerQueue timers;
-    {
-        std::lock_guard lock(mutex_);
-        posted.swap(posted_);
-        std::swap(timers, timers_);
-    }
-}
 
 double EventLoop::monotonicNow() { return SystemClock::shared().monotonic(); }
 
@@ -34,7 +22,7 @@ TimerToken EventLoop::schedule(double delay, std::function<void()> fn, double to
     TimerToken token = 0;
     {
         std::lock_guard lock(mutex_);
-        token = timers_.add(monotonicNow() + std::max(delay, 0.0), std::move(fn), tolerance, std::nullopt);
+        token = timers_.addOnce(monotonicNow(), delay, std::move(fn), tolerance);
     }
     wake_.notify_one();
     return token;
@@ -44,8 +32,7 @@ TimerToken EventLoop::scheduleRepeating(double interval, std::function<void()> f
     TimerToken token = 0;
     {
         std::lock_guard lock(mutex_);
-        const double step = std::max(interval, TimerQueue::minimumInterval);
-        token = timers_.add(monotonicNow() + step, std::move(fn), tolerance, step);
+        token = timers_.addRepeating(monotonicNow(), interval, std::move(fn), tolerance);
     }
     wake_.notify_one();
     return token;

@@ -16,9 +16,8 @@ namespace tessaly {
 
 class EventLoop final : public MainExecutor {
 public:
-    EventLoop() = default;
     // Work still queued when the loop dies is dropped without running.
-    ~EventLoop() override;
+    EventLoop() = default;
     EventLoop(const EventLoop&) = delete;
     EventLoop& operator=(const EventLoop&) = delete;
 

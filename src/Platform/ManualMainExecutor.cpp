@@ -10,33 +10,16 @@ ManualMainExecutor::ManualMainExecutor()
 
 ManualMainExecutor::ManualMainExecutor(VirtualClock& clock) : clock_(clock) {}
 
-ManualMainExecutor::~ManualMainExecutor() {
-    // Destroy the held callbacks outside the lock: their captures may post or
-    // cancel on the way out.
-    std::deque<std::function<void()>> posted;
-    TimerQueue timers;
-    {
-        std::lock_guard lock(mutex_);
-        posted.swap(posted_);
-        std::swap(timers, timers_);
-    }
-}
-
-void ManualMainExecutor::post(std::function<void()> fn) {
-    if (!fn) return;
-    std::lock_guard lock(mutex_);
-    posted_.push_back(std::move(fn));
-}
+void ManualMainExecutor::post(std::function<void()> fn) { posted_.push(std::move(fn)); }
 
 TimerToken ManualMainExecutor::schedule(double delay, std::function<void()> fn, double tolerance) {
     std::lock_guard lock(mutex_);
-    return timers_.add(clock_.monotonic() + std::max(delay, 0.0), std::move(fn), tolerance, std::nullopt);
+    return timers_.addOnce(clock_.monotonic(), delay, std::move(fn), tolerance);
 }
 
 TimerToken ManualMainExecutor::scheduleRepeating(double interval, std::function<void()> fn, double tolerance) {
     std::lock_guard lock(mutex_);
-    const double step = std::max(interval, TimerQueue::minimumInterval);
-    return timers_.add(clock_.monotonic() + step, std::move(fn), tolerance, step);
+    return timers_.addRepeating(clock_.monotonic(), interval, std::move(fn), tolerance);
 }
 
 void ManualMainExecutor::cancel(TimerToken token) {
@@ -44,20 +27,7 @@ void ManualMainExecutor::cancel(TimerToken token) {
     timers_.cancel(token);
 }
 
-std::size_t ManualMainExecutor::runPending() {
-    std::size_t ran = 0;
-    for (;;) {
-        std::function<void()> fn;
-        {
-            std::lock_guard lock(mutex_);
-            if (posted_.empty()) return ran;
-            fn = std::move(posted_.front());
-            posted_.pop_front();
-        }
-        fn();
-        ++ran;
-    }
-}
+std::size_t ManualMainExecutor::runPending() { return posted_.runAll(); }
 
 std::size_t ManualMainExecutor::drain() { return advance(0); }
 
@@ -105,10 +75,7 @@ std::size_t ManualMainExecutor::runTimersUpTo(double target) {
     return ran + runPending();
 }
 
-std::size_t ManualMainExecutor::pendingPostCount() const {
-    std::lock_guard lock(mutex_);
-    return posted_.size();
-}
+std::size_t ManualMainExecutor::pendingPostCount() const { return posted_.size(); }
 
 std::size_t ManualMainExecutor::pendingTimerCount() const {
     std::lock_guard lock(mutex_);

@@ -8,9 +8,9 @@
 #include "Platform/Clock.h"
 #include "Platform/MainExecutor.h"
 #include "Platform/TimerQueue.h"
+#include "Platform/WorkList.h"
 
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -24,7 +24,6 @@ public:
     ManualMainExecutor();
     // Runs on `clock`, which must outlive the executor.
     explicit ManualMainExecutor(VirtualClock& clock);
-    ~ManualMainExecutor() override;
     ManualMainExecutor(const ManualMainExecutor&) = delete;
     ManualMainExecutor& operator=(const ManualMainExecutor&) = delete;
 
@@ -63,8 +62,8 @@ private:
 
     std::unique_ptr<VirtualClock> ownedClock_;
     VirtualClock& clock_;
-    mutable std::mutex mutex_;
-    std::deque<std::function<void()>> posted_;
+    WorkList posted_;
+    mutable std::mutex mutex_;  // guards the clock and the timers
     TimerQueue timers_;
 };
 

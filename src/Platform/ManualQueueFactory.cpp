@@ -5,35 +5,6 @@
 
 namespace tessaly {
 
-void ManualQueue::async(std::function<void()> fn) {
-    if (!fn) return;
-    std::lock_guard lock(mutex_);
-    work_.push_back(std::move(fn));
-}
-
-bool ManualQueue::runOne() {
-    std::function<void()> fn;
-    {
-        std::lock_guard lock(mutex_);
-        if (work_.empty()) return false;
-        fn = std::move(work_.front());
-        work_.pop_front();
-    }
-    fn();
-    return true;
-}
-
-std::size_t ManualQueue::runAll() {
-    std::size_t ran = 0;
-    while (runOne()) ++ran;
-    return ran;
-}
-
-std::size_t ManualQueue::queuedCount() const {
-    std::lock_guard lock(mutex_);
-    return work_.size();
-}
-
 std::shared_ptr<DispatchQueue> ManualQueueFactory::makeSerialQueue(std::string label) {
     auto queue = std::make_shared<ManualQueue>(std::move(label));
     std::lock_guard lock(mutex_);

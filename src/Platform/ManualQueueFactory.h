@@ -2,9 +2,9 @@
 // Serial queues for tests: work submitted to them waits until the test runs
 // it, on the test's own thread, in submission order per queue.
 #include "Platform/DispatchQueue.h"
+#include "Platform/WorkList.h"
 
 #include <cstddef>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -19,19 +19,18 @@ public:
 
     const std::string& label() const override { return label_; }
     // Holds fn until the test runs it. Thread-safe.
-    void async(std::function<void()> fn) override;
+    void async(std::function<void()> fn) override { work_.push(std::move(fn)); }
 
     // Runs the oldest waiting item; answers false when there was none.
-    bool runOne();
+    bool runOne() { return work_.runOne(); }
     // Runs waiting items until none is left, including ones submitted while
     // running. Answers how many ran.
-    std::size_t runAll();
-    std::size_t queuedCount() const;
+    std::size_t runAll() { return work_.runAll(); }
+    std::size_t queuedCount() const { return work_.size(); }
 
 private:
     std::string label_;
-    mutable std::mutex mutex_;
-    std::deque<std::function<void()>> work_;
+    WorkList work_;
 };
 
 class ManualQueueFactory final : public QueueFactory {

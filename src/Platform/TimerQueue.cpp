@@ -19,6 +19,15 @@ TimerToken TimerQueue::add(double due, std::function<void()> fn, double toleranc
     return token;
 }
 
+TimerToken TimerQueue::addOnce(double now, double delay, std::function<void()> fn, double tolerance) {
+    return add(now + std::max(delay, 0.0), std::move(fn), tolerance, std::nullopt);
+}
+
+TimerToken TimerQueue::addRepeating(double now, double interval, std::function<void()> fn, double tolerance) {
+    const double step = std::max(interval, minimumInterval);
+    return add(now + step, std::move(fn), tolerance, step);
+}
+
 bool TimerQueue::cancel(TimerToken token) {
     const auto it = timers_.find(token);
     if (it == timers_.end()) return false;

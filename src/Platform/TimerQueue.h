@@ -28,6 +28,11 @@ public:
         std::shared_ptr<const std::function<void()>> fn;
     };
 
+    // Arms a one-shot timer `delay` seconds after `now` (a negative delay
+    // counts as none).
+    TimerToken addOnce(double now, double delay, std::function<void()> fn, double tolerance);
+    // Arms a timer first due one interval after `now`, then every interval.
+    TimerToken addRepeating(double now, double interval, std::function<void()> fn, double tolerance);
     // Arms a timer due at `due`; an interval makes it repeat.
     TimerToken add(double due, std::function<void()> fn, double tolerance, std::optional<double> interval);
     // Disarms a timer; answers whether it was armed.
