@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 
 namespace tessaly {
 
@@ -17,14 +19,42 @@ constexpr std::string_view kIdentifier = "tessaly";
 
 std::atomic<bool> diagnostics{false};
 
-// The installed sink; copied out under the lock and called outside it, so a
-// sink may itself log or be replaced while another thread is writing.
-std::mutex sinkMutex;
-std::shared_ptr<const Log::Sink> installedSink;
+// The installed sink. Writers call it outside the lock, so a sink may log
+// or replace the sink itself; setSink() waits for calls on other threads
+// to leave the old sink, so once it returns the old sink is never entered
+// again and what it captured may go.
+struct InstalledSink {
+    explicit InstalledSink(Log::Sink f) : fn(std::move(f)) {}
+    const Log::Sink fn;
+    int active = 0;  // calls inside fn, guarded by sinkMutex
+};
 
-std::shared_ptr<const Log::Sink> currentSink() {
-    std::lock_guard lock(sinkMutex);
-    return installedSink;
+std::mutex sinkMutex;
+std::condition_variable sinkIdle;
+std::shared_ptr<InstalledSink> installedSink;
+thread_local int sinkDepth = 0;  // sink calls this thread is inside
+
+// Hands the line to the installed sink; answers false when there is none.
+bool writeToSink(LogLevel level, LogCategory category, std::string_view message) {
+    std::shared_ptr<InstalledSink> sink;
+    {
+        std::lock_guard lock(sinkMutex);
+        if (!installedSink) return false;
+        sink = installedSink;
+        ++sink->active;
+    }
+    ++sinkDepth;
+    sink->fn(level, category, message);
+    --sinkDepth;
+    {
+        // setSink() keeps its own reference while it waits, so this one is
+        // never the last and nothing is destroyed under the lock.
+        std::lock_guard lock(sinkMutex);
+        --sink->active;
+        sink.reset();
+    }
+    sinkIdle.notify_all();
+    return true;
 }
 
 int syslogPriority(LogLevel level) {
@@ -100,10 +130,7 @@ std::string_view categoryName(LogCategory category) {
 }
 
 void Log::write(LogLevel level, LogCategory category, std::string_view message) {
-    if (const auto sink = currentSink()) {
-        (*sink)(level, category, message);
-        return;
-    }
+    if (writeToSink(level, category, message)) return;
     if (writeToJournal(level, category, message)) return;
     writeToStderr(level, category, message);
 }
@@ -118,11 +145,16 @@ void Log::setDiagnosticsEnabled(bool enabled) { diagnostics.store(enabled, std::
 bool Log::diagnosticsEnabled() { return diagnostics.load(std::memory_order_relaxed); }
 
 void Log::setSink(Sink sink) {
-    std::shared_ptr<const Sink> next;
-    if (sink) next = std::make_shared<const Sink>(std::move(sink));
-    std::lock_guard lock(sinkMutex);
-    installedSink.swap(next);
-    // The previous sink is released after the lock, below, when `next` dies.
+    std::shared_ptr<InstalledSink> next;
+    if (sink) next = std::make_shared<InstalledSink>(std::move(sink));
+    std::shared_ptr<InstalledSink> previous;
+    {
+        std::unique_lock lock(sinkMutex);
+        previous = std::exchange(installedSink, std::move(next));
+        // A sink replacing itself from inside cannot wait for its own call.
+        if (previous) sinkIdle.wait(lock, [&] { return previous->active <= sinkDepth; });
+    }
+    // The previous sink is released here, off the lock.
 }
 
 }  // namespace tessaly

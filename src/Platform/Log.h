@@ -33,6 +33,8 @@ public:
     static bool diagnosticsEnabled();
 
     // Replaces where lines go (nullptr restores the journal/stderr default).
+    // Thread-safe; once it returns, the previous sink is no longer running
+    // on another thread and will not be called again.
     static void setSink(Sink sink);
 };
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -108,6 +109,38 @@ TEST_F(LogTest, WritingWhileTheSinkIsSwappedOnAnotherThreadIsSafe) {
     writer.join();
     // With a sink always installed, no line escaped to the default output.
     EXPECT_EQ(received.load(), 2000);
+}
+
+TEST_F(LogTest, SetSinkReturnsOnlyOnceTheOldSinkHasLeftOnEveryThread) {
+    std::promise<void> entered;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<bool> swapped{false};
+    std::atomic<bool> swappedWhileInside{false};
+    std::atomic<bool> first{true};
+    Log::setSink([&](LogLevel, LogCategory, std::string_view message) {
+        if (message != "blocking" || !first.exchange(false)) return;
+        entered.set_value();
+        released.wait();
+        swappedWhileInside = swapped.load();
+    });
+    std::thread writer([] { Log::info(LogCategory::app, "blocking"); });
+    entered.get_future().wait();
+
+    std::atomic<bool> newSinkLive{false};
+    std::thread swapper([&] {
+        Log::setSink([&](LogLevel, LogCategory, std::string_view) { newSinkLive = true; });
+        swapped = true;
+    });
+    // Once a line reaches the new sink the swap has happened, and the swapper
+    // is held until the writer leaves the old one.
+    while (!newSinkLive) Log::info(LogCategory::app, "probe");
+    EXPECT_FALSE(swapped.load());
+    release.set_value();
+    writer.join();
+    swapper.join();
+    EXPECT_TRUE(swapped.load());
+    EXPECT_FALSE(swappedWhileInside.load());
 }
 
 TEST(LogDefault, WithoutASinkLinesReachTheJournalOrStandardError) {
