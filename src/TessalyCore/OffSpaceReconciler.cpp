@@ -1,0 +1,155 @@
+#include "TessalyCore/OffSpaceReconciler.h"
+
+#include <string>
+#include <utility>
+
+#include "Platform/Log.h"
+
+namespace tessaly {
+
+namespace {
+
+void trace(const char* what, const GroupMember& member) {
+    Log::trace(LogCategory::reconcile,
+               std::string("off-Space ") + what + " " + std::to_string(member.windowID) + " '" +
+                   member.lastKnownTitle + "'");
+}
+
+}  // namespace
+
+OffSpaceReconciler::OffSpaceReconciler(GroupEngine& engine, std::shared_ptr<const Workspace> workspace)
+    : engine_(engine), workspace_(std::move(workspace)) {}
+
+void OffSpaceReconciler::reset() {
+    offSpaceSuspended_.clear();
+    rejoinFirstSeen_.clear();
+    detachFirstSeen_.clear();
+    rehomeAttempted_.clear();
+    rehomeGraceUntil_ = noGrace;
+}
+
+void OffSpaceReconciler::clearConfirmationCountdowns() {
+    rejoinFirstSeen_.clear();
+    detachFirstSeen_.clear();
+}
+
+void OffSpaceReconciler::noteDisplaySettleEnded(double now) {
+    rehomeGraceUntil_ = now + rehomeGrace;
+    rehomeAttempted_.clear();
+}
+
+bool OffSpaceReconciler::isAppHiddenByAppKit(const Workspace& workspace, ProcessID pid) {
+    const std::optional<RunningApplication> app = workspace.runningApplication(pid);
+    return app && app->isHidden;
+}
+
+bool OffSpaceReconciler::isOffSpaceStray(const GroupMember& member, const TabGroup& group, const WindowIDSet& alive,
+                                         const WindowIDSet& onScreen,
+                                         const std::function<bool(WindowID)>& isRecentlyMinimized,
+                                         const std::function<bool(WindowID)>& isNativeTabbedAside,
+                                         const std::function<bool(ProcessID)>& isAppHidden) {
+    const WindowID id = member.windowID;
+    if (onScreen.contains(id)) return false;
+    if (!alive.contains(id)) return false;
+    if (group.minimized.contains(id) || group.suspended.contains(id)) return false;
+    if (isAppHidden && isAppHidden(member.pid)) return false;
+    if (isRecentlyMinimized && isRecentlyMinimized(id)) return false;
+    if (isNativeTabbedAside && isNativeTabbedAside(id)) return false;
+    return true;
+}
+
+bool OffSpaceReconciler::hasHomePresence(const TabGroup& group, const WindowIDSet& onScreen) {
+    for (const GroupMember& member : group.members) {
+        if (onScreen.contains(member.windowID) && !group.suspended.contains(member.windowID)) return true;
+    }
+    return false;
+}
+
+void OffSpaceReconciler::rejoin(const TabGroup& group, const WindowIDSet& onScreen, double now) {
+    for (const WindowID id : group.suspended) {
+        if (!offSpaceSuspended_.contains(id)) continue;  // suspended by someone else
+        if (!(onScreen.contains(id) && onScreen.contains(group.activeWindowID))) {
+            rejoinFirstSeen_.erase(id);
+            continue;
+        }
+        const double firstSeen = rejoinFirstSeen_.try_emplace(id, now).first->second;
+        if (now - firstSeen >= rejoinConfirmation) {
+            rejoinFirstSeen_.erase(id);
+            offSpaceSuspended_.erase(id);
+            engine_.resumeMember(id);
+        }
+    }
+}
+
+void OffSpaceReconciler::handleStray(const GroupMember& member, double now, OffSpacePolicy policy,
+                                     const std::function<void(WindowID)>& attemptRehome,
+                                     WindowIDSet& stillCounting) {
+    const WindowID id = member.windowID;
+    if (now < rehomeGraceUntil_ && !rehomeAttempted_.contains(id)) {
+        rehomeAttempted_.insert(id);
+        trace("rehome attempt", member);
+        if (attemptRehome) attemptRehome(id);
+        return;
+    }
+    if (policy == OffSpacePolicy::suspend) {
+        trace("SUSPEND", member);
+        offSpaceSuspended_.insert(id);
+        engine_.suspendMember(id);
+        return;
+    }
+    const double firstSeen = detachFirstSeen_.try_emplace(id, now).first->second;
+    if (now - firstSeen >= detachConfirmation) {
+        trace("DETACH", member);
+        engine_.detach(id, /*raiseRemaining=*/false);
+    } else {
+        stillCounting.insert(id);
+    }
+}
+
+void OffSpaceReconciler::reconcile(const WindowIDSet& alive, const WindowIDSet& onScreen, double now,
+                                   OffSpacePolicy policy, const std::function<bool(const Uuid&)>& isGroupReconcilable,
+                                   const std::function<bool(WindowID)>& isRecentlyMinimized,
+                                   const std::function<bool(WindowID)>& isNativeTabbedAside,
+                                   const std::function<void(WindowID)>& attemptRehome,
+                                   std::function<bool(ProcessID)> isAppHidden) {
+    if (!isAppHidden) {
+        isAppHidden = [workspace = workspace_](ProcessID pid) {
+            return workspace && isAppHiddenByAppKit(*workspace, pid);
+        };
+    }
+    WindowIDSet stillCounting;
+    // Tests read each group as it stood at the start; engine operations act
+    // on the live groups (and may report events while the pass runs).
+    const std::vector<TabGroup> snapshot = engine_.groups();
+    for (const TabGroup& group : snapshot) {
+        if (isGroupReconcilable && !isGroupReconcilable(group.id)) continue;
+        rejoin(group, onScreen, now);
+        // A group with nothing on this Space is entirely elsewhere (the user
+        // switched Spaces): leave its members alone.
+        if (!hasHomePresence(group, onScreen)) continue;
+        for (const GroupMember& member : group.members) {
+            if (!isOffSpaceStray(member, group, alive, onScreen, isRecentlyMinimized, isNativeTabbedAside,
+                                 isAppHidden)) {
+                continue;
+            }
+            handleStray(member, now, policy, attemptRehome, stillCounting);
+        }
+    }
+    prune(stillCounting);
+}
+
+void OffSpaceReconciler::prune(const WindowIDSet& stillCounting) {
+    const std::vector<TabGroup> groups = engine_.groups();
+    WindowIDSet suspendedNow;
+    WindowIDSet membersNow;
+    for (const TabGroup& group : groups) {
+        suspendedNow.insert(group.suspended.begin(), group.suspended.end());
+        for (const GroupMember& member : group.members) membersNow.insert(member.windowID);
+    }
+    std::erase_if(offSpaceSuspended_, [&](WindowID id) { return !suspendedNow.contains(id); });
+    std::erase_if(rejoinFirstSeen_, [&](const auto& entry) { return !offSpaceSuspended_.contains(entry.first); });
+    std::erase_if(detachFirstSeen_, [&](const auto& entry) { return !stillCounting.contains(entry.first); });
+    std::erase_if(rehomeAttempted_, [&](WindowID id) { return !membersNow.contains(id); });
+}
+
+}  // namespace tessaly
