@@ -1,0 +1,218 @@
+#include "Platform/X11/X11EventReader.h"
+
+#include "Platform/X11/X11Windows.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <xcb/randr.h>
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::uint32_t kRootMask =
+    XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+constexpr std::uint32_t kClientMask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+
+template <typename T>
+const T& as(const xcb_generic_event_t& event) {
+    return *reinterpret_cast<const T*>(&event);
+}
+
+}  // namespace
+
+std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display, Handler handler) {
+    auto connection = X11Connection::open(display);
+    if (!connection) return nullptr;
+    const int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd < 0) return nullptr;
+    std::unique_ptr<X11EventReader> reader(new X11EventReader(std::move(connection), std::move(handler), wakeFd));
+    xcb_connection_t* c = reader->x_->get();
+    xcb_change_window_attributes(c, reader->x_->root(), XCB_CW_EVENT_MASK, &kRootMask);
+    if (const auto* randr = xcb_get_extension_data(c, &xcb_randr_id); randr && randr->present) {
+        reader->hasRandr_ = true;
+        reader->randrFirstEvent_ = randr->first_event;
+        xcb_randr_select_input(c, reader->x_->root(),
+                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
+    }
+    reader->refreshClients();
+    reader->x_->sync();
+    reader->thread_ = std::thread([r = reader.get()] { r->run(); });
+    return reader;
+}
+
+X11EventReader::X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler, int wakeFd)
+    : x_(std::move(connection)), handler_(std::move(handler)), wakeFd_(wakeFd) {}
+
+X11EventReader::~X11EventReader() {
+    stop();
+    if (wakeFd_ >= 0) close(wakeFd_);
+}
+
+void X11EventReader::stop() {
+    if (!thread_.joinable()) return;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
+    thread_.join();
+}
+
+void X11EventReader::run() {
+    xcb_connection_t* c = x_->get();
+    while (true) {
+        // Events may already sit in xcb's queue (read while waiting for a
+        // reply), so drain before blocking on the socket.
+        while (XEvent event{xcb_poll_for_event(c)}) handle(*event);
+        if (!x_->isAlive()) return;
+        pollfd fds[2] = {{xcb_get_file_descriptor(c), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0) continue;
+        if (fds[1].revents & POLLIN) return;
+    }
+}
+
+void X11EventReader::emit(X11Event::Kind kind, xcb_window_t window) {
+    X11Event event;
+    event.kind = kind;
+    event.window = window;
+    if (handler_) handler_(event);
+}
+
+xcb_window_t X11EventReader::clientOfFrame(xcb_window_t frame) const {
+    const auto it = frameToClient_.find(frame);
+    return it == frameToClient_.end() ? kNoWindow : it->second;
+}
+
+void X11EventReader::watchClients(const std::vector<xcb_window_t>& clients) {
+    if (clients.empty()) return;
+    for (const auto w : clients) xcb_change_window_attributes(x_->get(), w, XCB_CW_EVENT_MASK, &kClientMask);
+    const auto frames = X11Windows(*x_).frameWindows(clients);
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+        if (frames[i] == kNoWindow) continue;
+        if (const auto old = clientToFrame_.find(clients[i]); old != clientToFrame_.end()) frameToClient_.erase(old->second);
+        clientToFrame_[clients[i]] = frames[i];
+        frameToClient_[frames[i]] = clients[i];
+    }
+}
+
+std::vector<xcb_window_t> X11EventReader::refreshClients() {
+    const auto list = X11Windows(*x_).clientList();
+    std::unordered_set<xcb_window_t> now(list.begin(), list.end());
+    std::vector<xcb_window_t> added;
+    for (const auto w : list) {
+        if (!clients_.count(w)) added.push_back(w);
+    }
+    for (auto it = clients_.begin(); it != clients_.end();) {
+        if (now.count(*it)) {
+            ++it;
+            continue;
+        }
+        if (const auto f = clientToFrame_.find(*it); f != clientToFrame_.end()) {
+            frameToClient_.erase(f->second);
+            clientToFrame_.erase(f);
+        }
+        it = clients_.erase(it);
+    }
+    clients_.insert(added.begin(), added.end());
+    watchClients(added);
+    return list;
+}
+
+void X11EventReader::handle(const xcb_generic_event_t& event) {
+    const auto& a = x_->atoms();
+    const xcb_window_t root = x_->root();
+    const auto type = event.response_type & 0x7f;
+    if (type == 0) return;  // an error about a window that went away
+    if (hasRandr_ && (type == randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                      type == randrFirstEvent_ + XCB_RANDR_NOTIFY)) {
+        emit(X11Event::Kind::screenChanged, kNoWindow);
+        return;
+    }
+    switch (type) {
+    case XCB_PROPERTY_NOTIFY: {
+        const auto& e = as<xcb_property_notify_event_t>(event);
+        if (e.window == root) {
+            if (e.atom == a.NET_CLIENT_LIST) {
+                X11Event out;
+                out.clients = refreshClients();
+                if (handler_) handler_(out);
+            } else if (e.atom == a.NET_ACTIVE_WINDOW) {
+                const auto active = propertyCardinal(x_->readProperty(root, a.NET_ACTIVE_WINDOW).get());
+                emit(X11Event::Kind::activeWindowChanged, active.value_or(kNoWindow));
+            } else if (e.atom == a.NET_CURRENT_DESKTOP) {
+                emit(X11Event::Kind::currentDesktopChanged, kNoWindow);
+            } else if (e.atom == a.NET_NUMBER_OF_DESKTOPS) {
+                emit(X11Event::Kind::numberOfDesktopsChanged, kNoWindow);
+            } else if (e.atom == a.NET_WORKAREA) {
+                emit(X11Event::Kind::screenChanged, kNoWindow);
+            }
+            return;
+        }
+        if (!clients_.count(e.window)) return;
+        if (e.atom == a.NET_WM_NAME || e.atom == XCB_ATOM_WM_NAME) emit(X11Event::Kind::titleChanged, e.window);
+        else if (e.atom == a.NET_WM_STATE) emit(X11Event::Kind::stateChanged, e.window);
+        else if (e.atom == a.WM_STATE) emit(X11Event::Kind::wmStateChanged, e.window);
+        else if (e.atom == a.NET_WM_DESKTOP) emit(X11Event::Kind::desktopChanged, e.window);
+        else if (e.atom == a.NET_WM_STRUT_PARTIAL || e.atom == a.NET_WM_STRUT) emit(X11Event::Kind::screenChanged, kNoWindow);
+        else if (e.atom == a.NET_FRAME_EXTENTS) emit(X11Event::Kind::frameChanged, e.window);
+        return;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto& e = as<xcb_configure_notify_event_t>(event);
+        X11Event out;
+        out.frameWindow = e.window;
+        out.aboveSibling = e.above_sibling;
+        out.geometry = Rect(e.x, e.y, e.width + 2.0 * e.border_width, e.height + 2.0 * e.border_width);
+        if (e.window == root) {
+            emit(X11Event::Kind::screenChanged, kNoWindow);
+            return;
+        }
+        if (e.event == root) {
+            // A child of the root: a frame, or a window of nobody's (panels).
+            const auto client = clientOfFrame(e.window);
+            out.kind = client ? X11Event::Kind::frameChanged : X11Event::Kind::rootChildConfigured;
+            out.window = client ? client : e.window;
+        } else if (e.event == e.window && clients_.count(e.window)) {
+            // The client itself, resized inside its frame. An unmanaged
+            // client is its own frame: reported once, through the root.
+            if (clientToFrame_.count(e.window) && clientToFrame_.at(e.window) == e.window) return;
+            out.kind = X11Event::Kind::frameChanged;
+            out.window = e.window;
+        } else {
+            return;
+        }
+        if (handler_) handler_(out);
+        return;
+    }
+    case XCB_REPARENT_NOTIFY: {
+        const auto& e = as<xcb_reparent_notify_event_t>(event);
+        if (e.event == e.window && clients_.count(e.window)) watchClients({e.window});
+        return;
+    }
+    case XCB_MAP_NOTIFY: {
+        const auto& e = as<xcb_map_notify_event_t>(event);
+        if (e.event == e.window && clients_.count(e.window)) emit(X11Event::Kind::mapped, e.window);
+        return;
+    }
+    case XCB_UNMAP_NOTIFY: {
+        const auto& e = as<xcb_unmap_notify_event_t>(event);
+        if (e.event == e.window && clients_.count(e.window)) emit(X11Event::Kind::unmapped, e.window);
+        return;
+    }
+    case XCB_DESTROY_NOTIFY: {
+        const auto& e = as<xcb_destroy_notify_event_t>(event);
+        if (e.event != e.window || !clients_.count(e.window)) return;
+        if (const auto f = clientToFrame_.find(e.window); f != clientToFrame_.end()) {
+            frameToClient_.erase(f->second);
+            clientToFrame_.erase(f);
+        }
+        clients_.erase(e.window);
+        emit(X11Event::Kind::destroyed, e.window);
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+}  // namespace tessaly

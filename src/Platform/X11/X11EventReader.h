@@ -1,0 +1,88 @@
+#pragma once
+// The window-system observer: one thread with a connection of its own that
+// watches the root (client list, active window, desktops, work area, screen
+// size, RandR) and every managed client (title, state, WM_STATE, desktop,
+// map, configure, destroy), and hands each change to a callback on that
+// thread. The platform layer posts them on to the main thread.
+//
+// Stopping is synchronous: stop() (or the destructor) wakes the blocked
+// thread through an eventfd and joins it; no callback runs afterwards.
+// stop() must not be called from inside the callback.
+#include "Platform/Geometry.h"
+#include "Platform/X11/X11Connection.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace tessaly {
+
+struct X11Event {
+    enum class Kind {
+        clientListChanged,       // _NET_CLIENT_LIST
+        activeWindowChanged,     // _NET_ACTIVE_WINDOW (window: the new active window, 0 for none)
+        currentDesktopChanged,   // _NET_CURRENT_DESKTOP
+        numberOfDesktopsChanged, // _NET_NUMBER_OF_DESKTOPS
+        screenChanged,           // RandR notify, root resized, work area or a strut changed
+        titleChanged,            // _NET_WM_NAME / WM_NAME of a client
+        stateChanged,            // _NET_WM_STATE of a client
+        wmStateChanged,          // WM_STATE of a client (iconic / normal)
+        desktopChanged,          // _NET_WM_DESKTOP of a client
+        frameChanged,            // ConfigureNotify of a client's frame or of the client itself
+        mapped,                  // a client was mapped
+        unmapped,                // a client was unmapped (minimised, hidden, withdrawn)
+        destroyed,               // a client window was destroyed
+        rootChildConfigured,     // ConfigureNotify of a root child that holds no known client
+    };
+    Kind kind = Kind::clientListChanged;
+    xcb_window_t window = kNoWindow;       // the client (or the root child for rootChildConfigured)
+    xcb_window_t frameWindow = kNoWindow;  // for configure events: the window configured
+    xcb_window_t aboveSibling = kNoWindow; // for configure events of root children
+    Rect geometry;                         // for configure events: the configured window, parent coordinates
+    std::vector<xcb_window_t> clients;     // for clientListChanged: the clients now watched
+};
+
+class X11EventReader {
+public:
+    using Handler = std::function<void(const X11Event&)>;
+
+    // Connects to `display` (empty: $DISPLAY), selects the events and starts
+    // the thread; every selection is in place when this returns. nullptr
+    // when no X server can be reached.
+    static std::unique_ptr<X11EventReader> start(const std::string& display, Handler handler);
+    ~X11EventReader();
+    X11EventReader(const X11EventReader&) = delete;
+    X11EventReader& operator=(const X11EventReader&) = delete;
+
+    void stop();
+    bool isRunning() const { return thread_.joinable(); }
+
+private:
+    X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler, int wakeFd);
+    void run();
+    void handle(const xcb_generic_event_t& event);
+    // Re-reads the client list, watching new clients; answers the list.
+    std::vector<xcb_window_t> refreshClients();
+    void watchClients(const std::vector<xcb_window_t>& clients);
+    void emit(X11Event::Kind kind, xcb_window_t window);
+    xcb_window_t clientOfFrame(xcb_window_t frame) const;
+
+    std::unique_ptr<X11Connection> x_;
+    Handler handler_;
+    int wakeFd_ = -1;
+    std::uint8_t randrFirstEvent_ = 0;
+    bool hasRandr_ = false;
+    std::thread thread_;
+
+    // Touched on the reader thread only (and in start() before it runs).
+    std::unordered_set<xcb_window_t> clients_;
+    std::unordered_map<xcb_window_t, xcb_window_t> frameToClient_;
+    std::unordered_map<xcb_window_t, xcb_window_t> clientToFrame_;
+};
+
+}  // namespace tessaly

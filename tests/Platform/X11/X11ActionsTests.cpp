@@ -1,0 +1,273 @@
+// Window actions on a real desktop, synchronised on the event reader's
+// events and on values read back.
+#include "Platform/X11/X11Desktop.h"
+#include "Platform/X11/X11Displays.h"
+#include "Platform/X11/X11EventLog.h"
+
+#include <signal.h>
+
+#include <algorithm>
+
+namespace tessaly::test {
+namespace {
+
+using Kind = X11Event::Kind;
+
+class X11ActionsTest : public X11DesktopTest {
+protected:
+    void SetUp() override {
+        X11DesktopTest::SetUp();
+        if (!desktop) return;
+        reader = X11EventReader::start(desktop->display(), log.handler());
+        ASSERT_TRUE(reader);
+    }
+    void TearDown() override {
+        reader.reset();
+        X11DesktopTest::TearDown();
+    }
+    X11Windows& windows() { return desktop->windows(); }
+    // Launches and waits until the reader watches the new client too.
+    std::optional<X11Desktop::Client> launchWatched(const std::vector<std::string>& argv) {
+        auto client = desktop->launch(argv);
+        if (client && !log.waitFor([&](const X11Event& e) {
+                return e.kind == Kind::clientListChanged &&
+                       std::find(e.clients.begin(), e.clients.end(), client->window) != e.clients.end();
+            })) {
+            return std::nullopt;
+        }
+        return client;
+    }
+    std::optional<X11WindowInfo> info(xcb_window_t w) { return windows().read(w); }
+
+    X11EventLog log;
+    std::unique_ptr<X11EventReader> reader;
+};
+
+TEST_F(X11ActionsTest, FramesLandWhereAskedAndReadBack) {
+    auto xlogo = launchWatched({"xlogo"});
+    auto xterm = launchWatched({"xterm", "-e", "cat"});
+    ASSERT_TRUE(xlogo && xterm);
+
+    // xlogo takes any size: the frame lands exactly, decoration included.
+    ASSERT_TRUE(windows().setFrame(xlogo->window, Rect(300, 200, 500, 400)));
+    ASSERT_TRUE(log.waitFor(Kind::frameChanged, xlogo->window));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == Rect(300, 200, 500, 400); }))
+        << "frame " << info(xlogo->window)->frame.minX() << "," << info(xlogo->window)->frame.minY();
+    const auto logo = info(xlogo->window);
+    EXPECT_EQ(logo->clientFrame.minX(), 300 + logo->extents.left);
+    EXPECT_EQ(logo->clientFrame.width(), 500 - logo->extents.left - logo->extents.right);
+
+    // xterm snaps its size to character cells: the origin lands, the size is
+    // the nearest smaller step.
+    ASSERT_TRUE(windows().setFrame(xterm->window, Rect(50, 60, 613, 411)));
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const Rect f = info(xterm->window)->frame;
+        return f.origin == Point{50, 60} && f.width() > 613 - 20 && f.height() > 411 - 30;
+    }));
+    const auto term = info(xterm->window);
+    EXPECT_LE(term->frame.width(), 613);
+    EXPECT_GT(term->frame.width(), 613 - 20);
+    EXPECT_LE(term->frame.height(), 411);
+    EXPECT_GT(term->frame.height(), 411 - 30);
+
+    // Moving alone keeps the size; resizing alone keeps the origin.
+    ASSERT_TRUE(windows().setPosition(xlogo->window, Point{10, 20}));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == Rect(10, 20, 500, 400); }));
+    ASSERT_TRUE(windows().setSize(xlogo->window, Size{320, 240}));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == Rect(10, 20, 320, 240); }));
+}
+
+TEST_F(X11ActionsTest, ActivateMinimiseRestoreAndCloseReportTheirEvents) {
+    auto first = launchWatched({"xterm", "-T", "first", "-e", "cat"});
+    auto second = launchWatched({"xterm", "-T", "second", "-geometry", "80x24+600+300", "-e", "cat"});
+    ASSERT_TRUE(first && second);
+
+    log.clear();
+    ASSERT_TRUE(windows().activate(first->window));
+    ASSERT_TRUE(log.waitFor(Kind::activeWindowChanged, first->window));
+    EXPECT_EQ(windows().activeWindow(), first->window);
+    // It is in front of the other one now.
+    ASSERT_TRUE(desktop->waitUntil([&] { return windows().stackingList().back() == first->window; }));
+
+    log.clear();
+    ASSERT_TRUE(windows().minimize(first->window));
+    ASSERT_TRUE(log.waitFor(Kind::wmStateChanged, first->window));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(first->window)->iconic; }));
+    EXPECT_TRUE(info(first->window)->isMinimized());
+    EXPECT_FALSE(info(first->window)->viewable);
+
+    log.clear();
+    ASSERT_TRUE(windows().restore(first->window));
+    ASSERT_TRUE(log.waitFor(Kind::mapped, first->window));
+    ASSERT_TRUE(desktop->waitUntil([&] { return !info(first->window)->isMinimized() && info(first->window)->viewable; }));
+    // openbox focuses a window it brings back.
+    ASSERT_TRUE(log.waitFor(Kind::activeWindowChanged, first->window));
+
+    // Raising without focus keeps the active window.
+    log.clear();
+    ASSERT_TRUE(windows().activate(second->window));
+    ASSERT_TRUE(log.waitFor(Kind::activeWindowChanged, second->window));
+    ASSERT_TRUE(windows().raise(first->window));
+    ASSERT_TRUE(desktop->waitUntil([&] { return windows().stackingList().back() == first->window; }));
+    EXPECT_EQ(windows().activeWindow(), second->window);
+
+    log.clear();
+    ASSERT_TRUE(windows().close(second->window));
+    ASSERT_TRUE(log.waitFor(Kind::destroyed, second->window));
+    EXPECT_TRUE(X11Desktop::waitForExit(second->pid, std::chrono::seconds(10)));
+    ASSERT_TRUE(log.waitFor(Kind::clientListChanged, kNoWindow));
+    const auto list = windows().clientList();
+    EXPECT_EQ(std::find(list.begin(), list.end(), second->window), list.end());
+}
+
+TEST_F(X11ActionsTest, AWindowThatVanishedIsAnOrdinaryFailure) {
+    auto xlogo = launchWatched({"xlogo"});
+    auto xterm = launchWatched({"xterm", "-e", "cat"});
+    ASSERT_TRUE(xlogo && xterm);
+    const xcb_window_t gone = xlogo->window;
+    kill(xlogo->pid, SIGKILL);
+    ASSERT_TRUE(log.waitFor(Kind::destroyed, gone));
+
+    EXPECT_FALSE(windows().exists(gone));
+    EXPECT_FALSE(windows().read(gone));
+    EXPECT_FALSE(windows().setFrame(gone, Rect(0, 0, 100, 100)));
+    EXPECT_FALSE(windows().setPosition(gone, Point{1, 1}));
+    EXPECT_FALSE(windows().activate(gone));
+    EXPECT_FALSE(windows().raise(gone));
+    EXPECT_FALSE(windows().minimize(gone));
+    EXPECT_FALSE(windows().restore(gone));
+    EXPECT_FALSE(windows().close(gone));
+    EXPECT_FALSE(windows().setFullScreen(gone, true));
+    // A batch with a dead window in it answers the living ones.
+    const auto infos = windows().read({gone, xterm->window, 0x7fffff0u});
+    ASSERT_EQ(infos.size(), 1u);
+    EXPECT_EQ(infos[0].window, xterm->window);
+    EXPECT_EQ(windows().frameWindows({gone, xterm->window})[0], kNoWindow);
+    // The connection is still good afterwards.
+    EXPECT_TRUE(desktop->connection().isAlive());
+    EXPECT_TRUE(windows().setPosition(xterm->window, Point{30, 40}));
+    EXPECT_TRUE(desktop->waitUntil([&] { return info(xterm->window)->frame.origin == Point{30, 40}; }));
+}
+
+TEST_F(X11ActionsTest, FullScreenCoversTheMonitorAndComesBack) {
+    auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+100+100"});
+    ASSERT_TRUE(xlogo);
+    const Rect before = info(xlogo->window)->frame;
+    ASSERT_TRUE(windows().setFullScreen(xlogo->window, true));
+    ASSERT_TRUE(log.waitFor(Kind::stateChanged, xlogo->window));
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const auto i = info(xlogo->window);
+        return i->state.fullscreen && i->frame == Rect(0, 0, 1920, 1080);
+    }));
+    ASSERT_TRUE(windows().setFullScreen(xlogo->window, false));
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const auto i = info(xlogo->window);
+        return !i->state.fullscreen && i->frame == before;
+    }));
+}
+
+TEST_F(X11ActionsTest, TitleChangesAreReported) {
+    auto xterm = launchWatched({"xterm", "-T", "before", "-e", "cat"});
+    ASSERT_TRUE(xterm);
+    log.clear();
+    // xterm sets its title from an escape sequence; the simplest outside
+    // change is a property write, as the client itself would do.
+    const std::string title = "after";
+    xcb_change_property(desktop->connection().get(), XCB_PROP_MODE_REPLACE, xterm->window,
+                        desktop->connection().atoms().NET_WM_NAME, desktop->connection().atoms().UTF8_STRING, 8,
+                        static_cast<std::uint32_t>(title.size()), title.data());
+    desktop->connection().flush();
+    const bool seen = log.waitFor(Kind::titleChanged, xterm->window);
+    if (!seen) {
+        for (const auto& e : log.events()) std::fprintf(stderr, "event %d window %x\n", static_cast<int>(e.kind), e.window);
+        std::fprintf(stderr, "xterm %x\n", xterm->window);
+    }
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(info(xterm->window)->title, "after");
+}
+
+class X11DesktopsTest : public X11ActionsTest {
+protected:
+    X11Desktop::Options desktopOptions() const override {
+        X11Desktop::Options o;
+        o.desktops = 3;
+        return o;
+    }
+};
+
+TEST_F(X11DesktopsTest, SwitchesDesktopsAndMovesWindowsBetweenThem) {
+    auto xterm = launchWatched({"xterm", "-e", "cat"});
+    ASSERT_TRUE(xterm);
+    EXPECT_EQ(windows().numberOfDesktops(), 3u);
+    EXPECT_EQ(windows().currentDesktop(), 0u);
+    EXPECT_EQ(info(xterm->window)->desktop, 0u);
+
+    ASSERT_TRUE(windows().moveToDesktop(xterm->window, 2));
+    ASSERT_TRUE(log.waitFor(Kind::desktopChanged, xterm->window));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xterm->window)->desktop == 2u && !info(xterm->window)->viewable; }));
+
+    ASSERT_TRUE(windows().switchToDesktop(2));
+    ASSERT_TRUE(log.waitFor(Kind::currentDesktopChanged, kNoWindow));
+    ASSERT_TRUE(desktop->waitUntil([&] { return windows().currentDesktop() == 2u && info(xterm->window)->viewable; }));
+
+    EXPECT_FALSE(windows().switchToDesktop(3));
+    EXPECT_FALSE(windows().moveToDesktop(xterm->window, 7));
+}
+
+TEST_F(X11ActionsTest, MonitorsFollowXrandr) {
+    X11Displays displays(desktop->connection());
+    auto one = displays.monitors();
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].frame, Rect(0, 0, 1920, 1080));
+    EXPECT_EQ(one[0].visibleFrame, one[0].frame);
+
+    log.clear();
+    ASSERT_EQ(desktop->run({"xrandr", "--setmonitor", "LEFT", "960/254x1080/286+0+0", "screen"}), 0);
+    ASSERT_EQ(desktop->run({"xrandr", "--setmonitor", "RIGHT", "960/254x1080/286+960+0", "none"}), 0);
+    ASSERT_TRUE(log.waitFor([](const X11Event& e) { return e.kind == Kind::screenChanged; }));
+    const auto two = displays.monitors();
+    ASSERT_EQ(two.size(), 2u);
+    std::vector<Rect> frames{two[0].frame, two[1].frame};
+    EXPECT_NE(std::find(frames.begin(), frames.end(), Rect(0, 0, 960, 1080)), frames.end());
+    EXPECT_NE(std::find(frames.begin(), frames.end(), Rect(960, 0, 960, 1080)), frames.end());
+    if (two[1].isPrimary) ADD_FAILURE() << "the primary monitor comes first";
+}
+
+TEST(X11VisibleFrame, StrutsReserveOnlyTheMonitorsTheyTouch) {
+    const Size root{1920, 1080};
+    const Rect left(0, 0, 960, 1080), right(960, 0, 960, 1080);
+    X11Strut topPanel;  // a 30-pixel panel along the top of the left monitor only
+    topPanel.top = 30;
+    topPanel.topStartX = 0;
+    topPanel.topEndX = 959;
+    EXPECT_EQ(visibleFrame(left, {topPanel}, root), Rect(0, 30, 960, 1050));
+    EXPECT_EQ(visibleFrame(right, {topPanel}, root), right);
+
+    X11Strut bottomDock;  // across the whole bottom edge
+    bottomDock.bottom = 48;
+    bottomDock.bottomStartX = 0;
+    bottomDock.bottomEndX = 1919;
+    EXPECT_EQ(visibleFrame(right, {topPanel, bottomDock}, root), Rect(960, 0, 960, 1032));
+
+    X11Strut rightBar;  // on the right edge of the root: only the right monitor
+    rightBar.right = 64;
+    rightBar.rightStartY = 0;
+    rightBar.rightEndY = 1079;
+    EXPECT_EQ(visibleFrame(left, {rightBar}, root), left);
+    EXPECT_EQ(visibleFrame(right, {rightBar}, root), Rect(960, 0, 896, 1080));
+}
+
+TEST_F(X11ActionsTest, TheReaderStopsPromptlyAndCanRestart) {
+    reader.reset();
+    X11EventLog other;
+    for (int i = 0; i < 3; ++i) {
+        auto r = X11EventReader::start(desktop->display(), other.handler());
+        ASSERT_TRUE(r);
+        r->stop();
+        EXPECT_FALSE(r->isRunning());
+    }
+    EXPECT_FALSE(X11EventReader::start(":4093", other.handler()));
+}
+
+}  // namespace
+}  // namespace tessaly::test

@@ -1,0 +1,51 @@
+#pragma once
+// Collects the event reader's events (from its thread) for tests to wait on.
+#include "Platform/X11/X11EventReader.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+namespace tessaly::test {
+
+class X11EventLog {
+public:
+    X11EventReader::Handler handler() {
+        return [this](const X11Event& event) {
+            std::lock_guard lock(mutex_);
+            events_.push_back(event);
+            changed_.notify_all();
+        };
+    }
+    // Waits until an event recorded since the last clear() matches.
+    bool waitFor(const std::function<bool(const X11Event&)>& match,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] {
+            for (const auto& e : events_) {
+                if (match(e)) return true;
+            }
+            return false;
+        });
+    }
+    bool waitFor(X11Event::Kind kind, xcb_window_t window, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        return waitFor([&](const X11Event& e) { return e.kind == kind && e.window == window; }, timeout);
+    }
+    void clear() {
+        std::lock_guard lock(mutex_);
+        events_.clear();
+    }
+    std::vector<X11Event> events() {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<X11Event> events_;
+};
+
+}  // namespace tessaly::test
