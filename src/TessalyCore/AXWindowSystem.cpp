@@ -1,0 +1,221 @@
+#include "TessalyCore/AXWindowSystem.h"
+
+#include <string>
+#include <utility>
+
+#include "Platform/Log.h"
+#include "TessalyCore/ReconcileLog.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr float kConnectionTimeout = AXApplication::Timeout::normal;
+
+std::string queueLabel(const char* prefix, ProcessID pid) { return prefix + std::to_string(pid); }
+
+}  // namespace
+
+AXWindowSystem::AXWindowSystem(const PlatformServices& platform)
+    : platform_(platform), services_(AXServices::make(platform)), observerThread_(*platform.queueFactory) {
+    if (platform_.workspace) {
+        activationObserver_ = platform_.workspace->addObserver(
+            WorkspaceNotification::didActivateApplication, lifetime_.guarded([this](const WorkspaceEvent& event) {
+                if (event.application) reassertIfRequested(event.application->pid);
+            }));
+    }
+}
+
+AXWindowSystem::~AXWindowSystem() {
+    if (platform_.workspace && activationObserver_ != 0) platform_.workspace->removeObserver(activationObserver_);
+    // Streams stop before anything they could reach goes away.
+    for (auto& [pid, connection] : connections_) {
+        if (connection.observers) connection.observers->invalidate();
+    }
+}
+
+double AXWindowSystem::now() const { return platform_.clock ? platform_.clock->monotonic() : 0.0; }
+
+bool AXWindowSystem::hasObserverStream(ProcessID pid) const {
+    const auto it = connections_.find(pid);
+    return it != connections_.end() && it->second.observers != nullptr;
+}
+
+AXWindowSystem::AppConnection& AXWindowSystem::connection(ProcessID pid) {
+    if (const auto it = connections_.find(pid); it != connections_.end()) return it->second;
+    // Effects already queued for this application keep their place: the
+    // connection takes their queue over instead of starting a second one.
+    std::shared_ptr<DispatchQueue> queue;
+    if (const auto effect = effectQueues_.find(pid); effect != effectQueues_.end()) {
+        queue = std::move(effect->second);
+        effectQueues_.erase(effect);
+    } else {
+        queue = platform_.queueFactory->makeSerialQueue(queueLabel("tessaly.ax.", pid));
+    }
+    auto stream = AXObserverStream::make(services_, observerThread_, platform_.mainExecutor, pid,
+                                         lifetime_.guarded([this](const AXAppEvent& event) { handle(event); }));
+    auto [it, inserted] = connections_.emplace(
+        pid, AppConnection{AXApplication(services_, pid, kConnectionTimeout), std::move(queue), std::move(stream)});
+    return it->second;
+}
+
+AXWindowSystem::EffectsContext AXWindowSystem::effectsContext(ProcessID pid) {
+    if (const auto it = connections_.find(pid); it != connections_.end()) {
+        return EffectsContext{it->second.app, it->second.queue};
+    }
+    auto& queue = effectQueues_[pid];
+    if (!queue) queue = platform_.queueFactory->makeSerialQueue(queueLabel("tessaly.ax.effect.", pid));
+    return EffectsContext{AXApplication(services_, pid, kConnectionTimeout), queue};
+}
+
+void AXWindowSystem::track(const AXWindowRef& window) {
+    if (!window || !window->windowID) return;
+    windowsByID_[*window->windowID] = window;
+    AppConnection& c = connection(window->pid);
+    if (c.observers) c.observers->observe(*window);
+}
+
+void AXWindowSystem::untrack(WindowID windowID) {
+    const auto it = windowsByID_.find(windowID);
+    if (it == windowsByID_.end()) return;
+    const ProcessID pid = it->second->pid;
+    windowsByID_.erase(it);
+    if (const auto c = connections_.find(pid); c != connections_.end() && c->second.observers) {
+        c->second.observers->stopObserving(windowID);
+    }
+}
+
+void AXWindowSystem::dropConnection(ProcessID pid) {
+    // A process id can come back for another application: its effect queue goes too.
+    effectQueues_.erase(pid);
+    const auto it = connections_.find(pid);
+    if (it == connections_.end()) return;
+    if (it->second.observers) it->second.observers->invalidate();
+    connections_.erase(it);
+    std::erase_if(windowsByID_, [pid](const auto& entry) { return entry.second->pid == pid; });
+}
+
+AXWindowRef AXWindowSystem::window(WindowID windowID) const {
+    const auto it = windowsByID_.find(windowID);
+    return it == windowsByID_.end() ? nullptr : it->second;
+}
+
+std::optional<GroupMember> AXWindowSystem::makeMember(const AXWindow& from) const {
+    if (!from.windowID) return std::nullopt;
+    return GroupMember(*from.windowID, from.pid, from.title().value_or(std::string()));
+}
+
+void AXWindowSystem::report(const WindowSystemEvent& event) {
+    if (onEvent) onEvent(event);
+}
+
+void AXWindowSystem::handle(const AXAppEvent& event) {
+    using Kind = AXAppEvent::Kind;
+    switch (event.kind) {
+        case Kind::windowCreated: return;
+        case Kind::windowDestroyed:
+            windowsByID_.erase(event.windowID);
+            report(WindowSystemEvent::windowDestroyed(event.windowID));
+            return;
+        case Kind::windowMoved:
+        case Kind::windowResized: {
+            const auto it = windowsByID_.find(event.windowID);
+            if (it == windowsByID_.end()) return;
+            const AXWindowRef tracked = it->second;
+            const WindowID id = event.windowID;
+            connection(tracked->pid).queue->async([tracked, id, main = platform_.mainExecutor,
+                                                   deliver = lifetime_.guarded([this](const WindowSystemEvent& e) {
+                                                       report(e);
+                                                   })] {
+                const auto frame = tracked->frame();
+                if (!frame) return;
+                const bool fullScreen = tracked->isFullScreen();
+                main->post([deliver, id, frame = *frame, fullScreen] {
+                    deliver(WindowSystemEvent::windowFrameChanged(id, frame, fullScreen));
+                });
+            });
+            return;
+        }
+        case Kind::windowMiniaturized: report(WindowSystemEvent::windowMinimizedChanged(event.windowID, true)); return;
+        case Kind::windowDeminiaturized:
+            report(WindowSystemEvent::windowMinimizedChanged(event.windowID, false));
+            return;
+        case Kind::titleChanged: report(WindowSystemEvent::titleChanged(event.windowID, event.title)); return;
+        case Kind::focusedWindowChanged:
+            if (event.window && event.window->windowID) {
+                report(WindowSystemEvent::focusedWindowChanged(*event.window->windowID, event.window->pid));
+            }
+            return;
+    }
+}
+
+void AXWindowSystem::setFrame(const Rect& frame, WindowID of) {
+    if (const AXWindowRef w = window(of)) setFrame(frame, w);
+}
+
+void AXWindowSystem::setFrame(const Rect& frame, const AXWindowRef& of) {
+    if (!of) return;
+    EffectsContext context = effectsContext(of->pid);
+    context.queue->async([app = std::move(context.app), window = of, frame] {
+        app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
+    });
+}
+
+void AXWindowSystem::readFrame(WindowID of, std::function<void(std::optional<Rect>)> completion) {
+    const AXWindowRef tracked = window(of);
+    if (!tracked) {
+        if (completion) completion(std::nullopt);
+        return;
+    }
+    connection(tracked->pid).queue->async([tracked, main = platform_.mainExecutor, completion = std::move(completion)] {
+        const auto frame = tracked->frame();
+        main->post([completion, frame] {
+            if (completion) completion(frame);
+        });
+    });
+}
+
+void AXWindowSystem::raiseAndActivate(WindowID windowID) {
+    if (const AXWindowRef w = window(windowID)) raiseAndActivate(w);
+}
+
+void AXWindowSystem::raiseAndActivate(const AXWindowRef& target) {
+    if (!target) return;
+    std::optional<ProcessID> frontmostPID;
+    if (platform_.workspace) {
+        if (const auto front = platform_.workspace->frontmostApplication()) frontmostPID = front->pid;
+    }
+    const auto queue = effectsContext(target->pid).queue;
+    queue->async([target, main = platform_.mainExecutor,
+                  afterRaise = lifetime_.guarded([this, target, frontmostPID] {
+                      reassertGate_.arm(target->pid, frontmostPID, target, now());
+                      if (platform_.workspace) platform_.workspace->activate(target->pid);
+                  })] {
+        target->raise();
+        main->post(afterRaise);
+    });
+}
+
+void AXWindowSystem::reassertIfRequested(ProcessID activatedPID) {
+    const std::optional<AXWindowRef> target = reassertGate_.fire(activatedPID, now());
+    if (!target || !*target) return;
+    // Reading the switch applies it to the log facade the first time.
+    (void)ReconcileLog::isEnabled();
+    Log::trace(LogCategory::activate, "reassert raise id=" + std::to_string((*target)->windowID.value_or(0)) +
+                                          " pid=" + std::to_string(activatedPID));
+    effectsContext(activatedPID).queue->async([window = *target] { window->raise(); });
+}
+
+void AXWindowSystem::close(WindowID windowID) {
+    const AXWindowRef tracked = window(windowID);
+    if (!tracked) return;
+    connection(tracked->pid).queue->async([tracked] { tracked->close(); });
+}
+
+void AXWindowSystem::setMinimized(WindowID windowID, bool minimized) {
+    const AXWindowRef tracked = window(windowID);
+    if (!tracked) return;
+    connection(tracked->pid).queue->async([tracked, minimized] { tracked->setMinimized(minimized); });
+}
+
+}  // namespace tessaly
