@@ -1,5 +1,7 @@
 #include "TessalyCore/TabColor.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -12,11 +14,8 @@ namespace tessaly {
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+bool isASCIIHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 double linearComponent(double c) {
@@ -31,22 +30,20 @@ std::optional<TabColor> TabColor::fromHex(std::string_view text) {
     if (!digitsText.empty() && digitsText.front() == '#') digitsText.remove_prefix(1);
     if (digitsText.empty()) return std::nullopt;
 
-    // Only ASCII hexadecimal digits lead to a colour.
-    std::uint32_t digits[6];
-    int count = 0;
-    for (const char c : digitsText) {
-        const int value = hexValue(c);
-        if (value < 0 || count == 6) return std::nullopt;
-        digits[count++] = static_cast<std::uint32_t>(value);
-    }
-    std::uint32_t v = 0;
-    if (count == 6) {
-        for (int i = 0; i < 6; ++i) v = (v << 4) | digits[i];
-    } else if (count == 3) {
-        for (int i = 0; i < 3; ++i) v = (v << 8) | (digits[i] << 4) | digits[i];
+    // Only ASCII hexadecimal digits lead to a colour; three digits are
+    // widened by writing each twice.
+    if (!std::all_of(digitsText.begin(), digitsText.end(), isASCIIHexDigit)) return std::nullopt;
+    std::string digits;
+    if (digitsText.size() == 6) {
+        digits = digitsText;
+    } else if (digitsText.size() == 3) {
+        for (const char c : digitsText) digits.append(2, c);
     } else {
         return std::nullopt;
     }
+    std::uint32_t v = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), v, 16);
+    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
     return TabColor(static_cast<double>((v >> 16) & 0xFF) / 255.0, static_cast<double>((v >> 8) & 0xFF) / 255.0,
                     static_cast<double>(v & 0xFF) / 255.0);
 }
