@@ -4,12 +4,16 @@
 #include <utility>
 
 #include "Platform/Log.h"
+#include "TessalyCore/ReconcileLog.h"
 
 namespace tessaly {
 
 namespace {
 
 void trace(const char* what, const GroupMember& member) {
+    // Works the diagnostics switch out on first use; the trace itself is
+    // dropped while diagnostics are off.
+    ReconcileLog::isEnabled();
     Log::trace(LogCategory::reconcile,
                std::string("off-Space ") + what + " " + std::to_string(member.windowID) + " '" +
                    member.lastKnownTitle + "'");
