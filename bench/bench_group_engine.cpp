@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include "TessalyCore/GroupEngine.h"
 
@@ -98,6 +99,7 @@ BENCHMARK(BM_commitGroupFrame)->Arg(10)->Arg(100)->Arg(1000);
 // Keeps the per-member cost of every run, to print the scaling afterwards.
 class ScalingReporter : public benchmark::ConsoleReporter {
 public:
+    using ConsoleReporter::ConsoleReporter;
     std::map<std::string, std::map<std::string, double>> perMember;  // function -> groups -> seconds
 
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -116,7 +118,9 @@ public:
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    ScalingReporter reporter;
+    // Colour only on a terminal.
+    ScalingReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                                   : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
