@@ -1,6 +1,5 @@
 #include "TessalyCore/L10n.h"
 
-#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
@@ -72,15 +71,5 @@ ScopedLanguageForTesting::ScopedLanguageForTesting(AppLanguage language)
     : previous_(testingIndex.exchange(static_cast<int>(language.index()))) {}
 
 ScopedLanguageForTesting::~ScopedLanguageForTesting() { testingIndex.store(previous_); }
-
-std::string menuGroupActive(std::string_view title) {
-    static constexpr std::array<std::string_view, AppLanguage::count> labels{
-        "Active: ", "アクティブ: ", "当前：", "Aktiv: ", "Actif\u00A0: ",
-        "활성: ",   "Activa: ",     "目前：", "Ativa: ", "Attivo: ",
-    };
-    std::string result(labels[current().index()]);
-    result.append(title);
-    return result;
-}
 
 }  // namespace tessaly::L10n

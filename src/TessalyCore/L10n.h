@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -43,9 +44,216 @@ private:
     int previous_;
 };
 
-// ---- Status menu -----------------------------------------------------------
+// ---- Plain texts -------------------------------------------------------------
+// Each returns the text in the current language. A plain accessor is also
+// usable as a value: `std::string (*)()`.
 
-// The title of a group's row, behind the label for its active window.
+// Tab bars, their menus and dialogs, the add-window menu, the status menu,
+// the shell's alerts and the onboarding window.
+std::string untitledTab();
+std::string addWindowTooltip();
+std::string moveToDisplayTooltip();
+std::string moveToDisplayHeader();
+std::string groupLockedHint();
+std::string detachTooltip();
+std::string dropOntoLockedGroup();
+std::string ctxNameGroup();
+std::string ctxRenameGroup();
+std::string ctxGroupColor();
+std::string ctxMoveToDisplay();
+std::string ctxLockGroup();
+std::string ctxUnlockGroup();
+std::string ctxUngroup();
+std::string ctxCloseGroup();
+std::string menuSettings();
+std::string ctxPopOut();
+std::string ctxCloseTab();
+std::string ctxGroupSameApp();
+std::string tabColor();
+std::string ctxCustomColor();
+std::string ctxClearColor();
+std::string ctxAutoColorRules();
+std::string colorRed();
+std::string colorOrange();
+std::string colorYellow();
+std::string colorGreen();
+std::string colorBlue();
+std::string colorPurple();
+std::string colorWhite();
+std::string colorBlack();
+std::string nameGroupDialogTitle();
+std::string renameGroupDialogTitle();
+std::string nameGroupDialogHint();
+std::string renameGroupDialogHint();
+std::string groupNamePlaceholder();
+std::string ok();
+std::string cancel();
+std::string pickerEmpty();
+std::string menuGrantAccessibility();
+std::string menuGroupsHeader();
+std::string menuNoGroups();
+std::string menuGroupRowTooltip();
+std::string menuDissolveAll();
+std::string menuAbout();
+std::string menuQuit();
+std::string statusStageManagerBlocked();
+std::string statusNotTrusted();
+std::string statusRunning();
+std::string statusEventTapDead();
+std::string statusStopped();
+std::string stageManagerAlertTitle();
+std::string stageManagerAlertBody();
+std::string updateDetachAlertBody();
+std::string restartDetachAlertBody();
+std::string updateDetachAlertContinue();
+std::string restartDetachAlertContinue();
+std::string relaunchDetachAlertCancel();
+std::string onboardingTitle();
+std::string onboardingBody();
+std::string onboardingGrantButton();
+
+// The settings window.
+std::string settingsWindowTitle();
+std::string howTo();
+std::string general();
+std::string grouping();
+std::string tabBar();
+std::string color();
+std::string about();
+std::string language();
+std::string displayLanguage();
+std::string restartNeeded();
+std::string restartNow();
+std::string launchAtLogin();
+std::string launchAtLoginHelp();
+std::string settingsFile();
+std::string exportSettings();
+std::string importSettings();
+std::string settingsFileHelp();
+std::string settingsFileBaseName();
+std::string exportDoneTitle();
+std::string exportFailedTitle();
+std::string exportErrorUnwritable();
+std::string importConfirmTitle();
+std::string importConfirmBody();
+std::string importConfirmButton();
+std::string importFailedTitle();
+std::string importErrorNotOurFile();
+std::string importErrorNewerVersion();
+std::string importErrorUnreadable();
+std::string importLaunchAtLoginFailed();
+std::string dragSection();
+std::string modifierKey();
+std::string modifierNone();
+std::string optionTilingWarning();
+std::string previewDelay();
+std::string delayInstant();
+std::string delay03();
+std::string delay06();
+std::string delay1();
+std::string groupBehavior();
+std::string whenFullscreen();
+std::string whenOffSpace();
+std::string policyKeep();
+std::string policyDetach();
+std::string excludedApps();
+std::string noExclusions();
+std::string removeExclusion();
+std::string addFromRunning();
+std::string appearance();
+std::string appearanceSystem();
+std::string appearanceLight();
+std::string appearanceDark();
+std::string tabBarOpacity();
+std::string tabBarHeight();
+std::string resetToDefault();
+std::string notificationSection();
+std::string showTabBadges();
+std::string showTabBadgesHelp();
+std::string tabBadgeColor();
+std::string editBadgeColor();
+std::string hotkeySection();
+std::string nextTab();
+std::string prevTab();
+std::string hotkeyResetDefaults();
+std::string hotkeyOff();
+std::string hotkeyRecordPrompt();
+std::string hotkeyClearHelp();
+std::string hotkeyRuleHint();
+std::string yourPresets();
+std::string add();
+std::string presetMenuHint();
+std::string editPreset();
+std::string deletePreset();
+std::string autoColorRules();
+std::string autoColorHint();
+std::string editRule();
+std::string deleteRule();
+std::string palette();
+std::string presets();
+std::string customColor();
+std::string hexInvalid();
+std::string addPresetTitle();
+std::string editPresetTitle();
+std::string presetNamePlaceholder();
+std::string save();
+std::string addRuleTitle();
+std::string editRuleTitle();
+std::string targetApp();
+std::string allApps();
+std::string titleCondition();
+std::string matchContains();
+std::string matchRegex();
+std::string containsPlaceholder();
+std::string regexPlaceholder();
+std::string regexInvalid();
+std::string colorToApply();
+std::string ruleSatisfiabilityHelp();
+std::string howToCreateTitle();
+std::string howToCreateBody();
+std::string howToModifierNote();
+std::string howToSwitchTitle();
+std::string howToSwitchBody();
+std::string howToSwitchNote();
+std::string howToMoveTitle();
+std::string howToMoveBody();
+std::string howToDetachTitle();
+std::string howToDetachBody();
+std::string howToColorTitle();
+std::string howToColorBody();
+std::string howToMenuBarTitle();
+std::string howToMenuBarBody();
+std::string updateCheckButton();
+std::string aboutCredit();
+
+// ---- Formatted texts -----------------------------------------------------------
+// Values are inserted as they are; integers in plain decimal digits.
+
+// "Version 1.2 (34)".
+std::string aboutVersion(std::string_view version, std::string_view build);
+// Status-menu item for an available update.
+std::string menuUpdateAvailable(std::string_view version);
+// Line of the import confirmation for n unreadable items of the file.
+std::string importSkippedItems(std::int64_t n);
+// Text of the export confirmation: the file's name and its folder's display name.
+std::string exportDoneBody(std::string_view file, std::string_view folder);
+// Import failure for a settings-file format version that is not supported.
+std::string importErrorUnsupportedVersion(std::int64_t version);
+// Prompt while a group is dragged towards the display named `to`.
+std::string releaseToMove(std::string_view to);
+// The rule editor's application choice when n applications are chosen.
+std::string multipleApps(std::int64_t n);
+// Summary of a "contains" rule: its applications text and title text.
+std::string ruleRowContains(std::string_view apps, std::string_view titleText);
+// Summary of a "regex" rule: its applications text and title pattern.
+std::string ruleRowRegex(std::string_view apps, std::string_view titlePattern);
+// The title of a group's status-menu row, behind the label for its active window.
 std::string menuGroupActive(std::string_view title);
+// A status-menu group row: the group's title and its number of tabs.
+std::string menuGroupRow(std::string_view name, std::int64_t n);
+// The row after the listed groups, with the number not listed.
+std::string menuMoreGroups(std::int64_t n);
+// Title of the alert before a relaunch that n group members would not survive.
+std::string relaunchDetachAlertTitle(std::int64_t n);
 
 }  // namespace tessaly::L10n
