@@ -428,15 +428,15 @@ PlatformServices SimDesktop::services(const std::shared_ptr<SimDesktop>& self, s
 namespace {
 
 void deliverAX(const std::vector<std::weak_ptr<SimDesktop::ObserverState>>& observers, ProcessID pid,
-               const PendingAXNotification& n) {
+               const PendingAXNotification& n, bool registeredOnly = true) {
     for (const auto& weak : observers) {
         const auto observer = weak.lock();
         if (!observer || observer->pid != pid) continue;
         std::lock_guard lock(observer->mutex);
         if (observer->invalid || !observer->thread || !observer->handler) continue;
         const std::pair<AXElement, std::string> key{n.target, n.name};
-        if (std::find(observer->registrations.begin(), observer->registrations.end(), key) ==
-            observer->registrations.end()) {
+        if (registeredOnly && std::find(observer->registrations.begin(), observer->registrations.end(), key) ==
+                                  observer->registrations.end()) {
             continue;
         }
         observer->thread->async([handler = observer->handler, element = n.element, name = n.name] {
@@ -702,6 +702,15 @@ void SimDesktop::screensSleep() {
 }
 void SimDesktop::screensWake() {
     change(*state_, [&] { state_->notifyWorkspace(WorkspaceNotification::screensDidWake); });
+}
+
+void SimDesktop::injectNotification(const AXElement& element, const std::string& name) {
+    std::vector<std::weak_ptr<ObserverState>> observers;
+    {
+        std::lock_guard lock(state_->mutex);
+        observers = state_->observers;
+    }
+    deliverAX(observers, element.pid, PendingAXNotification{element, element, name}, false);
 }
 
 void SimDesktop::setTrusted(bool trusted) {

@@ -187,6 +187,10 @@ public:
     void screensSleep();
     void screensWake();
 
+    // Hands a notification about `element` to every live observer of its
+    // process, registered or not (a stray or unusual notification).
+    void injectNotification(const AXElement& element, const std::string& name);
+
     // Trust, system probes, launcher badges, private functions, window list.
     void setTrusted(bool trusted);
     int trustPromptCount() const;

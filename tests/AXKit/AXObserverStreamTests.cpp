@@ -1,0 +1,202 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "AXKit/AXObserverStream.h"
+#include "Platform/ThreadQueueFactory.h"
+#include "Platform/Sim/SimEnvironment.h"
+
+namespace tessaly {
+namespace {
+
+constexpr ProcessID kPid = 100;
+
+using Kind = AXAppEvent::Kind;
+
+class AXObserverStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        env.desktop->addApplication({kPid, "org.example.Editor", "Editor", ""});
+        addWindow(7);
+        addWindow(8);
+        stream = AXObserverStream::make(services, thread, env.main, kPid,
+                                        [this](const AXAppEvent& e) { events.push_back(e); });
+        ASSERT_NE(stream, nullptr);
+    }
+
+    void addWindow(WindowID id) {
+        SimWindowSpec s;
+        s.id = id;
+        s.pid = kPid;
+        s.frame = Rect(10, 40, 300, 200);
+        s.title = "Window";
+        env.desktop->addWindow(s);
+    }
+
+    AXWindowRef window(WindowID id) {
+        return std::make_shared<const AXWindow>(services, SimDesktop::windowElement(kPid, id), kPid, 1.0f);
+    }
+
+    std::vector<Kind> kinds() const {
+        std::vector<Kind> out;
+        for (const auto& e : events) out.push_back(e.kind);
+        return out;
+    }
+
+    SimEnvironment env;
+    AXServicesRef services = AXServices::make(env.services);
+    AXObserverThread thread{*env.queues};
+    std::unique_ptr<AXObserverStream> stream;
+    std::vector<AXAppEvent> events;
+};
+
+TEST_F(AXObserverStreamTest, EventsReachTheMainThreadInOrder) {
+    stream->observe(*window(7));
+    env.desktop->moveWindow(7, Rect(20, 40, 300, 200));
+    env.desktop->moveWindow(7, Rect(20, 40, 350, 200));
+    env.desktop->setMinimized(7, true);
+    env.desktop->setMinimized(7, false);
+    env.desktop->setTitle(7, "Renamed");
+    // Restoring the window also makes it the focused one.
+    EXPECT_EQ(env.queues->queuedCount(AXObserverThread::label), 6u);
+    EXPECT_TRUE(events.empty());
+    env.queues->runAll();
+    EXPECT_TRUE(events.empty());  // handled, posted, not yet delivered
+    env.main->runPending();
+    EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::windowMoved, Kind::windowResized, Kind::windowMiniaturized,
+                                          Kind::windowDeminiaturized, Kind::focusedWindowChanged,
+                                          Kind::titleChanged}));
+    EXPECT_EQ(events.back().windowID, 7u);
+    EXPECT_EQ(events.back().title, "Renamed");
+}
+
+TEST_F(AXObserverStreamTest, DestroyedOnlyForObservedWindowsAndOnlyOnce) {
+    stream->observe(*window(7));
+    stream->observe(*window(7));  // a second observe keeps one entry
+    EXPECT_EQ(stream->observedWindowIDs(), std::vector<WindowID>{7});
+    env.desktop->moveWindow(7, Rect(0, 40, 300, 200));
+    env.desktop->destroyWindow(8);  // never observed
+    env.desktop->destroyWindow(7);
+    env.settle();
+    EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::windowMoved, Kind::focusedWindowChanged, Kind::windowDestroyed}));
+    EXPECT_TRUE(stream->observedWindowIDs().empty());
+}
+
+TEST_F(AXObserverStreamTest, UnobservedElementsResolveThroughTheWindowNumber) {
+    stream->observe(*window(7));
+    stream->stopObserving(7);
+    EXPECT_TRUE(stream->observedWindowIDs().empty());
+    env.desktop->moveWindow(7, Rect(0, 0, 1, 1));  // no longer registered
+    env.settle();
+    EXPECT_TRUE(events.empty());
+
+    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 8), "AXWindowMoved");
+    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 8), "AXUIElementDestroyed");  // not observed
+    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 8), "AXSomethingElse");
+    env.settle();
+    env.desktop->setHidesNumber(8, true);
+    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 8), "AXWindowResized");
+    env.settle();
+    ASSERT_EQ(kinds(), std::vector<Kind>{Kind::windowMoved});
+    EXPECT_EQ(events[0].windowID, 8u);
+}
+
+TEST_F(AXObserverStreamTest, WindowWithoutNumberIsNeverObserved) {
+    env.desktop->setHidesNumber(8, true);
+    stream->observe(*window(8));
+    EXPECT_TRUE(stream->observedWindowIDs().empty());
+    env.desktop->moveWindow(8, Rect(0, 0, 1, 1));
+    env.settle();
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(AXObserverStreamTest, TitleChangesNeedAReadableTitle) {
+    stream->observe(*window(7));
+    env.desktop->setTitle(7, "");
+    env.settle();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].title, "");
+    env.desktop->setFailingRead(7, "AXTitle");
+    env.desktop->setTitle(7, "Hidden");
+    env.settle();
+    EXPECT_EQ(events.size(), 1u);
+}
+
+TEST_F(AXObserverStreamTest, CreatedAndFocusedCarryWindowsEvenWithoutNumber) {
+    SimWindowSpec s;
+    s.id = 9;
+    s.pid = kPid;
+    s.frame = Rect(0, 0, 50, 50);
+    env.desktop->addWindow(s);
+    env.settle();
+    ASSERT_EQ(kinds(), (std::vector<Kind>{Kind::windowCreated, Kind::focusedWindowChanged}));
+    EXPECT_EQ(events[0].window->windowID, 9u);
+    EXPECT_EQ(events[0].window->pid, kPid);
+    EXPECT_FLOAT_EQ(static_cast<float>(events[0].window->timeout()), 1.0f);
+}
+
+TEST_F(AXObserverStreamTest, InvalidateStopsQueuedNotificationsButKeepsPostedEvents) {
+    stream->observe(*window(7));
+    env.desktop->moveWindow(7, Rect(1, 40, 300, 200));
+    env.queues->runAll();                                // handled and posted
+    env.desktop->moveWindow(7, Rect(2, 40, 300, 200));  // queued on the thread
+    stream->invalidate();
+    env.desktop->moveWindow(7, Rect(3, 40, 300, 200));  // after invalidation: not even queued
+    env.settle();
+    EXPECT_EQ(kinds(), std::vector<Kind>{Kind::windowMoved});
+    EXPECT_EQ(env.desktop->liveObserverCount(), 0);
+}
+
+TEST_F(AXObserverStreamTest, ReleasingTheStreamWithWorkQueuedIsSafe) {
+    stream->observe(*window(7));
+    env.desktop->moveWindow(7, Rect(1, 40, 300, 200));
+    stream.reset();
+    env.settle();
+    EXPECT_TRUE(events.empty());
+}
+
+TEST(AXObserverStreamNoObserver, AbsentWhenNoObserverCanBeMade) {
+    SimEnvironment env;
+    env.desktop->addApplication({5, "", "A", ""});
+    env.desktop->setObserverUnavailable(5, true);
+    AXObserverThread thread(*env.queues);
+    EXPECT_EQ(AXObserverStream::make(AXServices::make(env.services), thread, env.main, 5, {}), nullptr);
+    EXPECT_EQ(AXObserverStream::make(AXServices::make(env.services), thread, env.main, 6, {}), nullptr);
+}
+
+// The observer thread is a real thread here: streams are released while it
+// is inside their callbacks. Under the address sanitizer this fails when a
+// running callback reaches a released stream.
+TEST(AXObserverStreamThreads, ReleaseWhileTheThreadIsInsideTheCallback) {
+    SimEnvironment env;
+    env.desktop->addApplication({kPid, "", "A", ""});
+    SimWindowSpec s;
+    s.id = 7;
+    s.pid = kPid;
+    s.frame = Rect(0, 0, 100, 100);
+    env.desktop->addWindow(s);
+    env.desktop->setLatency(kPid, 0.001);  // every request takes a little (virtual) time
+    ThreadQueueFactory threads;
+    AXObserverThread thread(threads);
+    const auto services = AXServices::make(env.services);
+    std::atomic<int> delivered{0};
+    for (int round = 0; round < 50; ++round) {
+        auto stream = AXObserverStream::make(services, thread, env.main, kPid, [&](const AXAppEvent&) { ++delivered; });
+        ASSERT_NE(stream, nullptr);
+        stream->observe(AXWindow(services, SimDesktop::windowElement(kPid, 7), kPid, 1.0f));
+        for (int i = 0; i < 20; ++i) env.desktop->setTitle(7, "t" + std::to_string(round * 100 + i));
+        if (round % 2 == 0) std::this_thread::yield();
+        stream.reset();
+    }
+    // Let the thread finish what was queued, then deliver.
+    auto fence = std::make_shared<std::atomic<bool>>(false);
+    thread.queue()->async([fence] { fence->store(true); });
+    while (!fence->load()) std::this_thread::yield();
+    const std::size_t posted = env.main->runPending();
+    EXPECT_EQ(static_cast<std::size_t>(delivered.load()), posted);
+}
+
+}  // namespace
+}  // namespace tessaly
