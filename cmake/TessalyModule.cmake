@@ -3,7 +3,7 @@
 function(tessaly_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
                                            -Wold-style-cast -Wcast-align -Woverloaded-virtual
-                                           -Wnull-dereference -Wformat=2)
+                                           -Wformat=2)
   if(TESSALY_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
