@@ -19,7 +19,8 @@ AppLanguage current();
 
 // Where current() takes the preferred languages from. Only effective before
 // the first call of current(); returns false (and changes nothing) after it.
-// Without a provider the process environment is read (no override).
+// Without a provider the process environment is read (no override). The
+// provider runs once, under the choice's lock: it must not read any text.
 bool setPreferredLanguagesProvider(std::function<std::vector<std::string>()> provider);
 
 // The preferred languages on this platform: the stored language override
@@ -48,8 +49,7 @@ private:
 // Each returns the text in the current language. A plain accessor is also
 // usable as a value: `std::string (*)()`.
 
-// Tab bars, their menus and dialogs, the add-window menu, the status menu,
-// the shell's alerts and the onboarding window.
+// Tab bar and tabs
 std::string untitledTab();
 std::string addWindowTooltip();
 std::string moveToDisplayTooltip();
@@ -57,6 +57,8 @@ std::string moveToDisplayHeader();
 std::string groupLockedHint();
 std::string detachTooltip();
 std::string dropOntoLockedGroup();
+
+// Group context menu of a tab bar
 std::string ctxNameGroup();
 std::string ctxRenameGroup();
 std::string ctxGroupColor();
@@ -66,13 +68,19 @@ std::string ctxUnlockGroup();
 std::string ctxUngroup();
 std::string ctxCloseGroup();
 std::string menuSettings();
+
+// Tab context menu of a tab item
 std::string ctxPopOut();
 std::string ctxCloseTab();
 std::string ctxGroupSameApp();
 std::string tabColor();
+
+// Accent menus
 std::string ctxCustomColor();
 std::string ctxClearColor();
 std::string ctxAutoColorRules();
+
+// Names of the built-in colour presets
 std::string colorRed();
 std::string colorOrange();
 std::string colorYellow();
@@ -81,6 +89,8 @@ std::string colorBlue();
 std::string colorPurple();
 std::string colorWhite();
 std::string colorBlack();
+
+// Group-name dialog
 std::string nameGroupDialogTitle();
 std::string renameGroupDialogTitle();
 std::string nameGroupDialogHint();
@@ -88,7 +98,11 @@ std::string renameGroupDialogHint();
 std::string groupNamePlaceholder();
 std::string ok();
 std::string cancel();
+
+// Add-window menu
 std::string pickerEmpty();
+
+// Status menu
 std::string menuGrantAccessibility();
 std::string menuGroupsHeader();
 std::string menuNoGroups();
@@ -96,11 +110,15 @@ std::string menuGroupRowTooltip();
 std::string menuDissolveAll();
 std::string menuAbout();
 std::string menuQuit();
+
+// Status line
 std::string statusStageManagerBlocked();
 std::string statusNotTrusted();
 std::string statusRunning();
 std::string statusEventTapDead();
 std::string statusStopped();
+
+// Alerts of the application shell
 std::string stageManagerAlertTitle();
 std::string stageManagerAlertBody();
 std::string updateDetachAlertBody();
@@ -108,11 +126,13 @@ std::string restartDetachAlertBody();
 std::string updateDetachAlertContinue();
 std::string restartDetachAlertContinue();
 std::string relaunchDetachAlertCancel();
+
+// Onboarding window
 std::string onboardingTitle();
 std::string onboardingBody();
 std::string onboardingGrantButton();
 
-// The settings window.
+// Window and sidebar
 std::string settingsWindowTitle();
 std::string howTo();
 std::string general();
@@ -120,6 +140,8 @@ std::string grouping();
 std::string tabBar();
 std::string color();
 std::string about();
+
+// General page
 std::string language();
 std::string displayLanguage();
 std::string restartNeeded();
@@ -130,6 +152,8 @@ std::string settingsFile();
 std::string exportSettings();
 std::string importSettings();
 std::string settingsFileHelp();
+
+// Exporting and importing a settings file
 std::string settingsFileBaseName();
 std::string exportDoneTitle();
 std::string exportFailedTitle();
@@ -142,6 +166,8 @@ std::string importErrorNotOurFile();
 std::string importErrorNewerVersion();
 std::string importErrorUnreadable();
 std::string importLaunchAtLoginFailed();
+
+// Grouping page
 std::string dragSection();
 std::string modifierKey();
 std::string modifierNone();
@@ -160,6 +186,8 @@ std::string excludedApps();
 std::string noExclusions();
 std::string removeExclusion();
 std::string addFromRunning();
+
+// Tab Bar page
 std::string appearance();
 std::string appearanceSystem();
 std::string appearanceLight();
@@ -176,10 +204,14 @@ std::string hotkeySection();
 std::string nextTab();
 std::string prevTab();
 std::string hotkeyResetDefaults();
+
+// Hotkey recorder
 std::string hotkeyOff();
 std::string hotkeyRecordPrompt();
 std::string hotkeyClearHelp();
 std::string hotkeyRuleHint();
+
+// Color page
 std::string yourPresets();
 std::string add();
 std::string presetMenuHint();
@@ -189,6 +221,8 @@ std::string autoColorRules();
 std::string autoColorHint();
 std::string editRule();
 std::string deleteRule();
+
+// Colour editors
 std::string palette();
 std::string presets();
 std::string customColor();
@@ -197,6 +231,8 @@ std::string addPresetTitle();
 std::string editPresetTitle();
 std::string presetNamePlaceholder();
 std::string save();
+
+// Auto-colour rule editor and rule list
 std::string addRuleTitle();
 std::string editRuleTitle();
 std::string targetApp();
@@ -209,6 +245,8 @@ std::string regexPlaceholder();
 std::string regexInvalid();
 std::string colorToApply();
 std::string ruleSatisfiabilityHelp();
+
+// How To page
 std::string howToCreateTitle();
 std::string howToCreateBody();
 std::string howToModifierNote();
@@ -223,6 +261,8 @@ std::string howToColorTitle();
 std::string howToColorBody();
 std::string howToMenuBarTitle();
 std::string howToMenuBarBody();
+
+// About page
 std::string updateCheckButton();
 std::string aboutCredit();
 

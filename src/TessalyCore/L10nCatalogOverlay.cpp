@@ -70,7 +70,7 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
 
     // Tab context menu of a tab item
     {"ctxPopOut",
-     {"Pop Tab Out", "タブを取り出す", "移出标签页", "Tab herauslösen", "Sortir l’onglet", "탭 꺼내기",
+     {"Pop Tab Out", "タブを取り出す", "移出标签页", "Tab herauslösen", "Détacher l’onglet", "탭 꺼내기",
       "Sacar pestaña", "移出標籤頁", "Destacar Aba", "Estrai pannello"}},
     {"ctxCloseTab",
      {"Close This Tab’s Window", "このタブのウインドウを閉じる", "关闭此标签页的窗口",
@@ -189,9 +189,9 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
       "⚠️ Angehalten – Stage Manager ist aktiv (nach dem Deaktivieren neu starten)",
       "⚠️ En pause — Stage Manager est activé (redémarrez après l’avoir désactivé)",
       "⚠️ 일시 정지됨 — 스테이지 매니저가 켜져 있음(끈 후 다시 시작)",
-      "⚠️ En pausa — El Organizador visual está activado (reinicia tras desactivarlo)",
+      "⚠️ En pausa — el Organizador visual está activado (reinicia tras desactivarlo)",
       "⚠️ 已暫停 — 幕前調度已開啟（關閉後請重新啟動）",
-      "⚠️ Pausado — O Organizador Visual está ativado (reinicie após desativá-lo)",
+      "⚠️ Pausado — o Organizador Visual está ativado (reinicie após desativá-lo)",
       "⚠️ In pausa — Stage Manager è attivo (riavvia dopo averlo disattivato)"}},
     {"statusNotTrusted",
      {"⚠️ Accessibility not granted", "⚠️ アクセシビリティが許可されていません", "⚠️ 未授予辅助功能权限",
