@@ -7,6 +7,10 @@
 // Every hot key carries an id of the registrant's choosing: a four-character
 // signature and a number. A press is offered to the installed handlers, most
 // recent first, until one handles it.
+//
+// On X11 a registration is an XGrabKey on the root, with the Lock and NumLock
+// variants; a BadAccess answer to any of them is a refusal (and the grabs
+// that did succeed are released).
 #include <cstdint>
 #include <functional>
 #include <optional>

@@ -5,6 +5,12 @@
 //
 // Locations are global top-left coordinates in points. Modifier flags use
 // one bit layout whatever the backend (InputFlags below).
+//
+// On X11 a tap is a reader of XInput 2 raw button and motion events selected
+// on the root (they arrive even while the window manager grabs the pointer
+// to move a window); they carry no position, so the reader takes location
+// and modifiers from QueryPointer as it hands each event over. Raw motion
+// counts as a drag only while button 1 is down.
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -1,5 +1,7 @@
 #pragma once
-// The current keyboard layout, for naming keys to the user.
+// The current keyboard layout, for naming keys to the user. On X11 the text
+// comes from libxkbcommon's keymap of the core keyboard (the X keycode for
+// the stored key code, at level 1 of its current group).
 #include <cstdint>
 #include <memory>
 #include <optional>
