@@ -1,107 +1,16 @@
 #include "Platform/X11/X11Displays.h"
 
-#include "Platform/X11/X11Windows.h"
-
-#include <xcb/randr.h>
-
-#include <algorithm>
+#include "Platform/X11/X11Monitors.h"
 
 namespace tessaly {
 
-namespace {
-
-// Whether the spans [a0, a1) and [b0, b1) overlap.
-bool overlaps(double a0, double a1, double b0, double b1) { return a0 < b1 && b0 < a1; }
-
-}  // namespace
-
-Rect visibleFrame(const Rect& monitor, const std::vector<X11Strut>& struts, Size rootSize) {
-    double minX = monitor.minX(), maxX = monitor.maxX(), minY = monitor.minY(), maxY = monitor.maxY();
-    for (const auto& s : struts) {
-        // End coordinates are inclusive in EWMH.
-        if (s.left > 0 && overlaps(s.leftStartY, s.leftEndY + 1, monitor.minY(), monitor.maxY()) && s.left > monitor.minX())
-            minX = std::max(minX, s.left);
-        if (s.right > 0 && overlaps(s.rightStartY, s.rightEndY + 1, monitor.minY(), monitor.maxY()) &&
-            rootSize.width - s.right < monitor.maxX())
-            maxX = std::min(maxX, rootSize.width - s.right);
-        if (s.top > 0 && overlaps(s.topStartX, s.topEndX + 1, monitor.minX(), monitor.maxX()) && s.top > monitor.minY())
-            minY = std::max(minY, s.top);
-        if (s.bottom > 0 && overlaps(s.bottomStartX, s.bottomEndX + 1, monitor.minX(), monitor.maxX()) &&
-            rootSize.height - s.bottom < monitor.maxY())
-            maxY = std::min(maxY, rootSize.height - s.bottom);
+std::vector<DisplayInfo> X11Displays::screens() const {
+    std::vector<DisplayInfo> screens;
+    if (!backend_->connection().isAlive()) return screens;
+    for (const auto& m : X11Monitors(backend_->connection()).monitors()) {
+        screens.push_back(DisplayInfo{m.id, m.name, m.frame, m.visibleFrame});
     }
-    if (maxX <= minX || maxY <= minY) return monitor;  // a strut that swallows a monitor is ignored
-    return Rect(minX, minY, maxX - minX, maxY - minY);
-}
-
-std::vector<X11Strut> X11Displays::struts() const {
-    const auto clients = X11Windows(x_).clientList();
-    struct Cookies {
-        xcb_get_property_cookie_t partial, plain;
-    };
-    std::vector<Cookies> cookies;
-    cookies.reserve(clients.size());
-    for (const auto w : clients) {
-        cookies.push_back({x_.getProperty(w, x_.atoms().NET_WM_STRUT_PARTIAL), x_.getProperty(w, x_.atoms().NET_WM_STRUT)});
-    }
-    const double width = x_.screen().width_in_pixels;
-    const double height = x_.screen().height_in_pixels;
-    std::vector<X11Strut> result;
-    for (const auto& k : cookies) {
-        const auto partial = propertyCardinals(xcbReply(x_.get(), xcb_get_property_reply, k.partial).get());
-        const auto plain = propertyCardinals(xcbReply(x_.get(), xcb_get_property_reply, k.plain).get());
-        X11Strut s;
-        if (partial.size() >= 12) {
-            const auto d = [&](int i) { return static_cast<double>(partial[static_cast<std::size_t>(i)]); };
-            s = {d(0), d(1), d(2), d(3), d(4), d(5), d(6), d(7), d(8), d(9), d(10), d(11)};
-        } else if (plain.size() >= 4) {
-            // The older form spans the whole edge.
-            s.left = plain[0];
-            s.right = plain[1];
-            s.top = plain[2];
-            s.bottom = plain[3];
-            s.leftEndY = s.rightEndY = height - 1;
-            s.topEndX = s.bottomEndX = width - 1;
-        } else {
-            continue;
-        }
-        result.push_back(s);
-    }
-    return result;
-}
-
-std::vector<X11Monitor> X11Displays::monitors() const {
-    const Size rootSize{static_cast<double>(x_.screen().width_in_pixels),
-                        static_cast<double>(x_.screen().height_in_pixels)};
-    std::vector<X11Monitor> result;
-    const auto* randr = xcb_get_extension_data(x_.get(), &xcb_randr_id);
-    if (randr && randr->present) {
-        auto reply = xcbReply(x_.get(), xcb_randr_get_monitors_reply, xcb_randr_get_monitors(x_.get(), x_.root(), 1));
-        if (reply) {
-            std::vector<xcb_atom_t> names;
-            for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem; xcb_randr_monitor_info_next(&it)) {
-                X11Monitor m;
-                m.frame = Rect(it.data->x, it.data->y, it.data->width, it.data->height);
-                m.isPrimary = it.data->primary != 0;
-                names.push_back(it.data->name);
-                result.push_back(m);
-            }
-            auto nameReplies = xcbPipeline(
-                x_.get(), names, [this](xcb_atom_t atom) { return xcb_get_atom_name(x_.get(), atom); },
-                xcb_get_atom_name_reply);
-            for (std::size_t i = 0; i < result.size(); ++i) {
-                if (const auto& n = nameReplies[i]) {
-                    result[i].name.assign(xcb_get_atom_name_name(n.get()),
-                                          static_cast<std::size_t>(xcb_get_atom_name_name_length(n.get())));
-                }
-            }
-        }
-    }
-    if (result.empty()) result.push_back({"screen", Rect(0, 0, rootSize.width, rootSize.height), {}, true});
-    std::stable_partition(result.begin(), result.end(), [](const X11Monitor& m) { return m.isPrimary; });
-    const auto reserved = struts();
-    for (auto& m : result) m.visibleFrame = visibleFrame(m.frame, reserved, rootSize);
-    return result;
+    return screens;
 }
 
 }  // namespace tessaly

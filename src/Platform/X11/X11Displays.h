@@ -1,46 +1,20 @@
 #pragma once
-// Displays: the RandR monitors (primary first), each with its full frame and
-// its visible frame, which is the monitor less what docks reserve through
-// _NET_WM_STRUT_PARTIAL (or _NET_WM_STRUT). Read anew on each call; callers
-// re-read on the event reader's screenChanged.
-#include "Platform/Geometry.h"
-#include "Platform/X11/X11Connection.h"
+// The displays of the X11 backend: RandR monitors, the primary first, with
+// visible frames less the docks' struts.
+#include "Platform/Displays.h"
+#include "Platform/X11/X11Backend.h"
 
-#include <string>
-#include <vector>
+#include <memory>
 
 namespace tessaly {
 
-struct X11Monitor {
-    std::string name;
-    Rect frame;
-    Rect visibleFrame;
-    bool isPrimary = false;
-};
-
-// What one dock reserves along each edge of the root window, with the span
-// it covers on that edge (EWMH _NET_WM_STRUT_PARTIAL order).
-struct X11Strut {
-    double left = 0, right = 0, top = 0, bottom = 0;
-    double leftStartY = 0, leftEndY = 0, rightStartY = 0, rightEndY = 0;
-    double topStartX = 0, topEndX = 0, bottomStartX = 0, bottomEndX = 0;
-};
-
-// The part of `monitor` left after the struts, on a root window of `rootSize`.
-Rect visibleFrame(const Rect& monitor, const std::vector<X11Strut>& struts, Size rootSize);
-
-class X11Displays {
+class X11Displays final : public Displays {
 public:
-    explicit X11Displays(const X11Connection& connection) : x_(connection) {}
-
-    // Monitors, the primary first, then in RandR's order. Without RandR
-    // monitors, the whole screen is one display.
-    std::vector<X11Monitor> monitors() const;
-    // The struts of every managed client (one pipelined batch).
-    std::vector<X11Strut> struts() const;
+    explicit X11Displays(std::shared_ptr<X11Backend> backend) : backend_(std::move(backend)) {}
+    std::vector<DisplayInfo> screens() const override;
 
 private:
-    const X11Connection& x_;
+    std::shared_ptr<X11Backend> backend_;
 };
 
 }  // namespace tessaly

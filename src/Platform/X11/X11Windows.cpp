@@ -132,6 +132,28 @@ std::vector<std::optional<ProcessID>> X11Windows::resourcePids(const std::vector
     return pids;
 }
 
+std::vector<std::optional<ProcessID>> X11Windows::pids(const std::vector<xcb_window_t>& windows) const {
+    auto replies = xcbPipeline(
+        x_.get(), windows, [this](xcb_window_t w) { return x_.getProperty(w, x_.atoms().NET_WM_PID); },
+        xcb_get_property_reply);
+    std::vector<std::optional<ProcessID>> result(windows.size());
+    std::vector<std::size_t> missing;
+    std::vector<xcb_window_t> missingWindows;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (const auto v = propertyCardinal(replies[i].get()); v && *v > 0) {
+            result[i] = static_cast<ProcessID>(*v);
+        } else {
+            missing.push_back(i);
+            missingWindows.push_back(windows[i]);
+        }
+    }
+    if (!missingWindows.empty()) {
+        const auto found = resourcePids(missingWindows);
+        for (std::size_t k = 0; k < missing.size(); ++k) result[missing[k]] = found[k];
+    }
+    return result;
+}
+
 std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& windows) const {
     xcb_connection_t* c = x_.get();
     const auto& a = x_.atoms();
@@ -380,6 +402,23 @@ bool X11Windows::moveToDesktop(xcb_window_t window, std::uint32_t desktop) const
     x_.sendClientMessage(x_.root(), window, x_.atoms().NET_WM_DESKTOP, desktop, kSourcePager);
     x_.flush();
     return true;
+}
+
+bool X11Windows::stackRelative(xcb_window_t window, bool above, xcb_window_t relativeTo) const {
+    const auto frames = frameWindows({window, relativeTo});
+    if (frames[0] == kNoWindow) return false;
+    const std::uint32_t mode = above ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW;
+    xcb_void_cookie_t cookie;
+    if (relativeTo == kNoWindow) {
+        cookie = xcb_configure_window_checked(x_.get(), frames[0], XCB_CONFIG_WINDOW_STACK_MODE, &mode);
+    } else {
+        // The sibling must be the root's child: the client itself answers BadMatch.
+        if (frames[1] == kNoWindow || frames[1] == frames[0]) return false;
+        const std::uint32_t values[] = {frames[1], mode};
+        cookie = xcb_configure_window_checked(x_.get(), frames[0],
+                                              XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+    }
+    return x_.check(cookie);
 }
 
 bool X11Windows::switchToDesktop(std::uint32_t desktop) const {

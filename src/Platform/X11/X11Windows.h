@@ -91,6 +91,9 @@ public:
     // The owning process through the X-Resource client-id query, for each
     // window (nullopt where unknown).
     std::vector<std::optional<ProcessID>> resourcePids(const std::vector<xcb_window_t>& windows) const;
+    // The owning process of each window: _NET_WM_PID, else the X-Resource
+    // query (two batches at most).
+    std::vector<std::optional<ProcessID>> pids(const std::vector<xcb_window_t>& windows) const;
     bool exists(xcb_window_t window) const;
 
     // Places the frame (decoration included) at `frame`: the top-left of the
@@ -110,6 +113,11 @@ public:
     bool close(xcb_window_t window) const;
     bool setFullScreen(xcb_window_t window, bool fullScreen) const;
     bool moveToDesktop(xcb_window_t window, std::uint32_t desktop) const;
+    // Stacks a window of ours (an override-redirect panel, a root child)
+    // directly above or below the frame holding `relativeTo`; with
+    // relativeTo 0, at the top or bottom of everything. Answers false when
+    // either window is gone or the server refuses.
+    bool stackRelative(xcb_window_t window, bool above, xcb_window_t relativeTo) const;
     bool switchToDesktop(std::uint32_t desktop) const;
 
 private:

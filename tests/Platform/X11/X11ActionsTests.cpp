@@ -1,7 +1,7 @@
 // Window actions on a real desktop, synchronised on the event reader's
 // events and on values read back.
 #include "Platform/X11/X11Desktop.h"
-#include "Platform/X11/X11Displays.h"
+#include "Platform/X11/X11Monitors.h"
 #include "Platform/X11/X11EventLog.h"
 
 #include <signal.h>
@@ -215,7 +215,7 @@ TEST_F(X11DesktopsTest, SwitchesDesktopsAndMovesWindowsBetweenThem) {
 }
 
 TEST_F(X11ActionsTest, MonitorsFollowXrandr) {
-    X11Displays displays(desktop->connection());
+    X11Monitors displays(desktop->connection());
     auto one = displays.monitors();
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0].frame, Rect(0, 0, 1920, 1080));

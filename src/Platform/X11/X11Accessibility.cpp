@@ -1,0 +1,393 @@
+#include "Platform/X11/X11Accessibility.h"
+
+#include "Platform/X11/X11Applications.h"
+
+#include <algorithm>
+#include <mutex>
+#include <unordered_map>
+#include <utility>
+
+namespace tessaly {
+
+namespace {
+
+std::string subroleOf(const X11WindowInfo& info) {
+    if (info.isStandard()) return "AXStandardWindow";
+    switch (info.type) {
+    case X11WindowType::dialog: return "AXDialog";
+    case X11WindowType::utility:
+    case X11WindowType::toolbar: return "AXFloatingWindow";
+    default: return "AXUnknown";
+    }
+}
+
+// One observer's registrations and where its notifications go.
+struct ObserverState {
+    explicit ObserverState(ProcessID p) : pid(p) {}
+    const ProcessID pid;
+    std::mutex mutex;
+    bool invalid = false;
+    std::shared_ptr<DispatchQueue> queue;
+    AXObserverConnection::Handler handler;
+    std::vector<std::pair<AXElement, std::string>> registrations;
+
+    bool wants(const AXElement& target, const std::string& name) const {
+        return std::find(registrations.begin(), registrations.end(), std::pair{target, name}) != registrations.end();
+    }
+};
+
+}  // namespace
+
+// Turns the event reader's events into accessibility notifications: keeps
+// what it last saw of every client (owner, frame, minimised) to tell a move
+// from a resize and to notice minimising, and queues each notification on
+// the observers registered for it.
+struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hub> {
+    explicit Hub(std::shared_ptr<X11Backend> b) : backend(std::move(b)) {}
+    ~Hub() {
+        if (subscription) backend->unsubscribe(subscription);
+    }
+
+    struct Seen {
+        ProcessID pid = 0;
+        Rect frame;
+        bool minimized = false;
+    };
+
+    std::shared_ptr<X11Backend> backend;
+    std::mutex subscribeMutex;
+    X11Backend::Subscription subscription = 0;  // set once, under subscribeMutex
+    std::mutex mutex;  // guards observers and seen
+    std::vector<std::weak_ptr<ObserverState>> observers;
+    std::unordered_map<xcb_window_t, Seen> seen;
+
+    bool attach(const std::shared_ptr<ObserverState>& observer) {
+        {
+            std::lock_guard lock(mutex);
+            observers.push_back(observer);
+        }
+        std::lock_guard lock(subscribeMutex);
+        if (subscription) return true;
+        std::weak_ptr<Hub> weak = shared_from_this();
+        // Seed before subscribing so the first events compare against something.
+        remember(backend->windows().read(backend->windows().clientList()));
+        subscription = backend->subscribe([weak](const X11Event& event) {
+            if (auto hub = weak.lock()) hub->handle(event);
+        });
+        return subscription != 0;
+    }
+
+    void remember(const std::vector<X11WindowInfo>& infos) {
+        std::lock_guard lock(mutex);
+        for (const auto& info : infos) {
+            if (info.pid) seen[info.window] = Seen{*info.pid, info.frame, info.isMinimized()};
+        }
+    }
+
+    void post(ProcessID pid, const AXElement& target, const AXElement& element, const std::string& name) {
+        std::vector<std::shared_ptr<ObserverState>> live;
+        {
+            std::lock_guard lock(mutex);
+            std::erase_if(observers, [](const auto& w) { return w.expired(); });
+            for (const auto& w : observers) {
+                if (auto o = w.lock(); o && o->pid == pid) live.push_back(std::move(o));
+            }
+        }
+        const AXElement app = AXElement::application(pid);
+        for (const auto& o : live) {
+            // Queued under the observer's lock, so that invalidate() is a
+            // clean cut.
+            std::lock_guard lock(o->mutex);
+            if (o->invalid || !o->queue || !o->handler) continue;
+            if (!o->wants(target, name) && !o->wants(app, name)) continue;
+            o->queue->async([handler = o->handler, element, name] { handler(element, name); });
+        }
+    }
+
+    void postWindow(const Seen& s, xcb_window_t window, const std::string& name) {
+        const AXElement e = windowElement(s.pid, window);
+        post(s.pid, e, e, name);
+    }
+
+    // Re-reads a client and reports what changed since it was last seen.
+    void refresh(xcb_window_t window) {
+        const auto info = backend->windows().read(window);
+        if (!info || !info->pid) return;
+        Seen before;
+        bool known = false;
+        {
+            std::lock_guard lock(mutex);
+            if (const auto it = seen.find(window); it != seen.end()) {
+                before = it->second;
+                known = true;
+            }
+            seen[window] = Seen{*info->pid, info->frame, info->isMinimized()};
+        }
+        const Seen now{*info->pid, info->frame, info->isMinimized()};
+        if (!known) return;
+        if (now.minimized != before.minimized) {
+            postWindow(now, window, now.minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
+        }
+        if (now.frame.origin != before.frame.origin) postWindow(now, window, "AXWindowMoved");
+        if (now.frame.size != before.frame.size) postWindow(now, window, "AXWindowResized");
+    }
+
+    void clientsChanged(const std::vector<xcb_window_t>& clients) {
+        std::vector<xcb_window_t> added;
+        std::vector<std::pair<xcb_window_t, Seen>> removed;
+        {
+            std::lock_guard lock(mutex);
+            for (const auto w : clients) {
+                if (!seen.count(w)) added.push_back(w);
+            }
+            for (auto it = seen.begin(); it != seen.end();) {
+                if (std::find(clients.begin(), clients.end(), it->first) == clients.end()) {
+                    removed.emplace_back(it->first, it->second);
+                    it = seen.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+        }
+        for (const auto& [window, s] : removed) postWindow(s, window, "AXUIElementDestroyed");
+        const auto infos = backend->windows().read(added);
+        remember(infos);
+        for (const auto& info : infos) {
+            if (!info.pid) continue;
+            post(*info.pid, AXElement::application(*info.pid), windowElement(*info.pid, info.window), "AXWindowCreated");
+        }
+    }
+
+    void handle(const X11Event& event) {
+        using Kind = X11Event::Kind;
+        switch (event.kind) {
+        case Kind::clientListChanged: clientsChanged(event.clients); break;
+        case Kind::destroyed: {
+            std::optional<Seen> s;
+            {
+                std::lock_guard lock(mutex);
+                if (const auto it = seen.find(event.window); it != seen.end()) {
+                    s = it->second;
+                    seen.erase(it);
+                }
+            }
+            if (s) postWindow(*s, event.window, "AXUIElementDestroyed");
+            break;
+        }
+        case Kind::titleChanged: {
+            std::optional<Seen> s;
+            {
+                std::lock_guard lock(mutex);
+                if (const auto it = seen.find(event.window); it != seen.end()) s = it->second;
+            }
+            if (s) postWindow(*s, event.window, "AXTitleChanged");
+            break;
+        }
+        case Kind::frameChanged:
+        case Kind::stateChanged:
+        case Kind::wmStateChanged:
+        case Kind::mapped:
+        case Kind::unmapped: refresh(event.window); break;
+        case Kind::activeWindowChanged: {
+            std::optional<Seen> s;
+            {
+                std::lock_guard lock(mutex);
+                if (const auto it = seen.find(event.window); it != seen.end()) s = it->second;
+            }
+            if (s) {
+                post(s->pid, AXElement::application(s->pid), windowElement(s->pid, event.window), "AXFocusedWindowChanged");
+            }
+            break;
+        }
+        default: break;
+        }
+    }
+};
+
+namespace {
+
+class X11Observer final : public AXObserverConnection {
+public:
+    X11Observer(std::shared_ptr<X11Accessibility::Hub> hub, ProcessID pid)
+        : hub_(std::move(hub)), state_(std::make_shared<ObserverState>(pid)) {}
+    ~X11Observer() override { invalidate(); }
+
+    void start(std::shared_ptr<DispatchQueue> thread, Handler handler) override {
+        {
+            std::lock_guard lock(state_->mutex);
+            if (state_->invalid) return;
+            state_->queue = std::move(thread);
+            state_->handler = std::move(handler);
+        }
+        hub_->attach(state_);
+    }
+    AXError addNotification(const AXElement& element, std::string_view notification) override {
+        if (element.pid != state_->pid) return AXError::illegalArgument;
+        std::lock_guard lock(state_->mutex);
+        if (state_->invalid) return AXError::invalidElement;
+        std::pair<AXElement, std::string> entry{element, std::string(notification)};
+        if (state_->wants(entry.first, entry.second)) return AXError::notificationAlreadyRegistered;
+        state_->registrations.push_back(std::move(entry));
+        return AXError::success;
+    }
+    AXError removeNotification(const AXElement& element, std::string_view notification) override {
+        std::lock_guard lock(state_->mutex);
+        const auto it = std::find(state_->registrations.begin(), state_->registrations.end(),
+                                  std::pair{element, std::string(notification)});
+        if (it == state_->registrations.end()) return AXError::notificationNotRegistered;
+        state_->registrations.erase(it);
+        return AXError::success;
+    }
+    void invalidate() override {
+        std::lock_guard lock(state_->mutex);
+        state_->invalid = true;
+        state_->handler = nullptr;
+        state_->queue.reset();
+    }
+
+private:
+    std::shared_ptr<X11Accessibility::Hub> hub_;
+    std::shared_ptr<ObserverState> state_;
+};
+
+}  // namespace
+
+X11Accessibility::X11Accessibility(std::shared_ptr<X11Backend> backend)
+    : backend_(std::move(backend)), hub_(std::make_shared<Hub>(backend_)) {}
+
+X11Accessibility::~X11Accessibility() = default;
+
+std::vector<xcb_window_t> X11Accessibility::windowsOf(ProcessID pid) const {
+    std::vector<xcb_window_t> windows;
+    for (const auto& client : backend_->clientsFrontToBack()) {
+        if (client.pid == pid) windows.push_back(client.window);
+    }
+    return windows;
+}
+
+AXAnswer X11Accessibility::readApplication(ProcessID pid, std::string_view attribute) {
+    if (attribute == "AXRole") return {AXError::success, std::string("AXApplication")};
+    if (attribute == "AXWindows") {
+        std::vector<AXElement> elements;
+        for (const auto w : windowsOf(pid)) elements.push_back(windowElement(pid, w));
+        return {AXError::success, elements};
+    }
+    if (attribute == "AXFocusedWindow" || attribute == "AXMainWindow") {
+        const auto& windows = backend_->windows();
+        const xcb_window_t active = windows.activeWindow();
+        const auto own = windowsOf(pid);
+        if (active != kNoWindow && std::find(own.begin(), own.end(), active) != own.end()) {
+            return {AXError::success, windowElement(pid, active)};
+        }
+        // Otherwise the frontmost of its windows that is not minimised.
+        for (const auto& info : windows.read(own)) {
+            if (!info.isMinimized()) return {AXError::success, windowElement(pid, info.window)};
+        }
+        return {AXError::noValue, {}};
+    }
+    if (attribute == "AXTitle") {
+        const auto app = X11Applications(backend_).application(pid);
+        if (!app || !app->localizedName) return {AXError::noValue, {}};
+        return {AXError::success, *app->localizedName};
+    }
+    if (attribute == "AXFrontmost") {
+        const xcb_window_t active = backend_->windows().activeWindow();
+        const auto pids = backend_->windows().pids({active});
+        return {AXError::success, active != kNoWindow && pids.front() == pid};
+    }
+    return {AXError::attributeUnsupported, {}};
+}
+
+AXAnswer X11Accessibility::copyAttributeValue(const AXElement& element, std::string_view attribute, AXTimeout) {
+    if (!backend_->connection().isAlive()) return {AXError::cannotComplete, {}};
+    if (element.isApplication()) {
+        if (!processIsAlive(element.pid)) return {AXError::invalidElement, {}};
+        return readApplication(element.pid, attribute);
+    }
+    const xcb_window_t window = windowOf(element);
+    const auto info = backend_->windows().read(window);
+    if (!info || info->pid != element.pid) return {AXError::invalidElement, {}};
+    if (element.id & kCloseButtonBit) {
+        if (attribute == "AXRole") return {AXError::success, std::string("AXButton")};
+        if (attribute == "AXSubrole") return {AXError::success, std::string("AXCloseButton")};
+        return {AXError::attributeUnsupported, {}};
+    }
+    if (attribute == "AXRole") return {AXError::success, std::string("AXWindow")};
+    if (attribute == "AXSubrole") return {AXError::success, subroleOf(*info)};
+    if (attribute == "AXTitle") return {AXError::success, info->title};
+    if (attribute == "AXPosition") return {AXError::success, info->frame.origin};
+    if (attribute == "AXSize") return {AXError::success, info->frame.size};
+    if (attribute == "AXMinimized") return {AXError::success, info->isMinimized()};
+    if (attribute == "AXFullScreen") return {AXError::success, info->state.fullscreen};
+    if (attribute == "AXMain" || attribute == "AXFocused") {
+        return {AXError::success, backend_->windows().activeWindow() == window};
+    }
+    if (attribute == "AXCloseButton") return {AXError::success, closeButtonElement(element.pid, window)};
+    if (attribute == "AXChildren") return {AXError::success, std::vector<AXElement>{}};
+    if (attribute == "AXDocument") return {AXError::noValue, {}};
+    return {AXError::attributeUnsupported, {}};
+}
+
+AXError X11Accessibility::setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
+                                            AXTimeout) {
+    if (!backend_->connection().isAlive()) return AXError::cannotComplete;
+    if (element.isApplication()) return AXError::attributeUnsupported;
+    if (element.id & kCloseButtonBit) return AXError::attributeUnsupported;
+    const xcb_window_t window = windowOf(element);
+    const auto& windows = backend_->windows();
+    const auto pid = windows.pids({window}).front();
+    if (pid != element.pid) return AXError::invalidElement;
+    const auto done = [](bool ok) { return ok ? AXError::success : AXError::invalidElement; };
+    if (attribute == "AXPosition") {
+        const Point* p = std::get_if<Point>(&value);
+        if (!p) return AXError::illegalArgument;
+        return done(windows.setPosition(window, *p));
+    }
+    if (attribute == "AXSize") {
+        const Size* s = std::get_if<Size>(&value);
+        if (!s) return AXError::illegalArgument;
+        return done(windows.setSize(window, *s));
+    }
+    if (attribute == "AXMinimized") {
+        const bool* b = std::get_if<bool>(&value);
+        if (!b) return AXError::illegalArgument;
+        return done(*b ? windows.minimize(window) : windows.restore(window));
+    }
+    if (attribute == "AXMain" || attribute == "AXFocused") {
+        const bool* b = std::get_if<bool>(&value);
+        if (!b) return AXError::illegalArgument;
+        if (!*b) return AXError::success;
+        return done(windows.activate(window));
+    }
+    if (attribute == "AXFullScreen") {
+        const bool* b = std::get_if<bool>(&value);
+        if (!b) return AXError::illegalArgument;
+        return done(windows.setFullScreen(window, *b));
+    }
+    return AXError::attributeUnsupported;
+}
+
+AXError X11Accessibility::performAction(const AXElement& element, std::string_view action, AXTimeout) {
+    if (!backend_->connection().isAlive()) return AXError::cannotComplete;
+    if (element.isApplication()) return AXError::actionUnsupported;
+    const xcb_window_t window = windowOf(element);
+    const auto& windows = backend_->windows();
+    if (windows.pids({window}).front() != element.pid) return AXError::invalidElement;
+    if (element.id & kCloseButtonBit) {
+        if (action != "AXPress") return AXError::actionUnsupported;
+        return windows.close(window) ? AXError::success : AXError::failure;
+    }
+    if (action == "AXRaise") return windows.raise(window) ? AXError::success : AXError::invalidElement;
+    return AXError::actionUnsupported;
+}
+
+std::unique_ptr<AXObserverConnection> X11Accessibility::createObserver(ProcessID pid) {
+    if (!processIsAlive(pid)) return nullptr;
+    return std::make_unique<X11Observer>(hub_, pid);
+}
+
+bool X11Accessibility::isProcessTrusted(bool) {
+    return backend_->connection().isAlive() && backend_->connection().windowManagerCheckWindow() != kNoWindow;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,53 @@
+#pragma once
+// The accessibility interface over X11: an application is a process with
+// managed client windows; a window element is a client window (its id is the
+// X window id), and each window has a close-button element. Attributes are
+// read from EWMH/ICCCM properties and geometry, writes and actions become
+// window-manager requests, and observers are fed by the event reader.
+//
+// The X server answers for the clients, so a call never waits on a hung
+// application and time-outs do not apply. Writes are requests to the window
+// manager: a read straight after a write may still show the old value.
+#include "Platform/Accessibility.h"
+#include "Platform/X11/X11Backend.h"
+
+#include <memory>
+
+namespace tessaly {
+
+class X11Accessibility final : public Accessibility {
+public:
+    explicit X11Accessibility(std::shared_ptr<X11Backend> backend);
+    ~X11Accessibility() override;
+
+    // The element of a client window of `pid`.
+    static AXElement windowElement(ProcessID pid, xcb_window_t window) { return AXElement{pid, window}; }
+    static AXElement closeButtonElement(ProcessID pid, xcb_window_t window) {
+        return AXElement{pid, kCloseButtonBit | window};
+    }
+    // The X window an element stands for (0 for an application element).
+    static xcb_window_t windowOf(const AXElement& element) {
+        return static_cast<xcb_window_t>(element.id & 0xFFFFFFFFu);
+    }
+
+    AXAnswer copyAttributeValue(const AXElement& element, std::string_view attribute, AXTimeout timeout) override;
+    AXError setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
+                              AXTimeout timeout) override;
+    AXError performAction(const AXElement& element, std::string_view action, AXTimeout timeout) override;
+    std::unique_ptr<AXObserverConnection> createObserver(ProcessID pid) override;
+    // Granted while the X server answers and an EWMH window manager runs.
+    bool isProcessTrusted(bool prompt) override;
+
+    struct Hub;
+
+private:
+    static constexpr std::uint64_t kCloseButtonBit = std::uint64_t{1} << 32;
+
+    AXAnswer readApplication(ProcessID pid, std::string_view attribute);
+    std::vector<xcb_window_t> windowsOf(ProcessID pid) const;
+
+    std::shared_ptr<X11Backend> backend_;
+    std::shared_ptr<Hub> hub_;
+};
+
+}  // namespace tessaly

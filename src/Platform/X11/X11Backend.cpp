@@ -1,0 +1,77 @@
+#include "Platform/X11/X11Backend.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace tessaly {
+
+std::shared_ptr<X11Backend> X11Backend::open(const std::string& display) {
+    std::string name = display;
+    if (name.empty()) {
+        const char* env = std::getenv("DISPLAY");
+        name = env ? env : "";
+    }
+    auto connection = X11Connection::open(name);
+    if (!connection) return nullptr;
+    return std::shared_ptr<X11Backend>(new X11Backend(name, std::move(connection)));
+}
+
+X11Backend::X11Backend(std::string display, std::unique_ptr<X11Connection> connection)
+    : display_(std::move(display)), x_(std::move(connection)), windows_(*x_) {}
+
+X11Backend::~X11Backend() {
+    std::unique_ptr<X11EventReader> reader;
+    {
+        std::lock_guard lock(dispatchMutex_);
+        handlers_.clear();
+        reader = std::move(reader_);
+    }
+    reader.reset();  // joins outside the lock: the thread may be waiting for it
+}
+
+X11Backend::Subscription X11Backend::subscribe(X11EventReader::Handler handler) {
+    std::lock_guard lock(dispatchMutex_);
+    if (!reader_) {
+        reader_ = X11EventReader::start(display_, [this](const X11Event& event) { dispatch(event); });
+        if (!reader_) return 0;
+    }
+    const Subscription id = nextSubscription_++;
+    handlers_.emplace(id, std::move(handler));
+    return id;
+}
+
+void X11Backend::unsubscribe(Subscription subscription) {
+    std::lock_guard lock(dispatchMutex_);
+    handlers_.erase(subscription);
+}
+
+void X11Backend::dispatch(const X11Event& event) {
+    std::lock_guard lock(dispatchMutex_);
+    // A handler may unsubscribe (itself or another) while we go.
+    std::vector<Subscription> ids;
+    for (const auto& [id, handler] : handlers_) ids.push_back(id);
+    for (const auto id : ids) {
+        const auto it = handlers_.find(id);
+        if (it == handlers_.end()) continue;
+        const auto handler = it->second;  // a copy: unsubscribing inside must not destroy it mid-call
+        handler(event);
+    }
+}
+
+std::vector<X11Backend::Client> X11Backend::clientsFrontToBack() const {
+    auto list = windows_.clientList();
+    auto stacking = windows_.stackingList();
+    std::vector<xcb_window_t> ordered(stacking.rbegin(), stacking.rend());
+    for (const auto w : list) {
+        if (std::find(ordered.begin(), ordered.end(), w) == ordered.end()) ordered.push_back(w);
+    }
+    // Only what is still a client.
+    std::erase_if(ordered, [&](xcb_window_t w) { return std::find(list.begin(), list.end(), w) == list.end(); });
+    const auto pids = windows_.pids(ordered);
+    std::vector<Client> clients;
+    clients.reserve(ordered.size());
+    for (std::size_t i = 0; i < ordered.size(); ++i) clients.push_back({ordered[i], pids[i]});
+    return clients;
+}
+
+}  // namespace tessaly

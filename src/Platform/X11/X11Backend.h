@@ -1,0 +1,64 @@
+#pragma once
+// The X11 backend's shared state: one connection for requests, the window
+// reader over it, and one event reader thread (started on first use) whose
+// events are fanned out to every subscriber. Each platform service of the
+// backend holds a shared reference to it.
+#include "Platform/Types.h"
+#include "Platform/X11/X11Connection.h"
+#include "Platform/X11/X11EventReader.h"
+#include "Platform/X11/X11Windows.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+class X11Backend {
+public:
+    // Connects to `display` (empty: $DISPLAY); nullptr without an X server.
+    static std::shared_ptr<X11Backend> open(const std::string& display = {});
+    ~X11Backend();
+    X11Backend(const X11Backend&) = delete;
+    X11Backend& operator=(const X11Backend&) = delete;
+
+    const std::string& display() const { return display_; }
+    const X11Connection& connection() const { return *x_; }
+    const X11Windows& windows() const { return windows_; }
+
+    using Subscription = std::uint64_t;  // 0 is never a live one
+    // Runs `handler` on the event reader's thread for every event from now
+    // on; the reader starts with the first subscription. 0 when the reader
+    // cannot start.
+    Subscription subscribe(X11EventReader::Handler handler);
+    // Synchronous: once it returns the handler neither runs nor will run.
+    // May be called from inside a handler.
+    void unsubscribe(Subscription subscription);
+
+    struct Client {
+        xcb_window_t window = kNoWindow;
+        std::optional<ProcessID> pid;
+    };
+    // The managed clients front to back (by the stacking list), with their
+    // processes, in two batches at most.
+    std::vector<Client> clientsFrontToBack() const;
+
+private:
+    X11Backend(std::string display, std::unique_ptr<X11Connection> connection);
+    void dispatch(const X11Event& event);
+
+    std::string display_;
+    std::unique_ptr<X11Connection> x_;
+    X11Windows windows_;
+
+    std::recursive_mutex dispatchMutex_;
+    std::map<Subscription, X11EventReader::Handler> handlers_;
+    Subscription nextSubscription_ = 1;
+    std::unique_ptr<X11EventReader> reader_;
+};
+
+}  // namespace tessaly

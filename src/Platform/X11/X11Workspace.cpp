@@ -1,0 +1,264 @@
+#include "Platform/X11/X11Workspace.h"
+
+#include <poll.h>
+#include <spawn.h>
+#include <sys/eventfd.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <thread>
+
+extern char** environ;
+
+namespace tessaly {
+
+namespace {
+
+// glibc's <sys/pidfd.h> lacks C linkage for C++ here: call the kernel directly.
+int openPidfd(ProcessID pid) { return static_cast<int>(syscall(SYS_pidfd_open, pid, 0)); }
+
+}  // namespace
+
+struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
+    State(std::shared_ptr<X11Backend> b, std::shared_ptr<MainExecutor> m) : backend(std::move(b)), main(std::move(m)) {}
+
+    std::shared_ptr<X11Backend> backend;
+    std::shared_ptr<MainExecutor> main;
+
+    std::mutex mutex;  // guards everything below
+    std::map<ObserverToken, std::pair<WorkspaceNotification, Handler>> handlers;
+    ObserverToken nextToken = 1;
+    X11Backend::Subscription subscription = 0;
+    std::optional<ProcessID> frontmost;
+    std::map<ProcessID, int> pidfds;                   // processes watched for their exit
+    std::map<ProcessID, RunningApplication> described; // as last seen alive
+
+    int wakeFd = -1;
+    bool stopping = false;
+    std::thread watcher;
+
+    void deliver(WorkspaceEvent event) {
+        main->post([weak = weak_from_this(), event = std::move(event)] {
+            const auto self = weak.lock();
+            if (!self) return;
+            std::vector<Handler> chosen;
+            {
+                std::lock_guard lock(self->mutex);
+                for (const auto& [token, entry] : self->handlers) {
+                    if (entry.first == event.kind) chosen.push_back(entry.second);
+                }
+            }
+            for (const auto& handler : chosen) handler(event);
+        });
+    }
+
+    void wake() {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = write(wakeFd, &one, sizeof one);
+    }
+
+    // Watches the exit of every process that owns a client.
+    void watchClients(const std::vector<xcb_window_t>& clients) {
+        const auto pids = backend->windows().pids(clients);
+        bool added = false;
+        for (std::size_t i = 0; i < clients.size(); ++i) {
+            if (!pids[i]) continue;
+            std::lock_guard lock(mutex);
+            if (pidfds.count(*pids[i])) continue;
+            const int fd = openPidfd(*pids[i]);
+            if (fd < 0) continue;
+            pidfds[*pids[i]] = fd;
+            added = true;
+        }
+        if (added) wake();
+        // Remember what each is called while it still answers.
+        X11Applications apps(backend);
+        for (const auto& app : apps.running()) {
+            std::lock_guard lock(mutex);
+            described[app.pid] = app;
+        }
+    }
+
+    void watch() {
+        while (true) {
+            std::vector<pollfd> fds{{wakeFd, POLLIN, 0}};
+            std::vector<ProcessID> order;
+            {
+                std::lock_guard lock(mutex);
+                if (stopping) return;
+                for (const auto& [pid, fd] : pidfds) {
+                    fds.push_back({fd, POLLIN, 0});
+                    order.push_back(pid);
+                }
+            }
+            if (poll(fds.data(), fds.size(), -1) < 0) continue;
+            if (fds[0].revents & POLLIN) {
+                std::uint64_t count = 0;
+                [[maybe_unused]] const auto got = read(wakeFd, &count, sizeof count);
+            }
+            for (std::size_t i = 1; i < fds.size(); ++i) {
+                if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+                const ProcessID pid = order[i - 1];
+                RunningApplication app;
+                app.pid = pid;
+                {
+                    std::lock_guard lock(mutex);
+                    if (const auto it = pidfds.find(pid); it != pidfds.end()) {
+                        close(it->second);
+                        pidfds.erase(it);
+                    }
+                    if (const auto d = described.find(pid); d != described.end()) {
+                        app = d->second;
+                        described.erase(d);
+                    }
+                    if (frontmost == pid) frontmost.reset();
+                }
+                app.isTerminated = true;
+                deliver({WorkspaceNotification::didTerminateApplication, app});
+            }
+        }
+    }
+
+    void handle(const X11Event& event) {
+        using Kind = X11Event::Kind;
+        switch (event.kind) {
+        case Kind::activeWindowChanged: {
+            if (event.window == kNoWindow) return;  // focus passes through None on its way
+            const auto pid = backend->windows().pids({event.window}).front();
+            if (!pid) return;
+            {
+                std::lock_guard lock(mutex);
+                if (frontmost == pid) return;
+                frontmost = pid;
+            }
+            auto app = X11Applications(backend).application(*pid);
+            if (app) deliver({WorkspaceNotification::didActivateApplication, app});
+            return;
+        }
+        case Kind::clientListChanged: watchClients(event.clients); return;
+        case Kind::currentDesktopChanged: deliver({WorkspaceNotification::activeSpaceDidChange, std::nullopt}); return;
+        case Kind::screenChanged: deliver({WorkspaceNotification::screenParametersDidChange, std::nullopt}); return;
+        default: return;
+        }
+    }
+
+    // Subscribes and starts the exit watcher with the first observer.
+    void startObserving() {
+        {
+            std::lock_guard lock(mutex);
+            if (subscription || stopping) return;
+            wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+            if (wakeFd < 0) return;
+            subscription = 1;  // claimed; replaced below
+        }
+        const auto& windows = backend->windows();
+        {
+            const xcb_window_t active = windows.activeWindow();
+            const auto pid = active ? windows.pids({active}).front() : std::nullopt;
+            std::lock_guard lock(mutex);
+            frontmost = pid;
+        }
+        watcher = std::thread([this] { watch(); });
+        watchClients(windows.clientList());
+        std::weak_ptr<State> weak = weak_from_this();
+        const auto id = backend->subscribe([weak](const X11Event& event) {
+            if (auto self = weak.lock()) self->handle(event);
+        });
+        std::lock_guard lock(mutex);
+        subscription = id;
+    }
+
+    void stop() {
+        X11Backend::Subscription id = 0;
+        {
+            std::lock_guard lock(mutex);
+            id = subscription;
+            stopping = true;
+        }
+        if (id) backend->unsubscribe(id);
+        if (watcher.joinable()) {
+            wake();
+            watcher.join();
+        }
+        std::lock_guard lock(mutex);
+        for (const auto& [pid, fd] : pidfds) close(fd);
+        pidfds.clear();
+        if (wakeFd >= 0) close(wakeFd);
+        wakeFd = -1;
+    }
+};
+
+X11Workspace::X11Workspace(std::shared_ptr<X11Backend> backend, std::shared_ptr<MainExecutor> main)
+    : backend_(backend), applications_(backend), state_(std::make_shared<State>(backend, std::move(main))) {}
+
+X11Workspace::~X11Workspace() { state_->stop(); }
+
+std::vector<RunningApplication> X11Workspace::runningApplications() const { return applications_.running(); }
+
+std::optional<RunningApplication> X11Workspace::runningApplication(ProcessID pid) const {
+    return applications_.application(pid);
+}
+
+std::vector<RunningApplication> X11Workspace::runningApplications(const std::string& bundleIdentifier) const {
+    auto apps = applications_.running();
+    std::erase_if(apps, [&](const RunningApplication& a) { return a.bundleIdentifier != bundleIdentifier; });
+    return apps;
+}
+
+std::optional<RunningApplication> X11Workspace::frontmostApplication() const {
+    const xcb_window_t active = backend_->windows().activeWindow();
+    if (active == kNoWindow) return std::nullopt;
+    const auto pid = backend_->windows().pids({active}).front();
+    if (!pid) return std::nullopt;
+    return applications_.application(*pid);
+}
+
+bool X11Workspace::activate(ProcessID pid) {
+    std::vector<xcb_window_t> own;
+    for (const auto& c : backend_->clientsFrontToBack()) {
+        if (c.pid == pid) own.push_back(c.window);
+    }
+    for (const auto& info : backend_->windows().read(own)) {
+        if (!info.isMinimized()) return backend_->windows().activate(info.window);
+    }
+    return false;
+}
+
+bool X11Workspace::openURL(const std::string& url) {
+    if (url.empty()) return false;
+    std::string program = "xdg-open";
+    std::string argument = url;
+    char* argv[] = {program.data(), argument.data(), nullptr};
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) != 0) return false;
+    // Reap it whenever it finishes.
+    std::thread([pid] {
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }).detach();
+    return true;
+}
+
+std::uint32_t X11Workspace::currentSpace() const { return backend_->windows().currentDesktop().value_or(0); }
+
+Workspace::ObserverToken X11Workspace::addObserver(WorkspaceNotification kind, Handler handler) {
+    ObserverToken token = 0;
+    {
+        std::lock_guard lock(state_->mutex);
+        token = state_->nextToken++;
+        state_->handlers.emplace(token, std::pair{kind, std::move(handler)});
+    }
+    state_->startObserving();
+    return token;
+}
+
+void X11Workspace::removeObserver(ObserverToken token) {
+    std::lock_guard lock(state_->mutex);
+    state_->handlers.erase(token);
+}
+
+}  // namespace tessaly

@@ -1,0 +1,305 @@
+// The platform interfaces implemented over X11, on a real desktop.
+#include "Platform/X11/X11Accessibility.h"
+#include "Platform/X11/X11Desktop.h"
+#include "Platform/X11/X11Displays.h"
+#include "Platform/X11/X11TestQueues.h"
+#include "Platform/X11/X11WindowList.h"
+#include "Platform/X11/X11WindowServer.h"
+#include "Platform/X11/X11Workspace.h"
+
+#include <signal.h>
+
+#include <algorithm>
+
+namespace tessaly::test {
+namespace {
+
+class X11ServicesTest : public X11DesktopTest {
+protected:
+    void SetUp() override {
+        X11DesktopTest::SetUp();
+        if (!desktop) return;
+        backend = X11Backend::open(desktop->display());
+        ASSERT_TRUE(backend);
+        ax = std::make_shared<X11Accessibility>(backend);
+    }
+    void TearDown() override {
+        ax.reset();
+        backend.reset();
+        X11DesktopTest::TearDown();
+    }
+    std::optional<X11WindowInfo> info(xcb_window_t w) { return desktop->windows().read(w); }
+
+    std::shared_ptr<X11Backend> backend;
+    std::shared_ptr<X11Accessibility> ax;
+    X11TestWorkQueue work;
+};
+
+template <typename T>
+std::optional<T> value(const AXAnswer& answer) {
+    if (!answer.ok()) return std::nullopt;
+    if (const T* v = std::get_if<T>(&answer.value)) return *v;
+    return std::nullopt;
+}
+
+TEST_F(X11ServicesTest, AccessibilityReadsAndWritesRealWindows) {
+    auto xterm = desktop->launchXterm("ax terminal");
+    auto xlogo = desktop->launchXlogo();
+    ASSERT_TRUE(xterm && xlogo);
+    EXPECT_TRUE(ax->isProcessTrusted(false));
+
+    const auto app = AXElement::application(xterm->pid);
+    const auto windows = value<std::vector<AXElement>>(ax->copyAttributeValue(app, "AXWindows", 0));
+    ASSERT_TRUE(windows);
+    ASSERT_EQ(windows->size(), 1u);
+    const AXElement w = windows->front();
+    EXPECT_EQ(w, X11Accessibility::windowElement(xterm->pid, xterm->window));
+    EXPECT_EQ(value<std::string>(ax->copyAttributeValue(app, "AXRole", 0)), "AXApplication");
+    EXPECT_EQ(value<std::string>(ax->copyAttributeValue(app, "AXTitle", 0)), "XTerm");
+    EXPECT_EQ(value<std::string>(ax->copyAttributeValue(w, "AXRole", 0)), "AXWindow");
+    EXPECT_EQ(value<std::string>(ax->copyAttributeValue(w, "AXSubrole", 0)), "AXStandardWindow");
+    EXPECT_EQ(value<std::string>(ax->copyAttributeValue(w, "AXTitle", 0)), "ax terminal");
+    EXPECT_EQ(value<bool>(ax->copyAttributeValue(w, "AXMinimized", 0)), false);
+    EXPECT_EQ(value<Point>(ax->copyAttributeValue(w, "AXPosition", 0)), info(xterm->window)->frame.origin);
+    EXPECT_EQ(value<Size>(ax->copyAttributeValue(w, "AXSize", 0)), info(xterm->window)->frame.size);
+    EXPECT_EQ(ax->copyAttributeValue(w, "AXEnhancedUserInterface", 0).error, AXError::attributeUnsupported);
+    // A window asked for under another process is no element of it.
+    EXPECT_EQ(ax->copyAttributeValue(AXElement{xlogo->pid, xterm->window}, "AXTitle", 0).error, AXError::invalidElement);
+
+    // Writes are carried out by the window manager.
+    const AXElement logo = X11Accessibility::windowElement(xlogo->pid, xlogo->window);
+    ASSERT_EQ(ax->setAttributeValue(logo, "AXPosition", Point{120, 80}, 0), AXError::success);
+    ASSERT_EQ(ax->setAttributeValue(logo, "AXSize", Size{300, 250}, 0), AXError::success);
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == Rect(120, 80, 300, 250); }));
+    EXPECT_EQ(ax->setAttributeValue(logo, "AXPosition", std::string("no"), 0), AXError::illegalArgument);
+
+    ASSERT_EQ(ax->setAttributeValue(logo, "AXMain", true, 0), AXError::success);
+    ASSERT_TRUE(desktop->waitUntil([&] { return value<bool>(ax->copyAttributeValue(logo, "AXMain", 0)) == true; }));
+    EXPECT_EQ(value<AXElement>(ax->copyAttributeValue(AXElement::application(xlogo->pid), "AXFocusedWindow", 0)), logo);
+
+    ASSERT_EQ(ax->setAttributeValue(logo, "AXMinimized", true, 0), AXError::success);
+    ASSERT_TRUE(desktop->waitUntil([&] { return value<bool>(ax->copyAttributeValue(logo, "AXMinimized", 0)) == true; }));
+    ASSERT_EQ(ax->setAttributeValue(logo, "AXMinimized", false, 0), AXError::success);
+    ASSERT_TRUE(desktop->waitUntil([&] { return value<bool>(ax->copyAttributeValue(logo, "AXMinimized", 0)) == false; }));
+
+    // The close button closes politely.
+    const auto close = value<AXElement>(ax->copyAttributeValue(w, "AXCloseButton", 0));
+    ASSERT_TRUE(close);
+    EXPECT_EQ(value<std::string>(ax->copyAttributeValue(*close, "AXRole", 0)), "AXButton");
+    ASSERT_EQ(ax->performAction(*close, "AXPress", 0), AXError::success);
+    EXPECT_TRUE(X11Desktop::waitForExit(xterm->pid, std::chrono::seconds(10)));
+    EXPECT_EQ(ax->copyAttributeValue(w, "AXTitle", 0).error, AXError::invalidElement);
+    EXPECT_EQ(ax->copyAttributeValue(app, "AXWindows", 0).error, AXError::invalidElement);
+    EXPECT_EQ(ax->performAction(w, "AXRaise", 0), AXError::invalidElement);
+    EXPECT_EQ(ax->setAttributeValue(w, "AXPosition", Point{1, 1}, 0), AXError::invalidElement);
+    EXPECT_FALSE(ax->createObserver(xterm->pid));
+}
+
+TEST_F(X11ServicesTest, ObserversHearTheirProcessOnly) {
+    auto xterm = desktop->launchXterm("observed");
+    auto xlogo = desktop->launchXlogo();
+    ASSERT_TRUE(xterm && xlogo);
+    const AXElement w = X11Accessibility::windowElement(xterm->pid, xterm->window);
+    const AXElement app = AXElement::application(xterm->pid);
+
+    std::vector<std::pair<AXElement, std::string>> heard;
+    auto observer = ax->createObserver(xterm->pid);
+    ASSERT_TRUE(observer);
+    observer->start(std::make_shared<X11TestQueue>(work),
+                    [&](const AXElement& e, const std::string& name) { heard.emplace_back(e, name); });
+    for (const char* name : {"AXWindowMoved", "AXWindowResized", "AXWindowMiniaturized", "AXWindowDeminiaturized",
+                             "AXTitleChanged", "AXUIElementDestroyed"}) {
+        ASSERT_EQ(observer->addNotification(w, name), AXError::success) << name;
+    }
+    ASSERT_EQ(observer->addNotification(app, "AXFocusedWindowChanged"), AXError::success);
+    EXPECT_EQ(observer->addNotification(w, "AXWindowMoved"), AXError::notificationAlreadyRegistered);
+    const auto heardName = [&](const std::string& name) {
+        return std::any_of(heard.begin(), heard.end(), [&](const auto& h) { return h.first == w && h.second == name; });
+    };
+
+    // Another process's window moving says nothing to this observer.
+    desktop->windows().setPosition(xlogo->window, Point{500, 500});
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame.origin == Point{500, 500}; }));
+
+    desktop->windows().setPosition(xterm->window, Point{40, 50});
+    ASSERT_TRUE(work.runUntil([&] { return heardName("AXWindowMoved"); }));
+    EXPECT_FALSE(heardName("AXWindowResized"));
+    desktop->windows().setSize(xterm->window, Size{700, 500});
+    ASSERT_TRUE(work.runUntil([&] { return heardName("AXWindowResized"); }));
+
+    desktop->windows().activate(xlogo->window);
+    desktop->windows().activate(xterm->window);
+    ASSERT_TRUE(work.runUntil([&] { return heardName("AXFocusedWindowChanged"); }));
+
+    desktop->windows().minimize(xterm->window);
+    ASSERT_TRUE(work.runUntil([&] { return heardName("AXWindowMiniaturized"); }));
+    desktop->windows().restore(xterm->window);
+    ASSERT_TRUE(work.runUntil([&] { return heardName("AXWindowDeminiaturized"); }));
+
+    const std::string title = "renamed";
+    xcb_change_property(desktop->connection().get(), XCB_PROP_MODE_REPLACE, xterm->window,
+                        desktop->connection().atoms().NET_WM_NAME, desktop->connection().atoms().UTF8_STRING, 8,
+                        static_cast<std::uint32_t>(title.size()), title.data());
+    desktop->connection().flush();
+    ASSERT_TRUE(work.runUntil([&] { return heardName("AXTitleChanged"); }));
+
+    desktop->windows().close(xterm->window);
+    ASSERT_TRUE(work.runUntil([&] { return heardName("AXUIElementDestroyed"); }));
+    EXPECT_TRUE(std::all_of(heard.begin(), heard.end(), [&](const auto& h) { return h.first.pid == xterm->pid; }));
+
+    // After invalidation nothing more is queued.
+    observer->invalidate();
+    work.drain();
+    const auto count = heard.size();
+    desktop->windows().setPosition(xlogo->window, Point{10, 10});
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame.origin == Point{10, 10}; }));
+    work.drain();
+    EXPECT_EQ(heard.size(), count);
+}
+
+TEST_F(X11ServicesTest, WindowListIsFrontToBackWithFramesAndScreenState) {
+    auto first = desktop->launchXterm("first", "80x24+10+10");
+    auto second = desktop->launchXlogo("200x200+700+100");
+    ASSERT_TRUE(first && second);
+    X11WindowList list(backend);
+    desktop->windows().activate(first->window);
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const auto all = list.copyWindowInfo(WindowListOption::onScreenOnly, 0);
+        return all && !all->empty() && all->front().number == first->window;
+    }));
+    auto all = *list.copyWindowInfo(WindowListOption::onScreenOnly, 0);
+    ASSERT_GE(all.size(), 2u);
+    EXPECT_EQ(all[0].ownerPID, first->pid);
+    EXPECT_EQ(all[0].ownerName, "XTerm");
+    EXPECT_EQ(all[0].bounds, info(first->window)->frame);
+    EXPECT_EQ(all[0].layer, WindowLayer::normal);
+    EXPECT_EQ(all[0].alpha, 1.0);
+    EXPECT_EQ(all[0].isOnScreen, true);
+    EXPECT_EQ(all[1].number, second->window);
+    EXPECT_EQ(all[1].ownerPID, second->pid);
+
+    const auto above = *list.copyWindowInfo(WindowListOption::onScreenAboveWindow, second->window);
+    ASSERT_EQ(above.size(), 1u);
+    EXPECT_EQ(above[0].number, first->window);
+    const auto below = *list.copyWindowInfo(WindowListOption::onScreenBelowWindow | WindowListOption::includingWindow,
+                                            second->window);
+    ASSERT_FALSE(below.empty());
+    EXPECT_EQ(below[0].number, second->window);
+
+    desktop->windows().minimize(first->window);
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const auto onScreen = *list.copyWindowInfo(WindowListOption::onScreenOnly, 0);
+        return std::none_of(onScreen.begin(), onScreen.end(), [&](const WindowInfo& i) { return i.number == first->window; });
+    }));
+    const auto everything = *list.copyWindowInfo(WindowListOption::all, 0);
+    const auto it = std::find_if(everything.begin(), everything.end(), [&](const WindowInfo& i) { return i.number == first->window; });
+    ASSERT_NE(it, everything.end());
+    EXPECT_EQ(it->isOnScreen, false);
+}
+
+TEST_F(X11ServicesTest, PanelsAreOrderedDirectlyAboveOrBelowAWindowsFrame) {
+    auto first = desktop->launchXterm("first");
+    auto second = desktop->launchXterm("second", "80x24+400+300");
+    ASSERT_TRUE(first && second);
+    // An override-redirect panel of our own, as the tab bars are.
+    xcb_connection_t* c = desktop->connection().get();
+    const xcb_window_t panel = xcb_generate_id(c);
+    const std::uint32_t values[] = {1};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, panel, desktop->connection().root(), 0, 0, 200, 30, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, values);
+    xcb_map_window(c, panel);
+    desktop->connection().sync();
+
+    X11WindowServer server(backend);
+    const auto functions = server.openWindowServer();
+    ASSERT_TRUE(functions && functions->orderWindow && functions->transactionCreate);
+    const auto rootChildren = [&] {
+        auto tree = xcbReply(c, xcb_query_tree_reply, xcb_query_tree(c, desktop->connection().root()));
+        const auto* kids = xcb_query_tree_children(tree.get());
+        return std::vector<xcb_window_t>(kids, kids + xcb_query_tree_children_length(tree.get()));
+    };
+    const auto justAbove = [&](xcb_window_t client) {
+        const auto kids = rootChildren();
+        const auto frame = desktop->windows().frameWindows({client}).front();
+        const auto at = std::find(kids.begin(), kids.end(), frame);
+        return at != kids.end() && at + 1 != kids.end() && *(at + 1) == panel;
+    };
+    const auto justBelow = [&](xcb_window_t client) {
+        const auto kids = rootChildren();
+        const auto frame = desktop->windows().frameWindows({client}).front();
+        const auto at = std::find(kids.begin(), kids.end(), frame);
+        return at != kids.end() && at != kids.begin() && *(at - 1) == panel;
+    };
+
+    const auto conn = functions->mainConnectionID();
+    EXPECT_EQ(functions->orderWindow(conn, panel, X11WindowServer::orderAbove, first->window), 0);
+    EXPECT_TRUE(justAbove(first->window));
+    EXPECT_EQ(functions->orderWindow(conn, panel, X11WindowServer::orderBelow, second->window), 0);
+    EXPECT_TRUE(justBelow(second->window));
+
+    const auto t = functions->transactionCreate(conn);
+    functions->transactionOrderWindow(t, panel, X11WindowServer::orderAbove, second->window);
+    EXPECT_FALSE(justAbove(second->window));  // nothing happens before the commit
+    EXPECT_EQ(functions->transactionCommit(t, 0), 0);
+    EXPECT_TRUE(justAbove(second->window));
+
+    // A window that is gone is a failure, not a crash.
+    kill(first->pid, SIGKILL);
+    ASSERT_TRUE(desktop->waitUntil([&] { return !desktop->windows().exists(first->window); }));
+    EXPECT_NE(functions->orderWindow(conn, panel, X11WindowServer::orderAbove, first->window), 0);
+
+    WindowID number = 0;
+    EXPECT_EQ(server.axGetWindow()(X11Accessibility::windowElement(second->pid, second->window), &number), AXError::success);
+    EXPECT_EQ(number, second->window);
+    Rect bounds;
+    EXPECT_EQ(functions->getWindowBounds(conn, second->window, &bounds), 0);
+    EXPECT_EQ(bounds, info(second->window)->frame);
+}
+
+TEST_F(X11ServicesTest, DisplaysAndWorkspace) {
+    X11Displays displays(backend);
+    const auto screens = displays.screens();
+    ASSERT_EQ(screens.size(), 1u);
+    EXPECT_EQ(screens[0].frame, Rect(0, 0, 1920, 1080));
+
+    auto first = desktop->launchXterm("first");
+    auto second = desktop->launchXlogo();
+    ASSERT_TRUE(first && second);
+    auto main = std::make_shared<X11TestExecutor>(work);
+    X11Workspace workspace(backend, main);
+    EXPECT_EQ(workspace.currentSpace(), 0u);
+    const auto running = workspace.runningApplications();
+    ASSERT_EQ(running.size(), 2u);
+    EXPECT_EQ(running[0].pid, first->pid);
+    EXPECT_EQ(running[0].localizedName, "XTerm");
+    EXPECT_EQ(running[1].pid, second->pid);
+
+    std::vector<WorkspaceEvent> activated, terminated;
+    workspace.addObserver(WorkspaceNotification::didActivateApplication,
+                          [&](const WorkspaceEvent& e) { activated.push_back(e); });
+    const auto token = workspace.addObserver(WorkspaceNotification::didTerminateApplication,
+                                             [&](const WorkspaceEvent& e) { terminated.push_back(e); });
+
+    ASSERT_TRUE(workspace.activate(first->pid));
+    ASSERT_TRUE(work.runUntil([&] { return workspace.frontmostApplication() && workspace.frontmostApplication()->pid == first->pid; }));
+    ASSERT_TRUE(workspace.activate(second->pid));
+    ASSERT_TRUE(work.runUntil([&] {
+        return std::any_of(activated.begin(), activated.end(),
+                           [&](const WorkspaceEvent& e) { return e.application && e.application->pid == second->pid; });
+    }));
+    EXPECT_EQ(workspace.frontmostApplication()->pid, second->pid);
+
+    kill(second->pid, SIGKILL);
+    ASSERT_TRUE(work.runUntil([&] { return !terminated.empty(); }));
+    EXPECT_EQ(terminated[0].application->pid, second->pid);
+    EXPECT_TRUE(terminated[0].application->isTerminated);
+    EXPECT_EQ(terminated[0].application->localizedName, "XLogo");
+    EXPECT_FALSE(workspace.runningApplication(second->pid).has_value() &&
+                 !workspace.runningApplication(second->pid)->isTerminated);
+
+    workspace.removeObserver(token);
+    EXPECT_FALSE(workspace.activate(999999));
+}
+
+}  // namespace
+}  // namespace tessaly::test
