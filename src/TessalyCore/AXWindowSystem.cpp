@@ -167,11 +167,14 @@ void AXWindowSystem::readFrame(WindowID of, std::function<void(std::optional<Rec
         if (completion) completion(std::nullopt);
         return;
     }
-    connection(tracked->pid).queue->async([tracked, main = platform_.mainExecutor, completion = std::move(completion)] {
+    // The completion hops back like every other result: not at all once the
+    // service is gone.
+    auto deliver = lifetime_.guarded([completion = std::move(completion)](std::optional<Rect> frame) {
+        if (completion) completion(frame);
+    });
+    connection(tracked->pid).queue->async([tracked, main = platform_.mainExecutor, deliver = std::move(deliver)] {
         const auto frame = tracked->frame();
-        main->post([completion, frame] {
-            if (completion) completion(frame);
-        });
+        main->post([deliver, frame] { deliver(frame); });
     });
 }
 
