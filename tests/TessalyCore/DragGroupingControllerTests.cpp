@@ -101,6 +101,18 @@ TEST_F(DragRecogniser, ShiftDragOverTargetShowsPreviewAfterHoldDelayAndGroupsOnR
     EXPECT_FALSE(controller.isDragging());
 }
 
+TEST_F(DragRecogniser, PreviewShowsTheTargetAsNowAndGroupingItsFirstSighting) {
+    confirmMoveOfA();
+    drag({900, 150}, true);  // B first seen here
+    env.find(2)->frame = windowB.frame.offsetBy(0, 30);  // B moves a little meanwhile
+    const DragCandidate movedB = *env.find(2);
+    tick(true, 0.31);  // a new query finds B again, the hold has elapsed
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0], E::previewShown(movedB));
+    controller.mouseUp({900, 150}, t);
+    EXPECT_EQ(events.back(), E::grouped(1, windowB));
+}
+
 TEST_F(DragRecogniser, ReleaseBeforePreviewOnlyEnds) {
     confirmMoveOfA();
     drag({900, 150}, true);
@@ -332,6 +344,25 @@ TEST_F(ScriptedDrag, HoldDelayFollowsTheMonotonicClockNotTheWallClock) {
     desk.clock.stepWall(+3600);
     desk.run(0.1);
     EXPECT_EQ(desk.recorded.events.size(), 0u);
+}
+
+TEST_F(ScriptedDrag, CornerDragIsAResizeAndNeverGroups) {
+    desk.hold(InputFlags::shift);
+    auto path = SimInput::straightDrag({495, 395}, {900, 150}, 20, 1.0 / 60, false);
+    path.push_back({1.5, PointerStep::Kind::up, {900, 150}, 0});
+    desk.play(path, 1.6);
+    EXPECT_EQ(desk.recorded.lifecycle, (std::vector<L>{L::confirmed(1, DragKind::resize), L::ended(1)}));
+    EXPECT_TRUE(desk.recorded.events.empty());
+}
+
+TEST_F(ScriptedDrag, ContentDragIsGivenUp) {
+    desk.hold(InputFlags::shift);
+    auto path = SimInput::straightDrag({300, 250}, {900, 150}, 20, 1.0 / 60, false);
+    path.push_back({1.5, PointerStep::Kind::up, {900, 150}, 0});
+    desk.play(path, 1.6);
+    EXPECT_TRUE(desk.recorded.lifecycle.empty());
+    EXPECT_TRUE(desk.recorded.events.empty());
+    EXPECT_EQ(desk.windows.find(1)->frame, windowA.frame);
 }
 
 TEST_F(ScriptedDrag, ReleaseTheTapMissedIsSeenByTheTick) {

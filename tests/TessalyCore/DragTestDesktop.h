@@ -3,8 +3,9 @@
 // list answer the recogniser's questions, and the simulated mouse is fed to
 // the recogniser through a real event tap monitor, the way the session does
 // it (tap reports, a tick timer while a drag runs, the session's modifier
-// state). A window grabbed in its title strip follows the pointer; one
-// grabbed at its lower-right corner is resized by it.
+// state). A simulated window manager, told of each pointer event before the
+// tap, moves a window grabbed in its title strip with the pointer and
+// resizes one grabbed at its lower-right corner.
 #include <memory>
 #include <optional>
 #include <vector>
@@ -74,6 +75,7 @@ public:
         monitor->onMouse = [this](EventTapMonitor::Phase phase, Point at, EventFlags, double time) {
             onMouse(phase, at, time);
         };
+        input.setPointerObserver([this](const MouseTapEvent& e) { windowManager(e); });
         controller.onEvent = [this](const DragGroupingEvent& e) { recorded.events.push_back(e); };
         controller.onLifecycle = [this](const DragLifecycleEvent& e) { recorded.lifecycle.push_back(e); };
     }
@@ -119,17 +121,14 @@ private:
         switch (phase) {
             case EventTapMonitor::Phase::down:
                 stopTick();
-                grab(at);
                 controller.mouseDown(at, time);
                 break;
             case EventTapMonitor::Phase::dragged:
-                moveGrabbed(at);
                 controller.mouseDragged(at, modifiersSatisfied(), time);
                 if (controller.isDragging() && tickTimer == 0) startTick();
                 break;
             case EventTapMonitor::Phase::up:
                 stopTick();
-                grabbed_.reset();
                 controller.mouseUp(at, time);
                 break;
         }
@@ -148,8 +147,16 @@ private:
         if (tickTimer != 0) main.cancel(tickTimer);
         tickTimer = 0;
     }
-    // What the window manager does with a press: a title-strip press moves
-    // the window, a corner press resizes it.
+    // What the window manager does with the pointer: a title-strip press
+    // moves the window, a corner press resizes it, until the release.
+    void windowManager(const MouseTapEvent& e) {
+        switch (e.type) {
+            case MouseTapEventType::leftMouseDown: grab(e.location); break;
+            case MouseTapEventType::leftMouseDragged: moveGrabbed(e.location); break;
+            case MouseTapEventType::leftMouseUp: grabbed_.reset(); break;
+            default: break;
+        }
+    }
     void grab(Point at) {
         grabbed_.reset();
         const auto w = windows.topmost(at, 0);

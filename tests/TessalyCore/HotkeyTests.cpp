@@ -93,6 +93,16 @@ TEST_F(Hotkeys, PressesOfOtherSignaturesArePassedOn) {
     EXPECT_EQ(next, 0);
 }
 
+TEST_F(Hotkeys, OwnSignatureWithAnUnknownIdIsPassedOn) {
+    HotkeyManager manager(system);
+    manager.registerHotkey(KeyCombo::defaultNextTab, [&] { ++next; });
+    system.registerHotKey(5, 0x100, {HotkeyManager::signature, 99});
+    system.pressKey(5, 0x100);
+    main.runPending();
+    EXPECT_EQ(next, 0);
+    EXPECT_EQ(system.unhandledPresses(), 1);
+}
+
 TEST_F(Hotkeys, ReleasedManagerGivesEverythingBack) {
     {
         HotkeyManager manager(system);

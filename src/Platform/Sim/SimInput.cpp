@@ -146,6 +146,7 @@ std::vector<std::shared_ptr<SimInput::TapState>> SimInput::liveTaps() const {
 }
 
 void SimInput::deliver(const MouseTapEvent& event) {
+    if (pointerObserver_ && !isDisableNotice(event.type)) pointerObserver_(event);
     for (const auto& tap : liveTaps()) {
         std::lock_guard lock(tap->mutex);
         if (!tap->started || tap->invalidated) continue;

@@ -6,6 +6,7 @@
 // on the tap's thread queue, scripted paths run on the main executor's timers
 // (so on the virtual clock), and hot-key presses are posted to the main queue.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -71,6 +72,13 @@ public:
     static std::vector<PointerStep> straightDrag(Point from, Point to, int steps, double interval,
                                                  bool release = true);
 
+    // Told of every pointer event before any tap sees it, on the thread that
+    // scripted it: where a simulated window manager moves or resizes the
+    // window under a drag, as the real one does before the tap reports.
+    void setPointerObserver(std::function<void(const MouseTapEvent&)> observer) {
+        pointerObserver_ = std::move(observer);
+    }
+
     // Taps that are started and not invalidated, and how many of them are on.
     int runningTapCount() const;
     int enabledTapCount() const;
@@ -97,6 +105,7 @@ private:
 
     MainExecutor& main_;
     bool refusesTaps_ = false;
+    std::function<void(const MouseTapEvent&)> pointerObserver_;
 
     mutable std::mutex stateMutex_;
     bool leftDown_ = false;
