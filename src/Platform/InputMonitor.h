@@ -62,9 +62,10 @@ public:
     // nothing once the tap is invalidated. Thread-safe.
     virtual void enable() = 0;
 
-    // Switches the tap off for good. Synchronous: when it returns, nothing
-    // more is queued on the thread (work queued before still runs). Safe to
-    // call before start(), twice, and from any thread.
+    // Switches the tap off for good and drops the handler and the thread.
+    // Synchronous: when it returns, nothing more is queued on the thread
+    // (work queued before still runs). Safe to call before start(), twice,
+    // and from any thread.
     virtual void invalidate() = 0;
 };
 
