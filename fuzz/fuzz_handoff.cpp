@@ -1,0 +1,60 @@
+// Feeds arbitrary bytes to the update-handoff reader and plans whatever it
+// accepts onto a desktop where every saved window is alive. The reader must
+// never throw or crash, an accepted handoff must write out and read back
+// equal, and every plan must keep the planner's invariants.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "Platform/JsonReading.h"
+#include "Platform/Log.h"
+#include "TessalyCore/HandoffRestorePlanner.h"
+#include "TessalyCore/UpdateHandoff.h"
+
+using namespace tessaly;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    Log::setSink([](LogLevel, LogCategory, std::string_view) {});
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const auto document = json_reading::parseBounded(bytes);
+    if (!document) return 0;
+    const auto handoff = UpdateHandoff::fromJSON(*document);
+    if (!handoff) return 0;
+
+    const std::string written = handoff->toJSON().dump();
+    const auto reread = json_reading::parseBounded(written);
+    if (!reread) std::abort();
+    const auto again = UpdateHandoff::fromJSON(*reread);
+    if (!again || !(*again == *handoff)) std::abort();
+
+    std::map<WindowID, ProcessID> alive;
+    std::set<WindowID> enumerable;
+    std::set<WindowID> minimized;
+    for (const auto& group : handoff->groups) {
+        for (const auto& member : group.members) {
+            alive.emplace(member.windowID, member.pid);
+            enumerable.insert(member.windowID);
+            if (member.windowID % 3 == 0) minimized.insert(member.windowID);
+        }
+    }
+    std::set<WindowID> planned;
+    for (const auto& plan : HandoffRestorePlanner::plan(*handoff, alive, enumerable, minimized)) {
+        if (plan.members.size() < 2) std::abort();
+        bool activeIsMember = false;
+        for (const auto& member : plan.members) {
+            if (!planned.insert(member.windowID).second) std::abort();  // a window in two plans
+            activeIsMember = activeIsMember || member.windowID == plan.activeWindowID;
+        }
+        if (!activeIsMember || !plan.frame.isFinite()) std::abort();
+    }
+    return 0;
+}
