@@ -54,8 +54,8 @@ void GroupEngine::emit(GroupEvent event) {
 
 // ---- Activation ----
 
-void GroupEngine::promoteActive(WindowID windowID, std::size_t position) {
-    TabGroup& g = groups_[position];
+void GroupEngine::promoteActive(WindowID windowID, std::size_t at) {
+    TabGroup& g = groups_[at];
     g.activeWindowID = windowID;
     // To the front of mru, any further occurrence dropped.
     auto found = std::find(g.mru.begin(), g.mru.end(), windowID);

@@ -115,10 +115,10 @@ private:
     void indexMember(WindowID windowID, const Uuid& groupID) { groupOfWindow_[windowID] = groupID; }
     void unindexMember(WindowID windowID) { groupOfWindow_.erase(windowID); }
 
-    void promoteActive(WindowID windowID, std::size_t position);
+    void promoteActive(WindowID windowID, std::size_t at);
     // Promotes the first usable id of mru other than `excluding`; answers it.
     std::optional<WindowID> promoteMostRecentUsable(std::size_t position, WindowID excluding);
-    void removeMember(WindowID windowID, std::size_t position, bool raiseSuccessor);
+    void removeMember(WindowID windowID, std::size_t fromGroupAt, bool raiseSuccessor);
     // Puts a member arriving from elsewhere at the end of the group's mru
     // (and into the position in `members`), and indexes it.
     void insertMember(const GroupMember& member, std::size_t position, std::size_t atIndex);

@@ -91,9 +91,10 @@ void GroupEngine::mergeGroups(const Uuid& source, const Uuid& into) {
     const TabGroup& merged = groups_[position];
     if (merged.isUsable(merged.activeWindowID)) windowSystem_->raiseAndActivate(merged.activeWindowID);
 
-    TabGroup changed = merged;
     emit(GroupEvent::groupDissolved(source));
-    emit(GroupEvent::groupChanged(std::move(changed)));
+    // The target as it stands after the first handler, which may have changed
+    // or ended it.
+    if (const auto now = index(into)) emitChanged(*now);
 }
 
 void GroupEngine::repointMember(WindowID windowID, WindowID to, const std::string& title) {

@@ -6,8 +6,8 @@
 
 namespace tessaly {
 
-void GroupEngine::removeMember(WindowID windowID, std::size_t position, bool raiseSuccessor) {
-    TabGroup& g = groups_[position];
+void GroupEngine::removeMember(WindowID windowID, std::size_t fromGroupAt, bool raiseSuccessor) {
+    TabGroup& g = groups_[fromGroupAt];
     const bool wasActive = g.activeWindowID == windowID;
     std::erase_if(g.members, [windowID](const GroupMember& m) { return m.windowID == windowID; });
     std::erase(g.mru, windowID);
@@ -20,7 +20,7 @@ void GroupEngine::removeMember(WindowID windowID, std::size_t position, bool rai
         // The member left behind, if any, is simply no longer grouped and
         // stays where it is.
         const Uuid id = g.id;
-        eraseGroup(position);
+        eraseGroup(fromGroupAt);
         emit(GroupEvent::groupDissolved(id));
         return;
     }
@@ -34,7 +34,7 @@ void GroupEngine::removeMember(WindowID windowID, std::size_t position, bool rai
         g.activeWindowID = successor;
         if (raiseSuccessor && g.isUsable(successor)) windowSystem_->raiseAndActivate(successor);
     }
-    emitChanged(position);
+    emitChanged(fromGroupAt);
 }
 
 void GroupEngine::detach(WindowID windowID, bool raiseRemaining) {

@@ -17,6 +17,9 @@ icu::UnicodeString fromUTF8(std::string_view text) {
 
 bool canonicallyEqual(std::string_view a, std::string_view b) {
     if (a == b) return true;
+    // Ill-formed bytes would all decode to U+FFFD and make different texts
+    // look equal; such texts are equal only byte for byte.
+    if (!isWellFormedUTF8(a) || !isWellFormedUTF8(b)) return false;
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status) || nfc == nullptr) return false;
@@ -40,6 +43,17 @@ bool isWhitespaceOrNewline(UChar32 c) {
 // ICU's UTF-8 iteration macros cast in the C style.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wold-style-cast"
+bool isWellFormedUTF8(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(bytes, i, length, c);
+        if (c < 0) return false;
+    }
+    return true;
+}
+
 std::string trimmingWhitespaceAndNewlines(std::string_view text) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const auto length = static_cast<int32_t>(text.size());

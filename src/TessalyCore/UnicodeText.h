@@ -8,8 +8,12 @@
 
 namespace tessaly {
 
+// Whether the bytes are UTF-8 without ill-formed sequences.
+bool isWellFormedUTF8(std::string_view text);
+
 // Whether two texts are canonically equivalent (equal after NFC
-// normalisation), the way titles and names compare.
+// normalisation), the way titles and names compare. A text that is not
+// well-formed UTF-8 equals only the same bytes.
 bool canonicallyEqual(std::string_view a, std::string_view b);
 inline bool canonicallyEqual(const std::string& a, const std::string& b) {
     return canonicallyEqual(std::string_view(a), std::string_view(b));

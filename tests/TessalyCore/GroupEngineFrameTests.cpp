@@ -105,6 +105,12 @@ TEST_F(AttributeTests, TitleChangesReportByOverride) {
     EXPECT_EQ(events[0], GroupEvent::groupChanged(live(1)));
     EXPECT_EQ(live(3).member(3)->lastKnownTitle, "New");
     EXPECT_TRUE(calls().empty());
+
+    // A title that differs only in bytes that are not UTF-8 is still new.
+    engine.updateTitle("Report \xFF", 1);
+    engine.updateTitle("Report \xFE", 1);
+    EXPECT_EQ(live(1).member(1)->lastKnownTitle, "Report \xFE");
+    EXPECT_EQ(events.size(), 3u);
 }
 
 TEST_F(AttributeTests, AccentsReportOnlyAChange) {

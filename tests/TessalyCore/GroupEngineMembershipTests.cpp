@@ -336,5 +336,19 @@ TEST_F(MoveAndMergeTests, HandlersMayCallBackIntoTheEngine) {
     expectInvariants();
 }
 
+TEST_F(MoveAndMergeTests, AMergeReportsTheTargetAsItStandsAfterTheSourceEnded) {
+    const Uuid source = makeGroup({1, 2}, 1);
+    const Uuid target = makeGroup({3, 4}, 3);
+    // A handler that ends the target when told of the source's end: no
+    // report may then bring the target back.
+    engine.onEvent = [this, target](const GroupEvent& event) {
+        events.push_back(event);
+        if (event.kind() == Kind::groupDissolved && event.groupID() != target) engine.dissolveGroup(target);
+    };
+    engine.mergeGroups(source, target);
+    EXPECT_EQ(events, (std::vector<GroupEvent>{GroupEvent::groupDissolved(source), GroupEvent::groupDissolved(target)}));
+    EXPECT_EQ(engine.groupCount(), 0u);
+}
+
 }  // namespace
 }  // namespace tessaly::testing

@@ -78,6 +78,10 @@ TEST(GroupRecordsTests, TitlesCompareByCanonicalEquivalence) {
     EXPECT_NE(composed, GroupMember(1, 1, "Caf\u00E9", std::string("x")));
     EXPECT_EQ(GroupMember(1, 1, "a", std::string("R\u00E9sum\u00E9")), GroupMember(1, 1, "a", std::string("Re\u0301sume\u0301")));
     EXPECT_NE(GroupMember(1, 1, "a", std::nullopt, TabColor(1, 0, 0)), GroupMember(1, 1, "a"));
+    // Ill-formed bytes never make two different titles equal.
+    EXPECT_NE(GroupMember(1, 1, "Doc \xFF"), GroupMember(1, 1, "Doc \xFE"));
+    EXPECT_NE(GroupMember(1, 1, "Doc \xFF"), GroupMember(1, 1, "Doc \uFFFD"));
+    EXPECT_EQ(GroupMember(1, 1, "Doc \xFF"), GroupMember(1, 1, "Doc \xFF"));
 }
 
 TEST(GroupRecordsTests, EventsEqualBySameCaseAndPayload) {
