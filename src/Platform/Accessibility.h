@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -71,6 +72,36 @@ struct AXAnswer {
 
 // Messaging time-out in seconds; 0 means the system's default.
 using AXTimeout = double;
+
+// The (element, notification) pairs one observer has registered; a helper
+// for backends.
+class AXRegistrationList {
+public:
+    AXError add(const AXElement& element, std::string_view notification) {
+        if (contains(element, notification)) return AXError::notificationAlreadyRegistered;
+        entries_.emplace_back(element, std::string(notification));
+        return AXError::success;
+    }
+    AXError remove(const AXElement& element, std::string_view notification) {
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+            if (it->first == element && it->second == notification) {
+                entries_.erase(it);
+                return AXError::success;
+            }
+        }
+        return AXError::notificationNotRegistered;
+    }
+    bool contains(const AXElement& element, std::string_view notification) const {
+        for (const auto& [e, name] : entries_) {
+            if (e == element && name == notification) return true;
+        }
+        return false;
+    }
+    void clear() { entries_.clear(); }
+
+private:
+    std::vector<std::pair<AXElement, std::string>> entries_;
+};
 
 // One observer of one process. Its notifications are handed to the handler
 // by work queued on the queue given to start(), in the order they happened.

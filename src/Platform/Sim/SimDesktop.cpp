@@ -38,7 +38,7 @@ struct SimDesktop::ObserverState {
     bool invalid = false;
     std::shared_ptr<DispatchQueue> thread;
     AXObserverConnection::Handler handler;
-    std::vector<std::pair<AXElement, std::string>> registrations;
+    AXRegistrationList registrations;
 };
 
 namespace {
@@ -56,21 +56,11 @@ public:
     AXError addNotification(const AXElement& element, std::string_view notification) override {
         std::lock_guard lock(state_->mutex);
         if (state_->invalid) return AXError::invalidElement;
-        const std::pair<AXElement, std::string> entry{element, std::string(notification)};
-        if (std::find(state_->registrations.begin(), state_->registrations.end(), entry) !=
-            state_->registrations.end()) {
-            return AXError::notificationAlreadyRegistered;
-        }
-        state_->registrations.push_back(entry);
-        return AXError::success;
+        return state_->registrations.add(element, notification);
     }
     AXError removeNotification(const AXElement& element, std::string_view notification) override {
         std::lock_guard lock(state_->mutex);
-        const std::pair<AXElement, std::string> entry{element, std::string(notification)};
-        const auto it = std::find(state_->registrations.begin(), state_->registrations.end(), entry);
-        if (it == state_->registrations.end()) return AXError::notificationNotRegistered;
-        state_->registrations.erase(it);
-        return AXError::success;
+        return state_->registrations.remove(element, notification);
     }
     void invalidate() override {
         std::lock_guard lock(state_->mutex);
@@ -434,11 +424,7 @@ void deliverAX(const std::vector<std::weak_ptr<SimDesktop::ObserverState>>& obse
         if (!observer || observer->pid != pid) continue;
         std::lock_guard lock(observer->mutex);
         if (observer->invalid || !observer->thread || !observer->handler) continue;
-        const std::pair<AXElement, std::string> key{n.target, n.name};
-        if (registeredOnly && std::find(observer->registrations.begin(), observer->registrations.end(), key) ==
-                                  observer->registrations.end()) {
-            continue;
-        }
+        if (registeredOnly && !observer->registrations.contains(n.target, n.name)) continue;
         observer->thread->async([handler = observer->handler, element = n.element, name = n.name] {
             handler(element, name);
         });
