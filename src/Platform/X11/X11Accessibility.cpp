@@ -44,8 +44,15 @@ struct ObserverState {
 // the observers registered for it.
 struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hub> {
     explicit Hub(std::shared_ptr<X11Backend> b) : backend(std::move(b)) {}
-    ~Hub() {
+
+    // Stops listening, synchronously: afterwards no event reaches the hub,
+    // so it is never released on the reader's thread. Observers that
+    // outlive the accessibility object fall silent.
+    void close() {
+        std::lock_guard lock(subscribeMutex);
+        closed = true;
         if (subscription) backend->unsubscribe(subscription);
+        subscription = 0;
     }
 
     struct Seen {
@@ -56,7 +63,8 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
 
     std::shared_ptr<X11Backend> backend;
     std::mutex subscribeMutex;
-    X11Backend::Subscription subscription = 0;  // set once, under subscribeMutex
+    X11Backend::Subscription subscription = 0;  // under subscribeMutex
+    bool closed = false;                        // under subscribeMutex
     std::mutex mutex;  // guards observers and seen
     std::vector<std::weak_ptr<ObserverState>> observers;
     std::unordered_map<xcb_window_t, Seen> seen;
@@ -67,6 +75,7 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
             observers.push_back(observer);
         }
         std::lock_guard lock(subscribeMutex);
+        if (closed) return false;
         if (subscription) return true;
         std::weak_ptr<Hub> weak = shared_from_this();
         // Seed before subscribing so the first events compare against something.
@@ -255,7 +264,7 @@ private:
 X11Accessibility::X11Accessibility(std::shared_ptr<X11Backend> backend)
     : backend_(std::move(backend)), hub_(std::make_shared<Hub>(backend_)) {}
 
-X11Accessibility::~X11Accessibility() = default;
+X11Accessibility::~X11Accessibility() { hub_->close(); }
 
 std::vector<xcb_window_t> X11Accessibility::windowsOf(ProcessID pid) const {
     std::vector<xcb_window_t> windows;

@@ -201,7 +201,9 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     }
     case XCB_DESTROY_NOTIFY: {
         const auto& e = as<xcb_destroy_notify_event_t>(event);
-        if (e.event != e.window || !clients_.count(e.window)) return;
+        // Only clients get StructureNotify selected, so this is one, even
+        // when the window manager dropped it from the list just before.
+        if (e.event != e.window || e.window == x_->root()) return;
         if (const auto f = clientToFrame_.find(e.window); f != clientToFrame_.end()) {
             frameToClient_.erase(f->second);
             clientToFrame_.erase(f);

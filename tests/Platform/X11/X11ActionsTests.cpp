@@ -113,7 +113,13 @@ TEST_F(X11ActionsTest, ActivateMinimiseRestoreAndCloseReportTheirEvents) {
 
     log.clear();
     ASSERT_TRUE(windows().close(second->window));
-    ASSERT_TRUE(log.waitFor(Kind::destroyed, second->window));
+    const bool destroyed = log.waitFor(Kind::destroyed, second->window);
+    if (!destroyed) {
+        for (const auto& e : log.events()) std::fprintf(stderr, "event %d window %x\n", static_cast<int>(e.kind), e.window);
+        std::fprintf(stderr, "second %x exists %d exited %d\n", second->window, windows().exists(second->window),
+                     X11Desktop::waitForExit(second->pid, std::chrono::milliseconds(0)));
+    }
+    ASSERT_TRUE(destroyed);
     EXPECT_TRUE(X11Desktop::waitForExit(second->pid, std::chrono::seconds(10)));
     ASSERT_TRUE(log.waitFor(Kind::clientListChanged, kNoWindow));
     const auto list = windows().clientList();

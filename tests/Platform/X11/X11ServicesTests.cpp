@@ -133,6 +133,8 @@ TEST_F(X11ServicesTest, ObserversHearTheirProcessOnly) {
 
     desktop->windows().minimize(xterm->window);
     ASSERT_TRUE(work.runUntil([&] { return heardName("AXWindowMiniaturized"); }));
+    // Restoring maps the window: wait until the window manager has unmapped it.
+    ASSERT_TRUE(desktop->waitUntil([&] { return !info(xterm->window)->viewable; }));
     desktop->windows().restore(xterm->window);
     ASSERT_TRUE(work.runUntil([&] { return heardName("AXWindowDeminiaturized"); }));
 
@@ -265,6 +267,9 @@ TEST_F(X11ServicesTest, DisplaysAndWorkspace) {
     auto first = desktop->launchXterm("first");
     auto second = desktop->launchXlogo();
     ASSERT_TRUE(first && second);
+    // Settle focus first: openbox focuses new windows as it maps them.
+    desktop->windows().activate(second->window);
+    ASSERT_TRUE(desktop->waitUntil([&] { return desktop->windows().activeWindow() == second->window; }));
     auto main = std::make_shared<X11TestExecutor>(work);
     X11Workspace workspace(backend, main);
     EXPECT_EQ(workspace.currentSpace(), 0u);
@@ -281,12 +286,20 @@ TEST_F(X11ServicesTest, DisplaysAndWorkspace) {
                                              [&](const WorkspaceEvent& e) { terminated.push_back(e); });
 
     ASSERT_TRUE(workspace.activate(first->pid));
-    ASSERT_TRUE(work.runUntil([&] { return workspace.frontmostApplication() && workspace.frontmostApplication()->pid == first->pid; }));
-    ASSERT_TRUE(workspace.activate(second->pid));
-    ASSERT_TRUE(work.runUntil([&] {
+    const auto activatedPid = [&](ProcessID pid) {
         return std::any_of(activated.begin(), activated.end(),
-                           [&](const WorkspaceEvent& e) { return e.application && e.application->pid == second->pid; });
-    }));
+                           [&](const WorkspaceEvent& e) { return e.application && e.application->pid == pid; });
+    };
+    ASSERT_TRUE(work.runUntil([&] { return activatedPid(first->pid); }));
+    activated.clear();
+    ASSERT_TRUE(workspace.activate(second->pid));
+    const bool seen = work.runUntil([&] { return activatedPid(second->pid); });
+    if (!seen) {
+        for (const auto& e : activated) std::fprintf(stderr, "activated %d\n", e.application->pid);
+        std::fprintf(stderr, "first %d second %d active %x front %d\n", first->pid, second->pid,
+                     desktop->windows().activeWindow(), workspace.frontmostApplication() ? workspace.frontmostApplication()->pid : 0);
+    }
+    ASSERT_TRUE(seen);
     EXPECT_EQ(workspace.frontmostApplication()->pid, second->pid);
 
     kill(second->pid, SIGKILL);
