@@ -16,6 +16,7 @@
 #include <cmath>
 #include <limits>
 #include <ostream>
+#include <utility>
 
 namespace tessaly {
 
@@ -84,6 +85,10 @@ struct Rect {
         return intersection(other) == other.standardized();
     }
 
+    // Along an axis where one rectangle's span lies within the other's, the
+    // result takes that rectangle's own origin and length, so a rectangle
+    // meets any larger one in exactly itself (max - min can differ from the
+    // length in the last bit).
     Rect intersection(const Rect& other) const {
         if (isNull() || other.isNull()) return null();
         const Rect a = standardized();
@@ -93,7 +98,16 @@ struct Rect {
         const double x1 = std::min(a.maxX(), b.maxX());
         const double y1 = std::min(a.maxY(), b.maxY());
         if (x1 < x0 || y1 < y0) return null();
-        return Rect(x0, y0, x1 - x0, y1 - y0);
+        const auto overlap = [](double lo, double hi, double aMin, double aMax, double aLength, double bMin,
+                                double bMax, double bLength) -> std::pair<double, double> {
+            if (lo == aMin && hi == aMax) return {aMin, aLength};
+            if (lo == bMin && hi == bMax) return {bMin, bLength};
+            return {lo, hi - lo};
+        };
+        const auto [x, width] = overlap(x0, x1, a.minX(), a.maxX(), a.size.width, b.minX(), b.maxX(), b.size.width);
+        const auto [y, height] =
+            overlap(y0, y1, a.minY(), a.maxY(), a.size.height, b.minY(), b.maxY(), b.size.height);
+        return Rect(x, y, width, height);
     }
     bool intersects(const Rect& other) const {
         const Rect i = intersection(other);

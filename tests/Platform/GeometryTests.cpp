@@ -80,6 +80,20 @@ TEST(Geometry, OverlapIsStandardisedAndSymmetric) {
     EXPECT_TRUE(a.intersects(b));
 }
 
+TEST(Geometry, RectangleMeetsALargerOneInExactlyItself) {
+    // x + width - x is not width for these values.
+    const Rect inner(10.333333333333334, 0.1, 10, 0.2);
+    const Rect outer(0, 0, 100, 100);
+    EXPECT_EQ(inner.intersection(outer), inner);
+    EXPECT_EQ(outer.intersection(inner), inner);
+    EXPECT_TRUE(outer.contains(inner));
+    EXPECT_TRUE(inner.contains(inner));
+    // Contained along one axis only: that axis is exact, the other is cut.
+    const Rect tall(10.333333333333334, -50, 10, 300);
+    EXPECT_EQ(outer.intersection(tall), Rect(10.333333333333334, 0, 10, 100));
+    EXPECT_FALSE(outer.contains(tall));
+}
+
 TEST(Geometry, UnionWithNullIsIdentity) {
     const Rect a(10, 10, -5, 20);
     EXPECT_EQ(a.unionWith(Rect::null()), Rect(5, 10, 5, 20));
