@@ -258,13 +258,6 @@ void FileUserDefaults::persistLocked() {
     }
 }
 
-std::optional<UserDefaults::Value> FileUserDefaults::objectForKey(const std::string& key) const {
-    std::lock_guard lock(mutex_);
-    const auto it = values_.find(key);
-    if (it == values_.end()) return std::nullopt;
-    return it->second;
-}
-
 void FileUserDefaults::setObject(const Value& value, const std::string& key) {
     std::lock_guard lock(mutex_);
     foreign_.erase(key);

@@ -64,7 +64,7 @@ public:
     // Every stored key (for tests).
     std::vector<std::string> keys() const;
 
-private:
+protected:
     mutable std::mutex mutex_;
     std::map<std::string, Value> values_;
 };
@@ -78,7 +78,7 @@ private:
 // as absent. A file that cannot be read as such an object (not JSON, too
 // large, nested too deeply) is renamed aside with a ".corrupt-<time>" suffix
 // and logged, and the store starts empty.
-class FileUserDefaults : public UserDefaults {
+class FileUserDefaults : public InMemoryUserDefaults {
 public:
     explicit FileUserDefaults(std::filesystem::path file);
 
@@ -87,7 +87,6 @@ public:
     static std::shared_ptr<FileUserDefaults> standard();
     static std::optional<std::filesystem::path> defaultLocation();
 
-    std::optional<Value> objectForKey(const std::string& key) const override;
     void setObject(const Value& value, const std::string& key) override;
     void removeObjectForKey(const std::string& key) override;
 
@@ -99,8 +98,6 @@ private:
     void persistLocked();
 
     std::filesystem::path file_;
-    mutable std::mutex mutex_;
-    std::map<std::string, Value> values_;
     std::map<std::string, std::string> foreign_;  // JSON text of entries of shapes this store does not read
 };
 

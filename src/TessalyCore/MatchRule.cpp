@@ -159,8 +159,10 @@ bool titleMatchesRegex(std::string_view title, const std::string& pattern) {
     // A search stopped by the time limit (U_REGEX_TIME_OUT) or the stack
     // limit counts as no match.
     const bool result = U_SUCCESS(status) && found;
-    // Drop the reference to `input` before it goes away.
-    matcher.reset(icu::UnicodeString());
+    // The matcher keeps a reference to its input: point it at a string that
+    // outlives it before `input` goes away.
+    static const icu::UnicodeString nothing;
+    matcher.reset(nothing);
     return result;
 }
 

@@ -3,46 +3,22 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "Platform/AtomicFile.h"
 #include "Platform/Log.h"
+#include "Platform/TestFiles.h"
 
 namespace tessaly {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "tessaly-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
+using tessaly::testing::TempFolder;
 
-private:
-    fs::path path_;
-};
-
-std::string contents(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-void put(const fs::path& file, const std::string& text) {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file) << text;
-}
+std::string contents(const fs::path& file) { return tessaly::testing::readFile(file); }
+void put(const fs::path& file, const std::string& text) { tessaly::testing::writeFile(file, text); }
 
 class LogCapture {
 public:

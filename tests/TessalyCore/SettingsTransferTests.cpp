@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "Platform/Log.h"
+#include "Platform/TestFiles.h"
 #include "TessalyCore/L10n.h"
 
 namespace tessaly {
@@ -19,17 +20,11 @@ namespace fs = std::filesystem;
 class SettingsTransferTests : public ::testing::Test {
 protected:
     SettingsTransferTests() : language(AppLanguage::english) {
-        std::string pattern = (fs::temp_directory_path() / "tessaly-transfer-XXXXXX").string();
-        folder = ::mkdtemp(pattern.data());
         Log::setSink([this](LogLevel, LogCategory category, std::string_view line) {
             if (category == LogCategory::settingsFile) log.emplace_back(line);
         });
     }
-    ~SettingsTransferTests() override {
-        Log::setSink(nullptr);
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
+    ~SettingsTransferTests() override { Log::setSink(nullptr); }
     SettingsFileError importError(const std::string& text) {
         const auto result = SettingsTransfer::decodeImport(text);
         EXPECT_FALSE(result.snapshot);
@@ -37,7 +32,8 @@ protected:
     }
 
     L10n::ScopedLanguageForTesting language;
-    fs::path folder;
+    testing::TempFolder temp;
+    const fs::path& folder = temp.path();
     std::vector<std::string> log;
 };
 

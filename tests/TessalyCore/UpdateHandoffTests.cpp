@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Platform/Log.h"
+#include "Platform/TestFiles.h"
 #include "TessalyCore/UpdateHandoffLifecycle.h"
 
 namespace tessaly {
@@ -24,30 +25,17 @@ using json = nlohmann::json;
 class HandoffFileTests : public ::testing::Test {
 protected:
     HandoffFileTests() {
-        std::string pattern = (fs::temp_directory_path() / "tessaly-handoff-XXXXXX").string();
-        folder = ::mkdtemp(pattern.data());
         file = folder / "Tessaly" / "update-handoff.json";
         Log::setSink([this](LogLevel, LogCategory category, std::string_view line) {
             if (category == LogCategory::update) log.emplace_back(line);
         });
     }
-    ~HandoffFileTests() override {
-        Log::setSink(nullptr);
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-    void put(const std::string& text) {
-        fs::create_directories(file.parent_path());
-        std::ofstream(file) << text;
-    }
-    std::string contents() {
-        std::ifstream in(file);
-        std::stringstream buffer;
-        buffer << in.rdbuf();
-        return buffer.str();
-    }
+    ~HandoffFileTests() override { Log::setSink(nullptr); }
+    void put(const std::string& text) { testing::writeFile(file, text); }
+    std::string contents() { return testing::readFile(file); }
 
-    fs::path folder;
+    testing::TempFolder temp;
+    const fs::path& folder = temp.path();
     fs::path file;
     std::vector<std::string> log;
 };
