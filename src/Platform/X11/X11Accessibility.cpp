@@ -29,11 +29,9 @@ struct ObserverState {
     bool invalid = false;
     std::shared_ptr<DispatchQueue> queue;
     AXObserverConnection::Handler handler;
-    std::vector<std::pair<AXElement, std::string>> registrations;
+    AXRegistrationList registrations;
 
-    bool wants(const AXElement& target, const std::string& name) const {
-        return std::find(registrations.begin(), registrations.end(), std::pair{target, name}) != registrations.end();
-    }
+    bool wants(const AXElement& target, const std::string& name) const { return registrations.contains(target, name); }
 };
 
 }  // namespace
@@ -234,18 +232,11 @@ public:
         if (element.pid != state_->pid) return AXError::illegalArgument;
         std::lock_guard lock(state_->mutex);
         if (state_->invalid) return AXError::invalidElement;
-        std::pair<AXElement, std::string> entry{element, std::string(notification)};
-        if (state_->wants(entry.first, entry.second)) return AXError::notificationAlreadyRegistered;
-        state_->registrations.push_back(std::move(entry));
-        return AXError::success;
+        return state_->registrations.add(element, notification);
     }
     AXError removeNotification(const AXElement& element, std::string_view notification) override {
         std::lock_guard lock(state_->mutex);
-        const auto it = std::find(state_->registrations.begin(), state_->registrations.end(),
-                                  std::pair{element, std::string(notification)});
-        if (it == state_->registrations.end()) return AXError::notificationNotRegistered;
-        state_->registrations.erase(it);
-        return AXError::success;
+        return state_->registrations.remove(element, notification);
     }
     void invalidate() override {
         std::lock_guard lock(state_->mutex);

@@ -1,0 +1,48 @@
+#pragma once
+// System-wide hot keys over X11: each combination is grabbed on the root
+// with XGrabKey, once per Caps Lock / Num Lock variant, on a connection and
+// thread of the service's own; presses are handed to the handlers on the
+// main executor. A grab the server refuses (another client holds the
+// combination) fails the registration and leaves nothing grabbed. Holding
+// a key down reports one press (detectable auto-repeat).
+#include "Platform/HotkeyService.h"
+#include "Platform/MainExecutor.h"
+#include "Platform/X11/X11Backend.h"
+#include "Platform/X11/X11Keyboard.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace tessaly {
+
+class X11HotkeyService final : public HotkeyService {
+public:
+    // Null when no X server can be reached.
+    static std::unique_ptr<X11HotkeyService> create(const std::shared_ptr<X11Backend>& backend,
+                                                    std::shared_ptr<MainExecutor> main);
+    ~X11HotkeyService() override;
+
+    std::optional<HandlerRef> installHandler(PressHandler handler) override;
+    void removeHandler(HandlerRef handler) override;
+    std::optional<HotKeyRef> registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers, HotKeyID id) override;
+    void unregisterHotKey(HotKeyRef hotKey) override;
+
+    struct State;
+
+private:
+    X11HotkeyService(std::unique_ptr<X11Connection> connection, std::shared_ptr<MainExecutor> main, int wakeFd);
+    void run();
+    void handle(const xcb_generic_event_t& event);
+    std::vector<std::uint16_t> variants(std::uint16_t mask) const;
+
+    std::unique_ptr<X11Connection> x_;
+    X11ModifierMasks masks_;
+    std::shared_ptr<State> state_;
+    int wakeFd_ = -1;
+    std::thread thread_;
+};
+
+}  // namespace tessaly
