@@ -45,10 +45,10 @@ void DragGroupingController::send(const DragLifecycleEvent& event) {
 void DragGroupingController::mouseDown(Point at, double /*time*/) {
     if (state_ == State::confirmed) {
         // The release of the last drag was never seen: close it first, so
-        // every confirmation is followed by exactly one end.
+        // every confirmation is followed by exactly one end. The drag counts
+        // as running until its end has been reported.
         const WindowID id = confirmed_.windowID;
         hidePreviewIfShown();
-        state_ = State::idle;
         send(DragLifecycleEvent::ended(id));
     }
     lastPoint_ = at;
@@ -69,15 +69,18 @@ void DragGroupingController::tick(bool modifiersSatisfied, double time) {
 }
 
 void DragGroupingController::mouseUp(Point /*at*/, double /*time*/) {
-    const bool wasConfirmed = state_ == State::confirmed;
-    const Confirmed drag = confirmed_;
-    state_ = State::idle;
-    if (!wasConfirmed) return;
-    if (drag.previewShown) {
-        send(DragGroupingEvent::previewHidden());
-        if (drag.hoverTarget) send(DragGroupingEvent::grouped(drag.windowID, *drag.hoverTarget));
+    if (state_ == State::confirmed) {
+        // The release's reports run while the drag still counts as running;
+        // the controller is idle once they are done.
+        const Confirmed drag = confirmed_;
+        if (drag.previewShown) {
+            confirmed_.previewShown = false;
+            send(DragGroupingEvent::previewHidden());
+            if (drag.hoverTarget) send(DragGroupingEvent::grouped(drag.windowID, *drag.hoverTarget));
+        }
+        send(DragLifecycleEvent::ended(drag.windowID));
     }
-    send(DragLifecycleEvent::ended(drag.windowID));
+    state_ = State::idle;
 }
 
 void DragGroupingController::evaluate(double now) {

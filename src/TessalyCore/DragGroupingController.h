@@ -100,7 +100,8 @@ public:
     std::function<void(const DragGroupingEvent&)> onEvent;
     std::function<void(const DragLifecycleEvent&)> onLifecycle;
 
-    // True while a window move or resize is confirmed.
+    // True while a window move or resize is confirmed: from inside the report
+    // of its confirmation until the reports of its end have all run.
     bool isDragging() const { return state_ == State::confirmed; }
 
     void mouseDown(Point at, double time);

@@ -275,6 +275,33 @@ TEST_F(DragRecogniser, IsDraggingIsTrueInsideTheConfirmation) {
     EXPECT_TRUE(seen);
 }
 
+TEST_F(DragRecogniser, IsDraggingHoldsThroughTheReportsOfTheEnd) {
+    std::vector<bool> seen;
+    controller.onEvent = [&](const E& e) {
+        events.push_back(e);
+        seen.push_back(controller.isDragging());
+    };
+    controller.onLifecycle = [&](const L& e) {
+        lifecycle.push_back(e);
+        seen.push_back(controller.isDragging());
+    };
+    confirmMoveOfA();
+    drag({900, 150}, true);
+    tick(true, 0.31);
+    controller.mouseUp({900, 150}, t);  // previewHidden, grouped, ended
+    EXPECT_EQ(seen, (std::vector<bool>{true, true, true, true, true}));
+    EXPECT_FALSE(controller.isDragging());
+
+    // A press that closes a drag whose release was never seen.
+    seen.clear();
+    lifecycle.clear();
+    env.find(1)->frame = windowA.frame;
+    confirmMoveOfA();  // confirmed
+    press({50, 50});   // ended
+    EXPECT_EQ(seen, (std::vector<bool>{true, true}));
+    EXPECT_FALSE(controller.isDragging());
+}
+
 // ---- Scripted pointer paths through the event tap, on the virtual clock ----
 
 std::vector<PointerStep> dragAOntoB(double releaseAt) {
