@@ -118,24 +118,7 @@ void AXWindowSystem::handle(const AXAppEvent& event) {
             report(WindowSystemEvent::windowDestroyed(event.windowID));
             return;
         case Kind::windowMoved:
-        case Kind::windowResized: {
-            const auto it = windowsByID_.find(event.windowID);
-            if (it == windowsByID_.end()) return;
-            const AXWindowRef tracked = it->second;
-            const WindowID id = event.windowID;
-            connection(tracked->pid).queue->async([tracked, id, main = platform_.mainExecutor,
-                                                   deliver = lifetime_.guarded([this](const WindowSystemEvent& e) {
-                                                       report(e);
-                                                   })] {
-                const auto frame = tracked->frame();
-                if (!frame) return;
-                const bool fullScreen = tracked->isFullScreen();
-                main->post([deliver, id, frame = *frame, fullScreen] {
-                    deliver(WindowSystemEvent::windowFrameChanged(id, frame, fullScreen));
-                });
-            });
-            return;
-        }
+        case Kind::windowResized: reportFrameChange(event.windowID); return;
         case Kind::windowMiniaturized: report(WindowSystemEvent::windowMinimizedChanged(event.windowID, true)); return;
         case Kind::windowDeminiaturized:
             report(WindowSystemEvent::windowMinimizedChanged(event.windowID, false));
@@ -147,6 +130,20 @@ void AXWindowSystem::handle(const AXAppEvent& event) {
             }
             return;
     }
+}
+
+void AXWindowSystem::reportFrameChange(WindowID id) {
+    const AXWindowRef tracked = window(id);
+    if (!tracked) return;
+    auto deliver = lifetime_.guarded([this](const WindowSystemEvent& e) { report(e); });
+    connection(tracked->pid).queue->async([tracked, id, main = platform_.mainExecutor, deliver = std::move(deliver)] {
+        const auto frame = tracked->frame();
+        if (!frame) return;
+        const bool fullScreen = tracked->isFullScreen();
+        main->post([deliver, id, frame = *frame, fullScreen] {
+            deliver(WindowSystemEvent::windowFrameChanged(id, frame, fullScreen));
+        });
+    });
 }
 
 void AXWindowSystem::setFrame(const Rect& frame, WindowID of) {

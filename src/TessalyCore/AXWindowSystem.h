@@ -86,6 +86,8 @@ private:
     EffectsContext effectsContext(ProcessID pid);
     void handle(const AXAppEvent& event);
     void report(const WindowSystemEvent& event);
+    // Reads a tracked window's frame on its application's queue and reports it.
+    void reportFrameChange(WindowID id);
     void reassertIfRequested(ProcessID activatedPID);
     double now() const;
 
