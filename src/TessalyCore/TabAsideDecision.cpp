@@ -67,9 +67,9 @@ TabAsideDecision resolveTabAside(WindowID member, ProcessID memberPID, const std
 
     std::vector<const DiscoveredWindow*> undecided;
     for (const DiscoveredWindow& w : onScreenWindows) {
+        if (!isOrdinaryWindowOf(w, memberPID)) continue;
         // The member is never its own host, whatever isMember says of it.
-        if (!isOrdinaryWindowOf(w, memberPID) || w.windowID == member) continue;
-        if (isMember(w.windowID)) continue;
+        if (isMember(w.windowID) || w.windowID == member) continue;
         bool matches = false;
         for (const Rect& reference : references) matches = matches || framesMatch(w.frame, reference);
         if (!matches) continue;

@@ -101,7 +101,15 @@ TEST_F(TabAside, CandidatesMustBeOrdinaryWindowsOfTheProcessAndNoMembers) {
     list = {window(1, 10, groupFrame), window(2, 10, groupFrame), window(5, 11, groupFrame),
             window(6, 10, groupFrame, 3)};
     EXPECT_EQ(resolve(), TabAsideDecision::notAside());
-    EXPECT_EQ(memberQuestions, 1);  // only window 2 reached the member test
+    EXPECT_EQ(memberQuestions, 2);  // windows 1 and 2 reached the member test
+}
+
+TEST_F(TabAside, MemberIsNeverItsOwnHost) {
+    members.clear();  // a caller that does not count the member itself
+    list = {window(1, 10, groupFrame)};
+    EXPECT_EQ(resolve(), TabAsideDecision::notAside());
+    EXPECT_EQ(memberQuestions, 1);
+    EXPECT_EQ(verdictQuestions, 0);
 }
 
 TEST_F(TabAside, FramesMatchWithinOnePoint) {
