@@ -77,6 +77,20 @@ TEST_F(AXWindowSystemTest, TrackingNeedsAWindowNumber) {
     EXPECT_EQ(env.queues->queuedCount(), 0u);
 }
 
+TEST_F(AXWindowSystemTest, ApplicationWithoutObserverStillTakesEffects) {
+    env.desktop->setObserverUnavailable(kViewer, true);
+    tracked(3, kViewer);
+    EXPECT_TRUE(system->hasConnection(kViewer));
+    EXPECT_FALSE(system->hasObserverStream(kViewer));
+    system->setFrame(Rect(0, 30, 640, 480), 3);
+    env.desktop->moveWindow(3, Rect(5, 30, 640, 480));
+    env.settle();
+    EXPECT_TRUE(events.empty());  // no notifications from it
+    EXPECT_EQ(env.desktop->window(3)->frame(), Rect(5, 30, 640, 480));
+    system->untrack(3);
+    EXPECT_EQ(system->trackedCount(), 0u);
+}
+
 TEST_F(AXWindowSystemTest, MovesReportTheFrameReadAfterTheNotification) {
     tracked(1, kEditor);
     env.desktop->moveWindow(1, Rect(150, 120, 400, 300));
