@@ -83,6 +83,7 @@ TEST_F(AXWindowSystemTest, ApplicationWithoutObserverStillTakesEffects) {
     EXPECT_TRUE(system->hasConnection(kViewer));
     EXPECT_FALSE(system->hasObserverStream(kViewer));
     system->setFrame(Rect(0, 30, 640, 480), 3);
+    env.settle();
     env.desktop->moveWindow(3, Rect(5, 30, 640, 480));
     env.settle();
     EXPECT_TRUE(events.empty());  // no notifications from it
