@@ -17,6 +17,9 @@ namespace tessaly {
 namespace {
 
 constexpr const char* kDataKey = "$data";
+// Larger than any settings file, so that what an import stored always reads
+// back; still a bound on what is read at start.
+constexpr std::size_t maxFileBytes = 16 * 1024 * 1024;
 constexpr char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 std::string base64Encode(std::string_view bytes) {
@@ -212,12 +215,12 @@ std::shared_ptr<FileUserDefaults> FileUserDefaults::standard() {
 }
 
 void FileUserDefaults::load() {
-    const AtomicFile::ReadResult read = AtomicFile::read(file_, json_reading::maxDocumentBytes);
+    const AtomicFile::ReadResult read = AtomicFile::read(file_, maxFileBytes);
     if (read.status == AtomicFile::ReadStatus::missing) return;
     std::string problem = read.error;
     std::optional<nlohmann::json> document;
     if (read.status == AtomicFile::ReadStatus::ok) {
-        document = json_reading::parseBounded(read.bytes, &problem);
+        document = json_reading::parseBounded(read.bytes, &problem, maxFileBytes);
         if (document && !document->is_object()) {
             document.reset();
             problem = "not a JSON object";

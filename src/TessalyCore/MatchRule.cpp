@@ -135,6 +135,9 @@ bool titleContains(std::string_view title, std::string_view pattern) {
 }
 
 bool titleMatchesRegex(std::string_view title, const std::string& pattern) {
+    // More than four bytes per allowed UTF-16 unit is too long for certain:
+    // refuse it without keeping its text in the cache.
+    if (pattern.size() > 4 * static_cast<std::size_t>(MatchRule::maxRegexPatternLength)) return false;
     const RegexCache::Compiled compiled = RegexCache::shared().lookup(pattern);
     if (!compiled) return false;
 

@@ -88,6 +88,9 @@ TEST(MatchRuleTests, RegexCacheIsBoundedAndLongPatternsAreRefused) {
 
     const std::string longPattern(MatchRule::maxRegexPatternLength + 1, 'a');
     EXPECT_FALSE(titleMatchesRegex(longPattern, longPattern));
+    const std::size_t cached = regexCacheSize();
+    EXPECT_FALSE(titleMatchesRegex("x", std::string(5000, 'x')));
+    EXPECT_EQ(regexCacheSize(), cached);  // far too long: not even remembered
     const std::string longestPattern(MatchRule::maxRegexPatternLength, 'a');
     EXPECT_TRUE(titleMatchesRegex(longestPattern, longestPattern));
 }
