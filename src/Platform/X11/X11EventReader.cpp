@@ -6,6 +6,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 #include <xcb/randr.h>
+#include <xcb/screensaver.h>
 
 namespace tessaly {
 
@@ -36,6 +37,11 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
         xcb_randr_select_input(c, reader->x_->root(),
                                XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
                                    XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
+    }
+    if (const auto* saver = xcb_get_extension_data(c, &xcb_screensaver_id); saver && saver->present) {
+        reader->hasScreenSaver_ = true;
+        reader->screenSaverFirstEvent_ = saver->first_event;
+        xcb_screensaver_select_input(c, reader->x_->root(), XCB_SCREENSAVER_EVENT_NOTIFY_MASK);
     }
     reader->refreshClients();
     reader->x_->sync();
@@ -126,6 +132,15 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     if (hasRandr_ && (type == randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                       type == randrFirstEvent_ + XCB_RANDR_NOTIFY)) {
         emit(X11Event::Kind::screenChanged, kNoWindow);
+        return;
+    }
+    if (hasScreenSaver_ && type == screenSaverFirstEvent_ + XCB_SCREENSAVER_NOTIFY) {
+        const auto& e = as<xcb_screensaver_notify_event_t>(event);
+        if (e.state != XCB_SCREENSAVER_STATE_ON && e.state != XCB_SCREENSAVER_STATE_OFF) return;
+        X11Event out;
+        out.kind = X11Event::Kind::screenSaverChanged;
+        out.screenSaverOn = e.state == XCB_SCREENSAVER_STATE_ON;
+        if (handler_) handler_(out);
         return;
     }
     switch (type) {

@@ -38,6 +38,7 @@ struct X11Event {
         unmapped,                // a client was unmapped (minimised, hidden, withdrawn)
         destroyed,               // a client window was destroyed
         rootChildConfigured,     // ConfigureNotify of a root child that holds no known client
+        screenSaverChanged,      // MIT-SCREEN-SAVER turned on or off (screenSaverOn)
     };
     Kind kind = Kind::clientListChanged;
     xcb_window_t window = kNoWindow;       // the client (or the root child for rootChildConfigured)
@@ -45,6 +46,7 @@ struct X11Event {
     xcb_window_t aboveSibling = kNoWindow; // for configure events of root children
     Rect geometry;                         // for configure events: the configured window, parent coordinates
     std::vector<xcb_window_t> clients;     // for clientListChanged: the clients now watched
+    bool screenSaverOn = false;            // for screenSaverChanged
 };
 
 class X11EventReader {
@@ -77,6 +79,8 @@ private:
     int wakeFd_ = -1;
     std::uint8_t randrFirstEvent_ = 0;
     bool hasRandr_ = false;
+    std::uint8_t screenSaverFirstEvent_ = 0;
+    bool hasScreenSaver_ = false;
     std::thread thread_;
 
     // Touched on the reader thread only (and in start() before it runs).

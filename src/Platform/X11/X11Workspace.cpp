@@ -142,6 +142,10 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
         case Kind::clientListChanged: watchClients(event.clients); return;
         case Kind::currentDesktopChanged: deliver({WorkspaceNotification::activeSpaceDidChange, std::nullopt}); return;
         case Kind::screenChanged: deliver({WorkspaceNotification::screenParametersDidChange, std::nullopt}); return;
+        case Kind::screenSaverChanged:
+            deliver({event.screenSaverOn ? WorkspaceNotification::screensDidSleep : WorkspaceNotification::screensDidWake,
+                     std::nullopt});
+            return;
         default: return;
         }
     }

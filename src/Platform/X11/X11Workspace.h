@@ -5,8 +5,9 @@
 // - didActivateApplication: the active window's process changed;
 // - didTerminateApplication: a process that owned clients exited (pidfd);
 // - activeSpaceDidChange: _NET_CURRENT_DESKTOP changed;
-// - screenParametersDidChange: RandR, root size, work area or struts changed.
-// Sleep, wake and screen sleep are not observed by this backend.
+// - screenParametersDidChange: RandR, root size, work area or struts changed;
+// - screensDidSleep / screensDidWake: the screen saver turned on / off.
+// Sleep and wake are not observed here.
 #include "Platform/MainExecutor.h"
 #include "Platform/Workspace.h"
 #include "Platform/X11/X11Applications.h"

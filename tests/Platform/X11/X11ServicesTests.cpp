@@ -2,6 +2,7 @@
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11Desktop.h"
 #include "Platform/X11/X11Displays.h"
+#include "Platform/X11/X11Platform.h"
 #include "Platform/X11/X11TestQueues.h"
 #include "Platform/X11/X11WindowList.h"
 #include "Platform/X11/X11WindowServer.h"
@@ -312,6 +313,43 @@ TEST_F(X11ServicesTest, DisplaysAndWorkspace) {
 
     workspace.removeObserver(token);
     EXPECT_FALSE(workspace.activate(999999));
+
+    // The screen saver stands for the saver sleeping.
+    std::vector<WorkspaceNotification> saver;
+    for (const auto kind : {WorkspaceNotification::screensDidSleep, WorkspaceNotification::screensDidWake}) {
+        workspace.addObserver(kind, [&](const WorkspaceEvent& e) { saver.push_back(e.kind); });
+    }
+    ASSERT_EQ(desktop->run({"xset", "s", "activate"}), 0);
+    ASSERT_TRUE(work.runUntil([&] { return !saver.empty(); }));
+    ASSERT_EQ(desktop->run({"xset", "s", "reset"}), 0);
+    ASSERT_TRUE(work.runUntil([&] { return saver.size() >= 2; }));
+    EXPECT_EQ(saver[0], WorkspaceNotification::screensDidSleep);
+    EXPECT_EQ(saver[1], WorkspaceNotification::screensDidWake);
+}
+
+}  // namespace
+}  // namespace tessaly::test
+
+namespace tessaly::test {
+namespace {
+
+TEST_F(X11ServicesTest, ThePlatformFillsEveryService) {
+    auto platform = X11Platform::open(desktop->display());
+    ASSERT_TRUE(platform);
+    auto main = std::make_shared<X11TestExecutor>(work);
+    const auto services = platform->services(nullptr, main, nullptr);
+    EXPECT_TRUE(services.accessibility && services.windowList && services.displays && services.workspace &&
+                services.privateSymbols && services.dockBadges && services.systemProbes);
+    EXPECT_EQ(services.mainExecutor, main);
+    EXPECT_TRUE(platform->makeInputMonitor());
+    EXPECT_TRUE(platform->makeHotkeyService(main));
+    EXPECT_TRUE(platform->readKeyboardLayout());
+    const auto boot = services.systemProbes->kernelBootTime();
+    ASSERT_TRUE(boot);
+    EXPECT_GT(*boot, 1.0e9);
+    EXPECT_FALSE(services.systemProbes->stageManagerPreference());
+    EXPECT_FALSE(services.dockBadges->dockProcess());
+    EXPECT_FALSE(X11Platform::open(":4094"));
 }
 
 }  // namespace
