@@ -14,12 +14,11 @@ namespace {
 
 std::atomic<const UserDefaults*> configuredDefaults{nullptr};
 
+// The stored switch, read as the defaults read any Boolean (a true value,
+// a non-zero number, a "YES"-like text).
 std::optional<bool> storedBool(const UserDefaults* defaults) {
     if (!defaults) return std::nullopt;
-    const auto value = defaults->objectForKey(ReconcileLog::defaultsKey);
-    if (!value) return std::nullopt;
-    if (const bool* b = std::get_if<bool>(&*value)) return *b;
-    return std::nullopt;
+    return defaults->boolForKey(ReconcileLog::defaultsKey);
 }
 
 }  // namespace
