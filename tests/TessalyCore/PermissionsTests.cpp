@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "Platform/Log.h"
+#include "Platform/UserDefaults.h"
 #include "Platform/Sim/SimEnvironment.h"
 #include "TessalyCore/PermissionsCoordinator.h"
 #include "TessalyCore/ReconcileLog.h"
@@ -105,6 +108,26 @@ TEST(ReconcileLogTest, DefaultsOrExactlyOneInTheEnvironment) {
     EXPECT_FALSE(ReconcileLog::decide(std::nullopt, "01"));
     EXPECT_FALSE(ReconcileLog::decide(std::nullopt, " 1"));
     EXPECT_FALSE(ReconcileLog::decide(false, ""));
+}
+
+// Each case runs in a fresh process, where the switch is still unread.
+TEST(ReconcileLogDeathTest, FirstReadDecidesForTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto readWith = [](const char* variable, bool stored) {
+        if (variable) setenv(ReconcileLog::environmentVariable, variable, 1);
+        else unsetenv(ReconcileLog::environmentVariable);
+        static InMemoryUserDefaults defaults;
+        if (stored) defaults.setBool(true, ReconcileLog::defaultsKey);
+        ReconcileLog::useDefaults(&defaults);
+        const bool first = ReconcileLog::isEnabled();
+        setenv(ReconcileLog::environmentVariable, first ? "0" : "1", 1);  // later changes do not count
+        const bool consistent = ReconcileLog::isEnabled() == first && Log::diagnosticsEnabled() == first;
+        std::exit(consistent ? (first ? 10 : 11) : 12);
+    };
+    EXPECT_EXIT(readWith("1", false), ::testing::ExitedWithCode(10), "");
+    EXPECT_EXIT(readWith("true", false), ::testing::ExitedWithCode(11), "");
+    EXPECT_EXIT(readWith(nullptr, true), ::testing::ExitedWithCode(10), "");
+    EXPECT_EXIT(readWith(nullptr, false), ::testing::ExitedWithCode(11), "");
 }
 
 TEST(ReconcileLogTest, WorkedOutOnce) {
