@@ -71,7 +71,7 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
     // Tab context menu of a tab item
     {"ctxPopOut",
      {"Pop Tab Out", "タブを取り出す", "移出标签页", "Tab herauslösen", "Détacher l’onglet", "탭 꺼내기",
-      "Sacar pestaña", "移出標籤頁", "Destacar Aba", "Estrai pannello"}},
+      "Sacar pestaña", "移出標籤頁", "Separar Aba", "Estrai pannello"}},
     {"ctxCloseTab",
      {"Close This Tab’s Window", "このタブのウインドウを閉じる", "关闭此标签页的窗口",
       "Fenster dieses Tabs schließen", "Fermer la fenêtre de cet onglet", "이 탭의 윈도우 닫기",
@@ -154,7 +154,7 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
     {"menuGrantAccessibility",
      {"Grant Accessibility…", "アクセシビリティを許可…", "授予辅助功能权限…",
       "Zugriff auf Bedienungshilfen erlauben …", "Autoriser l’accessibilité…", "손쉬운 사용 권한 허용…",
-      "Conceder acceso de accesibilidad…", "授予輔助使用權限⋯", "Permitir Acessibilidade…",
+      "Conceder permiso de accesibilidad…", "授予輔助使用權限⋯", "Permitir Acessibilidade…",
       "Consenti accessibilità…"}},
     {"menuGroupsHeader",
      {"Groups", "グループ", "组", "Gruppen", "Groupes", "그룹", "Grupos", "群組", "Grupos", "Gruppi"}},

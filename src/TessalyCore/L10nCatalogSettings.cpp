@@ -163,7 +163,7 @@ constexpr auto kSettingsTexts = std::to_array<CatalogEntry>({
       "Tecla modificadora", "輔助鍵", "Tecla Modificadora", "Tasto modificatore"}},
     {"modifierNone",
      {"None (always on)", "なし(常にオン)", "无（始终开启）", "Keine (immer aktiv)", "Aucune (toujours active)",
-      "없음(항상 켬)", "Ninguna (siempre activo)", "無（永遠開啟）", "Nenhuma (sempre ativo)",
+      "없음(항상 켬)", "Ninguna (siempre activa)", "無（永遠開啟）", "Nenhuma (sempre ativo)",
       "Nessuno (sempre attivo)"}},
     {"optionTilingWarning",
      {"⌥ may conflict with macOS window tiling (⌥-drag).",
@@ -214,7 +214,7 @@ constexpr auto kSettingsTexts = std::to_array<CatalogEntry>({
     {"addFromRunning",
      {"Add from Running Apps…", "実行中のアプリから追加…", "从正在运行的 App 中添加…",
       "Aus laufenden Apps hinzufügen …", "Ajouter depuis les apps ouvertes…", "실행 중인 앱에서 추가…",
-      "Añadir de las apps abiertas…", "從執行中的 App 加入⋯", "Adicionar dos Apps Abertos…",
+      "Añadir desde las apps abiertas…", "從執行中的 App 加入⋯", "Adicionar dos Apps Abertos…",
       "Aggiungi dalle app aperte…"}},
 
     // Tab Bar page
@@ -254,13 +254,13 @@ constexpr auto kSettingsTexts = std::to_array<CatalogEntry>({
       "アプリの Dock アイコンのバッジと同じ数字を表示します。数秒ごとに確認されます。",
       "显示与 App 的程序坞图标标记相同的数字。每隔几秒检查一次。",
       "Zeigt dieselbe Zahl wie das Kennzeichen am Dock-Symbol der App. Wird alle paar Sekunden geprüft.",
-      "Affiche le même nombre que la pastille de l’icône de l’app dans le Dock. Mis à jour toutes les quelques "
-      "secondes.",
+      "Affiche le même nombre que la pastille de l’icône de l’app dans le Dock. Vérifié à intervalles de "
+      "quelques secondes.",
       "앱의 Dock 아이콘 배지와 같은 숫자를 표시합니다. 몇 초마다 확인됩니다.",
       "Muestra el mismo número que el globo del icono de la app en el Dock. Se comprueba cada pocos segundos.",
       "顯示與 App 的 Dock 圖像標記相同的數字。每隔幾秒檢查一次。",
       "Mostra o mesmo número do indicador do ícone do app no Dock. Verificado a cada poucos segundos.",
-      "Mostra lo stesso numero del badge dell’icona dell’app nel Dock. Controllato ogni pochi secondi."}},
+      "Mostra lo stesso numero del badge dell’icona dell’app nel Dock. Controllato ogni qualche secondo."}},
     {"tabBadgeColor",
      {"Badge Color", "バッジの色", "标记颜色", "Kennzeichenfarbe", "Couleur des pastilles", "배지 색상",
       "Color del globo", "標記顏色", "Cor do Indicador", "Colore badge"}},
@@ -305,7 +305,7 @@ constexpr auto kSettingsTexts = std::to_array<CatalogEntry>({
       "Combina con Control, Opción o Comando.\n(F1–F20 también funcionan solas.)",
       "請與 Control、Option 或 Command 組合使用。\n（F1–F20 也可單獨使用。）",
       "Combine com Control, Option ou Command.\n(F1–F20 também funcionam sozinhas.)",
-      "Combina con Control, Opzione o Comando.\n(F1–F20 funzionano anche da sole.)"}},
+      "Combina con Control, Opzione o Comando.\n(F1–F20 funzionano anche da soli.)"}},
 
     // Color page
     {"yourPresets",
@@ -527,7 +527,7 @@ constexpr auto kSettingsTexts = std::to_array<CatalogEntry>({
       "Haz clic derecho en una pestaña para asignar un color de acento o renombrar el grupo.",
       "以右鍵按一下標籤頁，即可設定強調色或重新命名群組。",
       "Clique com o botão direito em uma aba para definir uma cor de destaque ou renomear o grupo.",
-      "Fai clic destro su un pannello per impostare un colore di evidenziazione o rinominare il gruppo."}},
+      "Fai clic destro su un pannello per impostare un colore d’accento o rinominare il gruppo."}},
     {"howToMenuBarTitle",
      {"Menu bar icon", "メニューバーアイコン", "菜单栏图标", "Symbol in der Menüleiste",
       "Icône de la barre des menus", "메뉴 막대 아이콘", "Icono de la barra de menús", "選單列圖像",

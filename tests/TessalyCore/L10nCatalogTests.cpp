@@ -253,6 +253,91 @@ Quotes quotesOf(AppLanguage language) {
     }
 }
 
+// ASCII letters in lower case; other characters are kept.
+std::string asciiLower(std::string_view text) {
+    std::string lower(text);
+    for (auto& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+bool mentionsWord(std::string_view english, const std::regex& word) {
+    return std::regex_search(std::string(english), word);
+}
+
+// A term of the interface and its word in every language, in index order.
+struct Term {
+    std::string_view english;  // a regular expression over the English text, lower case
+    std::array<std::string_view, AppLanguage::count> words;
+};
+
+TEST(L10nCatalog, TermsAreTranslatedTheSameWayEverywhere) {
+    const std::vector<Term> glossary{
+        {R"(\btabs?\b)",
+         {"tab", "タブ", "标签页", "tab", "onglet", "탭", "pestaña", "標籤頁", "aba", "pannell"}},
+        {R"(\bwindows?\b)",
+         {"window", "ウインドウ", "窗口", "fenster", "fenêtre", "윈도우", "ventana", "視窗", "janela", "finestr"}},
+        {R"(\baccent colou?r\b)",
+         {"accent color", "アクセントカラー", "强调色", "akzentfarbe", "couleur d’accentuation", "강조 색상",
+          "color de acento", "強調色", "cor de destaque", "colore d’accento"}},
+        {R"(\bspace\b)",
+         {"space", "操作スペース", "空间", "space", "bureau", "스페이스", "espacio", "空間", "espaço", "spazio"}},
+        {R"(\bbadges?\b)",
+         {"badge", "バッジ", "标记", "kennzeichen", "pastille", "배지", "globo", "標記", "indicador", "badge"}},
+        {R"(\bpresets?\b)",
+         {"preset", "プリセット", "预设", "vorgabe", "préréglage", "프리셋", "preajuste", "預設組合", "predefinid",
+          "preset"}},
+        {R"(\baccessibility\b)",
+         {"accessibility", "アクセシビリティ", "辅助功能", "bedienungshilfen", "accessibilité", "손쉬운 사용",
+          "accesibilidad", "輔助使用", "acessibilidade", "accessibilità"}},
+        {R"(\bstage manager\b)",
+         {"stage manager", "ステージマネージャ", "台前调度", "stage manager", "stage manager", "스테이지 매니저",
+          "organizador visual", "幕前調度", "organizador visual", "stage manager"}},
+    };
+    for (const auto& term : glossary) {
+        const std::regex word(std::string(term.english), std::regex::icase);
+        for (const auto& text : everyText()) {
+            const auto english = text.entry->text[AppLanguage::english];
+            if (!mentionsWord(english, word)) continue;
+            // Japanese counts tabs with a counter word in the status menu's group rows.
+            if (text.language == AppLanguage::japanese && text.entry->id.starts_with("menuGroupRow")) continue;
+            EXPECT_TRUE(contains(asciiLower(text.value), term.words[text.language.index()]))
+                << term.english << " in " << where(text);
+        }
+    }
+}
+
+TEST(L10nCatalog, TextsNameOtherLabelsAsTheyAreShown) {
+    // Texts that quote the label of another control.
+    const std::map<std::string_view, std::string_view> quotedLabels{
+        {"presetMenuHint", "tabColor"},
+        {"howToModifierNote", "grouping"},
+        {"howToSwitchNote", "tabBar"},
+        {"importLaunchAtLoginFailed", "launchAtLogin"},
+    };
+    std::map<std::string_view, const CatalogEntry*> rows;
+    for (const auto& table : catalogTables()) {
+        for (const auto& entry : table) rows[entry.id] = &entry;
+    }
+    for (const auto& [quoting, quoted] : quotedLabels) {
+        for (AppLanguage language : AppLanguage::allCases()) {
+            const auto text = rows.at(quoting)->text[language.index()];
+            const auto quotes = quotesOf(language);
+            const auto open = text.find(quotes.open);
+            const auto close = text.find(quotes.close, open + quotes.open.size());
+            ASSERT_NE(open, std::string_view::npos) << quoting << " " << language.rawValue();
+            ASSERT_NE(close, std::string_view::npos) << quoting << " " << language.rawValue();
+            std::string_view inside = text.substr(open + quotes.open.size(), close - open - quotes.open.size());
+            if (language == AppLanguage::english && inside.ends_with(".")) inside.remove_suffix(1);
+            if (language == AppLanguage::french && inside.starts_with(kNbsp) && inside.ends_with(kNbsp)) {
+                inside = inside.substr(kNbsp.size(), inside.size() - 2 * kNbsp.size());
+            }
+            EXPECT_EQ(inside, rows.at(quoted)->text[language.index()]) << quoting << " " << language.rawValue();
+        }
+    }
+}
+
 TEST(L10nCatalog, QuotationMarksFollowTheLanguage) {
     const std::vector<std::string_view> marks{"“", "”", "„", "«", "»", "「", "」", "‘", "\""};
     for (const auto& text : everyText()) {
