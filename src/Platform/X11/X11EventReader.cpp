@@ -2,9 +2,6 @@
 
 #include "Platform/X11/X11Windows.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 #include <xcb/randr.h>
 #include <xcb/screensaver.h>
 
@@ -26,9 +23,7 @@ const T& as(const xcb_generic_event_t& event) {
 std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display, Handler handler) {
     auto connection = X11Connection::open(display);
     if (!connection) return nullptr;
-    const int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wakeFd < 0) return nullptr;
-    std::unique_ptr<X11EventReader> reader(new X11EventReader(std::move(connection), std::move(handler), wakeFd));
+    std::unique_ptr<X11EventReader> reader(new X11EventReader(std::move(connection), std::move(handler)));
     xcb_connection_t* c = reader->x_->get();
     xcb_change_window_attributes(c, reader->x_->root(), XCB_CW_EVENT_MASK, &kRootMask);
     if (const auto* randr = xcb_get_extension_data(c, &xcb_randr_id); randr && randr->present) {
@@ -45,37 +40,17 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
     }
     reader->refreshClients();
     reader->x_->sync();
-    reader->thread_ = std::thread([r = reader.get()] { r->run(); });
+    X11EventReader* r = reader.get();
+    if (!reader->thread_.start(*reader->x_, [r](const xcb_generic_event_t& event) { r->handle(event); })) return nullptr;
     return reader;
 }
 
-X11EventReader::X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler, int wakeFd)
-    : x_(std::move(connection)), handler_(std::move(handler)), wakeFd_(wakeFd) {}
+X11EventReader::X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler)
+    : x_(std::move(connection)), handler_(std::move(handler)) {}
 
-X11EventReader::~X11EventReader() {
-    stop();
-    if (wakeFd_ >= 0) close(wakeFd_);
-}
+X11EventReader::~X11EventReader() { stop(); }
 
-void X11EventReader::stop() {
-    if (!thread_.joinable()) return;
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
-    thread_.join();
-}
-
-void X11EventReader::run() {
-    xcb_connection_t* c = x_->get();
-    while (true) {
-        // Events may already sit in xcb's queue (read while waiting for a
-        // reply), so drain before blocking on the socket.
-        while (XEvent event{xcb_poll_for_event(c)}) handle(*event);
-        if (!x_->isAlive()) return;
-        pollfd fds[2] = {{xcb_get_file_descriptor(c), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) continue;
-        if (fds[1].revents & POLLIN) return;
-    }
-}
+void X11EventReader::stop() { thread_.stop(); }
 
 void X11EventReader::emit(X11Event::Kind kind, xcb_window_t window) {
     X11Event event;

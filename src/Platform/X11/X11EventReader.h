@@ -10,12 +10,12 @@
 // stop() must not be called from inside the callback.
 #include "Platform/Geometry.h"
 #include "Platform/X11/X11Connection.h"
+#include "Platform/X11/X11EventThread.h"
 
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -62,11 +62,10 @@ public:
     X11EventReader& operator=(const X11EventReader&) = delete;
 
     void stop();
-    bool isRunning() const { return thread_.joinable(); }
+    bool isRunning() const { return thread_.isRunning(); }
 
 private:
-    X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler, int wakeFd);
-    void run();
+    X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler);
     void handle(const xcb_generic_event_t& event);
     // Re-reads the client list, watching new clients; answers the list.
     std::vector<xcb_window_t> refreshClients();
@@ -76,12 +75,11 @@ private:
 
     std::unique_ptr<X11Connection> x_;
     Handler handler_;
-    int wakeFd_ = -1;
     std::uint8_t randrFirstEvent_ = 0;
     bool hasRandr_ = false;
     std::uint8_t screenSaverFirstEvent_ = 0;
     bool hasScreenSaver_ = false;
-    std::thread thread_;
+    X11EventThread thread_;
 
     // Touched on the reader thread only (and in start() before it runs).
     std::unordered_set<xcb_window_t> clients_;

@@ -1,8 +1,5 @@
 #include "Platform/X11/X11HotkeyService.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 // xkb.h names a field "explicit", a C++ keyword.
 #define explicit explicit_
 #include <xcb/xkb.h>
@@ -31,14 +28,14 @@ std::unique_ptr<X11HotkeyService> X11HotkeyService::create(const std::shared_ptr
                                                            std::shared_ptr<MainExecutor> main) {
     auto connection = X11Connection::open(backend->display());
     if (!connection) return nullptr;
-    const int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wakeFd < 0) return nullptr;
-    return std::unique_ptr<X11HotkeyService>(new X11HotkeyService(std::move(connection), std::move(main), wakeFd));
+    std::unique_ptr<X11HotkeyService> service(new X11HotkeyService(std::move(connection), std::move(main)));
+    X11HotkeyService* s = service.get();
+    if (!service->thread_.start(*service->x_, [s](const xcb_generic_event_t& event) { s->handle(event); })) return nullptr;
+    return service;
 }
 
-X11HotkeyService::X11HotkeyService(std::unique_ptr<X11Connection> connection, std::shared_ptr<MainExecutor> main,
-                                   int wakeFd)
-    : x_(std::move(connection)), masks_(X11ModifierMasks::read(*x_)), state_(std::make_shared<State>()), wakeFd_(wakeFd) {
+X11HotkeyService::X11HotkeyService(std::unique_ptr<X11Connection> connection, std::shared_ptr<MainExecutor> main)
+    : x_(std::move(connection)), masks_(X11ModifierMasks::read(*x_)), state_(std::make_shared<State>()) {
     state_->main = std::move(main);
     // Held keys then repeat as presses without releases in between, which
     // tells a repeat from a new press.
@@ -49,7 +46,6 @@ X11HotkeyService::X11HotkeyService(std::unique_ptr<X11Connection> connection, st
                  xcb_xkb_per_client_flags(c, XCB_XKB_ID_USE_CORE_KBD, XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT,
                                           XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT, 0, 0, 0));
     }
-    thread_ = std::thread([this] { run(); });
 }
 
 X11HotkeyService::~X11HotkeyService() {
@@ -62,10 +58,7 @@ X11HotkeyService::~X11HotkeyService() {
         state_->handlers.clear();
     }
     x_->flush();
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
-    if (thread_.joinable()) thread_.join();
-    close(wakeFd_);
+    thread_.stop();
 }
 
 std::vector<std::uint16_t> X11HotkeyService::variants(std::uint16_t mask) const {
@@ -128,17 +121,6 @@ void X11HotkeyService::unregisterHotKey(HotKeyRef hotKey) {
     for (const auto m : variants(it->second.mask)) xcb_ungrab_key(x_->get(), it->second.key, x_->root(), m);
     state_->grabs.erase(it);
     x_->sync();
-}
-
-void X11HotkeyService::run() {
-    xcb_connection_t* c = x_->get();
-    while (true) {
-        while (XEvent event{xcb_poll_for_event(c)}) handle(*event);
-        if (!x_->isAlive()) return;
-        pollfd fds[2] = {{xcb_get_file_descriptor(c), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0) continue;
-        if (fds[1].revents & POLLIN) return;
-    }
 }
 
 void X11HotkeyService::handle(const xcb_generic_event_t& event) {

@@ -8,12 +8,12 @@
 #include "Platform/HotkeyService.h"
 #include "Platform/MainExecutor.h"
 #include "Platform/X11/X11Backend.h"
+#include "Platform/X11/X11EventThread.h"
 #include "Platform/X11/X11Keyboard.h"
 
 #include <map>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace tessaly {
@@ -33,16 +33,14 @@ public:
     struct State;
 
 private:
-    X11HotkeyService(std::unique_ptr<X11Connection> connection, std::shared_ptr<MainExecutor> main, int wakeFd);
-    void run();
+    X11HotkeyService(std::unique_ptr<X11Connection> connection, std::shared_ptr<MainExecutor> main);
     void handle(const xcb_generic_event_t& event);
     std::vector<std::uint16_t> variants(std::uint16_t mask) const;
 
     std::unique_ptr<X11Connection> x_;
     X11ModifierMasks masks_;
     std::shared_ptr<State> state_;
-    int wakeFd_ = -1;
-    std::thread thread_;
+    X11EventThread thread_;
 };
 
 }  // namespace tessaly

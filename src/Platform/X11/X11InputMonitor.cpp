@@ -1,12 +1,10 @@
 #include "Platform/X11/X11InputMonitor.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
+#include "Platform/X11/X11EventThread.h"
+
 #include <xcb/xinput.h>
 
 #include <mutex>
-#include <thread>
 
 namespace tessaly {
 
@@ -22,9 +20,7 @@ public:
 
     void start(std::shared_ptr<DispatchQueue> thread, Handler handler) override {
         std::lock_guard lock(mutex_);
-        if (invalid_ || thread_.joinable()) return;
-        wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        if (wakeFd_ < 0) return;
+        if (invalid_ || thread_.isRunning()) return;
         queue_ = std::move(thread);
         handler_ = std::move(handler);
         struct {
@@ -35,42 +31,24 @@ public:
                         XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
         xcb_input_xi_select_events(x_->get(), x_->root(), 1, &selection.head);
         x_->sync();  // selected before start() returns
-        thread_ = std::thread([this] { run(); });
+        thread_.start(*x_, [this](const xcb_generic_event_t& event) { handle(event); });
     }
 
     void enable() override {}  // X never switches the listener off
 
     void invalidate() override {
-        std::thread thread;
         {
             std::lock_guard lock(mutex_);
             invalid_ = true;
             handler_ = nullptr;
             queue_.reset();
-            thread = std::move(thread_);
-            if (thread.joinable()) {
-                const std::uint64_t one = 1;
-                [[maybe_unused]] const auto written = write(wakeFd_, &one, sizeof one);
-            }
         }
-        if (thread.joinable()) thread.join();
-        std::lock_guard lock(mutex_);
-        if (wakeFd_ >= 0) close(wakeFd_);
-        wakeFd_ = -1;
+        // Outside the lock: the thread may be waiting for it to queue an event.
+        std::lock_guard stopping(stopMutex_);
+        thread_.stop();
     }
 
 private:
-    void run() {
-        xcb_connection_t* c = x_->get();
-        while (true) {
-            while (XEvent event{xcb_poll_for_event(c)}) handle(*event);
-            if (!x_->isAlive()) return;
-            pollfd fds[2] = {{xcb_get_file_descriptor(c), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-            if (poll(fds, 2, -1) < 0) continue;
-            if (fds[1].revents & POLLIN) return;
-        }
-    }
-
     void handle(const xcb_generic_event_t& event) {
         if ((event.response_type & 0x7f) != XCB_GE_GENERIC) return;
         const auto& generic = *reinterpret_cast<const xcb_ge_generic_event_t*>(&event);
@@ -110,10 +88,10 @@ private:
 
     std::mutex mutex_;
     bool invalid_ = false;
-    int wakeFd_ = -1;
     std::shared_ptr<DispatchQueue> queue_;
     Handler handler_;
-    std::thread thread_;
+    std::mutex stopMutex_;  // invalidate() may come from several threads
+    X11EventThread thread_;
 };
 
 }  // namespace

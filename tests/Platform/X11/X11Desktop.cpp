@@ -73,6 +73,13 @@ void X11DesktopTest::SetUp() {
     }
 }
 
+void X11BackendTest::SetUp() {
+    X11DesktopTest::SetUp();
+    if (!desktop) return;
+    backend = X11Backend::open(desktop->display());
+    ASSERT_TRUE(backend);
+}
+
 std::unique_ptr<X11Desktop> X11Desktop::start(const Options& options, std::string& why, bool& serverMissing) {
     serverMissing = false;
     std::unique_ptr<X11Desktop> desktop(new X11Desktop());

@@ -7,6 +7,7 @@
 // Waiting is always for something observable on the X connection (a
 // property, a reparent, a client in _NET_CLIENT_LIST) with a deadline; the
 // harness never sleeps.
+#include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11Windows.h"
 
@@ -99,6 +100,18 @@ protected:
     void TearDown() override { desktop.reset(); }
 
     std::unique_ptr<X11Desktop> desktop;
+};
+
+// A desktop with the backend's shared state connected to it.
+class X11BackendTest : public X11DesktopTest {
+protected:
+    void SetUp() override;
+    void TearDown() override {
+        backend.reset();
+        X11DesktopTest::TearDown();
+    }
+
+    std::shared_ptr<X11Backend> backend;
 };
 
 }  // namespace tessaly::test

@@ -35,18 +35,8 @@ TEST(X11KeyCodes, MacKeyPositionsMapBothWays) {
               InputFlags::shift | InputFlags::alternate);
 }
 
-class X11InputTest : public X11DesktopTest {
+class X11InputTest : public X11BackendTest {
 protected:
-    void SetUp() override {
-        X11DesktopTest::SetUp();
-        if (!desktop) return;
-        backend = X11Backend::open(desktop->display());
-        ASSERT_TRUE(backend);
-    }
-    void TearDown() override {
-        backend.reset();
-        X11DesktopTest::TearDown();
-    }
     void fake(std::uint8_t type, std::uint8_t detail, std::int16_t x = 0, std::int16_t y = 0) {
         auto& x11 = desktop->connection();
         xcb_test_fake_input(x11.get(), type, detail, XCB_CURRENT_TIME, x11.root(), x, y, XCB_NONE);
@@ -58,7 +48,6 @@ protected:
         for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) key(*it, false);
     }
 
-    std::shared_ptr<X11Backend> backend;
     X11TestWorkQueue work;
 };
 

@@ -15,23 +15,18 @@
 namespace tessaly::test {
 namespace {
 
-class X11ServicesTest : public X11DesktopTest {
+class X11ServicesTest : public X11BackendTest {
 protected:
     void SetUp() override {
-        X11DesktopTest::SetUp();
-        if (!desktop) return;
-        backend = X11Backend::open(desktop->display());
-        ASSERT_TRUE(backend);
-        ax = std::make_shared<X11Accessibility>(backend);
+        X11BackendTest::SetUp();
+        if (backend) ax = std::make_shared<X11Accessibility>(backend);
     }
     void TearDown() override {
         ax.reset();
-        backend.reset();
-        X11DesktopTest::TearDown();
+        X11BackendTest::TearDown();
     }
     std::optional<X11WindowInfo> info(xcb_window_t w) { return desktop->windows().read(w); }
 
-    std::shared_ptr<X11Backend> backend;
     std::shared_ptr<X11Accessibility> ax;
     X11TestWorkQueue work;
 };

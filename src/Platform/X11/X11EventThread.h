@@ -1,0 +1,35 @@
+#pragma once
+// A thread that hands every event of one xcb connection to a function until
+// stopped. It blocks in poll() on the connection and on an eventfd, so
+// stop() wakes it at once and returns when it has ended (synchronously);
+// stop() must not be called from inside the function.
+#include "Platform/X11/X11Connection.h"
+
+#include <functional>
+#include <thread>
+
+namespace tessaly {
+
+class X11EventThread {
+public:
+    using Handler = std::function<void(const xcb_generic_event_t&)>;
+
+    X11EventThread() = default;
+    ~X11EventThread() { stop(); }
+    X11EventThread(const X11EventThread&) = delete;
+    X11EventThread& operator=(const X11EventThread&) = delete;
+
+    // Starts reading `connection`, which must outlive the thread. False when
+    // already running or the wake-up descriptor cannot be made.
+    bool start(const X11Connection& connection, Handler handler);
+    void stop();
+    bool isRunning() const { return thread_.joinable(); }
+
+private:
+    void run(const X11Connection& connection, const Handler& handler) const;
+
+    int wakeFd_ = -1;
+    std::thread thread_;
+};
+
+}  // namespace tessaly
