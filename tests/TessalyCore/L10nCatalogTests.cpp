@@ -39,6 +39,14 @@ std::string where(const Text& text) {
            std::string(text.value);
 }
 
+std::map<std::string_view, const CatalogEntry*> rowsById() {
+    std::map<std::string_view, const CatalogEntry*> rows;
+    for (const auto& table : catalogTables()) {
+        for (const auto& entry : table) rows[entry.id] = &entry;
+    }
+    return rows;
+}
+
 bool isFormatted(const CatalogEntry& entry) {
     for (const auto& formatted : formatCatalog()) {
         if (&formatted == &entry) return true;
@@ -211,8 +219,7 @@ TEST(L10nCatalog, OnlyTheSharedTextsAreTheSameInEveryLanguage) {
 TEST(L10nCatalog, CountedFormsFollowTheLanguage) {
     const std::set<std::string_view> counted{"importSkippedItems", "menuGroupRow", "menuMoreGroups",
                                               "relaunchDetachAlertTitle"};
-    std::map<std::string_view, const CatalogEntry*> rows;
-    for (const auto& entry : formatCatalog()) rows[entry.id] = &entry;
+    const auto rows = rowsById();
     for (const auto id : counted) {
         const auto* one = rows.at(std::string(id) + ".one");
         const auto* other = rows.at(std::string(id) + ".other");
@@ -316,10 +323,7 @@ TEST(L10nCatalog, TextsNameOtherLabelsAsTheyAreShown) {
         {"howToSwitchNote", "tabBar"},
         {"importLaunchAtLoginFailed", "launchAtLogin"},
     };
-    std::map<std::string_view, const CatalogEntry*> rows;
-    for (const auto& table : catalogTables()) {
-        for (const auto& entry : table) rows[entry.id] = &entry;
-    }
+    const auto rows = rowsById();
     for (const auto& [quoting, quoted] : quotedLabels) {
         for (AppLanguage language : AppLanguage::allCases()) {
             const auto text = rows.at(quoting)->text[language.index()];
