@@ -1,5 +1,7 @@
 #include "Platform/X11/X11Workspace.h"
 
+#include "Platform/X11/X11SleepMonitor.h"
+
 #include <poll.h>
 #include <spawn.h>
 #include <sys/eventfd.h>
@@ -24,10 +26,13 @@ int openPidfd(ProcessID pid) { return static_cast<int>(syscall(SYS_pidfd_open, p
 }  // namespace
 
 struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
-    State(std::shared_ptr<X11Backend> b, std::shared_ptr<MainExecutor> m) : backend(std::move(b)), main(std::move(m)) {}
+    State(std::shared_ptr<X11Backend> b, std::shared_ptr<MainExecutor> m, std::string bus)
+        : backend(std::move(b)), main(std::move(m)), sleepBusAddress(std::move(bus)) {}
 
     std::shared_ptr<X11Backend> backend;
     std::shared_ptr<MainExecutor> main;
+    const std::string sleepBusAddress;
+    std::unique_ptr<X11SleepMonitor> sleepMonitor;  // set once while starting, dropped in stop()
 
     std::mutex mutex;  // guards everything below
     std::map<ObserverToken, std::pair<WorkspaceNotification, Handler>> handlers;
@@ -167,6 +172,15 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
             frontmost = pid;
         }
         watcher = std::thread([this] { watch(); });
+        // Without a system bus (a container, a test) there is no sleep to tell.
+        sleepMonitor = X11SleepMonitor::start(
+            [weak = weak_from_this()](bool sleeping) {
+                if (auto self = weak.lock()) {
+                    self->deliver({sleeping ? WorkspaceNotification::willSleep : WorkspaceNotification::didWake,
+                                   std::nullopt});
+                }
+            },
+            sleepBusAddress);
         watchClients(windows.clientList());
         std::weak_ptr<State> weak = weak_from_this();
         const auto id = backend->subscribe([weak](const X11Event& event) {
@@ -184,6 +198,7 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
             stopping = true;
         }
         if (id) backend->unsubscribe(id);
+        sleepMonitor.reset();
         if (watcher.joinable()) {
             wake();
             watcher.join();
@@ -196,8 +211,11 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
     }
 };
 
-X11Workspace::X11Workspace(std::shared_ptr<X11Backend> backend, std::shared_ptr<MainExecutor> main)
-    : backend_(backend), applications_(backend), state_(std::make_shared<State>(backend, std::move(main))) {}
+X11Workspace::X11Workspace(std::shared_ptr<X11Backend> backend, std::shared_ptr<MainExecutor> main,
+                           std::string sleepBusAddress)
+    : backend_(backend),
+      applications_(backend),
+      state_(std::make_shared<State>(backend, std::move(main), std::move(sleepBusAddress))) {}
 
 X11Workspace::~X11Workspace() { state_->stop(); }
 

@@ -6,8 +6,8 @@
 // - didTerminateApplication: a process that owned clients exited (pidfd);
 // - activeSpaceDidChange: _NET_CURRENT_DESKTOP changed;
 // - screenParametersDidChange: RandR, root size, work area or struts changed;
-// - screensDidSleep / screensDidWake: the screen saver turned on / off.
-// Sleep and wake are not observed here.
+// - screensDidSleep / screensDidWake: the screen saver turned on / off;
+// - willSleep / didWake: logind's PrepareForSleep on the system bus.
 #include "Platform/MainExecutor.h"
 #include "Platform/Workspace.h"
 #include "Platform/X11/X11Applications.h"
@@ -21,7 +21,10 @@ class X11Workspace final : public Workspace {
 public:
     // The executor must outlive the workspace's deliveries (they are
     // dropped once the workspace is gone).
-    X11Workspace(std::shared_ptr<X11Backend> backend, std::shared_ptr<MainExecutor> main);
+    // `sleepBusAddress` names the bus logind's signal comes from (empty:
+    // the system bus).
+    X11Workspace(std::shared_ptr<X11Backend> backend, std::shared_ptr<MainExecutor> main,
+                 std::string sleepBusAddress = {});
     ~X11Workspace() override;
 
     std::vector<RunningApplication> runningApplications() const override;

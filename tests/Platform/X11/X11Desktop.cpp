@@ -42,9 +42,9 @@ int remainingMs(Clock::time_point deadline) {
     return static_cast<int>(std::max<long long>(0, left));
 }
 
-// Reads the display number Xvfb writes to its -displayfd once it accepts
-// connections.
-std::optional<std::string> readDisplayNumber(int fd, milliseconds timeout) {
+// Reads the first line a child writes to its end of a pipe (Xvfb's
+// -displayfd: the display number, once it accepts connections).
+std::optional<std::string> readFirstLine(int fd, milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     std::string text;
     while (text.find('\n') == std::string::npos) {
@@ -58,7 +58,18 @@ std::optional<std::string> readDisplayNumber(int fd, milliseconds timeout) {
     }
     text.erase(text.find('\n'));
     if (text.empty()) return std::nullopt;
-    return ":" + text;
+    return text;
+}
+
+// A pipe whose write end sits above 3, so that dup2 onto 3 in the child
+// makes a copy without close-on-exec.
+bool makeReportPipe(int& readEnd, int& writeEnd) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return false;
+    readEnd = fds[0];
+    writeEnd = fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
+    close(fds[1]);
+    return writeEnd >= 0;
 }
 
 }  // namespace
@@ -146,33 +157,29 @@ bool X11Desktop::startServer(const Options& options, std::string& why, bool& ser
         why = "Xvfb is not installed";
         return false;
     }
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) {
+    int readEnd = -1, writeEnd = -1;
+    if (!makeReportPipe(readEnd, writeEnd)) {
         why = "pipe failed";
         return false;
     }
-    // Keep the write end above 3 so that dup2 onto 3 really makes a copy
-    // without close-on-exec.
-    const int writeEnd = fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
-    close(fds[1]);
     const std::string screen = std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
     server_ = spawn({"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset", "-displayfd", "3"},
                     dir_ / "xvfb.log", writeEnd);
     close(writeEnd);
     if (server_ <= 0) {
-        close(fds[0]);
+        close(readEnd);
         serverMissing = true;
         why = "Xvfb could not be started";
         return false;
     }
-    const auto display = readDisplayNumber(fds[0], std::chrono::seconds(20));
-    close(fds[0]);
+    const auto display = readFirstLine(readEnd, std::chrono::seconds(20));
+    close(readEnd);
     if (!display) {
         why = "Xvfb did not report a display";
         serverMissing = waitForExit(server_, milliseconds(0));  // died at once: no usable server here
         return false;
     }
-    display_ = *display;
+    display_ = ":" + *display;
     x_ = X11Connection::open(display_);
     if (!x_) {
         why = "cannot connect to " + display_;
@@ -322,6 +329,21 @@ std::optional<X11Desktop::Client> X11Desktop::launchXterm(const std::string& tit
 
 std::optional<X11Desktop::Client> X11Desktop::launchXlogo(const std::string& geometry) {
     return launch({"xlogo", "-geometry", geometry});
+}
+
+std::optional<std::string> X11Desktop::startService(const std::vector<std::string>& argv, milliseconds timeout) {
+    int readEnd = -1, writeEnd = -1;
+    if (!makeReportPipe(readEnd, writeEnd)) return std::nullopt;
+    const pid_t pid = spawn(argv, dir_ / "services.log", writeEnd);
+    close(writeEnd);
+    if (pid <= 0) {
+        close(readEnd);
+        return std::nullopt;
+    }
+    clients_.push_back(pid);
+    auto line = readFirstLine(readEnd, timeout);
+    close(readEnd);
+    return line;
 }
 
 int X11Desktop::run(const std::vector<std::string>& argv, milliseconds timeout) {

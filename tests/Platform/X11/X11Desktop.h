@@ -58,6 +58,11 @@ public:
                                  std::chrono::milliseconds timeout = std::chrono::seconds(20));
     std::optional<Client> launchXterm(const std::string& title = "tessaly-xterm", const std::string& geometry = "80x24+100+100");
     std::optional<Client> launchXlogo(const std::string& geometry = "200x200+400+300");
+    // Starts a helper process that reports readiness by writing a line to
+    // its file descriptor 3 (as "--print-address=3" does); answers that line.
+    // The process is stopped with the desktop's clients.
+    std::optional<std::string> startService(const std::vector<std::string>& argv,
+                                            std::chrono::milliseconds timeout = std::chrono::seconds(20));
     // Runs a command to completion; its exit status, or -1.
     int run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 

@@ -328,6 +328,28 @@ TEST_F(X11ServicesTest, DisplaysAndWorkspace) {
 namespace tessaly::test {
 namespace {
 
+TEST_F(X11ServicesTest, LogindsSleepSignalIsSleepAndWake) {
+    // A private bus stands in for the system bus.
+    const auto address = desktop->startService({"dbus-daemon", "--session", "--nofork", "--print-address=3"});
+    if (!address) GTEST_SKIP() << "no dbus-daemon";
+    auto main = std::make_shared<X11TestExecutor>(work);
+    X11Workspace workspace(backend, main, *address);
+    std::vector<WorkspaceNotification> power;
+    for (const auto kind : {WorkspaceNotification::willSleep, WorkspaceNotification::didWake}) {
+        workspace.addObserver(kind, [&](const WorkspaceEvent& e) { power.push_back(e.kind); });
+    }
+    const auto signal = [&](const char* value) {
+        return desktop->run({"dbus-send", "--bus=" + *address, "--type=signal", "/org/freedesktop/login1",
+                             "org.freedesktop.login1.Manager.PrepareForSleep", value});
+    };
+    ASSERT_EQ(signal("boolean:true"), 0);
+    ASSERT_TRUE(work.runUntil([&] { return power.size() == 1; }));
+    ASSERT_EQ(signal("boolean:false"), 0);
+    ASSERT_TRUE(work.runUntil([&] { return power.size() == 2; }));
+    EXPECT_EQ(power[0], WorkspaceNotification::willSleep);
+    EXPECT_EQ(power[1], WorkspaceNotification::didWake);
+}
+
 TEST_F(X11ServicesTest, ThePlatformFillsEveryService) {
     auto platform = X11Platform::open(desktop->display());
     ASSERT_TRUE(platform);
