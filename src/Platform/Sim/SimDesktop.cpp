@@ -132,6 +132,19 @@ struct SimDesktop::State {
         return it == apps.end() ? nullptr : &it->second;
     }
 
+    // Scripted edits of one application or window, under the lock; an
+    // unknown one is left alone.
+    template <typename Fn>
+    void editApp(ProcessID pid, Fn fn) {
+        std::lock_guard lock(mutex);
+        if (SimApp* app = findApp(pid)) fn(*app);
+    }
+    template <typename Fn>
+    void editWindow(WindowID id, Fn fn) {
+        std::lock_guard lock(mutex);
+        if (SimWindow* w = findWindow(id)) fn(*w);
+    }
+
     bool isOnScreen(const SimWindow& w) const {
         const auto app = apps.find(w.pid());
         if (app == apps.end() || !app->second.alive || app->second.hidden) return false;
@@ -508,28 +521,23 @@ void SimDesktop::terminate(ProcessID pid) {
 }
 
 void SimDesktop::setHidden(ProcessID pid, bool hidden) {
-    std::lock_guard lock(state_->mutex);
-    if (SimApp* app = state_->findApp(pid)) app->hidden = hidden;
+    state_->editApp(pid, [&](SimApp& app) { app.hidden = hidden; });
 }
 
 void SimDesktop::setLatency(ProcessID pid, double seconds) {
-    std::lock_guard lock(state_->mutex);
-    if (SimApp* app = state_->findApp(pid)) app->latency = seconds;
+    state_->editApp(pid, [&](SimApp& app) { app.latency = seconds; });
 }
 
 void SimDesktop::setEnhancedUserInterface(ProcessID pid, std::optional<bool> value) {
-    std::lock_guard lock(state_->mutex);
-    if (SimApp* app = state_->findApp(pid)) app->enhancedUserInterface = value;
+    state_->editApp(pid, [&](SimApp& app) { app.enhancedUserInterface = value; });
 }
 
 void SimDesktop::setObserverUnavailable(ProcessID pid, bool unavailable) {
-    std::lock_guard lock(state_->mutex);
-    if (SimApp* app = state_->findApp(pid)) app->observerUnavailable = unavailable;
+    state_->editApp(pid, [&](SimApp& app) { app.observerUnavailable = unavailable; });
 }
 
 void SimDesktop::setIgnoresActivation(ProcessID pid, bool ignores) {
-    std::lock_guard lock(state_->mutex);
-    if (SimApp* app = state_->findApp(pid)) app->ignoresActivation = ignores;
+    state_->editApp(pid, [&](SimApp& app) { app.ignoresActivation = ignores; });
 }
 
 void SimDesktop::bringToFront(ProcessID pid) { change(*state_, [&] { state_->activate(pid); }); }
@@ -588,47 +596,40 @@ void SimDesktop::raiseWindow(WindowID id) {
 }
 
 void SimDesktop::setFrameBehaviour(WindowID id, const SimFrameBehaviour& behaviour) {
-    std::lock_guard lock(state_->mutex);
-    if (SimWindow* w = state_->findWindow(id)) w->frameBehaviour = behaviour;
+    state_->editWindow(id, [&](SimWindow& w) { w.frameBehaviour = behaviour; });
 }
 
 void SimDesktop::setFailingRead(WindowID id, const std::string& attribute, bool fails) {
-    std::lock_guard lock(state_->mutex);
-    if (SimWindow* w = state_->findWindow(id)) {
-        if (fails) w->failingReads.insert(attribute);
-        else w->failingReads.erase(attribute);
-    }
+    state_->editWindow(id, [&](SimWindow& w) {
+        if (fails) w.failingReads.insert(attribute);
+        else w.failingReads.erase(attribute);
+    });
 }
 
 void SimDesktop::setFailingWrite(WindowID id, const std::string& attributeOrAction, bool fails) {
-    std::lock_guard lock(state_->mutex);
-    if (SimWindow* w = state_->findWindow(id)) {
-        if (fails) w->failingWrites.insert(attributeOrAction);
-        else w->failingWrites.erase(attributeOrAction);
-    }
+    state_->editWindow(id, [&](SimWindow& w) {
+        if (fails) w.failingWrites.insert(attributeOrAction);
+        else w.failingWrites.erase(attributeOrAction);
+    });
 }
 
 void SimDesktop::setHidesNumber(WindowID id, bool hides) {
-    std::lock_guard lock(state_->mutex);
-    if (SimWindow* w = state_->findWindow(id)) w->hidesNumber = hides;
+    state_->editWindow(id, [&](SimWindow& w) { w.hidesNumber = hides; });
 }
 
 void SimDesktop::setChildRoles(WindowID id, std::vector<std::string> roles) {
-    std::lock_guard lock(state_->mutex);
-    if (SimWindow* w = state_->findWindow(id)) w->childRoles = std::move(roles);
+    state_->editWindow(id, [&](SimWindow& w) { w.childRoles = std::move(roles); });
 }
 
 void SimDesktop::setNativeTabs(WindowID id, int tabs) {
-    std::lock_guard lock(state_->mutex);
-    if (SimWindow* w = state_->findWindow(id)) w->nativeTabs = std::max(0, tabs);
+    state_->editWindow(id, [&](SimWindow& w) { w.nativeTabs = std::max(0, tabs); });
 }
 
 void SimDesktop::setLayerAndAlpha(WindowID id, int layer, double alpha) {
-    std::lock_guard lock(state_->mutex);
-    if (SimWindow* w = state_->findWindow(id)) {
-        w->spec.layer = layer;
-        w->spec.alpha = alpha;
-    }
+    state_->editWindow(id, [&](SimWindow& w) {
+        w.spec.layer = layer;
+        w.spec.alpha = alpha;
+    });
 }
 
 void SimDesktop::foldIntoTabs(WindowID id, WindowID hostID) {
@@ -670,8 +671,7 @@ void SimDesktop::switchSpace(std::uint32_t space) {
 }
 
 void SimDesktop::moveWindowToSpace(WindowID id, std::uint32_t space) {
-    std::lock_guard lock(state_->mutex);
-    if (SimWindow* w = state_->findWindow(id)) w->spec.space = space;
+    state_->editWindow(id, [&](SimWindow& w) { w.spec.space = space; });
 }
 
 void SimDesktop::setDisplays(std::vector<DisplayInfo> displays) {
