@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,14 +24,16 @@ using std::chrono::milliseconds;
 
 namespace {
 
-bool executableOnPath(const std::string& name) {
+std::optional<std::string> findExecutable(const std::string& name) {
+    if (name.find('/') != std::string::npos) return name;
     const char* path = std::getenv("PATH");
     std::stringstream dirs(path ? path : "/usr/bin:/bin");
     std::string dir;
     while (std::getline(dirs, dir, ':')) {
-        if (!dir.empty() && access((fs::path(dir) / name).c_str(), X_OK) == 0) return true;
+        const fs::path candidate = fs::path(dir) / name;
+        if (!dir.empty() && access(candidate.c_str(), X_OK) == 0) return candidate.string();
     }
-    return false;
+    return std::nullopt;
 }
 
 // glibc's <sys/pidfd.h> lacks C linkage for C++ here: call the kernel directly.
@@ -139,20 +141,31 @@ pid_t X11Desktop::spawn(const std::vector<std::string>& argv, const fs::path& lo
     for (auto& a : args) argp.push_back(a.data());
     argp.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    if (displayFd >= 0) posix_spawn_file_actions_adddup2(&actions, displayFd, 3);
-    pid_t pid = -1;
-    const int failed = posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return failed ? -1 : pid;
+    const auto program = findExecutable(argv.at(0));
+    if (!program) return -1;
+    const std::string logPath = log.string();
+
+    // fork rather than posix_spawn: the child asks to be ended when the test
+    // process dies, so a crashed test leaves no server behind. Between fork
+    // and exec only async-signal-safe calls.
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) _exit(127);
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (in < 0 || out < 0) _exit(127);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(out, 2);
+    if (displayFd >= 0) dup2(displayFd, 3);
+    execve(program->c_str(), argp.data(), envp.data());
+    _exit(127);
 }
 
 bool X11Desktop::startServer(const Options& options, std::string& why, bool& serverMissing) {
-    if (!executableOnPath("Xvfb")) {
+    if (!findExecutable("Xvfb")) {
         serverMissing = true;
         why = "Xvfb is not installed";
         return false;
