@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole suite twice: a
 # normal build and an AddressSanitizer + UndefinedBehaviorSanitizer build.
-# The benchmarks run once, on the normal build.
+# The benchmarks run once, on the normal build; the decoders' fuzz targets
+# run for a bounded time (FUZZ_SECONDS, 30 by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -27,6 +28,9 @@ for b in build/release/bench/bench_*; do
   echo "-- $(basename "$b")"
   "$b" --benchmark_min_time=0.05
 done
+
+echo "== fuzzing (settings file and handoff decoders) =="
+./fuzz/run.sh "${FUZZ_SECONDS:-30}" build/fuzz
 
 echo "== tests, sanitizer build =="
 ctest --test-dir build/asan --output-on-failure -j "$jobs"
