@@ -237,6 +237,32 @@ TEST_F(X11ActionsTest, MonitorsFollowXrandr) {
     EXPECT_NE(std::find(frames.begin(), frames.end(), Rect(0, 0, 960, 1080)), frames.end());
     EXPECT_NE(std::find(frames.begin(), frames.end(), Rect(960, 0, 960, 1080)), frames.end());
     if (two[1].isPrimary) ADD_FAILURE() << "the primary monitor comes first";
+
+    // A 30-pixel panel along the top of the left monitor reserves it there only.
+    auto& x = desktop->connection();
+    const xcb_window_t dock = xcb_generate_id(x.get());
+    xcb_create_window(x.get(), XCB_COPY_FROM_PARENT, dock, x.root(), 0, 0, 960, 30, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    const xcb_atom_t dockType = x.atoms().NET_WM_WINDOW_TYPE_DOCK;
+    xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, dock, x.atoms().NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, 32, 1, &dockType);
+    const std::uint32_t strut[12] = {0, 0, 30, 0, 0, 0, 0, 0, 0, 959, 0, 0};
+    xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, dock, x.atoms().NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 32, 12,
+                        strut);
+    log.clear();
+    xcb_map_window(x.get(), dock);
+    x.flush();
+    ASSERT_TRUE(log.waitFor([](const X11Event& e) { return e.kind == Kind::screenChanged; }));
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        for (const auto& m : displays.monitors()) {
+            if (m.frame == Rect(0, 0, 960, 1080) && m.visibleFrame == Rect(0, 30, 960, 1050)) return true;
+        }
+        return false;
+    }));
+    for (const auto& m : displays.monitors()) {
+        if (m.frame == Rect(960, 0, 960, 1080)) {
+            EXPECT_EQ(m.visibleFrame, m.frame);
+        }
+    }
 }
 
 TEST(X11VisibleFrame, StrutsReserveOnlyTheMonitorsTheyTouch) {

@@ -9,6 +9,7 @@
 #include "Platform/X11/X11Workspace.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -155,6 +156,35 @@ TEST_F(X11ServicesTest, ObserversHearTheirProcessOnly) {
     EXPECT_EQ(heard.size(), count);
 }
 
+TEST_F(X11ServicesTest, ObserversHearWindowsOfTheirProcessAppear) {
+    // Windows of this very process: their pid is known before they exist.
+    const ProcessID self = getpid();
+    auto observer = ax->createObserver(self);
+    ASSERT_TRUE(observer);
+    std::vector<AXElement> created;
+    observer->start(std::make_shared<X11TestQueue>(work), [&](const AXElement& e, const std::string& name) {
+        if (name == "AXWindowCreated") created.push_back(e);
+    });
+    ASSERT_EQ(observer->addNotification(AXElement::application(self), "AXWindowCreated"), AXError::success);
+
+    auto& x = desktop->connection();
+    const xcb_window_t window = xcb_generate_id(x.get());
+    xcb_create_window(x.get(), XCB_COPY_FROM_PARENT, window, x.root(), 50, 50, 300, 200, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    const std::uint32_t pid = static_cast<std::uint32_t>(self);
+    xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, window, x.atoms().NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1, &pid);
+    xcb_map_window(x.get(), window);
+    x.flush();
+    ASSERT_TRUE(work.runUntil([&] { return !created.empty(); }));
+    EXPECT_EQ(created[0], X11Accessibility::windowElement(self, window));
+    const auto windows = ax->copyAttributeValue(AXElement::application(self), "AXWindows", 0);
+    ASSERT_TRUE(windows.ok());
+    EXPECT_EQ(std::get<std::vector<AXElement>>(windows.value), std::vector<AXElement>{created[0]});
+    // Untyped and not transient: a standard window.
+    const auto subrole = ax->copyAttributeValue(created[0], "AXSubrole", 0);
+    EXPECT_EQ(std::get<std::string>(subrole.value), "AXStandardWindow");
+}
+
 TEST_F(X11ServicesTest, WindowListIsFrontToBackWithFramesAndScreenState) {
     auto first = desktop->launchXterm("first", "80x24+10+10");
     auto second = desktop->launchXlogo("200x200+700+100");
@@ -232,6 +262,14 @@ TEST_F(X11ServicesTest, PanelsAreOrderedDirectlyAboveOrBelowAWindowsFrame) {
     const auto conn = functions->mainConnectionID();
     EXPECT_EQ(functions->orderWindow(conn, panel, X11WindowServer::orderAbove, first->window), 0);
     EXPECT_TRUE(justAbove(first->window));
+    // The window list shows the panel right in front of that window, owned by us.
+    const auto listed = *X11WindowList(backend).copyWindowInfo(WindowListOption::onScreenOnly, 0);
+    const auto at = std::find_if(listed.begin(), listed.end(), [&](const WindowInfo& w) { return w.number == panel; });
+    ASSERT_NE(at, listed.end());
+    EXPECT_EQ(at->ownerPID, getpid());
+    EXPECT_EQ(at->bounds, Rect(0, 0, 200, 30));
+    ASSERT_NE(at + 1, listed.end());
+    EXPECT_EQ((at + 1)->number, first->window);
     EXPECT_EQ(functions->orderWindow(conn, panel, X11WindowServer::orderBelow, second->window), 0);
     EXPECT_TRUE(justBelow(second->window));
 
