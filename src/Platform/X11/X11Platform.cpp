@@ -5,6 +5,7 @@
 #include "Platform/X11/X11HotkeyService.h"
 #include "Platform/X11/X11InputMonitor.h"
 #include "Platform/X11/X11KeyboardLayout.h"
+#include "Platform/X11/X11LauncherBadges.h"
 #include "Platform/X11/X11WindowList.h"
 #include "Platform/X11/X11WindowServer.h"
 #include "Platform/X11/X11Workspace.h"
@@ -44,7 +45,7 @@ PlatformServices X11Platform::services(std::shared_ptr<Clock> clock, std::shared
     s.displays = std::make_shared<X11Displays>(backend_);
     s.workspace = std::make_shared<X11Workspace>(backend_, main);
     s.privateSymbols = std::make_shared<X11WindowServer>(backend_);
-    s.dockBadges = std::make_shared<X11DockBadges>();
+    s.dockBadges = std::make_shared<X11LauncherBadges>();
     s.systemProbes = std::make_shared<X11SystemProbes>();
     s.clock = std::move(clock);
     s.mainExecutor = std::move(main);

@@ -22,14 +22,6 @@ public:
     const char* accessibilitySettingsURL() const override { return ""; }
 };
 
-// No process hosts launcher tiles on a plain X11 desktop: there is no host
-// and no tile.
-class X11DockBadges final : public DockBadges {
-public:
-    std::optional<ProcessID> dockProcess() const override { return std::nullopt; }
-    std::vector<DockTile> tiles(ProcessID, AXTimeout) const override { return {}; }
-};
-
 class X11Platform {
 public:
     // Null when no X server can be reached at `display` (empty: $DISPLAY).

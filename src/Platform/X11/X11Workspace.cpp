@@ -1,6 +1,6 @@
 #include "Platform/X11/X11Workspace.h"
 
-#include "Platform/X11/X11SleepMonitor.h"
+#include "Platform/X11/X11BusSignals.h"
 
 #include <poll.h>
 #include <spawn.h>
@@ -32,7 +32,7 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
     std::shared_ptr<X11Backend> backend;
     std::shared_ptr<MainExecutor> main;
     const std::string sleepBusAddress;
-    std::unique_ptr<X11SleepMonitor> sleepMonitor;  // set once while starting, dropped in stop()
+    std::unique_ptr<X11BusSignals> sleepMonitor;  // set once while starting, dropped in stop()
 
     std::mutex mutex;  // guards everything below
     std::map<ObserverToken, std::pair<WorkspaceNotification, Handler>> handlers;
@@ -173,14 +173,22 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
         }
         watcher = std::thread([this] { watch(); });
         // Without a system bus (a container, a test) there is no sleep to tell.
-        sleepMonitor = X11SleepMonitor::start(
-            [weak = weak_from_this()](bool sleeping) {
+        // logind says true before sleeping and false after waking. Only logind
+        // sends it on the system bus; a private bus has no logind to name.
+        X11BusSignals::Match match;
+        match.sender = sleepBusAddress.empty() ? "org.freedesktop.login1" : nullptr;
+        match.path = "/org/freedesktop/login1";
+        match.interface = "org.freedesktop.login1.Manager";
+        match.member = "PrepareForSleep";
+        sleepMonitor = X11BusSignals::listen(
+            X11BusSignals::Bus::system, sleepBusAddress, match, [weak = weak_from_this()](sd_bus_message* message) {
+                int sleeping = 0;
+                if (sd_bus_message_read(message, "b", &sleeping) < 0) return;
                 if (auto self = weak.lock()) {
                     self->deliver({sleeping ? WorkspaceNotification::willSleep : WorkspaceNotification::didWake,
                                    std::nullopt});
                 }
-            },
-            sleepBusAddress);
+            });
         watchClients(windows.clientList());
         std::weak_ptr<State> weak = weak_from_this();
         const auto id = backend->subscribe([weak](const X11Event& event) {

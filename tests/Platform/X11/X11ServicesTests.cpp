@@ -2,6 +2,7 @@
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11Desktop.h"
 #include "Platform/X11/X11Displays.h"
+#include "Platform/X11/X11LauncherBadges.h"
 #include "Platform/X11/X11Platform.h"
 #include "Platform/X11/X11TestQueues.h"
 #include "Platform/X11/X11WindowList.h"
@@ -12,6 +13,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
 
 namespace tessaly::test {
 namespace {
@@ -388,6 +393,49 @@ TEST_F(X11ServicesTest, LogindsSleepSignalIsSleepAndWake) {
     EXPECT_EQ(power[1], WorkspaceNotification::didWake);
 }
 
+TEST_F(X11ServicesTest, LauncherBadgesComeFromUnityLauncherEntrySignals) {
+    const auto address = desktop->startService({"dbus-daemon", "--session", "--nofork", "--print-address=3"});
+    if (!address) GTEST_SKIP() << "no dbus-daemon";
+    const auto apps = desktop->directory() / "data" / "applications";
+    std::filesystem::create_directories(apps);
+    std::ofstream(apps / "mail.desktop") << "[Desktop Entry]\nType=Application\nName=Mail\n";
+    X11LauncherBadges badges(*address, {apps});
+    std::mutex mutex;
+    std::condition_variable updated;
+    int updates = 0;
+    badges.setOnUpdate([&] {
+        std::lock_guard lock(mutex);
+        ++updates;
+        updated.notify_all();
+    });
+    const auto emit = [&](const std::string& uri, const std::string& properties) {
+        // As a bus client (--address alone would send without joining the bus).
+        return desktop->run({"env", "DBUS_SESSION_BUS_ADDRESS=" + *address, "gdbus", "emit", "--session",
+                             "--object-path", "/", "--signal", "com.canonical.Unity.LauncherEntry.Update",
+                             "'" + uri + "'", properties});
+    };
+    const auto waitFor = [&](int n) {
+        std::unique_lock lock(mutex);
+        return updated.wait_for(lock, std::chrono::seconds(10), [&] { return updates >= n; });
+    };
+    ASSERT_EQ(badges.dockProcess(), getpid());
+    ASSERT_EQ(emit("application://mail.desktop", "{'count': <int64 3>, 'count-visible': <true>}"), 0);
+    ASSERT_EQ(emit("application://chat.desktop", "{'count': <int64 5>, 'count-visible': <false>}"), 0);
+    ASSERT_TRUE(waitFor(2));
+    auto tiles = badges.tiles(getpid(), 0.25);
+    ASSERT_EQ(tiles.size(), 2u);
+    const auto mail = std::find_if(tiles.begin(), tiles.end(), [&](const DockTile& t) { return t.statusLabel.has_value(); });
+    ASSERT_NE(mail, tiles.end());
+    EXPECT_EQ(mail->statusLabel, "3");
+    EXPECT_EQ(mail->url, (apps / "mail.desktop").string());
+    // A later update changes only what it names.
+    ASSERT_EQ(emit("application://chat.desktop", "{'count-visible': <true>}"), 0);
+    ASSERT_TRUE(waitFor(3));
+    tiles = badges.tiles(getpid(), 0.25);
+    EXPECT_EQ(std::count_if(tiles.begin(), tiles.end(), [](const DockTile& t) { return t.statusLabel == "5"; }), 1);
+    EXPECT_TRUE(badges.tiles(getpid() + 1, 0.25).empty());
+}
+
 TEST_F(X11ServicesTest, ThePlatformFillsEveryService) {
     auto platform = X11Platform::open(desktop->display());
     ASSERT_TRUE(platform);
@@ -403,7 +451,6 @@ TEST_F(X11ServicesTest, ThePlatformFillsEveryService) {
     ASSERT_TRUE(boot);
     EXPECT_GT(*boot, 1.0e9);
     EXPECT_FALSE(services.systemProbes->stageManagerPreference());
-    EXPECT_FALSE(services.dockBadges->dockProcess());
     EXPECT_FALSE(X11Platform::open(":4094"));
 }
 
