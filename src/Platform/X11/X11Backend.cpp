@@ -17,7 +17,9 @@ std::shared_ptr<X11Backend> X11Backend::open(const std::string& display) {
 }
 
 X11Backend::X11Backend(std::string display, std::unique_ptr<X11Connection> connection)
-    : display_(std::move(display)), x_(std::move(connection)), windows_(*x_) {}
+    : display_(std::move(display)), x_(std::move(connection)), windows_(*x_) {
+    x_->setDiscardsEvents(true);
+}
 
 X11Backend::~X11Backend() {
     std::unique_ptr<X11EventReader> reader;

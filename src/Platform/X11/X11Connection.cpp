@@ -154,7 +154,10 @@ void X11Connection::sendClientMessage(xcb_window_t destination, xcb_window_t win
     xcb_send_event(c_, 0, destination, mask, buffer.data());
 }
 
-void X11Connection::flush() const { xcb_flush(c_); }
+void X11Connection::flush() const {
+    xcb_flush(c_);
+    if (discardsEvents_) discardQueuedEvents();
+}
 
 void X11Connection::sync() const {
     // GetInputFocus is the customary no-op round trip.

@@ -153,7 +153,12 @@ public:
     void sendClientMessage(xcb_window_t destination, xcb_window_t window, xcb_atom_t type,
                            std::uint32_t d0, std::uint32_t d1 = 0, std::uint32_t d2 = 0, std::uint32_t d3 = 0,
                            std::uint32_t d4 = 0) const;
+    // Sends what is buffered; on a connection that reads no events (see
+    // setDiscardsEvents) also drops the asynchronous errors queued so far.
     void flush() const;
+    // For a connection used only for requests: errors of unchecked requests
+    // (a window that vanished) would otherwise pile up in its event queue.
+    void setDiscardsEvents(bool discards) { discardsEvents_ = discards; }
     // One round trip: every request sent so far has been handled.
     void sync() const;
     // Drops events and asynchronous errors queued on this connection (it
@@ -179,6 +184,7 @@ private:
     const xcb_screen_t* screen_ = nullptr;
     xcb_window_t root_ = XCB_WINDOW_NONE;
     X11Atoms atoms_;
+    bool discardsEvents_ = false;
 
     mutable std::mutex supportedMutex_;
     mutable xcb_window_t supportedFor_ = XCB_WINDOW_NONE;
