@@ -1,9 +1,9 @@
 #include "TessalyCore/ReconcileLog.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <utility>
 
 #include "Platform/Log.h"
 #include "Platform/UserDefaults.h"
@@ -12,13 +12,20 @@ namespace tessaly {
 
 namespace {
 
-std::atomic<const UserDefaults*> configuredDefaults{nullptr};
+std::mutex configuredMutex;
+std::shared_ptr<const UserDefaults> configuredDefaults;
+bool decided = false;
 
-// The stored switch, read as the defaults read any Boolean (a true value,
-// a non-zero number, a "YES"-like text).
-std::optional<bool> storedBool(const UserDefaults* defaults) {
-    if (!defaults) return std::nullopt;
-    return defaults->boolForKey(ReconcileLog::defaultsKey);
+// The store the first read consults: the one named, else the user's own.
+std::shared_ptr<const UserDefaults> defaultsForFirstRead() {
+    std::shared_ptr<const UserDefaults> named;
+    {
+        std::lock_guard lock(configuredMutex);
+        decided = true;
+        named = std::exchange(configuredDefaults, nullptr);
+    }
+    if (named) return named;
+    return FileUserDefaults::standard();
 }
 
 }  // namespace
@@ -28,11 +35,18 @@ bool ReconcileLog::decide(std::optional<bool> defaultsValue, const char* environ
     return environmentValue != nullptr && std::strcmp(environmentValue, "1") == 0;
 }
 
-void ReconcileLog::useDefaults(const UserDefaults* defaults) { configuredDefaults.store(defaults); }
+void ReconcileLog::useDefaults(std::shared_ptr<const UserDefaults> defaults) {
+    std::lock_guard lock(configuredMutex);
+    if (!decided) configuredDefaults = std::move(defaults);
+}
 
 bool ReconcileLog::isEnabled() {
     static const bool enabled = [] {
-        const bool on = decide(storedBool(configuredDefaults.load()), std::getenv(environmentVariable));
+        // Read as the defaults read any Boolean (a true value, a non-zero
+        // number, a "YES"-like text).
+        const std::shared_ptr<const UserDefaults> defaults = defaultsForFirstRead();
+        const bool stored = defaults && defaults->boolForKey(defaultsKey);
+        const bool on = decide(stored ? std::optional<bool>(true) : std::nullopt, std::getenv(environmentVariable));
         if (on) Log::setDiagnosticsEnabled(true);
         return on;
     }();

@@ -3,6 +3,7 @@
 // default "TessalyReconcileLogging" set to true, or the environment variable
 // "TESSALY_RECONCILE_LOG" exactly "1". Worked out once per process, on the
 // first read; later reads answer the stored value.
+#include <memory>
 #include <optional>
 
 namespace tessaly {
@@ -18,9 +19,10 @@ public:
     // traces on when it is on. Thread-safe.
     static bool isEnabled();
 
-    // Names the user defaults the first read consults (without them only
-    // the environment counts). Has no effect after the first read.
-    static void useDefaults(const UserDefaults* defaults);
+    // Names the user defaults the first read consults; without them it
+    // consults the user's standard store. Shared, so the store may be let go
+    // by its owner before the first read. Has no effect after the first read.
+    static void useDefaults(std::shared_ptr<const UserDefaults> defaults);
 
     // The decision itself, from the stored Boolean and the variable's value.
     static bool decide(std::optional<bool> defaultsValue, const char* environmentValue);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "Platform/Log.h"
+#include "Platform/TestFiles.h"
 #include "Platform/UserDefaults.h"
 #include "Platform/Sim/SimEnvironment.h"
 #include "TessalyCore/PermissionsCoordinator.h"
@@ -116,9 +118,10 @@ TEST(ReconcileLogDeathTest, FirstReadDecidesForTheProcess) {
     const auto readWith = [](const char* variable, bool stored) {
         if (variable) setenv(ReconcileLog::environmentVariable, variable, 1);
         else unsetenv(ReconcileLog::environmentVariable);
-        static InMemoryUserDefaults defaults;
-        if (stored) defaults.setBool(true, ReconcileLog::defaultsKey);
-        ReconcileLog::useDefaults(&defaults);
+        auto defaults = std::make_shared<InMemoryUserDefaults>();
+        if (stored) defaults->setBool(true, ReconcileLog::defaultsKey);
+        ReconcileLog::useDefaults(defaults);
+        defaults.reset();  // the owner lets its store go before the first read
         const bool first = ReconcileLog::isEnabled();
         setenv(ReconcileLog::environmentVariable, first ? "0" : "1", 1);  // later changes do not count
         const bool consistent = ReconcileLog::isEnabled() == first && Log::diagnosticsEnabled() == first;
@@ -128,6 +131,22 @@ TEST(ReconcileLogDeathTest, FirstReadDecidesForTheProcess) {
     EXPECT_EXIT(readWith("true", false), ::testing::ExitedWithCode(11), "");
     EXPECT_EXIT(readWith(nullptr, true), ::testing::ExitedWithCode(10), "");
     EXPECT_EXIT(readWith(nullptr, false), ::testing::ExitedWithCode(11), "");
+}
+
+// Without a store named, the first read consults the user's standard one.
+TEST(ReconcileLogDeathTest, FirstReadConsultsTheStandardDefaults) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto readWith = [](const char* stored) {
+        const testing::TempFolder config;
+        testing::writeFile(config.path() / "tessaly" / "defaults.json", stored);
+        setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+        unsetenv(ReconcileLog::environmentVariable);
+        std::exit(ReconcileLog::isEnabled() ? 10 : 11);
+    };
+    EXPECT_EXIT(readWith(R"({"TessalyReconcileLogging": true})"), ::testing::ExitedWithCode(10), "");
+    EXPECT_EXIT(readWith(R"({"TessalyReconcileLogging": "YES"})"), ::testing::ExitedWithCode(10), "");
+    EXPECT_EXIT(readWith(R"({"TessalyReconcileLogging": false})"), ::testing::ExitedWithCode(11), "");
+    EXPECT_EXIT(readWith("{}"), ::testing::ExitedWithCode(11), "");
 }
 
 TEST(ReconcileLogTest, WorkedOutOnce) {
