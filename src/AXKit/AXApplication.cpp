@@ -66,6 +66,8 @@ void AXApplication::setEnhancedUserInterface(bool on) const {
 }
 
 bool localizedCaseInsensitiveContains(const std::string& text, const std::string& fragment) {
+    // Nothing is found in any text by an empty search.
+    if (fragment.empty()) return false;
     icu::UnicodeString haystack = icu::UnicodeString::fromUTF8(text);
     icu::UnicodeString needle = icu::UnicodeString::fromUTF8(fragment);
     haystack.foldCase();

@@ -77,7 +77,8 @@ struct AXPermission {
     static bool request(Accessibility& api, bool showPrompt) { return api.isProcessTrusted(showPrompt); }
 };
 
-// Case-insensitive containment of `fragment` in `text`, by Unicode case folding.
+// Case-insensitive containment of `fragment` in `text`, by Unicode case
+// folding; an empty fragment is contained in nothing.
 bool localizedCaseInsensitiveContains(const std::string& text, const std::string& fragment);
 
 }  // namespace tessaly

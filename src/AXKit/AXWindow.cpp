@@ -1,6 +1,7 @@
 #include "AXKit/AXWindow.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -138,8 +139,17 @@ bool parsesAsURL(const std::string& text) {
 std::string fileURLForPath(const std::string& path) {
     static constexpr std::string_view plain =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~/!$&'()*+,;=:@";
+    // A relative path names a place under the current folder, not a host.
+    std::string absolute = path;
+    if (absolute.empty() || absolute.front() != '/') {
+        std::error_code error;
+        const std::filesystem::path here = std::filesystem::current_path(error);
+        std::string base = error ? std::string("/") : here.string();
+        if (base.empty() || base.back() != '/') base.push_back('/');
+        absolute = base + absolute;
+    }
     std::string url = "file://";
-    for (const char c : path) {
+    for (const char c : absolute) {
         if (plain.find(c) != std::string_view::npos) {
             url.push_back(c);
         } else {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -219,6 +220,7 @@ TEST_F(AXWindowTest, ApplicationsByNameAndBundle) {
     EXPECT_EQ(byName->pid(), 300);
     EXPECT_EQ(byName->timeout(), AXApplication::Timeout::normal);
     EXPECT_FALSE(AXApplication::named(services, "helper").has_value());
+    EXPECT_FALSE(AXApplication::named(services, "").has_value());  // an empty name matches nothing
     EXPECT_EQ(AXApplication::withBundleID(services, "org.example.Editor")->pid(), kPid);
     EXPECT_FALSE(AXApplication::withBundleID(services, "org.example.None").has_value());
     EXPECT_EQ(AXApplication(services, kPid, 1.0f).runningApplication()->localizedName, "Editor");
@@ -240,6 +242,11 @@ TEST(URLText, ParsesAndEncodes) {
     EXPECT_FALSE(parsesAsURL("has space"));
     EXPECT_FALSE(parsesAsURL("bad%2"));
     EXPECT_EQ(fileURLForPath("/a b/ü"), "file:///a%20b/%C3%BC");
+    // A relative path stays a path under the current folder; it never names a host.
+    const std::string here = std::filesystem::current_path().string();
+    EXPECT_EQ(fileURLForPath("my notes.txt"),
+              fileURLForPath(here + (here == "/" ? "" : "/") + "my notes.txt"));
+    EXPECT_EQ(fileURLForPath("my notes.txt").rfind("file:///", 0), 0u);
 }
 
 }  // namespace
