@@ -103,6 +103,24 @@ TEST_F(AXObserverStreamTest, UnobservedElementsResolveThroughTheWindowNumber) {
     EXPECT_EQ(events[0].windowID, 8u);
 }
 
+TEST_F(AXObserverStreamTest, HungApplicationHoldsTheThreadOnlyForItsTimeOuts) {
+    env.desktop->hang(kPid);
+    const double start = env.clock->monotonic();
+    // An unobserved element: the window-number lookup, then the title read,
+    // which runs into the stream's 1.0 s time-out.
+    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 8), "AXTitleChanged");
+    env.settle();
+    EXPECT_TRUE(events.empty());
+    EXPECT_DOUBLE_EQ(env.clock->monotonic() - start, 1.0);
+
+    // A new window is handed on with its number, without waiting.
+    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 7), "AXWindowCreated");
+    env.settle();
+    ASSERT_EQ(kinds(), std::vector<Kind>{Kind::windowCreated});
+    EXPECT_EQ(events[0].window->windowID, 7u);
+    EXPECT_DOUBLE_EQ(env.clock->monotonic() - start, 1.0);
+}
+
 TEST_F(AXObserverStreamTest, WindowWithoutNumberIsNeverObserved) {
     env.desktop->setHidesNumber(8, true);
     stream->observe(*window(8));

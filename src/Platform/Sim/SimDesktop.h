@@ -11,7 +11,8 @@
 // - workspace notifications are posted to the main executor;
 // - an application that answers late, or never, makes the caller wait on the
 //   virtual clock (the clock moves by the delay, at most by the messaging
-//   time-out, and a call that times out answers AXError::cannotComplete).
+//   time-out, and a call that times out answers AXError::cannotComplete);
+//   the private window-number lookup is the window server's and never waits.
 // State is guarded by one lock that is never held while calling out.
 #include <cstdint>
 #include <functional>
