@@ -98,7 +98,9 @@ bool createDirectories(const std::filesystem::path& folder, mode_t mode, std::st
 
 ReadResult read(const std::filesystem::path& path, std::size_t maxBytes) {
     ReadResult result;
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    // Non-blocking, so that a named pipe in place of the file fails the
+    // regular-file test below instead of waiting for a writer.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
         result.status = errno == ENOENT ? ReadStatus::missing : ReadStatus::failed;
         result.error = describe("cannot open", path, errno);

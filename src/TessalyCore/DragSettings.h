@@ -3,30 +3,21 @@
 // held for a drop to group, and how long the pointer must rest on the same
 // target before the insert preview shows.
 #include <array>
-#include <cstdint>
 #include <ostream>
 #include <string_view>
 #include <utility>
 
+#include "Platform/InputMonitor.h"
 #include "TessalyCore/SettingEnums.h"
 
 namespace tessaly {
 
-// Modifier bits of a mouse event's flags (the event tap reports them in this
-// form whatever the backend).
-namespace EventFlagMask {
-inline constexpr std::uint64_t shift = 0x20000;
-inline constexpr std::uint64_t control = 0x40000;
-inline constexpr std::uint64_t alternate = 0x80000;
-inline constexpr std::uint64_t command = 0x100000;
-}  // namespace EventFlagMask
-
 struct DragSettings {
     enum class ModifierGate {
         none,     // always satisfied
-        shift,    // EventFlagMask::shift
-        control,  // EventFlagMask::control
-        option,   // EventFlagMask::alternate
+        shift,    // InputFlags::shift
+        control,  // InputFlags::control
+        option,   // InputFlags::alternate
     };
 
     ModifierGate modifierGate = ModifierGate::shift;
@@ -37,14 +28,14 @@ struct DragSettings {
 
 using ModifierGate = DragSettings::ModifierGate;
 
-// Whether `flags` hold the gate's modifier; other modifiers held at the same
-// time do not matter.
-constexpr bool satisfied(ModifierGate gate, std::uint64_t flags) {
+// Whether `flags` (an event's modifier bits) hold the gate's modifier; other
+// modifiers held at the same time do not matter.
+constexpr bool satisfied(ModifierGate gate, EventFlags flags) {
     switch (gate) {
         case ModifierGate::none: return true;
-        case ModifierGate::shift: return (flags & EventFlagMask::shift) != 0;
-        case ModifierGate::control: return (flags & EventFlagMask::control) != 0;
-        case ModifierGate::option: return (flags & EventFlagMask::alternate) != 0;
+        case ModifierGate::shift: return (flags & InputFlags::shift) != 0;
+        case ModifierGate::control: return (flags & InputFlags::control) != 0;
+        case ModifierGate::option: return (flags & InputFlags::alternate) != 0;
     }
     return false;
 }

@@ -124,12 +124,15 @@ bool titleContains(std::string_view title, std::string_view pattern) {
     const icu::UnicodeString haystack = caselessCanonical(title);
     const icu::UnicodeString needle = caselessCanonical(pattern);
     if (needle.isEmpty()) return false;
-    // A hit must not end inside a combining sequence: "e" is not found in "é".
+    // A hit must neither begin nor end inside a combining sequence: "e" is
+    // not found in "é", nor a lone accent in "éa".
+    auto isBoundary = [&](int32_t at) {
+        return at <= 0 || at >= haystack.length() || u_getCombiningClass(haystack.char32At(at)) == 0;
+    };
     for (int32_t from = 0;;) {
         const int32_t at = haystack.indexOf(needle, from);
         if (at < 0) return false;
-        const int32_t end = at + needle.length();
-        if (end >= haystack.length() || u_getCombiningClass(haystack.char32At(end)) == 0) return true;
+        if (isBoundary(at) && isBoundary(at + needle.length())) return true;
         from = at + 1;
     }
 }

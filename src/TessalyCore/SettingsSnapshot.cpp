@@ -81,6 +81,21 @@ std::optional<std::vector<T>> lenientList(const json& document, const char* key,
     return list;
 }
 
+bool holdsNonFiniteNumber(const json& value) {
+    if (value.is_number_float()) return !std::isfinite(value.get<double>());
+    if (value.is_structured()) {
+        for (const auto& item : value) {
+            if (holdsNonFiniteNumber(item)) return true;
+        }
+    }
+    return false;
+}
+
+// A date outside the years 0...9999 has no ISO 8601 form of four digits.
+bool hasISO8601Form(double secondsSince1970) {
+    return secondsSince1970 >= -62167219200.0 && secondsSince1970 < 253402300800.0;
+}
+
 }  // namespace
 
 std::string iso8601String(double secondsSince1970) {
@@ -152,8 +167,7 @@ json SettingsSnapshot::toJSON() const {
     json document = json::object();
     document["version"] = version;
     document["app"] = app;
-    // A date outside the years 0...9999 has no ISO 8601 form of four digits.
-    if (exportedAt && *exportedAt >= -62167219200.0 && *exportedAt < 253402300800.0) {
+    if (exportedAt && hasISO8601Form(*exportedAt)) {
         document["exportedAt"] = iso8601String(*exportedAt);
     }
     if (modifierGate) document["modifierGate"] = *modifierGate;
@@ -176,12 +190,19 @@ json SettingsSnapshot::toJSON() const {
 }
 
 std::optional<std::string> SettingsSnapshot::encoded(std::string* error) const {
-    try {
-        // nlohmann's objects keep their keys sorted at every level.
-        return toJSON().dump(2);
-    } catch (const json::exception& exception) {
-        if (error) *error = exception.what();
+    auto fail = [&](std::string reason) -> std::optional<std::string> {
+        if (error) *error = std::move(reason);
         return std::nullopt;
+    };
+    if (exportedAt && !hasISO8601Form(*exportedAt)) return fail("the export date cannot be written");
+    try {
+        const json document = toJSON();
+        // JSON has no NaN or infinity; the writer would put null in their place.
+        if (holdsNonFiniteNumber(document)) return fail("a setting is not a finite number");
+        // nlohmann's objects keep their keys sorted at every level.
+        return document.dump(2);
+    } catch (const json::exception& exception) {
+        return fail(exception.what());
     }
 }
 

@@ -73,6 +73,22 @@ struct SettingsSnapshot {
     friend bool operator==(const SettingsSnapshot&, const SettingsSnapshot&) = default;
 };
 
+// One element read without failing: `element` is absent when the JSON does
+// not decode as a T (the error is dropped). Only ever read, never written.
+template <class T>
+struct Lossy {
+    std::optional<T> element;
+
+    static Lossy decode(const nlohmann::json& value) {
+        Lossy result;
+        try {
+            result.element = value.get<T>();
+        } catch (const std::exception&) {
+        }
+        return result;
+    }
+};
+
 // Decodes each element of a JSON array on its own: the elements that decode,
 // in order, and how many did not. Absent when the value is not an array.
 template <class T>
@@ -80,12 +96,9 @@ std::optional<std::vector<T>> decodeLossyArray(const nlohmann::json& value, int&
     if (!value.is_array()) return std::nullopt;
     std::vector<T> kept;
     kept.reserve(value.size());
-    for (const auto& element : value) {
-        try {
-            kept.push_back(element.get<T>());
-        } catch (const std::exception&) {
-            ++dropped;
-        }
+    for (const auto& item : value) {
+        if (auto lossy = Lossy<T>::decode(item); lossy.element) kept.push_back(std::move(*lossy.element));
+        else ++dropped;
     }
     return kept;
 }

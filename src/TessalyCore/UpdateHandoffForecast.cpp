@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "TessalyCore/OffSpaceReconciler.h"
+
 namespace tessaly::UpdateHandoffForecast {
 
 std::vector<WindowID> unbindableMembers(const std::vector<TabGroup>& groups, const std::set<WindowID>& alive,
@@ -28,6 +30,15 @@ std::vector<WindowID> unbindableMembers(const std::vector<TabGroup>& groups, con
         }
     }
     return listed;
+}
+
+std::vector<WindowID> unbindableMembers(const std::vector<TabGroup>& groups, const std::set<WindowID>& alive,
+                                        const std::set<WindowID>& onScreen,
+                                        const std::function<bool(WindowID)>& isRecentlyMinimized,
+                                        const Workspace& workspace) {
+    return unbindableMembers(groups, alive, onScreen, isRecentlyMinimized, [&workspace](ProcessID pid) {
+        return OffSpaceReconciler::isAppHiddenByAppKit(workspace, pid);
+    });
 }
 
 }  // namespace tessaly::UpdateHandoffForecast

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Platform/Types.h"
+#include "Platform/Workspace.h"
 #include "TessalyCore/TabGroup.h"
 
 namespace tessaly::UpdateHandoffForecast {
@@ -14,10 +15,17 @@ namespace tessaly::UpdateHandoffForecast {
 // For each group with a member on screen and not suspended, in group and tab
 // order, the members that would be lost. `isRecentlyMinimized` tells a window
 // whose minimised state changed a moment ago; `isAppHidden` tells an
-// application the user hid (without one, no application counts as hidden).
+// application the user hid.
 std::vector<WindowID> unbindableMembers(const std::vector<TabGroup>& groups, const std::set<WindowID>& alive,
                                         const std::set<WindowID>& onScreen,
                                         const std::function<bool(WindowID)>& isRecentlyMinimized,
-                                        const std::function<bool(ProcessID)>& isAppHidden = {});
+                                        const std::function<bool(ProcessID)>& isAppHidden);
+
+// The same, asking `workspace` whether an application is hidden (the
+// off-Space reconciler's test): what the session uses.
+std::vector<WindowID> unbindableMembers(const std::vector<TabGroup>& groups, const std::set<WindowID>& alive,
+                                        const std::set<WindowID>& onScreen,
+                                        const std::function<bool(WindowID)>& isRecentlyMinimized,
+                                        const Workspace& workspace);
 
 }  // namespace tessaly::UpdateHandoffForecast

@@ -155,6 +155,10 @@ TEST(AtomicFileTests, ReadCapsTheSizeAndTellsMissingFromFailed) {
     EXPECT_FALSE(error.empty());
     ASSERT_TRUE(AtomicFile::write(file, "new"));
     EXPECT_EQ(AtomicFile::read(file, 10).bytes, "new");
+    // A named pipe is refused at once rather than waited on.
+    const fs::path pipe = folder.path() / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(AtomicFile::read(pipe, 10).status, AtomicFile::ReadStatus::failed);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "Platform/ManualMainExecutor.h"
+#include "Platform/Sim/SimDesktop.h"
 #include "TessalyCore/UpdateHandoffForecast.h"
 
 namespace tessaly {
@@ -101,10 +103,11 @@ TabGroup tabGroup(std::vector<WindowID> windows) {
 TEST(UpdateHandoffForecastTests, GroupsWithoutAVisibleUsableMemberListNothing) {
     using UpdateHandoffForecast::unbindableMembers;
     const auto never = [](WindowID) { return false; };
-    EXPECT_TRUE(unbindableMembers({tabGroup({1, 2})}, {1, 2}, {}, never).empty());
+    const auto visible = [](ProcessID) { return false; };
+    EXPECT_TRUE(unbindableMembers({tabGroup({1, 2})}, {1, 2}, {}, never, visible).empty());
     auto suspendedOnly = tabGroup({1, 2});
     suspendedOnly.suspended = {1};
-    EXPECT_TRUE(unbindableMembers({suspendedOnly}, {1, 2}, {1}, never).empty());
+    EXPECT_TRUE(unbindableMembers({suspendedOnly}, {1, 2}, {1}, never, visible).empty());
 }
 
 TEST(UpdateHandoffForecastTests, ListsSuspendedAndHiddenAwayMembers) {
@@ -122,6 +125,19 @@ TEST(UpdateHandoffForecastTests, ListsSuspendedAndHiddenAwayMembers) {
         });
     EXPECT_EQ(listed, (std::vector<WindowID>{2, 7}));
     EXPECT_EQ(hiddenAsked, (std::vector<WindowID>{5, 6, 7}));
+}
+
+TEST(UpdateHandoffForecastTests, HiddenApplicationsAreAskedOfTheWorkspace) {
+    VirtualClock clock;
+    ManualMainExecutor main(clock);
+    const auto desktop = std::make_shared<SimDesktop>(clock, main);
+    desktop->addApplication({20, "org.example.two", "Two", "/apps/two.desktop"});
+    desktop->addApplication({30, "org.example.three", "Three", "/apps/three.desktop"});
+    desktop->setHidden(20, true);
+    // 1 on screen; 2 belongs to a hidden application, 3 to a visible one.
+    const auto listed = UpdateHandoffForecast::unbindableMembers({tabGroup({1, 2, 3})}, {1, 2, 3}, {1},
+                                                                 [](WindowID) { return false; }, *desktop);
+    EXPECT_EQ(listed, (std::vector<WindowID>{3}));
 }
 
 }  // namespace

@@ -54,10 +54,15 @@ TEST(DragSettingsTests, DefaultsAndGates) {
     EXPECT_EQ(settings.modifierGate, ModifierGate::shift);
     EXPECT_DOUBLE_EQ(settings.holdDelay, 0.3);
     EXPECT_TRUE(satisfied(ModifierGate::none, 0));
-    EXPECT_TRUE(satisfied(ModifierGate::shift, EventFlagMask::shift | EventFlagMask::command));
-    EXPECT_FALSE(satisfied(ModifierGate::shift, EventFlagMask::control));
-    EXPECT_TRUE(satisfied(ModifierGate::option, EventFlagMask::alternate));
-    EXPECT_TRUE(satisfied(ModifierGate::control, EventFlagMask::control));
+    EXPECT_TRUE(satisfied(ModifierGate::shift, InputFlags::shift | InputFlags::command));
+    EXPECT_FALSE(satisfied(ModifierGate::shift, InputFlags::control));
+    EXPECT_TRUE(satisfied(ModifierGate::option, InputFlags::alternate));
+    EXPECT_TRUE(satisfied(ModifierGate::control, InputFlags::control));
+    // The event tap's bits: shift 0x20000, control 0x40000, option 0x80000.
+    EXPECT_TRUE(satisfied(ModifierGate::shift, 0x20000));
+    EXPECT_TRUE(satisfied(ModifierGate::control, 0x40000));
+    EXPECT_TRUE(satisfied(ModifierGate::option, 0x80000));
+    EXPECT_FALSE(satisfied(ModifierGate::option, 0x100000));
     EXPECT_EQ(fromRawValue<ModifierGate>("option"), ModifierGate::option);
     EXPECT_FALSE(fromRawValue<ModifierGate>("Shift"));
     EXPECT_EQ(rawValue(ModifierGate::none), "none");

@@ -52,6 +52,9 @@ TEST(MatchRuleTests, ContainsIgnoresCaseAndCanonicalForm) {
     EXPECT_TRUE(titleContains("\u00c5ngstr\u00f6m", "\u00e5NGSTR\u00d6M"));
     // A bare letter is not found inside an accented one.
     EXPECT_FALSE(titleContains("caf\u00e9", "cafe"));
+    // Nor a hit that begins inside one.
+    EXPECT_FALSE(titleContains("caf\u00e9s", "\u0301s"));
+    EXPECT_TRUE(titleContains("\u0301s", "\u0301S"));
     EXPECT_TRUE(titleContains("\u65e5\u672c\u8a9e\u306e\u6587\u66f8", "\u306e\u6587"));
 }
 

@@ -1,5 +1,7 @@
 #include "TessalyCore/SettingsSnapshot.h"
 
+#include <limits>
+
 #include <gtest/gtest.h>
 
 namespace tessaly {
@@ -150,6 +152,23 @@ TEST(SettingsSnapshotTests, WrittenFormIsSortedPrettyAndMinimal) {
     EXPECT_NE(bytes.find("\"prevTabHotkey\": null"), std::string::npos);
     EXPECT_NE(bytes.find("\"bundleIDs\": [\n        \"y\",\n        \"z\""), std::string::npos);
     EXPECT_LT(bytes.find("\"blue\""), bytes.find("\"red\""));
+}
+
+TEST(SettingsSnapshotTests, NumbersJSONCannotHoldFailTheEncodingInsteadOfTurningNull) {
+    SettingsSnapshot snapshot;
+    snapshot.holdDelay = std::numeric_limits<double>::quiet_NaN();
+    std::string error;
+    EXPECT_FALSE(snapshot.encoded(&error));
+    EXPECT_FALSE(error.empty());
+    snapshot.holdDelay = 0.3;
+    snapshot.tabBadgeColor = TabColor(0.1, 0.2, 0.3);
+    snapshot.tabBadgeColor->green = std::numeric_limits<double>::infinity();
+    EXPECT_FALSE(snapshot.encoded());
+    snapshot.tabBadgeColor = TabColor(0.1, 0.2, 0.3);
+    snapshot.exportedAt = 1e300;  // no four-digit year
+    EXPECT_FALSE(snapshot.encoded());
+    snapshot.exportedAt = 0;
+    EXPECT_TRUE(snapshot.encoded());
 }
 
 TEST(SettingsSnapshotTests, HandWrittenFileDecodes) {
