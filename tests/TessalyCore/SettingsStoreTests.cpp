@@ -1,9 +1,11 @@
 #include "TessalyCore/SettingsStore.h"
 
+#include <algorithm>
 #include <limits>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "Platform/Log.h"
 
@@ -61,6 +63,46 @@ TEST_F(SettingsStoreTests, EmptyDefaultsReadAsTheDefaultsAndWriteNothing) {
     EXPECT_FALSE(store.welcomeShown());
     EXPECT_EQ(store.excludedBundleIDs(), SettingsStore::defaultExclusions());
     EXPECT_TRUE(defaults->keys().empty());
+}
+
+TEST_F(SettingsStoreTests, EverySettingLivesUnderItsOwnKeyInItsStoredForm) {
+    store.setDragSettings(DragSettings{ModifierGate::control, 0.4});
+    store.setFullscreenPolicy(FullscreenPolicy::detach);
+    store.setOffSpacePolicy(OffSpacePolicy::suspend);
+    store.setTabBarHeight(32);
+    store.setTabBarOpacity(0.9);
+    store.setAppearanceMode(AppearanceMode::light);
+    store.setShowTabBadges(true);
+    store.setTabBadgeColor(TabColor(1, 0, 0));
+    store.setColorPresets({});
+    store.setAutoColorRules({});
+    store.setNextTabHotkey(KeyCombo::defaultNextTab);
+    store.setPrevTabHotkey(std::nullopt);
+    store.setExcludedBundleIDs({"b", "a"});
+    store.setWelcomeShown(true);
+    std::vector<std::string> keys = defaults->keys();
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<std::string>{"appearanceMode", "autoColorRules", "colorPresets", "dragHoldDelay",
+                                              "dragModifierGate", "excludedBundleIDs", "fullscreenPolicy",
+                                              "offSpacePolicy", "showTabBadges", "tabBadgeColor", "tabBarHeight",
+                                              "tabBarOpacity", "tabCycleNextHotkey", "tabCyclePrevHotkey",
+                                              "welcomeShown"}));
+    EXPECT_EQ(defaults->stringForKey("dragModifierGate"), "control");
+    EXPECT_EQ(defaults->numberForKey("dragHoldDelay"), 0.4);
+    EXPECT_EQ(defaults->stringForKey("fullscreenPolicy"), "detach");
+    EXPECT_EQ(defaults->stringForKey("offSpacePolicy"), "suspend");
+    EXPECT_EQ(defaults->numberForKey("tabBarHeight"), 32);
+    EXPECT_EQ(defaults->numberForKey("tabBarOpacity"), 0.9);
+    EXPECT_EQ(defaults->stringForKey("appearanceMode"), "light");
+    EXPECT_EQ(defaults->objectForKey("showTabBadges"), UserDefaults::Value(true));
+    EXPECT_EQ(defaults->objectForKey("welcomeShown"), UserDefaults::Value(true));
+    EXPECT_EQ(nlohmann::json::parse(defaults->dataForKey("tabBadgeColor")->bytes),
+              nlohmann::json::parse(R"({"red":1,"green":0,"blue":0})"));
+    EXPECT_EQ(defaults->dataForKey("colorPresets")->bytes, "[]");
+    EXPECT_EQ(nlohmann::json::parse(defaults->dataForKey("tabCycleNextHotkey")->bytes),
+              nlohmann::json::parse(R"({"keyCode":124,"modifiers":6144})"));
+    EXPECT_EQ(defaults->dataForKey("tabCyclePrevHotkey")->bytes, "");
+    EXPECT_EQ(defaults->stringArrayForKey("excludedBundleIDs"), (UserDefaults::StringArray{"a", "b"}));
 }
 
 TEST_F(SettingsStoreTests, GarbageReadsBackNormalised) {
