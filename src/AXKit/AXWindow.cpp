@@ -1,11 +1,10 @@
 #include "AXKit/AXWindow.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <utility>
 #include <vector>
 
 #include "AXKit/AXAttributes.h"
+#include "AXKit/URLText.h"
 
 namespace tessaly {
 
@@ -114,51 +113,6 @@ bool AXWindow::close() const {
     const auto button = ax::read<AXElement>(api(), element, "AXCloseButton", timeout());
     if (!button) return false;
     return api().performAction(*button, "AXPress", timeout()) == AXError::success;
-}
-
-// ------------------------------------------------------------------ URLs
-
-bool parsesAsURL(const std::string& text) {
-    // The characters a URL reference may hold, with well-formed escapes.
-    static constexpr std::string_view allowed =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~:/?#[]@!$&'()*+,;=%";
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (allowed.find(c) == std::string_view::npos) return false;
-        if (c == '%') {
-            if (i + 2 >= text.size()) return false;
-            const auto hex = [](char h) {
-                return (h >= '0' && h <= '9') || (h >= 'a' && h <= 'f') || (h >= 'A' && h <= 'F');
-            };
-            if (!hex(text[i + 1]) || !hex(text[i + 2])) return false;
-        }
-    }
-    return true;
-}
-
-std::string fileURLForPath(const std::string& path) {
-    static constexpr std::string_view plain =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~/!$&'()*+,;=:@";
-    // A relative path names a place under the current folder, not a host.
-    std::string absolute = path;
-    if (absolute.empty() || absolute.front() != '/') {
-        std::error_code error;
-        const std::filesystem::path here = std::filesystem::current_path(error);
-        std::string base = error ? std::string("/") : here.string();
-        if (base.empty() || base.back() != '/') base.push_back('/');
-        absolute = base + absolute;
-    }
-    std::string url = "file://";
-    for (const char c : absolute) {
-        if (plain.find(c) != std::string_view::npos) {
-            url.push_back(c);
-        } else {
-            char escaped[4];
-            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
-            url.append(escaped);
-        }
-    }
-    return url;
 }
 
 }  // namespace tessaly

@@ -60,10 +60,4 @@ private:
 
 using AXWindowRef = std::shared_ptr<const AXWindow>;
 
-// A file URL for a path, with the characters that need it percent-encoded;
-// a relative path is taken from the current folder.
-std::string fileURLForPath(const std::string& path);
-// Whether a text is a well-formed URL reference (absolute or relative).
-bool parsesAsURL(const std::string& text);
-
 }  // namespace tessaly

@@ -33,9 +33,4 @@ private:
     std::optional<ProcessID> dockPID_;
 };
 
-// The standardised file-system path of a location: the path of a URL (file
-// or other), percent-decoded, with "." and ".." resolved and no trailing
-// slash; a plain path is standardised the same way.
-std::string standardizedFilePath(const std::string& location);
-
 }  // namespace tessaly

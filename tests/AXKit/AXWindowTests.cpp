@@ -6,6 +6,7 @@
 
 #include "AXKit/AXApplication.h"
 #include "AXKit/AXWindow.h"
+#include "AXKit/URLText.h"
 #include "Platform/Sim/SimEnvironment.h"
 
 namespace tessaly {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "AXKit/DockBadgeReader.h"
+#include "AXKit/URLText.h"
 #include "Platform/Sim/SimEnvironment.h"
 
 namespace tessaly {
