@@ -323,8 +323,9 @@ std::optional<X11Desktop::Client> X11Desktop::launch(const std::vector<std::stri
                 if (std::find(known.begin(), known.end(), w) == known.end()) fresh.push_back(w);
             }
             for (const auto& info : windows_->read(fresh)) {
-                known.push_back(info.window);
-                if (info.pid == pid && info.frameWindow != info.window) {
+                if (info.pid != pid) known.push_back(info.window);
+                // Managed (in a frame) and shown: ready for input.
+                if (info.pid == pid && info.frameWindow != info.window && info.viewable) {
                     client.window = info.window;
                     return true;
                 }

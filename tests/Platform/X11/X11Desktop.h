@@ -53,7 +53,7 @@ public:
     X11Windows& windows() { return *windows_; }
 
     // Starts a client and waits until a window of its process is managed
-    // (listed in _NET_CLIENT_LIST and reparented into a frame).
+    // (listed in _NET_CLIENT_LIST, reparented into a frame) and viewable.
     std::optional<Client> launch(const std::vector<std::string>& argv,
                                  std::chrono::milliseconds timeout = std::chrono::seconds(20));
     std::optional<Client> launchXterm(const std::string& title = "tessaly-xterm", const std::string& geometry = "80x24+100+100");
