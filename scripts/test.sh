@@ -26,7 +26,7 @@ echo "== benchmarks =="
 for b in build/release/bench/bench_*; do
   [ -x "$b" ] || continue
   echo "-- $(basename "$b")"
-  "$b" --benchmark_min_time=0.05
+  "$b" --benchmark_min_time=0.05 --benchmark_color=false
 done
 
 echo "== fuzzing (settings file and handoff decoders) =="
