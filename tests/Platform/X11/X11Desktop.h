@@ -46,6 +46,7 @@ public:
     X11Desktop& operator=(const X11Desktop&) = delete;
 
     const std::string& display() const { return display_; }
+    pid_t serverPid() const { return server_; }
     const std::filesystem::path& directory() const { return dir_; }
     // The harness's own connection (selects property and structure events
     // on the root to wake its waits).
