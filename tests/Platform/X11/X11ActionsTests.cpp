@@ -292,3 +292,41 @@ TEST_F(X11ActionsTest, TheReaderStopsPromptlyAndCanRestart) {
 
 }  // namespace
 }  // namespace tessaly::test
+
+namespace tessaly::test {
+namespace {
+
+class X11WithoutWindowManagerTest : public X11DesktopTest {
+protected:
+    X11Desktop::Options desktopOptions() const override {
+        X11Desktop::Options o;
+        o.windowManager = false;
+        return o;
+    }
+};
+
+TEST_F(X11WithoutWindowManagerTest, WindowsAreConfiguredDirectly) {
+    auto& x = desktop->connection();
+    const xcb_window_t window = xcb_generate_id(x.get());
+    xcb_create_window(x.get(), XCB_COPY_FROM_PARENT, window, x.root(), 0, 0, 100, 100, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_map_window(x.get(), window);
+    x.sync();
+    X11Windows windows(x);
+    EXPECT_EQ(x.windowManagerCheckWindow(), kNoWindow);
+    ASSERT_TRUE(windows.setFrame(window, Rect(10, 20, 300, 200)));
+    x.sync();
+    const auto info = windows.read(window);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->frameWindow, window);
+    EXPECT_EQ(info->frame, Rect(10, 20, 300, 200));
+    ASSERT_TRUE(windows.setPosition(window, Point{5, 6}));
+    x.sync();
+    EXPECT_EQ(windows.read(window)->frame, Rect(5, 6, 300, 200));
+    // Without a window manager there is nobody to ask for a polite close.
+    EXPECT_FALSE(windows.close(window));
+    EXPECT_FALSE(windows.switchToDesktop(0));
+}
+
+}  // namespace
+}  // namespace tessaly::test
