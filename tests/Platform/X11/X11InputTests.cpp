@@ -104,6 +104,47 @@ TEST_F(X11InputTest, TheMouseTapReportsLeftButtonDragsWithPositionAndModifiers) 
     EXPECT_TRUE(events.empty());
 }
 
+TEST_F(X11InputTest, AShiftDragOnTheTitleBarMovesTheWindowAndTheTapSeesIt) {
+    auto xlogo = desktop->launchXlogo("200x200+400+300");
+    ASSERT_TRUE(xlogo);
+    const Rect before = desktop->windows().read(xlogo->window)->frame;
+    X11InputMonitor input(backend);
+    auto tap = input.makeMouseTap();
+    ASSERT_TRUE(tap);
+    std::vector<MouseTapEvent> events;
+    tap->start(std::make_shared<X11TestQueue>(work), [&](const MouseTapEvent& e) { events.push_back(e); });
+    const auto origin = [&] { return desktop->windows().read(xlogo->window)->frame.origin; };
+
+    const auto x = static_cast<std::int16_t>(before.minX() + 60);
+    const auto y = static_cast<std::int16_t>(before.minY() + 10);  // on the title bar
+    fake(XCB_MOTION_NOTIFY, 0, x, y);
+    key(kShiftL, true);
+    fake(XCB_BUTTON_PRESS, 1);
+    ASSERT_TRUE(work.runUntil([&] { return !events.empty(); }));  // modifiers are read as the tap handles it
+    // openbox starts the move on the first motion past its threshold and
+    // follows only later motions: step until the window follows.
+    int step = 0;
+    bool following = false;
+    while (!following && step < 20) {
+        ++step;
+        fake(XCB_MOTION_NOTIFY, 0, static_cast<std::int16_t>(x + 10 * step), static_cast<std::int16_t>(y + 5 * step));
+        following = desktop->waitUntil([&] { return origin() != before.origin; }, std::chrono::milliseconds(500));
+    }
+    ASSERT_TRUE(following) << "openbox did not move the window on Shift-drag";
+    fake(XCB_MOTION_NOTIFY, 0, static_cast<std::int16_t>(x + 300), static_cast<std::int16_t>(y + 150));
+    ASSERT_TRUE(desktop->waitUntil([&] { return origin() == Point{before.minX() + 300, before.minY() + 150}; }));
+    fake(XCB_BUTTON_RELEASE, 1);
+    key(kShiftL, false);
+
+    // The tap saw the drag through the window manager's pointer grab.
+    ASSERT_TRUE(work.runUntil([&] { return events.back().type == MouseTapEventType::leftMouseUp; }));
+    EXPECT_EQ(events.front().type, MouseTapEventType::leftMouseDown);
+    EXPECT_EQ(events.front().flags, InputFlags::shift);
+    EXPECT_GE(std::count_if(events.begin(), events.end(),
+                            [](const MouseTapEvent& e) { return e.type == MouseTapEventType::leftMouseDragged; }),
+              2);
+}
+
 TEST_F(X11InputTest, HotKeysFireOncePerPressWhateverTheLockKeys) {
     auto main = std::make_shared<X11TestExecutor>(work);
     auto hotkeys = X11HotkeyService::create(backend, main);
