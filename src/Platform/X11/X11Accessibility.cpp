@@ -253,7 +253,7 @@ private:
 }  // namespace
 
 X11Accessibility::X11Accessibility(std::shared_ptr<X11Backend> backend)
-    : backend_(std::move(backend)), hub_(std::make_shared<Hub>(backend_)) {}
+    : backend_(std::move(backend)), applications_(backend_), hub_(std::make_shared<Hub>(backend_)) {}
 
 X11Accessibility::~X11Accessibility() { hub_->close(); }
 
@@ -286,7 +286,7 @@ AXAnswer X11Accessibility::readApplication(ProcessID pid, std::string_view attri
         return {AXError::noValue, {}};
     }
     if (attribute == "AXTitle") {
-        const auto app = X11Applications(backend_).application(pid);
+        const auto app = applications_.application(pid);
         if (!app || !app->localizedName) return {AXError::noValue, {}};
         return {AXError::success, *app->localizedName};
     }

@@ -9,6 +9,7 @@
 // application and time-outs do not apply. Writes are requests to the window
 // manager: a read straight after a write may still show the old value.
 #include "Platform/Accessibility.h"
+#include "Platform/X11/X11Applications.h"
 #include "Platform/X11/X11Backend.h"
 
 #include <memory>
@@ -47,6 +48,7 @@ private:
     std::vector<xcb_window_t> windowsOf(ProcessID pid) const;
 
     std::shared_ptr<X11Backend> backend_;
+    X11Applications applications_;  // keeps the desktop entries it has looked up
     std::shared_ptr<Hub> hub_;
 };
 

@@ -27,9 +27,10 @@ int openPidfd(ProcessID pid) { return static_cast<int>(syscall(SYS_pidfd_open, p
 
 struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
     State(std::shared_ptr<X11Backend> b, std::shared_ptr<MainExecutor> m, std::string bus)
-        : backend(std::move(b)), main(std::move(m)), sleepBusAddress(std::move(bus)) {}
+        : backend(b), applications(std::move(b)), main(std::move(m)), sleepBusAddress(std::move(bus)) {}
 
     std::shared_ptr<X11Backend> backend;
+    const X11Applications applications;  // keeps the desktop entries it has looked up
     std::shared_ptr<MainExecutor> main;
     const std::string sleepBusAddress;
     std::unique_ptr<X11BusSignals> sleepMonitor;  // set once while starting, dropped in stop()
@@ -81,8 +82,7 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
         }
         if (added) wake();
         // Remember what each is called while it still answers.
-        X11Applications apps(backend);
-        for (const auto& app : apps.running()) {
+        for (const auto& app : applications.running()) {
             std::lock_guard lock(mutex);
             described[app.pid] = app;
         }
@@ -140,7 +140,7 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
                 if (frontmost == pid) return;
                 frontmost = pid;
             }
-            auto app = X11Applications(backend).application(*pid);
+            auto app = applications.application(*pid);
             if (app) deliver({WorkspaceNotification::didActivateApplication, app});
             return;
         }
@@ -222,19 +222,18 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
 X11Workspace::X11Workspace(std::shared_ptr<X11Backend> backend, std::shared_ptr<MainExecutor> main,
                            std::string sleepBusAddress)
     : backend_(backend),
-      applications_(backend),
       state_(std::make_shared<State>(backend, std::move(main), std::move(sleepBusAddress))) {}
 
 X11Workspace::~X11Workspace() { state_->stop(); }
 
-std::vector<RunningApplication> X11Workspace::runningApplications() const { return applications_.running(); }
+std::vector<RunningApplication> X11Workspace::runningApplications() const { return state_->applications.running(); }
 
 std::optional<RunningApplication> X11Workspace::runningApplication(ProcessID pid) const {
-    return applications_.application(pid);
+    return state_->applications.application(pid);
 }
 
 std::vector<RunningApplication> X11Workspace::runningApplications(const std::string& bundleIdentifier) const {
-    auto apps = applications_.running();
+    auto apps = state_->applications.running();
     std::erase_if(apps, [&](const RunningApplication& a) { return a.bundleIdentifier != bundleIdentifier; });
     return apps;
 }
@@ -244,7 +243,7 @@ std::optional<RunningApplication> X11Workspace::frontmostApplication() const {
     if (active == kNoWindow) return std::nullopt;
     const auto pid = backend_->windows().pids({active}).front();
     if (!pid) return std::nullopt;
-    return applications_.application(*pid);
+    return state_->applications.application(*pid);
 }
 
 bool X11Workspace::activate(ProcessID pid) {

@@ -43,7 +43,6 @@ public:
 
 private:
     std::shared_ptr<X11Backend> backend_;
-    X11Applications applications_;
     std::shared_ptr<State> state_;
 };
 

@@ -1,0 +1,67 @@
+// Naming running applications after their desktop entries.
+#include "Platform/X11/X11Applications.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace tessaly::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class X11DesktopEntriesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "tessaly-entries-XXXXXX").string();
+        ASSERT_TRUE(mkdtemp(pattern.data()));
+        root = pattern;
+        fs::create_directories(root / "local");
+        fs::create_directories(root / "system");
+    }
+    void TearDown() override { fs::remove_all(root); }
+    void write(const fs::path& file, const std::string& text) { std::ofstream(file) << text; }
+    std::vector<fs::path> dirs() const { return {root / "local", root / "system"}; }
+
+    fs::path root;
+};
+
+TEST_F(X11DesktopEntriesTest, IdThenWindowClassThenFileName) {
+    write(root / "system/org.example.Mail.desktop", "[Desktop Entry]\nType=Application\nName=Mail\n");
+    write(root / "system/chat.desktop", "[Desktop Entry]\nType=Application\nName=Chat\nStartupWMClass=ChatWindow\n");
+    write(root / "system/xterm.desktop", "[Desktop Entry]\nType=Application\nName=XTerm Terminal\n");
+    // The user's own copy comes first.
+    write(root / "local/org.example.Mail.desktop", "[Desktop Entry]\nType=Application\nName=My Mail\n");
+
+    auto mail = findDesktopEntry("org.example.Mail", "", "", dirs());
+    ASSERT_TRUE(mail);
+    EXPECT_EQ(mail->id, "org.example.Mail");
+    EXPECT_EQ(mail->name, "My Mail");
+    EXPECT_EQ(mail->path, (root / "local/org.example.Mail.desktop").string());
+    EXPECT_EQ(findDesktopEntry("org.example.Mail.desktop", "", "", dirs())->name, "My Mail");
+
+    const auto chat = findDesktopEntry("", "chat-main", "chatwindow", dirs());
+    ASSERT_TRUE(chat);
+    EXPECT_EQ(chat->name, "Chat");
+    const auto xterm = findDesktopEntry("", "xterm", "XTerm", dirs());
+    ASSERT_TRUE(xterm);
+    EXPECT_EQ(xterm->name, "XTerm Terminal");
+    EXPECT_FALSE(findDesktopEntry("", "nothing", "Nothing", dirs()));
+    EXPECT_FALSE(findDesktopEntry("", "", "", dirs()));
+}
+
+TEST_F(X11DesktopEntriesTest, HiddenEntriesAndOtherTypesAreNoApplications) {
+    write(root / "system/hidden.desktop", "[Desktop Entry]\nType=Application\nName=Hidden\nNoDisplay=true\n");
+    write(root / "system/link.desktop", "[Desktop Entry]\nType=Link\nName=Link\n");
+    write(root / "system/late.desktop",
+          "[Desktop Entry]\nType=Application\nName=Late\n[Desktop Action New]\nName=New Window\n");
+    EXPECT_FALSE(findDesktopEntry("hidden", "", "", dirs()));
+    EXPECT_FALSE(findDesktopEntry("", "link", "Link", dirs()));
+    // Keys of other groups do not override the main group's.
+    EXPECT_EQ(findDesktopEntry("late", "", "", dirs())->name, "Late");
+}
+
+}  // namespace
+}  // namespace tessaly::test
