@@ -36,7 +36,9 @@ public:
     // cannot start.
     Subscription subscribe(X11EventReader::Handler handler);
     // Synchronous: once it returns the handler neither runs nor will run.
-    // May be called from inside a handler.
+    // May be called from inside a handler. A subscriber unsubscribes before
+    // it lets go of the backend, so that the last reference is never dropped
+    // on the reader's own thread (which cannot join itself).
     void unsubscribe(Subscription subscription);
 
     struct Client {
