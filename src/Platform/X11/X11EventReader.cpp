@@ -160,6 +160,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         if (e.event == root) {
             // A child of the root: a frame, or a window of nobody's (panels).
             const auto client = clientOfFrame(e.window);
+            out.rootChild = true;
             out.kind = client ? X11Event::Kind::frameChanged : X11Event::Kind::rootChildConfigured;
             out.window = client ? client : e.window;
         } else if (e.event == e.window && clients_.count(e.window)) {

@@ -44,6 +44,7 @@ struct X11Event {
     xcb_window_t window = kNoWindow;       // the client (or the root child for rootChildConfigured)
     xcb_window_t frameWindow = kNoWindow;  // for configure events: the window configured
     xcb_window_t aboveSibling = kNoWindow; // for configure events of root children
+    bool rootChild = false;                // a configure event of a root child (frameWindow)
     Rect geometry;                         // for configure events: the configured window, parent coordinates
     std::vector<xcb_window_t> clients;     // for clientListChanged: the clients now watched
     bool screenSaverOn = false;            // for screenSaverChanged

@@ -77,6 +77,13 @@ std::optional<WindowServerFunctions> X11WindowServer::openWindowServer() {
     f.orderWindow = [backend](WindowServerConnection, WindowID window, std::int32_t order, WindowID relativeTo) {
         return applyOrder(*backend, {window, order, relativeTo});
     };
+    f.registerNotifyProc = [notifier = notifier_](WindowServerNotifyProc proc, std::uint32_t event, void* context) {
+        return notifier->registerNotifyProc(proc, event, context);
+    };
+    f.requestNotificationsForWindows = [notifier = notifier_](WindowServerConnection, const WindowID* windows,
+                                                              std::int32_t count) {
+        return notifier->requestNotificationsForWindows(windows, count);
+    };
     f.getWindowBounds = [backend](WindowServerConnection, WindowID window, Rect* out) -> WindowServerError {
         if (!out) return kIllegalArgument;
         const auto info = backend->windows().read(window);

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -295,6 +296,103 @@ TEST_F(X11ServicesTest, PanelsAreOrderedDirectlyAboveOrBelowAWindowsFrame) {
     Rect bounds;
     EXPECT_EQ(functions->getWindowBounds(conn, second->window, &bounds), 0);
     EXPECT_EQ(bounds, info(second->window)->frame);
+}
+
+// What a notification callback of the window server saw, from the event thread.
+struct WindowNotifications {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::pair<std::uint32_t, WindowID>> seen;
+
+    static void record(std::uint32_t event, void* data, std::size_t length, void* context, WindowServerConnection) {
+        auto* self = static_cast<WindowNotifications*>(context);
+        WindowID window = 0;
+        if (data && length == sizeof window) std::memcpy(&window, data, sizeof window);
+        std::lock_guard lock(self->mutex);
+        self->seen.emplace_back(event, window);
+        self->changed.notify_all();
+    }
+    bool waitFor(std::uint32_t event, WindowID window) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, std::chrono::seconds(10), [&] {
+            return std::find(seen.begin(), seen.end(), std::make_pair(event, window)) != seen.end();
+        });
+    }
+    std::size_t count(std::uint32_t event, WindowID window) {
+        std::lock_guard lock(mutex);
+        return static_cast<std::size_t>(std::count(seen.begin(), seen.end(), std::make_pair(event, window)));
+    }
+    void clear() {
+        std::lock_guard lock(mutex);
+        seen.clear();
+    }
+};
+
+TEST_F(X11ServicesTest, APanelFollowsItsWindowWhenTheWindowManagerRaisesTheFrame) {
+    auto first = desktop->launchXterm("first");
+    auto second = desktop->launchXterm("second", "80x24+400+300");
+    ASSERT_TRUE(first && second);
+    xcb_connection_t* c = desktop->connection().get();
+    const xcb_window_t root = desktop->connection().root();
+    const xcb_window_t panel = xcb_generate_id(c);
+    const std::uint32_t values[] = {1};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, panel, root, 0, 0, 200, 30, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, values);
+    xcb_map_window(c, panel);
+    desktop->connection().sync();
+    const auto panelDirectlyAbove = [&](xcb_window_t client) {
+        auto tree = xcbReply(c, xcb_query_tree_reply, xcb_query_tree(c, root));
+        const auto* kids = xcb_query_tree_children(tree.get());
+        const std::vector<xcb_window_t> stack(kids, kids + xcb_query_tree_children_length(tree.get()));
+        const auto frame = desktop->windows().frameWindows({client}).front();
+        const auto at = std::find(stack.begin(), stack.end(), frame);
+        return at != stack.end() && at + 1 != stack.end() && *(at + 1) == panel;
+    };
+
+    X11WindowServer server(backend);
+    const auto f = server.openWindowServer();
+    ASSERT_TRUE(f && f->registerNotifyProc && f->requestNotificationsForWindows);
+    WindowNotifications notes;
+    EXPECT_NE(f->registerNotifyProc(&WindowNotifications::record, 1234, &notes), 0) << "a code never sent";
+    ASSERT_EQ(f->registerNotifyProc(&WindowNotifications::record, X11WindowNotifier::windowReordered, &notes), 0);
+    ASSERT_EQ(f->registerNotifyProc(&WindowNotifications::record, X11WindowNotifier::windowDestroyed, &notes), 0);
+    const auto conn = f->mainConnectionID();
+    const WindowID watched[] = {first->window};
+    ASSERT_EQ(f->requestNotificationsForWindows(conn, watched, 1), 0);
+
+    ASSERT_EQ(f->orderWindow(conn, panel, X11WindowServer::orderAbove, first->window), 0);
+    ASSERT_TRUE(panelDirectlyAbove(first->window));
+    // Moving the window in place restacks nothing.
+    ASSERT_TRUE(desktop->windows().setPosition(first->window, Point(150, 120)));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(first->window)->frame.origin == Point(150, 120); }));
+    ASSERT_TRUE(desktop->windows().activate(second->window));
+    ASSERT_TRUE(desktop->waitUntil([&] { return desktop->windows().activeWindow() == second->window; }));
+    desktop->connection().sync();
+    EXPECT_TRUE(panelDirectlyAbove(first->window)) << "raising another window leaves the pair alone";
+
+    // The window manager raises the frame over the panel: the window server
+    // reports the reorder, and ordering the panel again puts it back.
+    notes.clear();
+    ASSERT_TRUE(desktop->windows().activate(first->window));
+    ASSERT_TRUE(notes.waitFor(X11WindowNotifier::windowReordered, first->window));
+    ASSERT_TRUE(desktop->waitUntil([&] { return desktop->windows().activeWindow() == first->window; }));
+    EXPECT_FALSE(panelDirectlyAbove(first->window));
+    EXPECT_EQ(f->orderWindow(conn, panel, X11WindowServer::orderAbove, first->window), 0);
+    EXPECT_TRUE(panelDirectlyAbove(first->window));
+    // Our own ordering moved the panel, not the frame: no new report for it.
+    desktop->connection().sync();
+    const auto reordered = notes.count(X11WindowNotifier::windowReordered, first->window);
+    ASSERT_TRUE(desktop->windows().setPosition(first->window, Point(160, 130)));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(first->window)->frame.origin == Point(160, 130); }));
+    EXPECT_EQ(notes.count(X11WindowNotifier::windowReordered, first->window), reordered);
+    EXPECT_EQ(notes.count(X11WindowNotifier::windowReordered, second->window), 0u) << "never asked about";
+
+    // The window goes away: reported, and not a crash to order against.
+    kill(first->pid, SIGKILL);
+    ASSERT_TRUE(notes.waitFor(X11WindowNotifier::windowDestroyed, first->window));
+    EXPECT_NE(f->orderWindow(conn, panel, X11WindowServer::orderAbove, first->window), 0);
+    const WindowID gone[] = {first->window};
+    EXPECT_EQ(f->requestNotificationsForWindows(conn, gone, 1), 0);
 }
 
 TEST_F(X11ServicesTest, DisplaysAndWorkspace) {
