@@ -1,5 +1,7 @@
 #include "Platform/Sim/SimDesktop.h"
 
+#include "Platform/AXObserverBase.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -32,46 +34,7 @@ struct PendingAXNotification {
 
 }  // namespace
 
-struct SimDesktop::ObserverState {
-    ProcessID pid = 0;
-    std::mutex mutex;
-    bool invalid = false;
-    std::shared_ptr<DispatchQueue> thread;
-    AXObserverConnection::Handler handler;
-    AXRegistrationList registrations;
-};
-
 namespace {
-
-class SimObserver final : public AXObserverConnection {
-public:
-    explicit SimObserver(std::shared_ptr<SimDesktop::ObserverState> state) : state_(std::move(state)) {}
-    ~SimObserver() override { invalidate(); }
-
-    void start(std::shared_ptr<DispatchQueue> thread, Handler handler) override {
-        std::lock_guard lock(state_->mutex);
-        state_->thread = std::move(thread);
-        state_->handler = std::move(handler);
-    }
-    AXError addNotification(const AXElement& element, std::string_view notification) override {
-        std::lock_guard lock(state_->mutex);
-        if (state_->invalid) return AXError::invalidElement;
-        return state_->registrations.add(element, notification);
-    }
-    AXError removeNotification(const AXElement& element, std::string_view notification) override {
-        std::lock_guard lock(state_->mutex);
-        return state_->registrations.remove(element, notification);
-    }
-    void invalidate() override {
-        std::lock_guard lock(state_->mutex);
-        state_->invalid = true;
-        state_->handler = nullptr;
-        state_->thread.reset();
-    }
-
-private:
-    std::shared_ptr<SimDesktop::ObserverState> state_;
-};
 
 // Workspace observers live apart from the desktop so that deliveries still
 // queued on the main executor can outlive it.
@@ -114,7 +77,7 @@ struct SimDesktop::State {
     std::map<ProcessID, int> activations;
     std::vector<std::string> urls;
     std::vector<Ordering> orderings;
-    std::vector<std::weak_ptr<ObserverState>> observers;
+    std::vector<std::weak_ptr<AXObserverState>> observers;
     std::shared_ptr<WorkspaceObservers> workspaceObservers = std::make_shared<WorkspaceObservers>();
 
     // Notifications gathered under the lock, sent after it is released.
@@ -439,17 +402,13 @@ PlatformServices SimDesktop::services(const std::shared_ptr<SimDesktop>& self, s
 
 namespace {
 
-void deliverAX(const std::vector<std::weak_ptr<SimDesktop::ObserverState>>& observers, ProcessID pid,
+void deliverAX(const std::vector<std::weak_ptr<AXObserverState>>& observers, ProcessID pid,
                const PendingAXNotification& n, bool registeredOnly = true) {
     for (const auto& weak : observers) {
         const auto observer = weak.lock();
-        if (!observer || observer->pid != pid) continue;
-        std::lock_guard lock(observer->mutex);
-        if (observer->invalid || !observer->thread || !observer->handler) continue;
-        if (registeredOnly && !observer->registrations.contains(n.target, n.name)) continue;
-        observer->thread->async([handler = observer->handler, element = n.element, name = n.name] {
-            handler(element, name);
-        });
+        if (!observer || observer->pid() != pid) continue;
+        if (registeredOnly) observer->deliver(n.element, n.name, {n.target});
+        else observer->deliverUnregistered(n.element, n.name);
     }
 }
 
@@ -461,7 +420,7 @@ void deliverAX(const std::vector<std::weak_ptr<SimDesktop::ObserverState>>& obse
 static void flushState(SimDesktop::State& state) {
     std::vector<std::pair<ProcessID, PendingAXNotification>> ax;
     std::vector<WorkspaceEvent> ws;
-    std::vector<std::weak_ptr<SimDesktop::ObserverState>> observers;
+    std::vector<std::weak_ptr<AXObserverState>> observers;
     {
         std::lock_guard lock(state.mutex);
         ax.swap(state.pendingAX);
@@ -521,10 +480,7 @@ void SimDesktop::terminate(ProcessID pid) {
         state_->notifyWorkspace(WorkspaceNotification::didTerminateApplication, state_->running(*app));
         // Its observers fall silent.
         for (const auto& weak : state_->observers) {
-            if (const auto observer = weak.lock(); observer && observer->pid == pid) {
-                std::lock_guard observerLock(observer->mutex);
-                observer->registrations.clear();
-            }
+            if (const auto observer = weak.lock(); observer && observer->pid() == pid) observer->clearRegistrations();
         }
     });
 }
@@ -700,7 +656,7 @@ void SimDesktop::screensWake() {
 }
 
 void SimDesktop::injectNotification(const AXElement& element, const std::string& name) {
-    std::vector<std::weak_ptr<ObserverState>> observers;
+    std::vector<std::weak_ptr<AXObserverState>> observers;
     {
         std::lock_guard lock(state_->mutex);
         observers = state_->observers;
@@ -818,10 +774,7 @@ int SimDesktop::liveObserverCount() const {
     std::lock_guard lock(state_->mutex);
     int count = 0;
     for (const auto& weak : state_->observers) {
-        if (const auto observer = weak.lock()) {
-            std::lock_guard observerLock(observer->mutex);
-            if (!observer->invalid) ++count;
-        }
+        if (const auto observer = weak.lock(); observer && observer->isValid()) ++count;
     }
     return count;
 }
@@ -907,10 +860,9 @@ std::unique_ptr<AXObserverConnection> SimDesktop::createObserver(ProcessID pid) 
     std::lock_guard lock(state_->mutex);
     const SimApp* app = state_->findApp(pid);
     if (!state_->trusted || !app || !app->alive || app->observerUnavailable) return nullptr;
-    auto observer = std::make_shared<ObserverState>();
-    observer->pid = pid;
+    auto observer = std::make_shared<AXObserverState>(pid);
     state_->observers.push_back(observer);
-    return std::make_unique<SimObserver>(observer);
+    return std::make_unique<AXObserverBase>(observer);
 }
 
 bool SimDesktop::isProcessTrusted(bool prompt) {

@@ -267,7 +267,6 @@ public:
     const char* accessibilitySettingsURL() const override;
 
     struct State;
-    struct ObserverState;
 
 private:
     std::shared_ptr<State> state_;

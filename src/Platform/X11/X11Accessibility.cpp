@@ -1,5 +1,6 @@
 #include "Platform/X11/X11Accessibility.h"
 
+#include "Platform/AXObserverBase.h"
 #include "Platform/X11/X11Applications.h"
 
 #include <algorithm>
@@ -20,19 +21,6 @@ std::string subroleOf(const X11WindowInfo& info) {
     default: return "AXUnknown";
     }
 }
-
-// One observer's registrations and where its notifications go.
-struct ObserverState {
-    explicit ObserverState(ProcessID p) : pid(p) {}
-    const ProcessID pid;
-    std::mutex mutex;
-    bool invalid = false;
-    std::shared_ptr<DispatchQueue> queue;
-    AXObserverConnection::Handler handler;
-    AXRegistrationList registrations;
-
-    bool wants(const AXElement& target, const std::string& name) const { return registrations.contains(target, name); }
-};
 
 }  // namespace
 
@@ -64,10 +52,10 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
     X11Backend::Subscription subscription = 0;  // under subscribeMutex
     bool closed = false;                        // under subscribeMutex
     std::mutex mutex;  // guards observers and seen
-    std::vector<std::weak_ptr<ObserverState>> observers;
+    std::vector<std::weak_ptr<AXObserverState>> observers;
     std::unordered_map<xcb_window_t, Seen> seen;
 
-    bool attach(const std::shared_ptr<ObserverState>& observer) {
+    bool attach(const std::shared_ptr<AXObserverState>& observer) {
         {
             std::lock_guard lock(mutex);
             observers.push_back(observer);
@@ -92,23 +80,16 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
     }
 
     void post(ProcessID pid, const AXElement& target, const AXElement& element, const std::string& name) {
-        std::vector<std::shared_ptr<ObserverState>> live;
+        std::vector<std::shared_ptr<AXObserverState>> live;
         {
             std::lock_guard lock(mutex);
             std::erase_if(observers, [](const auto& w) { return w.expired(); });
             for (const auto& w : observers) {
-                if (auto o = w.lock(); o && o->pid == pid) live.push_back(std::move(o));
+                if (auto o = w.lock(); o && o->pid() == pid) live.push_back(std::move(o));
             }
         }
         const AXElement app = AXElement::application(pid);
-        for (const auto& o : live) {
-            // Queued under the observer's lock, so that invalidate() is a
-            // clean cut.
-            std::lock_guard lock(o->mutex);
-            if (o->invalid || !o->queue || !o->handler) continue;
-            if (!o->wants(target, name) && !o->wants(app, name)) continue;
-            o->queue->async([handler = o->handler, element, name] { handler(element, name); });
-        }
+        for (const auto& o : live) o->deliver(element, name, {target, app});
     }
 
     void postWindow(const Seen& s, xcb_window_t window, const std::string& name) {
@@ -213,41 +194,17 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
 
 namespace {
 
-class X11Observer final : public AXObserverConnection {
+class X11Observer final : public AXObserverBase {
 public:
     X11Observer(std::shared_ptr<X11Accessibility::Hub> hub, ProcessID pid)
-        : hub_(std::move(hub)), state_(std::make_shared<ObserverState>(pid)) {}
-    ~X11Observer() override { invalidate(); }
-
-    void start(std::shared_ptr<DispatchQueue> thread, Handler handler) override {
-        {
-            std::lock_guard lock(state_->mutex);
-            if (state_->invalid) return;
-            state_->queue = std::move(thread);
-            state_->handler = std::move(handler);
-        }
-        hub_->attach(state_);
-    }
-    AXError addNotification(const AXElement& element, std::string_view notification) override {
-        if (element.pid != state_->pid) return AXError::illegalArgument;
-        std::lock_guard lock(state_->mutex);
-        if (state_->invalid) return AXError::invalidElement;
-        return state_->registrations.add(element, notification);
-    }
-    AXError removeNotification(const AXElement& element, std::string_view notification) override {
-        std::lock_guard lock(state_->mutex);
-        return state_->registrations.remove(element, notification);
-    }
-    void invalidate() override {
-        std::lock_guard lock(state_->mutex);
-        state_->invalid = true;
-        state_->handler = nullptr;
-        state_->queue.reset();
-    }
+        : AXObserverBase(std::make_shared<AXObserverState>(pid)), hub_(std::move(hub)) {}
 
 private:
+    void started() override { hub_->attach(state()); }
+    // Only elements of its own process.
+    bool accepts(const AXElement& element) const override { return element.pid == state()->pid(); }
+
     std::shared_ptr<X11Accessibility::Hub> hub_;
-    std::shared_ptr<ObserverState> state_;
 };
 
 }  // namespace
