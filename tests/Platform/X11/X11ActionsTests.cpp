@@ -5,8 +5,14 @@
 #include "Platform/X11/X11EventLog.h"
 
 #include <signal.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <future>
+#include <string>
 
 namespace tessaly::test {
 namespace {
@@ -146,6 +152,62 @@ TEST_F(X11ActionsTest, AWindowThatVanishedIsAnOrdinaryFailure) {
     // The connection is still good afterwards.
     EXPECT_TRUE(desktop->connection().isAlive());
     EXPECT_TRUE(windows().setPosition(xterm->window, Point{30, 40}));
+    EXPECT_TRUE(desktop->waitUntil([&] { return info(xterm->window)->frame.origin == Point{30, 40}; }));
+}
+
+// Whether a thread of ours is blocked in poll(), as xcb is while it waits
+// for a reply after sending its requests.
+bool blockedInPoll(pid_t thread) {
+    std::ifstream in("/proc/self/task/" + std::to_string(thread) + "/syscall");
+    long number = -1;
+    if (!(in >> number)) return false;
+#ifdef SYS_poll
+    if (number == SYS_poll) return true;
+#endif
+    return number == SYS_ppoll;
+}
+
+// The window goes while the requests about it wait in the server: another
+// client grabs the server, the reads are sent and held back, the window is
+// destroyed, the grab is let go.
+TEST_F(X11ActionsTest, AWindowDestroyedMidOperationIsAnOrdinaryFailure) {
+    auto readGone = launchWatched({"xlogo", "-geometry", "200x200+50+50"});
+    auto moveGone = launchWatched({"xlogo", "-geometry", "200x200+300+50"});
+    auto xterm = launchWatched({"xterm", "-e", "cat"});
+    ASSERT_TRUE(readGone && moveGone && xterm);
+    auto grabber = X11Connection::open(desktop->display());
+    auto requests = X11Connection::open(desktop->display());
+    ASSERT_TRUE(grabber && requests);
+    const X11Windows other(*requests);
+
+    // Runs `operation` on a thread of its own while `victim` is destroyed
+    // between the sending of its requests and their handling.
+    const auto destroyedMidway = [&]<typename Operation>(xcb_window_t victim, Operation operation) {
+        xcb_grab_server(grabber->get());
+        grabber->sync();
+        std::atomic<pid_t> thread = 0;
+        auto result = std::async(std::launch::async, [&] {
+            thread = gettid();
+            return operation();
+        });
+        const bool held = desktop->waitUntil([&] { return thread != 0 && blockedInPoll(thread); });
+        xcb_destroy_window(grabber->get(), victim);
+        grabber->sync();
+        xcb_ungrab_server(grabber->get());
+        grabber->flush();
+        EXPECT_TRUE(held) << "the requests were not held back by the grab";
+        return result.get();
+    };
+
+    const auto infos = destroyedMidway(readGone->window, [&] { return other.read({readGone->window, xterm->window}); });
+    ASSERT_EQ(infos.size(), 1u);
+    EXPECT_EQ(infos[0].window, xterm->window);
+    EXPECT_FALSE(destroyedMidway(moveGone->window, [&] { return other.setFrame(moveGone->window, Rect(10, 10, 300, 200)); }));
+
+    // Both connections are still good, and the living window still moves.
+    EXPECT_TRUE(requests->isAlive());
+    EXPECT_TRUE(desktop->connection().isAlive());
+    EXPECT_TRUE(other.setPosition(xterm->window, Point{30, 40}));
     EXPECT_TRUE(desktop->waitUntil([&] { return info(xterm->window)->frame.origin == Point{30, 40}; }));
 }
 
