@@ -292,19 +292,22 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
     if (element.id & kCloseButtonBit) return AXError::attributeUnsupported;
     const xcb_window_t window = windowOf(element);
     const auto& windows = backend_->windows();
-    const auto pid = windows.pids({window}).front();
-    if (pid != element.pid) return AXError::invalidElement;
     const auto done = [](bool ok) { return ok ? AXError::success : AXError::invalidElement; };
+    const auto owned = [&] { return windows.pids({window}).front() == element.pid; };
+    const auto wrongValue = [&] { return owned() ? AXError::illegalArgument : AXError::invalidElement; };
+    // Moves and resizes (one per member when a group moves) check the owner
+    // in the round trip they make anyway.
     if (attribute == "AXPosition") {
         const Point* p = std::get_if<Point>(&value);
-        if (!p) return AXError::illegalArgument;
-        return done(windows.setPosition(window, *p));
+        if (!p) return wrongValue();
+        return done(windows.setPosition(window, *p, element.pid));
     }
     if (attribute == "AXSize") {
         const Size* s = std::get_if<Size>(&value);
-        if (!s) return AXError::illegalArgument;
-        return done(windows.setSize(window, *s));
+        if (!s) return wrongValue();
+        return done(windows.setSize(window, *s, element.pid));
     }
+    if (!owned()) return AXError::invalidElement;
     if (attribute == "AXMinimized") {
         const bool* b = std::get_if<bool>(&value);
         if (!b) return AXError::illegalArgument;

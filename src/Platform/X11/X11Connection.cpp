@@ -185,12 +185,24 @@ xcb_atom_t X11Connection::internAtom(const std::string& name, bool onlyIfExists)
 }
 
 xcb_window_t X11Connection::windowManagerCheckWindow() const {
-    auto onRoot = propertyCardinal(readProperty(root_, atoms_.NET_SUPPORTING_WM_CHECK).get());
+    // Both reads in one round trip as a rule: the check window's own
+    // property is asked for together with the root's, for the window found
+    // last time (every move asks, so a second round trip would show).
+    const xcb_window_t last = lastCheckWindow_.load();
+    const auto rootCookie = getProperty(root_, atoms_.NET_SUPPORTING_WM_CHECK);
+    std::optional<xcb_get_property_cookie_t> selfCookie;
+    if (last != kNoWindow) selfCookie = getProperty(last, atoms_.NET_SUPPORTING_WM_CHECK);
+    const auto onRoot = propertyCardinal(xcbReply(c_, xcb_get_property_reply, rootCookie).get());
+    XReply<xcb_get_property_reply_t> self;
+    if (selfCookie) self = xcbReply(c_, xcb_get_property_reply, *selfCookie);
     if (!onRoot || *onRoot == kNoWindow) return kNoWindow;
+    if (*onRoot != last) self = readProperty(*onRoot, atoms_.NET_SUPPORTING_WM_CHECK);
     // The check window names itself; a stale property left by a window
     // manager that died does not.
-    auto onSelf = propertyCardinal(readProperty(*onRoot, atoms_.NET_SUPPORTING_WM_CHECK).get());
-    return onSelf && *onSelf == *onRoot ? *onRoot : kNoWindow;
+    const auto onSelf = propertyCardinal(self.get());
+    const xcb_window_t found = onSelf && *onSelf == *onRoot ? *onRoot : kNoWindow;
+    lastCheckWindow_.store(found);
+    return found;
 }
 
 bool X11Connection::windowManagerSupports(xcb_atom_t atom) const {

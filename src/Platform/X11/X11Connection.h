@@ -9,6 +9,7 @@
 // failures: a reply is empty, a check answers false; nothing aborts.
 #include <xcb/xcb.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -186,6 +187,7 @@ private:
     X11Atoms atoms_;
     bool discardsEvents_ = false;
 
+    mutable std::atomic<xcb_window_t> lastCheckWindow_{XCB_WINDOW_NONE};  // the check window found last time
     mutable std::mutex supportedMutex_;
     mutable xcb_window_t supportedFor_ = XCB_WINDOW_NONE;
     mutable std::vector<xcb_atom_t> supported_;

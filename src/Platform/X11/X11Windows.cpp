@@ -24,6 +24,26 @@ bool contains(const std::vector<std::uint32_t>& values, xcb_atom_t atom) {
     return std::find(values.begin(), values.end(), atom) != values.end();
 }
 
+xcb_res_query_client_ids_cookie_t askResourcePid(xcb_connection_t* c, xcb_window_t window) {
+    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    return xcb_res_query_client_ids(c, 1, &spec);
+}
+
+std::optional<ProcessID> resourcePid(const xcb_res_query_client_ids_reply_t* reply) {
+    if (!reply) return std::nullopt;
+    for (auto it = xcb_res_query_client_ids_ids_iterator(reply); it.rem; xcb_res_client_id_value_next(&it)) {
+        if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && it.data->length >= 4) {
+            return static_cast<ProcessID>(*xcb_res_client_id_value_value(it.data));
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<ProcessID> publishedPid(const xcb_get_property_reply_t* reply) {
+    if (const auto v = propertyCardinal(reply); v && *v > 0) return static_cast<ProcessID>(*v);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::vector<xcb_window_t> X11Windows::clientList() const {
@@ -109,26 +129,11 @@ std::vector<xcb_window_t> X11Windows::frameWindows(const std::vector<xcb_window_
 
 std::vector<std::optional<ProcessID>> X11Windows::resourcePids(const std::vector<xcb_window_t>& windows) const {
     auto replies = xcbPipeline(
-        x_.get(), windows,
-        [this](xcb_window_t w) {
-            xcb_res_client_id_spec_t spec{w, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-            return xcb_res_query_client_ids(x_.get(), 1, &spec);
-        },
+        x_.get(), windows, [this](xcb_window_t w) { return askResourcePid(x_.get(), w); },
         xcb_res_query_client_ids_reply);
     std::vector<std::optional<ProcessID>> pids;
     pids.reserve(windows.size());
-    for (const auto& reply : replies) {
-        std::optional<ProcessID> pid;
-        if (reply) {
-            for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem; xcb_res_client_id_value_next(&it)) {
-                if ((it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && it.data->length >= 4) {
-                    pid = static_cast<ProcessID>(*xcb_res_client_id_value_value(it.data));
-                    break;
-                }
-            }
-        }
-        pids.push_back(pid);
-    }
+    for (const auto& reply : replies) pids.push_back(resourcePid(reply.get()));
     return pids;
 }
 
@@ -140,8 +145,8 @@ std::vector<std::optional<ProcessID>> X11Windows::pids(const std::vector<xcb_win
     std::vector<std::size_t> missing;
     std::vector<xcb_window_t> missingWindows;
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        if (const auto v = propertyCardinal(replies[i].get()); v && *v > 0) {
-            result[i] = static_cast<ProcessID>(*v);
+        if (const auto pid = publishedPid(replies[i].get())) {
+            result[i] = pid;
         } else {
             missing.push_back(i);
             missingWindows.push_back(windows[i]);
@@ -265,19 +270,35 @@ bool X11Windows::exists(xcb_window_t window) const {
     return xcbReply(x_.get(), xcb_get_window_attributes_reply, xcb_get_window_attributes(x_.get(), window)) != nullptr;
 }
 
-std::optional<X11FrameExtents> X11Windows::readExtents(xcb_window_t window) const {
-    // Existence and extents in one round trip.
-    auto attributesCookie = xcb_get_window_attributes(x_.get(), window);
-    auto extentsCookie = x_.getProperty(window, x_.atoms().NET_FRAME_EXTENTS);
-    auto attributes = xcbReply(x_.get(), xcb_get_window_attributes_reply, attributesCookie);
-    auto extents = propertyCardinals(xcbReply(x_.get(), xcb_get_property_reply, extentsCookie).get());
-    if (!attributes) return std::nullopt;
-    X11FrameExtents e;
-    if (extents.size() >= 4) {
-        e = {static_cast<double>(extents[0]), static_cast<double>(extents[1]), static_cast<double>(extents[2]),
-             static_cast<double>(extents[3])};
+std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window, std::optional<ProcessID> owner) const {
+    xcb_connection_t* c = x_.get();
+    const auto extentsCookie = x_.getProperty(window, x_.atoms().NET_FRAME_EXTENTS);
+    std::optional<xcb_get_property_cookie_t> pidCookie;
+    std::optional<xcb_res_query_client_ids_cookie_t> resourceCookie;
+    if (owner) {
+        pidCookie = x_.getProperty(window, x_.atoms().NET_WM_PID);
+        resourceCookie = askResourcePid(c, window);
     }
-    return e;
+    // The window manager check's reads follow the requests above, so the
+    // replies to all of them come back in the same round trip.
+    MoveTarget target;
+    target.moveResize = x_.windowManagerSupports(x_.atoms().NET_MOVERESIZE_WINDOW);
+    // A property read of a window that is gone fails: no reply.
+    const auto extentsReply = xcbReply(c, xcb_get_property_reply, extentsCookie);
+    const auto extents = propertyCardinals(extentsReply.get());
+    std::optional<ProcessID> pid;
+    if (owner) {
+        const auto published = xcbReply(c, xcb_get_property_reply, *pidCookie);
+        const auto resource = xcbReply(c, xcb_res_query_client_ids_reply, *resourceCookie);
+        pid = publishedPid(published.get());
+        if (!pid) pid = resourcePid(resource.get());
+    }
+    if (!extentsReply || (owner && pid != owner)) return std::nullopt;
+    if (extents.size() >= 4) {
+        target.extents = {static_cast<double>(extents[0]), static_cast<double>(extents[1]),
+                          static_cast<double>(extents[2]), static_cast<double>(extents[3])};
+    }
+    return target;
 }
 
 namespace {
@@ -289,12 +310,14 @@ constexpr std::uint32_t kResizeFlags = kGravityNorthWest | (1u << 10) | (1u << 1
 }  // namespace
 
 bool X11Windows::setFrame(xcb_window_t window, const Rect& frame) const {
-    const auto extents = readExtents(window);
-    if (!extents || !frame.isFinite() || frame.isNull()) return false;
+    if (!frame.isFinite() || frame.isNull()) return false;
+    const auto target = moveTarget(window, std::nullopt);
+    if (!target) return false;
+    const auto* extents = &target->extents;
     const Rect f = frame.standardized();
     const double width = std::max(1.0, f.size.width - extents->left - extents->right);
     const double height = std::max(1.0, f.size.height - extents->top - extents->bottom);
-    if (x_.windowManagerSupports(x_.atoms().NET_MOVERESIZE_WINDOW)) {
+    if (target->moveResize) {
         x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW, kMoveFlags | kResizeFlags,
                              asCard(f.origin.x), asCard(f.origin.y), asCard(width), asCard(height));
     } else {
@@ -309,10 +332,12 @@ bool X11Windows::setFrame(xcb_window_t window, const Rect& frame) const {
     return true;
 }
 
-bool X11Windows::setPosition(xcb_window_t window, Point topLeft) const {
-    const auto extents = readExtents(window);
-    if (!extents || !std::isfinite(topLeft.x) || !std::isfinite(topLeft.y)) return false;
-    if (x_.windowManagerSupports(x_.atoms().NET_MOVERESIZE_WINDOW)) {
+bool X11Windows::setPosition(xcb_window_t window, Point topLeft, std::optional<ProcessID> owner) const {
+    if (!std::isfinite(topLeft.x) || !std::isfinite(topLeft.y)) return false;
+    const auto target = moveTarget(window, owner);
+    if (!target) return false;
+    const auto* extents = &target->extents;
+    if (target->moveResize) {
         x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW, kMoveFlags, asCard(topLeft.x),
                              asCard(topLeft.y));
     } else {
@@ -323,12 +348,14 @@ bool X11Windows::setPosition(xcb_window_t window, Point topLeft) const {
     return true;
 }
 
-bool X11Windows::setSize(xcb_window_t window, Size size) const {
-    const auto extents = readExtents(window);
-    if (!extents || !std::isfinite(size.width) || !std::isfinite(size.height)) return false;
+bool X11Windows::setSize(xcb_window_t window, Size size, std::optional<ProcessID> owner) const {
+    if (!std::isfinite(size.width) || !std::isfinite(size.height)) return false;
+    const auto target = moveTarget(window, owner);
+    if (!target) return false;
+    const auto* extents = &target->extents;
     const double width = std::max(1.0, std::abs(size.width) - extents->left - extents->right);
     const double height = std::max(1.0, std::abs(size.height) - extents->top - extents->bottom);
-    if (x_.windowManagerSupports(x_.atoms().NET_MOVERESIZE_WINDOW)) {
+    if (target->moveResize) {
         x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW, kResizeFlags, 0, 0, asCard(width),
                              asCard(height));
     } else {

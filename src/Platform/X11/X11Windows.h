@@ -100,8 +100,10 @@ public:
     // frame lands at the origin (NorthWest gravity) and the client gets the
     // size left after the extents. Answers false when the window is gone.
     bool setFrame(xcb_window_t window, const Rect& frame) const;
-    bool setPosition(xcb_window_t window, Point topLeft) const;
-    bool setSize(xcb_window_t window, Size size) const;
+    // With `owner`, also false when the window does not belong to that
+    // process (checked in the same round trip as the rest of the move).
+    bool setPosition(xcb_window_t window, Point topLeft, std::optional<ProcessID> owner = std::nullopt) const;
+    bool setSize(xcb_window_t window, Size size, std::optional<ProcessID> owner = std::nullopt) const;
     // Raises without focusing (_NET_RESTACK_WINDOW, else ConfigureWindow).
     bool raise(xcb_window_t window) const;
     // Raises and focuses (_NET_ACTIVE_WINDOW, source: pager).
@@ -123,7 +125,14 @@ public:
 private:
     X11WindowType typeOf(const std::vector<std::uint32_t>& types) const;
     X11WindowState stateOf(const std::vector<std::uint32_t>& atoms) const;
-    std::optional<X11FrameExtents> readExtents(xcb_window_t window) const;
+    // What a move or resize needs, in one round trip: the window exists
+    // (and belongs to `owner`, when given), its frame extents, and whether
+    // the window manager takes _NET_MOVERESIZE_WINDOW.
+    struct MoveTarget {
+        X11FrameExtents extents;
+        bool moveResize = false;
+    };
+    std::optional<MoveTarget> moveTarget(xcb_window_t window, std::optional<ProcessID> owner) const;
 
     const X11Connection& x_;
 };
