@@ -3,6 +3,7 @@
 #include "Platform/X11/X11Accessibility.h"
 
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace tessaly {
@@ -25,14 +26,54 @@ public:
     std::vector<Order> orders;
 };
 
-WindowServerError applyOrder(const X11Backend& backend, const Order& o) {
-    const auto& windows = backend.windows();
-    if (o.order == X11WindowServer::orderOut) {
-        return backend.connection().check(xcb_unmap_window_checked(backend.connection().get(), o.window)) ? kSuccess
-                                                                                                         : kFailure;
+// Applies the orders in the order given, in two round trips whatever their
+// number: the frames of every window named, then the restacks. Each answer
+// is checked from the last one back, so the first check covers the rest.
+// A window of ours (an override-redirect panel) is stacked directly above or
+// below the frame holding the other window; with no other window, at the top
+// or bottom of everything.
+std::vector<WindowServerError> applyOrders(const X11Backend& backend, const std::vector<Order>& orders) {
+    const auto& x = backend.connection();
+    std::vector<xcb_window_t> named;
+    named.reserve(orders.size() * 2);
+    for (const auto& o : orders) {
+        named.push_back(o.window);
+        named.push_back(o.relativeTo);
     }
-    if (o.order != X11WindowServer::orderAbove && o.order != X11WindowServer::orderBelow) return kIllegalArgument;
-    return windows.stackRelative(o.window, o.order == X11WindowServer::orderAbove, o.relativeTo) ? kSuccess : kFailure;
+    const auto frames = backend.windows().frameWindows(named);
+    std::vector<WindowServerError> results(orders.size(), kSuccess);
+    std::vector<std::optional<xcb_void_cookie_t>> cookies(orders.size());
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+        const auto& o = orders[i];
+        const xcb_window_t frame = frames[2 * i];
+        const xcb_window_t sibling = frames[2 * i + 1];
+        if (o.order == X11WindowServer::orderOut) {
+            cookies[i] = xcb_unmap_window_checked(x.get(), o.window);
+            continue;
+        }
+        if (o.order != X11WindowServer::orderAbove && o.order != X11WindowServer::orderBelow) {
+            results[i] = kIllegalArgument;
+            continue;
+        }
+        const std::uint32_t mode = o.order == X11WindowServer::orderAbove ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW;
+        if (frame == kNoWindow) {
+            results[i] = kFailure;
+        } else if (o.relativeTo == kNoWindow) {
+            cookies[i] = xcb_configure_window_checked(x.get(), frame, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
+        } else if (sibling == kNoWindow || sibling == frame) {
+            // Gone, or a window of the same frame: the sibling must be
+            // another root child (the client itself answers BadMatch).
+            results[i] = kFailure;
+        } else {
+            const std::uint32_t values[] = {sibling, mode};
+            cookies[i] = xcb_configure_window_checked(x.get(), frame,
+                                                      XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+        }
+    }
+    for (std::size_t i = orders.size(); i-- > 0;) {
+        if (cookies[i] && !x.check(*cookies[i])) results[i] = kFailure;
+    }
+    return results;
 }
 
 }  // namespace
@@ -69,13 +110,13 @@ std::optional<WindowServerFunctions> X11WindowServer::openWindowServer() {
             orders.swap(transaction->orders);
         }
         WindowServerError result = kSuccess;
-        for (const auto& o : orders) {
-            if (const auto e = applyOrder(*backend, o); e != kSuccess) result = e;
+        for (const auto e : applyOrders(*backend, orders)) {
+            if (e != kSuccess) result = e;
         }
         return result;
     };
     f.orderWindow = [backend](WindowServerConnection, WindowID window, std::int32_t order, WindowID relativeTo) {
-        return applyOrder(*backend, {window, order, relativeTo});
+        return applyOrders(*backend, {{window, order, relativeTo}}).front();
     };
     f.registerNotifyProc = [notifier = notifier_](WindowServerNotifyProc proc, std::uint32_t event, void* context) {
         return notifier->registerNotifyProc(proc, event, context);

@@ -284,6 +284,17 @@ TEST_F(X11ServicesTest, PanelsAreOrderedDirectlyAboveOrBelowAWindowsFrame) {
     EXPECT_FALSE(justAbove(second->window));  // nothing happens before the commit
     EXPECT_EQ(functions->transactionCommit(t, 0), 0);
     EXPECT_TRUE(justAbove(second->window));
+    // Several orders apply in turn; one that fails fails the commit, not the others.
+    const auto several = functions->transactionCreate(conn);
+    functions->transactionOrderWindow(several, panel, X11WindowServer::orderBelow, first->window);
+    functions->transactionOrderWindow(several, panel, X11WindowServer::orderAbove, 0x7fffff0u);
+    functions->transactionOrderWindow(several, panel, 7, first->window);
+    EXPECT_NE(functions->transactionCommit(several, 0), 0);
+    EXPECT_TRUE(justBelow(first->window));
+    functions->transactionOrderWindow(several, panel, X11WindowServer::orderBelow, second->window);
+    functions->transactionOrderWindow(several, panel, X11WindowServer::orderAbove, first->window);
+    EXPECT_EQ(functions->transactionCommit(several, 0), 0);
+    EXPECT_TRUE(justAbove(first->window));
 
     // A window that is gone is a failure, not a crash.
     kill(first->pid, SIGKILL);
