@@ -174,6 +174,10 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
         xcb_query_tree_cookie_t tree;
         xcb_get_property_cookie_t props[propCount];
     };
+    // The root's children ride along: a client whose parent is one of them
+    // (the usual single level of reparenting) needs no second batch.
+    std::optional<xcb_query_tree_cookie_t> rootCookie;
+    if (!windows.empty()) rootCookie = xcb_query_tree(c, x_.root());
     std::vector<Cookies> cookies(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
         const auto w = windows[i];
@@ -185,6 +189,14 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
         for (int p = 0; p < propCount; ++p) k.props[p] = x_.getProperty(w, propAtoms[p]);
     }
 
+    std::vector<xcb_window_t> topLevel;  // the root's children, sorted
+    if (rootCookie) {
+        if (const auto rootTree = xcbReply(c, xcb_query_tree_reply, *rootCookie)) {
+            const xcb_window_t* children = xcb_query_tree_children(rootTree.get());
+            topLevel.assign(children, children + xcb_query_tree_children_length(rootTree.get()));
+            std::sort(topLevel.begin(), topLevel.end());
+        }
+    }
     std::vector<X11WindowInfo> infos;
     std::vector<xcb_window_t> parents;  // per info: the parent when it is not the root
     infos.reserve(windows.size());
@@ -225,9 +237,16 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
         info.frame = Rect(info.clientFrame.origin.x - ex.left, info.clientFrame.origin.y - ex.top,
                           info.clientFrame.size.width + ex.left + ex.right,
                           info.clientFrame.size.height + ex.top + ex.bottom);
-        const bool topLevel = tree->parent == tree->root || tree->parent == kNoWindow;
-        info.frameWindow = topLevel ? info.window : kNoWindow;
-        parents.push_back(topLevel ? kNoWindow : tree->parent);
+        if (tree->parent == tree->root || tree->parent == kNoWindow) {
+            info.frameWindow = info.window;
+            parents.push_back(kNoWindow);
+        } else if (std::binary_search(topLevel.begin(), topLevel.end(), tree->parent)) {
+            info.frameWindow = tree->parent;
+            parents.push_back(kNoWindow);
+        } else {
+            info.frameWindow = kNoWindow;
+            parents.push_back(tree->parent);
+        }
         infos.push_back(std::move(info));
     }
 
@@ -429,23 +448,6 @@ bool X11Windows::moveToDesktop(xcb_window_t window, std::uint32_t desktop) const
     x_.sendClientMessage(x_.root(), window, x_.atoms().NET_WM_DESKTOP, desktop, kSourcePager);
     x_.flush();
     return true;
-}
-
-bool X11Windows::stackRelative(xcb_window_t window, bool above, xcb_window_t relativeTo) const {
-    const auto frames = frameWindows({window, relativeTo});
-    if (frames[0] == kNoWindow) return false;
-    const std::uint32_t mode = above ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW;
-    xcb_void_cookie_t cookie;
-    if (relativeTo == kNoWindow) {
-        cookie = xcb_configure_window_checked(x_.get(), frames[0], XCB_CONFIG_WINDOW_STACK_MODE, &mode);
-    } else {
-        // The sibling must be the root's child: the client itself answers BadMatch.
-        if (frames[1] == kNoWindow || frames[1] == frames[0]) return false;
-        const std::uint32_t values[] = {frames[1], mode};
-        cookie = xcb_configure_window_checked(x_.get(), frames[0],
-                                              XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
-    }
-    return x_.check(cookie);
 }
 
 bool X11Windows::switchToDesktop(std::uint32_t desktop) const {

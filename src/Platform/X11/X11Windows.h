@@ -115,11 +115,6 @@ public:
     bool close(xcb_window_t window) const;
     bool setFullScreen(xcb_window_t window, bool fullScreen) const;
     bool moveToDesktop(xcb_window_t window, std::uint32_t desktop) const;
-    // Stacks a window of ours (an override-redirect panel, a root child)
-    // directly above or below the frame holding `relativeTo`; with
-    // relativeTo 0, at the top or bottom of everything. Answers false when
-    // either window is gone or the server refuses.
-    bool stackRelative(xcb_window_t window, bool above, xcb_window_t relativeTo) const;
     bool switchToDesktop(std::uint32_t desktop) const;
 
 private:
