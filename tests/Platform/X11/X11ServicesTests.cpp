@@ -116,6 +116,9 @@ TEST_F(X11ServicesTest, ObserversHearTheirProcessOnly) {
     }
     ASSERT_EQ(observer->addNotification(app, "AXFocusedWindowChanged"), AXError::success);
     EXPECT_EQ(observer->addNotification(w, "AXWindowMoved"), AXError::notificationAlreadyRegistered);
+    EXPECT_EQ(observer->addNotification(X11Accessibility::windowElement(xlogo->pid, xlogo->window), "AXWindowMoved"),
+              AXError::illegalArgument)
+        << "another process's window";
     const auto heardName = [&](const std::string& name) {
         return std::any_of(heard.begin(), heard.end(), [&](const auto& h) { return h.first == w && h.second == name; });
     };
@@ -154,6 +157,7 @@ TEST_F(X11ServicesTest, ObserversHearTheirProcessOnly) {
 
     // After invalidation nothing more is queued.
     observer->invalidate();
+    EXPECT_EQ(observer->addNotification(w, "AXWindowResized"), AXError::invalidElement);
     work.drain();
     const auto count = heard.size();
     desktop->windows().setPosition(xlogo->window, Point{10, 10});
