@@ -27,14 +27,19 @@ std::optional<std::vector<WindowInfo>> X11WindowList::copyWindowInfo(std::uint32
     const X11Connection& x = backend_->connection();
     if (!x.isAlive()) return std::nullopt;
     const auto& windows = backend_->windows();
-    auto tree = xcbReply(x.get(), xcb_query_tree_reply, xcb_query_tree(x.get(), x.root()));
+    // The root's children, the client list and the current desktop in one round trip.
+    const auto treeCookie = xcb_query_tree(x.get(), x.root());
+    const auto desktopCookie = x.getProperty(x.root(), x.atoms().NET_CURRENT_DESKTOP);
+    const auto clientList = windows.clientList();
+    const auto tree = xcbReply(x.get(), xcb_query_tree_reply, treeCookie);
+    const auto current = propertyCardinal(xcbReply(x.get(), xcb_get_property_reply, desktopCookie).get());
     if (!tree) return std::nullopt;
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     // Bottom to top in the reply; the list is front to back.
     std::vector<xcb_window_t> stack(children, children + xcb_query_tree_children_length(tree.get()));
     std::reverse(stack.begin(), stack.end());
 
-    const auto clients = windows.read(windows.clientList());
+    const auto clients = windows.read(clientList);
     std::unordered_map<xcb_window_t, const X11WindowInfo*> byFrame;
     for (const auto& c : clients) byFrame[c.frameWindow] = &c;
 
@@ -58,7 +63,6 @@ std::optional<std::vector<WindowInfo>> X11WindowList::copyWindowInfo(std::uint32
     std::unordered_map<xcb_window_t, X11WindowInfo> panelInfo;
     for (auto& info : windows.read(panels)) panelInfo.emplace(info.window, std::move(info));
 
-    const auto current = windows.currentDesktop();
     std::vector<Entry> entries;
     for (const auto w : stack) {
         const X11WindowInfo* info = nullptr;

@@ -1,13 +1,15 @@
-// Moves and resizes check the window's owner in the same round trip as the
-// rest of what they read: a window of another process is never touched,
-// whether its owner is published (_NET_WM_PID) or found through X-Resource.
+// Requests the backend folds into one batch: moves and resizes check the
+// window's owner together with the rest of what they read (a window of
+// another process is never touched, whether its owner is published in
+// _NET_WM_PID or found through X-Resource), and window reads find the frame
+// of a client reparented one level deep without a second batch.
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11Desktop.h"
 
 namespace tessaly::test {
 namespace {
 
-class X11MoveOwnerTest : public X11BackendTest {
+class X11BatchedRequestsTest : public X11BackendTest {
 protected:
     Rect frameOf(xcb_window_t window) {
         const auto info = backend->windows().read(window);
@@ -15,7 +17,7 @@ protected:
     }
 };
 
-TEST_F(X11MoveOwnerTest, WritesToAWindowOfAnotherProcessAreRefusedAndSendNothing) {
+TEST_F(X11BatchedRequestsTest, WritesToAWindowOfAnotherProcessAreRefusedAndSendNothing) {
     auto xterm = desktop->launchXterm("owner check", "80x24+50+50");  // publishes its pid
     auto xlogo = desktop->launchXlogo("200x200+700+300");               // does not
     ASSERT_TRUE(xterm && xlogo);
@@ -42,6 +44,35 @@ TEST_F(X11MoveOwnerTest, WritesToAWindowOfAnotherProcessAreRefusedAndSendNothing
         ASSERT_EQ(ax.setAttributeValue(right, "AXPosition", target, 0), AXError::success);
         EXPECT_TRUE(desktop->waitUntil([&] { return frameOf(client.window).origin == target; }));
     }
+}
+
+TEST_F(X11BatchedRequestsTest, FramesAreTheRootsChildrenAtAnyDepth) {
+    // Unmanaged windows nested three deep: top (a root child) > middle > inner.
+    xcb_connection_t* c = desktop->connection().get();
+    const xcb_window_t root = desktop->connection().root();
+    const std::uint32_t overrideRedirect = 1;
+    xcb_window_t parent = root;
+    std::vector<xcb_window_t> chain;
+    for (int depth = 0; depth < 3; ++depth) {
+        const xcb_window_t w = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, parent, 10, 10, 100, 100, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, depth == 0 ? std::uint32_t{XCB_CW_OVERRIDE_REDIRECT} : 0u, &overrideRedirect);
+        chain.push_back(w);
+        parent = w;
+    }
+    desktop->connection().sync();
+
+    const auto infos = backend->windows().read(chain);
+    ASSERT_EQ(infos.size(), 3u);
+    for (const auto& info : infos) EXPECT_EQ(info.frameWindow, chain[0]);
+    EXPECT_EQ(backend->windows().frameWindows(chain), std::vector<xcb_window_t>(3, chain[0]));
+    // A window that is gone is left out, the others keep their order.
+    xcb_destroy_window(c, chain[2]);
+    desktop->connection().sync();
+    const auto rest = backend->windows().read({chain[2], chain[1], chain[0]});
+    ASSERT_EQ(rest.size(), 2u);
+    EXPECT_EQ(rest[0].window, chain[1]);
+    EXPECT_EQ(rest[1].window, chain[0]);
 }
 
 }  // namespace
