@@ -176,4 +176,13 @@ void runPaired(benchmark::State& state, PairedTimes& times, BackendPass backendP
     state.counters["backend/bare"] = times.ratio();
 }
 
+// Runs the registered benchmarks with the console reporter (colour only on
+// a terminal).
+inline void runBenchmarks() {
+    benchmark::ConsoleReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                                              : benchmark::ConsoleReporter::OO_Tabular);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+}
+
 }  // namespace tessaly::bench

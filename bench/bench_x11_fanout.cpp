@@ -157,10 +157,7 @@ int main(int argc, char** argv) {
     for (const int size : {2, 10, kLargestGroup}) {
         benchmark::RegisterBenchmark("BM_FanOut", BM_FanOut)->Arg(size)->UseManualTime()->Unit(benchmark::kMicrosecond);
     }
-    benchmark::ConsoleReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                              : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    bench::runBenchmarks();
 
     for (const auto& [size, times] : results) {
         if (times.bare.empty() || times.backend.empty()) continue;

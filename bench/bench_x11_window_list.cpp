@@ -195,10 +195,7 @@ int main(int argc, char** argv) {
     compareLists(f);
 
     benchmark::RegisterBenchmark("BM_WindowList", BM_WindowList)->UseManualTime()->Unit(benchmark::kMicrosecond);
-    benchmark::ConsoleReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                              : benchmark::ConsoleReporter::OO_Tabular);
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    bench::runBenchmarks();
 
     if (!results.backend.empty() && !results.bare.empty()) {
         std::printf("window list of %d windows: backend/bare = %.2fx (median %.1f us vs %.1f us over %zu passes; "
