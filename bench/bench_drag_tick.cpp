@@ -11,6 +11,7 @@
 #include <set>
 #include <vector>
 
+#include "BenchOutput.h"
 #include "TessalyCore/DragGroupingController.h"
 #include "TessalyCore/WindowDiscovery.h"
 
@@ -92,6 +93,8 @@ BENCHMARK(BM_DragTick)->Arg(50)->Arg(200)->Arg(500)->Complexity(benchmark::oN);
 // Prints the per-window cost at 500 windows against that at 50.
 class RatioReporter final : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(tessaly::bench::consoleOptions()) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
+
+#include "BenchOutput.h"
 
 #include "TessalyCore/GroupEngine.h"
 
@@ -118,9 +119,7 @@ public:
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    // Colour only on a terminal.
-    ScalingReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                   : benchmark::ConsoleReporter::OO_Tabular);
+    ScalingReporter reporter(tessaly::bench::consoleOptions());
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
