@@ -17,8 +17,12 @@ std::shared_ptr<X11Backend> X11Backend::open(const std::string& display) {
 }
 
 X11Backend::X11Backend(std::string display, std::unique_ptr<X11Connection> connection)
-    : display_(std::move(display)), x_(std::move(connection)), windows_(*x_) {
+    : display_(std::move(display)), x_(std::move(connection)), windows_(*x_, &cache_) {
     x_->setDiscardsEvents(true);
+    cache_.setStarter([this] {
+        std::lock_guard lock(dispatchMutex_);
+        startReader();
+    });
 }
 
 X11Backend::~X11Backend() {
@@ -31,12 +35,18 @@ X11Backend::~X11Backend() {
     reader.reset();  // joins outside the lock: the thread may be waiting for it
 }
 
+bool X11Backend::startReader() {
+    if (reader_) return true;
+    reader_ = X11EventReader::start(display_, [this](const X11Event& event) { dispatch(event); });
+    if (!reader_) return false;
+    // Events wait for dispatchMutex_, so none is missed in between.
+    cache_.watching(reader_->clientsAtStart());
+    return true;
+}
+
 X11Backend::Subscription X11Backend::subscribe(X11EventReader::Handler handler) {
     std::lock_guard lock(dispatchMutex_);
-    if (!reader_) {
-        reader_ = X11EventReader::start(display_, [this](const X11Event& event) { dispatch(event); });
-        if (!reader_) return 0;
-    }
+    if (!startReader()) return 0;
     const Subscription id = nextSubscription_++;
     handlers_.emplace(id, std::move(handler));
     return id;
@@ -47,8 +57,22 @@ void X11Backend::unsubscribe(Subscription subscription) {
     handlers_.erase(subscription);
 }
 
+void X11Backend::updateCache(const X11Event& event) {
+    using Kind = X11Event::Kind;
+    switch (event.kind) {
+    case Kind::clientListChanged: cache_.clientsChanged(event.clients); break;
+    case Kind::destroyed: cache_.destroyed(event.window); break;
+    case Kind::frameChanged:
+        if (event.property == x_->atoms().NET_FRAME_EXTENTS) cache_.extentsChanged(event.window);
+        break;
+    case Kind::windowManagerChanged: cache_.windowManagerChanged(); break;
+    default: break;
+    }
+}
+
 void X11Backend::dispatch(const X11Event& event) {
     std::lock_guard lock(dispatchMutex_);
+    updateCache(event);
     // A handler may unsubscribe (itself or another) while we go.
     std::vector<Subscription> ids;
     for (const auto& [id, handler] : handlers_) ids.push_back(id);

@@ -3,9 +3,14 @@
 // reader over it, and one event reader thread (started on first use) whose
 // events are fanned out to every subscriber. Each platform service of the
 // backend holds a shared reference to it.
+//
+// The window reader remembers owners, frame extents and the window manager's
+// abilities for writes (X11WindowCache); the event reader keeps that memory
+// current and is started by the first write when nobody subscribed before.
 #include "Platform/Types.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11EventReader.h"
+#include "Platform/X11/X11WindowCache.h"
 #include "Platform/X11/X11Windows.h"
 
 #include <cstdint>
@@ -51,10 +56,16 @@ public:
 
 private:
     X11Backend(std::string display, std::unique_ptr<X11Connection> connection);
+    // Under dispatchMutex_: starts the event reader unless it runs; false
+    // when it cannot start.
+    bool startReader();
     void dispatch(const X11Event& event);
+    // Drops what `event` makes stale, before any subscriber sees it.
+    void updateCache(const X11Event& event);
 
     std::string display_;
     std::unique_ptr<X11Connection> x_;
+    X11WindowCache cache_;
     X11Windows windows_;
 
     std::recursive_mutex dispatchMutex_;

@@ -38,7 +38,8 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
         reader->screenSaverFirstEvent_ = saver->first_event;
         xcb_screensaver_select_input(c, reader->x_->root(), XCB_SCREENSAVER_EVENT_NOTIFY_MASK);
     }
-    reader->refreshClients();
+    reader->clientsAtStart_ = reader->refreshClients();
+    reader->watchWindowManager();
     reader->x_->sync();
     X11EventReader* r = reader.get();
     if (!reader->thread_.start(*reader->x_, [r](const xcb_generic_event_t& event) { r->handle(event); })) return nullptr;
@@ -52,11 +53,21 @@ X11EventReader::~X11EventReader() { stop(); }
 
 void X11EventReader::stop() { thread_.stop(); }
 
-void X11EventReader::emit(X11Event::Kind kind, xcb_window_t window) {
+void X11EventReader::emit(X11Event::Kind kind, xcb_window_t window, xcb_atom_t property) {
     X11Event event;
     event.kind = kind;
     event.window = window;
+    event.property = property;
     if (handler_) handler_(event);
+}
+
+void X11EventReader::watchWindowManager() {
+    // The check window answers itself only while its window manager runs
+    // (windowManagerCheckWindow); its DestroyNotify tells of the end.
+    checkWindow_ = x_->windowManagerCheckWindow();
+    if (checkWindow_ == kNoWindow) return;
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(x_->get(), checkWindow_, XCB_CW_EVENT_MASK, &mask);
 }
 
 xcb_window_t X11EventReader::clientOfFrame(xcb_window_t frame) const {
@@ -135,6 +146,9 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
                 emit(X11Event::Kind::numberOfDesktopsChanged, kNoWindow);
             } else if (e.atom == a.NET_WORKAREA) {
                 emit(X11Event::Kind::screenChanged, kNoWindow);
+            } else if (e.atom == a.NET_SUPPORTING_WM_CHECK) {
+                watchWindowManager();
+                emit(X11Event::Kind::windowManagerChanged, kNoWindow);
             }
             return;
         }
@@ -144,7 +158,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         else if (e.atom == a.WM_STATE) emit(X11Event::Kind::wmStateChanged, e.window);
         else if (e.atom == a.NET_WM_DESKTOP) emit(X11Event::Kind::desktopChanged, e.window);
         else if (e.atom == a.NET_WM_STRUT_PARTIAL || e.atom == a.NET_WM_STRUT) emit(X11Event::Kind::screenChanged, kNoWindow);
-        else if (e.atom == a.NET_FRAME_EXTENTS) emit(X11Event::Kind::frameChanged, e.window);
+        else if (e.atom == a.NET_FRAME_EXTENTS) emit(X11Event::Kind::frameChanged, e.window, e.atom);
         return;
     }
     case XCB_CONFIGURE_NOTIFY: {
@@ -192,9 +206,15 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     }
     case XCB_DESTROY_NOTIFY: {
         const auto& e = as<xcb_destroy_notify_event_t>(event);
-        // Only clients get StructureNotify selected, so this is one, even
-        // when the window manager dropped it from the list just before.
+        // Only clients (and the check window) get StructureNotify selected,
+        // so this is a client, even when the window manager dropped it from
+        // the list just before.
         if (e.event != e.window || e.window == x_->root()) return;
+        if (e.window == checkWindow_) {
+            checkWindow_ = kNoWindow;
+            emit(X11Event::Kind::windowManagerChanged, kNoWindow);
+            return;
+        }
         if (const auto f = clientToFrame_.find(e.window); f != clientToFrame_.end()) {
             frameToClient_.erase(f->second);
             clientToFrame_.erase(f);

@@ -39,6 +39,7 @@ struct X11Event {
         destroyed,               // a client window was destroyed
         rootChildConfigured,     // ConfigureNotify of a root child that holds no known client
         screenSaverChanged,      // MIT-SCREEN-SAVER turned on or off (screenSaverOn)
+        windowManagerChanged,    // _NET_SUPPORTING_WM_CHECK changed or its window was destroyed
     };
     Kind kind = Kind::clientListChanged;
     xcb_window_t window = kNoWindow;       // the client (or the root child for rootChildConfigured)
@@ -48,6 +49,7 @@ struct X11Event {
     Rect geometry;                         // for configure events: the configured window, parent coordinates
     std::vector<xcb_window_t> clients;     // for clientListChanged: the clients now watched
     bool screenSaverOn = false;            // for screenSaverChanged
+    xcb_atom_t property = XCB_ATOM_NONE;   // for changes of a client's property: which one
 };
 
 class X11EventReader {
@@ -64,6 +66,8 @@ public:
 
     void stop();
     bool isRunning() const { return thread_.isRunning(); }
+    // The clients watched from the start (before any clientListChanged).
+    const std::vector<xcb_window_t>& clientsAtStart() const { return clientsAtStart_; }
 
 private:
     X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler);
@@ -71,7 +75,9 @@ private:
     // Re-reads the client list, watching new clients; answers the list.
     std::vector<xcb_window_t> refreshClients();
     void watchClients(const std::vector<xcb_window_t>& clients);
-    void emit(X11Event::Kind kind, xcb_window_t window);
+    void emit(X11Event::Kind kind, xcb_window_t window, xcb_atom_t property = XCB_ATOM_NONE);
+    // Watches the window manager's check window for its destruction.
+    void watchWindowManager();
     xcb_window_t clientOfFrame(xcb_window_t frame) const;
 
     std::unique_ptr<X11Connection> x_;
@@ -81,11 +87,13 @@ private:
     std::uint8_t screenSaverFirstEvent_ = 0;
     bool hasScreenSaver_ = false;
     X11EventThread thread_;
+    std::vector<xcb_window_t> clientsAtStart_;
 
     // Touched on the reader thread only (and in start() before it runs).
     std::unordered_set<xcb_window_t> clients_;
     std::unordered_map<xcb_window_t, xcb_window_t> frameToClient_;
     std::unordered_map<xcb_window_t, xcb_window_t> clientToFrame_;
+    xcb_window_t checkWindow_ = kNoWindow;
 };
 
 }  // namespace tessaly

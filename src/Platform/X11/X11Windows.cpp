@@ -1,5 +1,7 @@
 #include "Platform/X11/X11Windows.h"
 
+#include "Platform/X11/X11WindowCache.h"
+
 #include <xcb/res.h>
 
 #include <algorithm>
@@ -42,6 +44,13 @@ std::optional<ProcessID> resourcePid(const xcb_res_query_client_ids_reply_t* rep
 std::optional<ProcessID> publishedPid(const xcb_get_property_reply_t* reply) {
     if (const auto v = propertyCardinal(reply); v && *v > 0) return static_cast<ProcessID>(*v);
     return std::nullopt;
+}
+
+// _NET_FRAME_EXTENTS: left, right, top, bottom; none (zero) when absent.
+X11FrameExtents frameExtents(const xcb_get_property_reply_t* reply) {
+    const auto e = propertyCardinals(reply);
+    if (e.size() < 4) return {};
+    return {static_cast<double>(e[0]), static_cast<double>(e[1]), static_cast<double>(e[2]), static_cast<double>(e[3])};
 }
 
 }  // namespace
@@ -138,6 +147,7 @@ std::vector<std::optional<ProcessID>> X11Windows::resourcePids(const std::vector
 }
 
 std::vector<std::optional<ProcessID>> X11Windows::pids(const std::vector<xcb_window_t>& windows) const {
+    const auto since = cache_ ? cache_->generation() : 0;
     auto replies = xcbPipeline(
         x_.get(), windows, [this](xcb_window_t w) { return x_.getProperty(w, x_.atoms().NET_WM_PID); },
         xcb_get_property_reply);
@@ -155,6 +165,11 @@ std::vector<std::optional<ProcessID>> X11Windows::pids(const std::vector<xcb_win
     if (!missingWindows.empty()) {
         const auto found = resourcePids(missingWindows);
         for (std::size_t k = 0; k < missing.size(); ++k) result[missing[k]] = found[k];
+    }
+    if (cache_) {
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            if (result[i]) cache_->rememberPid(since, windows[i], *result[i]);
+        }
     }
     return result;
 }
@@ -178,6 +193,7 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
     // (the usual single level of reparenting) needs no second batch.
     std::optional<xcb_query_tree_cookie_t> rootCookie;
     if (!windows.empty()) rootCookie = xcb_query_tree(c, x_.root());
+    const auto since = cache_ ? cache_->generation() : 0;
     std::vector<Cookies> cookies(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
         const auto w = windows[i];
@@ -229,10 +245,7 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
         info.iconic = propertyCardinal(props[wmState].get()) == kIconicState;
         info.desktop = propertyCardinal(props[desktop].get());
         if (const auto v = propertyCardinal(props[opacity].get())) info.alpha = static_cast<double>(*v) / 0xFFFFFFFFu;
-        if (const auto e = propertyCardinals(props[extents].get()); e.size() >= 4) {
-            info.extents = {static_cast<double>(e[0]), static_cast<double>(e[1]), static_cast<double>(e[2]),
-                            static_cast<double>(e[3])};
-        }
+        info.extents = frameExtents(props[extents].get());
         const auto& ex = info.extents;
         info.frame = Rect(info.clientFrame.origin.x - ex.left, info.clientFrame.origin.y - ex.top,
                           info.clientFrame.size.width + ex.left + ex.right,
@@ -276,6 +289,12 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
     }
     // A frame that vanished between the batches takes its window with it.
     std::erase_if(infos, [](const X11WindowInfo& info) { return info.frameWindow == kNoWindow; });
+    if (cache_) {
+        for (const auto& info : infos) {
+            if (info.pid) cache_->rememberPid(since, info.window, *info.pid);
+            cache_->rememberExtents(since, info.window, info.extents);
+        }
+    }
     return infos;
 }
 
@@ -289,7 +308,20 @@ bool X11Windows::exists(xcb_window_t window) const {
     return xcbReply(x_.get(), xcb_get_window_attributes_reply, xcb_get_window_attributes(x_.get(), window)) != nullptr;
 }
 
-std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window, std::optional<ProcessID> owner) const {
+std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window, std::optional<ProcessID> owner,
+                                                             bool needsExtents) const {
+    X11WindowCache::Lookup known;
+    if (cache_) {
+        cache_->activate();
+        known = cache_->lookup(window);
+    }
+    // An owner never changes while the window lives.
+    if (owner && known.pid && known.pid != owner) return std::nullopt;
+    if (known.known && (!owner || known.pid) && known.moveResize &&
+        (known.extents || (!needsExtents && *known.moveResize))) {
+        return MoveTarget{known.extents.value_or(X11FrameExtents{}), *known.moveResize};
+    }
+
     xcb_connection_t* c = x_.get();
     const auto extentsCookie = x_.getProperty(window, x_.atoms().NET_FRAME_EXTENTS);
     std::optional<xcb_get_property_cookie_t> pidCookie;
@@ -301,10 +333,14 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     // The window manager check's reads follow the requests above, so the
     // replies to all of them come back in the same round trip.
     MoveTarget target;
-    target.moveResize = x_.windowManagerSupports(x_.atoms().NET_MOVERESIZE_WINDOW);
+    if (known.moveResize) {
+        target.moveResize = *known.moveResize;
+    } else {
+        target.moveResize = x_.windowManagerSupports(x_.atoms().NET_MOVERESIZE_WINDOW);
+        if (cache_) cache_->rememberMoveResize(known.generation, target.moveResize);
+    }
     // A property read of a window that is gone fails: no reply.
     const auto extentsReply = xcbReply(c, xcb_get_property_reply, extentsCookie);
-    const auto extents = propertyCardinals(extentsReply.get());
     std::optional<ProcessID> pid;
     if (owner) {
         const auto published = xcbReply(c, xcb_get_property_reply, *pidCookie);
@@ -312,11 +348,13 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
         pid = publishedPid(published.get());
         if (!pid) pid = resourcePid(resource.get());
     }
-    if (!extentsReply || (owner && pid != owner)) return std::nullopt;
-    if (extents.size() >= 4) {
-        target.extents = {static_cast<double>(extents[0]), static_cast<double>(extents[1]),
-                          static_cast<double>(extents[2]), static_cast<double>(extents[3])};
+    if (!extentsReply) return std::nullopt;
+    target.extents = frameExtents(extentsReply.get());
+    if (cache_) {
+        cache_->rememberExtents(known.generation, window, target.extents);
+        if (pid) cache_->rememberPid(known.generation, window, *pid);
     }
+    if (owner && pid != owner) return std::nullopt;
     return target;
 }
 
@@ -330,7 +368,7 @@ constexpr std::uint32_t kResizeFlags = kGravityNorthWest | (1u << 10) | (1u << 1
 
 bool X11Windows::setFrame(xcb_window_t window, const Rect& frame) const {
     if (!frame.isFinite() || frame.isNull()) return false;
-    const auto target = moveTarget(window, std::nullopt);
+    const auto target = moveTarget(window, std::nullopt, true);
     if (!target) return false;
     const auto* extents = &target->extents;
     const Rect f = frame.standardized();
@@ -353,7 +391,8 @@ bool X11Windows::setFrame(xcb_window_t window, const Rect& frame) const {
 
 bool X11Windows::setPosition(xcb_window_t window, Point topLeft, std::optional<ProcessID> owner) const {
     if (!std::isfinite(topLeft.x) || !std::isfinite(topLeft.y)) return false;
-    const auto target = moveTarget(window, owner);
+    // NorthWest gravity puts the frame's top-left at the point: no extents.
+    const auto target = moveTarget(window, owner, false);
     if (!target) return false;
     const auto* extents = &target->extents;
     if (target->moveResize) {
@@ -369,7 +408,7 @@ bool X11Windows::setPosition(xcb_window_t window, Point topLeft, std::optional<P
 
 bool X11Windows::setSize(xcb_window_t window, Size size, std::optional<ProcessID> owner) const {
     if (!std::isfinite(size.width) || !std::isfinite(size.height)) return false;
-    const auto target = moveTarget(window, owner);
+    const auto target = moveTarget(window, owner, true);
     if (!target) return false;
     const auto* extents = &target->extents;
     const double width = std::max(1.0, std::abs(size.width) - extents->left - extents->right);

@@ -68,9 +68,16 @@ struct X11WindowInfo {
     bool isMinimized() const { return iconic || state.hidden; }
 };
 
+class X11WindowCache;
+
 class X11Windows {
 public:
-    explicit X11Windows(const X11Connection& connection) : x_(connection) {}
+    // With `cache`, reads remember what later writes need (see
+    // X11WindowCache) and writes use it instead of asking the server.
+    explicit X11Windows(const X11Connection& connection, X11WindowCache* cache = nullptr)
+        : x_(connection), cache_(cache) {}
+
+    X11WindowCache* cache() const { return cache_; }
 
     // _NET_CLIENT_LIST, in mapping order.
     std::vector<xcb_window_t> clientList() const;
@@ -99,6 +106,9 @@ public:
     // Places the frame (decoration included) at `frame`: the top-left of the
     // frame lands at the origin (NorthWest gravity) and the client gets the
     // size left after the extents. Answers false when the window is gone.
+    // With a cache that knows the window (and its owner and extents, as the
+    // write needs them) a write makes no round trip; a window that died
+    // since then ignores it and the write still answers true.
     bool setFrame(xcb_window_t window, const Rect& frame) const;
     // With `owner`, also false when the window does not belong to that
     // process (checked in the same round trip as the rest of the move).
@@ -120,16 +130,20 @@ public:
 private:
     X11WindowType typeOf(const std::vector<std::uint32_t>& types) const;
     X11WindowState stateOf(const std::vector<std::uint32_t>& atoms) const;
-    // What a move or resize needs, in one round trip: the window exists
-    // (and belongs to `owner`, when given), its frame extents, and whether
-    // the window manager takes _NET_MOVERESIZE_WINDOW.
+    // What a move or resize needs: the window exists (and belongs to
+    // `owner`, when given), its frame extents (when `needsExtents`, or
+    // always without _NET_MOVERESIZE_WINDOW), and whether the window manager
+    // takes _NET_MOVERESIZE_WINDOW. From the cache when it knows all of it,
+    // else in one round trip (which fills the cache).
     struct MoveTarget {
         X11FrameExtents extents;
         bool moveResize = false;
     };
-    std::optional<MoveTarget> moveTarget(xcb_window_t window, std::optional<ProcessID> owner) const;
+    std::optional<MoveTarget> moveTarget(xcb_window_t window, std::optional<ProcessID> owner,
+                                         bool needsExtents) const;
 
     const X11Connection& x_;
+    X11WindowCache* cache_ = nullptr;
 };
 
 }  // namespace tessaly
