@@ -6,24 +6,19 @@
 #include <system_error>
 #include <vector>
 
+#include "Platform/HexDigit.h"
+
 namespace tessaly {
 
 namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 std::string percentDecoded(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size()) {
-            const int hi = hexValue(text[i + 1]);
-            const int lo = hexValue(text[i + 2]);
+            const int hi = hexDigitValue(text[i + 1]);
+            const int lo = hexDigitValue(text[i + 2]);
             if (hi >= 0 && lo >= 0) {
                 out.push_back(static_cast<char>(hi * 16 + lo));
                 i += 2;
@@ -46,7 +41,7 @@ bool parsesAsURL(const std::string& text) {
         if (allowed.find(c) == std::string_view::npos) return false;
         if (c == '%') {
             if (i + 2 >= text.size()) return false;
-            if (hexValue(text[i + 1]) < 0 || hexValue(text[i + 2]) < 0) return false;
+            if (hexDigitValue(text[i + 1]) < 0 || hexDigitValue(text[i + 2]) < 0) return false;
         }
     }
     return true;

@@ -2,18 +2,9 @@
 
 #include <random>
 
+#include "Platform/HexDigit.h"
+
 namespace tessaly {
-
-namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 Uuid Uuid::random() {
     thread_local std::mt19937_64 engine{[] {
@@ -41,8 +32,8 @@ std::optional<Uuid> Uuid::fromString(std::string_view text) {
             ++i;
             continue;
         }
-        const int hi = hexValue(text[i]);
-        const int lo = hexValue(text[i + 1]);
+        const int hi = hexDigitValue(text[i]);
+        const int lo = hexDigitValue(text[i + 1]);
         if (hi < 0 || lo < 0) return std::nullopt;
         bytes[out++] = static_cast<std::uint8_t>(hi * 16 + lo);
         i += 2;

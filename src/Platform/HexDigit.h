@@ -1,0 +1,13 @@
+#pragma once
+
+namespace tessaly {
+
+// The value of one hexadecimal digit in either case, or -1.
+constexpr int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace tessaly
