@@ -2,9 +2,14 @@
 // window's owner together with the rest of what they read (a window of
 // another process is never touched, whether its owner is published in
 // _NET_WM_PID or found through X-Resource), and window reads find the frame
-// of a client reparented one level deep without a second batch.
+// of a client reparented one level deep without a second batch. Later
+// writes answer from what earlier ones learnt, which the event reader keeps
+// current.
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11Desktop.h"
+#include "Platform/X11/X11EventLog.h"
+
+#include <algorithm>
 
 namespace tessaly::test {
 namespace {
@@ -14,6 +19,30 @@ protected:
     Rect frameOf(xcb_window_t window) {
         const auto info = backend->windows().read(window);
         return info ? info->frame : Rect();
+    }
+
+    // Creates window `w` (a fresh id or one given back) claiming `owner` in
+    // _NET_WM_PID, and waits until openbox manages it and the backend's
+    // event reader has seen it join the client list.
+    bool createManaged(xcb_window_t w, ProcessID owner, X11EventLog& log) {
+        X11Connection& x = desktop->connection();
+        xcb_connection_t* c = x.get();
+        const std::uint32_t values[] = {x.screen().white_pixel};
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, x.root(), 100, 100, 160, 120, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
+        const auto pid = static_cast<std::uint32_t>(owner);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, x.atoms().NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1, &pid);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, x.atoms().NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, 32, 1,
+                            &x.atoms().NET_WM_WINDOW_TYPE_NORMAL);
+        xcb_map_window(c, w);
+        x.flush();
+        return log.waitFor([w](const X11Event& e) {
+            return e.kind == X11Event::Kind::clientListChanged &&
+                   std::find(e.clients.begin(), e.clients.end(), w) != e.clients.end();
+        }) && desktop->waitUntil([&] {
+            const auto info = backend->windows().read(w);
+            return info && info->frameWindow != w && info->viewable;
+        });
     }
 };
 
@@ -44,6 +73,98 @@ TEST_F(X11BatchedRequestsTest, WritesToAWindowOfAnotherProcessAreRefusedAndSendN
         ASSERT_EQ(ax.setAttributeValue(right, "AXPosition", target, 0), AXError::success);
         EXPECT_TRUE(desktop->waitUntil([&] { return frameOf(client.window).origin == target; }));
     }
+}
+
+TEST_F(X11BatchedRequestsTest, WritesAnswerFromMemoryUntilTheWindowOrItsExtentsChange) {
+    X11EventLog log;
+    const auto subscription = backend->subscribe(log.handler());
+    ASSERT_NE(subscription, 0u);
+    const auto& windows = backend->windows();
+    const X11WindowCache& cache = *windows.cache();
+    X11Connection& x = desktop->connection();
+    xcb_connection_t* c = x.get();
+    // Owners made up for the test: they are only compared.
+    constexpr ProcessID firstOwner = 4001;
+    constexpr ProcessID secondOwner = 4002;
+    const xcb_window_t w = xcb_generate_id(c);
+    ASSERT_TRUE(createManaged(w, firstOwner, log));
+
+    // The first write learns the owner, the extents and the window manager;
+    // the next ones answer from that, refusals included, and still land.
+    const auto& a = x.atoms();
+    ASSERT_TRUE(windows.setSize(w, Size{300, 200}, firstOwner));
+    const auto known = cache.lookup(w);
+    ASSERT_TRUE(known.known);
+    EXPECT_EQ(known.pid, firstOwner);
+    ASSERT_TRUE(known.extents);
+    EXPECT_GT(known.extents->top, 0);
+    EXPECT_EQ(known.moveResize, true);
+    EXPECT_FALSE(windows.setPosition(w, Point{5, 5}, secondOwner));
+    EXPECT_FALSE(windows.setSize(w, Size{250, 250}, secondOwner));
+    const Point moved{260, 190};
+    ASSERT_TRUE(windows.setPosition(w, moved, firstOwner));
+    EXPECT_TRUE(desktop->waitUntil([&] { return frameOf(w) == Rect(moved.x, moved.y, 300, 200); }));
+
+    // New extents are read again, not taken from memory.
+    const std::uint32_t extents[] = {1, 2, 3, 4};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, a.NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 32, 4, extents);
+    x.flush();
+    ASSERT_TRUE(log.waitFor([&](const X11Event& e) { return e.window == w && e.property == a.NET_FRAME_EXTENTS; }));
+    EXPECT_FALSE(cache.lookup(w).extents);
+    EXPECT_EQ(cache.lookup(w).pid, firstOwner);
+    ASSERT_TRUE(windows.setSize(w, Size{300, 200}, firstOwner));
+    ASSERT_TRUE(cache.lookup(w).extents);
+    EXPECT_EQ(cache.lookup(w).extents->bottom, 4);
+
+    // So is the window manager's check, when it is announced again.
+    const auto check = propertyCardinal(x.readProperty(x.root(), a.NET_SUPPORTING_WM_CHECK).get());
+    ASSERT_TRUE(check);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, x.root(), a.NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 32, 1,
+                        &*check);
+    x.flush();
+    ASSERT_TRUE(log.waitFor(X11Event::Kind::windowManagerChanged, kNoWindow));
+    EXPECT_FALSE(cache.lookup(w).moveResize);
+    ASSERT_TRUE(windows.setPosition(w, Point{240, 180}, firstOwner));
+    EXPECT_EQ(cache.lookup(w).moveResize, true);
+
+    // A destroyed window is forgotten: writing to it fails as before.
+    xcb_destroy_window(c, w);
+    x.flush();
+    ASSERT_TRUE(log.waitFor(X11Event::Kind::destroyed, w));
+    EXPECT_FALSE(cache.lookup(w).known);
+    EXPECT_FALSE(windows.setPosition(w, moved, firstOwner));
+    EXPECT_FALSE(windows.setFrame(w, Rect(10, 10, 200, 200)));
+
+    // Its id given to a window of another owner is not answered for the old one.
+    log.clear();
+    ASSERT_TRUE(createManaged(w, secondOwner, log));
+    EXPECT_FALSE(windows.setPosition(w, moved, firstOwner));
+    EXPECT_EQ(cache.lookup(w).pid, secondOwner);
+    ASSERT_TRUE(windows.setPosition(w, moved, secondOwner));
+    EXPECT_TRUE(desktop->waitUntil([&] { return frameOf(w).origin == moved; }));
+
+    // A write racing with the window's end answers as it may, harmlessly.
+    xcb_destroy_window(c, w);
+    x.flush();
+    windows.setPosition(w, Point{30, 30}, secondOwner);
+    windows.setFrame(w, Rect(30, 30, 200, 200));
+    backend->connection().sync();
+    EXPECT_TRUE(backend->connection().isAlive());
+    backend->unsubscribe(subscription);
+}
+
+TEST_F(X11BatchedRequestsTest, WritesStartTheReaderThatKeepsTheirMemoryCurrent) {
+    // No subscriber: the first write starts the event reader, after which
+    // the window's owner is remembered.
+    auto xterm = desktop->launchXterm("remembered", "80x24+50+50");
+    ASSERT_TRUE(xterm);
+    const auto& windows = backend->windows();
+    EXPECT_FALSE(windows.cache()->isActive());
+    ASSERT_TRUE(windows.setPosition(xterm->window, Point{60, 60}, xterm->pid));
+    EXPECT_TRUE(windows.cache()->isActive());
+    ASSERT_TRUE(windows.setPosition(xterm->window, Point{80, 70}, xterm->pid));
+    EXPECT_EQ(windows.cache()->lookup(xterm->window).pid, xterm->pid);
+    EXPECT_TRUE(desktop->waitUntil([&] { return frameOf(xterm->window).origin == Point(80, 70); }));
 }
 
 TEST_F(X11BatchedRequestsTest, FramesAreTheRootsChildrenAtAnyDepth) {
