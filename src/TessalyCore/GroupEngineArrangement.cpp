@@ -14,18 +14,13 @@ std::size_t clampedIndex(int index, std::size_t count) {
     return std::min(static_cast<std::size_t>(index), count);
 }
 
-std::vector<GroupMember>::iterator findMember(TabGroup& g, WindowID windowID) {
-    return std::find_if(g.members.begin(), g.members.end(),
-                        [windowID](const GroupMember& m) { return m.windowID == windowID; });
-}
-
 }  // namespace
 
 void GroupEngine::reorderTab(WindowID windowID, int toIndex) {
     const auto i = index(windowID);
     if (!i) return;
     TabGroup& g = groups_[*i];
-    const auto found = findMember(g, windowID);
+    const auto found = g.memberPosition(windowID);
     if (found == g.members.end()) return;
     GroupMember member = std::move(*found);
     g.members.erase(found);
@@ -102,7 +97,7 @@ void GroupEngine::repointMember(WindowID windowID, WindowID to, const std::strin
     const auto i = index(windowID);
     if (!i) return;
     TabGroup& g = groups_[*i];
-    const auto found = findMember(g, windowID);
+    const auto found = g.memberPosition(windowID);
     if (found == g.members.end()) return;
 
     *found = GroupMember(to, found->pid, title, found->titleOverride, found->accent);

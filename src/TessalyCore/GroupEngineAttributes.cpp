@@ -1,6 +1,5 @@
 // The shared frame commit and the attributes that leave membership alone:
 // lock, name, titles and accents. None of these tests the lock.
-#include <algorithm>
 #include <utility>
 
 #include "TessalyCore/GroupEngine.h"
@@ -45,11 +44,7 @@ void GroupEngine::setLocked(bool locked, const Uuid& groupID) {
 void GroupEngine::setName(const std::optional<std::string>& name, const Uuid& groupID) {
     const auto i = index(groupID);
     if (!i) return;
-    std::optional<std::string> stored;
-    if (name) {
-        std::string trimmed = trimmingWhitespaceAndNewlines(*name);
-        if (!trimmed.empty()) stored = std::move(trimmed);
-    }
+    std::optional<std::string> stored = storedGroupName(name);
     TabGroup& g = groups_[*i];
     if (canonicallyEqual(stored, g.name)) return;
     g.name = std::move(stored);
@@ -60,8 +55,7 @@ void GroupEngine::updateTitle(const std::string& title, WindowID forWindowID) {
     const auto i = index(forWindowID);
     if (!i) return;
     TabGroup& g = groups_[*i];
-    const auto member = std::find_if(g.members.begin(), g.members.end(),
-                                     [forWindowID](const GroupMember& m) { return m.windowID == forWindowID; });
+    const auto member = g.memberPosition(forWindowID);
     if (member == g.members.end() || canonicallyEqual(member->lastKnownTitle, title)) return;
     member->lastKnownTitle = title;
     // With an override the shown title stays, but the stored one travels in the group.
@@ -76,8 +70,7 @@ void GroupEngine::setMemberAccent(const std::optional<TabColor>& accent, WindowI
     const auto i = index(forWindowID);
     if (!i) return;
     TabGroup& g = groups_[*i];
-    const auto member = std::find_if(g.members.begin(), g.members.end(),
-                                     [forWindowID](const GroupMember& m) { return m.windowID == forWindowID; });
+    const auto member = g.memberPosition(forWindowID);
     if (member == g.members.end() || member->accent == accent) return;
     member->accent = accent;
     emitChanged(*i);

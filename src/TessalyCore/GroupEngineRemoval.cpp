@@ -109,8 +109,7 @@ void GroupEngine::sweepAgainst(const Alive& alive) {
                 g.missingSweeps.erase(w);
                 continue;
             }
-            const auto member = std::find_if(g.members.begin(), g.members.end(),
-                                             [w](const GroupMember& m) { return m.windowID == w; });
+            const auto member = g.memberPosition(w);
             if (member == g.members.end()) continue;  // left the group during this sweep
             const auto counted = g.missingSweeps.find(w);
             const int misses = (counted != g.missingSweeps.end() ? counted->second : 0) + 1;

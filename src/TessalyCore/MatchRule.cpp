@@ -12,14 +12,11 @@
 #include <unicode/unistr.h>
 
 #include "Platform/JsonReading.h"
+#include "TessalyCore/UnicodeText.h"
 
 namespace tessaly {
 
 namespace {
-
-icu::UnicodeString toUnicode(std::string_view text) {
-    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-}
 
 bool isASCII(std::string_view text) {
     for (const char c : text) {
@@ -45,8 +42,8 @@ bool containsIgnoringASCIICase(std::string_view title, std::string_view pattern)
 icu::UnicodeString caselessCanonical(std::string_view text) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
-    if (U_FAILURE(status)) return toUnicode(text).foldCase();
-    icu::UnicodeString once = nfd->normalize(toUnicode(text), status);
+    if (U_FAILURE(status)) return unicodeStringFromUTF8(text).foldCase();
+    icu::UnicodeString once = nfd->normalize(unicodeStringFromUTF8(text), status);
     once.foldCase();
     icu::UnicodeString result = nfd->normalize(once, status);
     return U_SUCCESS(status) ? result : once;
@@ -92,7 +89,7 @@ public:
 
 private:
     static Compiled compile(const std::string& pattern) {
-        const icu::UnicodeString text = toUnicode(pattern);
+        const icu::UnicodeString text = unicodeStringFromUTF8(pattern);
         if (text.length() > MatchRule::maxRegexPatternLength) return nullptr;
         UErrorCode status = U_ZERO_ERROR;
         UParseError parseError{};
@@ -157,7 +154,7 @@ bool titleMatchesRegex(std::string_view title, const std::string& pattern) {
         slot.matcher->setTimeLimit(MatchRule::regexTimeLimit, status);
         slot.pattern = compiled;
     }
-    const icu::UnicodeString input = toUnicode(title);
+    const icu::UnicodeString input = unicodeStringFromUTF8(title);
     icu::RegexMatcher& matcher = *slot.matcher;
     matcher.reset(input);
     status = U_ZERO_ERROR;

@@ -67,8 +67,7 @@ bool SettingsStore::writeJSONData(const nlohmann::json& value, const char* key) 
 DragSettings SettingsStore::dragSettings() const {
     DragSettings settings;
     settings.modifierGate = storedEnum(*defaults_, Keys::dragModifierGate, ModifierGate::shift);
-    const auto delay = defaults_->numberForKey(Keys::dragHoldDelay);
-    settings.holdDelay = delay && std::isfinite(*delay) ? holdDelayRange.clamp(*delay) : defaultHoldDelay;
+    settings.holdDelay = clampedNumber(*defaults_, Keys::dragHoldDelay, holdDelayRange, defaultHoldDelay);
     return settings;
 }
 

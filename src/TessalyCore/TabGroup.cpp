@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "TessalyCore/UnicodeText.h"
+
 namespace tessaly {
 
 TabGroup::TabGroup(const Uuid& idValue, std::vector<GroupMember> membersValue, WindowID activeWindowIDValue,
@@ -16,16 +18,22 @@ TabGroup::TabGroup(const Uuid& idValue, std::vector<GroupMember> membersValue, W
 }
 
 std::optional<GroupMember> TabGroup::member(WindowID windowID) const {
-    const auto it = std::find_if(members.begin(), members.end(),
-                                 [windowID](const GroupMember& m) { return m.windowID == windowID; });
+    const auto it = memberPosition(windowID);
     if (it == members.end()) return std::nullopt;
     return *it;
 }
 
-bool TabGroup::contains(WindowID windowID) const {
-    return std::any_of(members.begin(), members.end(),
-                       [windowID](const GroupMember& m) { return m.windowID == windowID; });
+std::vector<GroupMember>::iterator TabGroup::memberPosition(WindowID windowID) {
+    return std::find_if(members.begin(), members.end(),
+                        [windowID](const GroupMember& m) { return m.windowID == windowID; });
 }
+
+std::vector<GroupMember>::const_iterator TabGroup::memberPosition(WindowID windowID) const {
+    return std::find_if(members.begin(), members.end(),
+                        [windowID](const GroupMember& m) { return m.windowID == windowID; });
+}
+
+bool TabGroup::contains(WindowID windowID) const { return memberPosition(windowID) != members.end(); }
 
 std::vector<WindowID> TabGroup::windowIDs() const {
     std::vector<WindowID> ids;
@@ -81,6 +89,13 @@ std::ostream& operator<<(std::ostream& os, const TabGroup& group) {
     if (group.name) os << ", name \"" << *group.name << "\"";
     if (group.groupAccent) os << ", accent " << *group.groupAccent;
     return os << ")";
+}
+
+std::optional<std::string> storedGroupName(const std::optional<std::string>& name) {
+    if (!name) return std::nullopt;
+    std::string trimmed = trimmingWhitespaceAndNewlines(*name);
+    if (trimmed.empty()) return std::nullopt;
+    return trimmed;
 }
 
 }  // namespace tessaly

@@ -37,6 +37,9 @@ struct TabGroup {
 
     // The first member, in tab order, with that window id.
     std::optional<GroupMember> member(WindowID windowID) const;
+    // Where that member stands in `members`; members.end() when none.
+    std::vector<GroupMember>::iterator memberPosition(WindowID windowID);
+    std::vector<GroupMember>::const_iterator memberPosition(WindowID windowID) const;
     bool contains(WindowID windowID) const;
     // The members' window ids in tab order.
     std::vector<WindowID> windowIDs() const;
@@ -49,5 +52,9 @@ struct TabGroup {
 };
 
 std::ostream& operator<<(std::ostream& os, const TabGroup& group);
+
+// A group name the way groups store it: trimmed of white space and
+// newlines, absent when nothing is left.
+std::optional<std::string> storedGroupName(const std::optional<std::string>& name);
 
 }  // namespace tessaly

@@ -7,13 +7,9 @@
 
 namespace tessaly {
 
-namespace {
-
-icu::UnicodeString fromUTF8(std::string_view text) {
+icu::UnicodeString unicodeStringFromUTF8(std::string_view text) {
     return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
 }
-
-}  // namespace
 
 bool canonicallyEqual(std::string_view a, std::string_view b) {
     if (a == b) return true;
@@ -23,8 +19,8 @@ bool canonicallyEqual(std::string_view a, std::string_view b) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfc = icu::Normalizer2::getNFCInstance(status);
     if (U_FAILURE(status) || nfc == nullptr) return false;
-    const icu::UnicodeString left = nfc->normalize(fromUTF8(a), status);
-    const icu::UnicodeString right = nfc->normalize(fromUTF8(b), status);
+    const icu::UnicodeString left = nfc->normalize(unicodeStringFromUTF8(a), status);
+    const icu::UnicodeString right = nfc->normalize(unicodeStringFromUTF8(b), status);
     if (U_FAILURE(status)) return false;
     return left == right;
 }

@@ -5,8 +5,12 @@
 #include <string_view>
 
 #include <unicode/umachine.h>
+#include <unicode/unistr.h>
 
 namespace tessaly {
+
+// The UTF-8 text as ICU's UTF-16 string (ill-formed bytes become U+FFFD).
+icu::UnicodeString unicodeStringFromUTF8(std::string_view text);
 
 // Whether the bytes are UTF-8 without ill-formed sequences.
 bool isWellFormedUTF8(std::string_view text);

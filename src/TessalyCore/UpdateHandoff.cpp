@@ -9,7 +9,7 @@
 #include "Platform/JsonReading.h"
 #include "Platform/Log.h"
 #include "Platform/XdgDirectories.h"
-#include "TessalyCore/UnicodeText.h"
+#include "TessalyCore/TabGroup.h"
 
 namespace tessaly {
 
@@ -84,11 +84,8 @@ Rect decodeFrame(const json& value) {
 UpdateHandoff::Group decodeGroup(const json& object) {
     UpdateHandoff::Group group;
     group.id = requireUuid(requireMember(object, "id"), "id");
-    if (auto name = optionalText(object, "name")) {
-        // Names are kept the way the engine stores them: trimmed, never empty.
-        std::string trimmed = trimmingWhitespaceAndNewlines(*name);
-        if (!trimmed.empty()) group.name = std::move(trimmed);
-    }
+    // Names are kept the way the engine stores them: trimmed, never empty.
+    group.name = storedGroupName(optionalText(object, "name"));
     group.groupAccent = optionalColor(object, "groupAccent");
     group.frame = decodeFrame(requireMember(object, "frame"));
     group.activeWindowID = requireUInt32(requireMember(object, "activeWindowID"), "activeWindowID");
