@@ -64,13 +64,12 @@ bool TabColor::prefersDarkText() const {
 }
 
 std::optional<TabColor> TabColor::fromJSON(const nlohmann::json& json) {
-    if (!json.is_object()) return std::nullopt;
-    const auto red = json.find("red");
-    const auto green = json.find("green");
-    const auto blue = json.find("blue");
-    if (red == json.end() || green == json.end() || blue == json.end()) return std::nullopt;
-    if (!red->is_number() || !green->is_number() || !blue->is_number()) return std::nullopt;
-    return TabColor(red->get<double>(), green->get<double>(), blue->get<double>());
+    // The same reading as from_json, with its refusals answered as absent.
+    try {
+        return json.get<TabColor>();
+    } catch (const nlohmann::json::exception&) {
+        return std::nullopt;
+    }
 }
 
 void to_json(nlohmann::json& json, const TabColor& color) {
