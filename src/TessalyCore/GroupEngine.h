@@ -45,8 +45,9 @@ public:
     const std::shared_ptr<WindowSystem>& windowSystem() const { return windowSystem_; }
 
     // ---- Model and lookup ----
-    // A copy of the live groups, in creation order.
-    std::vector<TabGroup> groups() const { return groups_; }
+    // The live groups, in creation order. The reference is good until the
+    // next change; copy it to keep a snapshot across engine operations.
+    const std::vector<TabGroup>& groups() const { return groups_; }
     std::size_t groupCount() const { return groups_.size(); }
     // The group holding the window, as a copy.
     std::optional<TabGroup> group(WindowID containing) const;

@@ -143,10 +143,9 @@ void OffSpaceReconciler::reconcile(const WindowIDSet& alive, const WindowIDSet& 
 }
 
 void OffSpaceReconciler::prune(const WindowIDSet& stillCounting) {
-    const std::vector<TabGroup> groups = engine_.groups();
     WindowIDSet suspendedNow;
     WindowIDSet membersNow;
-    for (const TabGroup& group : groups) {
+    for (const TabGroup& group : engine_.groups()) {
         suspendedNow.insert(group.suspended.begin(), group.suspended.end());
         for (const GroupMember& member : group.members) membersNow.insert(member.windowID);
     }
