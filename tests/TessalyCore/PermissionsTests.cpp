@@ -149,10 +149,5 @@ TEST(ReconcileLogDeathTest, FirstReadConsultsTheStandardDefaults) {
     EXPECT_EXIT(readWith("{}"), ::testing::ExitedWithCode(11), "");
 }
 
-TEST(ReconcileLogTest, WorkedOutOnce) {
-    const bool first = ReconcileLog::isEnabled();
-    EXPECT_EQ(ReconcileLog::isEnabled(), first);
-}
-
 }  // namespace
 }  // namespace tessaly
