@@ -12,7 +12,11 @@ packages=(
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-keysyms1-dev libxcb-xtest0-dev
   libxcb-res0-dev libxcb-screensaver0-dev
   qt6-base-dev
+  xdg-utils
+  # The X11 tests run their own headless desktop (Xvfb, openbox, xterm, xlogo,
+  # xrandr, xset) and a private session bus (dbus-daemon, dbus-send, gdbus).
   xvfb openbox xdotool xterm x11-apps x11-utils x11-xserver-utils
+  dbus-daemon dbus-bin libglib2.0-bin
 )
 
 missing=()
