@@ -13,9 +13,8 @@ Capabilities Capabilities::disablingPrivateAPIs(bool disable) const {
 
 Capabilities CapabilityProbe::resolveSymbols(const SkyLight& skyLight, const AXPrivate& axPrivate) {
     Capabilities result;
+    result.skyLightOrdering = skyLight.canOrder();
     if (const WindowServerFunctions* f = skyLight.functions()) {
-        result.skyLightOrdering = f->mainConnectionID && f->transactionCreate && f->transactionCommit &&
-                                  f->transactionOrderWindow;
         result.skyLightNotifications = f->registerNotifyProc && f->requestNotificationsForWindows;
     }
     result.axWindowID = axPrivate.hasGetWindow();

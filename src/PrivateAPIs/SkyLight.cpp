@@ -22,15 +22,18 @@ const WindowServerFunctions* SkyLight::functions() const {
     return functions_ ? &*functions_ : nullptr;
 }
 
-bool SkyLight::order(WindowID window, Order order, WindowID relativeTo) const {
+bool SkyLight::canOrder() const {
     const WindowServerFunctions* f = functions();
-    if (!f || !f->mainConnectionID || !f->transactionCreate || !f->transactionCommit || !f->transactionOrderWindow) {
-        return false;
-    }
-    const TransactionRef transaction = f->transactionCreate(f->mainConnectionID());
-    if (!transaction) return false;
-    f->transactionOrderWindow(transaction, window, rawValue(order), relativeTo);
-    return f->transactionCommit(transaction, 0) == 0;
+    return f && f->mainConnectionID && f->transactionCreate && f->transactionCommit && f->transactionOrderWindow;
+}
+
+bool SkyLight::order(WindowID window, Order order, WindowID relativeTo) const {
+    if (!canOrder()) return false;
+    const auto& orderWindow = functions()->transactionOrderWindow;
+    const auto error = withTransaction(/*synchronous=*/false, [&](const TransactionRef& transaction) {
+        orderWindow(transaction, window, rawValue(order), relativeTo);
+    });
+    return error && *error == 0;
 }
 
 std::optional<WindowServerError> SkyLight::withTransaction(

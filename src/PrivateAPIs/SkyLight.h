@@ -33,6 +33,8 @@ public:
 
     explicit SkyLight(std::shared_ptr<PrivateSymbols> symbols);
 
+    // Whether every function `order` needs was found.
+    bool canOrder() const;
     // Orders `window` relative to `relativeTo` in one committed (asynchronous)
     // transaction; true when the commit answered success.
     bool order(WindowID window, Order order, WindowID relativeTo) const;

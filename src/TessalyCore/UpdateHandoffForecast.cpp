@@ -1,7 +1,5 @@
 #include "TessalyCore/UpdateHandoffForecast.h"
 
-#include <algorithm>
-
 #include "TessalyCore/OffSpaceReconciler.h"
 
 namespace tessaly::UpdateHandoffForecast {
@@ -10,23 +8,21 @@ std::vector<WindowID> unbindableMembers(const std::vector<TabGroup>& groups, con
                                         const std::set<WindowID>& onScreen,
                                         const std::function<bool(WindowID)>& isRecentlyMinimized,
                                         const std::function<bool(ProcessID)>& isAppHidden) {
+    // The off-Space reconciler's own tests, so that the forecast cannot drift
+    // from what a sweep would do; suspended members are lost as well.
+    const OffSpaceReconciler::WindowIDSet aliveIDs(alive.begin(), alive.end());
+    const OffSpaceReconciler::WindowIDSet onScreenIDs(onScreen.begin(), onScreen.end());
     std::vector<WindowID> listed;
     for (const TabGroup& group : groups) {
-        const bool counts = std::any_of(group.members.begin(), group.members.end(), [&](const GroupMember& member) {
-            return onScreen.contains(member.windowID) && !group.suspended.contains(member.windowID);
-        });
-        if (!counts) continue;
+        if (!OffSpaceReconciler::hasHomePresence(group, onScreenIDs)) continue;
         for (const GroupMember& member : group.members) {
             const WindowID id = member.windowID;
             if (group.minimized.contains(id)) continue;
-            if (group.suspended.contains(id)) {
+            if (group.suspended.contains(id) ||
+                OffSpaceReconciler::isOffSpaceStray(member, group, aliveIDs, onScreenIDs, isRecentlyMinimized,
+                                                    /*isNativeTabbedAside=*/{}, isAppHidden)) {
                 listed.push_back(id);
-                continue;
             }
-            if (onScreen.contains(id) || !alive.contains(id)) continue;
-            if (isAppHidden && isAppHidden(member.pid)) continue;
-            if (isRecentlyMinimized && isRecentlyMinimized(id)) continue;
-            listed.push_back(id);
         }
     }
     return listed;
