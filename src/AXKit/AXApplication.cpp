@@ -43,12 +43,10 @@ std::vector<AXWindowRef> AXApplication::windows(bool includeNonStandard) const {
     std::vector<AXWindowRef> all;
     all.reserve(elements->size());
     for (const AXElement& e : *elements) all.push_back(std::make_shared<const AXWindow>(services_, e, pid_, timeout_));
-    if (includeNonStandard) return all;
-    std::vector<AXWindowRef> kept;
-    for (const AXWindowRef& window : all) {
-        if (window->isStandard() || window->isMinimized()) kept.push_back(window);
+    if (!includeNonStandard) {
+        std::erase_if(all, [](const AXWindowRef& window) { return !window->isStandard() && !window->isMinimized(); });
     }
-    return kept;
+    return all;
 }
 
 AXWindowRef AXApplication::focusedWindow() const {
