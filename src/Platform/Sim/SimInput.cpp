@@ -157,17 +157,15 @@ void SimInput::deliver(const MouseTapEvent& event) {
 }
 
 void SimInput::schedulePointerPath(const std::vector<PointerStep>& steps) {
-    std::weak_ptr<char> alive = alive_;
     for (const PointerStep& step : steps) {
-        main_.schedule(step.at, [this, alive, step] {
-            if (alive.expired()) return;
+        main_.schedule(step.at, lifetime_.guarded([this, step] {
             switch (step.kind) {
                 case PointerStep::Kind::down: leftMouseDown(step.point); break;
                 case PointerStep::Kind::drag: leftMouseDragged(step.point); break;
                 case PointerStep::Kind::up: leftMouseUp(step.point); break;
                 case PointerStep::Kind::modifiers: setModifierFlags(step.flags); break;
             }
-        });
+        }));
     }
 }
 
@@ -246,9 +244,7 @@ bool SimInput::pressKey(std::uint32_t keyCode, std::uint32_t modifiers) {
         return entry.second.keyCode == keyCode && entry.second.modifiers == modifiers;
     });
     if (it == hotKeys_.end()) return false;
-    std::weak_ptr<char> alive = alive_;
-    main_.post([this, alive, id = it->second.id] {
-        if (alive.expired()) return;
+    main_.post(lifetime_.guarded([this, id = it->second.id] {
         // Most recent handler first; a handler may remove handlers while it
         // runs, so walk a copy.
         const auto handlers = handlers_;
@@ -256,7 +252,7 @@ bool SimInput::pressKey(std::uint32_t keyCode, std::uint32_t modifiers) {
             if (h->second(id)) return;
         }
         ++unhandledPresses_;
-    });
+    }));
     return true;
 }
 

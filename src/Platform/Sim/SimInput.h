@@ -19,6 +19,7 @@
 #include "Platform/HotkeyService.h"
 #include "Platform/InputMonitor.h"
 #include "Platform/KeyboardLayout.h"
+#include "Platform/Lifetime.h"
 #include "Platform/MainExecutor.h"
 
 namespace tessaly {
@@ -124,7 +125,7 @@ private:
     std::vector<std::pair<HandlerRef, PressHandler>> handlers_;  // in installation order
     std::uint64_t nextRef_ = 1;
     int unhandledPresses_ = 0;
-    std::shared_ptr<char> alive_ = std::make_shared<char>(0);
+    LifetimeToken lifetime_;  // last: callbacks handed out stop before anything else goes
 };
 
 // A keyboard layout with a table of key texts.
