@@ -14,16 +14,19 @@ namespace tessaly {
 
 namespace {
 
-const std::unordered_map<std::uint32_t, std::string_view>& specialKeyNames() {
-    static const std::unordered_map<std::uint32_t, std::string_view> names{
-        {123, "←"},      {124, "→"},     {126, "↑"},         {125, "↓"},          {49, "Space"},
-        {48, "Tab"},     {36, "Return"}, {76, "Enter"},      {51, "Delete"},      {117, "Forward Delete"},
-        {53, "Esc"},     {115, "Home"},  {119, "End"},       {116, "Page Up"},    {121, "Page Down"},
-        {122, "F1"},     {120, "F2"},    {99, "F3"},         {118, "F4"},         {96, "F5"},
-        {97, "F6"},      {98, "F7"},     {100, "F8"},        {101, "F9"},         {109, "F10"},
-        {103, "F11"},    {111, "F12"},   {105, "F13"},       {107, "F14"},        {113, "F15"},
-        {106, "F16"},    {64, "F17"},    {79, "F18"},        {80, "F19"},         {90, "F20"},
-    };
+const std::unordered_map<std::uint32_t, std::string>& specialKeyNames() {
+    static const std::unordered_map<std::uint32_t, std::string> names = [] {
+        std::unordered_map<std::uint32_t, std::string> table{
+            {123, "←"},   {124, "→"},    {126, "↑"},   {125, "↓"},
+            {49, "Space"}, {48, "Tab"},  {36, "Return"}, {76, "Enter"},
+            {KeyCodes::deleteBackward, "Delete"}, {117, "Forward Delete"}, {KeyCodes::escape, "Esc"},
+            {115, "Home"}, {119, "End"}, {116, "Page Up"}, {121, "Page Down"},
+        };
+        for (std::size_t i = 0; i < KeyCodes::functionKeys.size(); ++i) {
+            table.emplace(KeyCodes::functionKeys[i], "F" + std::to_string(i + 1));
+        }
+        return table;
+    }();
     return names;
 }
 
@@ -48,7 +51,7 @@ std::optional<std::string> layoutKeyName(std::uint32_t keyCode, const KeyboardLa
 
 std::string keyName(std::uint32_t keyCode, const KeyboardLayout* layout) {
     const auto& names = specialKeyNames();
-    if (const auto it = names.find(keyCode); it != names.end()) return std::string(it->second);
+    if (const auto it = names.find(keyCode); it != names.end()) return it->second;
     if (auto name = layoutKeyName(keyCode, layout)) return *name;
     return "Key " + std::to_string(keyCode);
 }

@@ -150,6 +150,9 @@ TEST(KeyComboDisplayTest, ModifiersInFixedOrderThenTheKey) {
     EXPECT_EQ(displayString(KeyCombo(49, Mods::command | Mods::shift), us.get()), "⇧ Shift + ⌘ Command + Space");
     EXPECT_EQ(displayString(KeyCombo(0, Mods::command | Mods(0x10000)), us.get()), "⌘ Command + A");
     EXPECT_EQ(displayString(KeyCombo(122, Mods{}), us.get()), "F1");
+    EXPECT_EQ(keyName(111, us.get()), "F12");
+    EXPECT_EQ(keyName(90, us.get()), "F20");
+    EXPECT_EQ(keyName(53, us.get()), "Esc");
 }
 
 TEST(KeyComboDisplayTest, LayoutNamesAreTrimmedAndUpperCased) {
