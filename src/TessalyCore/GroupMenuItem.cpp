@@ -1,12 +1,9 @@
 #include "TessalyCore/GroupMenuItem.h"
 
-#include "TessalyCore/AppLanguage.h"
 #include "TessalyCore/DisplayText.h"
 #include "TessalyCore/L10n.h"
 
 #include <algorithm>
-#include <array>
-#include <string_view>
 
 namespace tessaly {
 
@@ -17,14 +14,6 @@ constexpr std::size_t nameLimit = 50;       // a group's own name
 constexpr std::size_t appNameLimit = 27;    // the application part of a row
 constexpr std::size_t titleBudget = 47;     // application name and window title together
 constexpr std::size_t minimumTitleLimit = 20;
-
-// Indexed by the display language's position.
-constexpr std::array<std::string_view, AppLanguage::count> untitledWords{
-    "(Untitled)",   "(無題)",       "（未命名）",   "(Ohne Titel)", "(Sans titre)",
-    "(무제)",       "(Sin título)", "（未命名）",   "(Sem Título)", "(Senza nome)",
-};
-
-std::string untitledWord() { return std::string(untitledWords[L10n::current().index()]); }
 
 }  // namespace
 
@@ -46,7 +35,7 @@ std::string GroupMenuItem::displayTitle(const TabGroup& group, const AppNameProv
     const std::optional<GroupMember> active = group.member(group.activeWindowID);
     std::string title;
     if (active) title = DisplayText::sanitized(active->titleOverride.value_or(active->lastKnownTitle));
-    if (title.empty()) title = untitledWord();
+    if (title.empty()) title = L10n::untitledTab();
 
     std::string application;
     if (active && appName) {
