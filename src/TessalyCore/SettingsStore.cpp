@@ -20,11 +20,15 @@ double clampedNumber(const UserDefaults& defaults, const char* key, ClosedRange 
     return range.clamp(*stored);
 }
 
+// The case a raw value names; absent for no value or an unknown one.
+template <class E>
+std::optional<E> knownCase(const std::optional<std::string>& raw) {
+    return raw ? fromRawValue<E>(*raw) : std::nullopt;
+}
+
 template <class E>
 E storedEnum(const UserDefaults& defaults, const char* key, E fallback) {
-    const auto stored = defaults.stringForKey(key);
-    if (!stored) return fallback;
-    return fromRawValue<E>(*stored).value_or(fallback);
+    return knownCase<E>(defaults.stringForKey(key)).value_or(fallback);
 }
 
 std::optional<nlohmann::json> storedJSON(const UserDefaults& defaults, const char* key) {
@@ -238,26 +242,18 @@ SettingsSnapshot SettingsStore::snapshot() const {
 
 void SettingsStore::applyBehavior(const SettingsSnapshot& snapshot) {
     DragSettings drag = dragSettings();
-    if (snapshot.modifierGate) {
-        if (const auto gate = fromRawValue<ModifierGate>(*snapshot.modifierGate)) drag.modifierGate = *gate;
-    }
+    if (const auto gate = knownCase<ModifierGate>(snapshot.modifierGate)) drag.modifierGate = *gate;
     if (snapshot.holdDelay) drag.holdDelay = *snapshot.holdDelay;
     setDragSettings(drag);
-    if (snapshot.fullscreenPolicy) {
-        if (const auto policy = fromRawValue<FullscreenPolicy>(*snapshot.fullscreenPolicy)) setFullscreenPolicy(*policy);
-    }
-    if (snapshot.offSpacePolicy) {
-        if (const auto policy = fromRawValue<OffSpacePolicy>(*snapshot.offSpacePolicy)) setOffSpacePolicy(*policy);
-    }
+    if (const auto policy = knownCase<FullscreenPolicy>(snapshot.fullscreenPolicy)) setFullscreenPolicy(*policy);
+    if (const auto policy = knownCase<OffSpacePolicy>(snapshot.offSpacePolicy)) setOffSpacePolicy(*policy);
     if (snapshot.excludedBundleIDs) {
         setExcludedBundleIDs(std::set<std::string>(snapshot.excludedBundleIDs->begin(), snapshot.excludedBundleIDs->end()));
     }
 }
 
 void SettingsStore::applyAppearance(const SettingsSnapshot& snapshot) {
-    if (snapshot.appearanceMode) {
-        if (const auto mode = fromRawValue<AppearanceMode>(*snapshot.appearanceMode)) setAppearanceMode(*mode);
-    }
+    if (const auto mode = knownCase<AppearanceMode>(snapshot.appearanceMode)) setAppearanceMode(*mode);
     if (snapshot.tabBarHeight) setTabBarHeight(*snapshot.tabBarHeight);
     if (snapshot.tabBarOpacity) setTabBarOpacity(*snapshot.tabBarOpacity);
     if (snapshot.showTabBadges) setShowTabBadges(*snapshot.showTabBadges);
