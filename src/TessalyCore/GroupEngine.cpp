@@ -39,12 +39,13 @@ void GroupEngine::appendGroup(TabGroup group) {
     groups_.push_back(std::move(group));
 }
 
-void GroupEngine::eraseGroup(std::size_t position) {
-    const TabGroup& doomed = groups_[position];
+TabGroup GroupEngine::eraseGroup(std::size_t position) {
+    TabGroup doomed = std::move(groups_[position]);
     for (const auto& member : doomed.members) unindexMember(member.windowID);
     positionOfGroup_.erase(doomed.id);
     groups_.erase(groups_.begin() + static_cast<std::ptrdiff_t>(position));
     for (std::size_t j = position; j < groups_.size(); ++j) positionOfGroup_[groups_[j].id] = j;
+    return doomed;
 }
 
 void GroupEngine::emit(GroupEvent event) {

@@ -112,7 +112,8 @@ private:
 
     // Index upkeep around the ordered array.
     void appendGroup(TabGroup group);
-    void eraseGroup(std::size_t position);
+    // Takes the group out of the array and the indexes; answers it.
+    TabGroup eraseGroup(std::size_t position);
     void indexMember(WindowID windowID, const Uuid& groupID) { groupOfWindow_[windowID] = groupID; }
     void unindexMember(WindowID windowID) { groupOfWindow_.erase(windowID); }
 

@@ -39,7 +39,7 @@ void GroupEngine::moveMember(WindowID windowID, WindowID toGroupContaining, int 
     }
     if (groups_[*source].isLocked || groups_[*target].isLocked) return;
 
-    const GroupMember member = *groups_[*source].member(windowID);
+    const GroupMember member = *groups_[*source].memberPosition(windowID);
     const bool wasSuspended = groups_[*source].suspended.contains(windowID);
     const bool wasMinimized = groups_[*source].minimized.contains(windowID);
     const Uuid targetID = groups_[*target].id;
@@ -69,8 +69,7 @@ void GroupEngine::mergeGroups(const Uuid& source, const Uuid& into) {
     if (groups_[*s].isLocked || groups_[*d].isLocked) return;
 
     // The source's name, accent, active member and sweep counts are dropped.
-    const TabGroup incoming = groups_[*s];
-    eraseGroup(*s);
+    const TabGroup incoming = eraseGroup(*s);
     const std::size_t position = *index(into);
     for (const auto& member : incoming.members) {
         insertMember(member, position, groups_[position].members.size());
