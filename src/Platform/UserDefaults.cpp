@@ -130,32 +130,32 @@ std::string timestamp() {
 
 // MARK: - Typed reads
 
-std::optional<std::string> UserDefaults::stringForKey(const std::string& key) const {
-    const auto value = objectForKey(key);
-    if (!value) return std::nullopt;
-    if (const auto* s = std::get_if<std::string>(&*value)) return *s;
+namespace {
+
+// The value under `key` when it holds a T.
+template <typename T>
+std::optional<T> valueOfType(const UserDefaults& defaults, const std::string& key) {
+    auto value = defaults.objectForKey(key);
+    if (T* typed = value ? std::get_if<T>(&*value) : nullptr) return std::move(*typed);
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> UserDefaults::stringForKey(const std::string& key) const {
+    return valueOfType<std::string>(*this, key);
 }
 
 std::optional<double> UserDefaults::numberForKey(const std::string& key) const {
-    const auto value = objectForKey(key);
-    if (!value) return std::nullopt;
-    if (const auto* d = std::get_if<double>(&*value)) return *d;
-    return std::nullopt;
+    return valueOfType<double>(*this, key);
 }
 
 std::optional<UserDefaults::Data> UserDefaults::dataForKey(const std::string& key) const {
-    const auto value = objectForKey(key);
-    if (!value) return std::nullopt;
-    if (const auto* d = std::get_if<Data>(&*value)) return *d;
-    return std::nullopt;
+    return valueOfType<Data>(*this, key);
 }
 
 std::optional<UserDefaults::StringArray> UserDefaults::stringArrayForKey(const std::string& key) const {
-    const auto value = objectForKey(key);
-    if (!value) return std::nullopt;
-    if (const auto* a = std::get_if<StringArray>(&*value)) return *a;
-    return std::nullopt;
+    return valueOfType<StringArray>(*this, key);
 }
 
 bool UserDefaults::boolForKey(const std::string& key) const {

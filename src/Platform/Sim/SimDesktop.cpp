@@ -32,10 +32,6 @@ struct PendingAXNotification {
     std::string name;
 };
 
-}  // namespace
-
-namespace {
-
 // Workspace observers live apart from the desktop so that deliveries still
 // queued on the main executor can outlive it.
 struct WorkspaceObservers {
@@ -179,9 +175,7 @@ struct SimDesktop::State {
         for (auto& [otherID, other] : windows) {
             if (other.tabHost == id) other.tabHost.reset();
         }
-        if (w->tabHost) {
-            if (SimWindow* host = findWindow(*w->tabHost)) host->nativeTabs = host->nativeTabs > 2 ? host->nativeTabs - 1 : 0;
-        }
+        leaveTabs(*w);
         windows.erase(id);
         stack.erase(std::remove(stack.begin(), stack.end(), id), stack.end());
         if (SimApp* app = findApp(pid); app && app->focusedWindow == id) {
@@ -190,19 +184,31 @@ struct SimDesktop::State {
         }
     }
 
+    // Takes the window out of its host's native tabs; a host left with a
+    // single tab has no tab group any more.
+    void leaveTabs(SimWindow& w) {
+        if (!w.tabHost) return;
+        if (SimWindow* host = findWindow(*w.tabHost)) host->nativeTabs = host->nativeTabs > 2 ? host->nativeTabs - 1 : 0;
+        w.tabHost.reset();
+    }
+
     // Waits for the application as a blocking request would: on the virtual
-    // clock, at most for the time-out. Answers success when it answered.
+    // clock, at most for the time-out. Answers whether it answered in time.
+    bool waitFor(const SimApp& app, AXTimeout timeout) {
+        const double limit = timeout > 0 ? timeout : defaultMessagingTimeout;
+        if (app.latency >= limit) {
+            clock.advance(limit);
+            return false;
+        }
+        if (app.latency > 0) clock.advance(app.latency);
+        return true;
+    }
+
+    // A request to the application: reachable, then answered in time.
     AXError enter(ProcessID pid, AXTimeout timeout) {
         const AXError reachable = reach(pid);
         if (reachable != AXError::success) return reachable;
-        const SimApp* app = findApp(pid);
-        const double limit = timeout > 0 ? timeout : defaultMessagingTimeout;
-        if (app->latency >= limit) {
-            clock.advance(limit);
-            return AXError::cannotComplete;
-        }
-        if (app->latency > 0) clock.advance(app->latency);
-        return AXError::success;
+        return waitFor(*findApp(pid), timeout) ? AXError::success : AXError::cannotComplete;
     }
 
     // Whether requests about the application's elements can be made at all
@@ -318,22 +324,12 @@ struct SimDesktop::State {
             applyFrame(w, Rect(w.spec.frame.origin, size));
             return AXError::success;
         }
-        if (attribute == "AXMinimized") {
+        if (attribute == "AXMinimized" || attribute == "AXMain" || attribute == "AXFullScreen") {
             const bool* b = std::get_if<bool>(&value);
             if (!b) return AXError::illegalArgument;
-            setMinimized(w, *b);
-            return AXError::success;
-        }
-        if (attribute == "AXMain") {
-            const bool* b = std::get_if<bool>(&value);
-            if (!b) return AXError::illegalArgument;
-            if (*b) setFocused(app, w.id());
-            return AXError::success;
-        }
-        if (attribute == "AXFullScreen") {
-            const bool* b = std::get_if<bool>(&value);
-            if (!b) return AXError::illegalArgument;
-            setFullScreen(w, *b);
+            if (attribute == "AXMinimized") setMinimized(w, *b);
+            else if (attribute == "AXFullScreen") setFullScreen(w, *b);
+            else if (*b) setFocused(app, w.id());
             return AXError::success;
         }
         return AXError::attributeUnsupported;
@@ -412,12 +408,10 @@ void deliverAX(const std::vector<std::weak_ptr<AXObserverState>>& observers, Pro
     }
 }
 
-}  // namespace
-
 // Sends the gathered notifications: accessibility ones to the observers
 // registered for them (queued on their threads), workspace ones to the main
 // executor.
-static void flushState(SimDesktop::State& state) {
+void flushState(SimDesktop::State& state) {
     std::vector<std::pair<ProcessID, PendingAXNotification>> ax;
     std::vector<WorkspaceEvent> ws;
     std::vector<std::weak_ptr<AXObserverState>> observers;
@@ -454,6 +448,8 @@ void change(SimDesktop::State& state, Fn fn) {
     }
     flushState(state);
 }
+
+}  // namespace
 
 // ------------------------------------------------------------------ scripting
 
@@ -614,10 +610,7 @@ void SimDesktop::unfoldFromTabs(WindowID id) {
     change(*state_, [&] {
         SimWindow* w = state_->findWindow(id);
         if (!w || !w->tabHost) return;
-        if (SimWindow* host = state_->findWindow(*w->tabHost)) {
-            host->nativeTabs = host->nativeTabs > 2 ? host->nativeTabs - 1 : 0;
-        }
-        w->tabHost.reset();
+        state_->leaveTabs(*w);
         state_->bringToFront(id);
     });
 }
@@ -1060,14 +1053,7 @@ std::optional<ProcessID> SimDesktop::dockProcess() const {
 std::vector<DockTile> SimDesktop::tiles(ProcessID host, AXTimeout timeout) const {
     std::lock_guard lock(state_->mutex);
     if (state_->dockPID != host) return {};
-    if (const SimApp* app = state_->findApp(host)) {
-        const double limit = timeout > 0 ? timeout : defaultMessagingTimeout;
-        if (app->latency >= limit) {
-            state_->clock.advance(limit);
-            return {};
-        }
-        if (app->latency > 0) state_->clock.advance(app->latency);
-    }
+    if (const SimApp* app = state_->findApp(host); app && !state_->waitFor(*app, timeout)) return {};
     return state_->dockTiles;
 }
 

@@ -182,31 +182,25 @@ std::vector<PointerStep> SimInput::straightDrag(Point from, Point to, int steps,
     return path;
 }
 
-int SimInput::runningTapCount() const {
-    int count = 0;
+int SimInput::sumOverTaps(int (*measure)(const TapState&)) const {
+    int sum = 0;
     for (const auto& tap : liveTaps()) {
         std::lock_guard lock(tap->mutex);
-        if (tap->started && !tap->invalidated) ++count;
+        sum += measure(*tap);
     }
-    return count;
+    return sum;
+}
+
+int SimInput::runningTapCount() const {
+    return sumOverTaps([](const TapState& tap) { return tap.started && !tap.invalidated ? 1 : 0; });
 }
 
 int SimInput::enabledTapCount() const {
-    int count = 0;
-    for (const auto& tap : liveTaps()) {
-        std::lock_guard lock(tap->mutex);
-        if (tap->enabled) ++count;
-    }
-    return count;
+    return sumOverTaps([](const TapState& tap) { return tap.enabled ? 1 : 0; });
 }
 
 int SimInput::tapEnableCalls() const {
-    int count = 0;
-    for (const auto& tap : liveTaps()) {
-        std::lock_guard lock(tap->mutex);
-        count += tap->enableCalls;
-    }
-    return count;
+    return sumOverTaps([](const TapState& tap) { return tap.enableCalls; });
 }
 
 // --- Hot keys

@@ -103,6 +103,8 @@ private:
     void setButtonAndPointer(bool down, Point at);
     void deliver(const MouseTapEvent& event);
     std::vector<std::shared_ptr<TapState>> liveTaps() const;
+    // Adds `measure` over the live taps, each read under its lock.
+    int sumOverTaps(int (*measure)(const TapState&)) const;
 
     MainExecutor& main_;
     bool refusesTaps_ = false;
