@@ -40,7 +40,7 @@ struct AutoColorRule {
 
     // The match rule of the same fields.
     MatchRule matchRule() const { return MatchRule(id, bundleIDs, titlePattern, titleMatch); }
-    bool isSatisfiable() const { return matchRule().isSatisfiable(); }
+    bool isSatisfiable() const { return fieldsAreSatisfiable(bundleIDs, titlePattern); }
     bool matches(const std::optional<std::string>& bundleID, std::string_view title) const;
 
     friend bool operator==(const AutoColorRule&, const AutoColorRule&) = default;

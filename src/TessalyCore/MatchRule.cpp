@@ -172,7 +172,11 @@ bool titleMatchesRegex(std::string_view title, const std::string& pattern) {
 std::size_t regexCacheSize() { return RegexCache::shared().size(); }
 void clearRegexCache() { RegexCache::shared().clear(); }
 
-bool MatchRule::isSatisfiable() const { return !bundleIDs.empty() || (titlePattern && !titlePattern->empty()); }
+bool fieldsAreSatisfiable(const std::set<std::string>& bundleIDs, const std::optional<std::string>& titlePattern) {
+    return !bundleIDs.empty() || (titlePattern && !titlePattern->empty());
+}
+
+bool MatchRule::isSatisfiable() const { return fieldsAreSatisfiable(bundleIDs, titlePattern); }
 
 bool MatchRule::matches(const std::optional<std::string>& bundleID, std::string_view title) const {
     return matchesFields(bundleIDs, titlePattern, titleMatch, bundleID, title);
@@ -181,10 +185,9 @@ bool MatchRule::matches(const std::optional<std::string>& bundleID, std::string_
 bool matchesFields(const std::set<std::string>& bundleIDs, const std::optional<std::string>& titlePattern,
                    MatchRule::TitleMatch titleMatch, const std::optional<std::string>& bundleID,
                    std::string_view title) {
-    const bool hasPattern = titlePattern && !titlePattern->empty();
-    if (bundleIDs.empty() && !hasPattern) return false;
+    if (!fieldsAreSatisfiable(bundleIDs, titlePattern)) return false;
     if (!bundleIDs.empty() && (!bundleID || !bundleIDs.contains(*bundleID))) return false;
-    if (!hasPattern) return true;
+    if (!titlePattern || titlePattern->empty()) return true;
     switch (titleMatch) {
         case MatchRule::TitleMatch::contains: return titleContains(title, *titlePattern);
         case MatchRule::TitleMatch::regex: return titleMatchesRegex(title, *titlePattern);

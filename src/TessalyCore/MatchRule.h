@@ -58,7 +58,8 @@ struct MatchRule {
     friend bool operator==(const MatchRule&, const MatchRule&) = default;
 };
 
-// The test itself, over the fields a match rule and an auto-colour rule share.
+// The tests themselves, over the fields a match rule and an auto-colour rule share.
+bool fieldsAreSatisfiable(const std::set<std::string>& bundleIDs, const std::optional<std::string>& titlePattern);
 bool matchesFields(const std::set<std::string>& bundleIDs, const std::optional<std::string>& titlePattern,
                    MatchRule::TitleMatch titleMatch, const std::optional<std::string>& bundleID,
                    std::string_view title);
