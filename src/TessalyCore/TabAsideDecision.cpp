@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "Platform/WindowList.h"
+#include "TessalyCore/FrameTolerance.h"
 
 namespace tessaly {
 
@@ -16,12 +17,7 @@ std::ostream& operator<<(std::ostream& os, const TabAsideDecision& d) {
     return os << "])";
 }
 
-bool framesMatch(const Rect& a, const Rect& b) {
-    return std::abs(a.minX() - b.minX()) <= tabAsideFrameTolerance &&
-           std::abs(a.minY() - b.minY()) <= tabAsideFrameTolerance &&
-           std::abs(a.width() - b.width()) <= tabAsideFrameTolerance &&
-           std::abs(a.height() - b.height()) <= tabAsideFrameTolerance;
-}
+bool framesMatch(const Rect& a, const Rect& b) { return framesWithin(a, b, tabAsideFrameTolerance); }
 
 namespace {
 

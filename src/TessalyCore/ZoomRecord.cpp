@@ -1,23 +1,12 @@
 #include "TessalyCore/ZoomRecord.h"
 
-#include <cmath>
+#include "TessalyCore/FrameTolerance.h"
 
 namespace tessaly {
 
-namespace {
-
-bool withinTolerance(const Rect& a, const Rect& b, double tolerance) {
-    const Rect x = a.standardized();
-    const Rect y = b.standardized();
-    return std::abs(x.origin.x - y.origin.x) <= tolerance && std::abs(x.origin.y - y.origin.y) <= tolerance &&
-           std::abs(x.size.width - y.size.width) <= tolerance && std::abs(x.size.height - y.size.height) <= tolerance;
-}
-
-}  // namespace
-
 std::optional<ZoomRecord> ZoomRecord::make(const Rect& groupFrame, const Rect& requested, const Rect& zoomed,
                                            const std::optional<ZoomRecord>& previous, double tolerance, double at) {
-    if (withinTolerance(zoomed, requested, tolerance)) return std::nullopt;
+    if (framesWithin(zoomed, requested, tolerance)) return std::nullopt;
     Rect restore = groupFrame;
     if (previous && !previous->restoredAt && previous->zoomedFrame == groupFrame) restore = previous->restoreFrame;
     if (restore == zoomed) return std::nullopt;
@@ -29,7 +18,7 @@ bool ZoomRecord::isCurrent(const Rect& groupFrame) const { return !restoredAt &&
 bool ZoomRecord::isReZoom(const Rect& requested, const Rect& groupFrame, double tolerance, double minInterval,
                           double now) const {
     return isCurrent(groupFrame) && now - recordedAt >= minInterval &&
-           withinTolerance(requested, requestedFrame, tolerance);
+           framesWithin(requested, requestedFrame, tolerance);
 }
 
 ZoomRecord ZoomRecord::restored(double at) const {
@@ -39,7 +28,7 @@ ZoomRecord ZoomRecord::restored(double at) const {
 }
 
 bool ZoomRecord::isEchoAfterRestore(const Rect& frame, double tolerance, double minInterval, double now) const {
-    return restoredAt && now - *restoredAt < minInterval && withinTolerance(frame, requestedFrame, tolerance);
+    return restoredAt && now - *restoredAt < minInterval && framesWithin(frame, requestedFrame, tolerance);
 }
 
 std::ostream& operator<<(std::ostream& os, const ZoomRecord& record) {
