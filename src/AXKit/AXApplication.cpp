@@ -38,11 +38,10 @@ std::optional<RunningApplication> AXApplication::runningApplication() const {
 
 std::vector<AXWindowRef> AXApplication::windows(bool includeNonStandard) const {
     Accessibility& api = *services_->accessibility;
-    const auto elements = ax::read<std::vector<AXElement>>(api, element_, "AXWindows", timeout_);
-    if (!elements) return {};
+    const std::vector<AXElement> elements = ax::readElements(api, element_, "AXWindows", timeout_);
     std::vector<AXWindowRef> all;
-    all.reserve(elements->size());
-    for (const AXElement& e : *elements) all.push_back(std::make_shared<const AXWindow>(services_, e, pid_, timeout_));
+    all.reserve(elements.size());
+    for (const AXElement& e : elements) all.push_back(std::make_shared<const AXWindow>(services_, e, pid_, timeout_));
     if (!includeNonStandard) {
         std::erase_if(all, [](const AXWindowRef& window) { return !window->isStandard() && !window->isMinimized(); });
     }
@@ -56,7 +55,7 @@ AXWindowRef AXApplication::focusedWindow() const {
 }
 
 bool AXApplication::enhancedUserInterfaceIsOn() const {
-    return ax::read<bool>(*services_->accessibility, element_, "AXEnhancedUserInterface", timeout_) == true;
+    return ax::readBool(*services_->accessibility, element_, "AXEnhancedUserInterface", timeout_);
 }
 
 void AXApplication::setEnhancedUserInterface(bool on) const {

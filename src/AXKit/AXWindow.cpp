@@ -37,9 +37,7 @@ bool AXWindow::isMinimized() const { return ax::readBool(api(), element, "AXMini
 bool AXWindow::isFullScreen() const { return ax::readBool(api(), element, "AXFullScreen", timeout()); }
 
 bool AXWindow::isInNativeTabSet() const {
-    const auto children = ax::read<std::vector<AXElement>>(api(), element, "AXChildren", timeout());
-    if (!children) return false;
-    for (const AXElement& child : *children) {
+    for (const AXElement& child : ax::readElements(api(), element, "AXChildren", timeout())) {
         if (ax::readString(api(), child, "AXRole", timeout()) != "AXTabGroup") continue;
         int buttons = 0;
         for (const AXElement& tab : ax::readElements(api(), child, "AXChildren", timeout())) {
