@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -209,9 +210,9 @@ TEST(AXObserverStreamThreads, ReleaseWhileTheThreadIsInsideTheCallback) {
         stream.reset();
     }
     // Let the thread finish what was queued, then deliver.
-    auto fence = std::make_shared<std::atomic<bool>>(false);
-    thread.queue()->async([fence] { fence->store(true); });
-    while (!fence->load()) std::this_thread::yield();
+    auto fence = std::make_shared<std::promise<void>>();
+    thread.queue()->async([fence] { fence->set_value(); });
+    fence->get_future().wait();
     const std::size_t posted = env.main->runPending();
     EXPECT_EQ(static_cast<std::size_t>(delivered.load()), posted);
 }
