@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchOutput.h"
 #include "TessalyCore/AutoColorRule.h"
 
 namespace {
@@ -76,9 +77,7 @@ void BM_AutoColorPass(benchmark::State& state) {
     benchmark::DoNotOptimize(colourPass());  // warm the regex cache
     for (auto _ : state) benchmark::DoNotOptimize(colourPass());
     // Shown as the time per title (all 50 rules in the worst case).
-    state.counters["per_title"] = benchmark::Counter(static_cast<double>(windows.size()),
-                                                     benchmark::Counter::kIsIterationInvariantRate |
-                                                         benchmark::Counter::kInvert);
+    state.counters["per_title"] = tessaly::bench::perItem(static_cast<double>(windows.size()));
     state.counters["coloured"] = colourPass();
 }
 BENCHMARK(BM_AutoColorPass)->Unit(benchmark::kMillisecond);

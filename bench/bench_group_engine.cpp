@@ -55,11 +55,6 @@ std::unordered_set<WindowID> liveWindows(int groupCount) {
     return alive;
 }
 
-void perMemberCounter(benchmark::State& state, double membersPerIteration) {
-    state.counters["per_member"] = benchmark::Counter(
-        membersPerIteration, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
-
 // Each iteration times sweepsPerRound sweeps of a fresh model: fewer than
 // the eviction limit, so every sweep does the same counting work.
 void BM_sweep(benchmark::State& state) {
@@ -75,7 +70,7 @@ void BM_sweep(benchmark::State& state) {
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
         benchmark::DoNotOptimize(engine->groupCount());
     }
-    perMemberCounter(state, static_cast<double>(groupCount) * membersPerGroup * sweepsPerRound);
+    state.counters["per_member"] = bench::perItem(static_cast<double>(groupCount) * membersPerGroup * sweepsPerRound);
 }
 
 // Each iteration commits a changed frame to every group from its active member.
@@ -91,7 +86,7 @@ void BM_commitGroupFrame(benchmark::State& state) {
         for (int g = 0; g < groupCount; ++g) engine->commitGroupFrame(frame, windowID(g, 0), false);
     }
     benchmark::DoNotOptimize(windows->count);
-    perMemberCounter(state, static_cast<double>(groupCount) * membersPerGroup);
+    state.counters["per_member"] = bench::perItem(static_cast<double>(groupCount) * membersPerGroup);
 }
 
 BENCHMARK(BM_sweep)->Arg(10)->Arg(100)->Arg(1000)->UseManualTime();
@@ -117,11 +112,8 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     ScalingReporter reporter(tessaly::bench::consoleOptions());
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    if (const int status = tessaly::bench::runBenchmarks(argc, argv, reporter); status != 0) return status;
 
     for (const auto& [function, sizes] : reporter.perMember) {
         const auto small = sizes.find("10");

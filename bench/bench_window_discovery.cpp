@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "BenchOutput.h"
 #include "Platform/Sim/SimEnvironment.h"
 #include "TessalyCore/WindowDiscovery.h"
 
@@ -41,9 +42,7 @@ void BM_AllWindows(benchmark::State& state) {
         auto windows = discovery.allWindows(true);
         benchmark::DoNotOptimize(windows);
     }
-    state.counters["per_window"] =
-        benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
-                                                       benchmark::Counter::kInvert);
+    state.counters["per_window"] = bench::perItem(n);
 }
 
 void BM_TopmostWindow(benchmark::State& state) {
@@ -54,9 +53,7 @@ void BM_TopmostWindow(benchmark::State& state) {
         auto hit = discovery.topmostWindow(Point{50, 50}, {}, {});
         benchmark::DoNotOptimize(hit);
     }
-    state.counters["per_window"] =
-        benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
-                                                       benchmark::Counter::kInvert);
+    state.counters["per_window"] = bench::perItem(n);
 }
 
 BENCHMARK(BM_AllWindows)->Arg(50)->Arg(500);
