@@ -6,14 +6,14 @@
 namespace tessaly {
 
 bool HotkeyCapture::isFunctionKey(std::uint32_t keyCode) {
-    return std::find(KeyCodes::functionKeys.begin(), KeyCodes::functionKeys.end(), keyCode) !=
-           KeyCodes::functionKeys.end();
+    return std::find(HotkeyKeyCode::functionKeys.begin(), HotkeyKeyCode::functionKeys.end(), keyCode) !=
+           HotkeyKeyCode::functionKeys.end();
 }
 
 HotkeyCapture HotkeyCapture::evaluate(std::uint32_t keyCode, HotkeyModifiers modifiers) {
     if (modifiers.isEmpty()) {
-        if (keyCode == KeyCodes::escape) return cancel();
-        if (keyCode == KeyCodes::deleteBackward) return clear();
+        if (keyCode == HotkeyKeyCode::escape) return cancel();
+        if (keyCode == HotkeyKeyCode::deleteBackward) return clear();
     }
     const HotkeyModifiers commandOptionControl =
         HotkeyModifiers::command | HotkeyModifiers::option | HotkeyModifiers::control;

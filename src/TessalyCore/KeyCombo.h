@@ -17,15 +17,6 @@
 
 namespace tessaly {
 
-// Virtual key codes that are named or treated apart.
-namespace KeyCodes {
-inline constexpr std::uint32_t escape = 53;
-inline constexpr std::uint32_t deleteBackward = 51;
-// F1 to F20, in order.
-inline constexpr std::array<std::uint32_t, 20> functionKeys{122, 120, 99,  118, 96,  97, 98, 100, 101, 109,
-                                                            103, 111, 105, 107, 113, 106, 64, 79,  80,  90};
-}  // namespace KeyCodes
-
 // An option set over the Carbon modifier bits. Bits other than the four
 // named ones may be present and are kept.
 struct HotkeyModifiers {
@@ -70,6 +61,11 @@ namespace HotkeyKeyCode {
 inline constexpr std::uint32_t tab = 48;
 inline constexpr std::uint32_t leftArrow = 123;
 inline constexpr std::uint32_t rightArrow = 124;
+inline constexpr std::uint32_t escape = 53;
+inline constexpr std::uint32_t deleteBackward = 51;
+// F1 to F20, in order.
+inline constexpr std::array<std::uint32_t, 20> functionKeys{122, 120, 99,  118, 96,  97, 98, 100, 101, 109,
+                                                            103, 111, 105, 107, 113, 106, 64, 79,  80,  90};
 }  // namespace HotkeyKeyCode
 
 struct KeyCombo {

@@ -17,13 +17,13 @@ namespace {
 const std::unordered_map<std::uint32_t, std::string>& specialKeyNames() {
     static const std::unordered_map<std::uint32_t, std::string> names = [] {
         std::unordered_map<std::uint32_t, std::string> table{
-            {123, "←"},   {124, "→"},    {126, "↑"},   {125, "↓"},
-            {49, "Space"}, {48, "Tab"},  {36, "Return"}, {76, "Enter"},
-            {KeyCodes::deleteBackward, "Delete"}, {117, "Forward Delete"}, {KeyCodes::escape, "Esc"},
+            {HotkeyKeyCode::leftArrow, "←"}, {HotkeyKeyCode::rightArrow, "→"}, {126, "↑"}, {125, "↓"},
+            {49, "Space"}, {HotkeyKeyCode::tab, "Tab"}, {36, "Return"}, {76, "Enter"},
+            {HotkeyKeyCode::deleteBackward, "Delete"}, {117, "Forward Delete"}, {HotkeyKeyCode::escape, "Esc"},
             {115, "Home"}, {119, "End"}, {116, "Page Up"}, {121, "Page Down"},
         };
-        for (std::size_t i = 0; i < KeyCodes::functionKeys.size(); ++i) {
-            table.emplace(KeyCodes::functionKeys[i], "F" + std::to_string(i + 1));
+        for (std::size_t i = 0; i < HotkeyKeyCode::functionKeys.size(); ++i) {
+            table.emplace(HotkeyKeyCode::functionKeys[i], "F" + std::to_string(i + 1));
         }
         return table;
     }();
