@@ -1,28 +1,15 @@
 // The observer bookkeeping shared by the backends.
 #include "Platform/AXObserverBase.h"
 
+#include "Platform/ManualQueueFactory.h"
+
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <string>
 #include <vector>
 
 namespace tessaly {
 namespace {
-
-class HeldQueue final : public DispatchQueue {
-public:
-    const std::string& label() const override { return label_; }
-    void async(std::function<void()> fn) override { work.push_back(std::move(fn)); }
-    void drain() {
-        auto now = std::move(work);
-        work.clear();
-        for (auto& fn : now) fn();
-    }
-    std::vector<std::function<void()>> work;
-
-private:
-    std::string label_ = "held";
-};
 
 TEST(AXObserverBase, DeliversWhatWasRegisteredUntilInvalidated) {
     const ProcessID pid = 42;
@@ -30,11 +17,11 @@ TEST(AXObserverBase, DeliversWhatWasRegisteredUntilInvalidated) {
     const AXElement window{pid, 7};
     auto state = std::make_shared<AXObserverState>(pid);
     AXObserverBase observer(state);
-    auto queue = std::make_shared<HeldQueue>();
+    auto queue = std::make_shared<ManualQueue>("held");
     std::vector<std::pair<AXElement, std::string>> heard;
 
     state->deliver(window, "AXWindowMoved", {window});
-    EXPECT_TRUE(queue->work.empty()) << "not started";
+    EXPECT_EQ(queue->queuedCount(), 0u) << "not started";
     observer.start(queue, [&](const AXElement& e, const std::string& name) { heard.emplace_back(e, name); });
     ASSERT_EQ(observer.addNotification(app, "AXWindowMoved"), AXError::success);
     EXPECT_EQ(observer.addNotification(app, "AXWindowMoved"), AXError::notificationAlreadyRegistered);
@@ -42,7 +29,7 @@ TEST(AXObserverBase, DeliversWhatWasRegisteredUntilInvalidated) {
     state->deliver(window, "AXWindowMoved", {window, app});  // registered on the application
     state->deliver(window, "AXWindowResized", {window, app});
     state->deliverUnregistered(window, "AXTitleChanged");
-    queue->drain();
+    queue->runAll();
     ASSERT_EQ(heard.size(), 2u);
     EXPECT_EQ(heard[0], std::make_pair(window, std::string("AXWindowMoved")));
     EXPECT_EQ(heard[1], std::make_pair(window, std::string("AXTitleChanged")));
@@ -52,7 +39,7 @@ TEST(AXObserverBase, DeliversWhatWasRegisteredUntilInvalidated) {
     ASSERT_EQ(observer.addNotification(window, "AXWindowMoved"), AXError::success);
     state->clearRegistrations();
     state->deliver(window, "AXWindowMoved", {window});
-    EXPECT_TRUE(queue->work.empty()) << "registrations cleared";
+    EXPECT_EQ(queue->queuedCount(), 0u) << "registrations cleared";
     EXPECT_TRUE(state->isValid());
 
     // Work queued before invalidation still runs; nothing is queued after.
@@ -64,7 +51,7 @@ TEST(AXObserverBase, DeliversWhatWasRegisteredUntilInvalidated) {
     state->deliverUnregistered(window, "AXTitleChanged");
     observer.start(queue, [&](const AXElement&, const std::string&) { ADD_FAILURE() << "restarted"; });
     state->deliverUnregistered(window, "AXTitleChanged");
-    queue->drain();
+    queue->runAll();
     ASSERT_EQ(heard.size(), 3u);
     EXPECT_EQ(heard[2].second, "AXUIElementDestroyed");
 }
@@ -84,10 +71,10 @@ TEST(AXObserverBase, BackendHooks) {
     OwnProcessObserver observer(std::make_shared<AXObserverState>(5));
     EXPECT_EQ(observer.addNotification(AXElement::application(6), "AXWindowCreated"), AXError::illegalArgument);
     EXPECT_EQ(observer.addNotification(AXElement::application(5), "AXWindowCreated"), AXError::success);
-    observer.start(std::make_shared<HeldQueue>(), [](const AXElement&, const std::string&) {});
+    observer.start(std::make_shared<ManualQueue>("held"), [](const AXElement&, const std::string&) {});
     EXPECT_EQ(observer.starts, 1);
     observer.invalidate();
-    observer.start(std::make_shared<HeldQueue>(), [](const AXElement&, const std::string&) {});
+    observer.start(std::make_shared<ManualQueue>("held"), [](const AXElement&, const std::string&) {});
     EXPECT_EQ(observer.starts, 1) << "not after invalidation";
 }
 
