@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 namespace tessaly::AtomicFile {
 
@@ -59,12 +58,10 @@ bool writeAll(int fd, std::string_view bytes) {
 
 bool write(const std::filesystem::path& path, std::string_view bytes, mode_t mode, std::string* error) {
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    Descriptor file(::mkostemp(name.data(), O_CLOEXEC));
+    // mkostemp fills in the Xs of the name in place.
+    std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (file.get() < 0) return fail(error, describe("cannot create a temporary file in", folder, errno));
-    const std::string temporary(name.data());
     auto abandon = [&](const std::string& what) {
         const int code = errno;
         ::unlink(temporary.c_str());
@@ -98,6 +95,11 @@ bool createDirectories(const std::filesystem::path& folder, mode_t mode, std::st
 
 ReadResult read(const std::filesystem::path& path, std::size_t maxBytes) {
     ReadResult result;
+    const auto tooLarge = [&] {
+        result.status = ReadStatus::tooLarge;
+        result.error = path.string() + " is larger than " + std::to_string(maxBytes) + " bytes";
+        return result;
+    };
     // Non-blocking, so that a named pipe in place of the file fails the
     // regular-file test below instead of waiting for a writer.
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -111,11 +113,7 @@ ReadResult read(const std::filesystem::path& path, std::size_t maxBytes) {
         result.error = "not a regular file: " + path.string();
         return result;
     }
-    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
-        result.status = ReadStatus::tooLarge;
-        result.error = path.string() + " is larger than " + std::to_string(maxBytes) + " bytes";
-        return result;
-    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return tooLarge();
     // Read up to one byte past the cap, in case the file grew meanwhile.
     std::string bytes;
     char buffer[16384];
@@ -128,11 +126,7 @@ ReadResult read(const std::filesystem::path& path, std::size_t maxBytes) {
         }
         if (n == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > maxBytes) {
-            result.status = ReadStatus::tooLarge;
-            result.error = path.string() + " is larger than " + std::to_string(maxBytes) + " bytes";
-            return result;
-        }
+        if (bytes.size() > maxBytes) return tooLarge();
     }
     result.status = ReadStatus::ok;
     result.bytes = std::move(bytes);

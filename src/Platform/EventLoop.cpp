@@ -18,24 +18,23 @@ void EventLoop::post(std::function<void()> fn) {
     wake_.notify_one();
 }
 
-TimerToken EventLoop::schedule(double delay, std::function<void()> fn, double tolerance) {
+template <typename Add>
+TimerToken EventLoop::arm(Add add) {
     TimerToken token = 0;
     {
         std::lock_guard lock(mutex_);
-        token = timers_.addOnce(monotonicNow(), delay, std::move(fn), tolerance);
+        token = add(monotonicNow());
     }
-    wake_.notify_one();
+    wake_.notify_one();  // the loop may be waiting for a later timer
     return token;
 }
 
+TimerToken EventLoop::schedule(double delay, std::function<void()> fn, double tolerance) {
+    return arm([&](double now) { return timers_.addOnce(now, delay, std::move(fn), tolerance); });
+}
+
 TimerToken EventLoop::scheduleRepeating(double interval, std::function<void()> fn, double tolerance) {
-    TimerToken token = 0;
-    {
-        std::lock_guard lock(mutex_);
-        token = timers_.addRepeating(monotonicNow(), interval, std::move(fn), tolerance);
-    }
-    wake_.notify_one();
-    return token;
+    return arm([&](double now) { return timers_.addRepeating(now, interval, std::move(fn), tolerance); });
 }
 
 void EventLoop::cancel(TimerToken token) {

@@ -40,6 +40,10 @@ public:
 
 private:
     static double monotonicNow();
+    // Adds a timer through `add` (given the current monotonic reading) under
+    // the lock, then wakes the loop.
+    template <typename Add>
+    TimerToken arm(Add add);
     void runPosted();
     void runDueTimers();
 
