@@ -3,10 +3,12 @@
 // file reads and writes.
 #include <stdlib.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 
 namespace tessaly::testing {
 
@@ -14,7 +16,11 @@ class TempFolder {
 public:
     TempFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "tessaly-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        if (!::mkdtemp(pattern.data())) {
+            throw std::filesystem::filesystem_error("cannot create a temporary folder", pattern,
+                                                    std::error_code(errno, std::generic_category()));
+        }
+        path_ = pattern;
     }
     ~TempFolder() {
         std::error_code ignored;
