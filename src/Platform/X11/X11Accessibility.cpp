@@ -3,7 +3,10 @@
 #include "Platform/AXObserverBase.h"
 #include "Platform/X11/X11Applications.h"
 
+#include <signal.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <mutex>
 #include <unordered_map>
 #include <utility>
@@ -11,6 +14,10 @@
 namespace tessaly {
 
 namespace {
+
+// Signal 0 only probes, cheaply enough for every move. A zombie still
+// answers: its windows are gone already and a write to them does nothing.
+bool processHasExited(ProcessID pid) { return pid <= 0 || (kill(pid, 0) != 0 && errno == ESRCH); }
 
 std::string subroleOf(const X11WindowInfo& info) {
     if (info.isStandard()) return "AXStandardWindow";
@@ -296,7 +303,12 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
     const auto owned = [&] { return windows.pids({window}).front() == element.pid; };
     const auto wrongValue = [&] { return owned() ? AXError::illegalArgument : AXError::invalidElement; };
     // Moves and resizes (one per member when a group moves) check the owner
-    // in the round trip they make anyway.
+    // in the round trip they make anyway, or answer from what the backend
+    // remembers of the window without one. An owner that has exited took
+    // its windows along, whether or not the backend has heard so yet.
+    if ((attribute == "AXPosition" || attribute == "AXSize") && processHasExited(element.pid)) {
+        return AXError::invalidElement;
+    }
     if (attribute == "AXPosition") {
         const Point* p = std::get_if<Point>(&value);
         if (!p) return wrongValue();

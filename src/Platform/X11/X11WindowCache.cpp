@@ -28,28 +28,28 @@ X11WindowCache::Generation X11WindowCache::generation() const {
     return generation_;
 }
 
-bool X11WindowCache::mayRemember(Generation since, xcb_window_t window) const {
-    return active_.load() && since == generation_ && (window == kNoWindow || clients_.count(window));
+bool X11WindowCache::mayRemember(Generation since, Generation lastReport, xcb_window_t window) const {
+    return active_.load() && since >= lastReport && (window == kNoWindow || clients_.count(window));
 }
 
 void X11WindowCache::rememberPid(Generation since, xcb_window_t window, ProcessID pid) {
     std::lock_guard lock(mutex_);
-    if (mayRemember(since, window)) entries_[window].pid = pid;
+    if (mayRemember(since, membershipChangedAt_, window)) entries_[window].pid = pid;
 }
 
 void X11WindowCache::rememberExtents(Generation since, xcb_window_t window, const X11FrameExtents& extents) {
     std::lock_guard lock(mutex_);
-    if (mayRemember(since, window)) entries_[window].extents = extents;
+    if (mayRemember(since, generation_, window)) entries_[window].extents = extents;
 }
 
 void X11WindowCache::rememberMoveResize(Generation since, bool supported) {
     std::lock_guard lock(mutex_);
-    if (mayRemember(since, kNoWindow)) moveResize_ = supported;
+    if (mayRemember(since, windowManagerChangedAt_, kNoWindow)) moveResize_ = supported;
 }
 
 void X11WindowCache::watching(const std::vector<xcb_window_t>& clients) {
     std::lock_guard lock(mutex_);
-    ++generation_;
+    membershipChangedAt_ = windowManagerChangedAt_ = ++generation_;
     clients_ = {clients.begin(), clients.end()};
     entries_.clear();
     moveResize_.reset();
@@ -58,14 +58,14 @@ void X11WindowCache::watching(const std::vector<xcb_window_t>& clients) {
 
 void X11WindowCache::clientsChanged(const std::vector<xcb_window_t>& clients) {
     std::lock_guard lock(mutex_);
-    ++generation_;
+    membershipChangedAt_ = ++generation_;
     clients_ = {clients.begin(), clients.end()};
     std::erase_if(entries_, [this](const auto& entry) { return !clients_.count(entry.first); });
 }
 
 void X11WindowCache::destroyed(xcb_window_t window) {
     std::lock_guard lock(mutex_);
-    ++generation_;
+    membershipChangedAt_ = ++generation_;
     clients_.erase(window);
     entries_.erase(window);
 }
@@ -78,7 +78,7 @@ void X11WindowCache::extentsChanged(xcb_window_t window) {
 
 void X11WindowCache::windowManagerChanged() {
     std::lock_guard lock(mutex_);
-    ++generation_;
+    windowManagerChangedAt_ = ++generation_;
     moveResize_.reset();
 }
 

@@ -12,7 +12,9 @@
 // it).
 //
 // A fill races with those reports: it carries the generation taken before
-// its requests went out and is dropped when any report came in between.
+// its requests went out and is dropped when a report that could make it
+// stale came in between (for extents any report, for an owner one about
+// which windows live, for the window manager one about it).
 // Every member is safe to call from any thread.
 #include "Platform/Types.h"
 #include "Platform/X11/X11Windows.h"
@@ -68,15 +70,18 @@ private:
         std::optional<ProcessID> pid;
         std::optional<X11FrameExtents> extents;
     };
-    // Under mutex_: whether a fill begun at `since` may still be stored.
-    bool mayRemember(Generation since, xcb_window_t window) const;
+    // Under mutex_: whether a fill of `window` begun at `since` may still be
+    // stored, given the last report that bears on it.
+    bool mayRemember(Generation since, Generation lastReport, xcb_window_t window) const;
 
     std::function<void()> startWatching_;
     std::atomic<bool> startAsked_{false};
     std::atomic<bool> active_{false};
 
     mutable std::mutex mutex_;
-    Generation generation_ = 1;
+    Generation generation_ = 1;          // counts every report
+    Generation membershipChangedAt_ = 1; // which windows are live clients
+    Generation windowManagerChangedAt_ = 1;
     std::unordered_set<xcb_window_t> clients_;
     std::unordered_map<xcb_window_t, Entry> entries_;
     std::optional<bool> moveResize_;
