@@ -36,11 +36,6 @@ bool TimerQueue::cancel(TimerToken token) {
     return true;
 }
 
-void TimerQueue::clear() {
-    timers_.clear();
-    order_.clear();
-}
-
 std::optional<std::pair<double, TimerToken>> TimerQueue::earliest() const {
     if (order_.empty()) return std::nullopt;
     return *order_.begin();

@@ -40,7 +40,6 @@ public:
     bool contains(TimerToken token) const { return timers_.count(token) != 0; }
     std::size_t size() const { return timers_.size(); }
     bool empty() const { return timers_.empty(); }
-    void clear();
 
     // The earliest armed timer: its due time and token.
     std::optional<std::pair<double, TimerToken>> earliest() const;

@@ -728,11 +728,6 @@ std::vector<WindowID> SimDesktop::stacking() const {
     return state_->stack;
 }
 
-std::uint32_t SimDesktop::spaceCount() const {
-    std::lock_guard lock(state_->mutex);
-    return state_->spaceCount;
-}
-
 std::vector<SimAXCall> SimDesktop::axCalls() const {
     std::lock_guard lock(state_->mutex);
     return state_->calls;

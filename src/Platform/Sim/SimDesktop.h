@@ -209,7 +209,6 @@ public:
     std::optional<SimWindow> window(WindowID id) const;
     std::optional<SimApp> application(ProcessID pid) const;
     std::vector<WindowID> stacking() const;  // front to back, every live window
-    std::uint32_t spaceCount() const;
     std::vector<SimAXCall> axCalls() const;
     std::vector<SimAXCall> axCalls(const AXElement& element) const;
     void clearAXCalls();
