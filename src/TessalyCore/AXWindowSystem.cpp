@@ -199,10 +199,9 @@ void AXWindowSystem::raiseAndActivate(const AXWindowRef& target) {
 void AXWindowSystem::reassertIfRequested(ProcessID activatedPID) {
     const std::optional<AXWindowRef> target = reassertGate_.fire(activatedPID, now());
     if (!target || !*target) return;
-    // Reading the switch applies it to the log facade the first time.
-    (void)ReconcileLog::isEnabled();
-    Log::trace(LogCategory::activate, "reassert raise id=" + std::to_string((*target)->windowID.value_or(0)) +
-                                          " pid=" + std::to_string(activatedPID));
+    ReconcileLog::trace(LogCategory::activate, "reassert raise id=" +
+                                                   std::to_string((*target)->windowID.value_or(0)) +
+                                                   " pid=" + std::to_string(activatedPID));
     effectsContext(activatedPID).queue->async([window = *target] { window->raise(); });
 }
 

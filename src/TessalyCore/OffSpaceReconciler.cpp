@@ -11,12 +11,9 @@ namespace tessaly {
 namespace {
 
 void trace(const char* what, const GroupMember& member) {
-    // Works the diagnostics switch out on first use; the trace itself is
-    // dropped while diagnostics are off.
-    ReconcileLog::isEnabled();
-    Log::trace(LogCategory::reconcile,
-               std::string("off-Space ") + what + " " + std::to_string(member.windowID) + " '" +
-                   member.lastKnownTitle + "'");
+    ReconcileLog::trace(LogCategory::reconcile, std::string("off-Space ") + what + " " +
+                                                    std::to_string(member.windowID) + " '" + member.lastKnownTitle +
+                                                    "'");
 }
 
 }  // namespace

@@ -53,4 +53,9 @@ bool ReconcileLog::isEnabled() {
     return enabled;
 }
 
+void ReconcileLog::trace(LogCategory category, std::string_view message) {
+    isEnabled();
+    Log::trace(category, message);
+}
+
 }  // namespace tessaly

@@ -5,6 +5,9 @@
 // first read; later reads answer the stored value.
 #include <memory>
 #include <optional>
+#include <string_view>
+
+#include "Platform/Log.h"
 
 namespace tessaly {
 
@@ -18,6 +21,10 @@ public:
     // The switch. The first read also switches the log facade's diagnostic
     // traces on when it is on. Thread-safe.
     static bool isEnabled();
+
+    // A diagnostic trace, after the switch has been worked out (so the first
+    // trace of a process is not lost to an unread switch).
+    static void trace(LogCategory category, std::string_view message);
 
     // Names the user defaults the first read consults; without them it
     // consults the user's standard store. Shared, so the store may be let go
