@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "Platform/ManualMainExecutor.h"
@@ -117,6 +118,23 @@ TEST_F(SimInputTest, PressesGoToTheNewestHandlerFirstOnTheMainQueue) {
 
     input.setHandlerInstallFails(true);
     EXPECT_FALSE(input.installHandler([](HotKeyID) { return true; }));
+}
+
+TEST(SimInputLifetime, ScriptedWorkLeftOnTheMainQueueDoesNothingOnceTheInputIsGone) {
+    VirtualClock clock;
+    ManualMainExecutor main{clock};
+    auto input = std::make_unique<SimInput>(main);
+    bool handled = false;
+    input->installHandler([&](HotKeyID) { return handled = true; });
+    input->registerHotKey(124, 0x1800, {7, 1});
+    input->schedulePointerPath(SimInput::straightDrag({0, 0}, {10, 10}, 2, 0.1));
+    ASSERT_TRUE(input->pressKey(124, 0x1800));
+    input.reset();
+    EXPECT_EQ(main.pendingPostCount(), 1u);
+    EXPECT_EQ(main.pendingTimerCount(), 4u);
+    main.advance(1);
+    EXPECT_FALSE(handled);
+    EXPECT_EQ(main.pendingTimerCount(), 0u);
 }
 
 }  // namespace
