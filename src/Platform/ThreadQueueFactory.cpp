@@ -58,8 +58,7 @@ struct QueueState {
     std::mutex mutex;
     std::condition_variable wake;
     std::deque<std::function<void()>> work;
-    bool closing = false;
-    bool discardOnClose = false;
+    bool closing = false;  // set once, by the queue's destructor; nothing is added after
 };
 
 void workerLoop(const std::shared_ptr<QueueState>& state) {
@@ -68,14 +67,7 @@ void workerLoop(const std::shared_ptr<QueueState>& state) {
         {
             std::unique_lock lock(state->mutex);
             state->wake.wait(lock, [&] { return state->closing || !state->work.empty(); });
-            if (state->work.empty()) return;  // closing and drained
-            if (state->closing && state->discardOnClose) {
-                std::deque<std::function<void()>> dropped;
-                dropped.swap(state->work);
-                lock.unlock();
-                dropped.clear();  // their captures die off the lock
-                continue;
-            }
+            if (state->work.empty()) return;  // closing and drained (or discarded)
             fn = std::move(state->work.front());
             state->work.pop_front();
         }
@@ -88,8 +80,7 @@ void workerLoop(const std::shared_ptr<QueueState>& state) {
 class ThreadQueue final : public DispatchQueue {
 public:
     ThreadQueue(std::string label, bool discardOnClose)
-        : label_(std::move(label)), state_(std::make_shared<QueueState>()) {
-        state_->discardOnClose = discardOnClose;
+        : label_(std::move(label)), discardOnClose_(discardOnClose), state_(std::make_shared<QueueState>()) {
         Reaper::shared();  // made before any queue, so it outlives them all at exit
         std::string name = label_.substr(0, kThreadNameLength);
         thread_ = std::thread([state = state_, name = std::move(name)] {
@@ -103,7 +94,7 @@ public:
         {
             std::lock_guard lock(state_->mutex);
             state_->closing = true;
-            if (state_->discardOnClose) dropped.swap(state_->work);
+            if (discardOnClose_) dropped.swap(state_->work);
         }
         state_->wake.notify_one();
         dropped.clear();  // what never started is released now, off the lock
@@ -131,6 +122,7 @@ public:
 
 private:
     std::string label_;
+    bool discardOnClose_;
     std::shared_ptr<QueueState> state_;
     std::thread thread_;
 };
