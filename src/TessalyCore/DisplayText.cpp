@@ -111,22 +111,18 @@ std::size_t characterCount(std::string_view text) {
     return count;
 }
 
-std::string characterPrefix(std::string_view text, std::size_t count) {
-    std::size_t cut = 0;
-    std::size_t seen = 0;
-    if (count > 0) {
-        forEachCharacterEnd(text, [&](std::size_t end) {
-            cut = end;
-            return ++seen < count;
-        });
-    }
-    return std::string(text.substr(0, cut));
-}
-
 std::string truncated(std::string_view text, std::size_t limit) {
-    if (characterCount(text) <= limit) return std::string(text);
+    // One pass that stops as soon as the text is known to be too long,
+    // noting where its first `limit` - 1 characters end on the way.
+    std::size_t seen = 0;
+    std::size_t cut = 0;
+    forEachCharacterEnd(text, [&](std::size_t end) {
+        if (++seen + 1 == limit) cut = end;
+        return seen <= limit;
+    });
+    if (seen <= limit) return std::string(text);
     if (limit == 0) return {};
-    return characterPrefix(text, limit - 1) + std::string(kEllipsis);
+    return std::string(text.substr(0, cut)) + std::string(kEllipsis);
 }
 
 }  // namespace tessaly::DisplayText

@@ -19,10 +19,6 @@ std::string sanitized(std::string_view text);
 // The number of user-perceived characters of UTF-8 text.
 std::size_t characterCount(std::string_view text);
 
-// The first `count` user-perceived characters (all of the text when it has
-// fewer).
-std::string characterPrefix(std::string_view text, std::size_t count);
-
 // The text itself when it has fewer than `limit` + 1 characters, else its
 // first `limit` - 1 characters followed by "…" (so `limit` characters in all).
 std::string truncated(std::string_view text, std::size_t limit);

@@ -61,9 +61,8 @@ TEST(DisplayText, CountsUserPerceivedCharacters) {
     const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467";  // one emoji of three people
     const std::string accented = "e\u0301";                                  // e + combining acute
     EXPECT_EQ(DisplayText::characterCount(family + accented + "x"), 3u);
-    EXPECT_EQ(DisplayText::characterPrefix(family + accented + "x", 2), family + accented);
-    EXPECT_EQ(DisplayText::characterPrefix("abc", 10), "abc");
-    EXPECT_EQ(DisplayText::characterPrefix("abc", 0), "");
+    EXPECT_EQ(DisplayText::truncated(family + accented + "xy", 3), family + accented + "\u2026");
+    EXPECT_EQ(DisplayText::truncated(family + accented + "x", 3), family + accented + "x");
     EXPECT_EQ(DisplayText::characterCount(""), 0u);
 }
 
@@ -71,6 +70,12 @@ TEST(DisplayText, TruncatedKeepsLimitCharactersInAll) {
     EXPECT_EQ(DisplayText::truncated("abcde", 5), "abcde");
     EXPECT_EQ(DisplayText::truncated("abcdef", 5), "abcd\u2026");
     EXPECT_EQ(DisplayText::truncated("\u00E9\u00E9\u00E9", 2), "\u00E9\u2026");
+    const std::string accented = "e\u0301";
+    EXPECT_EQ(DisplayText::truncated(accented + accented + accented, 3), accented + accented + accented);
+    EXPECT_EQ(DisplayText::truncated(accented + accented + accented + "x", 3), accented + accented + "\u2026");
+    EXPECT_EQ(DisplayText::truncated("abc", 1), "\u2026");
+    EXPECT_EQ(DisplayText::truncated("abc", 0), "");
+    EXPECT_EQ(DisplayText::truncated("", 0), "");
 }
 
 struct Item {
