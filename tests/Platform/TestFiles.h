@@ -1,14 +1,17 @@
 #pragma once
-// Files for tests: a private temporary folder removed afterwards, and whole
-// file reads and writes.
+// Files for tests: a private temporary folder removed afterwards, whole file
+// reads and writes, and environment variables changed for one scope.
 #include <stdlib.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace tessaly::testing {
 
@@ -46,5 +49,40 @@ inline void writeFile(const std::filesystem::path& file, const std::string& text
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << text;
 }
+
+// Sets or clears environment variables, and on leaving the scope puts back
+// what each held before the first change (also when an assertion failed).
+class ScopedEnvironment {
+public:
+    ScopedEnvironment() = default;
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second) ::setenv(it->first.c_str(), it->second->c_str(), 1);
+            else ::unsetenv(it->first.c_str());
+        }
+    }
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+    void set(const std::string& name, const std::string& value) {
+        save(name);
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
+    void unset(const std::string& name) {
+        save(name);
+        ::unsetenv(name.c_str());
+    }
+
+private:
+    void save(const std::string& name) {
+        for (const auto& entry : saved_) {
+            if (entry.first == name) return;
+        }
+        const char* value = ::getenv(name.c_str());
+        saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    }
+
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
 
 }  // namespace tessaly::testing

@@ -168,17 +168,14 @@ namespace tessaly {
 namespace {
 
 TEST(FileUserDefaultsTests, DefaultLocationFollowsTheConfigFolder) {
-    const char* savedConfig = std::getenv("XDG_CONFIG_HOME");
-    const std::string config = savedConfig ? savedConfig : "";
-    ::setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
+    testing::ScopedEnvironment environment;
+    environment.set("XDG_CONFIG_HOME", "/somewhere/config");
     EXPECT_EQ(FileUserDefaults::defaultLocation(), std::filesystem::path("/somewhere/config/tessaly/defaults.json"));
-    ::setenv("XDG_CONFIG_HOME", "not/absolute", 1);
+    environment.set("XDG_CONFIG_HOME", "not/absolute");
     const auto fallback = FileUserDefaults::defaultLocation();
     ASSERT_TRUE(fallback);
     EXPECT_EQ(fallback->filename(), "defaults.json");
     EXPECT_EQ(fallback->parent_path().parent_path().filename(), ".config");
-    if (savedConfig) ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

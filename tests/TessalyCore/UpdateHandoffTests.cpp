@@ -184,23 +184,12 @@ TEST_F(HandoffFileTests, FailedWriteKeepsTheOlderFile) {
 }
 
 TEST(UpdateHandoffStoreTests, DefaultLocationIsPrivateAndNeverTheTemporaryFolder) {
-    const char* savedData = std::getenv("XDG_DATA_HOME");
-    const char* savedHome = std::getenv("HOME");
-    const char* savedRuntime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string data = savedData ? savedData : "", home = savedHome ? savedHome : "",
-                      runtime = savedRuntime ? savedRuntime : "";
-    ::setenv("XDG_DATA_HOME", "/data/home", 1);
+    testing::ScopedEnvironment environment;
+    environment.set("XDG_DATA_HOME", "/data/home");
     EXPECT_EQ(UpdateHandoffStore::defaultLocation(), fs::path("/data/home/Tessaly/update-handoff.json"));
-    ::setenv("XDG_DATA_HOME", "relative/ignored", 1);
-    ::setenv("HOME", "/home/someone", 1);
+    environment.set("XDG_DATA_HOME", "relative/ignored");
+    environment.set("HOME", "/home/someone");
     EXPECT_EQ(UpdateHandoffStore::defaultLocation(), fs::path("/home/someone/.local/share/Tessaly/update-handoff.json"));
-    auto restore = [](const char* name, const char* saved, const std::string& value) {
-        if (saved) ::setenv(name, value.c_str(), 1);
-        else ::unsetenv(name);
-    };
-    restore("XDG_DATA_HOME", savedData, data);
-    restore("HOME", savedHome, home);
-    restore("XDG_RUNTIME_DIR", savedRuntime, runtime);
 }
 
 TEST(UpdateHandoffTests, FreshnessBounds) {
