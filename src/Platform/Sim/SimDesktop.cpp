@@ -369,7 +369,7 @@ struct SimDesktop::State {
         if (frontmost == pid) return;
         frontmost = pid;
         // An application that becomes active brings its focused window forward.
-        if (const auto focus = app->focusedWindow.has_value() ? app->focusedWindow : frontWindowOf(pid)) bringToFront(*focus);
+        if (const auto focus = app->focusedWindow ? app->focusedWindow : frontWindowOf(pid)) bringToFront(*focus);
         notifyWorkspace(WorkspaceNotification::didActivateApplication, running(*app));
     }
 };
@@ -383,13 +383,13 @@ SimDesktop::~SimDesktop() = default;
 PlatformServices SimDesktop::services(const std::shared_ptr<SimDesktop>& self, std::shared_ptr<Clock> clock,
                                       std::shared_ptr<MainExecutor> main, std::shared_ptr<QueueFactory> queues) {
     PlatformServices s;
-    s.accessibility = std::shared_ptr<Accessibility>(self, static_cast<Accessibility*>(self.get()));
-    s.windowList = std::shared_ptr<WindowList>(self, static_cast<WindowList*>(self.get()));
-    s.displays = std::shared_ptr<Displays>(self, static_cast<Displays*>(self.get()));
-    s.workspace = std::shared_ptr<Workspace>(self, static_cast<Workspace*>(self.get()));
-    s.privateSymbols = std::shared_ptr<PrivateSymbols>(self, static_cast<PrivateSymbols*>(self.get()));
-    s.dockBadges = std::shared_ptr<DockBadges>(self, static_cast<DockBadges*>(self.get()));
-    s.systemProbes = std::shared_ptr<SystemProbes>(self, static_cast<SystemProbes*>(self.get()));
+    s.accessibility = self;
+    s.windowList = self;
+    s.displays = self;
+    s.workspace = self;
+    s.privateSymbols = self;
+    s.dockBadges = self;
+    s.systemProbes = self;
     s.clock = std::move(clock);
     s.mainExecutor = std::move(main);
     s.queueFactory = std::move(queues);
@@ -711,16 +711,14 @@ void SimDesktop::setWindowListHook(std::function<void(std::vector<WindowInfo>&)>
 
 std::optional<SimWindow> SimDesktop::window(WindowID id) const {
     std::lock_guard lock(state_->mutex);
-    const auto it = state_->windows.find(id);
-    if (it == state_->windows.end()) return std::nullopt;
-    return it->second;
+    if (const SimWindow* w = state_->findWindow(id)) return *w;
+    return std::nullopt;
 }
 
 std::optional<SimApp> SimDesktop::application(ProcessID pid) const {
     std::lock_guard lock(state_->mutex);
-    const auto it = state_->apps.find(pid);
-    if (it == state_->apps.end()) return std::nullopt;
-    return it->second;
+    if (const SimApp* app = state_->findApp(pid)) return *app;
+    return std::nullopt;
 }
 
 std::vector<WindowID> SimDesktop::stacking() const {
