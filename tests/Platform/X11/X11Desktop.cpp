@@ -74,6 +74,29 @@ bool makeReportPipe(int& readEnd, int& writeEnd) {
     return writeEnd >= 0;
 }
 
+// Whether a child of `parent` runs `program` (it has been executed, not
+// merely forked). The kernel keeps 15 characters of a program's name.
+bool runsProgram(pid_t parent, const std::string& program) {
+    const std::string name = fs::path(program).filename().string().substr(0, 15);
+    const std::string self = std::to_string(parent);
+    std::ifstream children("/proc/" + self + "/task/" + self + "/children");
+    pid_t child = 0;
+    while (children >> child) {
+        std::ifstream comm("/proc/" + std::to_string(child) + "/comm");
+        std::string running;
+        if (std::getline(comm, running) && running == name) return true;
+    }
+    return false;
+}
+
+// The command a terminal was told to run (xterm's -e), if any.
+std::optional<std::string> terminalCommand(const std::vector<std::string>& argv) {
+    if (argv.empty() || fs::path(argv[0]).filename() != "xterm") return std::nullopt;
+    const auto e = std::find(argv.begin(), argv.end(), "-e");
+    if (e == argv.end() || e + 1 == argv.end()) return std::nullopt;
+    return *(e + 1);
+}
+
 }  // namespace
 
 void X11DesktopTest::SetUp() {
@@ -185,7 +208,7 @@ bool X11Desktop::startServer(const Options& options, std::string& why, bool& ser
         why = "Xvfb could not be started";
         return false;
     }
-    const auto display = readFirstLine(readEnd, std::chrono::seconds(20));
+    const auto display = readFirstLine(readEnd, kX11Patience);
     close(readEnd);
     if (!display) {
         why = "Xvfb did not report a display";
@@ -243,7 +266,7 @@ bool X11Desktop::startWindowManager(const Options& options, std::string& why) {
                       XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
     bool mapped = false;
     bool reparented = false;
-    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    const auto deadline = Clock::now() + kX11Patience;
     std::uint32_t nudge = 0;
     while (!reparented && Clock::now() < deadline) {
         if (!mapped && x_->windowManagerCheckWindow() != kNoWindow) {
@@ -334,6 +357,15 @@ std::optional<X11Desktop::Client> X11Desktop::launch(const std::vector<std::stri
         },
         timeout);
     if (!found || client.window == kNoWindow) return std::nullopt;
+    // xterm maps its window before its command runs, and answers a close
+    // by hanging up the command's process group: a close that comes before
+    // the command has started is lost. It is ready once the command runs.
+    if (const auto command = terminalCommand(argv)) {
+        if (!waitUntil([&] { return runsProgram(pid, *command) || waitForExit(pid, milliseconds(0)); }, timeout) ||
+            !runsProgram(pid, *command)) {
+            return std::nullopt;
+        }
+    }
     return client;
 }
 

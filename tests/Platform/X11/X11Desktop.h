@@ -10,6 +10,7 @@
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11Windows.h"
+#include "Platform/X11/X11TestTimeout.h"
 
 #include <gtest/gtest.h>
 #include <sys/types.h>
@@ -54,23 +55,25 @@ public:
     X11Windows& windows() { return *windows_; }
 
     // Starts a client and waits until a window of its process is managed
-    // (listed in _NET_CLIENT_LIST, reparented into a frame) and viewable.
+    // (listed in _NET_CLIENT_LIST, reparented into a frame) and viewable;
+    // for a terminal told to run a command (xterm -e), also until the
+    // command runs, before which the terminal cannot be closed.
     std::optional<Client> launch(const std::vector<std::string>& argv,
-                                 std::chrono::milliseconds timeout = std::chrono::seconds(20));
+                                 std::chrono::milliseconds timeout = kX11Patience);
     std::optional<Client> launchXterm(const std::string& title = "tessaly-xterm", const std::string& geometry = "80x24+100+100");
     std::optional<Client> launchXlogo(const std::string& geometry = "200x200+400+300");
     // Starts a helper process that reports readiness by writing a line to
     // its file descriptor 3 (as "--print-address=3" does); answers that line.
     // The process is stopped with the desktop's clients.
     std::optional<std::string> startService(const std::vector<std::string>& argv,
-                                            std::chrono::milliseconds timeout = std::chrono::seconds(20));
+                                            std::chrono::milliseconds timeout = kX11Patience);
     // Runs a command to completion; its exit status, or -1.
-    int run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    int run(const std::vector<std::string>& argv, std::chrono::milliseconds timeout = kX11Patience);
 
     // Re-evaluates `condition` whenever an event arrives on the harness
     // connection (and at least every 50 ms) until it holds or time is up.
     bool waitUntil(const std::function<bool()>& condition,
-                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
+                   std::chrono::milliseconds timeout = kX11Patience);
     // Selects property and structure events on a window so waits about it
     // wake promptly.
     void watch(xcb_window_t window);

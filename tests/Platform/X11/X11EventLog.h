@@ -1,6 +1,7 @@
 #pragma once
 // Collects the event reader's events (from its thread) for tests to wait on.
 #include "Platform/X11/X11EventReader.h"
+#include "Platform/X11/X11TestTimeout.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -21,7 +22,7 @@ public:
     }
     // Waits until an event recorded since the last clear() matches.
     bool waitFor(const std::function<bool(const X11Event&)>& match,
-                 std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+                 std::chrono::milliseconds timeout = kX11Patience) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, timeout, [&] {
             for (const auto& e : events_) {
@@ -30,7 +31,7 @@ public:
             return false;
         });
     }
-    bool waitFor(X11Event::Kind kind, xcb_window_t window, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    bool waitFor(X11Event::Kind kind, xcb_window_t window, std::chrono::milliseconds timeout = kX11Patience) {
         return waitFor([&](const X11Event& e) { return e.kind == kind && e.window == window; }, timeout);
     }
     void clear() {

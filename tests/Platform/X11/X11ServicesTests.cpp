@@ -82,6 +82,8 @@ TEST_F(X11ServicesTest, AccessibilityReadsAndWritesRealWindows) {
 
     ASSERT_EQ(ax->setAttributeValue(logo, "AXMinimized", true, 0), AXError::success);
     ASSERT_TRUE(desktop->waitUntil([&] { return value<bool>(ax->copyAttributeValue(logo, "AXMinimized", 0)) == true; }));
+    // Restoring maps the window: wait until the window manager has unmapped it.
+    ASSERT_TRUE(desktop->waitUntil([&] { return !info(xlogo->window)->viewable; }));
     ASSERT_EQ(ax->setAttributeValue(logo, "AXMinimized", false, 0), AXError::success);
     ASSERT_TRUE(desktop->waitUntil([&] { return value<bool>(ax->copyAttributeValue(logo, "AXMinimized", 0)) == false; }));
 
@@ -90,7 +92,7 @@ TEST_F(X11ServicesTest, AccessibilityReadsAndWritesRealWindows) {
     ASSERT_TRUE(close);
     EXPECT_EQ(value<std::string>(ax->copyAttributeValue(*close, "AXRole", 0)), "AXButton");
     ASSERT_EQ(ax->performAction(*close, "AXPress", 0), AXError::success);
-    EXPECT_TRUE(X11Desktop::waitForExit(xterm->pid, std::chrono::seconds(10)));
+    EXPECT_TRUE(X11Desktop::waitForExit(xterm->pid, kX11Patience));
     EXPECT_EQ(ax->copyAttributeValue(w, "AXTitle", 0).error, AXError::invalidElement);
     EXPECT_EQ(ax->copyAttributeValue(app, "AXWindows", 0).error, AXError::invalidElement);
     EXPECT_EQ(ax->performAction(w, "AXRaise", 0), AXError::invalidElement);
@@ -329,7 +331,7 @@ struct WindowNotifications {
     }
     bool waitFor(std::uint32_t event, WindowID window) {
         std::unique_lock lock(mutex);
-        return changed.wait_for(lock, std::chrono::seconds(10), [&] {
+        return changed.wait_for(lock, kX11Patience, [&] {
             return std::find(seen.begin(), seen.end(), std::make_pair(event, window)) != seen.end();
         });
     }
@@ -523,7 +525,7 @@ TEST_F(X11ServicesTest, LauncherBadgesComeFromUnityLauncherEntrySignals) {
     };
     const auto waitFor = [&](int n) {
         std::unique_lock lock(mutex);
-        return updated.wait_for(lock, std::chrono::seconds(10), [&] { return updates >= n; });
+        return updated.wait_for(lock, kX11Patience, [&] { return updates >= n; });
     };
     ASSERT_EQ(badges.dockProcess(), getpid());
     ASSERT_EQ(emit("application://mail.desktop", "{'count': <int64 3>, 'count-visible': <true>}"), 0);
@@ -561,7 +563,7 @@ TEST_F(X11ServicesTest, AServerThatDiesIsAFailureEverywhere) {
     services.workspace->addObserver(WorkspaceNotification::activeSpaceDidChange, [](const WorkspaceEvent&) {});
 
     kill(desktop->serverPid(), SIGKILL);
-    ASSERT_TRUE(X11Desktop::waitForExit(desktop->serverPid(), std::chrono::seconds(10)));
+    ASSERT_TRUE(X11Desktop::waitForExit(desktop->serverPid(), kX11Patience));
     const AXElement w = X11Accessibility::windowElement(xterm->pid, xterm->window);
     EXPECT_FALSE(services.accessibility->copyAttributeValue(w, "AXTitle", 0).ok());
     EXPECT_NE(services.accessibility->setAttributeValue(w, "AXPosition", Point{1, 1}, 0), AXError::success);

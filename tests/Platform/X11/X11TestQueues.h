@@ -4,6 +4,7 @@
 // work to arrive.
 #include "Platform/DispatchQueue.h"
 #include "Platform/MainExecutor.h"
+#include "Platform/X11/X11TestTimeout.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -24,7 +25,7 @@ public:
     // Runs queued work until `condition` holds (checked after each item) or
     // the time is up, waiting for more work as needed.
     bool runUntil(const std::function<bool()>& condition,
-                  std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+                  std::chrono::milliseconds timeout = kX11Patience) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (!condition()) {
             std::function<void()> fn;
