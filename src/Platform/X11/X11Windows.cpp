@@ -12,7 +12,8 @@ namespace tessaly {
 namespace {
 
 constexpr std::uint32_t kSourcePager = 2;  // EWMH source indication: a pager or taskbar
-constexpr std::uint32_t kIconicState = 3;  // ICCCM WM_STATE / WM_CHANGE_STATE
+constexpr std::uint32_t kNormalState = 1;  // ICCCM WM_STATE / WM_CHANGE_STATE
+constexpr std::uint32_t kIconicState = 3;
 constexpr std::uint32_t kGravityNorthWest = 1;
 constexpr std::uint32_t kStateRemove = 0;
 constexpr std::uint32_t kStateAdd = 1;
@@ -455,7 +456,15 @@ bool X11Windows::minimize(xcb_window_t window) const {
 }
 
 bool X11Windows::restore(xcb_window_t window) const {
-    return x_.check(xcb_map_window_checked(x_.get(), window));
+    // Mapping brings an iconified window back. A minimise the window manager
+    // has not carried out yet (still queued, or the window already iconic
+    // but not yet unmapped) makes the map a no-op and then hides the window
+    // anyway, so the normal state is asked for too, behind the minimise;
+    // window managers that take only Iconic there ignore it.
+    if (!x_.check(xcb_map_window_checked(x_.get(), window))) return false;
+    x_.sendClientMessage(x_.root(), window, x_.atoms().WM_CHANGE_STATE, kNormalState);
+    x_.flush();
+    return true;
 }
 
 bool X11Windows::close(xcb_window_t window) const {

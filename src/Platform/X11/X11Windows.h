@@ -119,6 +119,8 @@ public:
     // Raises and focuses (_NET_ACTIVE_WINDOW, source: pager).
     bool activate(xcb_window_t window) const;
     bool minimize(xcb_window_t window) const;
+    // Shows a minimised window again, also right behind a minimise that the
+    // window manager has not carried out yet.
     bool restore(xcb_window_t window) const;
     // Asks politely (_NET_CLOSE_WINDOW, else WM_DELETE_WINDOW); false when
     // the window offers neither. Never kills a client.
