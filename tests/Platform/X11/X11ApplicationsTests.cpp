@@ -2,10 +2,10 @@
 #include "Platform/X11/X11Applications.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
+
+#include "Platform/TestFiles.h"
 
 namespace tessaly::test {
 namespace {
@@ -15,17 +15,14 @@ namespace fs = std::filesystem;
 class X11DesktopEntriesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tessaly-entries-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        root = pattern;
         fs::create_directories(root / "local");
         fs::create_directories(root / "system");
     }
-    void TearDown() override { fs::remove_all(root); }
-    void write(const fs::path& file, const std::string& text) { std::ofstream(file) << text; }
+    void write(const fs::path& file, const std::string& text) { testing::writeFile(file, text); }
     std::vector<fs::path> dirs() const { return {root / "local", root / "system"}; }
 
-    fs::path root;
+    testing::TempFolder folder;
+    const fs::path root = folder.path();
 };
 
 TEST_F(X11DesktopEntriesTest, IdThenWindowClassThenFileName) {

@@ -119,12 +119,13 @@ void X11BackendTest::SetUp() {
 std::unique_ptr<X11Desktop> X11Desktop::start(const Options& options, std::string& why, bool& serverMissing) {
     serverMissing = false;
     std::unique_ptr<X11Desktop> desktop(new X11Desktop());
-    std::string pattern = (fs::temp_directory_path() / "tessaly-x11-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        why = "cannot make a temporary directory";
+    try {
+        desktop->folder_ = std::make_unique<testing::TempFolder>();
+    } catch (const fs::filesystem_error& error) {
+        why = error.what();
         return nullptr;
     }
-    desktop->dir_ = pattern;
+    desktop->dir_ = desktop->folder_->path();
     for (const char* sub : {"home", "config", "cache", "data", "runtime"}) fs::create_directories(desktop->dir_ / sub);
     fs::permissions(desktop->dir_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
     if (!desktop->startServer(options, why, serverMissing)) return nullptr;
@@ -138,8 +139,6 @@ X11Desktop::~X11Desktop() {
     windows_.reset();
     x_.reset();
     if (server_ > 0) stopProcess(server_);
-    std::error_code ignored;
-    if (!dir_.empty()) fs::remove_all(dir_, ignored);
 }
 
 pid_t X11Desktop::spawn(const std::vector<std::string>& argv, const fs::path& log, int displayFd) {

@@ -11,6 +11,7 @@
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11Windows.h"
 #include "Platform/X11/X11TestTimeout.h"
+#include "Platform/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <sys/types.h>
@@ -91,6 +92,7 @@ private:
     pid_t spawn(const std::vector<std::string>& argv, const std::filesystem::path& log, int displayFd = -1);
     void drainEvents();
 
+    std::unique_ptr<testing::TempFolder> folder_;
     std::filesystem::path dir_;
     std::string display_;
     pid_t server_ = -1;

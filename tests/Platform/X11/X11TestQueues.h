@@ -4,22 +4,24 @@
 // work to arrive.
 #include "Platform/DispatchQueue.h"
 #include "Platform/MainExecutor.h"
+#include "Platform/WorkList.h"
 #include "Platform/X11/X11TestTimeout.h"
 
 #include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
 
 namespace tessaly::test {
 
+// The list itself is the manual queues' WorkList; what is added here is
+// waiting, with a time limit, for work that other threads hand in.
 class X11TestWorkQueue {
 public:
     void push(std::function<void()> fn) {
-        std::lock_guard lock(mutex_);
-        work_.push_back(std::move(fn));
+        work_.push(std::move(fn));
+        { std::lock_guard lock(mutex_); }  // a waiter is either before its check or asleep
         arrived_.notify_all();
     }
     // Runs queued work until `condition` holds (checked after each item) or
@@ -28,35 +30,21 @@ public:
                   std::chrono::milliseconds timeout = kX11Patience) {
         const auto deadline = std::chrono::steady_clock::now() + timeout;
         while (!condition()) {
-            std::function<void()> fn;
             {
                 std::unique_lock lock(mutex_);
-                if (!arrived_.wait_until(lock, deadline, [&] { return !work_.empty(); })) return condition();
-                fn = std::move(work_.front());
-                work_.pop_front();
+                if (!arrived_.wait_until(lock, deadline, [&] { return work_.size() > 0; })) return condition();
             }
-            fn();
+            work_.runOne();
         }
         return true;
     }
-    // Runs what is queued now.
-    void drain() {
-        while (true) {
-            std::function<void()> fn;
-            {
-                std::lock_guard lock(mutex_);
-                if (work_.empty()) return;
-                fn = std::move(work_.front());
-                work_.pop_front();
-            }
-            fn();
-        }
-    }
+    // Runs what is queued now, and what that work queues in turn.
+    void drain() { work_.runAll(); }
 
 private:
     std::mutex mutex_;
     std::condition_variable arrived_;
-    std::deque<std::function<void()>> work_;
+    WorkList work_;
 };
 
 class X11TestQueue final : public DispatchQueue {
