@@ -1,6 +1,7 @@
 #include "Platform/Sim/SimDesktop.h"
 
 #include "Platform/AXObserverBase.h"
+#include "Platform/WorkspaceObservers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,14 +31,6 @@ struct PendingAXNotification {
     AXElement target;   // the element the notification is registered on
     AXElement element;  // the element it is about
     std::string name;
-};
-
-// Workspace observers live apart from the desktop so that deliveries still
-// queued on the main executor can outlive it.
-struct WorkspaceObservers {
-    std::mutex mutex;
-    std::map<Workspace::ObserverToken, std::pair<WorkspaceNotification, Workspace::Handler>> handlers;
-    Workspace::ObserverToken nextToken = 1;
 };
 
 }  // namespace
@@ -74,6 +67,8 @@ struct SimDesktop::State {
     std::vector<std::string> urls;
     std::vector<Ordering> orderings;
     std::vector<std::weak_ptr<AXObserverState>> observers;
+    // Apart from the desktop, so that deliveries still queued on the main
+    // executor can outlive it.
     std::shared_ptr<WorkspaceObservers> workspaceObservers = std::make_shared<WorkspaceObservers>();
 
     // Notifications gathered under the lock, sent after it is released.
@@ -423,20 +418,7 @@ void flushState(SimDesktop::State& state) {
         observers = state.observers;
     }
     for (const auto& [pid, n] : ax) deliverAX(observers, pid, n);
-    for (auto& event : ws) {
-        state.main.post([weak = std::weak_ptr<WorkspaceObservers>(state.workspaceObservers), event] {
-            const auto registry = weak.lock();
-            if (!registry) return;
-            std::vector<Workspace::Handler> handlers;
-            {
-                std::lock_guard lock(registry->mutex);
-                for (const auto& [token, entry] : registry->handlers) {
-                    if (entry.first == event.kind) handlers.push_back(entry.second);
-                }
-            }
-            for (const auto& handler : handlers) handler(event);
-        });
-    }
+    for (auto& event : ws) state.workspaceObservers->post(state.main, std::move(event));
 }
 
 // Runs a change under the lock, then sends what it gathered.
@@ -955,18 +937,10 @@ std::uint32_t SimDesktop::currentSpace() const {
 }
 
 Workspace::ObserverToken SimDesktop::addObserver(WorkspaceNotification kind, Handler handler) {
-    auto& registry = *state_->workspaceObservers;
-    std::lock_guard lock(registry.mutex);
-    const ObserverToken token = registry.nextToken++;
-    registry.handlers[token] = {kind, std::move(handler)};
-    return token;
+    return state_->workspaceObservers->add(kind, std::move(handler));
 }
 
-void SimDesktop::removeObserver(ObserverToken token) {
-    auto& registry = *state_->workspaceObservers;
-    std::lock_guard lock(registry.mutex);
-    registry.handlers.erase(token);
-}
+void SimDesktop::removeObserver(ObserverToken token) { state_->workspaceObservers->remove(token); }
 
 // ------------------------------------------------------------------ PrivateSymbols
 

@@ -1,5 +1,6 @@
 #include "Platform/X11/X11Workspace.h"
 
+#include "Platform/WorkspaceObservers.h"
 #include "Platform/X11/X11BusSignals.h"
 
 #include <poll.h>
@@ -35,9 +36,9 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
     const std::string sleepBusAddress;
     std::unique_ptr<X11BusSignals> sleepMonitor;  // set once while starting, dropped in stop()
 
+    const std::shared_ptr<WorkspaceObservers> observers = std::make_shared<WorkspaceObservers>();
+
     std::mutex mutex;  // guards everything below
-    std::map<ObserverToken, std::pair<WorkspaceNotification, Handler>> handlers;
-    ObserverToken nextToken = 1;
     X11Backend::Subscription subscription = 0;
     std::optional<ProcessID> frontmost;
     std::map<ProcessID, int> pidfds;                   // processes watched for their exit
@@ -47,20 +48,7 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
     bool stopping = false;
     std::thread watcher;
 
-    void deliver(WorkspaceEvent event) {
-        main->post([weak = weak_from_this(), event = std::move(event)] {
-            const auto self = weak.lock();
-            if (!self) return;
-            std::vector<Handler> chosen;
-            {
-                std::lock_guard lock(self->mutex);
-                for (const auto& [token, entry] : self->handlers) {
-                    if (entry.first == event.kind) chosen.push_back(entry.second);
-                }
-            }
-            for (const auto& handler : chosen) handler(event);
-        });
-    }
+    void deliver(WorkspaceEvent event) { observers->post(*main, std::move(event)); }
 
     void wake() {
         const std::uint64_t one = 1;
@@ -275,19 +263,11 @@ bool X11Workspace::openURL(const std::string& url) {
 std::uint32_t X11Workspace::currentSpace() const { return backend_->windows().currentDesktop().value_or(0); }
 
 Workspace::ObserverToken X11Workspace::addObserver(WorkspaceNotification kind, Handler handler) {
-    ObserverToken token = 0;
-    {
-        std::lock_guard lock(state_->mutex);
-        token = state_->nextToken++;
-        state_->handlers.emplace(token, std::pair{kind, std::move(handler)});
-    }
+    const ObserverToken token = state_->observers->add(kind, std::move(handler));
     state_->startObserving();
     return token;
 }
 
-void X11Workspace::removeObserver(ObserverToken token) {
-    std::lock_guard lock(state_->mutex);
-    state_->handlers.erase(token);
-}
+void X11Workspace::removeObserver(ObserverToken token) { state_->observers->remove(token); }
 
 }  // namespace tessaly
