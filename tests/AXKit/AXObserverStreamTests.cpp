@@ -8,6 +8,7 @@
 #include "AXKit/AXObserverStream.h"
 #include "Platform/ThreadQueueFactory.h"
 #include "Platform/Sim/SimEnvironment.h"
+#include "Platform/Sim/SimFixtures.h"
 
 namespace tessaly {
 namespace {
@@ -28,12 +29,7 @@ protected:
     }
 
     void addWindow(WindowID id) {
-        SimWindowSpec s;
-        s.id = id;
-        s.pid = kPid;
-        s.frame = Rect(10, 40, 300, 200);
-        s.title = "Window";
-        env.desktop->addWindow(s);
+        env.desktop->addWindow(testing::simWindow(id, kPid, Rect(10, 40, 300, 200), "Window"));
     }
 
     AXWindowRef window(WindowID id) {

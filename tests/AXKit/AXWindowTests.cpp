@@ -8,6 +8,7 @@
 #include "AXKit/AXWindow.h"
 #include "AXKit/URLText.h"
 #include "Platform/Sim/SimEnvironment.h"
+#include "Platform/Sim/SimFixtures.h"
 
 namespace tessaly {
 namespace {
@@ -24,12 +25,7 @@ protected:
     }
 
     static SimWindowSpec spec(WindowID id, Rect frame) {
-        SimWindowSpec s;
-        s.id = id;
-        s.pid = kPid;
-        s.frame = frame;
-        s.title = "Doc " + std::to_string(id);
-        return s;
+        return testing::simWindow(id, kPid, frame, "Doc " + std::to_string(id));
     }
 
     AXWindowRef window(WindowID id = kWin) {

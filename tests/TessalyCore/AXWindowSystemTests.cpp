@@ -5,6 +5,7 @@
 
 #include "Platform/Log.h"
 #include "Platform/Sim/SimEnvironment.h"
+#include "Platform/Sim/SimFixtures.h"
 #include "TessalyCore/AXWindowSystem.h"
 
 namespace tessaly {
@@ -32,12 +33,7 @@ protected:
     }
 
     void addWindow(WindowID id, ProcessID pid, Rect frame) {
-        SimWindowSpec s;
-        s.id = id;
-        s.pid = pid;
-        s.frame = frame;
-        s.title = "Window " + std::to_string(id);
-        env.desktop->addWindow(s);
+        env.desktop->addWindow(testing::simWindow(id, pid, frame, "Window " + std::to_string(id)));
     }
 
     AXWindowRef element(WindowID id, ProcessID pid) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Platform/Sim/SimEnvironment.h"
+#include "Platform/Sim/SimFixtures.h"
 #include "TessalyCore/WindowDiscovery.h"
 
 namespace tessaly {
@@ -18,13 +19,7 @@ protected:
         add(3, 10, Rect(200, 200, 100, 100));  // frontmost
     }
 
-    void add(WindowID id, ProcessID pid, Rect frame) {
-        SimWindowSpec s;
-        s.id = id;
-        s.pid = pid;
-        s.frame = frame;
-        env.desktop->addWindow(s);
-    }
+    void add(WindowID id, ProcessID pid, Rect frame) { env.desktop->addWindow(testing::simWindow(id, pid, frame)); }
 
     std::vector<WindowID> ids(const std::vector<DiscoveredWindow>& list) {
         std::vector<WindowID> out;

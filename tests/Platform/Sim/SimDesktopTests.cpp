@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Platform/Sim/SimEnvironment.h"
+#include "Platform/Sim/SimFixtures.h"
 
 namespace tessaly {
 namespace {
@@ -18,12 +19,7 @@ protected:
     }
 
     void add(WindowID id, ProcessID pid, Rect frame) {
-        SimWindowSpec s;
-        s.id = id;
-        s.pid = pid;
-        s.frame = frame;
-        s.title = "w" + std::to_string(id);
-        env.desktop->addWindow(s);
+        env.desktop->addWindow(testing::simWindow(id, pid, frame, "w" + std::to_string(id)));
     }
 
     void watchAll() {
