@@ -10,8 +10,10 @@ packages=(
   nlohmann-json3-dev libicu-dev libsystemd-dev
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xinput-dev
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-keysyms1-dev libxcb-xtest0-dev
-  libxcb-res0-dev libxcb-screensaver0-dev
+  libxcb-res0-dev libxcb-screensaver0-dev libxcb-shape0-dev
   qt6-base-dev
+  # Fonts for the bars and windows: Latin, Greek, Cyrillic, Arabic, Hebrew, and CJK.
+  fonts-dejavu-core fonts-wqy-microhei
   xdg-utils
   # The X11 tests run their own headless desktop (Xvfb, openbox, xterm, xlogo,
   # xrandr, xset) and a private session bus (dbus-daemon, dbus-send, gdbus).

@@ -29,12 +29,18 @@ TimerToken EventLoop::arm(Add add) {
     return token;
 }
 
-TimerToken EventLoop::schedule(double delay, std::function<void()> fn, double tolerance) {
-    return arm([&](double now) { return timers_.addOnce(now, delay, std::move(fn), tolerance); });
+Subscription EventLoop::schedule(double delay, std::function<void()> fn, double tolerance) {
+    return handleFor(arm([&](double now) { return timers_.addOnce(now, delay, std::move(fn), tolerance); }));
 }
 
-TimerToken EventLoop::scheduleRepeating(double interval, std::function<void()> fn, double tolerance) {
-    return arm([&](double now) { return timers_.addRepeating(now, interval, std::move(fn), tolerance); });
+Subscription EventLoop::scheduleRepeating(double interval, std::function<void()> fn, double tolerance) {
+    return handleFor(arm([&](double now) { return timers_.addRepeating(now, interval, std::move(fn), tolerance); }));
+}
+
+Subscription EventLoop::handleFor(TimerToken token) {
+    return Subscription([alive = lifetime_.watch(), this, token] {
+        if (!alive.expired()) cancel(token);
+    });
 }
 
 void EventLoop::cancel(TimerToken token) {

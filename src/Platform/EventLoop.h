@@ -3,6 +3,7 @@
 // is the main thread until stop(). Work may be posted from any thread; timers
 // run on the monotonic clock, and a timer's tolerance lets the loop fire it
 // late, together with others, to wake less often.
+#include "Platform/Lifetime.h"
 #include "Platform/MainExecutor.h"
 #include "Platform/TimerQueue.h"
 
@@ -23,9 +24,8 @@ public:
 
     // MainExecutor; all thread-safe.
     void post(std::function<void()> fn) override;
-    TimerToken schedule(double delay, std::function<void()> fn, double tolerance = 0) override;
-    TimerToken scheduleRepeating(double interval, std::function<void()> fn, double tolerance = 0) override;
-    void cancel(TimerToken token) override;
+    Subscription schedule(double delay, std::function<void()> fn, double tolerance = 0) override;
+    Subscription scheduleRepeating(double interval, std::function<void()> fn, double tolerance = 0) override;
 
     // Runs posted work and timers on the calling thread until stop(). Each
     // turn runs the work posted before it began, then the timers that are
@@ -53,6 +53,11 @@ private:
     TimerQueue timers_;
     bool stopRequested_ = false;
     bool running_ = false;
+    void cancel(TimerToken token);
+    // The handle of a timer: it cancels through this executor while it lives.
+    Subscription handleFor(TimerToken token);
+
+    LifetimeToken lifetime_;  // last, so handles stop reaching in first
 };
 
 }  // namespace tessaly

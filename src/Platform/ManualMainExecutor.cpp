@@ -12,14 +12,24 @@ ManualMainExecutor::ManualMainExecutor(VirtualClock& clock) : clock_(clock) {}
 
 void ManualMainExecutor::post(std::function<void()> fn) { posted_.push(std::move(fn)); }
 
-TimerToken ManualMainExecutor::schedule(double delay, std::function<void()> fn, double tolerance) {
-    std::lock_guard lock(mutex_);
-    return timers_.addOnce(clock_.monotonic(), delay, std::move(fn), tolerance);
+Subscription ManualMainExecutor::schedule(double delay, std::function<void()> fn, double tolerance) {
+    std::unique_lock lock(mutex_);
+    const TimerToken token = timers_.addOnce(clock_.monotonic(), delay, std::move(fn), tolerance);
+    lock.unlock();
+    return handleFor(token);
 }
 
-TimerToken ManualMainExecutor::scheduleRepeating(double interval, std::function<void()> fn, double tolerance) {
-    std::lock_guard lock(mutex_);
-    return timers_.addRepeating(clock_.monotonic(), interval, std::move(fn), tolerance);
+Subscription ManualMainExecutor::scheduleRepeating(double interval, std::function<void()> fn, double tolerance) {
+    std::unique_lock lock(mutex_);
+    const TimerToken token = timers_.addRepeating(clock_.monotonic(), interval, std::move(fn), tolerance);
+    lock.unlock();
+    return handleFor(token);
+}
+
+Subscription ManualMainExecutor::handleFor(TimerToken token) {
+    return Subscription([alive = lifetime_.watch(), this, token] {
+        if (!alive.expired()) cancel(token);
+    });
 }
 
 void ManualMainExecutor::cancel(TimerToken token) {
@@ -80,11 +90,6 @@ std::size_t ManualMainExecutor::pendingPostCount() const { return posted_.size()
 std::size_t ManualMainExecutor::pendingTimerCount() const {
     std::lock_guard lock(mutex_);
     return timers_.size();
-}
-
-bool ManualMainExecutor::isTimerPending(TimerToken token) const {
-    std::lock_guard lock(mutex_);
-    return timers_.contains(token);
 }
 
 std::optional<double> ManualMainExecutor::nextTimerDelay() const {

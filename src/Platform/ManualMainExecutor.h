@@ -6,6 +6,7 @@
 // timer's due time while it runs. Tolerances are accepted and ignored:
 // timers fire exactly when due.
 #include "Platform/Clock.h"
+#include "Platform/Lifetime.h"
 #include "Platform/MainExecutor.h"
 #include "Platform/TimerQueue.h"
 #include "Platform/WorkList.h"
@@ -33,9 +34,8 @@ public:
     // MainExecutor. All of these may be called from any thread and from
     // inside running work.
     void post(std::function<void()> fn) override;
-    TimerToken schedule(double delay, std::function<void()> fn, double tolerance = 0) override;
-    TimerToken scheduleRepeating(double interval, std::function<void()> fn, double tolerance = 0) override;
-    void cancel(TimerToken token) override;
+    Subscription schedule(double delay, std::function<void()> fn, double tolerance = 0) override;
+    Subscription scheduleRepeating(double interval, std::function<void()> fn, double tolerance = 0) override;
 
     // Runs posted work in posting order until none is left, including work
     // posted while running. Timers are left alone. Answers how many ran.
@@ -53,7 +53,6 @@ public:
 
     std::size_t pendingPostCount() const;
     std::size_t pendingTimerCount() const;
-    bool isTimerPending(TimerToken token) const;
     // Seconds from now until the next timer is due (0 when overdue).
     std::optional<double> nextTimerDelay() const;
 
@@ -65,6 +64,11 @@ private:
     WorkList posted_;
     mutable std::mutex mutex_;  // guards the clock and the timers
     TimerQueue timers_;
+    void cancel(TimerToken token);
+    // The handle of a timer: it cancels through this executor while it lives.
+    Subscription handleFor(TimerToken token);
+
+    LifetimeToken lifetime_;  // last, so handles stop reaching in first
 };
 
 }  // namespace tessaly

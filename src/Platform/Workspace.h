@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Platform/Subscription.h"
 #include "Platform/Types.h"
 
 namespace tessaly {
@@ -46,7 +47,6 @@ struct WorkspaceEvent {
 
 class Workspace {
 public:
-    using ObserverToken = std::uint64_t;  // 0 is never a live token
     using Handler = std::function<void(const WorkspaceEvent&)>;
 
     virtual ~Workspace() = default;
@@ -67,9 +67,9 @@ public:
     // The current virtual desktop (Space) number.
     virtual std::uint32_t currentSpace() const = 0;
 
-    virtual ObserverToken addObserver(WorkspaceNotification kind, Handler handler) = 0;
-    // Unknown or spent tokens are ignored.
-    virtual void removeObserver(ObserverToken token) = 0;
+    // Delivers the notifications of that kind to `handler` while the handle
+    // lives (on the main thread: end it there).
+    virtual Subscription addObserver(WorkspaceNotification kind, Handler handler) = 0;
 };
 
 }  // namespace tessaly

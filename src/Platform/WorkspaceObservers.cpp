@@ -4,16 +4,16 @@
 
 namespace tessaly {
 
-Workspace::ObserverToken WorkspaceObservers::add(WorkspaceNotification kind, Workspace::Handler handler) {
+Subscription WorkspaceObservers::add(WorkspaceNotification kind, Workspace::Handler handler) {
     std::lock_guard lock(mutex_);
-    const Workspace::ObserverToken token = nextToken_++;
+    const std::uint64_t token = nextToken_++;
     handlers_.emplace(token, std::pair{kind, std::move(handler)});
-    return token;
-}
-
-void WorkspaceObservers::remove(Workspace::ObserverToken token) {
-    std::lock_guard lock(mutex_);
-    handlers_.erase(token);
+    return Subscription([weak = weak_from_this(), token] {
+        if (const auto self = weak.lock()) {
+            std::lock_guard relock(self->mutex_);
+            self->handlers_.erase(token);
+        }
+    });
 }
 
 void WorkspaceObservers::post(MainExecutor& main, WorkspaceEvent event) {

@@ -14,8 +14,8 @@ namespace tessaly {
 
 class WorkspaceObservers : public std::enable_shared_from_this<WorkspaceObservers> {
 public:
-    Workspace::ObserverToken add(WorkspaceNotification kind, Workspace::Handler handler);
-    void remove(Workspace::ObserverToken token);
+    // The handler is registered while the handle lives.
+    Subscription add(WorkspaceNotification kind, Workspace::Handler handler);
 
     // Posts `event` to `main`; there it goes to the handlers of its kind
     // registered at that moment, in registration order. Thread-safe.
@@ -25,8 +25,8 @@ private:
     void deliver(const WorkspaceEvent& event) const;
 
     mutable std::mutex mutex_;
-    std::map<Workspace::ObserverToken, std::pair<WorkspaceNotification, Workspace::Handler>> handlers_;
-    Workspace::ObserverToken nextToken_ = 1;
+    std::map<std::uint64_t, std::pair<WorkspaceNotification, Workspace::Handler>> handlers_;
+    std::uint64_t nextToken_ = 1;
 };
 
 }  // namespace tessaly

@@ -27,7 +27,7 @@ AXWindowSystem::AXWindowSystem(const PlatformServices& platform)
 }
 
 AXWindowSystem::~AXWindowSystem() {
-    if (platform_.workspace && activationObserver_ != 0) platform_.workspace->removeObserver(activationObserver_);
+    activationObserver_.cancel();
     // Streams stop before anything they could reach goes away.
     for (auto& [pid, connection] : connections_) {
         if (connection.observers) connection.observers->invalidate();

@@ -98,7 +98,7 @@ private:
     std::map<ProcessID, std::shared_ptr<DispatchQueue>> effectQueues_;
     std::map<WindowID, AXWindowRef> windowsByID_;
     ActivationReassertGate<AXWindowRef> reassertGate_{reassertTTL};
-    Workspace::ObserverToken activationObserver_ = 0;
+    Subscription activationObserver_;
     LifetimeToken lifetime_;
 };
 

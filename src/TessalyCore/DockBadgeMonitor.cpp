@@ -8,9 +8,7 @@ DockBadgeMonitor::DockBadgeMonitor(Reader read, std::shared_ptr<MainExecutor> ma
                                    double interval)
     : read_(std::move(read)), main_(std::move(main)), queue_(queues.makeSerialQueue(queueLabel)), interval_(interval) {}
 
-DockBadgeMonitor::~DockBadgeMonitor() {
-    if (timer_ != 0) main_->cancel(timer_);
-}
+DockBadgeMonitor::~DockBadgeMonitor() = default;
 
 void DockBadgeMonitor::setActive(bool active) {
     if (active == isActive_) return;
@@ -20,8 +18,7 @@ void DockBadgeMonitor::setActive(bool active) {
         timer_ = main_->scheduleRepeating(interval_, lifetime_.guarded([this] { tick(); }), 0.4 * interval_);
         return;
     }
-    if (timer_ != 0) main_->cancel(timer_);
-    timer_ = 0;
+    timer_.cancel();
     std::set<std::string> cleared;
     for (const auto& [path, label] : badges_) cleared.insert(path);
     badges_.clear();

@@ -49,7 +49,7 @@ private:
     double interval_;
     bool isActive_ = false;
     BadgeMap badges_;
-    TimerToken timer_ = 0;
+    Subscription timer_;
     bool inFlight_ = false;
     LifetimeToken lifetime_;
 };

@@ -38,10 +38,6 @@ void PermissionsCoordinator::waitForTrust(std::function<void()> onGranted) {
         }));
 }
 
-void PermissionsCoordinator::stopWaiting() {
-    if (pollTimer_ == 0) return;
-    platform_.mainExecutor->cancel(pollTimer_);
-    pollTimer_ = 0;
-}
+void PermissionsCoordinator::stopWaiting() { pollTimer_.cancel(); }
 
 }  // namespace tessaly

@@ -32,11 +32,11 @@ public:
     void waitForTrust(std::function<void()> onGranted);
     void stopWaiting();
 
-    bool isWaiting() const { return pollTimer_ != 0; }
+    bool isWaiting() const { return pollTimer_.isActive(); }
 
 private:
     PlatformServices platform_;
-    TimerToken pollTimer_ = 0;
+    Subscription pollTimer_;
     LifetimeToken lifetime_;
 };
 

@@ -12,7 +12,7 @@
 
 using tessaly::EventLoop;
 using tessaly::SystemClock;
-using tessaly::TimerToken;
+using tessaly::Subscription;
 using testing::ElementsAre;
 
 // These run the real loop on real time; the delays are a few milliseconds
@@ -70,13 +70,13 @@ TEST(EventLoop, TimersFireInDueOrderAndNotEarly) {
     std::vector<std::string> order;
     const double start = SystemClock::shared().monotonic();
     double stoppedAt = 0;
-    loop.schedule(0.004, [&] {
+    loop.postAfter(0.004, [&] {
         order.push_back("late");
         stoppedAt = SystemClock::shared().monotonic();
         loop.stop();
     });
-    loop.schedule(0.002, [&] { order.push_back("second"); });
-    loop.schedule(0.001, [&] { order.push_back("first"); });
+    loop.postAfter(0.002, [&] { order.push_back("second"); });
+    loop.postAfter(0.001, [&] { order.push_back("first"); });
     loop.run();
     EXPECT_THAT(order, ElementsAre("first", "second", "late"));
     EXPECT_GE(stoppedAt - start, 0.004);
@@ -86,12 +86,11 @@ TEST(EventLoop, RepeatingTimerCancelsItselfAndCancelledTimersNeverRun) {
     EventLoop loop;
     int beats = 0;
     bool cancelledRan = false;
-    const TimerToken cancelled = loop.schedule(0.001, [&] { cancelledRan = true; });
-    loop.cancel(cancelled);
-    TimerToken token = 0;
-    token = loop.scheduleRepeating(0.001, [&] {
+    loop.schedule(0.001, [&] { cancelledRan = true; }).cancel();
+    Subscription timer;
+    timer = loop.scheduleRepeating(0.001, [&] {
         if (++beats == 3) {
-            loop.cancel(token);
+            timer.cancel();
             loop.post([&] { loop.stop(); });
         }
     });
@@ -107,8 +106,8 @@ TEST(EventLoop, ToleranceLetsATimerWaitForALaterOne) {
     double lenientFiredAt = 0;
     // The lenient timer may run up to a second late, so the loop wakes once,
     // when the strict timer is due, and runs both then.
-    loop.schedule(0.001, [&] { lenientFiredAt = SystemClock::shared().monotonic(); }, 1.0);
-    loop.schedule(0.006, [&] { loop.stop(); });
+    loop.postAfter(0.001, [&] { lenientFiredAt = SystemClock::shared().monotonic(); }, 1.0);
+    loop.postAfter(0.006, [&] { loop.stop(); });
     loop.run();
     EXPECT_GE(lenientFiredAt - start, 0.006);
 }
@@ -120,7 +119,7 @@ TEST(EventLoop, TimerArmedFromAnotherThreadWakesAnIdleLoop) {
     loop.post([&] { idle.set_value(); });
     std::thread other([&] {
         idle.get_future().wait();  // the loop has nothing left and goes to sleep
-        loop.schedule(0.001, [&] {
+        loop.postAfter(0.001, [&] {
             fired = true;
             loop.stop();
         });

@@ -8,7 +8,7 @@
 #include <vector>
 
 using tessaly::ManualMainExecutor;
-using tessaly::TimerToken;
+using tessaly::Subscription;
 using tessaly::VirtualClock;
 using testing::ElementsAre;
 
@@ -46,10 +46,10 @@ TEST_F(ManualMainExecutorTest, PostedWorkWaitsAndRunsInOrderIncludingWorkPostedW
 }
 
 TEST_F(ManualMainExecutorTest, TimersFireByDueTimeThenSchedulingOrderAtTheirDueTime) {
-    executor.schedule(0.5, stamp("late"));
-    executor.schedule(0.25, stamp("first"));
-    executor.schedule(0.25, stamp("second"));
-    executor.schedule(2.0, stamp("beyond"));
+    executor.postAfter(0.5, stamp("late"));
+    executor.postAfter(0.25, stamp("first"));
+    executor.postAfter(0.25, stamp("second"));
+    executor.postAfter(2.0, stamp("beyond"));
     executor.advance(0.125);
     EXPECT_TRUE(log.empty());
     executor.advance(0.875);
@@ -60,17 +60,17 @@ TEST_F(ManualMainExecutorTest, TimersFireByDueTimeThenSchedulingOrderAtTheirDueT
 
 TEST_F(ManualMainExecutorTest, ClockStandsExactlyAtEachDueTime) {
     std::vector<double> seen;
-    executor.schedule(0.1, [&] { seen.push_back(clock.monotonic()); });
-    executor.schedule(0.3, [&] { seen.push_back(clock.monotonic()); });
+    executor.postAfter(0.1, [&] { seen.push_back(clock.monotonic()); });
+    executor.postAfter(0.3, [&] { seen.push_back(clock.monotonic()); });
     executor.advance(1);
     EXPECT_THAT(seen, ElementsAre(1000.0 + 0.1, 1000.0 + 0.3));
 }
 
 TEST_F(ManualMainExecutorTest, TimerArmedByATimerRunsInTheSameAdvanceWhenDue) {
-    executor.schedule(1, [this] {
+    executor.postAfter(1, [this] {
         log.push_back("outer");
-        executor.schedule(0.5, stamp("inner"));
-        executor.schedule(5, stamp("later"));
+        executor.postAfter(0.5, stamp("inner"));
+        executor.postAfter(5, stamp("later"));
     });
     executor.advance(2);
     EXPECT_THAT(log, ElementsAre("outer", "inner@1001.500000"));
@@ -78,17 +78,17 @@ TEST_F(ManualMainExecutorTest, TimerArmedByATimerRunsInTheSameAdvanceWhenDue) {
 }
 
 TEST_F(ManualMainExecutorTest, WorkPostedByATimerRunsBeforeTheNextTimer) {
-    executor.schedule(1, [this] {
+    executor.postAfter(1, [this] {
         log.push_back("t1");
         executor.post(record("posted"));
     });
-    executor.schedule(1, record("t2"));
+    executor.postAfter(1, record("t2"));
     executor.advance(1);
     EXPECT_THAT(log, ElementsAre("t1", "posted", "t2"));
 }
 
 TEST_F(ManualMainExecutorTest, RepeatingTimerReArmsFromItsDueTime) {
-    executor.scheduleRepeating(0.25, stamp("tick"));
+    const auto ticking = executor.scheduleRepeating(0.25, stamp("tick"));
     executor.advance(0.125);
     executor.advance(0.125);  // the first beat is due exactly now
     executor.advance(0.5);    // two more beats
@@ -98,28 +98,27 @@ TEST_F(ManualMainExecutorTest, RepeatingTimerReArmsFromItsDueTime) {
 
 TEST_F(ManualMainExecutorTest, RepeatingTimerCanCancelItself) {
     int beats = 0;
-    TimerToken token = 0;
-    token = executor.scheduleRepeating(1, [&] {
-        if (++beats == 3) executor.cancel(token);
+    Subscription timer;
+    timer = executor.scheduleRepeating(1, [&] {
+        if (++beats == 3) timer.cancel();
     });
     executor.advance(10);
     EXPECT_EQ(beats, 3);
     EXPECT_EQ(executor.pendingTimerCount(), 0u);
-    EXPECT_FALSE(executor.isTimerPending(token));
+    EXPECT_FALSE(timer.isActive());
 }
 
 TEST_F(ManualMainExecutorTest, CancelledTimersNeverRunEvenWhenDueInTheSameAdvance) {
-    TimerToken victim = 0;
-    executor.schedule(1, [&] {
+    Subscription victim;
+    executor.postAfter(1, [&] {
         log.push_back("killer");
-        executor.cancel(victim);
+        victim.cancel();
     });
     victim = executor.schedule(1, record("victim"));
-    const TimerToken gone = executor.schedule(0.5, record("gone"));
-    executor.cancel(gone);
-    executor.cancel(gone);       // spent tokens are ignored
-    executor.cancel(0);          // so is the null token
-    executor.cancel(123456789);  // and unknown ones
+    Subscription gone = executor.schedule(0.5, record("gone"));
+    gone.cancel();
+    gone.cancel();  // ending twice does nothing
+    { const auto dropped = executor.schedule(0.5, record("dropped")); }  // so does dropping the handle
     EXPECT_EQ(executor.pendingTimerCount(), 2u);
     executor.advance(5);
     EXPECT_THAT(log, ElementsAre("killer"));
@@ -127,24 +126,26 @@ TEST_F(ManualMainExecutorTest, CancelledTimersNeverRunEvenWhenDueInTheSameAdvanc
 }
 
 TEST_F(ManualMainExecutorTest, ToleranceIsAcceptedButTimersFireWhenDue) {
-    executor.schedule(1, stamp("a"), 5);
-    executor.schedule(2, stamp("b"));
+    executor.postAfter(1, stamp("a"), 5);
+    executor.postAfter(2, stamp("b"));
     executor.advance(3);
     EXPECT_THAT(log, ElementsAre("a@1001.000000", "b@1002.000000"));
 }
 
-TEST_F(ManualMainExecutorTest, TokensAreDistinctAndNeverZero) {
-    const TimerToken a = executor.schedule(1, [] {});
-    const TimerToken b = executor.scheduleRepeating(1, [] {});
-    EXPECT_NE(a, 0u);
-    EXPECT_NE(b, 0u);
-    EXPECT_NE(a, b);
+TEST_F(ManualMainExecutorTest, HandlesOutlivingTheExecutorDoNothing) {
+    Subscription late;
+    {
+        ManualMainExecutor shortLived;
+        late = shortLived.schedule(1, [] {});
+    }
+    late.cancel();
+    EXPECT_FALSE(late.isActive());
 }
 
 TEST_F(ManualMainExecutorTest, DrainRunsDueTimersWithoutMovingTheClock) {
-    executor.schedule(0, record("now"));
-    executor.schedule(-1, record("overdue"));
-    executor.schedule(0.125, record("later"));
+    executor.postAfter(0, record("now"));
+    executor.postAfter(-1, record("overdue"));
+    executor.postAfter(0.125, record("later"));
     executor.post(record("posted"));
     executor.runPending();
     EXPECT_THAT(log, ElementsAre("posted"));
@@ -156,15 +157,15 @@ TEST_F(ManualMainExecutorTest, DrainRunsDueTimersWithoutMovingTheClock) {
 }
 
 TEST_F(ManualMainExecutorTest, TimersFallenDueByMovingTheClockDirectlyRunAtTheCurrentTime) {
-    executor.schedule(1, stamp("a"));
+    executor.postAfter(1, stamp("a"));
     clock.advance(5);
     executor.drain();
     EXPECT_THAT(log, ElementsAre("a@1005.000000"));
 }
 
 TEST_F(ManualMainExecutorTest, AdvanceToNextTimerStepsFromTimerToTimer) {
-    executor.schedule(2, stamp("b"));
-    executor.schedule(1, stamp("a"));
+    executor.postAfter(2, stamp("b"));
+    executor.postAfter(1, stamp("a"));
     EXPECT_TRUE(executor.advanceToNextTimer());
     EXPECT_THAT(log, ElementsAre("a@1001.000000"));
     EXPECT_TRUE(executor.advanceToNextTimer());
@@ -194,7 +195,7 @@ TEST(ManualMainExecutor, OwnsAClockWhenGivenNone) {
     ManualMainExecutor executor;
     const double start = executor.clock().monotonic();
     bool ran = false;
-    executor.schedule(3, [&] { ran = true; });
+    executor.postAfter(3, [&] { ran = true; });
     executor.advance(3);
     EXPECT_TRUE(ran);
     EXPECT_EQ(executor.clock().monotonic(), start + 3);

@@ -17,14 +17,16 @@ TEST(WorkspaceObserversTest, DeliversOnTheExecutorToTheHandlersRegisteredThen) {
     ManualMainExecutor main;
     auto observers = std::make_shared<WorkspaceObservers>();
     std::vector<std::string> heard;
-    const auto first =
+    auto first =
         observers->add(WorkspaceNotification::didWake, [&](const WorkspaceEvent&) { heard.push_back("first"); });
-    observers->add(WorkspaceNotification::willSleep, [&](const WorkspaceEvent&) { heard.push_back("sleep"); });
+    const auto sleep =
+        observers->add(WorkspaceNotification::willSleep, [&](const WorkspaceEvent&) { heard.push_back("sleep"); });
 
     observers->post(main, {WorkspaceNotification::didWake, std::nullopt});
     EXPECT_TRUE(heard.empty());  // nothing runs before the executor does
-    observers->add(WorkspaceNotification::didWake, [&](const WorkspaceEvent&) { heard.push_back("second"); });
-    observers->remove(first);
+    const auto second =
+        observers->add(WorkspaceNotification::didWake, [&](const WorkspaceEvent&) { heard.push_back("second"); });
+    first.cancel();
     main.runPending();
     EXPECT_EQ(heard, std::vector<std::string>{"second"});
 }
@@ -33,11 +35,12 @@ TEST(WorkspaceObserversTest, AQueuedDeliveryOutlivingTheRegistryDoesNothing) {
     ManualMainExecutor main;
     auto observers = std::make_shared<WorkspaceObservers>();
     int calls = 0;
-    observers->add(WorkspaceNotification::didWake, [&](const WorkspaceEvent&) { ++calls; });
+    const auto observer = observers->add(WorkspaceNotification::didWake, [&](const WorkspaceEvent&) { ++calls; });
     observers->post(main, {WorkspaceNotification::didWake, std::nullopt});
     observers.reset();
     main.runPending();
     EXPECT_EQ(calls, 0);
+
 }
 
 }  // namespace

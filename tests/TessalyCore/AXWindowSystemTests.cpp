@@ -359,7 +359,7 @@ TEST_F(AXWindowSystemTest, DroppingAConnectionForgetsItsWindows) {
 TEST_F(AXWindowSystemTest, TerminatedApplicationThenDropped) {
     tracked(3, kViewer);
     std::vector<ProcessID> terminated;
-    env.desktop->addObserver(WorkspaceNotification::didTerminateApplication, [&](const WorkspaceEvent& e) {
+    const auto observer = env.desktop->addObserver(WorkspaceNotification::didTerminateApplication, [&](const WorkspaceEvent& e) {
         terminated.push_back(e.application->pid);
         system->dropConnection(e.application->pid);
     });

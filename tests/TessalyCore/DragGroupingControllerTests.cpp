@@ -323,7 +323,7 @@ TEST_F(ScriptedDrag, ShiftDragRestingOnTargetGroups) {
     EXPECT_EQ(desk.recorded.lifecycle, (std::vector<L>{L::confirmed(1, DragKind::move), L::ended(1)}));
     EXPECT_EQ(desk.recorded.events,
               (std::vector<E>{E::previewShown(bNow()), E::previewHidden(), E::grouped(1, bNow())}));
-    EXPECT_EQ(desk.tickTimer, 0u);
+    EXPECT_FALSE(desk.tickTimer.isActive());
 }
 
 TEST_F(ScriptedDrag, WrongModifierNeverPreviews) {
@@ -400,7 +400,7 @@ TEST_F(ScriptedDrag, ReleaseTheTapMissedIsSeenByTheTick) {
     desk.run(0.1);
     EXPECT_EQ(desk.recorded.events.back(), E::grouped(1, bNow()));
     EXPECT_EQ(desk.recorded.lifecycle.back(), L::ended(1));
-    EXPECT_EQ(desk.tickTimer, 0u);
+    EXPECT_FALSE(desk.tickTimer.isActive());
 }
 
 }  // namespace

@@ -112,7 +112,7 @@ public:
     DragGroupingController controller;
     std::unique_ptr<EventTapMonitor> monitor;
     Recorded recorded;
-    TimerToken tickTimer = 0;
+    Subscription tickTimer;
 
 private:
     bool modifiersSatisfied() const { return satisfied(controller.settings.modifierGate, input.modifierFlags()); }
@@ -125,7 +125,7 @@ private:
                 break;
             case EventTapMonitor::Phase::dragged:
                 controller.mouseDragged(at, modifiersSatisfied(), time);
-                if (controller.isDragging() && tickTimer == 0) startTick();
+                if (controller.isDragging() && !tickTimer) startTick();
                 break;
             case EventTapMonitor::Phase::up:
                 stopTick();
@@ -143,10 +143,7 @@ private:
             controller.tick(modifiersSatisfied(), clock.monotonic());
         });
     }
-    void stopTick() {
-        if (tickTimer != 0) main.cancel(tickTimer);
-        tickTimer = 0;
-    }
+    void stopTick() { tickTimer.cancel(); }
     // What the window manager does with the pointer: a title-strip press
     // moves the window, a corner press resizes it, until the release.
     void windowManager(const MouseTapEvent& e) {

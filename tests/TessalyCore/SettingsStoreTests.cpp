@@ -29,8 +29,7 @@ public:
     bool activate(ProcessID) override { return false; }
     bool openURL(const std::string&) override { return false; }
     std::uint32_t currentSpace() const override { return 0; }
-    ObserverToken addObserver(WorkspaceNotification, Handler) override { return 1; }
-    void removeObserver(ObserverToken) override {}
+    Subscription addObserver(WorkspaceNotification, Handler) override { return {}; }
 };
 
 class SettingsStoreTests : public ::testing::Test {

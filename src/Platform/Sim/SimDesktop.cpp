@@ -936,11 +936,9 @@ std::uint32_t SimDesktop::currentSpace() const {
     return state_->space;
 }
 
-Workspace::ObserverToken SimDesktop::addObserver(WorkspaceNotification kind, Handler handler) {
+Subscription SimDesktop::addObserver(WorkspaceNotification kind, Handler handler) {
     return state_->workspaceObservers->add(kind, std::move(handler));
 }
-
-void SimDesktop::removeObserver(ObserverToken token) { state_->workspaceObservers->remove(token); }
 
 // ------------------------------------------------------------------ PrivateSymbols
 

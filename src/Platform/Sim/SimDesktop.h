@@ -249,8 +249,7 @@ public:
     bool activate(ProcessID pid) override;
     bool openURL(const std::string& url) override;
     std::uint32_t currentSpace() const override;
-    ObserverToken addObserver(WorkspaceNotification kind, Handler handler) override;
-    void removeObserver(ObserverToken token) override;
+    Subscription addObserver(WorkspaceNotification kind, Handler handler) override;
 
     // ---------------------------------------------------------------- PrivateSymbols
     AXGetWindowFunction axGetWindow() override;

@@ -158,7 +158,7 @@ void SimInput::deliver(const MouseTapEvent& event) {
 
 void SimInput::schedulePointerPath(const std::vector<PointerStep>& steps) {
     for (const PointerStep& step : steps) {
-        main_.schedule(step.at, lifetime_.guarded([this, step] {
+        main_.postAfter(step.at, lifetime_.guarded([this, step] {
             switch (step.kind) {
                 case PointerStep::Kind::down: leftMouseDown(step.point); break;
                 case PointerStep::Kind::drag: leftMouseDragged(step.point); break;

@@ -44,8 +44,7 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
     void close() {
         std::lock_guard lock(subscribeMutex);
         closed = true;
-        if (subscription) backend->unsubscribe(subscription);
-        subscription = 0;
+        subscription.cancel();
     }
 
     struct Seen {
@@ -56,7 +55,7 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
 
     std::shared_ptr<X11Backend> backend;
     std::mutex subscribeMutex;
-    X11Backend::Subscription subscription = 0;  // under subscribeMutex
+    Subscription subscription;  // under subscribeMutex
     bool closed = false;                        // under subscribeMutex
     std::mutex mutex;  // guards observers and seen
     std::vector<std::weak_ptr<AXObserverState>> observers;
@@ -76,7 +75,7 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         subscription = backend->subscribe([weak](const X11Event& event) {
             if (auto hub = weak.lock()) hub->handle(event);
         });
-        return subscription != 0;
+        return subscription.isActive();
     }
 
     void remember(const std::vector<X11WindowInfo>& infos) {

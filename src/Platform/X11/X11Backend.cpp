@@ -44,17 +44,16 @@ bool X11Backend::startReader() {
     return true;
 }
 
-X11Backend::Subscription X11Backend::subscribe(X11EventReader::Handler handler) {
+Subscription X11Backend::subscribe(X11EventReader::Handler handler) {
     std::lock_guard lock(dispatchMutex_);
-    if (!startReader()) return 0;
-    const Subscription id = nextSubscription_++;
+    if (!startReader()) return {};
+    const std::uint64_t id = nextSubscription_++;
     handlers_.emplace(id, std::move(handler));
-    return id;
-}
-
-void X11Backend::unsubscribe(Subscription subscription) {
-    std::lock_guard lock(dispatchMutex_);
-    handlers_.erase(subscription);
+    return Subscription([alive = lifetime_.watch(), this, id] {
+        if (alive.expired()) return;
+        std::lock_guard relock(dispatchMutex_);
+        handlers_.erase(id);
+    });
 }
 
 void X11Backend::updateCache(const X11Event& event) {
@@ -74,7 +73,7 @@ void X11Backend::dispatch(const X11Event& event) {
     std::lock_guard lock(dispatchMutex_);
     updateCache(event);
     // A handler may unsubscribe (itself or another) while we go.
-    std::vector<Subscription> ids;
+    std::vector<std::uint64_t> ids;
     for (const auto& [id, handler] : handlers_) ids.push_back(id);
     for (const auto id : ids) {
         const auto it = handlers_.find(id);

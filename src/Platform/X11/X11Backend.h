@@ -8,6 +8,8 @@
 // abilities for writes (X11WindowCache); the event reader keeps that memory
 // current and is started by the first write when nobody subscribed before.
 #include "Platform/Types.h"
+#include "Platform/Lifetime.h"
+#include "Platform/Subscription.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11EventReader.h"
 #include "Platform/X11/X11WindowCache.h"
@@ -35,16 +37,15 @@ public:
     const X11Connection& connection() const { return *x_; }
     const X11Windows& windows() const { return windows_; }
 
-    using Subscription = std::uint64_t;  // 0 is never a live one
     // Runs `handler` on the event reader's thread for every event from now
-    // on; the reader starts with the first subscription. 0 when the reader
-    // cannot start.
+    // on, while the handle lives; the reader starts with the first
+    // subscription. An empty handle when the reader cannot start.
+    // Ending the handle is synchronous: once cancel() returns the handler
+    // neither runs nor will run. It may be ended from inside a handler. A
+    // subscriber ends its handle before it lets go of the backend, so that
+    // the last reference is never dropped on the reader's own thread (which
+    // cannot join itself).
     Subscription subscribe(X11EventReader::Handler handler);
-    // Synchronous: once it returns the handler neither runs nor will run.
-    // May be called from inside a handler. A subscriber unsubscribes before
-    // it lets go of the backend, so that the last reference is never dropped
-    // on the reader's own thread (which cannot join itself).
-    void unsubscribe(Subscription subscription);
 
     struct Client {
         xcb_window_t window = kNoWindow;
@@ -69,9 +70,10 @@ private:
     X11Windows windows_;
 
     std::recursive_mutex dispatchMutex_;
-    std::map<Subscription, X11EventReader::Handler> handlers_;
-    Subscription nextSubscription_ = 1;
+    std::map<std::uint64_t, X11EventReader::Handler> handlers_;
+    std::uint64_t nextSubscription_ = 1;
     std::unique_ptr<X11EventReader> reader_;
+    LifetimeToken lifetime_;  // last: handles stop reaching in first
 };
 
 }  // namespace tessaly

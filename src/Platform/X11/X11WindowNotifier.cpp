@@ -14,14 +14,15 @@ constexpr WindowServerError kIllegalArgument = 1001;
 
 X11WindowNotifier::~X11WindowNotifier() {
     std::lock_guard lock(subscribeMutex_);
-    if (subscription_) backend_->unsubscribe(subscription_);
+    subscription_.cancel();
 }
 
 bool X11WindowNotifier::subscribe() {
-    if (subscription_ != 0) return true;  // without the lock: a callback may call in here
+    if (subscribed_) return true;  // without the lock: a callback may call in here
     std::lock_guard lock(subscribeMutex_);
     if (!subscription_) subscription_ = backend_->subscribe([this](const X11Event& event) { handle(event); });
-    return subscription_ != 0;
+    subscribed_ = subscription_.isActive();
+    return subscribed_;
 }
 
 WindowServerError X11WindowNotifier::registerNotifyProc(WindowServerNotifyProc proc, std::uint32_t event,

@@ -49,7 +49,8 @@ private:
 
     std::shared_ptr<X11Backend> backend_;
     std::mutex subscribeMutex_;
-    std::atomic<X11Backend::Subscription> subscription_ = 0;
+    Subscription subscription_;  // under subscribeMutex_
+    std::atomic<bool> subscribed_ = false;
     std::mutex mutex_;
     std::vector<Registration> registrations_;
     // Window asked about -> the sibling its root child was last seen above.

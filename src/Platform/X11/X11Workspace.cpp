@@ -39,7 +39,8 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
     const std::shared_ptr<WorkspaceObservers> observers = std::make_shared<WorkspaceObservers>();
 
     std::mutex mutex;  // guards everything below
-    X11Backend::Subscription subscription = 0;
+    bool observing = false;      // claimed by the first observer
+    Subscription subscription;
     std::optional<ProcessID> frontmost;
     std::map<ProcessID, int> pidfds;                   // processes watched for their exit
     std::map<ProcessID, RunningApplication> described; // as last seen alive
@@ -147,10 +148,10 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
     void startObserving() {
         {
             std::lock_guard lock(mutex);
-            if (subscription || stopping) return;
+            if (observing || stopping) return;
             wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
             if (wakeFd < 0) return;
-            subscription = 1;  // claimed; replaced below
+            observing = true;
         }
         const auto& windows = backend->windows();
         {
@@ -179,21 +180,21 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
             });
         watchClients(windows.clientList());
         std::weak_ptr<State> weak = weak_from_this();
-        const auto id = backend->subscribe([weak](const X11Event& event) {
+        auto handle = backend->subscribe([weak](const X11Event& event) {
             if (auto self = weak.lock()) self->handle(event);
         });
         std::lock_guard lock(mutex);
-        subscription = id;
+        subscription = std::move(handle);
     }
 
     void stop() {
-        X11Backend::Subscription id = 0;
+        Subscription handle;
         {
             std::lock_guard lock(mutex);
-            id = subscription;
+            handle = std::move(subscription);
             stopping = true;
         }
-        if (id) backend->unsubscribe(id);
+        handle.cancel();
         sleepMonitor.reset();
         if (watcher.joinable()) {
             wake();
@@ -262,12 +263,10 @@ bool X11Workspace::openURL(const std::string& url) {
 
 std::uint32_t X11Workspace::currentSpace() const { return backend_->windows().currentDesktop().value_or(0); }
 
-Workspace::ObserverToken X11Workspace::addObserver(WorkspaceNotification kind, Handler handler) {
-    const ObserverToken token = state_->observers->add(kind, std::move(handler));
+Subscription X11Workspace::addObserver(WorkspaceNotification kind, Handler handler) {
+    auto handle = state_->observers->add(kind, std::move(handler));
     state_->startObserving();
-    return token;
+    return handle;
 }
-
-void X11Workspace::removeObserver(ObserverToken token) { state_->observers->remove(token); }
 
 }  // namespace tessaly

@@ -36,8 +36,7 @@ public:
     // Hands the location to xdg-open.
     bool openURL(const std::string& url) override;
     std::uint32_t currentSpace() const override;
-    ObserverToken addObserver(WorkspaceNotification kind, Handler handler) override;
-    void removeObserver(ObserverToken token) override;
+    Subscription addObserver(WorkspaceNotification kind, Handler handler) override;
 
     struct State;
 

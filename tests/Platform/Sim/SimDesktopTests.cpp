@@ -29,11 +29,12 @@ protected:
                                 WorkspaceNotification::didWake, WorkspaceNotification::screensDidSleep,
                                 WorkspaceNotification::screensDidWake,
                                 WorkspaceNotification::screenParametersDidChange}) {
-            env.desktop->addObserver(kind, [this](const WorkspaceEvent& e) { seen.push_back(e.kind); });
+            observers.push_back(env.desktop->addObserver(kind, [this](const WorkspaceEvent& e) { seen.push_back(e.kind); }));
         }
     }
 
     SimEnvironment env;
+    std::vector<Subscription> observers;
     std::vector<WorkspaceNotification> seen;
 };
 

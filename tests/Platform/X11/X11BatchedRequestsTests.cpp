@@ -77,8 +77,8 @@ TEST_F(X11BatchedRequestsTest, WritesToAWindowOfAnotherProcessAreRefusedAndSendN
 
 TEST_F(X11BatchedRequestsTest, WritesAnswerFromMemoryUntilTheWindowOrItsExtentsChange) {
     X11EventLog log;
-    const auto subscription = backend->subscribe(log.handler());
-    ASSERT_NE(subscription, 0u);
+    auto subscription = backend->subscribe(log.handler());
+    ASSERT_TRUE(subscription.isActive());
     const auto& windows = backend->windows();
     const X11WindowCache& cache = *windows.cache();
     X11Connection& x = desktop->connection();
@@ -156,7 +156,7 @@ TEST_F(X11BatchedRequestsTest, WritesAnswerFromMemoryUntilTheWindowOrItsExtentsC
     windows.setFrame(w, Rect(30, 30, 200, 200));
     backend->connection().sync();
     EXPECT_TRUE(backend->connection().isAlive());
-    backend->unsubscribe(subscription);
+    subscription.cancel();
 }
 
 TEST_F(X11BatchedRequestsTest, WritesStartTheReaderThatKeepsTheirMemoryCurrent) {

@@ -434,9 +434,9 @@ TEST_F(X11ServicesTest, DisplaysAndWorkspace) {
     EXPECT_EQ(running[1].pid, second->pid);
 
     std::vector<WorkspaceEvent> activated, terminated;
-    workspace.addObserver(WorkspaceNotification::didActivateApplication,
-                          [&](const WorkspaceEvent& e) { activated.push_back(e); });
-    const auto token = workspace.addObserver(WorkspaceNotification::didTerminateApplication,
+    const auto activation = workspace.addObserver(WorkspaceNotification::didActivateApplication,
+                                                  [&](const WorkspaceEvent& e) { activated.push_back(e); });
+    auto termination = workspace.addObserver(WorkspaceNotification::didTerminateApplication,
                                              [&](const WorkspaceEvent& e) { terminated.push_back(e); });
 
     ASSERT_TRUE(workspace.activate(first->pid));
@@ -458,13 +458,14 @@ TEST_F(X11ServicesTest, DisplaysAndWorkspace) {
     EXPECT_FALSE(workspace.runningApplication(second->pid).has_value() &&
                  !workspace.runningApplication(second->pid)->isTerminated);
 
-    workspace.removeObserver(token);
+    termination.cancel();
     EXPECT_FALSE(workspace.activate(999999));
 
     // The screen saver stands for the saver sleeping.
     std::vector<WorkspaceNotification> saver;
+    std::vector<Subscription> saverObservers;
     for (const auto kind : {WorkspaceNotification::screensDidSleep, WorkspaceNotification::screensDidWake}) {
-        workspace.addObserver(kind, [&](const WorkspaceEvent& e) { saver.push_back(e.kind); });
+        saverObservers.push_back(workspace.addObserver(kind, [&](const WorkspaceEvent& e) { saver.push_back(e.kind); }));
     }
     ASSERT_EQ(desktop->run({"xset", "s", "activate"}), 0);
     ASSERT_TRUE(work.runUntil([&] { return !saver.empty(); }));
@@ -487,8 +488,9 @@ TEST_F(X11ServicesTest, LogindsSleepSignalIsSleepAndWake) {
     auto main = std::make_shared<X11TestExecutor>(work);
     X11Workspace workspace(backend, main, *address);
     std::vector<WorkspaceNotification> power;
+    std::vector<Subscription> powerObservers;
     for (const auto kind : {WorkspaceNotification::willSleep, WorkspaceNotification::didWake}) {
-        workspace.addObserver(kind, [&](const WorkspaceEvent& e) { power.push_back(e.kind); });
+        powerObservers.push_back(workspace.addObserver(kind, [&](const WorkspaceEvent& e) { power.push_back(e.kind); }));
     }
     const auto signal = [&](const char* value) {
         return desktop->run({"dbus-send", "--bus=" + *address, "--type=signal", "/org/freedesktop/login1",
@@ -560,7 +562,8 @@ TEST_F(X11ServicesTest, AServerThatDiesIsAFailureEverywhere) {
     auto tap = input->makeMouseTap();
     ASSERT_TRUE(hotkeys && tap);
     tap->start(std::make_shared<X11TestQueue>(work), [](const MouseTapEvent&) {});
-    services.workspace->addObserver(WorkspaceNotification::activeSpaceDidChange, [](const WorkspaceEvent&) {});
+    const auto spaces =
+        services.workspace->addObserver(WorkspaceNotification::activeSpaceDidChange, [](const WorkspaceEvent&) {});
 
     kill(desktop->serverPid(), SIGKILL);
     ASSERT_TRUE(X11Desktop::waitForExit(desktop->serverPid(), kX11Patience));

@@ -62,9 +62,8 @@ class X11TestExecutor final : public MainExecutor {
 public:
     explicit X11TestExecutor(X11TestWorkQueue& work) : work_(work) {}
     void post(std::function<void()> fn) override { work_.push(std::move(fn)); }
-    TimerToken schedule(double, std::function<void()>, double) override { return 0; }
-    TimerToken scheduleRepeating(double, std::function<void()>, double) override { return 0; }
-    void cancel(TimerToken) override {}
+    Subscription schedule(double, std::function<void()>, double) override { return {}; }
+    Subscription scheduleRepeating(double, std::function<void()>, double) override { return {}; }
 
 private:
     X11TestWorkQueue& work_;
