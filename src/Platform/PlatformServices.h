@@ -13,7 +13,9 @@
 #include "Platform/MainExecutor.h"
 #include "Platform/PrivateWindowServer.h"
 #include "Platform/SystemProbes.h"
+#include "Platform/WindowHints.h"
 #include "Platform/WindowList.h"
+#include "Platform/WindowMoveAssist.h"
 #include "Platform/Workspace.h"
 
 namespace tessaly {
@@ -26,6 +28,8 @@ struct PlatformServices {
     std::shared_ptr<PrivateSymbols> privateSymbols;
     std::shared_ptr<DockBadges> dockBadges;
     std::shared_ptr<SystemProbes> systemProbes;
+    std::shared_ptr<WindowHints> windowHints;      // may be null: no size hints known
+    std::shared_ptr<WindowMoveAssist> moveAssist;  // may be null: the window manager moves by itself
 
     std::shared_ptr<Clock> clock;
     std::shared_ptr<MainExecutor> mainExecutor;

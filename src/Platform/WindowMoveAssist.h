@@ -1,0 +1,19 @@
+#pragma once
+// Many window managers move a window dragged by its title bar only when no
+// modifier is held, so the grouping gesture (a drag with the grouping
+// modifier) would move nothing. The assist watches presses with those
+// modifiers on a client's title bar; when the pointer then moves and the
+// window manager has not started moving the frame, it asks the window
+// manager to move the window, so the drag goes on as a normal move.
+#include "Platform/InputMonitor.h"
+
+namespace tessaly {
+
+class WindowMoveAssist {
+public:
+    virtual ~WindowMoveAssist() = default;
+    // The modifier flags whose presses are assisted; 0 turns the assist off.
+    virtual void setGroupingModifiers(EventFlags modifiers) = 0;
+};
+
+}  // namespace tessaly
