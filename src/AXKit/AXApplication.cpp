@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "AXKit/AXAttributes.h"
+#include "Platform/AXNames.h"
 
 namespace tessaly {
 
@@ -38,7 +39,7 @@ std::optional<RunningApplication> AXApplication::runningApplication() const {
 
 std::vector<AXWindowRef> AXApplication::windows(bool includeNonStandard) const {
     Accessibility& api = *services_->accessibility;
-    const std::vector<AXElement> elements = ax::readElements(api, element_, "AXWindows", timeout_);
+    const std::vector<AXElement> elements = ax::readElements(api, element_, axname::windows, timeout_);
     std::vector<AXWindowRef> all;
     all.reserve(elements.size());
     for (const AXElement& e : elements) all.push_back(std::make_shared<const AXWindow>(services_, e, pid_, timeout_));
@@ -49,17 +50,17 @@ std::vector<AXWindowRef> AXApplication::windows(bool includeNonStandard) const {
 }
 
 AXWindowRef AXApplication::focusedWindow() const {
-    const auto e = ax::read<AXElement>(*services_->accessibility, element_, "AXFocusedWindow", timeout_);
+    const auto e = ax::read<AXElement>(*services_->accessibility, element_, axname::focusedWindow, timeout_);
     if (!e) return nullptr;
     return std::make_shared<const AXWindow>(services_, *e, pid_, timeout_);
 }
 
 bool AXApplication::enhancedUserInterfaceIsOn() const {
-    return ax::readBool(*services_->accessibility, element_, "AXEnhancedUserInterface", timeout_);
+    return ax::readBool(*services_->accessibility, element_, axname::enhancedUserInterface, timeout_);
 }
 
 void AXApplication::setEnhancedUserInterface(bool on) const {
-    services_->accessibility->setAttributeValue(element_, "AXEnhancedUserInterface", on, timeout_);
+    services_->accessibility->setAttributeValue(element_, axname::enhancedUserInterface, on, timeout_);
 }
 
 bool localizedCaseInsensitiveContains(const std::string& text, const std::string& fragment) {

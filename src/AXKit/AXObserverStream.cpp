@@ -8,6 +8,7 @@
 
 #include "AXKit/AXApplication.h"
 #include "AXKit/AXAttributes.h"
+#include "Platform/AXNames.h"
 
 namespace tessaly {
 
@@ -16,9 +17,10 @@ constexpr float kStreamTimeout = AXApplication::Timeout::normal;
 }
 
 const std::vector<std::string>& AXObserverStream::windowNotifications() {
-    static const std::vector<std::string> names = {"AXUIElementDestroyed",  "AXWindowMoved",
-                                                   "AXWindowResized",       "AXWindowMiniaturized",
-                                                   "AXWindowDeminiaturized", "AXTitleChanged"};
+    static const std::vector<std::string> names = {
+        std::string(axname::elementDestroyed),   std::string(axname::windowMoved),
+        std::string(axname::windowResized),      std::string(axname::windowMiniaturized),
+        std::string(axname::windowDeminiaturized), std::string(axname::titleChanged)};
     return names;
 }
 
@@ -58,14 +60,15 @@ struct AXObserverStream::Core {
     // Runs on the observer thread.
     void handle(const std::string& notification, const AXElement& element) {
         if (stopped.load()) return;
-        using Kind = AXAppEvent::Kind;
-        if (notification == "AXWindowCreated" || notification == "AXFocusedWindowChanged") {
-            auto window = std::make_shared<const AXWindow>(services, element, pid, kStreamTimeout);
-            deliver(AXAppEvent::withWindow(
-                notification == "AXWindowCreated" ? Kind::windowCreated : Kind::focusedWindowChanged, std::move(window)));
+        if (notification == axname::windowCreated) {
+            deliver({AXAppEvent::WindowCreated{makeWindow(element)}});
             return;
         }
-        if (notification == "AXUIElementDestroyed") {
+        if (notification == axname::focusedWindowChanged) {
+            deliver({AXAppEvent::FocusedWindowChanged{makeWindow(element)}});
+            return;
+        }
+        if (notification == axname::elementDestroyed) {
             std::optional<WindowID> destroyed;
             {
                 std::lock_guard guard(lock);
@@ -76,20 +79,24 @@ struct AXObserverStream::Core {
                     std::erase_if(observedWindows, [&](const auto& pair) { return pair.second == *destroyed; });
                 }
             }
-            if (destroyed) deliver(AXAppEvent::withID(Kind::windowDestroyed, *destroyed));
+            if (destroyed) deliver({AXAppEvent::WindowDestroyed{*destroyed}});
             return;
         }
         std::optional<WindowID> id = observedID(element);
         if (!id && services->axPrivate) id = services->axPrivate->windowID(element);
         if (!id) return;
-        if (notification == "AXWindowMoved") deliver(AXAppEvent::withID(Kind::windowMoved, *id));
-        else if (notification == "AXWindowResized") deliver(AXAppEvent::withID(Kind::windowResized, *id));
-        else if (notification == "AXWindowMiniaturized") deliver(AXAppEvent::withID(Kind::windowMiniaturized, *id));
-        else if (notification == "AXWindowDeminiaturized") deliver(AXAppEvent::withID(Kind::windowDeminiaturized, *id));
-        else if (notification == "AXTitleChanged") {
-            auto title = ax::readString(*services->accessibility, element, "AXTitle", kStreamTimeout);
-            if (title) deliver(AXAppEvent::withID(Kind::titleChanged, *id, std::move(*title)));
+        if (notification == axname::windowMoved) deliver({AXAppEvent::WindowMoved{*id}});
+        else if (notification == axname::windowResized) deliver({AXAppEvent::WindowResized{*id}});
+        else if (notification == axname::windowMiniaturized) deliver({AXAppEvent::WindowMiniaturized{*id}});
+        else if (notification == axname::windowDeminiaturized) deliver({AXAppEvent::WindowDeminiaturized{*id}});
+        else if (notification == axname::titleChanged) {
+            auto title = ax::readString(*services->accessibility, element, axname::title, kStreamTimeout);
+            if (title) deliver({AXAppEvent::TitleChanged{*id, std::move(*title)}});
         }
+    }
+
+    AXWindowRef makeWindow(const AXElement& element) const {
+        return std::make_shared<const AXWindow>(services, element, pid, kStreamTimeout);
     }
 };
 
@@ -115,8 +122,8 @@ std::unique_ptr<AXObserverStream> AXObserverStream::make(AXServicesRef services,
                                                                               const std::string& notification) {
         if (const auto strong = weak.lock()) strong->handle(notification, element);
     });
-    core->observer->addNotification(core->appElement, "AXWindowCreated");
-    core->observer->addNotification(core->appElement, "AXFocusedWindowChanged");
+    core->observer->addNotification(core->appElement, axname::windowCreated);
+    core->observer->addNotification(core->appElement, axname::focusedWindowChanged);
     return std::unique_ptr<AXObserverStream>(new AXObserverStream(std::move(core)));
 }
 

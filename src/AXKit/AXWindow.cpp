@@ -5,15 +5,9 @@
 
 #include "AXKit/AXAttributes.h"
 #include "AXKit/URLText.h"
+#include "Platform/AXNames.h"
 
 namespace tessaly {
-
-namespace {
-
-constexpr const char* kPosition = "AXPosition";
-constexpr const char* kSize = "AXSize";
-
-}  // namespace
 
 AXWindow::AXWindow(AXServicesRef services, AXElement elementValue, ProcessID pidValue, std::optional<float> timeout)
     : element(elementValue),
@@ -24,24 +18,24 @@ AXWindow::AXWindow(AXServicesRef services, AXElement elementValue, ProcessID pid
 
 void AXWindow::setMessagingTimeout(float seconds) const { timeout_.store(seconds); }
 
-std::optional<std::string> AXWindow::title() const { return ax::readString(api(), element, "AXTitle", timeout()); }
-std::optional<std::string> AXWindow::role() const { return ax::readString(api(), element, "AXRole", timeout()); }
-std::optional<std::string> AXWindow::subrole() const { return ax::readString(api(), element, "AXSubrole", timeout()); }
+std::optional<std::string> AXWindow::title() const { return ax::readString(api(), element, axname::title, timeout()); }
+std::optional<std::string> AXWindow::role() const { return ax::readString(api(), element, axname::role, timeout()); }
+std::optional<std::string> AXWindow::subrole() const { return ax::readString(api(), element, axname::subrole, timeout()); }
 
 bool AXWindow::isStandard() const {
-    if (role() != "AXWindow") return false;
-    return subrole() == "AXStandardWindow";
+    if (role() != axname::windowRole) return false;
+    return subrole() == axname::standardWindowSubrole;
 }
 
-bool AXWindow::isMinimized() const { return ax::readBool(api(), element, "AXMinimized", timeout()); }
-bool AXWindow::isFullScreen() const { return ax::readBool(api(), element, "AXFullScreen", timeout()); }
+bool AXWindow::isMinimized() const { return ax::readBool(api(), element, axname::minimized, timeout()); }
+bool AXWindow::isFullScreen() const { return ax::readBool(api(), element, axname::fullScreen, timeout()); }
 
 bool AXWindow::isInNativeTabSet() const {
-    for (const AXElement& child : ax::readElements(api(), element, "AXChildren", timeout())) {
-        if (ax::readString(api(), child, "AXRole", timeout()) != "AXTabGroup") continue;
+    for (const AXElement& child : ax::readElements(api(), element, axname::children, timeout())) {
+        if (ax::readString(api(), child, axname::role, timeout()) != axname::tabGroupRole) continue;
         int buttons = 0;
-        for (const AXElement& tab : ax::readElements(api(), child, "AXChildren", timeout())) {
-            if (ax::readString(api(), tab, "AXRole", timeout()) == "AXRadioButton") ++buttons;
+        for (const AXElement& tab : ax::readElements(api(), child, axname::children, timeout())) {
+            if (ax::readString(api(), tab, axname::role, timeout()) == axname::radioButtonRole) ++buttons;
         }
         if (buttons >= 2) return true;
     }
@@ -49,16 +43,16 @@ bool AXWindow::isInNativeTabSet() const {
 }
 
 std::optional<std::string> AXWindow::documentURL() const {
-    const auto text = ax::readString(api(), element, "AXDocument", timeout());
+    const auto text = ax::readString(api(), element, axname::document, timeout());
     if (!text) return std::nullopt;
     if (parsesAsURL(*text)) return *text;
     return fileURLForPath(*text);
 }
 
 std::optional<Rect> AXWindow::frame() const {
-    const auto origin = ax::read<Point>(api(), element, kPosition, timeout());
+    const auto origin = ax::read<Point>(api(), element, axname::position, timeout());
     if (!origin) return std::nullopt;
-    const auto size = ax::read<Size>(api(), element, kSize, timeout());
+    const auto size = ax::read<Size>(api(), element, axname::size, timeout());
     if (!size) return std::nullopt;
     return Rect(*origin, *size);
 }
@@ -90,27 +84,27 @@ bool AXWindow::setFrame(const Rect& rect) const {
     bool ok = true;
     for (const Write write : writes) {
         const AXError error = write == Write::toPosition
-                                  ? api().setAttributeValue(element, kPosition, position, timeout())
-                                  : api().setAttributeValue(element, kSize, size, timeout());
+                                  ? api().setAttributeValue(element, axname::position, position, timeout())
+                                  : api().setAttributeValue(element, axname::size, size, timeout());
         if (error != AXError::success) ok = false;
     }
     return ok;
 }
 
 bool AXWindow::raise() const {
-    const AXError raised = api().performAction(element, "AXRaise", timeout());
-    const AXError main = api().setAttributeValue(element, "AXMain", true, timeout());
+    const AXError raised = api().performAction(element, axname::raise, timeout());
+    const AXError main = api().setAttributeValue(element, axname::main, true, timeout());
     return raised == AXError::success && main == AXError::success;
 }
 
 bool AXWindow::setMinimized(bool flag) const {
-    return api().setAttributeValue(element, "AXMinimized", flag, timeout()) == AXError::success;
+    return api().setAttributeValue(element, axname::minimized, flag, timeout()) == AXError::success;
 }
 
 bool AXWindow::close() const {
-    const auto button = ax::read<AXElement>(api(), element, "AXCloseButton", timeout());
+    const auto button = ax::read<AXElement>(api(), element, axname::closeButton, timeout());
     if (!button) return false;
-    return api().performAction(*button, "AXPress", timeout()) == AXError::success;
+    return api().performAction(*button, axname::press, timeout()) == AXError::success;
 }
 
 }  // namespace tessaly

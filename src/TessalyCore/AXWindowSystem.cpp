@@ -2,8 +2,10 @@
 
 #include <string>
 #include <utility>
+#include <variant>
 
 #include "Platform/Log.h"
+#include "Platform/Overloaded.h"
 #include "TessalyCore/ReconcileLog.h"
 
 namespace tessaly {
@@ -110,26 +112,29 @@ void AXWindowSystem::report(const WindowSystemEvent& event) {
 }
 
 void AXWindowSystem::handle(const AXAppEvent& event) {
-    using Kind = AXAppEvent::Kind;
-    switch (event.kind) {
-        case Kind::windowCreated: return;
-        case Kind::windowDestroyed:
-            windowsByID_.erase(event.windowID);
-            report(WindowSystemEvent::windowDestroyed(event.windowID));
-            return;
-        case Kind::windowMoved:
-        case Kind::windowResized: reportFrameChange(event.windowID); return;
-        case Kind::windowMiniaturized: report(WindowSystemEvent::windowMinimizedChanged(event.windowID, true)); return;
-        case Kind::windowDeminiaturized:
-            report(WindowSystemEvent::windowMinimizedChanged(event.windowID, false));
-            return;
-        case Kind::titleChanged: report(WindowSystemEvent::titleChanged(event.windowID, event.title)); return;
-        case Kind::focusedWindowChanged:
-            if (event.window && event.window->windowID) {
-                report(WindowSystemEvent::focusedWindowChanged(*event.window->windowID, event.window->pid));
-            }
-            return;
-    }
+    using A = AXAppEvent;
+    std::visit(Overloaded{
+                   [](const A::WindowCreated&) {},
+                   [&](const A::WindowDestroyed& e) {
+                       windowsByID_.erase(e.windowID);
+                       report(WindowSystemEvent::windowDestroyed(e.windowID));
+                   },
+                   [&](const A::WindowMoved& e) { reportFrameChange(e.windowID); },
+                   [&](const A::WindowResized& e) { reportFrameChange(e.windowID); },
+                   [&](const A::WindowMiniaturized& e) {
+                       report(WindowSystemEvent::windowMinimizedChanged(e.windowID, true));
+                   },
+                   [&](const A::WindowDeminiaturized& e) {
+                       report(WindowSystemEvent::windowMinimizedChanged(e.windowID, false));
+                   },
+                   [&](const A::TitleChanged& e) { report(WindowSystemEvent::titleChanged(e.windowID, e.title)); },
+                   [&](const A::FocusedWindowChanged& e) {
+                       if (e.window && e.window->windowID) {
+                           report(WindowSystemEvent::focusedWindowChanged(*e.window->windowID, e.window->pid));
+                       }
+                   },
+               },
+               event.payload);
 }
 
 void AXWindowSystem::reportFrameChange(WindowID id) {

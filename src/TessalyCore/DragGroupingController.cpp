@@ -4,6 +4,8 @@
 #include <cmath>
 #include <ostream>
 
+#include "Platform/Overloaded.h"
+
 namespace tessaly {
 
 namespace {
@@ -16,19 +18,28 @@ std::ostream& operator<<(std::ostream& os, const DragCandidate& c) {
     return os << "DragCandidate(" << c.windowID << ", pid " << c.pid << ", " << c.frame << ")";
 }
 
-std::ostream& operator<<(std::ostream& os, const DragGroupingEvent& e) {
-    switch (e.kind) {
-        case DragGroupingEvent::Kind::previewShown: return os << "previewShown(" << e.target << ")";
-        case DragGroupingEvent::Kind::grouped:
-            return os << "grouped(" << e.draggedWindowID << ", " << e.target << ")";
-        case DragGroupingEvent::Kind::previewHidden: return os << "previewHidden";
-    }
+std::ostream& operator<<(std::ostream& os, const DragGroupingEvent& event) {
+    using E = DragGroupingEvent;
+    std::visit(Overloaded{
+                   [&](const E::PreviewShown& e) { os << "previewShown(" << e.target << ")"; },
+                   [&](const E::Grouped& e) { os << "grouped(" << e.draggedWindowID << ", " << e.target << ")"; },
+                   [&](const E::PreviewHidden&) { os << "previewHidden"; },
+               },
+               event.payload);
     return os;
 }
 
-std::ostream& operator<<(std::ostream& os, const DragLifecycleEvent& e) {
-    if (e.kind == DragLifecycleEvent::Kind::ended) return os << "ended(" << e.windowID << ")";
-    return os << "confirmed(" << e.windowID << ", " << (e.dragKind == DragKind::move ? "move" : "resize") << ")";
+std::ostream& operator<<(std::ostream& os, const DragLifecycleEvent& event) {
+    using E = DragLifecycleEvent;
+    std::visit(Overloaded{
+                   [&](const E::Confirmed& e) {
+                       os << "confirmed(" << e.windowID << ", " << (e.dragKind == DragKind::move ? "move" : "resize")
+                          << ")";
+                   },
+                   [&](const E::Ended& e) { os << "ended(" << e.windowID << ")"; },
+               },
+               event.payload);
+    return os;
 }
 
 DragGroupingController::DragGroupingController(DragEnvironment& environment, DragSettings initialSettings)

@@ -12,6 +12,7 @@
 #include <iosfwd>
 #include <limits>
 #include <optional>
+#include <variant>
 
 #include "Platform/Geometry.h"
 #include "Platform/Types.h"
@@ -31,35 +32,65 @@ struct DragCandidate {
 enum class DragKind { move, resize };
 
 struct DragGroupingEvent {
-    enum class Kind {
-        previewShown,   // target: the preview should appear over it
-        grouped,        // draggedWindowID is to join target
-        previewHidden,  // the preview should disappear
-    };
-    Kind kind = Kind::previewHidden;
-    DragCandidate target;        // previewShown, grouped
-    WindowID draggedWindowID = 0;  // grouped
+    enum class Kind { previewShown, grouped, previewHidden };
 
-    static DragGroupingEvent previewShown(const DragCandidate& target) { return {Kind::previewShown, target, 0}; }
+    // The preview should appear over the target.
+    struct PreviewShown {
+        DragCandidate target;
+        friend bool operator==(const PreviewShown&, const PreviewShown&) = default;
+    };
+    // The dragged window is to join the target.
+    struct Grouped {
+        WindowID draggedWindowID = 0;
+        DragCandidate target;
+        friend bool operator==(const Grouped&, const Grouped&) = default;
+    };
+    // The preview should disappear.
+    struct PreviewHidden {
+        friend bool operator==(const PreviewHidden&, const PreviewHidden&) = default;
+    };
+
+    // In the order of Kind.
+    using Payload = std::variant<PreviewShown, Grouped, PreviewHidden>;
+    Payload payload;
+
+    static DragGroupingEvent previewShown(const DragCandidate& target) { return {PreviewShown{target}}; }
     static DragGroupingEvent grouped(WindowID dragged, const DragCandidate& target) {
-        return {Kind::grouped, target, dragged};
+        return {Grouped{dragged, target}};
     }
-    static DragGroupingEvent previewHidden() { return {}; }
+    static DragGroupingEvent previewHidden() { return {PreviewHidden{}}; }
+
+    Kind kind() const { return static_cast<Kind>(payload.index()); }
 
     friend bool operator==(const DragGroupingEvent&, const DragGroupingEvent&) = default;
 };
 
 struct DragLifecycleEvent {
-    enum class Kind {
-        confirmed,  // the press is a window drag of `dragKind`
-        ended,      // that drag is over
-    };
-    Kind kind = Kind::ended;
-    WindowID windowID = 0;
-    DragKind dragKind = DragKind::move;  // confirmed
+    enum class Kind { confirmed, ended };
 
-    static DragLifecycleEvent confirmed(WindowID id, DragKind k) { return {Kind::confirmed, id, k}; }
-    static DragLifecycleEvent ended(WindowID id) { return {Kind::ended, id, DragKind::move}; }
+    // The press is a window drag of `dragKind`.
+    struct Confirmed {
+        WindowID windowID = 0;
+        DragKind dragKind = DragKind::move;
+        friend bool operator==(const Confirmed&, const Confirmed&) = default;
+    };
+    // That drag is over.
+    struct Ended {
+        WindowID windowID = 0;
+        friend bool operator==(const Ended&, const Ended&) = default;
+    };
+
+    // In the order of Kind.
+    using Payload = std::variant<Confirmed, Ended>;
+    Payload payload;
+
+    static DragLifecycleEvent confirmed(WindowID id, DragKind kind) { return {Confirmed{id, kind}}; }
+    static DragLifecycleEvent ended(WindowID id) { return {Ended{id}}; }
+
+    Kind kind() const { return static_cast<Kind>(payload.index()); }
+    WindowID windowID() const {
+        return std::visit([](const auto& value) { return value.windowID; }, payload);
+    }
 
     friend bool operator==(const DragLifecycleEvent&, const DragLifecycleEvent&) = default;
 };

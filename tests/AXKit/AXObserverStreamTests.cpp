@@ -38,7 +38,7 @@ protected:
 
     std::vector<Kind> kinds() const {
         std::vector<Kind> out;
-        for (const auto& e : events) out.push_back(e.kind);
+        for (const auto& e : events) out.push_back(e.kind());
         return out;
     }
 
@@ -65,8 +65,9 @@ TEST_F(AXObserverStreamTest, EventsReachTheMainThreadInOrder) {
     EXPECT_EQ(kinds(), (std::vector<Kind>{Kind::windowMoved, Kind::windowResized, Kind::windowMiniaturized,
                                           Kind::windowDeminiaturized, Kind::focusedWindowChanged,
                                           Kind::titleChanged}));
-    EXPECT_EQ(events.back().windowID, 7u);
-    EXPECT_EQ(events.back().title, "Renamed");
+    const auto& renamed = std::get<AXAppEvent::TitleChanged>(events.back().payload);
+    EXPECT_EQ(renamed.windowID, 7u);
+    EXPECT_EQ(renamed.title, "Renamed");
 }
 
 TEST_F(AXObserverStreamTest, DestroyedOnlyForObservedWindowsAndOnlyOnce) {
@@ -97,7 +98,7 @@ TEST_F(AXObserverStreamTest, UnobservedElementsResolveThroughTheWindowNumber) {
     env.desktop->injectNotification(SimDesktop::windowElement(kPid, 8), "AXWindowResized");
     env.settle();
     ASSERT_EQ(kinds(), std::vector<Kind>{Kind::windowMoved});
-    EXPECT_EQ(events[0].windowID, 8u);
+    EXPECT_EQ(std::get<AXAppEvent::WindowMoved>(events[0].payload).windowID, 8u);
 }
 
 TEST_F(AXObserverStreamTest, HungApplicationHoldsTheThreadOnlyForItsTimeOuts) {
@@ -114,7 +115,7 @@ TEST_F(AXObserverStreamTest, HungApplicationHoldsTheThreadOnlyForItsTimeOuts) {
     env.desktop->injectNotification(SimDesktop::windowElement(kPid, 7), "AXWindowCreated");
     env.settle();
     ASSERT_EQ(kinds(), std::vector<Kind>{Kind::windowCreated});
-    EXPECT_EQ(events[0].window->windowID, 7u);
+    EXPECT_EQ(std::get<AXAppEvent::WindowCreated>(events[0].payload).window->windowID, 7u);
     EXPECT_DOUBLE_EQ(env.clock->monotonic() - start, 1.0);
 }
 
@@ -132,7 +133,7 @@ TEST_F(AXObserverStreamTest, TitleChangesNeedAReadableTitle) {
     env.desktop->setTitle(7, "");
     env.settle();
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0].title, "");
+    EXPECT_EQ(std::get<AXAppEvent::TitleChanged>(events[0].payload).title, "");
     env.desktop->setFailingRead(7, "AXTitle");
     env.desktop->setTitle(7, "Hidden");
     env.settle();
@@ -147,9 +148,10 @@ TEST_F(AXObserverStreamTest, CreatedAndFocusedCarryWindowsEvenWithoutNumber) {
     env.desktop->addWindow(s);
     env.settle();
     ASSERT_EQ(kinds(), (std::vector<Kind>{Kind::windowCreated, Kind::focusedWindowChanged}));
-    EXPECT_EQ(events[0].window->windowID, 9u);
-    EXPECT_EQ(events[0].window->pid, kPid);
-    EXPECT_FLOAT_EQ(static_cast<float>(events[0].window->timeout()), 1.0f);
+    const AXWindowRef& created = std::get<AXAppEvent::WindowCreated>(events[0].payload).window;
+    EXPECT_EQ(created->windowID, 9u);
+    EXPECT_EQ(created->pid, kPid);
+    EXPECT_FLOAT_EQ(static_cast<float>(created->timeout()), 1.0f);
 }
 
 TEST_F(AXObserverStreamTest, InvalidateStopsQueuedNotificationsButKeepsPostedEvents) {
