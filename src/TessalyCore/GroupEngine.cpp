@@ -109,14 +109,12 @@ void GroupEngine::group(const GroupMember& dragged, const GroupMember& withTarge
         }
         if (groups_[*own].isLocked) return;
     }
-    // A locked target refuses the window before it leaves its own group, so
-    // a refused grouping changes nothing at all.
-    if (const auto target = index(t); target && groups_[*target].isLocked) return;
-
     if (const auto own = index(d)) removeMember(d, *own, false);
     if (index(d)) return;  // put back by a handler of the removal's event
 
     if (const auto target = index(t)) {
+        // The window has left its old group on purpose: a locked target
+        // takes nothing in, and the window stays on its own.
         if (groups_[*target].isLocked) return;
         insertMember(dragged, *target, groups_[*target].members.size());
         windowSystem_->setFrame(groups_[*target].frame, d);

@@ -66,20 +66,30 @@ TEST_F(GroupingTests, DroppingOntoAFellowMemberOnlyActivatesIt) {
 
 class LockTests : public GroupEngineTest {};
 
-TEST_F(LockTests, GroupingOntoALockedGroupChangesNothing) {
-    // The dragged window stays in its own group: the lock of the target is
-    // checked before anything is removed.
-    const Uuid own = makeGroup({10, 11, 12}, 10);
+TEST_F(LockTests, GroupingOntoALockedGroupTakesTheWindowOutOfItsOwnGroupOnly) {
+    // The dragged window leaves its old group (reported), the locked group
+    // takes nothing in, and the window ends ungrouped and unmoved.
+    makeGroup({10, 11, 12}, 10);
     const Uuid locked = makeGroup({30, 31}, 30);
     engine.setLocked(true, locked);
-    const auto before = engine.groups();
+    const TabGroup lockedBefore = live(30);
     clearRecords();
 
     engine.group(member(10), member(30), frameA);
-    EXPECT_EQ(engine.groups(), before);
-    EXPECT_TRUE(events.empty());
-    EXPECT_TRUE(calls().empty());
-    EXPECT_EQ(live(10).id, own);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0], GroupEvent::groupChanged(live(11)));
+    EXPECT_EQ(live(11).windowIDs(), (std::vector<WindowID>{11, 12}));
+    EXPECT_FALSE(engine.group(10).has_value());
+    EXPECT_EQ(live(30), lockedBefore);
+    for (const auto& call : calls()) EXPECT_NE(call.windowID, 10u) << "the dragged window is not moved";
+
+    // Out of a pair, the old group dissolves and both windows end ungrouped.
+    const Uuid pair = makeGroup({40, 41}, 40);
+    engine.group(member(40), member(31), frameB);
+    EXPECT_EQ(events, (std::vector<GroupEvent>{GroupEvent::groupDissolved(pair)}));
+    EXPECT_FALSE(engine.group(40).has_value());
+    EXPECT_FALSE(engine.group(41).has_value());
+    EXPECT_EQ(engine.groupCount(), 2u);
 }
 
 TEST_F(LockTests, AMemberOfALockedGroupCannotBeDraggedOutButCanBeActivated) {
