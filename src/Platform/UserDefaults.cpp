@@ -202,6 +202,11 @@ std::vector<std::string> InMemoryUserDefaults::keys() const {
 
 FileUserDefaults::FileUserDefaults(std::filesystem::path file) : file_(std::move(file)) { load(); }
 
+FileUserDefaults::~FileUserDefaults() {
+    flushTimer_.cancel();
+    synchronize();
+}
+
 std::optional<std::filesystem::path> FileUserDefaults::defaultLocation() {
     const auto config = XdgDirectories::configHome();
     if (!config) return std::nullopt;
@@ -243,8 +248,9 @@ void FileUserDefaults::load() {
     }
 }
 
-void FileUserDefaults::persistLocked() {
-    if (file_.empty()) return;
+bool FileUserDefaults::persistLocked() {
+    dirty_ = false;
+    if (file_.empty()) return true;
     nlohmann::json document = nlohmann::json::object();
     for (const auto& [key, text] : foreign_) {
         document[key] = nlohmann::json::parse(text, nullptr, false);
@@ -255,23 +261,64 @@ void FileUserDefaults::persistLocked() {
     std::string bytes = document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     bytes += '\n';
     std::string error;
+    ++writeCount_;
     if (!AtomicFile::createDirectories(file_.parent_path(), 0700, &error) ||
         !AtomicFile::write(file_, bytes, 0600, &error)) {
         Log::error(LogCategory::app, "user defaults not written: " + error);
+        dirty_ = true;  // kept for the next attempt
+        return false;
     }
+    return true;
+}
+
+void FileUserDefaults::changedLocked() {
+    dirty_ = true;
+    if (!main_) {
+        persistLocked();
+        return;
+    }
+    if (flushTimer_) return;  // the burst's write is already on its way
+    flushTimer_ = main_->schedule(coalescingDelay_, [this] {
+        // Runs on the main thread; the handle is a member, so the timer
+        // never outlives the store.
+        flushTimer_.cancel();
+        std::lock_guard lock(mutex_);
+        if (dirty_) persistLocked();
+    });
 }
 
 void FileUserDefaults::setObject(const Value& value, const std::string& key) {
     std::lock_guard lock(mutex_);
     foreign_.erase(key);
     values_.insert_or_assign(key, value);
-    persistLocked();
+    changedLocked();
 }
 
 void FileUserDefaults::removeObjectForKey(const std::string& key) {
     std::lock_guard lock(mutex_);
     const bool had = values_.erase(key) + foreign_.erase(key) > 0;
-    if (had) persistLocked();
+    if (had) changedLocked();
+}
+
+bool FileUserDefaults::synchronize() {
+    std::lock_guard lock(mutex_);
+    return !dirty_ || persistLocked();
+}
+
+void FileUserDefaults::coalesceWrites(std::shared_ptr<MainExecutor> main, double delay) {
+    std::lock_guard lock(mutex_);
+    main_ = std::move(main);
+    coalescingDelay_ = delay;
+}
+
+std::size_t FileUserDefaults::fileWriteCount() const {
+    std::lock_guard lock(mutex_);
+    return writeCount_;
+}
+
+bool FileUserDefaults::hasPendingChanges() const {
+    std::lock_guard lock(mutex_);
+    return dirty_;
 }
 
 }  // namespace tessaly

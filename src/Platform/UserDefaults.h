@@ -5,10 +5,12 @@
 // absent (or false). An empty data value is a value, distinct from an absent
 // key.
 //
-// FileUserDefaults keeps the values in memory and writes them through to
-// $XDG_CONFIG_HOME/tessaly/defaults.json (else ~/.config/...) on every change,
-// atomically and readable by the user alone. InMemoryUserDefaults is the same
+// FileUserDefaults keeps the values in memory and writes them to
+// $XDG_CONFIG_HOME/tessaly/defaults.json (else ~/.config/...), atomically and
+// readable by the user alone: on every change, or, once coalescing is on, in
+// one write shortly after a burst of changes. InMemoryUserDefaults is the same
 // store without a file, for tests.
+#include <cstddef>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -17,6 +19,8 @@
 #include <string>
 #include <variant>
 #include <vector>
+
+#include "Platform/MainExecutor.h"
 
 namespace tessaly {
 
@@ -36,6 +40,11 @@ public:
     virtual std::optional<Value> objectForKey(const std::string& key) const = 0;
     virtual void setObject(const Value& value, const std::string& key) = 0;
     virtual void removeObjectForKey(const std::string& key) = 0;
+
+    // Writes any change not yet in lasting storage now. False when it could
+    // not be written: the change stays pending and is tried again by the
+    // next write. A store without lasting storage answers true.
+    virtual bool synchronize() { return true; }
 
     // Typed reads: absent when the key is missing or holds another type.
     std::optional<std::string> stringForKey(const std::string& key) const;
@@ -78,9 +87,23 @@ protected:
 // as absent. A file that cannot be read as such an object (not JSON, too
 // large, nested too deeply) is renamed aside with a ".corrupt-<time>" suffix
 // and logged, and the store starts empty.
+//
+// Writes: by default every change rewrites the file at once. After
+// coalesceWrites() a change only marks the store dirty, and one write of the
+// whole file follows `delay` seconds after the first change of a burst (so a
+// dragged slider or an import of many settings costs one write), with a
+// final write on synchronize() and when the store is destroyed. Reads always
+// see the newest values. With coalescing on, changes are made on the main
+// thread.
 class FileUserDefaults : public InMemoryUserDefaults {
 public:
+    static constexpr double defaultCoalescingDelay = 0.5;
+
     explicit FileUserDefaults(std::filesystem::path file);
+    // Writes what is still pending.
+    ~FileUserDefaults() override;
+    FileUserDefaults(const FileUserDefaults&) = delete;
+    FileUserDefaults& operator=(const FileUserDefaults&) = delete;
 
     // The user's store, at its default location. Without a usable home or
     // config folder it keeps values in memory only (and says so in the log).
@@ -89,16 +112,32 @@ public:
 
     void setObject(const Value& value, const std::string& key) override;
     void removeObjectForKey(const std::string& key) override;
+    bool synchronize() override;
+
+    // Turns coalescing on: later changes are written together, `delay`
+    // seconds after the first of them, by a timer on `main`.
+    void coalesceWrites(std::shared_ptr<MainExecutor> main, double delay = defaultCoalescingDelay);
 
     const std::filesystem::path& file() const { return file_; }
+    // How many times the file was written (successfully or not).
+    std::size_t fileWriteCount() const;
+    // Whether changes wait to be written.
+    bool hasPendingChanges() const;
 
 private:
     FileUserDefaults() = default;  // memory only
     void load();
-    void persistLocked();
+    // Marks the store changed and writes now or arms the coalescing timer.
+    void changedLocked();
+    bool persistLocked();
 
     std::filesystem::path file_;
     std::map<std::string, std::string> foreign_;  // JSON text of entries of shapes this store does not read
+    bool dirty_ = false;
+    std::size_t writeCount_ = 0;
+    std::shared_ptr<MainExecutor> main_;  // set while coalescing
+    double coalescingDelay_ = defaultCoalescingDelay;
+    Subscription flushTimer_;             // armed while a coalesced write waits
 };
 
 }  // namespace tessaly

@@ -8,6 +8,7 @@
 
 #include "Platform/AtomicFile.h"
 #include "Platform/Log.h"
+#include "Platform/ManualMainExecutor.h"
 #include "Platform/TestFiles.h"
 
 namespace tessaly {
@@ -139,6 +140,64 @@ TEST(FileUserDefaultsTests, UnknownShapesAreKeptButReadAsAbsent) {
     FileUserDefaults reopened(file);
     EXPECT_FALSE(reopened.numberForKey("height"));  // non-finite numbers read back absent
     EXPECT_EQ(reopened.stringForKey("ok"), "yes");
+}
+
+TEST(FileUserDefaultsTests, CoalescedChangesAreWrittenOnceAfterTheBurstAndFlushedAtTheEnd) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "defaults.json";
+    auto main = std::make_shared<ManualMainExecutor>();
+    {
+        FileUserDefaults defaults(file);
+        defaults.coalesceWrites(main, 0.5);
+        for (int i = 0; i < 15; ++i) defaults.setDouble(i, "key" + std::to_string(i));
+        defaults.removeObjectForKey("key0");
+        // Reads see the pending values at once; nothing is on disk yet.
+        EXPECT_EQ(defaults.numberForKey("key14"), 14);
+        EXPECT_FALSE(defaults.objectForKey("key0"));
+        EXPECT_EQ(defaults.fileWriteCount(), 0u);
+        EXPECT_FALSE(fs::exists(file));
+        main->advance(0.49);
+        EXPECT_EQ(defaults.fileWriteCount(), 0u);
+        main->advance(0.01);
+        EXPECT_EQ(defaults.fileWriteCount(), 1u);
+        EXPECT_FALSE(defaults.hasPendingChanges());
+        EXPECT_EQ(FileUserDefaults(file).numberForKey("key14"), 14);
+        EXPECT_FALSE(FileUserDefaults(file).objectForKey("key0"));
+        // Nothing pending: no timer, and synchronize writes nothing.
+        EXPECT_EQ(main->pendingTimerCount(), 0u);
+        EXPECT_TRUE(defaults.synchronize());
+        EXPECT_EQ(defaults.fileWriteCount(), 1u);
+        // A later burst that the program ends before its timer: written at the end.
+        defaults.setString("last", "late");
+        EXPECT_EQ(main->pendingTimerCount(), 1u);
+    }
+    EXPECT_EQ(main->pendingTimerCount(), 0u);  // the destroyed store's timer is gone
+    main->advance(1);
+    EXPECT_EQ(FileUserDefaults(file).stringForKey("late"), "last");
+}
+
+TEST(FileUserDefaultsTests, AWriteThatFailsIsReportedAndKeptPending) {
+    TempFolder folder;
+    // A regular file where the folder should be: no one, root included, can write below it.
+    put(folder.path() / "blocked", "x");
+    const fs::path file = folder.path() / "blocked" / "defaults.json";
+    auto main = std::make_shared<ManualMainExecutor>();
+    LogCapture log;
+    FileUserDefaults defaults(file);
+    defaults.coalesceWrites(main);
+    defaults.setBool(true, "a");
+    main->advance(1);
+    EXPECT_EQ(defaults.fileWriteCount(), 1u);
+    EXPECT_TRUE(defaults.hasPendingChanges());
+    EXPECT_TRUE(defaults.boolForKey("a"));  // still in effect for this run
+    EXPECT_FALSE(defaults.synchronize());
+    EXPECT_EQ(defaults.fileWriteCount(), 2u);
+    ASSERT_FALSE(log.lines.empty());
+    EXPECT_NE(log.lines.back().find("user defaults not written"), std::string::npos);
+    // Once the folder can be made, the pending change goes out.
+    fs::remove(folder.path() / "blocked");
+    EXPECT_TRUE(defaults.synchronize());
+    EXPECT_TRUE(FileUserDefaults(file).boolForKey("a"));
 }
 
 TEST(AtomicFileTests, ReadCapsTheSizeAndTellsMissingFromFailed) {
