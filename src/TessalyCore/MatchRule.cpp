@@ -49,6 +49,20 @@ icu::UnicodeString caselessCanonical(std::string_view text) {
     return U_SUCCESS(status) ? result : once;
 }
 
+// The pattern compiled; null when it is too long or does not compile.
+std::unique_ptr<icu::RegexPattern> compileRegex(std::string_view pattern) {
+    // More than four bytes per allowed UTF-16 unit is too long for certain,
+    // without converting it.
+    if (pattern.size() > 4 * static_cast<std::size_t>(MatchRule::maxRegexPatternLength)) return nullptr;
+    const icu::UnicodeString text = unicodeStringFromUTF8(pattern);
+    if (text.length() > MatchRule::maxRegexPatternLength) return nullptr;
+    UErrorCode status = U_ZERO_ERROR;
+    UParseError parseError{};
+    std::unique_ptr<icu::RegexPattern> compiled(icu::RegexPattern::compile(text, 0, parseError, status));
+    if (U_FAILURE(status)) return nullptr;
+    return compiled;
+}
+
 // The compiled expressions, shared by every thread. A null pattern records a
 // pattern that failed to compile, so it is not compiled again on every test.
 class RegexCache {
@@ -88,15 +102,7 @@ public:
     }
 
 private:
-    static Compiled compile(const std::string& pattern) {
-        const icu::UnicodeString text = unicodeStringFromUTF8(pattern);
-        if (text.length() > MatchRule::maxRegexPatternLength) return nullptr;
-        UErrorCode status = U_ZERO_ERROR;
-        UParseError parseError{};
-        std::unique_ptr<icu::RegexPattern> compiled(icu::RegexPattern::compile(text, 0, parseError, status));
-        if (U_FAILURE(status) || !compiled) return nullptr;
-        return Compiled(std::move(compiled));
-    }
+    static Compiled compile(const std::string& pattern) { return Compiled(compileRegex(pattern)); }
 
     using Entry = std::pair<std::string, Compiled>;
     std::mutex mutex_;
@@ -177,6 +183,8 @@ bool fieldsAreSatisfiable(const std::set<std::string>& bundleIDs, const std::opt
 }
 
 bool MatchRule::isSatisfiable() const { return fieldsAreSatisfiable(bundleIDs, titlePattern); }
+
+bool MatchRule::isUsableRegex(std::string_view pattern) { return compileRegex(pattern) != nullptr; }
 
 bool MatchRule::matches(const std::optional<std::string>& bundleID, std::string_view title) const {
     return matchesFields(bundleIDs, titlePattern, titleMatch, bundleID, title);

@@ -52,6 +52,12 @@ struct MatchRule {
     // pattern of spaces counts.
     bool isSatisfiable() const;
 
+    // Whether the matcher can use `pattern` as a regular expression: it
+    // compiles and is no longer than maxRegexPatternLength (a longer one
+    // would never match). Compiled afresh and not cached, for an editor that
+    // checks every keystroke.
+    static bool isUsableRegex(std::string_view pattern);
+
     // bundleID is absent when the application has none or cannot be found.
     bool matches(const std::optional<std::string>& bundleID, std::string_view title) const;
 

@@ -71,7 +71,8 @@ bool SettingsStore::writeJSONData(const nlohmann::json& value, const char* key) 
 DragSettings SettingsStore::dragSettings() const {
     DragSettings settings;
     settings.modifierGate = storedEnum(*defaults_, Keys::dragModifierGate, ModifierGate::shift);
-    settings.holdDelay = clampedNumber(*defaults_, Keys::dragHoldDelay, holdDelayRange, defaultHoldDelay);
+    const auto delay = defaults_->numberForKey(Keys::dragHoldDelay);
+    settings.holdDelay = delay && std::isfinite(*delay) ? *delay : defaultHoldDelay;
     return settings;
 }
 
@@ -281,6 +282,8 @@ void SettingsStore::apply(const SettingsSnapshot& snapshot) {
     isApplyingSnapshot_ = false;
     notify();
 }
+
+bool SettingsStore::synchronize() { return defaults_->synchronize(); }
 
 bool SettingsStore::isExcluded(ProcessID pid) const {
     if (!workspace_) return false;

@@ -64,7 +64,6 @@ public:
     static constexpr double defaultTabBarHeight = 30.0;
     static constexpr ClosedRange tabBarOpacityRange{0.3, 1.0};
     static constexpr double defaultTabBarOpacity = 1.0;
-    static constexpr ClosedRange holdDelayRange{0.0, 1.0};
     static constexpr double defaultHoldDelay = 0.3;
     static const std::set<std::string>& defaultExclusions();
 
@@ -76,6 +75,8 @@ public:
     // after apply(). A write from inside the callback notifies again.
     std::function<void()> onChange;
 
+    // The hold delay reads as stored, negative or huge alike (the settings
+    // window snaps it to its choices); only a non-finite one reads as 0.3.
     DragSettings dragSettings() const;
     void setDragSettings(const DragSettings& settings);
     FullscreenPolicy fullscreenPolicy() const;
@@ -115,6 +116,10 @@ public:
 
     // Whether the process belongs to an application the user excluded.
     bool isExcluded(ProcessID pid) const;
+
+    // Writes every setting not yet in lasting storage now; false when the
+    // user defaults could not be written (see UserDefaults::synchronize).
+    bool synchronize();
 
 private:
     void notify();

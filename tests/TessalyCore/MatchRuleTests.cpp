@@ -98,6 +98,22 @@ TEST(MatchRuleTests, RegexCacheIsBoundedAndLongPatternsAreRefused) {
     EXPECT_TRUE(titleMatchesRegex(longestPattern, longestPattern));
 }
 
+TEST(MatchRuleTests, UsableRegexIsOneThatCompilesWithinTheLengthLimit) {
+    clearRegexCache();
+    EXPECT_TRUE(MatchRule::isUsableRegex("^Draft \\d+$"));
+    EXPECT_TRUE(MatchRule::isUsableRegex(""));
+    EXPECT_FALSE(MatchRule::isUsableRegex("("));
+    // Too long to be matched, so not usable either, however it is written.
+    EXPECT_TRUE(MatchRule::isUsableRegex(std::string(MatchRule::maxRegexPatternLength, 'a')));
+    EXPECT_FALSE(MatchRule::isUsableRegex(std::string(MatchRule::maxRegexPatternLength + 1, 'a')));
+    EXPECT_FALSE(MatchRule::isUsableRegex(std::string(100000, 'a')));
+    // "é" is one UTF-16 unit in two bytes: the limit counts units.
+    std::string accents;
+    for (int i = 0; i < MatchRule::maxRegexPatternLength; ++i) accents += "\xc3\xa9";
+    EXPECT_TRUE(MatchRule::isUsableRegex(accents));
+    EXPECT_EQ(regexCacheSize(), 0u);  // the checks leave the matcher's cache alone
+}
+
 TEST(MatchRuleTests, CatastrophicRegexStopsAtTheTimeLimit) {
     const std::string title(39, 'a');
     const auto r = rule({}, "(a+)+$", TM::regex);
