@@ -1,14 +1,14 @@
+// The manual executor's own stepping on its virtual clock; what every
+// executor shares is in tests/Platform/Qt/ExecutorConformanceTests.cpp.
 #include "Platform/ManualMainExecutor.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 using tessaly::ManualMainExecutor;
-using tessaly::Subscription;
 using tessaly::VirtualClock;
 using testing::ElementsAre;
 
@@ -96,50 +96,11 @@ TEST_F(ManualMainExecutorTest, RepeatingTimerReArmsFromItsDueTime) {
     EXPECT_EQ(executor.pendingTimerCount(), 1u);
 }
 
-TEST_F(ManualMainExecutorTest, RepeatingTimerCanCancelItself) {
-    int beats = 0;
-    Subscription timer;
-    timer = executor.scheduleRepeating(1, [&] {
-        if (++beats == 3) timer.cancel();
-    });
-    executor.advance(10);
-    EXPECT_EQ(beats, 3);
-    EXPECT_EQ(executor.pendingTimerCount(), 0u);
-    EXPECT_FALSE(timer.isActive());
-}
-
-TEST_F(ManualMainExecutorTest, CancelledTimersNeverRunEvenWhenDueInTheSameAdvance) {
-    Subscription victim;
-    executor.postAfter(1, [&] {
-        log.push_back("killer");
-        victim.cancel();
-    });
-    victim = executor.schedule(1, record("victim"));
-    Subscription gone = executor.schedule(0.5, record("gone"));
-    gone.cancel();
-    gone.cancel();  // ending twice does nothing
-    { const auto dropped = executor.schedule(0.5, record("dropped")); }  // so does dropping the handle
-    EXPECT_EQ(executor.pendingTimerCount(), 2u);
-    executor.advance(5);
-    EXPECT_THAT(log, ElementsAre("killer"));
-    EXPECT_EQ(executor.pendingTimerCount(), 0u);
-}
-
 TEST_F(ManualMainExecutorTest, ToleranceIsAcceptedButTimersFireWhenDue) {
     executor.postAfter(1, stamp("a"), 5);
     executor.postAfter(2, stamp("b"));
     executor.advance(3);
     EXPECT_THAT(log, ElementsAre("a@1001.000000", "b@1002.000000"));
-}
-
-TEST_F(ManualMainExecutorTest, HandlesOutlivingTheExecutorDoNothing) {
-    Subscription late;
-    {
-        ManualMainExecutor shortLived;
-        late = shortLived.schedule(1, [] {});
-    }
-    late.cancel();
-    EXPECT_FALSE(late.isActive());
 }
 
 TEST_F(ManualMainExecutorTest, DrainRunsDueTimersWithoutMovingTheClock) {
@@ -172,23 +133,6 @@ TEST_F(ManualMainExecutorTest, AdvanceToNextTimerStepsFromTimerToTimer) {
     EXPECT_FALSE(executor.advanceToNextTimer());
     EXPECT_THAT(log, ElementsAre("a@1001.000000", "b@1002.000000"));
     EXPECT_EQ(clock.monotonic(), 1002.0);
-}
-
-TEST_F(ManualMainExecutorTest, PostingFromOtherThreadsIsSafeAndKeepsEachThreadsOrder) {
-    constexpr int perThread = 500;
-    std::vector<std::vector<int>> seen(4);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < perThread; ++i) executor.post([&seen, t, i] { seen[static_cast<std::size_t>(t)].push_back(i); });
-        });
-    }
-    for (auto& thread : threads) thread.join();
-    EXPECT_EQ(executor.runPending(), 4u * perThread);
-    for (const auto& list : seen) {
-        ASSERT_EQ(list.size(), static_cast<std::size_t>(perThread));
-        for (int i = 0; i < perThread; ++i) EXPECT_EQ(list[static_cast<std::size_t>(i)], i);
-    }
 }
 
 TEST(ManualMainExecutor, OwnsAClockWhenGivenNone) {
