@@ -1,0 +1,34 @@
+#pragma once
+// Makes the overlay's windows. The toolkit half implements it; tests use a
+// recording fake (tests/OverlayUI/FakeOverlay.h). Main thread only.
+#include <memory>
+
+#include "OverlayUI/CrossPromptPanel.h"
+#include "OverlayUI/GroupNameDialog.h"
+#include "OverlayUI/InsertPreviewPanel.h"
+#include "OverlayUI/MenuModel.h"
+#include "OverlayUI/TabBarPanel.h"
+#include "OverlayUI/TabColorPanelController.h"
+#include "Platform/Geometry.h"
+#include "Platform/Uuid.h"
+
+namespace tessaly {
+
+class OverlayFactory {
+public:
+    virtual ~OverlayFactory() = default;
+
+    // A new bar for the group, hidden.
+    virtual std::unique_ptr<TabBarPanel> makeTabBarPanel(const Uuid& groupID) = 0;
+    virtual std::unique_ptr<InsertPreviewPanel> makeInsertPreviewPanel() = 0;
+    virtual std::unique_ptr<CrossPromptPanel> makeCrossPromptPanel() = 0;
+    virtual std::unique_ptr<GroupNameDialog> makeGroupNameDialog() = 0;
+    virtual std::unique_ptr<TabColorPanelController> makeTabColorPanelController() = 0;
+
+    // Pops the menu up with its top-left corner at `at` (global top-left)
+    // without a nested event loop; returns at once. Handlers run later, on
+    // the main thread, when an item is chosen.
+    virtual void popUpMenu(MenuModel menu, Point at) = 0;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,426 @@
+#include "OverlayUI/OverlayManager.h"
+
+#include <sstream>
+#include <utility>
+
+#include "OverlayUI/WindowRestackWatcher.h"
+#include "Platform/Log.h"
+#include "PrivateAPIs/SkyLight.h"
+#include "TessalyCore/MissionControl.h"
+#include "TessalyCore/ReconcileLog.h"
+
+namespace tessaly {
+
+namespace {
+
+const char* boolText(bool value) { return value ? "true" : "false"; }
+
+void trace(const std::string& message) { ReconcileLog::trace(LogCategory::overlay, message); }
+
+std::vector<Size> screenSizes(const std::vector<ScreenBox>& screens) {
+    std::vector<Size> sizes;
+    for (const ScreenBox& screen : screens) sizes.push_back({screen.full.width(), screen.full.height()});
+    return sizes;
+}
+
+std::string describe(const std::vector<Size>& sizes) {
+    std::ostringstream text;
+    text << "[";
+    for (std::size_t i = 0; i < sizes.size(); ++i) text << (i ? ", " : "") << sizes[i].width << "x" << sizes[i].height;
+    text << "]";
+    return text.str();
+}
+
+}  // namespace
+
+OverlayManager::OverlayManager(std::shared_ptr<ZOrderSynchronizing> zSync, std::shared_ptr<AppIconSource> iconProvider,
+                               std::shared_ptr<OverlayFactory> factory, const PlatformServices& services)
+    : tabBarHeight_(TabStripGeometry::defaultHeight),
+      zSync_(std::move(zSync)),
+      iconProvider_(std::move(iconProvider)),
+      factory_(std::move(factory)),
+      mainExecutor_(services.mainExecutor),
+      displays_(services.displays) {
+    colorPresetsProvider = [] { return std::vector<ColorPreset>{}; };
+    sameAppCandidatesChecker = [](const Uuid&, WindowID) { return true; };
+    badgeProvider = [](ProcessID) { return std::optional<std::string>{}; };
+    displayMoveTargetsProvider = [](const Uuid&) { return std::vector<DisplayMoveTarget>{}; };
+    missionControlProbe = lifetime_.guarded([this] { return defaultMissionControlProbe(); });
+    if (services.windowList) discovery_.emplace(services.windowList);
+    if (services.privateSymbols && mainExecutor_) {
+        restackWatcher_ = std::make_unique<WindowRestackWatcher>(
+            std::make_shared<SkyLight>(services.privateSymbols), mainExecutor_,
+            lifetime_.guarded([this](WindowID window) { reassertWindow(window); }));
+    }
+    if (mainExecutor_) {
+        reassertTimer_ = mainExecutor_->scheduleRepeating(tickInterval, lifetime_.guarded([this] {
+            updateMissionControlState();
+            reassertAll();
+        }));
+    }
+}
+
+OverlayManager::~OverlayManager() = default;
+
+// ---------------------------------------------------------------- settings
+
+void OverlayManager::setAppearanceMode(AppearanceMode mode) {
+    if (mode == appearanceMode_) return;
+    appearanceMode_ = mode;
+    for (auto& [id, bar] : panels_) bar->setAppearanceMode(mode);
+}
+
+void OverlayManager::setTabBarOpacity(double opacity) {
+    if (opacity == tabBarOpacity_) return;
+    tabBarOpacity_ = opacity;
+    for (auto& [id, bar] : panels_) bar->setTabBarOpacity(opacity);
+}
+
+void OverlayManager::setTabBadgeColor(const TabColor& color) {
+    if (color == tabBadgeColor_) return;
+    tabBadgeColor_ = color;
+    for (auto& [id, bar] : panels_) bar->setTabBadgeColor(color);
+}
+
+// ------------------------------------------------------------------ events
+
+void OverlayManager::apply(const GroupEvent& event) {
+    if (isShutDown_) return;
+    switch (event.kind()) {
+        case GroupEvent::Kind::groupCreated:
+        case GroupEvent::Kind::groupChanged: render(*event.group()); return;
+        case GroupEvent::Kind::groupDissolved: {
+            const Uuid id = event.groupID();
+            if (auto node = panels_.extract(id)) node.mapped()->close();
+            activeWindowByGroup_.erase(id);
+            offSpaceHidden_.erase(id);
+            missionControlHidden_.erase(id);
+            seamHidden_.erase(id);
+            renderHidden_.erase(id);
+            frameByGroup_.erase(id);
+            stripHeightByGroup_.erase(id);
+            if (pendingTabDrop_ && pendingTabDrop_->groupID == id) pendingTabDrop_.reset();
+            return;
+        }
+        case GroupEvent::Kind::memberTitleChanged: {
+            const auto& changed = std::get<GroupEvent::MemberTitleChanged>(event.payload);
+            if (TabBarPanel* found = bar(changed.groupID)) found->updateTitle(changed.windowID, changed.title);
+            return;
+        }
+    }
+}
+
+TabBarPanel& OverlayManager::barFor(const Uuid& groupID) {
+    if (const auto it = panels_.find(groupID); it != panels_.end()) return *it->second;
+    std::unique_ptr<TabBarPanel> created = factory_->makeTabBarPanel(groupID);
+    created->setDelegate(tabDelegate_);
+    created->setDragCoordinator(this);
+    created->setProviders(TabBarProviders{
+        lifetime_.guarded([this] { return colorPresetsProvider ? colorPresetsProvider() : std::vector<ColorPreset>{}; }),
+        [weak = lifetime_.watch(), this, groupID](WindowID windowID) {
+            if (weak.expired() || !sameAppCandidatesChecker) return true;
+            return sameAppCandidatesChecker(groupID, windowID);
+        },
+        lifetime_.guarded([this, groupID] {
+            return displayMoveTargetsProvider ? displayMoveTargetsProvider(groupID) : std::vector<DisplayMoveTarget>{};
+        }),
+    });
+    return *panels_.emplace(groupID, std::move(created)).first->second;
+}
+
+std::vector<TabViewModel> OverlayManager::tabModels(const TabGroup& group) const {
+    std::vector<TabViewModel> tabs;
+    tabs.reserve(group.members.size());
+    for (const GroupMember& member : group.members) {
+        TabViewModel tab;
+        tab.windowID = member.windowID;
+        tab.title = member.titleOverride ? *member.titleOverride : member.lastKnownTitle;
+        tab.icon = iconProvider_ ? iconProvider_->icon(member.pid) : nullptr;
+        tab.isActive = member.windowID == group.activeWindowID;
+        tab.isSuspended = group.suspended.contains(member.windowID) || group.minimized.contains(member.windowID);
+        tab.accent = member.accent;
+        tab.badge = badgeProvider ? badgeProvider(member.pid) : std::nullopt;
+        tabs.push_back(std::move(tab));
+    }
+    return tabs;
+}
+
+void OverlayManager::render(const TabGroup& group) {
+    TabBarPanel& panel = barFor(group.id);
+    activeWindowByGroup_[group.id] = group.activeWindowID;
+    frameByGroup_[group.id] = group.frame;
+    if (restackWatcher_) restackWatcher_->watch(group.activeWindowID);
+
+    panel.setAppearanceMode(appearanceMode_);
+    panel.setTabBarOpacity(tabBarOpacity_);
+    panel.setTabBadgeColor(tabBadgeColor_);
+
+    // A group without members has nothing to show; the engine never sends
+    // one, but a bar must not stand over windows that are gone.
+    const bool fullyMinimized = group.isFullyMinimized() || group.members.empty();
+    const bool offSpace = offSpaceHidden_.contains(group.id);
+    const bool seam = seamHidden_.contains(group.id);
+    if (fullyMinimized) renderHidden_.insert(group.id);
+    else renderHidden_.erase(group.id);
+    if (fullyMinimized || offSpace || seam) {
+        if (panel.isShown() && ReconcileLog::isEnabled()) {
+            trace("bar hidden at render group=" + group.id.uuidString() + " fullyMinimized=" +
+                  boolText(fullyMinimized) + " offSpace=" + boolText(offSpace) + " seam=" + boolText(seam));
+        }
+        panel.hide();
+        missionControlHidden_.erase(group.id);
+        return;
+    }
+
+    stripHeightByGroup_[group.id] = tabBarHeight_;
+    panel.render(tabModels(group), group.name, group.groupAccent, group.isLocked);
+
+    if (missionControlActive_) {
+        if (panel.isShown() && ReconcileLog::isEnabled())
+            trace("bar hidden at render (overview up) group=" + group.id.uuidString());
+        panel.hide();
+        missionControlHidden_.insert(group.id);
+        return;
+    }
+    place(panel, group.id, group.frame);
+    reassert(group.id);
+}
+
+std::vector<ScreenBox> OverlayManager::screens() const {
+    if (!displays_) return {};
+    return TabStripGeometry::screenBoxesCG(*displays_);
+}
+
+void OverlayManager::place(TabBarPanel& panel, const Uuid& groupID, const Rect& groupFrame) {
+    const auto height = stripHeightByGroup_.find(groupID);
+    const double stripHeight = height != stripHeightByGroup_.end() ? height->second : tabBarHeight_;
+    const TabStripGeometry::BarLayout layout = TabStripGeometry::barLayout(groupFrame, stripHeight, screens());
+    if (!groupFrame.isFinite() || !TabStripGeometry::isPlaceable(layout.placement.frame)) {
+        // No window to sit on: no bar until the group has a usable frame.
+        panel.hide();
+        return;
+    }
+    panel.place(layout);
+}
+
+bool OverlayManager::mayShow(const Uuid& groupID) const {
+    return !missionControlActive_ && !offSpaceHidden_.contains(groupID) && !seamHidden_.contains(groupID) &&
+           !renderHidden_.contains(groupID);
+}
+
+// ---------------------------------------------------------------- ordering
+
+void OverlayManager::reassert(const Uuid& groupID) {
+    if (missionControlActive_) return;
+    TabBarPanel* panel = bar(groupID);
+    if (!panel || !panel->stripPanel().isVisible()) return;
+    const auto active = activeWindowByGroup_.find(groupID);
+    if (active == activeWindowByGroup_.end()) {
+        Log::debug(LogCategory::overlay,
+                   "panel for group " + groupID.uuidString() + " has no active window to order against");
+        return;
+    }
+    zSync_->orderAbove(panel->stripPanel(), active->second);
+    if (panel->backingShown()) zSync_->orderBelow(panel->backingPanel(), active->second);
+}
+
+void OverlayManager::reassertAll() {
+    if (isShutDown_) return;
+    for (const auto& [id, panel] : panels_) reassert(id);
+}
+
+void OverlayManager::reassertWindow(WindowID windowID) {
+    if (isShutDown_) return;
+    for (const auto& [id, window] : activeWindowByGroup_) {
+        if (window == windowID) reassert(id);
+    }
+}
+
+TabBarPanel* OverlayManager::bar(const Uuid& groupID) const {
+    const auto it = panels_.find(groupID);
+    return it == panels_.end() ? nullptr : it->second.get();
+}
+
+std::optional<Uuid> OverlayManager::groupIDForPanelWindowNumber(WindowID windowNumber) const {
+    if (windowNumber == 0) return std::nullopt;
+    for (const auto& [id, panel] : panels_) {
+        if (panel->stripPanel().windowNumber() == windowNumber) return id;
+    }
+    return std::nullopt;
+}
+
+// ------------------------------------------------------------ hide reasons
+
+void OverlayManager::setSpacePresence(const TabGroup& group, bool present, bool replace) {
+    if (isShutDown_) return;
+    TabBarPanel* panel = bar(group.id);
+    if (!panel) return;
+    if (!present) {
+        if (!offSpaceHidden_.insert(group.id).second) return;
+        if (ReconcileLog::isEnabled()) trace("bar hidden: no member on current Space group=" + group.id.uuidString());
+        panel->hide();
+        return;
+    }
+    const bool wasHidden = offSpaceHidden_.erase(group.id) > 0;
+    if (wasHidden && ReconcileLog::isEnabled())
+        trace("bar re-shown: member back on Space group=" + group.id.uuidString());
+    if (!wasHidden && !replace) return;
+    panel->hide();
+    render(group);
+}
+
+void OverlayManager::movePanel(const Uuid& groupID, const Rect& groupFrame) {
+    if (isShutDown_) return;
+    TabBarPanel* panel = bar(groupID);
+    if (!panel) return;
+    frameByGroup_[groupID] = groupFrame;
+    // A bar hidden for a reason stays hidden; it is placed at this frame
+    // when the reason ends.
+    if (!mayShow(groupID)) return;
+    place(*panel, groupID, groupFrame);
+    reassert(groupID);
+}
+
+void OverlayManager::setBarSeamHidden(bool hidden, const Uuid& groupID) {
+    if (isShutDown_) return;
+    if (!hidden) {
+        seamHidden_.erase(groupID);
+        return;
+    }
+    TabBarPanel* panel = bar(groupID);
+    if (!panel) return;
+    if (!seamHidden_.insert(groupID).second) return;
+    panel->hide();
+    missionControlHidden_.erase(groupID);
+}
+
+// ---------------------------------------------------------------- overview
+
+bool OverlayManager::defaultMissionControlProbe() const {
+    if (!discovery_) return false;
+    return MissionControl::isActive(*discovery_, screenSizes(screens()));
+}
+
+void OverlayManager::updateMissionControlState() {
+    if (isShutDown_) return;
+    bool anyShown = false;
+    for (const auto& [id, panel] : panels_) anyShown = anyShown || panel->isShown();
+    if (!anyShown && !missionControlActive_) {
+        missionControlHidden_.clear();
+        return;
+    }
+    const bool verdict = missionControlProbe && missionControlProbe();
+    if (verdict == missionControlActive_) return;
+    missionControlActive_ = verdict;
+
+    if (verdict) {
+        logOverviewDetected();
+        for (const auto& [id, panel] : panels_) {
+            if (!panel->isShown()) continue;
+            panel->hide();
+            missionControlHidden_.insert(id);
+        }
+        return;
+    }
+    if (ReconcileLog::isEnabled())
+        trace("overview dismissed — re-surfacing " + std::to_string(missionControlHidden_.size()) + " bars");
+    const std::set<Uuid> remembered = std::exchange(missionControlHidden_, {});
+    for (const Uuid& id : remembered) {
+        TabBarPanel* panel = bar(id);
+        if (!panel || !mayShow(id)) continue;
+        // The group may have moved while the overview showed (or the bar
+        // was made then and never placed): place it at its current frame.
+        const auto frame = frameByGroup_.find(id);
+        if (frame != frameByGroup_.end()) place(*panel, id, frame->second);
+        else panel->show();
+        reassert(id);
+    }
+}
+
+void OverlayManager::logOverviewDetected() const {
+    if (!ReconcileLog::isEnabled()) return;
+    const std::vector<Size> sizes = screenSizes(screens());
+    const std::optional<DiscoveredWindow> marker =
+        discovery_ ? MissionControl::activeMarker(discovery_->allWindows(true), sizes) : std::nullopt;
+    if (!marker) {
+        trace("overview detected by probe; marker re-read found none (dismissed?)");
+        return;
+    }
+    std::ostringstream frame;
+    frame << marker->frame;
+    std::ostringstream alpha;
+    alpha << marker->alpha;
+    trace("overview detected — marker id=" + std::to_string(marker->windowID) +
+          " owner=" + marker->ownerName.value_or("?") + " frame=" + frame.str() + " alpha=" + alpha.str() +
+          " layer=" + std::to_string(marker->layer) + " screens=" + describe(sizes));
+}
+
+// ---------------------------------------------------------------- shutdown
+
+void OverlayManager::shutdown() {
+    if (isShutDown_) return;
+    isShutDown_ = true;
+    reassertTimer_.cancel();
+    restackWatcher_.reset();
+    pendingTabDrop_.reset();
+    // Taken out first: closing a bar may call back in.
+    auto closing = std::exchange(panels_, {});
+    for (auto& [id, panel] : closing) panel->close();
+}
+
+// ------------------------------------------------------ cross-bar tab drags
+
+std::optional<std::pair<Uuid, TabBarPanel*>> OverlayManager::barPanelAt(Point point, const Uuid& excluding) const {
+    for (const auto& [id, panel] : panels_) {
+        if (id == excluding || !panel->isShown()) continue;
+        if (panel->stripPanel().frame().contains(point)) return std::make_pair(id, panel.get());
+    }
+    return std::nullopt;
+}
+
+void OverlayManager::closeAllDropGaps() {
+    for (const auto& [id, panel] : panels_) panel->closeDropGap();
+}
+
+void OverlayManager::tabDrag(const Uuid& sourceGroupID, Point point, double tabWidth) {
+    if (isShutDown_) return;
+    const auto target = barPanelAt(point, sourceGroupID);
+    if (!target) {
+        closeAllDropGaps();
+        pendingTabDrop_.reset();
+        return;
+    }
+    const auto& [targetID, targetBar] = *target;
+    const int index = targetBar->dropIndex(point);
+    if (!targetBar->isLocked()) {
+        for (const auto& [id, panel] : panels_) {
+            if (id != targetID) panel->closeDropGap();
+        }
+        targetBar->openDropGap(index, tabWidth);
+    } else {
+        closeAllDropGaps();
+    }
+    pendingTabDrop_ = PendingTabDrop{targetID, index};
+}
+
+bool OverlayManager::tabDragCommit(const Uuid& sourceGroupID, WindowID windowID) {
+    if (isShutDown_) return false;
+    const std::optional<PendingTabDrop> drop = std::exchange(pendingTabDrop_, std::nullopt);
+    if (!drop) {
+        closeAllDropGaps();
+        return false;
+    }
+    if (const auto delegate = tabDelegate_.lock())
+        delegate->tabBarDidMoveTabToGroupAtIndex(sourceGroupID, windowID, drop->groupID, drop->index);
+    closeAllDropGaps();
+    pendingTabDrop_.reset();
+    return true;
+}
+
+void OverlayManager::tabDragCancel(const Uuid&) {
+    if (isShutDown_) return;
+    closeAllDropGaps();
+    pendingTabDrop_.reset();
+}
+
+}  // namespace tessaly

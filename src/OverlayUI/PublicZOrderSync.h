@@ -1,0 +1,15 @@
+#pragma once
+// Orders every panel through the toolkit's own ordering. Cannot fail.
+#include "OverlayUI/ZOrderSynchronizing.h"
+
+namespace tessaly {
+
+class PublicZOrderSync final : public ZOrderSynchronizing {
+public:
+    PublicZOrderSync() = default;
+
+    bool orderAbove(OverlayPanel& panel, WindowID windowID) override;
+    bool orderBelow(OverlayPanel& panel, WindowID windowID) override;
+};
+
+}  // namespace tessaly
