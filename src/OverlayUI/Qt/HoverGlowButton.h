@@ -1,0 +1,40 @@
+#pragma once
+// A borderless button of the tab bars (a tab's pop-out button, the bar's add
+// and move buttons): a glyph that glows under the pointer, with the
+// pointing-hand cursor. It never takes the keyboard focus.
+#include <QAbstractButton>
+#include <QColor>
+#include <QFont>
+
+namespace tessaly {
+
+class HoverGlowButton : public QAbstractButton {
+public:
+    static constexpr double cornerRadius = 6.0;
+
+    // `glyph` is drawn as plain text in `font`.
+    HoverGlowButton(const QString& glyph, const QFont& font, QWidget* parent);
+
+    // The glyph's colour and the glow's.
+    void setColors(const QColor& tint, const QColor& glow);
+    // The whole button's opacity (a suspended tab fades its button too).
+    void setContentOpacity(double opacity);
+    bool isGlowing() const { return hovered_; }
+    const QColor& tint() const { return tint_; }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QColor tint_{Qt::black};
+    QColor glow_{Qt::transparent};
+    double opacity_ = 1.0;
+    bool hovered_ = false;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,176 @@
+#pragma once
+// The strip inside a group's tab bar: the bar's background (its corners
+// rounded by the panel's shape), the group name at the leading edge, and a
+// row of tab items followed by the lock icon, the move-to-display button and
+// the add button. Its callbacks are the bar's intents before they name the
+// group; the panel turns them into delegate calls.
+//
+// While the user presses or drags a tab, renders are held back: only the
+// newest model waits and is shown when the gesture ends. Hiding or closing
+// the bar ends a gesture under way with the callbacks a release sends, so
+// that a bar hidden during a press is never left deferring its renders.
+#include <QPainterPath>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "OverlayUI/BarPalette.h"
+#include "OverlayUI/GroupNameDialog.h"
+#include "OverlayUI/MenuModel.h"
+#include "OverlayUI/TabBarPanel.h"
+#include "OverlayUI/TabStripGeometry.h"
+#include "OverlayUI/TabViewModel.h"
+#include "Platform/Geometry.h"
+#include "Platform/Lifetime.h"
+
+namespace tessaly {
+
+class GroupNameCaptionView;
+class HoverGlowButton;
+class TabItemView;
+
+class TabBarView : public QWidget {
+public:
+    using Style = TabStripGeometry::Style;
+    static constexpr double overlapCornerRadius = TabStripGeometry::overlapCornerRadius;
+    static constexpr int rowInset = 6;      // the row's inset at each end
+    static constexpr int rowSpacing = 2;    // between neighbours in the row
+    static constexpr int rowVerticalInset = 3;
+    static constexpr int buttonWidth = 22;
+    static constexpr int lockIconWidth = 14;
+
+    TabBarView();
+    ~TabBarView() override;
+
+    // ---- Callbacks (the panel sets them; absent ones do nothing) ----
+    std::function<void(WindowID)> onSelect;
+    std::function<void(WindowID)> onClose;
+    std::function<void(WindowID, int)> onReorder;
+    std::function<void(WindowID)> onPopOut;
+    std::function<void(WindowID)> onGroupSameApp;
+    std::function<void()> onToggleLock;
+    std::function<void()> onUngroup;
+    std::function<void()> onCloseGroup;
+    std::function<void(Point)> onDrag;
+    std::function<void()> onDragEnd;
+    std::function<void()> onActivate;
+    std::function<void()> onOpenSettings;
+    std::function<void(Rect)> onAdd;  // the add button's frame, global X pixels
+    std::function<void(int)> onMoveToDisplay;
+    std::function<void(WindowID, std::optional<TabColor>)> onSetAccent;
+    std::function<void(WindowID)> onCustomAccent;
+    std::function<void(std::optional<TabColor>)> onSetGroupAccent;
+    std::function<void()> onCustomGroupAccent;
+    std::function<void()> onOpenAutoColorRules;
+    std::function<void(std::optional<std::string>)> onRename;
+    std::function<void()> onMaximize;
+    std::function<void(Point, double)> onCrossBarUpdate;
+    std::function<bool(WindowID)> onCrossBarCommit;
+    std::function<void()> onCrossBarCancel;
+
+    // Presets, same-application candidates and displays, asked when a menu is built.
+    TabBarProviders providers;
+    // How menus are shown (at a global logical point) and how the name
+    // dialog is made; the panel sets both from its factory.
+    std::function<void(MenuModel, QPoint)> showMenu;
+    std::function<std::unique_ptr<GroupNameDialog>()> makeNameDialog;
+
+    // ---- Model ----
+    void renderTabs(const std::vector<TabViewModel>& tabs);
+    void updateTitle(WindowID windowID, const std::string& title);
+    void setName(const std::optional<std::string>& name);
+    bool hasGroupName() const;
+    // Each repaints only for a changed value.
+    void setGroupAccent(const std::optional<TabColor>& accent);
+    void setLocked(bool locked);
+    void setTabBarOpacity(double opacity);
+    void setTabBadgeColor(const TabColor& color);
+    void setBarPalette(const BarPalette& palette);
+    void setStyle(const Style& style);
+
+    const Style& style() const { return style_; }
+    const BarPalette& barPalette() const { return palette_; }
+    const std::optional<TabColor>& groupAccent() const { return groupAccent_; }
+    bool isLocked() const { return isLocked_; }
+    double tabBarOpacity() const { return tabBarOpacity_; }
+    const TabColor& tabBadgeColor() const { return tabBadgeColor_; }
+    // The background as painted: the palette's, tinted by the group accent.
+    // Opaque: without a compositor a translucent window would show black.
+    QColor fillColor() const;
+    // How many times the background colour was worked out anew (repaints
+    // for settings that did not change are skipped).
+    int paletteApplications() const { return paletteApplications_; }
+
+    // ---- Gestures ----
+    bool tabGestureActive() const { return tabGestureActive_; }
+    bool hasPendingRender() const { return pendingRender_.has_value(); }
+    // Ends a press or drag under way, as a release would.
+    void endGestures();
+
+    // ---- Parts (for the panel and tests) ----
+    std::vector<TabItemView*> tabItems() const;
+    TabItemView* tabItem(WindowID windowID) const;
+    GroupNameCaptionView& nameCaption() const { return *nameCaption_; }
+    HoverGlowButton& addButton() const { return *addButton_; }
+    HoverGlowButton& moveButton() const { return *moveButton_; }
+    QWidget& lockIcon() const { return *lockIcon_; }
+
+    // The background shape in this view's coordinates: top corners rounded
+    // by the top radius, bottom ones by the bottom radius, each cut to half
+    // the smaller side.
+    static QPainterPath backgroundPath(const QRectF& rect, const Style& style);
+
+    // ---- Menus and prompts ----
+    // The bar's own context menu (right click outside the tabs).
+    MenuModel contextMenu();
+    // The move button's menu of displays; empty without displays.
+    MenuModel moveMenu();
+    // Opens the group-name dialog once the current event is handled; its
+    // outcome renames the group (or not), then the group is activated.
+    void promptForGroupName();
+    bool isNamePromptOpen() const;
+
+    // ---- Cross-bar drops (hooks for dragging tabs between bars) ----
+    int dropIndex(QPoint local) const;
+    void openDropGap(int index, double tabWidth);
+    void closeDropGap();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void relayout();
+    void applyPalette();
+    void updateMask();
+    void tabGestureChanged(bool began);
+    void wire(TabItemView& item, WindowID windowID);
+    QColor barControlColor() const;
+
+    std::vector<TabItemView*> items_;
+    std::optional<std::vector<TabViewModel>> pendingRender_;
+    bool tabGestureActive_ = false;
+    std::optional<TabColor> groupAccent_;
+    bool isLocked_ = false;
+    double tabBarOpacity_ = 1.0;
+    TabColor tabBadgeColor_ = TabColor::defaultBadge;
+    BarPalette palette_ = BarPalette::light;
+    Style style_;
+    std::optional<int> dropGapIndex_;
+    int dropGapWidth_ = 0;
+    int paletteApplications_ = 0;
+
+    GroupNameCaptionView* nameCaption_ = nullptr;
+    HoverGlowButton* addButton_ = nullptr;
+    HoverGlowButton* moveButton_ = nullptr;
+    QWidget* lockIcon_ = nullptr;
+    std::unique_ptr<GroupNameDialog> nameDialog_;
+    LifetimeToken lifetime_;  // last: the dialog's completion stops reaching in first
+};
+
+}  // namespace tessaly
