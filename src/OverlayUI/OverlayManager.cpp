@@ -60,7 +60,8 @@ OverlayManager::OverlayManager(std::shared_ptr<ZOrderSynchronizing> zSync, std::
     }
 }
 
-OverlayManager::~OverlayManager() = default;
+// Bars left on screen would outlive everything that could take them down.
+OverlayManager::~OverlayManager() { shutdown(); }
 
 // ---------------------------------------------------------------- settings
 
@@ -226,7 +227,14 @@ void OverlayManager::reassert(const Uuid& groupID) {
 
 void OverlayManager::reassertAll() {
     if (isShutDown_) return;
-    for (const auto& [id, panel] : panels_) reassert(id);
+    for (const Uuid& id : barIDs()) reassert(id);
+}
+
+std::vector<Uuid> OverlayManager::barIDs() const {
+    std::vector<Uuid> ids;
+    ids.reserve(panels_.size());
+    for (const auto& [id, panel] : panels_) ids.push_back(id);
+    return ids;
 }
 
 void OverlayManager::reassertWindow(WindowID windowID) {
@@ -266,6 +274,8 @@ void OverlayManager::setSpacePresence(const TabGroup& group, bool present, bool 
         trace("bar re-shown: member back on Space group=" + group.id.uuidString());
     if (!wasHidden && !replace) return;
     panel->hide();
+    // Hiding ends a gesture on the bar, whose end may have dissolved the group.
+    if (!bar(group.id)) return;
     render(group);
 }
 
@@ -315,10 +325,12 @@ void OverlayManager::updateMissionControlState() {
 
     if (verdict) {
         logOverviewDetected();
-        for (const auto& [id, panel] : panels_) {
-            if (!panel->isShown()) continue;
+        // By id: hiding ends a gesture on a bar, whose end may change the groups.
+        for (const Uuid& id : barIDs()) {
+            TabBarPanel* panel = bar(id);
+            if (!panel || !panel->isShown()) continue;
             panel->hide();
-            missionControlHidden_.insert(id);
+            if (bar(id)) missionControlHidden_.insert(id);
         }
         return;
     }

@@ -134,6 +134,7 @@ private:
     // carry a strip.
     void place(TabBarPanel& bar, const Uuid& groupID, const Rect& groupFrame);
     void reassert(const Uuid& groupID);
+    std::vector<Uuid> barIDs() const;
     void reassertWindow(WindowID windowID);
     bool mayShow(const Uuid& groupID) const;
     std::vector<TabViewModel> tabModels(const TabGroup& group) const;

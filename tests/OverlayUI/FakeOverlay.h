@@ -155,6 +155,9 @@ struct FakeBarRecord {
     double dropGapWidth = 0;
     std::shared_ptr<FakePanelRecord> strip;
     std::shared_ptr<FakePanelRecord> backing;
+    // Runs inside hide() and close(), as a gesture ended by hiding would
+    // call back into the bar's owner.
+    std::function<void()> onHide;
 
     WindowID stripNumber() const { return strip->windowNumber; }
     WindowID backingNumber() const { return backing->windowNumber; }
@@ -232,8 +235,10 @@ public:
         backing_.orderOut();
         record->isShown = false;
         ++record->hideCount;
+        endGesture();
     }
     void close() override {
+        endGesture();
         strip_.close();
         backing_.close();
         record->isShown = false;
@@ -261,6 +266,12 @@ public:
     void closeDropGap() override { record->dropGapIndex.reset(); }
 
 private:
+    void endGesture() {
+        // Kept alive across the call: the owner may drop this bar inside it.
+        const auto keep = record;
+        if (auto hook = std::exchange(keep->onHide, nullptr)) hook();
+    }
+
     FakeOverlayPanel strip_;
     FakeOverlayPanel backing_;
 

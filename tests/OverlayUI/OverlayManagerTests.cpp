@@ -393,3 +393,34 @@ TEST_F(OverlayManagerTest, AScreenChangeWhileShownMovesTheStripIntoTheTitleBarAt
 
 }  // namespace
 }  // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+// Hiding a bar ends a gesture on it; the gesture's end may change the groups
+// under the manager's feet.
+TEST_F(OverlayManagerTest, AGroupDissolvedByTheEndOfAGestureWhileItsBarHidesStaysGone) {
+    TabGroup first = makeGroup({101, 102});
+    TabGroup second = makeGroup({201, 202}, Rect(1000, 200, 600, 400));
+    manager->apply(GroupEvent::groupCreated(first));
+    manager->apply(GroupEvent::groupCreated(second));
+
+    barOf(first).onHide = [&] { manager->apply(GroupEvent::groupDissolved(first.id)); };
+    manager->setSpacePresence(first, true, true);
+    EXPECT_FALSE(manager->hasBar(first.id));
+    EXPECT_EQ(factory->barsFor(first.id).size(), 1u);  // not made again
+
+    // The overview hides every bar; one bar's hiding dissolves the other group.
+    barOf(second).onHide = [&] {
+        TabGroup merged = makeGroup({301, 302});
+        manager->apply(GroupEvent::groupCreated(merged));
+        manager->apply(GroupEvent::groupDissolved(second.id));
+    };
+    manager->missionControlProbe = [] { return true; };
+    env.main->advance(OverlayManager::tickInterval);
+    EXPECT_FALSE(manager->hasBar(second.id));
+    EXPECT_EQ(manager->barCount(), 1u);
+}
+
+}  // namespace
+}  // namespace tessaly

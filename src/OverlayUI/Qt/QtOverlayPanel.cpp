@@ -1,0 +1,94 @@
+#include "OverlayUI/Qt/QtOverlayPanel.h"
+
+#include <QCoreApplication>
+
+#include "OverlayUI/Qt/PanelFrameCache.h"
+#include "OverlayUI/Qt/X11PanelOps.h"
+#include "Platform/Qt/QtX11Connection.h"
+#include "Platform/Qt/QtX11Coordinates.h"
+
+namespace tessaly {
+
+namespace {
+
+QRect logicalRect(const Rect& xPixels) { return QtX11Coordinates::fromX(xPixels).toRect(); }
+
+}  // namespace
+
+QtOverlayPanel::QtOverlayPanel(std::unique_ptr<QWidget> content, std::shared_ptr<PanelFrameCache> frames,
+                               Options options)
+    : widget_(content.release()), frames_(std::move(frames)), options_(options) {
+    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                            Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+    if (!options_.takesMouse) flags |= Qt::WindowTransparentForInput;
+    widget_->setWindowFlags(flags);
+    widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+    widget_->setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    widget_->setFocusPolicy(Qt::NoFocus);
+    if (!options_.takesMouse) widget_->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+QtOverlayPanel::~QtOverlayPanel() {
+    if (!widget_) return;
+    widget_->hide();
+    if (QCoreApplication::instance()) widget_->deleteLater();
+    else delete widget_.data();
+}
+
+WindowID QtOverlayPanel::windowNumber() const {
+    return widget_ ? static_cast<WindowID>(widget_->internalWinId()) : 0;
+}
+
+bool QtOverlayPanel::isVisible() const { return widget_ && widget_->isVisible(); }
+
+void QtOverlayPanel::setFrame(const Rect& frame) {
+    frame_ = frame;
+    hasFrame_ = true;
+    if (!widget_) return;
+    const bool onX11 = QtX11Connection::isAvailable();
+    // While the window is hidden Qt's own geometry is kept close, so that
+    // showing it later does not move it; the exact pixels follow.
+    if (!onX11 || !widget_->isVisible()) {
+        const QRect logical = logicalRect(frame);
+        if (widget_->geometry() != logical) widget_->setGeometry(logical);
+    }
+    if (onX11 && widget_->testAttribute(Qt::WA_WState_Created)) {
+        QtX11Connection::configure(widget_->internalWinId(), frame);
+    }
+}
+
+bool QtOverlayPanel::orderIn() {
+    if (!widget_ || widget_->isVisible()) return false;
+    if (hasFrame_) {
+        const QRect logical = logicalRect(frame_);
+        if (widget_->geometry() != logical) widget_->setGeometry(logical);
+    }
+    widget_->show();  // never activated: WA_ShowWithoutActivating
+    if (hasFrame_) QtX11Connection::configure(widget_->internalWinId(), frame_);
+    return true;
+}
+
+void QtOverlayPanel::orderFront() {
+    if (!widget_) return;
+    orderIn();
+    if (QtX11Connection::isAvailable()) X11PanelOps::raise(static_cast<X11PanelOps::XWindow>(widget_->winId()));
+    else widget_->raise();
+}
+
+void QtOverlayPanel::orderOut() {
+    if (widget_) widget_->hide();
+}
+
+bool QtOverlayPanel::orderRelative(Order order, WindowID relativeTo) {
+    if (!widget_) return false;
+    orderIn();
+    if (!QtX11Connection::isAvailable()) return true;  // offscreen: nothing to stack against
+    const auto own = static_cast<X11PanelOps::XWindow>(widget_->winId());
+    const X11PanelOps::XWindow frame =
+        frames_ ? frames_->frameOf(relativeTo) : X11PanelOps::rootChildOf(relativeTo);
+    if (frame == 0 || frame == own) return false;
+    X11PanelOps::restack(own, frame, order == Order::above);
+    return true;
+}
+
+}  // namespace tessaly

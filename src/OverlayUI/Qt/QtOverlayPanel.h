@@ -1,0 +1,60 @@
+#pragma once
+// One overlay window in Qt: a frameless, override-redirect tool window that
+// never takes the focus (and never appears in the window manager's client
+// list), placed in X pixels with one ConfigureWindow on its window and
+// restacked relative to another window's frame on Qt's own connection, so
+// that every request Qt made for it (map, move, shape) has reached the server
+// first. No compositor is assumed: the content paints opaquely.
+//
+// The panel owns its content widget. When the panel goes, the widget is
+// hidden at once and released later (deleteLater), so a panel may be dropped
+// from inside one of its own widget's handlers.
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+#include "OverlayUI/OverlayPanel.h"
+
+namespace tessaly {
+
+class PanelFrameCache;
+
+class QtOverlayPanel final : public OverlayPanel {
+public:
+    struct Options {
+        // False: clicks go through to the windows below (preview, prompt,
+        // backing, drag chip).
+        bool takesMouse = true;
+        // Kept above ordinary windows when ordered front (preview, prompt, chip).
+        bool floating = false;
+    };
+
+    // `frames` may be null: every ordering then looks the frame up anew.
+    QtOverlayPanel(std::unique_ptr<QWidget> content, std::shared_ptr<PanelFrameCache> frames, Options options);
+    ~QtOverlayPanel() override;
+    QtOverlayPanel(const QtOverlayPanel&) = delete;
+    QtOverlayPanel& operator=(const QtOverlayPanel&) = delete;
+
+    WindowID windowNumber() const override;
+    bool isVisible() const override;
+    Rect frame() const override { return frame_; }
+    void setFrame(const Rect& frame) override;
+    void orderFront() override;
+    void orderOut() override;
+    bool orderRelative(Order order, WindowID relativeTo) override;
+
+    QWidget* widget() const { return widget_.data(); }
+
+private:
+    // Shows the widget (at its frame) when it is hidden; answers whether it was.
+    bool orderIn();
+
+    QPointer<QWidget> widget_;
+    std::shared_ptr<PanelFrameCache> frames_;
+    Options options_;
+    Rect frame_;
+    bool hasFrame_ = false;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,191 @@
+#include "OverlayUI/Qt/QtTabBarPanel.h"
+
+#include "OverlayUI/BarPalette.h"
+#include "OverlayUI/Qt/BarBackingView.h"
+#include "OverlayUI/Qt/TabBarView.h"
+#include "Platform/Qt/QtX11Coordinates.h"
+
+namespace tessaly {
+
+namespace {
+
+// Hands a new widget to its panel and keeps a pointer to it.
+template <typename View>
+std::unique_ptr<QWidget> keep(std::unique_ptr<View> view, View*& out) {
+    out = view.get();
+    return view;
+}
+
+}  // namespace
+
+QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
+    : groupID_(groupID),
+      environment_(std::move(environment)),
+      strip_(keep(std::make_unique<TabBarView>(), view_), environment_.frames, {.takesMouse = true}),
+      backing_(keep(std::make_unique<BarBackingView>(), backingView_), environment_.frames,
+               {.takesMouse = false}) {
+    view_->showMenu = environment_.showMenu;
+    view_->makeNameDialog = environment_.makeNameDialog;
+    wireView();
+    applyPalette();
+    if (environment_.registry) environment_.registry->insert(this);
+}
+
+QtTabBarPanel::~QtTabBarPanel() {
+    if (environment_.registry) environment_.registry->erase(this);
+    if (!closed_) close();
+}
+
+void QtTabBarPanel::wireView() {
+    // Each callback reaches the bar weakly, then its delegate (or drag
+    // coordinator) if there is one, naming the group first.
+    const auto intent = [this](auto send) {
+        return lifetime_.guarded([this, send](auto... args) {
+            if (const auto receiver = delegate()) send(*receiver, groupID_, args...);
+        });
+    };
+    TabBarView& v = *view_;
+    v.onSelect = intent([](TabBarPanelDelegate& d, const Uuid& g, WindowID w) { d.tabBarDidSelectTab(g, w); });
+    v.onClose = intent([](TabBarPanelDelegate& d, const Uuid& g, WindowID w) { d.tabBarDidCloseTab(g, w); });
+    v.onReorder = intent(
+        [](TabBarPanelDelegate& d, const Uuid& g, WindowID w, int index) { d.tabBarDidMoveTabToIndex(g, w, index); });
+    v.onPopOut = intent([](TabBarPanelDelegate& d, const Uuid& g, WindowID w) { d.tabBarDidPopOutTab(g, w); });
+    v.onGroupSameApp = intent(
+        [](TabBarPanelDelegate& d, const Uuid& g, WindowID w) { d.tabBarDidRequestGroupSameAppForTab(g, w); });
+    v.onToggleLock = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidToggleLock(g); });
+    v.onUngroup = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidRequestUngroup(g); });
+    v.onCloseGroup = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidRequestCloseGroup(g); });
+    v.onDrag = intent([](TabBarPanelDelegate& d, const Uuid& g, Point delta) { d.tabBarDidDragBy(g, delta); });
+    v.onDragEnd = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidEndDrag(g); });
+    v.onActivate = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidActivate(g); });
+    v.onOpenSettings = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidRequestSettings(g); });
+    v.onAdd = intent([](TabBarPanelDelegate& d, const Uuid& g, Rect anchor) { d.tabBarDidClickAdd(g, anchor); });
+    v.onMoveToDisplay = intent(
+        [](TabBarPanelDelegate& d, const Uuid& g, int index) { d.tabBarDidRequestMoveToDisplay(g, index); });
+    v.onSetAccent = intent([](TabBarPanelDelegate& d, const Uuid& g, WindowID w, std::optional<TabColor> accent) {
+        d.tabBarDidSetAccentForTab(g, accent, w);
+    });
+    v.onCustomAccent = intent(
+        [](TabBarPanelDelegate& d, const Uuid& g, WindowID w) { d.tabBarDidRequestCustomAccentForTab(g, w); });
+    v.onSetGroupAccent = intent([](TabBarPanelDelegate& d, const Uuid& g, std::optional<TabColor> accent) {
+        d.tabBarDidSetGroupAccent(g, accent);
+    });
+    v.onCustomGroupAccent =
+        intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidRequestCustomGroupAccent(g); });
+    v.onOpenAutoColorRules =
+        intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidRequestAutoColorRules(g); });
+    v.onRename = intent([](TabBarPanelDelegate& d, const Uuid& g, std::optional<std::string> name) {
+        d.tabBarDidRenameGroup(g, name);
+    });
+    v.onMaximize = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidRequestMaximize(g); });
+    v.onCrossBarUpdate = lifetime_.guarded([this](Point point, double tabWidth) {
+        if (dragCoordinator_) dragCoordinator_->tabDrag(groupID_, point, tabWidth);
+    });
+    v.onCrossBarCommit = lifetime_.guarded([this](WindowID windowID) {
+        return dragCoordinator_ && dragCoordinator_->tabDragCommit(groupID_, windowID);
+    });
+    v.onCrossBarCancel = lifetime_.guarded([this] {
+        if (dragCoordinator_) dragCoordinator_->tabDragCancel(groupID_);
+    });
+}
+
+void QtTabBarPanel::setProviders(TabBarProviders providers) { view_->providers = std::move(providers); }
+
+// ---- Settings ----
+
+void QtTabBarPanel::setAppearanceMode(AppearanceMode mode) {
+    if (mode == appearanceMode_) return;
+    appearanceMode_ = mode;
+    applyPalette();
+}
+
+void QtTabBarPanel::systemAppearanceChanged() {
+    if (appearanceMode_ == AppearanceMode::system) applyPalette();
+}
+
+void QtTabBarPanel::applyPalette() {
+    const bool systemIsDark = environment_.systemIsDark && environment_.systemIsDark();
+    const BarPalette& palette = BarPalette::forAppearance(appearanceMode_, systemIsDark);
+    view_->setBarPalette(palette);
+    backingView_->setBarPalette(palette);
+}
+
+void QtTabBarPanel::setTabBarOpacity(double opacity) {
+    if (opacity == tabBarOpacity_) return;
+    tabBarOpacity_ = opacity;
+    view_->setTabBarOpacity(opacity);
+    backingView_->setTabBarOpacity(opacity);
+}
+
+void QtTabBarPanel::setTabBadgeColor(const TabColor& color) {
+    if (color == tabBadgeColor_) return;
+    tabBadgeColor_ = color;
+    view_->setTabBadgeColor(color);
+}
+
+// ---- Model ----
+
+void QtTabBarPanel::render(const std::vector<TabViewModel>& tabs, const std::optional<std::string>& name,
+                           const std::optional<TabColor>& groupAccent, bool isLocked) {
+    // The tab items are built from the accent, lock and caption: those first.
+    isLocked_ = isLocked;
+    view_->setName(name);
+    view_->setGroupAccent(groupAccent);
+    view_->setLocked(isLocked);
+    view_->renderTabs(tabs);
+    backingView_->setGroupAccent(groupAccent);
+}
+
+void QtTabBarPanel::updateTitle(WindowID windowID, const std::string& title) { view_->updateTitle(windowID, title); }
+
+// ---- On screen ----
+
+void QtTabBarPanel::place(const TabStripGeometry::BarLayout& layout) {
+    if (closed_) return;
+    view_->setStyle(layout.style);
+    if (layout.backingFrame) {
+        backing_.setFrame(*layout.backingFrame);
+        backingShown_ = true;
+    } else {
+        if (backingShown_) backing_.orderOut();
+        backingShown_ = false;
+    }
+    strip_.setFrame(layout.placement.frame);
+    show();
+}
+
+void QtTabBarPanel::show() {
+    if (closed_ || isShown_) return;
+    strip_.orderFront();
+    if (backingShown_) backing_.orderRelative(OverlayPanel::Order::below, strip_.windowNumber());
+    isShown_ = true;
+}
+
+void QtTabBarPanel::hide() {
+    // A press or drag under way ends as a release would: the bar never
+    // sees the real release once it is out.
+    view_->endGestures();
+    strip_.orderOut();
+    backing_.orderOut();
+    isShown_ = false;
+}
+
+void QtTabBarPanel::close() {
+    if (closed_) return;
+    hide();
+    view_->closeDropGap();
+    closed_ = true;
+}
+
+// ---- Cross-bar drops ----
+
+int QtTabBarPanel::dropIndex(Point globalPoint) const {
+    if (!strip_.isVisible()) return 0;
+    return view_->dropIndex(view_->mapFromGlobal(QtX11Coordinates::fromX(globalPoint).toPoint()));
+}
+
+void QtTabBarPanel::openDropGap(int index, double tabWidth) { view_->openDropGap(index, tabWidth); }
+
+void QtTabBarPanel::closeDropGap() { view_->closeDropGap(); }
+
+}  // namespace tessaly

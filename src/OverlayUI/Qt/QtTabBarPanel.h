@@ -1,0 +1,103 @@
+#pragma once
+// One group's tab bar in Qt: the strip panel holding the TabBarView and the
+// backing panel holding the BarBackingView, placed from the layout the
+// overlay manager works out, shown, hidden and closed; every callback of the
+// view becomes one intent of the delegate, naming the group first.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "OverlayUI/GroupNameDialog.h"
+#include "OverlayUI/MenuModel.h"
+#include "OverlayUI/TabBarPanel.h"
+#include "OverlayUI/Qt/QtOverlayPanel.h"
+#include "Platform/Lifetime.h"
+
+class QPoint;
+
+namespace tessaly {
+
+class BarBackingView;
+class PanelFrameCache;
+class TabBarView;
+
+class QtTabBarPanel final : public TabBarPanel {
+public:
+    // What a bar takes from the factory that made it.
+    struct Environment {
+        std::shared_ptr<PanelFrameCache> frames;
+        std::function<void(MenuModel, QPoint)> showMenu;  // at a global logical point
+        std::function<std::unique_ptr<GroupNameDialog>()> makeNameDialog;
+        std::function<bool()> systemIsDark;  // for the "system" appearance; absent: light
+        // The live bars of the factory (each bar enters and leaves it itself).
+        std::shared_ptr<std::set<QtTabBarPanel*>> registry;
+    };
+
+    QtTabBarPanel(const Uuid& groupID, Environment environment);
+    ~QtTabBarPanel() override;
+    QtTabBarPanel(const QtTabBarPanel&) = delete;
+    QtTabBarPanel& operator=(const QtTabBarPanel&) = delete;
+
+    const Uuid& groupID() const override { return groupID_; }
+    void setDelegate(std::weak_ptr<TabBarPanelDelegate> delegate) override { delegate_ = std::move(delegate); }
+    void setDragCoordinator(TabDragCoordinating* coordinator) override { dragCoordinator_ = coordinator; }
+    void setProviders(TabBarProviders providers) override;
+
+    void setAppearanceMode(AppearanceMode mode) override;
+    void setTabBarOpacity(double opacity) override;
+    void setTabBadgeColor(const TabColor& color) override;
+
+    void render(const std::vector<TabViewModel>& tabs, const std::optional<std::string>& name,
+                const std::optional<TabColor>& groupAccent, bool isLocked) override;
+    void updateTitle(WindowID windowID, const std::string& title) override;
+
+    void place(const TabStripGeometry::BarLayout& layout) override;
+    void show() override;
+    void hide() override;
+    void close() override;
+
+    bool isShown() const override { return isShown_; }
+    bool isLocked() const override { return isLocked_; }
+    bool backingShown() const override { return backingShown_; }
+    OverlayPanel& stripPanel() override { return strip_; }
+    OverlayPanel& backingPanel() override { return backing_; }
+
+    int dropIndex(Point globalPoint) const override;
+    void openDropGap(int index, double tabWidth) override;
+    void closeDropGap() override;
+
+    // The system appearance changed: a bar that follows it takes the new palette.
+    void systemAppearanceChanged();
+
+    TabBarView& view() const { return *view_; }
+    BarBackingView& backingView() const { return *backingView_; }
+    AppearanceMode appearanceMode() const { return appearanceMode_; }
+
+private:
+    void wireView();
+    void applyPalette();
+    // The delegate while both it and this bar live.
+    std::shared_ptr<TabBarPanelDelegate> delegate() const { return delegate_.lock(); }
+
+    Uuid groupID_;
+    Environment environment_;
+    std::weak_ptr<TabBarPanelDelegate> delegate_;
+    TabDragCoordinating* dragCoordinator_ = nullptr;
+    TabBarView* view_ = nullptr;             // owned by strip_
+    BarBackingView* backingView_ = nullptr;  // owned by backing_
+    QtOverlayPanel strip_;
+    QtOverlayPanel backing_;
+    bool isLocked_ = false;
+    bool isShown_ = false;
+    bool backingShown_ = false;
+    bool closed_ = false;
+    AppearanceMode appearanceMode_ = AppearanceMode::system;
+    double tabBarOpacity_ = 1.0;
+    TabColor tabBadgeColor_ = TabColor::defaultBadge;
+    LifetimeToken lifetime_;  // last: the view's callbacks stop reaching in first
+};
+
+}  // namespace tessaly
