@@ -18,6 +18,7 @@ namespace {
 constexpr std::string_view kIdentifier = "tessaly";
 
 std::atomic<bool> diagnostics{false};
+std::atomic<bool> journalPreferred{true};
 
 // The installed sink. Writers call it outside the lock, so a sink may log
 // or replace the sink itself; setSink() waits for calls on other threads
@@ -131,7 +132,7 @@ std::string_view categoryName(LogCategory category) {
 
 void Log::write(LogLevel level, LogCategory category, std::string_view message) {
     if (writeToSink(level, category, message)) return;
-    if (writeToJournal(level, category, message)) return;
+    if (journalPreferred.load(std::memory_order_relaxed) && writeToJournal(level, category, message)) return;
     writeToStderr(level, category, message);
 }
 
@@ -139,6 +140,8 @@ void Log::trace(LogCategory category, std::string_view message) {
     if (!diagnosticsEnabled()) return;
     write(LogLevel::notice, category, message);
 }
+
+void Log::setJournalPreferred(bool preferred) { journalPreferred.store(preferred, std::memory_order_relaxed); }
 
 void Log::setDiagnosticsEnabled(bool enabled) { diagnostics.store(enabled, std::memory_order_relaxed); }
 

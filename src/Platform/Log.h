@@ -29,6 +29,11 @@ public:
     // diagnostics are on.
     static void trace(LogCategory category, std::string_view message);
 
+    // Whether lines go to the journal when it is reachable (the default) or
+    // always to stderr (a program started from a terminal, or with its
+    // output captured, tells whoever started it).
+    static void setJournalPreferred(bool preferred);
+
     static void setDiagnosticsEnabled(bool enabled);
     static bool diagnosticsEnabled();
 

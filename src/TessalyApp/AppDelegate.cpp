@@ -1,0 +1,197 @@
+#include "TessalyApp/AppDelegate.h"
+
+#include "Platform/Log.h"
+#include "TessalyCore/L10n.h"
+#include "TessalyCore/ReconcileLog.h"
+#include "TessalySession/GroupSession.h"
+
+namespace tessaly {
+
+namespace {
+
+// Saving and rebuilding groups across a relaunch belong to the session's
+// relaunch support; a session built without it saves and restores nothing.
+template <typename Session>
+std::optional<UpdateHandoff> makeHandoff(Session& session) {
+    if constexpr (requires { session.makeUpdateHandoff(); }) return session.makeUpdateHandoff();
+    else return std::nullopt;
+}
+
+template <typename Session>
+void restoreHandoff(Session& session, const UpdateHandoff& handoff) {
+    if constexpr (requires { session.restore(handoff); }) session.restore(handoff);
+}
+
+}  // namespace
+
+AppDelegate::AppDelegate(Services services)
+    : services_(std::move(services)),
+      store_(std::make_unique<SettingsStore>(services_.defaults, services_.platform.workspace)),
+      permissions_(std::make_unique<PermissionsCoordinator>(services_.platform)),
+      system_(services_.platform.systemProbes, services_.platform.clock),
+      handoffStore_(services_.handoffFile) {
+    // The diagnostics switch reads this store, not another one.
+    ReconcileLog::useDefaults(services_.defaults);
+}
+
+AppDelegate::~AppDelegate() {
+    if (session_) session_->shutdown();
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    handoffLifecycle_.storePendingAtLaunch(handoffStore_.takeAndDelete());
+    call(parts.installMenuBar);
+    store_->onChange = lifetime_.guarded([this] { applySettings(); });
+    if (!services_.launchedAsLoginItem) {
+        if (store_->welcomeShown()) {
+            call(parts.showSettings);
+        } else {
+            call(parts.showSettingsHowTo ? parts.showSettingsHowTo : parts.showSettings);
+            store_->setWelcomeShown(true);
+        }
+    }
+    if (permissions_->isTrusted()) startSession();
+    else showOnboarding();
+}
+
+bool AppDelegate::applicationShouldHandleReopen() {
+    call(parts.showSettings);
+    return false;
+}
+
+void AppDelegate::applicationWillTerminate() {
+    permissions_->stopWaiting();
+    if (!session_) return;
+    session_->shutdown();
+    if (handoffLifecycle_.shouldWriteHandoff(services_.platform.clock->uptime())) {
+        if (const auto handoff = makeHandoff(*session_)) handoffStore_.write(*handoff);
+    }
+}
+
+void AppDelegate::windowServerLost(const std::string& why) {
+    Log::error(LogCategory::app, "the X server closed the connection (" + why + "); Tessaly quits");
+    permissions_->stopWaiting();
+    if (services_.shell) services_.shell->terminate(EXIT_FAILURE);
+}
+
+void AppDelegate::noteWillRelaunch() { handoffLifecycle_.noteWillRelaunch(services_.platform.clock->uptime()); }
+
+std::optional<UpdateHandoff> AppDelegate::takeFreshHandoff() {
+    const auto clock = system_.bootClock();
+    return handoffLifecycle_.consumeFresh(clock.bootTime, clock.uptime);
+}
+
+void AppDelegate::startSession() {
+    if (session_) return;
+    if (!permissions_->isTrusted()) {
+        // A fresh handoff waits for the grant instead of being thrown away:
+        // the groups it holds are still on screen.
+        const auto clock = system_.bootClock();
+        handoffLifecycle_.keepIfFresh(clock.bootTime, clock.uptime);
+        showOnboarding();
+        return;
+    }
+    auto handoff = takeFreshHandoff();
+    if (system_.isStageManagerEnabled()) {
+        blockedByStageManager_ = true;
+        if (services_.shell) {
+            services_.shell->activateApplication();
+            services_.shell->showAlert(L10n::stageManagerAlertTitle(), L10n::stageManagerAlertBody());
+        }
+        return;
+    }
+    if (!services_.makeSession) return;
+    const bool usePublicZSync = !services_.defaults->boolForKey(useSkyLightZSyncKey);
+    session_ = services_.makeSession(usePublicZSync);
+    if (!session_) return;
+    session_->onSettingsRequested = lifetime_.guarded([this] { call(parts.showSettings); });
+    session_->onAutoColorRulesRequested =
+        lifetime_.guarded([this] { call(parts.showSettingsColors ? parts.showSettingsColors : parts.showSettings); });
+    applySettings();
+    const bool dragging = session_->enableDragGrouping(store_->dragSettings());
+    if (!dragging) {
+        Log::error(LogCategory::app, "drag grouping off — event tap creation failed (accessibility trust revoked?)");
+    }
+    if (handoff) restoreHandoff(*session_, *handoff);
+    Log::notice(LogCategory::app, std::string(sessionStartedLine) + (dragging ? "" : " without drag grouping"));
+}
+
+void AppDelegate::showOnboarding() {
+    if (permissions_->isTrusted()) {
+        startSession();
+        return;
+    }
+    if (!onboardingShown_) {
+        onboardingShown_ = true;
+        Log::error(LogCategory::app,
+                   "no window manager with EWMH support answers on this display; Tessaly waits for one "
+                   "and starts as soon as it runs");
+    }
+    permissions_->waitForTrust(lifetime_.guarded([this] { onTrustGranted(); }));
+    if (services_.shell) services_.shell->activateApplication();
+    call(parts.showOnboardingWindow);
+}
+
+void AppDelegate::onTrustGranted() {
+    call(parts.closeOnboardingWindow);
+    onboardingShown_ = false;
+    startSession();
+}
+
+void AppDelegate::applySettings() {
+    if (!session_) return;
+    GroupSession& s = *session_;
+    s.fullscreenPolicy = store_->fullscreenPolicy();
+    s.offSpacePolicy = store_->offSpacePolicy();
+    s.isExcludedApp = lifetime_.guarded([this](ProcessID pid) { return store_->isExcluded(pid); });
+    s.updateDragSettings(store_->dragSettings());
+    s.updateTabBarHeight(store_->tabBarHeight());
+    s.overlay().setAppearanceMode(store_->appearanceMode());
+    s.overlay().setTabBarOpacity(store_->tabBarOpacity());
+    s.updateShowTabBadges(store_->showTabBadges());
+    s.overlay().setTabBadgeColor(store_->tabBadgeColor());
+    s.updateTabColors(store_->colorPresets(), store_->autoColorRules());
+    if (!hotkeyRecordingActive_ && !s.enableTabCycleHotkeys(store_->nextTabHotkey(), store_->prevTabHotkey())) {
+        Log::error(LogCategory::app, "tab-cycle hotkey registration failed (combo taken by another app)");
+    }
+}
+
+void AppDelegate::hotkeyRecordingChanged(bool recording) {
+    hotkeyRecordingActive_ = recording;
+    if (recording) {
+        if (session_) session_->disableTabCycleHotkeys();
+    } else {
+        applySettings();
+    }
+}
+
+bool AppDelegate::isDragActive() const { return session_ && session_->isDragGroupingActive(); }
+
+std::vector<GroupMenuItem> AppDelegate::groupsSnapshot() const {
+    if (!session_) return {};
+    const auto workspace = services_.platform.workspace;
+    return GroupMenuItem::from(session_->engine().groups(), [workspace](ProcessID pid) -> std::optional<std::string> {
+        if (!workspace) return std::nullopt;
+        const auto app = workspace->runningApplication(pid);
+        if (!app || !app->localizedName || app->localizedName->empty()) return std::nullopt;
+        return app->localizedName;
+    });
+}
+
+void AppDelegate::focusGroup(const Uuid& groupID) {
+    if (!session_) return;
+    for (const auto& group : session_->engine().groups()) {
+        if (group.id == groupID) {
+            session_->tabBarDidSelectTab(group.id, group.activeWindowID);
+            return;
+        }
+    }
+}
+
+void AppDelegate::ungroupAll() {
+    if (!session_) return;
+    const auto groups = session_->engine().groups();
+    for (const auto& group : groups) session_->engine().dissolveGroup(group.id);
+}
+
+}  // namespace tessaly

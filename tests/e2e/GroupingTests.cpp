@@ -1,0 +1,207 @@
+// The heart of the program on a real desktop: grouping two windows by a
+// Shift-drag of a title bar on openbox as it comes, groups following their
+// active window, strays snapping back, groups dissolving when a member goes,
+// and groups surviving a window manager restart.
+#include "EndToEndTest.h"
+
+#include <xcb/xcb_icccm.h>
+
+#include <signal.h>
+
+namespace tessaly::e2e {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+class GroupingTest : public EndToEndTest {
+protected:
+    struct Pair {
+        xcb_window_t active = kNoWindow;
+        xcb_window_t inactive = kNoWindow;
+    };
+
+    // Two xterms side by side, grouped by dragging the second onto the first.
+    std::optional<Pair> groupedXterms(const std::string& name, int top) {
+        const auto left = desktop->launchXterm(name + "-left", "80x20+60+" + std::to_string(top));
+        const auto right = desktop->launchXterm(name + "-right", "80x20+760+" + std::to_string(top));
+        if (!left || !right) {
+            ADD_FAILURE() << "the xterms did not start";
+            return std::nullopt;
+        }
+        return group(right->window, left->window);
+    }
+
+    // Groups `dragged` onto `target`; answers the pair with its active member
+    // (the one the bar stands above).
+    std::optional<Pair> group(xcb_window_t dragged, xcb_window_t target) {
+        std::string why;
+        if (!groupByDrag(dragged, target, why)) {
+            ADD_FAILURE() << "no insert preview during the hover: " << why;
+            return std::nullopt;
+        }
+        if (!waitForSharedFrame(dragged, target)) {
+            ADD_FAILURE() << "the two windows never shared one frame";
+            return std::nullopt;
+        }
+        std::optional<Pair> pair;
+        waitUntil([&] {
+            if (barAbove(dragged)) pair = Pair{dragged, target};
+            else if (barAbove(target)) pair = Pair{target, dragged};
+            return pair.has_value();
+        });
+        if (!pair) ADD_FAILURE() << "no bar directly above the group's active window";
+        return pair;
+    }
+
+    // The group's frame as the active member has it.
+    Rect groupFrame(const Pair& pair) { return frame(pair.active); }
+};
+
+// 1. openbox's stock configuration does not move a window on Shift and a
+// title-bar drag; the program starts the move for it.
+TEST_F(GroupingTest, AShiftDragOfATitleBarOntoAnotherWindowMakesOneGroupWithOneBar) {
+    ASSERT_TRUE(startProgram());
+    const auto pair = groupedXterms("group", 120);
+    ASSERT_TRUE(pair);
+    EXPECT_TRUE(shareFrame(pair->active, pair->inactive));
+    const auto bars = overlays();
+    ASSERT_EQ(bars.size(), 1u) << "one bar for one group, and no preview left over";
+    EXPECT_TRUE(screen->isDirectlyAbove(bars.front().window, screen->frameWindow(pair->active)));
+
+    // Two tabs: a click on the right half of the bar selects the other window.
+    const Rect bar = bars.front().rect;
+    input->moveTo(Point{bar.maxX() - bar.size.width / 4, bar.midY()});
+    input->press(1);
+    input->release(1);
+    EXPECT_TRUE(waitUntil([&] {
+        return desktop->windows().activeWindow() == pair->inactive && barAbove(pair->inactive).has_value();
+    })) << "the second tab did not bring its window forward";
+}
+
+// 2. The active member dragged by its title bar, then resized by a corner.
+TEST_F(GroupingTest, TheGroupFollowsItsActiveWindowWhenItIsDraggedOrResized) {
+    ASSERT_TRUE(startProgram());
+    const auto pair = groupedXterms("follow", 150);
+    ASSERT_TRUE(pair);
+
+    // The bar keeps to the frame at every step of the drag.
+    const Point grab = titleBarPoint(pair->active);
+    const Rect start = groupFrame(*pair);
+    input->moveTo(grab);
+    input->press(1);
+    const auto barFollows = [&](Point p) {
+        const Rect f = frame(pair->active);
+        return f.origin == Point{start.origin.x + p.x - grab.x, start.origin.y + p.y - grab.y} &&
+               barAbove(pair->active).has_value();
+    };
+    // The window manager starts a plain title-bar move after a few pixels.
+    input->moveTo(Point{grab.x + 3, grab.y + 3});
+    input->moveTo(Point{grab.x + 6, grab.y + 6});
+    const bool followed = movePointer(Point{grab.x + 6, grab.y + 6}, Point{grab.x + 200, grab.y + 120}, 25, barFollows);
+    input->release(1);
+    ASSERT_TRUE(followed) << "the bar fell behind the dragged window";
+    EXPECT_TRUE(waitForSharedFrame(pair->inactive, pair->active)) << "the other member was not moved after the drop";
+    EXPECT_TRUE(waitForBarAbove(pair->active));
+
+    // A resize by the bottom-right corner of the frame.
+    const Rect before = groupFrame(*pair);
+    const Point corner{before.maxX() - 2, before.maxY() - 2};
+    input->moveTo(corner);
+    input->press(1);
+    const bool resized = movePointer(corner, Point{corner.x + 120, corner.y + 80}, 20, [&](Point) { return true; });
+    input->release(1);
+    ASSERT_TRUE(resized);
+    ASSERT_TRUE(waitUntil([&] { return frame(pair->active).size.width > before.size.width + 60; }))
+        << "openbox did not resize the window";
+    EXPECT_TRUE(waitForSharedFrame(pair->inactive, pair->active)) << "the other member did not take the new size";
+    EXPECT_TRUE(waitForBarAbove(pair->active)) << "the bar does not match the resized frame";
+}
+
+// 3. A stray inactive member snaps back; one that cannot take the group
+// frame gives up after its budget, with one log line.
+TEST_F(GroupingTest, AMovedInactiveMemberSnapsBackAndOneThatRefusesStopsAfterItsBudget) {
+    ASSERT_TRUE(startProgram());
+    const auto pair = groupedXterms("snap", 150);
+    ASSERT_TRUE(pair);
+    const Rect home = groupFrame(*pair);
+
+    ASSERT_TRUE(desktop->windows().setPosition(pair->inactive, Point{home.origin.x + 150, home.origin.y + 90}));
+    EXPECT_TRUE(waitForSharedFrame(pair->inactive, pair->active)) << "the stray did not come back";
+
+    // Pin the member's size far below the group frame (as an application
+    // with a fixed size does); the window manager then refuses the frame.
+    xcb_connection_t* c = desktop->connection().get();
+    xcb_size_hints_t hints{};
+    xcb_icccm_size_hints_set_min_size(&hints, 200, 150);
+    xcb_icccm_size_hints_set_max_size(&hints, 200, 150);
+    xcb_icccm_set_wm_normal_hints(c, pair->inactive, &hints);
+    desktop->connection().sync();
+    ASSERT_TRUE(desktop->windows().setFrame(pair->inactive, Rect{home.origin.x + 150, home.origin.y + 90, 200, 150}));
+    constexpr const char* exhausted = "snap-back budget exhausted: ";
+    ASSERT_TRUE(program->process().waitForOutput(exhausted, test::kX11Patience));
+    // The sends stop: no second line, and the window is left where it is.
+    const Rect settled = frame(pair->inactive);
+    EXPECT_FALSE(program->process().waitForOutput(exhausted, seconds(2), 2)) << "a second exhaustion line";
+    EXPECT_EQ(frame(pair->inactive), settled);
+}
+
+// 4. A member closed, another group's client killed: both groups go.
+TEST_F(GroupingTest, ClosingOrKillingAMemberOfAPairDissolvesItsGroupAndTakesItsBarAway) {
+    ASSERT_TRUE(startProgram());
+    const auto first = groupedXterms("close", 80);
+    ASSERT_TRUE(first);
+    const auto third = desktop->launchXterm("kill-left", "80x20+60+560");
+    const auto fourth = desktop->launchXterm("kill-right", "80x20+760+560");
+    ASSERT_TRUE(third && fourth);
+    const auto second = group(fourth->window, third->window);
+    ASSERT_TRUE(second);
+    ASSERT_EQ(overlays().size(), 2u);
+
+    ASSERT_TRUE(desktop->windows().close(first->inactive));
+    EXPECT_TRUE(waitUntil([&] { return !barAbove(first->active); })) << "the closed member's group kept its bar";
+    const pid_t killed = second->inactive == fourth->window ? fourth->pid : third->pid;
+    ASSERT_EQ(kill(killed, SIGKILL), 0);
+    EXPECT_TRUE(waitForNoBars()) << "the killed member's group kept its bar";
+
+    // What is left are two ordinary windows: moving one moves nothing else.
+    const Rect before = frame(second->active);
+    ASSERT_TRUE(desktop->windows().setPosition(first->active, Point{400, 300}));
+    ASSERT_TRUE(waitUntil([&] { return frame(first->active).origin == Point{400, 300}; }));
+    EXPECT_EQ(frame(second->active), before);
+}
+
+// 5. openbox replaced by a new openbox: the groups stay and their bars come
+// back above the new frames.
+TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
+    ASSERT_TRUE(startProgram());
+    const auto first = groupedXterms("restart-a", 80);
+    ASSERT_TRUE(first);
+    const auto third = desktop->launchXterm("restart-b-left", "80x20+60+560");
+    const auto fourth = desktop->launchXterm("restart-b-right", "80x20+760+560");
+    ASSERT_TRUE(third && fourth);
+    const auto second = group(fourth->window, third->window);
+    ASSERT_TRUE(second);
+    const xcb_window_t oldFrame = screen->frameWindow(first->active);
+
+    ASSERT_TRUE(replaceWindowManager());
+    ASSERT_TRUE(waitUntil([&] {
+        const xcb_window_t now = screen->frameWindow(first->active);
+        return now != oldFrame && now != first->active;
+    })) << "the new window manager did not frame the windows";
+
+    for (const auto& pair : {*first, *second}) {
+        EXPECT_TRUE(waitForBarAbove(pair.active)) << "a bar did not come back above its window";
+        EXPECT_TRUE(waitForSharedFrame(pair.inactive, pair.active));
+    }
+    EXPECT_EQ(overlays().size(), 2u);
+    // The groups are alive: moving an active member still moves its partner.
+    const Rect moved{200, 300, frame(first->active).size.width, frame(first->active).size.height};
+    ASSERT_TRUE(desktop->windows().setFrame(first->active, moved));
+    EXPECT_TRUE(waitUntil([&] {
+        return frame(first->active).origin == moved.origin && shareFrame(first->inactive, first->active);
+    }));
+}
+
+}  // namespace
+}  // namespace tessaly::e2e
