@@ -1,0 +1,399 @@
+#pragma once
+// The coordinator of a running session: it owns the group engine, the window
+// system and the overlay, and turns window events, drags, timers, workspace
+// notifications and tab bar intents into group operations. It keeps group
+// frames in place (adopting the active member's frame, snapping strays back,
+// verifying that frames landed), follows focus, sweeps for dead windows and
+// members that left the desktop, follows a dragged active window with its
+// bar, and groups two windows when one is dropped on the other.
+//
+// One instance per running session, made by the application shell. There is
+// no separate start: when the constructor returns, the sweep runs every
+// second and the workspace observers are registered. Main thread only.
+//
+// Calls back into the engine while it reports. The engine reports every
+// change synchronously from inside the operation that made it, and the
+// session hands each report to the overlay first. A bar may answer that
+// with an intent right away (hiding or closing a bar ends a gesture on it
+// with the callbacks of a release), and the session's own report handling
+// ends bar drags of dissolved groups. Such follow-up work never calls the
+// engine from inside its report: while a report is being handled, every
+// intent and every follow-up engine call is queued on the main executor
+// and runs on its next turn, once the engine operation that reported has
+// returned (see whenEngineIdle). Outside a report, intents run at once.
+// Each queued call looks its group up again when it runs.
+//
+// Shut-down detaches everything: after shutdown() no timer fires, no
+// observer acts, hotkeys are given back, drag grouping is off, every bar is
+// closed, and later deliveries from the window system, the engine, the
+// badge monitor and the overlay's bars do nothing. The groups stay in the
+// engine for the shell to save.
+//
+// Times are monotonic seconds of the platform clock.
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "OverlayUI/CrossPromptPanel.h"
+#include "OverlayUI/InsertPreviewPanel.h"
+#include "OverlayUI/OverlayFactory.h"
+#include "OverlayUI/OverlayManager.h"
+#include "OverlayUI/TabBarPanelDelegate.h"
+#include "OverlayUI/TabColorPanelController.h"
+#include "Platform/AppIcon.h"
+#include "Platform/HotkeyService.h"
+#include "Platform/InputMonitor.h"
+#include "Platform/PlatformServices.h"
+#include "Platform/Subscription.h"
+#include "Platform/Uuid.h"
+#include "TessalyCore/AXWindowSystem.h"
+#include "TessalyCore/AutoColorRule.h"
+#include "TessalyCore/ColorPreset.h"
+#include "TessalyCore/DockBadgeMonitor.h"
+#include "TessalyCore/DragGroupingController.h"
+#include "TessalyCore/DragSettings.h"
+#include "TessalyCore/GroupEngine.h"
+#include "TessalyCore/HotkeyManager.h"
+#include "TessalyCore/KeyCombo.h"
+#include "TessalyCore/OSFocusGate.h"
+#include "TessalyCore/OffSpaceReconciler.h"
+#include "TessalyCore/SettingEnums.h"
+#include "TessalyCore/WindowDiscovery.h"
+#include "TessalyCore/WindowSystemEvent.h"
+#include "TessalyCore/ZoomRecord.h"
+#include "TessalySession/DisplaySettleState.h"
+#include "TessalySession/DragIntegration.h"
+#include "TessalySession/LiveFollowSession.h"
+#include "TessalySession/ParkedMember.h"
+#include "TessalySession/SnapBackBudget.h"
+
+namespace tessaly {
+
+class GroupSession final : public TabBarPanelDelegate {
+public:
+    // What a session is built over. The platform's services drive the window
+    // system and the overlay; the rest is what only the session uses.
+    struct Services {
+        PlatformServices platform;
+        // The mouse tap and the live button, modifier and pointer state; null
+        // runs the session without drag grouping and reads the button as up.
+        std::shared_ptr<InputMonitor> input;
+        // Global hot keys; null makes every tab-cycle registration fail.
+        std::shared_ptr<HotkeyService> hotkeyService;
+        // The toolkit half of the overlay (bars, previews, prompts, menus).
+        std::shared_ptr<OverlayFactory> overlayFactory;
+        // Application icons for the tabs.
+        std::shared_ptr<AppIconSource> iconProvider;
+    };
+
+    // Distances in points.
+    static constexpr double parkSliver = 2.0;
+    static constexpr double liveFollowGlitchJump = 150.0;
+    static constexpr double barDragEdgePushCap = 24.0;
+    static constexpr double barDragCrossArmPush = 16.0;
+    static constexpr double edgeKeepOnScreen = 8.0;
+    static constexpr double resyncVerifyTolerance = 4.0;
+    static constexpr double resyncHostBoundsTolerance = 1.0;
+    static constexpr double mergeOverlapMinSpan = 40.0;
+    // Counts and times (seconds).
+    static constexpr int snapBackLimit = 8;
+    static constexpr int liveFollowMaxReject = 5;
+    static constexpr double sweepInterval = 1.0;
+    static constexpr double minimizeQuietPeriod = 0.6;
+    static constexpr double focusVerdictTTL = 1.0;
+    static constexpr float focusedWindowTimeout = 0.25f;
+    static constexpr float windowListTimeout = 1.0f;
+    static constexpr double frameVerifyDelay = 0.5;
+    static constexpr double zoomMinInterval = 0.5;
+    static constexpr double dragTickInterval = 1.0 / 30;
+    static constexpr double panelUpdateInterval = 1.0 / 120;
+    static constexpr double liveFollowResyncDelay = 0.1;
+    static constexpr double pointerSettleInterval = 0.05;
+    static constexpr double displaySettleWindow = 5.0;
+    static constexpr double badgeInterval = 5.0;
+
+    // A frame as the session's log lines write it ("10,20 800x600"); never
+    // fails, also for values that are not finite.
+    static std::string frameLog(const Rect& frame);
+
+    // Builds and wires everything (engine, window system, overlay, badge
+    // monitor, off-desktop reconciler, callbacks, sweep timer, observers).
+    // `usePublicZSync` picks the toolkit's panel ordering, else the window
+    // server's private ordering.
+    GroupSession(Services services, bool usePublicZSync);
+    ~GroupSession() override;
+    GroupSession(const GroupSession&) = delete;
+    GroupSession& operator=(const GroupSession&) = delete;
+
+    // Ends the session's activity (see the top of this file). Idempotent.
+    void shutdown();
+    bool isShutDown() const { return isShutDown_; }
+
+    GroupEngine& engine() { return *engine_; }
+    const GroupEngine& engine() const { return *engine_; }
+    AXWindowSystem& windowSystem() { return *windowSystem_; }
+    OverlayManager& overlay() { return *overlay_; }
+
+    // ---- Set by the application shell --------------------------------------
+
+    FullscreenPolicy fullscreenPolicy = FullscreenPolicy::suspend;
+    OffSpacePolicy offSpacePolicy = OffSpacePolicy::detach;
+    // True for an application the user excluded from grouping.
+    std::function<bool(ProcessID)> isExcludedApp;
+    // Open the settings window (on the Colors page for the second).
+    std::function<void()> onSettingsRequested;
+    std::function<void()> onAutoColorRulesRequested;
+
+    // ---- Settings pushed by the application shell ----------------------------
+
+    // Turns drag-to-group on: the mouse tap, the recogniser and their wiring.
+    // False when no tap can be made (nothing changes); true when on, also
+    // when it already was.
+    bool enableDragGrouping(const DragSettings& settings);
+    void disableDragGrouping();
+    void updateDragSettings(const DragSettings& settings);
+    bool isDragGroupingActive() const { return dragIntegration_ != nullptr; }
+    const DragSettings& dragSettings() const { return dragSettings_; }
+
+    void updateTabColors(std::vector<ColorPreset> presets, std::vector<AutoColorRule> rules);
+    void updateAppearance(AppearanceMode mode);
+    void updateTabBarOpacity(double opacity);
+    void updateTabBarHeight(double height);
+    void updateTabBadgeColor(const TabColor& color);
+    void updateShowTabBadges(bool show);
+    bool showTabBadges() const { return showTabBadges_; }
+
+    // Registers the tab-cycle hotkeys (absent: that one off), giving back the
+    // previous ones first; false when a requested one could not be registered.
+    bool enableTabCycleHotkeys(const std::optional<KeyCombo>& next, const std::optional<KeyCombo>& prev);
+    void disableTabCycleHotkeys();
+
+    // ---- Frames and gestures (also used by the tab bar gestures) -----------
+
+    // A live follow or a bar drag of the group runs.
+    bool isGestureActive(const Uuid& groupID) const;
+    // Makes the frame the group frame of the window's group: confined to
+    // its display with room for the bar, committed through the engine, set
+    // on the window and verified when confinement changed it. Answers the
+    // committed frame.
+    Rect adoptFrame(const Rect& frame, WindowID from, bool force, std::optional<Point> droppedAt);
+    // The same, recognising a zoom and its undo first.
+    void adoptOrRestoreZoom(const Rect& frame, WindowID from, const TabGroup& group);
+    // Moves the group's inactive usable members aside; answers them.
+    std::vector<ParkedMember> parkInactiveMembers(const TabGroup& group);
+    void scheduleFrameLandedVerification(const Uuid& groupID, WindowID windowID, const Rect& committed,
+                                         const std::string& tag);
+    void verifyFrameLanded(const Uuid& groupID, WindowID windowID, const Rect& committed, const std::string& tag);
+    // The dragged window joins the target's group (or forms one with it);
+    // true when both ended up in one group. Windows left in no group are
+    // not kept tracked.
+    bool group(const AXWindowRef& dragged, const AXWindowRef& target);
+    // The window to drive instead of an active member that is hidden in
+    // another window's native tabs; null to drive the member itself.
+    AXWindowRef visibleDriveWindow(const TabGroup& group);
+    void deferAdoptUntilPointerRelease(const Uuid& groupID);
+
+    // ---- Display settle, sleep and wake ------------------------------------
+
+    void handleSleep(const std::string& reason);
+    void handleWake(const std::string& reason);
+    void beginDisplaySettle(const std::string& trigger);
+    void wakeFailsafe(const std::string& reason);
+    bool isDisplaySettling() const;
+
+    // ---- Read-backs for the shell and for tests ------------------------------
+
+    const DisplaySettleState& settleState() const { return settleState_; }
+    const std::optional<LiveFollowSession>& liveFollow() const { return liveFollow_; }
+    const std::map<Uuid, std::vector<WindowID>>& memberIndex() const { return memberIndex_; }
+    const std::map<Uuid, Rect>& hostBounds() const { return hostBounds_; }
+    const std::map<Uuid, ZoomRecord>& zoomRecords() const { return zoomRecords_; }
+    const SnapBackBudget& snapBackBudget() const { return snapBackBudget_; }
+    const std::set<Uuid>& pointerSettlePending() const { return pointerSettlePending_; }
+    const DockBadgeMonitor& badgeMonitor() const { return *badgeMonitor_; }
+    const OffSpaceReconciler& offSpaceReconciler() const { return *offSpaceReconciler_; }
+    const HotkeyManager* hotkeys() const { return hotkeys_.get(); }
+    // The insert preview of the running drag integration; null while off.
+    const InsertPreviewPanel* dragPreview() const {
+        return dragIntegration_ ? dragIntegration_->preview.get() : nullptr;
+    }
+
+    // ---- TabBarPanelDelegate ---------------------------------------------------
+
+    void tabBarDidSelectTab(const Uuid& groupID, WindowID windowID) override;
+    void tabBarDidCloseTab(const Uuid& groupID, WindowID windowID) override;
+    void tabBarDidMoveTabToIndex(const Uuid& groupID, WindowID windowID, int index) override;
+    void tabBarDidMoveTabToGroupAtIndex(const Uuid& groupID, WindowID windowID, const Uuid& targetGroupID,
+                                        int index) override;
+    void tabBarDidPopOutTab(const Uuid& groupID, WindowID windowID) override;
+    void tabBarDidRequestGroupSameAppForTab(const Uuid& groupID, WindowID windowID) override;
+    void tabBarDidToggleLock(const Uuid& groupID) override;
+    void tabBarDidRequestUngroup(const Uuid& groupID) override;
+    void tabBarDidRequestCloseGroup(const Uuid& groupID) override;
+    void tabBarDidDragBy(const Uuid& groupID, Point delta) override;
+    void tabBarDidEndDrag(const Uuid& groupID) override;
+    void tabBarDidActivate(const Uuid& groupID) override;
+    void tabBarDidRequestMaximize(const Uuid& groupID) override;
+    void tabBarDidRenameGroup(const Uuid& groupID, const std::optional<std::string>& name) override;
+    void tabBarDidRequestSettings(const Uuid& groupID) override;
+    void tabBarDidClickAdd(const Uuid& groupID, const Rect& anchor) override;
+    void tabBarDidRequestMoveToDisplay(const Uuid& groupID, int index) override;
+    void tabBarDidSetAccentForTab(const Uuid& groupID, const std::optional<TabColor>& accent,
+                                  WindowID windowID) override;
+    void tabBarDidRequestCustomAccentForTab(const Uuid& groupID, WindowID windowID) override;
+    void tabBarDidSetGroupAccent(const Uuid& groupID, const std::optional<TabColor>& accent) override;
+    void tabBarDidRequestCustomGroupAccent(const Uuid& groupID) override;
+    void tabBarDidRequestAutoColorRules(const Uuid& groupID) override;
+
+private:
+    // ---- Construction and wiring (GroupSession.cpp) ----
+    void wireOverlay();
+    void wireEngine();
+    void observeWorkspace();
+    // Wraps a callback so that it does nothing (or answers a
+    // value-initialised result) once the session is shut down or gone.
+    template <typename Fn>
+    auto guarded(Fn fn) const {
+        return [weak = std::weak_ptr<char>(alive_), fn = std::move(fn)](auto&&... args) {
+            using R = std::invoke_result_t<Fn&, decltype(args)...>;
+            if (weak.expired()) {
+                if constexpr (std::is_void_v<R>) return;
+                else return R{};
+            }
+            return fn(std::forward<decltype(args)>(args)...);
+        };
+    }
+    // Runs `work` now, or, while an engine report is being handled, on the
+    // next turn of the main executor (after the reporting operation returned).
+    void whenEngineIdle(std::function<void()> work);
+    double now() const;
+    std::vector<ScreenBox> screens() const;
+    std::optional<ProcessID> frontmostPID() const;
+    bool isLeftButtonDown() const;
+    // The focused window of an application, read with the short time-out.
+    AXWindowRef focusedWindow(ProcessID pid) const;
+    bool hasMemberOf(ProcessID pid) const;
+
+    // ---- Engine events and member tracking (GroupSession.cpp) ----
+    void handleGroupEvent(const GroupEvent& event);
+    void untrackWhenSettled(std::vector<WindowID> windowIDs);
+    void untrackIfUngrouped(WindowID windowID);
+
+    // ---- Window-system events (GroupSessionWindowEvents.cpp) ----
+    void handleWindowEvent(const WindowSystemEvent& event);
+    void handleFrameChanged(const WindowSystemEvent::WindowFrameChanged& event);
+    void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame);
+    void handleFocusChanged(const WindowSystemEvent::FocusedWindowChanged& event);
+    bool isOSFocusedWindow(WindowID windowID, ProcessID pid);
+    void adoptFocusedMember(ProcessID activatedPID);
+    void scheduleFocusSweep();
+
+    // ---- Sweep (GroupSessionSweep.cpp) ----
+    void runSweep(bool spaceChanged);
+    void releaseTabbedAside(const std::unordered_set<WindowID>& alive, const std::unordered_set<WindowID>& onScreen);
+    void updateSpacePresence(const std::unordered_set<WindowID>& onScreen, bool replace);
+
+    // ---- Frames (GroupSessionFrames.cpp) ----
+    Rect confinedToDropHost(const Rect& frame, std::optional<Point> cursor) const;
+    bool isVerificationStale(const Uuid& groupID, WindowID windowID, const Rect& committed) const;
+    Size sizeIncrements(WindowID windowID) const;
+
+    // ---- Drag grouping and live follow (GroupSessionDrag.cpp) ----
+    void handleMouse(EventTapMonitor::Phase phase, Point location, double time);
+    bool modifiersSatisfied() const;
+    void startDragTick();
+    void dragTick();
+    void handleDragEvent(const DragGroupingEvent& event);
+    void handleDragLifecycle(const DragLifecycleEvent& event);
+    void showInsertPreview(const DragCandidate& target);
+    void groupOnDrop(WindowID draggedID, const DragCandidate& target, const std::optional<LiveFollowSession>& ended);
+    void startLiveFollow(WindowID windowID);
+    void endLiveFollow(WindowID windowID);
+    void returnParked(const LiveFollowSession& follow);
+    void liveFollowPanelUpdate(Point at, double time);
+    Rect resolveFinalFollowFrame(const LiveFollowSession& follow, WindowID windowID);
+    AXWindowRef resolveAXWindow(WindowID windowID, ProcessID pid) const;
+    void scheduleLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed);
+    void runLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed);
+    bool mayResyncLiveFollow(const Uuid& groupID, WindowID activeID) const;
+
+    // ---- Pointer-release settle (GroupSessionPointerSettle.cpp) ----
+    void settlePendingIfPointerReleased();
+    std::optional<WindowID> settleableActive(const Uuid& groupID) const;
+
+    // ---- Display settle (GroupSessionDisplaySettle.cpp) ----
+    void recordHostBounds(double at);
+    void resyncGroupsAfterDisplayChange();
+
+    // ---- Native tabs: none on this desktop (hooks of the sweep and events) ----
+    bool isMemberTabbedAside(WindowID windowID, const std::vector<DiscoveredWindow>& onScreenWindows,
+                             const std::vector<DiscoveredWindow>& allWindows, double at);
+    void repointBackgroundedNativeTabMembers();
+    bool repointToSurvivingNativeTabSibling(WindowID windowID);
+
+    // ---- Badges, colours and hotkeys (GroupSessionSettings.cpp) ----
+    void applyBadges(const std::set<std::string>& changed);
+    std::optional<std::string> appPath(ProcessID pid) const;
+    void applyAutoColor(const GroupMember& member);
+    void cycleFocusedGroup(bool forward);
+    void updateBadgeMonitor();
+    bool hasSameAppCandidates(const Uuid& groupID, WindowID windowID) const;
+    std::vector<DisplayMoveTarget> displayMoveTargets(const Uuid& groupID) const;
+
+    // ---- State -----------------------------------------------------------------
+    Services services_;
+    std::shared_ptr<AXWindowSystem> windowSystem_;
+    std::unique_ptr<GroupEngine> engine_;
+    std::unique_ptr<OffSpaceReconciler> offSpaceReconciler_;
+    std::unique_ptr<OverlayManager> overlay_;
+    std::unique_ptr<DockBadgeMonitor> badgeMonitor_;
+    std::unique_ptr<TabColorPanelController> colorPanel_;
+    std::unique_ptr<InsertPreviewPanel> barMergePreview_;
+    std::unique_ptr<CrossPromptPanel> barCrossPrompt_;
+    WindowDiscovery discovery_;
+
+    std::unique_ptr<DragIntegration> dragIntegration_;
+    std::unique_ptr<HotkeyManager> hotkeys_;
+    std::vector<AutoColorRule> autoColorRules_;
+    std::vector<ColorPreset> colorPresets_;
+    bool showTabBadges_ = false;
+    std::map<Uuid, std::vector<WindowID>> memberIndex_;
+    std::map<Uuid, Rect> hostBounds_;
+    std::set<Uuid> barDrags_;  // groups dragged by their bar (the gesture itself comes with the bar drag)
+    std::map<Uuid, ZoomRecord> zoomRecords_;
+    DragSettings dragSettings_;
+    std::optional<LiveFollowSession> liveFollow_;
+    std::set<Uuid> pointerSettlePending_;
+    std::optional<Point> pendingMouseUpPoint_;
+    std::unordered_map<WindowID, double> recentMinimizeChange_;
+    SnapBackBudget snapBackBudget_{snapBackLimit, resyncVerifyTolerance};
+    std::map<WindowID, Rect> tabbedAside_;
+    std::map<WindowID, WindowID> tabbedAsideHost_;
+    OSFocusGate osFocusGate_{focusVerdictTTL};
+    DisplaySettleState settleState_;
+    bool pendingSpaceReplace_ = false;
+    bool focusSweepScheduled_ = false;
+    int engineReportDepth_ = 0;
+    bool isShutDown_ = false;
+
+    Subscription sweepTimer_;
+    Subscription liveFollowResyncTimer_;
+    Subscription pointerSettleTimer_;
+    Subscription displayResyncTimer_;
+    std::vector<Subscription> observers_;
+
+    // Every callback the session hands out, and the bars' weak delegate, are
+    // tied to this; dropped at shut-down so that later deliveries do nothing.
+    // Last, so that it goes first on destruction.
+    std::shared_ptr<char> alive_ = std::make_shared<char>();
+};
+
+}  // namespace tessaly

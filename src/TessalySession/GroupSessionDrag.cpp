@@ -1,0 +1,314 @@
+// Drag-to-group: the mouse tap and the recogniser, the insert preview, the
+// grouping at the drop, and the live follow of a dragged active member.
+#include <algorithm>
+#include <cmath>
+
+#include "AXKit/AXApplication.h"
+#include "OverlayUI/TabStripGeometry.h"
+#include "Platform/Log.h"
+#include "Platform/Overloaded.h"
+#include "TessalyCore/LiveFollowGate.h"
+#include "TessalyCore/WindowPlacement.h"
+#include "TessalySession/FrameLog.h"
+#include "TessalySession/GroupSession.h"
+
+namespace tessaly {
+
+namespace {
+
+// The modifier whose presses the window manager's move assist watches.
+EventFlags assistedModifiers(ModifierGate gate) {
+    switch (gate) {
+        case ModifierGate::none: return 0;  // plain drags: the window manager moves by itself
+        case ModifierGate::shift: return InputFlags::shift;
+        case ModifierGate::control: return InputFlags::control;
+        case ModifierGate::option: return InputFlags::alternate;
+    }
+    return 0;
+}
+
+}  // namespace
+
+// ---- Turning drag grouping on and off ----
+
+bool GroupSession::enableDragGrouping(const DragSettings& settings) {
+    if (isShutDown_) return false;
+    if (dragIntegration_) return true;
+    if (!services_.input) return false;
+    const PlatformServices& platform = services_.platform;
+    auto monitor = EventTapMonitor::create(*services_.input, *platform.queueFactory, *platform.mainExecutor,
+                                           *platform.clock);
+    if (!monitor) return false;
+
+    auto integration = std::make_unique<DragIntegration>();
+    integration->environment =
+        std::make_unique<LiveDragEnvironment>(*engine_, windowSystem_->axServices(), platform.windowList);
+    LiveDragEnvironment& environment = *integration->environment;
+    environment.isExcluded = guarded([this](ProcessID pid) { return isExcludedApp && isExcludedApp(pid); });
+    environment.groupForPanel =
+        guarded([this](WindowID number) { return overlay_->groupIDForPanelWindowNumber(number); });
+    environment.isBarDragActive = guarded([this] { return !barDrags_.empty(); });
+
+    dragSettings_ = settings;
+    integration->controller = std::make_unique<DragGroupingController>(environment, settings);
+    integration->preview = services_.overlayFactory->makeInsertPreviewPanel();
+    integration->settings = settings;
+    integration->monitor = std::move(monitor);
+
+    integration->controller->onEvent = guarded([this](const DragGroupingEvent& event) { handleDragEvent(event); });
+    integration->controller->onLifecycle =
+        guarded([this](const DragLifecycleEvent& event) { handleDragLifecycle(event); });
+    integration->monitor->onMouse = guarded([this](EventTapMonitor::Phase phase, Point location, EventFlags,
+                                                   double time) { handleMouse(phase, location, time); });
+    dragIntegration_ = std::move(integration);
+    if (platform.moveAssist) platform.moveAssist->setGroupingModifiers(assistedModifiers(settings.modifierGate));
+    return true;
+}
+
+void GroupSession::disableDragGrouping() {
+    if (!dragIntegration_) return;
+    if (liveFollow_) handleDragLifecycle(DragLifecycleEvent::ended(liveFollow_->windowID));
+    dragIntegration_->tickTimer.cancel();
+    dragIntegration_->monitor->shutdown();
+    dragIntegration_->preview->hide();
+    dragIntegration_.reset();
+    if (services_.platform.moveAssist) services_.platform.moveAssist->setGroupingModifiers(0);
+}
+
+void GroupSession::updateDragSettings(const DragSettings& settings) {
+    dragSettings_ = settings;
+    if (!dragIntegration_) return;
+    dragIntegration_->settings = settings;
+    dragIntegration_->controller->settings = settings;
+    if (services_.platform.moveAssist) {
+        services_.platform.moveAssist->setGroupingModifiers(assistedModifiers(settings.modifierGate));
+    }
+}
+
+// ---- Mouse reports and the drag tick ----
+
+bool GroupSession::modifiersSatisfied() const {
+    if (!dragIntegration_ || !services_.input) return false;
+    return satisfied(dragIntegration_->settings.modifierGate, services_.input->modifierFlags());
+}
+
+void GroupSession::handleMouse(EventTapMonitor::Phase phase, Point location, double time) {
+    if (!dragIntegration_) return;
+    switch (phase) {
+        case EventTapMonitor::Phase::down:
+            dragIntegration_->tickTimer.cancel();
+            pendingMouseUpPoint_.reset();
+            dragIntegration_->controller->mouseDown(location, time);
+            if (dragIntegration_) dragIntegration_->environment->draggedAXWindow = nullptr;
+            return;
+        case EventTapMonitor::Phase::dragged:
+            dragIntegration_->controller->mouseDragged(location, modifiersSatisfied(), time);
+            if (!dragIntegration_) return;
+            if (dragIntegration_->controller->isDragging() && !dragIntegration_->tickTimer) startDragTick();
+            liveFollowPanelUpdate(location, time);
+            return;
+        case EventTapMonitor::Phase::up:
+            dragIntegration_->tickTimer.cancel();
+            // The release's reports run inside mouseUp and see the point.
+            pendingMouseUpPoint_ = location;
+            dragIntegration_->controller->mouseUp(location, time);
+            if (dragIntegration_) dragIntegration_->environment->draggedAXWindow = nullptr;
+            pendingMouseUpPoint_.reset();
+            return;
+    }
+}
+
+void GroupSession::startDragTick() {
+    dragIntegration_->tickTimer.cancel();
+    dragIntegration_->tickTimer =
+        services_.platform.mainExecutor->scheduleRepeating(dragTickInterval, guarded([this] { dragTick(); }));
+}
+
+void GroupSession::dragTick() {
+    if (!dragIntegration_) return;
+    const double time = now();
+    if (!isLeftButtonDown()) {
+        // A release the tap missed.
+        dragIntegration_->tickTimer.cancel();
+        dragIntegration_->controller->mouseUp(services_.input->pointerLocation(), time);
+        if (dragIntegration_) dragIntegration_->environment->draggedAXWindow = nullptr;
+        return;
+    }
+    dragIntegration_->controller->tick(modifiersSatisfied(), time);
+}
+
+// ---- The recogniser's reports ----
+
+void GroupSession::handleDragEvent(const DragGroupingEvent& event) {
+    if (!dragIntegration_) return;
+    using E = DragGroupingEvent;
+    std::visit(Overloaded{
+                   [&](const E::PreviewShown& e) { showInsertPreview(e.target); },
+                   [&](const E::Grouped& e) {
+                       std::optional<LiveFollowSession> ended;
+                       if (liveFollow_ && liveFollow_->windowID == e.draggedWindowID) {
+                           // The dragged window leaves its group: the others come back.
+                           ended = std::exchange(liveFollow_, std::nullopt);
+                           overlay_->setBarSeamHidden(false, ended->groupID);
+                           returnParked(*ended);
+                       }
+                       groupOnDrop(e.draggedWindowID, e.target, ended);
+                   },
+                   [&](const E::PreviewHidden&) { dragIntegration_->preview->hide(); },
+               },
+               event.payload);
+}
+
+void GroupSession::showInsertPreview(const DragCandidate& target) {
+    const auto group = engine_->group(target.windowID);
+    Rect outline = target.frame;
+    if (group) {
+        const auto strip = TabStripGeometry::placement(group->frame, overlay_->tabBarHeight(), screens());
+        outline = group->frame.unionWith(strip.frame);
+    }
+    dragIntegration_->preview->show(outline, group && group->isLocked);
+}
+
+void GroupSession::groupOnDrop(WindowID draggedID, const DragCandidate& target,
+                               const std::optional<LiveFollowSession>& ended) {
+    const AXWindowRef dragged = dragIntegration_->environment->draggedAXWindow;
+    const AXWindowRef targetWindow =
+        dragged && dragged->windowID == draggedID ? resolveAXWindow(target.windowID, target.pid) : nullptr;
+    bool grouped = false;
+    if (targetWindow) {
+        grouped = group(dragged, targetWindow);
+    } else {
+        Log::error(LogCategory::drag, "drop resolution failed: dragged=" + std::to_string(draggedID) +
+                                          " target=" + std::to_string(target.windowID) +
+                                          " pid=" + std::to_string(target.pid));
+    }
+    if (grouped || !ended) return;
+    // The follow was ended for a grouping that did not happen: the dragged
+    // member goes back to its group's frame, with its bar, instead of
+    // leaving the group split.
+    const auto group = engine_->group(ended->groupID);
+    if (!group || !group->contains(draggedID)) return;
+    windowSystem_->setFrame(group->frame, draggedID);
+    overlay_->movePanel(group->id, group->frame);
+}
+
+// ---- Live follow ----
+
+void GroupSession::handleDragLifecycle(const DragLifecycleEvent& event) {
+    using E = DragLifecycleEvent;
+    std::visit(Overloaded{
+                   [&](const E::Confirmed& e) {
+                       wakeFailsafe("window-drag");
+                       if (!liveFollow_) startLiveFollow(e.windowID);
+                   },
+                   [&](const E::Ended& e) { endLiveFollow(e.windowID); },
+               },
+               event.payload);
+}
+
+void GroupSession::startLiveFollow(WindowID windowID) {
+    const auto group = engine_->group(windowID);
+    if (!group || group->activeWindowID != windowID) return;
+    std::vector<ParkedMember> parked = parkInactiveMembers(*group);
+    LiveFollowSession follow;
+    follow.groupID = group->id;
+    follow.windowID = windowID;
+    follow.originalFrame = group->frame;
+    follow.parked = std::move(parked);
+    liveFollow_ = std::move(follow);
+}
+
+void GroupSession::endLiveFollow(WindowID windowID) {
+    if (!liveFollow_ || liveFollow_->windowID != windowID) return;
+    const LiveFollowSession follow = *std::exchange(liveFollow_, std::nullopt);
+    overlay_->setBarSeamHidden(false, follow.groupID);
+    const auto group = engine_->group(follow.groupID);
+    if (!group || !group->contains(windowID)) {
+        returnParked(follow);
+        return;
+    }
+    const std::optional<Point> dropPoint = pendingMouseUpPoint_;
+    const Rect final = resolveFinalFollowFrame(follow, windowID);
+    // Forced, so the parked members come back even to an unchanged frame.
+    const Rect committed = adoptFrame(final, windowID, true, dropPoint);
+    scheduleLiveFollowResyncCheck(follow.groupID, windowID, committed);
+}
+
+void GroupSession::returnParked(const LiveFollowSession& follow) {
+    for (const ParkedMember& member : follow.parked) {
+        if (member.window) windowSystem_->setFrame(follow.originalFrame, member.window);
+        else windowSystem_->setFrame(follow.originalFrame, member.windowID);
+    }
+}
+
+void GroupSession::liveFollowPanelUpdate(Point at, double time) {
+    if (!liveFollow_ || !dragIntegration_) return;
+    LiveFollowSession& follow = *liveFollow_;
+    if (time - follow.lastPanelUpdate < panelUpdateInterval) return;
+    const LiveDragEnvironment& environment = *dragIntegration_->environment;
+    if (!environment.draggedAXWindow || environment.draggedAXWindow->windowID != follow.windowID) return;
+    const std::optional<Rect> frame = environment.draggedFrame(follow.windowID);
+    if (!frame) return;
+    follow.lastPanelUpdate = time;
+    const LiveFollowGate::Decision decision =
+        LiveFollowGate::decide(*frame, follow.lastGoodFrame, at, follow.cursorAtLastGood, follow.rejectStreak,
+                               liveFollowGlitchJump, liveFollowMaxReject);
+    follow.rejectStreak = decision.rejectStreak;
+    if (!decision.accept) return;
+    follow.lastGoodFrame = *frame;
+    follow.cursorAtLastGood = at;
+    if (WindowPlacement::straddles(*frame, screens())) {
+        overlay_->setBarSeamHidden(true, follow.groupID);
+    } else {
+        overlay_->setBarSeamHidden(false, follow.groupID);
+        overlay_->movePanel(follow.groupID, *frame);
+    }
+}
+
+Rect GroupSession::resolveFinalFollowFrame(const LiveFollowSession& follow, WindowID windowID) {
+    const std::optional<Point> cursorNow = std::exchange(pendingMouseUpPoint_, std::nullopt);
+    std::optional<Rect> fresh;
+    if (dragIntegration_) fresh = dragIntegration_->environment->draggedFrame(windowID);
+    return LiveFollowGate::finalFrame(fresh, follow.lastGoodFrame, cursorNow, follow.cursorAtLastGood,
+                                      follow.originalFrame, liveFollowGlitchJump);
+}
+
+AXWindowRef GroupSession::resolveAXWindow(WindowID windowID, ProcessID pid) const {
+    if (AXWindowRef tracked = windowSystem_->window(windowID)) return tracked;
+    const AXApplication app(windowSystem_->axServices(), pid, windowListTimeout);
+    for (const AXWindowRef& window : app.windows(false)) {
+        if (window->windowID == windowID) return window;
+    }
+    return nullptr;
+}
+
+void GroupSession::scheduleLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed) {
+    liveFollowResyncTimer_ = services_.platform.mainExecutor->schedule(
+        liveFollowResyncDelay,
+        guarded([this, groupID, activeID, committed] { runLiveFollowResyncCheck(groupID, activeID, committed); }));
+}
+
+bool GroupSession::mayResyncLiveFollow(const Uuid& groupID, WindowID activeID) const {
+    if (settleState_.isSettling(now()) || isGestureActive(groupID)) return false;
+    const auto group = engine_->group(groupID);
+    return group && group->activeWindowID == activeID && group->isUsable(activeID);
+}
+
+void GroupSession::runLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed) {
+    if (!mayResyncLiveFollow(groupID, activeID)) return;
+    windowSystem_->readFrame(activeID, guarded([this, groupID, activeID, committed](std::optional<Rect> read) {
+                                 if (!read || !mayResyncLiveFollow(groupID, activeID)) return;
+                                 const double drift = std::max(
+                                     {std::abs(read->origin.x - committed.origin.x),
+                                      std::abs(read->origin.y - committed.origin.y),
+                                      std::abs(read->size.width - committed.size.width),
+                                      std::abs(read->size.height - committed.size.height)});
+                                 if (!(drift > liveFollowGlitchJump)) return;
+                                 Log::notice(LogCategory::drag, "live-follow resync re-adopt: drift=" +
+                                                                    logNumber(drift) + "pt group=" +
+                                                                    groupID.uuidString());
+                                 adoptFrame(*read, activeID, false, std::nullopt);
+                             }));
+}
+
+}  // namespace tessaly

@@ -1,0 +1,197 @@
+// Frame commits: adopting a member's frame for its group, zoom and its undo,
+// read-back verification, parking members aside, grouping two windows.
+#include <algorithm>
+#include <unordered_set>
+
+#include "OverlayUI/TabStripGeometry.h"
+#include "TessalyCore/ReconcileLog.h"
+#include "TessalyCore/WindowPlacement.h"
+#include "TessalySession/FrameLanding.h"
+#include "TessalySession/FrameLog.h"
+#include "TessalySession/GroupSession.h"
+
+namespace tessaly {
+
+namespace {
+
+void trace(const std::string& message) { ReconcileLog::trace(LogCategory::reconcile, message); }
+
+}  // namespace
+
+bool GroupSession::isGestureActive(const Uuid& groupID) const {
+    if (liveFollow_ && liveFollow_->groupID == groupID) return true;
+    return barDrags_.contains(groupID);
+}
+
+Size GroupSession::sizeIncrements(WindowID windowID) const {
+    return FrameLanding::increments(services_.platform.windowHints.get(), windowID);
+}
+
+Rect GroupSession::confinedToDropHost(const Rect& frame, std::optional<Point> cursor) const {
+    const std::vector<ScreenBox> all = screens();
+    const std::optional<ScreenBox> host = WindowPlacement::dropHost(frame, cursor, all);
+    if (!host) return frame;
+    return WindowPlacement::confine(frame, *host, all, overlay_->tabBarHeight(), edgeKeepOnScreen, true);
+}
+
+Rect GroupSession::adoptFrame(const Rect& frame, WindowID from, bool force, std::optional<Point> droppedAt) {
+    const Rect target = confinedToDropHost(frame, droppedAt);
+    if (target == frame) {
+        engine_->commitGroupFrame(frame, from, force);
+        return frame;
+    }
+    // The window reaches under the top of its display, into the bar's room
+    // or off the display: it is put where the group can have it.
+    trace("adopt clamp: " + std::to_string(from) + " read=" + frameLog(frame) + " reserved=" + frameLog(target));
+    windowSystem_->setFrame(target, from);
+    engine_->commitGroupFrame(target, from, force);
+    if (const auto group = engine_->group(from)) {
+        scheduleFrameLandedVerification(group->id, from, target, "reserve verify");
+    }
+    return target;
+}
+
+void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const TabGroup& group) {
+    const double at = now();
+    std::optional<ZoomRecord> record;
+    if (const auto found = zoomRecords_.find(group.id); found != zoomRecords_.end()) record = found->second;
+
+    if (record && record->isReZoom(frame, group.frame, resyncVerifyTolerance, zoomMinInterval, at)) {
+        // The zoom button pressed again: back to the frame before the zoom.
+        zoomRecords_[group.id] = record->restored(at);
+        trace("zoom restore: " + std::to_string(from) + " requested=" + frameLog(frame) +
+              " back=" + frameLog(record->restoreFrame));
+        const Rect target = confinedToDropHost(record->restoreFrame, std::nullopt);
+        windowSystem_->setFrame(target, from);
+        engine_->commitGroupFrame(target, from, false);
+        scheduleFrameLandedVerification(group.id, from, target, "zoom restore verify");
+        return;
+    }
+    if (record && record->isEchoAfterRestore(frame, resyncVerifyTolerance, zoomMinInterval, at)) {
+        trace("zoom echo dropped: " + std::to_string(from) + " " + frameLog(frame));
+        return;
+    }
+
+    const Rect committed = adoptFrame(frame, from, false, std::nullopt);
+    // Only a frame that confinement pushed down can be a zoom.
+    if (frame.minY() >= committed.minY()) return;
+    const std::optional<ZoomRecord> made =
+        ZoomRecord::make(group.frame, frame, committed, record, resyncVerifyTolerance, at);
+    if (!made) return;
+    zoomRecords_[group.id] = *made;
+    trace("zoom record: " + std::to_string(from) + " requested=" + frameLog(frame) + " zoomed=" +
+          frameLog(committed) + " back=" + frameLog(made->restoreFrame));
+}
+
+std::vector<ParkedMember> GroupSession::parkInactiveMembers(const TabGroup& group) {
+    const std::vector<ScreenBox> all = screens();
+    ScreenBox host;
+    if (const auto found = WindowPlacement::hostScreen(group.frame, all)) {
+        host = *found;
+    } else if (!all.empty()) {
+        host = ScreenBox{all.front().full, all.front().full};
+    }
+    const Point origin = WindowPlacement::parkOrigin(group.frame, host, all, parkSliver);
+    const Rect parkedFrame(origin, group.frame.size);
+
+    std::vector<ParkedMember> parked;
+    for (const GroupMember& member : group.members) {
+        const WindowID id = member.windowID;
+        if (id == group.activeWindowID || !group.isUsable(id) || tabbedAside_.contains(id)) continue;
+        windowSystem_->setFrame(parkedFrame, id);
+        parked.push_back(ParkedMember{id, windowSystem_->window(id)});
+    }
+    return parked;
+}
+
+void GroupSession::scheduleFrameLandedVerification(const Uuid& groupID, WindowID windowID, const Rect& committed,
+                                                   const std::string& tag) {
+    services_.platform.mainExecutor->postAfter(frameVerifyDelay, guarded([this, groupID, windowID, committed, tag] {
+                                                   verifyFrameLanded(groupID, windowID, committed, tag);
+                                               }));
+}
+
+void GroupSession::verifyFrameLanded(const Uuid& groupID, WindowID windowID, const Rect& committed,
+                                     const std::string& tag) {
+    windowSystem_->readFrame(
+        windowID, guarded([this, groupID, windowID, committed, tag](std::optional<Rect> read) {
+            if (!read) return;
+            if (FrameLanding::isLanded(*read, committed, resyncVerifyTolerance, sizeIncrements(windowID))) return;
+            if (isVerificationStale(groupID, windowID, committed)) return;
+            trace(tag + ": re-sending " + std::to_string(windowID) + " read=" + frameLog(*read) +
+                  " want=" + frameLog(committed));
+            // Once more, and not verified again: later strays are the snap-back's.
+            windowSystem_->setFrame(committed, windowID);
+        }));
+}
+
+bool GroupSession::isVerificationStale(const Uuid& groupID, WindowID windowID, const Rect& committed) const {
+    if (settleState_.isSettling(now())) return true;
+    if (isGestureActive(groupID)) return true;
+    const auto group = engine_->group(groupID);
+    if (!group) return true;
+    // A later commit superseded this one.
+    if (!(group->frame.origin == committed.origin && group->frame.size == committed.size)) return true;
+    if (!group->contains(windowID) || !group->isUsable(windowID)) return true;
+    return engine_->isFanOutExempt && engine_->isFanOutExempt(windowID);
+}
+
+bool GroupSession::group(const AXWindowRef& dragged, const AXWindowRef& target) {
+    if (!dragged || !target) return false;
+    const std::optional<Rect> targetFrame = target->frame();
+    if (!targetFrame) return false;
+    const Rect confined = confinedToDropHost(*targetFrame, std::nullopt);
+
+    windowSystem_->track(dragged);
+    windowSystem_->track(target);
+    const std::optional<GroupMember> draggedMember = windowSystem_->makeMember(*dragged);
+    const std::optional<GroupMember> targetMember = windowSystem_->makeMember(*target);
+    // Whatever does not end up in a group is not kept tracked.
+    const auto untrackLeftovers = [&] {
+        if (dragged->windowID) untrackIfUngrouped(*dragged->windowID);
+        if (target->windowID) untrackIfUngrouped(*target->windowID);
+    };
+    if (!draggedMember || !targetMember) {
+        untrackLeftovers();
+        return false;
+    }
+    const WindowID draggedID = draggedMember->windowID;
+    const WindowID targetID = targetMember->windowID;
+    const bool targetHadGroup = engine_->group(targetID).has_value();
+
+    engine_->group(*draggedMember, *targetMember, confined);
+
+    const std::optional<TabGroup> joined = engine_->group(draggedID);
+    if (!joined || !joined->contains(targetID)) {
+        untrackLeftovers();
+        return false;
+    }
+    if (targetHadGroup) {
+        applyAutoColor(*draggedMember);
+        return true;
+    }
+    if (!(confined == *targetFrame)) {
+        windowSystem_->setFrame(confined, target);
+        scheduleFrameLandedVerification(joined->id, targetID, confined, "creation reserve verify");
+    }
+    applyAutoColor(*draggedMember);
+    applyAutoColor(*targetMember);
+    return true;
+}
+
+AXWindowRef GroupSession::visibleDriveWindow(const TabGroup& group) {
+    const auto active = group.member(group.activeWindowID);
+    if (!active) return nullptr;
+    std::unordered_set<WindowID> onScreen;
+    for (const DiscoveredWindow& window : discovery_.allWindows(true)) onScreen.insert(window.windowID);
+    if (onScreen.contains(active->windowID)) return nullptr;
+    // Hidden in another window's native tabs: drive the window that shows
+    // instead, when it is an ungrouped window of the same application.
+    const AXWindowRef focused = focusedWindow(active->pid);
+    if (!focused || !focused->windowID) return nullptr;
+    const WindowID shown = *focused->windowID;
+    if (shown == active->windowID || !onScreen.contains(shown) || engine_->group(shown)) return nullptr;
+    return focused;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,39 @@
+// Settling after a pointer release: a group whose active window moved or
+// resized while the mouse button was held follows once, at the release.
+#include "TessalySession/GroupSession.h"
+
+namespace tessaly {
+
+void GroupSession::deferAdoptUntilPointerRelease(const Uuid& groupID) {
+    pointerSettlePending_.insert(groupID);
+    if (pointerSettleTimer_) return;
+    pointerSettleTimer_ = services_.platform.mainExecutor->scheduleRepeating(
+        pointerSettleInterval, guarded([this] { settlePendingIfPointerReleased(); }));
+}
+
+void GroupSession::settlePendingIfPointerReleased() {
+    if (isLeftButtonDown()) return;
+    pointerSettleTimer_.cancel();
+    const std::set<Uuid> pending = std::exchange(pointerSettlePending_, {});
+    for (const Uuid& groupID : pending) {
+        const std::optional<WindowID> active = settleableActive(groupID);
+        if (!active) continue;
+        std::optional<Point> releasePoint;
+        if (services_.input) releasePoint = services_.input->pointerLocation();
+        windowSystem_->readFrame(*active, guarded([this, groupID, active, releasePoint](std::optional<Rect> frame) {
+                                     if (!frame) return;
+                                     // The state may have changed while the frame was read.
+                                     if (settleableActive(groupID) != active) return;
+                                     adoptFrame(*frame, *active, false, releasePoint);
+                                 }));
+    }
+}
+
+std::optional<WindowID> GroupSession::settleableActive(const Uuid& groupID) const {
+    if (settleState_.isSettling(now()) || isGestureActive(groupID)) return std::nullopt;
+    const auto group = engine_->group(groupID);
+    if (!group || !group->isUsable(group->activeWindowID)) return std::nullopt;
+    return group->activeWindowID;
+}
+
+}  // namespace tessaly

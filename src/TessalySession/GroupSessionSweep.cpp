@@ -1,0 +1,124 @@
+// The periodic sweep: keeps groups true to the window server's list (dead
+// windows, members that left the desktop or came back, bars of groups with
+// no member on the current desktop).
+#include <unordered_set>
+
+#include "TessalyCore/ReconcileLog.h"
+#include "TessalySession/GroupSession.h"
+
+namespace tessaly {
+
+void GroupSession::runSweep(bool spaceChanged) {
+    const double at = now();
+    std::erase_if(recentMinimizeChange_, [at](const auto& entry) { return at - entry.second >= minimizeQuietPeriod; });
+    osFocusGate_.prune(at);
+
+    if (engine_->groupCount() == 0) {
+        offSpaceReconciler_->reset();
+        tabbedAside_.clear();
+        tabbedAsideHost_.clear();
+        hostBounds_.clear();
+        return;
+    }
+    if (settleState_.isSettling(now())) {
+        // Applied by the first full sweep afterwards.
+        if (spaceChanged) pendingSpaceReplace_ = true;
+        return;
+    }
+
+    const std::vector<DiscoveredWindow> windows = discovery_.allWindows(false);
+    if (windows.empty()) {
+        // An empty or unreadable list says nothing about the windows (a
+        // window manager restarting empties its client list): every member
+        // would count as dead and every bar as off the desktop. This sweep
+        // leaves groups and bars alone; a pending desktop change waits for
+        // the next one that can see.
+        if (spaceChanged) pendingSpaceReplace_ = true;
+        ReconcileLog::trace(LogCategory::reconcile, "sweep skipped: empty window list");
+        return;
+    }
+    std::unordered_set<WindowID> alive;
+    alive.reserve(windows.size());
+    for (const DiscoveredWindow& window : windows) alive.insert(window.windowID);
+
+    engine_->sweep(alive);
+
+    const bool replace = spaceChanged || pendingSpaceReplace_;
+    pendingSpaceReplace_ = false;
+
+    std::vector<DiscoveredWindow> onScreenWindows;
+    std::unordered_set<WindowID> onScreen;
+    for (const DiscoveredWindow& window : windows) {
+        if (!window.isOnScreen) continue;
+        onScreenWindows.push_back(window);
+        onScreen.insert(window.windowID);
+    }
+
+    releaseTabbedAside(alive, onScreen);
+
+    offSpaceReconciler_->reconcile(
+        alive, onScreen, at, offSpacePolicy, [this](const Uuid& groupID) { return !isGestureActive(groupID); },
+        [this, at](WindowID windowID) {
+            const auto changed = recentMinimizeChange_.find(windowID);
+            return changed != recentMinimizeChange_.end() && at - changed->second < minimizeQuietPeriod;
+        },
+        [&](WindowID windowID) { return isMemberTabbedAside(windowID, onScreenWindows, windows, at); },
+        [this](WindowID windowID) {
+            if (const auto group = engine_->group(windowID)) windowSystem_->setFrame(group->frame, windowID);
+        });
+
+    repointBackgroundedNativeTabMembers();
+    updateSpacePresence(onScreen, replace);
+    recordHostBounds(at);
+}
+
+void GroupSession::releaseTabbedAside(const std::unordered_set<WindowID>& alive,
+                                      const std::unordered_set<WindowID>& onScreen) {
+    std::vector<WindowID> keys;
+    for (const auto& [windowID, rect] : tabbedAside_) keys.push_back(windowID);
+    for (const WindowID windowID : keys) {
+        const auto group = alive.contains(windowID) ? engine_->group(windowID) : std::nullopt;
+        if (group && !onScreen.contains(windowID)) continue;  // still folded away
+        tabbedAside_.erase(windowID);
+        tabbedAsideHost_.erase(windowID);
+        // Visible again as a window of its own: back into the group frame.
+        if (group && group->isUsable(windowID)) windowSystem_->setFrame(group->frame, windowID);
+    }
+}
+
+void GroupSession::updateSpacePresence(const std::unordered_set<WindowID>& onScreen, bool replace) {
+    const std::vector<TabGroup> groups = engine_->groups();  // the overlay may reach back in
+    for (const TabGroup& group : groups) {
+        if (isGestureActive(group.id)) continue;
+        bool present = false;
+        for (const GroupMember& member : group.members) {
+            if (!group.isUsable(member.windowID)) continue;
+            if (onScreen.contains(member.windowID)) {
+                present = true;
+                break;
+            }
+            const auto host = tabbedAsideHost_.find(member.windowID);
+            if (host != tabbedAsideHost_.end() && onScreen.contains(host->second)) {
+                present = true;
+                break;
+            }
+        }
+        overlay_->setSpacePresence(group, present, replace);
+    }
+}
+
+// ---- Native window tabs ----
+// No window of this desktop folds other windows into tabs of its own, so no
+// member is ever tabbed aside and no sibling takes a closed member's place.
+// These are the places where that handling attaches.
+
+bool GroupSession::isMemberTabbedAside(WindowID, const std::vector<DiscoveredWindow>&,
+                                       const std::vector<DiscoveredWindow>&, double) {
+    return false;
+}
+
+void GroupSession::repointBackgroundedNativeTabMembers() {}
+
+bool GroupSession::repointToSurvivingNativeTabSibling(WindowID) { return false; }
+
+}  // namespace tessaly

@@ -1,0 +1,132 @@
+// What the window system reports about tracked windows, and focus.
+#include <algorithm>
+
+#include "Platform/Log.h"
+#include "Platform/Overloaded.h"
+#include "TessalyCore/ReconcileLog.h"
+#include "TessalySession/FrameLog.h"
+#include "TessalySession/GroupSession.h"
+
+namespace tessaly {
+
+void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
+    using E = WindowSystemEvent;
+    std::visit(Overloaded{
+                   [&](const E::WindowDestroyed& e) {
+                       snapBackBudget_.forget(e.windowID);
+                       if (engine_->group(e.windowID) && repointToSurvivingNativeTabSibling(e.windowID)) return;
+                       engine_->handleWindowDestroyed(e.windowID);
+                   },
+                   [&](const E::WindowFrameChanged& e) { handleFrameChanged(e); },
+                   [&](const E::WindowMinimizedChanged& e) {
+                       recentMinimizeChange_[e.windowID] = now();
+                       if (e.minimized) engine_->noteMinimized(e.windowID);
+                       else engine_->noteDeminiaturized(e.windowID);
+                   },
+                   [&](const E::TitleChanged& e) { engine_->updateTitle(e.title, e.windowID); },
+                   [&](const E::FocusedWindowChanged& e) { handleFocusChanged(e); },
+               },
+               event.payload);
+}
+
+void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChanged& event) {
+    const WindowID id = event.windowID;
+    const std::optional<TabGroup> group = engine_->group(id);
+    if (!group) return;
+    if (event.isFullScreen) {
+        if (fullscreenPolicy == FullscreenPolicy::suspend) engine_->suspendMember(id);
+        else engine_->detach(id, false);
+        return;
+    }
+    if (group->suspended.contains(id)) {
+        // Back from full screen (or elsewhere); the frame itself is not adopted.
+        if (!offSpaceReconciler_->isOffSpaceSuspended(id)) engine_->resumeMember(id);
+        return;
+    }
+    if (isGestureActive(group->id)) return;
+    if (group->minimized.contains(id)) return;
+    const double at = now();
+    if (const auto changed = recentMinimizeChange_.find(id);
+        changed != recentMinimizeChange_.end() && at - changed->second < minimizeQuietPeriod) {
+        return;
+    }
+    if (settleState_.isSettling(at)) return;
+
+    if (id == group->activeWindowID) {
+        if (isLeftButtonDown()) deferAdoptUntilPointerRelease(group->id);
+        else adoptOrRestoreZoom(event.frame, id, *group);
+        return;
+    }
+    snapBack(*group, id, event.frame);
+}
+
+void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect& frame) {
+    const SnapBackBudget::Verdict verdict =
+        snapBackBudget_.decide(windowID, group.frame, frame, sizeIncrements(windowID));
+    if (verdict.kind == SnapBackBudget::VerdictKind::landed) return;
+
+    // A member the system itself focused was moved on purpose: it becomes
+    // the active member and its frame the group's.
+    if (const auto member = group.member(windowID); member && isOSFocusedWindow(windowID, member->pid)) {
+        snapBackBudget_.forget(windowID);
+        engine_->noteExternalFocus(windowID);
+        adoptOrRestoreZoom(frame, windowID, group);
+        return;
+    }
+
+    const std::string detail =
+        std::to_string(windowID) + " read=" + frameLog(frame) + " want=" + frameLog(group.frame);
+    switch (verdict.kind) {
+        case SnapBackBudget::VerdictKind::resend:
+            ReconcileLog::trace(LogCategory::reconcile, "snap-back: re-sending " + detail);
+            windowSystem_->setFrame(group.frame, windowID);
+            return;
+        case SnapBackBudget::VerdictKind::exhausted:
+            if (verdict.firstReport) {
+                Log::notice(LogCategory::reconcile, "snap-back budget exhausted: " + detail + " after " +
+                                                        std::to_string(snapBackBudget_.limit) + " attempts");
+            }
+            return;
+        case SnapBackBudget::VerdictKind::landed: return;
+    }
+}
+
+void GroupSession::handleFocusChanged(const WindowSystemEvent::FocusedWindowChanged& event) {
+    if (OSFocusGate::accepts(event.pid, frontmostPID())) {
+        engine_->noteExternalFocus(event.windowID);
+    } else {
+        Log::debug(LogCategory::focus, "focus event dropped: pid " + std::to_string(event.pid) +
+                                           " not frontmost (id=" + std::to_string(event.windowID) + ")");
+    }
+    overlay_->reassertAll();
+    // A window of a member's application that is in no group may have taken
+    // a member's place (a tab of the application's own, a replacement
+    // window): one sweep looks at once, coalesced.
+    if (!focusSweepScheduled_ && !engine_->group(event.windowID) && hasMemberOf(event.pid)) scheduleFocusSweep();
+}
+
+void GroupSession::scheduleFocusSweep() {
+    focusSweepScheduled_ = true;
+    services_.platform.mainExecutor->post(guarded([this] {
+        focusSweepScheduled_ = false;
+        runSweep(false);
+    }));
+}
+
+bool GroupSession::isOSFocusedWindow(WindowID windowID, ProcessID pid) {
+    return osFocusGate_.isOSFocused(windowID, pid, frontmostPID(), now(), [this, pid]() -> std::optional<WindowID> {
+        const AXWindowRef focused = focusedWindow(pid);
+        if (!focused) return std::nullopt;
+        return focused->windowID;
+    });
+}
+
+void GroupSession::adoptFocusedMember(ProcessID activatedPID) {
+    if (!hasMemberOf(activatedPID)) return;
+    const AXWindowRef focused = focusedWindow(activatedPID);
+    if (!focused || !focused->windowID) return;
+    engine_->noteExternalFocus(*focused->windowID);
+    overlay_->reassertAll();
+}
+
+}  // namespace tessaly

@@ -1,0 +1,67 @@
+#include "TessalySession/LiveDragEnvironment.h"
+
+#include <unistd.h>
+
+#include <utility>
+
+#include "AXKit/AXApplication.h"
+
+namespace tessaly {
+
+LiveDragEnvironment::LiveDragEnvironment(GroupEngine& engineRef, AXServicesRef services,
+                                         std::shared_ptr<const WindowList> windowList)
+    : engine(engineRef), ownPID(::getpid()), services_(std::move(services)), discovery_(std::move(windowList)) {
+    frontmostPID = [workspace = services_->workspace]() -> std::optional<ProcessID> {
+        if (!workspace) return std::nullopt;
+        const auto front = workspace->frontmostApplication();
+        if (!front) return std::nullopt;
+        return front->pid;
+    };
+}
+
+std::optional<DragCandidate> LiveDragEnvironment::candidateWindow(Point at) {
+    if (isBarDragActive && isBarDragActive()) return std::nullopt;
+    const std::optional<ProcessID> pid = frontmostPID ? frontmostPID() : std::nullopt;
+    if (!pid || *pid == ownPID) return std::nullopt;
+    if (isExcluded && isExcluded(*pid)) return std::nullopt;
+    const AXWindowRef focused = AXApplication(services_, *pid, focusedWindowTimeout).focusedWindow();
+    if (!focused || !focused->windowID) return std::nullopt;
+    const std::optional<Rect> axFrame = focused->frame();
+    if (!axFrame || !axFrame->contains(at)) return std::nullopt;
+    draggedAXWindow = focused;
+    const WindowID id = *focused->windowID;
+    return DragCandidate{id, *pid, discovery_.frame(id).value_or(*axFrame)};
+}
+
+std::optional<Rect> LiveDragEnvironment::draggedFrame(WindowID windowID) const {
+    if (!draggedAXWindow || draggedAXWindow->windowID != windowID) return std::nullopt;
+    if (auto listed = discovery_.frame(windowID)) return listed;
+    return draggedAXWindow->frame();
+}
+
+std::optional<Rect> LiveDragEnvironment::liveFrame(WindowID of) { return draggedFrame(of); }
+
+std::optional<DragCandidate> LiveDragEnvironment::dropTarget(Point at, WindowID excludingDragged) {
+    const auto draggedGroup = engine.group(excludingDragged);
+    for (const DiscoveredWindow& window : discovery_.allWindows(true)) {
+        if (!window.frame.contains(at)) continue;
+        if (window.pid == ownPID) {
+            // One of our own panels: a tab bar targets its group's active member.
+            const std::optional<Uuid> groupID = groupForPanel ? groupForPanel(window.windowID) : std::nullopt;
+            const auto group = groupID ? engine.group(*groupID) : std::nullopt;
+            if (!group) continue;
+            const auto active = group->member(group->activeWindowID);
+            if (!active) continue;
+            if (group->contains(excludingDragged)) return std::nullopt;
+            return DragCandidate{active->windowID, active->pid, group->frame};
+        }
+        if (window.layer != WindowLayer::normal || window.alpha <= WindowDiscovery::minimumHitAlpha) continue;
+        if (window.windowID == excludingDragged) continue;
+        if (isExcluded && isExcluded(window.pid)) return std::nullopt;
+        if (draggedGroup && draggedGroup->contains(window.windowID)) return std::nullopt;
+        return DragCandidate{window.windowID, window.pid, window.frame};
+    }
+    return std::nullopt;
+}
+
+}  // namespace tessaly
