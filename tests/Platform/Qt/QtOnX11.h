@@ -41,7 +41,8 @@ public:
     // The exit code of a child that found no X server to start.
     static constexpr int kNoServer = 77;
 
-    // In a child (the parent set TESSALY_QT_X11_CHILD): starts the desktop,
+    // In a child (the parent set TESSALY_QT_X11_CHILD): starts the desktop
+    // (with TESSALY_QT_X11_DESKTOPS virtual desktops, one by default),
     // makes the application `App` on it, runs the registered tests selected
     // by the command line and answers the exit code. Otherwise nullopt.
     template <typename App>
@@ -49,7 +50,9 @@ public:
         if (!std::getenv("TESSALY_QT_X11_CHILD")) return std::nullopt;
         std::string why;
         bool serverMissing = false;
-        auto started = X11Desktop::start(X11Desktop::Options{}, why, serverMissing);
+        X11Desktop::Options options;
+        if (const char* desktops = std::getenv("TESSALY_QT_X11_DESKTOPS")) options.desktops = std::atoi(desktops);
+        auto started = X11Desktop::start(options, why, serverMissing);
         if (!started) {
             std::fprintf(stderr, "no desktop: %s\n", why.c_str());
             return serverMissing ? kNoServer : 1;
