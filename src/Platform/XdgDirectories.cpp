@@ -39,6 +39,7 @@ std::optional<std::filesystem::path> resolve(const char* variable, const char* h
 
 std::optional<std::filesystem::path> configHome() { return resolve("XDG_CONFIG_HOME", ".config"); }
 std::optional<std::filesystem::path> dataHome() { return resolve("XDG_DATA_HOME", ".local/share"); }
+std::optional<std::filesystem::path> cacheHome() { return resolve("XDG_CACHE_HOME", ".cache"); }
 std::optional<std::filesystem::path> runtimeDir() { return absoluteVariable("XDG_RUNTIME_DIR"); }
 
 }  // namespace tessaly::XdgDirectories

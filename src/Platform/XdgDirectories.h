@@ -10,6 +10,8 @@ namespace tessaly::XdgDirectories {
 std::optional<std::filesystem::path> configHome();
 // $XDG_DATA_HOME, else ~/.local/share; absent without either.
 std::optional<std::filesystem::path> dataHome();
+// $XDG_CACHE_HOME, else ~/.cache; absent without either.
+std::optional<std::filesystem::path> cacheHome();
 // $XDG_RUNTIME_DIR (private to the user); absent when unset. Never a shared
 // temporary folder.
 std::optional<std::filesystem::path> runtimeDir();
