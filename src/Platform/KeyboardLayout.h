@@ -18,6 +18,14 @@ public:
     // macOS virtual key code; a backend maps it to its own keys.
     virtual std::optional<std::string> displayText(std::uint16_t keyCode) const = 0;
 
+    // The stored (macOS virtual) key code of the key a native key event
+    // names (on X11 its X key code); absent for a key the program cannot
+    // store. A backend that does not know its native codes answers absent.
+    virtual std::optional<std::uint16_t> storedKeyCode(std::uint32_t nativeKeyCode) const {
+        static_cast<void>(nativeKeyCode);
+        return std::nullopt;
+    }
+
     // The layout the program names keys with; null until one is installed
     // (then no key has a layout name). Set once at start-up, on the main
     // thread.

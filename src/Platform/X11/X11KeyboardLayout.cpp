@@ -56,4 +56,9 @@ std::optional<std::string> X11KeyboardLayout::displayText(std::uint16_t keyCode)
     return std::string(buffer, static_cast<std::size_t>(length));
 }
 
+std::optional<std::uint16_t> X11KeyboardLayout::storedKeyCode(std::uint32_t nativeKeyCode) const {
+    if (nativeKeyCode > 255) return std::nullopt;  // X key codes are 8 bits
+    return macKeyCode(static_cast<xcb_keycode_t>(nativeKeyCode));
+}
+
 }  // namespace tessaly

@@ -22,6 +22,8 @@ public:
     ~X11KeyboardLayout() override;
 
     std::optional<std::string> displayText(std::uint16_t keyCode) const override;
+    // The key at the X key code's position (evdev codes + 8).
+    std::optional<std::uint16_t> storedKeyCode(std::uint32_t nativeKeyCode) const override;
 
 private:
     X11KeyboardLayout(xkb_context* context, xkb_keymap* keymap, xkb_state* state)

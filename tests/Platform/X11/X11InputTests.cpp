@@ -228,6 +228,12 @@ TEST_F(X11InputTest, KeyNamesComeFromTheServersLayout) {
     EXPECT_EQ(layout->displayText(0x2C), "/");
     EXPECT_EQ(layout->displayText(kMacRightArrow), std::nullopt);
     EXPECT_EQ(layout->displayText(0x34), std::nullopt);
+    // Native X key codes of key events, back to the stored codes.
+    EXPECT_EQ(layout->storedKeyCode(38), 0x00);  // a
+    EXPECT_EQ(layout->storedKeyCode(114), kMacRightArrow);
+    EXPECT_EQ(layout->storedKeyCode(9), 53);  // Escape
+    EXPECT_EQ(layout->storedKeyCode(0), std::nullopt);
+    EXPECT_EQ(layout->storedKeyCode(38 + 256), std::nullopt);
 
     const auto masks = X11ModifierMasks::read(desktop->connection());
     EXPECT_EQ(masks.alt, XCB_MOD_MASK_1);

@@ -1,0 +1,72 @@
+#include "TessalyApp/GroupDemoTimeline.h"
+
+#include <gtest/gtest.h>
+
+#include "TessalyApp/AppInfo.h"
+
+namespace tessaly {
+namespace {
+
+using L = GroupDemoLayout;
+using GroupDemoTimeline::frame;
+
+TEST(GroupDemoTimelineTests, OneCycleTravelsDropsAndResets) {
+    EXPECT_EQ(L::dropX, 232);
+    EXPECT_EQ(L::barY + L::barH / 2, L::windowY - L::windowH / 2);  // the bar sits on the target
+
+    const GroupDemoFrame rest = frame(0.5, false);
+    EXPECT_EQ(rest.draggedX, L::startX);
+    EXPECT_EQ(rest.hintOpacity, 0);
+    EXPECT_EQ(rest.grouped, 0);
+
+    const GroupDemoFrame midTravel = frame(1.85, false);
+    EXPECT_NEAR(midTravel.draggedX, (L::startX + L::dropX) / 2, 0.5);  // ease-in-out is symmetric
+    EXPECT_GT(midTravel.hintOpacity, 0.5);  // the keycap comes 0.6 s into the travel
+    EXPECT_DOUBLE_EQ(frame(1.9, false).hintOpacity, 1);
+    EXPECT_EQ(midTravel.overlayOpacity, 0);
+
+    const GroupDemoFrame beforeDrop = frame(3.7, false);
+    EXPECT_DOUBLE_EQ(beforeDrop.draggedX, L::dropX);
+    EXPECT_DOUBLE_EQ(beforeDrop.draggedY, L::dropY);
+    EXPECT_DOUBLE_EQ(beforeDrop.overlayOpacity, 1);
+
+    const GroupDemoFrame grouped = frame(5.9, false);
+    EXPECT_NEAR(grouped.draggedX, L::targetX, 1e-6);
+    EXPECT_NEAR(grouped.grouped, 1, 1e-6);
+    EXPECT_NEAR(grouped.hintOpacity, 0, 1e-6);
+    EXPECT_NEAR(grouped.overlayOpacity, 0, 1e-6);
+    EXPECT_NEAR(grouped.tabBarOffsetY(), 0, 1e-5);
+
+    // The spring is critically damped: the drop never passes the target.
+    for (double t = 3.75; t < 5.95; t += 0.01) EXPECT_LE(frame(t, false).draggedX, L::targetX + 1e-9) << t;
+
+    const GroupDemoFrame reset = frame(6.32, false);
+    EXPECT_DOUBLE_EQ(reset.draggedX, L::startX);
+    EXPECT_DOUBLE_EQ(reset.draggedOpacity(), 1);
+    // The next cycle starts where the first did.
+    EXPECT_NEAR(frame(GroupDemoTimeline::cycleDuration + 1.85, false).draggedX, midTravel.draggedX, 1e-6);
+}
+
+TEST(GroupDemoTimelineTests, ReduceMotionShowsTheFinishedGroupStill) {
+    for (const double t : {0.0, 2.0, 4.0}) {
+        const GroupDemoFrame still = frame(t, true);
+        EXPECT_EQ(still.grouped, 1);
+        EXPECT_EQ(still.draggedOpacity(), 0);
+        EXPECT_EQ(still.hintOpacity, 0);
+        EXPECT_EQ(still.overlayOpacity, 0);
+    }
+    EXPECT_FALSE(systemPrefersReducedMotion());
+}
+
+TEST(AppInfoTests, BuildNumbersAreWholeDecimalNumbersOnly) {
+    EXPECT_EQ(AppInfo::parseBuildNumber("123"), 123);
+    EXPECT_EQ(AppInfo::parseBuildNumber("+7"), 7);
+    EXPECT_EQ(AppInfo::parseBuildNumber("-3"), -3);
+    for (const char* bad : {"1.2", "abc", "", "+", "12a", "99999999999999999999"}) {
+        EXPECT_EQ(AppInfo::parseBuildNumber(bad), 0) << bad;
+    }
+    EXPECT_FALSE(AppInfo::name().empty());
+}
+
+}  // namespace
+}  // namespace tessaly
