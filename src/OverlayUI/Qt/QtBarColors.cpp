@@ -1,3 +1,6 @@
+// Before any Qt header: it reaches the X11 backend, which Qt's "emit" keyword would break.
+#include "Platform/Qt/QtAppIconSource.h"
+
 #include "OverlayUI/Qt/QtBarColors.h"
 
 #include <QImage>
@@ -6,8 +9,6 @@
 #include <cmath>
 #include <map>
 #include <tuple>
-
-#include "Platform/Qt/QtAppIconSource.h"
 
 namespace tessaly::QtBarColors {
 

@@ -46,6 +46,14 @@ public:
 
     QWidget* widget() const { return widget_.data(); }
 
+    // Hands a new content widget to a panel and keeps a pointer to it:
+    //   panel_(QtOverlayPanel::content(std::make_unique<View>(), view_), ...)
+    template <typename View>
+    static std::unique_ptr<QWidget> content(std::unique_ptr<View> view, View*& out) {
+        out = view.get();
+        return view;
+    }
+
 private:
     // Shows the widget (at its frame) when it is hidden; answers whether it was.
     bool orderIn();

@@ -7,22 +7,12 @@
 
 namespace tessaly {
 
-namespace {
-
-// Hands a new widget to its panel and keeps a pointer to it.
-template <typename View>
-std::unique_ptr<QWidget> keep(std::unique_ptr<View> view, View*& out) {
-    out = view.get();
-    return view;
-}
-
-}  // namespace
 
 QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
     : groupID_(groupID),
       environment_(std::move(environment)),
-      strip_(keep(std::make_unique<TabBarView>(), view_), environment_.frames, {.takesMouse = true}),
-      backing_(keep(std::make_unique<BarBackingView>(), backingView_), environment_.frames,
+      strip_(QtOverlayPanel::content(std::make_unique<TabBarView>(), view_), environment_.frames, {.takesMouse = true}),
+      backing_(QtOverlayPanel::content(std::make_unique<BarBackingView>(), backingView_), environment_.frames,
                {.takesMouse = false}) {
     view_->showMenu = environment_.showMenu;
     view_->makeNameDialog = environment_.makeNameDialog;

@@ -15,6 +15,7 @@
 #include "OverlayUI/Qt/BadgePillView.h"
 #include "OverlayUI/Qt/GroupNameCaptionView.h"
 #include "OverlayUI/Qt/HoverGlowButton.h"
+#include "OverlayUI/Qt/OverlayShapes.h"
 #include "OverlayUI/Qt/QtBarColors.h"
 #include "Platform/Qt/QtX11Coordinates.h"
 #include "OverlayUI/Qt/TabItemView.h"
@@ -40,7 +41,6 @@ QFont buttonFont(int pixels, QFont::Weight weight) {
 class LockIconView : public QWidget {
 public:
     explicit LockIconView(QWidget* parent) : QWidget(parent) {
-        setAttribute(Qt::WA_TransparentForMouseEvents, false);
         setToolTip(QString::fromStdString(L10n::groupLockedHint()));
         setAccessibleName(toolTip());
     }
@@ -52,16 +52,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const double w = 10, h = 8;
-        const QRectF body((width() - w) / 2, height() / 2.0 - 1, w, h);
-        QPen pen(tint_, 1.6);
-        pen.setCosmetic(true);
-        painter.setPen(pen);
-        painter.drawArc(QRectF(body.left() + 2, body.top() - 6, w - 4, 10), 0, 180 * 16);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(tint_);
-        painter.drawRoundedRect(body, 1.5, 1.5);
+        OverlayShapes::drawPadlock(painter, QRectF(rect()), 11, tint_);
     }
 
 private:
@@ -353,7 +344,7 @@ QPainterPath TabBarView::backgroundPath(const QRectF& rect, const Style& style) 
 void TabBarView::updateMask() {
     if (!isWindow() || width() <= 0 || height() <= 0) return;
     // No compositor is assumed: the rounded corners are cut out of the window.
-    setMask(QRegion(backgroundPath(QRectF(rect()), style_).toFillPolygon().toPolygon()));
+    setMask(OverlayShapes::region(backgroundPath(QRectF(rect()), style_)));
 }
 
 void TabBarView::resizeEvent(QResizeEvent* event) {

@@ -1,0 +1,48 @@
+#include "OverlayUI/Qt/OverlayShapes.h"
+
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+
+namespace tessaly::OverlayShapes {
+
+void drawPadlock(QPainter& painter, const QRectF& box, double height, const QColor& color) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const double bodyHeight = height * 0.55;
+    const double bodyWidth = height * 0.75;
+    const QRectF body(box.center().x() - bodyWidth / 2, box.center().y() + height / 2 - bodyHeight, bodyWidth,
+                      bodyHeight);
+    const double shackleWidth = bodyWidth * 0.6;
+    const double stroke = std::max(1.2, height * 0.12);
+    QPen pen(color, stroke);
+    pen.setCapStyle(Qt::FlatCap);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const double shackleTop = body.top() - (height - bodyHeight) + stroke / 2;
+    painter.drawArc(QRectF(body.center().x() - shackleWidth / 2, shackleTop, shackleWidth, (body.top() - shackleTop) * 2),
+                    0, 180 * 16);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawRoundedRect(body, bodyHeight * 0.15, bodyHeight * 0.15);
+    painter.restore();
+}
+
+QPainterPath roundedRect(const QRectF& rect, double radius) {
+    QPainterPath path;
+    path.addRoundedRect(rect, radius, radius);
+    return path;
+}
+
+QRegion ring(const QRect& rect, int width, double cornerRadius) {
+    const QRectF outer(rect);
+    const QPainterPath band = roundedRect(outer, cornerRadius)
+                                  .subtracted(roundedRect(outer.adjusted(width, width, -width, -width),
+                                                          std::max(0.0, cornerRadius - width / 2.0)));
+    return region(band);
+}
+
+QRegion region(const QPainterPath& path) { return QRegion(path.toFillPolygon().toPolygon(), Qt::WindingFill); }
+
+}  // namespace tessaly::OverlayShapes

@@ -1,0 +1,53 @@
+#pragma once
+// The cross-display prompt in Qt: a pill of text in the control accent
+// colour centred over the target, inside a dark ring along the target's
+// edge. No compositor is assumed, so instead of dimming the whole target the
+// panel's shape is the ring and the pill; the target shows through. It never
+// takes the mouse or the focus.
+#include <QWidget>
+
+#include "OverlayUI/CrossPromptPanel.h"
+#include "OverlayUI/Qt/QtOverlayPanel.h"
+
+namespace tessaly {
+
+class CrossPromptView;
+
+class QtCrossPromptPanel final : public CrossPromptPanel {
+public:
+    QtCrossPromptPanel();
+    ~QtCrossPromptPanel() override;
+
+    void show(const std::string& text, const Rect& over) override;
+    void hide() override;
+    bool isShown() const override { return panel_.isVisible(); }
+
+    QtOverlayPanel& panel() { return panel_; }
+    CrossPromptView& view() const { return *view_; }
+
+private:
+    CrossPromptView* view_ = nullptr;  // owned by panel_
+    QtOverlayPanel panel_;
+};
+
+// The prompt's content (public for tests).
+class CrossPromptView : public QWidget {
+public:
+    static constexpr int ringWidth = 4;
+
+    CrossPromptView();
+    // Plain text, sanitised.
+    void setText(const std::string& text);
+    const QString& text() const { return text_; }
+    QRect pillRect() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void updateMask();
+    QString text_;
+};
+
+}  // namespace tessaly

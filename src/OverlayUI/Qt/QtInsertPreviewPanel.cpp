@@ -1,0 +1,104 @@
+#include "OverlayUI/Qt/QtInsertPreviewPanel.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+
+#include "OverlayUI/Qt/OverlayShapes.h"
+#include "TessalyCore/L10n.h"
+
+namespace tessaly {
+
+namespace {
+
+constexpr int kLockSide = 22;
+constexpr int kMessagePixels = 13;
+constexpr int kBadgeSpacing = 6;
+constexpr int kBadgeInsetV = 12;
+constexpr int kBadgeInsetH = 16;
+constexpr double kBadgeCornerRadius = 10.0;
+
+QFont messageFont() {
+    QFont font;
+    font.setPixelSize(kMessagePixels);
+    font.setWeight(QFont::DemiBold);
+    return font;
+}
+
+const QString& lockedMessage() {
+    static const QString text = QString::fromStdString(L10n::dropOntoLockedGroup());
+    return text;
+}
+
+}  // namespace
+
+InsertPreviewView::InsertPreviewView() : QWidget(nullptr) {
+    setFont(messageFont());
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void InsertPreviewView::setLocked(bool locked) {
+    if (locked == locked_) return;
+    locked_ = locked;
+    updateMask();
+    update();
+}
+
+QColor InsertPreviewView::outlineColor() const {
+    // The control accent colour; grey over a locked group. Drawn opaque.
+    return locked_ ? QColor(Qt::gray) : QApplication::palette().color(QPalette::Highlight);
+}
+
+QRect InsertPreviewView::badgeRect() const {
+    if (!locked_) return {};
+    const QFontMetrics metrics(font());
+    const int width = std::max(kLockSide, metrics.horizontalAdvance(lockedMessage())) + 2 * kBadgeInsetH;
+    const int height = kLockSide + kBadgeSpacing + metrics.height() + 2 * kBadgeInsetV;
+    return QRect((this->width() - width) / 2, (this->height() - height) / 2, width, height);
+}
+
+void InsertPreviewView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    updateMask();
+}
+
+void InsertPreviewView::updateMask() {
+    if (width() <= 0 || height() <= 0) return;
+    QRegion shape = OverlayShapes::ring(rect(), QtInsertPreviewPanel::ringWidth, QtInsertPreviewPanel::cornerRadius);
+    if (locked_) shape += QRegion(badgeRect());
+    setMask(shape);
+}
+
+void InsertPreviewView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), outlineColor());
+    if (!locked_) return;
+    const QRect badge = badgeRect();
+    painter.setRenderHint(QPainter::Antialiasing);
+    // Black at 0.55 over the outline would be; drawn opaque.
+    painter.fillPath(OverlayShapes::roundedRect(QRectF(badge), kBadgeCornerRadius), QColor(40, 40, 40));
+    const QRectF lock(badge.left(), badge.top() + kBadgeInsetV, badge.width(), kLockSide);
+    OverlayShapes::drawPadlock(painter, lock, kLockSide, Qt::white);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(badge.left(), static_cast<int>(lock.bottom()) + kBadgeSpacing, badge.width(),
+                           QFontMetrics(font()).height()),
+                     Qt::AlignCenter, lockedMessage());
+}
+
+
+QtInsertPreviewPanel::QtInsertPreviewPanel()
+    : panel_(QtOverlayPanel::content(std::make_unique<InsertPreviewView>(), view_), nullptr,
+             {.takesMouse = false, .floating = true}) {}
+
+QtInsertPreviewPanel::~QtInsertPreviewPanel() = default;
+
+void QtInsertPreviewPanel::show(const Rect& over, bool locked) {
+    view_->setLocked(locked);
+    panel_.setFrame(over);
+    panel_.orderFront();
+}
+
+void QtInsertPreviewPanel::hide() { panel_.orderOut(); }
+
+}  // namespace tessaly

@@ -1,0 +1,64 @@
+#include "OverlayUI/Qt/QtOverlayFactory.h"
+
+#include "OverlayUI/Qt/PanelFrameCache.h"
+#include "OverlayUI/Qt/QtCrossPromptPanel.h"
+#include "OverlayUI/Qt/QtGroupNameDialog.h"
+#include "OverlayUI/Qt/QtInsertPreviewPanel.h"
+#include "OverlayUI/Qt/QtMenus.h"
+#include "OverlayUI/Qt/QtTabBarPanel.h"
+#include "OverlayUI/Qt/QtTabColorPanelController.h"
+#include "Platform/Qt/QtX11Coordinates.h"
+
+namespace tessaly {
+
+QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::shared_ptr<SystemAppearance> appearance)
+    : frames_(std::make_shared<PanelFrameCache>(backend)),
+      appearance_(std::move(appearance)),
+      bars_(std::make_shared<std::set<QtTabBarPanel*>>()) {
+    if (appearance_) {
+        appearanceObserver_ = appearance_->addObserver([bars = bars_] {
+            for (QtTabBarPanel* bar : *bars) bar->systemAppearanceChanged();
+        });
+    }
+}
+
+QtOverlayFactory::~QtOverlayFactory() = default;
+
+std::unique_ptr<TabBarPanel> QtOverlayFactory::makeTabBarPanel(const Uuid& groupID) {
+    QtTabBarPanel::Environment environment;
+    environment.frames = frames_;
+    environment.showMenu = [](MenuModel menu, QPoint at) { QtMenus::popUp(menu, at); };
+    environment.makeNameDialog = [bring = bringToFront_]() -> std::unique_ptr<GroupNameDialog> {
+        return std::make_unique<QtGroupNameDialog>(bring);
+    };
+    if (appearance_) {
+        environment.systemIsDark = [appearance = std::weak_ptr<SystemAppearance>(appearance_)] {
+            const auto live = appearance.lock();
+            return live && live->prefersDark();
+        };
+    }
+    environment.registry = bars_;
+    return std::make_unique<QtTabBarPanel>(groupID, std::move(environment));
+}
+
+std::unique_ptr<InsertPreviewPanel> QtOverlayFactory::makeInsertPreviewPanel() {
+    return std::make_unique<QtInsertPreviewPanel>();
+}
+
+std::unique_ptr<CrossPromptPanel> QtOverlayFactory::makeCrossPromptPanel() {
+    return std::make_unique<QtCrossPromptPanel>();
+}
+
+std::unique_ptr<GroupNameDialog> QtOverlayFactory::makeGroupNameDialog() {
+    return std::make_unique<QtGroupNameDialog>(bringToFront_);
+}
+
+std::unique_ptr<TabColorPanelController> QtOverlayFactory::makeTabColorPanelController() {
+    return std::make_unique<QtTabColorPanelController>(bringToFront_);
+}
+
+void QtOverlayFactory::popUpMenu(MenuModel menu, Point at) {
+    QtMenus::popUp(menu, QtX11Coordinates::fromX(at).toPoint());
+}
+
+}  // namespace tessaly

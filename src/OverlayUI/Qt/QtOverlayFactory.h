@@ -1,0 +1,57 @@
+#pragma once
+// The overlay's windows in Qt Widgets: tab bars, insert previews, cross-
+// display prompts, the group-name dialog, the custom-colour chooser and
+// menus. Main thread, once the QApplication exists.
+//
+//   auto factory = std::make_shared<QtOverlayFactory>(x11Platform->backend(), systemAppearance);
+//   OverlayManager overlay(std::make_shared<PublicZOrderSync>(), iconSource, factory, services);
+//
+// With a backend, panels remember the frame each window they are ordered
+// against sits in (forgotten on the backend's reports), so re-ordering costs
+// no round trip; without one (offscreen tests) nothing is remembered. With a
+// system appearance, bars set to follow it recolour when it changes.
+#include <functional>
+#include <memory>
+#include <set>
+
+#include "OverlayUI/OverlayFactory.h"
+#include "Platform/Subscription.h"
+#include "Platform/SystemAppearance.h"
+
+class QWidget;
+
+namespace tessaly {
+
+class PanelFrameCache;
+class QtTabBarPanel;
+class X11Backend;
+
+class QtOverlayFactory final : public OverlayFactory {
+public:
+    QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::shared_ptr<SystemAppearance> appearance);
+    ~QtOverlayFactory() override;
+    QtOverlayFactory(const QtOverlayFactory&) = delete;
+    QtOverlayFactory& operator=(const QtOverlayFactory&) = delete;
+
+    std::unique_ptr<TabBarPanel> makeTabBarPanel(const Uuid& groupID) override;
+    std::unique_ptr<InsertPreviewPanel> makeInsertPreviewPanel() override;
+    std::unique_ptr<CrossPromptPanel> makeCrossPromptPanel() override;
+    std::unique_ptr<GroupNameDialog> makeGroupNameDialog() override;
+    std::unique_ptr<TabColorPanelController> makeTabColorPanelController() override;
+    void popUpMenu(MenuModel menu, Point at) override;
+
+    // How dialogs win the activation against the window manager's focus-
+    // stealing prevention (absent: Qt's own activation).
+    void setBringToFront(std::function<void(QWidget&)> bringToFront) { bringToFront_ = std::move(bringToFront); }
+    // The bars made here that are still alive.
+    const std::set<QtTabBarPanel*>& liveBars() const { return *bars_; }
+
+private:
+    std::shared_ptr<PanelFrameCache> frames_;
+    std::shared_ptr<SystemAppearance> appearance_;
+    std::shared_ptr<std::set<QtTabBarPanel*>> bars_;
+    std::function<void(QWidget&)> bringToFront_;
+    Subscription appearanceObserver_;
+};
+
+}  // namespace tessaly

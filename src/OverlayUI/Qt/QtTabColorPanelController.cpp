@@ -1,0 +1,51 @@
+#include "OverlayUI/Qt/QtTabColorPanelController.h"
+
+#include <QCoreApplication>
+
+#include <memory>
+
+#include "OverlayUI/Qt/QtBarColors.h"
+
+namespace tessaly {
+
+QtTabColorPanelController::QtTabColorPanelController(std::function<void(QWidget&)> bringToFront)
+    : bringToFront_(std::move(bringToFront)) {}
+
+QtTabColorPanelController::~QtTabColorPanelController() {
+    if (!dialog_) return;
+    dialog_->hide();
+    if (QCoreApplication::instance()) dialog_->deleteLater();
+    else delete dialog_.data();
+}
+
+void QtTabColorPanelController::begin(const std::optional<TabColor>& initial, std::function<void(TabColor)> onPick) {
+    onPick_ = std::move(onPick);  // an earlier request gets no further calls
+    if (!dialog_) {
+        auto dialog = std::make_unique<QColorDialog>();
+        dialog->setOptions(QColorDialog::DontUseNativeDialog | QColorDialog::NoButtons);
+        dialog->setModal(false);
+        QObject::connect(dialog.get(), &QColorDialog::currentColorChanged, &context_,
+                         [this](const QColor& color) { colorChanged(color); });
+        QObject::connect(dialog.get(), &QDialog::finished, &context_, [this] { closed(); });
+        dialog_ = dialog.release();  // deleted by this object
+    }
+    if (initial) {
+        // Preselecting is not a pick.
+        const QSignalBlocker quiet(dialog_.data());
+        dialog_->setCurrentColor(QtBarColors::color(*initial));
+    }
+    dialog_->show();
+    dialog_->raise();
+    if (bringToFront_) bringToFront_(*dialog_);
+    else dialog_->activateWindow();
+}
+
+void QtTabColorPanelController::colorChanged(const QColor& color) {
+    if (!onPick_ || !color.isValid()) return;
+    const QColor rgb = color.toRgb();
+    onPick_(TabColor(rgb.redF(), rgb.greenF(), rgb.blueF()));
+}
+
+void QtTabColorPanelController::closed() { onPick_ = nullptr; }
+
+}  // namespace tessaly
