@@ -36,18 +36,18 @@ protected:
     // (the one the bar stands above).
     std::optional<Pair> group(xcb_window_t dragged, xcb_window_t target) {
         std::string why;
-        if (!groupByDrag(dragged, target, why)) {
+        if (!user->groupByDrag(dragged, target, why)) {
             ADD_FAILURE() << "no insert preview during the hover: " << why;
             return std::nullopt;
         }
-        if (!waitForSharedFrame(dragged, target)) {
+        if (!user->waitForSharedFrame(dragged, target)) {
             ADD_FAILURE() << "the two windows never shared one frame";
             return std::nullopt;
         }
         std::optional<Pair> pair;
-        waitUntil([&] {
-            if (barAbove(dragged)) pair = Pair{dragged, target};
-            else if (barAbove(target)) pair = Pair{target, dragged};
+        user->waitUntil([&] {
+            if (user->barAbove(dragged)) pair = Pair{dragged, target};
+            else if (user->barAbove(target)) pair = Pair{target, dragged};
             return pair.has_value();
         });
         if (!pair) ADD_FAILURE() << "no bar directly above the group's active window";
@@ -55,7 +55,7 @@ protected:
     }
 
     // The group's frame as the active member has it.
-    Rect groupFrame(const Pair& pair) { return frame(pair.active); }
+    Rect groupFrame(const Pair& pair) { return user->frame(pair.active); }
 };
 
 // 1. openbox's stock configuration does not move a window on Shift and a
@@ -64,18 +64,18 @@ TEST_F(GroupingTest, AShiftDragOfATitleBarOntoAnotherWindowMakesOneGroupWithOneB
     ASSERT_TRUE(startProgram());
     const auto pair = groupedXterms("group", 120);
     ASSERT_TRUE(pair);
-    EXPECT_TRUE(shareFrame(pair->active, pair->inactive));
-    const auto bars = overlays();
+    EXPECT_TRUE(user->shareFrame(pair->active, pair->inactive));
+    const auto bars = user->overlays();
     ASSERT_EQ(bars.size(), 1u) << "one bar for one group, and no preview left over";
-    EXPECT_TRUE(screen->isDirectlyAbove(bars.front().window, screen->frameWindow(pair->active)));
+    EXPECT_TRUE(user->screen.isDirectlyAbove(bars.front().window, user->screen.frameWindow(pair->active)));
 
     // Two tabs: a click on the right half of the bar selects the other window.
     const Rect bar = bars.front().rect;
-    input->moveTo(Point{bar.maxX() - bar.size.width / 4, bar.midY()});
-    input->press(1);
-    input->release(1);
-    EXPECT_TRUE(waitUntil([&] {
-        return desktop->windows().activeWindow() == pair->inactive && barAbove(pair->inactive).has_value();
+    user->input.moveTo(Point{bar.maxX() - bar.size.width / 4, bar.midY()});
+    user->input.press(1);
+    user->input.release(1);
+    EXPECT_TRUE(user->waitUntil([&] {
+        return desktop->windows().activeWindow() == pair->inactive && user->barAbove(pair->inactive).has_value();
     })) << "the second tab did not bring its window forward";
 }
 
@@ -86,36 +86,36 @@ TEST_F(GroupingTest, TheGroupFollowsItsActiveWindowWhenItIsDraggedOrResized) {
     ASSERT_TRUE(pair);
 
     // The bar keeps to the frame at every step of the drag.
-    const Point grab = titleBarPoint(pair->active);
+    const Point grab = user->titleBarPoint(pair->active);
     const Rect start = groupFrame(*pair);
-    input->moveTo(grab);
-    input->press(1);
+    user->input.moveTo(grab);
+    user->input.press(1);
     const auto barFollows = [&](Point p) {
-        const Rect f = frame(pair->active);
+        const Rect f = user->frame(pair->active);
         return f.origin == Point{start.origin.x + p.x - grab.x, start.origin.y + p.y - grab.y} &&
-               barAbove(pair->active).has_value();
+               user->barAbove(pair->active).has_value();
     };
     // The window manager starts a plain title-bar move after a few pixels.
-    input->moveTo(Point{grab.x + 3, grab.y + 3});
-    input->moveTo(Point{grab.x + 6, grab.y + 6});
-    const bool followed = movePointer(Point{grab.x + 6, grab.y + 6}, Point{grab.x + 200, grab.y + 120}, 25, barFollows);
-    input->release(1);
+    user->input.moveTo(Point{grab.x + 3, grab.y + 3});
+    user->input.moveTo(Point{grab.x + 6, grab.y + 6});
+    const bool followed = user->movePointer(Point{grab.x + 6, grab.y + 6}, Point{grab.x + 200, grab.y + 120}, 25, barFollows);
+    user->input.release(1);
     ASSERT_TRUE(followed) << "the bar fell behind the dragged window";
-    EXPECT_TRUE(waitForSharedFrame(pair->inactive, pair->active)) << "the other member was not moved after the drop";
-    EXPECT_TRUE(waitForBarAbove(pair->active));
+    EXPECT_TRUE(user->waitForSharedFrame(pair->inactive, pair->active)) << "the other member was not moved after the drop";
+    EXPECT_TRUE(user->waitForBarAbove(pair->active));
 
     // A resize by the bottom-right corner of the frame.
     const Rect before = groupFrame(*pair);
     const Point corner{before.maxX() - 2, before.maxY() - 2};
-    input->moveTo(corner);
-    input->press(1);
-    const bool resized = movePointer(corner, Point{corner.x + 120, corner.y + 80}, 20, [&](Point) { return true; });
-    input->release(1);
+    user->input.moveTo(corner);
+    user->input.press(1);
+    const bool resized = user->movePointer(corner, Point{corner.x + 120, corner.y + 80}, 20, [&](Point) { return true; });
+    user->input.release(1);
     ASSERT_TRUE(resized);
-    ASSERT_TRUE(waitUntil([&] { return frame(pair->active).size.width > before.size.width + 60; }))
+    ASSERT_TRUE(user->waitUntil([&] { return user->frame(pair->active).size.width > before.size.width + 60; }))
         << "openbox did not resize the window";
-    EXPECT_TRUE(waitForSharedFrame(pair->inactive, pair->active)) << "the other member did not take the new size";
-    EXPECT_TRUE(waitForBarAbove(pair->active)) << "the bar does not match the resized frame";
+    EXPECT_TRUE(user->waitForSharedFrame(pair->inactive, pair->active)) << "the other member did not take the new size";
+    EXPECT_TRUE(user->waitForBarAbove(pair->active)) << "the bar does not match the resized frame";
 }
 
 // 3. A stray inactive member snaps back; one that cannot take the group
@@ -127,7 +127,7 @@ TEST_F(GroupingTest, AMovedInactiveMemberSnapsBackAndOneThatRefusesStopsAfterIts
     const Rect home = groupFrame(*pair);
 
     ASSERT_TRUE(desktop->windows().setPosition(pair->inactive, Point{home.origin.x + 150, home.origin.y + 90}));
-    EXPECT_TRUE(waitForSharedFrame(pair->inactive, pair->active)) << "the stray did not come back";
+    EXPECT_TRUE(user->waitForSharedFrame(pair->inactive, pair->active)) << "the stray did not come back";
 
     // Pin the member's size far below the group frame (as an application
     // with a fixed size does); the window manager then refuses the frame.
@@ -141,9 +141,9 @@ TEST_F(GroupingTest, AMovedInactiveMemberSnapsBackAndOneThatRefusesStopsAfterIts
     constexpr const char* exhausted = "snap-back budget exhausted: ";
     ASSERT_TRUE(program->process().waitForOutput(exhausted, test::kX11Patience));
     // The sends stop: no second line, and the window is left where it is.
-    const Rect settled = frame(pair->inactive);
+    const Rect settled = user->frame(pair->inactive);
     EXPECT_FALSE(program->process().waitForOutput(exhausted, seconds(2), 2)) << "a second exhaustion line";
-    EXPECT_EQ(frame(pair->inactive), settled);
+    EXPECT_EQ(user->frame(pair->inactive), settled);
 }
 
 // 4. A member closed, another group's client killed: both groups go.
@@ -156,19 +156,19 @@ TEST_F(GroupingTest, ClosingOrKillingAMemberOfAPairDissolvesItsGroupAndTakesItsB
     ASSERT_TRUE(third && fourth);
     const auto second = group(fourth->window, third->window);
     ASSERT_TRUE(second);
-    ASSERT_EQ(overlays().size(), 2u);
+    ASSERT_EQ(user->overlays().size(), 2u);
 
     ASSERT_TRUE(desktop->windows().close(first->inactive));
-    EXPECT_TRUE(waitUntil([&] { return !barAbove(first->active); })) << "the closed member's group kept its bar";
+    EXPECT_TRUE(user->waitUntil([&] { return !user->barAbove(first->active); })) << "the closed member's group kept its bar";
     const pid_t killed = second->inactive == fourth->window ? fourth->pid : third->pid;
     ASSERT_EQ(kill(killed, SIGKILL), 0);
-    EXPECT_TRUE(waitForNoBars()) << "the killed member's group kept its bar";
+    EXPECT_TRUE(user->waitForNoBars()) << "the killed member's group kept its bar";
 
     // What is left are two ordinary windows: moving one moves nothing else.
-    const Rect before = frame(second->active);
+    const Rect before = user->frame(second->active);
     ASSERT_TRUE(desktop->windows().setPosition(first->active, Point{400, 300}));
-    ASSERT_TRUE(waitUntil([&] { return frame(first->active).origin == Point{400, 300}; }));
-    EXPECT_EQ(frame(second->active), before);
+    ASSERT_TRUE(user->waitUntil([&] { return user->frame(first->active).origin == Point{400, 300}; }));
+    EXPECT_EQ(user->frame(second->active), before);
 }
 
 // 5. openbox replaced by a new openbox: the groups stay and their bars come
@@ -182,24 +182,24 @@ TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
     ASSERT_TRUE(third && fourth);
     const auto second = group(fourth->window, third->window);
     ASSERT_TRUE(second);
-    const xcb_window_t oldFrame = screen->frameWindow(first->active);
+    const xcb_window_t oldFrame = user->screen.frameWindow(first->active);
 
     ASSERT_TRUE(replaceWindowManager());
-    ASSERT_TRUE(waitUntil([&] {
-        const xcb_window_t now = screen->frameWindow(first->active);
+    ASSERT_TRUE(user->waitUntil([&] {
+        const xcb_window_t now = user->screen.frameWindow(first->active);
         return now != oldFrame && now != first->active;
     })) << "the new window manager did not frame the windows";
 
     for (const auto& pair : {*first, *second}) {
-        EXPECT_TRUE(waitForBarAbove(pair.active)) << "a bar did not come back above its window";
-        EXPECT_TRUE(waitForSharedFrame(pair.inactive, pair.active));
+        EXPECT_TRUE(user->waitForBarAbove(pair.active)) << "a bar did not come back above its window";
+        EXPECT_TRUE(user->waitForSharedFrame(pair.inactive, pair.active));
     }
-    EXPECT_EQ(overlays().size(), 2u);
+    EXPECT_EQ(user->overlays().size(), 2u);
     // The groups are alive: moving an active member still moves its partner.
-    const Rect moved{200, 300, frame(first->active).size.width, frame(first->active).size.height};
+    const Rect moved{200, 300, user->frame(first->active).size.width, user->frame(first->active).size.height};
     ASSERT_TRUE(desktop->windows().setFrame(first->active, moved));
-    EXPECT_TRUE(waitUntil([&] {
-        return frame(first->active).origin == moved.origin && shareFrame(first->inactive, first->active);
+    EXPECT_TRUE(user->waitUntil([&] {
+        return user->frame(first->active).origin == moved.origin && user->shareFrame(first->inactive, first->active);
     }));
 }
 

@@ -65,8 +65,8 @@ TEST_F(StartupTest, ATerminationSignalShutsDownInOrderAndTakesTheBarsAway) {
     ASSERT_TRUE(a && b);
     ASSERT_TRUE(startProgram());
     std::string why;
-    ASSERT_TRUE(groupByDrag(b->window, a->window, why)) << why;
-    ASSERT_TRUE(waitUntil([&] { return barAbove(a->window) || barAbove(b->window); }));
+    ASSERT_TRUE(user->groupByDrag(b->window, a->window, why)) << why;
+    ASSERT_TRUE(user->waitUntil([&] { return user->barAbove(a->window) || user->barAbove(b->window); }));
 
     for (const int signal : {SIGTERM, SIGINT}) {
         SCOPED_TRACE(signal);
@@ -75,7 +75,7 @@ TEST_F(StartupTest, ATerminationSignalShutsDownInOrderAndTakesTheBarsAway) {
         const auto status = program->process().waitForExit(test::kX11Patience);
         ASSERT_TRUE(status);
         EXPECT_TRUE(status->exited && status->code == 0) << status->describe();
-        EXPECT_TRUE(waitForNoBars());
+        EXPECT_TRUE(user->waitForNoBars());
         EXPECT_EQ(leftovers(program->folders()), std::vector<std::filesystem::path>{});  // an ordinary quit writes no handoff
     }
 }

@@ -1,0 +1,166 @@
+// The real program at rest on a headless desktop (Xvfb + openbox) with 20
+// groups made by Shift-dragging title bars, and nothing happening (the 1 s
+// sweep and the 0.25 s overlay tick still run):
+// - CPU over a 10 s window, summed over the program's threads; target at
+//   most 0.2 % of a core;
+// - resident memory, against a bare Qt Widgets process showing 20
+//   override-redirect widgets on the same desktop in the same run; target
+//   at most 1.5x.
+// The bare process is this program itself, started with --bare-qt-widgets.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "X11BenchDesktop.h"
+#include "e2e/DesktopUser.h"
+#include "e2e/TessalyProgram.h"
+
+namespace {
+
+using namespace tessaly;
+using bench::WindowPlace;
+
+constexpr int kGroups = 20;
+constexpr double kIdleWindow = 10.0;  // seconds
+constexpr const char* kBareArgument = "--bare-qt-widgets";
+
+// The baseline: a Qt Widgets process showing `count` frameless,
+// override-redirect, never-focused widgets; says "ready" once they are up.
+int runBareWidgets(int argc, char** argv, int count) {
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication application(argc, argv);
+    std::vector<std::unique_ptr<QWidget>> widgets;
+    for (int i = 0; i < count; ++i) {
+        auto widget = std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
+                                                             Qt::WindowDoesNotAcceptFocus | Qt::Tool);
+        widget->setAttribute(Qt::WA_ShowWithoutActivating);
+        widget->setGeometry(20 + (i % 5) * 320, 30 + (i / 5) * 240, 300, 30);
+        widget->show();
+        widgets.push_back(std::move(widget));
+    }
+    QTimer::singleShot(0, [] {
+        std::printf("ready\n");
+        std::fflush(stdout);
+    });
+    return QApplication::exec();
+}
+
+// Resident set size of a process, in bytes.
+double residentBytes(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) * 1024;
+    }
+    return 0;
+}
+
+// Time on a CPU of all the process's threads, in seconds (nanosecond
+// resolution, unlike the tick counts of /proc/PID/stat).
+double cpuSeconds(pid_t pid) {
+    const auto tasks = std::filesystem::path("/proc") / std::to_string(pid) / "task";
+    double total = 0;
+    std::error_code ignored;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, ignored)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        double onCpu = 0;
+        if (schedstat >> onCpu) total += onCpu / 1e9;
+    }
+    return total;
+}
+
+struct Fixture {
+    std::unique_ptr<test::X11Desktop> desktop;
+    std::optional<e2e::TessalyProgram> program;
+    std::optional<e2e::ChildProcess> bare;
+};
+
+Fixture* fixture = nullptr;
+
+bool makeGroups(Fixture& f) {
+    std::vector<WindowPlace> places;
+    for (int i = 0; i < kGroups; ++i) {
+        const auto x = static_cast<std::int16_t>(20 + (i % 5) * 320);
+        const auto y = static_cast<std::int16_t>(70 + (i / 5) * 240);
+        places.push_back({x, y});
+        places.push_back({static_cast<std::int16_t>(x + 160), y});
+    }
+    const auto windows = bench::createManagedWindows(*f.desktop, places, 150, 110);
+    if (windows.empty()) return false;
+    e2e::DesktopUser user(*f.desktop, f.program->pid());
+    for (int i = 0; i < kGroups; ++i) {
+        const xcb_window_t target = windows[2 * i], dragged = windows[2 * i + 1];
+        std::string why;
+        if (!user.groupByDrag(dragged, target, why) || !user.waitForSharedFrame(dragged, target)) {
+            std::printf("bench_e2e_idle: group %d was not made (%s)\n", i, why.c_str());
+            return false;
+        }
+    }
+    return user.waitUntil([&] { return user.overlays().size() == kGroups; });
+}
+
+void BM_Idle(benchmark::State& state) {
+    const pid_t program = fixture->program->pid();
+    const pid_t bare = fixture->bare->pid();
+    double cpu = 0, bareCpu = 0;
+    for (auto _ : state) {
+        const double before = cpuSeconds(program), bareBefore = cpuSeconds(bare);
+        const auto start = std::chrono::steady_clock::now();
+        // Nothing happens: the harness only waits, answering no events.
+        fixture->desktop->waitUntil([] { return false; }, std::chrono::milliseconds(static_cast<int>(kIdleWindow * 1000)));
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        cpu = (cpuSeconds(program) - before) / elapsed;
+        bareCpu = (cpuSeconds(bare) - bareBefore) / elapsed;
+        state.SetIterationTime(elapsed);
+    }
+    const double rss = residentBytes(program), bareRss = residentBytes(bare);
+    state.counters["cpu_%"] = cpu * 100;
+    state.counters["bare_cpu_%"] = bareCpu * 100;
+    state.counters["rss_MB"] = rss / 1e6;
+    state.counters["bare_rss_MB"] = bareRss / 1e6;
+    std::printf("idle with %d groups: %.3f %% of a core over %.0f s (target 0.2 %%; bare Qt process %.3f %%)\n", kGroups,
+                cpu * 100, kIdleWindow, bareCpu * 100);
+    std::printf("memory with %d groups: tessaly/bare = %.2fx (%.1f MB vs %.1f MB for %d bare override-redirect widgets; "
+                "target 1.5x)\n",
+                kGroups, bareRss > 0 ? rss / bareRss : 0, rss / 1e6, bareRss / 1e6, kGroups);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], kBareArgument) == 0) return runBareWidgets(argc, argv, std::atoi(argv[2]));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    Fixture f;
+    f.desktop = bench::startDesktopOrSkip("bench_e2e_idle", 1600, 1000);
+    if (!f.desktop) return 0;
+    e2e::TessalyProgram::Options options;
+    options.defaults["dragHoldDelay"] = "0";
+    f.program = e2e::TessalyProgram::start(*f.desktop, options);
+    if (!f.program || !f.program->waitUntilSessionRuns() || !makeGroups(f)) {
+        std::printf("bench_e2e_idle: tessaly did not start or the groups could not be made\n%s",
+                    f.program ? f.program->log().c_str() : "");
+        return 1;
+    }
+    const auto self = std::filesystem::read_symlink("/proc/self/exe");
+    f.bare = e2e::ChildProcess::start({self.string(), kBareArgument, std::to_string(kGroups)},
+                                      {{"DISPLAY", f.desktop->display()}});
+    if (!f.bare || !f.bare->waitForOutput("ready", test::kX11Patience)) {
+        std::printf("bench_e2e_idle: the bare Qt process did not come up\n");
+        return 1;
+    }
+    fixture = &f;
+    benchmark::RegisterBenchmark("BM_Idle", BM_Idle)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+    bench::runBenchmarks();
+    fixture = nullptr;
+    return 0;
+}
