@@ -38,6 +38,13 @@ struct MenuItem {
     void invoke() const;
 };
 
+// The item that runs a closure, in the order title, icon, handler:
+//   menu.append(ClosureMenuItem(L10n::ctxPopOut(), nullptr, [weak] { ... }));
+struct ClosureMenuItem : MenuItem {
+    ClosureMenuItem(std::string itemTitle, std::shared_ptr<const AppIcon> itemIcon, std::function<void()> run)
+        : MenuItem(closure(std::move(itemTitle), std::move(run), std::move(itemIcon))) {}
+};
+
 struct MenuModel {
     std::vector<MenuItem> items;
 

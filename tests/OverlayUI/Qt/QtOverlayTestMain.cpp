@@ -1,0 +1,19 @@
+// The Qt overlay's tests make their own application: offscreen for widget
+// behaviour, or an xcb one on a fresh headless desktop in a child process
+// for the real-desktop cases (see Platform/Qt/QtOnX11.h).
+#include "Platform/Qt/QtOnX11.h"
+
+#include <QApplication>
+
+#include <gmock/gmock.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleMock(&argc, argv);
+    if (const auto code = tessaly::test::QtOnX11::runChildIfAsked<QApplication>(argc, argv)) return *code;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int status = RUN_ALL_TESTS();
+    // Widgets released with deleteLater go before the application does.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return status;
+}
