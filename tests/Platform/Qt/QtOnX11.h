@@ -154,6 +154,7 @@ class QtOnX11Test : public ::testing::Test {
 protected:
     X11Desktop& desktop() { return QtOnX11::desktop(); }
 
+public:
     // Runs Qt's event loop until `condition` holds (checked after every
     // event and at least every 10 ms) or time is up.
     static bool waitUntil(const std::function<bool()>& condition,
