@@ -45,6 +45,10 @@ std::string StatusMenuModel::statusLineTitle(bool trusted) const {
 
 std::vector<StatusMenuEntry> StatusMenuModel::refresh() const {
     run(actions_.onWillOpen);
+    return entries();
+}
+
+std::vector<StatusMenuEntry> StatusMenuModel::entries() const {
     const bool trusted = ask(actions_.isTrusted);
     std::vector<StatusMenuEntry> entries;
     if (const auto version = ask(actions_.updateAvailable)) {

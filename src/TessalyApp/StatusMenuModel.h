@@ -87,8 +87,10 @@ public:
 
     explicit StatusMenuModel(StatusMenuActions actions);
 
-    // Runs onWillOpen, then computes every row.
+    // Runs onWillOpen, then computes every row: what opening the menu does.
     std::vector<StatusMenuEntry> refresh() const;
+    // Every row as things stand, without onWillOpen.
+    std::vector<StatusMenuEntry> entries() const;
     // The status line's text: the first rule that holds of Stage Manager
     // blocked, not trusted, running with drag grouping, stopped, and running
     // without drag grouping.

@@ -1,0 +1,88 @@
+#include "TessalyApp/Qt/MenuBarController.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenu>
+#include <QPalette>
+#include <QSystemTrayIcon>
+
+#include <utility>
+
+#include "Platform/Log.h"
+#include "TessalyApp/Qt/AppGlyph.h"
+
+namespace tessaly {
+
+namespace {
+
+// A menu title shows '&' as a mnemonic marker unless it is doubled.
+QString menuText(const std::string& text) { return QString::fromStdString(text).replace('&', QStringLiteral("&&")); }
+
+StatusMenuActions withDefaultQuit(StatusMenuActions actions) {
+    if (!actions.onQuit) actions.onQuit = [] { QCoreApplication::quit(); };
+    return actions;
+}
+
+}  // namespace
+
+MenuBarController::MenuBarController(StatusMenuActions actions, std::shared_ptr<SystemAppearance> appearance)
+    : model_(withDefaultQuit(std::move(actions))),
+      appearance_(std::move(appearance)),
+      menu_(std::make_unique<QMenu>()),
+      tray_(std::make_unique<QSystemTrayIcon>()) {
+    menu_->setToolTipsVisible(true);
+    connect(menu_.get(), &QMenu::aboutToShow, this, &MenuBarController::rebuildMenu);
+    fillMenu(model_.entries());
+    tray_->setContextMenu(menu_.get());
+    tray_->setToolTip(QStringLiteral("Tessaly"));
+    connect(tray_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger && !menu_->isVisible()) menu_->popup(QCursor::pos());
+    });
+    updateIcon();
+    if (appearance_) appearanceObserver_ = appearance_->addObserver([this] { updateIcon(); });
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) Log::notice(LogCategory::app, noTrayLine);
+    // Shown even without a tray: Qt docks the icon once a tray appears.
+    tray_->show();
+}
+
+MenuBarController::~MenuBarController() {
+    appearanceObserver_.cancel();
+    tray_->setContextMenu(nullptr);
+}
+
+bool MenuBarController::isTrayAvailable() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+void MenuBarController::showNotice(const std::string& text) {
+    if (!isTrayAvailable() || !QSystemTrayIcon::supportsMessages()) return;
+    tray_->showMessage(QStringLiteral("Tessaly"), QString::fromStdString(text), QSystemTrayIcon::Warning);
+}
+
+void MenuBarController::updateIcon() {
+    const bool dark = appearance_ ? appearance_->prefersDark()
+                                  : QGuiApplication::palette().color(QPalette::Window).lightnessF() < 0.5;
+    tray_->setIcon(AppGlyph::icon(dark ? AppGlyph::Panel::dark : AppGlyph::Panel::light));
+}
+
+void MenuBarController::rebuildMenu() { fillMenu(model_.refresh()); }
+
+void MenuBarController::fillMenu(const std::vector<StatusMenuEntry>& entries) {
+    menu_->clear();
+    for (const StatusMenuEntry& entry : entries) {
+        if (entry.kind == StatusMenuEntry::Kind::separator) {
+            menu_->addSeparator();
+            continue;
+        }
+        QAction* action = menu_->addAction(menuText(entry.title));
+        action->setEnabled(entry.enabled);
+        if (!entry.toolTip.empty()) action->setToolTip(QString::fromStdString(entry.toolTip));
+        if (!entry.shortcut.empty()) action->setShortcut(QKeySequence(QString::fromStdString(entry.shortcut)));
+        if (entry.enabled) {
+            connect(action, &QAction::triggered, this, [this, entry] { model_.activate(entry); });
+        }
+    }
+}
+
+}  // namespace tessaly
