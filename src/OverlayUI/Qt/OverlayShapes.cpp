@@ -37,10 +37,8 @@ QPainterPath roundedRect(const QRectF& rect, double radius) {
 
 QRegion ring(const QRect& rect, int width, double cornerRadius) {
     const QRectF outer(rect);
-    const QPainterPath band = roundedRect(outer, cornerRadius)
-                                  .subtracted(roundedRect(outer.adjusted(width, width, -width, -width),
-                                                          std::max(0.0, cornerRadius - width / 2.0)));
-    return region(band);
+    return region(roundedRect(outer, cornerRadius)) -
+           region(roundedRect(outer.adjusted(width, width, -width, -width), std::max(0.0, cornerRadius - width / 2.0)));
 }
 
 QRegion region(const QPainterPath& path) { return QRegion(path.toFillPolygon().toPolygon(), Qt::WindingFill); }

@@ -3,6 +3,8 @@
 // recording delegate, tab models, mouse clicks sent straight to a widget,
 // and a way to let deferred deletions and queued calls run.
 #include <QApplication>
+#include <QDialog>
+#include <QPushButton>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QWidget>
@@ -11,6 +13,7 @@
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -65,6 +68,21 @@ inline QMenu* openMenu() { return qobject_cast<QMenu*>(QApplication::activePopup
 inline void closeMenus() {
     while (QMenu* menu = openMenu()) menu->close();
     settleQt();
+}
+
+// The dialog shown now, if any.
+inline QDialog* openDialog() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible()) return dialog;
+    }
+    return nullptr;
+}
+
+inline QPushButton& button(QWidget& window, const char* text) {
+    for (QPushButton* candidate : window.findChildren<QPushButton*>()) {
+        if (candidate->text() == QString::fromUtf8(text)) return *candidate;
+    }
+    throw std::runtime_error(std::string("no button ") + text);
 }
 
 // The texts of a menu's actions, separators as "-".

@@ -1,7 +1,10 @@
 // The tab bar's widgets offscreen: what a render shows, how clicks become
 // intents, how renders wait for a gesture and how hiding ends one, menus,
 // palettes and placement.
+#include <QDialog>
 #include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QPointer>
 
 #include <gmock/gmock.h>
@@ -28,7 +31,7 @@ std::vector<WindowID> shownWindows(const TabBarView& view) {
 TEST(QtTabBar, RenderShowsForeignTitlesAsPlainSanitisedTextInTabOrder) {
     BarFixture f;
     std::vector<TabViewModel> tabs{
-        tabModel(1, "Line\nbreak\tand\u0007bell", true),
+        tabModel(1, "Line\nbreak\tand \u0007bell", true),
         tabModel(2, "<b>bold</b> & co\u200F"),
         tabModel(3, std::string(10000, 'x')),
         tabModel(4, "\xff\xfe ok"),
@@ -58,7 +61,7 @@ TEST(QtTabBar, RenderShowsForeignTitlesAsPlainSanitisedTextInTabOrder) {
     ASSERT_NE(items[2]->badgePill(), nullptr);
     EXPECT_EQ(items[2]->badgePill()->text(), QStringLiteral("123456…"));
     EXPECT_EQ(items[3]->badgePill(), nullptr);
-    EXPECT_EQ(view.nameCaption().name(), std::optional<std::string>("Work & Play"));
+    EXPECT_EQ(view.nameCaption().name(), std::optional<std::string>("Work &Play"));
 
     // The row reads: caption, tabs in order, lock icon, (no move button
     // without displays), add button; nothing wider than a tab may be.
@@ -231,6 +234,13 @@ TEST(QtTabBar, SettingsRepaintOnlyWhenChangedAndFillsStayOpaque) {
     f.panel->render({tabModel(1, "one", true)}, std::nullopt, std::nullopt, false);
     EXPECT_EQ(view.fillColor(), QColor::fromRgbF(0.86, 0.86, 0.86));
 
+    // What is painted has no black in it (a translucent window would).
+    const QImage picture = view.grab().toImage();
+    ASSERT_FALSE(picture.isNull());
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) ASSERT_NE(picture.pixelColor(x, y), QColor(Qt::black));
+    }
+
     // A badge turning white gets black text; the default blue white text.
     f.panel->render({[] {
                         auto tab = tabModel(1, "one", true);
@@ -244,13 +254,6 @@ TEST(QtTabBar, SettingsRepaintOnlyWhenChangedAndFillsStayOpaque) {
     EXPECT_EQ(pill->sizeHint(), QSize(14, 14));
     f.panel->setTabBadgeColor(TabColor(1, 1, 1));
     EXPECT_EQ(pill->textColor(), QColor(Qt::black));
-
-    // What is painted has no black in it (a translucent window would).
-    const QImage picture = view.grab().toImage();
-    ASSERT_FALSE(picture.isNull());
-    for (int y = 0; y < picture.height(); ++y) {
-        for (int x = 0; x < picture.width(); ++x) ASSERT_NE(picture.pixelColor(x, y), QColor(Qt::black));
-    }
 }
 
 TEST(QtTabBar, PlacementTakesTheLayoutsFramesStyleAndBacking) {
@@ -337,12 +340,13 @@ TEST(QtTabBar, BarMenuNamesTheGroupThroughTheDialogThenActivates) {
     closeMenus();
     ASSERT_TRUE(f.view().isNamePromptOpen());
 
-    // The dialog is the factory's: find its field through the focus.
-    auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    auto* field = dialog->findChild<QLineEdit*>();
     ASSERT_NE(field, nullptr);
     EXPECT_EQ(field->text(), QStringLiteral("Old"));
-    field->setText(QStringLiteral("  New name \n"));
-    QMetaObject::invokeMethod(field->window(), "accept");
+    field->setText(QStringLiteral("  New name "));
+    button(*dialog, "OK").click();
     settleQt();
     EXPECT_THAT(f.delegate->intents, ElementsAre("rename New name", "activate"));
     EXPECT_FALSE(f.view().isNamePromptOpen());
