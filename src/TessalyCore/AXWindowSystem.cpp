@@ -139,7 +139,8 @@ void AXWindowSystem::handle(const AXAppEvent& event) {
 
 void AXWindowSystem::reportFrameChange(WindowID id) {
     const AXWindowRef tracked = window(id);
-    if (!tracked) return;
+    // Nobody listens: the frame is not worth a read.
+    if (!tracked || !onEvent) return;
     auto deliver = lifetime_.guarded([this](const WindowSystemEvent& e) { report(e); });
     connection(tracked->pid).queue->async([tracked, id, main = platform_.mainExecutor, deliver = std::move(deliver)] {
         const auto frame = tracked->frame();

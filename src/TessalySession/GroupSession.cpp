@@ -124,7 +124,9 @@ void GroupSession::shutdown() {
     overlay_->shutdown();
     badgeMonitor_->setActive(false);
     // From here on nothing reaches the session: bars' intents, engine and
-    // window-system reports, the badge monitor and queued work do nothing.
+    // window-system reports, the badge monitor and queued work do nothing,
+    // and the window system no longer reads frames for nobody.
+    windowSystem_->onEvent = nullptr;
     alive_.reset();
 }
 

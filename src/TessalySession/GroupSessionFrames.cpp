@@ -140,6 +140,8 @@ bool GroupSession::group(const AXWindowRef& dragged, const AXWindowRef& target) 
     if (!dragged || !target) return false;
     const std::optional<Rect> targetFrame = target->frame();
     if (!targetFrame) return false;
+    // A dragged window whose application died during the drag is gone.
+    if (!dragged->frame()) return false;
     const Rect confined = confinedToDropHost(*targetFrame, std::nullopt);
 
     windowSystem_->track(dragged);

@@ -1,0 +1,77 @@
+// The session's frame judgements: when a frame has landed, the snap-back
+// budget, and how frames and numbers are written in log lines.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "TessalySession/FrameLanding.h"
+#include "TessalySession/FrameLog.h"
+#include "TessalySession/SnapBackBudget.h"
+
+namespace tessaly {
+namespace {
+
+constexpr Rect asked{100, 100, 800, 600};
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr double inf = std::numeric_limits<double>::infinity();
+
+TEST(FrameLanding, EdgesWithinTheToleranceOrSidesWithinOneIncrement) {
+    EXPECT_TRUE(FrameLanding::isLanded(Rect(104, 96, 804, 596), asked, 4.0));
+    EXPECT_FALSE(FrameLanding::isLanded(Rect(100, 100, 804.01, 600), asked, 4.0));
+    EXPECT_FALSE(FrameLanding::isLanded(Rect(104.1, 100, 800, 600), asked, 4.0));
+
+    // A terminal with 7 x 13 character cells lands short of the asked size.
+    const Size cells{7, 13};
+    EXPECT_TRUE(FrameLanding::isLanded(Rect(100, 100, 794, 588), asked, 4.0, cells));
+    EXPECT_FALSE(FrameLanding::isLanded(Rect(100, 100, 793, 600), asked, 4.0, cells)) << "a whole cell short";
+    EXPECT_FALSE(FrameLanding::isLanded(Rect(106, 100, 800, 600), asked, 4.0, cells)) << "increments never move";
+    // An increment on one axis only widens that axis.
+    EXPECT_FALSE(FrameLanding::isLanded(Rect(100, 100, 800, 590), asked, 4.0, Size{7, 0}));
+
+    // Values that cannot be compared never land.
+    EXPECT_FALSE(FrameLanding::isLanded(Rect(nan, 100, 800, 600), asked, 4.0));
+    EXPECT_FALSE(FrameLanding::isLanded(Rect(100, 100, 800, nan), asked, 4.0, cells));
+    EXPECT_FALSE(FrameLanding::isLanded(Rect(100, 100, inf, 600), asked, 4.0, Size{inf, 0}));
+}
+
+TEST(SnapBackBudget, EightSendsPerTargetThenOneExhaustionReport) {
+    using V = SnapBackBudget::Verdict;
+    SnapBackBudget budget(8, 4.0);
+    const Rect stray{300, 300, 800, 600};
+    EXPECT_EQ(budget.decide(1, asked, Rect(104, 100, 800, 600)), V::landed());
+    EXPECT_FALSE(budget.hasTally(1)) << "a landed report creates no tally";
+    for (int send = 1; send <= 8; ++send) {
+        EXPECT_EQ(budget.decide(1, asked, stray), V::resend()) << send;
+        // Landed reports in between do not reset the count.
+        EXPECT_EQ(budget.decide(1, asked, asked), V::landed());
+    }
+    EXPECT_EQ(budget.sends(1), 8);
+    EXPECT_EQ(budget.decide(1, asked, stray), V::exhausted(true));
+    EXPECT_EQ(budget.decide(1, asked, stray), V::exhausted(false));
+    // A new group frame starts afresh; so does a window the owner forgot.
+    EXPECT_EQ(budget.decide(1, asked.offsetBy(1, 0), stray), V::resend());
+    EXPECT_EQ(budget.sends(1), 1);
+    budget.forget(1);
+    EXPECT_EQ(budget.decide(1, asked.offsetBy(1, 0), stray), V::resend());
+    EXPECT_EQ(budget.sends(1), 1);
+
+    // A terminal that snapped to its cells is home and costs nothing.
+    EXPECT_EQ(budget.decide(2, asked, Rect(100, 100, 795, 590), Size{7, 13}), V::landed());
+
+    SnapBackBudget none(0, 4.0);
+    EXPECT_EQ(none.decide(3, asked, stray), V::exhausted(true));
+    EXPECT_EQ(none.decide(3, asked, stray), V::exhausted(false));
+}
+
+TEST(FrameLog, TruncatesTowardZeroAndNeverFormatsNonFiniteValuesAsIntegers) {
+    EXPECT_EQ(frameLog(Rect(12.7, -3.2, 800.9, 600)), "12,-3 800x600");
+    EXPECT_EQ(frameLog(Rect(10, 20, -800, 600)), "-790,20 800x600") << "standardised";
+    EXPECT_EQ(frameLog(Rect(nan, inf, -inf, 1e300)), "nan,inf -infx1e+300");
+    EXPECT_EQ(frameLog(Rect::null()), "inf,inf 0x0");
+    EXPECT_EQ(logNumber(-0.5), "0");
+    EXPECT_EQ(logNumber(9.3e18), "9.3e+18");
+}
+
+}  // namespace
+}  // namespace tessaly
