@@ -196,8 +196,15 @@ void UpdateHandoffStore::write(const UpdateHandoff& handoff) const {
 
 std::optional<UpdateHandoff> UpdateHandoffStore::takeAndDelete() const {
     if (!fileURL_) return std::nullopt;
-    const AtomicFile::ReadResult read = AtomicFile::read(*fileURL_, maxDocumentBytes);
     std::error_code ignored;
+    // The file is only ever written in place by this program: a link there
+    // is not one of its handoffs, and is not followed.
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(*fileURL_, ignored))) {
+        std::filesystem::remove(*fileURL_, ignored);
+        logUpdate("update handoff not restored: " + fileURL_->string() + " is a symbolic link");
+        return std::nullopt;
+    }
+    const AtomicFile::ReadResult read = AtomicFile::read(*fileURL_, maxDocumentBytes);
     std::filesystem::remove(*fileURL_, ignored);
     if (read.status == AtomicFile::ReadStatus::missing) return std::nullopt;
     if (read.status != AtomicFile::ReadStatus::ok) {

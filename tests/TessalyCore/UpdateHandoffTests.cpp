@@ -183,6 +183,28 @@ TEST_F(HandoffFileTests, FailedWriteKeepsTheOlderFile) {
     EXPECT_EQ(log.size(), 1u);
 }
 
+TEST_F(HandoffFileTests, APipeAHugeFileOrALinkInPlaceOfTheFileIsRemovedAndNotRestored) {
+    UpdateHandoffStore store(file);
+    fs::create_directories(file.parent_path());
+    // A named pipe: reading it must not wait for a writer.
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    EXPECT_FALSE(store.takeAndDelete());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(file)));
+    // 100 MB (sparse): refused by its size, never read in.
+    std::ofstream(file).close();
+    fs::resize_file(file, 100u * 1024 * 1024);
+    EXPECT_FALSE(store.takeAndDelete());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(file)));
+    // A symbolic link, even to a sound handoff: only the link goes.
+    const fs::path elsewhere = folder / "elsewhere.json";
+    UpdateHandoffStore(elsewhere).write(UpdateHandoff(1, 2, {}));
+    fs::create_symlink(elsewhere, file);
+    EXPECT_FALSE(store.takeAndDelete());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(file)));
+    EXPECT_TRUE(fs::exists(elsewhere));
+    EXPECT_EQ(log.size(), 3u);
+}
+
 TEST(UpdateHandoffStoreTests, DefaultLocationIsPrivateAndNeverTheTemporaryFolder) {
     testing::ScopedEnvironment environment;
     environment.set("XDG_DATA_HOME", "/data/home");
