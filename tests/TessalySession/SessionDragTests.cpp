@@ -60,7 +60,7 @@ TEST_F(DragToGroup, ShiftDragHoverAndReleaseMakesOneGroupWithOneFrameAndABar) {
 TEST_F(DragToGroup, OnlyOrdinaryWindowsOfTheCurrentDesktopAreTargets) {
     env.desktop->setSpaceCount(2);
     addWindow(1, editor, Rect(50, 600, 400, 300));
-    addWindow(2, terminal, Rect(500, 100, 300, 300), 2u);  // on the other desktop
+    addWindow(2, terminal, Rect(500, 100, 300, 300), 1u);  // on the other desktop
     addWindow(3, browser, Rect(900, 100, 300, 300));        // a dock
     env.desktop->setLayerAndAlpha(3, WindowLayer::dock, 1.0);
     addWindow(4, terminal, Rect(1300, 100, 500, 300));      // behind a nearly invisible window
