@@ -68,16 +68,22 @@ void ShellNotices::set(ShellNotice notice, bool active) {
     bool& slot = active_[static_cast<std::size_t>(notice)];
     if (slot == active) return;
     slot = active;
-    if (onChange) onChange();
+    if (onChange) onChange(notice, active);
+}
+
+std::string ShellNotices::text(ShellNotice notice) {
+    switch (notice) {
+        case ShellNotice::hotkeysTaken: return L10n::noticeHotkeysTaken();
+        case ShellNotice::launchAtLoginFailed: return L10n::noticeLaunchAtLoginFailed();
+        case ShellNotice::relaunchFailed: return L10n::noticeRelaunchFailed();
+    }
+    return {};
 }
 
 std::vector<std::string> ShellNotices::texts() const {
-    using Text = std::string (*)();
-    static constexpr std::array<Text, count> kTexts{&L10n::noticeHotkeysTaken, &L10n::noticeLaunchAtLoginFailed,
-                                                    &L10n::noticeRelaunchFailed};
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < count; ++i) {
-        if (active_[i]) lines.push_back(kTexts[i]());
+        if (active_[i]) lines.push_back(text(static_cast<ShellNotice>(i)));
     }
     return lines;
 }

@@ -30,13 +30,16 @@ class ShellNotices {
 public:
     static constexpr std::size_t count = 3;
 
-    // Raises or clears a notice; onChange runs when that changed anything.
+    // Raises or clears a notice; onChange runs when that changed anything
+    // (a raised notice is worth telling the user at once: a tray message).
     void set(ShellNotice notice, bool active);
     bool isActive(ShellNotice notice) const { return active_[static_cast<std::size_t>(notice)]; }
     // The lines of the standing notices, in the order of the cases.
     std::vector<std::string> texts() const;
+    // The line of one notice.
+    static std::string text(ShellNotice notice);
 
-    std::function<void()> onChange;
+    std::function<void(ShellNotice notice, bool active)> onChange;
 
 private:
     std::array<bool, count> active_{};

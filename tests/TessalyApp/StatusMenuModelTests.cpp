@@ -188,12 +188,15 @@ TEST(ShellNoticeTextsTests, EveryNoticeHasTenDistinctNonEmptyVersions) {
         EXPECT_FALSE(versions.contains("")) << entry.id;
     }
     ShellNotices notices;
-    int changes = 0;
-    notices.onChange = [&] { ++changes; };
+    std::vector<bool> changes;
+    notices.onChange = [&](ShellNotice notice, bool active) {
+        EXPECT_EQ(notice, ShellNotice::relaunchFailed);
+        changes.push_back(active);
+    };
     notices.set(ShellNotice::relaunchFailed, true);
     notices.set(ShellNotice::relaunchFailed, true);
     notices.set(ShellNotice::relaunchFailed, false);
-    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(changes, (std::vector<bool>{true, false}));
 }
 
 }  // namespace
