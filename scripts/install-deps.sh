@@ -19,6 +19,8 @@ packages=(
   # xrandr, xset) and a private session bus (dbus-daemon, dbus-send, gdbus).
   xvfb openbox xdotool xterm x11-apps x11-utils x11-xserver-utils
   dbus-daemon dbus-bin libglib2.0-bin
+  # A system tray (XEmbed) for the tray icon's real-desktop tests.
+  trayer
 )
 
 missing=()
