@@ -43,6 +43,9 @@ QtSystemAppearance::QtSystemAppearance(Options options)
     : connectionName_(QStringLiteral("tessaly-appearance-%1").arg(reinterpret_cast<quintptr>(this))),
       bus_(connectTo(options.busAddress, connectionName_)) {
     if (bus_.isConnected()) {
+        // The slot's argument types are looked up by name: QDBusVariant's
+        // must be known before the first value of it was ever made.
+        qRegisterMetaType<QDBusVariant>();
         bus_.connect(kPortalService, kPortalPath, kSettingsInterface, QStringLiteral("SettingChanged"), this,
                      SLOT(onSettingChanged(QString, QString, QDBusVariant)));
         readPortal(options.timeoutMs);

@@ -42,7 +42,8 @@ public:
     static constexpr int kNoServer = 77;
 
     // In a child (the parent set TESSALY_QT_X11_CHILD): starts the desktop
-    // (with TESSALY_QT_X11_DESKTOPS virtual desktops, one by default),
+    // (with TESSALY_QT_X11_DESKTOPS virtual desktops, one by default, and
+    // TESSALY_QT_X11_XFT_DPI as the Xft.dpi resource when given),
     // makes the application `App` on it, runs the registered tests selected
     // by the command line and answers the exit code. Otherwise nullopt.
     template <typename App>
@@ -56,6 +57,14 @@ public:
         if (!started) {
             std::fprintf(stderr, "no desktop: %s\n", why.c_str());
             return serverMissing ? kNoServer : 1;
+        }
+        if (const char* dpi = std::getenv("TESSALY_QT_X11_XFT_DPI")) {
+            // What xrdb would set: Qt reads it when it connects.
+            const std::string resources = std::string("Xft.dpi:\t") + dpi + "\n";
+            auto& x = started->connection();
+            xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, x.root(), XCB_ATOM_RESOURCE_MANAGER, XCB_ATOM_STRING, 8,
+                                static_cast<std::uint32_t>(resources.size()), resources.data());
+            x.sync();
         }
         desktopSlot() = started.get();
         ::setenv("DISPLAY", started->display().c_str(), 1);

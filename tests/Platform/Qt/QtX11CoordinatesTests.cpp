@@ -1,6 +1,6 @@
 // Logical and X coordinates, at Qt's normal scale and with Qt scaling by 2
-// (QT_SCALE_FACTOR in the scaled suite's child), checked against where real
-// windows land on the server.
+// (QT_SCALE_FACTOR, or an Xft.dpi of 192, in the scaled suites' children),
+// checked against where real windows land on the server.
 #include "Platform/Qt/QtOnX11.h"
 #include "Platform/Qt/QtX11Coordinates.h"
 #include "Platform/Qt/QtToolPanel.h"
@@ -73,5 +73,9 @@ void checkRealWindows(tessaly::test::X11Desktop& desktop, double ratio) {
 TESSALY_QT_X11_TEST(QtDesktop, WithoutScalingBothCoordinatesAreTheSame) { checkRealWindows(desktop(), 1.0); }
 
 TESSALY_QT_X11_TEST(QtScaledDesktop, UnderScaleFactorTwoXPixelsAreTwiceTheLogicalOnes) {
+    checkRealWindows(desktop(), 2.0);
+}
+
+TESSALY_QT_X11_TEST(QtXftScaledDesktop, UnderAnXftDpiOf192XPixelsAreTwiceTheLogicalOnes) {
     checkRealWindows(desktop(), 2.0);
 }
