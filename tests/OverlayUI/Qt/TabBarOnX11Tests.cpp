@@ -1,0 +1,199 @@
+// Tab bars on a real desktop (Xvfb + openbox, xterm and xlogo): each case
+// runs in a child process on a desktop of its own (see OverlayOnX11.h).
+// First: the X11 headers it reaches must come before Qt's "emit" keyword.
+#include "OverlayOnX11.h"
+
+#include <QWidget>
+
+#include "OverlayUI/Qt/TabBarView.h"
+#include "OverlayUI/Qt/TabItemView.h"
+#include "Platform/Qt/QtX11Coordinates.h"
+
+namespace tessaly::test {
+namespace {
+
+// ---- 1. One bar above the active member's frame, never focused ----
+
+TEST(TabBarOnX11, OneOverrideRedirectBarSitsDirectlyAboveTheActiveFrame) {
+    QtOnX11::runSuite("TabBarOnX11_Appears");
+}
+
+TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Appears, Run) {
+    const auto first = desktop().launchXterm("first", "80x24+200+300");
+    const auto second = desktop().launchXterm("second", "80x24+260+330");
+    ASSERT_TRUE(first && second);
+    desktop().windows().activate(second->window);
+    ASSERT_TRUE(desktop().waitUntil([&] { return desktop().windows().activeWindow() == second->window; }));
+    const xcb_window_t activeBefore = desktop().windows().activeWindow();
+    const xcb_window_t focusBefore = inputFocus();
+
+    const TabGroup group = groupOf({*first, *second}, 1);
+    manager->apply(GroupEvent::groupCreated(group));
+    const xcb_window_t strip = stripWindow(group.id);
+    const xcb_window_t frame = info(second->window).frameWindow;
+    ASSERT_NE(strip, kNoWindow);
+    ASSERT_TRUE(waitUntil([&] {
+        const Rect g = geometry(strip);
+        return isViewable(strip) && g.minX() == group.frame.minX() && g.maxY() == group.frame.minY() &&
+               directlyAbove(strip, frame);
+    })) << "bar at " << geometry(strip) << " for the frame " << group.frame;
+
+    const Rect placed = geometry(strip);
+    EXPECT_EQ(placed.width(), group.frame.width());
+    EXPECT_EQ(placed.height(), TabStripGeometry::defaultHeight);
+    EXPECT_TRUE(isOverrideRedirect(strip));
+    const auto clients = desktop().windows().clientList();
+    EXPECT_EQ(std::count(clients.begin(), clients.end(), strip), 0);
+    // The backing band lies directly below the frame, under the window's top.
+    const xcb_window_t backing = bar(group.id).backingPanel().windowNumber();
+    EXPECT_TRUE(waitUntil([&] { return directlyAbove(frame, backing); }));
+    EXPECT_EQ(geometry(backing).minY(), group.frame.minY());
+
+    // Showing the bar moved no focus, now or a moment later.
+    desktop().connection().sync();
+    waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_EQ(desktop().windows().activeWindow(), activeBefore);
+    EXPECT_EQ(inputFocus(), focusBefore);
+    EXPECT_TRUE(directlyAbove(strip, frame));
+}
+
+// ---- 2. Raised over, then raised again: back above its frame ----
+
+TEST(TabBarOnX11, ABarReturnsAboveItsWindowWhenTheWindowIsRaisedAgain) {
+    QtOnX11::runSuite("TabBarOnX11_Restack");
+}
+
+// Without the 0.25 s tick: only the window manager's restack, as reported
+// by the backend, can put the bar back.
+TESSALY_QT_X11_TEST_F(OverlayOnX11WithoutTick, TabBarOnX11_Restack, Run) {
+    const auto first = desktop().launchXterm("first", "80x24+200+300");
+    const auto second = desktop().launchXterm("second", "80x24+200+300");
+    ASSERT_TRUE(first && second);
+    const TabGroup group = groupOf({*first, *second}, 1);
+    manager->apply(GroupEvent::groupCreated(group));
+    const xcb_window_t strip = stripWindow(group.id);
+    const xcb_window_t frame = info(second->window).frameWindow;
+    ASSERT_TRUE(waitUntil([&] { return directlyAbove(strip, frame); }));
+
+    // Another window over the group's.
+    const auto other = desktop().launchXlogo("300x300+250+280");
+    ASSERT_TRUE(other);
+    const xcb_window_t otherFrame = info(other->window).frameWindow;
+    desktop().windows().activate(other->window);
+    ASSERT_TRUE(waitUntil([&] { return isAbove(otherFrame, frame) && isAbove(otherFrame, strip); }));
+    EXPECT_TRUE(directlyAbove(strip, frame));  // still with its own window, under the other
+
+    // A click on the group window's title bar: the window manager raises it.
+    const X11WindowInfo window = info(second->window);
+    clickAt({window.frame.minX() + 40, window.frame.minY() + window.extents.top / 2});
+    ASSERT_TRUE(waitUntil([&] { return isAbove(frame, otherFrame) && directlyAbove(strip, frame); }))
+        << "the bar did not come back above its window";
+    EXPECT_TRUE(isAbove(strip, otherFrame));
+}
+
+// ---- 3. No room above: inside the title bar, and inside a narrow window ----
+
+TEST(TabBarOnX11, AWindowAtTheTopGetsTheStripInsideItsTitleBar) {
+    QtOnX11::runSuite("TabBarOnX11_TitleBar");
+}
+
+TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_TitleBar, Run) {
+    const auto wide = desktop().launchXterm("wide", "80x24+300+0");
+    const auto other = desktop().launchXterm("other", "80x24+300+0");
+    const auto narrow = desktop().launchXlogo("150x150+1200+0");
+    const auto narrowOther = desktop().launchXlogo("150x150+1200+0");
+    ASSERT_TRUE(wide && other && narrow && narrowOther);
+
+    for (const auto& [active, partner] : {std::pair{*wide, *other}, std::pair{*narrow, *narrowOther}}) {
+        const TabGroup group = groupOf({partner, active}, 1);
+        SCOPED_TRACE(::testing::Message() << "window frame " << group.frame);
+        ASSERT_LT(group.frame.minY(), TabStripGeometry::defaultHeight);  // no room above
+        manager->apply(GroupEvent::groupCreated(group));
+        const xcb_window_t strip = stripWindow(group.id);
+        ASSERT_TRUE(waitUntil([&] { return isViewable(strip) && geometry(strip).minY() == group.frame.minY() + 4; }))
+            << "strip at " << geometry(strip);
+        const Rect g = geometry(strip);
+        EXPECT_GE(g.minX(), group.frame.minX());
+        EXPECT_LE(g.maxX(), group.frame.maxX());
+        EXPECT_GT(g.width(), 0);
+        EXPECT_LE(g.maxY(), group.frame.maxY());
+        EXPECT_FALSE(bar(group.id).backingShown());
+        EXPECT_FALSE(isViewable(bar(group.id).backingPanel().windowNumber()));
+        EXPECT_TRUE(waitUntil([&] { return directlyAbove(strip, info(active.window).frameWindow); }));
+    }
+}
+
+// ---- 4. Clicks: select without focus; the tab menu opens and Escape closes it ----
+
+TEST(TabBarOnX11, ClickingATabSelectsItWithoutMovingFocusAndEscapeClosesItsMenu) {
+    QtOnX11::runSuite("TabBarOnX11_Click");
+}
+
+TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Click, Run) {
+    const auto first = desktop().launchXterm("first", "80x24+200+300");
+    const auto second = desktop().launchXterm("second", "80x24+200+300");
+    ASSERT_TRUE(first && second);
+    desktop().windows().activate(second->window);
+    ASSERT_TRUE(desktop().waitUntil([&] { return desktop().windows().activeWindow() == second->window; }));
+    const TabGroup group = groupOf({*first, *second}, 1);
+    manager->apply(GroupEvent::groupCreated(group));
+    const xcb_window_t strip = stripWindow(group.id);
+    ASSERT_TRUE(waitUntil([&] { return isViewable(strip) && geometry(strip) == bar(group.id).stripPanel().frame(); }));
+    // Qt has taken the new geometry: the tabs are laid out.
+    TabItemView* tab = bar(group.id).view().tabItem(first->window);
+    ASSERT_NE(tab, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return bar(group.id).view().width() > 0 && tab->width() > 0; }));
+    const auto tabCentre = [&] {
+        return QtX11Coordinates::toX(QPointF(tab->mapToGlobal(tab->rect().center())));
+    };
+    const xcb_window_t active = desktop().windows().activeWindow();
+    const xcb_window_t focus = inputFocus();
+
+    clickAt(tabCentre());
+    ASSERT_TRUE(waitUntil([&] { return !delegate->intents.empty(); }));
+    EXPECT_EQ(delegate->intents.front(), "select " + std::to_string(first->window));
+    EXPECT_EQ(delegate->groups.front(), group.id);
+    EXPECT_EQ(desktop().windows().activeWindow(), active);
+    EXPECT_EQ(inputFocus(), focus);
+
+    clickAt(tabCentre(), 3);
+    ASSERT_TRUE(waitUntil([] { return openMenu() && openMenu()->isVisible(); })) << "no menu opened";
+    EXPECT_EQ(openMenu()->actions().front()->text(), QStringLiteral("Pop Tab Out"));
+    tapKey(kEscape);
+    ASSERT_TRUE(waitUntil([] { return openMenu() == nullptr; })) << "Escape did not close the menu";
+    EXPECT_EQ(delegate->intents.size(), 1u);  // the right click selected nothing, the menu chose nothing
+    EXPECT_EQ(desktop().windows().activeWindow(), active);
+}
+
+// ---- 5. Scaled Qt: the bar still matches the frame in X pixels ----
+
+TEST(TabBarOnX11, UnderQtScalingTheBarStillMatchesTheFrameInXPixels) {
+    QtOnX11::runSuite("TabBarOnX11_Scaled", {"QT_SCALE_FACTOR=2"});
+}
+
+TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Scaled, Run) {
+    ASSERT_EQ(qApp->devicePixelRatio(), 2.0);
+    // Odd positions and sizes are where a logical move would miss a pixel.
+    const auto first = desktop().launchXlogo("301x201+251+401");
+    const auto second = desktop().launchXlogo("301x201+251+401");
+    ASSERT_TRUE(first && second);
+    TabGroup group = groupOf({*first, *second}, 1);
+    manager->apply(GroupEvent::groupCreated(group));
+    const xcb_window_t strip = stripWindow(group.id);
+    const auto matches = [&] {
+        const Rect g = geometry(strip);
+        return isViewable(strip) && g.minX() == group.frame.minX() && g.width() == group.frame.width() &&
+               g.maxY() == group.frame.minY();
+    };
+    ASSERT_TRUE(waitUntil(matches)) << "bar at " << geometry(strip) << " for the frame " << group.frame;
+
+    // Moved by one odd pixel: still exact.
+    group.frame.origin.x += 1;
+    group.frame.origin.y += 3;
+    group.frame.size.width -= 1;
+    manager->movePanel(group.id, group.frame);
+    ASSERT_TRUE(waitUntil(matches)) << "bar at " << geometry(strip) << " for the frame " << group.frame;
+}
+
+}  // namespace
+}  // namespace tessaly::test
