@@ -105,7 +105,7 @@ bool makeGroups(Fixture& f) {
             return false;
         }
     }
-    return user.waitUntil([&] { return user.overlays().size() == kGroups; });
+    return user.waitUntil([&] { return user.bars().size() == kGroups; });
 }
 
 void BM_Idle(benchmark::State& state) {

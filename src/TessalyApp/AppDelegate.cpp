@@ -55,8 +55,15 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 bool AppDelegate::applicationShouldHandleReopen() {
+    startSessionIfPossible();
     call(parts.showSettings);
     return false;
+}
+
+void AppDelegate::statusMenuWillOpen() { startSessionIfPossible(); }
+
+void AppDelegate::startSessionIfPossible() {
+    if (!session_ && !blockedByStageManager_ && permissions_->isTrusted()) startSession();
 }
 
 void AppDelegate::applicationWillTerminate() {
@@ -151,9 +158,10 @@ void AppDelegate::applySettings() {
     s.updateShowTabBadges(store_->showTabBadges());
     s.overlay().setTabBadgeColor(store_->tabBadgeColor());
     s.updateTabColors(store_->colorPresets(), store_->autoColorRules());
-    if (!hotkeyRecordingActive_ && !s.enableTabCycleHotkeys(store_->nextTabHotkey(), store_->prevTabHotkey())) {
-        Log::error(LogCategory::app, "tab-cycle hotkey registration failed (combo taken by another app)");
-    }
+    if (hotkeyRecordingActive_) return;
+    const bool registered = s.enableTabCycleHotkeys(store_->nextTabHotkey(), store_->prevTabHotkey());
+    if (!registered) Log::error(LogCategory::app, "tab-cycle hotkey registration failed (combo taken by another app)");
+    notices_.set(ShellNotice::hotkeysTaken, !registered);
 }
 
 void AppDelegate::hotkeyRecordingChanged(bool recording) {

@@ -31,6 +31,7 @@
 #include "Platform/UserDefaults.h"
 #include "Platform/Uuid.h"
 #include "TessalyApp/AppShell.h"
+#include "TessalyApp/ShellNotices.h"
 #include "TessalyCore/GroupMenuItem.h"
 #include "TessalyCore/PermissionsCoordinator.h"
 #include "TessalyCore/SettingsStore.h"
@@ -91,8 +92,12 @@ public:
     Parts parts;
 
     void applicationDidFinishLaunching();
-    // The running program was opened again: shows the settings window.
+    // The running program was opened again: starts the session when it can
+    // now (the onboarding window was closed before the grant came), then
+    // shows the settings window.
     bool applicationShouldHandleReopen();
+    // The status menu is about to open: the same late start.
+    void statusMenuWillOpen();
     // Shuts the session down and writes the handoff when a relaunch was
     // announced no more than 30 s ago.
     void applicationWillTerminate();
@@ -112,6 +117,7 @@ public:
     bool isSessionRunning() const { return session_ != nullptr; }
     bool isDragActive() const;
     bool isStageManagerBlocked() const { return blockedByStageManager_; }
+    bool isTrusted() const { return permissions_->isTrusted(); }
     std::vector<GroupMenuItem> groupsSnapshot() const;
     void focusGroup(const Uuid& groupID);
     void ungroupAll();
@@ -119,6 +125,8 @@ public:
 
     SettingsStore& store() { return *store_; }
     PermissionsCoordinator& permissions() { return *permissions_; }
+    // Problems the status menu lists (a tab-cycle hotkey held elsewhere...).
+    ShellNotices& notices() { return notices_; }
     const std::shared_ptr<GroupSession>& session() const { return session_; }
     const LifetimeToken& lifetime() const { return lifetime_; }
 
@@ -126,6 +134,8 @@ private:
     void startSession();
     void showOnboarding();
     void onTrustGranted();
+    // Starts the session when nothing stands in the way any more.
+    void startSessionIfPossible();
     std::optional<UpdateHandoff> takeFreshHandoff();
     static void call(const std::function<void()>& hook) {
         if (hook) hook();
@@ -139,6 +149,7 @@ private:
     bool blockedByStageManager_ = false;
     bool onboardingShown_ = false;
     bool hotkeyRecordingActive_ = false;
+    ShellNotices notices_;
     UpdateHandoffStore handoffStore_;
     UpdateHandoffLifecycle handoffLifecycle_;
     LifetimeToken lifetime_;

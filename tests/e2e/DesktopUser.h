@@ -41,8 +41,15 @@ public:
         return Point{i.frame.origin.x + fromLeft, i.frame.origin.y + std::max(2.0, std::floor(i.extents.top / 2))};
     }
 
-    // The program's shown override-redirect windows (bars, previews).
+    // The program's shown override-redirect windows (bars with their
+    // backings behind the windows, previews).
     std::vector<ShownWindow> overlays() { return screen.overrideRedirectOf(program_); }
+    // Its shown tab bars: the strips of the bar's height.
+    std::vector<ShownWindow> bars() {
+        auto all = overlays();
+        std::erase_if(all, [](const ShownWindow& w) { return w.rect.size.height != kBarHeight; });
+        return all;
+    }
 
     // The bar of the group whose active member is `client`: one of the
     // program's override-redirect windows, as wide as the client's frame,
@@ -51,10 +58,9 @@ public:
     std::optional<ShownWindow> barAbove(xcb_window_t client) {
         const Rect f = frame(client);
         const xcb_window_t frameWindow = screen.frameWindow(client);
-        for (const auto& w : overlays()) {
+        for (const auto& w : bars()) {
             const bool onTop = w.rect.maxY() == f.minY() || w.rect.minY() == f.minY();
-            if (w.rect.size.width == f.size.width && w.rect.size.height == kBarHeight && w.rect.minX() == f.minX() &&
-                onTop && screen.isDirectlyAbove(w.window, frameWindow)) {
+            if (w.rect.size.width == f.size.width && w.rect.minX() == f.minX() && onTop && screen.isDirectlyAbove(w.window, frameWindow)) {
                 return w;
             }
         }

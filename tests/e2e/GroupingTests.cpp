@@ -65,8 +65,8 @@ TEST_F(GroupingTest, AShiftDragOfATitleBarOntoAnotherWindowMakesOneGroupWithOneB
     const auto pair = groupedXterms("group", 120);
     ASSERT_TRUE(pair);
     EXPECT_TRUE(user->shareFrame(pair->active, pair->inactive));
-    const auto bars = user->overlays();
-    ASSERT_EQ(bars.size(), 1u) << "one bar for one group, and no preview left over";
+    const auto bars = user->bars();
+    ASSERT_EQ(bars.size(), 1u) << "one bar for one group";
     EXPECT_TRUE(user->screen.isDirectlyAbove(bars.front().window, user->screen.frameWindow(pair->active)));
 
     // Two tabs: a click on the right half of the bar selects the other window.
@@ -156,7 +156,7 @@ TEST_F(GroupingTest, ClosingOrKillingAMemberOfAPairDissolvesItsGroupAndTakesItsB
     ASSERT_TRUE(third && fourth);
     const auto second = group(fourth->window, third->window);
     ASSERT_TRUE(second);
-    ASSERT_EQ(user->overlays().size(), 2u);
+    ASSERT_EQ(user->bars().size(), 2u);
 
     ASSERT_TRUE(desktop->windows().close(first->inactive));
     EXPECT_TRUE(user->waitUntil([&] { return !user->barAbove(first->active); })) << "the closed member's group kept its bar";
@@ -184,7 +184,8 @@ TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
     ASSERT_TRUE(second);
     const xcb_window_t oldFrame = user->screen.frameWindow(first->active);
 
-    ASSERT_TRUE(replaceWindowManager());
+    std::string why;
+    ASSERT_TRUE(desktop->replaceWindowManager(why)) << why;
     ASSERT_TRUE(user->waitUntil([&] {
         const xcb_window_t now = user->screen.frameWindow(first->active);
         return now != oldFrame && now != first->active;
@@ -194,7 +195,7 @@ TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
         EXPECT_TRUE(user->waitForBarAbove(pair.active)) << "a bar did not come back above its window";
         EXPECT_TRUE(user->waitForSharedFrame(pair.inactive, pair.active));
     }
-    EXPECT_EQ(user->overlays().size(), 2u);
+    EXPECT_EQ(user->bars().size(), 2u);
     // The groups are alive: moving an active member still moves its partner.
     const Rect moved{200, 300, user->frame(first->active).size.width, user->frame(first->active).size.height};
     ASSERT_TRUE(desktop->windows().setFrame(first->active, moved));

@@ -43,7 +43,7 @@ public:
             if (!attributes[i] || !geometries[i] || attributes[i]->map_state != XCB_MAP_STATE_VIEWABLE) continue;
             const auto& g = *geometries[i];
             const double border = 2.0 * g.border_width;
-            shown.push_back({all[i], Rect{g.x, g.y, g.width + border, g.height + border},
+            shown.push_back({all[i], Rect(g.x, g.y, g.width + border, g.height + border),
                              attributes[i]->override_redirect != 0, std::nullopt});
             ids.push_back(all[i]);
         }
