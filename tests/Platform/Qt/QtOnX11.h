@@ -69,6 +69,9 @@ public:
         desktopSlot() = started.get();
         ::setenv("DISPLAY", started->display().c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        // Without a session bus, Qt's X11 theme would have the bus library
+        // try to start one ("autolaunch"), which fails and leaks.
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
         int code = 1;
         {
             App app(argc, argv);
