@@ -19,7 +19,9 @@ struct GroupNameEditOutcome {
     static GroupNameEditOutcome named(std::string value) { return {Kind::named, std::move(value)}; }
 
     // Not committed: cancelled. Otherwise the entry trimmed of white space
-    // and newlines at both ends: empty gives cleared, else named.
+    // and newlines at both ends: empty (or nothing but control and format
+    // characters, which no label shows) gives cleared, else named. No
+    // length limit: labels cut long names when they show them.
     static GroupNameEditOutcome resolve(const std::string& entered, bool committed);
 
     friend bool operator==(const GroupNameEditOutcome&, const GroupNameEditOutcome&) = default;

@@ -417,7 +417,14 @@ void OverlayManager::tabDrag(const Uuid& sourceGroupID, Point point, double tabW
 
 bool OverlayManager::tabDragCommit(const Uuid& sourceGroupID, WindowID windowID) {
     if (isShutDown_) return false;
-    const std::optional<PendingTabDrop> drop = std::exchange(pendingTabDrop_, std::nullopt);
+    std::optional<PendingTabDrop> drop = std::exchange(pendingTabDrop_, std::nullopt);
+    // The bar the tab was last over may have been hidden since (the
+    // overview, a Space change, its group minimised): a release over what
+    // now shows as empty desktop is no drop onto it.
+    if (drop) {
+        const TabBarPanel* target = bar(drop->groupID);
+        if (!target || !target->isShown()) drop.reset();
+    }
     if (!drop) {
         closeAllDropGaps();
         return false;

@@ -84,5 +84,16 @@ TEST_F(TabDragCoordinationTest, CancellingOrDissolvingTheTargetForgetsTheDrop) {
     EXPECT_TRUE(delegate->intents.empty());
 }
 
+TEST_F(TabDragCoordinationTest, ABarHiddenUnderTheTabTakesNoDrop) {
+    // The overview, a Space change or minimising hides the bar after the last move:
+    // the release lands on what now shows as empty desktop and pops the tab out.
+    manager->tabDrag(source.id, {100, 180}, 90);
+    ASSERT_TRUE(barOf(left).dropGapIndex);
+    manager->setSpacePresence(left, false, false);
+    EXPECT_FALSE(manager->tabDragCommit(source.id, 102));
+    EXPECT_FALSE(barOf(left).dropGapIndex);
+    EXPECT_TRUE(delegate->intents.empty());
+}
+
 }  // namespace
 }  // namespace tessaly
