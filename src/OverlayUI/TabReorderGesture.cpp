@@ -39,14 +39,9 @@ TabReorderGesture::TabReorderGesture(Presenter& presenter, std::shared_ptr<MainE
 // ------------------------------------------------------------------ events
 
 void TabReorderGesture::pressBegan() {
-    const auto alive = lifetime_.watch();
     // A tab still settling from the last drag lands now; a drag whose
     // release never came ends here.
-    if (reorder_) {
-        if (settling_) finalizeReorderLayout();
-        else abandon(true);
-        if (alive.expired()) return;
-    }
+    if (!finishSession()) return;
     tabGestureActive_ = true;
 }
 
@@ -95,13 +90,16 @@ void TabReorderGesture::dragEnded() {
 }
 
 void TabReorderGesture::cancel() {
-    const auto alive = lifetime_.watch();
-    if (reorder_) {
-        if (settling_) finalizeReorderLayout();
-        else abandon(true);
-        if (alive.expired()) return;
-    }
+    if (!finishSession()) return;
     endGesture();
+}
+
+bool TabReorderGesture::finishSession() {
+    if (!reorder_) return true;
+    const auto alive = lifetime_.watch();
+    if (settling_) finalizeReorderLayout();
+    else abandon(true);
+    return !alive.expired();
 }
 
 bool TabReorderGesture::holdRender(const std::vector<TabViewModel>& tabs) {

@@ -184,6 +184,9 @@ private:
     void cancelReorderLayout();
     // Clears the gesture flag and applies a held render.
     void endGesture();
+    // Lands a settling tab at once, or ends a running drag without a drop;
+    // false when this object went away meanwhile.
+    bool finishSession();
     // Ends a running drag without a drop; `report` for an in-bar drag.
     void abandon(bool report);
 

@@ -86,6 +86,19 @@ protected:
                            [this] { return layout(); });
     }
 
+    // A press on the first tab, dragged until it has passed the second (order 1 0 2).
+    void dragFirstPastSecond() {
+        gesture->pressBegan();
+        dragTo(0, 57, 15);
+        dragTo(0, 160, 15);
+    }
+    // A press on a tab, dragged out below the bar.
+    void popOut(std::size_t tab, double x) {
+        gesture->pressBegan();
+        dragTo(tab, x, 15);
+        dragTo(tab, x, 90);
+    }
+
     static std::vector<TabViewModel> model(std::vector<WindowID> windows) {
         std::vector<TabViewModel> tabs;
         for (WindowID w : windows) {
@@ -171,9 +184,7 @@ TEST_F(TabReorderGestureTest, ATabPopsOutBeyondSixteenPointsFollowsAsAChipAndCom
 
     // Released over a bar that takes it: only the commit.
     anotherBarTakesIt = true;
-    gesture->pressBegan();
-    dragTo(2, 250, 15);
-    dragTo(2, 250, 80);
+    popOut(2, 250);
     bar.take();
     gesture->dragEnded();
     EXPECT_EQ(bar.take(), (Lines{"chip off", "restore 0 1 2", "commit 3"}));
@@ -193,9 +204,7 @@ TEST_F(TabReorderGestureTest, TheChipKeepsTheGrabbedSpotUnderThePointerWhenQtSca
 }
 
 TEST_F(TabReorderGestureTest, APressWhileATabSettlesLandsItAtOnceAndTheLateSettleDoesNothing) {
-    gesture->pressBegan();
-    dragTo(0, 57, 15);
-    dragTo(0, 160, 15);
+    dragFirstPastSecond();
     gesture->dragEnded();
     EXPECT_TRUE(gesture->holdRender(model({2, 1, 3})));
     bar.take();
@@ -214,9 +223,7 @@ TEST_F(TabReorderGestureTest, APressWhileATabSettlesLandsItAtOnceAndTheLateSettl
 
 TEST_F(TabReorderGestureTest, HidingTheBarEndsAnyGestureAsAReleaseWouldButDropsNothing) {
     // Within the bar: the tab lands in the slot it reached, at once.
-    gesture->pressBegan();
-    dragTo(0, 57, 15);
-    dragTo(0, 160, 15);
+    dragFirstPastSecond();
     EXPECT_TRUE(gesture->holdRender(model({1, 2, 3})));
     bar.take();
     gesture->cancel();
@@ -225,9 +232,7 @@ TEST_F(TabReorderGestureTest, HidingTheBarEndsAnyGestureAsAReleaseWouldButDropsN
     EXPECT_EQ(executor.pendingTimerCount(), 0u);
 
     // Popped out: the tab stays in its group; no other bar receives it.
-    gesture->pressBegan();
-    dragTo(2, 250, 15);
-    dragTo(2, 250, 90);
+    popOut(2, 250);
     bar.take();
     gesture->cancel();
     EXPECT_EQ(bar.take(), (Lines{"chip off", "restore 0 1 2", "cross-bar cancel"}));
@@ -237,9 +242,7 @@ TEST_F(TabReorderGestureTest, HidingTheBarEndsAnyGestureAsAReleaseWouldButDropsN
     EXPECT_TRUE(bar.log.empty());
 
     // Settling: it lands at once.
-    gesture->pressBegan();
-    dragTo(0, 57, 15);
-    dragTo(0, 160, 15);
+    dragFirstPastSecond();
     gesture->dragEnded();
     bar.take();
     gesture->cancel();
@@ -256,9 +259,7 @@ TEST_F(TabReorderGestureTest, HidingTheBarEndsAnyGestureAsAReleaseWouldButDropsN
 }
 
 TEST_F(TabReorderGestureTest, AWindowThatClosesWhileItsTabIsDraggedEndsTheDragWithoutAReport) {
-    gesture->pressBegan();
-    dragTo(1, 160, 15);
-    dragTo(1, 160, 80);
+    popOut(1, 160);
     bar.take();
     // Its window closed: the group's next model lacks it.
     EXPECT_TRUE(gesture->holdRender(model({1, 3})));
@@ -270,9 +271,7 @@ TEST_F(TabReorderGestureTest, AWindowThatClosesWhileItsTabIsDraggedEndsTheDragWi
     EXPECT_TRUE(bar.log.empty());
 
     // The same while it settles: no reorder is reported for a closed window.
-    gesture->pressBegan();
-    dragTo(0, 57, 15);
-    dragTo(0, 160, 15);
+    dragFirstPastSecond();
     gesture->dragEnded();
     bar.take();
     EXPECT_TRUE(gesture->holdRender(model({2, 3})));
@@ -289,9 +288,7 @@ TEST_F(TabReorderGestureTest, CallbacksMayCloseTheBarOrDropTheGestureUnderIt) {
         gesture.reset();
         return false;
     };
-    gesture->pressBegan();
-    dragTo(0, 57, 15);
-    dragTo(0, 57, 90);
+    popOut(0, 57);
     gesture->dragEnded();
     EXPECT_FALSE(gesture);
 
@@ -302,9 +299,7 @@ TEST_F(TabReorderGestureTest, CallbacksMayCloseTheBarOrDropTheGestureUnderIt) {
         EXPECT_TRUE(gesture->holdRender(model({2, 1, 3})));
     };
     gesture->onRender = [this](const std::vector<TabViewModel>&) { bar.note("render"); };
-    gesture->pressBegan();
-    dragTo(0, 57, 15);
-    dragTo(0, 160, 15);
+    dragFirstPastSecond();
     bar.take();
     // Without an executor the settle ends at once.
     gesture->dragEnded();
