@@ -119,6 +119,8 @@ void GroupSession::shutdown() {
     observers_.clear();
     if (hotkeys_) hotkeys_->unregisterAll();
     disableDragGrouping();
+    // Ending a live follow above asks for a re-check that will never be due.
+    liveFollowResyncTimer_.cancel();
     // Bar drags end with the bar drag gesture's own end; none runs without it.
     barDrags_.clear();
     overlay_->shutdown();
@@ -172,19 +174,16 @@ void GroupSession::handleGroupEvent(const GroupEvent& event) {
     ++engineReportDepth_;
     // The bars show the engine's state before anything else looks at it.
     overlay_->apply(event);
+    // The group's members as they stand now; windows that left it are let
+    // go once nothing holds them.
+    const auto reindex = [this](const TabGroup& group) {
+        std::vector<WindowID> departed = std::exchange(memberIndex_[group.id], group.windowIDs());
+        std::erase_if(departed, [&](WindowID id) { return group.contains(id); });
+        untrackWhenSettled(std::move(departed));
+    };
     std::visit(Overloaded{
-                   [&](const GroupEvent::GroupCreated& e) {
-                       std::vector<WindowID> previous = std::move(memberIndex_[e.group.id]);
-                       memberIndex_[e.group.id] = e.group.windowIDs();
-                       std::erase_if(previous, [&](WindowID id) { return e.group.contains(id); });
-                       untrackWhenSettled(std::move(previous));
-                   },
-                   [&](const GroupEvent::GroupChanged& e) {
-                       std::vector<WindowID> previous = std::move(memberIndex_[e.group.id]);
-                       memberIndex_[e.group.id] = e.group.windowIDs();
-                       std::erase_if(previous, [&](WindowID id) { return e.group.contains(id); });
-                       untrackWhenSettled(std::move(previous));
-                   },
+                   [&](const GroupEvent::GroupCreated& e) { reindex(e.group); },
+                   [&](const GroupEvent::GroupChanged& e) { reindex(e.group); },
                    [&](const GroupEvent::GroupDissolved& e) {
                        if (barDrags_.contains(e.groupID)) {
                            whenEngineIdle([this, id = e.groupID] { tabBarDidEndDrag(id); });
