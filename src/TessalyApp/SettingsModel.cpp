@@ -25,6 +25,8 @@ SettingsModel::SettingsModel(SettingsStore& store, SettingsModelEnvironment envi
     initialLanguage_ = language_;
     hotkeyRecorder_.onCapture = lifetime_.guarded(
         [this](Target target, std::optional<KeyCombo> combo) { captureHotkey(target, combo); });
+    // The recorder's rows redraw with the model.
+    hotkeyRecorder_.onStateChanged = lifetime_.guarded([this] { publish(); });
 }
 
 Subscription SettingsModel::observe(std::function<void()> handler) {

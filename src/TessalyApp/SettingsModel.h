@@ -110,8 +110,8 @@ public:
     SettingsModel(const SettingsModel&) = delete;
     SettingsModel& operator=(const SettingsModel&) = delete;
 
-    // `handler` runs after every change the model makes to what it shows,
-    // while the handle lives.
+    // `handler` runs after every change the model makes to what it shows
+    // (the hotkey recorder's state included), while the handle lives.
     Subscription observe(std::function<void()> handler);
 
     // MARK: Page selection

@@ -1,0 +1,50 @@
+#pragma once
+// The settings window's content: a sidebar of the six pages and, beside it,
+// the selected page in a scrolling area. The selection is the model's
+// selectedCategory, both ways; no selection shows the General page. A page
+// is made anew each time another one is chosen, so it starts fresh (the How
+// To demonstration from its beginning, the Colors page without a sheet).
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+#include "Platform/Subscription.h"
+#include "TessalyApp/SettingsModel.h"
+
+class QListWidget;
+class QScrollArea;
+
+namespace tessaly {
+
+class SettingsColorPanel;
+
+class SettingsView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int sidebarWidth = 180;
+
+    // `checkForUpdates` goes to the About page (empty: no update controller).
+    SettingsView(SettingsModel& model, SettingsColorPanel* colorPanel, std::function<void()> checkForUpdates = nullptr,
+                 QWidget* parent = nullptr);
+
+    QListWidget& sidebar() { return *sidebar_; }
+    QScrollArea& detail() { return *detail_; }
+    // The page shown and the category it shows.
+    QWidget* currentPage() const;
+    SettingsCategory shownCategory() const { return shown_.value_or(SettingsCategory::general); }
+
+private:
+    void showSelection();
+    QWidget* makePage(SettingsCategory category);
+
+    SettingsModel& model_;
+    SettingsColorPanel* colorPanel_;
+    std::function<void()> checkForUpdates_;
+    QListWidget* sidebar_;
+    QScrollArea* detail_;
+    std::optional<SettingsCategory> shown_;
+    Subscription watch_;
+};
+
+}  // namespace tessaly

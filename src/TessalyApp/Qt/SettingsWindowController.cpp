@@ -1,0 +1,147 @@
+#include "TessalyApp/Qt/SettingsWindowController.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "Platform/Qt/QtWindowActivation.h"
+#include "TessalyApp/Qt/HotkeyRecorderKeyFilter.h"
+#include "TessalyApp/Qt/SettingsColorPanel.h"
+#include "TessalyApp/Qt/SettingsFileDialogs.h"
+#include "TessalyApp/Qt/SettingsSheet.h"
+#include "TessalyApp/Qt/SettingsView.h"
+#include "TessalyApp/Qt/SettingsWidgets.h"
+#include "TessalyApp/SettingsWindowPlacement.h"
+#include "TessalyCore/L10n.h"
+
+namespace tessaly {
+
+// The top-level window: reports when it gets the focus and when it closes.
+class SettingsWindowController::Window : public QWidget {
+public:
+    std::function<void()> onBecameKey;
+    std::function<void()> onWillClose;
+
+protected:
+    void changeEvent(QEvent* event) override {
+        QWidget::changeEvent(event);
+        if (event->type() == QEvent::ActivationChange && isActiveWindow() && onBecameKey) onBecameKey();
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (onWillClose) onWillClose();
+        event->accept();  // hidden, not destroyed
+    }
+};
+
+SettingsWindowController::SettingsWindowController(SettingsStore& store, SettingsModelEnvironment environment,
+                                                   std::shared_ptr<MainExecutor> main, Options options)
+    : main_(std::move(main)),
+      options_(std::move(options)),
+      model_(std::make_unique<SettingsModel>(store, std::move(environment))),
+      colorPanel_(std::make_unique<SettingsColorPanel>()) {
+    model_->onRelaunchRequested = options_.onRelaunchRequested;
+    HotkeyRecorder& recorder = model_->hotkeyRecorder();
+    recorder.onRecordingChanged = options_.onHotkeyRecordingChanged;
+    recorder.beep = [] { QApplication::beep(); };
+
+    auto window = std::make_unique<Window>();
+    window->setWindowTitle(toQString(L10n::settingsWindowTitle()));
+    window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    auto* layout = new QVBoxLayout(window.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    view_ = new SettingsView(*model_, colorPanel_.get(), options_.checkForUpdates, window.get());
+    layout->addWidget(view_);
+    window->onBecameKey = lifetime_.guarded([this] { windowBecameKey(); });
+    window->onWillClose = lifetime_.guarded([this] { windowWillClose(); });
+    window_ = std::move(window);
+
+    // The recorder listens to this window's keys only.
+    recorder.installMonitor = lifetime_.guarded([this](HotkeyRecorder::KeyHandler handler) {
+        return HotkeyRecorderKeyFilter::install(*window_, std::move(handler), options_.keyboardLayout);
+    });
+    fileDialogs_ = std::make_shared<SettingsFileDialogs>(*window_, lifetime_.guarded([this] {
+        if (options_.bringToFront) options_.bringToFront(*window_);
+        else QtWindowActivation::bringToFront(*window_);
+    }));
+    model_->filePrompts = fileDialogs_;
+}
+
+SettingsWindowController::~SettingsWindowController() {
+    model_->hotkeyRecorder().end();
+    model_->hotkeyRecorder().installMonitor = nullptr;
+    model_->filePrompts.reset();
+    window_.reset();  // the pages go before the model they show
+}
+
+void SettingsWindowController::fitToScreen() {
+    QScreen* screen = window_->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    // The window manager's frame around the window: known once it was
+    // shown, otherwise a usual title bar and border.
+    QSize decoration = window_->frameGeometry().size() - window_->geometry().size();
+    if (!window_->isVisible() || decoration.width() < 0 || decoration.height() < 0) decoration = QSize(8, 40);
+    const Rect usable(area.x(), area.y(), area.width() - decoration.width(), area.height() - decoration.height());
+    const Size size = SettingsWindowPlacement::windowSize(SettingsWindowPlacement::preferredWindowSize, usable);
+    const QSize fitted(static_cast<int>(size.width), static_cast<int>(size.height));
+    window_->setMaximumSize(QSize(static_cast<int>(usable.width()), static_cast<int>(usable.height())));
+    window_->setMinimumSize(QSize(std::min(fitted.width(), 360), std::min(fitted.height(), 240)));
+    if (!placed_) {
+        window_->resize(fitted);
+        // Centred on its screen the first time.
+        window_->move(area.x() + (area.width() - fitted.width() - decoration.width()) / 2,
+                      area.y() + (area.height() - fitted.height() - decoration.height()) / 2);
+        placed_ = true;
+    } else if (window_->width() > fitted.width() || window_->height() > fitted.height()) {
+        window_->resize(window_->size().boundedTo(fitted));
+    }
+}
+
+void SettingsWindowController::setFloating(bool floating) {
+    floating_ = floating;
+    // On the QWindow: changing the widget's flags would hide the window.
+    if (QWindow* handle = window_->windowHandle()) handle->setFlag(Qt::WindowStaysOnTopHint, floating);
+}
+
+void SettingsWindowController::scheduleFloatCeiling() {
+    floatCeiling_ = main_->schedule(floatCeilingSeconds, lifetime_.guarded([this] {
+        if (!window_->isVisible() || !floating_) return;
+        setFloating(false);
+        window_->raise();
+    }));
+}
+
+void SettingsWindowController::windowBecameKey() {
+    keyCheck_ = main_->schedule(keyFloatSeconds, lifetime_.guarded([this] {
+        if (window_->isActiveWindow()) setFloating(false);
+    }));
+}
+
+void SettingsWindowController::show() {
+    window_->winId();  // the native window, so its flags can be set before it maps
+    fitToScreen();
+    if (!window_->isActiveWindow()) {
+        setFloating(true);
+        scheduleFloatCeiling();
+    }
+    colorPanel_->centerOver(window_->frameGeometry());
+    if (options_.bringToFront) options_.bringToFront(*window_);
+    else QtWindowActivation::bringToFront(*window_);
+}
+
+void SettingsWindowController::windowWillClose() {
+    colorPanel_->orderOut();
+    // An open editor sheet is cancelled with the window.
+    for (SettingsSheet* sheet : window_->findChildren<SettingsSheet*>()) sheet->reject();
+    model_->hotkeyRecorder().end();
+    const auto selected = model_->selectedCategory();
+    if (selected == SettingsCategory::howTo || selected == SettingsCategory::about) {
+        model_->setSelectedCategory(model_->lastConfigCategory());
+    }
+}
+
+}  // namespace tessaly
