@@ -9,30 +9,22 @@
 // In the test program's main, before making the offscreen application:
 //     if (auto code = QtOnX11::runChildIfAsked<QApplication>(argc, argv)) return *code;
 #include "Platform/X11/X11Desktop.h"
-#include "Platform/TestFiles.h"
+#include "e2e/ChildProcess.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fcntl.h>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace tessaly::test {
 
@@ -96,26 +88,22 @@ public:
     }
 
     // From a parent test: runs the registered tests of `suite` in a child
-    // with `environment` ("NAME=value") added; fails the calling test with
-    // the child's output when the child fails, skips it without Xvfb.
-    static void runSuite(const std::string& suite, const std::vector<std::string>& environment = {},
+    // with `variables` added to its environment; fails the calling test
+    // with the child's output when the child fails, skips it without Xvfb.
+    static void runSuite(const std::string& suite, const std::map<std::string, std::string>& variables = {},
                          std::chrono::seconds timeout = std::chrono::seconds(180)) {
-        testing::TempFolder folder;
-        const std::string log = (folder.path() / "child.log").string();
-        std::vector<std::string> env = environment;
-        env.emplace_back("TESSALY_QT_X11_CHILD=1");
-        for (char** e = environ; *e; ++e) {
-            const std::string entry(*e);
-            const auto name = entry.substr(0, entry.find('=') + 1);
-            const bool replaced = std::any_of(env.begin(), env.end(), [&](const std::string& given) {
-                return given.compare(0, name.size(), name) == 0;
-            });
-            if (!replaced) env.push_back(entry);
-        }
-        std::vector<std::string> args{"/proc/self/exe", "--gtest_filter=" + suite + ".*"};
-        const int status = spawnAndWait(args, env, log, timeout);
-        if (status == kNoServer) GTEST_SKIP() << "no X11 test desktop on this machine";
-        EXPECT_EQ(status, 0) << "the tests of " << suite << " failed in their desktop:\n" << testing::readFile(log);
+        auto withChild = variables;
+        withChild["TESSALY_QT_X11_CHILD"] = "1";
+        auto child = e2e::ChildProcess::start({"/proc/self/exe", "--gtest_filter=" + suite + ".*"}, withChild);
+        ASSERT_TRUE(child) << "cannot start the test program again";
+        auto status = child->waitForExit(timeout);
+        if (!status) status = child->stop();
+        ASSERT_TRUE(status);
+        if (status->exited && status->code == kNoServer) GTEST_SKIP() << "no X11 test desktop on this machine";
+        EXPECT_EQ(child->output().find("Running 0 tests"), std::string::npos) << "no test registered in " << suite;
+        EXPECT_TRUE(status->exited && status->code == 0)
+            << "the tests of " << suite << " failed in their desktop (" << status->describe() << "):\n"
+            << child->output();
     }
 
 private:
@@ -126,38 +114,6 @@ private:
     static std::vector<std::function<void()>>& registry() {
         static std::vector<std::function<void()>> entries;
         return entries;
-    }
-
-    // Runs the program to its end (killed after `timeout`); its exit status,
-    // or -1 when it did not exit normally.
-    static int spawnAndWait(std::vector<std::string> args, std::vector<std::string> env, const std::string& log,
-                            std::chrono::seconds timeout) {
-        std::vector<char*> argp, envp;
-        for (auto& a : args) argp.push_back(a.data());
-        argp.push_back(nullptr);
-        for (auto& e : env) envp.push_back(e.data());
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        pid_t pid = -1;
-        const int spawned = posix_spawn(&pid, argp[0], &actions, nullptr, argp.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (spawned != 0) return -1;
-        const int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-        if (fd >= 0) {
-            pollfd p{fd, POLLIN, 0};
-            poll(&p, 1, static_cast<int>(std::chrono::milliseconds(timeout).count()));
-            close(fd);
-        }
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) != pid) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 };
 

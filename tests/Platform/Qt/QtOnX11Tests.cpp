@@ -10,15 +10,15 @@ using tessaly::test::QtOnX11;
 
 TEST(QtOnX11, DesktopSuite) {
     if (QtOnX11::isChild()) GTEST_SKIP();
-    QtOnX11::runSuite("QtDesktop", {"TESSALY_QT_X11_DESKTOPS=2"});
+    QtOnX11::runSuite("QtDesktop", {{"TESSALY_QT_X11_DESKTOPS", "2"}});
 }
 
 TEST(QtOnX11, ScaledDesktopSuite) {
     if (QtOnX11::isChild()) GTEST_SKIP();
-    QtOnX11::runSuite("QtScaledDesktop", {"QT_SCALE_FACTOR=2"});
+    QtOnX11::runSuite("QtScaledDesktop", {{"QT_SCALE_FACTOR", "2"}});
 }
 
 TEST(QtOnX11, XftScaledDesktopSuite) {
     if (QtOnX11::isChild()) GTEST_SKIP();
-    QtOnX11::runSuite("QtXftScaledDesktop", {"TESSALY_QT_X11_XFT_DPI=192"});
+    QtOnX11::runSuite("QtXftScaledDesktop", {{"TESSALY_QT_X11_XFT_DPI", "192"}});
 }
