@@ -1,6 +1,10 @@
-#include "Platform/Qt/QtAppIconSource.h"
-
+// The X11 headers come first: one of them has a member named like a Qt
+// keyword macro.
 #include "Platform/X11/X11Applications.h"
+#include "Platform/X11/X11Backend.h"
+#include "Platform/X11/X11WindowIcons.h"
+
+#include "Platform/Qt/QtAppIconSource.h"
 
 #include <QIcon>
 #include <QImageReader>
@@ -103,8 +107,10 @@ std::optional<QImage> namedIcon(const std::string& name) {
 QtAppIconSource::QtAppIconSource(std::shared_ptr<X11Backend> backend, std::shared_ptr<Workspace> workspace,
                                  const Clock& clock)
     : backend_(std::move(backend)), workspace_(std::move(workspace)), clock_(clock) {
-    if (backend_) windowIcons_.emplace(backend_->connection(), backend_->windows());
+    if (backend_) windowIcons_ = std::make_unique<X11WindowIcons>(backend_->connection(), backend_->windows());
 }
+
+QtAppIconSource::~QtAppIconSource() = default;
 
 std::shared_ptr<const AppIcon> QtAppIconSource::icon(ProcessID pid) {
     const double now = clock_.monotonic();

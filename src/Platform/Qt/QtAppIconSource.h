@@ -8,8 +8,6 @@
 #include "Platform/AppIcon.h"
 #include "Platform/Clock.h"
 #include "Platform/Workspace.h"
-#include "Platform/X11/X11Backend.h"
-#include "Platform/X11/X11WindowIcons.h"
 
 #include <QImage>
 
@@ -20,6 +18,9 @@
 #include <string>
 
 namespace tessaly {
+
+class X11Backend;
+class X11WindowIcons;
 
 class QtAppIconSource final : public AppIconSource {
 public:
@@ -32,11 +33,11 @@ public:
     // entry is. `clock` must outlive the source.
     QtAppIconSource(std::shared_ptr<X11Backend> backend, std::shared_ptr<Workspace> workspace,
                     const Clock& clock = SystemClock::shared());
+    ~QtAppIconSource() override;
 
     std::shared_ptr<const AppIcon> icon(ProcessID pid) override;
 
-    // The icon a desktop file names, at about X11WindowIcons::kPreferredSide
-    // pixels; none when the file names none or it cannot be had.
+    // The icon a desktop file names, at about 32 pixels; none when the file names none or it cannot be had.
     static std::optional<AppIcon> desktopEntryIcon(const std::filesystem::path& desktopFile);
     // A neutral icon for applications without one of their own.
     static std::shared_ptr<const AppIcon> genericIcon();
@@ -57,7 +58,7 @@ private:
     std::shared_ptr<X11Backend> backend_;
     std::shared_ptr<Workspace> workspace_;
     const Clock& clock_;
-    std::optional<X11WindowIcons> windowIcons_;
+    std::unique_ptr<X11WindowIcons> windowIcons_;
     std::map<ProcessID, Entry> byProcess_;
     std::map<std::string, std::shared_ptr<const AppIcon>> byDesktopEntry_;  // also "no icon" (null)
 };

@@ -2,10 +2,9 @@
 // theme, the pixmaps folders) on the simulated desktop, the window's own
 // icon on a real one, the generic icon when neither gives one, and the
 // cache in between.
+#include "Platform/Qt/QtOnX11.h"  // first: see QtOnX11.h
 #include "Platform/Qt/QtAppIconSource.h"
-
 #include "Platform/Qt/QtMainExecutor.h"
-#include "Platform/Qt/QtOnX11.h"
 #include "Platform/Qt/X11IconClient.h"
 #include "Platform/Sim/SimEnvironment.h"
 #include "Platform/TestFiles.h"

@@ -6,6 +6,9 @@
 // on it and runs the tests registered with TESSALY_QT_X11_TEST. A parent test
 // runs one suite of them in a child and passes when the child does.
 //
+// Include this header before any Qt header: the X11 backend's headers it
+// brings in have a member named like one of Qt's keyword macros.
+//
 // In the test program's main, before making the offscreen application:
 //     if (auto code = QtOnX11::runChildIfAsked<QApplication>(argc, argv)) return *code;
 #include "Platform/X11/X11Desktop.h"
