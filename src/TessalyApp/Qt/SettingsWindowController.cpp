@@ -77,10 +77,15 @@ SettingsWindowController::~SettingsWindowController() {
 }
 
 void SettingsWindowController::fitToScreen() {
-    QScreen* screen = window_->screen();
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect area = screen->availableGeometry();
+    QRect area;
+    if (options_.availableArea) {
+        area = options_.availableArea();
+    } else {
+        QScreen* screen = window_->screen();
+        if (!screen) screen = QGuiApplication::primaryScreen();
+        if (!screen) return;
+        area = screen->availableGeometry();
+    }
     // The window manager's frame around the window: known once it was
     // shown, otherwise a usual title bar and border.
     QSize decoration = window_->frameGeometry().size() - window_->geometry().size();
@@ -116,15 +121,16 @@ void SettingsWindowController::scheduleFloatCeiling() {
 }
 
 void SettingsWindowController::windowBecameKey() {
+    if (!window_->isVisible()) return;  // a hidden window is nobody's focus
     keyCheck_ = main_->schedule(keyFloatSeconds, lifetime_.guarded([this] {
-        if (window_->isActiveWindow()) setFloating(false);
+        if (window_->isVisible() && window_->isActiveWindow()) setFloating(false);
     }));
 }
 
 void SettingsWindowController::show() {
     window_->winId();  // the native window, so its flags can be set before it maps
     fitToScreen();
-    if (!window_->isActiveWindow()) {
+    if (!window_->isVisible() || !window_->isActiveWindow()) {
         setFloating(true);
         scheduleFloatCeiling();
     }

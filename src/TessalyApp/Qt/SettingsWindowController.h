@@ -42,6 +42,9 @@ public:
         std::shared_ptr<const KeyboardLayout> keyboardLayout;
         // Brings the window forward; QtWindowActivation when empty.
         std::function<void(QWidget&)> bringToFront;
+        // The usable area of the screen the window is on; the screen's
+        // available geometry when empty.
+        std::function<QRect()> availableArea;
     };
 
     static constexpr double keyFloatSeconds = 1.0;
