@@ -1,6 +1,6 @@
 #pragma once
-// What the X11 benchmarks share: the headless test desktop (Xvfb + openbox)
-// or a clear skip line when it cannot be started, cheap managed windows
+// What the X11 benchmarks share: the headless test desktop (Xvfb + openbox,
+// or another window manager) or a clear skip line when it cannot be started, cheap managed windows
 // made on the harness's connection, and a wait for frames to report their
 // new place through ConfigureNotify.
 #include "Platform/X11/X11Desktop.h"
@@ -23,10 +23,13 @@ namespace tessaly::bench {
 
 // Starts the desktop; when it cannot be started, prints why on one line
 // (the program then exits 0: a machine without Xvfb has nothing to measure).
-inline std::unique_ptr<test::X11Desktop> startDesktopOrSkip(const char* program, int width = 1920, int height = 1080) {
+inline std::unique_ptr<test::X11Desktop> startDesktopOrSkip(
+    const char* program, int width = 1920, int height = 1080,
+    test::X11WindowManager manager = test::X11WindowManager::openboxTest) {
     test::X11Desktop::Options options;
     options.width = width;
     options.height = height;
+    options.manager = manager;
     std::string why;
     bool serverMissing = false;
     auto desktop = test::X11Desktop::start(options, why, serverMissing);
@@ -142,6 +145,14 @@ struct PairedTimes {
     double backendMedian() const { return median(backend); }
     double bareMedian() const { return median(bare); }
     double ratio() const { return bareMedian() > 0 ? backendMedian() / bareMedian() : 0; }
+    // The ratio from the median difference within each pair (the two passes
+    // of a pair run back to back): steadier than the ratio of medians when
+    // the machine's load drifts during the run.
+    double pairedRatio() const {
+        std::vector<double> differences;
+        for (std::size_t i = 0; i < std::min(backend.size(), bare.size()); ++i) differences.push_back(backend[i] - bare[i]);
+        return bareMedian() > 0 ? 1 + median(differences) / bareMedian() : 0;
+    }
 };
 
 // Runs `backendPass` and `barePass` alternately (which one goes first
@@ -178,10 +189,15 @@ void runPaired(benchmark::State& state, PairedTimes& times, BackendPass backendP
 
 // Runs the registered benchmarks with the console reporter (colour only on
 // a terminal).
-inline void runBenchmarks() {
+inline void runRegistered() {
     benchmark::ConsoleReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
                                                               : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
+}
+
+// The same, once, ending the library's run.
+inline void runBenchmarks() {
+    runRegistered();
     benchmark::Shutdown();
 }
 

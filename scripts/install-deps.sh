@@ -19,6 +19,10 @@ packages=(
   # xrandr, xset) and a private session bus (dbus-daemon, dbus-send, gdbus).
   xvfb openbox xdotool xterm x11-apps x11-utils x11-xserver-utils
   dbus-daemon dbus-bin libglib2.0-bin
+  # The window managers people run, for the X11 suite on each of them (stock
+  # configurations): marco needs the MATE settings schema, and fluxbox's
+  # stock style a wallpaper setter (else it pops up a message window).
+  xfwm4 fluxbox hsetroot icewm metacity marco mate-settings-daemon-common i3-wm
   # A system tray (XEmbed) for the tray icon's real-desktop tests.
   trayer
 )

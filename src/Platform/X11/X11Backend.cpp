@@ -63,6 +63,15 @@ void X11Backend::updateCache(const X11Event& event) {
     case Kind::destroyed: cache_.destroyed(event.window); break;
     case Kind::frameChanged:
         if (event.property == x_->atoms().NET_FRAME_EXTENTS) cache_.extentsChanged(event.window);
+        else if (!event.rootChild) cache_.configured(event.window, event.size, event.synthetic);
+        break;
+    case Kind::reparented: cache_.extentsChanged(event.window); break;
+    case Kind::unmapped:
+        // A restore that waited for a minimise of ours to be carried out.
+        if (cache_.unmapped(event.window)) {
+            xcb_map_window(x_->get(), event.window);
+            x_->flush();
+        }
         break;
     case Kind::windowManagerChanged: cache_.windowManagerChanged(); break;
     default: break;

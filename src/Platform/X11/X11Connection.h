@@ -75,6 +75,14 @@ using XEvent = XReply<xcb_generic_event_t>;
     X(NET_MOVERESIZE_WINDOW, "_NET_MOVERESIZE_WINDOW")                        \
     X(NET_RESTACK_WINDOW, "_NET_RESTACK_WINDOW")                              \
     X(NET_CLOSE_WINDOW, "_NET_CLOSE_WINDOW")                                  \
+    X(NET_WM_MOVERESIZE, "_NET_WM_MOVERESIZE")                                \
+    X(NET_WM_ALLOWED_ACTIONS, "_NET_WM_ALLOWED_ACTIONS")                      \
+    X(NET_WM_ACTION_MOVE, "_NET_WM_ACTION_MOVE")                              \
+    X(NET_WM_ACTION_RESIZE, "_NET_WM_ACTION_RESIZE")                          \
+    X(NET_WM_ACTION_MINIMIZE, "_NET_WM_ACTION_MINIMIZE")                      \
+    X(NET_WM_ACTION_FULLSCREEN, "_NET_WM_ACTION_FULLSCREEN")                  \
+    X(NET_WM_ACTION_CHANGE_DESKTOP, "_NET_WM_ACTION_CHANGE_DESKTOP")          \
+    X(NET_WM_ACTION_CLOSE, "_NET_WM_ACTION_CLOSE")                            \
     X(GTK_APPLICATION_ID, "_GTK_APPLICATION_ID")                              \
     X(KDE_NET_WM_DESKTOP_FILE, "_KDE_NET_WM_DESKTOP_FILE")                    \
     X(UTF8_STRING, "UTF8_STRING")                                             \

@@ -5,6 +5,8 @@
 #include <xcb/randr.h>
 #include <xcb/screensaver.h>
 
+#include <algorithm>
+
 namespace tessaly {
 
 namespace {
@@ -40,6 +42,9 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
     }
     reader->clientsAtStart_ = reader->refreshClients();
     reader->watchWindowManager();
+    // After the selection: a change in between arrives as an event too, and
+    // replaying one the read already shows leaves the order as it is.
+    reader->readStack();
     reader->x_->sync();
     X11EventReader* r = reader.get();
     if (!reader->thread_.start(*reader->x_, [r](const xcb_generic_event_t& event) { r->handle(event); })) return nullptr;
@@ -73,6 +78,54 @@ void X11EventReader::watchWindowManager() {
 xcb_window_t X11EventReader::clientOfFrame(xcb_window_t frame) const {
     const auto it = frameToClient_.find(frame);
     return it == frameToClient_.end() ? kNoWindow : it->second;
+}
+
+void X11EventReader::readStack() {
+    auto tree = xcbReply(x_->get(), xcb_query_tree_reply, xcb_query_tree(x_->get(), x_->root()));
+    stack_.clear();
+    if (!tree) return;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    stack_.assign(children, children + xcb_query_tree_children_length(tree.get()));
+}
+
+bool X11EventReader::restack(xcb_window_t window, xcb_window_t sibling) {
+    const auto at = std::find(stack_.begin(), stack_.end(), window);
+    const bool known = at != stack_.end();
+    const xcb_window_t before = !known || at == stack_.begin() ? kNoWindow : *(at - 1);
+    if (known && before == sibling) return false;
+    if (known) stack_.erase(at);
+    if (sibling == kNoWindow) {
+        stack_.insert(stack_.begin(), window);
+        return true;
+    }
+    const auto above = std::find(stack_.begin(), stack_.end(), sibling);
+    if (above == stack_.end()) {
+        readStack();  // out of step with the server: start again from its order
+        return true;
+    }
+    stack_.insert(above + 1, window);
+    return true;
+}
+
+void X11EventReader::emitConfigured(xcb_window_t window, const Rect& geometry, bool overrideRedirect, bool restacked) {
+    // A child of the root: a frame, or a window of nobody's (panels).
+    X11Event out;
+    const auto client = clientOfFrame(window);
+    out.kind = client ? X11Event::Kind::frameChanged : X11Event::Kind::rootChildConfigured;
+    out.window = client ? client : window;
+    out.frameWindow = window;
+    out.rootChild = true;
+    out.geometry = geometry;
+    out.size = geometry.size;
+    out.overrideRedirect = overrideRedirect;
+    out.restacked = restacked;
+    const auto at = std::find(stack_.begin(), stack_.end(), window);
+    if (at != stack_.end() && at != stack_.begin()) {
+        out.aboveSibling = *(at - 1);
+        const auto held = clientOfFrame(out.aboveSibling);
+        out.below = held ? held : out.aboveSibling;
+    }
+    if (handler_) handler_(out);
 }
 
 void X11EventReader::watchClients(const std::vector<xcb_window_t>& clients) {
@@ -163,35 +216,68 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     }
     case XCB_CONFIGURE_NOTIFY: {
         const auto& e = as<xcb_configure_notify_event_t>(event);
-        X11Event out;
-        out.frameWindow = e.window;
-        out.aboveSibling = e.above_sibling;
-        out.geometry = Rect(e.x, e.y, e.width + 2.0 * e.border_width, e.height + 2.0 * e.border_width);
+        const Rect geometry(e.x, e.y, e.width + 2.0 * e.border_width, e.height + 2.0 * e.border_width);
         if (e.window == root) {
             emit(X11Event::Kind::screenChanged, kNoWindow);
             return;
         }
         if (e.event == root) {
-            // A child of the root: a frame, or a window of nobody's (panels).
-            const auto client = clientOfFrame(e.window);
-            out.rootChild = true;
-            out.kind = client ? X11Event::Kind::frameChanged : X11Event::Kind::rootChildConfigured;
-            out.window = client ? client : e.window;
-        } else if (e.event == e.window && clients_.count(e.window)) {
-            // The client itself, resized inside its frame. An unmanaged
-            // client is its own frame: reported once, through the root.
-            if (clientToFrame_.count(e.window) && clientToFrame_.at(e.window) == e.window) return;
-            out.kind = X11Event::Kind::frameChanged;
-            out.window = e.window;
-        } else {
+            const bool restacked = restack(e.window, e.above_sibling);
+            emitConfigured(e.window, geometry, e.override_redirect != 0, restacked);
             return;
         }
+        if (e.event != e.window || !clients_.count(e.window)) return;
+        // The client itself, resized inside its frame. An unmanaged client
+        // is its own frame: reported once, through the root.
+        if (clientToFrame_.count(e.window) && clientToFrame_.at(e.window) == e.window) return;
+        X11Event out;
+        out.kind = X11Event::Kind::frameChanged;
+        out.window = e.window;
+        out.frameWindow = e.window;
+        out.geometry = geometry;
+        out.size = Size{static_cast<double>(e.width), static_cast<double>(e.height)};
+        out.synthetic = (event.response_type & 0x80) != 0;
         if (handler_) handler_(out);
+        return;
+    }
+    case XCB_CIRCULATE_NOTIFY: {
+        const auto& e = as<xcb_circulate_notify_event_t>(event);
+        if (e.event != root) return;
+        const bool onTop = e.place == XCB_PLACE_ON_TOP;
+        const auto at = std::find(stack_.begin(), stack_.end(), e.window);
+        if (at == stack_.end()) return;
+        const bool moved = onTop ? at + 1 != stack_.end() : at != stack_.begin();
+        stack_.erase(at);
+        if (onTop) stack_.push_back(e.window);
+        else stack_.insert(stack_.begin(), e.window);
+        emitConfigured(e.window, Rect(), false, moved);
+        return;
+    }
+    case XCB_CREATE_NOTIFY: {
+        const auto& e = as<xcb_create_notify_event_t>(event);
+        // A new child goes on top of its siblings.
+        if (e.parent == root && std::find(stack_.begin(), stack_.end(), e.window) == stack_.end()) {
+            stack_.push_back(e.window);
+        }
         return;
     }
     case XCB_REPARENT_NOTIFY: {
         const auto& e = as<xcb_reparent_notify_event_t>(event);
-        if (e.event == e.window && clients_.count(e.window)) watchClients({e.window});
+        if (e.event == root) {
+            const auto at = std::find(stack_.begin(), stack_.end(), e.window);
+            if (e.parent == root && at == stack_.end()) stack_.push_back(e.window);
+            if (e.parent != root && at != stack_.end()) stack_.erase(at);
+            return;
+        }
+        if (e.event != e.window || !clients_.count(e.window)) return;
+        watchClients({e.window});
+        // A new frame (a window manager that started, or one that frames the
+        // window anew) stands somewhere else in the stacking order.
+        X11Event out;
+        out.kind = X11Event::Kind::reparented;
+        out.window = e.window;
+        if (const auto f = clientToFrame_.find(e.window); f != clientToFrame_.end()) out.frameWindow = f->second;
+        if (handler_) handler_(out);
         return;
     }
     case XCB_MAP_NOTIFY: {
@@ -206,6 +292,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     }
     case XCB_DESTROY_NOTIFY: {
         const auto& e = as<xcb_destroy_notify_event_t>(event);
+        if (e.event == root) std::erase(stack_, e.window);
         // Only clients (and the check window) get StructureNotify selected,
         // so this is a client, even when the window manager dropped it from
         // the list just before.

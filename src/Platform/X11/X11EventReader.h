@@ -34,6 +34,7 @@ struct X11Event {
         wmStateChanged,          // WM_STATE of a client (iconic / normal)
         desktopChanged,          // _NET_WM_DESKTOP of a client
         frameChanged,            // ConfigureNotify of a client's frame or of the client itself
+        reparented,              // a client moved into another frame (window: the client, frameWindow: the new one)
         mapped,                  // a client was mapped
         unmapped,                // a client was unmapped (minimised, hidden, withdrawn)
         destroyed,               // a client window was destroyed
@@ -46,7 +47,17 @@ struct X11Event {
     xcb_window_t frameWindow = kNoWindow;  // for configure events: the window configured
     xcb_window_t aboveSibling = kNoWindow; // for configure events of root children
     bool rootChild = false;                // a configure event of a root child (frameWindow)
+    // For configure events of root children: whether the window's place in
+    // the stacking order changed (the window directly below it is another
+    // one than before), the window now directly below it, named as the
+    // client it holds when it is a client's frame (0 at the bottom), and
+    // whether the configured window is override-redirect.
+    bool restacked = false;
+    xcb_window_t below = kNoWindow;
+    bool overrideRedirect = false;
     Rect geometry;                         // for configure events: the configured window, parent coordinates
+    Size size;                             // for configure events: its size, border excluded
+    bool synthetic = false;                // for configure events: sent by a client (the window manager), not the server
     std::vector<xcb_window_t> clients;     // for clientListChanged: the clients now watched
     bool screenSaverOn = false;            // for screenSaverChanged
     xcb_atom_t property = XCB_ATOM_NONE;   // for changes of a client's property: which one
@@ -79,6 +90,14 @@ private:
     // Watches the window manager's check window for its destruction.
     void watchWindowManager();
     xcb_window_t clientOfFrame(xcb_window_t frame) const;
+    // The root's children bottom to top, as the server has them: read once,
+    // then kept from the create, destroy, reparent, configure and circulate
+    // events of the root's substructure (what a compositor does).
+    void readStack();
+    // Puts `window` directly above `sibling` (0: at the bottom); answers
+    // whether the window directly below it changed.
+    bool restack(xcb_window_t window, xcb_window_t sibling);
+    void emitConfigured(xcb_window_t window, const Rect& geometry, bool overrideRedirect, bool restacked);
 
     std::unique_ptr<X11Connection> x_;
     Handler handler_;
@@ -94,6 +113,7 @@ private:
     std::unordered_map<xcb_window_t, xcb_window_t> frameToClient_;
     std::unordered_map<xcb_window_t, xcb_window_t> clientToFrame_;
     xcb_window_t checkWindow_ = kNoWindow;
+    std::vector<xcb_window_t> stack_;  // the root's children, bottom to top
 };
 
 }  // namespace tessaly

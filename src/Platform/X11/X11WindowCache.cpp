@@ -1,5 +1,7 @@
 #include "Platform/X11/X11WindowCache.h"
 
+#include <algorithm>
+
 namespace tessaly {
 
 void X11WindowCache::setStarter(std::function<void()> startWatching) { startWatching_ = std::move(startWatching); }
@@ -19,6 +21,9 @@ X11WindowCache::Lookup X11WindowCache::lookup(xcb_window_t window) const {
         found.known = true;
         found.pid = it->second.pid;
         found.extents = it->second.extents;
+        found.extentsPublished = !it->second.extentsMeasured;
+        found.clientBorder = it->second.clientBorder;
+        found.size = it->second.size;
     }
     return found;
 }
@@ -37,9 +42,50 @@ void X11WindowCache::rememberPid(Generation since, xcb_window_t window, ProcessI
     if (mayRemember(since, membershipChangedAt_, window)) entries_[window].pid = pid;
 }
 
+X11WindowCache::Generation X11WindowCache::reportedAt(xcb_window_t window) const {
+    const auto it = entries_.find(window);
+    return std::max(membershipChangedAt_, it == entries_.end() ? Generation{0} : it->second.reportedAt);
+}
+
 void X11WindowCache::rememberExtents(Generation since, xcb_window_t window, const X11FrameExtents& extents) {
     std::lock_guard lock(mutex_);
-    if (mayRemember(since, generation_, window)) entries_[window].extents = extents;
+    if (!mayRemember(since, reportedAt(window), window)) return;
+    auto& entry = entries_[window];
+    entry.extents = extents;
+    entry.extentsMeasured = false;
+}
+
+void X11WindowCache::rememberMeasuredExtents(Generation since, xcb_window_t window, const X11FrameExtents& extents,
+                                             double clientBorder) {
+    std::lock_guard lock(mutex_);
+    if (!mayRemember(since, reportedAt(window), window)) return;
+    auto& entry = entries_[window];
+    entry.extents = extents;
+    entry.extentsMeasured = true;
+    entry.clientBorder = clientBorder;
+}
+
+void X11WindowCache::rememberSize(Generation since, xcb_window_t window, Size size) {
+    std::lock_guard lock(mutex_);
+    if (mayRemember(since, reportedAt(window), window)) entries_[window].size = size;
+}
+
+void X11WindowCache::sizeRequested(xcb_window_t window, Size size) {
+    std::lock_guard lock(mutex_);
+    if (!active_.load() || !clients_.count(window)) return;
+    auto& entry = entries_[window];
+    entry.size = size;
+    entry.reportedAt = ++generation_;  // a read begun before this is older
+}
+
+void X11WindowCache::configured(xcb_window_t window, Size size, bool synthetic) {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    if (!clients_.count(window)) return;
+    auto& entry = entries_[window];
+    entry.size = size;
+    if (!synthetic && entry.extentsMeasured) entry.extents.reset();
+    entry.reportedAt = generation_;
 }
 
 void X11WindowCache::rememberMoveResize(Generation since, bool supported) {
@@ -68,12 +114,59 @@ void X11WindowCache::destroyed(xcb_window_t window) {
     membershipChangedAt_ = ++generation_;
     clients_.erase(window);
     entries_.erase(window);
+    minimizing_.erase(window);
+    deferredRestores_.erase(window);
+}
+
+namespace {
+
+// Whether `window` has an entry in `deadlines` that has not run out (one
+// that has is dropped).
+bool pending(std::unordered_map<xcb_window_t, std::chrono::steady_clock::time_point>& deadlines, xcb_window_t window) {
+    const auto it = deadlines.find(window);
+    if (it == deadlines.end()) return false;
+    if (it->second >= std::chrono::steady_clock::now()) return true;
+    deadlines.erase(it);
+    return false;
+}
+
+}  // namespace
+
+void X11WindowCache::minimizeSent(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    minimizing_[window] = std::chrono::steady_clock::now() + kMinimizePatience;
+    deferredRestores_.erase(window);
+}
+
+bool X11WindowCache::deferRestore(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    if (!active_.load() || !pending(minimizing_, window)) return false;
+    deferredRestores_[window] = std::chrono::steady_clock::now() + kMinimizePatience;
+    return true;
+}
+
+bool X11WindowCache::takeDeferredRestore(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    const bool waiting = pending(deferredRestores_, window);
+    deferredRestores_.erase(window);
+    return waiting;
+}
+
+bool X11WindowCache::unmapped(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    minimizing_.erase(window);
+    const bool waiting = pending(deferredRestores_, window);
+    deferredRestores_.erase(window);
+    return waiting;
 }
 
 void X11WindowCache::extentsChanged(xcb_window_t window) {
     std::lock_guard lock(mutex_);
     ++generation_;
-    if (const auto it = entries_.find(window); it != entries_.end()) it->second.extents.reset();
+    if (!clients_.count(window)) return;
+    auto& entry = entries_[window];
+    entry.extents.reset();
+    entry.reportedAt = generation_;
 }
 
 void X11WindowCache::windowManagerChanged() {

@@ -1,8 +1,10 @@
 #pragma once
-// What a move or resize needs to know that does not change while a window
-// lives, remembered between writes so that a write costs no round trip: the
-// owner of each client, its frame extents, and whether the window manager
-// takes _NET_MOVERESIZE_WINDOW.
+// What a move or resize needs to know, remembered between writes so that a
+// write costs no round trip: the owner of each client, its frame extents
+// (as the window manager publishes them, or as measured from the frame
+// window where it publishes none, with the client's border), its size (a move names it, as
+// some window managers resize a window moved without one), and whether the
+// window manager takes _NET_MOVERESIZE_WINDOW.
 //
 // X window ids are reused after destruction, so only windows the event
 // reader watches are remembered (clients in its _NET_CLIENT_LIST): it reports
@@ -13,13 +15,27 @@
 //
 // A fill races with those reports: it carries the generation taken before
 // its requests went out and is dropped when a report that could make it
-// stale came in between (for extents any report, for an owner one about
-// which windows live, for the window manager one about it).
+// stale came in between (for extents and size one about that window, for an
+// owner one about which windows live, for the window manager one about it).
+// The size is kept from the client's ConfigureNotify and from the sizes
+// writes ask for (the window manager's answer follows as a ConfigureNotify).
+// Measured extents are dropped when the client is configured within its
+// frame for real (not by the synthetic ConfigureNotify a move sends) or
+// given another frame: the decoration may have changed.
+//
+// It also remembers the minimises this backend sent that the window manager
+// has not carried out yet (the window is still mapped): a restore asked
+// for meanwhile would be lost (mapping a mapped window does nothing, and
+// asking for the normal state is not in the window managers' protocol), so
+// it waits until the window is unmapped and is made then (see
+// X11Windows::restore). Both are forgotten after kMinimizePatience, so a
+// minimise the window manager ignored leaves nothing behind for long.
 // Every member is safe to call from any thread.
 #include "Platform/Types.h"
 #include "Platform/X11/X11Windows.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -39,6 +55,9 @@ public:
         bool known = false;         // the window is a watched client
         std::optional<ProcessID> pid;
         std::optional<X11FrameExtents> extents;
+        bool extentsPublished = true;    // else measured
+        double clientBorder = 0;         // with measured extents
+        std::optional<Size> size;        // the client's, border excluded
         std::optional<bool> moveResize;  // the window manager takes _NET_MOVERESIZE_WINDOW
     };
 
@@ -55,24 +74,48 @@ public:
     // not a watched client.
     void rememberPid(Generation since, xcb_window_t window, ProcessID pid);
     void rememberExtents(Generation since, xcb_window_t window, const X11FrameExtents& extents);
+    void rememberMeasuredExtents(Generation since, xcb_window_t window, const X11FrameExtents& extents,
+                                 double clientBorder);
+    void rememberSize(Generation since, xcb_window_t window, Size size);
     void rememberMoveResize(Generation since, bool supported);
+    // A write asked the window manager for this client size.
+    void sizeRequested(xcb_window_t window, Size size);
 
-    // From the event reader. watching() turns the cache on with the clients
+    static constexpr std::chrono::milliseconds kMinimizePatience{2000};
+    // A minimise of `window` was sent (it drops a restore still waiting).
+    void minimizeSent(xcb_window_t window);
+    // A restore of `window` is asked for: true when a minimise of ours is
+    // still on its way, so the restore now waits for the window's unmap.
+    bool deferRestore(xcb_window_t window);
+    // Takes the waiting restore of `window`: true for exactly one caller
+    // (the restore that finds the window unmapped, or the reader's unmap).
+    bool takeDeferredRestore(xcb_window_t window);
+
+    // From the event reader. unmapped() answers whether a waiting restore
+    // must now map the window. watching() turns the cache on with the clients
     // the reader watches from its start.
     void watching(const std::vector<xcb_window_t>& clients);
     void clientsChanged(const std::vector<xcb_window_t>& clients);
     void destroyed(xcb_window_t window);
+    bool unmapped(xcb_window_t window);
     void extentsChanged(xcb_window_t window);
+    // The client's own ConfigureNotify: its size now.
+    void configured(xcb_window_t window, Size size, bool synthetic);
     void windowManagerChanged();
 
 private:
     struct Entry {
         std::optional<ProcessID> pid;
         std::optional<X11FrameExtents> extents;
+        bool extentsMeasured = false;
+        double clientBorder = 0;
+        std::optional<Size> size;
+        Generation reportedAt = 0;  // the last report about this window
     };
     // Under mutex_: whether a fill of `window` begun at `since` may still be
     // stored, given the last report that bears on it.
     bool mayRemember(Generation since, Generation lastReport, xcb_window_t window) const;
+    Generation reportedAt(xcb_window_t window) const;
 
     std::function<void()> startWatching_;
     std::atomic<bool> startAsked_{false};
@@ -85,6 +128,9 @@ private:
     std::unordered_set<xcb_window_t> clients_;
     std::unordered_map<xcb_window_t, Entry> entries_;
     std::optional<bool> moveResize_;
+    using Deadline = std::chrono::steady_clock::time_point;
+    std::unordered_map<xcb_window_t, Deadline> minimizing_;      // sent, not yet carried out
+    std::unordered_map<xcb_window_t, Deadline> deferredRestores_;
 };
 
 }  // namespace tessaly

@@ -1,6 +1,6 @@
 #include "Platform/X11/X11WindowNotifier.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace tessaly {
 
@@ -36,41 +36,45 @@ WindowServerError X11WindowNotifier::registerNotifyProc(WindowServerNotifyProc p
 
 WindowServerError X11WindowNotifier::requestNotificationsForWindows(const WindowID* windows, std::int32_t count) {
     if (count < 0 || (count > 0 && !windows)) return kIllegalArgument;
-    // Listening before the stacking is read, so that no restack after the
-    // read goes unseen.
+    // Listening before the windows are looked at, so that no restack after
+    // the look goes unseen.
     if (!subscribe()) return kFailure;
     const std::vector<xcb_window_t> asked(windows, windows + count);
-    const auto& x = backend_->connection();
-    auto tree = xcbReply(x.get(), xcb_query_tree_reply, xcb_query_tree(x.get(), x.root()));
-    if (!tree) return kFailure;
-    const auto* kids = xcb_query_tree_children(tree.get());
-    const std::vector<xcb_window_t> stack(kids, kids + xcb_query_tree_children_length(tree.get()));
     const auto frames = backend_->windows().frameWindows(asked);
     std::lock_guard lock(mutex_);
     for (std::size_t i = 0; i < asked.size(); ++i) {
-        const auto at = std::find(stack.begin(), stack.end(), frames[i]);
-        if (frames[i] == kNoWindow || at == stack.end()) continue;  // gone
-        below_[asked[i]] = at == stack.begin() ? kNoWindow : *(at - 1);
+        if (frames[i] != kNoWindow) watched_.insert(asked[i]);  // else gone
     }
     return kSuccess;
 }
 
 void X11WindowNotifier::handle(const X11Event& event) {
-    const bool configured = event.rootChild && (event.kind == X11Event::Kind::frameChanged ||
-                                                event.kind == X11Event::Kind::rootChildConfigured);
-    if (!configured && event.kind != X11Event::Kind::destroyed) return;
+    using Kind = X11Event::Kind;
+    std::vector<std::pair<std::uint32_t, WindowID>> reports;
     {
         std::lock_guard lock(mutex_);
-        const auto it = below_.find(event.window);
-        if (it == below_.end()) return;
-        if (event.kind == X11Event::Kind::destroyed) {
-            below_.erase(it);
-        } else {
-            if (it->second == event.aboveSibling) return;  // moved or resized in place
-            it->second = event.aboveSibling;
+        const auto watched = [&](xcb_window_t w) { return w != kNoWindow && watched_.count(w) != 0; };
+        switch (event.kind) {
+        case Kind::destroyed:
+            if (watched_.erase(event.window)) reports.emplace_back(windowDestroyed, event.window);
+            break;
+        case Kind::reparented:
+            if (watched(event.window)) reports.emplace_back(windowReordered, event.window);
+            break;
+        case Kind::frameChanged:
+        case Kind::rootChildConfigured:
+            if (!event.rootChild || !event.restacked) break;
+            if (watched(event.window)) reports.emplace_back(windowReordered, event.window);
+            // Another frame put directly above a watched one, as some window
+            // managers do instead of restacking the watched frame itself.
+            if (!event.overrideRedirect && event.below != event.window && watched(event.below)) {
+                reports.emplace_back(windowReordered, event.below);
+            }
+            break;
+        default: break;
         }
     }
-    send(event.kind == X11Event::Kind::destroyed ? windowDestroyed : windowReordered, event.window);
+    for (const auto& [code, window] : reports) send(code, window);
 }
 
 void X11WindowNotifier::send(std::uint32_t code, WindowID window) {

@@ -1,10 +1,14 @@
 #pragma once
 // Window-server notifications over X11, for windows asked about by number
 // (client windows, or root children of our own such as panels):
-// - window reordered (808): the root child holding the window was restacked
-//   by anybody, the window manager included: a ConfigureNotify of that root
-//   child whose above-sibling differs from the one last seen. A panel kept
-//   directly above a window's frame re-orders itself on this.
+// - window reordered (808): the root child holding the window changed its
+//   place in the stacking order (the window directly below it is another
+//   one, whoever restacked it), another window's frame was put directly
+//   above it, or the window got a new frame (a window manager started). So
+//   a panel kept directly above a window's frame, which re-orders itself on
+//   this, is told whenever anything ends up between the two. Moving or
+//   resizing in place, and ordering override-redirect windows (the panels
+//   themselves), report nothing.
 // - window destroyed (804): the client window was destroyed.
 // The data handed to a callback is the window number (4 bytes). Callbacks
 // run on the backend's event thread and must hand their work over to their
@@ -16,7 +20,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tessaly {
@@ -53,8 +57,7 @@ private:
     std::atomic<bool> subscribed_ = false;
     std::mutex mutex_;
     std::vector<Registration> registrations_;
-    // Window asked about -> the sibling its root child was last seen above.
-    std::unordered_map<xcb_window_t, xcb_window_t> below_;
+    std::unordered_set<xcb_window_t> watched_;  // the windows asked about
 };
 
 }  // namespace tessaly

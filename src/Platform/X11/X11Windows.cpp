@@ -12,9 +12,8 @@ namespace tessaly {
 namespace {
 
 constexpr std::uint32_t kSourcePager = 2;  // EWMH source indication: a pager or taskbar
-constexpr std::uint32_t kNormalState = 1;  // ICCCM WM_STATE / WM_CHANGE_STATE
-constexpr std::uint32_t kIconicState = 3;
-constexpr std::uint32_t kGravityNorthWest = 1;
+constexpr std::uint32_t kIconicState = 3;  // ICCCM WM_STATE / WM_CHANGE_STATE
+constexpr std::uint32_t kGravityNorthWest = 1;  // EWMH / ICCCM window gravity
 constexpr std::uint32_t kStateRemove = 0;
 constexpr std::uint32_t kStateAdd = 1;
 constexpr int kMaxTreeDepth = 32;
@@ -47,11 +46,26 @@ std::optional<ProcessID> publishedPid(const xcb_get_property_reply_t* reply) {
     return std::nullopt;
 }
 
-// _NET_FRAME_EXTENTS: left, right, top, bottom; none (zero) when absent.
-X11FrameExtents frameExtents(const xcb_get_property_reply_t* reply) {
+// _NET_FRAME_EXTENTS: left, right, top, bottom; absent when not published.
+std::optional<X11FrameExtents> frameExtents(const xcb_get_property_reply_t* reply) {
     const auto e = propertyCardinals(reply);
-    if (e.size() < 4) return {};
-    return {static_cast<double>(e[0]), static_cast<double>(e[1]), static_cast<double>(e[2]), static_cast<double>(e[3])};
+    if (e.size() < 4) return std::nullopt;
+    return X11FrameExtents{static_cast<double>(e[0]), static_cast<double>(e[1]), static_cast<double>(e[2]),
+                           static_cast<double>(e[3])};
+}
+
+// The decoration between a client and the outer edges of its frame window.
+X11FrameExtents extentsBetween(const Rect& client, const xcb_get_geometry_reply_t& frame) {
+    const double left = frame.x;
+    const double top = frame.y;
+    const double right = left + frame.width + 2.0 * frame.border_width;
+    const double bottom = top + frame.height + 2.0 * frame.border_width;
+    return {client.minX() - left, right - client.maxX(), client.minY() - top, bottom - client.maxY()};
+}
+
+Rect grownBy(const Rect& client, const X11FrameExtents& e) {
+    return Rect(client.origin.x - e.left, client.origin.y - e.top, client.size.width + e.left + e.right,
+                client.size.height + e.top + e.bottom);
 }
 
 }  // namespace
@@ -246,11 +260,11 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
         info.iconic = propertyCardinal(props[wmState].get()) == kIconicState;
         info.desktop = propertyCardinal(props[desktop].get());
         if (const auto v = propertyCardinal(props[opacity].get())) info.alpha = static_cast<double>(*v) / 0xFFFFFFFFu;
-        info.extents = frameExtents(props[extents].get());
-        const auto& ex = info.extents;
-        info.frame = Rect(info.clientFrame.origin.x - ex.left, info.clientFrame.origin.y - ex.top,
-                          info.clientFrame.size.width + ex.left + ex.right,
-                          info.clientFrame.size.height + ex.top + ex.bottom);
+        if (const auto published = frameExtents(props[extents].get())) {
+            info.extents = *published;
+            info.extentsPublished = true;
+        }
+        info.frame = grownBy(info.clientFrame, info.extents);
         if (tree->parent == tree->root || tree->parent == kNoWindow) {
             info.frameWindow = info.window;
             parents.push_back(kNoWindow);
@@ -290,10 +304,31 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
     }
     // A frame that vanished between the batches takes its window with it.
     std::erase_if(infos, [](const X11WindowInfo& info) { return info.frameWindow == kNoWindow; });
+    // Without published extents the decoration is what the frame window
+    // holds beyond the client.
+    std::vector<std::size_t> unpublished;
+    std::vector<xcb_window_t> unpublishedFrames;
+    for (std::size_t i = 0; i < infos.size(); ++i) {
+        if (!infos[i].extentsPublished && infos[i].frameWindow != infos[i].window) {
+            unpublished.push_back(i);
+            unpublishedFrames.push_back(infos[i].frameWindow);
+        }
+    }
+    if (!unpublishedFrames.empty()) {
+        const auto geometries = xcbPipeline(
+            c, unpublishedFrames, [c](xcb_window_t w) { return xcb_get_geometry(c, w); }, xcb_get_geometry_reply);
+        for (std::size_t k = 0; k < unpublished.size(); ++k) {
+            auto& info = infos[unpublished[k]];
+            if (!geometries[k]) continue;
+            info.extents = extentsBetween(info.clientFrame, *geometries[k]);
+            info.frame = grownBy(info.clientFrame, info.extents);
+        }
+    }
     if (cache_) {
         for (const auto& info : infos) {
             if (info.pid) cache_->rememberPid(since, info.window, *info.pid);
-            cache_->rememberExtents(since, info.window, info.extents);
+            if (info.extentsPublished) cache_->rememberExtents(since, info.window, info.extents);
+            cache_->rememberSize(since, info.window, info.clientFrame.size);
         }
     }
     return infos;
@@ -309,8 +344,24 @@ bool X11Windows::exists(xcb_window_t window) const {
     return xcbReply(x_.get(), xcb_get_window_attributes_reply, xcb_get_window_attributes(x_.get(), window)) != nullptr;
 }
 
+std::optional<X11FrameExtents> X11Windows::measuredExtents(xcb_window_t window) const {
+    const xcb_window_t frame = frameWindows({window}).front();
+    if (frame == kNoWindow) return std::nullopt;
+    if (frame == window) return X11FrameExtents{};
+    xcb_connection_t* c = x_.get();
+    const auto frameCookie = xcb_get_geometry(c, frame);
+    const auto clientCookie = xcb_get_geometry(c, window);
+    const auto originCookie = xcb_translate_coordinates(c, window, x_.root(), 0, 0);
+    const auto frameGeometry = xcbReply(c, xcb_get_geometry_reply, frameCookie);
+    const auto clientGeometry = xcbReply(c, xcb_get_geometry_reply, clientCookie);
+    const auto origin = xcbReply(c, xcb_translate_coordinates_reply, originCookie);
+    if (!frameGeometry || !clientGeometry || !origin) return std::nullopt;
+    return extentsBetween(Rect(origin->dst_x, origin->dst_y, clientGeometry->width, clientGeometry->height),
+                          *frameGeometry);
+}
+
 std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window, std::optional<ProcessID> owner,
-                                                             bool needsExtents) const {
+                                                             bool needsSize) const {
     X11WindowCache::Lookup known;
     if (cache_) {
         cache_->activate();
@@ -318,13 +369,19 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     }
     // An owner never changes while the window lives.
     if (owner && known.pid && known.pid != owner) return std::nullopt;
-    if (known.known && (!owner || known.pid) && known.moveResize &&
-        (known.extents || (!needsExtents && *known.moveResize))) {
-        return MoveTarget{known.extents.value_or(X11FrameExtents{}), *known.moveResize};
+    if (known.known && (!owner || known.pid) && known.moveResize && known.extents && (!needsSize || known.size)) {
+        MoveTarget target;
+        target.extents = *known.extents;
+        target.extentsPublished = known.extentsPublished;
+        target.clientBorder = known.clientBorder;
+        target.size = known.size.value_or(Size{});
+        target.moveResize = *known.moveResize;
+        return target;
     }
 
     xcb_connection_t* c = x_.get();
     const auto extentsCookie = x_.getProperty(window, x_.atoms().NET_FRAME_EXTENTS);
+    const auto geometryCookie = xcb_get_geometry(c, window);
     std::optional<xcb_get_property_cookie_t> pidCookie;
     std::optional<xcb_res_query_client_ids_cookie_t> resourceCookie;
     if (owner) {
@@ -342,6 +399,7 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     }
     // A property read of a window that is gone fails: no reply.
     const auto extentsReply = xcbReply(c, xcb_get_property_reply, extentsCookie);
+    const auto geometry = xcbReply(c, xcb_get_geometry_reply, geometryCookie);
     std::optional<ProcessID> pid;
     if (owner) {
         const auto published = xcbReply(c, xcb_get_property_reply, *pidCookie);
@@ -349,79 +407,112 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
         pid = publishedPid(published.get());
         if (!pid) pid = resourcePid(resource.get());
     }
-    if (!extentsReply) return std::nullopt;
-    target.extents = frameExtents(extentsReply.get());
+    if (!extentsReply || !geometry) return std::nullopt;
+    target.size = Size{static_cast<double>(geometry->width), static_cast<double>(geometry->height)};
+    target.clientBorder = geometry->border_width;
     if (cache_) {
-        cache_->rememberExtents(known.generation, window, target.extents);
+        cache_->rememberSize(known.generation, window, target.size);
         if (pid) cache_->rememberPid(known.generation, window, *pid);
     }
     if (owner && pid != owner) return std::nullopt;
+    if (const auto published = frameExtents(extentsReply.get())) {
+        target.extents = *published;
+        target.extentsPublished = true;
+        if (cache_) cache_->rememberExtents(known.generation, window, target.extents);
+    } else {
+        const auto measured = measuredExtents(window);
+        if (!measured) return std::nullopt;
+        target.extents = *measured;
+        if (cache_) cache_->rememberMeasuredExtents(known.generation, window, target.extents, target.clientBorder);
+    }
     return target;
+}
+
+std::optional<bool> X11Windows::allows(xcb_window_t window, xcb_atom_t action) const {
+    const auto& a = x_.atoms();
+    const auto cookie = x_.getProperty(window, a.NET_WM_ALLOWED_ACTIONS, 64);
+    // In the same round trip as the read above.
+    const bool published = x_.windowManagerSupports(a.NET_WM_ALLOWED_ACTIONS);
+    const auto reply = xcbReply(x_.get(), xcb_get_property_reply, cookie);
+    if (!reply) return std::nullopt;  // gone
+    // A window the window manager has not described (yet) is not refused
+    // anything; nor is one described by a window manager that left.
+    if (!published || reply->type == XCB_ATOM_NONE) return true;
+    return contains(propertyCardinals(reply.get()), action);
 }
 
 namespace {
 
 // _NET_MOVERESIZE_WINDOW flags: gravity, which values are present, source.
-constexpr std::uint32_t kMoveFlags = kGravityNorthWest | (1u << 8) | (1u << 9) | (kSourcePager << 12);
-constexpr std::uint32_t kResizeFlags = kGravityNorthWest | (1u << 10) | (1u << 11) | (kSourcePager << 12);
+constexpr std::uint32_t kGravityStatic = 10;
+constexpr std::uint32_t kPosition = (1u << 8) | (1u << 9);
+constexpr std::uint32_t kSize = (1u << 10) | (1u << 11);
+constexpr std::uint32_t kFromPager = kSourcePager << 12;
 
 }  // namespace
 
-bool X11Windows::setFrame(xcb_window_t window, const Rect& frame) const {
-    if (!frame.isFinite() || frame.isNull()) return false;
-    const auto target = moveTarget(window, std::nullopt, true);
-    if (!target) return false;
-    const auto* extents = &target->extents;
-    const Rect f = frame.standardized();
-    const double width = std::max(1.0, f.size.width - extents->left - extents->right);
-    const double height = std::max(1.0, f.size.height - extents->top - extents->bottom);
-    if (target->moveResize) {
-        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW, kMoveFlags | kResizeFlags,
-                             asCard(f.origin.x), asCard(f.origin.y), asCard(width), asCard(height));
-    } else {
-        const std::uint32_t values[] = {asCard(f.origin.x + extents->left), asCard(f.origin.y + extents->top),
-                                        asCard(width), asCard(height)};
+void X11Windows::sendMoveResize(xcb_window_t window, const MoveTarget& target, std::optional<Point> frameOrigin,
+                                Size clientSize) const {
+    // The frame's top-left is given with NorthWest gravity. A window manager
+    // that publishes no extents (i3) may ignore the gravity and place the
+    // client there: it gets the client's top-left (its border's outer
+    // corner) with Static gravity, which means the same to both kinds.
+    const auto& e = target.extents;
+    const bool published = target.extentsPublished;
+    if (target.moveResize) {
+        const std::uint32_t gravity = published ? kGravityNorthWest : kGravityStatic;
+        const Point at = frameOrigin ? *frameOrigin : Point{};
+        const double border = target.clientBorder;
+        const Point sent = published ? at : Point{at.x + e.left - border, at.y + e.top - border};
+        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW,
+                             gravity | kSize | kFromPager | (frameOrigin ? kPosition : 0u), asCard(sent.x),
+                             asCard(sent.y), asCard(clientSize.width), asCard(clientSize.height));
+    } else if (frameOrigin) {
+        const std::uint32_t values[] = {asCard(frameOrigin->x + e.left), asCard(frameOrigin->y + e.top),
+                                        asCard(clientSize.width), asCard(clientSize.height)};
         xcb_configure_window(x_.get(), window,
                              XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
                                  XCB_CONFIG_WINDOW_HEIGHT,
                              values);
+    } else {
+        const std::uint32_t values[] = {asCard(clientSize.width), asCard(clientSize.height)};
+        xcb_configure_window(x_.get(), window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
     }
     x_.flush();
+}
+
+bool X11Windows::setFrame(xcb_window_t window, const Rect& frame) const {
+    if (!frame.isFinite() || frame.isNull()) return false;
+    const auto target = moveTarget(window, std::nullopt, false);
+    if (!target) return false;
+    const auto& e = target->extents;
+    const Rect f = frame.standardized();
+    const Size size{std::round(std::max(1.0, f.size.width - e.left - e.right)),
+                    std::round(std::max(1.0, f.size.height - e.top - e.bottom))};
+    if (cache_) cache_->sizeRequested(window, size);
+    sendMoveResize(window, *target, f.origin, size);
     return true;
 }
 
 bool X11Windows::setPosition(xcb_window_t window, Point topLeft, std::optional<ProcessID> owner) const {
     if (!std::isfinite(topLeft.x) || !std::isfinite(topLeft.y)) return false;
-    // NorthWest gravity puts the frame's top-left at the point: no extents.
-    const auto target = moveTarget(window, owner, false);
+    const auto target = moveTarget(window, owner, true);
     if (!target) return false;
-    const auto* extents = &target->extents;
-    if (target->moveResize) {
-        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW, kMoveFlags, asCard(topLeft.x),
-                             asCard(topLeft.y));
-    } else {
-        const std::uint32_t values[] = {asCard(topLeft.x + extents->left), asCard(topLeft.y + extents->top)};
-        xcb_configure_window(x_.get(), window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, values);
-    }
-    x_.flush();
+    // With the size it has: some window managers (fluxbox) grow a window
+    // moved without one.
+    sendMoveResize(window, *target, topLeft, target->size);
     return true;
 }
 
 bool X11Windows::setSize(xcb_window_t window, Size size, std::optional<ProcessID> owner) const {
     if (!std::isfinite(size.width) || !std::isfinite(size.height)) return false;
-    const auto target = moveTarget(window, owner, true);
+    const auto target = moveTarget(window, owner, false);
     if (!target) return false;
-    const auto* extents = &target->extents;
-    const double width = std::max(1.0, std::abs(size.width) - extents->left - extents->right);
-    const double height = std::max(1.0, std::abs(size.height) - extents->top - extents->bottom);
-    if (target->moveResize) {
-        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW, kResizeFlags, 0, 0, asCard(width),
-                             asCard(height));
-    } else {
-        const std::uint32_t values[] = {asCard(width), asCard(height)};
-        xcb_configure_window(x_.get(), window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
-    }
-    x_.flush();
+    const auto& e = target->extents;
+    const Size client{std::round(std::max(1.0, std::abs(size.width) - e.left - e.right)),
+                      std::round(std::max(1.0, std::abs(size.height) - e.top - e.bottom))};
+    if (cache_) cache_->sizeRequested(window, client);
+    sendMoveResize(window, *target, std::nullopt, client);
     return true;
 }
 
@@ -449,27 +540,44 @@ bool X11Windows::activate(xcb_window_t window) const {
 }
 
 bool X11Windows::minimize(xcb_window_t window) const {
-    if (!exists(window)) return false;
+    if (allows(window, x_.atoms().NET_WM_ACTION_MINIMIZE) != true) return false;
+    if (cache_) {
+        cache_->activate();  // the reader must see the unmap a restore may wait for
+        cache_->minimizeSent(window);
+    }
     x_.sendClientMessage(x_.root(), window, x_.atoms().WM_CHANGE_STATE, kIconicState);
     x_.flush();
     return true;
 }
 
 bool X11Windows::restore(xcb_window_t window) const {
-    // Mapping brings an iconified window back. A minimise the window manager
-    // has not carried out yet (still queued, or the window already iconic
-    // but not yet unmapped) makes the map a no-op and then hides the window
-    // anyway, so the normal state is asked for too, behind the minimise;
-    // window managers that take only Iconic there ignore it.
-    if (!x_.check(xcb_map_window_checked(x_.get(), window))) return false;
-    x_.sendClientMessage(x_.root(), window, x_.atoms().WM_CHANGE_STATE, kNormalState);
+    // Mapping an iconic window asks the window manager to show it (ICCCM).
+    // A window still mapped ignores the map: when a minimise of ours is on
+    // its way, the map is made once the window is unmapped (by the reader,
+    // or below when that has happened already).
+    bool deferred = false;
+    if (cache_) {
+        cache_->activate();
+        deferred = cache_->deferRestore(window);
+    }
+    xcb_connection_t* c = x_.get();
+    const auto attributes = xcbReply(c, xcb_get_window_attributes_reply, xcb_get_window_attributes(c, window));
+    if (!attributes) {
+        if (deferred) cache_->takeDeferredRestore(window);
+        return false;
+    }
+    if (attributes->map_state == XCB_MAP_STATE_VIEWABLE && deferred) return true;
+    if (attributes->map_state != XCB_MAP_STATE_VIEWABLE && deferred && !cache_->takeDeferredRestore(window)) {
+        return true;  // the reader saw the unmap and maps it
+    }
+    xcb_map_window(c, window);
     x_.flush();
     return true;
 }
 
 bool X11Windows::close(xcb_window_t window) const {
-    if (!exists(window)) return false;
     const auto& a = x_.atoms();
+    if (allows(window, a.NET_WM_ACTION_CLOSE) != true) return false;
     if (x_.windowManagerSupports(a.NET_CLOSE_WINDOW)) {
         x_.sendClientMessage(x_.root(), window, a.NET_CLOSE_WINDOW, XCB_CURRENT_TIME, kSourcePager);
     } else {
@@ -482,7 +590,7 @@ bool X11Windows::close(xcb_window_t window) const {
 }
 
 bool X11Windows::setFullScreen(xcb_window_t window, bool fullScreen) const {
-    if (!exists(window)) return false;
+    if (allows(window, x_.atoms().NET_WM_ACTION_FULLSCREEN) != true) return false;
     x_.sendClientMessage(x_.root(), window, x_.atoms().NET_WM_STATE, fullScreen ? kStateAdd : kStateRemove,
                          x_.atoms().NET_WM_STATE_FULLSCREEN, 0, kSourcePager);
     x_.flush();
@@ -490,7 +598,7 @@ bool X11Windows::setFullScreen(xcb_window_t window, bool fullScreen) const {
 }
 
 bool X11Windows::moveToDesktop(xcb_window_t window, std::uint32_t desktop) const {
-    if (!exists(window)) return false;
+    if (allows(window, x_.atoms().NET_WM_ACTION_CHANGE_DESKTOP) != true) return false;
     const auto count = numberOfDesktops();
     if (desktop != kX11AllDesktops && (!count || desktop >= *count)) return false;
     x_.sendClientMessage(x_.root(), window, x_.atoms().NET_WM_DESKTOP, desktop, kSourcePager);

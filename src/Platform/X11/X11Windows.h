@@ -30,7 +30,9 @@ struct X11WindowState {
     bool demandsAttention = false;
 };
 
-// The decoration around a client: _NET_FRAME_EXTENTS.
+// The decoration around a client: _NET_FRAME_EXTENTS, or where the window
+// manager publishes none (i3), what lies between the client and the edges
+// of the root's child holding it.
 struct X11FrameExtents {
     double left = 0;
     double right = 0;
@@ -58,6 +60,7 @@ struct X11WindowInfo {
     double alpha = 1.0;
     Rect clientFrame;  // the client window in root coordinates
     X11FrameExtents extents;
+    bool extentsPublished = false;  // from _NET_FRAME_EXTENTS (else measured from the frame window)
     Rect frame;        // clientFrame grown by the extents
 
     // An ordinary application window: typed NORMAL, or untyped and not
@@ -118,9 +121,15 @@ public:
     bool raise(xcb_window_t window) const;
     // Raises and focuses (_NET_ACTIVE_WINDOW, source: pager).
     bool activate(xcb_window_t window) const;
+    // Where the window manager publishes a window's allowed actions
+    // (_NET_WM_ALLOWED_ACTIONS), an action it leaves out is refused: the
+    // request is not sent and the call answers false. That holds for
+    // minimising, closing, full screen and moving to another desktop.
     bool minimize(xcb_window_t window) const;
-    // Shows a minimised window again, also right behind a minimise that the
-    // window manager has not carried out yet.
+    // Shows a minimised window again (maps it), without focusing or raising
+    // it. Right behind a minimise of ours that the window manager has not
+    // carried out yet, the map waits until it has (the window is unmapped).
+    // A window that is shown stays as it is.
     bool restore(xcb_window_t window) const;
     // Asks politely (_NET_CLOSE_WINDOW, else WM_DELETE_WINDOW); false when
     // the window offers neither. Never kills a client.
@@ -132,17 +141,32 @@ public:
 private:
     X11WindowType typeOf(const std::vector<std::uint32_t>& types) const;
     X11WindowState stateOf(const std::vector<std::uint32_t>& atoms) const;
+    // Whether the window manager lets `window` do `action` (see minimize);
+    // absent when the window is gone. One round trip.
+    std::optional<bool> allows(xcb_window_t window, xcb_atom_t action) const;
+    // The decoration measured from the root's child holding the window, for
+    // window managers that publish no _NET_FRAME_EXTENTS.
+    std::optional<X11FrameExtents> measuredExtents(xcb_window_t window) const;
     // What a move or resize needs: the window exists (and belongs to
-    // `owner`, when given), its frame extents (when `needsExtents`, or
-    // always without _NET_MOVERESIZE_WINDOW), and whether the window manager
-    // takes _NET_MOVERESIZE_WINDOW. From the cache when it knows all of it,
-    // else in one round trip (which fills the cache).
+    // `owner`, when given), its frame extents and whether they are
+    // published, its size (when `needsSize`: a move names the size it
+    // keeps), and whether the window manager takes _NET_MOVERESIZE_WINDOW.
+    // From the cache when it knows all of it, else in one round trip (which
+    // fills the cache; extents that are not published are measured, in two
+    // more).
     struct MoveTarget {
         X11FrameExtents extents;
+        bool extentsPublished = false;
+        Size size;  // the client's
+        double clientBorder = 0;  // the client's own border (read with extents that are not published)
         bool moveResize = false;
     };
-    std::optional<MoveTarget> moveTarget(xcb_window_t window, std::optional<ProcessID> owner,
-                                         bool needsExtents) const;
+    std::optional<MoveTarget> moveTarget(xcb_window_t window, std::optional<ProcessID> owner, bool needsSize) const;
+    // Sends the move (to `frameOrigin`, the frame's top-left, when given)
+    // and the client size, to the window manager or, without one, straight
+    // to the window.
+    void sendMoveResize(xcb_window_t window, const MoveTarget& target, std::optional<Point> frameOrigin,
+                        Size clientSize) const;
 
     const X11Connection& x_;
     X11WindowCache* cache_ = nullptr;

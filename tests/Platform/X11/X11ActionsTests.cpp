@@ -131,26 +131,6 @@ TEST_F(X11ActionsTest, ActivateMinimiseRestoreAndCloseReportTheirEvents) {
     EXPECT_EQ(std::find(list.begin(), list.end(), second->window), list.end());
 }
 
-// A restore sent right behind a minimise, before the window manager has
-// handled the minimise, still leaves the window shown.
-TEST_F(X11ActionsTest, ARestoreRightAfterAMinimiseWins) {
-    auto xterm = launchWatched({"xterm", "-T", "quick", "-e", "cat"});
-    ASSERT_TRUE(xterm);
-    for (int round = 1; round <= 3; ++round) {
-        ASSERT_TRUE(windows().minimize(xterm->window));
-        ASSERT_TRUE(windows().restore(xterm->window));
-        // The window manager handles requests in order: once a later move
-        // lands, it has handled both.
-        const Point mark{40.0 * round, 30.0 * round};
-        ASSERT_TRUE(windows().setPosition(xterm->window, mark));
-        ASSERT_TRUE(desktop->waitUntil([&] { return info(xterm->window)->frame.origin == mark; })) << "round " << round;
-        ASSERT_TRUE(desktop->waitUntil([&] {
-            const auto i = info(xterm->window);
-            return !i->isMinimized() && i->viewable;
-        })) << "round " << round << " iconic " << info(xterm->window)->iconic << " viewable " << info(xterm->window)->viewable;
-    }
-}
-
 TEST_F(X11ActionsTest, AWindowThatVanishedIsAnOrdinaryFailure) {
     auto xlogo = launchWatched({"xlogo"});
     auto xterm = launchWatched({"xterm", "-e", "cat"});

@@ -36,6 +36,9 @@ std::optional<std::string> findExecutable(const std::string& name) {
     return std::nullopt;
 }
 
+// marco aborts at start without the settings schema of the MATE settings daemon.
+constexpr const char* kMateSettingsSchema = "/usr/share/glib-2.0/schemas/org.mate.SettingsDaemon.plugins.gschema.xml";
+
 // glibc's <sys/pidfd.h> lacks C linkage for C++ here: call the kernel directly.
 int openPidfd(pid_t pid) { return static_cast<int>(syscall(SYS_pidfd_open, pid, 0)); }
 
@@ -128,14 +131,65 @@ std::unique_ptr<X11Desktop> X11Desktop::start(const Options& options, std::strin
     desktop->dir_ = desktop->folder_->path();
     for (const char* sub : {"home", "config", "cache", "data", "runtime"}) fs::create_directories(desktop->dir_ / sub);
     fs::permissions(desktop->dir_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+    if (options.windowManager) {
+        if (const auto missing = missingPrograms(options.manager); !missing.empty()) {
+            serverMissing = true;
+            why = name(options.manager) + " is not installed (missing " + missing + ")";
+            return nullptr;
+        }
+    }
     if (!desktop->startServer(options, why, serverMissing)) return nullptr;
     if (options.windowManager && !desktop->startWindowManager(options, why)) return nullptr;
     return desktop;
 }
 
+const std::vector<X11WindowManager>& X11Desktop::windowManagers() {
+    using W = X11WindowManager;
+    static const std::vector<W> all{W::openboxTest, W::openbox, W::xfwm4,  W::fluxbox, W::icewm,
+                                    W::metacity,    W::marco,   W::i3,     W::kwin};
+    return all;
+}
+
+std::string X11Desktop::name(X11WindowManager manager) {
+    switch (manager) {
+    case X11WindowManager::openboxTest: return "openbox_test";
+    case X11WindowManager::openbox: return "openbox";
+    case X11WindowManager::xfwm4: return "xfwm4";
+    case X11WindowManager::fluxbox: return "fluxbox";
+    case X11WindowManager::icewm: return "icewm";
+    case X11WindowManager::metacity: return "metacity";
+    case X11WindowManager::marco: return "marco";
+    case X11WindowManager::i3: return "i3";
+    case X11WindowManager::kwin: return "kwin";
+    }
+    return "unknown";
+}
+
+std::string X11Desktop::missingPrograms(X11WindowManager manager) {
+    std::vector<std::string> needed;
+    switch (manager) {
+    case X11WindowManager::openboxTest:
+    case X11WindowManager::openbox: needed = {"openbox"}; break;
+    case X11WindowManager::xfwm4: needed = {"xfwm4", "dbus-daemon"}; break;  // its settings come over the bus
+    case X11WindowManager::fluxbox: needed = {"fluxbox"}; break;
+    case X11WindowManager::icewm: needed = {"icewm"}; break;
+    case X11WindowManager::metacity: needed = {"metacity"}; break;
+    case X11WindowManager::marco: needed = {"marco", kMateSettingsSchema}; break;  // aborts without the schema
+    case X11WindowManager::i3: needed = {"i3"}; break;
+    case X11WindowManager::kwin: needed = {"kwin_x11", "dbus-daemon"}; break;
+    }
+    std::string missing;
+    for (const auto& program : needed) {
+        const bool found = program.front() == '/' ? fs::exists(program) : findExecutable(program).has_value();
+        if (!found) missing += (missing.empty() ? "" : ", ") + program;
+    }
+    return missing;
+}
+
 X11Desktop::~X11Desktop() {
     for (auto it = clients_.rbegin(); it != clients_.rend(); ++it) stopProcess(*it);
-    if (windowManager_ > 0) stopProcess(windowManager_);
+    if (windowManager_ > 0) stopWindowManager();
+    if (bus_ > 0) stopProcess(bus_);
     windows_.reset();
     x_.reset();
     if (server_ > 0) stopProcess(server_);
@@ -147,8 +201,10 @@ pid_t X11Desktop::spawn(const std::vector<std::string>& argv, const fs::path& lo
         const std::string_view entry(*e);
         const auto name = entry.substr(0, entry.find('='));
         if (name == "DISPLAY" || name == "HOME" || name.starts_with("XDG_") || name == "SESSION_MANAGER") continue;
+        if (bus_ > 0 && name == "DBUS_SESSION_BUS_ADDRESS") continue;  // the desktop's own bus instead
         env.emplace_back(entry);
     }
+    env.insert(env.end(), environment_.begin(), environment_.end());
     if (!display_.empty()) env.push_back("DISPLAY=" + display_);
     env.push_back("HOME=" + (dir_ / "home").string());
     env.push_back("XDG_CONFIG_HOME=" + (dir_ / "config").string());
@@ -250,15 +306,94 @@ std::string X11Desktop::writeOpenboxConfig(const Options& options) {
     return file.string();
 }
 
+std::string X11Desktop::writeI3Config() {
+    // The stock configuration without what it starts besides the window
+    // manager (a status bar, session helpers): without a configuration of
+    // its own, i3 starts a first-run wizard instead.
+    std::ifstream in("/etc/i3/config");
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    std::string rc = buffer.str();
+    rc = std::regex_replace(rc, std::regex(R"((^|\n)\s*exec[^\n]*)"), "$1");
+    rc = std::regex_replace(rc, std::regex(R"((^|\n)bar \{[\s\S]*?\n\})"), "$1");
+    if (rc.empty()) rc = "# i3 config file (v4)\nfont pango:monospace 8\n";
+    const fs::path file = dir_ / "i3-config";
+    std::ofstream(file) << rc;
+    return file.string();
+}
+
+std::vector<std::string> X11Desktop::windowManagerCommand(const Options& options) {
+    switch (options.manager) {
+    case X11WindowManager::openboxTest: return {"openbox", "--sm-disable", "--config-file", writeOpenboxConfig(options)};
+    case X11WindowManager::openbox: return {"openbox", "--sm-disable"};
+    case X11WindowManager::xfwm4: return {"xfwm4", "--sm-client-disable"};
+    case X11WindowManager::fluxbox: return {"fluxbox"};
+    case X11WindowManager::icewm: return {"icewm"};
+    case X11WindowManager::metacity: return {"metacity"};
+    case X11WindowManager::marco: return {"marco"};
+    case X11WindowManager::i3: return {"i3", "-c", writeI3Config()};
+    case X11WindowManager::kwin: return {"kwin_x11"};
+    }
+    return {};
+}
+
 bool X11Desktop::startWindowManager(const Options& options, std::string& why) {
-    const std::string config = writeOpenboxConfig(options);
-    windowManager_ = spawn({"openbox", "--sm-disable", "--config-file", config}, dir_ / "openbox.log");
+    manager_ = options.manager;
+    if (manager_ == X11WindowManager::xfwm4 || manager_ == X11WindowManager::kwin) {
+        // Their settings come over the session bus: a private one.
+        int readEnd = -1, writeEnd = -1;
+        if (!makeReportPipe(readEnd, writeEnd)) {
+            why = "pipe failed";
+            return false;
+        }
+        bus_ = spawn({"dbus-daemon", "--session", "--nofork", "--print-address=3"}, dir_ / "bus.log", writeEnd);
+        close(writeEnd);
+        const auto address = bus_ > 0 ? readFirstLine(readEnd, kX11Patience) : std::nullopt;
+        close(readEnd);
+        if (!address) {
+            why = "the session bus for " + name(manager_) + " did not start";
+            return false;
+        }
+        environment_.push_back("DBUS_SESSION_BUS_ADDRESS=" + *address);
+    }
+    windowManagerArgv_ = windowManagerCommand(options);
+    windowManager_ = spawn(windowManagerArgv_, dir_ / (name(manager_) + ".log"));
     if (windowManager_ <= 0) {
-        why = "openbox could not be started";
+        why = name(manager_) + " could not be started";
         return false;
     }
+    if (!waitForWindowManager(windowManager_, why)) {
+        if (waitForExit(windowManager_, milliseconds(0))) windowManager_ = -1;
+        return false;
+    }
+    return true;
+}
+
+bool X11Desktop::replaceWindowManager(std::string& why) {
+    const pid_t old = windowManager_;
+    std::vector<std::string> argv = windowManagerArgv_;
+    argv.push_back("--replace");
+    const pid_t next = spawn(argv, dir_ / (name(manager_) + ".log"));
+    if (next <= 0) {
+        why = name(manager_) + " could not be started again";
+        return false;
+    }
+    windowManager_ = next;
+    // The old instance leaves once the new one has taken the screen over.
+    if (!waitForWindowManager(next, why)) return false;
+    if (!waitForExit(old, kX11Patience)) {
+        why = "the replaced " + name(manager_) + " did not exit";
+        return false;
+    }
+    return true;
+}
+
+bool X11Desktop::waitForWindowManager(pid_t pid, std::string& why) {
     // A sentinel window: the window manager is ready once it reparents it.
+    // The check window read before it starts is the one of an instance it
+    // replaces, which may still answer for a while.
     xcb_connection_t* c = x_->get();
+    const xcb_window_t before = x_->windowManagerCheckWindow();
     const xcb_window_t sentinel = xcb_generate_id(c);
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_create_window(c, XCB_COPY_FROM_PARENT, sentinel, x_->root(), 0, 0, 10, 10, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
@@ -268,9 +403,12 @@ bool X11Desktop::startWindowManager(const Options& options, std::string& why) {
     const auto deadline = Clock::now() + kX11Patience;
     std::uint32_t nudge = 0;
     while (!reparented && Clock::now() < deadline) {
-        if (!mapped && x_->windowManagerCheckWindow() != kNoWindow) {
-            xcb_map_window(c, sentinel);
-            mapped = true;
+        if (!mapped) {
+            const xcb_window_t check = x_->windowManagerCheckWindow();
+            if (check != kNoWindow && check != before) {
+                xcb_map_window(c, sentinel);
+                mapped = true;
+            }
         }
         x_->flush();
         pollfd p{xcb_get_file_descriptor(c), POLLIN, 0};
@@ -281,14 +419,13 @@ bool X11Desktop::startWindowManager(const Options& options, std::string& why) {
                 reparented = true;
             }
         }
-        if (waitForExit(windowManager_, milliseconds(0))) {
-            windowManager_ = -1;
-            why = "openbox exited at start";
+        if (waitForExit(pid, milliseconds(0))) {
+            why = name(manager_) + " exited at start (see " + (dir_ / (name(manager_) + ".log")).string() + ")";
             return false;
         }
         if (ready == 0) {
-            // openbox may hold events it has read but not handled until more
-            // input arrives: give it some.
+            // A window manager may hold events it has read but not handled
+            // until more input arrives: give it some.
             ++nudge;
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, x_->root(), x_->atoms().TESSALY_WAKE, XCB_ATOM_CARDINAL, 32, 1,
                                 &nudge);
@@ -297,7 +434,7 @@ bool X11Desktop::startWindowManager(const Options& options, std::string& why) {
     xcb_destroy_window(c, sentinel);
     x_->flush();
     if (!reparented) {
-        why = "openbox did not manage a window in time";
+        why = name(manager_) + " did not manage a window in time";
         return false;
     }
     // Keep client lists clean: the sentinel leaves _NET_CLIENT_LIST.
@@ -421,6 +558,20 @@ bool X11Desktop::waitForExit(pid_t pid, milliseconds timeout) {
     close(fd);
     const pid_t reaped = waitpid(pid, &status, WNOHANG);
     return reaped == pid || (reaped < 0 && errno == ECHILD);
+}
+
+void X11Desktop::stopWindowManager() {
+    const pid_t pid = windowManager_;
+    windowManager_ = -1;
+    if (manager_ == X11WindowManager::fluxbox && !waitForExit(pid, milliseconds(0))) {
+        // Its TERM handler makes X calls and hangs when the signal comes
+        // while it waits inside Xlib. Nothing of it needs to be kept.
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return;
+    }
+    stopProcess(pid);
 }
 
 void X11Desktop::stopProcess(pid_t pid, milliseconds grace) {

@@ -1,8 +1,10 @@
 #pragma once
 // A real, headless X11 desktop for integration tests: Xvfb on a display the
-// server picks itself, openbox with a configuration of our own, and real
-// clients (xterm, xlogo). Every desktop has its own temporary HOME/XDG
-// directories, so several test processes can run side by side.
+// server picks itself, a window manager (openbox with a configuration of our
+// own, or one of the window managers people run with its stock
+// configuration), and real clients (xterm, xlogo). Every desktop has its own
+// temporary HOME/XDG directories, so several test processes can run side by
+// side.
 //
 // Waiting is always for something observable on the X connection (a
 // property, a reparent, a client in _NET_CLIENT_LIST) with a deadline; the
@@ -26,13 +28,21 @@
 
 namespace tessaly::test {
 
+// The window managers a desktop can run. openboxTest is openbox with the
+// configuration of our own (no Control+Alt+Left/Right binds, no iconify
+// animation, `desktops` desktops, Shift+drag on the title bar moves); the
+// others run their stock configuration (i3 with the stock one less its
+// start-up programs and bar, so no first-run wizard or status bar comes up).
+enum class X11WindowManager { openboxTest, openbox, xfwm4, fluxbox, icewm, metacity, marco, i3, kwin };
+
 class X11Desktop {
 public:
     struct Options {
         int width = 1920;
         int height = 1080;
-        int desktops = 1;
+        int desktops = 1;  // for openboxTest
         bool windowManager = true;
+        X11WindowManager manager = X11WindowManager::openboxTest;
     };
     struct Client {
         pid_t pid = -1;
@@ -40,15 +50,29 @@ public:
     };
 
     // Starts the desktop. When it cannot be started, answers nullptr and
-    // says why; `serverMissing` tells a machine without Xvfb (tests skip)
-    // from a start that failed (tests fail).
+    // says why; `serverMissing` tells a machine without Xvfb or without the
+    // window manager asked for (tests skip) from a start that failed (tests
+    // fail).
     static std::unique_ptr<X11Desktop> start(const Options& options, std::string& why, bool& serverMissing);
+
+    // Every window manager the harness can start, and its name in test names
+    // and tables ("openbox_test", "openbox", "xfwm4", ...).
+    static const std::vector<X11WindowManager>& windowManagers();
+    static std::string name(X11WindowManager manager);
+    // What is missing to run `manager` on this machine ("" when nothing).
+    static std::string missingPrograms(X11WindowManager manager);
     ~X11Desktop();
     X11Desktop(const X11Desktop&) = delete;
     X11Desktop& operator=(const X11Desktop&) = delete;
 
     const std::string& display() const { return display_; }
     pid_t serverPid() const { return server_; }
+    X11WindowManager windowManager() const { return manager_; }
+    pid_t windowManagerPid() const { return windowManager_; }
+    // Starts another instance of the running window manager that replaces it
+    // (`--replace`, as a user restarting it does) and waits until it manages
+    // windows; false with the reason when it does not come up.
+    bool replaceWindowManager(std::string& why);
     const std::filesystem::path& directory() const { return dir_; }
     // The harness's own connection (selects property and structure events
     // on the root to wake its waits).
@@ -88,15 +112,25 @@ private:
     X11Desktop() = default;
     bool startServer(const Options& options, std::string& why, bool& serverMissing);
     bool startWindowManager(const Options& options, std::string& why);
+    // Waits until the window manager `pid` announces itself and manages a
+    // sentinel window.
+    bool waitForWindowManager(pid_t pid, std::string& why);
+    std::vector<std::string> windowManagerCommand(const Options& options);
     std::string writeOpenboxConfig(const Options& options);
+    std::string writeI3Config();
     pid_t spawn(const std::vector<std::string>& argv, const std::filesystem::path& log, int displayFd = -1);
     void drainEvents();
+    void stopWindowManager();
 
     std::unique_ptr<testing::TempFolder> folder_;
     std::filesystem::path dir_;
     std::string display_;
     pid_t server_ = -1;
     pid_t windowManager_ = -1;
+    pid_t bus_ = -1;  // a session bus of the desktop's own, for window managers that need one
+    X11WindowManager manager_ = X11WindowManager::openboxTest;
+    std::vector<std::string> windowManagerArgv_;
+    std::vector<std::string> environment_;  // set for every process started here
     std::vector<pid_t> clients_;
     std::unique_ptr<X11Connection> x_;
     std::unique_ptr<X11Windows> windows_;
@@ -123,6 +157,28 @@ protected:
     }
 
     std::shared_ptr<X11Backend> backend;
+};
+
+// The same on each window manager people run: a value-parameterised test
+// whose parameter is the window manager, started with its stock
+// configuration (skipped, saying so, where it is not installed).
+class X11WindowManagerTest : public X11BackendTest, public ::testing::WithParamInterface<X11WindowManager> {
+protected:
+    X11Desktop::Options desktopOptions() const override {
+        X11Desktop::Options o;
+        o.manager = GetParam();
+        return o;
+    }
+};
+
+// How GoogleTest shows the parameter in messages.
+inline void PrintTo(X11WindowManager manager, std::ostream* out) { *out << X11Desktop::name(manager); }
+
+// The parameter's name in test names: the window manager's.
+struct X11WindowManagerName {
+    std::string operator()(const ::testing::TestParamInfo<X11WindowManager>& info) const {
+        return X11Desktop::name(info.param);
+    }
 };
 
 }  // namespace tessaly::test

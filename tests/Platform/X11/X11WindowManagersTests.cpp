@@ -1,0 +1,355 @@
+// The backend on the window managers people run, each with its stock
+// configuration: one test per (window manager, behaviour), so a regression
+// on one window manager shows at once (scripts/x11-wm-table.sh prints them
+// as a table). Where a window manager makes a behaviour meaningless (a
+// tiling window manager does not minimise), the test says so and skips.
+#include "Platform/X11/X11Desktop.h"
+#include "Platform/X11/X11EventLog.h"
+#include "Platform/X11/X11WindowServer.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <sstream>
+
+namespace tessaly::test {
+namespace {
+
+using Kind = X11Event::Kind;
+using WM = X11WindowManager;
+
+class X11OnWindowManager : public X11WindowManagerTest {
+protected:
+    void SetUp() override {
+        X11WindowManagerTest::SetUp();
+        if (!backend) return;
+        subscription = backend->subscribe(log.handler());
+        ASSERT_TRUE(subscription.isActive());
+    }
+    void TearDown() override {
+        subscription.cancel();
+        X11WindowManagerTest::TearDown();
+    }
+
+    WM manager() const { return GetParam(); }
+    const X11Windows& windows() const { return backend->windows(); }
+    std::optional<X11WindowInfo> info(xcb_window_t w) const { return windows().read(w); }
+    // The outer rectangle of a root child, border included.
+    Rect rootChildGeometry(xcb_window_t w) {
+        xcb_connection_t* c = desktop->connection().get();
+        const auto g = xcbReply(c, xcb_get_geometry_reply, xcb_get_geometry(c, w));
+        if (!g) return Rect();
+        return Rect(g->x, g->y, g->width + 2.0 * g->border_width, g->height + 2.0 * g->border_width);
+    }
+    // Launches and waits until the backend's reader watches the new client.
+    std::optional<X11Desktop::Client> launchWatched(const std::vector<std::string>& argv) {
+        auto client = desktop->launch(argv);
+        if (client && !log.waitFor([&](const X11Event& e) {
+                return e.kind == Kind::clientListChanged &&
+                       std::find(e.clients.begin(), e.clients.end(), client->window) != e.clients.end();
+            })) {
+            return std::nullopt;
+        }
+        return client;
+    }
+
+    // i3 tiles new windows, and a tiled window ignores moves: floating it
+    // makes a move mean something there.
+    bool floatOnTilingManager(xcb_window_t w) {
+        if (manager() != WM::i3) return true;
+        std::ostringstream command;
+        command << "[id=" << w << "] floating enable";
+        // Until the client has taken its floating size inside the frame.
+        return desktop->run({"i3-msg", "-q", command.str()}) == 0 && desktop->waitUntil([&] {
+                   const auto i = windows().read(w);
+                   const auto& e = i->extents;
+                   return i->frame.width() < 1000 && e.left < 10 && e.right < 10 && e.top < 40 && e.bottom < 10;
+               });
+    }
+    std::vector<xcb_window_t> rootChildren() {
+        xcb_connection_t* c = desktop->connection().get();
+        auto tree = xcbReply(c, xcb_query_tree_reply, xcb_query_tree(c, desktop->connection().root()));
+        if (!tree) return {};
+        const auto* kids = xcb_query_tree_children(tree.get());
+        return std::vector<xcb_window_t>(kids, kids + xcb_query_tree_children_length(tree.get()));
+    }
+    // Whether the root child holding `upper` is above the one holding `lower`.
+    bool stackedAbove(xcb_window_t upper, xcb_window_t lower) {
+        const auto kids = rootChildren();
+        const auto frames = windows().frameWindows({upper, lower});
+        const auto u = std::find(kids.begin(), kids.end(), frames[0]);
+        const auto l = std::find(kids.begin(), kids.end(), frames[1]);
+        return u != kids.end() && l != kids.end() && u > l;
+    }
+    // A window of this process, mapped and managed, with optional Motif hints.
+    xcb_window_t createManaged(const std::vector<std::uint32_t>& motifHints = {}) {
+        X11Connection& x = desktop->connection();
+        xcb_connection_t* c = x.get();
+        const xcb_window_t w = xcb_generate_id(c);
+        const std::uint32_t values[] = {x.screen().white_pixel};
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, x.root(), 200, 200, 240, 160, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
+        const auto pid = static_cast<std::uint32_t>(getpid());
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, x.atoms().NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1, &pid);
+        if (!motifHints.empty()) {
+            const xcb_atom_t motif = x.internAtom("_MOTIF_WM_HINTS");
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, motif, motif, 32,
+                                static_cast<std::uint32_t>(motifHints.size()), motifHints.data());
+        }
+        xcb_map_window(c, w);
+        x.flush();
+        const bool managed = desktop->waitUntil([&] {
+            const auto list = windows().clientList();
+            const auto i = windows().read(w);
+            return std::find(list.begin(), list.end(), w) != list.end() && i && i->frameWindow != w && i->viewable;
+        });
+        return managed ? w : kNoWindow;
+    }
+
+    X11EventLog log;
+    Subscription subscription;
+};
+
+std::string describe(const Rect& r) {
+    std::ostringstream out;
+    out << r.minX() << "," << r.minY() << " " << r.width() << "x" << r.height();
+    return out.str();
+}
+
+TEST_P(X11OnWindowManager, ListsClientsWithTheirFramesAndOwners) {
+    auto xterm = launchWatched({"xterm", "-T", "listed terminal", "-geometry", "80x24+100+100", "-e", "cat"});
+    auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+600+300"});
+    ASSERT_TRUE(xterm && xlogo);
+    const auto list = windows().clientList();
+    ASSERT_NE(std::find(list.begin(), list.end(), xterm->window), list.end());
+    ASSERT_NE(std::find(list.begin(), list.end(), xlogo->window), list.end());
+
+    const auto term = info(xterm->window);
+    const auto logo = info(xlogo->window);
+    ASSERT_TRUE(term && logo);
+    EXPECT_EQ(term->title, "listed terminal");
+    EXPECT_EQ(term->pid, xterm->pid);
+    EXPECT_EQ(logo->pid, xlogo->pid) << "from the X-Resource query where the client does not publish it";
+    EXPECT_EQ(term->className, "XTerm");
+    EXPECT_TRUE(term->isStandard());
+    EXPECT_FALSE(term->isMinimized());
+    // The frame is the client with its decoration (a title bar at least),
+    // inside the window manager's frame window (which may carry invisible
+    // borders beyond it).
+    for (const auto& i : {*term, *logo}) {
+        ASSERT_NE(i.frameWindow, i.window);
+        const Rect outer = rootChildGeometry(i.frameWindow);
+        EXPECT_TRUE(i.frame.contains(i.clientFrame)) << describe(i.frame) << " holds " << describe(i.clientFrame);
+        EXPECT_GT(i.frame.height(), i.clientFrame.height()) << "the decoration is part of the frame";
+        EXPECT_TRUE(outer.contains(i.frame)) << describe(outer) << " holds " << describe(i.frame);
+    }
+}
+
+TEST_P(X11OnWindowManager, FramesLandWhereAskedAndMovesKeepTheSize) {
+    auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+400+300"});
+    auto xterm = launchWatched({"xterm", "-T", "cells", "-geometry", "80x24+100+100", "-e", "cat"});
+    ASSERT_TRUE(xlogo && xterm);
+    ASSERT_TRUE(floatOnTilingManager(xlogo->window) && floatOnTilingManager(xterm->window));
+
+    // xlogo takes any size: the frame lands exactly, decoration included.
+    const Rect asked(300, 200, 500, 400);
+    ASSERT_TRUE(windows().setFrame(xlogo->window, asked));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == asked; }))
+        << describe(info(xlogo->window)->frame);
+    // Moves alone keep the size, however many there are.
+    for (int step = 1; step <= 3; ++step) {
+        const Point to{300.0 + 40 * step, 200.0 + 30 * step};
+        ASSERT_TRUE(windows().setPosition(xlogo->window, to));
+        ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame.origin == to; }))
+            << "step " << step << ": " << describe(info(xlogo->window)->frame);
+        EXPECT_EQ(info(xlogo->window)->frame.size, asked.size) << "step " << step;
+    }
+    // Resizing alone keeps the origin.
+    const Point last = info(xlogo->window)->frame.origin;
+    ASSERT_TRUE(windows().setSize(xlogo->window, Size{320, 240}));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == Rect(last, Size{320, 240}); }))
+        << describe(info(xlogo->window)->frame);
+
+    // xterm snaps its size to character cells: the origin lands, the size is
+    // the nearest step below.
+    ASSERT_TRUE(windows().setFrame(xterm->window, Rect(50, 60, 613, 411)));
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const Rect f = info(xterm->window)->frame;
+        return f.origin == Point{50, 60} && f.width() <= 613 && f.width() > 613 - 20 && f.height() <= 411 &&
+               f.height() > 411 - 30;
+    })) << describe(info(xterm->window)->frame);
+}
+
+TEST_P(X11OnWindowManager, ActivationFocusesAndRaises) {
+    auto first = launchWatched({"xterm", "-T", "first", "-geometry", "80x24+50+50", "-e", "cat"});
+    auto second = launchWatched({"xterm", "-T", "second", "-geometry", "80x24+300+200", "-e", "cat"});
+    ASSERT_TRUE(first && second);
+    ASSERT_TRUE(floatOnTilingManager(first->window) && floatOnTilingManager(second->window));
+    for (const auto& client : {*first, *second, *first}) {
+        ASSERT_TRUE(windows().activate(client.window));
+        ASSERT_TRUE(desktop->waitUntil([&] { return windows().activeWindow() == client.window; }));
+        const auto other = client.window == first->window ? second->window : first->window;
+        ASSERT_TRUE(desktop->waitUntil([&] { return stackedAbove(client.window, other); }));
+    }
+}
+
+TEST_P(X11OnWindowManager, MinimisesAndRestoresEvenRightAfterAMinimise) {
+    if (manager() == WM::i3) GTEST_SKIP() << "i3 does not minimise windows";
+    auto xterm = launchWatched({"xterm", "-T", "minimised", "-e", "cat"});
+    ASSERT_TRUE(xterm);
+    const auto hidden = [&] {
+        const auto i = info(xterm->window);
+        return i->isMinimized() && !i->viewable;
+    };
+    const auto shown = [&] {
+        const auto i = info(xterm->window);
+        return !i->isMinimized() && i->viewable;
+    };
+    ASSERT_TRUE(windows().minimize(xterm->window));
+    ASSERT_TRUE(desktop->waitUntil(hidden));
+    ASSERT_TRUE(windows().restore(xterm->window));
+    ASSERT_TRUE(desktop->waitUntil(shown));
+
+    // A restore sent before the window manager has carried out the
+    // minimise: a later move landing shows both were handled.
+    for (int round = 1; round <= 3; ++round) {
+        ASSERT_TRUE(windows().minimize(xterm->window));
+        ASSERT_TRUE(windows().restore(xterm->window));
+        const Point mark{40.0 * round, 30.0 * round};
+        ASSERT_TRUE(windows().setPosition(xterm->window, mark));
+        ASSERT_TRUE(desktop->waitUntil([&] { return info(xterm->window)->frame.origin == mark; })) << "round " << round;
+        ASSERT_TRUE(desktop->waitUntil(shown)) << "round " << round;
+    }
+    // Restoring a window that is shown changes nothing.
+    ASSERT_TRUE(windows().restore(xterm->window));
+    desktop->connection().sync();
+    EXPECT_TRUE(shown());
+}
+
+TEST_P(X11OnWindowManager, ARefusedMinimiseFails) {
+    // Motif hints that leave minimising out of the window's functions.
+    constexpr std::uint32_t functionsGiven = 1, move = 4, resize = 2, close = 32;
+    const xcb_window_t fixed = createManaged({functionsGiven, move | resize | close, 0, 0, 0});
+    const xcb_window_t ordinary = createManaged();
+    ASSERT_TRUE(fixed != kNoWindow && ordinary != kNoWindow);
+    X11Connection& x = desktop->connection();
+    const xcb_atom_t allowed = x.internAtom("_NET_WM_ALLOWED_ACTIONS");
+    const xcb_atom_t minimise = x.internAtom("_NET_WM_ACTION_MINIMIZE");
+    const auto actions = [&](xcb_window_t w) { return propertyCardinals(x.readProperty(w, allowed).get()); };
+    if (!desktop->waitUntil([&] { return !actions(fixed).empty(); }, std::chrono::seconds(2))) {
+        GTEST_SKIP() << X11Desktop::name(manager()) << " publishes no allowed actions";
+    }
+    const auto listed = actions(fixed);
+    if (std::find(listed.begin(), listed.end(), minimise) != listed.end()) {
+        GTEST_SKIP() << X11Desktop::name(manager()) << " allows minimising a window whose hints leave it out";
+    }
+    EXPECT_FALSE(windows().minimize(fixed));
+    EXPECT_TRUE(windows().minimize(ordinary));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(ordinary)->isMinimized(); }));
+    EXPECT_FALSE(info(fixed)->isMinimized());
+}
+
+TEST_P(X11OnWindowManager, ClosesPolitely) {
+    auto xterm = launchWatched({"xterm", "-T", "closed", "-e", "cat"});
+    ASSERT_TRUE(xterm);
+    ASSERT_TRUE(windows().close(xterm->window));
+    ASSERT_TRUE(log.waitFor(Kind::destroyed, xterm->window));
+    EXPECT_TRUE(X11Desktop::waitForExit(xterm->pid, kX11Patience));
+}
+
+// What the window server's notification callback saw, from the event thread.
+struct Reorders {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::pair<std::uint32_t, WindowID>> seen;
+
+    static void record(std::uint32_t event, void* data, std::size_t length, void* context, WindowServerConnection) {
+        auto* self = static_cast<Reorders*>(context);
+        WindowID window = 0;
+        if (data && length == sizeof window) std::memcpy(&window, data, sizeof window);
+        std::lock_guard lock(self->mutex);
+        self->seen.emplace_back(event, window);
+        self->changed.notify_all();
+    }
+    std::size_t count(std::uint32_t event, WindowID window) {
+        std::lock_guard lock(mutex);
+        return static_cast<std::size_t>(std::count(seen.begin(), seen.end(), std::make_pair(event, window)));
+    }
+};
+
+// A panel of ours kept directly above a window's frame, as the tab bars
+// are: it re-orders itself only when the window server reports that the
+// window was reordered, through whatever the window manager does.
+TEST_P(X11OnWindowManager, APanelKeptAboveAFrameFollowsEveryRestack) {
+    auto lower = launchWatched({"xterm", "-T", "lower", "-geometry", "80x24+50+50", "-e", "cat"});
+    auto watched = launchWatched({"xterm", "-T", "watched", "-geometry", "80x24+200+150", "-e", "cat"});
+    ASSERT_TRUE(lower && watched);
+    ASSERT_TRUE(floatOnTilingManager(lower->window) && floatOnTilingManager(watched->window));
+    xcb_connection_t* c = desktop->connection().get();
+    const xcb_window_t panel = xcb_generate_id(c);
+    const std::uint32_t overrideRedirect[] = {1};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, panel, desktop->connection().root(), 0, 0, 200, 30, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, overrideRedirect);
+    xcb_map_window(c, panel);
+    desktop->connection().sync();
+
+    X11WindowServer server(backend);
+    const auto f = server.openWindowServer();
+    ASSERT_TRUE(f);
+    Reorders reorders;
+    ASSERT_EQ(f->registerNotifyProc(&Reorders::record, X11WindowNotifier::windowReordered, &reorders), 0);
+    const auto conn = f->mainConnectionID();
+    const WindowID asked[] = {watched->window};
+    ASSERT_EQ(f->requestNotificationsForWindows(conn, asked, 1), 0);
+    ASSERT_EQ(f->orderWindow(conn, panel, X11WindowServer::orderAbove, watched->window), 0);
+
+    const auto panelDirectlyAbove = [&] {
+        const auto kids = rootChildren();
+        const auto frame = windows().frameWindows({watched->window}).front();
+        const auto at = std::find(kids.begin(), kids.end(), frame);
+        return at != kids.end() && at + 1 != kids.end() && *(at + 1) == panel;
+    };
+    std::size_t handled = 0;
+    // Re-orders on each new report until the panel is in place.
+    const auto kept = [&] {
+        return desktop->waitUntil([&] {
+            const auto reported = reorders.count(X11WindowNotifier::windowReordered, watched->window);
+            if (reported != handled) {
+                handled = reported;
+                EXPECT_EQ(f->orderWindow(conn, panel, X11WindowServer::orderAbove, watched->window), 0);
+            }
+            return panelDirectlyAbove();
+        });
+    };
+    ASSERT_TRUE(panelDirectlyAbove());
+    // Raising the other window (which the window manager may do by putting
+    // it between the frame and the panel), then the watched one again (with
+    // the window that used to be below it restacked meanwhile).
+    for (int round = 1; round <= 2; ++round) {
+        for (const auto& client : {*lower, *watched}) {
+            ASSERT_TRUE(windows().activate(client.window));
+            const auto other = client.window == lower->window ? watched->window : lower->window;
+            ASSERT_TRUE(desktop->waitUntil(
+                [&] { return windows().activeWindow() == client.window && stackedAbove(client.window, other); }));
+            desktop->connection().sync();
+            ASSERT_TRUE(kept()) << "round " << round << ", after raising " << (client.window == lower->window ? "the other window" : "the watched window");
+        }
+    }
+    // Moving in place and ordering the panel report nothing.
+    const auto before = reorders.count(X11WindowNotifier::windowReordered, watched->window);
+    ASSERT_TRUE(windows().setPosition(watched->window, Point{260, 190}));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(watched->window)->frame.origin == Point(260, 190); }));
+    ASSERT_EQ(f->orderWindow(conn, panel, X11WindowServer::orderAbove, watched->window), 0);
+    desktop->connection().sync();
+    backend->connection().sync();
+    EXPECT_EQ(reorders.count(X11WindowNotifier::windowReordered, watched->window), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, X11OnWindowManager, ::testing::ValuesIn(X11Desktop::windowManagers()),
+                         X11WindowManagerName());
+
+}  // namespace
+}  // namespace tessaly::test
