@@ -182,6 +182,12 @@ void SettingsModel::captureHotkey(Target target, const std::optional<KeyCombo>& 
     }
 }
 
+void SettingsModel::setHotkeysTaken(bool taken) {
+    if (hotkeysTaken_ == taken) return;
+    hotkeysTaken_ = taken;
+    publish();
+}
+
 void SettingsModel::resetTabHotkeys() {
     hotkeyRecorder_.end();
     setNextTabHotkey(KeyCombo::defaultNextTab);

@@ -156,6 +156,10 @@ public:
     void setAutoColorRules(std::vector<AutoColorRule> rules);
 
     HotkeyRecorder& hotkeyRecorder() { return hotkeyRecorder_; }
+    // Set by the shell while a tab-cycle hotkey cannot be registered
+    // (another program holds it), so the hotkey rows can say so.
+    bool hotkeysTaken() const { return hotkeysTaken_; }
+    void setHotkeysTaken(bool taken);
 
     // Turns both hotkeys back to Control-Option-Right and -Left.
     void resetTabHotkeys();
@@ -251,6 +255,7 @@ private:
     AppLanguage language_ = AppLanguage::english;
     AppLanguage initialLanguage_ = AppLanguage::english;
     bool languageNeedsRestart_ = false;
+    bool hotkeysTaken_ = false;
 
     std::map<std::uint64_t, std::function<void()>> observers_;
     std::uint64_t nextObserver_ = 1;

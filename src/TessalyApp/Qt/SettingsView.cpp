@@ -3,11 +3,16 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QMenu>
+#include <QToolButton>
+#include <QVBoxLayout>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStyle>
 
+#include "TessalyApp/AppInfo.h"
 #include "TessalyApp/Qt/AboutSettingsTab.h"
+#include "TessalyApp/Qt/AppGlyph.h"
 #include "TessalyApp/Qt/ColorsSettingsTab.h"
 #include "TessalyApp/Qt/GeneralSettingsTab.h"
 #include "TessalyApp/Qt/GroupingSettingsTab.h"
@@ -44,6 +49,7 @@ SettingsView::SettingsView(SettingsModel& model, SettingsColorPanel* colorPanel,
       colorPanel_(colorPanel),
       checkForUpdates_(std::move(checkForUpdates)),
       sidebar_(new QListWidget(this)),
+      statusMenuButton_(new QToolButton(this)),
       detail_(new QScrollArea(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -55,7 +61,18 @@ SettingsView::SettingsView(SettingsModel& model, SettingsColorPanel* colorPanel,
         auto* item = new QListWidgetItem(categoryIcon(category, *style()), toQString(settingsCategoryTitle(category)));
         sidebar_->addItem(item);
     }
-    layout->addWidget(sidebar_);
+    auto* column = new QVBoxLayout();
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(sidebar_, 1);
+    const bool dark = palette().color(QPalette::Window).lightnessF() < 0.5;
+    statusMenuButton_->setIcon(AppGlyph::icon(dark ? AppGlyph::Panel::dark : AppGlyph::Panel::light));
+    statusMenuButton_->setIconSize(QSize(18, 18));
+    statusMenuButton_->setAutoRaise(true);
+    statusMenuButton_->setToolTip(displayName(AppInfo::name()));
+    statusMenuButton_->setAccessibleName(displayName(AppInfo::name()));
+    statusMenuButton_->hide();
+    column->addWidget(statusMenuButton_, 0, Qt::AlignLeft);
+    layout->addLayout(column);
     auto* divider = new QFrame(this);
     divider->setFrameShape(QFrame::VLine);
     divider->setFrameShadow(QFrame::Sunken);
@@ -77,8 +94,25 @@ SettingsView::SettingsView(SettingsModel& model, SettingsColorPanel* colorPanel,
             model_.setSelectedCategory(allSettingsCategories[static_cast<std::size_t>(row)]);
         }
     });
+    connect(statusMenuButton_, &QToolButton::clicked, this, [this] {
+        QMenu* menu = statusMenu_ ? statusMenu_() : nullptr;
+        if (menu) menu->popup(statusMenuButton_->mapToGlobal(QPoint(0, 0)));
+        else updateStatusMenuButton();
+    });
     watch_ = model_.observe([this] { showSelection(); });
     showSelection();
+}
+
+void SettingsView::setStatusMenuProvider(std::function<QMenu*()> provider) {
+    statusMenu_ = std::move(provider);
+    updateStatusMenuButton();
+}
+
+void SettingsView::updateStatusMenuButton() { statusMenuButton_->setVisible(statusMenu_ && statusMenu_()); }
+
+void SettingsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    updateStatusMenuButton();  // a tray may have come or gone meanwhile
 }
 
 QWidget* SettingsView::currentPage() const { return detail_->widget(); }

@@ -13,7 +13,9 @@
 #include "TessalyApp/SettingsModel.h"
 
 class QListWidget;
+class QMenu;
 class QScrollArea;
+class QToolButton;
 
 namespace tessaly {
 
@@ -28,21 +30,32 @@ public:
     SettingsView(SettingsModel& model, SettingsColorPanel* colorPanel, std::function<void()> checkForUpdates = nullptr,
                  QWidget* parent = nullptr);
 
+    // Where no tray holds the status item, the sidebar offers its menu: the
+    // provider answers the menu to pop up, or null while a tray has it.
+    void setStatusMenuProvider(std::function<QMenu*()> provider);
+    QToolButton& statusMenuButton() { return *statusMenuButton_; }
+
     QListWidget& sidebar() { return *sidebar_; }
     QScrollArea& detail() { return *detail_; }
     // The page shown and the category it shows.
     QWidget* currentPage() const;
     SettingsCategory shownCategory() const { return shown_.value_or(SettingsCategory::general); }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void showSelection();
+    void updateStatusMenuButton();
     QWidget* makePage(SettingsCategory category);
 
     SettingsModel& model_;
     SettingsColorPanel* colorPanel_;
     std::function<void()> checkForUpdates_;
     QListWidget* sidebar_;
+    QToolButton* statusMenuButton_;
     QScrollArea* detail_;
+    std::function<QMenu*()> statusMenu_;
     std::optional<SettingsCategory> shown_;
     Subscription watch_;
 };

@@ -53,6 +53,7 @@ SettingsWindowController::SettingsWindowController(SettingsStore& store, Setting
     auto* layout = new QVBoxLayout(window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new SettingsView(*model_, colorPanel_.get(), options_.checkForUpdates, window.get());
+    view_->setStatusMenuProvider(options_.statusMenu);
     layout->addWidget(view_);
     window->onBecameKey = lifetime_.guarded([this] { windowBecameKey(); });
     window->onWillClose = lifetime_.guarded([this] { windowWillClose(); });

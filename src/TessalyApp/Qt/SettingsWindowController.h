@@ -12,6 +12,7 @@
 // configuration page, so the next opening shows that.
 //
 // Main thread only, once the QApplication exists.
+#include <QMenu>
 #include <QPointer>
 #include <QWidget>
 
@@ -42,6 +43,9 @@ public:
         std::shared_ptr<const KeyboardLayout> keyboardLayout;
         // Brings the window forward; QtWindowActivation when empty.
         std::function<void(QWidget&)> bringToFront;
+        // The status menu, while no tray shows it (null otherwise): the
+        // window then offers it.
+        std::function<QMenu*()> statusMenu;
         // The usable area of the screen the window is on; the screen's
         // available geometry when empty.
         std::function<QRect()> availableArea;

@@ -13,6 +13,7 @@
 #include "TessalyApp/Qt/HotkeyRecorderRow.h"
 #include "TessalyApp/Qt/SettingsWidgets.h"
 #include "TessalyApp/Qt/TabColorEditor.h"
+#include "TessalyApp/ShellNotices.h"
 #include "TessalyApp/TabBarSettingsValues.h"
 #include "TessalyCore/L10n.h"
 
@@ -47,7 +48,8 @@ TabBarSettingsTab::TabBarSettingsTab(SettingsModel& model, SettingsColorPanel* c
       badgeSwatch_(new ColorSwatch(model.tabBadgeColor(), 14, badgeColor_)),
       nextRow_(new HotkeyRecorderRow(L10n::nextTab(), HotkeyRecorder::Target::nextTab, model, this)),
       prevRow_(new HotkeyRecorderRow(L10n::prevTab(), HotkeyRecorder::Target::prevTab, model, this)),
-      resetHotkeys_(new QPushButton(toQString(L10n::hotkeyResetDefaults()), this)) {
+      resetHotkeys_(new QPushButton(toQString(L10n::hotkeyResetDefaults()), this)),
+      hotkeysTaken_(settingsHint(L10n::noticeHotkeysTaken(), HintStyle::warning, this)) {
     auto* page = new QVBoxLayout(this);
 
     auto* bar = new SettingsSection(L10n::tabBar(), this);
@@ -108,6 +110,7 @@ TabBarSettingsTab::TabBarSettingsTab(SettingsModel& model, SettingsColorPanel* c
     auto* hotkeys = new SettingsSection(L10n::hotkeySection(), this);
     hotkeys->rows().addWidget(nextRow_);
     hotkeys->rows().addWidget(prevRow_);
+    hotkeys->rows().addWidget(hotkeysTaken_);
     auto* resetRow = new QHBoxLayout();
     resetRow->addStretch(1);
     resetRow->addWidget(resetHotkeys_);
@@ -168,6 +171,7 @@ void TabBarSettingsTab::refresh() {
     badges_->setChecked(model_.showTabBadges());
     badgeColor_->setEnabled(model_.showTabBadges());
     badgeSwatch_->setColor(model_.tabBadgeColor());
+    hotkeysTaken_->setVisible(model_.hotkeysTaken());
 }
 
 }  // namespace tessaly

@@ -41,6 +41,8 @@ public:
     HotkeyRecorderRow& nextTabRow() { return *nextRow_; }
     HotkeyRecorderRow& prevTabRow() { return *prevRow_; }
     QPushButton& resetHotkeysButton() { return *resetHotkeys_; }
+    // Shown while the shell cannot register a tab-cycle hotkey.
+    QLabel& hotkeysTakenHint() { return *hotkeysTaken_; }
     // The badge-colour sheet while it is open.
     TabColorEditor* badgeColorEditor() const { return editor_; }
 
@@ -65,6 +67,7 @@ private:
     HotkeyRecorderRow* nextRow_;
     HotkeyRecorderRow* prevRow_;
     QPushButton* resetHotkeys_;
+    QLabel* hotkeysTaken_;
     QPointer<TabColorEditor> editor_;
     Subscription watch_;
 };

@@ -93,6 +93,11 @@ TEST_F(SettingsPagesTest, TabBarHeightStepsStayInRangeAndResetOnlyWhenItChangesS
     EXPECT_EQ(page.opacitySlider().minimum(), 6);
     page.appearanceButton(AppearanceMode::dark).click();
     EXPECT_EQ(store.appearanceMode(), AppearanceMode::dark);
+
+    // While another program holds a tab-cycle hotkey, the page says so.
+    EXPECT_TRUE(page.hotkeysTakenHint().isHidden());
+    model->setHotkeysTaken(true);
+    EXPECT_FALSE(page.hotkeysTakenHint().isHidden());
 }
 
 TEST_F(SettingsPagesTest, TheBadgeColourOpensOnlyWithBadgesOnAndSavesThroughTheSheet) {

@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QToolButton>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -261,6 +263,22 @@ TEST_F(SettingsWindowTest, TheSidebarAndTheModelSelectionFollowEachOther) {
     EXPECT_EQ(sidebar.currentRow(), 4);
     EXPECT_TRUE(sidebar.item(4)->isSelected());
     EXPECT_EQ(sidebar.width(), SettingsView::sidebarWidth);
+}
+
+TEST_F(SettingsWindowTest, WithoutATrayTheWindowOffersTheStatusMenu) {
+    QMenu menu;
+    menu.addAction("Quit");
+    bool trayAvailable = true;
+    controller->view().setStatusMenuProvider([&]() -> QMenu* { return trayAvailable ? nullptr : &menu; });
+    controller->show();
+    EXPECT_TRUE(controller->view().statusMenuButton().isHidden());
+    trayAvailable = false;
+    closeWindow();
+    controller->show();
+    ASSERT_FALSE(controller->view().statusMenuButton().isHidden());
+    controller->view().statusMenuButton().click();
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
 }
 
 }  // namespace
