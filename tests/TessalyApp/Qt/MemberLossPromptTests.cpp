@@ -24,9 +24,9 @@ QAbstractButton* buttonTitled(QMessageBox& box, const QString& title) {
 TEST(MemberLossPromptTests, TheFirstButtonGoesAheadAndEveryOtherWayOutCancelsOnce) {
     L10n::ScopedLanguageForTesting english{AppLanguage::english};
     const MemberLossAlert alert = MemberLossAlert::make(RelaunchCause::restart, 2);
-    MemberLossPrompt prompt;
     std::vector<bool> answers;
     const auto record = [&](bool goAhead) { answers.push_back(goAhead); };
+    MemberLossPrompt prompt;  // after what its answers reach: it may answer when it goes
 
     prompt.ask(alert, record);
     QMessageBox* box = prompt.box();
