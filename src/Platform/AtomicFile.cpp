@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "Platform/FileDescriptor.h"
+
 namespace tessaly::AtomicFile {
 
 namespace {
@@ -19,27 +21,6 @@ bool fail(std::string* error, std::string message) {
     if (error) *error = std::move(message);
     return false;
 }
-
-// Closes a descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now and reports whether the close worked.
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 bool writeAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
@@ -60,7 +41,7 @@ bool write(const std::filesystem::path& path, std::string_view bytes, mode_t mod
     const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     // mkostemp fills in the Xs of the name in place.
     std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (file.get() < 0) return fail(error, describe("cannot create a temporary file in", folder, errno));
     auto abandon = [&](const std::string& what) {
         const int code = errno;
@@ -73,7 +54,7 @@ bool write(const std::filesystem::path& path, std::string_view bytes, mode_t mod
     if (!file.close()) return abandon("cannot close");
     if (::rename(temporary.c_str(), path.c_str()) != 0) return abandon("cannot replace");
     // Make the rename itself durable; a failure here leaves a complete file.
-    Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.get() >= 0) ::fsync(directory.get());
     return true;
 }
@@ -102,7 +83,7 @@ ReadResult read(const std::filesystem::path& path, std::size_t maxBytes) {
     };
     // Non-blocking, so that a named pipe in place of the file fails the
     // regular-file test below instead of waiting for a writer.
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
         result.status = errno == ENOENT ? ReadStatus::missing : ReadStatus::failed;
         result.error = describe("cannot open", path, errno);

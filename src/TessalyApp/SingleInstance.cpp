@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "Platform/AtomicFile.h"
+#include "Platform/FileDescriptor.h"
 #include "Platform/XdgDirectories.h"
 
 namespace tessaly {
@@ -33,22 +34,6 @@ bool fail(std::string* why, std::string message) {
 std::string describe(const std::string& what, const std::filesystem::path& path) {
     return what + " " + path.string() + ": " + std::strerror(errno);
 }
-
-// Closes a descriptor on every way out unless released.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
 
 // The folder exists, is a real folder of this user, and nobody else may
 // enter it (a looser mode on our own folder is tightened).
@@ -133,7 +118,7 @@ SingleInstance::Claim SingleInstance::claimOnce(std::string* why) {
 
     // The start lock: whoever holds it is either becoming the instance or
     // asking the instance; the instance gives it back once it listens.
-    Descriptor startLock(openLockFile(folder_ / "start.lock"));
+    FileDescriptor startLock(openLockFile(folder_ / "start.lock"));
     if (startLock.get() < 0) {
         fail(why, describe("cannot open", folder_ / "start.lock"));
         return Claim::unavailable;
@@ -152,7 +137,7 @@ SingleInstance::Claim SingleInstance::claimOnce(std::string* why) {
         pauseBriefly();
     }
 
-    Descriptor instanceLock(openLockFile(folder_ / "instance.lock"));
+    FileDescriptor instanceLock(openLockFile(folder_ / "instance.lock"));
     if (instanceLock.get() < 0) {
         fail(why, describe("cannot open", folder_ / "instance.lock"));
         return Claim::unavailable;
@@ -181,7 +166,7 @@ SingleInstance::Claim SingleInstance::becomePrimary(std::string* why) {
     if (!fillAddress(socketPath(), address, why)) return Claim::unavailable;
     // Holding the lock, any socket file left here is a dead instance's.
     ::unlink(socketPath().c_str());
-    Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (socket.get() < 0) {
         fail(why, describe("cannot make a socket for", socketPath()));
         return Claim::unavailable;
@@ -198,7 +183,7 @@ SingleInstance::Claim SingleInstance::becomePrimary(std::string* why) {
 SingleInstance::Claim SingleInstance::handToRunning(std::string* why) {
     sockaddr_un address{};
     if (!fillAddress(socketPath(), address, why)) return Claim::runningButSilent;
-    Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (socket.get() < 0) {
         fail(why, describe("cannot make a socket for", socketPath()));
         return Claim::unavailable;
