@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include "Platform/Qt/QtWindowActivation.h"
+#include "Platform/X11/X11KeyboardLayout.h"
 #include "TessalyApp/Qt/HotkeyRecorderKeyFilter.h"
 #include "TessalyApp/Qt/SettingsColorPanel.h"
 #include "TessalyApp/Qt/SettingsFileDialogs.h"
@@ -42,6 +43,12 @@ SettingsWindowController::SettingsWindowController(SettingsStore& store, Setting
       options_(std::move(options)),
       model_(std::make_unique<SettingsModel>(store, std::move(environment))),
       colorPanel_(std::make_unique<SettingsColorPanel>()) {
+    // The recorder reads X key codes; without an installed layout it reads
+    // the display's own.
+    if (!options_.keyboardLayout && !KeyboardLayout::current() &&
+        QGuiApplication::platformName() == QStringLiteral("xcb")) {
+        options_.keyboardLayout = X11KeyboardLayout::read();
+    }
     model_->onRelaunchRequested = options_.onRelaunchRequested;
     HotkeyRecorder& recorder = model_->hotkeyRecorder();
     recorder.onRecordingChanged = options_.onHotkeyRecordingChanged;

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QFileDialog>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMenu>
 #include <QToolButton>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "Platform/ManualMainExecutor.h"
+#include "Platform/TestFiles.h"
 #include "Platform/UserDefaults.h"
 #include "TessalyApp/Qt/AboutSettingsTab.h"
 #include "TessalyApp/Qt/ColorsSettingsTab.h"
@@ -263,6 +266,58 @@ TEST_F(SettingsWindowTest, TheSidebarAndTheModelSelectionFollowEachOther) {
     EXPECT_EQ(sidebar.currentRow(), 4);
     EXPECT_TRUE(sidebar.item(4)->isSelected());
     EXPECT_EQ(sidebar.width(), SettingsView::sidebarWidth);
+}
+
+// The dialog of `T` the window shows now (the newest when there are several).
+template <class T>
+T* openDialog(QWidget& window) {
+    T* found = nullptr;
+    for (T* dialog : window.findChildren<T*>()) {
+        if (dialog->isVisible()) found = dialog;
+    }
+    return found;
+}
+
+TEST_F(SettingsWindowTest, ExportAndImportGoThroughQtsOwnDialogsWithoutBlocking) {
+    tessaly::testing::TempFolder folder;
+    const QString file = QString::fromStdString((folder.path() / "mine.json").string());
+    controller->show();
+    model().setTabBarHeight(40);
+    model().exportSettings();  // returns at once: the dialog waits
+    auto* save = openDialog<QFileDialog>(window());
+    ASSERT_NE(save, nullptr);
+    EXPECT_TRUE(save->testOption(QFileDialog::DontUseNativeDialog));
+    EXPECT_EQ(save->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_TRUE(save->isModal());
+    save->selectFile(file);
+    static_cast<QDialog*>(save)->accept();  // as the Save button does
+    auto* done = openDialog<QMessageBox>(window());
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(done->text().toStdString(), L10n::exportDoneTitle());
+    done->accept();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(std::filesystem::exists(folder.path() / "mine.json"));
+
+    model().setTabBarHeight(25);
+    model().importSettings();
+    auto* open = openDialog<QFileDialog>(window());
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(open->acceptMode(), QFileDialog::AcceptOpen);
+    open->selectFile(file);
+    static_cast<QDialog*>(open)->accept();
+    auto* confirm = openDialog<QMessageBox>(window());
+    ASSERT_NE(confirm, nullptr);
+    EXPECT_EQ(confirm->text().toStdString(), L10n::importConfirmTitle());
+    confirm->buttons().front()->click();  // "Replace"
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(store.tabBarHeight(), 40);
+    EXPECT_EQ(model().tabBarHeight(), 40);
+
+    // Cancelling the file choice answers nothing more.
+    model().importSettings();
+    openDialog<QFileDialog>(window())->reject();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(openDialog<QMessageBox>(window()), nullptr);
 }
 
 TEST_F(SettingsWindowTest, WithoutATrayTheWindowOffersTheStatusMenu) {
