@@ -8,6 +8,7 @@
 #include "Platform/ManualMainExecutor.h"
 #include "Platform/TestFiles.h"
 #include "Platform/UserDefaults.h"
+#include "SettingsFakeShell.h"
 #include "TessalyApp/SettingsModel.h"
 #include "TessalyCore/L10n.h"
 #include "TessalyCore/SettingsTransfer.h"
@@ -50,19 +51,7 @@ public:
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    SettingsFileTest() {
-        environment.clock = clock;
-        environment.currentLanguageOverride = [this] { return storedLanguage; };
-        environment.persistLanguage = [this](AppLanguage language) { storedLanguage = language; };
-        environment.systemLanguage = [] { return AppLanguage(AppLanguage::english); };
-        environment.canLaunchAtLogin = true;
-        environment.isLoginItemEnabled = [this] { return loginItem; };
-        environment.setLoginItemEnabled = [this](bool on) {
-            if (loginItemFails) return false;
-            loginItem = on;
-            return true;
-        };
-    }
+    SettingsFileTest() { environment.clock = clock; }
 
     // A model over a fresh store on `defaults`.
     std::unique_ptr<SettingsModel> makeModel(std::shared_ptr<UserDefaults> storage) {
@@ -77,12 +66,13 @@ protected:
     TempFolder folder;
     // 2026-12-06 12:00 UTC.
     std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>(1796558400.0);
-    SettingsModelEnvironment environment;
+    tessaly::testing::SettingsFakeShell shell;
+    SettingsModelEnvironment environment = shell.environment();
     std::shared_ptr<ScriptedPrompts> prompts = std::make_shared<ScriptedPrompts>();
     std::unique_ptr<SettingsStore> store;
-    std::optional<AppLanguage> storedLanguage;
-    bool loginItem = false;
-    bool loginItemFails = false;
+    std::optional<AppLanguage>& storedLanguage = shell.storedLanguage;
+    bool& loginItem = shell.loginItem;
+    bool& loginItemFails = shell.loginItemFails;
     int storeChanges = 0;
 };
 

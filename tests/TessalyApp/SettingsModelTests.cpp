@@ -4,6 +4,7 @@
 
 #include "Platform/Sim/SimEnvironment.h"
 #include "Platform/UserDefaults.h"
+#include "SettingsFakeShell.h"
 #include "TessalyCore/L10n.h"
 
 namespace tessaly {
@@ -18,17 +19,6 @@ class SettingsModelTest : public ::testing::Test {
 protected:
     SettingsModelTest() : store(defaults, sim.desktop) {
         store.onChange = [this] { ++storeChanges; };
-        environment.currentLanguageOverride = [this] { return storedLanguage; };
-        environment.persistLanguage = [this](AppLanguage language) { storedLanguage = language; };
-        environment.systemLanguage = [] { return AppLanguage(AppLanguage::english); };
-        environment.canLaunchAtLogin = true;
-        environment.isLoginItemEnabled = [this] { return loginItem; };
-        environment.setLoginItemEnabled = [this](bool on) {
-            ++loginItemCalls;
-            if (loginItemFails) return false;
-            loginItem = on;
-            return true;
-        };
         environment.workspace = sim.desktop;
     }
 
@@ -41,11 +31,12 @@ protected:
     SimEnvironment sim;
     std::shared_ptr<InMemoryUserDefaults> defaults = std::make_shared<InMemoryUserDefaults>();
     SettingsStore store;
-    SettingsModelEnvironment environment;
-    std::optional<AppLanguage> storedLanguage;
-    bool loginItem = false;
-    bool loginItemFails = false;
-    int loginItemCalls = 0;
+    testing::SettingsFakeShell shell;
+    SettingsModelEnvironment environment = shell.environment();
+    std::optional<AppLanguage>& storedLanguage = shell.storedLanguage;
+    bool& loginItem = shell.loginItem;
+    bool& loginItemFails = shell.loginItemFails;
+    int& loginItemCalls = shell.loginItemCalls;
     int storeChanges = 0;
     int published = 0;
     Subscription watch;

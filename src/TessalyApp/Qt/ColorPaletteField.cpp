@@ -41,22 +41,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QRectF circle(3, 3, 22, 22);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(toQColor(color_));
-        painter.drawEllipse(circle);
-        QPen rim(QColor(0, 0, 0, 38));
-        rim.setWidthF(0.5);
-        painter.setPen(rim);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(circle);
-        if (marked_) {
-            QPen ring(palette().color(QPalette::Highlight));
-            ring.setWidthF(2);
-            painter.setPen(ring);
-            painter.drawEllipse(QRectF(1, 1, 26, 26));
-        }
+        drawColorSwatch(painter, QRectF(3, 3, 22, 22), color_, marked_, palette().color(QPalette::Highlight));
     }
 
 private:

@@ -90,13 +90,11 @@ void ColorSwatch::setMarked(bool marked) {
 
 QSize ColorSwatch::sizeHint() const { return QSize(diameter_ + 4, diameter_ + 4); }
 
-void ColorSwatch::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
+void drawColorSwatch(QPainter& painter, const QRectF& circle, const TabColor& color, bool marked, const QColor& ring) {
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF outer = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    const QRectF circle = QRectF(rect()).adjusted(2, 2, -2, -2);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(toQColor(color_));
+    painter.setBrush(toQColor(color));
     painter.drawEllipse(circle);
     QPen rim(QColor(0, 0, 0, 38));
     rim.setWidthF(0.5);
@@ -104,12 +102,19 @@ void ColorSwatch::paintEvent(QPaintEvent*) {
     painter.setPen(rim);
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(circle.adjusted(0.25, 0.25, -0.25, -0.25));
-    if (marked_) {
-        QPen ring(palette().color(QPalette::Highlight));
-        ring.setWidthF(2);
-        painter.setPen(ring);
-        painter.drawEllipse(outer.adjusted(0.5, 0.5, -0.5, -0.5));
+    if (marked) {
+        QPen pen(ring);
+        pen.setWidthF(2);
+        painter.setPen(pen);
+        painter.drawEllipse(circle.adjusted(-1, -1, 1, 1));
     }
+    painter.restore();
+}
+
+void ColorSwatch::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    drawColorSwatch(painter, QRectF(rect()).adjusted(2, 2, -2, -2), color_, marked_,
+                    palette().color(QPalette::Highlight));
 }
 
 }  // namespace tessaly

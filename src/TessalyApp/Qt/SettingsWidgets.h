@@ -13,6 +13,7 @@
 #include "TessalyCore/TabColor.h"
 
 class QBoxLayout;
+class QPainter;
 class QVBoxLayout;
 
 namespace tessaly {
@@ -38,6 +39,10 @@ QLabel* plainLabel(std::string_view text, QWidget* parent = nullptr);
 // '&' doubled so it is not read as a mnemonic).
 QString displayName(std::string_view text);
 QString menuText(std::string_view text);
+
+// A colour swatch: `circle` filled with the colour, a faint dark rim, and,
+// when marked, a ring 2 points outside it in `ring`'s colour.
+void drawColorSwatch(QPainter& painter, const QRectF& circle, const TabColor& color, bool marked, const QColor& ring);
 
 // One section of a grouped form: a titled box with a vertical layout.
 class SettingsSection : public QGroupBox {
