@@ -145,6 +145,9 @@ void SettingsWindowController::show() {
     colorPanel_->centerOver(window_->frameGeometry());
     if (options_.bringToFront) options_.bringToFront(*window_);
     else QtWindowActivation::bringToFront(*window_);
+    // Showing the widget puts its own flags back on the native window: the
+    // stay-on-top state is asked for again on the mapped window.
+    setFloating(floating_);
 }
 
 void SettingsWindowController::windowWillClose() {
