@@ -1,5 +1,6 @@
 #include "OverlayUI/Qt/QtOverlayFactory.h"
 
+#include "OverlayUI/Qt/BarFrameFollower.h"
 #include "OverlayUI/Qt/PanelFrameCache.h"
 #include "OverlayUI/Qt/QtCrossPromptPanel.h"
 #include "OverlayUI/Qt/QtGroupNameDialog.h"
@@ -13,6 +14,7 @@ namespace tessaly {
 
 QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::shared_ptr<SystemAppearance> appearance)
     : frames_(std::make_shared<PanelFrameCache>(backend)),
+      follower_(backend ? std::make_shared<BarFrameFollower>(backend) : nullptr),
       appearance_(std::move(appearance)),
       bars_(std::make_shared<std::set<QtTabBarPanel*>>()) {
     if (appearance_) {
@@ -38,6 +40,7 @@ std::unique_ptr<TabBarPanel> QtOverlayFactory::makeTabBarPanel(const Uuid& group
         };
     }
     environment.registry = bars_;
+    environment.follower = follower_;
     return std::make_unique<QtTabBarPanel>(groupID, std::move(environment));
 }
 

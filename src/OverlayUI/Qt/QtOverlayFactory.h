@@ -8,7 +8,8 @@
 //
 // With a backend, panels remember the frame each window they are ordered
 // against sits in (forgotten on the backend's reports), so re-ordering costs
-// no round trip; without one (offscreen tests) nothing is remembered. With a
+// no round trip, and shown bars follow their frames from the backend's event
+// thread (BarFrameFollower); without one (offscreen tests) neither. With a
 // system appearance, bars set to follow it recolour when it changes.
 #include <functional>
 #include <memory>
@@ -22,6 +23,7 @@ class QWidget;
 
 namespace tessaly {
 
+class BarFrameFollower;
 class PanelFrameCache;
 class QtTabBarPanel;
 class X11Backend;
@@ -48,6 +50,7 @@ public:
 
 private:
     std::shared_ptr<PanelFrameCache> frames_;
+    std::shared_ptr<BarFrameFollower> follower_;
     std::shared_ptr<SystemAppearance> appearance_;
     std::shared_ptr<std::set<QtTabBarPanel*>> bars_;
     std::function<void(QWidget&)> bringToFront_;

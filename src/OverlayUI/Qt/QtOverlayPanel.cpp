@@ -88,6 +88,9 @@ bool QtOverlayPanel::orderRelative(Order order, WindowID relativeTo) {
         frames_ ? frames_->frameOf(relativeTo) : X11PanelOps::rootChildOf(relativeTo);
     if (frame == 0 || frame == own) return false;
     X11PanelOps::restack(own, frame, order == Order::above);
+    relativeFrame_ = frame;
+    orderedAbove_ = order == Order::above;
+    if (onOrderedRelative) onOrderedRelative();
     return true;
 }
 

@@ -12,6 +12,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "OverlayUI/OverlayPanel.h"
@@ -46,6 +48,13 @@ public:
 
     QWidget* widget() const { return widget_.data(); }
 
+    // The frame (root child) the panel was last ordered against, and how;
+    // 0 before any such ordering (and always offscreen).
+    std::uint32_t relativeFrame() const { return relativeFrame_; }
+    bool orderedAbove() const { return orderedAbove_; }
+    // Called after each ordering against another window.
+    std::function<void()> onOrderedRelative;
+
     // Hands a new content widget to a panel and keeps a pointer to it:
     //   panel_(QtOverlayPanel::content(std::make_unique<View>(), view_), ...)
     template <typename View>
@@ -63,6 +72,8 @@ private:
     Options options_;
     Rect frame_;
     bool hasFrame_ = false;
+    std::uint32_t relativeFrame_ = 0;
+    bool orderedAbove_ = false;
 };
 
 }  // namespace tessaly

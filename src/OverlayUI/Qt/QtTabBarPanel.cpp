@@ -2,6 +2,7 @@
 
 #include "OverlayUI/BarPalette.h"
 #include "OverlayUI/Qt/BarBackingView.h"
+#include "OverlayUI/Qt/BarFrameFollower.h"
 #include "OverlayUI/Qt/TabBarView.h"
 #include "Platform/Qt/QtX11Coordinates.h"
 
@@ -18,12 +19,31 @@ QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
     view_->makeNameDialog = environment_.makeNameDialog;
     wireView();
     applyPalette();
+    strip_.onOrderedRelative = lifetime_.guarded([this] { updateFollowing(); });
     if (environment_.registry) environment_.registry->insert(this);
 }
 
 QtTabBarPanel::~QtTabBarPanel() {
     if (environment_.registry) environment_.registry->erase(this);
     if (!closed_) close();
+    if (environment_.follower) environment_.follower->follow(this, std::nullopt);
+}
+
+void QtTabBarPanel::updateFollowing() {
+    if (!environment_.follower) return;
+    std::optional<BarFrameFollower::Target> target;
+    if (isShown_ && layout_ && layout_->backingFrame && strip_.relativeFrame() != 0 && strip_.orderedAbove()) {
+        const Rect& band = *layout_->backingFrame;
+        target = BarFrameFollower::Target{
+            .strip = strip_.windowNumber(),
+            .backing = backing_.isVisible() ? backing_.windowNumber() : 0,
+            .frame = strip_.relativeFrame(),
+            .groupFrame = Rect(band.minX(), band.minY(), band.width(), band.height()),
+            .stripHeight = layout_->placement.frame.height(),
+            .backingReach = band.height(),
+        };
+    }
+    environment_.follower->follow(this, target);
 }
 
 void QtTabBarPanel::wireView() {
@@ -141,7 +161,9 @@ void QtTabBarPanel::place(const TabStripGeometry::BarLayout& layout) {
         backingShown_ = false;
     }
     strip_.setFrame(layout.placement.frame);
+    layout_ = layout;
     show();
+    updateFollowing();
 }
 
 void QtTabBarPanel::show() {
@@ -158,6 +180,7 @@ void QtTabBarPanel::hide() {
     strip_.orderOut();
     backing_.orderOut();
     isShown_ = false;
+    updateFollowing();
 }
 
 void QtTabBarPanel::close() {

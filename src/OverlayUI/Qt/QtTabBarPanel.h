@@ -21,6 +21,7 @@ class QPoint;
 namespace tessaly {
 
 class BarBackingView;
+class BarFrameFollower;
 class PanelFrameCache;
 class TabBarView;
 
@@ -34,6 +35,8 @@ public:
         std::function<bool()> systemIsDark;  // for the "system" appearance; absent: light
         // The live bars of the factory (each bar enters and leaves it itself).
         std::shared_ptr<std::set<QtTabBarPanel*>> registry;
+        // Keeps shown bars on their frames from the X11 event thread; may be null.
+        std::shared_ptr<BarFrameFollower> follower;
     };
 
     QtTabBarPanel(const Uuid& groupID, Environment environment);
@@ -79,6 +82,8 @@ public:
 private:
     void wireView();
     void applyPalette();
+    // Tells the follower where the bar sits now (or that it is not to be followed).
+    void updateFollowing();
     // The delegate while both it and this bar live.
     std::shared_ptr<TabBarPanelDelegate> delegate() const { return delegate_.lock(); }
 
@@ -94,6 +99,7 @@ private:
     bool isShown_ = false;
     bool backingShown_ = false;
     bool closed_ = false;
+    std::optional<TabStripGeometry::BarLayout> layout_;  // the last placement
     AppearanceMode appearanceMode_ = AppearanceMode::system;
     double tabBarOpacity_ = 1.0;
     TabColor tabBadgeColor_ = TabColor::defaultBadge;

@@ -94,7 +94,15 @@ void TabBarView::renderTabs(const std::vector<TabViewModel>& tabs) {
         pendingRender_ = tabs;
         return;
     }
+    const bool hadDropGap = dropGapIndex_.has_value();
     dropGapIndex_.reset();
+    const bool named = hasGroupName();
+    if (rowSource_ && rowSource_->matches(tabs, groupAccent_, isLocked_, named)) {
+        if (updateControls() || hadDropGap) relayout();
+        return;
+    }
+    rowSource_ = RowSource{tabs, groupAccent_, isLocked_, named};
+    ++rowBuilds_;
     // Items are never reused. An old item may be running one of its own
     // handlers right now (a click that selected its tab): it goes later.
     for (TabItemView* item : items_) {
@@ -102,7 +110,6 @@ void TabBarView::renderTabs(const std::vector<TabViewModel>& tabs) {
         item->deleteLater();
     }
     items_.clear();
-    const bool named = hasGroupName();
     for (const TabViewModel& tab : tabs) {
         const WindowID windowID = tab.windowID;
         auto* item = new TabItemView(
@@ -124,11 +131,33 @@ void TabBarView::renderTabs(const std::vector<TabViewModel>& tabs) {
         item->show();
         items_.push_back(item);
     }
-    lockIcon_->setVisible(isLocked_);
+    updateControls();
+    relayout();
+}
+
+bool TabBarView::updateControls() {
     const bool hasDisplays =
         providers.displayMoveTargetsProvider && !providers.displayMoveTargetsProvider().empty();
+    const bool changed = lockIcon_->isHidden() == isLocked_ || moveButton_->isHidden() == hasDisplays;
+    lockIcon_->setVisible(isLocked_);
     moveButton_->setVisible(hasDisplays);
-    relayout();
+    return changed;
+}
+
+bool TabBarView::RowSource::matches(const std::vector<TabViewModel>& others, const std::optional<TabColor>& accent,
+                                    bool locked, bool named) const {
+    if (groupAccent != accent || isLocked != locked || hasGroupName != named || tabs.size() != others.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < tabs.size(); ++i) {
+        const TabViewModel& a = tabs[i];
+        const TabViewModel& b = others[i];
+        if (a.windowID != b.windowID || a.title != b.title || a.icon != b.icon || a.isActive != b.isActive ||
+            a.isSuspended != b.isSuspended || a.accent != b.accent || a.badge != b.badge) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void TabBarView::wire(TabItemView& item, WindowID windowID) {
@@ -195,6 +224,11 @@ void TabBarView::endGestures() {
 void TabBarView::updateTitle(WindowID windowID, const std::string& title) {
     for (TabItemView* item : items_) {
         if (item->windowID() == windowID) item->setTitle(title);
+    }
+    if (rowSource_) {
+        for (TabViewModel& tab : rowSource_->tabs) {
+            if (tab.windowID == windowID) tab.title = title;
+        }
     }
     if (pendingRender_) {
         for (TabViewModel& tab : *pendingRender_) {

@@ -102,8 +102,10 @@ public:
     // Opaque: without a compositor a translucent window would show black.
     QColor fillColor() const;
     // How many times the background colour was worked out anew (repaints
-    // for settings that did not change are skipped).
+    // for settings that did not change are skipped), and the row of tabs
+    // built anew (a render of the model shown already keeps the row).
     int paletteApplications() const { return paletteApplications_; }
+    int rowBuilds() const { return rowBuilds_; }
 
     // ---- Gestures ----
     bool tabGestureActive() const { return tabGestureActive_; }
@@ -152,7 +154,21 @@ private:
     void wire(TabItemView& item, WindowID windowID);
     QColor barControlColor() const;
 
+    // What the items were built from: a render of the same again (the group
+    // moved, say) keeps them instead of building the row anew.
+    struct RowSource {
+        std::vector<TabViewModel> tabs;
+        std::optional<TabColor> groupAccent;
+        bool isLocked = false;
+        bool hasGroupName = false;
+        bool matches(const std::vector<TabViewModel>& others, const std::optional<TabColor>& accent, bool locked,
+                     bool named) const;
+    };
+    // Shows or hides the lock icon and the move button for the model; true when either changed.
+    bool updateControls();
+
     std::vector<TabItemView*> items_;
+    std::optional<RowSource> rowSource_;
     std::optional<std::vector<TabViewModel>> pendingRender_;
     bool tabGestureActive_ = false;
     std::optional<TabColor> groupAccent_;
@@ -164,6 +180,7 @@ private:
     std::optional<int> dropGapIndex_;
     int dropGapWidth_ = 0;
     int paletteApplications_ = 0;
+    int rowBuilds_ = 0;
 
     GroupNameCaptionView* nameCaption_ = nullptr;
     HoverGlowButton* addButton_ = nullptr;

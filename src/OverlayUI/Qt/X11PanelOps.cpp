@@ -1,5 +1,7 @@
 #include "OverlayUI/Qt/X11PanelOps.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -13,7 +15,27 @@ struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
 
+std::uint32_t pixel(double value) { return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(value))); }
+
 }  // namespace
+
+xcb_connection_t* qtConnection() { return QtX11Connection::get(); }
+
+void place(xcb_connection_t* c, XWindow window, const Rect& xPixels, XWindow sibling, bool above) {
+    if (!c || window == 0 || sibling == 0 || !xPixels.isFinite()) return;
+    const Rect r = xPixels.standardized();
+    const std::uint32_t values[] = {pixel(r.origin.x),
+                                    pixel(r.origin.y),
+                                    std::max<std::uint32_t>(1, pixel(r.size.width)),
+                                    std::max<std::uint32_t>(1, pixel(r.size.height)),
+                                    sibling,
+                                    static_cast<std::uint32_t>(above ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW)};
+    xcb_configure_window(c, window,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT |
+                             XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE,
+                         values);
+    xcb_flush(c);
+}
 
 void restack(XWindow window, XWindow sibling, bool above) {
     xcb_connection_t* c = QtX11Connection::get();

@@ -6,9 +6,21 @@
 // xcb (offscreen tests).
 #include <cstdint>
 
+#include "Platform/Geometry.h"
+
+struct xcb_connection_t;
+
 namespace tessaly::X11PanelOps {
 
 using XWindow = std::uint32_t;
+
+// Qt's connection, or null. Read on the main thread; requests on it may then
+// be sent from any thread (xcb orders them).
+xcb_connection_t* qtConnection();
+
+// Moves and sizes `window` to `xPixels` and stacks it directly above or
+// below `sibling` (a child of the root), in one ConfigureWindow. Flushed.
+void place(xcb_connection_t* connection, XWindow window, const Rect& xPixels, XWindow sibling, bool above);
 
 // Restacks `window` directly above or below `sibling` (another child of the
 // root). Flushed at once.

@@ -168,7 +168,7 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Click, Run) {
 // ---- 5. Scaled Qt: the bar still matches the frame in X pixels ----
 
 TEST(TabBarOnX11, UnderQtScalingTheBarStillMatchesTheFrameInXPixels) {
-    QtOnX11::runSuite("TabBarOnX11_Scaled", {"QT_SCALE_FACTOR=2"});
+    QtOnX11::runSuite("TabBarOnX11_Scaled", {{"QT_SCALE_FACTOR", "2"}});
 }
 
 TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Scaled, Run) {

@@ -217,10 +217,14 @@ TEST(QtTabBar, SettingsRepaintOnlyWhenChangedAndFillsStayOpaque) {
     EXPECT_EQ(view.fillColor(), QColor::fromRgbF(0.16, 0.16, 0.16));
     EXPECT_EQ(f.bar().backingView().fillColor(), view.fillColor());
     const int applied = view.paletteApplications();
+    const int built = view.rowBuilds();
     f.panel->setAppearanceMode(AppearanceMode::dark);
     f.panel->setTabBarOpacity(1.0);
     f.panel->render({tabModel(1, "one", true)}, std::nullopt, std::nullopt, false);
     EXPECT_EQ(view.paletteApplications(), applied);
+    EXPECT_EQ(view.rowBuilds(), built);  // the same model again keeps the row
+    f.panel->render({tabModel(1, "one, renamed", true)}, std::nullopt, std::nullopt, false);
+    EXPECT_EQ(view.rowBuilds(), built + 1);
 
     // No compositor: a translucent bar is drawn opaque, never black.
     f.panel->setTabBarOpacity(0.3);

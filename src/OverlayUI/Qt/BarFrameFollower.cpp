@@ -1,0 +1,80 @@
+#include "OverlayUI/Qt/BarFrameFollower.h"
+
+#include "Platform/X11/X11Backend.h"
+
+namespace tessaly {
+
+namespace {
+
+// The same top edge: where a bar above the window goes.
+bool sameTopEdge(const Rect& a, const Rect& b) {
+    return a.minX() == b.minX() && a.minY() == b.minY() && a.width() == b.width();
+}
+
+}  // namespace
+
+BarFrameFollower::BarFrameFollower(const std::shared_ptr<X11Backend>& backend)
+    : connection_(X11PanelOps::qtConnection()), backend_(backend) {
+    if (backend_ && connection_) subscription_ = backend_->subscribe([this](const X11Event& event) { handle(event); });
+}
+
+BarFrameFollower::~BarFrameFollower() {
+    subscription_.cancel();  // synchronous: no handler runs after this
+}
+
+void BarFrameFollower::follow(const void* bar, const std::optional<Target>& target) {
+    std::lock_guard lock(mutex_);
+    if (const auto old = targets_.find(bar); old != targets_.end()) {
+        ownWindows_.erase(old->second.strip);
+        ownWindows_.erase(old->second.backing);
+        targets_.erase(old);
+    }
+    if (!target || target->strip == 0 || target->frame == 0) return;
+    // Followed only when placed for the frame as the server last reported it.
+    if (const auto known = lastGeometry_.find(target->frame);
+        known != lastGeometry_.end() && !sameTopEdge(known->second, target->groupFrame)) {
+        return;
+    }
+    targets_[bar] = *target;
+    ownWindows_.insert(target->strip);
+    if (target->backing) ownWindows_.insert(target->backing);
+}
+
+bool BarFrameFollower::isFollowing(const void* bar) const {
+    std::lock_guard lock(mutex_);
+    return targets_.contains(bar);
+}
+
+std::uint64_t BarFrameFollower::moves() const {
+    std::lock_guard lock(mutex_);
+    return moves_;
+}
+
+void BarFrameFollower::handle(const X11Event& event) {
+    using Kind = X11Event::Kind;
+    if (!event.rootChild || (event.kind != Kind::frameChanged && event.kind != Kind::rootChildConfigured)) return;
+    std::lock_guard lock(mutex_);
+    const X11PanelOps::XWindow window = event.frameWindow;
+    if (ownWindows_.contains(window)) return;  // a bar's own move
+    // A restack reported alone (circulation) carries no geometry.
+    const bool hasGeometry = event.geometry.width() > 0 && event.geometry.height() > 0;
+    if (hasGeometry) lastGeometry_[window] = event.geometry;
+    for (auto& [bar, target] : targets_) {
+        // The frame itself moved or was restacked, or another window now
+        // sits directly on it (between it and the bar).
+        const bool ownFrame = window == target.frame;
+        if (!ownFrame && event.aboveSibling != target.frame) continue;
+        if (ownFrame && hasGeometry) target.groupFrame = event.geometry;
+        const Rect& g = target.groupFrame;
+        X11PanelOps::place(connection_, target.strip,
+                           Rect(g.minX(), g.minY() - target.stripHeight, g.width(), target.stripHeight), target.frame,
+                           true);
+        if (target.backing) {
+            X11PanelOps::place(connection_, target.backing, Rect(g.minX(), g.minY(), g.width(), target.backingReach),
+                               target.frame, false);
+        }
+        ++moves_;
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,70 @@
+#pragma once
+// Keeps shown tab bars on their windows at the speed of the X server: on the
+// backend's event thread, as soon as the frame a bar sits on reports a move,
+// a resize or a restack, the bar's strip (and its backing) are put back on
+// the frame's top edge, directly above (below) it, with one ConfigureWindow
+// each on Qt's connection. The overlay manager's own placement follows a
+// moment later on the main thread and lands where the bar already is.
+//
+// Only bars placed above their window are followed, and only while the group
+// frame they were placed for is the frame window's own geometry as last
+// reported: anything else (a strip inside a title bar, a frame the session
+// changed, a window manager whose frames differ from the reported extents)
+// is left to the main thread. A bar that is hidden is never shown here. When
+// another window is put between a frame and its bar (a window manager
+// restacking without telling the frame), the bar is put back too.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "OverlayUI/Qt/X11PanelOps.h"
+#include "Platform/Geometry.h"
+#include "Platform/Subscription.h"
+
+namespace tessaly {
+
+class X11Backend;
+struct X11Event;
+
+class BarFrameFollower {
+public:
+    struct Target {
+        X11PanelOps::XWindow strip = 0;
+        X11PanelOps::XWindow backing = 0;  // 0: none on screen
+        X11PanelOps::XWindow frame = 0;    // the root child the bar sits on
+        Rect groupFrame;                   // what the bar was placed for (its top edge counts)
+        double stripHeight = 0;
+        double backingReach = 0;
+    };
+
+    explicit BarFrameFollower(const std::shared_ptr<X11Backend>& backend);
+    ~BarFrameFollower();
+    BarFrameFollower(const BarFrameFollower&) = delete;
+    BarFrameFollower& operator=(const BarFrameFollower&) = delete;
+
+    // Main thread. A bar (any key) now sits as `target` says, or, without a
+    // target, is no longer followed. Once this returns no request for an
+    // earlier target is sent any more.
+    void follow(const void* bar, const std::optional<Target>& target);
+    // Whether the bar is followed now (it was placed for the frame as last reported).
+    bool isFollowing(const void* bar) const;
+    // How many bars were put back from the event thread so far.
+    std::uint64_t moves() const;
+
+private:
+    void handle(const X11Event& event);
+
+    mutable std::mutex mutex_;
+    std::unordered_map<const void*, Target> targets_;
+    std::unordered_set<X11PanelOps::XWindow> ownWindows_;
+    std::unordered_map<X11PanelOps::XWindow, Rect> lastGeometry_;  // every root child's, as last reported
+    std::uint64_t moves_ = 0;
+    xcb_connection_t* connection_ = nullptr;  // Qt's
+    std::shared_ptr<X11Backend> backend_;
+    Subscription subscription_;  // last: ends before the rest goes
+};
+
+}  // namespace tessaly
