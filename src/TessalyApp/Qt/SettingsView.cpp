@@ -134,6 +134,7 @@ void SettingsView::showSelection() {
     // The old page may be the one whose control asked for the change: let it finish first.
     if (QWidget* old = detail_->takeWidget()) {
         old->hide();
+        old->setParent(this);  // still goes with the view, should that go first
         old->deleteLater();
     }
     detail_->setWidget(makePage(page));

@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <memory>
+
 #include "TessalyApp/Qt/ColorPaletteField.h"
 #include "TessalyApp/Qt/SettingsWidgets.h"
 #include "TessalyCore/L10n.h"
@@ -44,7 +46,8 @@ void TabColorEditor::makeField() {
         refresh();
     };
     if (field_) {
-        rows().replaceWidget(field_, field);
+        // The layout hands back the old field's item, ours to free.
+        std::unique_ptr<QLayoutItem> replaced(rows().replaceWidget(field_, field));
         field_->deleteLater();
         field_->hide();
         colorValid_ = field->isValid();

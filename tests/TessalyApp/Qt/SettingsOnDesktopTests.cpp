@@ -43,6 +43,8 @@ TESSALY_QT_X11_TEST(SettingsDesktop, ComesToTheFrontFloatsBrieflyAndRecordsRealK
     ASSERT_TRUE(windows.read(id));
     EXPECT_EQ(windows.read(id)->desktop, 0u);
     EXPECT_TRUE(waitUntil([&] { return windows.read(id)->state.above; })) << "above the others at first";
+    // Once Qt has seen the focus arrive, a second of it ends the floating.
+    ASSERT_TRUE(waitUntil([&] { return controller.window().isActiveWindow(); }));
     main->advance(SettingsWindowController::keyFloatSeconds);
     EXPECT_TRUE(waitUntil([&] { return !windows.read(id)->state.above; })) << "an ordinary window once focused";
 
