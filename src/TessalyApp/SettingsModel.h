@@ -48,6 +48,9 @@
 
 namespace tessaly {
 
+class LoginItem;
+class UserDefaults;
+
 // What the model needs of the application shell: the display language and
 // the login item live outside the settings store, and the lists name
 // running applications. Every member may be left empty: the language then
@@ -69,6 +72,14 @@ struct SettingsModelEnvironment {
     std::shared_ptr<Workspace> workspace;
     // The wall clock for an export's time and file name (the system's when empty).
     std::shared_ptr<Clock> clock;
+
+    // The program's own: the language choice in `defaults` (written to disk
+    // at once when chosen), the system's languages from the process
+    // environment, the login item (may be null: no launch at login) and the
+    // workspace's running applications.
+    static SettingsModelEnvironment forShell(std::shared_ptr<UserDefaults> defaults,
+                                             std::shared_ptr<LoginItem> loginItem,
+                                             std::shared_ptr<Workspace> workspace);
 };
 
 // What export and import ask of the user. The settings window answers with

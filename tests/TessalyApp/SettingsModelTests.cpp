@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "Platform/Sim/SimEnvironment.h"
+#include "Platform/TestFiles.h"
 #include "Platform/UserDefaults.h"
+#include "TessalyApp/LanguageOverride.h"
+#include "TessalyApp/LoginItem.h"
 #include "SettingsFakeShell.h"
 #include "TessalyCore/L10n.h"
 
@@ -273,6 +276,27 @@ TEST_F(SettingsModelTest, RunningAppsAreRegularNamedOnceAndSortedIgnoringCase) {
     // Names equal but for case keep the workspace's order.
     EXPECT_EQ(apps[1], (RunningAppChoice{"beta", "org.example.Beta"}));
     EXPECT_EQ(apps[2], (RunningAppChoice{"Beta", "org.example.beta"}));
+}
+
+TEST(SettingsModelEnvironmentTests, TheShellsLanguageChoiceAndLoginItem) {
+    tessaly::testing::TempFolder folder;
+    auto defaults = std::make_shared<FileUserDefaults>(folder.path() / "defaults.json");
+    defaults->coalesceWrites(std::make_shared<ManualMainExecutor>());
+    auto loginItem = std::make_shared<LoginItem>(folder.path() / "autostart" / "tessaly.desktop",
+                                                 std::filesystem::path("/usr/bin/tessaly"));
+    SettingsStore store(defaults);
+    SettingsModel model(store, SettingsModelEnvironment::forShell(defaults, loginItem, nullptr));
+    EXPECT_TRUE(model.canLaunchAtLogin());
+    EXPECT_FALSE(model.launchAtLogin());
+    model.setLaunchAtLogin(true);
+    EXPECT_TRUE(loginItem->isEnabled());
+    // The language choice is on disk at once, for a restart that may follow.
+    model.setLanguage(AppLanguage::japanese);
+    EXPECT_EQ(LanguageOverride::current(FileUserDefaults(folder.path() / "defaults.json")), AppLanguage::japanese);
+    EXPECT_EQ(SettingsModel(store, SettingsModelEnvironment::forShell(defaults, loginItem, nullptr)).language(),
+              AppLanguage::japanese);
+    // Without a login item there is no launch at login.
+    EXPECT_FALSE(SettingsModel(store, SettingsModelEnvironment::forShell(defaults, nullptr, nullptr)).canLaunchAtLogin());
 }
 
 }  // namespace
