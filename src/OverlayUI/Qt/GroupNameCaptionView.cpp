@@ -1,4 +1,5 @@
 #include "OverlayUI/Qt/GroupNameCaptionView.h"
+#include "OverlayUI/Qt/ShownText.h"
 
 #include <QPainter>
 
@@ -33,7 +34,7 @@ void GroupNameCaptionView::setName(const std::optional<std::string>& name) {
     }
     if (sanitized == name_) return;
     name_ = std::move(sanitized);
-    shown_ = name_ ? QString::fromStdString(DisplayText::truncated(*name_, kMeasuredCharacters)) : QString();
+    shown_ = name_ ? QString::fromStdString(ShownText::cut(*name_, kMeasuredCharacters)) : QString();
     setVisible(name_.has_value());
     resize(sizeHint());
     update();

@@ -7,7 +7,7 @@
 
 #include "OverlayUI/TabStripGeometry.h"
 #include "OverlayUI/Qt/OverlayShapes.h"
-#include "TessalyCore/DisplayText.h"
+#include "OverlayUI/Qt/ShownText.h"
 
 namespace tessaly {
 
@@ -29,7 +29,7 @@ CrossPromptView::CrossPromptView() : QWidget(nullptr) {
 }
 
 void CrossPromptView::setText(const std::string& text) {
-    const QString shown = QString::fromStdString(DisplayText::truncated(DisplayText::sanitized(text), kLongestText));
+    const QString shown = ShownText::sanitizedAndCut(text, kLongestText);
     if (shown == text_) return;
     text_ = shown;
     updateMask();

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "OverlayUI/Qt/QtBarColors.h"
+#include "OverlayUI/Qt/ShownText.h"
 #include "TessalyCore/DisplayText.h"
 
 namespace tessaly::QtMenus {
@@ -44,7 +45,7 @@ QIcon swatch(const TabColor& color) {
 }  // namespace
 
 QString actionText(const std::string& title) {
-    QString text = QString::fromStdString(DisplayText::truncated(DisplayText::sanitized(title), kLongestTitle));
+    QString text = ShownText::sanitizedAndCut(title, kLongestTitle);
     text.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return text;
 }

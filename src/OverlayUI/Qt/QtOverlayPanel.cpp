@@ -71,7 +71,7 @@ bool QtOverlayPanel::orderIn() {
 void QtOverlayPanel::orderFront() {
     if (!widget_) return;
     orderIn();
-    if (QtX11Connection::isAvailable()) X11PanelOps::raise(static_cast<X11PanelOps::XWindow>(widget_->winId()));
+    if (X11PanelOps::qtConnection()) X11PanelOps::raise(static_cast<X11PanelOps::XWindow>(widget_->winId()));
     else widget_->raise();
 }
 
@@ -82,7 +82,7 @@ void QtOverlayPanel::orderOut() {
 bool QtOverlayPanel::orderRelative(Order order, WindowID relativeTo) {
     if (!widget_) return false;
     orderIn();
-    if (!QtX11Connection::isAvailable()) return true;  // offscreen: nothing to stack against
+    if (!X11PanelOps::qtConnection()) return true;  // offscreen: nothing to stack against
     const auto own = static_cast<X11PanelOps::XWindow>(widget_->winId());
     const X11PanelOps::XWindow frame =
         frames_ ? frames_->frameOf(relativeTo) : X11PanelOps::rootChildOf(relativeTo);

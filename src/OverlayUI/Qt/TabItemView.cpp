@@ -12,9 +12,9 @@
 
 #include "OverlayUI/TabContextMenu.h"
 #include "OverlayUI/Qt/BadgePillView.h"
+#include "OverlayUI/Qt/ShownText.h"
 #include "OverlayUI/Qt/HoverGlowButton.h"
 #include "OverlayUI/Qt/QtBarColors.h"
-#include "TessalyCore/DisplayText.h"
 #include "TessalyCore/L10n.h"
 #include "TessalyCore/UnicodeText.h"
 
@@ -102,8 +102,8 @@ TabItemView::TabItemView(const TabViewModel& tab, const std::optional<TabColor>&
 TabItemView::~TabItemView() = default;
 
 QString TabItemView::displayString(const std::string& title, bool isSuspended) {
-    const std::string sanitized = DisplayText::truncated(DisplayText::sanitized(title), kShownCharacters);
-    QString shown = sanitized.empty() ? untitledFallback() : QString::fromStdString(sanitized);
+    QString shown = ShownText::sanitizedAndCut(title, kShownCharacters);
+    if (shown.isEmpty()) shown = untitledFallback();
     if (isSuspended) shown.prepend(QStringLiteral("⛶ "));
     return shown;
 }
@@ -112,7 +112,7 @@ std::optional<std::string> TabItemView::badgeDisplayString(const std::optional<s
     if (!badge) return std::nullopt;
     const std::string trimmed = trimmingWhitespaceAndNewlines(*badge);
     if (trimmed.empty() || !hasNumericCharacter(trimmed)) return std::nullopt;
-    return DisplayText::truncated(trimmed, 7);
+    return ShownText::cut(trimmed, 7);
 }
 
 void TabItemView::setTitle(const std::string& title) {

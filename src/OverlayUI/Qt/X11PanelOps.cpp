@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include <QGuiApplication>
+
 #include "Platform/Qt/QtX11Connection.h"
 
 namespace tessaly::X11PanelOps {
@@ -19,7 +21,16 @@ std::uint32_t pixel(double value) { return static_cast<std::uint32_t>(static_cas
 
 }  // namespace
 
-xcb_connection_t* qtConnection() { return QtX11Connection::get(); }
+xcb_connection_t* qtConnection() {
+    // The platform never changes while an application lives.
+    static const QGuiApplication* lookedUpFor = nullptr;
+    static xcb_connection_t* connection = nullptr;
+    if (qGuiApp != lookedUpFor) {
+        lookedUpFor = qGuiApp;
+        connection = QtX11Connection::get();
+    }
+    return connection;
+}
 
 void place(xcb_connection_t* c, XWindow window, const Rect& xPixels, XWindow sibling, bool above) {
     if (!c || window == 0 || sibling == 0 || !xPixels.isFinite()) return;
@@ -38,24 +49,22 @@ void place(xcb_connection_t* c, XWindow window, const Rect& xPixels, XWindow sib
 }
 
 void restack(XWindow window, XWindow sibling, bool above) {
-    xcb_connection_t* c = QtX11Connection::get();
+    xcb_connection_t* c = qtConnection();
     if (!c || window == 0 || sibling == 0) return;
     const std::uint32_t values[] = {sibling,
                                     static_cast<std::uint32_t>(above ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW)};
     xcb_configure_window(c, window, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
-    xcb_flush(c);
 }
 
 void raise(XWindow window) {
-    xcb_connection_t* c = QtX11Connection::get();
+    xcb_connection_t* c = qtConnection();
     if (!c || window == 0) return;
     const std::uint32_t mode = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
-    xcb_flush(c);
 }
 
 XWindow rootChildOf(XWindow window) {
-    xcb_connection_t* c = QtX11Connection::get();
+    xcb_connection_t* c = qtConnection();
     if (!c || window == 0) return 0;
     XWindow current = window;
     // A window manager nests a client a few levels deep at most; the bound

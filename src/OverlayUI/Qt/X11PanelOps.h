@@ -14,8 +14,9 @@ namespace tessaly::X11PanelOps {
 
 using XWindow = std::uint32_t;
 
-// Qt's connection, or null. Read on the main thread; requests on it may then
-// be sent from any thread (xcb orders them).
+// Qt's connection, or null (looked up once per application). Read on the
+// main thread; requests on it may then be sent from any thread (xcb orders
+// them).
 xcb_connection_t* qtConnection();
 
 // Moves and sizes `window` to `xPixels` and stacks it directly above or
@@ -23,9 +24,11 @@ xcb_connection_t* qtConnection();
 void place(xcb_connection_t* connection, XWindow window, const Rect& xPixels, XWindow sibling, bool above);
 
 // Restacks `window` directly above or below `sibling` (another child of the
-// root). Flushed at once.
+// root). Not flushed: Qt flushes its connection before its event loop
+// waits, so the orderings of one pass (every bar, four times a second) go
+// out in one write.
 void restack(XWindow window, XWindow sibling, bool above);
-// Raises the window to the top of the stack. Flushed at once.
+// Raises the window to the top of the stack (not flushed either).
 void raise(XWindow window);
 
 // The root's child holding `window` (its frame when a window manager framed
