@@ -38,7 +38,7 @@ AutoColorRuleEditor::AutoColorRuleEditor(const std::optional<AutoColorRule>& rul
         scopes_.push_back(Scope::multiple());
     }
     for (const auto& row : state_.appRows()) {
-        apps_->addItem(menuText(row.label));
+        apps_->addItem(displayName(row.label));
         scopes_.push_back(row.scope);
     }
     const auto selected = std::find(scopes_.begin(), scopes_.end(), state_.scope());
