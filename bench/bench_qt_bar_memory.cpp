@@ -19,12 +19,12 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "BenchOutput.h"
+#include "ProcessUsage.h"
 #include "OverlayUI/OverlayManager.h"
 #include "OverlayUI/PublicZOrderSync.h"
 #include "OverlayUI/Qt/QtOverlayFactory.h"
@@ -121,29 +121,6 @@ int runBare(int argc, char** argv) {
     return QApplication::exec();
 }
 
-double residentBytes(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) * 1024;
-    }
-    return 0;
-}
-
-// Time on a CPU of all the process's threads, in seconds (nanosecond
-// resolution, unlike the tick counts of /proc/PID/stat).
-double cpuSeconds(pid_t pid) {
-    const auto tasks = std::filesystem::path("/proc") / std::to_string(pid) / "task";
-    double total = 0;
-    std::error_code ignored;
-    for (const auto& task : std::filesystem::directory_iterator(tasks, ignored)) {
-        std::ifstream schedstat(task.path() / "schedstat");
-        double onCpu = 0;
-        if (schedstat >> onCpu) total += onCpu / 1e9;
-    }
-    return total;
-}
-
 struct Fixture {
     std::unique_ptr<test::X11Desktop> desktop;
     std::optional<e2e::ChildProcess> bars;
@@ -157,17 +134,17 @@ void BM_BarsAtRest(benchmark::State& state) {
     const pid_t bare = fixture->bare->pid();
     double cpu = 0, bareCpu = 0;
     for (auto _ : state) {
-        const double before = cpuSeconds(bars), bareBefore = cpuSeconds(bare);
+        const double before = bench::cpuSeconds(bars), bareBefore = bench::cpuSeconds(bare);
         const auto start = std::chrono::steady_clock::now();
         // Nothing happens: the harness only waits, answering no events.
         fixture->desktop->waitUntil([] { return false; },
                                     std::chrono::milliseconds(static_cast<int>(kIdleWindow * 1000)));
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        cpu = (cpuSeconds(bars) - before) / elapsed;
-        bareCpu = (cpuSeconds(bare) - bareBefore) / elapsed;
+        cpu = (bench::cpuSeconds(bars) - before) / elapsed;
+        bareCpu = (bench::cpuSeconds(bare) - bareBefore) / elapsed;
         state.SetIterationTime(elapsed);
     }
-    const double rss = residentBytes(bars), bareRss = residentBytes(bare);
+    const double rss = bench::residentBytes(bars), bareRss = bench::residentBytes(bare);
     state.counters["cpu_%"] = cpu * 100;
     state.counters["rss_MB"] = rss / 1e6;
     state.counters["bare_rss_MB"] = bareRss / 1e6;

@@ -1,6 +1,3 @@
-// Before any Qt header: it reaches the X11 backend, which Qt's "emit" keyword would break.
-#include "Platform/Qt/QtAppIconSource.h"
-
 #include "OverlayUI/Qt/QtBarColors.h"
 
 #include <QImage>
@@ -9,6 +6,8 @@
 #include <cmath>
 #include <map>
 #include <tuple>
+
+#include "Platform/Qt/QtAppIconSource.h"
 
 namespace tessaly::QtBarColors {
 

@@ -447,28 +447,28 @@ MenuModel TabBarView::moveMenu() {
     return menu;
 }
 
-void TabBarView::promptForGroupName() {
-    // Never inside the menu's or the mouse event's own handling.
-    QTimer::singleShot(0, this, [this] {
-        if (!makeNameDialog) return;
-        if (!nameDialog_) nameDialog_ = makeNameDialog();
-        if (!nameDialog_) return;
-        nameDialog_->open(nameCaption_->name(), lifetime_.guarded([this](GroupNameEditOutcome outcome) {
-            switch (outcome.kind) {
-            case GroupNameEditOutcome::Kind::cancelled: break;
-            case GroupNameEditOutcome::Kind::cleared:
-                if (onRename) onRename(std::nullopt);
-                break;
-            case GroupNameEditOutcome::Kind::named:
-                if (onRename) onRename(outcome.name);
-                break;
-            }
+GroupNamePrompt& TabBarView::namePrompt() {
+    if (!namePrompt_) {
+        // Deferred here already (below): the prompt opens the dialog at once.
+        namePrompt_ = std::make_unique<GroupNamePrompt>(nullptr, [this]() -> std::unique_ptr<GroupNameDialog> {
+            return makeNameDialog ? makeNameDialog() : nullptr;
+        });
+        namePrompt_->onRename = [this](const std::optional<std::string>& name) {
+            if (onRename) onRename(name);
+        };
+        namePrompt_->onActivate = [this] {
             if (onActivate) onActivate();
-        }));
-    });
+        };
+    }
+    return *namePrompt_;
 }
 
-bool TabBarView::isNamePromptOpen() const { return nameDialog_ && nameDialog_->isOpen(); }
+void TabBarView::promptForGroupName() {
+    // Never inside the menu's or the mouse event's own handling.
+    QTimer::singleShot(0, this, [this] { namePrompt().request([this] { return nameCaption_->name(); }); });
+}
+
+bool TabBarView::isNamePromptOpen() const { return namePrompt_ && namePrompt_->isOpen(); }
 
 // ---- Cross-bar drops ----
 

@@ -20,6 +20,7 @@
 
 #include "OverlayUI/BarPalette.h"
 #include "OverlayUI/GroupNameDialog.h"
+#include "OverlayUI/GroupNamePrompt.h"
 #include "OverlayUI/MenuModel.h"
 #include "OverlayUI/TabBarPanel.h"
 #include "OverlayUI/TabStripGeometry.h"
@@ -152,6 +153,7 @@ private:
     void updateMask();
     void tabGestureChanged(bool began);
     void wire(TabItemView& item, WindowID windowID);
+    GroupNamePrompt& namePrompt();
     QColor barControlColor() const;
 
     // What the items were built from: a render of the same again (the group
@@ -186,8 +188,8 @@ private:
     HoverGlowButton* addButton_ = nullptr;
     HoverGlowButton* moveButton_ = nullptr;
     QWidget* lockIcon_ = nullptr;
-    std::unique_ptr<GroupNameDialog> nameDialog_;
-    LifetimeToken lifetime_;  // last: the dialog's completion stops reaching in first
+    std::unique_ptr<GroupNamePrompt> namePrompt_;  // made on first use
+    LifetimeToken lifetime_;  // last: callbacks handed out stop reaching in first
 };
 
 }  // namespace tessaly
