@@ -49,6 +49,7 @@
 #include "OverlayUI/TabBarPanelDelegate.h"
 #include "OverlayUI/TabColorPanelController.h"
 #include "Platform/AppIcon.h"
+#include "Platform/DispatchQueue.h"
 #include "Platform/HotkeyService.h"
 #include "Platform/InputMonitor.h"
 #include "Platform/PlatformServices.h"
@@ -61,11 +62,13 @@
 #include "TessalyCore/DragGroupingController.h"
 #include "TessalyCore/DragSettings.h"
 #include "TessalyCore/GroupEngine.h"
+#include "TessalyCore/HandoffRestorePlanner.h"
 #include "TessalyCore/HotkeyManager.h"
 #include "TessalyCore/KeyCombo.h"
 #include "TessalyCore/OSFocusGate.h"
 #include "TessalyCore/OffSpaceReconciler.h"
 #include "TessalyCore/SettingEnums.h"
+#include "TessalyCore/UpdateHandoff.h"
 #include "TessalyCore/WindowDiscovery.h"
 #include "TessalyCore/WindowSystemEvent.h"
 #include "TessalyCore/ZoomRecord.h"
@@ -92,6 +95,10 @@ public:
         std::shared_ptr<OverlayFactory> overlayFactory;
         // Application icons for the tabs.
         std::shared_ptr<AppIconSource> iconProvider;
+        // Whether applications of this desktop fold windows into native tabs
+        // of their own. No X11 client does: off, nothing is ever taken for
+        // tabbed aside and no tab-stack probe runs.
+        bool nativeWindowTabs = false;
     };
 
     // Distances in points.
@@ -253,6 +260,91 @@ public:
     void tabBarDidRequestCustomGroupAccent(const Uuid& groupID) override;
     void tabBarDidRequestAutoColorRules(const Uuid& groupID) override;
 
+    // ---- Relaunch handoff, display resync, native window tabs ----------------
+    // (GroupSessionRestore.cpp, GroupSessionDisplaySettle.cpp,
+    // GroupSessionNativeTabs.cpp)
+
+    // Members a relaunched program could not bind to their groups again
+    // (suspended ones, and live windows off screen without being minimised
+    // or hidden), judged from the window list now; in group and tab order.
+    std::vector<WindowID> membersUnreachableAfterRelaunch() const;
+    // Takes those members out of their groups (a locked group keeps them),
+    // raising nothing.
+    void detachBeforeRelaunch(const std::vector<WindowID>& windowIDs);
+    // The groups as a relaunch carries them; absent when none is left to
+    // save. Groups in a gesture are left out, and so are members the
+    // relaunched program could not bind (their group is kept without them).
+    std::optional<UpdateHandoff> makeUpdateHandoff() const;
+    // Rebuilds the handoff's groups on the live windows; windows stay where
+    // they are. Saved windows that are gone or belong to another process
+    // now are passed over.
+    void restore(const UpdateHandoff& handoff);
+
+    // How a group is put back once the displays settled.
+    enum class ResyncBranch {
+        reassert,  // its display is unchanged: the stored group frame
+        reflow,    // its display changed: from where its active window is now
+    };
+    static constexpr int resyncReadRetries = 2;
+    static constexpr double resyncRetryDelay = 1.0;
+    // reassert when some current display's full frame is within `tolerance`
+    // of the stored one on x, y, width and height.
+    static ResyncBranch resyncBranch(const std::optional<Rect>& storedHostBounds,
+                                     const std::vector<Rect>& currentScreenFullBounds, double tolerance);
+
+    // A host window confirmed to hold a native tab set.
+    struct ConfirmedHost {
+        AXWindowRef window;
+        std::string title;
+    };
+    struct TabStackVerdict {
+        bool isStack = false;
+        double at = 0;  // the sweep time of the request
+    };
+    static constexpr const char* tabStackConfirmQueueLabel = "tessaly.tabstack-confirm";
+    static constexpr double tabStackVerdictLifetime = 30.0;
+    static constexpr double survivorOriginTolerance = 5.0;
+
+    bool supportsNativeWindowTabs() const { return services_.nativeWindowTabs; }
+    const std::map<WindowID, Rect>& tabbedAside() const { return tabbedAside_; }
+    const std::map<WindowID, WindowID>& tabbedAsideHost() const { return tabbedAsideHost_; }
+    const std::map<WindowID, TabStackVerdict>& tabStackVerdicts() const { return tabStackVerdicts_; }
+    const std::map<WindowID, ConfirmedHost>& confirmedHosts() const { return confirmedHosts_; }
+    const std::set<WindowID>& tabStackConfirmsInFlight() const { return tabStackConfirmsInFlight_; }
+
+private:
+    // Display resync (GroupSessionDisplaySettle.cpp).
+    bool mayResync(const Uuid& groupID, WindowID activeID) const;
+    void resyncGroup(const Uuid& groupID, WindowID activeID, int attemptsRemaining);
+    void resyncGroupWithFrame(const Uuid& groupID, WindowID activeID, int attemptsRemaining,
+                              const std::optional<Rect>& read);
+    Rect resyncTarget(const TabGroup& group, const Rect& read, ResyncBranch branch) const;
+    void scheduleResyncVerification(const Uuid& groupID, WindowID activeID, const Rect& committed,
+                                    ResyncBranch branch);
+    // Shows and hides bars by desktop presence while the sweep is held back.
+    void updateSpacePresenceWhileSettling();
+
+    // Restore (GroupSessionRestore.cpp).
+    static TabGroup restoredGroup(const HandoffRestorePlanner::GroupPlan& plan);
+
+    // Native window tabs (GroupSessionNativeTabs.cpp).
+    struct NativeTabSibling {
+        AXWindowRef window;
+        WindowID windowID = 0;
+        std::string title;
+    };
+    void judgeTabStackHosts(const std::vector<WindowID>& hosts, ProcessID pid, double at);
+    std::optional<NativeTabSibling> survivingNativeTabSibling(WindowID windowID);
+    void repoint(WindowID member, WindowID to, const AXWindowRef& window, const std::string& title);
+    // Forgets every tabbed-aside member, verdict and confirmed host (no
+    // group left), or only those of windows that are not alive.
+    void forgetNativeTabState(const std::unordered_set<WindowID>* alive);
+
+    std::map<WindowID, TabStackVerdict> tabStackVerdicts_;
+    std::map<WindowID, ConfirmedHost> confirmedHosts_;
+    std::set<WindowID> tabStackConfirmsInFlight_;
+    std::shared_ptr<DispatchQueue> tabStackConfirmQueue_;  // made with the first probe
+
 private:
     // ---- Construction and wiring (GroupSession.cpp) ----
     void wireOverlay();
@@ -333,13 +425,14 @@ private:
     void recordHostBounds(double at);
     void resyncGroupsAfterDisplayChange();
 
-    // ---- Native tabs: none on this desktop (hooks of the sweep and events) ----
+    // ---- Native tabs (GroupSessionNativeTabs.cpp; hooks of the sweep and events) ----
     bool isMemberTabbedAside(WindowID windowID, const std::vector<DiscoveredWindow>& onScreenWindows,
                              const std::vector<DiscoveredWindow>& allWindows, double at);
     void repointBackgroundedNativeTabMembers();
     bool repointToSurvivingNativeTabSibling(WindowID windowID);
 
-    // ---- Badges, colours and hotkeys (GroupSessionSettings.cpp) ----
+    // ---- Badges, colours and hotkeys (GroupSessionBadges/Colors/Hotkeys.cpp; the
+    // last two are GroupSessionSettings.cpp's) ----
     void applyBadges(const std::set<std::string>& changed);
     std::optional<std::string> appPath(ProcessID pid) const;
     void applyAutoColor(const GroupMember& member);

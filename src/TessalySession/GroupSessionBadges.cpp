@@ -1,6 +1,7 @@
 // Launcher badges on the tabs: the badge monitor runs while badges are shown
 // and groups exist, and the bars of groups whose applications' badges
 // changed are redrawn.
+#include "AXKit/URLText.h"
 #include "TessalySession/GroupSession.h"
 
 namespace tessaly {
@@ -17,8 +18,9 @@ void GroupSession::updateBadgeMonitor() {
 std::optional<std::string> GroupSession::appPath(ProcessID pid) const {
     if (!services_.platform.workspace) return std::nullopt;
     const auto app = services_.platform.workspace->runningApplication(pid);
-    if (!app) return std::nullopt;
-    return app->bundlePath;
+    if (!app || !app->bundlePath || app->bundlePath->empty()) return std::nullopt;
+    // The badge monitor keys badges by the same standardised form.
+    return standardizedFilePath(*app->bundlePath);
 }
 
 void GroupSession::applyBadges(const std::set<std::string>& changed) {

@@ -15,14 +15,15 @@ void GroupSession::runSweep(bool spaceChanged) {
 
     if (engine_->groupCount() == 0) {
         offSpaceReconciler_->reset();
-        tabbedAside_.clear();
-        tabbedAsideHost_.clear();
+        forgetNativeTabState(nullptr);
         hostBounds_.clear();
         return;
     }
     if (settleState_.isSettling(now())) {
-        // Applied by the first full sweep afterwards.
+        // Applied by the first full sweep afterwards; bars still follow the
+        // current desktop meanwhile.
         if (spaceChanged) pendingSpaceReplace_ = true;
+        updateSpacePresenceWhileSettling();
         return;
     }
 
@@ -54,6 +55,7 @@ void GroupSession::runSweep(bool spaceChanged) {
         onScreen.insert(window.windowID);
     }
 
+    forgetNativeTabState(&alive);
     releaseTabbedAside(alive, onScreen);
 
     offSpaceReconciler_->reconcile(
@@ -106,19 +108,5 @@ void GroupSession::updateSpacePresence(const std::unordered_set<WindowID>& onScr
         overlay_->setSpacePresence(group, present, replace);
     }
 }
-
-// ---- Native window tabs ----
-// No window of this desktop folds other windows into tabs of its own, so no
-// member is ever tabbed aside and no sibling takes a closed member's place.
-// These are the places where that handling attaches.
-
-bool GroupSession::isMemberTabbedAside(WindowID, const std::vector<DiscoveredWindow>&,
-                                       const std::vector<DiscoveredWindow>&, double) {
-    return false;
-}
-
-void GroupSession::repointBackgroundedNativeTabMembers() {}
-
-bool GroupSession::repointToSurvivingNativeTabSibling(WindowID) { return false; }
 
 }  // namespace tessaly

@@ -123,7 +123,8 @@ TEST_F(GroupLifecycle, BarsFollowTheCurrentDesktopAndDisplaysSettleAfterSleepAnd
     env.desktop->moveWindow(1, Rect(0, 350, 700, 500));
     run(4.5);
     EXPECT_EQ(session->engine().group(1)->frame, first.frame);
-    run(1.0);
+    run(1.5);
+    EXPECT_EQ(frameOf(1), first.frame) << "put back on its unchanged display";
     env.desktop->moveWindow(1, Rect(0, 400, 700, 500));
     run(0.5);
     EXPECT_EQ(session->engine().group(1)->frame, Rect(0, 400, 700, 500));

@@ -1,0 +1,137 @@
+// Groups carried across a relaunch: the record written from live groups,
+// the members a relaunch could not bind (warned about, detached, and left out
+// of the record), and the groups rebuilt on the same windows by the next
+// process, also when windows vanished or changed hands meanwhile.
+#include <nlohmann/json.hpp>
+
+#include "TessalySession/SessionDesktop.h"
+
+namespace tessaly::testing {
+namespace {
+
+class RelaunchHandoff : public SessionDesktop {
+protected:
+    // What the shell does around a relaunch: the record goes through the
+    // file's form, the old session ends, a new one starts and restores it.
+    void relaunch(const UpdateHandoff& written) {
+        const auto read = UpdateHandoff::fromJSON(written.toJSON());
+        ASSERT_TRUE(read);
+        session->shutdown();
+        session.reset();
+        overlay = std::make_shared<FakeOverlayFactory>();
+        start(false);
+        session->restore(*read);
+        settle();
+    }
+};
+
+TEST_F(RelaunchHandoff, GroupsComeBackOnTheSameWindowsWithTheirNamesColoursAndMinimisedMembers) {
+    env.desktop->setKernelBootTime(1.8e9);
+    const Rect work(100, 100, 700, 500);
+    const Rect side(1000, 200, 700, 500);
+    addWindow(1, editor, work);
+    addWindow(2, terminal, work);
+    addWindow(3, browser, work);
+    addWindow(4, terminal, side);
+    addWindow(5, browser, side);
+    start(false);
+    groupWindows(2, 1);
+    const TabGroup first = groupWindows(3, 1);
+    const TabGroup second = groupWindows(5, 4);
+    session->engine().setName("Work", first.id);
+    session->engine().setGroupAccent(TabColor(0, 0, 1), first.id);
+    session->engine().setMemberAccent(TabColor(1, 0, 0), 2);
+    session->engine().setActive(5);
+    settle();
+    env.desktop->setMinimized(5, true);
+    run(1.0);
+
+    const auto handoff = session->makeUpdateHandoff();
+    ASSERT_TRUE(handoff);
+    ASSERT_EQ(handoff->groups.size(), 2u);
+    EXPECT_TRUE(handoff->isFresh(1.8e9, env.clock->now() - 1.8e9));
+
+    // Window 3 closes while the program restarts; window 5 is still minimised.
+    env.desktop->destroyWindow(3);
+    env.desktop->clearAXCalls();
+    relaunch(*handoff);
+
+    const auto work2 = session->engine().group(first.id);
+    ASSERT_TRUE(work2);
+    EXPECT_EQ(work2->windowIDs(), (std::vector<WindowID>{1, 2}));
+    EXPECT_EQ(work2->name, "Work");
+    EXPECT_EQ(work2->groupAccent, TabColor(0, 0, 1));
+    EXPECT_EQ(work2->member(2)->accent, TabColor(1, 0, 0));
+    EXPECT_EQ(work2->frame, first.frame);
+    const auto side2 = session->engine().group(second.id);
+    ASSERT_TRUE(side2);
+    EXPECT_EQ(side2->minimized, (std::set<WindowID>{5}));
+    EXPECT_EQ(side2->activeWindowID, 4u) << "a minimised window is not made the active one";
+    EXPECT_TRUE(overlay->barFor(first.id).isShown);
+    EXPECT_EQ(session->windowSystem().trackedCount(), 4u);
+    for (const WindowID id : {1u, 2u, 4u}) EXPECT_EQ(frameWrites(id), 0) << id << " stays where it is";
+
+    // The same record again: its windows are grouped now, so both groups are
+    // refused and nothing else gets tracked. A record of windows that are
+    // gone, or that belong to another process now, rebuilds nothing.
+    session->restore(*handoff);
+    UpdateHandoff stale = *handoff;
+    stale.groups[0].id = Uuid();
+    stale.groups[0].members = {{77, editor, "gone", {}, {}}, {4, editor, "other pid", {}, {}}};
+    session->restore(stale);
+    settle();
+    EXPECT_EQ(session->engine().groupCount(), 2u);
+    EXPECT_EQ(session->windowSystem().trackedCount(), 4u);
+
+    session->engine().dissolveGroup(first.id);
+    session->engine().dissolveGroup(second.id);
+    EXPECT_FALSE(session->makeUpdateHandoff()) << "no group, no record";
+}
+
+TEST_F(RelaunchHandoff, UnreachableMembersAreDetachedOrLeftOutSoTheirGroupsStillComeBack) {
+    env.desktop->setSpaceCount(2);
+    const Rect frame(100, 100, 700, 500);
+    addWindow(1, editor, frame);
+    addWindow(2, terminal, frame);
+    addWindow(3, browser, frame);
+    addWindow(4, editor, Rect(1000, 200, 700, 500));
+    addWindow(5, terminal, Rect(1000, 200, 700, 500));
+    addWindow(6, browser, Rect(1000, 200, 700, 500));
+    start(false);
+    groupWindows(2, 1);
+    const TabGroup locked = groupWindows(3, 1);
+    groupWindows(5, 4);
+    const TabGroup open = groupWindows(6, 4);
+    session->engine().setLocked(true, locked.id);
+    env.desktop->setMinimized(2, true);
+    run(1.0);
+
+    // Windows 3 and 6 go to the other desktop: alive, but off screen.
+    env.desktop->moveWindowToSpace(3, 1);
+    env.desktop->moveWindowToSpace(6, 1);
+    settle();
+    const std::vector<WindowID> unreachable = session->membersUnreachableAfterRelaunch();
+    EXPECT_EQ(unreachable, (std::vector<WindowID>{3, 6})) << "a minimised member is not unreachable";
+    session->detachBeforeRelaunch(unreachable);
+    EXPECT_EQ(session->engine().group(open.id)->windowIDs(), (std::vector<WindowID>{4, 5}));
+    EXPECT_EQ(session->engine().group(locked.id)->windowIDs(), (std::vector<WindowID>{1, 2, 3}))
+        << "a locked group keeps its members";
+
+    const auto handoff = session->makeUpdateHandoff();
+    ASSERT_TRUE(handoff);
+    ASSERT_EQ(handoff->groups.size(), 2u);
+    EXPECT_EQ(handoff->groups[0].members.size(), 2u) << "the unreachable member is left out of the record";
+
+    // After the relaunch the browser does not answer: window 3 could not be
+    // listed, which would have cost the whole locked group.
+    env.desktop->hang(browser);
+    relaunch(*handoff);
+    ASSERT_TRUE(session->engine().group(locked.id));
+    EXPECT_EQ(session->engine().group(locked.id)->windowIDs(), (std::vector<WindowID>{1, 2}));
+    EXPECT_EQ(session->engine().group(locked.id)->minimized, (std::set<WindowID>{2}));
+    EXPECT_EQ(session->engine().group(open.id)->windowIDs(), (std::vector<WindowID>{4, 5}));
+    EXPECT_FALSE(session->engine().group(3));
+}
+
+}  // namespace
+}  // namespace tessaly::testing
