@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "Platform/Qt/QtWindowActivation.h"
 #include "TessalyCore/DisplayText.h"
 #include "TessalyCore/L10n.h"
 
@@ -27,8 +28,7 @@ QLabel* plainLabel(const std::string& text, QWidget* parent) {
 
 }  // namespace
 
-QtGroupNameDialog::QtGroupNameDialog(std::function<void(QWidget&)> bringToFront)
-    : bringToFront_(std::move(bringToFront)) {
+QtGroupNameDialog::QtGroupNameDialog() {
     auto dialog = std::make_unique<QDialog>();
     dialog->setModal(false);
     dialog->setWindowTitle(QCoreApplication::applicationName());
@@ -72,7 +72,7 @@ void QtGroupNameDialog::open(const std::optional<std::string>& currentName, Comp
     }
     if (isOpen()) {
         // Already asking: the first completion stays; the dialog comes forward.
-        if (bringToFront_) bringToFront_(*dialog_);
+        QtWindowActivation::bringToFront(*dialog_);
         return;
     }
     completion_ = std::move(completion);
@@ -81,10 +81,9 @@ void QtGroupNameDialog::open(const std::optional<std::string>& currentName, Comp
     hint_->setText(QString::fromStdString(renaming ? L10n::renameGroupDialogHint() : L10n::nameGroupDialogHint()));
     field_->setText(currentName ? QString::fromStdString(DisplayText::sanitized(*currentName)) : QString());
     field_->selectAll();
-    dialog_->show();
-    dialog_->raise();
-    if (bringToFront_) bringToFront_(*dialog_);
-    else dialog_->activateWindow();
+    // To the front with the keyboard focus, also past the window manager's
+    // focus-stealing prevention.
+    QtWindowActivation::bringToFront(*dialog_);
     field_->setFocus(Qt::OtherFocusReason);
 }
 

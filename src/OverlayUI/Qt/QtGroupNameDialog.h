@@ -23,9 +23,7 @@ class QtGroupNameDialog final : public GroupNameDialog {
 public:
     static constexpr int fieldWidth = 260;
 
-    // `bringToFront` wins the activation for a window against the window
-    // manager's focus-stealing prevention; absent: Qt's own activation.
-    explicit QtGroupNameDialog(std::function<void(QWidget&)> bringToFront = nullptr);
+    QtGroupNameDialog();
     ~QtGroupNameDialog() override;
     QtGroupNameDialog(const QtGroupNameDialog&) = delete;
     QtGroupNameDialog& operator=(const QtGroupNameDialog&) = delete;
@@ -51,7 +49,6 @@ private:
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
     Completion completion_;
-    std::function<void(QWidget&)> bringToFront_;
     // The receiver of the dialog's signals: they stop reaching this object
     // when it goes, even while the dialog waits for its deferred deletion.
     QObject context_;

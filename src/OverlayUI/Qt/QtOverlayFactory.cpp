@@ -30,8 +30,8 @@ std::unique_ptr<TabBarPanel> QtOverlayFactory::makeTabBarPanel(const Uuid& group
     QtTabBarPanel::Environment environment;
     environment.frames = frames_;
     environment.showMenu = [](MenuModel menu, QPoint at) { QtMenus::popUp(menu, at); };
-    environment.makeNameDialog = [bring = bringToFront_]() -> std::unique_ptr<GroupNameDialog> {
-        return std::make_unique<QtGroupNameDialog>(bring);
+    environment.makeNameDialog = []() -> std::unique_ptr<GroupNameDialog> {
+        return std::make_unique<QtGroupNameDialog>();
     };
     if (appearance_) {
         environment.systemIsDark = [appearance = std::weak_ptr<SystemAppearance>(appearance_)] {
@@ -53,11 +53,11 @@ std::unique_ptr<CrossPromptPanel> QtOverlayFactory::makeCrossPromptPanel() {
 }
 
 std::unique_ptr<GroupNameDialog> QtOverlayFactory::makeGroupNameDialog() {
-    return std::make_unique<QtGroupNameDialog>(bringToFront_);
+    return std::make_unique<QtGroupNameDialog>();
 }
 
 std::unique_ptr<TabColorPanelController> QtOverlayFactory::makeTabColorPanelController() {
-    return std::make_unique<QtTabColorPanelController>(bringToFront_);
+    return std::make_unique<QtTabColorPanelController>();
 }
 
 void QtOverlayFactory::popUpMenu(MenuModel menu, Point at) {

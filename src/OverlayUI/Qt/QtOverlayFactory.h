@@ -11,15 +11,12 @@
 // no round trip, and shown bars follow their frames from the backend's event
 // thread (BarFrameFollower); without one (offscreen tests) neither. With a
 // system appearance, bars set to follow it recolour when it changes.
-#include <functional>
 #include <memory>
 #include <set>
 
 #include "OverlayUI/OverlayFactory.h"
 #include "Platform/Subscription.h"
 #include "Platform/SystemAppearance.h"
-
-class QWidget;
 
 namespace tessaly {
 
@@ -42,9 +39,6 @@ public:
     std::unique_ptr<TabColorPanelController> makeTabColorPanelController() override;
     void popUpMenu(MenuModel menu, Point at) override;
 
-    // How dialogs win the activation against the window manager's focus-
-    // stealing prevention (absent: Qt's own activation).
-    void setBringToFront(std::function<void(QWidget&)> bringToFront) { bringToFront_ = std::move(bringToFront); }
     // The bars made here that are still alive.
     const std::set<QtTabBarPanel*>& liveBars() const { return *bars_; }
 
@@ -53,7 +47,6 @@ private:
     std::shared_ptr<BarFrameFollower> follower_;
     std::shared_ptr<SystemAppearance> appearance_;
     std::shared_ptr<std::set<QtTabBarPanel*>> bars_;
-    std::function<void(QWidget&)> bringToFront_;
     Subscription appearanceObserver_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "OverlayUI/Qt/PanelFrameCache.h"
 #include "OverlayUI/Qt/X11PanelOps.h"
+#include "Platform/Qt/QtToolPanel.h"
 #include "Platform/Qt/QtX11Connection.h"
 #include "Platform/Qt/QtX11Coordinates.h"
 
@@ -18,14 +19,13 @@ QRect logicalRect(const Rect& xPixels) { return QtX11Coordinates::fromX(xPixels)
 QtOverlayPanel::QtOverlayPanel(std::unique_ptr<QWidget> content, std::shared_ptr<PanelFrameCache> frames,
                                Options options)
     : widget_(content.release()), frames_(std::move(frames)), options_(options) {
-    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
-                            Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
-    if (!options_.takesMouse) flags |= Qt::WindowTransparentForInput;
-    widget_->setWindowFlags(flags);
-    widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+    QtToolPanel::configure(*widget_);
     widget_->setAttribute(Qt::WA_X11DoNotAcceptFocus);
-    widget_->setFocusPolicy(Qt::NoFocus);
-    if (!options_.takesMouse) widget_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (!options_.takesMouse) {
+        // Not shown yet: changing the flags now hides nothing.
+        widget_->setWindowFlags(widget_->windowFlags() | Qt::WindowTransparentForInput);
+        widget_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
 }
 
 QtOverlayPanel::~QtOverlayPanel() {

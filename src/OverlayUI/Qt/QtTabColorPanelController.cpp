@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "OverlayUI/Qt/QtBarColors.h"
+#include "Platform/Qt/QtWindowActivation.h"
 
 namespace tessaly {
 
-QtTabColorPanelController::QtTabColorPanelController(std::function<void(QWidget&)> bringToFront)
-    : bringToFront_(std::move(bringToFront)) {}
+QtTabColorPanelController::QtTabColorPanelController() = default;
 
 QtTabColorPanelController::~QtTabColorPanelController() {
     if (!dialog_) return;
@@ -34,10 +34,7 @@ void QtTabColorPanelController::begin(const std::optional<TabColor>& initial, st
         const QSignalBlocker quiet(dialog_.data());
         dialog_->setCurrentColor(QtBarColors::color(*initial));
     }
-    dialog_->show();
-    dialog_->raise();
-    if (bringToFront_) bringToFront_(*dialog_);
-    else dialog_->activateWindow();
+    QtWindowActivation::bringToFront(*dialog_);
 }
 
 void QtTabColorPanelController::colorChanged(const QColor& color) {

@@ -15,7 +15,7 @@ namespace tessaly {
 
 class QtTabColorPanelController final : public TabColorPanelController {
 public:
-    explicit QtTabColorPanelController(std::function<void(QWidget&)> bringToFront = nullptr);
+    QtTabColorPanelController();
     ~QtTabColorPanelController() override;
     QtTabColorPanelController(const QtTabColorPanelController&) = delete;
     QtTabColorPanelController& operator=(const QtTabColorPanelController&) = delete;
@@ -31,7 +31,6 @@ private:
 
     QPointer<QColorDialog> dialog_;
     std::function<void(TabColor)> onPick_;
-    std::function<void(QWidget&)> bringToFront_;
     QObject context_;  // receives the dialog's signals while this object lives
 };
 

@@ -3,8 +3,10 @@
 // First: the X11 headers it reaches must come before Qt's "emit" keyword.
 #include "OverlayOnX11.h"
 
+#include <QLineEdit>
 #include <QWidget>
 
+#include "OverlayUI/Qt/QtGroupNameDialog.h"
 #include "OverlayUI/Qt/TabBarView.h"
 #include "OverlayUI/Qt/TabItemView.h"
 #include "Platform/Qt/QtX11Coordinates.h"
@@ -193,6 +195,35 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Scaled, Run) {
     group.frame.size.width -= 1;
     manager->movePanel(group.id, group.frame);
     ASSERT_TRUE(waitUntil(matches)) << "bar at " << geometry(strip) << " for the frame " << group.frame;
+}
+
+// ---- The name dialog takes the keyboard from another application ----
+
+TEST(TabBarOnX11, TheNameDialogComesToTheFrontWithTheKeyboardFocus) {
+    QtOnX11::runSuite("TabBarOnX11_NameDialog");
+}
+
+TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_NameDialog, Run) {
+    const auto terminal = desktop().launchXterm("busy", "80x24+200+300");
+    ASSERT_TRUE(terminal);
+    desktop().windows().activate(terminal->window);
+    ASSERT_TRUE(desktop().waitUntil([&] { return desktop().windows().activeWindow() == terminal->window; }));
+
+    std::vector<GroupNameEditOutcome> outcomes;
+    QtGroupNameDialog dialog;
+    dialog.open(std::string("Old"), [&](GroupNameEditOutcome outcome) { outcomes.push_back(outcome); });
+    const auto dialogWindow = static_cast<xcb_window_t>(dialog.window()->winId());
+    ASSERT_TRUE(waitUntil([&] {
+        return desktop().windows().activeWindow() == dialogWindow && QApplication::focusWidget() == static_cast<QWidget*>(&dialog.field());
+    })) << "active window " << desktop().windows().activeWindow() << ", the dialog's " << dialogWindow;
+
+    // What the user types goes into the field; Return answers.
+    constexpr xcb_keycode_t kW = 25, kO = 32, kR = 27, kK = 45, kReturn = 36;
+    for (const xcb_keycode_t key : {kW, kO, kR, kK, kReturn}) tapKey(key);
+    ASSERT_TRUE(waitUntil([&] { return !outcomes.empty(); }));
+    EXPECT_EQ(outcomes.front().kind, GroupNameEditOutcome::Kind::named);
+    EXPECT_TRUE(outcomes.front().name.ends_with("work")) << outcomes.front().name;
+    EXPECT_FALSE(dialog.isOpen());
 }
 
 }  // namespace
