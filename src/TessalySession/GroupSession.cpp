@@ -121,8 +121,8 @@ void GroupSession::shutdown() {
     disableDragGrouping();
     // Ending a live follow above asks for a re-check that will never be due.
     liveFollowResyncTimer_.cancel();
-    // Bar drags end with the bar drag gesture's own end; none runs without it.
-    barDrags_.clear();
+    // A group dragged by its bar stays where it is shown.
+    settleBarDrags();
     overlay_->shutdown();
     badgeMonitor_->setActive(false);
     // From here on nothing reaches the session: bars' intents, engine and

@@ -72,9 +72,12 @@
 #include "TessalyCore/WindowDiscovery.h"
 #include "TessalyCore/WindowSystemEvent.h"
 #include "TessalyCore/ZoomRecord.h"
+#include "TessalySession/BarDragSession.h"
+#include "TessalySession/BarDropOutcome.h"
 #include "TessalySession/DisplaySettleState.h"
 #include "TessalySession/DragIntegration.h"
 #include "TessalySession/LiveFollowSession.h"
+#include "TessalySession/MergeCandidate.h"
 #include "TessalySession/ParkedMember.h"
 #include "TessalySession/SnapBackBudget.h"
 
@@ -232,6 +235,40 @@ public:
     const InsertPreviewPanel* dragPreview() const {
         return dragIntegration_ ? dragIntegration_->preview.get() : nullptr;
     }
+
+    // ---- Bar drags and merges, the add-window menu, maximise and displays ----
+    // (GroupSessionBarDrag.cpp, GroupSessionMerge.cpp, GroupSessionAddWindow.cpp,
+    // GroupSessionDisplayMove.cpp)
+
+    // The groups being dragged by their bars.
+    const std::map<Uuid, BarDragSession>& barDrags() const { return barDrags_; }
+    // Ends every bar drag with its group where it is shown (shut-down): a
+    // merge on offer is not made and no move to another display is made.
+    void settleBarDrags();
+    // The group that the bar-dragged group, shown at `frame`, would merge into.
+    std::optional<Uuid> mergeTarget(const Uuid& draggedGroupID, const Rect& frame) const;
+    // Of the unlocked candidates with a member on the desktop, the one the
+    // dragged frame overlaps most, by at least mergeOverlapMinSpan on each
+    // axis and at least a quarter of the smaller frame's area; on equal
+    // overlaps the earlier one.
+    static std::optional<Uuid> mergeTargetPick(const Rect& draggedFrame, const std::vector<MergeCandidate>& among);
+    // A release: abandon when the dragged group is gone; merge into the
+    // hovered target when the dragged group is unlocked and the target
+    // mergeable (asked only then); else commit the frame.
+    static BarDropOutcome barDropOutcome(bool groupExists, const std::optional<Uuid>& hoveredTarget,
+                                         bool sourceLocked,
+                                         const std::function<bool(const Uuid&)>& targetIsMergeable);
+    // The parked members that left the dragged group, in their order.
+    static std::vector<ParkedMember> parkedToRestore(const std::vector<ParkedMember>& parked,
+                                                     const std::set<WindowID>& survivingMembers);
+    // The windows of the list, in its order, that could join the group:
+    // ordinary (layer 0), visible (alpha above 0.05), not this process's, of
+    // `ownedBy` when given, not members of the group (members of other groups
+    // are), of no excluded application (asked last).
+    static std::vector<DiscoveredWindow> addableCandidates(const std::vector<DiscoveredWindow>& among,
+                                                           const TabGroup& group, ProcessID ownPID,
+                                                           std::optional<ProcessID> ownedBy,
+                                                           const std::function<bool(ProcessID)>& isExcluded);
 
     // ---- TabBarPanelDelegate ---------------------------------------------------
 
@@ -441,6 +478,30 @@ private:
     bool hasSameAppCandidates(const Uuid& groupID, WindowID windowID) const;
     std::vector<DisplayMoveTarget> displayMoveTargets(const Uuid& groupID) const;
 
+    // ---- Bar drags and merges, the add-window menu, maximise and displays ----
+    struct AddWindowRow {
+        std::string title;  // "application — window title", both cleaned for display
+        std::shared_ptr<const AppIcon> icon;
+        AXWindowRef window;
+    };
+    void dragGroupBy(const Uuid& groupID, Point delta);
+    std::optional<BarDragSession> openBarDrag(const TabGroup& group, const std::vector<ScreenBox>& all);
+    bool isGroupingModifierHeld() const;
+    void endBarDrag(const Uuid& groupID);
+    void commitBarDrag(const TabGroup& group, const BarDragSession& drag);
+    // The name of the display among the current ones; empty when unknown.
+    std::string displayName(const ScreenBox& screen, const std::vector<ScreenBox>& in) const;
+    // The add-window menu's rows, front to back.
+    std::vector<AddWindowRow> addableWindows(const TabGroup& group);
+    // The window joins the group's active member; true when it did.
+    bool addWindow(const AXWindowRef& window, const Uuid& groupID);
+    // The group, when its frame may be maximised or moved now.
+    std::optional<TabGroup> wholeFrameChangeable(const Uuid& groupID) const;
+    // Confines the frame to its display, sets it on the active (or drive)
+    // window, commits it and verifies it with `tag`.
+    void applyGroupFrame(const TabGroup& group, const AXWindowRef& driveWindow, const Rect& frame,
+                         const std::string& tag);
+
     // ---- State -----------------------------------------------------------------
     Services services_;
     std::shared_ptr<AXWindowSystem> windowSystem_;
@@ -460,7 +521,7 @@ private:
     bool showTabBadges_ = false;
     std::map<Uuid, std::vector<WindowID>> memberIndex_;
     std::map<Uuid, Rect> hostBounds_;
-    std::set<Uuid> barDrags_;  // groups dragged by their bar (the gesture itself comes with the bar drag)
+    std::map<Uuid, BarDragSession> barDrags_;
     std::map<Uuid, ZoomRecord> zoomRecords_;
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;

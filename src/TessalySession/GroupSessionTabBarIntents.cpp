@@ -1,9 +1,14 @@
-// What the tab bars ask of the session. Every intent changes groups only
-// through the engine, whose report redraws the bars. An intent that arrives
-// while the engine reports (a bar hidden or closed by that report ends its
-// gesture at once) runs on the next turn of the main queue.
+// What the tab bars ask of the session: selecting, closing, reordering,
+// moving and popping out tabs, locking, ungrouping, closing and naming
+// groups, colours, and bringing a group forward. (Bar drags, the add-window
+// menu, maximising and display moves have files of their own.) Every intent
+// changes groups only through the engine, whose report redraws the bars.
+// An intent that arrives while the engine reports (a bar hidden or closed
+// by that report ends its gesture at once) runs on the next turn of the
+// main queue.
 #include <unordered_set>
 
+#include "TessalyCore/WindowPlacement.h"
 #include "TessalySession/GroupSession.h"
 
 namespace tessaly {
@@ -42,12 +47,26 @@ void GroupSession::tabBarDidMoveTabToGroupAtIndex(const Uuid&, WindowID windowID
     });
 }
 
-void GroupSession::tabBarDidPopOutTab(const Uuid&, WindowID) {
-    // Popping a tab out of its group comes with the tab bar gestures.
-}
-
-void GroupSession::tabBarDidRequestGroupSameAppForTab(const Uuid&, WindowID) {
-    // Gathering an application's windows comes with the add-window menu.
+void GroupSession::tabBarDidPopOutTab(const Uuid& groupID, WindowID windowID) {
+    whenEngineIdle([this, groupID, windowID] {
+        const auto group = engine_->group(groupID);
+        if (!group || !group->contains(windowID)) return;
+        const AXWindowRef window = windowSystem_->window(windowID);
+        const std::vector<ScreenBox> all = screens();
+        Rect bounds = group->frame;
+        if (const auto host = WindowPlacement::hostScreen(group->frame, all)) bounds = host->visible;
+        else if (!all.empty()) bounds = all.front().full;
+        const Rect frame = WindowPlacement::popOutFrame(group->frame, bounds, WindowPlacement::popOutOffset);
+        const bool usable = group->isUsable(windowID);
+        // The member left in front of the rest is not raised: the popped-out
+        // window comes to the front instead.
+        engine_->detach(windowID, false);
+        if (engine_->group(windowID)) return;  // a locked group keeps it
+        // A suspended or minimised window is only let go of.
+        if (!usable || !window) return;
+        if (!(frame == group->frame)) windowSystem_->setFrame(frame, window);
+        windowSystem_->raiseAndActivate(window);
+    });
 }
 
 void GroupSession::tabBarDidToggleLock(const Uuid& groupID) {
@@ -62,16 +81,6 @@ void GroupSession::tabBarDidRequestUngroup(const Uuid& groupID) {
 
 void GroupSession::tabBarDidRequestCloseGroup(const Uuid& groupID) {
     whenEngineIdle([this, groupID] { engine_->closeGroup(groupID); });
-}
-
-void GroupSession::tabBarDidDragBy(const Uuid&, Point) {
-    // Dragging a whole group by its bar comes with the tab bar gestures.
-}
-
-void GroupSession::tabBarDidEndDrag(const Uuid& groupID) {
-    // The end of a bar drag (merge, move to a neighbouring display or plain
-    // commit) comes with the bar drag itself; no drag is recorded before.
-    whenEngineIdle([this, groupID] { barDrags_.erase(groupID); });
 }
 
 void GroupSession::tabBarDidActivate(const Uuid& groupID) {
@@ -90,10 +99,6 @@ void GroupSession::tabBarDidActivate(const Uuid& groupID) {
     });
 }
 
-void GroupSession::tabBarDidRequestMaximize(const Uuid&) {
-    // Maximising a group comes with the display moves.
-}
-
 void GroupSession::tabBarDidRenameGroup(const Uuid& groupID, const std::optional<std::string>& name) {
     whenEngineIdle([this, groupID, name] { engine_->setName(name, groupID); });
 }
@@ -102,14 +107,6 @@ void GroupSession::tabBarDidRequestSettings(const Uuid&) {
     whenEngineIdle([this] {
         if (onSettingsRequested) onSettingsRequested();
     });
-}
-
-void GroupSession::tabBarDidClickAdd(const Uuid&, const Rect&) {
-    // The add-window menu comes with the tab bar gestures.
-}
-
-void GroupSession::tabBarDidRequestMoveToDisplay(const Uuid&, int) {
-    // Moving a group to another display comes with the display moves.
 }
 
 void GroupSession::tabBarDidSetAccentForTab(const Uuid&, const std::optional<TabColor>& accent, WindowID windowID) {
