@@ -177,10 +177,13 @@ GroupSession::ResyncBranch GroupSession::resyncBranch(const std::optional<Rect>&
 }
 
 void GroupSession::updateSpacePresenceWhileSettling() {
-    std::unordered_set<WindowID> onScreen;
-    for (const DiscoveredWindow& window : discovery_.allWindows(true)) onScreen.insert(window.windowID);
+    const std::vector<DiscoveredWindow> windows = discovery_.allWindows(false);
     // An empty list says nothing about the windows (see the sweep).
-    if (onScreen.empty()) return;
+    if (windows.empty()) return;
+    std::unordered_set<WindowID> onScreen;
+    for (const DiscoveredWindow& window : windows) {
+        if (window.isOnScreen) onScreen.insert(window.windowID);
+    }
     updateSpacePresence(onScreen, false);
 }
 

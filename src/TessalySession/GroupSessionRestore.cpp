@@ -59,8 +59,9 @@ std::optional<UpdateHandoff> GroupSession::makeUpdateHandoff() const {
                                                            member.titleOverride, member.accent});
         }
         if (record.members.size() < 2) continue;
-        const bool activeKept = std::any_of(record.members.begin(), record.members.end(),
-                                            [&](const auto& member) { return member.windowID == group.activeWindowID; });
+        const bool activeKept = std::any_of(record.members.begin(), record.members.end(), [&](const auto& member) {
+            return member.windowID == group.activeWindowID;
+        });
         record.activeWindowID = activeKept ? group.activeWindowID : record.members.front().windowID;
         saved.push_back(std::move(record));
     }
