@@ -41,6 +41,16 @@ TEST(QtTabBar, RenderShowsForeignTitlesAsPlainSanitisedTextInTabOrder) {
     tabs[2].badge = "12345678";
     tabs[3].badge = "•";
     tabs[4].accent = TabColor(1, 0, 0);
+    // Icon properties that lie about their size, or claim an absurd one: no icon.
+    auto truncated = std::make_shared<AppIcon>();
+    truncated->width = truncated->height = 64;
+    truncated->argb.resize(100);
+    auto huge = std::make_shared<AppIcon>();
+    huge->width = 100000;
+    huge->height = 1;
+    huge->argb.resize(100000, 0xff00ff00u);
+    tabs[0].icon = truncated;
+    tabs[1].icon = huge;
     f.panel->render(tabs, std::string("Work\n&\u0001Play"), std::nullopt, true);
     f.placeAbove();
 
