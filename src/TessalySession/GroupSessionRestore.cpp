@@ -14,6 +14,32 @@
 
 namespace tessaly {
 
+namespace {
+
+// The standard windows that accessibility lists for these processes now,
+// each window's element (the first one read wins), and which are minimised.
+struct ListedWindows {
+    std::map<WindowID, AXWindowRef> windows;
+    std::set<WindowID> minimized;
+
+    bool contains(WindowID windowID) const { return windows.contains(windowID); }
+};
+
+ListedWindows listWindows(const AXServicesRef& services, const std::set<ProcessID>& pids) {
+    ListedWindows listed;
+    for (const ProcessID pid : pids) {
+        const AXApplication app(services, pid, AXApplication::Timeout::hot);
+        for (const AXWindowRef& window : app.windows(false)) {
+            if (!window->windowID || listed.windows.contains(*window->windowID)) continue;
+            listed.windows.emplace(*window->windowID, window);
+            if (window->isMinimized()) listed.minimized.insert(*window->windowID);
+        }
+    }
+    return listed;
+}
+
+}  // namespace
+
 std::vector<WindowID> GroupSession::membersUnreachableAfterRelaunch() const {
     const double at = now();
     std::set<WindowID> alive;
@@ -39,11 +65,21 @@ void GroupSession::detachBeforeRelaunch(const std::vector<WindowID>& windowIDs) 
 }
 
 std::optional<UpdateHandoff> GroupSession::makeUpdateHandoff() const {
-    // A member the new process cannot bind would make it skip the whole
+    // A member the new process cannot list would make it skip the whole
     // group (a locked group keeps such a member through the detach before
-    // the relaunch): the record leaves the member out and keeps the group.
-    const std::vector<WindowID> unreachableList = membersUnreachableAfterRelaunch();
-    const std::set<WindowID> unreachable(unreachableList.begin(), unreachableList.end());
+    // the relaunch): the record leaves out the unreachable members that
+    // accessibility does not list now either, and keeps their groups.
+    std::set<WindowID> leftOut;
+    if (const std::vector<WindowID> unreachable = membersUnreachableAfterRelaunch(); !unreachable.empty()) {
+        std::set<ProcessID> pids;
+        for (const WindowID windowID : unreachable) {
+            if (const auto group = engine_->group(windowID)) pids.insert(group->member(windowID)->pid);
+        }
+        const ListedWindows listed = listWindows(windowSystem_->axServices(), pids);
+        for (const WindowID windowID : unreachable) {
+            if (!listed.contains(windowID)) leftOut.insert(windowID);
+        }
+    }
 
     std::vector<UpdateHandoff::Group> saved;
     for (const TabGroup& group : engine_->groups()) {
@@ -54,7 +90,7 @@ std::optional<UpdateHandoff> GroupSession::makeUpdateHandoff() const {
         record.groupAccent = group.groupAccent;
         record.frame = group.frame;
         for (const GroupMember& member : group.members) {
-            if (unreachable.contains(member.windowID)) continue;
+            if (leftOut.contains(member.windowID)) continue;
             record.members.push_back(UpdateHandoff::Member{member.windowID, member.pid, member.lastKnownTitle,
                                                            member.titleOverride, member.accent});
         }
@@ -75,32 +111,35 @@ void GroupSession::restore(const UpdateHandoff& handoff) {
     if (isShutDown_) return;
     std::map<WindowID, ProcessID> aliveByID;
     for (const DiscoveredWindow& window : discovery_.allWindows(false)) aliveByID.emplace(window.windowID, window.pid);
+    const auto isAliveAsSaved = [&aliveByID](const UpdateHandoff::Member& member) {
+        const auto alive = aliveByID.find(member.windowID);
+        return alive != aliveByID.end() && alive->second == member.pid;
+    };
 
     std::set<ProcessID> toProbe;
     for (const UpdateHandoff::Group& group : handoff.groups) {
         for (const UpdateHandoff::Member& member : group.members) {
-            const auto alive = aliveByID.find(member.windowID);
-            if (alive != aliveByID.end() && alive->second == member.pid) toProbe.insert(member.pid);
+            if (isAliveAsSaved(member)) toProbe.insert(member.pid);
         }
     }
-
-    std::map<WindowID, AXWindowRef> windows;
-    std::set<WindowID> minimized;
-    for (const ProcessID pid : toProbe) {
-        const AXApplication app(windowSystem_->axServices(), pid, AXApplication::Timeout::hot);
-        for (const AXWindowRef& window : app.windows(false)) {
-            if (!window->windowID || windows.contains(*window->windowID)) continue;
-            windows.emplace(*window->windowID, window);
-            if (window->isMinimized()) minimized.insert(*window->windowID);
-        }
-    }
+    const ListedWindows listed = listWindows(windowSystem_->axServices(), toProbe);
     std::set<WindowID> enumerable;
-    for (const auto& [windowID, window] : windows) enumerable.insert(windowID);
+    for (const auto& [windowID, window] : listed.windows) enumerable.insert(windowID);
+
+    // A live window that accessibility does not list (its application did not
+    // answer, say) cannot be rebound; it is dropped, and its group is rebuilt
+    // from the others instead of being skipped whole.
+    UpdateHandoff reachable = handoff;
+    for (UpdateHandoff::Group& group : reachable.groups) {
+        std::erase_if(group.members, [&](const UpdateHandoff::Member& member) {
+            return isAliveAsSaved(member) && !listed.contains(member.windowID);
+        });
+    }
 
     for (const HandoffRestorePlanner::GroupPlan& plan :
-         HandoffRestorePlanner::plan(handoff, aliveByID, enumerable, minimized)) {
+         HandoffRestorePlanner::plan(reachable, aliveByID, enumerable, listed.minimized)) {
         for (const UpdateHandoff::Member& member : plan.members) {
-            if (const auto found = windows.find(member.windowID); found != windows.end()) {
+            if (const auto found = listed.windows.find(member.windowID); found != listed.windows.end()) {
                 windowSystem_->track(found->second);
             }
         }
