@@ -37,7 +37,19 @@ X11Backend::~X11Backend() {
 
 bool X11Backend::startReader() {
     if (reader_) return true;
-    reader_ = X11EventReader::start(display_, [this](const X11Event& event) { dispatch(event); });
+    if (markWindow_ == kNoWindow) {
+        // A window of ours that nobody else looks at, never mapped.
+        xcb_connection_t* c = x_->get();
+        markWindow_ = xcb_generate_id(c);
+        xcb_create_window(c, 0, markWindow_, x_->root(), -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                          XCB_COPY_FROM_PARENT, 0, nullptr);
+        x_->flush();
+        cache_.setMarker([this] {
+            xcb_change_property(x_->get(), XCB_PROP_MODE_APPEND, markWindow_, x_->atoms().TESSALY_MARK,
+                                XCB_ATOM_CARDINAL, 32, 0, nullptr);
+        });
+    }
+    reader_ = X11EventReader::start(display_, [this](const X11Event& event) { dispatch(event); }, markWindow_);
     if (!reader_) return false;
     // Events wait for dispatchMutex_, so none is missed in between.
     cache_.watching(reader_->clientsAtStart());
@@ -67,13 +79,12 @@ void X11Backend::updateCache(const X11Event& event) {
         break;
     case Kind::reparented: cache_.extentsChanged(event.window); break;
     case Kind::unmapped:
+    case Kind::wmStateChanged:
         // A restore that waited for a minimise of ours to be carried out.
-        if (cache_.unmapped(event.window)) {
-            xcb_map_window(x_->get(), event.window);
-            x_->flush();
-        }
+        windows_.restoreIfWaiting(event.window);
         break;
     case Kind::windowManagerChanged: cache_.windowManagerChanged(); break;
+    case Kind::marked: cache_.marked(); break;
     default: break;
     }
 }

@@ -73,6 +73,7 @@ private:
     std::map<std::uint64_t, X11EventReader::Handler> handlers_;
     std::uint64_t nextSubscription_ = 1;
     std::unique_ptr<X11EventReader> reader_;
+    xcb_window_t markWindow_ = kNoWindow;  // see X11EventReader::start
     LifetimeToken lifetime_;  // last: handles stop reaching in first
 };
 

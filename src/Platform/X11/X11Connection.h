@@ -90,7 +90,8 @@ using XEvent = XReply<xcb_generic_event_t>;
     X(WM_CHANGE_STATE, "WM_CHANGE_STATE")                                     \
     X(WM_PROTOCOLS, "WM_PROTOCOLS")                                           \
     X(WM_DELETE_WINDOW, "WM_DELETE_WINDOW")                                   \
-    X(TESSALY_WAKE, "_TESSALY_WAKE")
+    X(TESSALY_WAKE, "_TESSALY_WAKE")                                          \
+    X(TESSALY_MARK, "_TESSALY_MARK")
 
 struct X11Atoms {
 #define TESSALY_X11_ATOM_MEMBER(member, name) xcb_atom_t member = XCB_ATOM_NONE;

@@ -22,12 +22,18 @@ const T& as(const xcb_generic_event_t& event) {
 
 }  // namespace
 
-std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display, Handler handler) {
+std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display, Handler handler,
+                                                      xcb_window_t markWindow) {
     auto connection = X11Connection::open(display);
     if (!connection) return nullptr;
     std::unique_ptr<X11EventReader> reader(new X11EventReader(std::move(connection), std::move(handler)));
     xcb_connection_t* c = reader->x_->get();
     xcb_change_window_attributes(c, reader->x_->root(), XCB_CW_EVENT_MASK, &kRootMask);
+    if (markWindow != kNoWindow) {
+        reader->markWindow_ = markWindow;
+        const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(c, markWindow, XCB_CW_EVENT_MASK, &mask);
+    }
     if (const auto* randr = xcb_get_extension_data(c, &xcb_randr_id); randr && randr->present) {
         reader->hasRandr_ = true;
         reader->randrFirstEvent_ = randr->first_event;
@@ -88,11 +94,13 @@ void X11EventReader::readStack() {
     stack_.assign(children, children + xcb_query_tree_children_length(tree.get()));
 }
 
-bool X11EventReader::restack(xcb_window_t window, xcb_window_t sibling) {
+bool X11EventReader::restack(xcb_window_t window, xcb_window_t sibling, xcb_window_t& uncovered) {
     const auto at = std::find(stack_.begin(), stack_.end(), window);
     const bool known = at != stack_.end();
     const xcb_window_t before = !known || at == stack_.begin() ? kNoWindow : *(at - 1);
+    uncovered = kNoWindow;
     if (known && before == sibling) return false;
+    uncovered = before;
     if (known) stack_.erase(at);
     if (sibling == kNoWindow) {
         stack_.insert(stack_.begin(), window);
@@ -107,7 +115,13 @@ bool X11EventReader::restack(xcb_window_t window, xcb_window_t sibling) {
     return true;
 }
 
-void X11EventReader::emitConfigured(xcb_window_t window, const Rect& geometry, bool overrideRedirect, bool restacked) {
+xcb_window_t X11EventReader::named(xcb_window_t rootChild) const {
+    const auto client = clientOfFrame(rootChild);
+    return client ? client : rootChild;
+}
+
+void X11EventReader::emitConfigured(xcb_window_t window, const Rect& geometry, bool overrideRedirect, bool restacked,
+                                    xcb_window_t uncovered) {
     // A child of the root: a frame, or a window of nobody's (panels).
     X11Event out;
     const auto client = clientOfFrame(window);
@@ -119,11 +133,11 @@ void X11EventReader::emitConfigured(xcb_window_t window, const Rect& geometry, b
     out.size = geometry.size;
     out.overrideRedirect = overrideRedirect;
     out.restacked = restacked;
+    if (uncovered != kNoWindow) out.uncovered = named(uncovered);
     const auto at = std::find(stack_.begin(), stack_.end(), window);
     if (at != stack_.end() && at != stack_.begin()) {
         out.aboveSibling = *(at - 1);
-        const auto held = clientOfFrame(out.aboveSibling);
-        out.below = held ? held : out.aboveSibling;
+        out.below = named(out.aboveSibling);
     }
     if (handler_) handler_(out);
 }
@@ -185,6 +199,10 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     switch (type) {
     case XCB_PROPERTY_NOTIFY: {
         const auto& e = as<xcb_property_notify_event_t>(event);
+        if (e.window == markWindow_ && markWindow_ != kNoWindow) {
+            emit(X11Event::Kind::marked, kNoWindow);
+            return;
+        }
         if (e.window == root) {
             if (e.atom == a.NET_CLIENT_LIST) {
                 X11Event out;
@@ -222,8 +240,9 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
             return;
         }
         if (e.event == root) {
-            const bool restacked = restack(e.window, e.above_sibling);
-            emitConfigured(e.window, geometry, e.override_redirect != 0, restacked);
+            xcb_window_t uncovered = kNoWindow;
+            const bool restacked = restack(e.window, e.above_sibling, uncovered);
+            emitConfigured(e.window, geometry, e.override_redirect != 0, restacked, uncovered);
             return;
         }
         if (e.event != e.window || !clients_.count(e.window)) return;
@@ -247,10 +266,11 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         const auto at = std::find(stack_.begin(), stack_.end(), e.window);
         if (at == stack_.end()) return;
         const bool moved = onTop ? at + 1 != stack_.end() : at != stack_.begin();
+        const xcb_window_t uncovered = moved && at != stack_.begin() ? *(at - 1) : kNoWindow;
         stack_.erase(at);
         if (onTop) stack_.push_back(e.window);
         else stack_.insert(stack_.begin(), e.window);
-        emitConfigured(e.window, Rect(), false, moved);
+        emitConfigured(e.window, Rect(), false, moved, uncovered);
         return;
     }
     case XCB_CREATE_NOTIFY: {

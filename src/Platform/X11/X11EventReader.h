@@ -41,6 +41,7 @@ struct X11Event {
         rootChildConfigured,     // ConfigureNotify of a root child that holds no known client
         screenSaverChanged,      // MIT-SCREEN-SAVER turned on or off (screenSaverOn)
         windowManagerChanged,    // _NET_SUPPORTING_WM_CHECK changed or its window was destroyed
+        marked,                  // a mark on the mark window: every event from before it has come by
     };
     Kind kind = Kind::clientListChanged;
     xcb_window_t window = kNoWindow;       // the client (or the root child for rootChildConfigured)
@@ -49,11 +50,13 @@ struct X11Event {
     bool rootChild = false;                // a configure event of a root child (frameWindow)
     // For configure events of root children: whether the window's place in
     // the stacking order changed (the window directly below it is another
-    // one than before), the window now directly below it, named as the
-    // client it holds when it is a client's frame (0 at the bottom), and
-    // whether the configured window is override-redirect.
+    // one than before), the window now directly below it and the one it
+    // was directly above before (each named as the client it holds when it
+    // is a client's frame; 0 for none), and whether the configured window
+    // is override-redirect.
     bool restacked = false;
     xcb_window_t below = kNoWindow;
+    xcb_window_t uncovered = kNoWindow;
     bool overrideRedirect = false;
     Rect geometry;                         // for configure events: the configured window, parent coordinates
     Size size;                             // for configure events: its size, border excluded
@@ -69,8 +72,12 @@ public:
 
     // Connects to `display` (empty: $DISPLAY), selects the events and starts
     // the thread; every selection is in place when this returns. nullptr
-    // when no X server can be reached.
-    static std::unique_ptr<X11EventReader> start(const std::string& display, Handler handler);
+    // when no X server can be reached. Each property change on `markWindow`
+    // (a window of the caller's own) is reported as `marked`, in order with
+    // every other event: a caller that changes it after a request learns
+    // when the events the server sent before that request have come by.
+    static std::unique_ptr<X11EventReader> start(const std::string& display, Handler handler,
+                                                 xcb_window_t markWindow = kNoWindow);
     ~X11EventReader();
     X11EventReader(const X11EventReader&) = delete;
     X11EventReader& operator=(const X11EventReader&) = delete;
@@ -95,9 +102,13 @@ private:
     // events of the root's substructure (what a compositor does).
     void readStack();
     // Puts `window` directly above `sibling` (0: at the bottom); answers
-    // whether the window directly below it changed.
-    bool restack(xcb_window_t window, xcb_window_t sibling);
-    void emitConfigured(xcb_window_t window, const Rect& geometry, bool overrideRedirect, bool restacked);
+    // whether the window directly below it changed, and which window that
+    // was before (`uncovered`).
+    bool restack(xcb_window_t window, xcb_window_t sibling, xcb_window_t& uncovered);
+    void emitConfigured(xcb_window_t window, const Rect& geometry, bool overrideRedirect, bool restacked,
+                        xcb_window_t uncovered);
+    // The client a root child holds, or the root child itself.
+    xcb_window_t named(xcb_window_t rootChild) const;
 
     std::unique_ptr<X11Connection> x_;
     Handler handler_;
@@ -113,6 +124,7 @@ private:
     std::unordered_map<xcb_window_t, xcb_window_t> frameToClient_;
     std::unordered_map<xcb_window_t, xcb_window_t> clientToFrame_;
     xcb_window_t checkWindow_ = kNoWindow;
+    xcb_window_t markWindow_ = kNoWindow;
     std::vector<xcb_window_t> stack_;  // the root's children, bottom to top
 };
 

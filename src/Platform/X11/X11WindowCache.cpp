@@ -6,6 +6,13 @@ namespace tessaly {
 
 void X11WindowCache::setStarter(std::function<void()> startWatching) { startWatching_ = std::move(startWatching); }
 
+void X11WindowCache::setMarker(std::function<void()> sendMark) { sendMark_ = std::move(sendMark); }
+
+void X11WindowCache::marked() {
+    std::lock_guard lock(mutex_);
+    ++marksSeen_;
+}
+
 void X11WindowCache::activate() {
     if (active_.load() || startAsked_.exchange(true)) return;
     if (startWatching_) startWatching_();
@@ -67,7 +74,9 @@ void X11WindowCache::rememberMeasuredExtents(Generation since, xcb_window_t wind
 
 void X11WindowCache::rememberSize(Generation since, xcb_window_t window, Size size) {
     std::lock_guard lock(mutex_);
-    if (mayRemember(since, reportedAt(window), window)) entries_[window].size = size;
+    if (!mayRemember(since, reportedAt(window), window)) return;
+    auto& entry = entries_[window];
+    if (entry.awaitedMark <= marksSeen_) entry.size = size;
 }
 
 void X11WindowCache::sizeRequested(xcb_window_t window, Size size) {
@@ -76,6 +85,10 @@ void X11WindowCache::sizeRequested(xcb_window_t window, Size size) {
     auto& entry = entries_[window];
     entry.size = size;
     entry.reportedAt = ++generation_;  // a read begun before this is older
+    if (sendMark_) {
+        entry.awaitedMark = ++marksSent_;
+        sendMark_();
+    }
 }
 
 void X11WindowCache::configured(xcb_window_t window, Size size, bool synthetic) {
@@ -83,7 +96,7 @@ void X11WindowCache::configured(xcb_window_t window, Size size, bool synthetic) 
     ++generation_;
     if (!clients_.count(window)) return;
     auto& entry = entries_[window];
-    entry.size = size;
+    if (entry.awaitedMark <= marksSeen_) entry.size = size;  // else sent before a size we asked for
     if (!synthetic && entry.extentsMeasured) entry.extents.reset();
     entry.reportedAt = generation_;
 }
@@ -145,18 +158,16 @@ bool X11WindowCache::deferRestore(xcb_window_t window) {
     return true;
 }
 
+bool X11WindowCache::restoreWaiting(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    return pending(deferredRestores_, window);
+}
+
 bool X11WindowCache::takeDeferredRestore(xcb_window_t window) {
     std::lock_guard lock(mutex_);
     const bool waiting = pending(deferredRestores_, window);
     deferredRestores_.erase(window);
-    return waiting;
-}
-
-bool X11WindowCache::unmapped(xcb_window_t window) {
-    std::lock_guard lock(mutex_);
-    minimizing_.erase(window);
-    const bool waiting = pending(deferredRestores_, window);
-    deferredRestores_.erase(window);
+    if (waiting) minimizing_.erase(window);
     return waiting;
 }
 

@@ -19,6 +19,9 @@
 // owner one about which windows live, for the window manager one about it).
 // The size is kept from the client's ConfigureNotify and from the sizes
 // writes ask for (the window manager's answer follows as a ConfigureNotify).
+// A ConfigureNotify the server sent before such a write must not undo it:
+// each write sends a mark (see X11EventReader) before its request, and
+// sizes from events and reads are ignored until the reader has seen it.
 // Measured extents are dropped when the client is configured within its
 // frame for real (not by the synthetic ConfigureNotify a move sends) or
 // given another frame: the decoration may have changed.
@@ -27,8 +30,8 @@
 // has not carried out yet (the window is still mapped): a restore asked
 // for meanwhile would be lost (mapping a mapped window does nothing, and
 // asking for the normal state is not in the window managers' protocol), so
-// it waits until the window is unmapped and is made then (see
-// X11Windows::restore). Both are forgotten after kMinimizePatience, so a
+// it waits until the window manager has carried the minimise out (the
+// window is unmapped and iconic) and is made then (see X11Windows::restore). Both are forgotten after kMinimizePatience, so a
 // minimise the window manager ignored leaves nothing behind for long.
 // Every member is safe to call from any thread.
 #include "Platform/Types.h"
@@ -64,6 +67,9 @@ public:
     // `startWatching` starts the event reader; it is asked once, by the
     // first activate() before the cache is active.
     void setStarter(std::function<void()> startWatching);
+    // `sendMark` queues a mark on the request connection (not flushed); it
+    // is called with the cache's lock held, so marks go out in count order.
+    void setMarker(std::function<void()> sendMark);
     void activate();
     bool isActive() const { return active_.load(); }
 
@@ -87,21 +93,23 @@ public:
     // A restore of `window` is asked for: true when a minimise of ours is
     // still on its way, so the restore now waits for the window's unmap.
     bool deferRestore(xcb_window_t window);
+    bool restoreWaiting(xcb_window_t window);
     // Takes the waiting restore of `window`: true for exactly one caller
-    // (the restore that finds the window unmapped, or the reader's unmap).
+    // (the restore that finds the minimise carried out, or the reader's
+    // event that shows it), which maps the window.
     bool takeDeferredRestore(xcb_window_t window);
 
-    // From the event reader. unmapped() answers whether a waiting restore
-    // must now map the window. watching() turns the cache on with the clients
+    // From the event reader. watching() turns the cache on with the clients
     // the reader watches from its start.
     void watching(const std::vector<xcb_window_t>& clients);
     void clientsChanged(const std::vector<xcb_window_t>& clients);
     void destroyed(xcb_window_t window);
-    bool unmapped(xcb_window_t window);
     void extentsChanged(xcb_window_t window);
     // The client's own ConfigureNotify: its size now.
     void configured(xcb_window_t window, Size size, bool synthetic);
     void windowManagerChanged();
+    // The reader has seen the next mark.
+    void marked();
 
 private:
     struct Entry {
@@ -110,6 +118,7 @@ private:
         bool extentsMeasured = false;
         double clientBorder = 0;
         std::optional<Size> size;
+        std::uint64_t awaitedMark = 0;  // sizes count again once the reader has seen it
         Generation reportedAt = 0;  // the last report about this window
     };
     // Under mutex_: whether a fill of `window` begun at `since` may still be
@@ -118,6 +127,9 @@ private:
     Generation reportedAt(xcb_window_t window) const;
 
     std::function<void()> startWatching_;
+    std::function<void()> sendMark_;
+    std::uint64_t marksSent_ = 0;  // under mutex_
+    std::uint64_t marksSeen_ = 0;
     std::atomic<bool> startAsked_{false};
     std::atomic<bool> active_{false};
 

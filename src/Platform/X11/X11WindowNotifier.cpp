@@ -1,5 +1,6 @@
 #include "Platform/X11/X11WindowNotifier.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tessaly {
@@ -62,15 +63,21 @@ void X11WindowNotifier::handle(const X11Event& event) {
             if (watched(event.window)) reports.emplace_back(windowReordered, event.window);
             break;
         case Kind::frameChanged:
-        case Kind::rootChildConfigured:
+        case Kind::rootChildConfigured: {
             if (!event.rootChild || !event.restacked) break;
-            if (watched(event.window)) reports.emplace_back(windowReordered, event.window);
+            const auto report = [&](xcb_window_t w) {
+                const auto entry = std::make_pair(windowReordered, WindowID{w});
+                if (std::find(reports.begin(), reports.end(), entry) == reports.end()) reports.push_back(entry);
+            };
+            if (watched(event.window)) report(event.window);
             // Another frame put directly above a watched one, as some window
             // managers do instead of restacking the watched frame itself.
-            if (!event.overrideRedirect && event.below != event.window && watched(event.below)) {
-                reports.emplace_back(windowReordered, event.below);
-            }
+            if (!event.overrideRedirect && watched(event.below)) report(event.below);
+            // A window that stood directly above a watched one went
+            // elsewhere (some window managers restack panels too).
+            if (watched(event.uncovered)) report(event.uncovered);
             break;
+        }
         default: break;
         }
     }

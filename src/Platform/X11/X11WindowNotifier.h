@@ -4,11 +4,12 @@
 // - window reordered (808): the root child holding the window changed its
 //   place in the stacking order (the window directly below it is another
 //   one, whoever restacked it), another window's frame was put directly
-//   above it, or the window got a new frame (a window manager started). So
-//   a panel kept directly above a window's frame, which re-orders itself on
-//   this, is told whenever anything ends up between the two. Moving or
-//   resizing in place, and ordering override-redirect windows (the panels
-//   themselves), report nothing.
+//   above it, the window directly above it went elsewhere, or the window
+//   got a new frame (a window manager started). So a panel kept directly
+//   above a window's frame, which re-orders itself on this, is told
+//   whenever anything ends up between the two. Moving or resizing in place,
+//   and ordering an override-redirect window (a panel) directly above the
+//   frame, report nothing.
 // - window destroyed (804): the client window was destroyed.
 // The data handed to a callback is the window number (4 bytes). Callbacks
 // run on the backend's event thread and must hand their work over to their

@@ -550,29 +550,47 @@ bool X11Windows::minimize(xcb_window_t window) const {
     return true;
 }
 
+std::optional<bool> X11Windows::iconified(xcb_window_t window) const {
+    xcb_connection_t* c = x_.get();
+    const auto attributesCookie = xcb_get_window_attributes(c, window);
+    const auto wmStateCookie = x_.getProperty(window, x_.atoms().WM_STATE);
+    const auto netStateCookie = x_.getProperty(window, x_.atoms().NET_WM_STATE);
+    const auto attributes = xcbReply(c, xcb_get_window_attributes_reply, attributesCookie);
+    const auto wmState = xcbReply(c, xcb_get_property_reply, wmStateCookie);
+    const auto netState = xcbReply(c, xcb_get_property_reply, netStateCookie);
+    if (!attributes) return std::nullopt;
+    const bool iconic = propertyCardinal(wmState.get()) == kIconicState ||
+                        contains(propertyCardinals(netState.get()), x_.atoms().NET_WM_STATE_HIDDEN);
+    return attributes->map_state == XCB_MAP_STATE_UNMAPPED && iconic;
+}
+
 bool X11Windows::restore(xcb_window_t window) const {
     // Mapping an iconic window asks the window manager to show it (ICCCM).
     // A window still mapped ignores the map: when a minimise of ours is on
-    // its way, the map is made once the window is unmapped (by the reader,
-    // or below when that has happened already).
+    // its way, the map is made once it has been carried out (by the reader,
+    // or here when that has happened already). Mapping in the middle of the
+    // window manager's own minimising may be lost.
     bool deferred = false;
     if (cache_) {
         cache_->activate();
         deferred = cache_->deferRestore(window);
     }
-    xcb_connection_t* c = x_.get();
-    const auto attributes = xcbReply(c, xcb_get_window_attributes_reply, xcb_get_window_attributes(c, window));
-    if (!attributes) {
+    const auto done = iconified(window);
+    if (!done) {
         if (deferred) cache_->takeDeferredRestore(window);
         return false;
     }
-    if (attributes->map_state == XCB_MAP_STATE_VIEWABLE && deferred) return true;
-    if (attributes->map_state != XCB_MAP_STATE_VIEWABLE && deferred && !cache_->takeDeferredRestore(window)) {
-        return true;  // the reader saw the unmap and maps it
-    }
-    xcb_map_window(c, window);
+    if (deferred && !(*done && cache_->takeDeferredRestore(window))) return true;
+    xcb_map_window(x_.get(), window);
     x_.flush();
     return true;
+}
+
+void X11Windows::restoreIfWaiting(xcb_window_t window) const {
+    if (!cache_ || !cache_->restoreWaiting(window)) return;
+    if (iconified(window) != true || !cache_->takeDeferredRestore(window)) return;
+    xcb_map_window(x_.get(), window);
+    x_.flush();
 }
 
 bool X11Windows::close(xcb_window_t window) const {

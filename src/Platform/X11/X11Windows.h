@@ -128,9 +128,14 @@ public:
     bool minimize(xcb_window_t window) const;
     // Shows a minimised window again (maps it), without focusing or raising
     // it. Right behind a minimise of ours that the window manager has not
-    // carried out yet, the map waits until it has (the window is unmapped).
-    // A window that is shown stays as it is.
+    // carried out yet, the map waits until it has (the backend's reader
+    // calls restoreIfWaiting on the window's unmap and WM_STATE changes). A
+    // window that is shown stays as it is.
     bool restore(xcb_window_t window) const;
+    void restoreIfWaiting(xcb_window_t window) const;
+    // Unmapped and iconic (WM_STATE, or _NET_WM_STATE_HIDDEN): a minimise
+    // has been carried out. Absent when the window is gone.
+    std::optional<bool> iconified(xcb_window_t window) const;
     // Asks politely (_NET_CLOSE_WINDOW, else WM_DELETE_WINDOW); false when
     // the window offers neither. Never kills a client.
     bool close(xcb_window_t window) const;

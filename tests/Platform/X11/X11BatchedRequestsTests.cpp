@@ -173,6 +173,29 @@ TEST_F(X11BatchedRequestsTest, WritesStartTheReaderThatKeepsTheirMemoryCurrent) 
     EXPECT_TRUE(desktop->waitUntil([&] { return frameOf(xterm->window).origin == Point(80, 70); }));
 }
 
+TEST_F(X11BatchedRequestsTest, MovesKeepTheSizeTheWindowLandedOn) {
+    // xterm snaps a size it is given to character cells: the size a move
+    // names is the one it landed on, learnt once the events from before
+    // the resize have come by, not the one asked for.
+    auto xterm = desktop->launchXterm("cells", "80x24+50+50");
+    ASSERT_TRUE(xterm);
+    const auto& windows = backend->windows();
+    ASSERT_TRUE(windows.setPosition(xterm->window, Point{60, 60}, xterm->pid));
+    ASSERT_TRUE(windows.setSize(xterm->window, Size{613, 411}, xterm->pid));
+    const auto landed = [&] { return windows.read(xterm->window)->clientFrame.size; };
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const auto size = landed();
+        return size.width < 613 && windows.cache()->lookup(xterm->window).size == size;
+    }));
+    const Size size = landed();
+    for (int step = 1; step <= 3; ++step) {
+        const Point to{60.0 + 25 * step, 60.0 + 10 * step};
+        ASSERT_TRUE(windows.setPosition(xterm->window, to, xterm->pid));
+        ASSERT_TRUE(desktop->waitUntil([&] { return frameOf(xterm->window).origin == to; }));
+        EXPECT_EQ(landed(), size) << "step " << step;
+    }
+}
+
 TEST_F(X11BatchedRequestsTest, FramesAreTheRootsChildrenAtAnyDepth) {
     // Unmanaged windows nested three deep: top (a root child) > middle > inner.
     xcb_connection_t* c = desktop->connection().get();
