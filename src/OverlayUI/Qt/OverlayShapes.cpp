@@ -35,6 +35,32 @@ QPainterPath roundedRect(const QRectF& rect, double radius) {
     return path;
 }
 
+void fillRoundedRect(QPainter& painter, const QRectF& rect, double radius, const QColor& color) {
+    const QRectF r = rect.normalized();
+    const double c = std::clamp(radius, 0.0, std::min(r.width(), r.height()) / 2);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillRect(QRectF(r.left() + c, r.top(), r.width() - 2 * c, r.height()), color);
+    painter.fillRect(QRectF(r.left(), r.top() + c, c, r.height() - 2 * c), color);
+    painter.fillRect(QRectF(r.right() - c, r.top() + c, c, r.height() - 2 * c), color);
+    if (c > 0) {
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        const QPointF corners[] = {{r.left(), r.top()}, {r.right() - 2 * c, r.top()},
+                                   {r.right() - 2 * c, r.bottom() - 2 * c}, {r.left(), r.bottom() - 2 * c}};
+        const double starts[] = {90, 0, 270, 180};
+        for (int i = 0; i < 4; ++i) {
+            // A quarter disc filling the corner's c x c box.
+            const QRectF circle(corners[i], QSizeF(2 * c, 2 * c));
+            QPainterPath pie;
+            pie.moveTo(circle.center());
+            pie.arcTo(circle, starts[i], 90);
+            pie.closeSubpath();
+            painter.fillPath(pie, color);
+        }
+    }
+    painter.restore();
+}
+
 QRegion ring(const QRect& rect, int width, double cornerRadius) {
     const QRectF outer(rect);
     return region(roundedRect(outer, cornerRadius)) -

@@ -14,6 +14,7 @@
 #include "OverlayUI/Qt/BadgePillView.h"
 #include "OverlayUI/Qt/ShownText.h"
 #include "OverlayUI/Qt/HoverGlowButton.h"
+#include "OverlayUI/Qt/OverlayShapes.h"
 #include "OverlayUI/Qt/QtBarColors.h"
 #include "TessalyCore/L10n.h"
 #include "TessalyCore/UnicodeText.h"
@@ -204,9 +205,7 @@ void TabItemView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setOpacity(baseAlpha());
-    QPainterPath background;
-    background.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    painter.fillPath(background, backgroundColor());
+    OverlayShapes::fillRoundedRect(painter, QRectF(rect()), cornerRadius, backgroundColor());
     if (accent_ && width() > 2 * accentLineInset) {
         QPainterPath line;
         line.addRoundedRect(QRectF(accentLineInset, 0, width() - 2 * accentLineInset, kAccentLineHeight), 1.25, 1.25);
