@@ -3,7 +3,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "OverlayUI/TabAccents.h"
 #include "OverlayUI/Qt/QtBarColors.h"
 
 namespace tessaly {
@@ -32,11 +31,7 @@ void BarBackingView::setBarPalette(const BarPalette& palette) {
     update();
 }
 
-QColor BarBackingView::fillColor() const {
-    BarColor fill = TabAccents::barFill(palette_, groupAccent_, tabBarOpacity_);
-    fill.alpha = 1.0;
-    return QtBarColors::color(fill);
-}
+QColor BarBackingView::fillColor() const { return QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_); }
 
 void BarBackingView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);

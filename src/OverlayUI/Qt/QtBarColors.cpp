@@ -7,6 +7,7 @@
 #include <map>
 #include <tuple>
 
+#include "OverlayUI/TabAccents.h"
 #include "Platform/Qt/QtAppIconSource.h"
 
 namespace tessaly::QtBarColors {
@@ -35,6 +36,12 @@ QColor opaque(const BarColor& c, const QColor& under) {
     const double a = unit(c.alpha);
     return QColor::fromRgbF(unit(c.red) * a + under.redF() * (1 - a), unit(c.green) * a + under.greenF() * (1 - a),
                             unit(c.blue) * a + under.blueF() * (1 - a));
+}
+
+QColor barFill(const BarPalette& palette, const std::optional<TabColor>& groupAccent, double opacity) {
+    BarColor fill = TabAccents::barFill(palette, groupAccent, opacity);
+    fill.alpha = 1.0;
+    return color(fill);
 }
 
 QColor blend(const QColor& from, const QColor& to, double fraction) {

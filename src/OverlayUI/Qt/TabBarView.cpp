@@ -10,7 +10,6 @@
 #include <cmath>
 
 #include "OverlayUI/GroupContextMenu.h"
-#include "OverlayUI/TabAccents.h"
 #include "OverlayUI/TabReorderGeometry.h"
 #include "OverlayUI/Qt/BadgePillView.h"
 #include "OverlayUI/Qt/GroupNameCaptionView.h"
@@ -276,11 +275,7 @@ void TabBarView::setStyle(const Style& style) {
     update();
 }
 
-QColor TabBarView::fillColor() const {
-    BarColor fill = TabAccents::barFill(palette_, groupAccent_, tabBarOpacity_);
-    fill.alpha = 1.0;
-    return QtBarColors::color(fill);
-}
+QColor TabBarView::fillColor() const { return QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_); }
 
 QColor TabBarView::barControlColor() const { return QtBarColors::color(palette_.barControl); }
 
