@@ -28,7 +28,9 @@ QLabel* plainLabel(const std::string& text, QWidget* parent) {
 
 }  // namespace
 
-QtGroupNameDialog::QtGroupNameDialog() {
+QtGroupNameDialog::QtGroupNameDialog(std::function<void(QWidget&)> bringToFront)
+    : bringToFront_(bringToFront ? std::move(bringToFront)
+                                 : [](QWidget& window) { QtWindowActivation::bringToFront(window); }) {
     auto dialog = std::make_unique<QDialog>();
     dialog->setModal(false);
     dialog->setWindowTitle(QCoreApplication::applicationName());
@@ -72,7 +74,7 @@ void QtGroupNameDialog::open(const std::optional<std::string>& currentName, Comp
     }
     if (isOpen()) {
         // Already asking: the first completion stays; the dialog comes forward.
-        QtWindowActivation::bringToFront(*dialog_);
+        bringToFront_(*dialog_);
         return;
     }
     completion_ = std::move(completion);
@@ -83,7 +85,7 @@ void QtGroupNameDialog::open(const std::optional<std::string>& currentName, Comp
     field_->selectAll();
     // To the front with the keyboard focus, also past the window manager's
     // focus-stealing prevention.
-    QtWindowActivation::bringToFront(*dialog_);
+    bringToFront_(*dialog_);
     field_->setFocus(Qt::OtherFocusReason);
 }
 

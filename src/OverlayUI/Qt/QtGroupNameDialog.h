@@ -23,7 +23,9 @@ class QtGroupNameDialog final : public GroupNameDialog {
 public:
     static constexpr int fieldWidth = 260;
 
-    QtGroupNameDialog();
+    // `bringToFront` shows the dialog in front with the focus; absent: the
+    // platform's activation (which wins against focus-stealing prevention).
+    explicit QtGroupNameDialog(std::function<void(QWidget&)> bringToFront = nullptr);
     ~QtGroupNameDialog() override;
     QtGroupNameDialog(const QtGroupNameDialog&) = delete;
     QtGroupNameDialog& operator=(const QtGroupNameDialog&) = delete;
@@ -49,6 +51,7 @@ private:
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
     Completion completion_;
+    std::function<void(QWidget&)> bringToFront_;
     // The receiver of the dialog's signals: they stop reaching this object
     // when it goes, even while the dialog waits for its deferred deletion.
     QObject context_;

@@ -30,8 +30,8 @@ std::unique_ptr<TabBarPanel> QtOverlayFactory::makeTabBarPanel(const Uuid& group
     QtTabBarPanel::Environment environment;
     environment.frames = frames_;
     environment.showMenu = [](MenuModel menu, QPoint at) { QtMenus::popUp(menu, at); };
-    environment.makeNameDialog = []() -> std::unique_ptr<GroupNameDialog> {
-        return std::make_unique<QtGroupNameDialog>();
+    environment.makeNameDialog = [bring = bringToFront_]() -> std::unique_ptr<GroupNameDialog> {
+        return std::make_unique<QtGroupNameDialog>(bring);
     };
     if (appearance_) {
         environment.systemIsDark = [appearance = std::weak_ptr<SystemAppearance>(appearance_)] {
@@ -53,11 +53,11 @@ std::unique_ptr<CrossPromptPanel> QtOverlayFactory::makeCrossPromptPanel() {
 }
 
 std::unique_ptr<GroupNameDialog> QtOverlayFactory::makeGroupNameDialog() {
-    return std::make_unique<QtGroupNameDialog>();
+    return std::make_unique<QtGroupNameDialog>(bringToFront_);
 }
 
 std::unique_ptr<TabColorPanelController> QtOverlayFactory::makeTabColorPanelController() {
-    return std::make_unique<QtTabColorPanelController>();
+    return std::make_unique<QtTabColorPanelController>(bringToFront_);
 }
 
 void QtOverlayFactory::popUpMenu(MenuModel menu, Point at) {

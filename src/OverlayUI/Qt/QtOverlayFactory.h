@@ -11,12 +11,15 @@
 // no round trip, and shown bars follow their frames from the backend's event
 // thread (BarFrameFollower); without one (offscreen tests) neither. With a
 // system appearance, bars set to follow it recolour when it changes.
+#include <functional>
 #include <memory>
 #include <set>
 
 #include "OverlayUI/OverlayFactory.h"
 #include "Platform/Subscription.h"
 #include "Platform/SystemAppearance.h"
+
+class QWidget;
 
 namespace tessaly {
 
@@ -39,6 +42,11 @@ public:
     std::unique_ptr<TabColorPanelController> makeTabColorPanelController() override;
     void popUpMenu(MenuModel menu, Point at) override;
 
+    // How dialogs (the name dialog, the colour chooser) come to the front
+    // with the focus; by default the platform's activation, which wins
+    // against the window manager's focus-stealing prevention.
+    void setBringToFront(std::function<void(QWidget&)> bringToFront) { bringToFront_ = std::move(bringToFront); }
+
     // The bars made here that are still alive.
     const std::set<QtTabBarPanel*>& liveBars() const { return *bars_; }
 
@@ -47,6 +55,7 @@ private:
     std::shared_ptr<BarFrameFollower> follower_;
     std::shared_ptr<SystemAppearance> appearance_;
     std::shared_ptr<std::set<QtTabBarPanel*>> bars_;
+    std::function<void(QWidget&)> bringToFront_;
     Subscription appearanceObserver_;
 };
 

@@ -9,7 +9,9 @@
 
 namespace tessaly {
 
-QtTabColorPanelController::QtTabColorPanelController() = default;
+QtTabColorPanelController::QtTabColorPanelController(std::function<void(QWidget&)> bringToFront)
+    : bringToFront_(bringToFront ? std::move(bringToFront)
+                                 : [](QWidget& window) { QtWindowActivation::bringToFront(window); }) {}
 
 QtTabColorPanelController::~QtTabColorPanelController() {
     if (!dialog_) return;
@@ -34,7 +36,7 @@ void QtTabColorPanelController::begin(const std::optional<TabColor>& initial, st
         const QSignalBlocker quiet(dialog_.data());
         dialog_->setCurrentColor(QtBarColors::color(*initial));
     }
-    QtWindowActivation::bringToFront(*dialog_);
+    bringToFront_(*dialog_);
 }
 
 void QtTabColorPanelController::colorChanged(const QColor& color) {

@@ -15,7 +15,8 @@ namespace tessaly {
 
 class QtTabColorPanelController final : public TabColorPanelController {
 public:
-    QtTabColorPanelController();
+    // `bringToFront` as for the name dialog.
+    explicit QtTabColorPanelController(std::function<void(QWidget&)> bringToFront = nullptr);
     ~QtTabColorPanelController() override;
     QtTabColorPanelController(const QtTabColorPanelController&) = delete;
     QtTabColorPanelController& operator=(const QtTabColorPanelController&) = delete;
@@ -31,6 +32,7 @@ private:
 
     QPointer<QColorDialog> dialog_;
     std::function<void(TabColor)> onPick_;
+    std::function<void(QWidget&)> bringToFront_;
     QObject context_;  // receives the dialog's signals while this object lives
 };
 
