@@ -3,9 +3,9 @@
 // the displays have been quiet for the settle window every group is put back:
 // its stored frame on an unchanged display, else reflowed from where its
 // active window is now; each placement is read back half a second later.
-#include <cmath>
 #include <unordered_set>
 
+#include "TessalyCore/FrameTolerance.h"
 #include "TessalyCore/ReconcileLog.h"
 #include "TessalyCore/WindowPlacement.h"
 #include "TessalySession/FrameLog.h"
@@ -164,14 +164,8 @@ GroupSession::ResyncBranch GroupSession::resyncBranch(const std::optional<Rect>&
                                                       const std::vector<Rect>& currentScreenFullBounds,
                                                       double tolerance) {
     if (!storedHostBounds) return ResyncBranch::reflow;
-    const Rect& stored = *storedHostBounds;
     for (const Rect& screen : currentScreenFullBounds) {
-        if (std::abs(screen.minX() - stored.minX()) <= tolerance &&
-            std::abs(screen.minY() - stored.minY()) <= tolerance &&
-            std::abs(screen.width() - stored.width()) <= tolerance &&
-            std::abs(screen.height() - stored.height()) <= tolerance) {
-            return ResyncBranch::reassert;
-        }
+        if (framesWithin(screen, *storedHostBounds, tolerance)) return ResyncBranch::reassert;
     }
     return ResyncBranch::reflow;
 }

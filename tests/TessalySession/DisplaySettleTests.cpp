@@ -110,9 +110,7 @@ TEST_F(DisplaySettle, AMonitorUnpluggedMidDragLeavesTheGroupWholeOnTheRemainingD
     twoGroups(true);
     focus(3);
     const Rect f = frameOf(3);
-    const Point grip{f.midX(), f.minY() + titleStrip / 2};
-    input->schedulePointerPath(SimInput::straightDrag(grip, {grip.x + 200, grip.y + 100}, 20, 1.0 / 60, false));
-    run(0.5);
+    play(titleDrag(3, {f.midX() + 200, f.minY() + titleStrip / 2 + 100}, 20, false), 0.5);
     ASSERT_TRUE(session->liveFollow());
     env.desktop->setDisplays({mainDisplay});
     run(0.2);
