@@ -25,6 +25,12 @@ protected:
         groupWindows(2, 1);
         return groupWindows(3, 1);
     }
+    // {4 editor, 5 terminal} at `away`, 5 active.
+    TabGroup awayPair() {
+        addWindow(4, editor, away);
+        addWindow(5, terminal, away);
+        return groupWindows(5, 4);
+    }
     std::vector<WindowID> members(const Uuid& group) const {
         const auto found = session->engine().group(group);
         return found ? found->windowIDs() : std::vector<WindowID>{};
@@ -113,25 +119,9 @@ TEST_F(TabBarIntents, ReorderAndPopOut) {
     EXPECT_EQ(session->windowSystem().trackedCount(), 0u);
 }
 
-TEST_F(TabBarIntents, AGroupFillingItsWorkAreaPopsOutInPlace) {
-    const Rect full{0, 55, 1920, 1025};
-    addWindow(1, editor, full);
-    addWindow(2, terminal, full);
-    start(false);
-    const TabGroup group = groupWindows(2, 1);
-    session->tabBarDidPopOutTab(group.id, 1);
-    run(0.5);
-    EXPECT_EQ(frameOf(1), full);
-    EXPECT_EQ(frameOf(2), full);
-    EXPECT_EQ(frontmost(), 1u);
-    EXPECT_EQ(frameWrites(1), 0);
-}
-
 TEST_F(TabBarIntents, ATabMovesIntoAnotherGroupAtItsGapButNotIntoALockedGroupAndADeadWindowIsNoMember) {
     const TabGroup group = threeWindowGroup();
-    addWindow(4, editor, away);
-    addWindow(5, terminal, away);
-    const TabGroup other = groupWindows(5, 4);
+    const TabGroup other = awayPair();
 
     session->tabBarDidMoveTabToGroupAtIndex(group.id, 2, other.id, 1);
     run(0.5);
@@ -164,20 +154,15 @@ TEST_F(TabBarIntents, ATabMovesIntoAnotherGroupAtItsGapButNotIntoALockedGroupAnd
     EXPECT_EQ(session->windowSystem().trackedCount(), 3u);
 }
 
-TEST_F(TabBarIntents, TheGroupMenuLocksNamesColoursUngroupsAndClosesTheGroup) {
+TEST_F(TabBarIntents, TheGroupMenuLocksNamesUngroupsAndClosesTheGroup) {
     const TabGroup group = threeWindowGroup();
-    addWindow(4, editor, away);
-    addWindow(5, terminal, away);
-    const TabGroup other = groupWindows(5, 4);
+    const TabGroup other = awayPair();
 
     session->tabBarDidRenameGroup(group.id, std::string("  Research \t"));
-    session->tabBarDidSetGroupAccent(group.id, TabColor{0.2, 0.4, 0.6});
     session->tabBarDidToggleLock(group.id);
     settle();
-    const FakeRender& render = overlay->barFor(group.id).lastRender();
-    EXPECT_EQ(render.name, "Research");
-    EXPECT_EQ(render.groupAccent, (TabColor{0.2, 0.4, 0.6}));
-    EXPECT_TRUE(render.isLocked);
+    EXPECT_EQ(overlay->barFor(group.id).lastRender().name, "Research");
+    EXPECT_TRUE(overlay->barFor(group.id).lastRender().isLocked);
 
     // Locked: not ungrouped (the bar's menu offers neither that nor closing).
     session->tabBarDidRequestUngroup(group.id);
@@ -366,7 +351,7 @@ TEST_F(WholeGroupFrame, MaximiseFillsTheWorkAreaBelowTheStripAndASecondOneRestor
     EXPECT_EQ(session->zoomRecords().at(group.id).restoreFrame, Rect(200, 200, 900, 600));
 }
 
-TEST_F(WholeGroupFrame, AGroupAlreadyFillingItsWorkAreaHasNothingToRestore) {
+TEST_F(WholeGroupFrame, AGroupFillingItsWorkAreaHasNothingToRestoreAndPopsOutInPlace) {
     const Rect maximised{0, 55, 1920, 1025};
     addWindow(1, editor, maximised);
     addWindow(2, terminal, maximised);
@@ -376,6 +361,13 @@ TEST_F(WholeGroupFrame, AGroupAlreadyFillingItsWorkAreaHasNothingToRestore) {
     run(0.6);
     EXPECT_EQ(session->engine().group(group.id)->frame, maximised);
     EXPECT_FALSE(session->zoomRecords().contains(group.id));
+
+    // No room beside it: the popped-out window stays and only comes forward.
+    session->tabBarDidPopOutTab(group.id, 1);
+    run(0.5);
+    EXPECT_FALSE(session->engine().group(group.id));
+    EXPECT_EQ(frameOf(1), maximised);
+    EXPECT_EQ(frontmost(), 1u);
 }
 
 TEST_F(WholeGroupFrame, NeitherMaximiseNorMoveWhileDisplaysSettleOrTheActiveWindowIsMinimised) {
