@@ -25,12 +25,36 @@ std::optional<DragCandidate> LiveDragEnvironment::candidateWindow(Point at) {
     if (!pid || *pid == ownPID) return std::nullopt;
     if (isExcluded && isExcluded(*pid)) return std::nullopt;
     const AXWindowRef focused = AXApplication(services_, *pid, focusedWindowTimeout).focusedWindow();
-    if (!focused || !focused->windowID) return std::nullopt;
-    const std::optional<Rect> axFrame = focused->frame();
-    if (!axFrame || !axFrame->contains(at)) return std::nullopt;
-    draggedAXWindow = focused;
-    const WindowID id = *focused->windowID;
-    return DragCandidate{id, *pid, discovery_.frame(id).value_or(*axFrame)};
+    if (focused && focused->windowID) {
+        if (const std::optional<Rect> axFrame = focused->frame(); axFrame && axFrame->contains(at)) {
+            draggedAXWindow = focused;
+            const WindowID id = *focused->windowID;
+            return DragCandidate{id, *pid, discovery_.frame(id).value_or(*axFrame)};
+        }
+    }
+    return windowUnderPointer(at);
+}
+
+// Many X11 window managers neither focus nor raise a window pressed with a
+// modifier held, so the window being dragged need not be the focused one:
+// then it is the topmost ordinary window under the press.
+std::optional<DragCandidate> LiveDragEnvironment::windowUnderPointer(Point at) {
+    for (const DiscoveredWindow& window : discovery_.allWindows(true)) {
+        if (!window.frame.contains(at)) continue;
+        if (window.pid == ownPID || window.layer != WindowLayer::normal ||
+            window.alpha <= WindowDiscovery::minimumHitAlpha) {
+            return std::nullopt;
+        }
+        if (isExcluded && isExcluded(window.pid)) return std::nullopt;
+        for (AXWindowRef& candidate : AXApplication(services_, window.pid, focusedWindowTimeout).windows(false)) {
+            if (candidate && candidate->windowID == window.windowID) {
+                draggedAXWindow = std::move(candidate);
+                return DragCandidate{window.windowID, window.pid, window.frame};
+            }
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 std::optional<Rect> LiveDragEnvironment::draggedFrame(WindowID windowID) const {

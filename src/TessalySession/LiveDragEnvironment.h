@@ -48,6 +48,8 @@ public:
     std::optional<Rect> draggedFrame(WindowID windowID) const;
 
 private:
+    std::optional<DragCandidate> windowUnderPointer(Point at);
+
     AXServicesRef services_;
     WindowDiscovery discovery_;
 };

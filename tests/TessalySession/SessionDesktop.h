@@ -208,8 +208,10 @@ private:
             const auto w = env.desktop->window(id);
             if (!w || w->spec.minimized || w->spec.layer != 0 || !w->frame().contains(at)) continue;
             if (w->spec.space && *w->spec.space != env.desktop->currentSpace()) continue;
-            env.desktop->raiseWindow(id);
-            env.desktop->bringToFront(w->pid());
+            if (pressFocuses) {
+                env.desktop->raiseWindow(id);
+                env.desktop->bringToFront(w->pid());
+            }
             const Rect f = w->frame();
             if (at.y < f.minY() + titleStrip) grabbed_ = Grab{id, false, at, f};
             else if (at.x >= f.maxX() - cornerGrip && at.y >= f.maxY() - cornerGrip) grabbed_ = Grab{id, true, at, f};
@@ -226,6 +228,11 @@ private:
     }
 
     std::optional<Grab> grabbed_;
+
+protected:
+    // Whether a press raises and focuses the window before moving it (many
+    // X11 window managers do neither for a press with a modifier held).
+    bool pressFocuses = true;
 };
 
 }  // namespace tessaly::testing

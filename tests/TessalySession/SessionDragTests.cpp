@@ -57,6 +57,19 @@ TEST_F(DragToGroup, ShiftDragHoverAndReleaseMakesOneGroupWithOneFrameAndABar) {
     EXPECT_EQ(moveAssist->calls.back(), 0u);
 }
 
+TEST_F(DragToGroup, AWindowDraggedWithoutBeingFocusedFirstStillGroups) {
+    pressFocuses = false;
+    addWindow(1, editor, Rect(100, 100, 600, 400));
+    addWindow(2, terminal, Rect(900, 200, 700, 500));
+    start();
+    focus(2);
+    shiftDragTo(1, titlePointFor(frameOf(2)), 0.5);
+    const auto group = session->engine().group(1);
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->windowIDs(), (std::vector<WindowID>{2, 1}));
+    EXPECT_EQ(frameOf(1), Rect(900, 200, 700, 500));
+}
+
 TEST_F(DragToGroup, OnlyOrdinaryWindowsOfTheCurrentDesktopAreTargets) {
     env.desktop->setSpaceCount(2);
     addWindow(1, editor, Rect(50, 600, 400, 300));
