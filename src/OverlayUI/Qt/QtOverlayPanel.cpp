@@ -79,19 +79,39 @@ void QtOverlayPanel::orderOut() {
     if (widget_) widget_->hide();
 }
 
+std::uint32_t QtOverlayPanel::nativeWindow() { return static_cast<std::uint32_t>(widget_->winId()); }
+
 bool QtOverlayPanel::orderRelative(Order order, WindowID relativeTo) {
     if (!widget_) return false;
-    orderIn();
-    if (!X11PanelOps::qtConnection()) return true;  // offscreen: nothing to stack against
-    const auto own = static_cast<X11PanelOps::XWindow>(widget_->winId());
+    if (!X11PanelOps::qtConnection()) {  // offscreen: nothing to stack against
+        orderIn();
+        return true;
+    }
+    const auto own = nativeWindow();
     const X11PanelOps::XWindow frame =
         frames_ ? frames_->frameOf(relativeTo) : X11PanelOps::rootChildOf(relativeTo);
-    if (frame == 0 || frame == own) return false;
+    if (frame == 0 || frame == own) {
+        orderIn();
+        return false;
+    }
+    // Stacked before it is mapped: a hidden panel appears in its place.
     X11PanelOps::restack(own, frame, order == Order::above);
+    orderIn();
     relativeFrame_ = frame;
     orderedAbove_ = order == Order::above;
     if (onOrderedRelative) onOrderedRelative();
     return true;
+}
+
+void QtOverlayPanel::orderInAsBefore() {
+    if (!widget_) return;
+    if (relativeFrame_ == 0 || !X11PanelOps::qtConnection()) {
+        orderFront();
+        return;
+    }
+    if (widget_->isVisible()) return;
+    X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);
+    orderIn();
 }
 
 }  // namespace tessaly

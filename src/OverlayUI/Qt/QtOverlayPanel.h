@@ -45,6 +45,10 @@ public:
     void orderFront() override;
     void orderOut() override;
     bool orderRelative(Order order, WindowID relativeTo) override;
+    // Orders the panel in where it was last ordered against a window
+    // (directly above or below that window's frame), so that it never shows
+    // over other windows on its way there; at the front when it never was.
+    void orderInAsBefore();
 
     QWidget* widget() const { return widget_.data(); }
 
@@ -66,6 +70,8 @@ public:
 private:
     // Shows the widget (at its frame) when it is hidden; answers whether it was.
     bool orderIn();
+    // The native window, made (not shown) when there is none yet.
+    std::uint32_t nativeWindow();
 
     QPointer<QWidget> widget_;
     std::shared_ptr<PanelFrameCache> frames_;

@@ -168,7 +168,9 @@ void QtTabBarPanel::place(const TabStripGeometry::BarLayout& layout) {
 
 void QtTabBarPanel::show() {
     if (closed_ || isShown_) return;
-    strip_.orderFront();
+    // Back where it was ordered last (directly above its window); the
+    // manager's ordering follows. A new bar comes to the front.
+    strip_.orderInAsBefore();
     if (backingShown_) backing_.orderRelative(OverlayPanel::Order::below, strip_.windowNumber());
     isShown_ = true;
 }
