@@ -22,6 +22,20 @@ void restoreHandoff(Session& session, const UpdateHandoff& handoff) {
     if constexpr (requires { session.restore(handoff); }) session.restore(handoff);
 }
 
+template <typename Session>
+std::vector<WindowID> unreachableAfterRelaunch(Session& session) {
+    if constexpr (requires { session.membersUnreachableAfterRelaunch(); }) {
+        return session.membersUnreachableAfterRelaunch();
+    } else {
+        return {};
+    }
+}
+
+template <typename Session>
+void detachForRelaunch(Session& session, const std::vector<WindowID>& windowIDs) {
+    if constexpr (requires { session.detachBeforeRelaunch(windowIDs); }) session.detachBeforeRelaunch(windowIDs);
+}
+
 }  // namespace
 
 AppDelegate::AppDelegate(Services services)
@@ -82,6 +96,14 @@ void AppDelegate::windowServerLost(const std::string& why) {
 }
 
 void AppDelegate::noteWillRelaunch() { handoffLifecycle_.noteWillRelaunch(services_.platform.clock->uptime()); }
+
+std::vector<WindowID> AppDelegate::membersUnreachableAfterRelaunch() {
+    return session_ ? unreachableAfterRelaunch(*session_) : std::vector<WindowID>{};
+}
+
+void AppDelegate::detachBeforeRelaunch(const std::vector<WindowID>& windowIDs) {
+    if (session_) detachForRelaunch(*session_, windowIDs);
+}
 
 std::optional<UpdateHandoff> AppDelegate::takeFreshHandoff() {
     const auto clock = system_.bootClock();

@@ -107,6 +107,10 @@ public:
 
     // A relaunch is about to happen: the handoff is written at termination.
     void noteWillRelaunch();
+    // The grouped windows a relaunched program could not bind again (none
+    // without a session), and taking them out of their groups first.
+    std::vector<WindowID> membersUnreachableAfterRelaunch();
+    void detachBeforeRelaunch(const std::vector<WindowID>& windowIDs);
     // The settings window's hotkey recorder started or stopped recording.
     void hotkeyRecordingChanged(bool recording);
     // Pushes every setting into the running session and its overlay and

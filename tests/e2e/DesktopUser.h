@@ -21,6 +21,12 @@ namespace tessaly::e2e {
 class DesktopUser {
 public:
     static constexpr double kBarHeight = 30;  // the default tab bar height
+    // How far a window manager may hold a dragged frame back at an edge.
+    static constexpr double kEdgeResistance = 20;
+    // Pointer steps of a drag: about what a mouse reports at a brisk pace.
+    static constexpr double kDragStep = 12;
+    // How long one step may take to show on screen before it counts as held.
+    static constexpr std::chrono::milliseconds kStepPatience{300};
 
     DesktopUser(test::X11Desktop& desktop, pid_t program)
         : desktop_(desktop), program_(program), input(desktop.connection()), screen(desktop) {}
@@ -106,21 +112,49 @@ public:
         const Point grab = titleBarPoint(client);
         const Rect start = frame(client);
         const Point offset{grab.x - start.origin.x, grab.y - start.origin.y};
-        const auto follows = [&](Point p) { return frame(client).origin == Point{p.x - offset.x, p.y - offset.y}; };
+        // Each step waits until the frame has moved with the pointer, as a
+        // window does under a hand that moves at a human pace. A window
+        // manager may hold a frame at another window's edge for a step
+        // (edge resistance): then a frame near the pointer is enough.
+        Point last = start.origin;
+        const auto near = [&](Point p, Point origin) {
+            return std::abs(origin.x - (p.x - offset.x)) <= kEdgeResistance &&
+                   std::abs(origin.y - (p.y - offset.y)) <= kEdgeResistance;
+        };
+        const auto follows = [&](Point p) {
+            const bool moved = waitUntil(
+                [&] {
+                    const Point origin = frame(client).origin;
+                    return origin != last && near(p, origin);
+                },
+                kStepPatience);
+            const Point origin = frame(client).origin;
+            last = origin;
+            return moved || near(p, origin);
+        };
         input.moveTo(grab);
         if (shift) input.keyDown(KeySym::shiftL);
         input.press(1);
-        // A little motion first: the window manager (or the program on its
-        // behalf) starts the move only once the pointer has moved.
+        // The window manager (or the program on its behalf) starts the move
+        // once the pointer has gone a few pixels.
         bool moving = false;
         Point at = grab;
-        for (int i = 1; i <= 8 && !moving; ++i) {
-            at = Point{grab.x + 4.0 * i, grab.y + 2.0 * i};
+        for (int i = 1; i <= 6 && !moving; ++i) {
+            at = Point{grab.x + 6.0 * i, grab.y + 2.0 * i};
             input.moveTo(at);
-            moving = waitUntil([&] { return follows(at); }, std::chrono::milliseconds(1500));
+            moving = waitUntil([&] { return frame(client).origin != start.origin && near(at, frame(client).origin); },
+                               kStepPatience);
         }
-        bool ok = moving && movePointer(at, to, 40, follows);
-        if (!ok) why = moving ? "the frame stopped following the pointer" : "the window manager never moved the frame";
+        last = frame(client).origin;
+        bool ok = moving && movePointer(at, to, kDragStep, follows);
+        if (!ok) {
+            const Point pointer = input.pointer();
+            const Point origin = frame(client).origin;
+            why = std::string(moving ? "the frame stopped following the pointer"
+                                     : "the window manager never moved the frame") +
+                  " (pointer at " + describe(pointer) + ", frame at " + describe(origin) + ", grabbed " +
+                  describe(offset) + " into it)";
+        }
         if (ok && whileHeld && !waitUntil(whileHeld)) {
             ok = false;
             why = "what should show during the drag never showed";
@@ -145,8 +179,23 @@ public:
     // over it, the release. False (with `why`) when the preview never showed.
     bool groupByDrag(xcb_window_t dragged, xcb_window_t target, std::string& why) {
         const Rect t = frame(target);
-        return dragTitleBar(dragged, Point{std::round(t.midX()), std::round(t.midY())}, true, why,
-                            [&] { return previewCovers(t); });
+        const bool ok = dragTitleBar(dragged, Point{std::round(t.midX()), std::round(t.midY())}, true, why,
+                                     [&] { return previewCovers(t); });
+        if (!ok) why += "; the program showed " + describe(overlays()) + " over a target at " + describe(t);
+        return ok;
+    }
+
+    static std::string describe(Point p) {
+        return std::to_string(static_cast<int>(p.x)) + "," + std::to_string(static_cast<int>(p.y));
+    }
+    static std::string describe(const Rect& r) {
+        return std::to_string(static_cast<int>(r.size.width)) + "x" + std::to_string(static_cast<int>(r.size.height)) +
+               "+" + std::to_string(static_cast<int>(r.origin.x)) + "+" + std::to_string(static_cast<int>(r.origin.y));
+    }
+    static std::string describe(const std::vector<ShownWindow>& windows) {
+        std::string text = windows.empty() ? "nothing" : "";
+        for (const auto& w : windows) text += (text.empty() ? "" : ", ") + describe(w.rect);
+        return text;
     }
 
     // Clicks at `at` with the left button.

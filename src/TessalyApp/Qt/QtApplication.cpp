@@ -7,7 +7,11 @@
 #include "Platform/UserDefaults.h"
 #include "Platform/X11/X11Platform.h"
 #include "TessalyApp/AppDelegate.h"
+#include "TessalyApp/LanguageOverride.h"
 #include "TessalyApp/LogDestination.h"
+#include "TessalyApp/LoginItem.h"
+#include "TessalyApp/SingleInstance.h"
+#include "TessalyCore/AppLanguage.h"
 #include "TessalySession/GroupSession.h"
 
 #include "OverlayUI/Qt/QtOverlayFactory.h"
@@ -15,13 +19,14 @@
 #include "Platform/Qt/QtMainExecutor.h"
 #include "Platform/Qt/QtSystemAppearance.h"
 #include "Platform/Qt/QtWindowActivation.h"
-#include "TessalyApp/Qt/MenuBarController.h"
-#include "TessalyApp/Qt/OnboardingWindowController.h"
 #include "TessalyApp/Qt/QtAppShell.h"
+#include "TessalyApp/Qt/QtShell.h"
 #include "TessalyApp/Qt/TerminationSignals.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
+
+#include <unistd.h>
 
 #include <cstdlib>
 #include <functional>
@@ -32,15 +37,6 @@
 namespace tessaly {
 
 namespace {
-
-constexpr std::string_view kLoginItemArgument = "--login-item";
-
-bool hasArgument(int argc, char** argv, std::string_view name) {
-    for (int i = 1; i < argc; ++i) {
-        if (argv[i] == name) return true;
-    }
-    return false;
-}
 
 // When the X server goes away Qt ends the process itself, right after its
 // warning and without unwinding: what must not be left behind is cleaned
@@ -56,48 +52,6 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
         std::_Exit(EXIT_FAILURE);
     }
     if (qtHandler) qtHandler(type, context, text);
-}
-
-// The shell's windows and menu, made by the delegate's hooks.
-struct ShellWindows {
-    std::unique_ptr<MenuBarController> menuBar;
-    std::unique_ptr<OnboardingWindowController> onboarding;
-};
-
-// Points the delegate's hooks at the shell's Qt pieces.
-void attachShell(AppDelegate& delegate, ShellWindows& windows, const std::shared_ptr<AppShell>& shell,
-                 const std::shared_ptr<SystemAppearance>& appearance) {
-    const LifetimeToken& life = delegate.lifetime();
-    AppDelegate& d = delegate;
-    delegate.parts.installMenuBar = [&d, &windows, shell, appearance, &life] {
-        StatusMenuActions actions;
-        actions.isSessionRunning = life.guarded([&d] { return d.isSessionRunning(); });
-        actions.isDragActive = life.guarded([&d] { return d.isDragActive(); });
-        actions.isStageManagerBlocked = life.guarded([&d] { return d.isStageManagerBlocked(); });
-        actions.isTrusted = life.guarded([&d] { return d.isTrusted(); });
-        actions.groupsSnapshot = life.guarded([&d] { return d.groupsSnapshot(); });
-        actions.onFocusGroup = life.guarded([&d](const Uuid& id) { d.focusGroup(id); });
-        actions.onOpenSettings = life.guarded([&d] { d.applicationShouldHandleReopen(); });
-        actions.onOpenAbout = life.guarded([&d] {
-            if (d.parts.showSettingsAbout) d.parts.showSettingsAbout();
-        });
-        actions.onUngroupAll = life.guarded([&d] { d.ungroupAll(); });
-        actions.onRequestPermission = life.guarded([&d] { d.requestPermission(); });
-        actions.onQuit = [shell] { shell->terminate(EXIT_SUCCESS); };
-        actions.notices = life.guarded([&d] { return d.notices().texts(); });
-        actions.onWillOpen = life.guarded([&d] { d.statusMenuWillOpen(); });
-        windows.menuBar = std::make_unique<MenuBarController>(std::move(actions), appearance);
-    };
-    delegate.parts.showOnboardingWindow = [&d, &windows, &life] {
-        if (!windows.onboarding) {
-            windows.onboarding = std::make_unique<OnboardingWindowController>(
-                d.permissions(), life.guarded([&d] { d.requestPermission(); }));
-        }
-        windows.onboarding->show();
-    };
-    delegate.parts.closeOnboardingWindow = [&windows] {
-        if (windows.onboarding) windows.onboarding->close();
-    };
 }
 
 }  // namespace
@@ -118,6 +72,36 @@ int QtApplication::run(int argc, char** argv) {
         return EXIT_FAILURE;
     }
 
+    // One instance per user: a second launch asks the running one to show
+    // its settings window and ends.
+    std::optional<SingleInstance> instance;
+    if (const auto folder = SingleInstance::defaultFolder()) {
+        instance.emplace(*folder);
+        std::string why;
+        switch (instance->claim(&why)) {
+            case SingleInstance::Claim::primary: break;
+            case SingleInstance::Claim::handedToRunning:
+                Log::notice(LogCategory::app, "Tessaly is already running; it was asked to show its settings window");
+                return EXIT_SUCCESS;
+            case SingleInstance::Claim::runningButSilent:
+                Log::error(LogCategory::app, "another Tessaly is running but does not answer (" + why + ")");
+                return EXIT_FAILURE;
+            case SingleInstance::Claim::unavailable:
+                Log::error(LogCategory::app, "running without the one-instance guard (" + why + ")");
+                instance.reset();
+                break;
+        }
+    }
+    if (instance) {
+        cleanUpWhenConnectionBreaks = [socket = instance->socketPath()] { ::unlink(socket.c_str()); };
+    }
+
+    // The texts follow the language chosen in the settings window; the
+    // system's choice is stored at the first start.
+    const auto defaults = FileUserDefaults::standard();
+    LanguageOverride::installAsTextSource(defaults);
+    LanguageOverride::storeSystemChoiceIfMissing(*defaults, AppLanguage::systemPreferredLanguages(std::getenv));
+
     // Qt draws on the same X display, also inside a Wayland session.
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication application(argc, argv);
@@ -136,9 +120,9 @@ int QtApplication::run(int argc, char** argv) {
 
     AppDelegate::Services services;
     services.platform = platform;
-    services.defaults = FileUserDefaults::standard();
+    services.defaults = defaults;
     services.shell = shell;
-    services.launchedAsLoginItem = hasArgument(argc, argv, kLoginItemArgument);
+    services.launchedAsLoginItem = LoginItem::isLoginItemLaunch(argc, argv);
     services.makeSession = [&x11, platform, main, overlayFactory, icons](bool usePublicZSync) {
         GroupSession::Services session;
         session.platform = platform;
@@ -149,15 +133,20 @@ int QtApplication::run(int argc, char** argv) {
         return std::make_shared<GroupSession>(std::move(session), usePublicZSync);
     };
     AppDelegate delegate(std::move(services));
-    ShellWindows windows;  // after the delegate: goes first
-    attachShell(delegate, windows, shell, appearance);
+    QtShell shellParts(delegate, {main, shell, defaults, platform.workspace, appearance, x11->readKeyboardLayout()});
 
+    std::unique_ptr<QSocketNotifier> reopenRequests;
+    if (instance) {
+        instance->onReopen = delegate.lifetime().guarded([&delegate] { delegate.applicationShouldHandleReopen(); });
+        reopenRequests = std::make_unique<QSocketNotifier>(instance->descriptor(), QSocketNotifier::Read);
+        QObject::connect(reopenRequests.get(), &QSocketNotifier::activated, reopenRequests.get(),
+                         [&instance] { instance->acceptPending(); });
+    }
     TerminationSignals termination([&shell](int) { shell->terminate(EXIT_SUCCESS); });
 
     delegate.applicationDidFinishLaunching();
     const int status = QApplication::exec();
     delegate.applicationWillTerminate();
-    cleanUpWhenConnectionBreaks = nullptr;
     return status;
 }
 
