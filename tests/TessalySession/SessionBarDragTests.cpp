@@ -136,6 +136,15 @@ TEST_F(BarDrag, WithoutAMergeTheReleaseCommitsTheFrameShownAndBringsTheParkedMem
     release(dragged.id);
     EXPECT_FALSE(mergePreview().shown);
     EXPECT_FALSE(crossPrompt().shown);
+
+    // The dragged window closes: a parked member takes its place in front
+    // and, at the release, the frame shown.
+    drag(dragged.id, {0, 100});
+    env.desktop->destroyWindow(2);
+    settle();
+    release(dragged.id);
+    EXPECT_EQ(groupOf(dragged.id)->windowIDs(), (std::vector<WindowID>{1, 5}));
+    for (const WindowID id : {1u, 5u}) EXPECT_EQ(frameOf(id), Rect(970, 260, 700, 500)) << id;
 }
 
 TEST_F(BarDrag, PushedPastTheEdgeTowardsAnotherDisplayTheGroupMovesThereOnRelease) {
