@@ -48,7 +48,7 @@ TabGroup GroupEngine::eraseGroup(std::size_t position) {
     return doomed;
 }
 
-void GroupEngine::emit(GroupEvent event) {
+void GroupEngine::publish(GroupEvent event) {
     // A copy, so that a handler may replace the callback while it runs.
     if (auto handler = onEvent) handler(event);
 }
@@ -126,7 +126,7 @@ void GroupEngine::group(const GroupMember& dragged, const GroupMember& withTarge
     appendGroup(created);
     windowSystem_->setFrame(targetFrame, d);
     windowSystem_->raiseAndActivate(d);
-    emit(GroupEvent::groupCreated(std::move(created)));
+    publish(GroupEvent::groupCreated(std::move(created)));
 }
 
 void GroupEngine::adoptGroup(const TabGroup& group) {
@@ -152,7 +152,7 @@ void GroupEngine::adoptGroup(const TabGroup& group) {
     adopted.name = group.name;
     adopted.groupAccent = group.groupAccent;
     appendGroup(adopted);
-    emit(GroupEvent::groupCreated(std::move(adopted)));
+    publish(GroupEvent::groupCreated(std::move(adopted)));
 }
 
 }  // namespace tessaly

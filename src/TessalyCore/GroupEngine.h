@@ -128,8 +128,8 @@ private:
     template <typename Alive>
     void sweepAgainst(const Alive& isAlive);
 
-    void emit(GroupEvent event);
-    void emitChanged(std::size_t position) { emit(GroupEvent::groupChanged(groups_[position])); }
+    void publish(GroupEvent event);
+    void emitChanged(std::size_t position) { publish(GroupEvent::groupChanged(groups_[position])); }
 
     std::shared_ptr<WindowSystem> windowSystem_;
     std::vector<TabGroup> groups_;

@@ -85,7 +85,7 @@ void GroupEngine::mergeGroups(const Uuid& source, const Uuid& into) {
     const TabGroup& merged = groups_[position];
     if (merged.isUsable(merged.activeWindowID)) windowSystem_->raiseAndActivate(merged.activeWindowID);
 
-    emit(GroupEvent::groupDissolved(source));
+    publish(GroupEvent::groupDissolved(source));
     // The target as it stands after the first handler, which may have changed
     // or ended it.
     if (const auto now = index(into)) emitChanged(*now);

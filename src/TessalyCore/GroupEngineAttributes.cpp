@@ -62,7 +62,7 @@ void GroupEngine::updateTitle(const std::string& title, WindowID forWindowID) {
     if (member->titleOverride) {
         emitChanged(*i);
     } else {
-        emit(GroupEvent::memberTitleChanged(g.id, forWindowID, title));
+        publish(GroupEvent::memberTitleChanged(g.id, forWindowID, title));
     }
 }
 

@@ -21,7 +21,7 @@ void GroupEngine::removeMember(WindowID windowID, std::size_t fromGroupAt, bool 
         // stays where it is.
         const Uuid id = g.id;
         eraseGroup(fromGroupAt);
-        emit(GroupEvent::groupDissolved(id));
+        publish(GroupEvent::groupDissolved(id));
         return;
     }
 
@@ -81,7 +81,7 @@ void GroupEngine::dissolveGroup(const Uuid& id) {
     const auto i = index(id);
     if (!i || groups_[*i].isLocked) return;
     eraseGroup(*i);
-    emit(GroupEvent::groupDissolved(id));
+    publish(GroupEvent::groupDissolved(id));
 }
 
 void GroupEngine::sweep(const std::unordered_set<WindowID>& aliveWindowIDs) { sweepAgainst(aliveWindowIDs); }
