@@ -74,10 +74,17 @@ void X11Backend::updateCache(const X11Event& event) {
     case Kind::clientListChanged: cache_.clientsChanged(event.clients); break;
     case Kind::destroyed: cache_.destroyed(event.window); break;
     case Kind::frameChanged:
-        if (event.property == x_->atoms().NET_FRAME_EXTENTS) cache_.extentsChanged(event.window);
+        if (event.property == x_->atoms().NET_FRAME_EXTENTS) {
+            cache_.extentsChanged(event.window);
+            windows_.replayPendingWrite(event.window, true);
+        }
         else if (!event.rootChild) cache_.configured(event.window, event.size, event.synthetic);
         break;
     case Kind::reparented: cache_.extentsChanged(event.window); break;
+    case Kind::stateChanged:
+        cache_.stateChanged(event.window);
+        windows_.replayPendingWrite(event.window, false);
+        break;
     case Kind::unmapped:
     case Kind::wmStateChanged:
         // A restore that waited for a minimise of ours to be carried out.

@@ -206,15 +206,23 @@ xcb_window_t X11Connection::windowManagerCheckWindow() const {
 }
 
 bool X11Connection::windowManagerSupports(xcb_atom_t atom) const {
+    return windowManagerSupports(std::vector<xcb_atom_t>{atom}).front();
+}
+
+std::vector<bool> X11Connection::windowManagerSupports(const std::vector<xcb_atom_t>& atoms) const {
+    std::vector<bool> answers(atoms.size(), false);
     const xcb_window_t check = windowManagerCheckWindow();
-    if (check == kNoWindow) return false;
+    if (check == kNoWindow) return answers;
     std::lock_guard lock(supportedMutex_);
     if (check != supportedFor_) {
         const auto values = propertyCardinals(readProperty(root_, atoms_.NET_SUPPORTED, 4096).get());
         supported_.assign(values.begin(), values.end());
         supportedFor_ = check;
     }
-    return std::find(supported_.begin(), supported_.end(), atom) != supported_.end();
+    for (std::size_t i = 0; i < atoms.size(); ++i) {
+        answers[i] = std::find(supported_.begin(), supported_.end(), atoms[i]) != supported_.end();
+    }
+    return answers;
 }
 
 }  // namespace tessaly

@@ -185,6 +185,8 @@ public:
     // Whether the running window manager lists `atom` in _NET_SUPPORTED
     // (read once per window manager instance).
     bool windowManagerSupports(xcb_atom_t atom) const;
+    // The same for several atoms at once (one look at the check window).
+    std::vector<bool> windowManagerSupports(const std::vector<xcb_atom_t>& atoms) const;
 
 private:
     X11Connection(xcb_connection_t* c, int screenNumber);

@@ -64,7 +64,7 @@ X11EventReader::~X11EventReader() { stop(); }
 
 void X11EventReader::stop() { thread_.stop(); }
 
-void X11EventReader::emit(X11Event::Kind kind, xcb_window_t window, xcb_atom_t property) {
+void X11EventReader::publish(X11Event::Kind kind, xcb_window_t window, xcb_atom_t property) {
     X11Event event;
     event.kind = kind;
     event.window = window;
@@ -184,7 +184,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     if (type == 0) return;  // an error about a window that went away
     if (hasRandr_ && (type == randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                       type == randrFirstEvent_ + XCB_RANDR_NOTIFY)) {
-        emit(X11Event::Kind::screenChanged, kNoWindow);
+        publish(X11Event::Kind::screenChanged, kNoWindow);
         return;
     }
     if (hasScreenSaver_ && type == screenSaverFirstEvent_ + XCB_SCREENSAVER_NOTIFY) {
@@ -200,7 +200,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     case XCB_PROPERTY_NOTIFY: {
         const auto& e = as<xcb_property_notify_event_t>(event);
         if (e.window == markWindow_ && markWindow_ != kNoWindow) {
-            emit(X11Event::Kind::marked, kNoWindow);
+            publish(X11Event::Kind::marked, kNoWindow);
             return;
         }
         if (e.window == root) {
@@ -210,33 +210,35 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
                 if (handler_) handler_(out);
             } else if (e.atom == a.NET_ACTIVE_WINDOW) {
                 const auto active = propertyCardinal(x_->readProperty(root, a.NET_ACTIVE_WINDOW).get());
-                emit(X11Event::Kind::activeWindowChanged, active.value_or(kNoWindow));
+                publish(X11Event::Kind::activeWindowChanged, active.value_or(kNoWindow));
             } else if (e.atom == a.NET_CURRENT_DESKTOP) {
-                emit(X11Event::Kind::currentDesktopChanged, kNoWindow);
+                publish(X11Event::Kind::currentDesktopChanged, kNoWindow);
             } else if (e.atom == a.NET_NUMBER_OF_DESKTOPS) {
-                emit(X11Event::Kind::numberOfDesktopsChanged, kNoWindow);
+                publish(X11Event::Kind::numberOfDesktopsChanged, kNoWindow);
             } else if (e.atom == a.NET_WORKAREA) {
-                emit(X11Event::Kind::screenChanged, kNoWindow);
+                publish(X11Event::Kind::screenChanged, kNoWindow);
             } else if (e.atom == a.NET_SUPPORTING_WM_CHECK) {
                 watchWindowManager();
-                emit(X11Event::Kind::windowManagerChanged, kNoWindow);
+                publish(X11Event::Kind::windowManagerChanged, kNoWindow);
             }
             return;
         }
         if (!clients_.count(e.window)) return;
-        if (e.atom == a.NET_WM_NAME || e.atom == XCB_ATOM_WM_NAME) emit(X11Event::Kind::titleChanged, e.window);
-        else if (e.atom == a.NET_WM_STATE) emit(X11Event::Kind::stateChanged, e.window);
-        else if (e.atom == a.WM_STATE) emit(X11Event::Kind::wmStateChanged, e.window);
-        else if (e.atom == a.NET_WM_DESKTOP) emit(X11Event::Kind::desktopChanged, e.window);
-        else if (e.atom == a.NET_WM_STRUT_PARTIAL || e.atom == a.NET_WM_STRUT) emit(X11Event::Kind::screenChanged, kNoWindow);
-        else if (e.atom == a.NET_FRAME_EXTENTS) emit(X11Event::Kind::frameChanged, e.window, e.atom);
+        if (e.atom == a.NET_WM_NAME || e.atom == XCB_ATOM_WM_NAME) publish(X11Event::Kind::titleChanged, e.window);
+        else if (e.atom == a.NET_WM_STATE || e.atom == a.NET_WM_ALLOWED_ACTIONS) {
+            publish(X11Event::Kind::stateChanged, e.window, e.atom);
+        }
+        else if (e.atom == a.WM_STATE) publish(X11Event::Kind::wmStateChanged, e.window);
+        else if (e.atom == a.NET_WM_DESKTOP) publish(X11Event::Kind::desktopChanged, e.window);
+        else if (e.atom == a.NET_WM_STRUT_PARTIAL || e.atom == a.NET_WM_STRUT) publish(X11Event::Kind::screenChanged, kNoWindow);
+        else if (e.atom == a.NET_FRAME_EXTENTS) publish(X11Event::Kind::frameChanged, e.window, e.atom);
         return;
     }
     case XCB_CONFIGURE_NOTIFY: {
         const auto& e = as<xcb_configure_notify_event_t>(event);
         const Rect geometry(e.x, e.y, e.width + 2.0 * e.border_width, e.height + 2.0 * e.border_width);
         if (e.window == root) {
-            emit(X11Event::Kind::screenChanged, kNoWindow);
+            publish(X11Event::Kind::screenChanged, kNoWindow);
             return;
         }
         if (e.event == root) {
@@ -302,12 +304,12 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     }
     case XCB_MAP_NOTIFY: {
         const auto& e = as<xcb_map_notify_event_t>(event);
-        if (e.event == e.window && clients_.count(e.window)) emit(X11Event::Kind::mapped, e.window);
+        if (e.event == e.window && clients_.count(e.window)) publish(X11Event::Kind::mapped, e.window);
         return;
     }
     case XCB_UNMAP_NOTIFY: {
         const auto& e = as<xcb_unmap_notify_event_t>(event);
-        if (e.event == e.window && clients_.count(e.window)) emit(X11Event::Kind::unmapped, e.window);
+        if (e.event == e.window && clients_.count(e.window)) publish(X11Event::Kind::unmapped, e.window);
         return;
     }
     case XCB_DESTROY_NOTIFY: {
@@ -319,7 +321,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         if (e.event != e.window || e.window == x_->root()) return;
         if (e.window == checkWindow_) {
             checkWindow_ = kNoWindow;
-            emit(X11Event::Kind::windowManagerChanged, kNoWindow);
+            publish(X11Event::Kind::windowManagerChanged, kNoWindow);
             return;
         }
         if (const auto f = clientToFrame_.find(e.window); f != clientToFrame_.end()) {
@@ -327,7 +329,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
             clientToFrame_.erase(f);
         }
         clients_.erase(e.window);
-        emit(X11Event::Kind::destroyed, e.window);
+        publish(X11Event::Kind::destroyed, e.window);
         return;
     }
     default:

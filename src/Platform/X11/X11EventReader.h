@@ -93,7 +93,7 @@ private:
     // Re-reads the client list, watching new clients; answers the list.
     std::vector<xcb_window_t> refreshClients();
     void watchClients(const std::vector<xcb_window_t>& clients);
-    void emit(X11Event::Kind kind, xcb_window_t window, xcb_atom_t property = XCB_ATOM_NONE);
+    void publish(X11Event::Kind kind, xcb_window_t window, xcb_atom_t property = XCB_ATOM_NONE);
     // Watches the window manager's check window for its destruction.
     void watchWindowManager();
     xcb_window_t clientOfFrame(xcb_window_t frame) const;

@@ -31,6 +31,7 @@ X11WindowCache::Lookup X11WindowCache::lookup(xcb_window_t window) const {
         found.extentsPublished = !it->second.extentsMeasured;
         found.clientBorder = it->second.clientBorder;
         found.size = it->second.size;
+        found.maximized = it->second.maximized;
     }
     return found;
 }
@@ -106,6 +107,20 @@ void X11WindowCache::rememberMoveResize(Generation since, bool supported) {
     if (mayRemember(since, windowManagerChangedAt_, kNoWindow)) moveResize_ = supported;
 }
 
+void X11WindowCache::rememberMaximized(Generation since, xcb_window_t window, bool maximized) {
+    std::lock_guard lock(mutex_);
+    if (mayRemember(since, reportedAt(window), window)) entries_[window].maximized = maximized;
+}
+
+void X11WindowCache::stateChanged(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    ++generation_;
+    if (!clients_.count(window)) return;
+    auto& entry = entries_[window];
+    entry.maximized.reset();
+    entry.reportedAt = generation_;
+}
+
 void X11WindowCache::watching(const std::vector<xcb_window_t>& clients) {
     std::lock_guard lock(mutex_);
     membershipChangedAt_ = windowManagerChangedAt_ = ++generation_;
@@ -129,6 +144,7 @@ void X11WindowCache::destroyed(xcb_window_t window) {
     entries_.erase(window);
     minimizing_.erase(window);
     deferredRestores_.erase(window);
+    pendingWrites_.erase(window);
 }
 
 namespace {
@@ -156,6 +172,28 @@ bool X11WindowCache::deferRestore(xcb_window_t window) {
     if (!active_.load() || !pending(minimizing_, window)) return false;
     deferredRestores_[window] = std::chrono::steady_clock::now() + kMinimizePatience;
     return true;
+}
+
+void X11WindowCache::deferWrite(xcb_window_t window, const X11PendingWrite& write,
+                                std::chrono::milliseconds patience) {
+    std::lock_guard lock(mutex_);
+    pendingWrites_[window] = {write, std::chrono::steady_clock::now() + patience};
+}
+
+std::optional<X11PendingWrite> X11WindowCache::pendingWrite(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    const auto it = pendingWrites_.find(window);
+    if (it == pendingWrites_.end()) return std::nullopt;
+    if (it->second.second < std::chrono::steady_clock::now()) {
+        pendingWrites_.erase(it);
+        return std::nullopt;
+    }
+    return it->second.first;
+}
+
+void X11WindowCache::dropWrite(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    pendingWrites_.erase(window);
 }
 
 bool X11WindowCache::restoreWaiting(xcb_window_t window) {

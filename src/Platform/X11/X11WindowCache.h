@@ -1,6 +1,7 @@
 #pragma once
 // What a move or resize needs to know, remembered between writes so that a
-// write costs no round trip: the owner of each client, its frame extents
+// write costs no round trip: the owner of each client, whether it is
+// maximised, its frame extents
 // (as the window manager publishes them, or as measured from the frame
 // window where it publishes none, with the client's border), its size (a move names it, as
 // some window managers resize a window moved without one), and whether the
@@ -61,6 +62,7 @@ public:
         bool extentsPublished = true;    // else measured
         double clientBorder = 0;         // with measured extents
         std::optional<Size> size;        // the client's, border excluded
+        std::optional<bool> maximized;
         std::optional<bool> moveResize;  // the window manager takes _NET_MOVERESIZE_WINDOW
     };
 
@@ -84,10 +86,21 @@ public:
                                  double clientBorder);
     void rememberSize(Generation since, xcb_window_t window, Size size);
     void rememberMoveResize(Generation since, bool supported);
+    void rememberMaximized(Generation since, xcb_window_t window, bool maximized);
     // A write asked the window manager for this client size.
     void sizeRequested(xcb_window_t window, Size size);
 
     static constexpr std::chrono::milliseconds kMinimizePatience{2000};
+
+    // A write to a maximised client first unmaximises it, and is made
+    // again once the window manager has (its state or extents changed; the
+    // size it names counts without the maximised decoration). A later write
+    // to the window takes its place; it is forgotten after kMinimizePatience.
+    void deferWrite(xcb_window_t window, const X11PendingWrite& write,
+                    std::chrono::milliseconds patience = kMinimizePatience);
+    std::optional<X11PendingWrite> pendingWrite(xcb_window_t window);
+    void dropWrite(xcb_window_t window);
+
     // A minimise of `window` was sent (it drops a restore still waiting).
     void minimizeSent(xcb_window_t window);
     // A restore of `window` is asked for: true when a minimise of ours is
@@ -105,6 +118,8 @@ public:
     void clientsChanged(const std::vector<xcb_window_t>& clients);
     void destroyed(xcb_window_t window);
     void extentsChanged(xcb_window_t window);
+    // _NET_WM_STATE of the client changed.
+    void stateChanged(xcb_window_t window);
     // The client's own ConfigureNotify: its size now.
     void configured(xcb_window_t window, Size size, bool synthetic);
     void windowManagerChanged();
@@ -118,6 +133,7 @@ private:
         bool extentsMeasured = false;
         double clientBorder = 0;
         std::optional<Size> size;
+        std::optional<bool> maximized;
         std::uint64_t awaitedMark = 0;  // sizes count again once the reader has seen it
         Generation reportedAt = 0;  // the last report about this window
     };
@@ -143,6 +159,7 @@ private:
     using Deadline = std::chrono::steady_clock::time_point;
     std::unordered_map<xcb_window_t, Deadline> minimizing_;      // sent, not yet carried out
     std::unordered_map<xcb_window_t, Deadline> deferredRestores_;
+    std::unordered_map<xcb_window_t, std::pair<X11PendingWrite, Deadline>> pendingWrites_;
 };
 
 }  // namespace tessaly

@@ -10,6 +10,7 @@ namespace tessaly {
 namespace {
 
 int layerOf(const X11WindowInfo& info) {
+    if (info.overrideRedirect) return X11WindowList::popUpLevel;
     if (info.type == X11WindowType::dock) return WindowLayer::dock;
     if (info.type == X11WindowType::desktop) return X11WindowList::desktopLevel;
     if (info.state.above) return WindowLayer::floating;

@@ -5,6 +5,7 @@
 #include <xcb/res.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace tessaly {
@@ -16,6 +17,9 @@ constexpr std::uint32_t kIconicState = 3;  // ICCCM WM_STATE / WM_CHANGE_STATE
 constexpr std::uint32_t kGravityNorthWest = 1;  // EWMH / ICCCM window gravity
 constexpr std::uint32_t kStateRemove = 0;
 constexpr std::uint32_t kStateAdd = 1;
+// How long a write made again after unmaximising waits for extents that
+// the window manager publishes after the state.
+constexpr std::chrono::milliseconds kExtentsSettle{500};
 constexpr int kMaxTreeDepth = 32;
 
 std::uint32_t asCard(double value) {
@@ -369,23 +373,27 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     }
     // An owner never changes while the window lives.
     if (owner && known.pid && known.pid != owner) return std::nullopt;
-    if (known.known && (!owner || known.pid) && known.moveResize && known.extents && (!needsSize || known.size)) {
+    if (known.known && (!owner || known.pid) && known.moveResize && known.extents && known.maximized &&
+        (!needsSize || known.size)) {
         MoveTarget target;
         target.extents = *known.extents;
         target.extentsPublished = known.extentsPublished;
         target.clientBorder = known.clientBorder;
         target.size = known.size.value_or(Size{});
         target.moveResize = *known.moveResize;
+        target.maximized = *known.maximized;
         return target;
     }
 
     xcb_connection_t* c = x_.get();
-    const auto extentsCookie = x_.getProperty(window, x_.atoms().NET_FRAME_EXTENTS);
+    const auto& a = x_.atoms();
+    const auto extentsCookie = x_.getProperty(window, a.NET_FRAME_EXTENTS);
     const auto geometryCookie = xcb_get_geometry(c, window);
+    const auto stateCookie = x_.getProperty(window, a.NET_WM_STATE);
     std::optional<xcb_get_property_cookie_t> pidCookie;
     std::optional<xcb_res_query_client_ids_cookie_t> resourceCookie;
     if (owner) {
-        pidCookie = x_.getProperty(window, x_.atoms().NET_WM_PID);
+        pidCookie = x_.getProperty(window, a.NET_WM_PID);
         resourceCookie = askResourcePid(c, window);
     }
     // The window manager check's reads follow the requests above, so the
@@ -394,12 +402,13 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     if (known.moveResize) {
         target.moveResize = *known.moveResize;
     } else {
-        target.moveResize = x_.windowManagerSupports(x_.atoms().NET_MOVERESIZE_WINDOW);
+        target.moveResize = x_.windowManagerSupports(a.NET_MOVERESIZE_WINDOW);
         if (cache_) cache_->rememberMoveResize(known.generation, target.moveResize);
     }
     // A property read of a window that is gone fails: no reply.
     const auto extentsReply = xcbReply(c, xcb_get_property_reply, extentsCookie);
     const auto geometry = xcbReply(c, xcb_get_geometry_reply, geometryCookie);
+    const auto state = xcbReply(c, xcb_get_property_reply, stateCookie);
     std::optional<ProcessID> pid;
     if (owner) {
         const auto published = xcbReply(c, xcb_get_property_reply, *pidCookie);
@@ -410,8 +419,11 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     if (!extentsReply || !geometry) return std::nullopt;
     target.size = Size{static_cast<double>(geometry->width), static_cast<double>(geometry->height)};
     target.clientBorder = geometry->border_width;
+    const auto states = stateOf(propertyCardinals(state.get()));
+    target.maximized = states.maximizedVert || states.maximizedHorz;
     if (cache_) {
         cache_->rememberSize(known.generation, window, target.size);
+        cache_->rememberMaximized(known.generation, window, target.maximized);
         if (pid) cache_->rememberPid(known.generation, window, *pid);
     }
     if (owner && pid != owner) return std::nullopt;
@@ -426,6 +438,25 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
         if (cache_) cache_->rememberMeasuredExtents(known.generation, window, target.extents, target.clientBorder);
     }
     return target;
+}
+
+bool X11Windows::mayMoveResize(xcb_window_t window, const MoveTarget& target, const X11PendingWrite& pending,
+                               bool replaying) const {
+    if (!target.maximized) {
+        if (cache_ && !replaying) cache_->dropWrite(window);  // this write takes its place
+        return true;
+    }
+    if (replaying) return false;  // still maximised: it waits on
+    // Window managers keep a maximised window where it is: it stops being
+    // maximised first (they handle requests in order), and the write is
+    // made again once it has, with the decoration it has then.
+    const auto& a = x_.atoms();
+    x_.sendClientMessage(x_.root(), window, a.NET_WM_STATE, kStateRemove, a.NET_WM_STATE_MAXIMIZED_VERT,
+                         a.NET_WM_STATE_MAXIMIZED_HORZ, kSourcePager);
+    x_.flush();
+    if (!cache_) return true;
+    cache_->deferWrite(window, pending);
+    return false;
 }
 
 std::optional<bool> X11Windows::allows(xcb_window_t window, xcb_atom_t action) const {
@@ -483,37 +514,61 @@ void X11Windows::sendMoveResize(xcb_window_t window, const MoveTarget& target, s
 
 bool X11Windows::setFrame(xcb_window_t window, const Rect& frame) const {
     if (!frame.isFinite() || frame.isNull()) return false;
-    const auto target = moveTarget(window, std::nullopt, false);
-    if (!target) return false;
-    const auto& e = target->extents;
     const Rect f = frame.standardized();
-    const Size size{std::round(std::max(1.0, f.size.width - e.left - e.right)),
-                    std::round(std::max(1.0, f.size.height - e.top - e.bottom))};
-    if (cache_) cache_->sizeRequested(window, size);
-    sendMoveResize(window, *target, f.origin, size);
-    return true;
+    return writeFrame(window, f.origin, f.size, std::nullopt, false);
 }
 
 bool X11Windows::setPosition(xcb_window_t window, Point topLeft, std::optional<ProcessID> owner) const {
     if (!std::isfinite(topLeft.x) || !std::isfinite(topLeft.y)) return false;
-    const auto target = moveTarget(window, owner, true);
-    if (!target) return false;
-    // With the size it has: some window managers (fluxbox) grow a window
-    // moved without one.
-    sendMoveResize(window, *target, topLeft, target->size);
-    return true;
+    return writeFrame(window, topLeft, std::nullopt, owner, false);
 }
 
 bool X11Windows::setSize(xcb_window_t window, Size size, std::optional<ProcessID> owner) const {
     if (!std::isfinite(size.width) || !std::isfinite(size.height)) return false;
-    const auto target = moveTarget(window, owner, false);
+    return writeFrame(window, std::nullopt, Size{std::abs(size.width), std::abs(size.height)}, owner, false);
+}
+
+bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, std::optional<Size> size,
+                            std::optional<ProcessID> owner, bool replaying, X11FrameExtents* made) const {
+    // A move names the size it keeps: some window managers (fluxbox) grow
+    // a window moved without one.
+    const auto target = moveTarget(window, owner, !size);
     if (!target) return false;
-    const auto& e = target->extents;
-    const Size client{std::round(std::max(1.0, std::abs(size.width) - e.left - e.right)),
-                      std::round(std::max(1.0, std::abs(size.height) - e.top - e.bottom))};
-    if (cache_) cache_->sizeRequested(window, client);
-    sendMoveResize(window, *target, std::nullopt, client);
+    if (!mayMoveResize(window, *target, {origin, size, owner, std::nullopt}, replaying)) {
+        // Waiting for the window to be unmaximised is no failure.
+        return target->maximized && cache_ && !replaying;
+    }
+    Size client = target->size;
+    if (size) {
+        const auto& e = target->extents;
+        client = Size{std::round(std::max(1.0, size->width - e.left - e.right)),
+                      std::round(std::max(1.0, size->height - e.top - e.bottom))};
+        if (cache_) cache_->sizeRequested(window, client);
+    }
+    sendMoveResize(window, *target, origin, client);
+    if (made) *made = target->extents;
     return true;
+}
+
+void X11Windows::replayPendingWrite(xcb_window_t window, bool extentsChanged) const {
+    if (!cache_) return;
+    auto pending = cache_->pendingWrite(window);
+    if (!pending) return;
+    if (pending->madeWith) {
+        // Made already: once more for extents that came after it.
+        if (!extentsChanged) return;
+        cache_->dropWrite(window);
+        const auto target = moveTarget(window, pending->owner, false);
+        if (target && !(target->extents == *pending->madeWith)) {
+            writeFrame(window, pending->origin, pending->size, pending->owner, true);
+        }
+        return;
+    }
+    X11FrameExtents made;
+    if (writeFrame(window, pending->origin, pending->size, pending->owner, true, &made)) {
+        pending->madeWith = made;
+        cache_->deferWrite(window, *pending, kExtentsSettle);
+    }
 }
 
 bool X11Windows::raise(xcb_window_t window) const {

@@ -38,9 +38,11 @@ struct X11FrameExtents {
     double right = 0;
     double top = 0;
     double bottom = 0;
+    friend bool operator==(const X11FrameExtents&, const X11FrameExtents&) = default;
 };
 
 inline constexpr std::uint32_t kX11AllDesktops = 0xFFFFFFFF;
+
 
 struct X11WindowInfo {
     xcb_window_t window = kNoWindow;       // the client
@@ -69,6 +71,16 @@ struct X11WindowInfo {
         return type == X11WindowType::normal || (type == X11WindowType::unspecified && transientFor == kNoWindow);
     }
     bool isMinimized() const { return iconic || state.hidden; }
+};
+
+// A write waiting for its window to be unmaximised (see X11WindowCache).
+struct X11PendingWrite {
+    std::optional<Point> origin;  // the frame's
+    std::optional<Size> size;     // the frame's
+    std::optional<ProcessID> owner;
+    // Once made: the decoration it was made with (the window manager may
+    // publish the unmaximised extents only after the state).
+    std::optional<X11FrameExtents> madeWith;
 };
 
 class X11WindowCache;
@@ -108,7 +120,9 @@ public:
 
     // Places the frame (decoration included) at `frame`: the top-left of the
     // frame lands at the origin (NorthWest gravity) and the client gets the
-    // size left after the extents. Answers false when the window is gone.
+    // size left after the extents. Answers false when the window is gone. A
+    // maximised window is unmaximised first, as window managers keep it in
+    // place otherwise (the same for setPosition and setSize).
     // With a cache that knows the window (and its owner and extents, as the
     // write needs them) a write makes no round trip; a window that died
     // since then ignores it and the write still answers true.
@@ -133,6 +147,10 @@ public:
     // window that is shown stays as it is.
     bool restore(xcb_window_t window) const;
     void restoreIfWaiting(xcb_window_t window) const;
+    // Makes again a write that waited for the window to be unmaximised
+    // (the backend's reader calls it on state and extents changes), and
+    // once more if the extents change right after.
+    void replayPendingWrite(xcb_window_t window, bool extentsChanged) const;
     // Unmapped and iconic (WM_STATE, or _NET_WM_STATE_HIDDEN): a minimise
     // has been carried out. Absent when the window is gone.
     std::optional<bool> iconified(xcb_window_t window) const;
@@ -165,8 +183,18 @@ private:
         Size size;  // the client's
         double clientBorder = 0;  // the client's own border (read with extents that are not published)
         bool moveResize = false;
+        bool maximized = false;
     };
     std::optional<MoveTarget> moveTarget(xcb_window_t window, std::optional<ProcessID> owner, bool needsSize) const;
+    // Whether the write may go ahead now. A maximised window is unmaximised
+    // instead and the write (`pending`) waits for that (with a cache;
+    // without one it goes ahead at once); a write made again never waits
+    // twice.
+    bool mayMoveResize(xcb_window_t window, const MoveTarget& target, const X11PendingWrite& pending,
+                       bool replaying) const;
+    // `made`, when given, learns the extents the write was made with.
+    bool writeFrame(xcb_window_t window, std::optional<Point> origin, std::optional<Size> size,
+                    std::optional<ProcessID> owner, bool replaying, X11FrameExtents* made = nullptr) const;
     // Sends the move (to `frameOrigin`, the frame's top-left, when given)
     // and the client size, to the window manager or, without one, straight
     // to the window.

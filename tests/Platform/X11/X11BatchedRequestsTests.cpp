@@ -180,12 +180,13 @@ TEST_F(X11BatchedRequestsTest, MovesKeepTheSizeTheWindowLandedOn) {
     auto xterm = desktop->launchXterm("cells", "80x24+50+50");
     ASSERT_TRUE(xterm);
     const auto& windows = backend->windows();
+    const auto landed = [&] { return windows.read(xterm->window)->clientFrame.size; };
+    const Size before = landed();
     ASSERT_TRUE(windows.setPosition(xterm->window, Point{60, 60}, xterm->pid));
     ASSERT_TRUE(windows.setSize(xterm->window, Size{613, 411}, xterm->pid));
-    const auto landed = [&] { return windows.read(xterm->window)->clientFrame.size; };
     ASSERT_TRUE(desktop->waitUntil([&] {
         const auto size = landed();
-        return size.width < 613 && windows.cache()->lookup(xterm->window).size == size;
+        return size != before && size.width < 613 && windows.cache()->lookup(xterm->window).size == size;
     }));
     const Size size = landed();
     for (int step = 1; step <= 3; ++step) {

@@ -280,6 +280,7 @@ TEST_F(X11ServicesTest, PanelsAreOrderedDirectlyAboveOrBelowAWindowsFrame) {
     ASSERT_NE(at, listed.end());
     EXPECT_EQ(at->ownerPID, getpid());
     EXPECT_EQ(at->bounds, Rect(0, 0, 200, 30));
+    EXPECT_EQ(at->layer, X11WindowList::popUpLevel) << "never an ordinary window";
     ASSERT_NE(at + 1, listed.end());
     EXPECT_EQ((at + 1)->number, first->window);
     EXPECT_EQ(functions->orderWindow(conn, panel, X11WindowServer::orderBelow, second->window), 0);

@@ -252,6 +252,42 @@ TEST_P(X11OnWindowManager, ARefusedMinimiseFails) {
     EXPECT_FALSE(info(fixed)->isMinimized());
 }
 
+TEST_P(X11OnWindowManager, AMaximisedWindowIsUnmaximisedToMove) {
+    X11Connection& x = desktop->connection();
+    const auto& a = x.atoms();
+    if (!x.windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) {
+        GTEST_SKIP() << X11Desktop::name(manager()) << " does not maximise windows";
+    }
+    // One window for each write: a write made again just after unmaximising
+    // is not mistaken for an answer to the next maximise.
+    for (const bool wholeFrame : {true, false}) {
+        auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+400+300"});
+        ASSERT_TRUE(xlogo);
+        x.sendClientMessage(x.root(), xlogo->window, a.NET_WM_STATE, 1, a.NET_WM_STATE_MAXIMIZED_VERT,
+                            a.NET_WM_STATE_MAXIMIZED_HORZ, 2);
+        x.flush();
+        ASSERT_TRUE(desktop->waitUntil([&] {
+            const auto i = info(xlogo->window);
+            return i->state.maximizedVert && i->state.maximizedHorz && i->frame.width() > 1000;
+        }));
+        const auto unmaximised = [&] {
+            const auto i = info(xlogo->window);
+            return !i->state.maximizedVert && !i->state.maximizedHorz;
+        };
+        if (wholeFrame) {
+            const Rect asked(150, 120, 420, 320);
+            ASSERT_TRUE(windows().setFrame(xlogo->window, asked));
+            ASSERT_TRUE(desktop->waitUntil([&] { return unmaximised() && info(xlogo->window)->frame == asked; }))
+                << describe(info(xlogo->window)->frame);
+        } else {
+            ASSERT_TRUE(windows().setPosition(xlogo->window, Point{60, 40}));
+            ASSERT_TRUE(desktop->waitUntil(
+                [&] { return unmaximised() && info(xlogo->window)->frame.origin == Point(60, 40); }))
+                << describe(info(xlogo->window)->frame);
+        }
+    }
+}
+
 TEST_P(X11OnWindowManager, ClosesPolitely) {
     auto xterm = launchWatched({"xterm", "-T", "closed", "-e", "cat"});
     ASSERT_TRUE(xterm);
