@@ -29,6 +29,11 @@ public:
     // without a nested event loop; returns at once. Handlers run later, on
     // the main thread, when an item is chosen.
     virtual void popUpMenu(MenuModel menu, Point at) = 0;
+
+    // How many global (window-server) units one unit of the bars' own
+    // content takes: more than 1 when the toolkit scales its windows. A
+    // strip is laid out that much larger, so its content keeps its height.
+    virtual double pixelsPerPoint() const { return 1.0; }
 };
 
 }  // namespace tessaly

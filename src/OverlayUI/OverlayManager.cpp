@@ -1,5 +1,6 @@
 #include "OverlayUI/OverlayManager.h"
 
+#include <cmath>
 #include <sstream>
 #include <utility>
 
@@ -21,6 +22,27 @@ std::vector<Size> screenSizes(const std::vector<ScreenBox>& screens) {
     std::vector<Size> sizes;
     for (const ScreenBox& screen : screens) sizes.push_back({screen.full.width(), screen.full.height()});
     return sizes;
+}
+
+Rect scaled(const Rect& r, double factor) {
+    return Rect(r.minX() * factor, r.minY() * factor, r.width() * factor, r.height() * factor);
+}
+
+// The strip's layout when the bars' content is `scale` times larger than
+// the window server's units: worked out in the content's units (the frames
+// and screens divided), so the strip and every inset and band grow with it,
+// then given back in the window server's units. The corner radii stay in the
+// content's units, in which the bar draws them.
+TabStripGeometry::BarLayout barLayout(const Rect& groupFrame, double height, const std::vector<ScreenBox>& screens,
+                                      double scale) {
+    if (scale == 1.0) return TabStripGeometry::barLayout(groupFrame, height, screens);
+    std::vector<ScreenBox> inPoints;
+    for (const ScreenBox& screen : screens) inPoints.push_back({scaled(screen.full, 1 / scale), scaled(screen.visible, 1 / scale)});
+    TabStripGeometry::BarLayout layout = TabStripGeometry::barLayout(scaled(groupFrame, 1 / scale), height, inPoints);
+    layout.placement.frame = scaled(layout.placement.frame, scale);
+    layout.placement.barHeight *= scale;
+    if (layout.backingFrame) layout.backingFrame = scaled(*layout.backingFrame, scale);
+    return layout;
 }
 
 std::string describe(const std::vector<Size>& sizes) {
@@ -195,7 +217,9 @@ std::vector<ScreenBox> OverlayManager::screens() const {
 void OverlayManager::place(TabBarPanel& panel, const Uuid& groupID, const Rect& groupFrame) {
     const auto height = stripHeightByGroup_.find(groupID);
     const double stripHeight = height != stripHeightByGroup_.end() ? height->second : tabBarHeight_;
-    const TabStripGeometry::BarLayout layout = TabStripGeometry::barLayout(groupFrame, stripHeight, screens());
+    const double ratio = factory_ ? factory_->pixelsPerPoint() : 1.0;
+    const double scale = std::isfinite(ratio) && ratio > 0 ? ratio : 1.0;
+    const TabStripGeometry::BarLayout layout = barLayout(groupFrame, stripHeight, screens(), scale);
     if (!groupFrame.isFinite() || !TabStripGeometry::isPlaceable(layout.placement.frame)) {
         // No window to sit on: no bar until the group has a usable frame.
         panel.hide();

@@ -1,5 +1,8 @@
 #include "OverlayUI/Qt/QtOverlayFactory.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "OverlayUI/Qt/BarFrameFollower.h"
 #include "OverlayUI/Qt/PanelFrameCache.h"
 #include "OverlayUI/Qt/QtCrossPromptPanel.h"
@@ -8,14 +11,17 @@
 #include "OverlayUI/Qt/QtMenus.h"
 #include "OverlayUI/Qt/QtTabBarPanel.h"
 #include "OverlayUI/Qt/QtTabColorPanelController.h"
+#include "Platform/Qt/QtMainExecutor.h"
 #include "Platform/Qt/QtX11Coordinates.h"
 
 namespace tessaly {
 
-QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::shared_ptr<SystemAppearance> appearance)
+QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::shared_ptr<SystemAppearance> appearance,
+                                   std::shared_ptr<MainExecutor> mainExecutor)
     : frames_(std::make_shared<PanelFrameCache>(backend)),
       follower_(backend ? std::make_shared<BarFrameFollower>(backend) : nullptr),
       appearance_(std::move(appearance)),
+      mainExecutor_(mainExecutor ? std::move(mainExecutor) : std::make_shared<QtMainExecutor>()),
       bars_(std::make_shared<std::set<QtTabBarPanel*>>()) {
     if (appearance_) {
         appearanceObserver_ = appearance_->addObserver([bars = bars_] {
@@ -41,6 +47,7 @@ std::unique_ptr<TabBarPanel> QtOverlayFactory::makeTabBarPanel(const Uuid& group
     }
     environment.registry = bars_;
     environment.follower = follower_;
+    environment.executor = mainExecutor_;
     return std::make_unique<QtTabBarPanel>(groupID, std::move(environment));
 }
 
@@ -62,6 +69,12 @@ std::unique_ptr<TabColorPanelController> QtOverlayFactory::makeTabColorPanelCont
 
 void QtOverlayFactory::popUpMenu(MenuModel menu, Point at) {
     QtMenus::popUp(menu, QtX11Coordinates::fromX(at).toPoint());
+}
+
+double QtOverlayFactory::pixelsPerPoint() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double ratio = screen ? screen->devicePixelRatio() : 1.0;
+    return ratio > 0 ? ratio : 1.0;
 }
 
 }  // namespace tessaly

@@ -6,6 +6,10 @@
 //   auto factory = std::make_shared<QtOverlayFactory>(x11Platform->backend(), systemAppearance);
 //   OverlayManager overlay(std::make_shared<PublicZOrderSync>(), iconSource, factory, services);
 //
+// The main executor times the bars' own delays (a released tab settling, a
+// drop gap closing, a spring-loaded tab's rest, the name prompt's
+// deferral); without one the factory runs them on a Qt executor of its own.
+//
 // With a backend, panels remember the frame each window they are ordered
 // against sits in (forgotten on the backend's reports), so re-ordering costs
 // no round trip, and shown bars follow their frames from the backend's event
@@ -16,6 +20,7 @@
 #include <set>
 
 #include "OverlayUI/OverlayFactory.h"
+#include "Platform/MainExecutor.h"
 #include "Platform/Subscription.h"
 #include "Platform/SystemAppearance.h"
 
@@ -30,7 +35,8 @@ class X11Backend;
 
 class QtOverlayFactory final : public OverlayFactory {
 public:
-    QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::shared_ptr<SystemAppearance> appearance);
+    QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::shared_ptr<SystemAppearance> appearance,
+                     std::shared_ptr<MainExecutor> mainExecutor = nullptr);
     ~QtOverlayFactory() override;
     QtOverlayFactory(const QtOverlayFactory&) = delete;
     QtOverlayFactory& operator=(const QtOverlayFactory&) = delete;
@@ -41,6 +47,9 @@ public:
     std::unique_ptr<GroupNameDialog> makeGroupNameDialog() override;
     std::unique_ptr<TabColorPanelController> makeTabColorPanelController() override;
     void popUpMenu(MenuModel menu, Point at) override;
+    // X pixels per logical pixel: Qt's device pixel ratio (QT_SCALE_FACTOR,
+    // Xft.dpi) of the primary screen.
+    double pixelsPerPoint() const override;
 
     // How dialogs (the name dialog, the colour chooser) come to the front
     // with the focus; by default the platform's activation, which wins
@@ -54,6 +63,7 @@ private:
     std::shared_ptr<PanelFrameCache> frames_;
     std::shared_ptr<BarFrameFollower> follower_;
     std::shared_ptr<SystemAppearance> appearance_;
+    std::shared_ptr<MainExecutor> mainExecutor_;
     std::shared_ptr<std::set<QtTabBarPanel*>> bars_;
     std::function<void(QWidget&)> bringToFront_;
     Subscription appearanceObserver_;

@@ -12,7 +12,7 @@ namespace tessaly {
 QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
     : groupID_(groupID),
       environment_(std::move(environment)),
-      strip_(QtOverlayPanel::content(std::make_unique<TabBarView>(), view_), environment_.frames, {.takesMouse = true}),
+      strip_(QtOverlayPanel::content(std::make_unique<TabBarView>(environment_.executor), view_), environment_.frames, {.takesMouse = true}),
       backing_(QtOverlayPanel::content(std::make_unique<BarBackingView>(), backingView_), environment_.frames,
                {.takesMouse = false}) {
     view_->showMenu = environment_.showMenu;

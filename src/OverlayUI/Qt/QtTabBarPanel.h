@@ -15,6 +15,7 @@
 #include "OverlayUI/TabBarPanel.h"
 #include "OverlayUI/Qt/QtOverlayPanel.h"
 #include "Platform/Lifetime.h"
+#include "Platform/MainExecutor.h"
 
 class QPoint;
 
@@ -37,6 +38,9 @@ public:
         std::shared_ptr<std::set<QtTabBarPanel*>> registry;
         // Keeps shown bars on their frames from the X11 event thread; may be null.
         std::shared_ptr<BarFrameFollower> follower;
+        // Times the bar's animations' ends, drop gaps, spring loading and the
+        // name prompt's deferral; null: each happens at once.
+        std::shared_ptr<MainExecutor> executor;
     };
 
     QtTabBarPanel(const Uuid& groupID, Environment environment);

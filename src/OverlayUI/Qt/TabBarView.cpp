@@ -1,23 +1,31 @@
 #include "OverlayUI/Qt/TabBarView.h"
 
+#include <QDragEnterEvent>
+#include <QGraphicsDropShadowEffect>
+#include <QGraphicsOpacityEffect>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QPropertyAnimation>
 #include <QRegion>
-#include <QTimer>
+#include <QVariantAnimation>
 
 #include <algorithm>
 #include <cmath>
 
 #include "OverlayUI/GroupContextMenu.h"
+#include "OverlayUI/SpringLoadingDragTypes.h"
+#include "OverlayUI/TabBarMenus.h"
 #include "OverlayUI/TabReorderGeometry.h"
 #include "OverlayUI/Qt/BadgePillView.h"
 #include "OverlayUI/Qt/GroupNameCaptionView.h"
 #include "OverlayUI/Qt/HoverGlowButton.h"
 #include "OverlayUI/Qt/OverlayShapes.h"
 #include "OverlayUI/Qt/QtBarColors.h"
-#include "Platform/Qt/QtX11Coordinates.h"
+#include "OverlayUI/Qt/TabDragChip.h"
 #include "OverlayUI/Qt/TabItemView.h"
+#include "Platform/Qt/QtX11Coordinates.h"
 #include "TessalyCore/L10n.h"
 
 namespace tessaly {
@@ -28,6 +36,62 @@ constexpr int kCaptionLeading = 10;
 constexpr int kCaptionGap = 4;
 // The narrowest a tab is squeezed to when the row does not fit: icon and button.
 constexpr int kNarrowestTab = 48;
+
+// The name a slide animation goes by among a widget's children.
+constexpr const char* kSlideName = "tessaly-slide";
+
+int milliseconds(double seconds) { return static_cast<int>(std::lround(seconds * 1000)); }
+
+// Stops a slide of the widget still running (it stays where it got to).
+void stopSlide(QWidget& widget) {
+    if (auto* running = widget.findChild<QPropertyAnimation*>(QLatin1String(kSlideName), Qt::FindDirectChildrenOnly)) {
+        running->setObjectName(QString());
+        running->stop();  // deletes itself
+    }
+}
+
+// Moves the widget's top-left corner to `to`, at once or gliding there on
+// the bar's ease-out curve.
+void slide(QWidget& widget, QPoint to, double seconds) {
+    stopSlide(widget);
+    if (seconds <= 0 || widget.pos() == to) {
+        widget.move(to);
+        return;
+    }
+    auto* animation = new QPropertyAnimation(&widget, "pos", &widget);
+    animation->setObjectName(QLatin1String(kSlideName));
+    animation->setDuration(milliseconds(seconds));
+    animation->setEasingCurve(QEasingCurve::OutCubic);
+    animation->setEndValue(to);
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+// Puts a widget at `target`: its size at once, its place at once or gliding.
+void place(QWidget& widget, const QRect& target, double seconds) {
+    if (widget.size() != target.size()) widget.resize(target.size());
+    slide(widget, target.topLeft(), seconds);
+}
+
+// The shadow under a lifted tab.
+std::unique_ptr<QGraphicsDropShadowEffect> liftShadow() {
+    using Shadow = TabReorderGesture::LiftShadow;
+    auto shadow = std::make_unique<QGraphicsDropShadowEffect>();
+    shadow->setColor(QColor::fromRgbF(0, 0, 0, Shadow::opacity));
+    shadow->setBlurRadius(Shadow::blurRadius);
+    shadow->setOffset(Shadow::offsetX, Shadow::offsetY);
+    return shadow;
+}
+
+TabItemView::SpringHighlight itemHighlight(SpringLoadingDestination::Highlight highlight) {
+    switch (highlight) {
+        case SpringLoadingDestination::Highlight::standard: return TabItemView::SpringHighlight::standard;
+        case SpringLoadingDestination::Highlight::emphasized: return TabItemView::SpringHighlight::emphasized;
+        case SpringLoadingDestination::Highlight::none: break;
+    }
+    return TabItemView::SpringHighlight::none;
+}
+
+Point globalX(const QMouseEvent& event) { return QtX11Coordinates::toX(event.globalPosition()); }
 
 QFont buttonFont(int pixels, QFont::Weight weight) {
     QFont font;
@@ -60,9 +124,19 @@ private:
 
 }  // namespace
 
-TabBarView::TabBarView() : QWidget(nullptr) {
+TabBarView::TabBarView(std::shared_ptr<MainExecutor> executor)
+    : QWidget(nullptr),
+      executor_(std::move(executor)),
+      reorder_(*this, executor_),
+      dropGap_(executor_),
+      spring_(executor_),
+      namePrompt_(executor_, [this]() -> std::unique_ptr<GroupNameDialog> {
+          return makeNameDialog ? makeNameDialog() : nullptr;
+      }) {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Other applications' drags spring-load the tabs (the drop is refused).
+    setAcceptDrops(true);
     nameCaption_ = new GroupNameCaptionView(this);
     nameCaption_->onFootprintChange = lifetime_.guarded([this] { relayout(); });
     addButton_ = new HoverGlowButton(QStringLiteral("+"), buttonFont(14, QFont::DemiBold), this);
@@ -77,24 +151,72 @@ TabBarView::TabBarView() : QWidget(nullptr) {
     QObject::connect(moveButton_, &QAbstractButton::clicked, this, [this] {
         MenuModel menu = moveMenu();
         if (menu.empty() || !showMenu) return;
-        showMenu(std::move(menu), moveButton_->mapToGlobal(QPoint(0, moveButton_->height() + 4)));
+        const int below = moveButton_->height() + static_cast<int>(TabBarMenus::moveMenuOffset);
+        showMenu(std::move(menu), moveButton_->mapToGlobal(QPoint(0, below)));
     });
     lockIcon_ = new LockIconView(this);
     lockIcon_->hide();
+    wireGestures();
     applyPalette();
 }
 
 TabBarView::~TabBarView() = default;
 
+void TabBarView::wireGestures() {
+    // The gestures are members: their callbacks never outlive the view.
+    reorder_.onReorder = [this](WindowID windowID, int index) {
+        if (onReorder) onReorder(windowID, index);
+    };
+    reorder_.onPopOut = [this](WindowID windowID) {
+        if (onPopOut) onPopOut(windowID);
+    };
+    reorder_.onCrossBarUpdate = [this](Point global, double tabWidth) {
+        if (onCrossBarUpdate) onCrossBarUpdate(global, tabWidth);
+    };
+    reorder_.onCrossBarCommit = [this](WindowID windowID) { return onCrossBarCommit && onCrossBarCommit(windowID); };
+    reorder_.onCrossBarCancel = [this] {
+        if (onCrossBarCancel) onCrossBarCancel();
+    };
+    reorder_.onRender = [this](const std::vector<TabViewModel>& tabs) { renderTabs(tabs); };
+
+    barDrag_.onActivate = [this] {
+        if (onActivate) onActivate();
+    };
+    barDrag_.onMaximize = [this] {
+        if (onMaximize) onMaximize();
+    };
+    barDrag_.onDrag = [this](Point delta) {
+        if (onDrag) onDrag(delta);
+    };
+    barDrag_.onDragEnd = [this] {
+        if (onDragEnd) onDragEnd();
+    };
+
+    dropGap_.onChange = [this](const DropGap::Change& change) { gapChanged(change); };
+
+    spring_.onSelect = [this](WindowID windowID) {
+        if (onSelect) onSelect(windowID);
+    };
+    spring_.onHighlightChanged = [this] { applySpringHighlights(); };
+
+    namePrompt_.onRename = [this](const std::optional<std::string>& name) {
+        if (onRename) onRename(name);
+    };
+    namePrompt_.onActivate = [this] {
+        if (onActivate) onActivate();
+    };
+}
+
 // ---- Model ----
 
 void TabBarView::renderTabs(const std::vector<TabViewModel>& tabs) {
-    if (tabGestureActive_) {
-        pendingRender_ = tabs;
-        return;
-    }
-    const bool hadDropGap = dropGapIndex_.has_value();
-    dropGapIndex_.reset();
+    // While a tab is pressed or dragged the newest model waits.
+    if (reorder_.holdRender(tabs)) return;
+    const bool hadDropGap = gapSlot_.has_value();
+    dropGap_.reset();
+    gapSlot_.reset();
+    gapWidth_ = 0;
+    if (gapAnimation_) gapAnimation_->stop();
     const bool named = hasGroupName();
     if (rowSource_ && rowSource_->matches(tabs, groupAccent_, isLocked_, named)) {
         if (updateControls() || hadDropGap) relayout();
@@ -126,6 +248,8 @@ void TabBarView::renderTabs(const std::vector<TabViewModel>& tabs) {
             }),
             this);
         item->setBarPalette(palette_);
+        // A spring-loaded hover under way keeps its highlight across a render.
+        item->setSpringHighlight(itemHighlight(spring_.highlightFor(windowID)));
         wire(*item, windowID);
         item->show();
         items_.push_back(item);
@@ -192,32 +316,27 @@ void TabBarView::wire(TabItemView& item, WindowID windowID) {
     item.onMoveToDisplay = lifetime_.guarded([this](int index) {
         if (onMoveToDisplay) onMoveToDisplay(index);
     });
-    item.onGestureChanged = lifetime_.guarded([this](bool began) { tabGestureChanged(began); });
-    // Reordering within the bar comes with the tab gestures; until then a
-    // drag of a tab only ends its gesture when released.
-    item.onReorderDrag = [](TabItemView&, QPoint) {};
-    item.onReorderEnd = lifetime_.guarded([this](TabItemView&) { tabGestureChanged(false); });
+    item.onGestureChanged = lifetime_.guarded([this](bool began) {
+        if (began) reorder_.pressBegan();
+        else reorder_.pressEnded();
+    });
+    item.onReorderDrag = lifetime_.guarded(
+        [this](TabItemView& dragged, QPoint local, QPointF global) { reorderDragged(dragged, local, global); });
+    item.onReorderEnd = lifetime_.guarded([this](TabItemView&) { reorder_.dragEnded(); });
     item.showMenu = lifetime_.guarded([this](MenuModel menu, QPoint at) {
         if (showMenu) showMenu(std::move(menu), at);
     });
 }
 
-void TabBarView::tabGestureChanged(bool began) {
-    if (began) {
-        tabGestureActive_ = true;
-        return;
-    }
-    tabGestureActive_ = false;
-    if (auto pending = std::exchange(pendingRender_, std::nullopt)) renderTabs(*pending);
-}
-
 void TabBarView::endGestures() {
-    // Each item sends what its release would; the last one to end applies
-    // the newest waiting model.
-    for (TabItemView* item : tabItems()) {
-        if (item->isPressed()) item->endGesture();
-    }
-    if (tabGestureActive_) tabGestureChanged(false);
+    const auto alive = lifetime_.watch();
+    // The gestures first: each ends as its release would (a waiting model
+    // is applied); the items' late callbacks then find nothing to end.
+    reorder_.cancel();
+    if (alive.expired()) return;
+    barDrag_.cancel();
+    if (alive.expired()) return;
+    for (TabItemView* item : items_) item->cancelPress();
 }
 
 void TabBarView::updateTitle(WindowID windowID, const std::string& title) {
@@ -229,11 +348,7 @@ void TabBarView::updateTitle(WindowID windowID, const std::string& title) {
             if (tab.windowID == windowID) tab.title = title;
         }
     }
-    if (pendingRender_) {
-        for (TabViewModel& tab : *pendingRender_) {
-            if (tab.windowID == windowID) tab.title = title;
-        }
-    }
+    reorder_.updateHeldTitle(windowID, title);
     relayout();
 }
 
@@ -301,7 +416,7 @@ TabItemView* TabBarView::tabItem(WindowID windowID) const {
     return nullptr;
 }
 
-void TabBarView::relayout() {
+void TabBarView::relayout(double slide) {
     const int rowHeight = std::max(0, height() - 2 * rowVerticalInset);
     int x = rowInset;
     if (hasGroupName()) {
@@ -310,6 +425,8 @@ void TabBarView::relayout() {
                                   caption.height());
         x = nameCaption_->geometry().right() + 1 + kCaptionGap + rowInset;
     }
+    // A tab drag puts the tabs and controls where they go itself.
+    if (tabsLifted_) return;
     std::vector<int> widths;
     int total = 0;
     for (TabItemView* item : items_) {
@@ -320,7 +437,8 @@ void TabBarView::relayout() {
     if (isLocked_) controls += lockIconWidth + rowSpacing;
     if (!moveButton_->isHidden()) controls += buttonWidth + rowSpacing;
     controls += buttonWidth;
-    const int gap = dropGapIndex_ ? dropGapWidth_ + rowSpacing : 0;
+    // The spacer of a drop gap stands in the row like a tab.
+    const int gap = gapSlot_ ? static_cast<int>(std::lround(gapWidth_)) + rowSpacing : 0;
     const int available = width() - rowInset - x - controls - gap;
     // Squeeze the tabs evenly (their titles are cut) when the row does not fit.
     int excess = total - available;
@@ -333,22 +451,22 @@ void TabBarView::relayout() {
         }
     }
     for (std::size_t i = 0; i < items_.size(); ++i) {
-        if (dropGapIndex_ && *dropGapIndex_ == static_cast<int>(i)) x += gap;
-        items_[i]->setGeometry(x, rowVerticalInset, widths[i], rowHeight);
+        if (gapSlot_ && *gapSlot_ == static_cast<int>(i)) x += gap;
+        place(*items_[i], QRect(x, rowVerticalInset, widths[i], rowHeight), slide);
         x += widths[i] + rowSpacing;
     }
-    if (dropGapIndex_ && *dropGapIndex_ >= static_cast<int>(items_.size())) x += gap;
+    if (gapSlot_ && *gapSlot_ >= static_cast<int>(items_.size())) x += gap;
     const int buttonHeight = std::min(buttonWidth, rowHeight);
     const int buttonY = (height() - buttonHeight) / 2;
     if (isLocked_) {
-        lockIcon_->setGeometry(x, rowVerticalInset, lockIconWidth, rowHeight);
+        place(*lockIcon_, QRect(x, rowVerticalInset, lockIconWidth, rowHeight), slide);
         x += lockIconWidth + rowSpacing;
     }
     if (!moveButton_->isHidden()) {
-        moveButton_->setGeometry(x, buttonY, buttonWidth, buttonHeight);
+        place(*moveButton_, QRect(x, buttonY, buttonWidth, buttonHeight), slide);
         x += buttonWidth + rowSpacing;
     }
-    addButton_->setGeometry(x, buttonY, buttonWidth, buttonHeight);
+    place(*addButton_, QRect(x, buttonY, buttonWidth, buttonHeight), slide);
 }
 
 QPainterPath TabBarView::backgroundPath(const QRectF& rect, const Style& style) {
@@ -387,14 +505,40 @@ void TabBarView::paintEvent(QPaintEvent* event) {
     painter.fillRect(event->rect(), fillColor());
 }
 
+// ---- Presses on the background ----
+
 void TabBarView::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    if (event->button() != Qt::RightButton) return;
-    MenuModel menu = contextMenu();
-    if (showMenu) showMenu(std::move(menu), event->globalPosition().toPoint());
+    if (event->button() == Qt::RightButton) showContextMenu(event->globalPosition().toPoint());
+    else if (event->button() == Qt::LeftButton) barDrag_.press(1, globalX(*event));
+}
+
+void TabBarView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    barDrag_.press(2, globalX(*event));
+}
+
+void TabBarView::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    // Qt's implicit grab brings the moves from outside the bar too.
+    if (event->buttons() & Qt::LeftButton) barDrag_.move(globalX(*event));
+}
+
+void TabBarView::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() == Qt::LeftButton) barDrag_.release();
 }
 
 // ---- Menus and prompts ----
+
+void TabBarView::showContextMenu(QPoint global) {
+    MenuModel menu = contextMenu();
+    if (showMenu) showMenu(std::move(menu), global);
+}
 
 MenuModel TabBarView::contextMenu() {
     const auto call = [this](std::function<void()> TabBarView::*member) {
@@ -421,51 +565,126 @@ MenuModel TabBarView::contextMenu() {
     group.onMoveToDisplay = lifetime_.guarded([this](int index) {
         if (onMoveToDisplay) onMoveToDisplay(index);
     });
-    MenuModel menu;
-    appendGroupScopeItems(menu, group);
-    return menu;
+    return TabBarMenus::barContextMenu(group);
 }
 
 MenuModel TabBarView::moveMenu() {
     const auto targets = providers.displayMoveTargetsProvider ? providers.displayMoveTargetsProvider()
                                                               : std::vector<DisplayMoveTarget>{};
-    MenuModel menu;
-    if (targets.empty()) return menu;
-    MenuItem caption;
-    caption.title = L10n::moveToDisplayHeader();
-    caption.enabled = false;
-    menu.append(std::move(caption));
-    menu.append(MenuItem::separator());
-    appendDisplayMoveRows(menu, targets, lifetime_.guarded([this](int index) {
+    return TabBarMenus::moveToDisplayMenu(targets, lifetime_.guarded([this](int index) {
         if (onMoveToDisplay) onMoveToDisplay(index);
     }));
-    return menu;
-}
-
-GroupNamePrompt& TabBarView::namePrompt() {
-    if (!namePrompt_) {
-        // Deferred here already (below): the prompt opens the dialog at once.
-        namePrompt_ = std::make_unique<GroupNamePrompt>(nullptr, [this]() -> std::unique_ptr<GroupNameDialog> {
-            return makeNameDialog ? makeNameDialog() : nullptr;
-        });
-        namePrompt_->onRename = [this](const std::optional<std::string>& name) {
-            if (onRename) onRename(name);
-        };
-        namePrompt_->onActivate = [this] {
-            if (onActivate) onActivate();
-        };
-    }
-    return *namePrompt_;
 }
 
 void TabBarView::promptForGroupName() {
-    // Never inside the menu's or the mouse event's own handling.
-    QTimer::singleShot(0, this, [this] { namePrompt().request([this] { return nameCaption_->name(); }); });
+    // Deferred by the prompt past the menu's or the mouse event's handling.
+    namePrompt_.request([this] { return nameCaption_->name(); });
 }
 
-bool TabBarView::isNamePromptOpen() const { return namePrompt_ && namePrompt_->isOpen(); }
+// ---- Tab reorder and pop-out ----
 
-// ---- Cross-bar drops ----
+void TabBarView::reorderDragged(TabItemView& item, QPoint local, QPointF global) {
+    const auto at = std::find(items_.begin(), items_.end(), &item);
+    const std::size_t index = at == items_.end() ? static_cast<std::size_t>(-1)
+                                                 : static_cast<std::size_t>(at - items_.begin());
+    reorder_.dragMoved(index, Point{static_cast<double>(local.x()), static_cast<double>(local.y())},
+                       QtX11Coordinates::toX(global), [this] { return currentLayout(); });
+}
+
+TabReorderGesture::Layout TabBarView::currentLayout() const {
+    TabReorderGesture::Layout layout;
+    for (const TabItemView* item : items_) {
+        const QRect g = item->geometry();
+        layout.tabs.push_back({item->windowID(), static_cast<double>(g.x()), static_cast<double>(g.width())});
+    }
+    layout.spacing = rowSpacing;
+    layout.originY = items_.empty() ? rowVerticalInset : items_.front()->y();
+    layout.tabHeight = items_.empty() ? std::max(0, height() - 2 * rowVerticalInset) : items_.front()->height();
+    layout.barHeight = height();
+    // The chip is placed in X pixels: Qt's logical pixels scaled.
+    layout.pixelsPerPoint = devicePixelRatioF();
+    return layout;
+}
+
+void TabBarView::liftTabs(std::size_t dragged) {
+    tabsLifted_ = true;
+    if (dragged >= items_.size()) return;
+    TabItemView& item = *items_[dragged];
+    item.raise();
+    item.setGraphicsEffect(liftShadow().release());  // owned by the item
+}
+
+void TabBarView::moveTab(std::size_t tab, Point origin, double duration) {
+    if (tab >= items_.size()) return;
+    slide(*items_[tab], QPoint(static_cast<int>(std::lround(origin.x)), static_cast<int>(std::lround(origin.y))),
+          duration);
+}
+
+void TabBarView::setTabHidden(std::size_t tab, bool hidden) {
+    if (tab >= items_.size()) return;
+    // Made transparent, never hidden: a hidden widget would lose the
+    // pointer grab that brings the drag's moves and release.
+    TabItemView& item = *items_[tab];
+    if (hidden) {
+        auto invisible = std::make_unique<QGraphicsOpacityEffect>();
+        invisible->setOpacity(0);
+        item.setGraphicsEffect(invisible.release());
+    } else {
+        item.setGraphicsEffect(liftShadow().release());
+    }
+}
+
+void TabBarView::showChip(std::size_t tab, const Rect& frame) {
+    if (tab >= items_.size()) return;
+    TabItemView& item = *items_[tab];
+    // The picture of the tab as it looks in the row, without its effect.
+    QGraphicsEffect* effect = item.graphicsEffect();
+    if (effect) effect->setEnabled(false);
+    const QPixmap picture = item.grab();
+    if (effect) effect->setEnabled(true);
+    if (!chip_) chip_ = std::make_unique<TabDragChip>();
+    chip_->show(picture, fillColor(), frame);
+}
+
+void TabBarView::moveChip(const Rect& frame) {
+    if (chip_) chip_->move(frame);
+}
+
+void TabBarView::hideChip() {
+    if (chip_) chip_->hide();
+}
+
+void TabBarView::restoreTabs(const std::vector<std::size_t>& order) {
+    // The row as the drag left it: `order` holds indices of the row as it
+    // was when the drag began (renders wait, so it is the same row).
+    std::vector<bool> seen(items_.size(), false);
+    bool permutation = order.size() == items_.size();
+    for (std::size_t i = 0; permutation && i < order.size(); ++i) {
+        permutation = order[i] < items_.size() && !seen[order[i]];
+        if (permutation) seen[order[i]] = true;
+    }
+    if (permutation) {
+        std::vector<TabItemView*> items;
+        for (const std::size_t tab : order) items.push_back(items_[tab]);
+        items_ = std::move(items);
+        // The row shown now is in this order: a render of the model in
+        // either order compares against what is really shown.
+        if (rowSource_ && rowSource_->tabs.size() == order.size()) {
+            std::vector<TabViewModel> tabs;
+            for (const std::size_t tab : order) tabs.push_back(rowSource_->tabs[tab]);
+            rowSource_->tabs = std::move(tabs);
+        }
+    }
+    for (TabItemView* item : items_) {
+        stopSlide(*item);
+        item->setGraphicsEffect(nullptr);
+    }
+    for (QWidget* control : std::initializer_list<QWidget*>{lockIcon_, moveButton_, addButton_}) stopSlide(*control);
+    tabsLifted_ = false;
+    relayout();
+}
+
+// ---- Drops from other bars ----
 
 int TabBarView::dropIndex(QPoint local) const {
     std::vector<double> midXs;
@@ -474,15 +693,93 @@ int TabBarView::dropIndex(QPoint local) const {
 }
 
 void TabBarView::openDropGap(int index, double tabWidth) {
-    dropGapIndex_ = std::clamp(index, 0, static_cast<int>(items_.size()));
-    dropGapWidth_ = std::max(0, static_cast<int>(std::lround(tabWidth)));
-    relayout();
+    dropGap_.open(index, tabWidth, static_cast<int>(items_.size()));
 }
 
-void TabBarView::closeDropGap() {
-    if (!dropGapIndex_) return;
-    dropGapIndex_.reset();
+void TabBarView::closeDropGap() { dropGap_.close(); }
+
+void TabBarView::gapChanged(const DropGap::Change& change) {
+    if (gapAnimation_) gapAnimation_->stop();
+    const bool jumped = gapSlot_ && change.spacerSlot && *gapSlot_ != *change.spacerSlot;
+    gapSlot_ = change.spacerSlot;
+    if (!gapSlot_) {
+        gapWidth_ = 0;
+        relayout();
+        return;
+    }
+    if (change.duration <= 0 || change.fromWidth == change.toWidth) {
+        // At full width in a new slot: the tabs between glide across.
+        gapWidth_ = change.toWidth;
+        relayout(jumped ? change.duration : 0);
+        return;
+    }
+    // Growing or shrinking: the row follows the spacer's width.
+    gapWidth_ = change.fromWidth;
     relayout();
+    auto* animation = new QVariantAnimation(this);
+    animation->setStartValue(change.fromWidth);
+    animation->setEndValue(change.toWidth);
+    animation->setDuration(milliseconds(change.duration));
+    animation->setEasingCurve(QEasingCurve::OutCubic);
+    QObject::connect(animation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        gapWidth_ = value.toDouble();
+        relayout();
+    });
+    gapAnimation_ = animation;
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+// ---- Spring-loaded drags from other applications ----
+
+std::optional<SpringLoadingDestination::HoveredTab> TabBarView::tabAt(QPoint local) const {
+    for (const TabItemView* item : items_) {
+        if (item->geometry().contains(local)) {
+            return SpringLoadingDestination::HoveredTab{item->windowID(), item->isActive(), item->isSuspended()};
+        }
+    }
+    return std::nullopt;
+}
+
+void TabBarView::applySpringHighlights() {
+    for (TabItemView* item : items_) item->setSpringHighlight(itemHighlight(spring_.highlightFor(item->windowID())));
+}
+
+void TabBarView::dragEnterEvent(QDragEnterEvent* event) {
+    // Only the names of the offered types, and no more of them than are
+    // ever looked at; the data itself is never read.
+    const QStringList formats = event->mimeData() ? event->mimeData()->formats() : QStringList();
+    std::vector<std::string> offered;
+    for (const QString& format : formats) {
+        if (offered.size() == SpringLoadingDragTypes::maxExaminedTypes) break;
+        offered.push_back(format.size() > static_cast<qsizetype>(SpringLoadingDragTypes::maxTypeLength)
+                              ? std::string()
+                              : format.toStdString());
+    }
+    if (!spring_.draggingEntered(offered)) {
+        event->ignore();
+        return;
+    }
+    // Taken part in, so that positions keep coming; never with an action.
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+}
+
+void TabBarView::dragMoveEvent(QDragMoveEvent* event) {
+    spring_.draggingUpdated(tabAt(event->position().toPoint()));
+    // No drop here; the pointer's next move is still wanted.
+    event->setDropAction(Qt::IgnoreAction);
+    event->ignore(QRect(event->position().toPoint(), QSize(1, 1)));
+}
+
+void TabBarView::dragLeaveEvent(QDragLeaveEvent* event) {
+    spring_.draggingExited();
+    event->accept();
+}
+
+void TabBarView::dropEvent(QDropEvent* event) {
+    spring_.draggingExited();
+    event->setDropAction(Qt::IgnoreAction);
+    event->ignore();
 }
 
 }  // namespace tessaly

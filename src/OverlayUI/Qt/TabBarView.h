@@ -5,11 +5,22 @@
 // the add button. Its callbacks are the bar's intents before they name the
 // group; the panel turns them into delegate calls.
 //
-// While the user presses or drags a tab, renders are held back: only the
-// newest model waits and is shown when the gesture ends. Hiding or closing
-// the bar ends a gesture under way with the callbacks a release sends, so
-// that a bar hidden during a press is never left deferring its renders.
+// What the user does on the bar is decided by the toolkit-free gestures the
+// view owns and drives from its widget events:
+// - TabReorderGesture: pressing and dragging tabs (reorder in the bar with
+//   0.16 s slides, pop-out with a drag chip, drops on other bars); renders
+//   wait while a tab is pressed or dragged. The view is its presenter.
+// - BarDragGesture: presses on the background (activate and drag the
+//   group, double click to maximise).
+// - DropGap: the gap opened for a tab popped out of another bar.
+// - SpringLoadingDestination: other applications' drags (XDND) hovering
+//   over a tab select its window after a rest; the bar never takes a drop.
+// - GroupNamePrompt: the name dialog of the menus.
+// Hiding or closing the bar ends every gesture on it the way a release
+// would: X11 drops the pointer grab of an unmapped window, so the release
+// itself never comes.
 #include <QPainterPath>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -18,23 +29,31 @@
 #include <string>
 #include <vector>
 
+#include "OverlayUI/BarDragGesture.h"
 #include "OverlayUI/BarPalette.h"
+#include "OverlayUI/DropGap.h"
 #include "OverlayUI/GroupNameDialog.h"
 #include "OverlayUI/GroupNamePrompt.h"
 #include "OverlayUI/MenuModel.h"
+#include "OverlayUI/SpringLoadingDestination.h"
 #include "OverlayUI/TabBarPanel.h"
+#include "OverlayUI/TabReorderGesture.h"
 #include "OverlayUI/TabStripGeometry.h"
 #include "OverlayUI/TabViewModel.h"
 #include "Platform/Geometry.h"
 #include "Platform/Lifetime.h"
+#include "Platform/MainExecutor.h"
+
+class QVariantAnimation;
 
 namespace tessaly {
 
 class GroupNameCaptionView;
 class HoverGlowButton;
+class TabDragChip;
 class TabItemView;
 
-class TabBarView : public QWidget {
+class TabBarView : public QWidget, private TabReorderGesture::Presenter {
 public:
     using Style = TabStripGeometry::Style;
     static constexpr double overlapCornerRadius = TabStripGeometry::overlapCornerRadius;
@@ -44,7 +63,10 @@ public:
     static constexpr int buttonWidth = 22;
     static constexpr int lockIconWidth = 14;
 
-    TabBarView();
+    // The executor times the settle of a released tab, the closing of a
+    // drop gap, the spring-loading rest and the deferral of the name dialog;
+    // without one each happens at once.
+    explicit TabBarView(std::shared_ptr<MainExecutor> executor = nullptr);
     ~TabBarView() override;
 
     // ---- Callbacks (the panel sets them; absent ones do nothing) ----
@@ -109,9 +131,15 @@ public:
     int rowBuilds() const { return rowBuilds_; }
 
     // ---- Gestures ----
-    bool tabGestureActive() const { return tabGestureActive_; }
-    bool hasPendingRender() const { return pendingRender_.has_value(); }
-    // Ends a press or drag under way, as a release would.
+    bool tabGestureActive() const { return reorder_.tabGestureActive(); }
+    bool hasPendingRender() const { return reorder_.pendingRender().has_value(); }
+    const TabReorderGesture& reorderGesture() const { return reorder_; }
+    const BarDragGesture& barDragGesture() const { return barDrag_; }
+    const SpringLoadingDestination& springLoading() const { return spring_; }
+    // The chip of a popped-out tab; null before the bar's first pop-out.
+    TabDragChip* dragChip() const { return chip_.get(); }
+    // Ends every press or drag under way on the bar, as a release would
+    // (without dropping a popped-out tab anywhere).
     void endGestures();
 
     // ---- Parts (for the panel and tests) ----
@@ -135,25 +163,52 @@ public:
     // Opens the group-name dialog once the current event is handled; its
     // outcome renames the group (or not), then the group is activated.
     void promptForGroupName();
-    bool isNamePromptOpen() const;
+    bool isNamePromptOpen() const { return namePrompt_.isOpen(); }
 
-    // ---- Cross-bar drops (hooks for dragging tabs between bars) ----
+    // ---- Drops from other bars ----
+    // Where a tab dropped at a point of this view would land among the tabs.
     int dropIndex(QPoint local) const;
     void openDropGap(int index, double tabWidth);
     void closeDropGap();
+    const DropGap& dropGap() const { return dropGap_; }
+    // The spacer's place in the row and its width as laid out now.
+    std::optional<int> gapSlot() const { return gapSlot_; }
+    double gapWidth() const { return gapWidth_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
-    void relayout();
+    // TabReorderGesture::Presenter
+    void liftTabs(std::size_t dragged) override;
+    void moveTab(std::size_t tab, Point origin, double duration) override;
+    void setTabHidden(std::size_t tab, bool hidden) override;
+    void showChip(std::size_t tab, const Rect& frame) override;
+    void moveChip(const Rect& frame) override;
+    void hideChip() override;
+    void restoreTabs(const std::vector<std::size_t>& order) override;
+
+    void wireGestures();
+    // Lays the row out; with `slide` (seconds) tabs and controls glide to their places.
+    void relayout(double slide = 0);
     void applyPalette();
     void updateMask();
-    void tabGestureChanged(bool began);
     void wire(TabItemView& item, WindowID windowID);
-    GroupNamePrompt& namePrompt();
+    void reorderDragged(TabItemView& item, QPoint local, QPointF global);
+    TabReorderGesture::Layout currentLayout() const;
+    void gapChanged(const DropGap::Change& change);
+    void applySpringHighlights();
+    std::optional<SpringLoadingDestination::HoveredTab> tabAt(QPoint local) const;
+    void showContextMenu(QPoint global);
     QColor barControlColor() const;
 
     // What the items were built from: a render of the same again (the group
@@ -171,16 +226,16 @@ private:
 
     std::vector<TabItemView*> items_;
     std::optional<RowSource> rowSource_;
-    std::optional<std::vector<TabViewModel>> pendingRender_;
-    bool tabGestureActive_ = false;
     std::optional<TabColor> groupAccent_;
     bool isLocked_ = false;
     double tabBarOpacity_ = 1.0;
     TabColor tabBadgeColor_ = TabColor::defaultBadge;
     BarPalette palette_ = BarPalette::light;
     Style style_;
-    std::optional<int> dropGapIndex_;
-    int dropGapWidth_ = 0;
+    bool tabsLifted_ = false;          // a tab drag positions the row itself
+    std::optional<int> gapSlot_;       // the drop gap's spacer: before this tab
+    double gapWidth_ = 0;
+    QPointer<QVariantAnimation> gapAnimation_;
     int paletteApplications_ = 0;
     int rowBuilds_ = 0;
 
@@ -188,7 +243,14 @@ private:
     HoverGlowButton* addButton_ = nullptr;
     HoverGlowButton* moveButton_ = nullptr;
     QWidget* lockIcon_ = nullptr;
-    std::unique_ptr<GroupNamePrompt> namePrompt_;  // made on first use
+    std::unique_ptr<TabDragChip> chip_;  // made on the first pop-out
+
+    std::shared_ptr<MainExecutor> executor_;
+    TabReorderGesture reorder_;
+    BarDragGesture barDrag_;
+    DropGap dropGap_;
+    SpringLoadingDestination spring_;
+    GroupNamePrompt namePrompt_;
     LifetimeToken lifetime_;  // last: callbacks handed out stop reaching in first
 };
 

@@ -242,7 +242,7 @@ void TabItemView::mouseMoveEvent(QMouseEvent* event) {
         if (std::abs(pointer.x() - pressPosition_.x()) <= reorderSlop) return;
         dragState_ = DragState::reordering;
     }
-    if (onReorderDrag) onReorderDrag(*this, pointer);
+    if (onReorderDrag) onReorderDrag(*this, pointer, event->globalPosition());
 }
 
 void TabItemView::mouseReleaseEvent(QMouseEvent* event) {
@@ -269,14 +269,7 @@ void TabItemView::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
-void TabItemView::endGesture() {
-    const DragState before = std::exchange(dragState_, DragState::idle);
-    if (before == DragState::reordering) {
-        if (onReorderEnd) onReorderEnd(*this);
-    } else if (before == DragState::pending) {
-        if (onGestureChanged) onGestureChanged(false);
-    }
-}
+void TabItemView::cancelPress() { dragState_ = DragState::idle; }
 
 MenuModel TabItemView::contextMenu() {
     const QPointer<TabItemView> self(this);

@@ -61,8 +61,9 @@ public:
     std::function<void()> onToggleLock;
     std::function<void()> onOpenAutoColorRules;
     std::function<void(int)> onMoveToDisplay;
-    // The tab is dragged; the point is the pointer in the bar window's coordinates.
-    std::function<void(TabItemView&, QPoint)> onReorderDrag;
+    // The tab is dragged: the pointer in the bar window's coordinates, and
+    // globally (Qt's logical coordinates, from the event itself).
+    std::function<void(TabItemView&, QPoint, QPointF)> onReorderDrag;
     std::function<void(TabItemView&)> onReorderEnd;
     // True when a press on the tab begins, false when it ends without a reorder.
     std::function<void(bool)> onGestureChanged;
@@ -97,9 +98,10 @@ public:
     // Whether a press or drag of this tab is under way.
     bool isPressed() const { return dragState_ != DragState::idle; }
     bool isReordering() const { return dragState_ == DragState::reordering; }
-    // Ends a press or drag as a release away from the tab does, with the
-    // same callbacks (the bar is being hidden or closed under the pointer).
-    void endGesture();
+    // Forgets a press or drag under way without a callback: the bar has
+    // ended its gesture itself (it is being hidden or closed under the
+    // pointer), and a late release then does nothing.
+    void cancelPress();
     // The menu a right click shows.
     MenuModel contextMenu();
 

@@ -17,9 +17,12 @@
 #include <string>
 #include <vector>
 
+#include <QAbstractAnimation>
+
 #include "OverlayUI/TabStripGeometry.h"
 #include "OverlayUI/Qt/QtOverlayFactory.h"
 #include "OverlayUI/Qt/QtTabBarPanel.h"
+#include "Platform/ManualMainExecutor.h"
 #include "RecordingTabBarDelegate.h"
 
 namespace tessaly::test {
@@ -101,9 +104,20 @@ inline QAction* findAction(const QMenu& menu, const QString& text) {
     return nullptr;
 }
 
-// A bar of the Qt factory, wired to a recording delegate.
+// Runs every animation under `root` to its end at once (the bar's slides
+// and gaps run on Qt's animation timer, in real time).
+inline void finishAnimations(QObject& root) {
+    for (QAbstractAnimation* animation : root.findChildren<QAbstractAnimation*>()) {
+        if (animation->state() == QAbstractAnimation::Running) animation->setCurrentTime(animation->totalDuration());
+    }
+}
+
+// A bar of the Qt factory, wired to a recording delegate; its delays (a
+// settling tab, a closing gap, spring loading, the name prompt's deferral)
+// run on a virtual clock.
 struct BarFixture {
-    std::shared_ptr<QtOverlayFactory> factory = std::make_shared<QtOverlayFactory>(nullptr, nullptr);
+    std::shared_ptr<ManualMainExecutor> main = std::make_shared<ManualMainExecutor>();
+    std::shared_ptr<QtOverlayFactory> factory = std::make_shared<QtOverlayFactory>(nullptr, nullptr, main);
     std::shared_ptr<RecordingTabBarDelegate> delegate = std::make_shared<RecordingTabBarDelegate>();
     Uuid groupID = Uuid::random();
     std::unique_ptr<TabBarPanel> panel;
@@ -119,6 +133,18 @@ struct BarFixture {
     void placeAbove(const Rect& windowFrame = Rect(100, 300, 900, 500), double height = 30) {
         panel->place(TabStripGeometry::barLayout(windowFrame, height, {}));
         settleQt();
+    }
+
+    // Runs what waits on the executor (not its timers) and on Qt.
+    void settle() {
+        main->drain();
+        settleQt();
+        main->drain();
+    }
+    // Lets `seconds` of virtual time pass (timers fall due), then settles.
+    void advance(double seconds) {
+        main->advance(seconds);
+        settle();
     }
 };
 
