@@ -188,6 +188,9 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Scaled, Run) {
                g.maxY() == group.frame.minY();
     };
     ASSERT_TRUE(waitUntil(matches)) << "bar at " << geometry(strip) << " for the frame " << group.frame;
+    // The strip keeps its content's height: 30 logical pixels, 60 X pixels.
+    EXPECT_EQ(geometry(strip).height(), 2 * TabStripGeometry::defaultHeight);
+    EXPECT_TRUE(waitUntil([&] { return bar(group.id).view().height() == TabStripGeometry::defaultHeight; }));
 
     // Moved by one odd pixel: still exact.
     group.frame.origin.x += 1;
