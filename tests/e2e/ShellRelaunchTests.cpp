@@ -1,0 +1,87 @@
+// One instance and the relaunch on a real desktop: a second launch hands
+// over to the running program and ends; the restart that applies a new
+// display language starts the new program only once the old one has ended,
+// and the new one puts the same windows back into the same groups and
+// speaks the new language.
+#include "ShellTest.h"
+
+namespace tessaly::e2e {
+namespace {
+
+using std::chrono::seconds;
+
+class ShellRelaunchTest : public ShellTest {
+protected:
+    // A second launch on the same folders: it must end by itself, with
+    // success, leaving the running instance alone.
+    void launchAgainAndExpectOneInstance(pid_t running) {
+        ChildProcess* second = launch({});
+        ASSERT_TRUE(second);
+        const auto status = second->waitForExit(test::kX11Patience);
+        ASSERT_TRUE(status) << "the second launch kept running";
+        EXPECT_TRUE(status->exited && status->code == 0) << status->describe() << "\n" << second->output();
+        EXPECT_EQ(instances(), std::vector<pid_t>{running});
+    }
+};
+
+TEST_F(ShellRelaunchTest, ARestartForANewLanguageBringsTheSameGroupsBackInThatLanguage) {
+    if (!accessibility()) GTEST_SKIP() << "no accessibility bus on this machine";
+    ASSERT_TRUE(startShell());
+    const auto first = groupedXterms("relaunch-a", 120);
+    ASSERT_TRUE(first);
+    const auto second = groupedXterms("relaunch-b", 520);
+    ASSERT_TRUE(second);
+
+    // Opening the program again shows its settings window; nothing else runs.
+    const pid_t old = pid();
+    launchAgainAndExpectOneInstance(old);
+    ASSERT_TRUE(waitForProgramWindow("Tessaly Settings")) << "the second launch did not bring the settings window up";
+
+    // General page: the display language, then the restart it asks for.
+    auto language = a11y_->waitFor(pid(), "combo box", "English");
+    ASSERT_TRUE(language) << "no language choice on the settings window's first page";
+    user->click(language->center());
+    const auto german = a11y_->waitFor(pid(), "list item", "German (Deutsch)");
+    ASSERT_TRUE(german) << "the language list did not open";
+    user->click(german->center());
+    const auto restart = a11y_->waitFor(pid(), "push button", "Restart Now");
+    ASSERT_TRUE(restart) << "no restart offered after choosing another language";
+    user->click(restart->center());
+
+    // The old process ends by itself; no other instance runs before it has.
+    bool overlapped = false;
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const auto running = instances();
+        const bool ended = firstLaunch().status().has_value() || isZombie(old);
+        for (const pid_t p : running) overlapped |= p != old && !ended;
+        return ended;
+    })) << "the old program did not end for the restart";
+    const auto status = firstLaunch().waitForExit(seconds(1));
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(status->exited && status->code == 0) << status->describe();
+    EXPECT_FALSE(overlapped) << "the new program started before the old one had ended";
+
+    std::vector<pid_t> running;
+    ASSERT_TRUE(desktop->waitUntil([&] { return (running = instances()).size() == 1; })) << "no new program started";
+    followInstance(running.front());
+    ASSERT_TRUE(waitForLog(TessalyProgram::sessionStartedLine, 2)) << "the new program's session did not start";
+    EXPECT_FALSE(std::filesystem::exists(handoffFile())) << "the handoff was not taken";
+
+    // The same windows, in the same groups, with their bars.
+    for (const auto& pair : {*first, *second}) {
+        EXPECT_TRUE(user->waitUntil([&] { return isGrouped(pair) || isGrouped(Pair{pair.inactive, pair.active}); }))
+            << "a group did not come back on its windows";
+    }
+    EXPECT_EQ(user->bars().size(), 2u);
+
+    // The new program speaks German: its settings window (a launch that is
+    // not a login item shows it) and its pages.
+    EXPECT_TRUE(waitForProgramWindow("Tessaly-Einstellungen")) << "the settings window is not in German";
+    EXPECT_TRUE(a11y_->waitFor(pid(), "list item", "Allgemein")) << "the pages are not in German";
+
+    // Opening it once more still leaves one program.
+    launchAgainAndExpectOneInstance(pid());
+}
+
+}  // namespace
+}  // namespace tessaly::e2e
