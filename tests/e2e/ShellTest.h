@@ -97,6 +97,7 @@ protected:
                  {"XDG_CACHE_HOME", "cache"}, {"XDG_RUNTIME_DIR", "runtime"}}) {
             variables[name] = (folders_ / folder).string();
         }
+        if (diagnostics) variables["TESSALY_RECONCILE_LOG"] = "1";
         if (!sessionBus_.empty()) {
             variables["DBUS_SESSION_BUS_ADDRESS"] = sessionBus_;
             variables["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1";
@@ -265,6 +266,22 @@ protected:
         return user->shareFrame(pair.active, pair.inactive) && user->barAbove(pair.active).has_value();
     }
 
+    // The number of tabs the program's bar at `bar` shows, as a screen
+    // reader counts them (each tab offers its detach button); empty while
+    // no bar is there.
+    std::optional<std::size_t> tabCount(const Rect& bar) {
+        const auto tree = a11y_->snapshot(pid_);
+        for (std::size_t i = 0; i < tree.size(); ++i) {
+            if (tree[i].depth != 1 || !tree[i].isShowing() || tree[i].extents != bar) continue;
+            std::size_t tabs = 0;
+            for (std::size_t j = i + 1; j < tree.size() && tree[j].depth > 1; ++j) {
+                if (tree[j].isShowing() && tree[j].role == "push button" && tree[j].name == "Detach from group") ++tabs;
+            }
+            return tabs;
+        }
+        return std::nullopt;
+    }
+
     // --- Tray --------------------------------------------------------------
 
     // Starts an XEmbed tray on the desktop and waits until it owns the
@@ -353,6 +370,7 @@ protected:
         return text;
     }
 
+    bool diagnostics = false;  // the program's diagnostic traces (in its log)
     std::filesystem::path folders_;
     std::vector<std::unique_ptr<ChildProcess>> launches_;
     std::string sessionBus_;
