@@ -120,42 +120,54 @@ void BM_Follow(benchmark::State& state) {
 }
 
 // Makes the windows, groups them through the program, puts every set at home.
+// Targets stand in a row at the top, the windows dragged onto them wait in
+// rows further down (each drag is a real one, several hundred pixels), and
+// the loose sets stand to the right.
 bool setUp(Fixture& f) {
     std::vector<WindowPlace> places;
-    int column = 0;
+    // The grouped windows are applications of their own (the program
+    // handles each application's focus); the loose ones are the bench's.
+    std::vector<Point> applicationPlaces;
+    std::map<int, std::vector<std::size_t>> groupIndexes, looseIndexes;  // by size: indexes into the windows
+    int column = 0, waiting = 0;
     for (const int size : kSizes) {
-        for (int copy = 0; copy < 2; ++copy) {  // grouped, then loose
-            for (int i = 0; i < size; ++i) {
-                places.push_back({static_cast<std::int16_t>(30 + column * 250 + (i % 2) * 20),
-                                  static_cast<std::int16_t>(80 + i * 80)});
-            }
-            ++column;
+        groupIndexes[size].push_back(applicationPlaces.size());
+        applicationPlaces.push_back({30.0 + column * 290, 80});
+        for (int i = 1; i < size; ++i) {
+            groupIndexes[size].push_back(applicationPlaces.size());
+            applicationPlaces.push_back({30.0 + (waiting % 7) * 150, 420.0 + (waiting / 7) * 200});
+            ++waiting;
+        }
+        ++column;
+    }
+    for (const int size : kSizes) {
+        for (int i = 0; i < size; ++i) {
+            looseIndexes[size].push_back(applicationPlaces.size() + places.size());
+            places.push_back({static_cast<std::int16_t>(1100 + i * 10), static_cast<std::int16_t>(80 + i * 20)});
         }
     }
-    const auto windows = bench::createManagedWindows(*f.desktop, places, kWidth, kHeight);
-    if (windows.empty()) return false;
+    auto windows = e2e::launchApplications(*f.desktop, applicationPlaces, Size{kWidth, kHeight});
+    const auto benchWindows = bench::createManagedWindows(*f.desktop, places, kWidth, kHeight);
+    if (windows.empty() || benchWindows.empty()) return false;
+    windows.insert(windows.end(), benchWindows.begin(), benchWindows.end());
     f.bare = X11Connection::open(f.desktop->display());
     if (!f.bare) return false;
     f.user = std::make_unique<e2e::DesktopUser>(*f.desktop, f.program->pid());
-    std::size_t next = 0;
+    int looseRow = 0;
     for (const int size : kSizes) {
-        for (auto* sets : {&f.groups, &f.loose}) {
-            Set set;
-            set.windows.assign(windows.begin() + static_cast<std::ptrdiff_t>(next),
-                               windows.begin() + static_cast<std::ptrdiff_t>(next + size));
-            set.home = places[next];
-            next += static_cast<std::size_t>(size);
-            (*sets)[size] = set;
-        }
+        Set group, loose;
+        for (const auto i : groupIndexes[size]) group.windows.push_back(windows[i]);
+        for (const auto i : looseIndexes[size]) loose.windows.push_back(windows[i]);
+        const Point home = applicationPlaces[groupIndexes[size].front()];
+        group.home = WindowPlace{static_cast<std::int16_t>(home.x), static_cast<std::int16_t>(home.y)};
+        loose.home = WindowPlace{1100, static_cast<std::int16_t>(80 + looseRow++ * 300)};
         // Group: drag each other window onto the first.
-        Set& group = f.groups[size];
         for (std::size_t i = 1; i < group.windows.size(); ++i) {
             std::string why;
-            if (!f.user->groupByDrag(group.windows[i], group.windows.front(), why)) {
+            if (!f.user->groupByDragRetrying(group.windows[i], group.windows.front(), why)) {
                 std::printf("bench_e2e_follow: grouping %zu of %d failed: %s\n", i, size, why.c_str());
                 return false;
             }
-            if (!f.user->waitForSharedFrame(group.windows[i], group.windows.front())) return false;
         }
         // The active member (the one the bar stands above) leads.
         std::optional<std::size_t> active;
@@ -167,6 +179,8 @@ bool setUp(Fixture& f) {
         });
         if (!active) return false;
         std::swap(group.windows.front(), group.windows[*active]);
+        f.groups[size] = group;
+        f.loose[size] = loose;
     }
     // Every set at its home: each window of a set at the set's home place.
     for (auto* sets : {&f.groups, &f.loose}) {
@@ -208,10 +222,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     fixture = &f;
+    const auto setUpStart = std::chrono::steady_clock::now();
     if (!setUp(f)) {
         std::printf("bench_e2e_follow: the groups could not be made\n%s", f.program->log().c_str());
         return 1;
     }
+    std::printf("bench_e2e_follow: %zu groups made by dragging in %.1f s\n", kSizes.size(),
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - setUpStart).count());
     for (const int size : kSizes) {
         benchmark::RegisterBenchmark("BM_Follow", BM_Follow)->Arg(size)->Iterations(100)->UseManualTime()->Unit(benchmark::kMicrosecond);
     }

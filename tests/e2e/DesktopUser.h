@@ -18,6 +18,23 @@
 
 namespace tessaly::e2e {
 
+// Starts one small application (xlogo) per place, each in a process of its
+// own (windows of one process share one focus and activation); answers
+// their windows, or nothing when one does not come up.
+inline std::vector<xcb_window_t> launchApplications(test::X11Desktop& desktop, const std::vector<Point>& places,
+                                                   Size size) {
+    std::vector<xcb_window_t> windows;
+    const std::string extent = std::to_string(static_cast<int>(size.width)) + "x" +
+                               std::to_string(static_cast<int>(size.height));
+    for (const Point p : places) {
+        const auto client = desktop.launchXlogo(extent + "+" + std::to_string(static_cast<int>(p.x)) + "+" +
+                                                std::to_string(static_cast<int>(p.y)));
+        if (!client) return {};
+        windows.push_back(client->window);
+    }
+    return windows;
+}
+
 class DesktopUser {
 public:
     static constexpr double kBarHeight = 30;  // the default tab bar height
@@ -108,7 +125,8 @@ public:
     // followed or `whileHeld` never held; the button and Shift are let go
     // either way.
     bool dragTitleBar(xcb_window_t client, Point to, bool shift, std::string& why,
-                      const std::function<bool()>& whileHeld = {}) {
+                      const std::function<bool()>& whileHeld = {},
+                      std::chrono::milliseconds holdPatience = test::kX11Patience) {
         const Point grab = titleBarPoint(client);
         const Rect start = frame(client);
         const Point offset{grab.x - start.origin.x, grab.y - start.origin.y};
@@ -155,7 +173,7 @@ public:
                   " (pointer at " + describe(pointer) + ", frame at " + describe(origin) + ", grabbed " +
                   describe(offset) + " into it)";
         }
-        if (ok && whileHeld && !waitUntil(whileHeld)) {
+        if (ok && whileHeld && !waitUntil(whileHeld, holdPatience)) {
             ok = false;
             why = "what should show during the drag never showed";
         }
@@ -177,10 +195,11 @@ public:
     // Groups `dragged` onto `target` as a user does: a Shift-drag by the
     // title bar over the target, a hover until the insert preview shows
     // over it, the release. False (with `why`) when the preview never showed.
-    bool groupByDrag(xcb_window_t dragged, xcb_window_t target, std::string& why) {
+    bool groupByDrag(xcb_window_t dragged, xcb_window_t target, std::string& why,
+                     std::chrono::milliseconds previewPatience = test::kX11Patience) {
         const Rect t = frame(target);
         const bool ok = dragTitleBar(dragged, Point{std::round(t.midX()), std::round(t.midY())}, true, why,
-                                     [&] { return previewCovers(t); });
+                                     [&] { return previewCovers(t); }, previewPatience);
         if (!ok) why += "; the program showed " + describe(overlays()) + " over a target at " + describe(t);
         return ok;
     }
@@ -196,6 +215,45 @@ public:
         std::string text = windows.empty() ? "nothing" : "";
         for (const auto& w : windows) text += (text.empty() ? "" : ", ") + describe(w.rect);
         return text;
+    }
+
+    // Brings the client forward with the focus (as a click on it would)
+    // and waits until the window manager says it is active.
+    bool focus(xcb_window_t client) {
+        desktop_.windows().activate(client);
+        return waitUntil([&] { return desktop_.windows().activeWindow() == client; });
+    }
+
+    // After a drop: the bar stands above one of the two windows and the
+    // window manager has that one active (the program brings a group's
+    // active window forward once it is made), so the next gesture is not
+    // overtaken by it.
+    bool waitForGroupSettled(xcb_window_t a, xcb_window_t b) {
+        return waitUntil([&] {
+            const xcb_window_t active = desktop_.windows().activeWindow();
+            return (active == a || active == b) && barAbove(active).has_value();
+        });
+    }
+
+    // For set-ups that need the group, not a test of the gesture: focuses
+    // the window, groups it by a drag, and when the drop did not take, puts
+    // the window back where it was and tries again (at most `attempts`
+    // times). Answers whether the two share one frame.
+    bool groupByDragRetrying(xcb_window_t dragged, xcb_window_t target, std::string& why, int attempts = 3) {
+        const Point home = frame(dragged).origin;
+        for (int attempt = 0; attempt < attempts; ++attempt) {
+            if (attempt > 0) {
+                desktop_.windows().setPosition(dragged, home);
+                waitUntil([&] { return frame(dragged).origin == home; });
+            }
+            focus(dragged);
+            const bool previewed = groupByDrag(dragged, target, why, std::chrono::seconds(3));
+            if (waitUntil([&] { return shareFrame(dragged, target); },
+                          previewed ? test::kX11Patience : std::chrono::seconds(1))) {
+                return waitForGroupSettled(dragged, target);
+            }
+        }
+        return false;
     }
 
     // Clicks at `at` with the left button.

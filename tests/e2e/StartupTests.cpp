@@ -56,7 +56,7 @@ TEST_F(StartupWithoutWindowManagerTest, ItWaitsForAWindowManagerAndStartsOnceOne
     EXPECT_FALSE(program->process().status()) << "gave up instead of waiting";
     EXPECT_EQ(program->process().count(TessalyProgram::sessionStartedLine), 0u);
 
-    ASSERT_TRUE(startOnDesktop({"openbox", "--sm-disable"}));
+    ASSERT_TRUE(startOnDesktop({"openbox", "--sm-disable"}));  // as it comes
     EXPECT_TRUE(program->waitUntilSessionRuns());
 }
 
