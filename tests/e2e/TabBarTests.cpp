@@ -1,0 +1,602 @@
+// Working with the tab bar of the real program on a real desktop, as a user
+// does with the mouse and the keyboard (XTEST): tabs clicked and
+// middle-clicked, dragged along the bar, off it onto the desktop and onto
+// another group's bar, whole groups dragged by their bars onto other groups
+// and onto another monitor, double-clicked, filled with "+", and named.
+//
+// What the program shows is read back from the X server: its bars (the
+// override-redirect windows of the bar's height) and, along one row of a
+// bar's pixels, where its tabs stand and which one is the active one.
+#include "EndToEndTest.h"
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace tessaly::e2e {
+namespace {
+
+using std::chrono::milliseconds;
+
+namespace Keys {
+inline constexpr xcb_keysym_t down = 0xff54;
+inline constexpr xcb_keysym_t returnKey = 0xff0d;
+}  // namespace Keys
+
+// One tab as the bar shows it, in root coordinates.
+struct ShownTab {
+    double minX = 0;
+    double maxX = 0;
+    std::uint32_t colour = 0;
+    bool active = false;
+    double midX() const { return std::round((minX + maxX) / 2); }
+};
+
+class TabBarTest : public EndToEndTest {
+protected:
+    static constexpr double kBarHeight = DesktopUser::kBarHeight;
+    // The row of a bar's pixels read: below the tabs' rounded top, above
+    // their icons and titles, where only the tabs' backgrounds differ from
+    // the bar's.
+    static constexpr int kScanRow = 5;
+    // A tab is never narrower than this; anything narrower on the row is not a tab.
+    static constexpr double kNarrowestTab = 40;
+
+    // openbox with the test configuration: Shift and a title-bar drag move
+    // the window, nothing takes the program's hotkeys.
+    test::X11Desktop::Options desktopOptions() const override {
+        auto options = EndToEndTest::desktopOptions();
+        options.manager = test::X11WindowManager::openboxTest;
+        return options;
+    }
+
+    void SetUp() override {
+        EndToEndTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ASSERT_TRUE(startProgram());
+    }
+
+    // ---- Groups ----
+
+    // xterms in a row at height `top`, titled name-1, name-2, ...; answers
+    // their windows.
+    std::vector<xcb_window_t> launch(const std::string& name, int count, int top, int left = 40) {
+        std::vector<xcb_window_t> windows;
+        for (int i = 0; i < count; ++i) {
+            const std::string geometry = "70x16+" + std::to_string(left + 300 * i) + "+" + std::to_string(top);
+            const auto client = desktop->launchXterm(name + "-" + std::to_string(i + 1), geometry);
+            if (!client) {
+                ADD_FAILURE() << "xterm " << name << "-" << i + 1 << " did not start";
+                return {};
+            }
+            windows.push_back(client->window);
+        }
+        return windows;
+    }
+    // The same with xlogo windows, which take any size (a terminal keeps to
+    // whole character cells).
+    std::vector<xcb_window_t> launchLogos(int count, int top, int left) {
+        std::vector<xcb_window_t> windows;
+        for (int i = 0; i < count; ++i) {
+            const auto client =
+                desktop->launchXlogo("420x260+" + std::to_string(left + 300 * i) + "+" + std::to_string(top));
+            if (!client) {
+                ADD_FAILURE() << "xlogo " << i + 1 << " did not start";
+                return {};
+            }
+            windows.push_back(client->window);
+        }
+        return windows;
+    }
+
+    bool focus(xcb_window_t window) {
+        desktop->windows().activate(window);
+        return user->waitUntil([&] { return desktop->windows().activeWindow() == window; });
+    }
+
+    // Groups every window after the first onto the first (a set-up, not the
+    // gesture under test: a drop that did not take is tried again).
+    bool groupAll(const std::vector<xcb_window_t>& windows) {
+        for (std::size_t i = 1; i < windows.size(); ++i) {
+            const Point home = user->frame(windows[i]).origin;
+            bool grouped = false;
+            for (int attempt = 0; attempt < 3 && !grouped; ++attempt) {
+                if (attempt > 0) {
+                    desktop->windows().setPosition(windows[i], home);
+                    user->waitUntil([&] { return user->frame(windows[i]).origin == home; });
+                }
+                focus(windows[i]);
+                std::string why;
+                const xcb_window_t target = activeOf({windows.begin(), windows.begin() + static_cast<long>(i)})
+                                                .value_or(windows.front());
+                grouped = user->groupByDrag(windows[i], target, why) && user->waitForSharedFrame(windows[i], target) &&
+                          waitForTabs(windows, i + 1);
+            }
+            if (!grouped) {
+                ADD_FAILURE() << "window " << i + 1 << " did not join the group";
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // The member the group's bar stands above.
+    std::optional<xcb_window_t> activeOf(const std::vector<xcb_window_t>& members) {
+        for (const xcb_window_t member : members) {
+            if (user->barAbove(member)) return member;
+        }
+        return std::nullopt;
+    }
+    std::optional<ShownWindow> barOf(const std::vector<xcb_window_t>& members) {
+        for (const xcb_window_t member : members) {
+            if (auto bar = user->barAbove(member)) return bar;
+        }
+        return std::nullopt;
+    }
+
+    // ---- What a bar shows ----
+
+    // The tabs along the bar's scan row, left to right.
+    std::vector<ShownTab> tabsOf(const ShownWindow& bar) {
+        xcb_connection_t* c = desktop->connection().get();
+        const auto width = static_cast<std::uint16_t>(bar.rect.size.width);
+        auto image = xcbReply(c, xcb_get_image_reply,
+                              xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, bar.window, 0, kScanRow, width, 1, ~0u));
+        if (!image || xcb_get_image_data_length(image.get()) < 4 * width) return {};
+        const std::uint8_t* data = xcb_get_image_data(image.get());
+        const auto pixel = [&](int x) {
+            const std::uint8_t* p = data + 4 * x;
+            return static_cast<std::uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16));
+        };
+        const auto differs = [](std::uint32_t a, std::uint32_t b) {
+            for (int shift = 0; shift < 24; shift += 8) {
+                if (std::abs(static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff)) > 2) return true;
+            }
+            return false;
+        };
+        const std::uint32_t fill = pixel(2);  // the bar's own background, left of the row
+        std::vector<ShownTab> tabs;
+        for (int x = 0; x < width;) {
+            if (!differs(pixel(x), fill)) {
+                ++x;
+                continue;
+            }
+            const int start = x;
+            while (x < width && differs(pixel(x), fill)) ++x;
+            if (x - start >= kNarrowestTab) {
+                tabs.push_back({bar.rect.minX() + start, bar.rect.minX() + x, pixel(start + 3), false});
+            }
+        }
+        // The active tab is the one drawn in the active colour: the lightest
+        // in a light bar, set apart from the others.
+        const auto luminance = [](std::uint32_t rgb) { return (rgb & 0xff) + ((rgb >> 8) & 0xff) + ((rgb >> 16) & 0xff); };
+        if (!tabs.empty()) {
+            const auto lightest = std::max_element(tabs.begin(), tabs.end(), [&](const auto& a, const auto& b) {
+                return luminance(a.colour) < luminance(b.colour);
+            });
+            const auto darkest = std::min_element(tabs.begin(), tabs.end(), [&](const auto& a, const auto& b) {
+                return luminance(a.colour) < luminance(b.colour);
+            });
+            if (tabs.size() == 1 || luminance(lightest->colour) > luminance(darkest->colour) + 20) lightest->active = true;
+        }
+        return tabs;
+    }
+    // A bar followed by its window (it stays one group's while the group lives).
+    std::optional<ShownWindow> shownBar(xcb_window_t strip) {
+        for (const auto& bar : user->bars()) {
+            if (bar.window == strip) return bar;
+        }
+        return std::nullopt;
+    }
+    std::vector<ShownTab> tabsOf(xcb_window_t strip) {
+        const auto bar = shownBar(strip);
+        return bar ? tabsOf(*bar) : std::vector<ShownTab>{};
+    }
+    std::vector<ShownTab> tabsOf(const std::vector<xcb_window_t>& members) {
+        const auto bar = barOf(members);
+        return bar ? tabsOf(*bar) : std::vector<ShownTab>{};
+    }
+    bool waitForTabs(const std::vector<xcb_window_t>& members, std::size_t count) {
+        return user->waitUntil([&] { return tabsOf(members).size() == count; });
+    }
+    // The index of the active tab; -1 when none is told apart.
+    static int activeIndex(const std::vector<ShownTab>& tabs) {
+        for (std::size_t i = 0; i < tabs.size(); ++i) {
+            if (tabs[i].active) return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    // The right end of what the bar draws across its middle (the add
+    // button's "+" is last in the row).
+    double rowEnd(const ShownWindow& bar) {
+        xcb_connection_t* c = desktop->connection().get();
+        const auto width = static_cast<std::uint16_t>(bar.rect.size.width);
+        const auto middle = static_cast<std::int16_t>(bar.rect.size.height / 2);
+        auto image = xcbReply(c, xcb_get_image_reply,
+                              xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, bar.window, 0, middle, width, 1, ~0u));
+        if (!image || xcb_get_image_data_length(image.get()) < 4 * width) return 0;
+        const auto* pixels = reinterpret_cast<const std::uint8_t*>(xcb_get_image_data(image.get()));
+        const auto at = [&](int x) { return pixels[4 * x] | (pixels[4 * x + 1] << 8) | (pixels[4 * x + 2] << 16); };
+        const int fill = at(2);
+        for (int x = width - 12; x > 2; --x) {
+            if (at(x) != fill) return bar.rect.minX() + x;
+        }
+        return 0;
+    }
+
+    // Opens the bar's own menu with a right click on its background and
+    // chooses its `row`-th item (from 1, separators not counted) with the
+    // keyboard, as a user may.
+    bool chooseFromBarMenu(const ShownWindow& bar, int row) {
+        const Point at{bar.rect.maxX() - 12, bar.rect.midY()};
+        clickWith(at, 3);
+        if (!user->waitUntil([&] { return !floating().empty(); })) return false;
+        // The pointer out of the menu's way: only the keys choose.
+        user->input.moveTo(Point{at.x, at.y + 400});
+        for (int i = 0; i < row; ++i) tap(Keys::down);
+        tap(Keys::returnKey);
+        return user->waitUntil([&] { return floating().empty(); });
+    }
+
+    // ---- Pointer and keys ----
+
+    // Moves in steps of about 8 pixels (a brisk hand).
+    void glide(Point from, Point to) { user->movePointer(from, to, 8, [](Point) { return true; }, milliseconds(1)); }
+
+    void clickWith(Point at, std::uint8_t button) {
+        user->input.moveTo(at);
+        user->input.press(button);
+        user->input.release(button);
+    }
+    void tap(xcb_keysym_t key) {
+        user->input.keyDown(key);
+        user->input.keyUp(key);
+    }
+    void type(const std::string& text) {
+        for (const char c : text) tap(static_cast<xcb_keysym_t>(c));
+    }
+
+    // Presses on `grab` and moves the pointer sideways by `sideways`
+    // (a press becomes a tab drag only so), then through `via` to `to`;
+    // waits for `whileHeld` before letting go. False when it never held.
+    bool dragTab(Point grab, double sideways, Point to, const std::function<bool()>& whileHeld) {
+        user->input.moveTo(grab);
+        user->input.press(1);
+        const Point aside{grab.x + sideways, grab.y};
+        glide(grab, aside);
+        glide(aside, to);
+        const bool held = !whileHeld || user->waitUntil(whileHeld);
+        user->input.release(1);
+        return held;
+    }
+
+    // The shown windows of the program that are neither bars nor backings:
+    // a drag chip, a preview, a prompt, a menu.
+    std::vector<ShownWindow> floating() {
+        auto shown = user->overlays();
+        std::erase_if(shown, [](const ShownWindow& w) {
+            return w.rect.size.height == kBarHeight || w.rect.size.height == 18;  // strips and backings
+        });
+        return shown;
+    }
+
+    std::string describeTabs(const std::vector<ShownTab>& tabs) {
+        std::string text;
+        for (const auto& tab : tabs) {
+            text += (text.empty() ? "" : " ") + std::to_string(static_cast<int>(tab.minX)) + "-" +
+                    std::to_string(static_cast<int>(tab.maxX)) + (tab.active ? "*" : "");
+        }
+        return text.empty() ? "no tabs" : text;
+    }
+};
+
+// 1. A click on an inactive tab brings its window forward; a middle click
+//    closes a tab's window and the tab goes.
+TEST_F(TabBarTest, ClickingATabActivatesItsWindowAndAMiddleClickClosesIt) {
+    const auto windows = launch("click", 3, 100);
+    ASSERT_EQ(windows.size(), 3u);
+    ASSERT_TRUE(groupAll(windows));
+    const xcb_window_t active = *activeOf(windows);
+    auto tabs = tabsOf(windows);
+    ASSERT_EQ(tabs.size(), 3u);
+    const int activeTab = activeIndex(tabs);
+    ASSERT_GE(activeTab, 0) << describeTabs(tabs);
+
+    // Each inactive tab in turn: its window becomes the active one, and the
+    // bar stands above it with that tab lit.
+    std::vector<xcb_window_t> visited{active};
+    for (int i = 0; i < 3; ++i) {
+        if (i == activeTab) continue;
+        const xcb_window_t before = desktop->windows().activeWindow();
+        user->click(Point{tabs[static_cast<std::size_t>(i)].midX(), barOf(windows)->rect.midY()});
+        ASSERT_TRUE(user->waitUntil([&] {
+            const xcb_window_t now = desktop->windows().activeWindow();
+            return now != before && std::find(windows.begin(), windows.end(), now) != windows.end() &&
+                   user->barAbove(now).has_value() && activeIndex(tabsOf(windows)) == i;
+        })) << "tab " << i << " did not bring its window forward (" << describeTabs(tabsOf(windows)) << ")";
+        visited.push_back(desktop->windows().activeWindow());
+    }
+    std::sort(visited.begin(), visited.end());
+    EXPECT_EQ(std::unique(visited.begin(), visited.end()), visited.end()) << "two tabs brought one window";
+
+    // A middle click on an inactive tab closes that window; its tab goes.
+    tabs = tabsOf(windows);
+    const int last = activeIndex(tabs);
+    const auto victimTab = static_cast<std::size_t>(last == 0 ? 1 : 0);
+    const auto clientsBefore = desktop->windows().clientList();
+    clickWith(Point{tabs[victimTab].midX(), barOf(windows)->rect.midY()}, 2);
+    ASSERT_TRUE(user->waitUntil([&] { return desktop->windows().clientList().size() == clientsBefore.size() - 1; }))
+        << "no window closed";
+    EXPECT_TRUE(waitForTabs(windows, 2)) << describeTabs(tabsOf(windows));
+    std::vector<xcb_window_t> left;
+    for (const xcb_window_t w : windows) {
+        if (desktop->windows().exists(w)) left.push_back(w);
+    }
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_TRUE(user->shareFrame(left[0], left[1]));
+}
+
+// 2. A tab dragged past its neighbour changes places with it; a tab of a
+//    pair dragged off the bar and let go on the desktop leaves the group.
+TEST_F(TabBarTest, DraggingATabReordersTheBarAndDraggingItOffPopsItsWindowOut) {
+    const auto windows = launch("order", 2, 120);
+    ASSERT_EQ(windows.size(), 2u);
+    ASSERT_TRUE(groupAll(windows));
+    auto tabs = tabsOf(windows);
+    ASSERT_EQ(tabs.size(), 2u);
+    const int from = activeIndex(tabs);
+    ASSERT_GE(from, 0) << describeTabs(tabs);
+    const int to = 1 - from;
+    const double bar = barOf(windows)->rect.midY();
+
+    // The active tab dragged over the other one's far half.
+    const ShownTab& moving = tabs[static_cast<std::size_t>(from)];
+    const ShownTab& other = tabs[static_cast<std::size_t>(to)];
+    const double distance = (to > from ? other.maxX - moving.maxX : other.minX - moving.minX);
+    ASSERT_TRUE(dragTab(Point{moving.midX(), bar}, to > from ? 8 : -8, Point{moving.midX() + distance, bar},
+                        [&] { return activeIndex(tabsOf(windows)) == to; }))
+        << "the tab did not move along the bar (" << describeTabs(tabsOf(windows)) << ")";
+    EXPECT_TRUE(user->waitUntil([&] {
+        const auto now = tabsOf(windows);
+        return now.size() == 2 && activeIndex(now) == to && std::abs(now[0].minX - tabs[0].minX) <= 1;
+    })) << "the new order did not stay (" << describeTabs(tabsOf(windows)) << ")";
+
+    // Off the bar, let go on the empty desktop below: the window leaves.
+    tabs = tabsOf(windows);
+    const ShownTab& leaving = tabs[0];
+    const Point grab{leaving.midX(), bar};
+    const Rect groupFrame = user->frame(*activeOf(windows));
+    const bool chipShown = dragTab(grab, 10, Point{grab.x + 10, groupFrame.maxY() + 120},
+                                   [&] { return !floating().empty(); });
+    EXPECT_TRUE(chipShown) << "no picture of the tab followed the pointer";
+    ASSERT_TRUE(user->waitForNoBars()) << "the group did not dissolve";
+    EXPECT_TRUE(user->waitUntil([&] { return !user->shareFrame(windows[0], windows[1]); }))
+        << "the popped-out window stayed on the group frame";
+    EXPECT_TRUE(floating().empty()) << "the chip stayed";
+}
+
+// 3. A tab dragged over another group's bar opens a gap where it would land
+//    and joins that group there; over a locked group nothing changes.
+TEST_F(TabBarTest, ATabDroppedOnAnotherGroupsBarJoinsItAtTheGapButNotWhenThatGroupIsLocked) {
+    const auto upper = launch("upper", 3, 80);
+    const auto lower = launch("lower", 2, 560);
+    ASSERT_EQ(upper.size() + lower.size(), 5u);
+    ASSERT_TRUE(groupAll(upper));
+    ASSERT_TRUE(groupAll(lower));
+    const xcb_window_t upperStrip = barOf(upper)->window;
+    const xcb_window_t lowerStrip = barOf(lower)->window;
+    const auto targetTabs = tabsOf(lowerStrip);
+    ASSERT_EQ(targetTabs.size(), 2u);
+    const ShownWindow targetBar = *shownBar(lowerStrip);
+
+    // An inactive tab of the upper group, over the lower bar's first tab
+    // (low on the bar: the picture under the pointer stays off the row read).
+    const auto sourceTabs = tabsOf(upperStrip);
+    const auto inactive = static_cast<std::size_t>(activeIndex(sourceTabs) == 0 ? 1 : 0);
+    const Point grab{sourceTabs[inactive].midX(), shownBar(upperStrip)->rect.midY()};
+    const Point over{targetTabs[0].minX + 6, targetBar.rect.maxY() - 4};
+    const double tabWidth = sourceTabs[inactive].maxX - sourceTabs[inactive].minX;
+    std::vector<ShownTab> seen;
+    const auto gapBeforeFirst = [&] {
+        seen = tabsOf(lowerStrip);
+        return seen.size() == 2 && seen[0].minX >= targetTabs[0].minX + tabWidth - 2;
+    };
+    ASSERT_TRUE(dragTab(grab, 10, over, gapBeforeFirst))
+        << "no gap of " << tabWidth << " opened under the pointer (the bar showed " << describeTabs(targetTabs)
+        << ", then " << describeTabs(seen) << ")";
+    ASSERT_TRUE(user->waitUntil([&] { return tabsOf(lowerStrip).size() == 3 && tabsOf(upperStrip).size() == 2; }))
+        << "the tab did not move: lower " << describeTabs(tabsOf(lowerStrip)) << ", upper "
+        << describeTabs(tabsOf(upperStrip));
+    xcb_window_t moved = kNoWindow;
+    ASSERT_TRUE(user->waitUntil([&] {
+        for (const xcb_window_t w : upper) {
+            if (user->shareFrame(w, lower.front())) moved = w;
+        }
+        return moved != kNoWindow;
+    })) << "no window of the upper group took the lower group's frame";
+
+    // The lower group locked through its bar's menu ("Name Group…", "Group
+    // Color", "Lock Group"): the lock icon joins the row.
+    const double endBefore = rowEnd(*shownBar(lowerStrip));
+    ASSERT_TRUE(chooseFromBarMenu(*shownBar(lowerStrip), 3)) << "the bar's menu did not open and close";
+    ASSERT_TRUE(user->waitUntil([&] { return rowEnd(*shownBar(lowerStrip)) > endBefore + 10; }))
+        << "no lock icon on the bar";
+
+    // Another tab of the upper group over the locked bar: no gap opens, and
+    // let go there, it stays where it was.
+    const auto lockedTabs = tabsOf(lowerStrip);
+    const auto remainingTabs = tabsOf(upperStrip);
+    ASSERT_EQ(remainingTabs.size(), 2u);
+    const auto another = static_cast<std::size_t>(activeIndex(remainingTabs) == 0 ? 1 : 0);
+    const Point grabAgain{remainingTabs[another].midX(), shownBar(upperStrip)->rect.midY()};
+    const Point overLocked{lockedTabs[0].minX + 6, shownBar(lowerStrip)->rect.maxY() - 4};
+    std::vector<ShownTab> seenLocked;
+    const auto shifted = [&] {
+        seenLocked = tabsOf(lowerStrip);
+        return seenLocked.size() != lockedTabs.size() || seenLocked[0].minX > lockedTabs[0].minX + 4;
+    };
+    user->input.moveTo(grabAgain);
+    user->input.press(1);
+    glide(grabAgain, Point{grabAgain.x + 10, grabAgain.y});
+    glide(Point{grabAgain.x + 10, grabAgain.y}, overLocked);
+    EXPECT_TRUE(user->waitUntil([&] { return !floating().empty(); })) << "no picture of the tab";
+    EXPECT_FALSE(user->waitUntil(shifted, milliseconds(600)))
+        << "a gap opened in a locked group's bar (it showed " << describeTabs(lockedTabs) << ", then "
+        << describeTabs(seenLocked) << "; the program showed " << DesktopUser::describe(user->overlays()) << ")";
+    user->input.release(1);
+    EXPECT_TRUE(user->waitUntil([&] { return floating().empty(); }));
+    // What the drop may have changed has shown by now: the bar is drawn again.
+    user->waitUntil([&] { return false; }, milliseconds(300));
+    EXPECT_EQ(tabsOf(upperStrip).size(), 2u) << "the tab left its group";
+    EXPECT_EQ(tabsOf(lowerStrip).size(), 3u) << "the locked group took the tab";
+    std::vector<xcb_window_t> remaining;
+    for (const xcb_window_t w : upper) {
+        if (w != moved) remaining.push_back(w);
+    }
+    EXPECT_TRUE(user->shareFrame(remaining[0], remaining[1]));
+}
+
+// 4a. One group's bar Shift-dragged over another group: the merge preview
+//     shows over it, and the release makes one group.
+TEST_F(TabBarTest, AShiftDragOfABarOverAnotherGroupMergesTheTwo) {
+    const auto first = launch("merge-a", 2, 60);
+    const auto second = launch("merge-b", 2, 560);
+    ASSERT_EQ(first.size() + second.size(), 4u);
+    ASSERT_TRUE(groupAll(first));
+    ASSERT_TRUE(groupAll(second));
+    const ShownWindow bar = *barOf(first);
+    const Rect target = user->frame(*activeOf(second));
+    const Rect start = user->frame(*activeOf(first));
+
+    // Pressed on the bar's background, at its right end, and dragged down
+    // until the group covers most of the other one.
+    const Point grab{bar.rect.maxX() - 12, bar.rect.midY()};
+    const Point to{grab.x, grab.y + (target.minY() - start.minY()) + 40};
+    user->input.moveTo(grab);
+    user->input.keyDown(KeySym::shiftL);
+    user->input.press(1);
+    glide(grab, to);
+    const bool previewed = user->waitUntil([&] { return user->previewCovers(target); });
+    user->input.release(1);
+    user->input.keyUp(KeySym::shiftL);
+    ASSERT_TRUE(previewed) << "no merge preview over the other group (the program showed "
+                           << DesktopUser::describe(user->overlays()) << ")";
+
+    std::vector<xcb_window_t> all = first;
+    all.insert(all.end(), second.begin(), second.end());
+    ASSERT_TRUE(waitForTabs(all, 4)) << "no bar of four tabs";
+    for (const xcb_window_t w : all) EXPECT_TRUE(user->waitForSharedFrame(w, all.front()));
+    EXPECT_EQ(user->bars().size(), 1u);
+}
+
+// 4b. With two monitors, a bar dragged past the edge of its monitor offers
+//     the other one; the release moves the group there.
+TEST_F(TabBarTest, ABarPushedPastTheEdgeOfItsMonitorMovesTheGroupToTheNextOne) {
+    ASSERT_EQ(desktop->run({"xrandr", "--setmonitor", "LEFT", "800/211x1000/264+0+0", "screen"}), 0);
+    ASSERT_EQ(desktop->run({"xrandr", "--setmonitor", "RIGHT", "800/211x1000/264+800+0", "none"}), 0);
+    const auto windows = launch("cross", 2, 300, 40);
+    ASSERT_EQ(windows.size(), 2u);
+    ASSERT_TRUE(groupAll(windows));
+    const Rect start = user->frame(*activeOf(windows));
+    ASSERT_LT(start.maxX(), 800);
+    const ShownWindow bar = *barOf(windows);
+
+    // Right, well past where the left monitor's edge holds the group.
+    const Point grab{bar.rect.maxX() - 12, bar.rect.midY()};
+    const Point to{grab.x + (800 - start.maxX()) + 120, grab.y};
+    user->input.moveTo(grab);
+    user->input.press(1);
+    glide(grab, to);
+    const bool offered = user->waitUntil([&] {
+        const Rect now = user->frame(*activeOf(windows));
+        return user->previewCovers(now);
+    });
+    user->input.release(1);
+    ASSERT_TRUE(offered) << "no prompt to move to the other monitor (the program showed "
+                         << DesktopUser::describe(user->overlays()) << ")";
+    EXPECT_TRUE(user->waitUntil([&] {
+        const auto active = activeOf(windows);
+        return active && user->frame(*active).minX() >= 800 && user->shareFrame(windows[0], windows[1]);
+    })) << "the group did not land on the right monitor";
+    EXPECT_TRUE(user->waitUntil([&] { return floating().empty(); })) << "the prompt stayed";
+}
+
+// 5. A double click on the bar fills the work area below the strip and
+//    another brings the group back; "+" adds a third window; "Name Group…"
+//    asks with the keyboard focus and the name shows on the bar.
+TEST_F(TabBarTest, ADoubleClickMaximisesAndRestoresPlusAddsAWindowAndTheGroupIsNamed) {
+    const auto windows = launchLogos(2, 200, 200);
+    ASSERT_EQ(windows.size(), 2u);
+    ASSERT_TRUE(groupAll(windows));
+    const xcb_window_t strip = barOf(windows)->window;
+    const Rect before = user->frame(*activeOf(windows));
+    const auto doubleClick = [&] {
+        const ShownWindow bar = *shownBar(strip);
+        user->input.moveTo(Point{bar.rect.maxX() - 12, bar.rect.midY()});
+        for (int i = 0; i < 2; ++i) {
+            user->input.press(1);
+            user->input.release(1);
+        }
+    };
+    const auto groupFrame = [&] {
+        const auto active = activeOf(windows);
+        return active ? user->frame(*active) : Rect::null();
+    };
+
+    doubleClick();
+    const Rect work{0, kBarHeight, 1600, 1000 - kBarHeight};  // no panels on this desktop
+    EXPECT_TRUE(user->waitUntil([&] {
+        return groupFrame() == work && user->shareFrame(windows[0], windows[1]) && user->barAbove(*activeOf(windows));
+    })) << "not maximised: " << DesktopUser::describe(user->frame(windows.front()));
+    doubleClick();
+    EXPECT_TRUE(user->waitUntil([&] {
+        return groupFrame() == before && user->shareFrame(windows[0], windows[1]) && user->barAbove(*activeOf(windows));
+    })) << "not restored: " << DesktopUser::describe(user->frame(windows.front()));
+
+    // "+" right after the last tab: the menu lists the third window.
+    const auto third = launch("five-third", 1, 700, 900);
+    ASSERT_EQ(third.size(), 1u);
+    std::vector<xcb_window_t> all = windows;
+    all.push_back(third.front());
+    ASSERT_TRUE(focus(*activeOf(windows)));
+    const auto tabs = tabsOf(strip);
+    ASSERT_EQ(tabs.size(), 2u);
+    user->click(Point{tabs.back().maxX + 2 + 11, shownBar(strip)->rect.midY()});
+    ASSERT_TRUE(user->waitUntil([&] { return !floating().empty(); })) << "no menu from the add button";
+    user->input.moveTo(Point{100, 900});
+    tap(Keys::down);
+    tap(Keys::returnKey);
+    EXPECT_TRUE(user->waitUntil([&] { return tabsOf(strip).size() == 3; })) << "the third window was not added";
+    EXPECT_TRUE(user->waitForSharedFrame(third.front(), windows.front()));
+
+    // "Name Group…" from the bar's menu: a dialog of the program with the
+    // keyboard focus; typing a name and Return puts it on the bar.
+    const double firstTab = tabsOf(strip).front().minX;
+    ASSERT_TRUE(chooseFromBarMenu(*shownBar(strip), 1));
+    xcb_window_t dialog = kNoWindow;
+    ASSERT_TRUE(user->waitUntil([&] {
+        const xcb_window_t active = desktop->windows().activeWindow();
+        const auto pid = desktop->windows().pids({active});
+        if (active == kNoWindow || pid.empty() || pid.front() != ProcessID{program->pid()}) return false;
+        dialog = active;
+        xcb_connection_t* c = desktop->connection().get();
+        auto focus = xcbReply(c, xcb_get_input_focus_reply, xcb_get_input_focus(c));
+        return focus && (focus->focus == dialog || desktop->windows().frameWindows({focus->focus}).front() ==
+                                                       desktop->windows().frameWindows({dialog}).front());
+    })) << "the name dialog did not come forward with the keyboard (active window "
+        << desktop->windows().activeWindow() << ")";
+    type("work");
+    tap(Keys::returnKey);
+    EXPECT_TRUE(user->waitUntil([&] { return !desktop->windows().exists(dialog) || !user->info(dialog).viewable; }));
+    EXPECT_TRUE(user->waitUntil([&] {
+        const auto now = tabsOf(strip);
+        return now.size() == 3 && now.front().minX > firstTab + 20;
+    })) << "no name before the tabs (" << describeTabs(tabsOf(strip)) << ")";
+}
+
+}  // namespace
+}  // namespace tessaly::e2e
