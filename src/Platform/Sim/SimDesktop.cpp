@@ -385,6 +385,7 @@ PlatformServices SimDesktop::services(const std::shared_ptr<SimDesktop>& self, s
     s.privateSymbols = self;
     s.dockBadges = self;
     s.systemProbes = self;
+    s.windowHints = self;
     s.clock = std::move(clock);
     s.mainExecutor = std::move(main);
     s.queueFactory = std::move(queues);
@@ -558,6 +559,16 @@ void SimDesktop::setFailingWrite(WindowID id, const std::string& attributeOrActi
 
 void SimDesktop::setHidesNumber(WindowID id, bool hides) {
     state_->editWindow(id, [&](SimWindow& w) { w.hidesNumber = hides; });
+}
+
+void SimDesktop::setSizeHints(WindowID id, std::optional<SizeHints> hints) {
+    state_->editWindow(id, [&](SimWindow& w) { w.sizeHints = hints; });
+}
+
+std::optional<SizeHints> SimDesktop::sizeHints(WindowID window) const {
+    std::lock_guard lock(state_->mutex);
+    const SimWindow* w = state_->findWindow(window);
+    return w ? w->sizeHints : std::nullopt;
 }
 
 void SimDesktop::setChildRoles(WindowID id, std::vector<std::string> roles) {

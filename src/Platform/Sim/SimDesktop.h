@@ -93,6 +93,7 @@ struct SimWindow {
     int nativeTabs = 0;                    // tabs of its native tab group (0: none)
     std::set<std::string> failingReads;    // attributes whose reads fail
     std::set<std::string> failingWrites;   // attributes and actions that fail
+    std::optional<SizeHints> sizeHints;    // what the window asks of its size (absent: nothing)
 
     WindowID id() const { return spec.id; }
     ProcessID pid() const { return spec.pid; }
@@ -116,7 +117,8 @@ class SimDesktop final : public Accessibility,
                          public Workspace,
                          public PrivateSymbols,
                          public DockBadges,
-                         public SystemProbes {
+                         public SystemProbes,
+                         public WindowHints {
 public:
     static constexpr std::uint32_t allSpaces = 0xFFFFFFFFu;
     static constexpr AXTimeout defaultMessagingTimeout = 6.0;
@@ -167,6 +169,10 @@ public:
     void setFailingRead(WindowID id, const std::string& attribute, bool fails = true);
     void setFailingWrite(WindowID id, const std::string& attributeOrAction, bool fails = true);
     void setHidesNumber(WindowID id, bool hides);
+    // The size hints the window gives (a terminal's character cells).
+    void setSizeHints(WindowID id, std::optional<SizeHints> hints);
+    // WindowHints: what was set for the window.
+    std::optional<SizeHints> sizeHints(WindowID window) const override;
     void setChildRoles(WindowID id, std::vector<std::string> roles);
     // Gives the window a native tab group with that many tabs (0: none).
     void setNativeTabs(WindowID id, int tabs);

@@ -96,8 +96,19 @@ void X11Backend::updateCache(const X11Event& event) {
     }
 }
 
+bool X11Backend::setConnectionLostHandler(std::function<void()> handler) {
+    std::lock_guard lock(dispatchMutex_);
+    connectionLost_ = std::move(handler);
+    return startReader();
+}
+
 void X11Backend::dispatch(const X11Event& event) {
     std::lock_guard lock(dispatchMutex_);
+    if (event.kind == X11Event::Kind::connectionLost) {
+        if (lost_) return;
+        lost_ = true;
+        if (connectionLost_) connectionLost_();
+    }
     updateCache(event);
     // A handler may unsubscribe (itself or another) while we go.
     std::vector<std::uint64_t> ids;

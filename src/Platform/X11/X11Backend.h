@@ -16,6 +16,7 @@
 #include "Platform/X11/X11Windows.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -47,6 +48,12 @@ public:
     // cannot join itself).
     Subscription subscribe(X11EventReader::Handler handler);
 
+    // Runs `handler` once, on the event reader's thread, when the X server
+    // goes away (the connection breaks): nothing of the backend works any
+    // more, and the program is expected to leave. Starts the event reader
+    // if it did not run; false when it cannot start (no server already).
+    bool setConnectionLostHandler(std::function<void()> handler);
+
     struct Client {
         xcb_window_t window = kNoWindow;
         std::optional<ProcessID> pid;
@@ -73,6 +80,8 @@ private:
     std::map<std::uint64_t, X11EventReader::Handler> handlers_;
     std::uint64_t nextSubscription_ = 1;
     std::unique_ptr<X11EventReader> reader_;
+    std::function<void()> connectionLost_;  // under dispatchMutex_
+    bool lost_ = false;                      // under dispatchMutex_
     xcb_window_t markWindow_ = kNoWindow;  // see X11EventReader::start
     LifetimeToken lifetime_;  // last: handles stop reaching in first
 };

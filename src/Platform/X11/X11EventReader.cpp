@@ -53,7 +53,11 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
     reader->readStack();
     reader->x_->sync();
     X11EventReader* r = reader.get();
-    if (!reader->thread_.start(*reader->x_, [r](const xcb_generic_event_t& event) { r->handle(event); })) return nullptr;
+    if (!reader->thread_.start(
+            *reader->x_, [r](const xcb_generic_event_t& event) { r->handle(event); },
+            [r] { r->publish(X11Event::Kind::connectionLost, kNoWindow); })) {
+        return nullptr;
+    }
     return reader;
 }
 
@@ -115,6 +119,14 @@ bool X11EventReader::restack(xcb_window_t window, xcb_window_t sibling, xcb_wind
     return true;
 }
 
+void X11EventReader::publishReparented(xcb_window_t client) {
+    X11Event out;
+    out.kind = X11Event::Kind::reparented;
+    out.window = client;
+    if (const auto f = clientToFrame_.find(client); f != clientToFrame_.end()) out.frameWindow = f->second;
+    if (handler_) handler_(out);
+}
+
 xcb_window_t X11EventReader::named(xcb_window_t rootChild) const {
     const auto client = clientOfFrame(rootChild);
     return client ? client : rootChild;
@@ -154,7 +166,7 @@ void X11EventReader::watchClients(const std::vector<xcb_window_t>& clients) {
     }
 }
 
-std::vector<xcb_window_t> X11EventReader::refreshClients() {
+std::vector<xcb_window_t> X11EventReader::refreshClients(std::vector<xcb_window_t>* joined) {
     const auto list = X11Windows(*x_).clientList();
     std::unordered_set<xcb_window_t> now(list.begin(), list.end());
     std::vector<xcb_window_t> added;
@@ -174,6 +186,7 @@ std::vector<xcb_window_t> X11EventReader::refreshClients() {
     }
     clients_.insert(added.begin(), added.end());
     watchClients(added);
+    if (joined) *joined = std::move(added);
     return list;
 }
 
@@ -206,8 +219,13 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         if (e.window == root) {
             if (e.atom == a.NET_CLIENT_LIST) {
                 X11Event out;
-                out.clients = refreshClients();
+                std::vector<xcb_window_t> added;
+                out.clients = refreshClients(&added);
                 if (handler_) handler_(out);
+                // A window manager that restarts lists its clients anew, maybe
+                // after it has framed them: a client joining stands in a new
+                // frame.
+                for (const auto w : added) publishReparented(w);
             } else if (e.atom == a.NET_ACTIVE_WINDOW) {
                 const auto active = propertyCardinal(x_->readProperty(root, a.NET_ACTIVE_WINDOW).get());
                 publish(X11Event::Kind::activeWindowChanged, active.value_or(kNoWindow));
@@ -295,11 +313,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         watchClients({e.window});
         // A new frame (a window manager that started, or one that frames the
         // window anew) stands somewhere else in the stacking order.
-        X11Event out;
-        out.kind = X11Event::Kind::reparented;
-        out.window = e.window;
-        if (const auto f = clientToFrame_.find(e.window); f != clientToFrame_.end()) out.frameWindow = f->second;
-        if (handler_) handler_(out);
+        publishReparented(e.window);
         return;
     }
     case XCB_MAP_NOTIFY: {

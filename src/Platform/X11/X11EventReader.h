@@ -42,6 +42,7 @@ struct X11Event {
         screenSaverChanged,      // MIT-SCREEN-SAVER turned on or off (screenSaverOn)
         windowManagerChanged,    // _NET_SUPPORTING_WM_CHECK changed or its window was destroyed
         marked,                  // a mark on the mark window: every event from before it has come by
+        connectionLost,          // the X server closed the connection: the reader's last event
     };
     Kind kind = Kind::clientListChanged;
     xcb_window_t window = kNoWindow;       // the client (or the root child for rootChildConfigured)
@@ -90,8 +91,9 @@ public:
 private:
     X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler);
     void handle(const xcb_generic_event_t& event);
-    // Re-reads the client list, watching new clients; answers the list.
-    std::vector<xcb_window_t> refreshClients();
+    // Re-reads the client list, watching new clients; answers the list,
+    // and in `added` the clients that joined it.
+    std::vector<xcb_window_t> refreshClients(std::vector<xcb_window_t>* added = nullptr);
     void watchClients(const std::vector<xcb_window_t>& clients);
     void publish(X11Event::Kind kind, xcb_window_t window, xcb_atom_t property = XCB_ATOM_NONE);
     // Watches the window manager's check window for its destruction.
@@ -107,6 +109,7 @@ private:
     bool restack(xcb_window_t window, xcb_window_t sibling, xcb_window_t& uncovered);
     void emitConfigured(xcb_window_t window, const Rect& geometry, bool overrideRedirect, bool restacked,
                         xcb_window_t uncovered);
+    void publishReparented(xcb_window_t client);
     // The client a root child holds, or the root child itself.
     xcb_window_t named(xcb_window_t rootChild) const;
 

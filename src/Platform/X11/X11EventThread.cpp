@@ -6,11 +6,13 @@
 
 namespace tessaly {
 
-bool X11EventThread::start(const X11Connection& connection, Handler handler) {
+bool X11EventThread::start(const X11Connection& connection, Handler handler, std::function<void()> closed) {
     if (thread_.joinable()) return false;
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0) return false;
-    thread_ = std::thread([this, &connection, handler = std::move(handler)] { run(connection, handler); });
+    thread_ = std::thread([this, &connection, handler = std::move(handler), closed = std::move(closed)] {
+        run(connection, handler, closed);
+    });
     return true;
 }
 
@@ -24,13 +26,17 @@ void X11EventThread::stop() {
     wakeFd_ = -1;
 }
 
-void X11EventThread::run(const X11Connection& connection, const Handler& handler) const {
+void X11EventThread::run(const X11Connection& connection, const Handler& handler,
+                         const std::function<void()>& closed) const {
     xcb_connection_t* c = connection.get();
     while (true) {
         // Events may already sit in xcb's queue (read while waiting for a
         // reply), so drain before blocking on the socket.
         while (XEvent event{xcb_poll_for_event(c)}) handler(*event);
-        if (!connection.isAlive()) return;
+        if (!connection.isAlive()) {
+            if (closed) closed();
+            return;
+        }
         pollfd fds[2] = {{xcb_get_file_descriptor(c), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
         if (poll(fds, 2, -1) < 0) continue;
         if (fds[1].revents & POLLIN) return;

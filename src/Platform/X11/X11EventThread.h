@@ -20,13 +20,15 @@ public:
     X11EventThread& operator=(const X11EventThread&) = delete;
 
     // Starts reading `connection`, which must outlive the thread. False when
-    // already running or the wake-up descriptor cannot be made.
-    bool start(const X11Connection& connection, Handler handler);
+    // already running or the wake-up descriptor cannot be made. `closed`
+    // runs on the thread, last, when the server closed the connection (not
+    // when stopped).
+    bool start(const X11Connection& connection, Handler handler, std::function<void()> closed = {});
     void stop();
     bool isRunning() const { return thread_.joinable(); }
 
 private:
-    void run(const X11Connection& connection, const Handler& handler) const;
+    void run(const X11Connection& connection, const Handler& handler, const std::function<void()>& closed) const;
 
     int wakeFd_ = -1;
     std::thread thread_;

@@ -6,6 +6,8 @@
 #include "Platform/X11/X11InputMonitor.h"
 #include "Platform/X11/X11KeyboardLayout.h"
 #include "Platform/X11/X11LauncherBadges.h"
+#include "Platform/X11/X11MoveAssist.h"
+#include "Platform/X11/X11WindowHints.h"
 #include "Platform/X11/X11WindowList.h"
 #include "Platform/X11/X11WindowServer.h"
 #include "Platform/X11/X11Workspace.h"
@@ -47,6 +49,8 @@ PlatformServices X11Platform::services(std::shared_ptr<Clock> clock, std::shared
     s.privateSymbols = std::make_shared<X11WindowServer>(backend_);
     s.dockBadges = std::make_shared<X11LauncherBadges>();
     s.systemProbes = std::make_shared<X11SystemProbes>();
+    s.moveAssist = X11MoveAssist::create(backend_);
+    s.windowHints = std::make_shared<X11WindowHints>(backend_);
     s.clock = std::move(clock);
     s.mainExecutor = std::move(main);
     s.queueFactory = std::move(queues);

@@ -565,9 +565,13 @@ TEST_F(X11ServicesTest, AServerThatDiesIsAFailureEverywhere) {
     tap->start(std::make_shared<X11TestQueue>(work), [](const MouseTapEvent&) {});
     const auto spaces =
         services.workspace->addObserver(WorkspaceNotification::activeSpaceDidChange, [](const WorkspaceEvent&) {});
+    // The program hears of it once, to leave with a clear message.
+    int lost = 0;
+    ASSERT_TRUE(platform->backend()->setConnectionLostHandler([&, main] { main->post([&] { ++lost; }); }));
 
     kill(desktop->serverPid(), SIGKILL);
     ASSERT_TRUE(X11Desktop::waitForExit(desktop->serverPid(), kX11Patience));
+    ASSERT_TRUE(work.runUntil([&] { return lost > 0; }));
     const AXElement w = X11Accessibility::windowElement(xterm->pid, xterm->window);
     EXPECT_FALSE(services.accessibility->copyAttributeValue(w, "AXTitle", 0).ok());
     EXPECT_NE(services.accessibility->setAttributeValue(w, "AXPosition", Point{1, 1}, 0), AXError::success);
@@ -582,6 +586,8 @@ TEST_F(X11ServicesTest, AServerThatDiesIsAFailureEverywhere) {
     tap->invalidate();
     observer->invalidate();
     hotkeys.reset();
+    work.drain();
+    EXPECT_EQ(lost, 1);
 }
 
 TEST_F(X11ServicesTest, ThePlatformFillsEveryService) {
@@ -590,7 +596,8 @@ TEST_F(X11ServicesTest, ThePlatformFillsEveryService) {
     auto main = std::make_shared<X11TestExecutor>(work);
     const auto services = platform->services(nullptr, main, nullptr);
     EXPECT_TRUE(services.accessibility && services.windowList && services.displays && services.workspace &&
-                services.privateSymbols && services.dockBadges && services.systemProbes);
+                services.privateSymbols && services.dockBadges && services.systemProbes && services.moveAssist &&
+                services.windowHints);
     EXPECT_EQ(services.mainExecutor, main);
     EXPECT_TRUE(platform->makeInputMonitor());
     EXPECT_TRUE(platform->makeHotkeyService(main));

@@ -5,11 +5,15 @@
 // tiling window manager does not minimise), the test says so and skips.
 #include "Platform/X11/X11Desktop.h"
 #include "Platform/X11/X11EventLog.h"
+#include "Platform/X11/X11MoveAssist.h"
 #include "Platform/X11/X11WindowServer.h"
+
+#include <xcb/xtest.h>
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -383,6 +387,114 @@ TEST_P(X11OnWindowManager, APanelKeptAboveAFrameFollowsEveryRestack) {
     desktop->connection().sync();
     backend->connection().sync();
     EXPECT_EQ(reorders.count(X11WindowNotifier::windowReordered, watched->window), before);
+}
+
+// The window manager restarts (`--replace`, as a user does): clients are
+// still listed, their new frames are read and reported as reordered (so a
+// panel goes back above them), and writes land as before.
+TEST_P(X11OnWindowManager, AWindowManagerRestartKeepsTheBackendWorking) {
+    if (manager() == WM::fluxbox) GTEST_SKIP() << "fluxbox has no --replace";
+    auto first = launchWatched({"xterm", "-T", "first", "-geometry", "80x24+50+50", "-e", "cat"});
+    auto second = launchWatched({"xlogo", "-geometry", "200x200+700+300"});
+    ASSERT_TRUE(first && second);
+    X11WindowServer server(backend);
+    const auto f = server.openWindowServer();
+    ASSERT_TRUE(f);
+    Reorders reorders;
+    ASSERT_EQ(f->registerNotifyProc(&Reorders::record, X11WindowNotifier::windowReordered, &reorders), 0);
+    const auto conn = f->mainConnectionID();
+    const WindowID asked[] = {first->window};
+    ASSERT_EQ(f->requestNotificationsForWindows(conn, asked, 1), 0);
+    const xcb_window_t oldFrame = info(first->window)->frameWindow;
+
+    std::string why;
+    ASSERT_TRUE(desktop->replaceWindowManager(why)) << why;
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const auto i = info(first->window);
+        return i && i->frameWindow != oldFrame && i->frameWindow != first->window && i->viewable;
+    }));
+    ASSERT_TRUE(desktop->waitUntil(
+        [&] { return reorders.count(X11WindowNotifier::windowReordered, first->window) > 0; }));
+    const auto clients = backend->clientsFrontToBack();
+    for (const auto w : {first->window, second->window}) {
+        EXPECT_TRUE(std::any_of(clients.begin(), clients.end(), [&](const auto& c) { return c.window == w; }));
+    }
+    ASSERT_TRUE(floatOnTilingManager(first->window));
+    ASSERT_TRUE(windows().setPosition(first->window, Point{120, 90}));
+    EXPECT_TRUE(desktop->waitUntil([&] { return info(first->window)->frame.origin == Point(120, 90); }))
+        << describe(info(first->window)->frame);
+}
+
+// The grouping gesture (a title-bar drag with Shift held) moves the window
+// on every window manager: most do not move it on that press by themselves
+// (openbox's stock configuration matches modifiers exactly), and the assist
+// asks them to; those that do are left to it.
+TEST_P(X11OnWindowManager, AShiftDragOnATitleBarMovesTheWindow) {
+    if (manager() == WM::i3) GTEST_SKIP() << "i3 tiles windows: a drag does not move them";
+    auto xterm = launchWatched({"xterm", "-T", "dragged", "-geometry", "80x24+300+250", "-e", "cat"});
+    ASSERT_TRUE(xterm);
+    auto assist = X11MoveAssist::create(backend);
+    ASSERT_TRUE(assist);
+    assist->setGroupingModifiers(InputFlags::shift);
+    X11Connection& x = desktop->connection();
+    const auto fake = [&](std::uint8_t type, std::uint8_t detail, double px = 0, double py = 0) {
+        xcb_test_fake_input(x.get(), type, detail, XCB_CURRENT_TIME, x.root(), static_cast<std::int16_t>(px),
+                            static_cast<std::int16_t>(py), XCB_NONE);
+        x.sync();
+    };
+    constexpr std::uint8_t shiftKey = 50;
+    const auto origin = [&] { return info(xterm->window)->frame.origin; };
+    // Drags from `from` in steps with Shift held, then by (200, 120) in all;
+    // answers how far the frame went (0 when it never moved).
+    const auto drag = [&](Point from) {
+        const Point before = origin();
+        fake(XCB_MOTION_NOTIFY, 0, from.x, from.y);
+        fake(XCB_KEY_PRESS, shiftKey);
+        fake(XCB_BUTTON_PRESS, 1);
+        bool following = false;
+        for (int step = 1; step <= 8 && !following; ++step) {
+            fake(XCB_MOTION_NOTIFY, 0, from.x + 6 * step, from.y + 4 * step);
+            following = desktop->waitUntil([&] { return origin() != before; }, std::chrono::milliseconds(150));
+        }
+        if (following) {
+            fake(XCB_MOTION_NOTIFY, 0, from.x + 200, from.y + 120);
+            desktop->waitUntil(
+                [&] { return std::abs(origin().x - before.x - 200) <= 16 && std::abs(origin().y - before.y - 120) <= 12; },
+                std::chrono::seconds(2));
+        }
+        fake(XCB_BUTTON_RELEASE, 1);
+        fake(XCB_KEY_RELEASE, shiftKey);
+        return Point{origin().x - before.x, origin().y - before.y};
+    };
+    const auto titleBar = [&] {
+        const auto i = info(xterm->window);
+        return Point{i->frame.minX() + 60, std::floor((i->frame.minY() + i->clientFrame.minY()) / 2)};
+    };
+    const Point moved = drag(titleBar());
+    ASSERT_NE(moved, Point{}) << "the window did not move";
+    // It follows the pointer from where the move began (the window manager
+    // may start from where the pointer is when it is asked). metacity and
+    // marco snap a window moved with Shift held to screen and window edges.
+    if (manager() != WM::metacity && manager() != WM::marco) {
+        EXPECT_NEAR(moved.x, 200, 16);
+        EXPECT_NEAR(moved.y, 120, 12);
+    }
+    // The release ended the move: the pointer goes on alone.
+    const Point settled = origin();
+    fake(XCB_MOTION_NOTIFY, 0, 50, 50);
+    backend->connection().sync();
+    EXPECT_EQ(origin(), settled);
+
+    // Where the window manager does not move on that press by itself: a
+    // press in the client area, or with the assist off, moves nothing.
+    if (manager() != WM::openbox && manager() != WM::fluxbox) return;
+    const auto inside = [&] {
+        const auto i = info(xterm->window);
+        return Point{std::floor(i->clientFrame.midX()), std::floor(i->clientFrame.midY())};
+    };
+    EXPECT_EQ(drag(inside()), Point{}) << "a press in the client area";
+    assist->setGroupingModifiers(0);
+    EXPECT_EQ(drag(titleBar()), Point{}) << "the assist switched off";
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, X11OnWindowManager, ::testing::ValuesIn(X11Desktop::windowManagers()),

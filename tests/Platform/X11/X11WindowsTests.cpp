@@ -1,4 +1,5 @@
 #include "Platform/X11/X11Desktop.h"
+#include "Platform/X11/X11WindowHints.h"
 
 #include <algorithm>
 
@@ -47,6 +48,25 @@ TEST_F(X11WindowsTest, ReadsRealClients) {
     EXPECT_EQ(Rect(geometry->x, geometry->y, geometry->width + 2 * geometry->border_width,
                    geometry->height + 2 * geometry->border_width),
               term->frame);
+}
+
+class X11WindowHintsTest : public X11BackendTest {};
+
+TEST_F(X11WindowHintsTest, TerminalsStepByCharacterCellsFromTheirBaseSize) {
+    auto xterm = desktop->launchXterm("cells");
+    auto xlogo = desktop->launchXlogo();
+    ASSERT_TRUE(xterm && xlogo);
+    const X11WindowHints hints(backend);
+    const auto cells = hints.sizeHints(xterm->window);
+    ASSERT_TRUE(cells);
+    EXPECT_GT(cells->increment.width, 1);
+    EXPECT_GT(cells->increment.height, 1);
+    // The client's size is the base plus whole cells (80x24).
+    const Size client = desktop->windows().read(xterm->window)->clientFrame.size;
+    EXPECT_EQ(client.width, cells->base.width + 80 * cells->increment.width);
+    EXPECT_EQ(client.height, cells->base.height + 24 * cells->increment.height);
+    EXPECT_FALSE(hints.sizeHints(xlogo->window)) << "no increments";
+    EXPECT_FALSE(hints.sizeHints(0x7fffff0u)) << "no such window";
 }
 
 }  // namespace

@@ -1,0 +1,125 @@
+#include "Platform/X11/X11MoveAssist.h"
+
+#include <xcb/xinput.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::uint32_t kLeftButton = 1;
+constexpr std::uint32_t kMoveDirection = 8;  // _NET_WM_MOVERESIZE_MOVE
+constexpr std::uint32_t kSourcePager = 2;
+
+}  // namespace
+
+std::unique_ptr<X11MoveAssist> X11MoveAssist::create(const std::shared_ptr<X11Backend>& backend) {
+    auto connection = X11Connection::open(backend->display());
+    if (!connection) return nullptr;
+    xcb_connection_t* c = connection->get();
+    const auto* ext = xcb_get_extension_data(c, &xcb_input_id);
+    if (!ext || !ext->present) return nullptr;
+    // 2.2: raw events go on during the window manager's pointer grab.
+    auto version = xcbReply(c, xcb_input_xi_query_version_reply, xcb_input_xi_query_version(c, 2, 2));
+    if (!version || version->major_version < 2 || (version->major_version == 2 && version->minor_version < 2)) {
+        return nullptr;
+    }
+    std::unique_ptr<X11MoveAssist> assist(new X11MoveAssist(backend, std::move(connection), ext->major_opcode));
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t mask;
+    } selection{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+                XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE |
+                    XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
+    xcb_input_xi_select_events(c, assist->x_->root(), 1, &selection.head);
+    assist->x_->sync();
+    X11MoveAssist* self = assist.get();
+    if (!assist->thread_.start(*assist->x_, [self](const xcb_generic_event_t& event) { self->handle(event); })) {
+        return nullptr;
+    }
+    return assist;
+}
+
+X11MoveAssist::X11MoveAssist(std::shared_ptr<X11Backend> backend, std::unique_ptr<X11Connection> connection,
+                             std::uint8_t opcode)
+    : backend_(std::move(backend)), x_(std::move(connection)), opcode_(opcode), masks_(X11ModifierMasks::read(*x_)) {}
+
+X11MoveAssist::~X11MoveAssist() { thread_.stop(); }
+
+void X11MoveAssist::handle(const xcb_generic_event_t& event) {
+    if ((event.response_type & 0x7f) != XCB_GE_GENERIC) return;
+    const auto& generic = *reinterpret_cast<const xcb_ge_generic_event_t*>(&event);
+    if (generic.extension != opcode_) return;
+    switch (generic.event_type) {
+    case XCB_INPUT_RAW_BUTTON_PRESS:
+        if (reinterpret_cast<const xcb_input_raw_button_press_event_t*>(&event)->detail == kLeftButton) pressed();
+        return;
+    case XCB_INPUT_RAW_BUTTON_RELEASE:
+        if (reinterpret_cast<const xcb_input_raw_button_release_event_t*>(&event)->detail == kLeftButton) press_ = {};
+        return;
+    case XCB_INPUT_RAW_MOTION:
+        if (press_.client != kNoWindow && !press_.decided) moved();
+        return;
+    default: return;
+    }
+}
+
+void X11MoveAssist::pressed() {
+    press_ = {};
+    const EventFlags wanted = modifiers_.load();
+    if (wanted == 0) return;
+    xcb_connection_t* c = x_->get();
+    const auto pointer = xcbReply(c, xcb_query_pointer_reply, xcb_query_pointer(c, x_->root()));
+    if (!pointer || pointer->child == kNoWindow) return;
+    if ((masks_.eventFlags(pointer->mask) & wanted) != wanted) return;
+    // The client held by the root child under the pointer.
+    const X11Windows windows(*x_);
+    const auto clients = windows.clientList();
+    const auto frames = windows.frameWindows(clients);
+    const auto at = std::find(frames.begin(), frames.end(), pointer->child);
+    if (at == frames.end()) return;
+    const xcb_window_t client = clients[static_cast<std::size_t>(at - frames.begin())];
+    if (client == pointer->child) return;  // not framed: no title bar
+    const auto info = windows.read(client);
+    if (!info) return;
+    // A title-bar press: inside the frame, above the client window.
+    const Point p{static_cast<double>(pointer->root_x), static_cast<double>(pointer->root_y)};
+    if (!info->frame.contains(p) || p.y >= info->clientFrame.minY()) return;
+    const auto frame = xcbReply(c, xcb_get_geometry_reply, xcb_get_geometry(c, pointer->child));
+    if (!frame) return;
+    press_ = Press{client, pointer->child, p, Point{static_cast<double>(frame->x), static_cast<double>(frame->y)}};
+}
+
+void X11MoveAssist::moved() {
+    xcb_connection_t* c = x_->get();
+    const auto pointerCookie = xcb_query_pointer(c, x_->root());
+    const auto frameCookie = xcb_get_geometry(c, press_.frameWindow);
+    const auto pointer = xcbReply(c, xcb_query_pointer_reply, pointerCookie);
+    const auto frame = xcbReply(c, xcb_get_geometry_reply, frameCookie);
+    if (!pointer || !frame) {
+        press_ = {};
+        return;
+    }
+    const double dx = pointer->root_x - press_.pointer.x;
+    const double dy = pointer->root_y - press_.pointer.y;
+    if (std::hypot(dx, dy) < kDragThreshold) return;
+    // The window manager moves it by itself: nothing to do.
+    if (frame->x != press_.frameOrigin.x || frame->y != press_.frameOrigin.y) {
+        press_.decided = true;
+        return;
+    }
+    if (++press_.stillMotions < kStillMotions) return;
+    press_.decided = true;
+    // From where the press was: the window catches up with the pointer, as
+    // if the window manager had moved it from the start.
+    const auto& x = backend_->connection();
+    x.sendClientMessage(x.root(), press_.client, x.atoms().NET_WM_MOVERESIZE,
+                        static_cast<std::uint32_t>(static_cast<std::int32_t>(press_.pointer.x)),
+                        static_cast<std::uint32_t>(static_cast<std::int32_t>(press_.pointer.y)), kMoveDirection,
+                        kLeftButton, kSourcePager);
+    x.flush();
+}
+
+}  // namespace tessaly

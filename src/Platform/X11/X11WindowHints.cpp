@@ -1,0 +1,27 @@
+#include "Platform/X11/X11WindowHints.h"
+
+#include <xcb/xcb_icccm.h>
+
+namespace tessaly {
+
+std::optional<SizeHints> X11WindowHints::sizeHints(WindowID window) const {
+    const auto& x = backend_->connection();
+    xcb_size_hints_t hints{};
+    if (!xcb_icccm_get_wm_normal_hints_reply(x.get(), xcb_icccm_get_wm_normal_hints(x.get(), window), &hints, nullptr)) {
+        return std::nullopt;  // gone, or no hints
+    }
+    if (!(hints.flags & XCB_ICCCM_SIZE_HINT_P_RESIZE_INC)) return std::nullopt;
+    // An increment of one pixel is none.
+    const auto step = [](std::int32_t increment) { return increment > 1 ? static_cast<double>(increment) : 0.0; };
+    SizeHints result;
+    result.increment = Size{step(hints.width_inc), step(hints.height_inc)};
+    if (result.increment.width == 0 && result.increment.height == 0) return std::nullopt;
+    if (hints.flags & XCB_ICCCM_SIZE_HINT_BASE_SIZE) {
+        result.base = Size{static_cast<double>(hints.base_width), static_cast<double>(hints.base_height)};
+    } else if (hints.flags & XCB_ICCCM_SIZE_HINT_P_MIN_SIZE) {
+        result.base = Size{static_cast<double>(hints.min_width), static_cast<double>(hints.min_height)};
+    }
+    return result;
+}
+
+}  // namespace tessaly

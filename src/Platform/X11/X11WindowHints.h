@@ -1,0 +1,21 @@
+#pragma once
+// Size hints over X11: WM_NORMAL_HINTS (ICCCM) of a client, its size
+// increments and the base size they count from (the minimum size where the
+// client gives no base, as ICCCM says). One round trip per window asked.
+#include "Platform/WindowHints.h"
+#include "Platform/X11/X11Backend.h"
+
+#include <memory>
+
+namespace tessaly {
+
+class X11WindowHints final : public WindowHints {
+public:
+    explicit X11WindowHints(std::shared_ptr<X11Backend> backend) : backend_(std::move(backend)) {}
+    std::optional<SizeHints> sizeHints(WindowID window) const override;
+
+private:
+    std::shared_ptr<X11Backend> backend_;
+};
+
+}  // namespace tessaly
