@@ -1,6 +1,7 @@
 #include "Platform/X11/X11InputMonitor.h"
 
 #include "Platform/X11/X11EventThread.h"
+#include "Platform/X11/X11RawInput.h"
 
 #include <xcb/xinput.h>
 
@@ -14,8 +15,8 @@ constexpr std::uint32_t kLeftButton = 1;
 
 class X11MouseTap final : public MouseTap {
 public:
-    X11MouseTap(std::unique_ptr<X11Connection> connection, std::uint8_t opcode, X11ModifierMasks masks)
-        : x_(std::move(connection)), opcode_(opcode), masks_(masks) {}
+    X11MouseTap(X11RawInput input, X11ModifierMasks masks)
+        : input_(std::move(input)), x_(input_.connection.get()), masks_(masks) {}
     ~X11MouseTap() override { invalidate(); }
 
     void start(std::shared_ptr<DispatchQueue> thread, Handler handler) override {
@@ -23,14 +24,7 @@ public:
         if (invalid_ || thread_.isRunning()) return;
         queue_ = std::move(thread);
         handler_ = std::move(handler);
-        struct {
-            xcb_input_event_mask_t head;
-            std::uint32_t mask;
-        } selection{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
-                    XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE |
-                        XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
-        xcb_input_xi_select_events(x_->get(), x_->root(), 1, &selection.head);
-        x_->sync();  // selected before start() returns
+        input_.select();  // selected before start() returns
         thread_.start(*x_, [this](const xcb_generic_event_t& event) { handle(event); });
     }
 
@@ -50,16 +44,14 @@ public:
 
 private:
     void handle(const xcb_generic_event_t& event) {
-        if ((event.response_type & 0x7f) != XCB_GE_GENERIC) return;
-        const auto& generic = *reinterpret_cast<const xcb_ge_generic_event_t*>(&event);
-        if (generic.extension != opcode_) return;
+        std::uint32_t button = 0;
+        const int raw = input_.rawType(event, &button);
         MouseTapEventType type = MouseTapEventType::other;
-        switch (generic.event_type) {
+        switch (raw) {
         case XCB_INPUT_RAW_BUTTON_PRESS:
         case XCB_INPUT_RAW_BUTTON_RELEASE: {
-            const auto& raw = *reinterpret_cast<const xcb_input_raw_button_press_event_t*>(&event);
-            if (raw.detail != kLeftButton) return;
-            const bool press = generic.event_type == XCB_INPUT_RAW_BUTTON_PRESS;
+            if (button != kLeftButton) return;
+            const bool press = raw == XCB_INPUT_RAW_BUTTON_PRESS;
             leftDown_ = press;
             type = press ? MouseTapEventType::leftMouseDown : MouseTapEventType::leftMouseUp;
             break;
@@ -81,8 +73,8 @@ private:
         queue_->async([handler = handler_, out] { handler(out); });
     }
 
-    std::unique_ptr<X11Connection> x_;
-    const std::uint8_t opcode_;
+    X11RawInput input_;
+    X11Connection* const x_;  // input_'s
     const X11ModifierMasks masks_;
     bool leftDown_ = false;  // tap thread only
 
@@ -100,15 +92,10 @@ X11InputMonitor::X11InputMonitor(std::shared_ptr<X11Backend> backend)
     : backend_(std::move(backend)), masks_(X11ModifierMasks::read(backend_->connection())) {}
 
 std::unique_ptr<MouseTap> X11InputMonitor::makeMouseTap() {
-    auto connection = X11Connection::open(backend_->display());
-    if (!connection) return nullptr;
-    xcb_connection_t* c = connection->get();
-    const auto* ext = xcb_get_extension_data(c, &xcb_input_id);
-    if (!ext || !ext->present) return nullptr;
-    auto version = xcbReply(c, xcb_input_xi_query_version_reply, xcb_input_xi_query_version(c, 2, 2));
-    if (!version || version->major_version < 2) return nullptr;
-    const auto masks = X11ModifierMasks::read(*connection);
-    return std::make_unique<X11MouseTap>(std::move(connection), ext->major_opcode, masks);
+    auto input = X11RawInput::open(backend_->display(), false);
+    if (!input) return nullptr;
+    const auto masks = X11ModifierMasks::read(*input->connection);
+    return std::make_unique<X11MouseTap>(std::move(*input), masks);
 }
 
 XReply<xcb_query_pointer_reply_t> X11InputMonitor::queryPointer() const {

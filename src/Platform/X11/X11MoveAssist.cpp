@@ -16,48 +16,29 @@ constexpr std::uint32_t kSourcePager = 2;
 }  // namespace
 
 std::unique_ptr<X11MoveAssist> X11MoveAssist::create(const std::shared_ptr<X11Backend>& backend) {
-    auto connection = X11Connection::open(backend->display());
-    if (!connection) return nullptr;
-    xcb_connection_t* c = connection->get();
-    const auto* ext = xcb_get_extension_data(c, &xcb_input_id);
-    if (!ext || !ext->present) return nullptr;
-    // 2.2: raw events go on during the window manager's pointer grab.
-    auto version = xcbReply(c, xcb_input_xi_query_version_reply, xcb_input_xi_query_version(c, 2, 2));
-    if (!version || version->major_version < 2 || (version->major_version == 2 && version->minor_version < 2)) {
-        return nullptr;
-    }
-    std::unique_ptr<X11MoveAssist> assist(new X11MoveAssist(backend, std::move(connection), ext->major_opcode));
-    struct {
-        xcb_input_event_mask_t head;
-        std::uint32_t mask;
-    } selection{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
-                XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE |
-                    XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
-    xcb_input_xi_select_events(c, assist->x_->root(), 1, &selection.head);
-    assist->x_->sync();
+    auto input = X11RawInput::open(backend->display(), true);
+    if (!input) return nullptr;
+    std::unique_ptr<X11MoveAssist> assist(new X11MoveAssist(backend, std::move(*input)));
+    assist->input_.select();
     X11MoveAssist* self = assist.get();
-    if (!assist->thread_.start(*assist->x_, [self](const xcb_generic_event_t& event) { self->handle(event); })) {
-        return nullptr;
-    }
+    const auto handler = [self](const xcb_generic_event_t& event) { self->handle(event); };
+    if (!assist->thread_.start(*assist->input_.connection, handler)) return nullptr;
     return assist;
 }
 
-X11MoveAssist::X11MoveAssist(std::shared_ptr<X11Backend> backend, std::unique_ptr<X11Connection> connection,
-                             std::uint8_t opcode)
-    : backend_(std::move(backend)), x_(std::move(connection)), opcode_(opcode), masks_(X11ModifierMasks::read(*x_)) {}
+X11MoveAssist::X11MoveAssist(std::shared_ptr<X11Backend> backend, X11RawInput input)
+    : backend_(std::move(backend)), input_(std::move(input)), masks_(X11ModifierMasks::read(*input_.connection)) {}
 
 X11MoveAssist::~X11MoveAssist() { thread_.stop(); }
 
 void X11MoveAssist::handle(const xcb_generic_event_t& event) {
-    if ((event.response_type & 0x7f) != XCB_GE_GENERIC) return;
-    const auto& generic = *reinterpret_cast<const xcb_ge_generic_event_t*>(&event);
-    if (generic.extension != opcode_) return;
-    switch (generic.event_type) {
+    std::uint32_t button = 0;
+    switch (input_.rawType(event, &button)) {
     case XCB_INPUT_RAW_BUTTON_PRESS:
-        if (reinterpret_cast<const xcb_input_raw_button_press_event_t*>(&event)->detail == kLeftButton) pressed();
+        if (button == kLeftButton) pressed();
         return;
     case XCB_INPUT_RAW_BUTTON_RELEASE:
-        if (reinterpret_cast<const xcb_input_raw_button_release_event_t*>(&event)->detail == kLeftButton) press_ = {};
+        if (button == kLeftButton) press_ = {};
         return;
     case XCB_INPUT_RAW_MOTION:
         if (press_.client != kNoWindow && !press_.decided) moved();
@@ -70,12 +51,12 @@ void X11MoveAssist::pressed() {
     press_ = {};
     const EventFlags wanted = modifiers_.load();
     if (wanted == 0) return;
-    xcb_connection_t* c = x_->get();
-    const auto pointer = xcbReply(c, xcb_query_pointer_reply, xcb_query_pointer(c, x_->root()));
+    xcb_connection_t* c = input_.connection->get();
+    const auto pointer = xcbReply(c, xcb_query_pointer_reply, xcb_query_pointer(c, input_.connection->root()));
     if (!pointer || pointer->child == kNoWindow) return;
     if ((masks_.eventFlags(pointer->mask) & wanted) != wanted) return;
     // The client held by the root child under the pointer.
-    const X11Windows windows(*x_);
+    const X11Windows windows(*input_.connection);
     const auto clients = windows.clientList();
     const auto frames = windows.frameWindows(clients);
     const auto at = std::find(frames.begin(), frames.end(), pointer->child);
@@ -93,8 +74,8 @@ void X11MoveAssist::pressed() {
 }
 
 void X11MoveAssist::moved() {
-    xcb_connection_t* c = x_->get();
-    const auto pointerCookie = xcb_query_pointer(c, x_->root());
+    xcb_connection_t* c = input_.connection->get();
+    const auto pointerCookie = xcb_query_pointer(c, input_.connection->root());
     const auto frameCookie = xcb_get_geometry(c, press_.frameWindow);
     const auto pointer = xcbReply(c, xcb_query_pointer_reply, pointerCookie);
     const auto frame = xcbReply(c, xcb_get_geometry_reply, frameCookie);

@@ -12,6 +12,7 @@
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11EventThread.h"
 #include "Platform/X11/X11Keyboard.h"
+#include "Platform/X11/X11RawInput.h"
 
 #include <atomic>
 #include <memory>
@@ -33,7 +34,7 @@ public:
     void setGroupingModifiers(EventFlags modifiers) override { modifiers_.store(modifiers); }
 
 private:
-    X11MoveAssist(std::shared_ptr<X11Backend> backend, std::unique_ptr<X11Connection> connection, std::uint8_t opcode);
+    X11MoveAssist(std::shared_ptr<X11Backend> backend, X11RawInput input);
     void handle(const xcb_generic_event_t& event);
     void pressed();
     void moved();
@@ -48,8 +49,7 @@ private:
     };
 
     std::shared_ptr<X11Backend> backend_;  // sends the move request
-    std::unique_ptr<X11Connection> x_;     // the thread's own
-    const std::uint8_t opcode_;
+    X11RawInput input_;                    // the thread's own connection
     const X11ModifierMasks masks_;
     std::atomic<EventFlags> modifiers_{0};
     Press press_;  // the thread's only

@@ -35,12 +35,7 @@ protected:
     // Launches and waits until the reader watches the new client too.
     std::optional<X11Desktop::Client> launchWatched(const std::vector<std::string>& argv) {
         auto client = desktop->launch(argv);
-        if (client && !log.waitFor([&](const X11Event& e) {
-                return e.kind == Kind::clientListChanged &&
-                       std::find(e.clients.begin(), e.clients.end(), client->window) != e.clients.end();
-            })) {
-            return std::nullopt;
-        }
+        if (client && !log.waitForClient(client->window)) return std::nullopt;
         return client;
     }
     std::optional<X11WindowInfo> info(xcb_window_t w) { return windows().read(w); }

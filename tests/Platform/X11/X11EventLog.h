@@ -3,6 +3,7 @@
 #include "Platform/X11/X11EventReader.h"
 #include "Platform/X11/X11TestTimeout.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -33,6 +34,13 @@ public:
     }
     bool waitFor(X11Event::Kind kind, xcb_window_t window, std::chrono::milliseconds timeout = kX11Patience) {
         return waitFor([&](const X11Event& e) { return e.kind == kind && e.window == window; }, timeout);
+    }
+    // Waits until a client-list change names `client` among the clients.
+    bool waitForClient(xcb_window_t client) {
+        return waitFor([client](const X11Event& e) {
+            return e.kind == X11Event::Kind::clientListChanged &&
+                   std::find(e.clients.begin(), e.clients.end(), client) != e.clients.end();
+        });
     }
     void clear() {
         std::lock_guard lock(mutex_);

@@ -6,6 +6,7 @@
 #include "Platform/X11/X11Platform.h"
 #include "Platform/X11/X11TestQueues.h"
 #include "Platform/X11/X11WindowList.h"
+#include "Platform/X11/X11WindowNotifications.h"
 #include "Platform/X11/X11WindowServer.h"
 #include "Platform/X11/X11Workspace.h"
 
@@ -315,36 +316,6 @@ TEST_F(X11ServicesTest, PanelsAreOrderedDirectlyAboveOrBelowAWindowsFrame) {
     EXPECT_EQ(functions->getWindowBounds(conn, second->window, &bounds), 0);
     EXPECT_EQ(bounds, info(second->window)->frame);
 }
-
-// What a notification callback of the window server saw, from the event thread.
-struct WindowNotifications {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<std::pair<std::uint32_t, WindowID>> seen;
-
-    static void record(std::uint32_t event, void* data, std::size_t length, void* context, WindowServerConnection) {
-        auto* self = static_cast<WindowNotifications*>(context);
-        WindowID window = 0;
-        if (data && length == sizeof window) std::memcpy(&window, data, sizeof window);
-        std::lock_guard lock(self->mutex);
-        self->seen.emplace_back(event, window);
-        self->changed.notify_all();
-    }
-    bool waitFor(std::uint32_t event, WindowID window) {
-        std::unique_lock lock(mutex);
-        return changed.wait_for(lock, kX11Patience, [&] {
-            return std::find(seen.begin(), seen.end(), std::make_pair(event, window)) != seen.end();
-        });
-    }
-    std::size_t count(std::uint32_t event, WindowID window) {
-        std::lock_guard lock(mutex);
-        return static_cast<std::size_t>(std::count(seen.begin(), seen.end(), std::make_pair(event, window)));
-    }
-    void clear() {
-        std::lock_guard lock(mutex);
-        seen.clear();
-    }
-};
 
 TEST_F(X11ServicesTest, APanelFollowsItsWindowWhenTheWindowManagerRaisesTheFrame) {
     auto first = desktop->launchXterm("first");

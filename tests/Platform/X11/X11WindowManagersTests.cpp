@@ -6,6 +6,7 @@
 #include "Platform/X11/X11Desktop.h"
 #include "Platform/X11/X11EventLog.h"
 #include "Platform/X11/X11MoveAssist.h"
+#include "Platform/X11/X11WindowNotifications.h"
 #include "Platform/X11/X11WindowServer.h"
 
 #include <xcb/xtest.h>
@@ -14,9 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
 #include <sstream>
 
 namespace tessaly::test {
@@ -51,12 +50,7 @@ protected:
     // Launches and waits until the backend's reader watches the new client.
     std::optional<X11Desktop::Client> launchWatched(const std::vector<std::string>& argv) {
         auto client = desktop->launch(argv);
-        if (client && !log.waitFor([&](const X11Event& e) {
-                return e.kind == Kind::clientListChanged &&
-                       std::find(e.clients.begin(), e.clients.end(), client->window) != e.clients.end();
-            })) {
-            return std::nullopt;
-        }
+        if (client && !log.waitForClient(client->window)) return std::nullopt;
         return client;
     }
 
@@ -111,6 +105,18 @@ protected:
             return std::find(list.begin(), list.end(), w) != list.end() && i && i->frameWindow != w && i->viewable;
         });
         return managed ? w : kNoWindow;
+    }
+
+    // The window server's functions, reporting reorders of `watched` into
+    // `reorders` (which must outlive them).
+    std::optional<WindowServerFunctions> watchReorders(xcb_window_t watched, WindowNotifications& reorders) {
+        auto f = X11WindowServer(backend).openWindowServer();
+        if (!f || f->registerNotifyProc(&WindowNotifications::record, X11WindowNotifier::windowReordered, &reorders)) {
+            return std::nullopt;
+        }
+        const WindowID asked[] = {watched};
+        if (f->requestNotificationsForWindows(f->mainConnectionID(), asked, 1)) return std::nullopt;
+        return f;
     }
 
     X11EventLog log;
@@ -301,26 +307,6 @@ TEST_P(X11OnWindowManager, ClosesPolitely) {
     EXPECT_TRUE(X11Desktop::waitForExit(xterm->pid, kX11Patience));
 }
 
-// What the window server's notification callback saw, from the event thread.
-struct Reorders {
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<std::pair<std::uint32_t, WindowID>> seen;
-
-    static void record(std::uint32_t event, void* data, std::size_t length, void* context, WindowServerConnection) {
-        auto* self = static_cast<Reorders*>(context);
-        WindowID window = 0;
-        if (data && length == sizeof window) std::memcpy(&window, data, sizeof window);
-        std::lock_guard lock(self->mutex);
-        self->seen.emplace_back(event, window);
-        self->changed.notify_all();
-    }
-    std::size_t count(std::uint32_t event, WindowID window) {
-        std::lock_guard lock(mutex);
-        return static_cast<std::size_t>(std::count(seen.begin(), seen.end(), std::make_pair(event, window)));
-    }
-};
-
 // A panel of ours kept directly above a window's frame, as the tab bars
 // are: it re-orders itself only when the window server reports that the
 // window was reordered, through whatever the window manager does.
@@ -337,14 +323,10 @@ TEST_P(X11OnWindowManager, APanelKeptAboveAFrameFollowsEveryRestack) {
     xcb_map_window(c, panel);
     desktop->connection().sync();
 
-    X11WindowServer server(backend);
-    const auto f = server.openWindowServer();
+    WindowNotifications reorders;
+    const auto f = watchReorders(watched->window, reorders);
     ASSERT_TRUE(f);
-    Reorders reorders;
-    ASSERT_EQ(f->registerNotifyProc(&Reorders::record, X11WindowNotifier::windowReordered, &reorders), 0);
     const auto conn = f->mainConnectionID();
-    const WindowID asked[] = {watched->window};
-    ASSERT_EQ(f->requestNotificationsForWindows(conn, asked, 1), 0);
     ASSERT_EQ(f->orderWindow(conn, panel, X11WindowServer::orderAbove, watched->window), 0);
 
     const auto panelDirectlyAbove = [&] {
@@ -397,14 +379,9 @@ TEST_P(X11OnWindowManager, AWindowManagerRestartKeepsTheBackendWorking) {
     auto first = launchWatched({"xterm", "-T", "first", "-geometry", "80x24+50+50", "-e", "cat"});
     auto second = launchWatched({"xlogo", "-geometry", "200x200+700+300"});
     ASSERT_TRUE(first && second);
-    X11WindowServer server(backend);
-    const auto f = server.openWindowServer();
+    WindowNotifications reorders;
+    const auto f = watchReorders(first->window, reorders);
     ASSERT_TRUE(f);
-    Reorders reorders;
-    ASSERT_EQ(f->registerNotifyProc(&Reorders::record, X11WindowNotifier::windowReordered, &reorders), 0);
-    const auto conn = f->mainConnectionID();
-    const WindowID asked[] = {first->window};
-    ASSERT_EQ(f->requestNotificationsForWindows(conn, asked, 1), 0);
     const xcb_window_t oldFrame = info(first->window)->frameWindow;
 
     std::string why;
