@@ -227,6 +227,90 @@ protected:
         return found && found->viewable ? found : std::nullopt;
     }
 
+    // --- The settings window ------------------------------------------------
+
+    static constexpr const char* settingsTitle = "Tessaly Settings";
+
+    // Opens the program again (a second launch that hands over and ends),
+    // which shows the settings window; answers the window once it shows.
+    std::optional<X11WindowInfo> openSettingsWindow() {
+        ChildProcess* again = launch({});
+        if (!again || !again->waitForExit(test::kX11Patience)) return std::nullopt;
+        return waitForProgramWindow(settingsTitle);
+    }
+    // A shown control of `role` named `name` inside the program's window
+    // titled `window`, once there is one.
+    std::optional<Accessible> control(std::string_view role, std::string_view name,
+                                      std::string_view window = settingsTitle,
+                                      std::chrono::milliseconds timeout = test::kX11Patience) {
+        std::optional<Accessible> found;
+        a11y_->waitUntil(
+            pid_,
+            [&](const std::vector<Accessible>& tree) {
+                const auto top = windowNode(tree, window);
+                return top && (found = AccessibilityBus::find(tree, role, name, *top)).has_value();
+            },
+            timeout);
+        return found;
+    }
+    static std::optional<std::size_t> windowNode(const std::vector<Accessible>& tree, std::string_view name) {
+        for (std::size_t i = 0; i < tree.size(); ++i) {
+            if (tree[i].depth == 1 && tree[i].isShowing() && tree[i].name == name) return i;
+        }
+        return std::nullopt;
+    }
+    // Clicks a control found by `control`; false when there is none.
+    bool clickControl(std::string_view role, std::string_view name, std::string_view window = settingsTitle) {
+        const auto found = control(role, name, window);
+        if (!found) return false;
+        user->click(found->center());
+        return true;
+    }
+    // Shows a page of the settings window by a click on its entry in the
+    // list of pages.
+    bool openPage(std::string_view page) {
+        if (!clickControl("list item", page)) return false;
+        return a11y_->waitUntil(pid_, [&](const std::vector<Accessible>& tree) {
+            const auto item = AccessibilityBus::find(tree, "list item", page);
+            return item && item->has(Accessible::selected);
+        });
+    }
+    // Types text as keys (letters, digits and the characters of a path).
+    void type(std::string_view text) {
+        for (const char ch : text) {
+            // On a US layout: capitals and these symbols are shifted keys.
+            constexpr std::string_view shifted = "_~!@#$%^&*()+{}|:\"<>?";
+            const bool shift = (ch >= 'A' && ch <= 'Z') || shifted.find(ch) != std::string_view::npos;
+            if (shift) user->input.keyDown(KeySym::shiftL);
+            user->input.keyDown(static_cast<xcb_keysym_t>(ch));
+            user->input.keyUp(static_cast<xcb_keysym_t>(ch));
+            if (shift) user->input.keyUp(KeySym::shiftL);
+        }
+    }
+    void pressKey(xcb_keysym_t key) {
+        user->input.keyDown(key);
+        user->input.keyUp(key);
+    }
+
+    // What the screen shows in `area`: its pixels, row by row.
+    std::vector<std::uint32_t> pixels(const Rect& area) {
+        xcb_connection_t* c = desktop->connection().get();
+        auto image = xcbReply(c, xcb_get_image_reply,
+                              xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, desktop->connection().root(),
+                                            static_cast<std::int16_t>(area.minX()), static_cast<std::int16_t>(area.minY()),
+                                            static_cast<std::uint16_t>(area.size.width),
+                                            static_cast<std::uint16_t>(area.size.height), ~0u));
+        if (!image) return {};
+        const auto* data = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image.get()));
+        return {data, data + xcb_get_image_data_length(image.get()) / 4};
+    }
+    // How many pixels two captures of one area differ in.
+    static std::size_t differingPixels(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+        std::size_t n = a.size() == b.size() ? 0 : std::max(a.size(), b.size());
+        for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) n += (a[i] & 0xffffff) != (b[i] & 0xffffff);
+        return n;
+    }
+
     // --- Groups ------------------------------------------------------------
 
     struct Pair {
