@@ -32,7 +32,16 @@ done
 echo "== fuzzing (settings file and handoff decoders) =="
 ./fuzz/run.sh "${FUZZ_SECONDS:-30}" build/fuzz
 
+# Each run ends with the window manager x behaviour table of the real-desktop
+# tests, so a regression on one window manager shows at once.
+suite() {  # suite BUILD_DIR
+  local status=0
+  ctest --test-dir "$1" --output-on-failure -j "$jobs" || status=$?
+  ./scripts/x11-wm-table.sh "$1"
+  return $status
+}
+
 echo "== tests, sanitizer build =="
-ctest --test-dir build/asan --output-on-failure -j "$jobs"
+suite build/asan
 echo "== tests, normal build =="
-ctest --test-dir build/release --output-on-failure -j "$jobs"
+suite build/release
