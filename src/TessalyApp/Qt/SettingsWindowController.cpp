@@ -49,6 +49,10 @@ SettingsWindowController::SettingsWindowController(SettingsStore& store, Setting
         QGuiApplication::platformName() == QStringLiteral("xcb")) {
         options_.keyboardLayout = X11KeyboardLayout::read();
     }
+    // The rows name the keys they show with the installed layout: without
+    // one, the layout the recorder hears becomes it (else a recorded letter
+    // would read "Key 45").
+    if (!KeyboardLayout::current() && options_.keyboardLayout) KeyboardLayout::setCurrent(options_.keyboardLayout);
     model_->onRelaunchRequested = options_.onRelaunchRequested;
     HotkeyRecorder& recorder = model_->hotkeyRecorder();
     recorder.onRecordingChanged = options_.onHotkeyRecordingChanged;
