@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,11 @@ protected:
         EndToEndTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         ASSERT_TRUE(startProgram());
+    }
+
+    void TearDown() override {
+        if (HasFailure() && !notes_.empty()) std::fprintf(stderr, "---- set-up notes ----\n%s", notes_.c_str());
+        EndToEndTest::TearDown();
     }
 
     // ---- Groups ----
@@ -114,6 +120,7 @@ protected:
                                                 .value_or(windows.front());
                 grouped = user->groupByDrag(windows[i], target, why) && user->waitForSharedFrame(windows[i], target) &&
                           waitForTabs(windows, i + 1);
+                if (!grouped) notes_ += "grouping attempt " + std::to_string(attempt + 1) + " failed: " + why + "\n";
             }
             if (!grouped) {
                 ADD_FAILURE() << "window " << i + 1 << " did not join the group";
@@ -260,17 +267,37 @@ protected:
         for (const char c : text) tap(static_cast<xcb_keysym_t>(c));
     }
 
-    // Presses on `grab` and moves the pointer sideways by `sideways`
-    // (a press becomes a tab drag only so), then through `via` to `to`;
-    // waits for `whileHeld` before letting go. False when it never held.
-    bool dragTab(Point grab, double sideways, Point to, const std::function<bool()>& whileHeld) {
+    // Presses on `grab`, a tab of the bar `strip`, and moves the pointer
+    // sideways (a press becomes a tab drag only so) until the tab follows
+    // it, then on to `to`; waits for `whileHeld` before letting go. False
+    // when it never held. The tab following first keeps the program from
+    // seeing the sideways and the onward moves as one.
+    bool dragTab(xcb_window_t strip, Point grab, double sideways, Point to, const std::function<bool()>& whileHeld,
+                 bool release = true) {
+        const auto before = tabsOf(strip);
+        const auto moved = [&] {
+            const auto now = tabsOf(strip);
+            if (now.size() != before.size()) return true;
+            for (std::size_t i = 0; i < now.size(); ++i) {
+                if (now[i].minX != before[i].minX) return true;
+            }
+            return false;
+        };
         user->input.moveTo(grab);
         user->input.press(1);
-        const Point aside{grab.x + sideways, grab.y};
-        glide(grab, aside);
-        glide(aside, to);
+        // Past the slop (the drag begins there), then a few more pixels,
+        // until the lifted tab follows.
+        const double direction = sideways < 0 ? -1 : 1;
+        Point at{grab.x + direction * 8, grab.y};
+        user->input.moveTo(at);
+        for (double step = 12; step <= std::abs(sideways) + 12; step += 4) {
+            at = Point{grab.x + direction * step, grab.y};
+            user->input.moveTo(at);
+            if (user->waitUntil(moved, milliseconds(500))) break;
+        }
+        glide(at, to);
         const bool held = !whileHeld || user->waitUntil(whileHeld);
-        user->input.release(1);
+        if (release) user->input.release(1);
         return held;
     }
 
@@ -283,6 +310,8 @@ protected:
         });
         return shown;
     }
+
+    std::string notes_;  // what the set-up had to try again
 
     std::string describeTabs(const std::vector<ShownTab>& tabs) {
         std::string text;
@@ -357,9 +386,8 @@ TEST_F(TabBarTest, DraggingATabReordersTheBarAndDraggingItOffPopsItsWindowOut) {
     const ShownTab& moving = tabs[static_cast<std::size_t>(from)];
     const ShownTab& other = tabs[static_cast<std::size_t>(to)];
     const double distance = (to > from ? other.maxX - moving.maxX : other.minX - moving.minX);
-    ASSERT_TRUE(dragTab(Point{moving.midX(), bar}, to > from ? 8 : -8, Point{moving.midX() + distance, bar},
-                        [&] { return activeIndex(tabsOf(windows)) == to; }))
-        << "the tab did not move along the bar (" << describeTabs(tabsOf(windows)) << ")";
+    const xcb_window_t strip = barOf(windows)->window;
+    dragTab(strip, Point{moving.midX(), bar}, to > from ? 8 : -8, Point{moving.midX() + distance, bar}, nullptr);
     EXPECT_TRUE(user->waitUntil([&] {
         const auto now = tabsOf(windows);
         return now.size() == 2 && activeIndex(now) == to && std::abs(now[0].minX - tabs[0].minX) <= 1;
@@ -370,7 +398,7 @@ TEST_F(TabBarTest, DraggingATabReordersTheBarAndDraggingItOffPopsItsWindowOut) {
     const ShownTab& leaving = tabs[0];
     const Point grab{leaving.midX(), bar};
     const Rect groupFrame = user->frame(*activeOf(windows));
-    const bool chipShown = dragTab(grab, 10, Point{grab.x + 10, groupFrame.maxY() + 120},
+    const bool chipShown = dragTab(strip, grab, 10, Point{grab.x + 10, groupFrame.maxY() + 120},
                                    [&] { return !floating().empty(); });
     EXPECT_TRUE(chipShown) << "no picture of the tab followed the pointer";
     ASSERT_TRUE(user->waitForNoBars()) << "the group did not dissolve";
@@ -405,7 +433,7 @@ TEST_F(TabBarTest, ATabDroppedOnAnotherGroupsBarJoinsItAtTheGapButNotWhenThatGro
         seen = tabsOf(lowerStrip);
         return seen.size() == 2 && seen[0].minX >= targetTabs[0].minX + tabWidth - 2;
     };
-    ASSERT_TRUE(dragTab(grab, 10, over, gapBeforeFirst))
+    ASSERT_TRUE(dragTab(upperStrip, grab, 10, over, gapBeforeFirst))
         << "no gap of " << tabWidth << " opened under the pointer (the bar showed " << describeTabs(targetTabs)
         << ", then " << describeTabs(seen) << ")";
     ASSERT_TRUE(user->waitUntil([&] { return tabsOf(lowerStrip).size() == 3 && tabsOf(upperStrip).size() == 2; }))
@@ -439,11 +467,8 @@ TEST_F(TabBarTest, ATabDroppedOnAnotherGroupsBarJoinsItAtTheGapButNotWhenThatGro
         seenLocked = tabsOf(lowerStrip);
         return seenLocked.size() != lockedTabs.size() || seenLocked[0].minX > lockedTabs[0].minX + 4;
     };
-    user->input.moveTo(grabAgain);
-    user->input.press(1);
-    glide(grabAgain, Point{grabAgain.x + 10, grabAgain.y});
-    glide(Point{grabAgain.x + 10, grabAgain.y}, overLocked);
-    EXPECT_TRUE(user->waitUntil([&] { return !floating().empty(); })) << "no picture of the tab";
+    EXPECT_TRUE(dragTab(upperStrip, grabAgain, 10, overLocked, [&] { return !floating().empty(); }, false))
+        << "no picture of the tab";
     EXPECT_FALSE(user->waitUntil(shifted, milliseconds(600)))
         << "a gap opened in a locked group's bar (it showed " << describeTabs(lockedTabs) << ", then "
         << describeTabs(seenLocked) << "; the program showed " << DesktopUser::describe(user->overlays()) << ")";
@@ -488,7 +513,8 @@ TEST_F(TabBarTest, AShiftDragOfABarOverAnotherGroupMergesTheTwo) {
 
     std::vector<xcb_window_t> all = first;
     all.insert(all.end(), second.begin(), second.end());
-    ASSERT_TRUE(waitForTabs(all, 4)) << "no bar of four tabs";
+    ASSERT_TRUE(waitForTabs(all, 4)) << "no bar of four tabs (" << describeTabs(tabsOf(all)) << "; the program showed "
+                                     << DesktopUser::describe(user->overlays()) << ")";
     for (const xcb_window_t w : all) EXPECT_TRUE(user->waitForSharedFrame(w, all.front()));
     EXPECT_EQ(user->bars().size(), 1u);
 }
