@@ -10,6 +10,14 @@ Size windowSize(Size preferred, const Rect& available) {
     return {std::min(preferred.width, available.width()), std::min(preferred.height, available.height())};
 }
 
+std::optional<Rect> frameInside(const Rect& frame, const Rect& available) {
+    if (available.isEmpty() || available.contains(frame)) return std::nullopt;
+    const Size size{std::min(frame.width(), available.width()), std::min(frame.height(), available.height())};
+    const double x = std::clamp(frame.minX(), available.minX(), available.maxX() - size.width);
+    const double y = std::clamp(frame.minY(), available.minY(), available.maxY() - size.height);
+    return Rect(Point{x, y}, size);
+}
+
 std::optional<Point> colorPanelOrigin(const std::optional<Point>& lastCentered, const Point& current,
                                       const Rect& window, const Size& panel, const std::optional<Rect>& visible) {
     if (lastCentered &&

@@ -15,6 +15,13 @@ inline constexpr Size preferredWindowSize{640, 750};
 // scrolls then), so the whole window can always be reached.
 Size windowSize(Size preferred, const Rect& available);
 
+// Where the window's frame (its decoration included) must go so that all
+// of it is inside `available`: moved in, and made smaller where it is
+// larger than the area. Absent when it is inside already or the area is
+// empty. The window manager's decoration is known only once the window is
+// shown; the first placement guesses it, this corrects the guess.
+std::optional<Rect> frameInside(const Rect& frame, const Rect& available);
+
 // Where to put the colour panel when the settings window opens: centred on
 // the window and kept inside the screen's visible frame (a panel larger
 // than that frame ends at its left or bottom edge). Absent when the user

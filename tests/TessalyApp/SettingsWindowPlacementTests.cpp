@@ -15,6 +15,18 @@ TEST(SettingsWindowPlacementTests, TheWindowShrinksToASmallScreenOnly) {
     EXPECT_EQ(windowSize(preferredWindowSize, Rect()).height, 750);  // no screen known
 }
 
+TEST(SettingsWindowPlacementTests, AFramePartlyOffTheAreaIsMovedInAndOneTooLargeIsMadeToFit) {
+    const Rect area(0, 0, 1024, 600);
+    EXPECT_FALSE(frameInside(Rect(187, 0, 642, 585), area));  // inside already
+    // Its title bar above the top edge (the decoration was guessed wrong).
+    EXPECT_EQ(frameInside(Rect(187, -20, 642, 585), area), Rect(187, 0, 642, 585));
+    // Off the right and bottom edges: moved back, the size kept.
+    EXPECT_EQ(frameInside(Rect(900, 500, 200, 150), area), Rect(824, 450, 200, 150));
+    // Taller than the area: as tall as the area, at its top.
+    EXPECT_EQ(frameInside(Rect(100, -30, 642, 640), area), Rect(100, 0, 642, 600));
+    EXPECT_FALSE(frameInside(Rect(100, -30, 642, 640), Rect()));  // no area known
+}
+
 TEST(SettingsWindowPlacementTests, TheColourPanelIsCentredUntilTheUserMovesIt) {
     const Rect window(100, 100, 640, 750);
     const Size panel{200, 300};

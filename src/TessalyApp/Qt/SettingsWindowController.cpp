@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -20,16 +21,22 @@
 
 namespace tessaly {
 
-// The top-level window: reports when it gets the focus and when it closes.
+// The top-level window: reports when it gets the focus, when the window
+// manager moved it and when it closes.
 class SettingsWindowController::Window : public QWidget {
 public:
     std::function<void()> onBecameKey;
+    std::function<void()> onMoved;
     std::function<void()> onWillClose;
 
 protected:
     void changeEvent(QEvent* event) override {
         QWidget::changeEvent(event);
         if (event->type() == QEvent::ActivationChange && isActiveWindow() && onBecameKey) onBecameKey();
+    }
+    void moveEvent(QMoveEvent* event) override {
+        QWidget::moveEvent(event);
+        if (onMoved) onMoved();
     }
     void closeEvent(QCloseEvent* event) override {
         if (onWillClose) onWillClose();
@@ -67,6 +74,7 @@ SettingsWindowController::SettingsWindowController(SettingsStore& store, Setting
     view_->setStatusMenuProvider(options_.statusMenu);
     layout->addWidget(view_);
     window->onBecameKey = lifetime_.guarded([this] { windowBecameKey(); });
+    window->onMoved = lifetime_.guarded([this] { keepFrameInside(); });
     window->onWillClose = lifetime_.guarded([this] { windowWillClose(); });
     window_ = std::move(window);
 
@@ -88,16 +96,16 @@ SettingsWindowController::~SettingsWindowController() {
     window_.reset();  // the pages go before the model they show
 }
 
+QRect SettingsWindowController::availableArea() const {
+    if (options_.availableArea) return options_.availableArea();
+    QScreen* screen = window_->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect();
+}
+
 void SettingsWindowController::fitToScreen() {
-    QRect area;
-    if (options_.availableArea) {
-        area = options_.availableArea();
-    } else {
-        QScreen* screen = window_->screen();
-        if (!screen) screen = QGuiApplication::primaryScreen();
-        if (!screen) return;
-        area = screen->availableGeometry();
-    }
+    const QRect area = availableArea();
+    if (area.isEmpty()) return;
     // The window manager's frame around the window: known once it was
     // shown, otherwise a usual title bar and border.
     QSize decoration = window_->frameGeometry().size() - window_->geometry().size();
@@ -113,9 +121,28 @@ void SettingsWindowController::fitToScreen() {
         window_->move(area.x() + (area.width() - fitted.width() - decoration.width()) / 2,
                       area.y() + (area.height() - fitted.height() - decoration.height()) / 2);
         placed_ = true;
+        // Where the frame really went is known once the window manager has
+        // framed the window.
+        checkFrame_ = true;
     } else if (window_->width() > fitted.width() || window_->height() > fitted.height()) {
         window_->resize(window_->size().boundedTo(fitted));
     }
+}
+
+void SettingsWindowController::keepFrameInside() {
+    if (!checkFrame_ || !window_->isVisible()) return;
+    const QWindow* handle = window_->windowHandle();
+    if (!handle || handle->frameMargins().isNull()) return;  // not framed yet
+    checkFrame_ = false;
+    const QRect frame = window_->frameGeometry();
+    const QRect area = availableArea();
+    const auto inside = SettingsWindowPlacement::frameInside(Rect(frame.x(), frame.y(), frame.width(), frame.height()),
+                                                             Rect(area.x(), area.y(), area.width(), area.height()));
+    if (!inside) return;
+    const QSize decoration = frame.size() - window_->size();
+    window_->resize(static_cast<int>(inside->width()) - decoration.width(),
+                    static_cast<int>(inside->height()) - decoration.height());
+    window_->move(static_cast<int>(inside->minX()), static_cast<int>(inside->minY()));
 }
 
 void SettingsWindowController::setFloating(bool floating) {
@@ -134,6 +161,7 @@ void SettingsWindowController::scheduleFloatCeiling() {
 
 void SettingsWindowController::windowBecameKey() {
     if (!window_->isVisible()) return;  // a hidden window is nobody's focus
+    keepFrameInside();
     keyCheck_ = main_->schedule(keyFloatSeconds, lifetime_.guarded([this] {
         if (window_->isVisible() && window_->isActiveWindow()) setFloating(false);
     }));

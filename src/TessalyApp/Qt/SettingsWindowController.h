@@ -77,7 +77,11 @@ private:
     void scheduleFloatCeiling();
     void windowBecameKey();
     void windowWillClose();
+    QRect availableArea() const;
     void fitToScreen();
+    // Once framed, a window placed by a guess of the decoration is moved
+    // (and shrunk) so that its whole frame is inside the usable area.
+    void keepFrameInside();
 
     std::shared_ptr<MainExecutor> main_;
     Options options_;
@@ -88,6 +92,7 @@ private:
     std::shared_ptr<SettingsFileDialogs> fileDialogs_;
     bool floating_ = false;
     bool placed_ = false;
+    bool checkFrame_ = false;
     Subscription floatCeiling_;
     Subscription keyCheck_;
     LifetimeToken lifetime_;
