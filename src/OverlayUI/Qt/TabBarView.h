@@ -16,8 +16,11 @@
 // - SpringLoadingDestination: other applications' drags (XDND) hovering
 //   over a tab select its window after a rest; the bar never takes a drop.
 // - GroupNamePrompt: the name dialog of the menus.
-// Hiding or closing the bar ends every gesture on it the way a release
-// would: X11 drops the pointer grab of an unmapped window, so the release
+// While a button is held on the bar, X11's implicit grab brings the moves
+// and the release from anywhere on the screen, and no other client can take
+// the pointer meanwhile (its grab answers AlreadyGrabbed): the grab ends
+// with the release or with the bar's window unmapped. So hiding or closing
+// the bar ends every gesture on it the way a release would; the release
 // itself never comes.
 #include <QPainterPath>
 #include <QPointer>

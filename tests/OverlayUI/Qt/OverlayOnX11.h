@@ -57,7 +57,7 @@ protected:
         if (!withTick()) main = std::make_shared<TicklessExecutor>(main);
         const auto services =
             platform->services(std::make_shared<SystemClock>(), main, std::make_shared<ThreadQueueFactory>());
-        factory = std::make_shared<QtOverlayFactory>(platform->backend(), nullptr);
+        factory = std::make_shared<QtOverlayFactory>(platform->backend(), nullptr, main);
         manager = std::make_shared<OverlayManager>(std::make_shared<PublicZOrderSync>(), nullptr, factory, services);
         // There is no system overview on X11.
         manager->missionControlProbe = [] { return false; };
