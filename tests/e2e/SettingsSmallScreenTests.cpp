@@ -12,12 +12,7 @@ constexpr xcb_keysym_t keyTab = 0xff09;
 
 class SettingsSmallScreenTest : public ShellTest {
 protected:
-    test::X11Desktop::Options desktopOptions() const override {
-        auto options = ShellTest::desktopOptions();
-        options.width = 1024;
-        options.height = 600;
-        return options;
-    }
+    SettingsSmallScreenTest() { screen = Size{1024, 600}; }
     // The usable area the window manager announces (the whole screen
     // unless a panel takes some).
     Rect workArea() {

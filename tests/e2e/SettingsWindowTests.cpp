@@ -11,11 +11,7 @@ namespace {
 
 class SettingsWindowTest : public ShellTest {
 protected:
-    test::X11Desktop::Options desktopOptions() const override {
-        auto options = ShellTest::desktopOptions();
-        options.desktops = 2;
-        return options;
-    }
+    SettingsWindowTest() { desktops = 2; }
 
     // Whether the keyboard focus is in `client` (the window or one inside it).
     bool hasKeyboardFocus(xcb_window_t client) {

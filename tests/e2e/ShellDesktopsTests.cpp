@@ -10,11 +10,7 @@ using std::chrono::seconds;
 
 class ShellDesktopsTest : public ShellTest {
 protected:
-    test::X11Desktop::Options desktopOptions() const override {
-        auto options = ShellTest::desktopOptions();
-        options.desktops = 2;
-        return options;
-    }
+    ShellDesktopsTest() { desktops = 2; }
     bool switchTo(std::uint32_t number) {
         desktop->windows().switchToDesktop(number);
         return desktop->waitUntil([&] { return desktop->windows().currentDesktop() == number; });

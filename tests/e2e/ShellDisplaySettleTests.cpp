@@ -16,14 +16,9 @@ class ShellDisplaySettleTest : public ShellTest {
 protected:
     // The program says when displays start and stop settling among its
     // diagnostic lines; the tests wait on those instead of on time.
-    void SetUp() override {
-        ShellTest::SetUp();
+    ShellDisplaySettleTest() {
         diagnostics = true;
-    }
-    test::X11Desktop::Options desktopOptions() const override {
-        auto options = ShellTest::desktopOptions();
-        options.desktops = 2;
-        return options;
+        desktops = 2;
     }
     // The program notes on which screen each group lives at its periodic
     // sweep; a desktop switch runs one at once, and it says so as it hides

@@ -28,8 +28,16 @@ protected:
     test::X11Desktop::Options desktopOptions() const override {
         auto options = EndToEndTest::desktopOptions();
         options.manager = test::X11WindowManager::openboxTest;
+        options.desktops = desktops;
+        if (screen) {
+            options.width = static_cast<int>(screen->width);
+            options.height = static_cast<int>(screen->height);
+        }
         return options;
     }
+    // What a fixture may change of the desktop, in its constructor.
+    int desktops = 1;
+    std::optional<Size> screen;  // 1600 x 1000 when empty
 
     void SetUp() override {
         EndToEndTest::SetUp();
