@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "X11BenchDesktop.h"
+#include "e2e/ApplicationWindows.h"
 #include "e2e/DesktopUser.h"
 #include "e2e/TessalyProgram.h"
 
@@ -39,6 +40,7 @@ struct Set {
 struct Fixture {
     std::unique_ptr<test::X11Desktop> desktop;
     std::optional<e2e::TessalyProgram> program;
+    std::optional<e2e::ApplicationWindows> applications;  // the grouped windows
     std::unique_ptr<e2e::DesktopUser> user;
     std::unique_ptr<X11Connection> bare;  // the bare fan-out's own connection
     std::map<int, Set> groups;            // by size: grouped through the program
@@ -146,9 +148,10 @@ bool setUp(Fixture& f) {
             places.push_back({static_cast<std::int16_t>(1100 + i * 10), static_cast<std::int16_t>(80 + i * 20)});
         }
     }
-    auto windows = e2e::launchApplications(*f.desktop, applicationPlaces, Size{kWidth, kHeight});
+    f.applications = e2e::ApplicationWindows::launch(*f.desktop, applicationPlaces, Size{kWidth, kHeight});
     const auto benchWindows = bench::createManagedWindows(*f.desktop, places, kWidth, kHeight);
-    if (windows.empty() || benchWindows.empty()) return false;
+    if (!f.applications || benchWindows.empty()) return false;
+    auto windows = f.applications->windows();
     windows.insert(windows.end(), benchWindows.begin(), benchWindows.end());
     f.bare = X11Connection::open(f.desktop->display());
     if (!f.bare) return false;

@@ -12,6 +12,7 @@
 // The project's headers before Qt's: Qt's keyword macros (emit) would
 // otherwise rewrite their declarations.
 #include "X11BenchDesktop.h"
+#include "e2e/ApplicationWindows.h"
 #include "e2e/DesktopUser.h"
 #include "e2e/TessalyProgram.h"
 
@@ -82,6 +83,7 @@ double cpuSeconds(pid_t pid) {
 struct Fixture {
     std::unique_ptr<test::X11Desktop> desktop;
     std::optional<e2e::TessalyProgram> program;
+    std::optional<e2e::ApplicationWindows> applications;
     std::optional<e2e::ChildProcess> bare;
 };
 
@@ -96,8 +98,9 @@ bool makeGroups(Fixture& f) {
         places.push_back({x, y});
         places.push_back({x + 160, y});
     }
-    const auto windows = e2e::launchApplications(*f.desktop, places, Size{150, 110});
-    if (windows.empty()) return false;
+    f.applications = e2e::ApplicationWindows::launch(*f.desktop, places, Size{150, 110});
+    if (!f.applications) return false;
+    const auto& windows = f.applications->windows();
     e2e::DesktopUser user(*f.desktop, f.program->pid());
     for (int i = 0; i < kGroups; ++i) {
         const xcb_window_t target = windows[2 * i], dragged = windows[2 * i + 1];

@@ -18,23 +18,6 @@
 
 namespace tessaly::e2e {
 
-// Starts one small application (xlogo) per place, each in a process of its
-// own (windows of one process share one focus and activation); answers
-// their windows, or nothing when one does not come up.
-inline std::vector<xcb_window_t> launchApplications(test::X11Desktop& desktop, const std::vector<Point>& places,
-                                                   Size size) {
-    std::vector<xcb_window_t> windows;
-    const std::string extent = std::to_string(static_cast<int>(size.width)) + "x" +
-                               std::to_string(static_cast<int>(size.height));
-    for (const Point p : places) {
-        const auto client = desktop.launchXlogo(extent + "+" + std::to_string(static_cast<int>(p.x)) + "+" +
-                                                std::to_string(static_cast<int>(p.y)));
-        if (!client) return {};
-        windows.push_back(client->window);
-    }
-    return windows;
-}
-
 class DesktopUser {
 public:
     static constexpr double kBarHeight = 30;  // the default tab bar height

@@ -2,6 +2,7 @@
 // The fixture of the end-to-end tests: a fresh headless desktop per test,
 // the real tessaly program on it, and a user at the desktop (XTEST input and
 // read-backs of what a user sees).
+#include "ApplicationWindows.h"
 #include "DesktopUser.h"
 #include "TessalyProgram.h"
 
@@ -63,13 +64,7 @@ protected:
     // Starts a process on the desktop's display with the desktop's HOME and
     // XDG folders (as a window manager the user starts); stopped at the end.
     bool startOnDesktop(const std::vector<std::string>& argv) {
-        const auto& dir = desktop->directory();
-        auto child = ChildProcess::start(argv, {{"DISPLAY", desktop->display()},
-                                                {"HOME", (dir / "home").string()},
-                                                {"XDG_CONFIG_HOME", (dir / "config").string()},
-                                                {"XDG_CACHE_HOME", (dir / "cache").string()},
-                                                {"XDG_DATA_HOME", (dir / "data").string()},
-                                                {"XDG_RUNTIME_DIR", (dir / "runtime").string()}});
+        auto child = ChildProcess::start(argv, desktopVariables(*desktop));
         if (!child) return false;
         helpers.push_back(std::move(*child));
         return true;

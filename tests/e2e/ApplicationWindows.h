@@ -1,0 +1,68 @@
+#pragma once
+// Many small applications (xlogo), one process each (windows of one process
+// share one focus and activation, as an application's do), started
+// together and ready once the window manager shows every window at its
+// place. They end, by pid, with this object.
+#include "ChildProcess.h"
+
+#include "Platform/X11/X11Desktop.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaly::e2e {
+
+// What a program started on the desktop gets: its display, HOME and XDG
+// folders.
+inline std::map<std::string, std::string> desktopVariables(test::X11Desktop& desktop) {
+    const auto& dir = desktop.directory();
+    return {{"DISPLAY", desktop.display()},
+            {"HOME", (dir / "home").string()},
+            {"XDG_CONFIG_HOME", (dir / "config").string()},
+            {"XDG_CACHE_HOME", (dir / "cache").string()},
+            {"XDG_DATA_HOME", (dir / "data").string()},
+            {"XDG_RUNTIME_DIR", (dir / "runtime").string()}};
+}
+
+class ApplicationWindows {
+public:
+    // One application per place, its frame's top-left there, `size` its
+    // window's size; empty when they do not all come up.
+    static std::optional<ApplicationWindows> launch(test::X11Desktop& desktop, const std::vector<Point>& places,
+                                                    Size size) {
+        ApplicationWindows apps;
+        const std::string extent =
+            std::to_string(static_cast<int>(size.width)) + "x" + std::to_string(static_cast<int>(size.height));
+        for (const Point p : places) {
+            auto child = ChildProcess::start(
+                {"xlogo", "-geometry",
+                 extent + "+" + std::to_string(static_cast<int>(p.x)) + "+" + std::to_string(static_cast<int>(p.y))},
+                desktopVariables(desktop));
+            if (!child) return std::nullopt;
+            apps.processes_.push_back(std::move(*child));
+        }
+        // Ready: for every place a managed, shown client whose frame stands there.
+        apps.windows_.assign(places.size(), kNoWindow);
+        const bool ready = desktop.waitUntil([&] {
+            for (const auto& info : desktop.windows().read(desktop.windows().clientList())) {
+                if (info.frameWindow == info.window || !info.viewable) continue;
+                for (std::size_t i = 0; i < places.size(); ++i) {
+                    if (info.frame.origin == places[i]) apps.windows_[i] = info.window;
+                }
+            }
+            return std::find(apps.windows_.begin(), apps.windows_.end(), kNoWindow) == apps.windows_.end();
+        });
+        if (!ready) return std::nullopt;
+        return apps;
+    }
+
+    const std::vector<xcb_window_t>& windows() const { return windows_; }
+
+private:
+    std::vector<ChildProcess> processes_;
+    std::vector<xcb_window_t> windows_;
+};
+
+}  // namespace tessaly::e2e
