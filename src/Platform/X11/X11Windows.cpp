@@ -212,6 +212,9 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
     // (the usual single level of reparenting) needs no second batch.
     std::optional<xcb_query_tree_cookie_t> rootCookie;
     if (!windows.empty()) rootCookie = xcb_query_tree(c, x_.root());
+    // Where the window manager keeps _NET_WM_STATE_HIDDEN, Iconic alone also
+    // marks windows of other desktops (openbox): only the state says minimised.
+    const bool hiddenPublished = !windows.empty() && x_.windowManagerSupports(a.NET_WM_STATE_HIDDEN);
     const auto since = cache_ ? cache_->generation() : 0;
     std::vector<Cookies> cookies(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
@@ -262,6 +265,7 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
         info.transientFor = propertyCardinal(props[transient].get()).value_or(kNoWindow);
         info.state = stateOf(propertyCardinals(props[netState].get()));
         info.iconic = propertyCardinal(props[wmState].get()) == kIconicState;
+        info.hiddenPublished = hiddenPublished;
         info.desktop = propertyCardinal(props[desktop].get());
         if (const auto v = propertyCardinal(props[opacity].get())) info.alpha = static_cast<double>(*v) / 0xFFFFFFFFu;
         if (const auto published = frameExtents(props[extents].get())) {

@@ -56,6 +56,7 @@ struct X11WindowInfo {
     xcb_window_t transientFor = kNoWindow;
     X11WindowState state;
     bool iconic = false;           // WM_STATE is Iconic
+    bool hiddenPublished = false;  // the window manager keeps _NET_WM_STATE_HIDDEN
     bool viewable = false;         // map state of the client
     bool overrideRedirect = false;
     std::optional<std::uint32_t> desktop;  // kX11AllDesktops: on every desktop
@@ -70,7 +71,7 @@ struct X11WindowInfo {
     bool isStandard() const {
         return type == X11WindowType::normal || (type == X11WindowType::unspecified && transientFor == kNoWindow);
     }
-    bool isMinimized() const { return iconic || state.hidden; }
+    bool isMinimized() const { return state.hidden || (iconic && !hiddenPublished); }
 };
 
 // A write waiting for its window to be unmaximised (see X11WindowCache).
