@@ -68,10 +68,22 @@ public:
                name == "JOURNAL_STREAM";
     }
 
+    // The leak checker's list of system libraries' leaks, for children built
+    // with the sanitizers (see lsan-suppressions.txt beside this file).
+    static std::string leakSuppressions() {
+        return "suppressions=" + (std::filesystem::path(__FILE__).parent_path() / "lsan-suppressions.txt").string();
+    }
+
     // Starts `argv` with the test's environment minus the session variables,
-    // plus `variables`. Empty when the program cannot be found or started.
+    // plus `variables` (and the leak suppressions, unless LSAN_OPTIONS is
+    // given). Empty when the program cannot be found or started.
     static std::optional<ChildProcess> start(const std::vector<std::string>& argv,
-                                             const std::map<std::string, std::string>& variables) {
+                                             std::map<std::string, std::string> variables) {
+        if (!variables.count("LSAN_OPTIONS")) {
+            const char* inherited = std::getenv("LSAN_OPTIONS");
+            variables["LSAN_OPTIONS"] = (inherited && *inherited ? std::string(inherited) + ":" : std::string()) +
+                                        leakSuppressions();
+        }
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
             const std::string_view entry(*e);

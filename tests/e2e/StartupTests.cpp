@@ -23,7 +23,15 @@ std::vector<std::filesystem::path> leftovers(const std::filesystem::path& folder
     return found;
 }
 
-class StartupTest : public EndToEndTest {};
+// openbox as people run it (the program starts Shift-drags for it).
+class StartupTest : public EndToEndTest {
+protected:
+    test::X11Desktop::Options desktopOptions() const override {
+        auto options = EndToEndTest::desktopOptions();
+        options.manager = test::X11WindowManager::openbox;
+        return options;
+    }
+};
 
 TEST_F(StartupTest, WithoutADisplayItSaysSoAndExitsWithAFailure) {
     for (const std::string display : {"none", ":4711"}) {
