@@ -11,6 +11,7 @@
 
 // The project's headers before Qt's: Qt's keyword macros (emit) would
 // otherwise rewrite their declarations.
+#include "ProcessUsage.h"
 #include "X11BenchDesktop.h"
 #include "e2e/ApplicationWindows.h"
 #include "e2e/DesktopUser.h"
@@ -22,7 +23,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,30 +54,6 @@ int runBareWidgets(int argc, char** argv, int count) {
         std::fflush(stdout);
     });
     return QApplication::exec();
-}
-
-// Resident set size of a process, in bytes.
-double residentBytes(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) * 1024;
-    }
-    return 0;
-}
-
-// Time on a CPU of all the process's threads, in seconds (nanosecond
-// resolution, unlike the tick counts of /proc/PID/stat).
-double cpuSeconds(pid_t pid) {
-    const auto tasks = std::filesystem::path("/proc") / std::to_string(pid) / "task";
-    double total = 0;
-    std::error_code ignored;
-    for (const auto& task : std::filesystem::directory_iterator(tasks, ignored)) {
-        std::ifstream schedstat(task.path() / "schedstat");
-        double onCpu = 0;
-        if (schedstat >> onCpu) total += onCpu / 1e9;
-    }
-    return total;
 }
 
 struct Fixture {
@@ -118,16 +94,16 @@ void BM_Idle(benchmark::State& state) {
     const pid_t bare = fixture->bare->pid();
     double cpu = 0, bareCpu = 0;
     for (auto _ : state) {
-        const double before = cpuSeconds(program), bareBefore = cpuSeconds(bare);
+        const double before = bench::cpuSeconds(program), bareBefore = bench::cpuSeconds(bare);
         const auto start = std::chrono::steady_clock::now();
         // Nothing happens: the harness only waits, answering no events.
         fixture->desktop->waitUntil([] { return false; }, std::chrono::milliseconds(static_cast<int>(kIdleWindow * 1000)));
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        cpu = (cpuSeconds(program) - before) / elapsed;
-        bareCpu = (cpuSeconds(bare) - bareBefore) / elapsed;
+        cpu = (bench::cpuSeconds(program) - before) / elapsed;
+        bareCpu = (bench::cpuSeconds(bare) - bareBefore) / elapsed;
         state.SetIterationTime(elapsed);
     }
-    const double rss = residentBytes(program), bareRss = residentBytes(bare);
+    const double rss = bench::residentBytes(program), bareRss = bench::residentBytes(bare);
     state.counters["cpu_%"] = cpu * 100;
     state.counters["bare_cpu_%"] = bareCpu * 100;
     state.counters["rss_MB"] = rss / 1e6;

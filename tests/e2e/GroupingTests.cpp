@@ -25,6 +25,7 @@ protected:
     struct Pair {
         xcb_window_t active = kNoWindow;
         xcb_window_t inactive = kNoWindow;
+        pid_t inactivePid = -1;  // the inactive member's client
     };
 
     // Two xterms side by side, grouped by dragging the second onto the first.
@@ -35,7 +36,9 @@ protected:
             ADD_FAILURE() << "the xterms did not start";
             return std::nullopt;
         }
-        return group(right->window, left->window);
+        auto pair = group(right->window, left->window);
+        if (pair) pair->inactivePid = pair->inactive == left->window ? left->pid : right->pid;
+        return pair;
     }
 
     // Groups `dragged` onto `target`; answers the pair with its active member
@@ -172,17 +175,13 @@ TEST_F(GroupingTest, ClosingOrKillingAMemberOfAPairDissolvesItsGroupAndTakesItsB
     ASSERT_TRUE(startProgram());
     const auto first = groupedXterms("close", 80);
     ASSERT_TRUE(first);
-    const auto third = desktop->launchXterm("kill-left", "80x20+60+560");
-    const auto fourth = desktop->launchXterm("kill-right", "80x20+760+560");
-    ASSERT_TRUE(third && fourth);
-    const auto second = group(fourth->window, third->window);
+    const auto second = groupedXterms("kill", 560);
     ASSERT_TRUE(second);
     ASSERT_EQ(user->bars().size(), 2u);
 
     ASSERT_TRUE(desktop->windows().close(first->inactive));
     EXPECT_TRUE(user->waitUntil([&] { return !user->barAbove(first->active); })) << "the closed member's group kept its bar";
-    const pid_t killed = second->inactive == fourth->window ? fourth->pid : third->pid;
-    ASSERT_EQ(kill(killed, SIGKILL), 0);
+    ASSERT_EQ(kill(second->inactivePid, SIGKILL), 0);
     EXPECT_TRUE(user->waitForNoBars()) << "the killed member's group kept its bar";
 
     // What is left are two ordinary windows: moving one moves nothing else.
@@ -198,10 +197,7 @@ TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
     ASSERT_TRUE(startProgram());
     const auto first = groupedXterms("restart-a", 80);
     ASSERT_TRUE(first);
-    const auto third = desktop->launchXterm("restart-b-left", "80x20+60+560");
-    const auto fourth = desktop->launchXterm("restart-b-right", "80x20+760+560");
-    ASSERT_TRUE(third && fourth);
-    const auto second = group(fourth->window, third->window);
+    const auto second = groupedXterms("restart-b", 560);
     ASSERT_TRUE(second);
     const xcb_window_t oldFrame = user->screen.frameWindow(first->active);
 
