@@ -218,6 +218,21 @@ public:
         });
     }
 
+    // Waits until _NET_ACTIVE_WINDOW has not changed for `quiet` (at most
+    // for the usual patience).
+    bool waitForSteadyFocus(std::chrono::milliseconds quiet) {
+        xcb_window_t last = desktop_.windows().activeWindow();
+        auto since = std::chrono::steady_clock::now();
+        return waitUntil([&] {
+            const xcb_window_t now = desktop_.windows().activeWindow();
+            if (now != last) {
+                last = now;
+                since = std::chrono::steady_clock::now();
+            }
+            return std::chrono::steady_clock::now() - since >= quiet;
+        });
+    }
+
     // For set-ups that need the group, not a test of the gesture: focuses
     // the window, groups it by a drag, and when the drop did not take, puts
     // the window back where it was and tries again (at most `attempts`
@@ -233,7 +248,11 @@ public:
             const bool previewed = groupByDrag(dragged, target, why, std::chrono::seconds(3));
             if (waitUntil([&] { return shareFrame(dragged, target); },
                           previewed ? test::kX11Patience : std::chrono::seconds(1))) {
-                return waitForGroupSettled(dragged, target);
+                // The program may bring the group's window forward a little
+                // later (after it checked that the frames landed): wait
+                // until the focus has stayed put for a while, so that the
+                // next drag's click is not overtaken.
+                return waitForGroupSettled(dragged, target) && waitForSteadyFocus(std::chrono::milliseconds(700));
             }
         }
         return false;
