@@ -117,6 +117,9 @@ TEST_F(AppDelegateTest, HotkeysStayOffWhileARecordingRunsAndComeBackAfterIt) {
     input->takeByOtherApplication(taken.keyCode, taken.modifiers.rawValue);
     delegate->store().setNextTabHotkey(taken);
     EXPECT_EQ(log.matching(LogCategory::app, "tab-cycle hotkey registration failed").size(), 1u);
+    EXPECT_TRUE(delegate->notices().isActive(ShellNotice::hotkeysTaken)) << "the status menu tells the user";
+    delegate->store().setNextTabHotkey(std::nullopt);
+    EXPECT_FALSE(delegate->notices().isActive(ShellNotice::hotkeysTaken));
     EXPECT_TRUE(delegate->isSessionRunning());
 }
 
@@ -138,6 +141,18 @@ TEST_F(AppDelegateTest, WithoutAWindowManagerItWaitsForOneAndStartsWhenItAnswers
     EXPECT_EQ(hooks.back(), "onboarding closed");
     EXPECT_EQ(sessionsMade, std::vector<bool>{false}) << "\"useSkyLightZSync\" picks the window server's ordering";
     EXPECT_TRUE(delegate->isDragActive());
+}
+
+TEST_F(AppDelegateTest, AWindowClosedBeforeTheGrantStillLetsTheSessionStartLater) {
+    env.desktop->setTrusted(false);
+    auto delegate = launch(true);
+    delegate->permissions().stopWaiting();  // the onboarding window was closed: no more polls
+    env.desktop->setTrusted(true);
+    env.main->advance(2.0);
+    env.settle();
+    EXPECT_FALSE(delegate->isSessionRunning());
+    delegate->statusMenuWillOpen();  // the user opens the status menu
+    EXPECT_TRUE(delegate->isSessionRunning());
 }
 
 TEST_F(AppDelegateTest, StageManagerBlocksTheSessionWithOneAlert) {
