@@ -209,7 +209,7 @@ TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
     })) << "the new window manager did not frame the windows";
 
     for (const auto& pair : {*first, *second}) {
-        EXPECT_TRUE(user->waitForBarAbove(pair.active)) << "a bar did not come back above its window";
+        ASSERT_TRUE(user->waitForBarAbove(pair.active)) << "a bar did not come back above its window";
         EXPECT_TRUE(user->waitForSharedFrame(pair.inactive, pair.active));
     }
     EXPECT_EQ(user->bars().size(), 2u);
