@@ -128,18 +128,34 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
 
     void clientsChanged(const std::vector<xcb_window_t>& clients) {
         std::vector<xcb_window_t> added;
-        std::vector<std::pair<xcb_window_t, Seen>> removed;
+        std::vector<xcb_window_t> unlisted;
         {
             std::lock_guard lock(mutex);
             for (const auto w : clients) {
                 if (!seen.count(w)) added.push_back(w);
             }
-            for (auto it = seen.begin(); it != seen.end();) {
-                if (std::find(clients.begin(), clients.end(), it->first) == clients.end()) {
-                    removed.emplace_back(it->first, it->second);
-                    it = seen.erase(it);
-                } else {
-                    ++it;
+            for (const auto& [window, s] : seen) {
+                if (std::find(clients.begin(), clients.end(), window) == clients.end()) unlisted.push_back(window);
+            }
+        }
+        // A window the list lost but that is still shown was let go by a
+        // window manager that is being replaced (the list empties while it
+        // goes): it lives on and is framed again. Only windows that are gone
+        // or withdrawn count as destroyed.
+        std::vector<xcb_window_t> stillShown;
+        if (!unlisted.empty()) {
+            for (const auto& info : backend->windows().read(unlisted)) {
+                if (info.viewable) stillShown.push_back(info.window);
+            }
+        }
+        std::vector<std::pair<xcb_window_t, Seen>> removed;
+        {
+            std::lock_guard lock(mutex);
+            for (const auto window : unlisted) {
+                if (std::find(stillShown.begin(), stillShown.end(), window) != stillShown.end()) continue;
+                if (const auto it = seen.find(window); it != seen.end()) {
+                    removed.emplace_back(window, it->second);
+                    seen.erase(it);
                 }
             }
         }
