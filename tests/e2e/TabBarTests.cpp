@@ -46,14 +46,6 @@ protected:
     // A tab is never narrower than this; anything narrower on the row is not a tab.
     static constexpr double kNarrowestTab = 40;
 
-    // openbox with the test configuration: Shift and a title-bar drag move
-    // the window, nothing takes the program's hotkeys.
-    test::X11Desktop::Options desktopOptions() const override {
-        auto options = EndToEndTest::desktopOptions();
-        options.manager = test::X11WindowManager::openboxTest;
-        return options;
-    }
-
     void SetUp() override {
         EndToEndTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
@@ -72,7 +64,7 @@ protected:
     std::vector<xcb_window_t> launch(const std::string& name, int count, int top, int left = 40) {
         std::vector<xcb_window_t> windows;
         for (int i = 0; i < count; ++i) {
-            const std::string geometry = "70x16+" + std::to_string(left + 300 * i) + "+" + std::to_string(top);
+            const std::string geometry = "70x16+" + std::to_string(left + 450 * i) + "+" + std::to_string(top);
             const auto client = desktop->launchXterm(name + "-" + std::to_string(i + 1), geometry);
             if (!client) {
                 ADD_FAILURE() << "xterm " << name << "-" << i + 1 << " did not start";
@@ -88,7 +80,7 @@ protected:
         std::vector<xcb_window_t> windows;
         for (int i = 0; i < count; ++i) {
             const auto client =
-                desktop->launchXlogo("420x260+" + std::to_string(left + 300 * i) + "+" + std::to_string(top));
+                desktop->launchXlogo("420x260+" + std::to_string(left + 450 * i) + "+" + std::to_string(top));
             if (!client) {
                 ADD_FAILURE() << "xlogo " << i + 1 << " did not start";
                 return {};
@@ -114,10 +106,9 @@ protected:
                     desktop->windows().setPosition(windows[i], home);
                     user->waitUntil([&] { return user->frame(windows[i]).origin == home; });
                 }
-                focus(windows[i]);
                 std::string why;
-                const xcb_window_t target = activeOf({windows.begin(), windows.begin() + static_cast<long>(i)})
-                                                .value_or(windows.front());
+                xcb_window_t target = activeOf({windows.begin(), windows.begin() + static_cast<long>(i)});
+                if (target == kNoWindow) target = windows.front();
                 grouped = user->groupByDrag(windows[i], target, why) && user->waitForSharedFrame(windows[i], target) &&
                           waitForTabs(windows, i + 1);
                 if (!grouped) notes_ += "grouping attempt " + std::to_string(attempt + 1) + " failed: " + why + "\n";
@@ -127,21 +118,26 @@ protected:
                 return false;
             }
         }
+        // Settled: the window with the focus is the one the bar stands above.
+        if (!user->waitUntil([&] { return desktop->windows().activeWindow() == activeOf(windows); })) {
+            notes_ += "the focus stayed on another window than the group's active one\n";
+        }
         return true;
     }
 
-    // The member the group's bar stands above.
-    std::optional<xcb_window_t> activeOf(const std::vector<xcb_window_t>& members) {
+    // The member the group's bar stands above (none while no bar does).
+    xcb_window_t activeOf(const std::vector<xcb_window_t>& members) {
         for (const xcb_window_t member : members) {
             if (user->barAbove(member)) return member;
         }
-        return std::nullopt;
+        return kNoWindow;
     }
-    std::optional<ShownWindow> barOf(const std::vector<xcb_window_t>& members) {
+    // The group's bar; an empty window while it shows none.
+    ShownWindow barOf(const std::vector<xcb_window_t>& members) {
         for (const xcb_window_t member : members) {
-            if (auto bar = user->barAbove(member)) return bar;
+            if (auto bar = user->barAbove(member)) return *bar;
         }
-        return std::nullopt;
+        return {};
     }
 
     // ---- What a bar shows ----
@@ -150,6 +146,7 @@ protected:
     std::vector<ShownTab> tabsOf(const ShownWindow& bar) {
         xcb_connection_t* c = desktop->connection().get();
         const auto width = static_cast<std::uint16_t>(bar.rect.size.width);
+        if (bar.window == kNoWindow || width < 4) return {};
         auto image = xcbReply(c, xcb_get_image_reply,
                               xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, bar.window, 0, kScanRow, width, 1, ~0u));
         if (!image || xcb_get_image_data_length(image.get()) < 4 * width) return {};
@@ -191,21 +188,16 @@ protected:
         }
         return tabs;
     }
-    // A bar followed by its window (it stays one group's while the group lives).
-    std::optional<ShownWindow> shownBar(xcb_window_t strip) {
+    // A bar followed by its window (it stays one group's while the group
+    // lives); an empty window while it is not shown.
+    ShownWindow shownBar(xcb_window_t strip) {
         for (const auto& bar : user->bars()) {
             if (bar.window == strip) return bar;
         }
-        return std::nullopt;
+        return {};
     }
-    std::vector<ShownTab> tabsOf(xcb_window_t strip) {
-        const auto bar = shownBar(strip);
-        return bar ? tabsOf(*bar) : std::vector<ShownTab>{};
-    }
-    std::vector<ShownTab> tabsOf(const std::vector<xcb_window_t>& members) {
-        const auto bar = barOf(members);
-        return bar ? tabsOf(*bar) : std::vector<ShownTab>{};
-    }
+    std::vector<ShownTab> tabsOf(xcb_window_t strip) { return tabsOf(shownBar(strip)); }
+    std::vector<ShownTab> tabsOf(const std::vector<xcb_window_t>& members) { return tabsOf(barOf(members)); }
     bool waitForTabs(const std::vector<xcb_window_t>& members, std::size_t count) {
         return user->waitUntil([&] { return tabsOf(members).size() == count; });
     }
@@ -223,6 +215,7 @@ protected:
         xcb_connection_t* c = desktop->connection().get();
         const auto width = static_cast<std::uint16_t>(bar.rect.size.width);
         const auto middle = static_cast<std::int16_t>(bar.rect.size.height / 2);
+        if (bar.window == kNoWindow || width < 16) return 0;
         auto image = xcbReply(c, xcb_get_image_reply,
                               xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, bar.window, 0, middle, width, 1, ~0u));
         if (!image || xcb_get_image_data_length(image.get()) < 4 * width) return 0;
@@ -329,35 +322,33 @@ TEST_F(TabBarTest, ClickingATabActivatesItsWindowAndAMiddleClickClosesIt) {
     const auto windows = launch("click", 3, 100);
     ASSERT_EQ(windows.size(), 3u);
     ASSERT_TRUE(groupAll(windows));
-    const xcb_window_t active = *activeOf(windows);
+    const xcb_window_t active = activeOf(windows);
     auto tabs = tabsOf(windows);
     ASSERT_EQ(tabs.size(), 3u);
     const int activeTab = activeIndex(tabs);
     ASSERT_GE(activeTab, 0) << describeTabs(tabs);
 
-    // Each inactive tab in turn: its window becomes the active one, and the
-    // bar stands above it with that tab lit.
+    // Each inactive tab in turn: its window (another one each time) becomes
+    // the active one, and the bar stands above it with that tab lit.
     std::vector<xcb_window_t> visited{active};
     for (int i = 0; i < 3; ++i) {
         if (i == activeTab) continue;
-        const xcb_window_t before = desktop->windows().activeWindow();
-        user->click(Point{tabs[static_cast<std::size_t>(i)].midX(), barOf(windows)->rect.midY()});
+        user->click(Point{tabs[static_cast<std::size_t>(i)].midX(), barOf(windows).rect.midY()});
         ASSERT_TRUE(user->waitUntil([&] {
             const xcb_window_t now = desktop->windows().activeWindow();
-            return now != before && std::find(windows.begin(), windows.end(), now) != windows.end() &&
+            return std::find(windows.begin(), windows.end(), now) != windows.end() &&
+                   std::find(visited.begin(), visited.end(), now) == visited.end() &&
                    user->barAbove(now).has_value() && activeIndex(tabsOf(windows)) == i;
         })) << "tab " << i << " did not bring its window forward (" << describeTabs(tabsOf(windows)) << ")";
         visited.push_back(desktop->windows().activeWindow());
     }
-    std::sort(visited.begin(), visited.end());
-    EXPECT_EQ(std::unique(visited.begin(), visited.end()), visited.end()) << "two tabs brought one window";
 
     // A middle click on an inactive tab closes that window; its tab goes.
     tabs = tabsOf(windows);
     const int last = activeIndex(tabs);
     const auto victimTab = static_cast<std::size_t>(last == 0 ? 1 : 0);
     const auto clientsBefore = desktop->windows().clientList();
-    clickWith(Point{tabs[victimTab].midX(), barOf(windows)->rect.midY()}, 2);
+    clickWith(Point{tabs[victimTab].midX(), barOf(windows).rect.midY()}, 2);
     ASSERT_TRUE(user->waitUntil([&] { return desktop->windows().clientList().size() == clientsBefore.size() - 1; }))
         << "no window closed";
     EXPECT_TRUE(waitForTabs(windows, 2)) << describeTabs(tabsOf(windows));
@@ -380,13 +371,13 @@ TEST_F(TabBarTest, DraggingATabReordersTheBarAndDraggingItOffPopsItsWindowOut) {
     const int from = activeIndex(tabs);
     ASSERT_GE(from, 0) << describeTabs(tabs);
     const int to = 1 - from;
-    const double bar = barOf(windows)->rect.midY();
+    const double bar = barOf(windows).rect.midY();
 
     // The active tab dragged over the other one's far half.
     const ShownTab& moving = tabs[static_cast<std::size_t>(from)];
     const ShownTab& other = tabs[static_cast<std::size_t>(to)];
     const double distance = (to > from ? other.maxX - moving.maxX : other.minX - moving.minX);
-    const xcb_window_t strip = barOf(windows)->window;
+    const xcb_window_t strip = barOf(windows).window;
     dragTab(strip, Point{moving.midX(), bar}, to > from ? 8 : -8, Point{moving.midX() + distance, bar}, nullptr);
     EXPECT_TRUE(user->waitUntil([&] {
         const auto now = tabsOf(windows);
@@ -395,9 +386,10 @@ TEST_F(TabBarTest, DraggingATabReordersTheBarAndDraggingItOffPopsItsWindowOut) {
 
     // Off the bar, let go on the empty desktop below: the window leaves.
     tabs = tabsOf(windows);
+    ASSERT_EQ(tabs.size(), 2u);
     const ShownTab& leaving = tabs[0];
     const Point grab{leaving.midX(), bar};
-    const Rect groupFrame = user->frame(*activeOf(windows));
+    const Rect groupFrame = user->frame(activeOf(windows));
     const bool chipShown = dragTab(strip, grab, 10, Point{grab.x + 10, groupFrame.maxY() + 120},
                                    [&] { return !floating().empty(); });
     EXPECT_TRUE(chipShown) << "no picture of the tab followed the pointer";
@@ -415,17 +407,17 @@ TEST_F(TabBarTest, ATabDroppedOnAnotherGroupsBarJoinsItAtTheGapButNotWhenThatGro
     ASSERT_EQ(upper.size() + lower.size(), 5u);
     ASSERT_TRUE(groupAll(upper));
     ASSERT_TRUE(groupAll(lower));
-    const xcb_window_t upperStrip = barOf(upper)->window;
-    const xcb_window_t lowerStrip = barOf(lower)->window;
+    const xcb_window_t upperStrip = barOf(upper).window;
+    const xcb_window_t lowerStrip = barOf(lower).window;
     const auto targetTabs = tabsOf(lowerStrip);
     ASSERT_EQ(targetTabs.size(), 2u);
-    const ShownWindow targetBar = *shownBar(lowerStrip);
+    const ShownWindow targetBar = shownBar(lowerStrip);
 
     // An inactive tab of the upper group, over the lower bar's first tab
     // (low on the bar: the picture under the pointer stays off the row read).
     const auto sourceTabs = tabsOf(upperStrip);
     const auto inactive = static_cast<std::size_t>(activeIndex(sourceTabs) == 0 ? 1 : 0);
-    const Point grab{sourceTabs[inactive].midX(), shownBar(upperStrip)->rect.midY()};
+    const Point grab{sourceTabs[inactive].midX(), shownBar(upperStrip).rect.midY()};
     const Point over{targetTabs[0].minX + 6, targetBar.rect.maxY() - 4};
     const double tabWidth = sourceTabs[inactive].maxX - sourceTabs[inactive].minX;
     std::vector<ShownTab> seen;
@@ -449,23 +441,29 @@ TEST_F(TabBarTest, ATabDroppedOnAnotherGroupsBarJoinsItAtTheGapButNotWhenThatGro
 
     // The lower group locked through its bar's menu ("Name Group…", "Group
     // Color", "Lock Group"): the lock icon joins the row.
-    const double endBefore = rowEnd(*shownBar(lowerStrip));
-    ASSERT_TRUE(chooseFromBarMenu(*shownBar(lowerStrip), 3)) << "the bar's menu did not open and close";
-    ASSERT_TRUE(user->waitUntil([&] { return rowEnd(*shownBar(lowerStrip)) > endBefore + 10; }))
+    const double endBefore = rowEnd(shownBar(lowerStrip));
+    ASSERT_TRUE(chooseFromBarMenu(shownBar(lowerStrip), 3)) << "the bar's menu did not open and close";
+    ASSERT_TRUE(user->waitUntil([&] { return rowEnd(shownBar(lowerStrip)) > endBefore + 10; }))
         << "no lock icon on the bar";
 
     // Another tab of the upper group over the locked bar: no gap opens, and
     // let go there, it stays where it was.
     const auto lockedTabs = tabsOf(lowerStrip);
+    ASSERT_EQ(lockedTabs.size(), 3u);
     const auto remainingTabs = tabsOf(upperStrip);
     ASSERT_EQ(remainingTabs.size(), 2u);
     const auto another = static_cast<std::size_t>(activeIndex(remainingTabs) == 0 ? 1 : 0);
-    const Point grabAgain{remainingTabs[another].midX(), shownBar(upperStrip)->rect.midY()};
-    const Point overLocked{lockedTabs[0].minX + 6, shownBar(lowerStrip)->rect.maxY() - 4};
+    const Point grabAgain{remainingTabs[another].midX(), shownBar(upperStrip).rect.midY()};
+    const Point overLocked{lockedTabs[0].minX + 6, shownBar(lowerStrip).rect.maxY() - 4};
+    // A gap stays while the tab hovers; the pointer's picture passing over
+    // the bar leaves traces there only until the bar is drawn again.
     std::vector<ShownTab> seenLocked;
+    int shiftedReads = 0;
     const auto shifted = [&] {
         seenLocked = tabsOf(lowerStrip);
-        return seenLocked.size() != lockedTabs.size() || seenLocked[0].minX > lockedTabs[0].minX + 4;
+        const bool gap = seenLocked.size() != lockedTabs.size() || seenLocked.front().minX > lockedTabs.front().minX + 4;
+        shiftedReads = gap ? shiftedReads + 1 : 0;
+        return shiftedReads >= 3;
     };
     EXPECT_TRUE(dragTab(upperStrip, grabAgain, 10, overLocked, [&] { return !floating().empty(); }, false))
         << "no picture of the tab";
@@ -493,9 +491,10 @@ TEST_F(TabBarTest, AShiftDragOfABarOverAnotherGroupMergesTheTwo) {
     ASSERT_EQ(first.size() + second.size(), 4u);
     ASSERT_TRUE(groupAll(first));
     ASSERT_TRUE(groupAll(second));
-    const ShownWindow bar = *barOf(first);
-    const Rect target = user->frame(*activeOf(second));
-    const Rect start = user->frame(*activeOf(first));
+    const ShownWindow bar = barOf(first);
+    const Rect target = user->frame(activeOf(second));
+    const Rect start = user->frame(activeOf(first));
+    ASSERT_TRUE(bar.window != kNoWindow && target.size.width > 0);
 
     // Pressed on the bar's background, at its right end, and dragged down
     // until the group covers most of the other one.
@@ -527,9 +526,10 @@ TEST_F(TabBarTest, ABarPushedPastTheEdgeOfItsMonitorMovesTheGroupToTheNextOne) {
     const auto windows = launch("cross", 2, 300, 40);
     ASSERT_EQ(windows.size(), 2u);
     ASSERT_TRUE(groupAll(windows));
-    const Rect start = user->frame(*activeOf(windows));
+    const Rect start = user->frame(activeOf(windows));
     ASSERT_LT(start.maxX(), 800);
-    const ShownWindow bar = *barOf(windows);
+    const ShownWindow bar = barOf(windows);
+    ASSERT_NE(bar.window, kNoWindow);
 
     // Right, well past where the left monitor's edge holds the group.
     const Point grab{bar.rect.maxX() - 12, bar.rect.midY()};
@@ -538,15 +538,14 @@ TEST_F(TabBarTest, ABarPushedPastTheEdgeOfItsMonitorMovesTheGroupToTheNextOne) {
     user->input.press(1);
     glide(grab, to);
     const bool offered = user->waitUntil([&] {
-        const Rect now = user->frame(*activeOf(windows));
-        return user->previewCovers(now);
+        const Rect now = user->frame(activeOf(windows));
+        return now.size.width > 0 && user->previewCovers(now);
     });
     user->input.release(1);
     ASSERT_TRUE(offered) << "no prompt to move to the other monitor (the program showed "
                          << DesktopUser::describe(user->overlays()) << ")";
     EXPECT_TRUE(user->waitUntil([&] {
-        const auto active = activeOf(windows);
-        return active && user->frame(*active).minX() >= 800 && user->shareFrame(windows[0], windows[1]);
+        return user->frame(activeOf(windows)).minX() >= 800 && user->shareFrame(windows[0], windows[1]);
     })) << "the group did not land on the right monitor";
     EXPECT_TRUE(user->waitUntil([&] { return floating().empty(); })) << "the prompt stayed";
 }
@@ -558,10 +557,11 @@ TEST_F(TabBarTest, ADoubleClickMaximisesAndRestoresPlusAddsAWindowAndTheGroupIsN
     const auto windows = launchLogos(2, 200, 200);
     ASSERT_EQ(windows.size(), 2u);
     ASSERT_TRUE(groupAll(windows));
-    const xcb_window_t strip = barOf(windows)->window;
-    const Rect before = user->frame(*activeOf(windows));
+    const xcb_window_t strip = barOf(windows).window;
+    const Rect before = user->frame(activeOf(windows));
+    ASSERT_NE(strip, kNoWindow);
     const auto doubleClick = [&] {
-        const ShownWindow bar = *shownBar(strip);
+        const ShownWindow bar = shownBar(strip);
         user->input.moveTo(Point{bar.rect.maxX() - 12, bar.rect.midY()});
         for (int i = 0; i < 2; ++i) {
             user->input.press(1);
@@ -569,18 +569,18 @@ TEST_F(TabBarTest, ADoubleClickMaximisesAndRestoresPlusAddsAWindowAndTheGroupIsN
         }
     };
     const auto groupFrame = [&] {
-        const auto active = activeOf(windows);
-        return active ? user->frame(*active) : Rect::null();
+        const xcb_window_t active = activeOf(windows);
+        return active == kNoWindow ? Rect::null() : user->frame(active);
     };
 
     doubleClick();
     const Rect work{0, kBarHeight, 1600, 1000 - kBarHeight};  // no panels on this desktop
     EXPECT_TRUE(user->waitUntil([&] {
-        return groupFrame() == work && user->shareFrame(windows[0], windows[1]) && user->barAbove(*activeOf(windows));
+        return groupFrame() == work && user->shareFrame(windows[0], windows[1]) && user->barAbove(activeOf(windows));
     })) << "not maximised: " << DesktopUser::describe(user->frame(windows.front()));
     doubleClick();
     EXPECT_TRUE(user->waitUntil([&] {
-        return groupFrame() == before && user->shareFrame(windows[0], windows[1]) && user->barAbove(*activeOf(windows));
+        return groupFrame() == before && user->shareFrame(windows[0], windows[1]) && user->barAbove(activeOf(windows));
     })) << "not restored: " << DesktopUser::describe(user->frame(windows.front()));
 
     // "+" right after the last tab: the menu lists the third window.
@@ -588,10 +588,10 @@ TEST_F(TabBarTest, ADoubleClickMaximisesAndRestoresPlusAddsAWindowAndTheGroupIsN
     ASSERT_EQ(third.size(), 1u);
     std::vector<xcb_window_t> all = windows;
     all.push_back(third.front());
-    ASSERT_TRUE(focus(*activeOf(windows)));
+    ASSERT_TRUE(focus(activeOf(windows)));
     const auto tabs = tabsOf(strip);
     ASSERT_EQ(tabs.size(), 2u);
-    user->click(Point{tabs.back().maxX + 2 + 11, shownBar(strip)->rect.midY()});
+    user->click(Point{tabs.back().maxX + 2 + 11, shownBar(strip).rect.midY()});
     ASSERT_TRUE(user->waitUntil([&] { return !floating().empty(); })) << "no menu from the add button";
     user->input.moveTo(Point{100, 900});
     tap(Keys::down);
@@ -601,8 +601,10 @@ TEST_F(TabBarTest, ADoubleClickMaximisesAndRestoresPlusAddsAWindowAndTheGroupIsN
 
     // "Name Group…" from the bar's menu: a dialog of the program with the
     // keyboard focus; typing a name and Return puts it on the bar.
-    const double firstTab = tabsOf(strip).front().minX;
-    ASSERT_TRUE(chooseFromBarMenu(*shownBar(strip), 1));
+    const auto threeTabs = tabsOf(strip);
+    ASSERT_EQ(threeTabs.size(), 3u);
+    const double firstTab = threeTabs.front().minX;
+    ASSERT_TRUE(chooseFromBarMenu(shownBar(strip), 1));
     xcb_window_t dialog = kNoWindow;
     ASSERT_TRUE(user->waitUntil([&] {
         const xcb_window_t active = desktop->windows().activeWindow();
