@@ -24,7 +24,7 @@ build build/asan -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=ON
 
 echo "== benchmarks =="
 for b in build/release/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue  # not the Qt code generators' folders
   echo "-- $(basename "$b")"
   "$b" --benchmark_min_time=0.05 --benchmark_color=false
 done
