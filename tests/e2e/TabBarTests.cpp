@@ -59,30 +59,18 @@ protected:
 
     // ---- Groups ----
 
-    // xterms in a row at height `top`, titled name-1, name-2, ...; answers
-    // their windows.
+    // Windows in a row at height `top`, 450 pixels apart (none overlaps
+    // another): xterms titled name-1, name-2, ..., or with an empty name
+    // xlogo windows, which take any size (a terminal keeps to whole
+    // character cells). Answers their windows.
     std::vector<xcb_window_t> launch(const std::string& name, int count, int top, int left = 40) {
         std::vector<xcb_window_t> windows;
         for (int i = 0; i < count; ++i) {
-            const std::string geometry = "70x16+" + std::to_string(left + 450 * i) + "+" + std::to_string(top);
-            const auto client = desktop->launchXterm(name + "-" + std::to_string(i + 1), geometry);
+            const std::string place = "+" + std::to_string(left + 450 * i) + "+" + std::to_string(top);
+            const auto client = name.empty() ? desktop->launchXlogo("420x260" + place)
+                                             : desktop->launchXterm(name + "-" + std::to_string(i + 1), "70x16" + place);
             if (!client) {
-                ADD_FAILURE() << "xterm " << name << "-" << i + 1 << " did not start";
-                return {};
-            }
-            windows.push_back(client->window);
-        }
-        return windows;
-    }
-    // The same with xlogo windows, which take any size (a terminal keeps to
-    // whole character cells).
-    std::vector<xcb_window_t> launchLogos(int count, int top, int left) {
-        std::vector<xcb_window_t> windows;
-        for (int i = 0; i < count; ++i) {
-            const auto client =
-                desktop->launchXlogo("420x260+" + std::to_string(left + 450 * i) + "+" + std::to_string(top));
-            if (!client) {
-                ADD_FAILURE() << "xlogo " << i + 1 << " did not start";
+                ADD_FAILURE() << "window " << i + 1 << " of " << count << " did not start";
                 return {};
             }
             windows.push_back(client->window);
@@ -554,7 +542,7 @@ TEST_F(TabBarTest, ABarPushedPastTheEdgeOfItsMonitorMovesTheGroupToTheNextOne) {
 //    another brings the group back; "+" adds a third window; "Name Group…"
 //    asks with the keyboard focus and the name shows on the bar.
 TEST_F(TabBarTest, ADoubleClickMaximisesAndRestoresPlusAddsAWindowAndTheGroupIsNamed) {
-    const auto windows = launchLogos(2, 200, 200);
+    const auto windows = launch("", 2, 200, 200);
     ASSERT_EQ(windows.size(), 2u);
     ASSERT_TRUE(groupAll(windows));
     const xcb_window_t strip = barOf(windows).window;
