@@ -188,7 +188,14 @@ AXWindowRef GroupSession::visibleDriveWindow(const TabGroup& group) {
     for (const DiscoveredWindow& window : discovery_.allWindows(true)) onScreen.insert(window.windowID);
     if (onScreen.contains(active->windowID)) return nullptr;
     // Hidden in another window's native tabs: drive the window that shows
-    // instead, when it is an ungrouped window of the same application.
+    // instead, when it is an ungrouped window of the same application. A
+    // host the sweep confirmed is that window.
+    if (const auto host = tabbedAsideHost_.find(active->windowID); host != tabbedAsideHost_.end()) {
+        const auto confirmed = confirmedHosts_.find(host->second);
+        if (confirmed != confirmedHosts_.end() && onScreen.contains(host->second) && !engine_->group(host->second)) {
+            return confirmed->second.window;
+        }
+    }
     const AXWindowRef focused = focusedWindow(active->pid);
     if (!focused || !focused->windowID) return nullptr;
     const WindowID shown = *focused->windowID;
