@@ -2,6 +2,8 @@
 
 #include "Platform/X11/X11Backend.h"
 
+#include <algorithm>
+
 namespace tessaly {
 
 namespace {
@@ -30,12 +32,21 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
         targets_.erase(old);
     }
     if (!target || target->strip == 0 || target->frame == 0) return;
-    // Followed only when placed for the frame as the server last reported it.
-    if (const auto known = lastGeometry_.find(target->frame);
-        known != lastGeometry_.end() && !sameTopEdge(known->second, target->groupFrame)) {
-        return;
+    Target followed = *target;
+    // Followed only when placed for the frame as the server reported it
+    // lately. The main thread may lag behind a drag: a bar placed for where
+    // the frame was a moment ago goes where it is now at once, as the
+    // frame's next move would put it.
+    if (const auto known = lastGeometry_.find(target->frame); known != lastGeometry_.end()) {
+        const std::deque<Rect>& recent = known->second;
+        const auto placedFor = [&](const Rect& g) { return sameTopEdge(g, target->groupFrame); };
+        if (std::none_of(recent.begin(), recent.end(), placedFor)) return;
+        if (!placedFor(recent.back())) {
+            followed.groupFrame = recent.back();
+            place(followed);
+        }
     }
-    targets_[bar] = *target;
+    targets_[bar] = followed;
     ownWindows_.insert(target->strip);
     if (target->backing) ownWindows_.insert(target->backing);
 }
@@ -58,23 +69,30 @@ void BarFrameFollower::handle(const X11Event& event) {
     if (ownWindows_.contains(window)) return;  // a bar's own move
     // A restack reported alone (circulation) carries no geometry.
     const bool hasGeometry = event.geometry.width() > 0 && event.geometry.height() > 0;
-    if (hasGeometry) lastGeometry_[window] = event.geometry;
+    if (hasGeometry) {
+        std::deque<Rect>& recent = lastGeometry_[window];
+        if (recent.empty() || !(recent.back() == event.geometry)) recent.push_back(event.geometry);
+        if (recent.size() > kRecentGeometries) recent.pop_front();
+    }
     for (auto& [bar, target] : targets_) {
         // The frame itself moved or was restacked, or another window now
         // sits directly on it (between it and the bar).
         const bool ownFrame = window == target.frame;
         if (!ownFrame && event.aboveSibling != target.frame) continue;
         if (ownFrame && hasGeometry) target.groupFrame = event.geometry;
-        const Rect& g = target.groupFrame;
-        X11PanelOps::place(connection_, target.strip,
-                           Rect(g.minX(), g.minY() - target.stripHeight, g.width(), target.stripHeight), target.frame,
-                           true);
-        if (target.backing) {
-            X11PanelOps::place(connection_, target.backing, Rect(g.minX(), g.minY(), g.width(), target.backingReach),
-                               target.frame, false);
-        }
-        ++moves_;
+        place(target);
     }
+}
+
+void BarFrameFollower::place(const Target& target) {
+    const Rect& g = target.groupFrame;
+    X11PanelOps::place(connection_, target.strip,
+                       Rect(g.minX(), g.minY() - target.stripHeight, g.width(), target.stripHeight), target.frame, true);
+    if (target.backing) {
+        X11PanelOps::place(connection_, target.backing, Rect(g.minX(), g.minY(), g.width(), target.backingReach),
+                           target.frame, false);
+    }
+    ++moves_;
 }
 
 }  // namespace tessaly

@@ -6,14 +6,16 @@
 // each on Qt's connection. The overlay manager's own placement follows a
 // moment later on the main thread and lands where the bar already is.
 //
-// Only bars placed above their window are followed, and only while the group
-// frame they were placed for is the frame window's own geometry as last
-// reported: anything else (a strip inside a title bar, a frame the session
-// changed, a window manager whose frames differ from the reported extents)
-// is left to the main thread. A bar that is hidden is never shown here. When
+// Only bars placed above their window are followed, and only when the group
+// frame they were placed for is one of the frame window's own last few
+// reported geometries (the main thread may lag behind a drag; such a bar
+// goes where the frame is now at once): anything else (a strip inside a
+// title bar, a frame the session changed, a window manager whose frames
+// differ from the reported extents) is left to the main thread. A bar that is hidden is never shown here. When
 // another window is put between a frame and its bar (a window manager
 // restacking without telling the frame), the bar is put back too.
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -51,16 +53,23 @@ public:
     void follow(const void* bar, const std::optional<Target>& target);
     // Whether the bar is followed now (it was placed for the frame as last reported).
     bool isFollowing(const void* bar) const;
-    // How many bars were put back from the event thread so far.
+    // How many bars were put back so far (from the event thread, or at once
+    // when placed for where the frame was a moment ago).
     std::uint64_t moves() const;
 
 private:
+    // How many of a frame's latest geometries a placement may have been made for.
+    static constexpr std::size_t kRecentGeometries = 8;
+
     void handle(const X11Event& event);
+    // Puts the bar's strip and backing on the target's group frame (mutex held).
+    void place(const Target& target);
 
     mutable std::mutex mutex_;
     std::unordered_map<const void*, Target> targets_;
     std::unordered_set<X11PanelOps::XWindow> ownWindows_;
-    std::unordered_map<X11PanelOps::XWindow, Rect> lastGeometry_;  // every root child's, as last reported
+    // Every root child's latest geometries as reported, oldest first.
+    std::unordered_map<X11PanelOps::XWindow, std::deque<Rect>> lastGeometry_;
     std::uint64_t moves_ = 0;
     xcb_connection_t* connection_ = nullptr;  // Qt's
     std::shared_ptr<X11Backend> backend_;

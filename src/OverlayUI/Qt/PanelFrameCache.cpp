@@ -12,6 +12,7 @@ PanelFrameCache::PanelFrameCache(const std::shared_ptr<X11Backend>& backend) : b
         switch (event.kind) {
         case Kind::mapped:
         case Kind::unmapped:
+        case Kind::reparented:
         case Kind::destroyed:
             frames_.erase(event.window);
             ++generation_;

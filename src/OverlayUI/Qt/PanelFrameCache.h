@@ -3,8 +3,9 @@
 // ordered against, remembered so that re-ordering four times a second costs
 // no round trip. A window's frame changes only when the window manager takes
 // it in or lets it go, so an entry is forgotten when the backend reports the
-// window mapped, unmapped or destroyed, the client list changed or another
-// window manager came; a frame's own ConfigureNotify corrects it at once.
+// window mapped, unmapped, reparented or destroyed, the client list changed
+// or another window manager came; a frame's own ConfigureNotify corrects it
+// at once.
 // Without a backend nothing is remembered. Main thread (lookups); the
 // backend's reports arrive on its event thread.
 #include <cstdint>
