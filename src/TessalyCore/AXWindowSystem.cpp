@@ -82,6 +82,7 @@ void AXWindowSystem::untrack(WindowID windowID) {
     if (it == windowsByID_.end()) return;
     const ProcessID pid = it->second->pid;
     windowsByID_.erase(it);
+    frameReadsQueued_.erase(windowID);
     if (const auto c = connections_.find(pid); c != connections_.end() && c->second.observers) {
         c->second.observers->stopObserving(windowID);
     }
@@ -94,6 +95,9 @@ void AXWindowSystem::dropConnection(ProcessID pid) {
     if (it == connections_.end()) return;
     if (it->second.observers) it->second.observers->invalidate();
     connections_.erase(it);
+    for (const auto& [id, window] : windowsByID_) {
+        if (window->pid == pid) frameReadsQueued_.erase(id);
+    }
     std::erase_if(windowsByID_, [pid](const auto& entry) { return entry.second->pid == pid; });
 }
 
@@ -117,6 +121,7 @@ void AXWindowSystem::handle(const AXAppEvent& event) {
                    [](const A::WindowCreated&) {},
                    [&](const A::WindowDestroyed& e) {
                        windowsByID_.erase(e.windowID);
+                       frameReadsQueued_.erase(e.windowID);
                        report(WindowSystemEvent::windowDestroyed(e.windowID));
                    },
                    [&](const A::WindowMoved& e) { reportFrameChange(e.windowID); },
@@ -141,8 +146,15 @@ void AXWindowSystem::reportFrameChange(WindowID id) {
     const AXWindowRef tracked = window(id);
     // Nobody listens: the frame is not worth a read.
     if (!tracked || !onEvent) return;
+    // A burst of moves makes one report: a read still queued reads the
+    // frame after this change as well.
+    auto& queued = frameReadsQueued_[id];
+    if (!queued) queued = std::make_shared<std::atomic<bool>>(false);
+    if (queued->exchange(true)) return;
     auto deliver = lifetime_.guarded([this](const WindowSystemEvent& e) { report(e); });
-    connection(tracked->pid).queue->async([tracked, id, main = platform_.mainExecutor, deliver = std::move(deliver)] {
+    connection(tracked->pid).queue->async([tracked, id, queued, main = platform_.mainExecutor,
+                                           deliver = std::move(deliver)] {
+        queued->store(false);  // before the read: a change after it is reported again
         const auto frame = tracked->frame();
         if (!frame) return;
         const bool fullScreen = tracked->isFullScreen();

@@ -10,6 +10,7 @@
 // on the application's serial queue; results come back through the main
 // executor. Effects on an application without a connection run on one
 // queue per process ("tessaly.ax.effect.<pid>"), so they keep their order.
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -97,6 +98,8 @@ private:
     std::map<ProcessID, AppConnection> connections_;
     std::map<ProcessID, std::shared_ptr<DispatchQueue>> effectQueues_;
     std::map<WindowID, AXWindowRef> windowsByID_;
+    // Per window: a frame read is queued and has not begun.
+    std::map<WindowID, std::shared_ptr<std::atomic<bool>>> frameReadsQueued_;
     ActivationReassertGate<AXWindowRef> reassertGate_{reassertTTL};
     Subscription activationObserver_;
     LifetimeToken lifetime_;

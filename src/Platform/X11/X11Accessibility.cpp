@@ -138,14 +138,20 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
                 if (std::find(clients.begin(), clients.end(), window) == clients.end()) unlisted.push_back(window);
             }
         }
-        // A window the list lost but that is still shown was let go by a
+        // A window the list lost but that is still mapped was let go by a
         // window manager that is being replaced (the list empties while it
-        // goes): it lives on and is framed again. Only windows that are gone
-        // or withdrawn count as destroyed.
+        // goes): it lives on and is framed again. It may not be viewable
+        // yet (still inside the old frame, hidden before the window is
+        // handed back to the root). Only windows that are gone or withdrawn
+        // (unmapped by their client) count as destroyed.
         std::vector<xcb_window_t> stillShown;
         if (!unlisted.empty()) {
-            for (const auto& info : backend->windows().read(unlisted)) {
-                if (info.viewable) stillShown.push_back(info.window);
+            xcb_connection_t* c = backend->connection().get();
+            const auto attributes = xcbPipeline(
+                c, unlisted, [c](xcb_window_t w) { return xcb_get_window_attributes(c, w); },
+                xcb_get_window_attributes_reply);
+            for (std::size_t i = 0; i < unlisted.size(); ++i) {
+                if (attributes[i] && attributes[i]->map_state != XCB_MAP_STATE_UNMAPPED) stillShown.push_back(unlisted[i]);
             }
         }
         std::vector<std::pair<xcb_window_t, Seen>> removed;
@@ -283,6 +289,9 @@ AXAnswer X11Accessibility::copyAttributeValue(const AXElement& element, std::str
         if (!processIsAlive(element.pid)) return {AXError::invalidElement, {}};
         return readApplication(element.pid, attribute);
     }
+    // Read from memory when the backend keeps the client; an owner that has
+    // exited took its windows along, whether or not the backend has heard so yet.
+    if (processHasExited(element.pid)) return {AXError::invalidElement, {}};
     const xcb_window_t window = windowOf(element);
     const auto info = backend_->windows().read(window);
     if (!info || info->pid != element.pid) return {AXError::invalidElement, {}};

@@ -77,8 +77,11 @@ void X11Backend::updateCache(const X11Event& event) {
         if (event.property == x_->atoms().NET_FRAME_EXTENTS) {
             cache_.extentsChanged(event.window);
             windows_.replayPendingWrite(event.window, true);
+        } else if (!event.rootChild) {
+            cache_.configured(event.window, event.size, event.synthetic, event.geometry, event.border);
+        } else if (event.hasGeometry) {
+            cache_.frameConfigured(event.window, event.frameWindow, event.geometry, event.border);
         }
-        else if (!event.rootChild) cache_.configured(event.window, event.size, event.synthetic);
         break;
     case Kind::reparented: cache_.extentsChanged(event.window); break;
     case Kind::stateChanged:
@@ -87,10 +90,18 @@ void X11Backend::updateCache(const X11Event& event) {
         break;
     case Kind::unmapped:
     case Kind::wmStateChanged:
+        cache_.clientChanged(event.window);
         // A restore that waited for a minimise of ours to be carried out.
         windows_.restoreIfWaiting(event.window);
         break;
+    case Kind::mapped:
+    case Kind::frameMapChanged:
+    case Kind::titleChanged:
+    case Kind::desktopChanged:
+    case Kind::propertyChanged: cache_.clientChanged(event.window); break;
+    case Kind::currentDesktopChanged: cache_.allClientsChanged(); break;
     case Kind::windowManagerChanged: cache_.windowManagerChanged(); break;
+    case Kind::connectionLost: cache_.deactivate(); break;
     case Kind::marked: cache_.marked(); break;
     default: break;
     }
@@ -120,6 +131,8 @@ void X11Backend::dispatch(const X11Event& event) {
         handler(event);
     }
 }
+
+void X11Backend::setKeepsClients(bool keeps) { cache_.setKeepsClients(keeps); }
 
 std::vector<X11Backend::Client> X11Backend::clientsFrontToBack() const {
     auto list = windows_.clientList();

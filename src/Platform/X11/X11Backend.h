@@ -54,6 +54,10 @@ public:
     // if it did not run; false when it cannot start (no server already).
     bool setConnectionLostHandler(std::function<void()> handler);
 
+    // Whether reads answer from the clients kept in memory (on by default;
+    // off, every read asks the server, as for measuring the difference).
+    void setKeepsClients(bool keeps);
+
     struct Client {
         xcb_window_t window = kNoWindow;
         std::optional<ProcessID> pid;

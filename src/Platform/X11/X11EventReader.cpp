@@ -127,13 +127,20 @@ void X11EventReader::publishReparented(xcb_window_t client) {
     if (handler_) handler_(out);
 }
 
+void X11EventReader::publishFrameMap(xcb_window_t rootChild) {
+    // A frame shown or hidden (another desktop) changes whether its client is viewable.
+    if (const auto client = clientOfFrame(rootChild); client && client != rootChild) {
+        publish(X11Event::Kind::frameMapChanged, client);
+    }
+}
+
 xcb_window_t X11EventReader::named(xcb_window_t rootChild) const {
     const auto client = clientOfFrame(rootChild);
     return client ? client : rootChild;
 }
 
-void X11EventReader::emitConfigured(xcb_window_t window, const Rect& geometry, bool overrideRedirect, bool restacked,
-                                    xcb_window_t uncovered) {
+void X11EventReader::emitConfigured(xcb_window_t window, const Rect& geometry, double border, bool overrideRedirect,
+                                    bool restacked, xcb_window_t uncovered) {
     // A child of the root: a frame, or a window of nobody's (panels).
     X11Event out;
     const auto client = clientOfFrame(window);
@@ -143,6 +150,8 @@ void X11EventReader::emitConfigured(xcb_window_t window, const Rect& geometry, b
     out.rootChild = true;
     out.geometry = geometry;
     out.size = geometry.size;
+    out.border = border;
+    out.hasGeometry = border >= 0;
     out.overrideRedirect = overrideRedirect;
     out.restacked = restacked;
     if (uncovered != kNoWindow) out.uncovered = named(uncovered);
@@ -250,6 +259,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         else if (e.atom == a.NET_WM_DESKTOP) publish(X11Event::Kind::desktopChanged, e.window);
         else if (e.atom == a.NET_WM_STRUT_PARTIAL || e.atom == a.NET_WM_STRUT) publish(X11Event::Kind::screenChanged, kNoWindow);
         else if (e.atom == a.NET_FRAME_EXTENTS) publish(X11Event::Kind::frameChanged, e.window, e.atom);
+        else publish(X11Event::Kind::propertyChanged, e.window, e.atom);
         return;
     }
     case XCB_CONFIGURE_NOTIFY: {
@@ -262,7 +272,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         if (e.event == root) {
             xcb_window_t uncovered = kNoWindow;
             const bool restacked = restack(e.window, e.above_sibling, uncovered);
-            emitConfigured(e.window, geometry, e.override_redirect != 0, restacked, uncovered);
+            emitConfigured(e.window, geometry, e.border_width, e.override_redirect != 0, restacked, uncovered);
             return;
         }
         if (e.event != e.window || !clients_.count(e.window)) return;
@@ -275,6 +285,8 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         out.frameWindow = e.window;
         out.geometry = geometry;
         out.size = Size{static_cast<double>(e.width), static_cast<double>(e.height)};
+        out.border = e.border_width;
+        out.hasGeometry = true;
         out.synthetic = (event.response_type & 0x80) != 0;
         if (handler_) handler_(out);
         return;
@@ -290,7 +302,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         stack_.erase(at);
         if (onTop) stack_.push_back(e.window);
         else stack_.insert(stack_.begin(), e.window);
-        emitConfigured(e.window, Rect(), false, moved, uncovered);
+        emitConfigured(e.window, Rect(), -1, false, moved, uncovered);
         return;
     }
     case XCB_CREATE_NOTIFY: {
@@ -319,11 +331,13 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     case XCB_MAP_NOTIFY: {
         const auto& e = as<xcb_map_notify_event_t>(event);
         if (e.event == e.window && clients_.count(e.window)) publish(X11Event::Kind::mapped, e.window);
+        else if (e.event == root) publishFrameMap(e.window);
         return;
     }
     case XCB_UNMAP_NOTIFY: {
         const auto& e = as<xcb_unmap_notify_event_t>(event);
         if (e.event == e.window && clients_.count(e.window)) publish(X11Event::Kind::unmapped, e.window);
+        else if (e.event == root) publishFrameMap(e.window);
         return;
     }
     case XCB_DESTROY_NOTIFY: {

@@ -38,6 +38,8 @@ struct X11Event {
         mapped,                  // a client was mapped
         unmapped,                // a client was unmapped (minimised, hidden, withdrawn)
         destroyed,               // a client window was destroyed
+        propertyChanged,         // another property of a client (property: which one)
+        frameMapChanged,         // a client's frame was mapped or unmapped (window: the client)
         rootChildConfigured,     // ConfigureNotify of a root child that holds no known client
         screenSaverChanged,      // MIT-SCREEN-SAVER turned on or off (screenSaverOn)
         windowManagerChanged,    // _NET_SUPPORTING_WM_CHECK changed or its window was destroyed
@@ -61,6 +63,8 @@ struct X11Event {
     bool overrideRedirect = false;
     Rect geometry;                         // for configure events: the configured window, parent coordinates
     Size size;                             // for configure events: its size, border excluded
+    double border = 0;                     // for configure events: its border width
+    bool hasGeometry = false;              // geometry, size and border are given (not by a restack alone)
     bool synthetic = false;                // for configure events: sent by a client (the window manager), not the server
     std::vector<xcb_window_t> clients;     // for clientListChanged: the clients now watched
     bool screenSaverOn = false;            // for screenSaverChanged
@@ -107,9 +111,11 @@ private:
     // whether the window directly below it changed, and which window that
     // was before (`uncovered`).
     bool restack(xcb_window_t window, xcb_window_t sibling, xcb_window_t& uncovered);
-    void emitConfigured(xcb_window_t window, const Rect& geometry, bool overrideRedirect, bool restacked,
-                        xcb_window_t uncovered);
+    // `border` is negative when only the stacking order is known.
+    void emitConfigured(xcb_window_t window, const Rect& geometry, double border, bool overrideRedirect,
+                        bool restacked, xcb_window_t uncovered);
     void publishReparented(xcb_window_t client);
+    void publishFrameMap(xcb_window_t rootChild);
     // The client a root child holds, or the root child itself.
     xcb_window_t named(xcb_window_t rootChild) const;
 

@@ -18,6 +18,15 @@ void X11WindowCache::activate() {
     if (startWatching_) startWatching_();
 }
 
+void X11WindowCache::deactivate() {
+    std::lock_guard lock(mutex_);
+    active_.store(false);
+    membershipChangedAt_ = windowManagerChangedAt_ = ++generation_;
+    clients_.clear();
+    entries_.clear();
+    moveResize_.reset();
+}
+
 X11WindowCache::Lookup X11WindowCache::lookup(xcb_window_t window) const {
     Lookup found;
     std::lock_guard lock(mutex_);
@@ -92,14 +101,84 @@ void X11WindowCache::sizeRequested(xcb_window_t window, Size size) {
     }
 }
 
-void X11WindowCache::configured(xcb_window_t window, Size size, bool synthetic) {
-    std::lock_guard lock(mutex_);
+X11WindowCache::Entry* X11WindowCache::reported(xcb_window_t window) {
     ++generation_;
-    if (!clients_.count(window)) return;
+    if (!clients_.count(window)) return nullptr;
     auto& entry = entries_[window];
-    if (entry.awaitedMark <= marksSeen_) entry.size = size;  // else sent before a size we asked for
-    if (!synthetic && entry.extentsMeasured) entry.extents.reset();
     entry.reportedAt = generation_;
+    return &entry;
+}
+
+void X11WindowCache::configured(xcb_window_t window, Size size, bool synthetic, const Rect& inParent, double border) {
+    std::lock_guard lock(mutex_);
+    Entry* entry = reported(window);
+    if (!entry) return;
+    if (entry->awaitedMark <= marksSeen_) entry->size = size;  // else sent before a size we asked for
+    if (synthetic) return;  // the frame's own ConfigureNotify tells where it went
+    if (entry->extentsMeasured) entry->extents.reset();
+    auto& client = entry->client;
+    if (!client) return;
+    if (!client->parentIsFrame) {
+        client.reset();
+        return;
+    }
+    const Point frameInterior{client->clientFrame.origin.x - client->inParent.x,
+                              client->clientFrame.origin.y - client->inParent.y};
+    client->inParent = Point{inParent.origin.x + border, inParent.origin.y + border};
+    client->placeClient(Rect(frameInterior.x + client->inParent.x, frameInterior.y + client->inParent.y, size.width,
+                             size.height));
+}
+
+void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWindow, const Rect& outer, double border) {
+    std::lock_guard lock(mutex_);
+    Entry* entry = reported(window);
+    if (!entry || !entry->client) return;
+    auto& client = entry->client;
+    if (client->frameWindow != frameWindow) {
+        client.reset();
+    } else if (frameWindow == window) {
+        // Not reparented: the client itself, its border outside.
+        client->placeClient(Rect(outer.origin.x + border, outer.origin.y + border, outer.size.width - 2 * border,
+                                 outer.size.height - 2 * border));
+    } else if (client->parentIsFrame) {
+        client->frameBounds = outer;
+        client->placeClient(Rect(outer.origin.x + border + client->inParent.x,
+                                 outer.origin.y + border + client->inParent.y, client->clientFrame.size.width,
+                                 client->clientFrame.size.height));
+    } else {
+        client.reset();  // nested deeper: where the client sits is read again
+    }
+}
+
+void X11WindowCache::clientChanged(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    if (Entry* entry = reported(window)) entry->client.reset();
+}
+
+void X11WindowCache::allClientsChanged() {
+    std::lock_guard lock(mutex_);
+    membershipChangedAt_ = ++generation_;  // no fill begun before is kept
+    for (auto& [window, entry] : entries_) entry.client.reset();
+}
+
+void X11WindowCache::setKeepsClients(bool keeps) {
+    keepsClients_.store(keeps);
+    if (!keeps) allClientsChanged();
+}
+
+std::optional<X11WindowInfo> X11WindowCache::client(xcb_window_t window) const {
+    if (!keepsClients_.load()) return std::nullopt;
+    std::lock_guard lock(mutex_);
+    if (!active_.load()) return std::nullopt;
+    const auto it = entries_.find(window);
+    if (it == entries_.end()) return std::nullopt;
+    return it->second.client;
+}
+
+void X11WindowCache::rememberClient(Generation since, const X11WindowInfo& info) {
+    if (!keepsClients_.load()) return;
+    std::lock_guard lock(mutex_);
+    if (mayRemember(since, reportedAt(info.window), info.window)) entries_[info.window].client = info;
 }
 
 void X11WindowCache::rememberMoveResize(Generation since, bool supported) {
@@ -114,11 +193,10 @@ void X11WindowCache::rememberMaximized(Generation since, xcb_window_t window, bo
 
 void X11WindowCache::stateChanged(xcb_window_t window) {
     std::lock_guard lock(mutex_);
-    ++generation_;
-    if (!clients_.count(window)) return;
-    auto& entry = entries_[window];
-    entry.maximized.reset();
-    entry.reportedAt = generation_;
+    if (Entry* entry = reported(window)) {
+        entry->maximized.reset();
+        entry->client.reset();
+    }
 }
 
 void X11WindowCache::watching(const std::vector<xcb_window_t>& clients) {
@@ -211,17 +289,17 @@ bool X11WindowCache::takeDeferredRestore(xcb_window_t window) {
 
 void X11WindowCache::extentsChanged(xcb_window_t window) {
     std::lock_guard lock(mutex_);
-    ++generation_;
-    if (!clients_.count(window)) return;
-    auto& entry = entries_[window];
-    entry.extents.reset();
-    entry.reportedAt = generation_;
+    if (Entry* entry = reported(window)) {
+        entry->extents.reset();
+        entry->client.reset();
+    }
 }
 
 void X11WindowCache::windowManagerChanged() {
     std::lock_guard lock(mutex_);
-    windowManagerChangedAt_ = ++generation_;
+    windowManagerChangedAt_ = membershipChangedAt_ = ++generation_;
     moveResize_.reset();
+    for (auto& [window, entry] : entries_) entry.client.reset();
 }
 
 }  // namespace tessaly

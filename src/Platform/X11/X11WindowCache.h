@@ -27,6 +27,18 @@
 // frame for real (not by the synthetic ConfigureNotify a move sends) or
 // given another frame: the decoration may have changed.
 //
+// It also keeps the whole of each watched client as a read last saw it
+// (X11WindowInfo: frame, state, title, owner...), so a read answers from
+// memory. Moves and resizes are followed from the ConfigureNotify of the
+// frame (a root child) and of the client itself: the client's place in its
+// frame is known from the read, and where the client sits one level inside
+// its frame, a new frame position or client geometry gives the new client
+// and frame rectangles exactly as a read would (frames nested deeper are
+// read again). Every other change (a property, a map or unmap of the client
+// or its frame, a new frame, another desktop, another window manager) drops
+// the client, and the next read asks the server. Fills race with reports
+// like every other fill. setKeepsClients(false) turns this off.
+//
 // It also remembers the minimises this backend sent that the window manager
 // has not carried out yet (the window is still mapped): a restore asked
 // for meanwhile would be lost (mapping a mapped window does nothing, and
@@ -73,6 +85,9 @@ public:
     // is called with the cache's lock held, so marks go out in count order.
     void setMarker(std::function<void()> sendMark);
     void activate();
+    // The reader has stopped for good (the server went away): nothing is
+    // remembered any more.
+    void deactivate();
     bool isActive() const { return active_.load(); }
 
     Lookup lookup(xcb_window_t window) const;
@@ -89,6 +104,12 @@ public:
     void rememberMaximized(Generation since, xcb_window_t window, bool maximized);
     // A write asked the window manager for this client size.
     void sizeRequested(xcb_window_t window, Size size);
+
+    void setKeepsClients(bool keeps);
+    // The client as last read and followed since, when it is watched and
+    // kept.
+    std::optional<X11WindowInfo> client(xcb_window_t window) const;
+    void rememberClient(Generation since, const X11WindowInfo& info);
 
     static constexpr std::chrono::milliseconds kMinimizePatience{2000};
 
@@ -120,8 +141,16 @@ public:
     void extentsChanged(xcb_window_t window);
     // _NET_WM_STATE of the client changed.
     void stateChanged(xcb_window_t window);
-    // The client's own ConfigureNotify: its size now.
-    void configured(xcb_window_t window, Size size, bool synthetic);
+    // The client's own ConfigureNotify: its size now, and its outer
+    // rectangle in its parent with `border` (not for a synthetic one).
+    void configured(xcb_window_t window, Size size, bool synthetic, const Rect& inParent = {}, double border = 0);
+    // The ConfigureNotify of the root child `frameWindow` holding `window`
+    // (itself when not reparented): its outer rectangle.
+    void frameConfigured(xcb_window_t window, xcb_window_t frameWindow, const Rect& outer, double border);
+    // Something of `window` changed that the kept client does not follow.
+    void clientChanged(xcb_window_t window);
+    // Something of every client changed (the current desktop).
+    void allClientsChanged();
     void windowManagerChanged();
     // The reader has seen the next mark.
     void marked();
@@ -136,7 +165,11 @@ private:
         std::optional<bool> maximized;
         std::uint64_t awaitedMark = 0;  // sizes count again once the reader has seen it
         Generation reportedAt = 0;  // the last report about this window
+        std::optional<X11WindowInfo> client;
     };
+    // Under mutex_: a report about `window` (which drops fills begun
+    // before); its entry when it is a watched client.
+    Entry* reported(xcb_window_t window);
     // Under mutex_: whether a fill of `window` begun at `since` may still be
     // stored, given the last report that bears on it.
     bool mayRemember(Generation since, Generation lastReport, xcb_window_t window) const;
@@ -148,6 +181,7 @@ private:
     std::uint64_t marksSeen_ = 0;
     std::atomic<bool> startAsked_{false};
     std::atomic<bool> active_{false};
+    std::atomic<bool> keepsClients_{true};
 
     mutable std::mutex mutex_;
     Generation generation_ = 1;          // counts every report

@@ -58,13 +58,15 @@ std::optional<X11FrameExtents> frameExtents(const xcb_get_property_reply_t* repl
                            static_cast<double>(e[3])};
 }
 
+// The outer rectangle of a window (border included), in its parent.
+Rect outerBounds(const xcb_get_geometry_reply_t& g) {
+    return Rect(g.x, g.y, g.width + 2.0 * g.border_width, g.height + 2.0 * g.border_width);
+}
+
 // The decoration between a client and the outer edges of its frame window.
-X11FrameExtents extentsBetween(const Rect& client, const xcb_get_geometry_reply_t& frame) {
-    const double left = frame.x;
-    const double top = frame.y;
-    const double right = left + frame.width + 2.0 * frame.border_width;
-    const double bottom = top + frame.height + 2.0 * frame.border_width;
-    return {client.minX() - left, right - client.maxX(), client.minY() - top, bottom - client.maxY()};
+X11FrameExtents extentsBetween(const Rect& client, const Rect& frame) {
+    return {client.minX() - frame.minX(), frame.maxX() - client.maxX(), client.minY() - frame.minY(),
+            frame.maxY() - client.maxY()};
 }
 
 Rect grownBy(const Rect& client, const X11FrameExtents& e) {
@@ -73,6 +75,12 @@ Rect grownBy(const Rect& client, const X11FrameExtents& e) {
 }
 
 }  // namespace
+
+void X11WindowInfo::placeClient(const Rect& client) {
+    clientFrame = client;
+    if (!extentsPublished && frameWindow != window) extents = extentsBetween(clientFrame, frameBounds);
+    frame = grownBy(clientFrame, extents);
+}
 
 std::vector<xcb_window_t> X11Windows::clientList() const {
     return propertyCardinals(x_.readProperty(x_.root(), x_.atoms().NET_CLIENT_LIST, 65536).get());
@@ -166,6 +174,16 @@ std::vector<std::optional<ProcessID>> X11Windows::resourcePids(const std::vector
 }
 
 std::vector<std::optional<ProcessID>> X11Windows::pids(const std::vector<xcb_window_t>& windows) const {
+    if (cache_) {
+        // An owner never changes while its window lives.
+        std::vector<std::optional<ProcessID>> known;
+        for (const auto w : windows) {
+            const auto pid = cache_->lookup(w).pid;
+            if (!pid) break;
+            known.push_back(pid);
+        }
+        if (known.size() == windows.size()) return known;
+    }
     const auto since = cache_ ? cache_->generation() : 0;
     auto replies = xcbPipeline(
         x_.get(), windows, [this](xcb_window_t w) { return x_.getProperty(w, x_.atoms().NET_WM_PID); },
@@ -194,6 +212,29 @@ std::vector<std::optional<ProcessID>> X11Windows::pids(const std::vector<xcb_win
 }
 
 std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& windows) const {
+    if (!cache_) return readFromServer(windows);
+    std::vector<std::optional<X11WindowInfo>> kept(windows.size());
+    std::vector<xcb_window_t> missing;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        kept[i] = cache_->client(windows[i]);
+        if (!kept[i]) missing.push_back(windows[i]);
+    }
+    auto fresh = readFromServer(missing);  // in the order asked, without the vanished
+    if (missing.size() == windows.size()) return fresh;
+    std::vector<X11WindowInfo> infos;
+    infos.reserve(windows.size());
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (kept[i]) {
+            infos.push_back(std::move(*kept[i]));
+        } else if (next < fresh.size() && fresh[next].window == windows[i]) {
+            infos.push_back(std::move(fresh[next++]));
+        }
+    }
+    return infos;
+}
+
+std::vector<X11WindowInfo> X11Windows::readFromServer(const std::vector<xcb_window_t>& windows) const {
     xcb_connection_t* c = x_.get();
     const auto& a = x_.atoms();
     enum Prop { pid, netName, wmName, wmClass, type, transient, netState, wmState, desktop, opacity, extents, gtkID, kdeFile, propCount };
@@ -273,11 +314,14 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
             info.extentsPublished = true;
         }
         info.frame = grownBy(info.clientFrame, info.extents);
+        info.inParent = Point{static_cast<double>(geometry->x + geometry->border_width),
+                              static_cast<double>(geometry->y + geometry->border_width)};
         if (tree->parent == tree->root || tree->parent == kNoWindow) {
             info.frameWindow = info.window;
             parents.push_back(kNoWindow);
         } else if (std::binary_search(topLevel.begin(), topLevel.end(), tree->parent)) {
             info.frameWindow = tree->parent;
+            info.parentIsFrame = true;
             parents.push_back(kNoWindow);
         } else {
             info.frameWindow = kNoWindow;
@@ -328,8 +372,8 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
         for (std::size_t k = 0; k < unpublished.size(); ++k) {
             auto& info = infos[unpublished[k]];
             if (!geometries[k]) continue;
-            info.extents = extentsBetween(info.clientFrame, *geometries[k]);
-            info.frame = grownBy(info.clientFrame, info.extents);
+            info.frameBounds = outerBounds(*geometries[k]);
+            info.placeClient(info.clientFrame);
         }
     }
     if (cache_) {
@@ -337,6 +381,9 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
             if (info.pid) cache_->rememberPid(since, info.window, *info.pid);
             if (info.extentsPublished) cache_->rememberExtents(since, info.window, info.extents);
             cache_->rememberSize(since, info.window, info.clientFrame.size);
+            // A frame measured from a vanished frame window is not kept.
+            const bool measured = !info.extentsPublished && info.frameWindow != info.window;
+            if (!measured || !info.frameBounds.isEmpty()) cache_->rememberClient(since, info);
         }
     }
     return infos;
@@ -365,7 +412,7 @@ std::optional<X11FrameExtents> X11Windows::measuredExtents(xcb_window_t window) 
     const auto origin = xcbReply(c, xcb_translate_coordinates_reply, originCookie);
     if (!frameGeometry || !clientGeometry || !origin) return std::nullopt;
     return extentsBetween(Rect(origin->dst_x, origin->dst_y, clientGeometry->width, clientGeometry->height),
-                          *frameGeometry);
+                          outerBounds(*frameGeometry));
 }
 
 std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window, std::optional<ProcessID> owner,

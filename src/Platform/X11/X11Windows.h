@@ -65,6 +65,16 @@ struct X11WindowInfo {
     X11FrameExtents extents;
     bool extentsPublished = false;  // from _NET_FRAME_EXTENTS (else measured from the frame window)
     Rect frame;        // clientFrame grown by the extents
+    // Where the client sits: its top-left inside its parent's interior, and
+    // whether that parent is frameWindow (one level of reparenting).
+    Point inParent;
+    bool parentIsFrame = false;
+    // With measured extents: frameWindow's outer rectangle, root coordinates.
+    Rect frameBounds;
+
+    // Puts the client at `client` (root coordinates) and the frame around
+    // it: grown by published extents, else measured against frameBounds.
+    void placeClient(const Rect& client);
 
     // An ordinary application window: typed NORMAL, or untyped and not
     // transient for another window.
@@ -106,6 +116,7 @@ public:
     // Reads the windows in one pipelined batch (plus one for frames nested
     // deeper and pids from the X-Resource extension); vanished windows are
     // left out, the order of the rest is kept.
+    // Clients the cache keeps are answered from it.
     std::vector<X11WindowInfo> read(const std::vector<xcb_window_t>& windows) const;
     std::optional<X11WindowInfo> read(xcb_window_t window) const;
     // The root's child holding each window (0 for a vanished one), walking
@@ -163,6 +174,7 @@ public:
     bool switchToDesktop(std::uint32_t desktop) const;
 
 private:
+    std::vector<X11WindowInfo> readFromServer(const std::vector<xcb_window_t>& windows) const;
     X11WindowType typeOf(const std::vector<std::uint32_t>& types) const;
     X11WindowState stateOf(const std::vector<std::uint32_t>& atoms) const;
     // Whether the window manager lets `window` do `action` (see minimize);
