@@ -102,6 +102,7 @@ void X11Backend::updateCache(const X11Event& event) {
     case Kind::currentDesktopChanged: cache_.allClientsChanged(); break;
     case Kind::windowManagerChanged: cache_.windowManagerChanged(); break;
     case Kind::connectionLost: cache_.deactivate(); break;
+    case Kind::activeWindowChanged: cache_.activeWindowChanged(event.window); break;
     case Kind::marked: cache_.marked(); break;
     default: break;
     }

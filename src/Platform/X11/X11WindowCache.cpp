@@ -23,8 +23,35 @@ void X11WindowCache::deactivate() {
     active_.store(false);
     membershipChangedAt_ = windowManagerChangedAt_ = ++generation_;
     clients_.clear();
+    clientList_.clear();
+    activeWindow_.reset();
     entries_.clear();
     moveResize_.reset();
+}
+
+std::optional<std::vector<xcb_window_t>> X11WindowCache::clientList() const {
+    if (!keepsClients_.load()) return std::nullopt;
+    std::lock_guard lock(mutex_);
+    if (!active_.load()) return std::nullopt;
+    return clientList_;
+}
+
+std::optional<xcb_window_t> X11WindowCache::activeWindow() const {
+    if (!keepsClients_.load()) return std::nullopt;
+    std::lock_guard lock(mutex_);
+    if (!active_.load()) return std::nullopt;
+    return activeWindow_;
+}
+
+void X11WindowCache::rememberActiveWindow(Generation since, xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    if (active_.load() && since >= activeChangedAt_) activeWindow_ = window;
+}
+
+void X11WindowCache::activeWindowChanged(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    activeChangedAt_ = ++generation_;
+    activeWindow_ = window;
 }
 
 X11WindowCache::Lookup X11WindowCache::lookup(xcb_window_t window) const {
@@ -152,13 +179,34 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
 
 void X11WindowCache::clientChanged(xcb_window_t window) {
     std::lock_guard lock(mutex_);
-    if (Entry* entry = reported(window)) entry->client.reset();
+    if (Entry* entry = reported(window)) {
+        entry->client.reset();
+        entry->sizeHints.reset();
+    }
 }
 
 void X11WindowCache::allClientsChanged() {
     std::lock_guard lock(mutex_);
     membershipChangedAt_ = ++generation_;  // no fill begun before is kept
-    for (auto& [window, entry] : entries_) entry.client.reset();
+    for (auto& [window, entry] : entries_) {
+        entry.client.reset();
+        entry.sizeHints.reset();
+    }
+}
+
+std::optional<std::optional<SizeHints>> X11WindowCache::sizeHints(xcb_window_t window) const {
+    if (!keepsClients_.load()) return std::nullopt;
+    std::lock_guard lock(mutex_);
+    if (!active_.load()) return std::nullopt;
+    const auto it = entries_.find(window);
+    if (it == entries_.end()) return std::nullopt;
+    return it->second.sizeHints;
+}
+
+void X11WindowCache::rememberSizeHints(Generation since, xcb_window_t window, const std::optional<SizeHints>& hints) {
+    if (!keepsClients_.load()) return;
+    std::lock_guard lock(mutex_);
+    if (mayRemember(since, reportedAt(window), window)) entries_[window].sizeHints = hints;
 }
 
 void X11WindowCache::setKeepsClients(bool keeps) {
@@ -203,6 +251,9 @@ void X11WindowCache::watching(const std::vector<xcb_window_t>& clients) {
     std::lock_guard lock(mutex_);
     membershipChangedAt_ = windowManagerChangedAt_ = ++generation_;
     clients_ = {clients.begin(), clients.end()};
+    clientList_ = clients;
+    activeChangedAt_ = generation_;
+    activeWindow_.reset();
     entries_.clear();
     moveResize_.reset();
     active_.store(true);
@@ -212,6 +263,7 @@ void X11WindowCache::clientsChanged(const std::vector<xcb_window_t>& clients) {
     std::lock_guard lock(mutex_);
     membershipChangedAt_ = ++generation_;
     clients_ = {clients.begin(), clients.end()};
+    clientList_ = clients;
     std::erase_if(entries_, [this](const auto& entry) { return !clients_.count(entry.first); });
 }
 
@@ -219,6 +271,7 @@ void X11WindowCache::destroyed(xcb_window_t window) {
     std::lock_guard lock(mutex_);
     membershipChangedAt_ = ++generation_;
     clients_.erase(window);
+    std::erase(clientList_, window);
     entries_.erase(window);
     minimizing_.erase(window);
     deferredRestores_.erase(window);

@@ -37,7 +37,8 @@
 // read again). Every other change (a property, a map or unmap of the client
 // or its frame, a new frame, another desktop, another window manager) drops
 // the client, and the next read asks the server. Fills race with reports
-// like every other fill. setKeepsClients(false) turns this off.
+// like every other fill. setKeepsClients(false) turns this off. The same
+// holds for the client's size hints.
 //
 // It also remembers the minimises this backend sent that the window manager
 // has not carried out yet (the window is still mapped): a restore asked
@@ -48,6 +49,7 @@
 // minimise the window manager ignored leaves nothing behind for long.
 // Every member is safe to call from any thread.
 #include "Platform/Types.h"
+#include "Platform/WindowHints.h"
 #include "Platform/X11/X11Windows.h"
 
 #include <atomic>
@@ -110,6 +112,14 @@ public:
     // kept.
     std::optional<X11WindowInfo> client(xcb_window_t window) const;
     void rememberClient(Generation since, const X11WindowInfo& info);
+    // _NET_CLIENT_LIST and _NET_ACTIVE_WINDOW as the reader last saw them.
+    std::optional<std::vector<xcb_window_t>> clientList() const;
+    std::optional<xcb_window_t> activeWindow() const;
+    void rememberActiveWindow(Generation since, xcb_window_t window);
+    // WM_NORMAL_HINTS as last read (inside, nullopt: no increments), kept
+    // until a property of the client changes.
+    std::optional<std::optional<SizeHints>> sizeHints(xcb_window_t window) const;
+    void rememberSizeHints(Generation since, xcb_window_t window, const std::optional<SizeHints>& hints);
 
     static constexpr std::chrono::milliseconds kMinimizePatience{2000};
 
@@ -152,6 +162,7 @@ public:
     // Something of every client changed (the current desktop).
     void allClientsChanged();
     void windowManagerChanged();
+    void activeWindowChanged(xcb_window_t window);
     // The reader has seen the next mark.
     void marked();
 
@@ -166,6 +177,7 @@ private:
         std::uint64_t awaitedMark = 0;  // sizes count again once the reader has seen it
         Generation reportedAt = 0;  // the last report about this window
         std::optional<X11WindowInfo> client;
+        std::optional<std::optional<SizeHints>> sizeHints;
     };
     // Under mutex_: a report about `window` (which drops fills begun
     // before); its entry when it is a watched client.
@@ -188,6 +200,9 @@ private:
     Generation membershipChangedAt_ = 1; // which windows are live clients
     Generation windowManagerChangedAt_ = 1;
     std::unordered_set<xcb_window_t> clients_;
+    std::vector<xcb_window_t> clientList_;  // the same, in the list's order
+    std::optional<xcb_window_t> activeWindow_;
+    Generation activeChangedAt_ = 1;
     std::unordered_map<xcb_window_t, Entry> entries_;
     std::optional<bool> moveResize_;
     using Deadline = std::chrono::steady_clock::time_point;

@@ -5,6 +5,17 @@
 namespace tessaly {
 
 std::optional<SizeHints> X11WindowHints::sizeHints(WindowID window) const {
+    X11WindowCache* cache = backend_->windows().cache();
+    if (cache) {
+        if (const auto kept = cache->sizeHints(window)) return *kept;
+    }
+    const auto since = cache ? cache->generation() : 0;
+    auto found = read(window);
+    if (cache) cache->rememberSizeHints(since, window, found);
+    return found;
+}
+
+std::optional<SizeHints> X11WindowHints::read(WindowID window) const {
     const auto& x = backend_->connection();
     xcb_size_hints_t hints{};
     if (!xcb_icccm_get_wm_normal_hints_reply(x.get(), xcb_icccm_get_wm_normal_hints(x.get(), window), &hints, nullptr)) {

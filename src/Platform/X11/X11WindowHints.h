@@ -1,7 +1,8 @@
 #pragma once
 // Size hints over X11: WM_NORMAL_HINTS (ICCCM) of a client, its size
 // increments and the base size they count from (the minimum size where the
-// client gives no base, as ICCCM says). One round trip per window asked.
+// client gives no base, as ICCCM says). One round trip per window asked,
+// unless the backend keeps the client (see X11WindowCache).
 #include "Platform/WindowHints.h"
 #include "Platform/X11/X11Backend.h"
 
@@ -15,6 +16,7 @@ public:
     std::optional<SizeHints> sizeHints(WindowID window) const override;
 
 private:
+    std::optional<SizeHints> read(WindowID window) const;
     std::shared_ptr<X11Backend> backend_;
 };
 

@@ -83,6 +83,9 @@ void X11WindowInfo::placeClient(const Rect& client) {
 }
 
 std::vector<xcb_window_t> X11Windows::clientList() const {
+    if (cache_) {
+        if (auto kept = cache_->clientList()) return std::move(*kept);
+    }
     return propertyCardinals(x_.readProperty(x_.root(), x_.atoms().NET_CLIENT_LIST, 65536).get());
 }
 
@@ -91,7 +94,14 @@ std::vector<xcb_window_t> X11Windows::stackingList() const {
 }
 
 xcb_window_t X11Windows::activeWindow() const {
-    return propertyCardinal(x_.readProperty(x_.root(), x_.atoms().NET_ACTIVE_WINDOW).get()).value_or(kNoWindow);
+    if (cache_) {
+        if (const auto kept = cache_->activeWindow()) return *kept;
+    }
+    const auto since = cache_ ? cache_->generation() : 0;
+    const auto active =
+        propertyCardinal(x_.readProperty(x_.root(), x_.atoms().NET_ACTIVE_WINDOW).get()).value_or(kNoWindow);
+    if (cache_) cache_->rememberActiveWindow(since, active);
+    return active;
 }
 
 std::optional<std::uint32_t> X11Windows::currentDesktop() const {

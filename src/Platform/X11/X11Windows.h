@@ -105,7 +105,9 @@ public:
 
     X11WindowCache* cache() const { return cache_; }
 
-    // _NET_CLIENT_LIST, in mapping order.
+    // _NET_CLIENT_LIST, in mapping order (and _NET_ACTIVE_WINDOW below):
+    // as the event reader last saw it, while it runs and the cache keeps
+    // clients.
     std::vector<xcb_window_t> clientList() const;
     // _NET_CLIENT_LIST_STACKING, bottom to top.
     std::vector<xcb_window_t> stackingList() const;
