@@ -97,6 +97,21 @@ inline std::vector<xcb_window_t> createManagedWindows(test::X11Desktop& desktop,
     return windows;
 }
 
+// Asks the window manager to move `window`'s frame to `place`
+// (_NET_MOVERESIZE_WINDOW, NorthWest gravity, as a pager); not flushed.
+inline void sendMove(const X11Connection& x, xcb_window_t window, WindowPlace place) {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = x.atoms().NET_MOVERESIZE_WINDOW;
+    message.data.data32[0] = 1u | (1u << 8) | (1u << 9) | (2u << 12);  // NorthWest, x and y, from a pager
+    message.data.data32[1] = static_cast<std::uint32_t>(place.x);
+    message.data.data32[2] = static_cast<std::uint32_t>(place.y);
+    xcb_send_event(x.get(), 0, x.root(), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+}
+
 // A frame (a root child) and where its top-left should land.
 struct Landing {
     xcb_window_t frame = kNoWindow;

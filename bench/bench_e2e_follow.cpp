@@ -49,19 +49,6 @@ struct Fixture {
 
 Fixture* fixture = nullptr;
 
-void sendMove(xcb_connection_t* c, xcb_window_t root, xcb_atom_t moveResize, xcb_window_t window, WindowPlace p) {
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window;
-    message.type = moveResize;
-    message.data.data32[0] = 1u | (1u << 8) | (1u << 9) | (2u << 12);  // NorthWest, x and y, from a pager
-    message.data.data32[1] = static_cast<std::uint32_t>(p.x);
-    message.data.data32[2] = static_cast<std::uint32_t>(p.y);
-    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
-}
-
 WindowPlace toggle(Set& set) {
     set.shifted = !set.shifted;
     if (!set.shifted) return set.home;
@@ -77,14 +64,14 @@ double followPass(Set& set, bool fanOut) {
     xcb_connection_t* harness = fixture->desktop->connection().get();
     const WindowPlace place = toggle(set);
     X11Connection& bare = *fixture->bare;
-    sendMove(bare.get(), bare.root(), bare.atoms().NET_MOVERESIZE_WINDOW, set.windows.front(), place);
+    bench::sendMove(bare, set.windows.front(), place);
     bare.flush();
     std::vector<Landing> first{{set.frames.front(), place}};
     if (!bench::waitForLanding(harness, first)) return -1;
     const auto start = Clock::now();
     std::vector<Landing> others;
     for (std::size_t i = 1; i < set.windows.size(); ++i) {
-        if (fanOut) sendMove(bare.get(), bare.root(), bare.atoms().NET_MOVERESIZE_WINDOW, set.windows[i], place);
+        if (fanOut) bench::sendMove(bare, set.windows[i], place);
         others.push_back({set.frames[i], place});
     }
     if (fanOut) bare.flush();

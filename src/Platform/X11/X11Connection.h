@@ -8,6 +8,7 @@
 // requests itself). Errors caused by windows that vanished are ordinary
 // failures: a reply is empty, a check answers false; nothing aborts.
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 #include <atomic>
 #include <cstdint>
@@ -99,15 +100,39 @@ struct X11Atoms {
 #undef TESSALY_X11_ATOM_MEMBER
 };
 
+// Counts round trips for measurements: while counting, every wait for a
+// reply that has not come yet counts one (the replies of a pipelined batch
+// arrive together and count once). Off, it costs nothing.
+class X11RoundTrips {
+public:
+    static void setCounting(bool on) { counting_.store(on); }
+    static bool isCounting() { return counting_.load(std::memory_order_relaxed); }
+    static std::uint64_t count() { return count_.load(); }
+    static void add() { count_.fetch_add(1); }
+
+private:
+    static inline std::atomic<bool> counting_{false};
+    static inline std::atomic<std::uint64_t> count_{0};
+};
+
 // Takes the reply of a cookie, owning it; an error is returned through
 // `error` when asked for, otherwise dropped.
 template <typename ReplyFn, typename Cookie>
 auto xcbReply(xcb_connection_t* c, ReplyFn fn, Cookie cookie, XError* error = nullptr) {
+    using R = std::remove_pointer_t<decltype(fn(c, cookie, nullptr))>;
     xcb_generic_error_t* e = nullptr;
-    auto* r = fn(c, cookie, &e);
+    R* r = nullptr;
+    bool arrived = false;
+    if (X11RoundTrips::isCounting()) {
+        void* polled = nullptr;
+        arrived = xcb_poll_for_reply(c, cookie.sequence, &polled, &e) != 0;
+        r = static_cast<R*>(polled);
+        if (!arrived) X11RoundTrips::add();
+    }
+    if (!arrived) r = fn(c, cookie, &e);
     if (error) error->reset(e);
     else std::free(e);
-    return XReply<std::remove_pointer_t<decltype(r)>>(r);
+    return XReply<R>(r);
 }
 
 // Pipelining: sends one request per item, then collects every reply, so a
