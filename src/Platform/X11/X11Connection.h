@@ -108,11 +108,17 @@ public:
     static void setCounting(bool on) { counting_.store(on); }
     static bool isCounting() { return counting_.load(std::memory_order_relaxed); }
     static std::uint64_t count() { return count_.load(); }
-    static void add() { count_.fetch_add(1); }
+    // Those the calling thread made.
+    static std::uint64_t countOnThisThread() { return threadCount_; }
+    static void add() {
+        count_.fetch_add(1);
+        ++threadCount_;
+    }
 
 private:
     static inline std::atomic<bool> counting_{false};
     static inline std::atomic<std::uint64_t> count_{0};
+    static inline thread_local std::uint64_t threadCount_ = 0;
 };
 
 // Takes the reply of a cookie, owning it; an error is returned through

@@ -1,0 +1,171 @@
+// What the backend keeps of each watched client in memory stays what the
+// server says: a move and a resize are followed from their ConfigureNotify
+// without asking the server again, a title or state change is read anew,
+// a read that raced a change is not kept, and a window id given back and
+// reused never shows the old window.
+#include "Platform/X11/X11Desktop.h"
+#include "Platform/X11/X11EventLog.h"
+
+namespace tessaly::test {
+namespace {
+
+constexpr ProcessID kFirstOwner = 4101;  // made up: only compared
+constexpr ProcessID kSecondOwner = 4102;
+
+class X11ClientCacheTest : public X11BackendTest {
+protected:
+    void SetUp() override {
+        X11BackendTest::SetUp();
+        if (!backend) return;
+        subscription = backend->subscribe(log.handler());
+        X11RoundTrips::setCounting(true);
+    }
+    void TearDown() override {
+        X11RoundTrips::setCounting(false);
+        subscription.cancel();
+        X11BackendTest::TearDown();
+    }
+
+    // The client as the server has it now, with no memory involved.
+    std::optional<X11WindowInfo> fromServer(xcb_window_t w) { return X11Windows(desktop->connection()).read(w); }
+
+    // The backend's read, and the round trips it made.
+    std::optional<X11WindowInfo> kept(xcb_window_t w, std::uint64_t& trips) {
+        const auto before = X11RoundTrips::countOnThisThread();
+        auto info = backend->windows().read(w);
+        trips = X11RoundTrips::countOnThisThread() - before;
+        return info;
+    }
+
+    static bool same(const std::optional<X11WindowInfo>& a, const std::optional<X11WindowInfo>& b) {
+        return a && b && a->frame == b->frame && a->clientFrame == b->clientFrame && a->extents == b->extents &&
+               a->frameWindow == b->frameWindow && a->title == b->title && a->pid == b->pid &&
+               a->state.fullscreen == b->state.fullscreen && a->isMinimized() == b->isMinimized() &&
+               a->viewable == b->viewable;
+    }
+
+    // Waits until the server has `w`'s frame at `frame` and the backend's
+    // reader has seen the frame window's ConfigureNotify that put it there
+    // (and, when `resized`, the client's own).
+    bool landed(xcb_window_t w, const Rect& frame, bool resized) {
+        if (!desktop->waitUntil([&] { return fromServer(w) && fromServer(w)->frame == frame; })) return false;
+        const auto server = fromServer(w);
+        xcb_connection_t* c = desktop->connection().get();
+        const auto g = xcbReply(c, xcb_get_geometry_reply, xcb_get_geometry(c, server->frameWindow));
+        if (!g) return false;
+        const Rect outer(g->x, g->y, g->width + 2.0 * g->border_width, g->height + 2.0 * g->border_width);
+        return log.waitFor([&](const X11Event& e) {
+                   return e.kind == X11Event::Kind::frameChanged && e.window == w && e.rootChild && e.geometry == outer;
+               }) &&
+               (!resized || log.waitFor([&](const X11Event& e) {
+                    return e.kind == X11Event::Kind::frameChanged && e.window == w && !e.rootChild && !e.synthetic &&
+                           e.size == server->clientFrame.size;
+                }));
+    }
+
+    bool create(xcb_window_t w, ProcessID owner, const std::string& title, std::int16_t at) {
+        X11Connection& x = desktop->connection();
+        xcb_connection_t* c = x.get();
+        const std::uint32_t values[] = {x.screen().white_pixel};
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, x.root(), at, at, 160, 120, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
+        const auto pid = static_cast<std::uint32_t>(owner);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, x.atoms().NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1, &pid);
+        setTitle(w, title);
+        xcb_map_window(c, w);
+        x.flush();
+        return log.waitForClient(w) && desktop->waitUntil([&] {
+            const auto info = fromServer(w);
+            return info && info->frameWindow != w && info->viewable && info->extents.top > 0;
+        });
+    }
+
+    void setTitle(xcb_window_t w, const std::string& title) {
+        X11Connection& x = desktop->connection();
+        xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, w, x.atoms().NET_WM_NAME, x.atoms().UTF8_STRING, 8,
+                            static_cast<std::uint32_t>(title.size()), title.data());
+        x.flush();
+    }
+
+    X11EventLog log;
+    Subscription subscription;
+};
+
+TEST_F(X11ClientCacheTest, ReadsFromMemoryStayWhatTheServerSays) {
+    ASSERT_TRUE(subscription.isActive());
+    const auto& windows = backend->windows();
+    X11Connection& x = desktop->connection();
+    const xcb_window_t w = xcb_generate_id(x.get());
+    ASSERT_TRUE(create(w, kFirstOwner, "first", 100));
+    std::uint64_t trips = 0;
+    // Read once, then kept: the next read makes no round trip.
+    ASSERT_TRUE(desktop->waitUntil([&] { return same(kept(w, trips), fromServer(w)) && trips == 0; }));
+
+    // A move and a resize: followed, not read again.
+    log.clear();
+    const Rect moved(Point{260, 190}, fromServer(w)->frame.size);
+    ASSERT_TRUE(windows.setPosition(w, moved.origin));
+    ASSERT_TRUE(landed(w, moved, false));
+    EXPECT_TRUE(same(kept(w, trips), fromServer(w)));
+    EXPECT_EQ(trips, 0u) << "a move is followed from its ConfigureNotify";
+    log.clear();
+    const Rect resized(200, 150, 320, 240);
+    ASSERT_TRUE(windows.setFrame(w, resized));
+    ASSERT_TRUE(landed(w, resized, true));
+    EXPECT_TRUE(same(kept(w, trips), fromServer(w)));
+    EXPECT_EQ(trips, 0u) << "a resize is followed from its ConfigureNotify";
+
+    // A title, full screen and minimising: read anew.
+    log.clear();
+    setTitle(w, "second title");
+    ASSERT_TRUE(log.waitFor(X11Event::Kind::titleChanged, w));
+    EXPECT_EQ(kept(w, trips)->title, "second title");
+    const auto& a = x.atoms();
+    x.sendClientMessage(x.root(), w, a.NET_WM_STATE, 1, a.NET_WM_STATE_FULLSCREEN, 0, 2);
+    x.flush();
+    EXPECT_TRUE(desktop->waitUntil([&] {
+        const auto k = kept(w, trips);
+        return k && k->state.fullscreen && same(k, fromServer(w));
+    }));
+    x.sendClientMessage(x.root(), w, a.NET_WM_STATE, 0, a.NET_WM_STATE_FULLSCREEN, 0, 2);
+    x.sendClientMessage(x.root(), w, a.WM_CHANGE_STATE, 3);  // iconic
+    x.flush();
+    EXPECT_TRUE(desktop->waitUntil([&] {
+        const auto k = kept(w, trips);
+        return k && k->isMinimized() && !k->state.fullscreen && same(k, fromServer(w));
+    }));
+    xcb_map_window(x.get(), w);
+    x.flush();
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const auto k = kept(w, trips);
+        return k && !k->isMinimized() && k->viewable && same(k, fromServer(w));
+    }));
+
+    // A read that began before a move and answers after it is not kept.
+    X11WindowCache& cache = *windows.cache();
+    const auto since = cache.generation();
+    const auto stale = fromServer(w);
+    log.clear();
+    const Point away{stale->frame.minX() + 40, stale->frame.minY() + 30};
+    ASSERT_TRUE(windows.setPosition(w, away));
+    ASSERT_TRUE(landed(w, Rect(away, stale->frame.size), false));
+    cache.rememberClient(since, *stale);
+    EXPECT_EQ(kept(w, trips)->frame.origin, away);
+    EXPECT_TRUE(same(kept(w, trips), fromServer(w)));
+
+    // The id given back and used for another window: never the old one.
+    log.clear();
+    xcb_destroy_window(x.get(), w);
+    x.flush();
+    ASSERT_TRUE(log.waitFor(X11Event::Kind::destroyed, w));
+    EXPECT_FALSE(kept(w, trips));
+    ASSERT_TRUE(create(w, kSecondOwner, "reused", 300));
+    const auto reused = kept(w, trips);
+    ASSERT_TRUE(reused);
+    EXPECT_EQ(reused->pid, kSecondOwner);
+    EXPECT_EQ(reused->title, "reused");
+    EXPECT_TRUE(same(reused, fromServer(w)));
+}
+
+}  // namespace
+}  // namespace tessaly::test
