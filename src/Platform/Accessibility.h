@@ -137,6 +137,11 @@ public:
     // Whether this process may use the interface. With `prompt` true and the
     // process untrusted, the system may show its own prompt.
     virtual bool isProcessTrusted(bool prompt) = 0;
+
+    // Whether reads of a window's frame answer promptly, never waiting on
+    // the application (the window system answers for it): they may then be
+    // made on the main thread.
+    virtual bool readsFramesPromptly() const { return false; }
 };
 
 }  // namespace tessaly

@@ -146,6 +146,12 @@ void AXWindowSystem::reportFrameChange(WindowID id) {
     const AXWindowRef tracked = window(id);
     // Nobody listens: the frame is not worth a read.
     if (!tracked || !onEvent) return;
+    if (services_->accessibility->readsFramesPromptly()) {
+        if (const auto frame = tracked->frame()) {
+            report(WindowSystemEvent::windowFrameChanged(id, *frame, tracked->isFullScreen()));
+        }
+        return;
+    }
     // A burst of moves makes one report: a read still queued reads the
     // frame after this change as well.
     auto& queued = frameReadsQueued_[id];

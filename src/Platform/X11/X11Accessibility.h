@@ -38,6 +38,8 @@ public:
     std::unique_ptr<AXObserverConnection> createObserver(ProcessID pid) override;
     // Granted while the X server answers and an EWMH window manager runs.
     bool isProcessTrusted(bool prompt) override;
+    // The X server answers, from memory for watched clients.
+    bool readsFramesPromptly() const override { return true; }
 
     struct Hub;
 
