@@ -197,9 +197,9 @@ TEST_F(GroupingTest, ClosingOrKillingAMemberOfAPairDissolvesItsGroupAndTakesItsB
 // 5. openbox replaced by a new openbox: the groups stay and their bars come
 // back above the new frames.
 TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
-    GTEST_SKIP() << "known fault: after a window manager restart a group's bar does not reliably come back "
-                    "above its window and the group may stop following";
-    ASSERT_TRUE(startProgram());
+    TessalyProgram::Options options;
+    options.diagnostics = true;  // a failure's log tells what the session saw of the restart
+    ASSERT_TRUE(startProgram(options));
     const auto first = groupedXterms("restart-a", 80);
     ASSERT_TRUE(first);
     const auto second = groupedXterms("restart-b", 560);
@@ -213,10 +213,10 @@ TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
         return now != oldFrame && now != first->active;
     })) << "the new window manager did not frame the windows";
 
-    bool barsBackAbove = true;
     for (const auto& pair : {*first, *second}) {
-        EXPECT_TRUE(user->waitForSharedFrame(pair.inactive, pair.active));
-        barsBackAbove = user->waitForBarAbove(pair.active) && barsBackAbove;
+        EXPECT_TRUE(user->waitForSharedFrame(pair.inactive, pair.active)) << "the group lost its shared frame";
+        EXPECT_TRUE(user->waitForBarAbove(pair.active))
+            << "no bar directly above the new frame; bars: " << DesktopUser::describe(user->bars());
     }
     EXPECT_EQ(user->bars().size(), 2u);
     // The groups are alive: moving an active member still moves its partner.
@@ -225,10 +225,9 @@ TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
     EXPECT_TRUE(user->waitUntil([&] {
         return user->frame(first->active).origin == moved.origin && user->shareFrame(first->inactive, first->active);
     }));
-    if (!barsBackAbove) {
-        GTEST_SKIP() << "known fault: after a window manager restart a bar is not always ordered back directly "
-                        "above its window's new frame";
-    }
+    // A new window manager is no display change: nothing holds the move
+    // back for a settle window, to undo it afterwards.
+    EXPECT_EQ(program->process().count("display settle opened"), 0u);
 }
 
 }  // namespace

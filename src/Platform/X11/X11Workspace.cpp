@@ -2,6 +2,7 @@
 
 #include "Platform/WorkspaceObservers.h"
 #include "Platform/X11/X11BusSignals.h"
+#include "Platform/X11/X11Monitors.h"
 
 #include <poll.h>
 #include <spawn.h>
@@ -44,6 +45,7 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
     std::optional<ProcessID> frontmost;
     std::map<ProcessID, int> pidfds;                   // processes watched for their exit
     std::map<ProcessID, RunningApplication> described; // as last seen alive
+    std::vector<X11Monitor> screens;                   // as last told of
 
     int wakeFd = -1;
     bool stopping = false;
@@ -117,6 +119,20 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
         }
     }
 
+    // Whether the displays differ from those last told of; remembers them.
+    // A window manager that starts announces the same work area again.
+    bool screensChanged() {
+        auto now = X11Monitors(backend->connection()).monitors();
+        const auto same = [](const X11Monitor& a, const X11Monitor& b) {
+            return a.id == b.id && a.name == b.name && a.frame == b.frame && a.visibleFrame == b.visibleFrame &&
+                   a.isPrimary == b.isPrimary;
+        };
+        std::lock_guard lock(mutex);
+        if (std::equal(now.begin(), now.end(), screens.begin(), screens.end(), same)) return false;
+        screens = std::move(now);
+        return true;
+    }
+
     void handle(const X11Event& event) {
         using Kind = X11Event::Kind;
         switch (event.kind) {
@@ -135,7 +151,9 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
         }
         case Kind::clientListChanged: watchClients(event.clients); return;
         case Kind::currentDesktopChanged: deliver({WorkspaceNotification::activeSpaceDidChange, std::nullopt}); return;
-        case Kind::screenChanged: deliver({WorkspaceNotification::screenParametersDidChange, std::nullopt}); return;
+        case Kind::screenChanged:
+            if (screensChanged()) deliver({WorkspaceNotification::screenParametersDidChange, std::nullopt});
+            return;
         case Kind::screenSaverChanged:
             deliver({event.screenSaverOn ? WorkspaceNotification::screensDidSleep : WorkspaceNotification::screensDidWake,
                      std::nullopt});
@@ -179,6 +197,7 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
                 }
             });
         watchClients(windows.clientList());
+        screensChanged();
         std::weak_ptr<State> weak = weak_from_this();
         auto handle = backend->subscribe([weak](const X11Event& event) {
             if (auto self = weak.lock()) self->handle(event);
