@@ -1,13 +1,12 @@
 #pragma once
 // What a running process costs, read from /proc: resident memory, and time
-// on a CPU summed over its threads with nanosecond resolution (unlike the
-// tick counts of /proc/PID/stat).
+// on a CPU of all its threads.
 #include <sys/types.h>
+#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
-#include <system_error>
 
 namespace tessaly::bench {
 
@@ -21,17 +20,22 @@ inline double residentBytes(pid_t pid) {
     return 0;
 }
 
-// Time on a CPU of all the process's threads so far, in seconds.
+// Time on a CPU of all the process's threads so far, those that ended
+// included, in seconds (to the clock tick: a sum over the live threads
+// alone would lose the time of every thread that ended in between).
 inline double cpuSeconds(pid_t pid) {
-    const auto tasks = std::filesystem::path("/proc") / std::to_string(pid) / "task";
-    double total = 0;
-    std::error_code ignored;
-    for (const auto& task : std::filesystem::directory_iterator(tasks, ignored)) {
-        std::ifstream schedstat(task.path() / "schedstat");
-        double onCpu = 0;
-        if (schedstat >> onCpu) total += onCpu / 1e9;
-    }
-    return total;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) return 0;
+    const auto name = line.rfind(')');  // the command may hold spaces and parentheses
+    if (name == std::string::npos) return 0;
+    std::istringstream fields(line.substr(name + 1));
+    std::string field;
+    // After the command: the state, then ten fields before utime and stime.
+    for (int i = 0; i < 11; ++i) fields >> field;
+    double user = 0, system = 0;
+    if (!(fields >> user >> system)) return 0;
+    return (user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 }  // namespace tessaly::bench
