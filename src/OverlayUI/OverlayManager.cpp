@@ -67,8 +67,9 @@ OverlayManager::OverlayManager(std::shared_ptr<ZOrderSynchronizing> zSync, std::
     sameAppCandidatesChecker = [](const Uuid&, WindowID) { return true; };
     badgeProvider = [](ProcessID) { return std::optional<std::string>{}; };
     displayMoveTargetsProvider = [](const Uuid&) { return std::vector<DisplayMoveTarget>{}; };
-    missionControlProbe = lifetime_.guarded([this] { return defaultMissionControlProbe(); });
     if (services.windowList) discovery_.emplace(services.windowList);
+    if (services.windowList && !services.windowList->hasOverview()) missionControlProbe = [] { return false; };
+    else missionControlProbe = lifetime_.guarded([this] { return defaultMissionControlProbe(); });
     if (services.privateSymbols && mainExecutor_) {
         restackWatcher_ = std::make_unique<WindowRestackWatcher>(
             std::make_shared<SkyLight>(services.privateSymbols), mainExecutor_,

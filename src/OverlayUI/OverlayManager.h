@@ -68,9 +68,9 @@ public:
     std::function<std::optional<std::string>(ProcessID)> badgeProvider;          // default: none
     std::function<std::vector<DisplayMoveTarget>(const Uuid& groupID)> displayMoveTargetsProvider;  // default: empty
     // Whether the system overview shows now. Default: a marker window in the
-    // on-screen window list, read while some bar is shown. A desktop that has
-    // no overview at all (X11) sets a probe that answers false, so that the
-    // tick never lists windows.
+    // on-screen window list, read while some bar is shown; on a desktop that
+    // has no overview at all (X11), false, so that the tick never lists
+    // windows.
     std::function<bool()> missionControlProbe;
 
     // ---- Settings ---------------------------------------------------------

@@ -50,6 +50,11 @@ public:
 
     // The level of the dock's ordinary windows.
     virtual int dockWindowLevel() const = 0;
+
+    // Whether the desktop has a system overview, whose marker window the
+    // list would show while it is up. Without one there is nothing to look
+    // for in the list.
+    virtual bool hasOverview() const { return true; }
 };
 
 }  // namespace tessaly

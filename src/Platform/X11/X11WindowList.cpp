@@ -3,7 +3,7 @@
 #include "Platform/X11/X11Applications.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <unordered_set>
 
 namespace tessaly {
 
@@ -17,23 +17,124 @@ int layerOf(const X11WindowInfo& info) {
     return WindowLayer::normal;
 }
 
-struct Entry {
-    WindowInfo info;
-    bool desktopElement = false;
-};
-
 }  // namespace
 
-std::optional<std::vector<WindowInfo>> X11WindowList::copyWindowInfo(std::uint32_t options, WindowID relativeTo) const {
+X11WindowList::X11WindowList(std::shared_ptr<X11Backend> backend) : backend_(std::move(backend)) {
+    subscription_ = backend_->subscribe([this](const X11Event& event) {
+        using Kind = X11Event::Kind;
+        switch (event.kind) {
+        case Kind::rootChildConfigured: reported(event.window); return;
+        case Kind::windowManagerChanged:
+        case Kind::connectionLost:
+            windowManagers_.fetch_add(1);
+            reported(kNoWindow);
+            return;
+        default: return;
+        }
+    });
+}
+
+X11WindowList::~X11WindowList() { subscription_.cancel(); }
+
+void X11WindowList::reported(xcb_window_t window) {
+    std::lock_guard lock(reportsMutex_);
+    reports_.fetch_add(1);
+    if (window != kNoWindow) reportedWindows_.push_back(window);
+}
+
+xcb_window_t X11WindowList::checkWindow() const {
+    const std::uint64_t at = windowManagers_.load();
+    if (checkWindow_ && checkWindowAt_ == at && subscription_.isActive()) return *checkWindow_;
+    checkWindow_ = backend_->connection().windowManagerCheckWindow();
+    checkWindowAt_ = at;
+    return *checkWindow_;
+}
+
+std::unordered_map<xcb_window_t, X11WindowInfo> X11WindowList::listedOthers(
+    const std::vector<xcb_window_t>& others, const std::vector<xcb_window_t>& asked,
+    std::vector<XReply<xcb_get_window_attributes_reply_t>> attributes, std::uint64_t since) const {
+    const X11Connection& x = backend_->connection();
+    std::unordered_map<xcb_window_t, XReply<xcb_get_window_attributes_reply_t>> answers;
+    for (std::size_t i = 0; i < asked.size(); ++i) answers.emplace(asked[i], std::move(attributes[i]));
+    std::vector<xcb_window_t> unasked;
+    for (const auto w : others) {
+        if (!answers.count(w)) unasked.push_back(w);
+    }
+    auto late = xcbPipeline(
+        x.get(), unasked, [&](xcb_window_t w) { return xcb_get_window_attributes(x.get(), w); },
+        xcb_get_window_attributes_reply);
+    for (std::size_t i = 0; i < unasked.size(); ++i) answers.emplace(unasked[i], std::move(late[i]));
+
+    // Forget the windows gone from the root and those reported since.
+    const std::unordered_set<xcb_window_t> present(others.begin(), others.end());
+    std::erase_if(others_, [&](const auto& entry) { return !present.count(entry.first); });
+    std::vector<xcb_window_t> reportedWindows;
+    {
+        std::lock_guard lock(reportsMutex_);
+        reportedWindows.swap(reportedWindows_);
+    }
+    for (const auto w : reportedWindows) {
+        if (const auto it = others_.find(w); it != others_.end()) it->second.info.reset();
+    }
+
+    const xcb_window_t check = checkWindow();
+    std::vector<xcb_window_t> listed;
+    std::vector<xcb_window_t> unread;
+    for (const auto w : others) {
+        const auto& a = answers[w];
+        if (!a) {
+            others_.erase(w);
+            continue;
+        }
+        Other seen;
+        seen.overrideRedirect = a->override_redirect != 0;
+        seen.inputOutput = a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT;
+        seen.viewable = a->map_state == XCB_MAP_STATE_VIEWABLE;
+        Other& known = others_[w];
+        // Shown anew, or a window under a reused number: read again.
+        if (known.overrideRedirect != seen.overrideRedirect || known.inputOutput != seen.inputOutput ||
+            known.viewable != seen.viewable) {
+            known = seen;
+        }
+        // The window manager's own marker is no window of anybody's.
+        if (w == check || !seen.overrideRedirect || !seen.viewable || !seen.inputOutput) continue;
+        listed.push_back(w);
+        if (!known.info) unread.push_back(w);
+    }
+    std::unordered_map<xcb_window_t, X11WindowInfo> shown;
+    for (const auto w : listed) {
+        if (const auto& info = others_[w].info) shown.emplace(w, *info);
+    }
+    // A report that came in meanwhile may have been read or not: what was
+    // read then is listed this once, not kept.
+    auto fresh = backend_->windows().read(unread);
+    const bool keeps = subscription_.isActive() && reports_.load() == since;
+    for (auto& info : fresh) {
+        if (keeps) others_[info.window].info = info;
+        shown.emplace(info.window, std::move(info));
+    }
+    return shown;
+}
+
+std::optional<std::vector<X11WindowList::Entry>> X11WindowList::entries() const {
     const X11Connection& x = backend_->connection();
     if (!x.isAlive()) return std::nullopt;
     const auto& windows = backend_->windows();
-    // The root's children, the client list and the current desktop in one round trip.
+    std::lock_guard lock(mutex_);
+    const std::uint64_t since = reports_.load();
+    // The root's children, the current desktop and the attributes of the
+    // windows that held no client last time, in one round trip.
     const auto treeCookie = xcb_query_tree(x.get(), x.root());
     const auto desktopCookie = x.getProperty(x.root(), x.atoms().NET_CURRENT_DESKTOP);
+    std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
+    attributeCookies.reserve(lastOthers_.size());
+    for (const auto w : lastOthers_) attributeCookies.push_back(xcb_get_window_attributes(x.get(), w));
     const auto clientList = windows.clientList();
     const auto tree = xcbReply(x.get(), xcb_query_tree_reply, treeCookie);
     const auto current = propertyCardinal(xcbReply(x.get(), xcb_get_property_reply, desktopCookie).get());
+    std::vector<XReply<xcb_get_window_attributes_reply_t>> attributes;
+    attributes.reserve(attributeCookies.size());
+    for (const auto cookie : attributeCookies) attributes.push_back(xcbReply(x.get(), xcb_get_window_attributes_reply, cookie));
     if (!tree) return std::nullopt;
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     // Bottom to top in the reply; the list is front to back.
@@ -43,27 +144,14 @@ std::optional<std::vector<WindowInfo>> X11WindowList::copyWindowInfo(std::uint32
     const auto clients = windows.read(clientList);
     std::unordered_map<xcb_window_t, const X11WindowInfo*> byFrame;
     for (const auto& c : clients) byFrame[c.frameWindow] = &c;
-
-    // Root children that hold no client: keep the visible override-redirect ones.
     std::vector<xcb_window_t> others;
     for (const auto w : stack) {
         if (!byFrame.count(w)) others.push_back(w);
     }
-    auto attributes = xcbPipeline(
-        x.get(), others, [&](xcb_window_t w) { return xcb_get_window_attributes(x.get(), w); },
-        xcb_get_window_attributes_reply);
-    std::vector<xcb_window_t> panels;
-    const xcb_window_t check = x.windowManagerCheckWindow();
-    const Rect screen(0, 0, x.screen().width_in_pixels, x.screen().height_in_pixels);
-    for (std::size_t i = 0; i < others.size(); ++i) {
-        if (others[i] == check) continue;  // the window manager's own marker
-        const auto& a = attributes[i];
-        if (a && a->override_redirect && a->map_state == XCB_MAP_STATE_VIEWABLE && a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT)
-            panels.push_back(others[i]);
-    }
-    std::unordered_map<xcb_window_t, X11WindowInfo> panelInfo;
-    for (auto& info : windows.read(panels)) panelInfo.emplace(info.window, std::move(info));
+    const auto shown = listedOthers(others, lastOthers_, std::move(attributes), since);
+    lastOthers_ = others;
 
+    const Rect screen(0, 0, x.screen().width_in_pixels, x.screen().height_in_pixels);
     std::vector<Entry> entries;
     for (const auto w : stack) {
         const X11WindowInfo* info = nullptr;
@@ -71,7 +159,7 @@ std::optional<std::vector<WindowInfo>> X11WindowList::copyWindowInfo(std::uint32
         if (const auto it = byFrame.find(w); it != byFrame.end()) {
             info = it->second;
             managed = true;
-        } else if (const auto p = panelInfo.find(w); p != panelInfo.end()) {
+        } else if (const auto p = shown.find(w); p != shown.end()) {
             info = &p->second;
         }
         if (!info) continue;
@@ -88,7 +176,13 @@ std::optional<std::vector<WindowInfo>> X11WindowList::copyWindowInfo(std::uint32
         e.desktopElement = info->type == X11WindowType::desktop;
         entries.push_back(std::move(e));
     }
+    return entries;
+}
 
+std::optional<std::vector<WindowInfo>> X11WindowList::copyWindowInfo(std::uint32_t options, WindowID relativeTo) const {
+    const auto listed = entries();
+    if (!listed) return std::nullopt;
+    const std::vector<Entry>& entries = *listed;
     const bool onScreenOnly = options & (WindowListOption::onScreenOnly | WindowListOption::onScreenAboveWindow |
                                          WindowListOption::onScreenBelowWindow);
     std::optional<std::size_t> anchor;
