@@ -92,25 +92,28 @@ TEST_F(GroupingTest, TheGroupFollowsItsActiveWindowWhenItIsDraggedOrResized) {
     const auto pair = groupedXterms("follow", 150);
     ASSERT_TRUE(pair);
 
-    // The bar keeps to the frame at every step of the drag.
+    // The bar keeps to the frame at every step of the drag: once openbox
+    // has moved the frame with the pointer, the bar stands on it.
     const Point grab = user->titleBarPoint(pair->active);
     const Rect start = groupFrame(*pair);
+    bool frameMoved = false;
     std::string seen;
     const auto barFollows = [&](Point p) {
         const Rect f = user->frame(pair->active);
         seen = "pointer at " + DesktopUser::describe(p) + ", frame " + DesktopUser::describe(f) + ", bars " +
                DesktopUser::describe(user->bars());
-        return std::abs(f.origin.x - (start.origin.x + p.x - grab.x)) <= DesktopUser::kEdgeResistance &&
-               std::abs(f.origin.y - (start.origin.y + p.y - grab.y)) <= DesktopUser::kEdgeResistance &&
-               user->barAbove(pair->active).has_value();
+        frameMoved = std::abs(f.origin.x - (start.origin.x + p.x - grab.x)) <= DesktopUser::kEdgeResistance &&
+                     std::abs(f.origin.y - (start.origin.y + p.y - grab.y)) <= DesktopUser::kEdgeResistance;
+        return frameMoved && user->barAbove(pair->active).has_value();
     };
     user->input.moveTo(grab);
     user->input.press(1);
     const bool followed =
         user->movePointer(grab, Point{grab.x + 200, grab.y + 120}, DesktopUser::kDragStep, barFollows);
     user->input.release(1);
-    // On a loaded machine the bar may lag a step behind the drag; what must
-    // hold is where everything ends up, checked below.
+    EXPECT_TRUE(followed || !frameMoved) << "the bar fell behind the dragged window: " << seen;
+    // On a loaded machine openbox itself may not move the frame with the
+    // pointer; what must hold then is where everything ends up, checked below.
     const std::string lagged = followed ? std::string() : seen;
     EXPECT_TRUE(user->waitForSharedFrame(pair->inactive, pair->active)) << "the other member was not moved after the drop";
     EXPECT_TRUE(user->waitForBarAbove(pair->active));
@@ -128,7 +131,7 @@ TEST_F(GroupingTest, TheGroupFollowsItsActiveWindowWhenItIsDraggedOrResized) {
         << "openbox did not resize the window";
     EXPECT_TRUE(user->waitForSharedFrame(pair->inactive, pair->active)) << "the other member did not take the new size";
     EXPECT_TRUE(user->waitForBarAbove(pair->active)) << "the bar does not match the resized frame";
-    if (!lagged.empty()) GTEST_SKIP() << "the bar fell behind the dragged window during the drag: " << lagged;
+    if (!lagged.empty()) GTEST_SKIP() << "openbox did not move the frame with the pointer: " << lagged;
 }
 
 // 3. A stray inactive member snaps back; one that will not stay in the

@@ -19,7 +19,7 @@ QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
     view_->makeNameDialog = environment_.makeNameDialog;
     wireView();
     applyPalette();
-    strip_.onOrderedRelative = lifetime_.guarded([this] { updateFollowing(); });
+    strip_.onOrderedRelative = lifetime_.guarded([this] { updateFollowing(false); });
     if (environment_.registry) environment_.registry->insert(this);
 }
 
@@ -29,7 +29,7 @@ QtTabBarPanel::~QtTabBarPanel() {
     if (environment_.follower) environment_.follower->follow(this, std::nullopt);
 }
 
-void QtTabBarPanel::updateFollowing() {
+void QtTabBarPanel::updateFollowing(bool placed) {
     if (!environment_.follower) return;
     std::optional<BarFrameFollower::Target> target;
     if (isShown_ && layout_ && layout_->backingFrame && strip_.relativeFrame() != 0 && strip_.orderedAbove()) {
@@ -43,6 +43,13 @@ void QtTabBarPanel::updateFollowing() {
             .backingReach = band.height(),
         };
     }
+    // Ordered again against the frame it follows: the follower keeps the
+    // bar where the frame has gone since the last placement.
+    const auto followed = [](const std::optional<BarFrameFollower::Target>& t) {
+        return t ? std::array{t->strip, t->backing, t->frame} : std::array<X11PanelOps::XWindow, 3>{};
+    };
+    if (!placed && target && followed(target) == followed_) return;
+    followed_ = followed(target);
     environment_.follower->follow(this, target);
 }
 
@@ -163,7 +170,7 @@ void QtTabBarPanel::place(const TabStripGeometry::BarLayout& layout) {
     strip_.setFrame(layout.placement.frame);
     layout_ = layout;
     show();
-    updateFollowing();
+    updateFollowing(true);
 }
 
 void QtTabBarPanel::show() {
@@ -182,7 +189,7 @@ void QtTabBarPanel::hide() {
     strip_.orderOut();
     backing_.orderOut();
     isShown_ = false;
-    updateFollowing();
+    updateFollowing(true);
 }
 
 void QtTabBarPanel::close() {

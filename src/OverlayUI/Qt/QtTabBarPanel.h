@@ -3,6 +3,8 @@
 // backing panel holding the BarBackingView, placed from the layout the
 // overlay manager works out, shown, hidden and closed; every callback of the
 // view becomes one intent of the delegate, naming the group first.
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -86,8 +88,10 @@ public:
 private:
     void wireView();
     void applyPalette();
-    // Tells the follower where the bar sits now (or that it is not to be followed).
-    void updateFollowing();
+    // Tells the follower where the bar sits now (or that it is not to be
+    // followed): after each placement, and after an ordering that put the
+    // bar against another frame.
+    void updateFollowing(bool placed);
     // The delegate while both it and this bar live.
     std::shared_ptr<TabBarPanelDelegate> delegate() const { return delegate_.lock(); }
 
@@ -104,6 +108,7 @@ private:
     bool backingShown_ = false;
     bool closed_ = false;
     std::optional<TabStripGeometry::BarLayout> layout_;  // the last placement
+    std::array<std::uint32_t, 3> followed_{};  // strip, backing and frame last given to the follower
     AppearanceMode appearanceMode_ = AppearanceMode::system;
     double tabBarOpacity_ = 1.0;
     TabColor tabBadgeColor_ = TabColor::defaultBadge;
