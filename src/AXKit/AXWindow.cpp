@@ -79,6 +79,13 @@ bool AXWindow::setFrame(const Rect& rect) const {
         else if (grows && !shrinks) writes = {Write::toPosition, Write::toSize};
         else if (shrinks && !grows) writes = {Write::toSize, Write::toPosition};
         else writes = {Write::toSize, Write::toPosition, Write::toSize};
+        // Where frames are handled promptly the frame read may come from
+        // memory that has not heard of the window's latest change yet: the
+        // position is always written (last), so a window that is elsewhere
+        // still goes where it is asked.
+        if (api().handlesFramesPromptly() && (writes.empty() || writes.back() != Write::toPosition)) {
+            writes.push_back(Write::toPosition);
+        }
     }
 
     bool ok = true;

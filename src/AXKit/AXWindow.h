@@ -42,7 +42,9 @@ public:
     std::optional<Rect> frame() const;
 
     // Writes position and size in the order that keeps the window inside
-    // its limits; true only when every write succeeded.
+    // its limits (what is unchanged is not written, except the position
+    // where frames are handled promptly); true only when every write
+    // succeeded.
     bool setFrame(const Rect& rect) const;
     bool raise() const;
     bool setMinimized(bool flag) const;

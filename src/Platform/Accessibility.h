@@ -138,10 +138,10 @@ public:
     // process untrusted, the system may show its own prompt.
     virtual bool isProcessTrusted(bool prompt) = 0;
 
-    // Whether reads of a window's frame answer promptly, never waiting on
-    // the application (the window system answers for it): they may then be
-    // made on the main thread.
-    virtual bool readsFramesPromptly() const { return false; }
+    // Whether reads and writes of a window's frame answer promptly, never
+    // waiting on the application (the window system answers for it): they
+    // may then be made on the main thread.
+    virtual bool handlesFramesPromptly() const { return false; }
 };
 
 }  // namespace tessaly

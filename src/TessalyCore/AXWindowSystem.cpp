@@ -146,7 +146,7 @@ void AXWindowSystem::reportFrameChange(WindowID id) {
     const AXWindowRef tracked = window(id);
     // Nobody listens: the frame is not worth a read.
     if (!tracked || !onEvent) return;
-    if (services_->accessibility->readsFramesPromptly()) {
+    if (services_->accessibility->handlesFramesPromptly()) {
         if (const auto frame = tracked->frame()) {
             report(WindowSystemEvent::windowFrameChanged(id, *frame, tracked->isFullScreen()));
         }

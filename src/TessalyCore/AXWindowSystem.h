@@ -8,8 +8,8 @@
 //
 // Confined to the main thread. Every accessibility call that can block runs
 // on the application's serial queue; results come back through the main
-// executor (a frame change is read at once where frame reads answer
-// promptly). Effects on an application without a connection run on one
+// executor (a frame change is read at once where the accessibility backend
+// handles frames promptly). Effects on an application without a connection run on one
 // queue per process ("tessaly.ax.effect.<pid>"), so they keep their order.
 #include <atomic>
 #include <functional>

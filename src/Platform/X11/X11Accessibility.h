@@ -38,8 +38,9 @@ public:
     std::unique_ptr<AXObserverConnection> createObserver(ProcessID pid) override;
     // Granted while the X server answers and an EWMH window manager runs.
     bool isProcessTrusted(bool prompt) override;
-    // The X server answers, from memory for watched clients.
-    bool readsFramesPromptly() const override { return true; }
+    // The X server answers (from memory for watched clients) and takes the
+    // window manager's requests.
+    bool handlesFramesPromptly() const override { return true; }
 
     struct Hub;
 
