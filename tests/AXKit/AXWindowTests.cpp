@@ -76,6 +76,44 @@ TEST_F(AXWindowTest, FrameWritesFollowTheGrowAndShrinkOrder) {
     EXPECT_EQ(env.desktop->window(kWin)->frame(), Rect(180, 110, 600, 250));
 }
 
+// The simulated desktop's interface, saying it handles frames promptly
+// (its frame reads may lag the window, as memory kept from events does).
+class PromptFrames final : public Accessibility {
+public:
+    explicit PromptFrames(std::shared_ptr<Accessibility> inner) : inner_(std::move(inner)) {}
+    AXAnswer copyAttributeValue(const AXElement& e, std::string_view a, AXTimeout t) override {
+        return inner_->copyAttributeValue(e, a, t);
+    }
+    AXError setAttributeValue(const AXElement& e, std::string_view a, const AXValue& v, AXTimeout t) override {
+        return inner_->setAttributeValue(e, a, v, t);
+    }
+    AXError performAction(const AXElement& e, std::string_view a, AXTimeout t) override {
+        return inner_->performAction(e, a, t);
+    }
+    std::unique_ptr<AXObserverConnection> createObserver(ProcessID pid) override { return inner_->createObserver(pid); }
+    bool isProcessTrusted(bool prompt) override { return inner_->isProcessTrusted(prompt); }
+    bool handlesFramesPromptly() const override { return true; }
+
+private:
+    std::shared_ptr<Accessibility> inner_;
+};
+
+TEST_F(AXWindowTest, WherePromptTheFrameWriteAlwaysEndsWithThePosition) {
+    auto platform = env.services;
+    platform.accessibility = std::make_shared<PromptFrames>(env.services.accessibility);
+    services = AXServices::make(platform);
+    // A window that reads as being there already may have moved meanwhile.
+    EXPECT_TRUE(window()->setFrame(Rect(100, 100, 400, 300)));
+    EXPECT_EQ(frameWrites(), (Writes{"P"}));
+    env.desktop->clearAXCalls();
+    EXPECT_TRUE(window()->setFrame(Rect(100, 100, 500, 350)));  // grown in place
+    EXPECT_EQ(frameWrites(), (Writes{"S", "P"}));
+    env.desktop->clearAXCalls();
+    EXPECT_TRUE(window()->setFrame(Rect(90, 80, 400, 300)));  // moved and shrunk: S, P as everywhere
+    EXPECT_EQ(frameWrites(), (Writes{"S", "P"}));
+    EXPECT_EQ(env.desktop->window(kWin)->frame(), Rect(90, 80, 400, 300));
+}
+
 TEST_F(AXWindowTest, UnreadableFrameWritesSizePositionSize) {
     env.desktop->setFailingRead(kWin, "AXPosition");
     EXPECT_TRUE(window()->setFrame(Rect(0, 30, 200, 200)));
