@@ -177,21 +177,20 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
     }
 }
 
+void X11WindowCache::Entry::forgetClient() {
+    client.reset();
+    sizeHints.reset();
+}
+
 void X11WindowCache::clientChanged(xcb_window_t window) {
     std::lock_guard lock(mutex_);
-    if (Entry* entry = reported(window)) {
-        entry->client.reset();
-        entry->sizeHints.reset();
-    }
+    if (Entry* entry = reported(window)) entry->forgetClient();
 }
 
 void X11WindowCache::allClientsChanged() {
     std::lock_guard lock(mutex_);
     membershipChangedAt_ = ++generation_;  // no fill begun before is kept
-    for (auto& [window, entry] : entries_) {
-        entry.client.reset();
-        entry.sizeHints.reset();
-    }
+    for (auto& [window, entry] : entries_) entry.forgetClient();
 }
 
 std::optional<std::optional<SizeHints>> X11WindowCache::sizeHints(xcb_window_t window) const {
@@ -352,7 +351,7 @@ void X11WindowCache::windowManagerChanged() {
     std::lock_guard lock(mutex_);
     windowManagerChangedAt_ = membershipChangedAt_ = ++generation_;
     moveResize_.reset();
-    for (auto& [window, entry] : entries_) entry.client.reset();
+    for (auto& [window, entry] : entries_) entry.forgetClient();
 }
 
 }  // namespace tessaly

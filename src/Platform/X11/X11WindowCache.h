@@ -178,6 +178,7 @@ private:
         Generation reportedAt = 0;  // the last report about this window
         std::optional<X11WindowInfo> client;
         std::optional<std::optional<SizeHints>> sizeHints;
+        void forgetClient();  // what a read keeps of the client
     };
     // Under mutex_: a report about `window` (which drops fills begun
     // before); its entry when it is a watched client.
