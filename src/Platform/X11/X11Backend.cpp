@@ -119,9 +119,11 @@ void X11Backend::dispatch(const X11Event& event) {
     if (event.kind == X11Event::Kind::connectionLost) {
         if (lost_) return;
         lost_ = true;
+        updateCache(event);  // nothing is answered from memory any more
         if (connectionLost_) connectionLost_();
+    } else {
+        updateCache(event);
     }
-    updateCache(event);
     // A handler may unsubscribe (itself or another) while we go.
     std::vector<std::uint64_t> ids;
     for (const auto& [id, handler] : handlers_) ids.push_back(id);
