@@ -37,8 +37,9 @@
 // read again). Every other change (a property, a map or unmap of the client
 // or its frame, a new frame, another desktop, another window manager) drops
 // the client, and the next read asks the server. Fills race with reports
-// like every other fill. setKeepsClients(false) turns this off. The same
-// holds for the client's size hints.
+// like every other fill. The same holds for the client's size hints; the
+// client list and the active window are kept as the reader reports them.
+// setKeepsClients(false) turns all of this off (every read asks the server).
 //
 // It also remembers the minimises this backend sent that the window manager
 // has not carried out yet (the window is still mapped): a restore asked
