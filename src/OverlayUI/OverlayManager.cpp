@@ -76,10 +76,7 @@ OverlayManager::OverlayManager(std::shared_ptr<ZOrderSynchronizing> zSync, std::
             lifetime_.guarded([this](WindowID window) { reassertWindow(window); }));
     }
     if (mainExecutor_) {
-        reassertTimer_ = mainExecutor_->scheduleRepeating(tickInterval, lifetime_.guarded([this] {
-            updateMissionControlState();
-            reassertAll();
-        }));
+        reassertTimer_ = mainExecutor_->scheduleRepeating(tickInterval, lifetime_.guarded([this] { tick(); }));
     }
 }
 
@@ -121,6 +118,7 @@ void OverlayManager::apply(const GroupEvent& event) {
             missionControlHidden_.erase(id);
             seamHidden_.erase(id);
             renderHidden_.erase(id);
+            ordered_.erase(id);
             frameByGroup_.erase(id);
             stripHeightByGroup_.erase(id);
             if (pendingTabDrop_ && pendingTabDrop_->groupID == id) pendingTabDrop_.reset();
@@ -237,6 +235,7 @@ bool OverlayManager::mayShow(const Uuid& groupID) const {
 // ---------------------------------------------------------------- ordering
 
 void OverlayManager::reassert(const Uuid& groupID) {
+    ordered_.erase(groupID);
     if (missionControlActive_) return;
     TabBarPanel* panel = bar(groupID);
     if (!panel || !panel->stripPanel().isVisible()) return;
@@ -246,13 +245,23 @@ void OverlayManager::reassert(const Uuid& groupID) {
                    "panel for group " + groupID.uuidString() + " has no active window to order against");
         return;
     }
-    zSync_->orderAbove(panel->stripPanel(), active->second);
-    if (panel->backingShown()) zSync_->orderBelow(panel->backingPanel(), active->second);
+    bool done = zSync_->orderAbove(panel->stripPanel(), active->second);
+    if (panel->backingShown()) done = zSync_->orderBelow(panel->backingPanel(), active->second) && done;
+    if (done && restackWatcher_ && restackWatcher_->isWatching(active->second)) ordered_.insert(groupID);
 }
 
 void OverlayManager::reassertAll() {
     if (isShutDown_) return;
     for (const Uuid& id : barIDs()) reassert(id);
+}
+
+void OverlayManager::tick() {
+    updateMissionControlState();
+    if (isShutDown_) return;
+    const bool all = ++ticks_ % fullReorderTicks == 0;
+    for (const Uuid& id : barIDs()) {
+        if (all || !ordered_.contains(id)) reassert(id);
+    }
 }
 
 std::vector<Uuid> OverlayManager::barIDs() const {

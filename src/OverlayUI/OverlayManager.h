@@ -3,7 +3,10 @@
 // placed, hidden or closed from the group engine's events; each visible bar
 // is kept directly above its group's active window through a z-order
 // strategy, on every render and move, on every restack the window server
-// reports and on a 0.25 s tick. A bar is hidden for four independent
+// reports and on a 0.25 s tick. Where the window server reports restacks of
+// the active window, a bar ordered since its window's last report is in
+// place: the tick re-orders it only on every fourth run, for a restack
+// nobody reported. A bar is hidden for four independent
 // reasons: the group is entirely minimised, no member is on the current
 // Space, the group frame straddles two screens during a live drag (the
 // seam), or the system overview is showing.
@@ -46,6 +49,8 @@ class OverlayManager final : public TabDragCoordinating {
 public:
     // The period of the overview probe and re-ordering tick.
     static constexpr double tickInterval = 0.25;
+    // Every this many ticks, bars believed in place are re-ordered too.
+    static constexpr int fullReorderTicks = 4;
 
     // Uses of `services`: the main executor (tick, restack reports), the
     // window list and displays (overview probe, strip placement) and the
@@ -136,6 +141,7 @@ private:
     // carry a strip.
     void place(TabBarPanel& bar, const Uuid& groupID, const Rect& groupFrame);
     void reassert(const Uuid& groupID);
+    void tick();
     std::vector<Uuid> barIDs() const;
     void reassertWindow(WindowID windowID);
     bool mayShow(const Uuid& groupID) const;
@@ -161,6 +167,9 @@ private:
     std::set<Uuid> offSpaceHidden_;
     std::set<Uuid> seamHidden_;
     std::set<Uuid> renderHidden_;  // fully minimised (or memberless) at the last render
+    // Bars ordered against a watched active window since its last restack report.
+    std::set<Uuid> ordered_;
+    int ticks_ = 0;
     bool missionControlActive_ = false;
     std::set<Uuid> missionControlHidden_;
     std::optional<PendingTabDrop> pendingTabDrop_;

@@ -3,13 +3,11 @@
 namespace tessaly {
 
 bool PublicZOrderSync::orderAbove(OverlayPanel& panel, WindowID windowID) {
-    panel.orderRelative(OverlayPanel::Order::above, windowID);
-    return true;
+    return panel.orderRelative(OverlayPanel::Order::above, windowID);
 }
 
 bool PublicZOrderSync::orderBelow(OverlayPanel& panel, WindowID windowID) {
-    panel.orderRelative(OverlayPanel::Order::below, windowID);
-    return true;
+    return panel.orderRelative(OverlayPanel::Order::below, windowID);
 }
 
 }  // namespace tessaly

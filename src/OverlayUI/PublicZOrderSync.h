@@ -1,5 +1,6 @@
 #pragma once
-// Orders every panel through the toolkit's own ordering. Cannot fail.
+// Orders every panel through the toolkit's own ordering; false when the
+// toolkit could not (the window is gone, or has no frame yet).
 #include "OverlayUI/ZOrderSynchronizing.h"
 
 namespace tessaly {

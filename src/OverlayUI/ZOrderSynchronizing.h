@@ -3,7 +3,7 @@
 // window. Two strategies: PublicZOrderSync (the toolkit's ordering) and
 // SkyLightZOrderSync (the window server's private transactions after one
 // toolkit ordering per panel). Main thread only. The overlay manager is the
-// only caller and ignores the Boolean results: its next tick repeats.
+// only caller; an ordering that answers false is repeated on its next tick.
 #include "OverlayUI/OverlayPanel.h"
 #include "Platform/Types.h"
 

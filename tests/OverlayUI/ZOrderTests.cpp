@@ -161,5 +161,31 @@ TEST_F(RestackReportsTest, ARestackedActiveWindowGetsItsBarBackWithoutWaitingFor
     EXPECT_EQ(env.main->runPending(), 0u);
 }
 
+TEST_F(RestackReportsTest, TheTickLeavesABarInPlaceUntilItsWindowIsReportedOrTheFullRoundComes) {
+    TabGroup group = makeGroup({101, 102});
+    manager->apply(GroupEvent::groupCreated(group));
+    const auto orders = [&] { return barOf(group).strip->relativeOrders.size(); };
+    const std::size_t rendered = orders();
+
+    // Ordered since its window's last report: the ticks leave it alone...
+    env.main->advance(OverlayManager::tickInterval * (OverlayManager::fullReorderTicks - 1));
+    EXPECT_EQ(orders(), rendered);
+    // ...but for the full round, which catches a restack nobody reported.
+    factory->stacking->push(101);
+    env.main->advance(OverlayManager::tickInterval);
+    EXPECT_EQ(orders(), rendered + 1);
+    EXPECT_TRUE(isOrderedAtActive(group));
+
+    // A reported restack re-orders at once, and the bar is in place again.
+    factory->stacking->push(101);
+    symbols->report(101);
+    env.main->runPending();
+    EXPECT_TRUE(isOrderedAtActive(group));
+    const std::size_t reported = orders();
+    env.main->advance(OverlayManager::tickInterval * (OverlayManager::fullReorderTicks - 1));
+    EXPECT_EQ(orders(), reported);
+
+}
+
 }  // namespace
 }  // namespace tessaly
