@@ -384,6 +384,62 @@ TEST_F(X11ServicesTest, APanelFollowsItsWindowWhenTheWindowManagerRaisesTheFrame
     EXPECT_EQ(f->requestNotificationsForWindows(conn, gone, 1), 0);
 }
 
+// The screens and the window list answer from memory between changes:
+// each change the event reader reports shows at the next read.
+TEST_F(X11ServicesTest, KeptScreensAndListedPanelsFollowEveryChange) {
+    X11Displays displays(backend);
+    X11WindowList list(backend);
+    ASSERT_EQ(displays.screens().size(), 1u);
+    ASSERT_EQ(desktop->run({"xrandr", "--setmonitor", "LEFT", "960/254x1080/286+0+0", "screen"}), 0);
+    ASSERT_EQ(desktop->run({"xrandr", "--setmonitor", "RIGHT", "960/254x1080/286+960+0", "none"}), 0);
+    ASSERT_TRUE(desktop->waitUntil([&] { return displays.screens().size() == 2u; }));
+    ASSERT_EQ(desktop->run({"xrandr", "--delmonitor", "RIGHT"}), 0);
+    ASSERT_EQ(desktop->run({"xrandr", "--delmonitor", "LEFT"}), 0);
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const auto one = displays.screens();
+        return one.size() == 1u && one[0].frame == Rect(0, 0, 1920, 1080);
+    }));
+
+    // An override-redirect panel of somebody else's, listed on the pop-up
+    // level while shown, wherever it goes.
+    auto& x = desktop->connection();
+    const xcb_window_t panel = xcb_generate_id(x.get());
+    const std::uint32_t overrideRedirect = 1;
+    xcb_create_window(x.get(), XCB_COPY_FROM_PARENT, panel, x.root(), 100, 100, 200, 30, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+    const auto listed = [&]() -> std::optional<WindowInfo> {
+        const auto all = list.copyWindowInfo(WindowListOption::all, 0);
+        for (const auto& w : all.value_or(std::vector<WindowInfo>{})) {
+            if (w.number == panel) return w;
+        }
+        return std::nullopt;
+    };
+    const auto shows = [&](const Rect& at) {
+        return desktop->waitUntil([&] {
+            const auto w = listed();
+            return w && w->bounds == at && w->layer == X11WindowList::popUpLevel && w->isOnScreen == true;
+        });
+    };
+    const auto hidden = [&] { return desktop->waitUntil([&] { return !listed(); }); };
+    EXPECT_FALSE(listed());
+    xcb_map_window(x.get(), panel);
+    x.flush();
+    ASSERT_TRUE(shows(Rect(100, 100, 200, 30)));
+    const std::uint32_t moved[] = {400, 300};
+    xcb_configure_window(x.get(), panel, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, moved);
+    x.flush();
+    EXPECT_TRUE(shows(Rect(400, 300, 200, 30)));
+    xcb_unmap_window(x.get(), panel);
+    x.flush();
+    EXPECT_TRUE(hidden());
+    xcb_map_window(x.get(), panel);
+    x.flush();
+    EXPECT_TRUE(shows(Rect(400, 300, 200, 30)));
+    xcb_destroy_window(x.get(), panel);
+    x.flush();
+    EXPECT_TRUE(hidden());
+}
+
 TEST_F(X11ServicesTest, DisplaysAndWorkspace) {
     X11Displays displays(backend);
     const auto screens = displays.screens();
