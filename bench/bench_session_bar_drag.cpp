@@ -91,12 +91,12 @@ void BM_barDragStep(benchmark::State& state) {
         return;
     }
     input->setModifierFlags(InputFlags::shift);
-    session.tabBarDidDragBy(group->id, {1, 1});  // opens the drag and parks the others
+    session.tabBarDidDragBy(group->id, {1, 1}, InputFlags::shift);  // opens the drag and parks the others
     desk.env.settle();
 
     Point step{3, 1};
     for (auto _ : state) {
-        session.tabBarDidDragBy(group->id, step);
+        session.tabBarDidDragBy(group->id, step, InputFlags::shift);
         step = {-step.x, -step.y};
         state.PauseTiming();
         desk.env.settle();  // the simulated application takes the move

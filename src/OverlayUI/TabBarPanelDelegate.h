@@ -23,6 +23,7 @@
 #include <string>
 
 #include "Platform/Geometry.h"
+#include "Platform/InputMonitor.h"
 #include "Platform/Types.h"
 #include "Platform/Uuid.h"
 #include "TessalyCore/TabColor.h"
@@ -53,8 +54,10 @@ public:
     virtual void tabBarDidRequestUngroup(const Uuid& groupID) = 0;
     // 9. Close every window of the group.
     virtual void tabBarDidRequestCloseGroup(const Uuid& groupID) = 0;
-    // 10. The bar background dragged by `delta` (points, since the last step).
-    virtual void tabBarDidDragBy(const Uuid& groupID, Point delta) = 0;
+    // 10. The bar background dragged by `delta` (points, since the last step),
+    // with the modifiers the pointer event carried: the keyboard may have
+    // been let go by the time a late step is handled.
+    virtual void tabBarDidDragBy(const Uuid& groupID, Point delta, EventFlags modifiers) = 0;
     // 11. The mouse released after a bar drag.
     virtual void tabBarDidEndDrag(const Uuid& groupID) = 0;
     // 12. A press on the bar background; also after the group-name dialog closes.

@@ -282,7 +282,7 @@ public:
     void tabBarDidToggleLock(const Uuid& groupID) override;
     void tabBarDidRequestUngroup(const Uuid& groupID) override;
     void tabBarDidRequestCloseGroup(const Uuid& groupID) override;
-    void tabBarDidDragBy(const Uuid& groupID, Point delta) override;
+    void tabBarDidDragBy(const Uuid& groupID, Point delta, EventFlags modifiers) override;
     void tabBarDidEndDrag(const Uuid& groupID) override;
     void tabBarDidActivate(const Uuid& groupID) override;
     void tabBarDidRequestMaximize(const Uuid& groupID) override;
@@ -484,9 +484,9 @@ private:
         std::shared_ptr<const AppIcon> icon;
         AXWindowRef window;
     };
-    void dragGroupBy(const Uuid& groupID, Point delta);
+    void dragGroupBy(const Uuid& groupID, Point delta, EventFlags modifiers);
     std::optional<BarDragSession> openBarDrag(const TabGroup& group, const std::vector<ScreenBox>& all);
-    bool isGroupingModifierHeld() const;
+    bool isGroupingModifierHeld(EventFlags modifiers) const;
     void endBarDrag(const Uuid& groupID);
     void commitBarDrag(const TabGroup& group, const BarDragSession& drag);
     // The name of the display among the current ones; empty when unknown.

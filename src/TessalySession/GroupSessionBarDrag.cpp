@@ -26,8 +26,8 @@ bool isAmong(const ScreenBox& screen, const std::vector<ScreenBox>& screens) {
 
 }  // namespace
 
-void GroupSession::tabBarDidDragBy(const Uuid& groupID, Point delta) {
-    whenEngineIdle([this, groupID, delta] { dragGroupBy(groupID, delta); });
+void GroupSession::tabBarDidDragBy(const Uuid& groupID, Point delta, EventFlags modifiers) {
+    whenEngineIdle([this, groupID, delta, modifiers] { dragGroupBy(groupID, delta, modifiers); });
 }
 
 void GroupSession::tabBarDidEndDrag(const Uuid& groupID) {
@@ -48,9 +48,8 @@ void GroupSession::settleBarDrags() {
     }
 }
 
-bool GroupSession::isGroupingModifierHeld() const {
-    const EventFlags flags = services_.input ? services_.input->modifierFlags() : 0;
-    return satisfied(dragSettings_.modifierGate, flags);
+bool GroupSession::isGroupingModifierHeld(EventFlags modifiers) const {
+    return satisfied(dragSettings_.modifierGate, modifiers);
 }
 
 std::string GroupSession::displayName(const ScreenBox& screen, const std::vector<ScreenBox>& in) const {
@@ -76,7 +75,7 @@ std::optional<BarDragSession> GroupSession::openBarDrag(const TabGroup& group, c
     return drag;
 }
 
-void GroupSession::dragGroupBy(const Uuid& groupID, Point delta) {
+void GroupSession::dragGroupBy(const Uuid& groupID, Point delta, EventFlags modifiers) {
     const auto group = engine_->group(groupID);
     if (!group) return;
     wakeFailsafe("bar-drag");
@@ -121,7 +120,7 @@ void GroupSession::dragGroupBy(const Uuid& groupID, Point delta) {
     if (stored == barDrags_.end()) return;
     BarDragSession& live = stored->second;
 
-    live.mergeTarget = isGroupingModifierHeld() ? mergeTarget(groupID, resolution.displayed) : std::nullopt;
+    live.mergeTarget = isGroupingModifierHeld(modifiers) ? mergeTarget(groupID, resolution.displayed) : std::nullopt;
     const auto target = live.mergeTarget ? engine_->group(*live.mergeTarget) : std::nullopt;
     if (target) {
         // A merge on offer: never a move to another display at the same time.

@@ -48,7 +48,7 @@ public:
     void tabBarDidToggleLock(const Uuid&) override { note("toggle lock"); }
     void tabBarDidRequestUngroup(const Uuid&) override { note("ungroup"); }
     void tabBarDidRequestCloseGroup(const Uuid&) override { note("close group"); }
-    void tabBarDidDragBy(const Uuid&, Point) override { note("drag"); }
+    void tabBarDidDragBy(const Uuid&, Point, EventFlags) override { note("drag"); }
     void tabBarDidEndDrag(const Uuid&) override { note("end drag"); }
     void tabBarDidActivate(const Uuid&) override { note("activate"); }
     void tabBarDidRequestMaximize(const Uuid&) override { note("maximize"); }

@@ -34,7 +34,7 @@ protected:
         return groupWindows(first + 1, first);
     }
     void drag(const Uuid& group, Point delta) {
-        session->tabBarDidDragBy(group, delta);
+        session->tabBarDidDragBy(group, delta, input->modifierFlags());
         settle();
     }
     void release(const Uuid& group) {
@@ -79,6 +79,12 @@ TEST_F(BarDrag, TheGroupFollowsItsBarAndMergesIntoTheGroupItIsShiftDroppedOn) {
     EXPECT_FALSE(mergePreview().shown) << "Shift let go: the offer goes at the next step";
     input->setModifierFlags(InputFlags::shift);
     drag(dragged.id, {0, 0});
+    EXPECT_TRUE(mergePreview().shown);
+    // A step handled after Shift was let go counts with the modifiers its
+    // own event carried.
+    session->tabBarDidDragBy(dragged.id, {0, 0}, InputFlags::shift);
+    input->setModifierFlags(0);
+    settle();
     EXPECT_TRUE(mergePreview().shown);
 
     release(dragged.id);

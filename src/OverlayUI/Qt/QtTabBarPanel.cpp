@@ -72,7 +72,9 @@ void QtTabBarPanel::wireView() {
     v.onToggleLock = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidToggleLock(g); });
     v.onUngroup = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidRequestUngroup(g); });
     v.onCloseGroup = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidRequestCloseGroup(g); });
-    v.onDrag = intent([](TabBarPanelDelegate& d, const Uuid& g, Point delta) { d.tabBarDidDragBy(g, delta); });
+    v.onDrag = intent([](TabBarPanelDelegate& d, const Uuid& g, Point delta, EventFlags modifiers) {
+        d.tabBarDidDragBy(g, delta, modifiers);
+    });
     v.onDragEnd = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidEndDrag(g); });
     v.onActivate = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidActivate(g); });
     v.onOpenSettings = intent([](TabBarPanelDelegate& d, const Uuid& g) { d.tabBarDidRequestSettings(g); });

@@ -32,6 +32,16 @@ namespace tessaly {
 
 namespace {
 
+// Qt's names for the modifiers an event carried (Meta is X's Super).
+EventFlags eventFlags(Qt::KeyboardModifiers modifiers) {
+    EventFlags flags = 0;
+    if (modifiers & Qt::ShiftModifier) flags |= InputFlags::shift;
+    if (modifiers & Qt::ControlModifier) flags |= InputFlags::control;
+    if (modifiers & Qt::AltModifier) flags |= InputFlags::alternate;
+    if (modifiers & Qt::MetaModifier) flags |= InputFlags::command;
+    return flags;
+}
+
 constexpr int kCaptionLeading = 10;
 constexpr int kCaptionGap = 4;
 // The narrowest a tab is squeezed to when the row does not fit: icon and button.
@@ -186,7 +196,7 @@ void TabBarView::wireGestures() {
         if (onMaximize) onMaximize();
     };
     barDrag_.onDrag = [this](Point delta) {
-        if (onDrag) onDrag(delta);
+        if (onDrag) onDrag(delta, dragModifiers_);
     };
     barDrag_.onDragEnd = [this] {
         if (onDragEnd) onDragEnd();
@@ -525,7 +535,10 @@ void TabBarView::mouseDoubleClickEvent(QMouseEvent* event) {
 void TabBarView::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     // Qt's implicit grab brings the moves from outside the bar too.
-    if (event->buttons() & Qt::LeftButton) barDrag_.move(globalX(*event));
+    if (event->buttons() & Qt::LeftButton) {
+        dragModifiers_ = eventFlags(event->modifiers());
+        barDrag_.move(globalX(*event));
+    }
 }
 
 void TabBarView::mouseReleaseEvent(QMouseEvent* event) {

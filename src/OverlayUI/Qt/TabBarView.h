@@ -81,7 +81,7 @@ public:
     std::function<void()> onToggleLock;
     std::function<void()> onUngroup;
     std::function<void()> onCloseGroup;
-    std::function<void(Point)> onDrag;
+    std::function<void(Point, EventFlags)> onDrag;  // with the moving event's modifiers
     std::function<void()> onDragEnd;
     std::function<void()> onActivate;
     std::function<void()> onOpenSettings;
@@ -251,6 +251,7 @@ private:
     std::shared_ptr<MainExecutor> executor_;
     TabReorderGesture reorder_;
     BarDragGesture barDrag_;
+    EventFlags dragModifiers_ = 0;  // of the last move of a bar drag
     DropGap dropGap_;
     SpringLoadingDestination spring_;
     GroupNamePrompt namePrompt_;

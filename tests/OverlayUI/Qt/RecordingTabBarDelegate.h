@@ -29,7 +29,7 @@ public:
     void tabBarDidToggleLock(const Uuid& g) override { note(g, "toggleLock"); }
     void tabBarDidRequestUngroup(const Uuid& g) override { note(g, "ungroup"); }
     void tabBarDidRequestCloseGroup(const Uuid& g) override { note(g, "closeGroup"); }
-    void tabBarDidDragBy(const Uuid& g, Point d) override { note(g, "dragBy", d.x, d.y); }
+    void tabBarDidDragBy(const Uuid& g, Point d, EventFlags) override { note(g, "dragBy", d.x, d.y); }
     void tabBarDidEndDrag(const Uuid& g) override { note(g, "endDrag"); }
     void tabBarDidActivate(const Uuid& g) override { note(g, "activate"); }
     void tabBarDidRequestMaximize(const Uuid& g) override { note(g, "maximize"); }
