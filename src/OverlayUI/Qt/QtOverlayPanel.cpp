@@ -26,6 +26,13 @@ QtOverlayPanel::QtOverlayPanel(std::unique_ptr<QWidget> content, std::shared_ptr
         widget_->setWindowFlags(widget_->windowFlags() | Qt::WindowTransparentForInput);
         widget_->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
+    if (QtX11Connection::isAvailable()) {
+        // No frame around a panel, said where Qt looks first: otherwise Qt
+        // walks the window tree for the panel's frame margins after every
+        // move, three round trips on the main thread while a group follows.
+        QtX11Connection::setCardinals(static_cast<xcb_window_t>(widget_->winId()), "_NET_FRAME_EXTENTS",
+                                      XCB_ATOM_CARDINAL, {0, 0, 0, 0});
+    }
 }
 
 QtOverlayPanel::~QtOverlayPanel() {

@@ -135,10 +135,16 @@ std::vector<std::uint32_t> QtX11Connection::cardinals(xcb_window_t window, const
 
 void QtX11Connection::setCardinal(xcb_window_t window, const std::string& property, xcb_atom_t type,
                                   std::uint32_t value) {
+    setCardinals(window, property, type, {value});
+}
+
+void QtX11Connection::setCardinals(xcb_window_t window, const std::string& property, xcb_atom_t type,
+                                   const std::vector<std::uint32_t>& values) {
     xcb_connection_t* c = get();
     const xcb_atom_t name = atom(property);
     if (!c || window == kNoWindow || name == XCB_ATOM_NONE) return;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, name, type, 32, 1, &value);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, name, type, 32, static_cast<std::uint32_t>(values.size()),
+                        values.data());
 }
 
 void QtX11Connection::sendToWindowManager(xcb_window_t window, const std::string& type,

@@ -53,6 +53,8 @@ public:
     // A 32-bit property's values (empty when absent).
     static std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property);
     static void setCardinal(xcb_window_t window, const std::string& property, xcb_atom_t type, std::uint32_t value);
+    static void setCardinals(xcb_window_t window, const std::string& property, xcb_atom_t type,
+                             const std::vector<std::uint32_t>& values);
     // A client message about `window` to the window manager (to the root,
     // with SubstructureRedirect and SubstructureNotify).
     static void sendToWindowManager(xcb_window_t window, const std::string& type, std::array<std::uint32_t, 5> data);
