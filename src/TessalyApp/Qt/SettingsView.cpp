@@ -33,7 +33,7 @@ QIcon categoryIcon(SettingsCategory category, const QStyle& style) {
         case SettingsCategory::howTo: return themed("help-contents", QStyle::SP_MessageBoxQuestion);
         case SettingsCategory::general: return themed("preferences-system", QStyle::SP_ComputerIcon);
         case SettingsCategory::grouping: return themed("window-duplicate", QStyle::SP_FileDialogListView);
-        case SettingsCategory::tabBar: return themed("view-list-details", QStyle::SP_TitleBarMenuButton);
+        case SettingsCategory::tabBar: return themed("view-list-details", QStyle::SP_FileDialogDetailedView);
         case SettingsCategory::colors: return themed("preferences-desktop-color", QStyle::SP_DesktopIcon);
         case SettingsCategory::about: return themed("help-about", QStyle::SP_MessageBoxInformation);
     }
