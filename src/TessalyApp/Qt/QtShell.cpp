@@ -21,7 +21,7 @@ QtShell::QtShell(AppDelegate& delegate, Environment environment)
     : delegate_(delegate),
       environment_(std::move(environment)),
       relauncher_(AppRelauncher::resolveOwnExecutable()),
-      loginItem_(LoginItem::defaultEntryFile(), AppRelauncher::resolveOwnExecutable()),
+      loginItem_(LoginItem::defaultEntryFile(), relauncher_.executable()),
       memberLossPrompt_(std::make_unique<MemberLossPrompt>()) {
     loginItem_.onChangeResult = lifetime_.guarded([this](bool succeeded) {
         delegate_.notices().set(ShellNotice::launchAtLoginFailed, !succeeded);
