@@ -133,7 +133,7 @@ int QtApplication::run(int argc, char** argv) {
         return std::make_shared<GroupSession>(std::move(session), usePublicZSync);
     };
     AppDelegate delegate(std::move(services));
-    QtShell shellParts(delegate, {main, shell, defaults, platform.workspace, appearance, x11->readKeyboardLayout()});
+    QtShell shellParts(delegate, {main, shell, defaults, platform.workspace, appearance});
 
     std::unique_ptr<QSocketNotifier> reopenRequests;
     if (instance) {

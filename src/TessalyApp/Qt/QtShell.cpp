@@ -89,7 +89,6 @@ SettingsWindowController& QtShell::settingsController() {
     options.onRelaunchRequested = lifetime_.guarded([this] { relaunch_->requestRestart(); });
     options.onHotkeyRecordingChanged =
         lifetime_.guarded([this](bool recording) { delegate_.hotkeyRecordingChanged(recording); });
-    options.keyboardLayout = environment_.keyboardLayout;
     options.bringToFront = [](QWidget& widget) { QtWindowActivation::bringToFront(widget); };
     options.statusMenu = lifetime_.guarded([this]() -> QMenu* {
         return menuBar_ && !menuBar_->isTrayAvailable() ? &menuBar_->menu() : nullptr;

@@ -7,7 +7,6 @@
 #include <memory>
 #include <optional>
 
-#include "Platform/KeyboardLayout.h"
 #include "Platform/MainExecutor.h"
 #include "Platform/SystemAppearance.h"
 #include "Platform/UserDefaults.h"
@@ -33,7 +32,6 @@ public:
         std::shared_ptr<UserDefaults> defaults;
         std::shared_ptr<Workspace> workspace;
         std::shared_ptr<SystemAppearance> appearance;
-        std::shared_ptr<const KeyboardLayout> keyboardLayout;  // null: the settings window reads one
     };
 
     // Points every hook of `delegate.parts` at the pieces here.
