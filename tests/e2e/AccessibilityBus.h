@@ -202,24 +202,6 @@ public:
         return v;
     }
 
-    // The text of an editable field or label.
-    std::optional<std::string> text(pid_t pid, const Accessible& a) {
-        const auto name = connectionOf(pid);
-        if (!name) return std::nullopt;
-        sd_bus_error error = SD_BUS_ERROR_NULL;
-        sd_bus_message* reply = nullptr;
-        std::optional<std::string> t;
-        const char* s = nullptr;
-        if (sd_bus_call_method(bus_.get(), name->c_str(), a.path.c_str(), "org.a11y.atspi.Text", "GetText", &error,
-                               &reply, "ii", 0, -1) >= 0 &&
-            sd_bus_message_read(reply, "s", &s) >= 0 && s) {
-            t = s;
-        }
-        sd_bus_error_free(&error);
-        sd_bus_message_unref(reply);
-        return t;
-    }
-
     std::vector<Accessible> last;  // the tree the last wait read
 
 private:
