@@ -78,11 +78,6 @@ protected:
         return windows;
     }
 
-    bool focus(xcb_window_t window) {
-        desktop->windows().activate(window);
-        return user->waitUntil([&] { return desktop->windows().activeWindow() == window; });
-    }
-
     // Groups every window after the first onto the first (a set-up, not the
     // gesture under test: a drop that did not take is tried again).
     bool groupAll(const std::vector<xcb_window_t>& windows) {
@@ -576,7 +571,7 @@ TEST_F(TabBarTest, ADoubleClickMaximisesAndRestoresPlusAddsAWindowAndTheGroupIsN
     ASSERT_EQ(third.size(), 1u);
     std::vector<xcb_window_t> all = windows;
     all.push_back(third.front());
-    ASSERT_TRUE(focus(activeOf(windows)));
+    ASSERT_TRUE(user->focus(activeOf(windows)));
     const auto tabs = tabsOf(strip);
     ASSERT_EQ(tabs.size(), 2u);
     user->click(Point{tabs.back().maxX + 2 + 11, shownBar(strip).rect.midY()});
