@@ -7,6 +7,7 @@
 
 #include "Platform/X11/X11Desktop.h"
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -14,16 +15,20 @@
 
 namespace tessaly::e2e {
 
-// What a program started on the desktop gets: its display, HOME and XDG
-// folders.
-inline std::map<std::string, std::string> desktopVariables(test::X11Desktop& desktop) {
-    const auto& dir = desktop.directory();
-    return {{"DISPLAY", desktop.display()},
+// The display, and HOME and XDG folders under `dir` (home, config, cache,
+// data, runtime).
+inline std::map<std::string, std::string> desktopVariables(const std::string& display, const std::filesystem::path& dir) {
+    return {{"DISPLAY", display},
             {"HOME", (dir / "home").string()},
             {"XDG_CONFIG_HOME", (dir / "config").string()},
             {"XDG_CACHE_HOME", (dir / "cache").string()},
             {"XDG_DATA_HOME", (dir / "data").string()},
             {"XDG_RUNTIME_DIR", (dir / "runtime").string()}};
+}
+// What a program started on the desktop gets: its display, HOME and XDG
+// folders.
+inline std::map<std::string, std::string> desktopVariables(test::X11Desktop& desktop) {
+    return desktopVariables(desktop.display(), desktop.directory());
 }
 
 class ApplicationWindows {

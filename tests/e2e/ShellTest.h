@@ -99,12 +99,7 @@ protected:
     // Starts the program with the shared folders (and the accessibility bus
     // when one runs); the start's process.
     ChildProcess* launch(std::vector<std::string> arguments = {"--login-item"}) {
-        std::map<std::string, std::string> variables{{"DISPLAY", desktop->display()}};
-        for (const auto& [name, folder] : std::vector<std::pair<std::string, std::string>>{
-                 {"HOME", "home"}, {"XDG_CONFIG_HOME", "config"}, {"XDG_DATA_HOME", "data"},
-                 {"XDG_CACHE_HOME", "cache"}, {"XDG_RUNTIME_DIR", "runtime"}}) {
-            variables[name] = (folders_ / folder).string();
-        }
+        auto variables = desktopVariables(desktop->display(), folders_);
         if (diagnostics) variables["TESSALY_RECONCILE_LOG"] = "1";
         if (!sessionBus_.empty()) {
             variables["DBUS_SESSION_BUS_ADDRESS"] = sessionBus_;
