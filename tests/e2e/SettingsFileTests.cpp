@@ -46,13 +46,8 @@ protected:
         return true;
     }
     std::size_t barHeight(xcb_window_t client) {
-        const Rect frame = user->frame(client);
-        for (const auto& w : user->overlays()) {
-            if (w.rect.maxY() == frame.minY() && w.rect.minX() == frame.minX() && w.rect.size.width == frame.size.width) {
-                return static_cast<std::size_t>(w.rect.size.height);
-            }
-        }
-        return 0;
+        const auto bar = barOn(client);
+        return bar ? static_cast<std::size_t>(bar->rect.size.height) : 0;
     }
 };
 

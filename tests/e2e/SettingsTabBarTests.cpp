@@ -14,17 +14,6 @@ using std::chrono::seconds;
 
 class SettingsTabBarTest : public ShellTest {
 protected:
-    // The program's bar standing on `client`'s frame, whatever its height.
-    std::optional<ShownWindow> barOn(xcb_window_t client) {
-        const Rect frame = user->frame(client);
-        for (const auto& w : user->overlays()) {
-            if (w.rect.maxY() == frame.minY() && w.rect.minX() == frame.minX() && w.rect.size.width == frame.size.width) {
-                return w;
-            }
-        }
-        return std::nullopt;
-    }
-
     // Announces a launcher badge for the xterm's desktop entry, as an
     // application does on the desktop's session bus.
     bool announceBadge(std::int64_t count) {

@@ -284,10 +284,8 @@ protected:
             // On a US layout: capitals and these symbols are shifted keys.
             constexpr std::string_view shifted = "_~!@#$%^&*()+{}|:\"<>?";
             const bool shift = (ch >= 'A' && ch <= 'Z') || shifted.find(ch) != std::string_view::npos;
-            if (shift) user->input.keyDown(KeySym::shiftL);
-            user->input.keyDown(static_cast<xcb_keysym_t>(ch));
-            user->input.keyUp(static_cast<xcb_keysym_t>(ch));
-            if (shift) user->input.keyUp(KeySym::shiftL);
+            if (shift) pressCombo({KeySym::shiftL}, static_cast<xcb_keysym_t>(ch));
+            else pressKey(static_cast<xcb_keysym_t>(ch));
         }
     }
     void pressKey(xcb_keysym_t key) {
