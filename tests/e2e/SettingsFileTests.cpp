@@ -38,9 +38,7 @@ protected:
             return false;
         });
         if (!shown) return false;
-        user->input.keyDown(KeySym::controlL);
-        pressKey('a');
-        user->input.keyUp(KeySym::controlL);
+        pressCombo({KeySym::controlL}, 'a');
         type(file.string());
         pressKey(keyReturn);
         return true;

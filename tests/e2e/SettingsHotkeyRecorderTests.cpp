@@ -33,11 +33,6 @@ protected:
         }
         return refused;
     }
-    void typeCombo(std::initializer_list<xcb_keysym_t> modifiers, xcb_keysym_t key) {
-        for (const auto m : modifiers) user->input.keyDown(m);
-        pressKey(key);
-        for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) user->input.keyUp(*m);
-    }
 };
 
 TEST_F(SettingsHotkeyRecorderTest, ANewNextTabCombinationRecordedFromTheKeyboardReplacesTheOldOne) {
@@ -63,7 +58,7 @@ TEST_F(SettingsHotkeyRecorderTest, ANewNextTabCombinationRecordedFromTheKeyboard
     EXPECT_TRUE(control("push button", recordPrompt)) << "a letter alone ended the recording";
 
     // Control+Shift+N is taken.
-    typeCombo({KeySym::controlL, KeySym::shiftL}, keyN);
+    pressCombo({KeySym::controlL, KeySym::shiftL}, keyN);
     ASSERT_TRUE(control("push button", "⌃ Control + ⇧ Shift + N")) << "the row does not show the new combination";
     EXPECT_TRUE(desktop->waitUntil([&] {
         return isGrabbedElsewhere(controlShift, keyN) && !isGrabbedElsewhere(controlAlt, KeySym::right);
@@ -72,7 +67,7 @@ TEST_F(SettingsHotkeyRecorderTest, ANewNextTabCombinationRecordedFromTheKeyboard
 
     // Typed in the group, the new combination shows the next tab.
     ASSERT_TRUE(user->focus(pair->active));
-    typeCombo({KeySym::controlL, KeySym::shiftL}, keyN);
+    pressCombo({KeySym::controlL, KeySym::shiftL}, keyN);
     EXPECT_TRUE(user->waitUntil([&] {
         return desktop->windows().activeWindow() == pair->inactive && user->barAbove(pair->inactive).has_value();
     })) << "the recorded combination did not show the next tab";

@@ -34,17 +34,7 @@ TEST_F(ShellHotkeysTakenTest, HotkeysHeldByTheWindowManagerAreReportedInTheLogAn
     EXPECT_FALSE(rows[1].has(Accessible::enabled)) << "the notice is a row to read, not to choose";
 }
 
-class ShellHotkeysTest : public ShellTest {
-protected:
-    void typeControlAlt(xcb_keysym_t key) {
-        user->input.keyDown(KeySym::controlL);
-        user->input.keyDown(KeySym::altL);
-        user->input.keyDown(key);
-        user->input.keyUp(key);
-        user->input.keyUp(KeySym::altL);
-        user->input.keyUp(KeySym::controlL);
-    }
-};
+class ShellHotkeysTest : public ShellTest {};
 
 TEST_F(ShellHotkeysTest, ControlAltRightShowsTheFocusedGroupsNextTabWhenTheKeysAreFree) {
     ASSERT_TRUE(startShell());
@@ -53,13 +43,13 @@ TEST_F(ShellHotkeysTest, ControlAltRightShowsTheFocusedGroupsNextTabWhenTheKeysA
     EXPECT_EQ(logCount(registrationFailedLine), 0u) << "the free hotkeys were not registered";
     ASSERT_TRUE(user->focus(pair->active));
 
-    typeControlAlt(KeySym::right);
+    pressCombo({KeySym::controlL, KeySym::altL}, KeySym::right);
     EXPECT_TRUE(user->waitUntil([&] {
         return desktop->windows().activeWindow() == pair->inactive && user->barAbove(pair->inactive).has_value();
     })) << "Control+Alt+Right did not show the next tab";
     EXPECT_TRUE(user->shareFrame(pair->active, pair->inactive));
 
-    typeControlAlt(KeySym::left);
+    pressCombo({KeySym::controlL, KeySym::altL}, KeySym::left);
     EXPECT_TRUE(user->waitUntil([&] {
         return desktop->windows().activeWindow() == pair->active && user->barAbove(pair->active).has_value();
     })) << "Control+Alt+Left did not go back";

@@ -292,6 +292,12 @@ protected:
         user->input.keyDown(key);
         user->input.keyUp(key);
     }
+    // Presses `key` with the modifiers held, let go in reverse order.
+    void pressCombo(std::initializer_list<xcb_keysym_t> modifiers, xcb_keysym_t key) {
+        for (const auto m : modifiers) user->input.keyDown(m);
+        pressKey(key);
+        for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) user->input.keyUp(*m);
+    }
 
     // What the screen shows in `area`: its pixels, row by row.
     std::vector<std::uint32_t> pixels(const Rect& area) {
@@ -345,6 +351,16 @@ protected:
         });
         if (!pair) ADD_FAILURE() << "no bar directly above the group's active window";
         return pair;
+    }
+    // The program's bar standing on `client`'s frame, whatever its height.
+    std::optional<ShownWindow> barOn(xcb_window_t client) {
+        const Rect frame = user->frame(client);
+        for (const auto& w : user->overlays()) {
+            if (w.rect.maxY() == frame.minY() && w.rect.minX() == frame.minX() && w.rect.size.width == frame.size.width) {
+                return w;
+            }
+        }
+        return std::nullopt;
     }
     // Both members in one frame, with the bar above the active one.
     bool isGrouped(const Pair& pair) {
