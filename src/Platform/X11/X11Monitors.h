@@ -17,6 +17,7 @@ struct X11Monitor {
     Rect frame;
     Rect visibleFrame;
     bool isPrimary = false;
+    friend bool operator==(const X11Monitor&, const X11Monitor&) = default;
 };
 
 // What one dock reserves along each edge of the root window, with the span

@@ -123,12 +123,8 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
     // A window manager that starts announces the same work area again.
     bool screensChanged() {
         auto now = X11Monitors(backend->connection()).monitors();
-        const auto same = [](const X11Monitor& a, const X11Monitor& b) {
-            return a.id == b.id && a.name == b.name && a.frame == b.frame && a.visibleFrame == b.visibleFrame &&
-                   a.isPrimary == b.isPrimary;
-        };
         std::lock_guard lock(mutex);
-        if (std::equal(now.begin(), now.end(), screens.begin(), screens.end(), same)) return false;
+        if (now == screens) return false;
         screens = std::move(now);
         return true;
     }
