@@ -95,10 +95,11 @@ void AXWindowSystem::dropConnection(ProcessID pid) {
     if (it == connections_.end()) return;
     if (it->second.observers) it->second.observers->invalidate();
     connections_.erase(it);
-    for (const auto& [id, window] : windowsByID_) {
-        if (window->pid == pid) frameReadsQueued_.erase(id);
-    }
-    std::erase_if(windowsByID_, [pid](const auto& entry) { return entry.second->pid == pid; });
+    std::erase_if(windowsByID_, [this, pid](const auto& entry) {
+        if (entry.second->pid != pid) return false;
+        frameReadsQueued_.erase(entry.first);
+        return true;
+    });
 }
 
 AXWindowRef AXWindowSystem::window(WindowID windowID) const {
