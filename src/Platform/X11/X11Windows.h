@@ -43,7 +43,6 @@ struct X11FrameExtents {
 
 inline constexpr std::uint32_t kX11AllDesktops = 0xFFFFFFFF;
 
-
 struct X11WindowInfo {
     xcb_window_t window = kNoWindow;       // the client
     xcb_window_t frameWindow = kNoWindow;  // the root's child holding it (itself when not reparented)
