@@ -446,7 +446,7 @@ private:
     void groupOnDrop(WindowID draggedID, const DragCandidate& target, const std::optional<LiveFollowSession>& ended);
     void startLiveFollow(WindowID windowID);
     void endLiveFollow(WindowID windowID);
-    void returnParked(const LiveFollowSession& follow);
+    void returnParked(const std::vector<ParkedMember>& parked, const Rect& to);
     void liveFollowPanelUpdate(Point at, double time);
     Rect resolveFinalFollowFrame(const LiveFollowSession& follow, WindowID windowID);
     AXWindowRef resolveAXWindow(WindowID windowID, ProcessID pid) const;

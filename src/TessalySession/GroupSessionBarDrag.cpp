@@ -156,10 +156,7 @@ void GroupSession::endBarDrag(const Uuid& groupID) {
         for (const GroupMember& member : group->members) surviving.insert(member.windowID);
     }
     const std::vector<ParkedMember> stranded = parkedToRestore(drag.parked, surviving);
-    for (const ParkedMember& member : stranded) {
-        if (member.window) windowSystem_->setFrame(drag.originalFrame, member.window);
-        else windowSystem_->setFrame(drag.originalFrame, member.windowID);
-    }
+    returnParked(stranded, drag.originalFrame);
     if (!stranded.empty()) {
         Log::notice(LogCategory::drag, "bar drag: restored " + std::to_string(stranded.size()) +
                                            " stranded parked member(s), group " + groupID.uuidString() +

@@ -150,7 +150,7 @@ void GroupSession::handleDragEvent(const DragGroupingEvent& event) {
                            // The dragged window leaves its group: the others come back.
                            ended = std::exchange(liveFollow_, std::nullopt);
                            overlay_->setBarSeamHidden(false, ended->groupID);
-                           returnParked(*ended);
+                           returnParked(ended->parked, ended->originalFrame);
                        }
                        groupOnDrop(e.draggedWindowID, e.target, ended);
                    },
@@ -224,7 +224,7 @@ void GroupSession::endLiveFollow(WindowID windowID) {
     overlay_->setBarSeamHidden(false, follow.groupID);
     const auto group = engine_->group(follow.groupID);
     if (!group || !group->contains(windowID)) {
-        returnParked(follow);
+        returnParked(follow.parked, follow.originalFrame);
         return;
     }
     const std::optional<Point> dropPoint = pendingMouseUpPoint_;
@@ -234,10 +234,10 @@ void GroupSession::endLiveFollow(WindowID windowID) {
     scheduleLiveFollowResyncCheck(follow.groupID, windowID, committed);
 }
 
-void GroupSession::returnParked(const LiveFollowSession& follow) {
-    for (const ParkedMember& member : follow.parked) {
-        if (member.window) windowSystem_->setFrame(follow.originalFrame, member.window);
-        else windowSystem_->setFrame(follow.originalFrame, member.windowID);
+void GroupSession::returnParked(const std::vector<ParkedMember>& parked, const Rect& to) {
+    for (const ParkedMember& member : parked) {
+        if (member.window) windowSystem_->setFrame(to, member.window);
+        else windowSystem_->setFrame(to, member.windowID);
     }
 }
 
