@@ -68,7 +68,7 @@ void BarFrameFollower::handle(const X11Event& event) {
     const X11PanelOps::XWindow window = event.frameWindow;
     if (ownWindows_.contains(window)) return;  // a bar's own move
     // A restack reported alone (circulation) carries no geometry.
-    const bool hasGeometry = event.geometry.width() > 0 && event.geometry.height() > 0;
+    const bool hasGeometry = event.hasGeometry;
     if (hasGeometry) {
         std::deque<Rect>& recent = lastGeometry_[window];
         if (recent.empty() || !(recent.back() == event.geometry)) recent.push_back(event.geometry);
