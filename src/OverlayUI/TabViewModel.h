@@ -22,6 +22,9 @@ struct TabViewModel {
     bool isSuspended = false;  // suspended or minimised
     std::optional<TabColor> accent;  // the member's own accent
     std::optional<std::string> badge;  // the application's launcher badge, when badges are shown
+
+    // Icons compare by identity, not by their pixels.
+    bool operator==(const TabViewModel&) const = default;
 };
 
 }  // namespace tessaly

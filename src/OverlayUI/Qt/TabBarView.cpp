@@ -279,18 +279,7 @@ bool TabBarView::updateControls() {
 
 bool TabBarView::RowSource::matches(const std::vector<TabViewModel>& others, const std::optional<TabColor>& accent,
                                     bool locked, bool named) const {
-    if (groupAccent != accent || isLocked != locked || hasGroupName != named || tabs.size() != others.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < tabs.size(); ++i) {
-        const TabViewModel& a = tabs[i];
-        const TabViewModel& b = others[i];
-        if (a.windowID != b.windowID || a.title != b.title || a.icon != b.icon || a.isActive != b.isActive ||
-            a.isSuspended != b.isSuspended || a.accent != b.accent || a.badge != b.badge) {
-            return false;
-        }
-    }
-    return true;
+    return groupAccent == accent && isLocked == locked && hasGroupName == named && tabs == others;
 }
 
 void TabBarView::wire(TabItemView& item, WindowID windowID) {
