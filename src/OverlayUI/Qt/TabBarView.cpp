@@ -172,6 +172,13 @@ TabBarView::TabBarView(std::shared_ptr<MainExecutor> executor)
 
 TabBarView::~TabBarView() = default;
 
+template <typename... Args>
+auto TabBarView::forwardTo(std::function<void(Args...)> TabBarView::*member) const {
+    return lifetime_.guarded([this, member](Args... args) {
+        if (this->*member) (this->*member)(args...);
+    });
+}
+
 void TabBarView::wireGestures() {
     // The gestures are members: their callbacks never outlive the view.
     reorder_.onReorder = [this](WindowID windowID, int index) {
@@ -284,11 +291,6 @@ bool TabBarView::RowSource::matches(const std::vector<TabViewModel>& others, con
 
 void TabBarView::wire(TabItemView& item, WindowID windowID) {
     // Every callback reaches the view weakly; the view's own callback may be absent.
-    const auto forward = [this](std::function<void()> TabBarView::*member) {
-        return lifetime_.guarded([this, member] {
-            if (this->*member) (this->*member)();
-        });
-    };
     const auto forwardWindow = [this, windowID](std::function<void(WindowID)> TabBarView::*member) {
         return lifetime_.guarded([this, member, windowID] {
             if (this->*member) (this->*member)(windowID);
@@ -299,22 +301,18 @@ void TabBarView::wire(TabItemView& item, WindowID windowID) {
     item.onPopOut = forwardWindow(&TabBarView::onPopOut);
     item.onGroupSameApp = forwardWindow(&TabBarView::onGroupSameApp);
     item.onCustomAccent = forwardWindow(&TabBarView::onCustomAccent);
-    item.onUngroup = forward(&TabBarView::onUngroup);
-    item.onCloseGroup = forward(&TabBarView::onCloseGroup);
-    item.onOpenSettings = forward(&TabBarView::onOpenSettings);
-    item.onCustomGroupAccent = forward(&TabBarView::onCustomGroupAccent);
-    item.onToggleLock = forward(&TabBarView::onToggleLock);
-    item.onOpenAutoColorRules = forward(&TabBarView::onOpenAutoColorRules);
+    item.onUngroup = forwardTo(&TabBarView::onUngroup);
+    item.onCloseGroup = forwardTo(&TabBarView::onCloseGroup);
+    item.onOpenSettings = forwardTo(&TabBarView::onOpenSettings);
+    item.onCustomGroupAccent = forwardTo(&TabBarView::onCustomGroupAccent);
+    item.onToggleLock = forwardTo(&TabBarView::onToggleLock);
+    item.onOpenAutoColorRules = forwardTo(&TabBarView::onOpenAutoColorRules);
     item.onRenameGroup = lifetime_.guarded([this] { promptForGroupName(); });
     item.onSetAccent = lifetime_.guarded([this, windowID](std::optional<TabColor> accent) {
         if (onSetAccent) onSetAccent(windowID, accent);
     });
-    item.onSetGroupAccent = lifetime_.guarded([this](std::optional<TabColor> accent) {
-        if (onSetGroupAccent) onSetGroupAccent(accent);
-    });
-    item.onMoveToDisplay = lifetime_.guarded([this](int index) {
-        if (onMoveToDisplay) onMoveToDisplay(index);
-    });
+    item.onSetGroupAccent = forwardTo(&TabBarView::onSetGroupAccent);
+    item.onMoveToDisplay = forwardTo(&TabBarView::onMoveToDisplay);
     item.onGestureChanged = lifetime_.guarded([this](bool began) {
         if (began) reorder_.pressBegan();
         else reorder_.pressEnded();
@@ -543,11 +541,6 @@ void TabBarView::showContextMenu(QPoint global) {
 }
 
 MenuModel TabBarView::contextMenu() {
-    const auto call = [this](std::function<void()> TabBarView::*member) {
-        return lifetime_.guarded([this, member] {
-            if (this->*member) (this->*member)();
-        });
-    };
     GroupContextMenu group;
     group.isLocked = isLocked_;
     group.groupAccent = groupAccent_;
@@ -556,26 +549,20 @@ MenuModel TabBarView::contextMenu() {
     group.displayMoveTargets = providers.displayMoveTargetsProvider ? providers.displayMoveTargetsProvider()
                                                                     : std::vector<DisplayMoveTarget>{};
     group.onRename = lifetime_.guarded([this] { promptForGroupName(); });
-    group.onToggleLock = call(&TabBarView::onToggleLock);
-    group.onSetGroupAccent = lifetime_.guarded([this](std::optional<TabColor> accent) {
-        if (onSetGroupAccent) onSetGroupAccent(accent);
-    });
-    group.onCustomGroupAccent = call(&TabBarView::onCustomGroupAccent);
-    group.onUngroup = call(&TabBarView::onUngroup);
-    group.onCloseGroup = call(&TabBarView::onCloseGroup);
-    group.onOpenSettings = call(&TabBarView::onOpenSettings);
-    group.onMoveToDisplay = lifetime_.guarded([this](int index) {
-        if (onMoveToDisplay) onMoveToDisplay(index);
-    });
+    group.onToggleLock = forwardTo(&TabBarView::onToggleLock);
+    group.onSetGroupAccent = forwardTo(&TabBarView::onSetGroupAccent);
+    group.onCustomGroupAccent = forwardTo(&TabBarView::onCustomGroupAccent);
+    group.onUngroup = forwardTo(&TabBarView::onUngroup);
+    group.onCloseGroup = forwardTo(&TabBarView::onCloseGroup);
+    group.onOpenSettings = forwardTo(&TabBarView::onOpenSettings);
+    group.onMoveToDisplay = forwardTo(&TabBarView::onMoveToDisplay);
     return TabBarMenus::barContextMenu(group);
 }
 
 MenuModel TabBarView::moveMenu() {
     const auto targets = providers.displayMoveTargetsProvider ? providers.displayMoveTargetsProvider()
                                                               : std::vector<DisplayMoveTarget>{};
-    return TabBarMenus::moveToDisplayMenu(targets, lifetime_.guarded([this](int index) {
-        if (onMoveToDisplay) onMoveToDisplay(index);
-    }));
+    return TabBarMenus::moveToDisplayMenu(targets, forwardTo(&TabBarView::onMoveToDisplay));
 }
 
 void TabBarView::promptForGroupName() {

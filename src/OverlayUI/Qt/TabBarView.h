@@ -201,6 +201,9 @@ private:
     void restoreTabs(const std::vector<std::size_t>& order) override;
 
     void wireGestures();
+    // A callback that calls one of the view's own (when set) while the view lives.
+    template <typename... Args>
+    auto forwardTo(std::function<void(Args...)> TabBarView::*member) const;
     // Lays the row out; with `slide` (seconds) tabs and controls glide to their places.
     void relayout(double slide = 0);
     void applyPalette();
