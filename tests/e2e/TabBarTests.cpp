@@ -46,6 +46,14 @@ protected:
     // A tab is never narrower than this; anything narrower on the row is not a tab.
     static constexpr double kNarrowestTab = 40;
 
+    // The window manager as users run it: stock openbox moves no window on
+    // Shift and a title-bar drag, so the program starts those moves.
+    test::X11Desktop::Options desktopOptions() const override {
+        auto options = EndToEndTest::desktopOptions();
+        options.manager = test::X11WindowManager::openbox;
+        return options;
+    }
+
     void SetUp() override {
         EndToEndTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
