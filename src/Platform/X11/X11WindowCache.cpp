@@ -193,13 +193,18 @@ void X11WindowCache::allClientsChanged() {
     for (auto& [window, entry] : entries_) entry.forgetClient();
 }
 
-std::optional<std::optional<SizeHints>> X11WindowCache::sizeHints(xcb_window_t window) const {
+template <class T>
+T X11WindowCache::keptOfClient(xcb_window_t window, T Entry::*field) const {
     if (!keepsClients_.load()) return std::nullopt;
     std::lock_guard lock(mutex_);
     if (!active_.load()) return std::nullopt;
     const auto it = entries_.find(window);
     if (it == entries_.end()) return std::nullopt;
-    return it->second.sizeHints;
+    return it->second.*field;
+}
+
+std::optional<std::optional<SizeHints>> X11WindowCache::sizeHints(xcb_window_t window) const {
+    return keptOfClient(window, &Entry::sizeHints);
 }
 
 void X11WindowCache::rememberSizeHints(Generation since, xcb_window_t window, const std::optional<SizeHints>& hints) {
@@ -214,12 +219,7 @@ void X11WindowCache::setKeepsClients(bool keeps) {
 }
 
 std::optional<X11WindowInfo> X11WindowCache::client(xcb_window_t window) const {
-    if (!keepsClients_.load()) return std::nullopt;
-    std::lock_guard lock(mutex_);
-    if (!active_.load()) return std::nullopt;
-    const auto it = entries_.find(window);
-    if (it == entries_.end()) return std::nullopt;
-    return it->second.client;
+    return keptOfClient(window, &Entry::client);
 }
 
 void X11WindowCache::rememberClient(Generation since, const X11WindowInfo& info) {

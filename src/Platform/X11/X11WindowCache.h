@@ -188,6 +188,9 @@ private:
     // stored, given the last report that bears on it.
     bool mayRemember(Generation since, Generation lastReport, xcb_window_t window) const;
     Generation reportedAt(xcb_window_t window) const;
+    // What a read kept of `window` (`field`), while clients are kept.
+    template <class T>
+    T keptOfClient(xcb_window_t window, T Entry::*field) const;
 
     std::function<void()> startWatching_;
     std::function<void()> sendMark_;
