@@ -73,6 +73,12 @@ void BarFrameFollower::handle(const X11Event& event) {
         std::deque<Rect>& recent = lastGeometry_[window];
         if (recent.empty() || !(recent.back() == event.geometry)) recent.push_back(event.geometry);
         if (recent.size() > kRecentGeometries) recent.pop_front();
+        if (lastGeometry_.size() > kRememberedWindows) {
+            std::erase_if(lastGeometry_, [this](const auto& entry) {
+                return std::none_of(targets_.begin(), targets_.end(),
+                                    [&](const auto& followed) { return followed.second.frame == entry.first; });
+            });
+        }
     }
     for (auto& [bar, target] : targets_) {
         // The frame itself moved or was restacked, or another window now

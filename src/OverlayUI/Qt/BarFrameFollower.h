@@ -60,6 +60,9 @@ public:
 private:
     // How many of a frame's latest geometries a placement may have been made for.
     static constexpr std::size_t kRecentGeometries = 8;
+    // How many windows' geometries are kept before those of windows no bar
+    // sits on are forgotten (their windows may be long gone).
+    static constexpr std::size_t kRememberedWindows = 512;
 
     void handle(const X11Event& event);
     // Puts the bar's strip and backing on the target's group frame (mutex held).
