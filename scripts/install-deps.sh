@@ -25,6 +25,9 @@ packages=(
   xfwm4 fluxbox hsetroot icewm metacity marco mate-settings-daemon-common i3-wm
   # A system tray (XEmbed) for the tray icon's real-desktop tests.
   trayer
+  # Toolkit clients as users run them (GTK 3 and 4 with client-side
+  # decorations, Qt) and a compositor for any window manager.
+  gtk-3-examples gnome-calculator mousepad qterminal picom
   # The accessibility bus (launcher and registry): the shell's real-desktop
   # tests read the program's menus and windows through it.
   at-spi2-core

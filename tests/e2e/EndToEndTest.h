@@ -76,4 +76,18 @@ protected:
     std::vector<ChildProcess> helpers;  // processes a test started besides the program
 };
 
+// The same end-to-end behaviour on each window manager people run, with its
+// stock configuration: the parameter is the window manager. Instantiated as
+// "WindowManagers" with test::X11WindowManagerName, a test shows in the
+// window manager x behaviour table printed after the tests.
+class EndToEndOnWindowManager : public EndToEndTest, public ::testing::WithParamInterface<test::X11WindowManager> {
+protected:
+    test::X11Desktop::Options desktopOptions() const override {
+        auto options = EndToEndTest::desktopOptions();
+        options.manager = GetParam();
+        return options;
+    }
+    test::X11WindowManager manager() const { return GetParam(); }
+};
+
 }  // namespace tessaly::e2e

@@ -138,8 +138,14 @@ std::unique_ptr<X11Desktop> X11Desktop::start(const Options& options, std::strin
             return nullptr;
         }
     }
+    if (options.compositor && options.manager != X11WindowManager::xfwm4 && !findExecutable("picom")) {
+        serverMissing = true;
+        why = "picom is not installed";
+        return nullptr;
+    }
     if (!desktop->startServer(options, why, serverMissing)) return nullptr;
     if (options.windowManager && !desktop->startWindowManager(options, why)) return nullptr;
+    if (options.compositor && !desktop->startCompositor(why)) return nullptr;
     return desktop;
 }
 
@@ -188,6 +194,7 @@ std::string X11Desktop::missingPrograms(X11WindowManager manager) {
 
 X11Desktop::~X11Desktop() {
     for (auto it = clients_.rbegin(); it != clients_.rend(); ++it) stopProcess(*it);
+    if (compositor_ > 0) stopProcess(compositor_);
     if (windowManager_ > 0) stopWindowManager();
     if (bus_ > 0) stopProcess(bus_);
     windows_.reset();
@@ -367,6 +374,33 @@ bool X11Desktop::startWindowManager(const Options& options, std::string& why) {
         return false;
     }
     return true;
+}
+
+bool X11Desktop::composited() {
+    xcb_connection_t* c = x_->get();
+    const xcb_atom_t selection = x_->internAtom("_NET_WM_CM_S0");
+    const auto owner = xcbReply(c, xcb_get_selection_owner_reply, xcb_get_selection_owner(c, selection));
+    return owner && owner->owner != XCB_NONE;
+}
+
+bool X11Desktop::startCompositor(std::string& why) {
+    if (composited()) return true;
+    compositor_ = spawn({"picom", "--backend", "xrender"}, dir_ / "picom.log");
+    if (compositor_ <= 0) {
+        why = "picom could not be started";
+        return false;
+    }
+    if (!waitUntil([&] { return composited() || waitForExit(compositor_, milliseconds(0)); }) || !composited()) {
+        why = "picom did not take the compositing selection (see " + (dir_ / "picom.log").string() + ")";
+        return false;
+    }
+    return true;
+}
+
+bool X11Desktop::stopCompositor() {
+    if (compositor_ > 0) stopProcess(compositor_);
+    compositor_ = -1;
+    return waitUntil([&] { return !composited(); });
 }
 
 bool X11Desktop::replaceWindowManager(std::string& why) {

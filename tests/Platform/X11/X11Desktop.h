@@ -43,6 +43,9 @@ public:
         int desktops = 1;  // for openboxTest
         bool windowManager = true;
         X11WindowManager manager = X11WindowManager::openboxTest;
+        // Starts a compositor (picom with its xrender backend) beside a
+        // window manager that has none of its own; xfwm4 composites by itself.
+        bool compositor = false;
     };
     struct Client {
         pid_t pid = -1;
@@ -73,6 +76,13 @@ public:
     // (`--replace`, as a user restarting it does) and waits until it manages
     // windows; false with the reason when it does not come up.
     bool replaceWindowManager(std::string& why);
+    // Starts picom (`--backend xrender`) and waits until it owns the
+    // compositing selection; false with the reason when it does not.
+    bool startCompositor(std::string& why);
+    // Stops the compositor started here and waits until the selection is free.
+    bool stopCompositor();
+    // Whether some compositor owns _NET_WM_CM_S0 now.
+    bool composited();
     const std::filesystem::path& directory() const { return dir_; }
     // The harness's own connection (selects property and structure events
     // on the root to wake its waits).
@@ -128,6 +138,7 @@ private:
     pid_t server_ = -1;
     pid_t windowManager_ = -1;
     pid_t bus_ = -1;  // a session bus of the desktop's own, for window managers that need one
+    pid_t compositor_ = -1;
     X11WindowManager manager_ = X11WindowManager::openboxTest;
     std::vector<std::string> windowManagerArgv_;
     std::vector<std::string> environment_;  // set for every process started here
