@@ -1,10 +1,14 @@
 #pragma once
-// What a running process costs, read from /proc: resident memory, and time
-// on a CPU of all its threads.
+// What a running process costs, read from /proc: resident memory, and its
+// threads' time on a CPU and wake-ups from the kernel's per-thread counters
+// (nanoseconds and context switches, not clock ticks).
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -20,22 +24,35 @@ inline double residentBytes(pid_t pid) {
     return 0;
 }
 
-// Time on a CPU of all the process's threads so far, those that ended
-// included, in seconds (to the clock tick: a sum over the live threads
-// alone would lose the time of every thread that ended in between).
-inline double cpuSeconds(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) return 0;
-    const auto name = line.rfind(')');  // the command may hold spaces and parentheses
-    if (name == std::string::npos) return 0;
-    std::istringstream fields(line.substr(name + 1));
-    std::string field;
-    // After the command: the state, then ten fields before utime and stime.
-    for (int i = 0; i < 11; ++i) fields >> field;
-    double user = 0, system = 0;
-    if (!(fields >> user >> system)) return 0;
-    return (user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
+// The process's threads at one moment, summed: time on a CPU (schedstat,
+// in nanoseconds) and context switches (each one a wake-up or a
+// preemption). A thread that ends between two readings takes its counts
+// with it: compare readings whose thread sets are equal.
+struct ThreadUsage {
+    double cpuSeconds = 0;
+    std::uint64_t contextSwitches = 0;
+    std::set<pid_t> threads;
+
+    static ThreadUsage of(pid_t pid) {
+        ThreadUsage usage;
+        std::error_code error;
+        const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+        for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+            std::ifstream schedstat(task.path() / "schedstat");
+            double runNanoseconds = 0;
+            if (!(schedstat >> runNanoseconds)) continue;  // ended meanwhile
+            usage.cpuSeconds += runNanoseconds / 1e9;
+            std::ifstream status(task.path() / "status");
+            std::string line;
+            while (std::getline(status, line)) {
+                if (line.rfind("voluntary_ctxt_switches:", 0) == 0 || line.rfind("nonvoluntary_ctxt_switches:", 0) == 0) {
+                    usage.contextSwitches += std::stoull(line.substr(line.find(':') + 1));
+                }
+            }
+            usage.threads.insert(static_cast<pid_t>(std::stoi(task.path().filename().string())));
+        }
+        return usage;
+    }
+};
 
 }  // namespace tessaly::bench

@@ -118,31 +118,62 @@ struct Landing {
     WindowPlace place;
 };
 
-// Reads events on `c` (which selects SubstructureNotify on the root) until
-// every pending frame has reported its top-left at its place in a
-// ConfigureNotify. False when time runs out first.
-inline bool waitForLanding(xcb_connection_t* c, std::vector<Landing>& pending,
-                           std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + timeout;
-    while (true) {
-        while (XEvent event{xcb_poll_for_event(c)}) {
+// Watches frames land, reading ConfigureNotify events on a connection that
+// selects SubstructureNotify on the root. A wait reads only until what it
+// waits for has landed, and keeps the events it read for frames it was not
+// waiting for: members that report their new place in the same batch as
+// their leader are there for the next wait instead of being thrown away.
+class LandingWatch {
+public:
+    explicit LandingWatch(xcb_connection_t* c) : c_(c) {}
+
+    // A new pass: what was read before no longer counts.
+    void forget() { kept_.clear(); }
+
+    // Waits until every pending frame has reported its top-left at its
+    // place. False when time runs out first.
+    bool wait(std::vector<Landing>& pending, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+        using Clock = std::chrono::steady_clock;
+        std::erase_if(kept_, [&](const Seen& seen) { return settle(pending, seen); });
+        const auto deadline = Clock::now() + timeout;
+        while (!pending.empty()) {
+            XEvent event{xcb_poll_for_event(c_)};
+            if (!event) {
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+                if (left <= 0) return false;
+                pollfd p{xcb_get_file_descriptor(c_), POLLIN, 0};
+                poll(&p, 1, static_cast<int>(left));
+                continue;
+            }
             if ((event->response_type & 0x7f) != XCB_CONFIGURE_NOTIFY) continue;
             const auto* e = reinterpret_cast<const xcb_configure_notify_event_t*>(event.get());
-            const auto it = std::find_if(pending.begin(), pending.end(), [e](const Landing& l) {
-                return l.frame == e->window && l.place.x == e->x && l.place.y == e->y;
-            });
-            if (it == pending.end()) continue;
-            *it = pending.back();
-            pending.pop_back();
+            const Seen seen{e->window, WindowPlace{e->x, e->y}};
+            if (!settle(pending, seen) && kept_.size() < kKeptLimit) kept_.push_back(seen);
         }
-        if (pending.empty()) return true;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) return false;
-        pollfd p{xcb_get_file_descriptor(c), POLLIN, 0};
-        poll(&p, 1, static_cast<int>(left));
+        return true;
     }
-}
+
+private:
+    struct Seen {
+        xcb_window_t frame;
+        WindowPlace place;
+    };
+    static constexpr std::size_t kKeptLimit = 100'000;
+
+    // Takes the landing `seen` reports off `pending`; whether it did.
+    static bool settle(std::vector<Landing>& pending, const Seen& seen) {
+        const auto it = std::find_if(pending.begin(), pending.end(), [&](const Landing& l) {
+            return l.frame == seen.frame && l.place.x == seen.place.x && l.place.y == seen.place.y;
+        });
+        if (it == pending.end()) return false;
+        *it = pending.back();
+        pending.pop_back();
+        return true;
+    }
+
+    xcb_connection_t* c_;
+    std::vector<Seen> kept_;
+};
 
 // Times of the backend and of the bare xcb code measured in alternation,
 // pass after pass, so that both see the same load on the machine; compared

@@ -134,14 +134,15 @@ void BM_BarsAtRest(benchmark::State& state) {
     const pid_t bare = fixture->bare->pid();
     double cpu = 0, bareCpu = 0;
     for (auto _ : state) {
-        const double before = bench::cpuSeconds(bars), bareBefore = bench::cpuSeconds(bare);
+        const double before = bench::ThreadUsage::of(bars).cpuSeconds;
+        const double bareBefore = bench::ThreadUsage::of(bare).cpuSeconds;
         const auto start = std::chrono::steady_clock::now();
         // Nothing happens: the harness only waits, answering no events.
         fixture->desktop->waitUntil([] { return false; },
                                     std::chrono::milliseconds(static_cast<int>(kIdleWindow * 1000)));
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        cpu = (bench::cpuSeconds(bars) - before) / elapsed;
-        bareCpu = (bench::cpuSeconds(bare) - bareBefore) / elapsed;
+        cpu = (bench::ThreadUsage::of(bars).cpuSeconds - before) / elapsed;
+        bareCpu = (bench::ThreadUsage::of(bare).cpuSeconds - bareBefore) / elapsed;
         state.SetIterationTime(elapsed);
     }
     const double rss = bench::residentBytes(bars), bareRss = bench::residentBytes(bare);

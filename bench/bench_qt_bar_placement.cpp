@@ -14,8 +14,8 @@
 // Two windows are followed, one by the bar and one by the bare loop, so that
 // each can be directly above its own frame. Both are watched from a third
 // connection that blocks on its socket (no busy polling).
-// Targets: median at most 2x the bare loop's, 95th percentile within one
-// 60 Hz frame (16.7 ms), for moves and for raises.
+// Targets: median at most 1.5x the bare loop's for moves and 2x for raises,
+// 95th percentile within one 60 Hz frame (16.7 ms) for both.
 #include "X11BenchDesktop.h"  // first: Qt's "emit" keyword would break the X11 headers
 
 #include <benchmark/benchmark.h>
@@ -336,19 +336,19 @@ int main(int argc, char** argv) {
         status = bench::runBenchmarks(argc, argv, reporter);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    const auto report = [](const char* what, const Samples& samples) {
+    const auto report = [](const char* what, const Samples& samples, double target) {
         const double barMedian = Samples::percentile(samples.bar, 0.5);
         const double bareMedian = Samples::percentile(samples.bare, 0.5);
         const double barP95 = Samples::percentile(samples.bar, 0.95);
         const double ratio = bareMedian > 0 ? barMedian / bareMedian : 0;
-        const bool met = ratio <= 2.0 && barP95 <= kFrameBudget;
+        const bool met = ratio <= target && barP95 <= kFrameBudget;
         std::printf("bar placement, %s: bar/bare = %.2fx (median %.0f us vs %.0f us), bar p95 %.2f ms over %zu "
-                    "samples (target median <= 2x, p95 <= 16.7 ms: %s)\n",
-                    what, ratio, barMedian * 1e6, bareMedian * 1e6, barP95 * 1e3, samples.bar.size(),
+                    "samples (target median <= %.1fx, p95 <= 16.7 ms: %s)\n",
+                    what, ratio, barMedian * 1e6, bareMedian * 1e6, barP95 * 1e3, samples.bar.size(), target,
                     met ? "met" : "MISSED");
     };
-    report("a move", moves);
-    report("raised again after another window", raises);
+    report("a move", moves, 1.5);
+    report("raised again after another window", raises, 2.0);
     if (failures > 0) std::printf("bar placement: %d moves or raises were not followed within 2 s\n", failures);
     setup = nullptr;
     return status;

@@ -59,7 +59,7 @@ bool fanOut(std::size_t size, Move move) {
         pending.push_back({fixture->frames[i], place});
         fixture->shifted[i] = !fixture->shifted[i];
     }
-    return bench::waitForLanding(fixture->desktop->connection().get(), pending);
+    return bench::LandingWatch(fixture->desktop->connection().get()).wait(pending);
 }
 
 // Through the backend: the accessibility position write, one per member.

@@ -64,7 +64,7 @@ bool moveOnce(Move move) {
     const WindowPlace frameWindowPlace{static_cast<std::int16_t>(place.x + fixture->frameDx),
                                        static_cast<std::int16_t>(place.y + fixture->frameDy)};
     std::vector<Landing> pending{{fixture->frame, frameWindowPlace}};
-    return bench::waitForLanding(fixture->desktop->connection().get(), pending);
+    return bench::LandingWatch(fixture->desktop->connection().get()).wait(pending);
 }
 
 bool backendPass() {

@@ -64,6 +64,12 @@ public:
     }
 
     const std::vector<xcb_window_t>& windows() const { return windows_; }
+    // The process of each window, in the same order.
+    std::vector<pid_t> pids() const {
+        std::vector<pid_t> pids;
+        for (const auto& p : processes_) pids.push_back(p.pid());
+        return pids;
+    }
 
 private:
     std::vector<ChildProcess> processes_;
