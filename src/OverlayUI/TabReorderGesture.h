@@ -1,5 +1,5 @@
 #pragma once
-// Pressing and dragging the tabs of one bar: a tab dragged sideways lifts,
+// Pressing and dragging the tabs of one bar: a tab dragged lifts,
 // follows the pointer along the strip while its siblings slide out of its
 // way, and settles into its slot on release (the bar then reports its new
 // index); dragged more than 16 points above or below the bar it pops out: a
@@ -14,7 +14,7 @@
 //   tab press (left button)            -> pressBegan()
 //   tab release without a reorder      -> pressEnded()      (a click, after onSelect)
 //   tab drag beyond the slop           -> dragMoved(index of the item in the row,
-//                                             pointer in bar coordinates,
+//     (isBeyondSlop)                              pointer in bar coordinates,
 //                                             pointer in global coordinates,
 //                                             a function reading the row's layout)
 //   tab release after a reorder drag   -> dragEnded()
@@ -59,6 +59,9 @@ namespace tessaly {
 
 class TabReorderGesture {
 public:
+    // Distance from the press, in any direction (strictly more), that turns
+    // a press on a tab into a drag: a tab pulled straight down leaves too.
+    static constexpr double reorderSlop = 6.0;
     // Vertical distance outside the bar (strictly more) that pops a dragged tab out.
     static constexpr double popOutThreshold = 16.0;
     // Siblings sliding and the released tab settling.
@@ -150,6 +153,10 @@ public:
     std::function<void()> onCrossBarCancel;             // back in the bar, or released in it
     // The newest render held back during the gesture, now to be applied.
     std::function<void(const std::vector<TabViewModel>&)> onRender;
+
+    // Whether the pointer, pressed at `press`, has moved far enough to drag
+    // (both in bar coordinates).
+    static bool isBeyondSlop(Point press, Point pointer);
 
     // ---- Events ----
     void pressBegan();
