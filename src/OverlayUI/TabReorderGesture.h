@@ -1,12 +1,13 @@
 #pragma once
-// Pressing and dragging the tabs of one bar: a tab dragged lifts,
-// follows the pointer along the strip while its siblings slide out of its
-// way, and settles into its slot on release (the bar then reports its new
-// index); dragged more than 16 points above or below the bar it pops out: a
-// chip with its picture follows the pointer over the screen, the cross-bar
-// coordination hears where it is, and on release another group's bar takes
-// it or it leaves its group. While a press or drag of a tab is under way,
-// renders of the bar wait; the newest one is applied when the gesture ends.
+// Pressing and dragging the tabs of one bar: a tab dragged beyond the slop
+// (in any direction) lifts, follows the pointer along the strip while its
+// siblings slide out of its way, and settles into its slot on release (the
+// bar then reports its new index); dragged more than 16 points above or
+// below the bar it pops out: a chip with its picture follows the pointer
+// over the screen, the cross-bar coordination hears where it is, and on
+// release another group's bar takes it or it leaves its group. While a
+// press or drag of a tab is under way, renders of the bar wait; the newest
+// one is applied when the gesture ends.
 //
 // The bar view owns one of these and is its presenter. How its widget
 // events map onto the calls (the TabItemView reports what it decided):
@@ -14,7 +15,7 @@
 //   tab press (left button)            -> pressBegan()
 //   tab release without a reorder      -> pressEnded()      (a click, after onSelect)
 //   tab drag beyond the slop           -> dragMoved(index of the item in the row,
-//     (isBeyondSlop)                              pointer in bar coordinates,
+//                                             pointer in bar coordinates,
 //                                             pointer in global coordinates,
 //                                             a function reading the row's layout)
 //   tab release after a reorder drag   -> dragEnded()
@@ -155,7 +156,7 @@ public:
     std::function<void(const std::vector<TabViewModel>&)> onRender;
 
     // Whether the pointer, pressed at `press`, has moved far enough to drag
-    // (both in bar coordinates).
+    // (both in bar coordinates): the tab item asks before it reports a drag.
     static bool isBeyondSlop(Point press, Point pointer);
 
     // ---- Events ----
