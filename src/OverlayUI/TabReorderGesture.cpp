@@ -36,6 +36,10 @@ std::vector<double> TabReorderGesture::ReorderSession::orderedWidths() const {
 TabReorderGesture::TabReorderGesture(Presenter& presenter, std::shared_ptr<MainExecutor> executor)
     : presenter_(presenter), executor_(std::move(executor)) {}
 
+bool TabReorderGesture::isBeyondSlop(Point press, Point pointer) {
+    return std::hypot(pointer.x - press.x, pointer.y - press.y) > reorderSlop;
+}
+
 // ------------------------------------------------------------------ events
 
 void TabReorderGesture::pressBegan() {

@@ -1,12 +1,13 @@
 #pragma once
-// Pressing and dragging the tabs of one bar: a tab dragged sideways lifts,
-// follows the pointer along the strip while its siblings slide out of its
-// way, and settles into its slot on release (the bar then reports its new
-// index); dragged more than 16 points above or below the bar it pops out: a
-// chip with its picture follows the pointer over the screen, the cross-bar
-// coordination hears where it is, and on release another group's bar takes
-// it or it leaves its group. While a press or drag of a tab is under way,
-// renders of the bar wait; the newest one is applied when the gesture ends.
+// Pressing and dragging the tabs of one bar: a tab dragged beyond the slop
+// (in any direction) lifts, follows the pointer along the strip while its
+// siblings slide out of its way, and settles into its slot on release (the
+// bar then reports its new index); dragged more than 16 points above or
+// below the bar it pops out: a chip with its picture follows the pointer
+// over the screen, the cross-bar coordination hears where it is, and on
+// release another group's bar takes it or it leaves its group. While a
+// press or drag of a tab is under way, renders of the bar wait; the newest
+// one is applied when the gesture ends.
 //
 // The bar view owns one of these and is its presenter. How its widget
 // events map onto the calls (the TabItemView reports what it decided):
@@ -59,6 +60,9 @@ namespace tessaly {
 
 class TabReorderGesture {
 public:
+    // Distance from the press, in any direction (strictly more), that turns
+    // a press on a tab into a drag: a tab pulled straight down leaves too.
+    static constexpr double reorderSlop = 6.0;
     // Vertical distance outside the bar (strictly more) that pops a dragged tab out.
     static constexpr double popOutThreshold = 16.0;
     // Siblings sliding and the released tab settling.
@@ -150,6 +154,10 @@ public:
     std::function<void()> onCrossBarCancel;             // back in the bar, or released in it
     // The newest render held back during the gesture, now to be applied.
     std::function<void(const std::vector<TabViewModel>&)> onRender;
+
+    // Whether the pointer, pressed at `press`, has moved far enough to drag
+    // (both in bar coordinates): the tab item asks before it reports a drag.
+    static bool isBeyondSlop(Point press, Point pointer);
 
     // ---- Events ----
     void pressBegan();

@@ -142,6 +142,11 @@ public:
     // waiting on the application (the window system answers for it): they
     // may then be made on the main thread.
     virtual bool handlesFramesPromptly() const { return false; }
+
+    // Whether an application's windows ("AXWindows") include those on other
+    // desktops and in full screen, not only those on the current desktop:
+    // a program started afresh then finds every one of them again.
+    virtual bool listsWindowsOnEveryDesktop() const { return false; }
 };
 
 }  // namespace tessaly

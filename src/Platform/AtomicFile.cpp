@@ -85,7 +85,7 @@ ReadResult read(const std::filesystem::path& path, std::size_t maxBytes) {
     // regular-file test below instead of waiting for a writer.
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) {
-        result.status = errno == ENOENT ? ReadStatus::missing : ReadStatus::failed;
+        result.status = errno == ENOENT || errno == ENOTDIR ? ReadStatus::missing : ReadStatus::failed;
         result.error = describe("cannot open", path, errno);
         return result;
     }

@@ -23,7 +23,7 @@ bool createDirectories(const std::filesystem::path& folder, mode_t mode = 0700, 
 
 enum class ReadStatus {
     ok,
-    missing,   // no file at the path
+    missing,   // no file at the path (nor a folder that could hold one)
     tooLarge,  // more than the cap
     failed,    // not a regular file, or reading failed
 };

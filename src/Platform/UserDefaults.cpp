@@ -222,6 +222,13 @@ std::shared_ptr<FileUserDefaults> FileUserDefaults::standard() {
 void FileUserDefaults::load() {
     const AtomicFile::ReadResult read = AtomicFile::read(file_, maxFileBytes);
     if (read.status == AtomicFile::ReadStatus::missing) return;
+    if (read.status == AtomicFile::ReadStatus::failed) {
+        // Out of reach rather than damaged: what it holds is unknown, so it
+        // is neither moved nor written over.
+        fileOutOfReach_ = true;
+        Log::error(LogCategory::app, "user defaults unreadable (" + read.error + "); left as it is; running on defaults");
+        return;
+    }
     std::string problem = read.error;
     std::optional<nlohmann::json> document;
     if (read.status == AtomicFile::ReadStatus::ok) {
@@ -237,7 +244,7 @@ void FileUserDefaults::load() {
         aside += ".corrupt-" + timestamp();
         std::error_code error;
         std::filesystem::rename(file_, aside, error);
-        Log::error(LogCategory::app, "user defaults unreadable (" + problem + "); moved aside to " + aside.string() +
+        Log::error(LogCategory::app, "user defaults damaged (" + problem + "); moved aside to " + aside.string() +
                                          (error ? " failed: " + error.message() : "") + "; starting from defaults");
         return;
     }
@@ -249,6 +256,14 @@ void FileUserDefaults::load() {
 }
 
 bool FileUserDefaults::persistLocked() {
+    if (fileOutOfReach_) {
+        if (!outOfReachLogged_) {
+            outOfReachLogged_ = true;
+            Log::error(LogCategory::app, "user defaults not written: " + file_.string() +
+                                             " could not be read at start; changes are kept for this run only");
+        }
+        return false;
+    }
     dirty_ = false;
     if (file_.empty()) return true;
     nlohmann::json document = nlohmann::json::object();

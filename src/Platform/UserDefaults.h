@@ -84,9 +84,12 @@ protected:
 // is stored as that JSON value, data as {"$data": "<base64>"}. A number that
 // JSON cannot hold (NaN, infinity) is written as null and reads back absent.
 // Entries of any other shape are kept and written back untouched, but read
-// as absent. A file that cannot be read as such an object (not JSON, too
-// large, nested too deeply) is renamed aside with a ".corrupt-<time>" suffix
-// and logged, and the store starts empty.
+// as absent. A damaged file (not JSON, not an object, too large, nested too
+// deeply) is renamed aside with a ".corrupt-<time>" suffix and logged, and
+// the store starts empty. A file that cannot be read at all (no permission,
+// not a regular file) is the user's to mend: it is logged and left as it
+// is, the store starts empty, and nothing this run replaces the file:
+// changes stay in memory and synchronize() answers false.
 //
 // Writes: by default every change rewrites the file at once. After
 // coalesceWrites() a change only marks the store dirty, and one write of the
@@ -133,6 +136,8 @@ private:
 
     std::filesystem::path file_;
     std::map<std::string, std::string> foreign_;  // JSON text of entries of shapes this store does not read
+    bool fileOutOfReach_ = false;  // the file could not be read at start: never written over
+    bool outOfReachLogged_ = false;
     bool dirty_ = false;
     std::size_t writeCount_ = 0;
     std::shared_ptr<MainExecutor> main_;  // set while coalescing

@@ -171,6 +171,12 @@ SingleInstance::Claim SingleInstance::becomePrimary(std::string* why) {
         fail(why, describe("cannot make a socket for", socketPath()));
         return Claim::unavailable;
     }
+    // The socket file takes the socket's mode (less the umask) when bound:
+    // for this user alone, whatever the folder around it.
+    if (::fchmod(socket.get(), 0600) != 0) {
+        fail(why, describe("cannot make private the socket for", socketPath()));
+        return Claim::unavailable;
+    }
     if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(socket.get(), 16) != 0) {
         fail(why, describe("cannot listen on", socketPath()));

@@ -7,7 +7,8 @@ namespace tessaly::UpdateHandoffForecast {
 std::vector<WindowID> unbindableMembers(const std::vector<TabGroup>& groups, const std::set<WindowID>& alive,
                                         const std::set<WindowID>& onScreen,
                                         const std::function<bool(WindowID)>& isRecentlyMinimized,
-                                        const std::function<bool(ProcessID)>& isAppHidden) {
+                                        const std::function<bool(ProcessID)>& isAppHidden,
+                                        const std::set<WindowID>& reachableOffScreen) {
     // The off-Space reconciler's own tests, so that the forecast cannot drift
     // from what a sweep would do; suspended members are lost as well.
     const OffSpaceReconciler::WindowIDSet aliveIDs(alive.begin(), alive.end());
@@ -17,7 +18,7 @@ std::vector<WindowID> unbindableMembers(const std::vector<TabGroup>& groups, con
         if (!OffSpaceReconciler::hasHomePresence(group, onScreenIDs)) continue;
         for (const GroupMember& member : group.members) {
             const WindowID id = member.windowID;
-            if (group.minimized.contains(id)) continue;
+            if (group.minimized.contains(id) || reachableOffScreen.contains(id)) continue;
             if (group.suspended.contains(id) ||
                 OffSpaceReconciler::isOffSpaceStray(member, group, aliveIDs, onScreenIDs, isRecentlyMinimized,
                                                     /*isNativeTabbedAside=*/{}, isAppHidden)) {
@@ -31,10 +32,12 @@ std::vector<WindowID> unbindableMembers(const std::vector<TabGroup>& groups, con
 std::vector<WindowID> unbindableMembers(const std::vector<TabGroup>& groups, const std::set<WindowID>& alive,
                                         const std::set<WindowID>& onScreen,
                                         const std::function<bool(WindowID)>& isRecentlyMinimized,
-                                        const Workspace& workspace) {
-    return unbindableMembers(groups, alive, onScreen, isRecentlyMinimized, [&workspace](ProcessID pid) {
-        return OffSpaceReconciler::isAppHiddenByAppKit(workspace, pid);
-    });
+                                        const Workspace& workspace,
+                                        const std::set<WindowID>& reachableOffScreen) {
+    return unbindableMembers(
+        groups, alive, onScreen, isRecentlyMinimized,
+        [&workspace](ProcessID pid) { return OffSpaceReconciler::isAppHiddenByAppKit(workspace, pid); },
+        reachableOffScreen);
 }
 
 }  // namespace tessaly::UpdateHandoffForecast

@@ -303,7 +303,8 @@ public:
 
     // Members a relaunched program could not bind to their groups again
     // (suspended ones, and live windows off screen without being minimised
-    // or hidden), judged from the window list now; in group and tab order.
+    // or hidden, where applications list only the windows of the current
+    // desktop), judged from the window list now; in group and tab order.
     std::vector<WindowID> membersUnreachableAfterRelaunch() const;
     // Takes those members out of their groups (a locked group keeps them),
     // raising nothing.

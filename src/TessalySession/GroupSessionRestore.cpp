@@ -52,12 +52,16 @@ std::vector<WindowID> GroupSession::membersUnreachableAfterRelaunch() const {
         const auto changed = recentMinimizeChange_.find(windowID);
         return changed != recentMinimizeChange_.end() && at - changed->second < minimizeQuietPeriod;
     };
+    // Where an application lists its windows of every desktop, a new process
+    // finds each live one again, wherever it is now.
+    const bool listsEveryDesktop = windowSystem_->axServices()->accessibility->listsWindowsOnEveryDesktop();
+    const std::set<WindowID> reachableOffScreen = listsEveryDesktop ? alive : std::set<WindowID>{};
     if (const Workspace* workspace = services_.platform.workspace.get()) {
         return UpdateHandoffForecast::unbindableMembers(engine_->groups(), alive, onScreen, isRecentlyMinimized,
-                                                        *workspace);
+                                                        *workspace, reachableOffScreen);
     }
-    return UpdateHandoffForecast::unbindableMembers(engine_->groups(), alive, onScreen, isRecentlyMinimized,
-                                                    [](ProcessID) { return false; });
+    return UpdateHandoffForecast::unbindableMembers(
+        engine_->groups(), alive, onScreen, isRecentlyMinimized, [](ProcessID) { return false; }, reachableOffScreen);
 }
 
 void GroupSession::detachBeforeRelaunch(const std::vector<WindowID>& windowIDs) {

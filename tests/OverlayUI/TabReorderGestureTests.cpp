@@ -191,6 +191,31 @@ TEST_F(TabReorderGestureTest, ATabPopsOutBeyondSixteenPointsFollowsAsAChipAndCom
     EXPECT_EQ(executor.pendingTimerCount(), 0u);
 }
 
+TEST_F(TabReorderGestureTest, APressPulledStraightDownBecomesADragAndPopsOut) {
+    // Within 6 points of the press, in any direction, a press stays a click;
+    // beyond them it is a drag, whichever way the pointer went.
+    const Point press{160, 15};
+    for (const Point still : {Point{166, 15}, Point{160, 21}, Point{160, 9}, Point{164, 19}}) {
+        EXPECT_FALSE(TabReorderGesture::isBeyondSlop(press, still)) << text(still);
+    }
+    for (double sideways = 0; sideways <= 5; ++sideways) {
+        EXPECT_TRUE(TabReorderGesture::isBeyondSlop(press, {160 + sideways, 22})) << sideways << " sideways";
+    }
+    EXPECT_TRUE(TabReorderGesture::isBeyondSlop(press, {167, 15}));
+    EXPECT_TRUE(TabReorderGesture::isBeyondSlop(press, {160, 8}));
+
+    // Pulled on downwards, the tab lifts where it is, pops out below the
+    // bar and, released there, leaves its group.
+    gesture->pressBegan();
+    dragTo(1, 163, 22);
+    EXPECT_EQ(bar.take(), (Lines{"lift 1", "move 1 to 108,3"}));
+    dragTo(1, 163, 60);
+    EXPECT_TRUE(gesture->isPoppedOut());
+    bar.take();
+    gesture->dragEnded();
+    EXPECT_EQ(bar.take(), (Lines{"chip off", "restore 0 1 2", "commit 2", "pop out 2"}));
+}
+
 TEST_F(TabReorderGestureTest, TheChipKeepsTheGrabbedSpotUnderThePointerWhenQtScales) {
     pixelsPerPoint = 2;
     gesture->pressBegan();

@@ -1,8 +1,13 @@
 #include "Platform/UserDefaults.h"
 
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -123,6 +128,82 @@ TEST(FileUserDefaultsTests, CorruptFileIsMovedAsideAndStoreStartsEmpty) {
     }
 }
 
+// While it lives, file permissions bind this thread even when it runs as
+// root: it gives up overriding them (only from its effective set, so the
+// power comes back at the end).
+class PermissionsBind {
+public:
+    PermissionsBind() {
+        if (::syscall(SYS_capget, &header_, saved_) != 0) return;
+        __user_cap_data_struct bound[2] = {saved_[0], saved_[1]};
+        for (const int power : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+            bound[CAP_TO_INDEX(power)].effective &= ~CAP_TO_MASK(power);
+        }
+        active_ = ::syscall(SYS_capset, &header_, bound) == 0;
+    }
+    ~PermissionsBind() {
+        if (active_) ::syscall(SYS_capset, &header_, saved_);
+    }
+    PermissionsBind(const PermissionsBind&) = delete;
+    PermissionsBind& operator=(const PermissionsBind&) = delete;
+
+private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+    bool active_ = false;
+};
+
+TEST(FileUserDefaultsTests, AFileThatCannotBeReadIsLeftAsItIsAndNeverWrittenOver) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "defaults.json";
+    const std::string users = R"({"tabBarHeight": 40})";
+    // Without permission to read it, and a named pipe in its place.
+    const std::vector<std::function<void()>> outOfReach{
+        [&] {
+            put(file, users);
+            fs::permissions(file, fs::perms::none);
+        },
+        [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
+    };
+    for (std::size_t kind = 0; kind < outOfReach.size(); ++kind) {
+        SCOPED_TRACE(kind);
+        ASSERT_NO_FATAL_FAILURE(outOfReach[kind]());
+        LogCapture log;
+        {
+            PermissionsBind bind;
+            auto main = std::make_shared<ManualMainExecutor>();
+            FileUserDefaults defaults(file);
+            defaults.coalesceWrites(main);
+            ASSERT_EQ(log.lines.size(), 1u);
+            EXPECT_NE(log.lines[0].find("user defaults unreadable"), std::string::npos) << log.lines[0];
+            EXPECT_NE(log.lines[0].find("left as it is"), std::string::npos) << log.lines[0];
+            EXPECT_FALSE(defaults.objectForKey("tabBarHeight")) << "the program runs on defaults";
+
+            // Changes hold for this run, and are said not to be saved, once.
+            defaults.setDouble(30, "tabBarHeight");
+            main->advance(1);
+            defaults.setBool(true, "welcomeShown");
+            EXPECT_FALSE(defaults.synchronize());
+            EXPECT_EQ(defaults.numberForKey("tabBarHeight"), 30);
+            EXPECT_TRUE(defaults.hasPendingChanges());
+            EXPECT_EQ(defaults.fileWriteCount(), 0u);
+            ASSERT_EQ(log.lines.size(), 2u);
+            EXPECT_NE(log.lines[1].find("user defaults not written"), std::string::npos) << log.lines[1];
+        }  // the store's final flush writes nothing either
+        EXPECT_EQ(log.lines.size(), 2u);
+        // The user's file is where it was, as it was, and alone.
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
+        if (kind == 0) {
+            EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::none);
+            fs::permissions(file, fs::perms::owner_read);
+            EXPECT_EQ(contents(file), users);
+        } else {
+            EXPECT_TRUE(fs::is_fifo(file));
+        }
+        fs::remove(file);
+    }
+}
+
 TEST(FileUserDefaultsTests, UnknownShapesAreKeptButReadAsAbsent) {
     TempFolder folder;
     const fs::path file = folder.path() / "defaults.json";
@@ -204,6 +285,8 @@ TEST(AtomicFileTests, ReadCapsTheSizeAndTellsMissingFromFailed) {
     TempFolder folder;
     const fs::path file = folder.path() / "f";
     EXPECT_EQ(AtomicFile::read(file, 10).status, AtomicFile::ReadStatus::missing);
+    put(folder.path() / "plain", "x");
+    EXPECT_EQ(AtomicFile::read(folder.path() / "plain" / "f", 10).status, AtomicFile::ReadStatus::missing);
     EXPECT_EQ(AtomicFile::read(folder.path(), 10).status, AtomicFile::ReadStatus::failed);
     ASSERT_TRUE(AtomicFile::write(file, "0123456789"));
     EXPECT_EQ(AtomicFile::read(file, 10).bytes, "0123456789");

@@ -45,7 +45,9 @@ TEST_F(SingleInstanceTests, SecondLaunchHandsAReopenToTheFirstAndTheLockDiesWith
         struct stat info {};
         ASSERT_EQ(::stat(folder.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0700u);
-        EXPECT_TRUE(fs::exists(first.socketPath()));
+        ASSERT_EQ(::stat(first.socketPath().c_str(), &info), 0);
+        EXPECT_TRUE(S_ISSOCK(info.st_mode));
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << "the socket is not for this user alone";
 
         std::atomic<bool> finished{false};
         Claim second = Claim::unavailable;

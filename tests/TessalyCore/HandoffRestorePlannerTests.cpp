@@ -127,6 +127,19 @@ TEST(UpdateHandoffForecastTests, ListsSuspendedAndHiddenAwayMembers) {
     EXPECT_EQ(hiddenAsked, (std::vector<WindowID>{5, 6, 7}));
 }
 
+TEST(UpdateHandoffForecastTests, WindowsANewProcessListsOnEveryDesktopAreNeverLost) {
+    using UpdateHandoffForecast::unbindableMembers;
+    const auto never = [](WindowID) { return false; };
+    const auto visible = [](ProcessID) { return false; };
+    // 1 on screen; 2 suspended on another desktop; 3 alive on another desktop.
+    auto group = tabGroup({1, 2, 3});
+    group.suspended = {2};
+    EXPECT_EQ(unbindableMembers({group}, {1, 2, 3}, {1}, never, visible), (std::vector<WindowID>{2, 3}))
+        << "where only the current desktop's windows are listed, both are lost";
+    EXPECT_TRUE(unbindableMembers({group}, {1, 2, 3}, {1}, never, visible, {1, 2, 3}).empty())
+        << "where every desktop's windows are listed, both are found again";
+}
+
 TEST(UpdateHandoffForecastTests, HiddenApplicationsAreAskedOfTheWorkspace) {
     VirtualClock clock;
     ManualMainExecutor main(clock);

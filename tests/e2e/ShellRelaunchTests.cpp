@@ -2,7 +2,8 @@
 // over to the running program and ends; the restart that applies a new
 // display language starts the new program only once the old one has ended,
 // and the new one puts the same windows back into the same groups and
-// speaks the new language.
+// speaks the new language, also a member on another desktop, about which
+// the restart gives no warning (the new program finds it there).
 #include "ShellTest.h"
 
 namespace tessaly::e2e {
@@ -22,6 +23,50 @@ protected:
         EXPECT_TRUE(status->exited && status->code == 0) << status->describe() << "\n" << second->output();
         EXPECT_EQ(instances(), std::vector<pid_t>{running});
     }
+
+    // Opening the program again shows its settings window; there the user
+    // chooses German on the General page and the restart it asks for.
+    void restartInGerman() {
+        launchAgainAndExpectOneInstance(pid());
+        ASSERT_TRUE(waitForProgramWindow(settingsTitle)) << "the second launch did not bring the settings window up";
+        auto language = a11y_->waitFor(pid(), "combo box", "English");
+        ASSERT_TRUE(language) << "no language choice on the settings window's first page";
+        user->click(language->center());
+        const auto german = a11y_->waitFor(pid(), "list item", "German (Deutsch)");
+        ASSERT_TRUE(german) << "the language list did not open";
+        user->click(german->center());
+        const auto restart = a11y_->waitFor(pid(), "push button", "Restart Now");
+        ASSERT_TRUE(restart) << "no restart offered after choosing another language";
+        user->click(restart->center());
+    }
+
+    // The old process ends by itself, without a warning window first and
+    // before any other instance runs; the new one runs its session and has
+    // taken the handoff. The user then sits at the new one.
+    void expectRelaunched(pid_t old) {
+        bool overlapped = false;
+        bool warned = false;
+        ASSERT_TRUE(desktop->waitUntil([&] {
+            const bool ended = firstLaunch().status().has_value() || isZombie(old);
+            for (const pid_t p : instances()) overlapped |= p != old && !ended;
+            for (const auto& info : desktop->windows().read(desktop->windows().clientList())) {
+                warned |= info.pid == ProcessID{old} && info.viewable && info.title != settingsTitle;
+            }
+            return ended || warned;
+        })) << "the old program did not end for the restart";
+        ASSERT_FALSE(warned) << "the restart warned that windows would leave their groups";
+        const auto status = firstLaunch().waitForExit(seconds(1));
+        ASSERT_TRUE(status);
+        EXPECT_TRUE(status->exited && status->code == 0) << status->describe();
+        EXPECT_FALSE(overlapped) << "the new program started before the old one had ended";
+
+        std::vector<pid_t> running;
+        ASSERT_TRUE(desktop->waitUntil([&] { return (running = instances()).size() == 1; }))
+            << "no new program started";
+        followInstance(running.front());
+        ASSERT_TRUE(waitForLog(TessalyProgram::sessionStartedLine, 2)) << "the new program's session did not start";
+        EXPECT_FALSE(std::filesystem::exists(handoffFile())) << "the handoff was not taken";
+    }
 };
 
 TEST_F(ShellRelaunchTest, ARestartForANewLanguageBringsTheSameGroupsBackInThatLanguage) {
@@ -31,41 +76,9 @@ TEST_F(ShellRelaunchTest, ARestartForANewLanguageBringsTheSameGroupsBackInThatLa
     ASSERT_TRUE(first);
     const auto second = groupedXterms("relaunch-b", 520);
     ASSERT_TRUE(second);
-
-    // Opening the program again shows its settings window; nothing else runs.
     const pid_t old = pid();
-    launchAgainAndExpectOneInstance(old);
-    ASSERT_TRUE(waitForProgramWindow("Tessaly Settings")) << "the second launch did not bring the settings window up";
-
-    // General page: the display language, then the restart it asks for.
-    auto language = a11y_->waitFor(pid(), "combo box", "English");
-    ASSERT_TRUE(language) << "no language choice on the settings window's first page";
-    user->click(language->center());
-    const auto german = a11y_->waitFor(pid(), "list item", "German (Deutsch)");
-    ASSERT_TRUE(german) << "the language list did not open";
-    user->click(german->center());
-    const auto restart = a11y_->waitFor(pid(), "push button", "Restart Now");
-    ASSERT_TRUE(restart) << "no restart offered after choosing another language";
-    user->click(restart->center());
-
-    // The old process ends by itself; no other instance runs before it has.
-    bool overlapped = false;
-    ASSERT_TRUE(desktop->waitUntil([&] {
-        const auto running = instances();
-        const bool ended = firstLaunch().status().has_value() || isZombie(old);
-        for (const pid_t p : running) overlapped |= p != old && !ended;
-        return ended;
-    })) << "the old program did not end for the restart";
-    const auto status = firstLaunch().waitForExit(seconds(1));
-    ASSERT_TRUE(status);
-    EXPECT_TRUE(status->exited && status->code == 0) << status->describe();
-    EXPECT_FALSE(overlapped) << "the new program started before the old one had ended";
-
-    std::vector<pid_t> running;
-    ASSERT_TRUE(desktop->waitUntil([&] { return (running = instances()).size() == 1; })) << "no new program started";
-    followInstance(running.front());
-    ASSERT_TRUE(waitForLog(TessalyProgram::sessionStartedLine, 2)) << "the new program's session did not start";
-    EXPECT_FALSE(std::filesystem::exists(handoffFile())) << "the handoff was not taken";
+    ASSERT_NO_FATAL_FAILURE(restartInGerman());
+    ASSERT_NO_FATAL_FAILURE(expectRelaunched(old));
 
     // The same windows, in the same groups, with their bars.
     for (const auto& pair : {*first, *second}) {
@@ -81,6 +94,37 @@ TEST_F(ShellRelaunchTest, ARestartForANewLanguageBringsTheSameGroupsBackInThatLa
 
     // Opening it once more still leaves one program.
     launchAgainAndExpectOneInstance(pid());
+}
+
+class ShellRelaunchAcrossDesktopsTest : public ShellRelaunchTest {
+protected:
+    ShellRelaunchAcrossDesktopsTest() {
+        desktops = 2;
+        diagnostics = true;  // the log says when a member is suspended
+    }
+};
+
+TEST_F(ShellRelaunchAcrossDesktopsTest, AMemberOnAnotherDesktopComesBackInItsGroupWithoutAWarning) {
+    if (!accessibility()) GTEST_SKIP() << "no accessibility bus on this machine";
+    // A member that leaves the desktop stays in its group, suspended.
+    writeDefaults({{"offSpacePolicy", "\"suspend\""}});
+    ASSERT_TRUE(startShell());
+    const auto pair = groupedXterms("away", 150);
+    ASSERT_TRUE(pair);
+    ASSERT_TRUE(desktop->windows().moveToDesktop(pair->inactive, 1));
+    const std::string suspended = "off-Space SUSPEND " + std::to_string(pair->inactive);
+    ASSERT_TRUE(waitForLog(suspended)) << "the member sent to the other desktop was not suspended in its group";
+
+    const pid_t old = pid();
+    ASSERT_NO_FATAL_FAILURE(restartInGerman());
+    ASSERT_NO_FATAL_FAILURE(expectRelaunched(old));
+
+    // The group is back: its bar above the member here, and the member over
+    // there in it again (suspended once more, as only a member can be).
+    EXPECT_TRUE(user->waitUntil([&] { return user->barAbove(pair->active).has_value(); }))
+        << "the group did not come back on the member on this desktop";
+    EXPECT_TRUE(waitForLog(suspended, 2)) << "the member on the other desktop is not in the group again";
+    EXPECT_EQ(desktop->windows().read(pair->inactive)->desktop, 1u) << "the member was taken from its desktop";
 }
 
 }  // namespace

@@ -8,9 +8,9 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "OverlayUI/TabContextMenu.h"
+#include "OverlayUI/TabReorderGesture.h"
 #include "OverlayUI/Qt/BadgePillView.h"
 #include "OverlayUI/Qt/ShownText.h"
 #include "OverlayUI/Qt/HoverGlowButton.h"
@@ -239,7 +239,10 @@ void TabItemView::mouseMoveEvent(QMouseEvent* event) {
     if (!(event->buttons() & Qt::LeftButton) || dragState_ == DragState::idle) return;
     const QPoint pointer = windowPosition(event->position());
     if (dragState_ == DragState::pending) {
-        if (std::abs(pointer.x() - pressPosition_.x()) <= reorderSlop) return;
+        if (!TabReorderGesture::isBeyondSlop(Point{double(pressPosition_.x()), double(pressPosition_.y())},
+                                             Point{double(pointer.x()), double(pointer.y())})) {
+            return;
+        }
         dragState_ = DragState::reordering;
     }
     if (onReorderDrag) onReorderDrag(*this, pointer, event->globalPosition());

@@ -29,7 +29,6 @@ class HoverGlowButton;
 
 class TabItemView : public QWidget {
 public:
-    static constexpr double reorderSlop = 6.0;
     static constexpr double cornerRadius = 7.0;
     static constexpr double accentLineInset = cornerRadius + 1;
     static constexpr int maximumWidth = 200;

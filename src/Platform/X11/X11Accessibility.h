@@ -41,6 +41,8 @@ public:
     // The X server answers (from memory for watched clients) and takes the
     // window manager's requests.
     bool handlesFramesPromptly() const override { return true; }
+    // An application's windows are its clients, on whatever desktop.
+    bool listsWindowsOnEveryDesktop() const override { return true; }
 
     struct Hub;
 

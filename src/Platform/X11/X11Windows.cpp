@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <thread>
 
 namespace tessaly {
 
@@ -21,6 +22,8 @@ constexpr std::uint32_t kStateAdd = 1;
 // the window manager publishes after the state.
 constexpr std::chrono::milliseconds kExtentsSettle{500};
 constexpr int kMaxTreeDepth = 32;
+// Between two looks at a window whose minimise nothing confirms.
+constexpr std::chrono::milliseconds kMinimizePoll{10};
 
 std::uint32_t asCard(double value) {
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(value)));
@@ -656,17 +659,27 @@ bool X11Windows::activate(xcb_window_t window) const {
 }
 
 bool X11Windows::minimize(xcb_window_t window) const {
-    if (allows(window, x_.atoms().NET_WM_ACTION_MINIMIZE) != true) return false;
+    const auto& a = x_.atoms();
+    if (allows(window, a.NET_WM_ACTION_MINIMIZE) != true) return false;
     if (cache_) {
         cache_->activate();  // the reader must see the unmap a restore may wait for
         cache_->minimizeSent(window);
     }
-    x_.sendClientMessage(x_.root(), window, x_.atoms().WM_CHANGE_STATE, kIconicState);
+    x_.sendClientMessage(x_.root(), window, a.WM_CHANGE_STATE, kIconicState);
     x_.flush();
-    return true;
+    if (x_.windowManagerSupports(a.NET_WM_ALLOWED_ACTIONS)) return true;
+    // Nothing said beforehand whether it would be carried out: the outcome tells.
+    const auto deadline = std::chrono::steady_clock::now() + minimizeConfirmation;
+    while (true) {
+        const auto seen = visibility(window);
+        if (!seen) return false;  // gone
+        if (seen->mapState != XCB_MAP_STATE_VIEWABLE || seen->iconic) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(kMinimizePoll);
+    }
 }
 
-std::optional<bool> X11Windows::iconified(xcb_window_t window) const {
+std::optional<X11Windows::Visibility> X11Windows::visibility(xcb_window_t window) const {
     xcb_connection_t* c = x_.get();
     const auto attributesCookie = xcb_get_window_attributes(c, window);
     const auto wmStateCookie = x_.getProperty(window, x_.atoms().WM_STATE);
@@ -677,7 +690,13 @@ std::optional<bool> X11Windows::iconified(xcb_window_t window) const {
     if (!attributes) return std::nullopt;
     const bool iconic = propertyCardinal(wmState.get()) == kIconicState ||
                         contains(propertyCardinals(netState.get()), x_.atoms().NET_WM_STATE_HIDDEN);
-    return attributes->map_state == XCB_MAP_STATE_UNMAPPED && iconic;
+    return Visibility{attributes->map_state, iconic};
+}
+
+std::optional<bool> X11Windows::iconified(xcb_window_t window) const {
+    const auto seen = visibility(window);
+    if (!seen) return std::nullopt;
+    return seen->mapState == XCB_MAP_STATE_UNMAPPED && seen->iconic;
 }
 
 bool X11Windows::restore(xcb_window_t window) const {

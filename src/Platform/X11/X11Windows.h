@@ -7,6 +7,7 @@
 #include "Platform/Types.h"
 #include "Platform/X11/X11Connection.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -152,6 +153,11 @@ public:
     // (_NET_WM_ALLOWED_ACTIONS), an action it leaves out is refused: the
     // request is not sent and the call answers false. That holds for
     // minimising, closing, full screen and moving to another desktop.
+    // Where it publishes none, a minimise may still be ignored (i3 ignores
+    // every one): the call then waits, up to minimizeConfirmation, until
+    // the window is hidden, and answers false when it is still shown
+    // (viewable and not iconic).
+    static constexpr std::chrono::milliseconds minimizeConfirmation{250};
     bool minimize(xcb_window_t window) const;
     // Shows a minimised window again (maps it), without focusing or raising
     // it. Right behind a minimise of ours that the window manager has not
@@ -175,6 +181,13 @@ public:
     bool switchToDesktop(std::uint32_t desktop) const;
 
 private:
+    // The window's map state and whether it is marked iconic (WM_STATE, or
+    // _NET_WM_STATE_HIDDEN); absent when the window is gone. One round trip.
+    struct Visibility {
+        std::uint8_t mapState = XCB_MAP_STATE_UNMAPPED;
+        bool iconic = false;
+    };
+    std::optional<Visibility> visibility(xcb_window_t window) const;
     std::vector<X11WindowInfo> readFromServer(const std::vector<xcb_window_t>& windows) const;
     X11WindowType typeOf(const std::vector<std::uint32_t>& types) const;
     X11WindowState stateOf(const std::vector<std::uint32_t>& atoms) const;

@@ -1,9 +1,10 @@
 // What the user does on tab bars, on a real desktop (Xvfb + openbox, real
 // clients, XTEST input): a tab dragged off its bar shows as a chip that
 // takes no input and stands above everything, and lands in another group's
-// bar at the gap it opened; the bar's background is dragged with the
-// pointer far outside it and double-clicked; a drag from another
-// application (XDND) spring-loads a tab and is never dropped on the bar.
+// bar at the gap it opened, and one pulled straight down pops out; the
+// bar's background is dragged with the pointer far outside it and
+// double-clicked; a drag from another application (XDND) spring-loads a
+// tab and is never dropped on the bar.
 // Each case runs in a child process on a desktop of its own.
 // First: the X11 headers it reaches must come before Qt's "emit" keyword.
 #include "OverlayOnX11.h"
@@ -122,14 +123,14 @@ TESSALY_QT_X11_TEST_F(TabGesturesOnX11, TabGesturesOnX11_CrossBar, Run) {
     EXPECT_TRUE(waitUntil([&] { return !isViewable(chipWindow); }));
     EXPECT_FALSE(hasIntent("popOut " + std::to_string(dragged)));
 
-    // The other tab, released over the empty desktop, pops out.
+    // The other tab, pulled straight down (a hair sideways) and released
+    // over the empty desktop, pops out.
     const WindowID other = source.members.back().windowID;
     TabItemView& second = *sourceView.tabItem(other);
     const Point start = onScreen(second, second.rect().center());
     moveTo(start);
     fake(XCB_BUTTON_PRESS, 1);
-    glide(start, {start.x - 20, start.y});
-    glide({start.x - 20, start.y}, {start.x - 20, start.y + 250});
+    glide(start, {start.x + 3, start.y + 250});
     ASSERT_TRUE(waitUntil([&] { return isViewable(chipWindow); }));
     fake(XCB_BUTTON_RELEASE, 1);
     EXPECT_TRUE(waitUntil([&] { return hasIntent("popOut " + std::to_string(other)); }));
