@@ -11,7 +11,7 @@ namespace {
 
 constexpr xcb_keysym_t keyN = 'n';
 constexpr xcb_keysym_t keyA = 'a';
-constexpr const char* ruleHint = "Combine with Control, Option, or Command.\n(F1–F20 also work alone.)";
+constexpr const char* ruleHint = "Combine with Ctrl, Alt, or Super.\n(F1–F20 also work alone.)";
 constexpr const char* recordPrompt = "Press keys… (Esc to cancel)";
 
 class SettingsHotkeyRecorderTest : public ShellTest {
