@@ -12,9 +12,9 @@
 
 namespace tessaly {
 
-// The names of the stored modifiers, in the order they are shown: Ctrl and
-// Alt first, as every Linux desktop writes them, then Shift (after them, as
-// KDE does) and Super (last, as GNOME does). The stored option bit is the
+// The names of the stored modifiers, in the order they are shown: Ctrl
+// before Alt, as every Linux desktop writes them, Shift after both (as KDE
+// puts it) and Super last (as GNOME puts it). The stored option bit is the
 // modifier that holds Alt, the command bit the one that holds Super.
 inline constexpr std::array<std::pair<HotkeyModifiers, std::string_view>, 4> modifierNames{{
     {HotkeyModifiers::control, "Ctrl"},
