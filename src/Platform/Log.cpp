@@ -132,6 +132,9 @@ std::string_view categoryName(LogCategory category) {
 
 void Log::write(LogLevel level, LogCategory category, std::string_view message) {
     if (writeToSink(level, category, message)) return;
+    // Debug lines are for diagnosing: the journal and stderr get them only
+    // while diagnostics are on.
+    if (level == LogLevel::debug && !diagnosticsEnabled()) return;
     if (journalPreferred.load(std::memory_order_relaxed) && writeToJournal(level, category, message)) return;
     writeToStderr(level, category, message);
 }

@@ -2,7 +2,8 @@
 // One logging facade with the program's categories. Lines go to the systemd
 // journal when it is there, otherwise to stderr; tests install a sink.
 // Diagnostic traces of "activate", "reconcile", "overlay" and "spring" are
-// written only while diagnostics are on.
+// written only while diagnostics are on, and so are debug-level lines,
+// except to a sink.
 #include <functional>
 #include <string_view>
 

@@ -181,9 +181,13 @@ void AppDelegate::applySettings() {
     s.overlay().setTabBadgeColor(store_->tabBadgeColor());
     s.updateTabColors(store_->colorPresets(), store_->autoColorRules());
     if (hotkeyRecordingActive_) return;
-    const bool registered = s.enableTabCycleHotkeys(store_->nextTabHotkey(), store_->prevTabHotkey());
-    if (!registered) Log::error(LogCategory::app, "tab-cycle hotkey registration failed (combo taken by another app)");
-    notices_.set(ShellNotice::hotkeysTaken, !registered);
+    HotkeyOutcome outcome{store_->nextTabHotkey(), store_->prevTabHotkey(), false};
+    outcome.registered = s.enableTabCycleHotkeys(outcome.next, outcome.prev);
+    // Every settings change registers the hotkeys again: a refusal is told
+    // once, until something about it changes.
+    if (!outcome.registered && outcome != lastHotkeyOutcome_) Log::error(LogCategory::app, hotkeyFailureLine);
+    lastHotkeyOutcome_ = outcome;
+    notices_.set(ShellNotice::hotkeysTaken, !outcome.registered);
 }
 
 void AppDelegate::hotkeyRecordingChanged(bool recording) {

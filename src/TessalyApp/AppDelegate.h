@@ -33,6 +33,7 @@
 #include "TessalyApp/AppShell.h"
 #include "TessalyApp/ShellNotices.h"
 #include "TessalyCore/GroupMenuItem.h"
+#include "TessalyCore/KeyCombo.h"
 #include "TessalyCore/PermissionsCoordinator.h"
 #include "TessalyCore/SettingsStore.h"
 #include "TessalyCore/SystemEnvironment.h"
@@ -82,6 +83,10 @@ public:
     // Written once the session runs with drag grouping on (or off, when the
     // mouse tap could not be made), so whoever started the program knows.
     static constexpr const char* sessionStartedLine = "session started";
+    // Written when the tab-cycle hotkeys cannot all be registered (another
+    // program, often the window manager, holds one), once per combinations
+    // asked for.
+    static constexpr const char* hotkeyFailureLine = "tab-cycle hotkey registration failed (combo taken by another app)";
 
     explicit AppDelegate(Services services);
     // Shuts a session still running down.
@@ -141,6 +146,14 @@ private:
     // Starts the session when nothing stands in the way any more.
     void startSessionIfPossible();
     std::optional<UpdateHandoff> takeFreshHandoff();
+
+    // The tab-cycle combinations last asked for and whether they registered.
+    struct HotkeyOutcome {
+        std::optional<KeyCombo> next;
+        std::optional<KeyCombo> prev;
+        bool registered = false;
+        friend bool operator==(const HotkeyOutcome&, const HotkeyOutcome&) = default;
+    };
     static void call(const std::function<void()>& hook) {
         if (hook) hook();
     }
@@ -153,6 +166,7 @@ private:
     bool blockedByStageManager_ = false;
     bool onboardingShown_ = false;
     bool hotkeyRecordingActive_ = false;
+    std::optional<HotkeyOutcome> lastHotkeyOutcome_;
     ShellNotices notices_;
     UpdateHandoffStore handoffStore_;
     UpdateHandoffLifecycle handoffLifecycle_;

@@ -31,7 +31,7 @@ public:
     static constexpr std::size_t count = 3;
 
     // Raises or clears a notice; onChange runs when that changed anything
-    // (a raised notice is worth telling the user at once: a tray message).
+    // (the settings window says a taken hotkey beside the hotkey rows too).
     void set(ShellNotice notice, bool active);
     bool isActive(ShellNotice notice) const { return active_[static_cast<std::size_t>(notice)]; }
     // The lines of the standing notices, in the order of the cases.

@@ -7,7 +7,7 @@
 //   [update notice, separator]      only while an update is pending
 //   status line                     disabled
 //   notices                         disabled, one per standing notice
-//   "Grant Accessibility…"          only while not trusted
+//   "Window Manager Needed…"        only while not trusted (no EWMH window manager)
 //   separator
 //   "Groups"                        header, disabled
 //   one row per group (at most 12), or "No groups"; "…and n more"

@@ -1,9 +1,7 @@
 #include "TessalyCore/KeyComboDisplay.h"
 
 #include <limits>
-#include <string_view>
 #include <unordered_map>
-#include <vector>
 
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
@@ -19,8 +17,8 @@ const std::unordered_map<std::uint32_t, std::string>& specialKeyNames() {
         std::unordered_map<std::uint32_t, std::string> table{
             {HotkeyKeyCode::leftArrow, "←"}, {HotkeyKeyCode::rightArrow, "→"}, {126, "↑"}, {125, "↓"},
             {49, "Space"}, {HotkeyKeyCode::tab, "Tab"}, {36, "Return"}, {76, "Enter"},
-            {HotkeyKeyCode::deleteBackward, "Delete"}, {117, "Forward Delete"}, {HotkeyKeyCode::escape, "Esc"},
-            {115, "Home"}, {119, "End"}, {116, "Page Up"}, {121, "Page Down"},
+            {HotkeyKeyCode::deleteBackward, "Backspace"}, {117, "Delete"}, {114, "Insert"},
+            {HotkeyKeyCode::escape, "Esc"}, {115, "Home"}, {119, "End"}, {116, "Page Up"}, {121, "Page Down"},
         };
         for (std::size_t i = 0; i < HotkeyKeyCode::functionKeys.size(); ++i) {
             table.emplace(HotkeyKeyCode::functionKeys[i], "F" + std::to_string(i + 1));
@@ -56,16 +54,19 @@ std::string keyName(std::uint32_t keyCode, const KeyboardLayout* layout) {
     return "Key " + std::to_string(keyCode);
 }
 
+std::string_view modifierName(HotkeyModifiers modifier) {
+    for (const auto& [candidate, name] : modifierNames) {
+        if (candidate == modifier) return name;
+    }
+    return {};
+}
+
 std::string displayString(const KeyCombo& combo, const KeyboardLayout* layout) {
-    std::vector<std::string_view> parts;
-    if (combo.modifiers.contains(HotkeyModifiers::control)) parts.push_back("⌃ Control");
-    if (combo.modifiers.contains(HotkeyModifiers::option)) parts.push_back("⌥ Option");
-    if (combo.modifiers.contains(HotkeyModifiers::shift)) parts.push_back("⇧ Shift");
-    if (combo.modifiers.contains(HotkeyModifiers::command)) parts.push_back("⌘ Command");
     std::string text;
-    for (const std::string_view part : parts) {
-        text += part;
-        text += " + ";
+    for (const auto& [modifier, name] : modifierNames) {
+        if (!combo.modifiers.contains(modifier)) continue;
+        text += name;
+        text += '+';
     }
     return text + keyName(combo.keyCode, layout);
 }

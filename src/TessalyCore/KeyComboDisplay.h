@@ -1,17 +1,34 @@
 #pragma once
-// A shortcut as the user reads it: "⌃ Control + ⌥ Option + →".
+// A shortcut as the user reads it, named as on a PC keyboard: "Ctrl+Alt+→".
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "Platform/KeyboardLayout.h"
 #include "TessalyCore/KeyCombo.h"
 
 namespace tessaly {
 
-// The modifiers it holds, in the order Control, Option, Shift, Command,
-// then the key's name, joined by " + ". Other modifier bits are not shown.
-// Key names come from the installed keyboard layout.
+// The names of the stored modifiers, in the order they are shown: Ctrl
+// before Alt, as every Linux desktop writes them, Shift after both (as KDE
+// puts it) and Super last (as GNOME puts it). The stored option bit is the
+// modifier that holds Alt, the command bit the one that holds Super.
+inline constexpr std::array<std::pair<HotkeyModifiers, std::string_view>, 4> modifierNames{{
+    {HotkeyModifiers::control, "Ctrl"},
+    {HotkeyModifiers::option, "Alt"},
+    {HotkeyModifiers::shift, "Shift"},
+    {HotkeyModifiers::command, "Super"},
+}};
+
+// The name of one of the four modifiers above ("Alt" for option).
+std::string_view modifierName(HotkeyModifiers modifier);
+
+// The modifiers it holds, in the order above, then the key's name, joined
+// by "+" ("Ctrl+Alt+→"). Other modifier bits are not shown. Key names come
+// from the installed keyboard layout.
 std::string displayString(const KeyCombo& combo);
 std::string displayString(const KeyCombo& combo, const KeyboardLayout* layout);
 

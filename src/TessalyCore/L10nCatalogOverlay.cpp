@@ -152,24 +152,32 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
 
     // Status menu
     {"menuGrantAccessibility",
-     {"Grant Accessibility…", "アクセシビリティを許可…", "授予辅助功能权限…",
-      "Zugriff auf Bedienungshilfen erlauben …", "Autoriser l’accessibilité…", "손쉬운 사용 권한 허용…",
-      "Conceder permiso de accesibilidad…", "授予輔助使用權限⋯", "Permitir Acessibilidade…",
-      "Consenti accessibilità…"}},
+     {"Window Manager Needed…",
+      "ウインドウマネージャが必要…",
+      "需要窗口管理器…",
+      "Fenstermanager erforderlich …",
+      "Gestionnaire de fenêtres requis…",
+      "윈도우 관리자 필요…",
+      "Se necesita un gestor de ventanas…",
+      "需要視窗管理員⋯",
+      "Gerenciador de Janelas Necessário…",
+      "Serve un gestore di finestre…"}},
     {"menuGroupsHeader",
      {"Groups", "グループ", "组", "Gruppen", "Groupes", "그룹", "Grupos", "群組", "Grupos", "Gruppi"}},
     {"menuNoGroups",
      {"No groups", "グループなし", "没有组", "Keine Gruppen", "Aucun groupe", "그룹 없음", "No hay grupos",
       "沒有群組", "Nenhum grupo", "Nessun gruppo"}},
     {"menuGroupRowTooltip",
-     {"Bring this group to the front (switches Space if needed)",
-      "このグループを前面に表示(必要に応じて操作スペースを切り替えます)", "将此组移到最前面（必要时切换空间）",
-      "Diese Gruppe in den Vordergrund holen (wechselt bei Bedarf den Space)",
-      "Mettre ce groupe au premier plan (change de bureau si nécessaire)",
-      "이 그룹을 앞으로 가져오기(필요하면 스페이스 전환)",
-      "Traer este grupo al frente (cambia de espacio si es necesario)", "將此群組移到最前面（必要時切換空間）",
-      "Trazer este grupo para a frente (muda de Espaço se necessário)",
-      "Porta questo gruppo in primo piano (cambia spazio se necessario)"}},
+     {"Bring this group to the front (switches workspace if needed)",
+      "このグループを前面に表示(必要に応じてワークスペースを切り替えます)",
+      "将此组移到最前面（必要时切换工作区）",
+      "Diese Gruppe in den Vordergrund holen (wechselt bei Bedarf die Arbeitsfläche)",
+      "Mettre ce groupe au premier plan (change d’espace de travail si nécessaire)",
+      "이 그룹을 앞으로 가져오기(필요하면 작업 공간 전환)",
+      "Traer este grupo al frente (cambia de área de trabajo si es necesario)",
+      "將此群組移到最前面（必要時切換工作區）",
+      "Trazer este grupo para a frente (muda de área de trabalho se necessário)",
+      "Porta questo gruppo in primo piano (cambia area di lavoro se necessario)"}},
     {"menuDissolveAll",
      {"Dissolve All Groups", "すべてのグループを解除", "解散所有组", "Alle Gruppen auflösen",
       "Dissoudre tous les groupes", "모든 그룹 해제", "Disolver todos los grupos", "解散所有群組",
@@ -194,10 +202,16 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
       "⚠️ Pausado — o Organizador Visual está ativado (reinicie após desativá-lo)",
       "⚠️ In pausa — Stage Manager è attivo (riavvia dopo averlo disattivato)"}},
     {"statusNotTrusted",
-     {"⚠️ Accessibility not granted", "⚠️ アクセシビリティが許可されていません", "⚠️ 未授予辅助功能权限",
-      "⚠️ Zugriff auf Bedienungshilfen nicht erlaubt", "⚠️ Accessibilité non autorisée",
-      "⚠️ 손쉬운 사용 권한 없음", "⚠️ Accesibilidad no concedida", "⚠️ 未授予輔助使用權限",
-      "⚠️ Acessibilidade não permitida", "⚠️ Accessibilità non consentita"}},
+     {"⚠️ No window manager with EWMH support",
+      "⚠️ EWMH 対応のウインドウマネージャがありません",
+      "⚠️ 没有支持 EWMH 的窗口管理器",
+      "⚠️ Kein Fenstermanager mit EWMH-Unterstützung",
+      "⚠️ Aucun gestionnaire de fenêtres compatible EWMH",
+      "⚠️ EWMH를 지원하는 윈도우 관리자가 없음",
+      "⚠️ No hay un gestor de ventanas compatible con EWMH",
+      "⚠️ 沒有支援 EWMH 的視窗管理員",
+      "⚠️ Nenhum gerenciador de janelas compatível com EWMH",
+      "⚠️ Nessun gestore di finestre compatibile con EWMH"}},
     {"statusRunning",
      {"Running", "稼働中", "运行中", "Läuft", "Actif", "실행 중", "En ejecución", "執行中", "Em execução",
       "In esecuzione"}},
@@ -263,33 +277,35 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
       "esempio) o dietro un altro pannello. Aggiorna ora e usciranno dai loro gruppi, oppure annulla, portale in "
       "primo piano su questo spazio e aggiorna di nuovo."}},
     {"restartDetachAlertBody",
-     {"They are out of reach of the restarted app — on another Space (full screen, say) or behind another tab. "
-      "Restart now and they leave their groups, or cancel, bring them to the front on this Space, and restart "
+     {"They are out of reach of the restarted app — on another workspace (full screen, say) or behind another tab. "
+      "Restart now and they leave their groups, or cancel, bring them to the front on this workspace, and restart "
       "again.",
-      "これらのウインドウは別の操作スペース(フルスクリーンなど)か別のタブの後ろにあるため、再起動後のアプリから"
-      "操作できません。今すぐ再起動するとグループから外れます。キャンセルして、この操作スペースで前面に表示してから、"
-      "もう一度再起動することもできます。",
-      "这些窗口位于其他空间（例如全屏）或其他标签页之后，重新启动后的 App 无法访问它们。现在重新启动会使它们离开所在的组；"
-      "也可以取消，在此空间中将它们移到最前面，然后再次重新启动。",
-      "Diese Fenster sind für die neu gestartete App nicht erreichbar – sie liegen in einem anderen Space (etwa im "
-      "Vollbildmodus) oder hinter einem anderen Tab. Wenn Sie jetzt neu starten, werden sie aus ihren Gruppen "
-      "gelöst. Oder brechen Sie ab, holen Sie sie in diesem Space nach vorne und starten Sie die App dann neu.",
-      "Ces fenêtres sont hors de portée de l’app redémarrée — sur un autre bureau (en plein écran, par exemple) ou "
-      "derrière un autre onglet. Redémarrez maintenant et elles quitteront leurs groupes, ou annulez, amenez-les au "
-      "premier plan sur ce bureau, puis redémarrez à nouveau.",
-      "이 윈도우들은 다른 스페이스(예: 전체 화면)에 있거나 다른 탭 뒤에 있어 다시 시작된 앱에서 다룰 수 없습니다. 지금 "
-      "다시 시작하면 그룹에서 분리됩니다. 취소하고 이 스페이스에서 앞으로 가져온 다음 다시 시작할 수도 있습니다.",
-      "Quedan fuera del alcance de la app reiniciada: están en otro espacio (a pantalla completa, por ejemplo) o "
-      "detrás de otra pestaña. Si reinicias ahora, saldrán de sus grupos; o bien cancela, tráelas al frente en "
-      "este espacio y vuelve a reiniciar.",
-      "這些視窗位於其他空間（例如全螢幕）或其他標籤頁之後，重新啟動後的 App 無法存取它們。現在重新啟動會使它們離開所屬的"
-      "群組；也可以取消，在此空間將它們移到最前面，然後再次重新啟動。",
-      "Essas janelas estão fora do alcance do app reiniciado — em outro Espaço (em tela cheia, por exemplo) ou "
-      "atrás de outra aba. Reinicie agora e elas sairão dos seus grupos, ou cancele, traga-as para a frente neste "
-      "Espaço e reinicie novamente.",
-      "Queste finestre sono fuori dalla portata dell’app riavviata — su un altro spazio (a tutto schermo, per "
-      "esempio) o dietro un altro pannello. Riavvia ora e usciranno dai loro gruppi, oppure annulla, portale in "
-      "primo piano su questo spazio e riavvia di nuovo."}},
+      "これらのウインドウは別のワークスペース(フルスクリーンなど)か別のタブの後ろにあるため、再起動後のアプリから操作"
+      "できません。今すぐ再起動するとグループから外れます。キャンセルして、このワークスペースで前面に表示してから、も"
+      "う一度再起動することもできます。",
+      "这些窗口位于其他工作区（例如全屏）或其他标签页之后，重新启动后的 App "
+      "无法访问它们。现在重新启动会使它们离开所在的组；也可以取消，在此工作区中将它们移到最前面，然后再次重新启动。",
+      "Diese Fenster sind für die neu gestartete App nicht erreichbar – sie liegen auf einer anderen Arbeitsfläche "
+      "(etwa im Vollbildmodus) oder hinter einem anderen Tab. Wenn Sie jetzt neu starten, werden sie aus ihren "
+      "Gruppen gelöst. Oder brechen Sie ab, holen Sie sie auf dieser Arbeitsfläche nach vorne und starten Sie die "
+      "App dann neu.",
+      "Ces fenêtres sont hors de portée de l’app redémarrée — sur un autre espace de travail (en plein écran, par "
+      "exemple) ou derrière un autre onglet. Redémarrez maintenant et elles quitteront leurs groupes, ou annulez, "
+      "amenez-les au premier plan sur cet espace de travail, puis redémarrez à nouveau.",
+      "이 윈도우들은 다른 작업 공간(예: 전체 화면)에 있거나 다른 탭 뒤에 있어 다시 시작된 앱에서 다룰 수 없습니다. "
+      "지금 다시 시작하면 그룹에서 분리됩니다. 취소하고 이 작업 공간에서 앞으로 가져온 다음 다시 시작할 수도 "
+      "있습니다.",
+      "Quedan fuera del alcance de la app reiniciada: están en otra área de trabajo (a pantalla completa, por "
+      "ejemplo) o detrás de otra pestaña. Si reinicias ahora, saldrán de sus grupos; o bien cancela, tráelas al "
+      "frente en esta área de trabajo y vuelve a reiniciar.",
+      "這些視窗位於其他工作區（例如全螢幕）或其他標籤頁之後，重新啟動後的 App "
+      "無法存取它們。現在重新啟動會使它們離開所屬的群組；也可以取消，在此工作區將它們移到最前面，然後再次重新啟動。",
+      "Essas janelas estão fora do alcance do app reiniciado — em outra área de trabalho (em tela cheia, por "
+      "exemplo) ou atrás de outra aba. Reinicie agora e elas sairão dos seus grupos, ou cancele, traga-as para a "
+      "frente nesta área de trabalho e reinicie novamente.",
+      "Queste finestre sono fuori dalla portata dell’app riavviata — su un’altra area di lavoro (a tutto schermo, "
+      "per esempio) o dietro un altro pannello. Riavvia ora e usciranno dai loro gruppi, oppure annulla, portale in "
+      "primo piano su quest’area di lavoro e riavvia di nuovo."}},
     {"updateDetachAlertContinue",
      {"Update Anyway", "それでもアップデート", "仍然更新", "Trotzdem aktualisieren", "Mettre à jour quand même",
       "그래도 업데이트", "Actualizar de todos modos", "仍要更新", "Atualizar Mesmo Assim", "Aggiorna comunque"}},
@@ -305,21 +321,24 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
       "Bienvenue dans Tessaly", "Tessaly에 오신 것을 환영합니다", "Te damos la bienvenida a Tessaly",
       "歡迎使用 Tessaly", "Boas-vindas ao Tessaly", "Benvenuto in Tessaly"}},
     {"onboardingBody",
-     {"To group windows into tabs,\nTessaly needs Accessibility permission.\nIt starts automatically once granted.",
-      "ウインドウをタブにまとめるには、\nアクセシビリティの許可が必要です。\n許可されると自動的に開始します。",
-      "要将窗口编组为标签页，\nTessaly 需要辅助功能权限。\n授权后会自动开始运行。",
-      "Um Fenster in Tabs zu gruppieren,\nbenötigt Tessaly Zugriff auf die Bedienungshilfen.\nNach der Freigabe "
-      "startet es automatisch.",
-      "Pour regrouper des fenêtres en onglets,\nTessaly a besoin de l’autorisation d’accessibilité.\nIl démarre "
-      "automatiquement une fois autorisé.",
-      "윈도우를 탭으로 묶으려면\nTessaly에 손쉬운 사용 권한이 필요합니다.\n권한이 부여되면 자동으로 시작됩니다.",
-      "Para agrupar ventanas en pestañas,\nTessaly necesita permiso de accesibilidad.\nSe iniciará "
-      "automáticamente en cuanto lo concedas.",
-      "若要將視窗組成標籤頁，\nTessaly 需要輔助使用權限。\n授權後會自動開始執行。",
-      "Para agrupar janelas em abas,\no Tessaly precisa da permissão de Acessibilidade.\nEle inicia "
-      "automaticamente quando ela for concedida.",
-      "Per raggruppare le finestre in pannelli,\nTessaly ha bisogno del permesso di accessibilità.\nSi avvia "
-      "automaticamente una volta concesso."}},
+     {"To group windows into tabs,\nTessaly needs a window manager with EWMH support.\nIt starts automatically once "
+      "one is running.",
+      "ウインドウをタブにまとめるには、\nEWMH 対応のウインドウマネージャが必要です。\nウインドウマネージャが動作する"
+      "と自動的に開始します。",
+      "要将窗口编组为标签页，\nTessaly 需要支持 EWMH 的窗口管理器。\n窗口管理器运行后会自动开始。",
+      "Um Fenster in Tabs zu gruppieren,\nbenötigt Tessaly einen Fenstermanager mit EWMH-Unterstützung.\nSobald "
+      "einer läuft, startet es automatisch.",
+      "Pour regrouper des fenêtres en onglets,\nTessaly a besoin d’un gestionnaire de fenêtres compatible EWMH.\nIl "
+      "démarre automatiquement dès qu’un tel gestionnaire est lancé.",
+      "윈도우를 탭으로 묶으려면\nTessaly에 EWMH를 지원하는 윈도우 관리자가 필요합니다.\n윈도우 관리자가 실행되면 "
+      "자동으로 시작됩니다.",
+      "Para agrupar ventanas en pestañas,\nTessaly necesita un gestor de ventanas compatible con EWMH.\nSe iniciará "
+      "automáticamente en cuanto haya uno en marcha.",
+      "若要將視窗組成標籤頁，\nTessaly 需要支援 EWMH 的視窗管理員。\n視窗管理員執行後會自動開始。",
+      "Para agrupar janelas em abas,\no Tessaly precisa de um gerenciador de janelas compatível com EWMH.\nEle "
+      "inicia automaticamente quando houver um em execução.",
+      "Per raggruppare le finestre in pannelli,\nTessaly ha bisogno di un gestore di finestre compatibile con "
+      "EWMH.\nSi avvia automaticamente non appena ne è in esecuzione uno."}},
     {"onboardingGrantButton",
      {"Grant Accessibility in System Settings…", "システム設定でアクセシビリティを許可…",
       "在系统设置中授予辅助功能权限…", "Bedienungshilfen in den Systemeinstellungen erlauben …",

@@ -16,8 +16,12 @@ bool PermissionsCoordinator::requestTrust() const {
     return platform_.accessibility && platform_.accessibility->isProcessTrusted(true);
 }
 
+bool PermissionsCoordinator::hasSettingsPage() const {
+    return platform_.workspace && platform_.systemProbes && *platform_.systemProbes->accessibilitySettingsURL() != '\0';
+}
+
 void PermissionsCoordinator::openAccessibilitySettings() const {
-    if (!platform_.workspace || !platform_.systemProbes) return;
+    if (!hasSettingsPage()) return;
     platform_.workspace->openURL(platform_.systemProbes->accessibilitySettingsURL());
 }
 

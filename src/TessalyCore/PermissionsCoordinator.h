@@ -25,6 +25,9 @@ public:
     bool isTrusted() const;
     // Asks with the system's prompt; answers whether the process is trusted now.
     bool requestTrust() const;
+    // Whether the system has a page where the permission is granted (X11
+    // has none: there trust is a window manager that answers).
+    bool hasSettingsPage() const;
     void openAccessibilitySettings() const;
 
     // Calls onGranted once: at once when trusted, otherwise on the first poll

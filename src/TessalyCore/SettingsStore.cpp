@@ -40,9 +40,19 @@ std::optional<nlohmann::json> storedJSON(const UserDefaults& defaults, const cha
 }  // namespace
 
 const std::set<std::string>& SettingsStore::defaultExclusions() {
+    // The desktops' own panels, docks, launchers, desktop windows and
+    // notification daemons, as X11 names them: by desktop entry where the
+    // program finds a shown one (plank, tint2, synapse, cairo-dock,
+    // xfce4-appfinder, org.kde.latte-dock), else by window class instance.
     static const std::set<std::string> exclusions{
-        "com.apple.systempreferences", "com.apple.dock",          "com.apple.WindowManager",
-        "com.apple.notificationcenterui", "com.apple.controlcenter", "com.apple.Spotlight",
+        // Panels and desktop shells
+        "xfce4-panel", "xfdesktop", "mate-panel", "lxqt-panel", "plasmashell", "tint2", "polybar",
+        // Docks
+        "plank", "cairo-dock", "org.kde.latte-dock",
+        // Launchers
+        "krunner", "rofi", "synapse", "xfce4-appfinder",
+        // Notification daemons
+        "xfce4-notifyd", "mate-notification-daemon", "lxqt-notificationd",
     };
     return exclusions;
 }

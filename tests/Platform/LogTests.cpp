@@ -156,3 +156,19 @@ TEST(LogDefault, WithoutASinkLinesReachTheJournalOrStandardError) {
         EXPECT_EQ(err.back(), '\n');
     }
 }
+
+TEST(LogDefault, DebugLinesReachStandardErrorOnlyWhileDiagnosticsAreOn) {
+    Log::setSink(nullptr);
+    Log::setJournalPreferred(false);
+    testing::internal::CaptureStderr();
+    Log::debug(LogCategory::focus, "focus event dropped: quiet");
+    Log::notice(LogCategory::app, "session started");
+    Log::setDiagnosticsEnabled(true);
+    Log::debug(LogCategory::focus, "focus event dropped: diagnosing");
+    Log::setDiagnosticsEnabled(false);
+    const std::string err = testing::internal::GetCapturedStderr();
+    Log::setJournalPreferred(true);
+    EXPECT_EQ(err.find("quiet"), std::string::npos) << err;
+    EXPECT_NE(err.find("session started"), std::string::npos) << err;
+    EXPECT_NE(err.find("diagnosing"), std::string::npos) << err;
+}

@@ -116,11 +116,41 @@ TEST_F(AppDelegateTest, HotkeysStayOffWhileARecordingRunsAndComeBackAfterIt) {
     const KeyCombo taken{HotkeyManager::KeyCode::tab, HotkeyModifiers::control};
     input->takeByOtherApplication(taken.keyCode, taken.modifiers.rawValue);
     delegate->store().setNextTabHotkey(taken);
-    EXPECT_EQ(log.matching(LogCategory::app, "tab-cycle hotkey registration failed").size(), 1u);
+    EXPECT_EQ(log.matching(LogCategory::app, AppDelegate::hotkeyFailureLine).size(), 1u);
     EXPECT_TRUE(delegate->notices().isActive(ShellNotice::hotkeysTaken)) << "the status menu tells the user";
     delegate->store().setNextTabHotkey(std::nullopt);
     EXPECT_FALSE(delegate->notices().isActive(ShellNotice::hotkeysTaken));
     EXPECT_TRUE(delegate->isSessionRunning());
+}
+
+TEST_F(AppDelegateTest, HotkeysTheWindowManagerHoldsAreLoggedOncePerChangeOfOutcome) {
+    // The window manager holds Control+Alt+Right (most hold Left too).
+    input->takeByOtherApplication(KeyCombo::defaultNextTab.keyCode, KeyCombo::defaultNextTab.modifiers.rawValue);
+    const auto failures = [this] { return log.matching(LogCategory::app, AppDelegate::hotkeyFailureLine).size(); };
+    auto delegate = launch(true);
+    EXPECT_EQ(failures(), 1u);
+    EXPECT_TRUE(delegate->notices().isActive(ShellNotice::hotkeysTaken));
+
+    // Every change registers the hotkeys again; nothing new to say.
+    for (int i = 0; i < 15; ++i) delegate->store().setTabBarOpacity(0.5 + i / 100.0);
+    delegate->hotkeyRecordingChanged(true);
+    delegate->hotkeyRecordingChanged(false);
+    EXPECT_EQ(failures(), 1u);
+
+    // Another taken combination is a new outcome; free ones say nothing.
+    const KeyCombo alsoTaken{HotkeyManager::KeyCode::tab, HotkeyModifiers::control};
+    input->takeByOtherApplication(alsoTaken.keyCode, alsoTaken.modifiers.rawValue);
+    delegate->store().setNextTabHotkey(alsoTaken);
+    EXPECT_EQ(failures(), 2u);
+    delegate->store().setNextTabHotkey(KeyCombo(HotkeyKeyCode::functionKeys[4], HotkeyModifiers{}));
+    EXPECT_FALSE(delegate->notices().isActive(ShellNotice::hotkeysTaken));
+    delegate->store().setTabBarOpacity(0.9);
+    EXPECT_EQ(failures(), 2u);
+    // Back to the held default: told again.
+    delegate->store().setNextTabHotkey(KeyCombo::defaultNextTab);
+    delegate->store().setTabBarOpacity(1.0);
+    EXPECT_EQ(failures(), 3u);
+    EXPECT_TRUE(delegate->notices().isActive(ShellNotice::hotkeysTaken));
 }
 
 TEST_F(AppDelegateTest, WithoutAWindowManagerItWaitsForOneAndStartsWhenItAnswers) {

@@ -70,9 +70,9 @@ TEST_F(StatusMenuModelTests, AStoppedUntrustedProgramOffersThePermissionAndNoGro
     EXPECT_EQ(kinds(entries), (std::vector<Kind>{Kind::statusLine, Kind::permission, Kind::separator,
                                                  Kind::groupsHeader, Kind::noGroups, Kind::separator, Kind::settings,
                                                  Kind::dissolveAll, Kind::separator, Kind::about, Kind::quit}));
-    EXPECT_EQ(entries[0].title, "⚠️ Accessibility not granted");
+    EXPECT_EQ(entries[0].title, "⚠️ No window manager with EWMH support");
     EXPECT_FALSE(entries[0].enabled);
-    EXPECT_EQ(entries[1].title, "Grant Accessibility…");
+    EXPECT_EQ(entries[1].title, "Window Manager Needed…");
     EXPECT_EQ(entries[3].title, "Groups");
     EXPECT_EQ(entries[4].title, "No groups");
     EXPECT_FALSE(entries[4].enabled);
@@ -111,7 +111,7 @@ TEST_F(StatusMenuModelTests, GroupRowsStopAtTwelveAndCountTheRest) {
         ASSERT_EQ(rows.size(), 12u) << count;
         EXPECT_EQ(rows[0].title, "1 tab | Group 0");
         EXPECT_EQ(rows[1].title, "2 tabs | Group 1");
-        EXPECT_EQ(rows[0].toolTip, "Bring this group to the front (switches Space if needed)");
+        EXPECT_EQ(rows[0].toolTip, "Bring this group to the front (switches workspace if needed)");
         const auto last = std::find_if(entries.begin(), entries.end(), [](const auto& e) { return e.kind == Kind::moreGroups; });
         if (more.empty()) {
             EXPECT_EQ(last, entries.end());

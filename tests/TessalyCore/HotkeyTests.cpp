@@ -143,16 +143,24 @@ TEST(HotkeyCaptureTest, Verdicts) {
     EXPECT_EQ(C::evaluate(96, Mods(0x10200)), C::captured(KeyCombo(96, Mods(0x10200))));
 }
 
-TEST(KeyComboDisplayTest, ModifiersInFixedOrderThenTheKey) {
+TEST(KeyComboDisplayTest, KeysAreNamedAsOnAPCKeyboardInAFixedOrder) {
     const auto us = SimKeyboardLayout::usLayout();
-    EXPECT_EQ(displayString(KeyCombo::defaultNextTab, us.get()), "⌃ Control + ⌥ Option + →");
-    EXPECT_EQ(displayString(KeyCombo::defaultPrevTab, us.get()), "⌃ Control + ⌥ Option + ←");
-    EXPECT_EQ(displayString(KeyCombo(49, Mods::command | Mods::shift), us.get()), "⇧ Shift + ⌘ Command + Space");
-    EXPECT_EQ(displayString(KeyCombo(0, Mods::command | Mods(0x10000)), us.get()), "⌘ Command + A");
+    EXPECT_EQ(displayString(KeyCombo::defaultNextTab, us.get()), "Ctrl+Alt+→");
+    EXPECT_EQ(displayString(KeyCombo::defaultPrevTab, us.get()), "Ctrl+Alt+←");
+    // Ctrl, Alt, Shift, Super, whatever order they were pressed in.
+    EXPECT_EQ(displayString(KeyCombo(49, Mods::command | Mods::shift), us.get()), "Shift+Super+Space");
+    EXPECT_EQ(displayString(KeyCombo(0, Mods::command | Mods::shift | Mods::option | Mods::control), us.get()),
+              "Ctrl+Alt+Shift+Super+A");
+    EXPECT_EQ(displayString(KeyCombo(0, Mods::command | Mods(0x10000)), us.get()), "Super+A");
     EXPECT_EQ(displayString(KeyCombo(122, Mods{}), us.get()), "F1");
     EXPECT_EQ(keyName(111, us.get()), "F12");
     EXPECT_EQ(keyName(90, us.get()), "F20");
     EXPECT_EQ(keyName(53, us.get()), "Esc");
+    // The stored Delete and Forward Delete keys are Backspace and Delete on a PC; Help is Insert.
+    EXPECT_EQ(keyName(HotkeyKeyCode::deleteBackward, us.get()), "Backspace");
+    EXPECT_EQ(keyName(117, us.get()), "Delete");
+    EXPECT_EQ(keyName(114, us.get()), "Insert");
+    EXPECT_EQ(modifierName(Mods::option), "Alt");
 }
 
 TEST(KeyComboDisplayTest, LayoutNamesAreTrimmedAndUpperCased) {
@@ -169,9 +177,9 @@ TEST(KeyComboDisplayTest, LayoutNamesAreTrimmedAndUpperCased) {
 
 TEST(KeyComboDisplayTest, UsesTheInstalledLayout) {
     KeyboardLayout::setCurrent(SimKeyboardLayout::usLayout());
-    EXPECT_EQ(displayString(KeyCombo(1, Mods::control)), "⌃ Control + S");
+    EXPECT_EQ(displayString(KeyCombo(1, Mods::control)), "Ctrl+S");
     KeyboardLayout::setCurrent(nullptr);
-    EXPECT_EQ(displayString(KeyCombo(1, Mods::control)), "⌃ Control + Key 1");
+    EXPECT_EQ(displayString(KeyCombo(1, Mods::control)), "Ctrl+Key 1");
 }
 
 }  // namespace

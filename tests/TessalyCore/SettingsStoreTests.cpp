@@ -12,6 +12,13 @@
 namespace tessaly {
 namespace {
 
+// The default exclusions as stored: sorted by code point.
+const std::vector<std::string> kDefaultExclusions{
+    "cairo-dock", "krunner", "lxqt-notificationd", "lxqt-panel", "mate-notification-daemon", "mate-panel",
+    "org.kde.latte-dock", "plank", "plasmashell", "polybar", "rofi", "synapse", "tint2", "xfce4-appfinder",
+    "xfce4-notifyd", "xfce4-panel", "xfdesktop",
+};
+
 using Keys = SettingsStore::Keys;
 
 // Answers one fixed application per process id.
@@ -204,7 +211,7 @@ TEST_F(SettingsStoreTests, FailedEncodingChangesNothingAndSaysSo) {
 TEST_F(SettingsStoreTests, ExclusionsAreStoredSortedAndTestedPerProcess) {
     RunningApplication dock;
     dock.pid = 42;
-    dock.bundleIdentifier = "com.apple.dock";
+    dock.bundleIdentifier = "plank";
     workspace->apps[42] = dock;
     RunningApplication anonymous;
     anonymous.pid = 43;
@@ -217,9 +224,19 @@ TEST_F(SettingsStoreTests, ExclusionsAreStoredSortedAndTestedPerProcess) {
     defaults->removeObjectForKey(Keys::excludedBundleIDs);
     EXPECT_TRUE(store.isExcluded(42));
     store.setExcludedBundleIDs(SettingsStore::defaultExclusions());
-    EXPECT_EQ(defaults->stringArrayForKey(Keys::excludedBundleIDs),
-              (UserDefaults::StringArray{"com.apple.Spotlight", "com.apple.WindowManager", "com.apple.controlcenter",
-                                         "com.apple.dock", "com.apple.notificationcenterui", "com.apple.systempreferences"}));
+    EXPECT_EQ(defaults->stringArrayForKey(Keys::excludedBundleIDs), kDefaultExclusions);
+}
+
+TEST_F(SettingsStoreTests, DefaultExclusionsAreTheDesktopsOwnProgramsAndAStoredListStaysAsItIs) {
+    // What the Grouping page and an export show before the user changes anything.
+    const auto exported = store.snapshot().excludedBundleIDs;
+    ASSERT_TRUE(exported);
+    EXPECT_EQ(*exported, kDefaultExclusions);
+    // A list stored by an earlier version reads back as it was.
+    const UserDefaults::StringArray stored{"com.apple.Spotlight", "com.apple.dock", "org.example.Mail"};
+    defaults->setStringArray(stored, Keys::excludedBundleIDs);
+    EXPECT_EQ(store.excludedBundleIDs(), std::set<std::string>(stored.begin(), stored.end()));
+    EXPECT_EQ(*store.snapshot().excludedBundleIDs, std::vector<std::string>(stored.begin(), stored.end()));
 }
 
 TEST_F(SettingsStoreTests, ApplyOfAnEmptySnapshotWritesDragKeysResolvesCollisionAndNotifiesOnce) {

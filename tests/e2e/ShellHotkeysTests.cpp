@@ -1,7 +1,8 @@
 // The tab-cycle hotkeys on a real desktop: where the window manager holds
-// Control+Alt+Left/Right (openbox as it comes) the user is told, in the log
-// and in the status menu; where they are free, Control+Alt+Right typed on
-// the keyboard shows the focused group's next tab.
+// Control+Alt+Left/Right (openbox as it comes) the user is told, once in
+// the log, in the status menu and on the Tab Bar page; where they are free,
+// Control+Alt+Right typed on the keyboard shows the focused group's next
+// tab.
 #include "ShellTest.h"
 
 namespace tessaly::e2e {
@@ -32,6 +33,44 @@ TEST_F(ShellHotkeysTakenTest, HotkeysHeldByTheWindowManagerAreReportedInTheLogAn
     EXPECT_EQ(rows[0].name, "Running") << names(rows);
     EXPECT_EQ(rows[1].name, hotkeysTakenNotice) << "the status menu does not say so: " << names(rows);
     EXPECT_FALSE(rows[1].has(Accessible::enabled)) << "the notice is a row to read, not to choose";
+}
+
+TEST_F(ShellHotkeysTakenTest, TheTabBarPageSaysSoBesideTheHotkeyRowsAndTheLogTellsItOnce) {
+    if (!accessibility()) GTEST_SKIP() << "no accessibility bus on this machine";
+    ASSERT_TRUE(startShell());
+    ASSERT_TRUE(waitForLog(registrationFailedLine));
+    ASSERT_TRUE(openSettingsWindow());
+    ASSERT_TRUE(openPage("Tab Bar"));
+
+    const auto warning = control("label", hotkeysTakenNotice);
+    ASSERT_TRUE(warning) << "the page does not say that the hotkeys are taken";
+    const auto prevRow = control("push button", "Ctrl+Alt+←");
+    const auto reset = control("push button", "Reset to Defaults");
+    ASSERT_TRUE(prevRow && reset);
+    EXPECT_GE(warning->extents.minY(), prevRow->extents.maxY()) << "not beside the hotkey rows";
+    EXPECT_LE(warning->extents.maxY(), reset->extents.minY()) << "not beside the hotkey rows";
+
+    // Every change registers the hotkeys again: the log says it once.
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(clickControl("push button", "+"));
+    ASSERT_TRUE(control("label", "Tab Bar Height: 33 px"));
+    EXPECT_EQ(logCount(registrationFailedLine), 1u);
+
+    // Both hotkeys turned off, one after the other: nothing is taken any more.
+    const auto offRows = [this](std::size_t n) {
+        return a11y_->waitUntil(pid(), [n](const std::vector<Accessible>& tree) {
+            std::size_t off = 0;
+            for (const auto& button : AccessibilityBus::all(tree, "push button")) off += button.name == "Off";
+            return off == n;
+        });
+    };
+    ASSERT_TRUE(clickControl("push button", "Turn off this shortcut"));
+    ASSERT_TRUE(offRows(1));
+    ASSERT_TRUE(clickControl("push button", "Turn off this shortcut"));
+    ASSERT_TRUE(offRows(2));
+    EXPECT_TRUE(a11y_->waitUntil(pid(), [](const std::vector<Accessible>& tree) {
+        return AccessibilityBus::find(tree, "push button", "Off") &&
+               !AccessibilityBus::find(tree, "label", hotkeysTakenNotice);
+    })) << "the warning stayed after both hotkeys were turned off";
 }
 
 class ShellHotkeysTest : public ShellTest {};

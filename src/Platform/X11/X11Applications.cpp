@@ -154,9 +154,16 @@ RunningApplication X11Applications::describe(ProcessID pid, const X11WindowInfo*
         app.bundlePath = entry->path;
         if (!entry->name.empty()) app.localizedName = entry->name;
     }
+    // Without a desktop entry the application goes by its window class
+    // (its name: the class, its identifier: the instance, as the program
+    // names itself there), else by its process's command name.
+    if (!app.bundleIdentifier && window && !window->instanceName.empty()) app.bundleIdentifier = window->instanceName;
     if (!app.localizedName && window && !window->className.empty()) app.localizedName = window->className;
-    if (!app.localizedName) {
-        if (auto comm = processCommand(pid); !comm.empty()) app.localizedName = comm;
+    if (!app.bundleIdentifier || !app.localizedName) {
+        if (const std::string comm = processCommand(pid); !comm.empty()) {
+            if (!app.bundleIdentifier) app.bundleIdentifier = comm;
+            if (!app.localizedName) app.localizedName = comm;
+        }
     }
     app.isTerminated = !processIsAlive(pid);
     return app;

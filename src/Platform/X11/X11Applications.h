@@ -1,8 +1,9 @@
 #pragma once
 // Running applications on X11: the processes that own managed client
 // windows, named after their desktop entry (_GTK_APPLICATION_ID,
-// _KDE_NET_WM_DESKTOP_FILE, else WM_CLASS matched to a desktop file), with
-// WM_CLASS or /proc/PID/comm as the fallback name.
+// _KDE_NET_WM_DESKTOP_FILE, else WM_CLASS matched to a desktop file). An
+// application without an entry is identified by its WM_CLASS instance and
+// named by its WM_CLASS class, else both come from /proc/PID/comm.
 #include "Platform/Types.h"
 #include "Platform/Workspace.h"
 #include "Platform/X11/X11Backend.h"

@@ -12,6 +12,7 @@
 #include <array>
 
 #include "TessalyApp/Qt/SettingsWidgets.h"
+#include "TessalyCore/KeyComboDisplay.h"
 #include "TessalyCore/L10n.h"
 
 namespace tessaly {
@@ -49,9 +50,9 @@ GroupingSettingsTab::GroupingSettingsTab(SettingsModel& model, QWidget* parent)
 
     auto* drag = new SettingsSection(L10n::dragSection(), this);
     modifier_->addItem(toQString(L10n::modifierNone()));
-    modifier_->addItem(QStringLiteral("⇧ Shift"));
-    modifier_->addItem(QStringLiteral("⌃ Control"));
-    modifier_->addItem(QStringLiteral("⌥ Option"));
+    for (const HotkeyModifiers key : {HotkeyModifiers::shift, HotkeyModifiers::control, HotkeyModifiers::option}) {
+        modifier_->addItem(toQString(modifierName(key)));
+    }
     drag->addLabeledRow(L10n::modifierKey(), modifier_);
     for (const auto& text : {L10n::delayInstant(), L10n::delay03(), L10n::delay06(), L10n::delay1()}) {
         delay_->addItem(toQString(text));

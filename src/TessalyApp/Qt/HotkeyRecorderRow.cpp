@@ -36,9 +36,10 @@ HotkeyRecorderRow::HotkeyRecorderRow(const std::string& title, HotkeyRecorder::T
     buttons->setSpacing(6);
     // Wide enough for the longest text the button shows, so it does not jump.
     const QFontMetrics metrics(record_->font());
-    int width = metrics.horizontalAdvance(QStringLiteral("⌃⌥⇧⌘←→無効"));
-    for (const std::string& text : {L10n::hotkeyRecordPrompt(), L10n::hotkeyOff(),
-                                    displayString(KeyCombo::defaultNextTab)}) {
+    const KeyCombo everyModifier{HotkeyKeyCode::rightArrow, HotkeyModifiers::control | HotkeyModifiers::option |
+                                                                HotkeyModifiers::shift | HotkeyModifiers::command};
+    int width = 0;
+    for (const std::string& text : {L10n::hotkeyRecordPrompt(), L10n::hotkeyOff(), displayString(everyModifier)}) {
         width = std::max(width, metrics.horizontalAdvance(toQString(text)));
     }
     record_->setMinimumWidth(width + 24);

@@ -83,13 +83,15 @@ OnboardingWindowController::OnboardingWindowController(PermissionsCoordinator& p
     body->setForegroundRole(QPalette::PlaceholderText);
     layout->addWidget(body);
 
-    grantButton_ = new QPushButton(QString::fromStdString(L10n::onboardingGrantButton()), window_.get());
-    grantButton_->setDefault(true);
-    QObject::connect(grantButton_, &QPushButton::clicked, window_.get(), [this] { requestGrant(); });
-    layout->addWidget(grantButton_, 0, Qt::AlignHCenter);
-    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto* shortcut = new QShortcut(QKeySequence(key), window_.get());
-        QObject::connect(shortcut, &QShortcut::activated, grantButton_, &QPushButton::click);
+    if (permissions_.hasSettingsPage()) {
+        grantButton_ = new QPushButton(QString::fromStdString(L10n::onboardingGrantButton()), window_.get());
+        grantButton_->setDefault(true);
+        QObject::connect(grantButton_, &QPushButton::clicked, window_.get(), [this] { requestGrant(); });
+        layout->addWidget(grantButton_, 0, Qt::AlignHCenter);
+        for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+            auto* shortcut = new QShortcut(QKeySequence(key), window_.get());
+            QObject::connect(shortcut, &QShortcut::activated, grantButton_, &QPushButton::click);
+        }
     }
 
     window_->setFixedWidth(kWidth);
@@ -99,7 +101,6 @@ OnboardingWindowController::OnboardingWindowController(PermissionsCoordinator& p
 OnboardingWindowController::~OnboardingWindowController() = default;
 
 QWidget& OnboardingWindowController::window() { return *window_; }
-QPushButton& OnboardingWindowController::grantButton() { return *grantButton_; }
 bool OnboardingWindowController::isVisible() const { return window_->isVisible(); }
 
 void OnboardingWindowController::show() {

@@ -5,11 +5,12 @@
 // owner's once-a-second poll (PermissionsCoordinator::waitForTrust) starts
 // the session when one answers.
 //
-// The window explains this and offers one button (also Return) that asks
-// for the permission, opens the page where it is granted where the system
-// has one, and hides the window while the poll goes on. Closing the window
-// stops the poll; the owner then starts the session when the status menu
-// opens or the program is opened again and trust is there.
+// The window explains this. Where the system has a page where the
+// permission is granted, it offers one button (also Return) that asks for
+// the permission, opens that page and hides the window while the poll goes
+// on; on X11 there is nothing to open, so it shows no button. Closing the
+// window stops the poll; the owner then starts the session when the status
+// menu opens or the program is opened again and trust is there.
 //
 // The controller does not show the window by itself: the owner calls show().
 // Main thread only.
@@ -40,7 +41,8 @@ public:
 
     const std::function<void()>& onGranted() const { return onGranted_; }
     QWidget& window();
-    QPushButton& grantButton();
+    // Null where the system has no page to open.
+    QPushButton* grantButton() { return grantButton_; }
 
 private:
     class Window;
@@ -49,7 +51,7 @@ private:
     PermissionsCoordinator& permissions_;
     std::function<void()> onGranted_;
     std::unique_ptr<Window> window_;
-    QPushButton* grantButton_ = nullptr;  // owned by the window
+    QPushButton* grantButton_ = nullptr;  // owned by the window; null without a settings page
 };
 
 }  // namespace tessaly

@@ -27,6 +27,10 @@ QtShell::QtShell(AppDelegate& delegate, Environment environment)
         delegate_.notices().set(ShellNotice::launchAtLoginFailed, !succeeded);
     });
     relaunch_ = std::make_unique<RelaunchCoordinator>(relaunchHooks(), &delegate_.notices());
+    // A taken tab-cycle hotkey is also said beside the hotkey rows.
+    delegate_.notices().onChange = lifetime_.guarded([this](ShellNotice notice, bool active) {
+        if (notice == ShellNotice::hotkeysTaken && settingsWindow_) settingsWindow_->model().setHotkeysTaken(active);
+    });
 
     auto& parts = delegate_.parts;
     parts.installMenuBar = lifetime_.guarded([this] { installMenuBar(); });
@@ -95,6 +99,7 @@ SettingsWindowController& QtShell::settingsController() {
     });
     settingsWindow_ =
         std::make_unique<SettingsWindowController>(delegate_.store(), std::move(model), environment_.main, options);
+    settingsWindow_->model().setHotkeysTaken(delegate_.notices().isActive(ShellNotice::hotkeysTaken));
     return *settingsWindow_;
 }
 

@@ -460,6 +460,9 @@ TEST_F(X11ServicesTest, DisplaysAndWorkspace) {
     EXPECT_EQ(running[0].pid, first->pid);
     EXPECT_EQ(running[0].localizedName, "XTerm");
     EXPECT_EQ(running[1].pid, second->pid);
+    // Without a desktop entry: known by its window class, identified by its instance.
+    EXPECT_EQ(running[1].localizedName, "XLogo");
+    EXPECT_EQ(running[1].bundleIdentifier, "xlogo");
 
     std::vector<WorkspaceEvent> activated, terminated;
     const auto activation = workspace.addObserver(WorkspaceNotification::didActivateApplication,

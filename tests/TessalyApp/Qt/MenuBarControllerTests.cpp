@@ -84,7 +84,7 @@ TEST_F(MenuBarControllerTests, TheMenuIsRebuiltEachTimeItOpensWithForeignTextKep
     EXPECT_EQ(rows, 1);
     QAction* row = find(items, "1 tab | R&&D notes");
     ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->toolTip(), "Bring this group to the front (switches Space if needed)");
+    EXPECT_EQ(row->toolTip(), "Bring this group to the front (switches workspace if needed)");
     EXPECT_FALSE(find(items, "Groups")->isEnabled());
     EXPECT_EQ(find(items, "Settings…")->shortcut(), QKeySequence("Ctrl+,"));
     EXPECT_TRUE(controller.menu().toolTipsVisible());

@@ -143,6 +143,9 @@ TEST_F(SettingsPagesTest, GroupingShowsTheOptionWarningAndEditsExclusions) {
     sim.desktop->addApplication(app(1, "org.example.editor", "Editor"));
     sim.desktop->addApplication(app(2, "org.example.browser", "Browser"));
     GroupingSettingsTab page(makeModel());
+    QStringList keys;
+    for (int i = 0; i < page.modifierPicker().count(); ++i) keys << page.modifierPicker().itemText(i);
+    EXPECT_EQ(keys, (QStringList{"None (always on)", "Shift", "Ctrl", "Alt"})) << "named as on a PC keyboard";
     EXPECT_TRUE(page.optionWarning().isHidden());
     page.modifierPicker().setCurrentIndex(3);
     EXPECT_EQ(store.dragSettings().modifierGate, ModifierGate::option);
