@@ -53,9 +53,12 @@ public:
     // Its shown tab bars: the strips of the bar's height.
     std::vector<ShownWindow> bars() {
         auto all = overlays();
-        std::erase_if(all, [](const ShownWindow& w) { return w.rect.size.height != kBarHeight; });
+        std::erase_if(all, [this](const ShownWindow& w) { return w.rect.size.height != barHeight; });
         return all;
     }
+    // The bars' height in X pixels (twice the default where the program's
+    // Qt scales by 2).
+    double barHeight = kBarHeight;
 
     // The bar of the group whose active member is `client`: one of the
     // program's override-redirect windows, as wide as the client's frame,
