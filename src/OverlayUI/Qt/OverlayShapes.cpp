@@ -29,6 +29,79 @@ void drawPadlock(QPainter& painter, const QRectF& box, double height, const QCol
     painter.restore();
 }
 
+QString symbolText(Symbol symbol) {
+    switch (symbol) {
+    case Symbol::add: return QStringLiteral("+");
+    case Symbol::popOut: return QStringLiteral("\u2197");
+    case Symbol::moveToDisplay: return QStringLiteral("\u29C9");
+    case Symbol::suspended: return QStringLiteral("\u26F6");
+    }
+    return {};
+}
+
+void drawSymbol(QPainter& painter, Symbol symbol, const QRectF& box, double size, const QColor& color) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    const QPointF c = box.center();
+    // Drawn on a grid of `size`: strokes about as heavy as the glyph's.
+    const double s = size;
+    QPen pen(color, std::max(1.0, s * 0.12), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    switch (symbol) {
+    case Symbol::add: {
+        pen.setWidthF(std::max(1.0, s * 0.13));
+        painter.setPen(pen);
+        const double arm = s * 0.34;
+        painter.drawLine(QPointF(c.x() - arm, c.y()), QPointF(c.x() + arm, c.y()));
+        painter.drawLine(QPointF(c.x(), c.y() - arm), QPointF(c.x(), c.y() + arm));
+        break;
+    }
+    case Symbol::popOut: {
+        pen.setWidthF(std::max(1.0, s * 0.13));
+        painter.setPen(pen);
+        const double reach = s * 0.3;
+        const QPointF tip(c.x() + reach, c.y() - reach);
+        painter.drawLine(QPointF(c.x() - reach, c.y() + reach), tip);
+        QPainterPath head;
+        head.moveTo(tip.x() - reach * 1.25, tip.y());
+        head.lineTo(tip);
+        head.lineTo(tip.x(), tip.y() + reach * 1.25);
+        painter.drawPath(head);
+        break;
+    }
+    case Symbol::moveToDisplay: {
+        pen.setWidthF(std::max(1.0, s * 0.09));
+        painter.setPen(pen);
+        // Two squares overlapping at a corner.
+        const double side = s * 0.5;
+        const double shift = s * 0.24;
+        const QRectF lower(c.x() - side / 2 + shift / 2, c.y() - side / 2 + shift / 2, side, side);
+        painter.drawRect(lower.translated(-shift, -shift));
+        painter.drawRect(lower);
+        break;
+    }
+    case Symbol::suspended: {
+        pen.setWidthF(std::max(1.0, s * 0.1));
+        painter.setPen(pen);
+        // The four corners of a square.
+        const double half = s * 0.36;
+        const double leg = half * 0.7;
+        const QRectF square(c.x() - half, c.y() - half, 2 * half, 2 * half);
+        for (const QPointF& corner : {square.topLeft(), square.topRight(), square.bottomRight(), square.bottomLeft()}) {
+            const double dx = corner.x() < c.x() ? leg : -leg;
+            const double dy = corner.y() < c.y() ? leg : -leg;
+            QPainterPath l;
+            l.moveTo(corner.x() + dx, corner.y());
+            l.lineTo(corner);
+            l.lineTo(corner.x(), corner.y() + dy);
+            painter.drawPath(l);
+        }
+        break;
+    }
+    }
+    painter.restore();
+}
+
 QPainterPath roundedRect(const QRectF& rect, double radius) {
     QPainterPath path;
     path.addRoundedRect(rect, radius, radius);

@@ -103,13 +103,6 @@ TabItemView::SpringHighlight itemHighlight(SpringLoadingDestination::Highlight h
 
 Point globalX(const QMouseEvent& event) { return QtX11Coordinates::toX(event.globalPosition()); }
 
-QFont buttonFont(int pixels, QFont::Weight weight) {
-    QFont font;
-    font.setPixelSize(pixels);
-    font.setWeight(weight);
-    return font;
-}
-
 // The padlock shown while the group is locked, drawn in the bar's control colour.
 class LockIconView : public QWidget {
 public:
@@ -149,13 +142,13 @@ TabBarView::TabBarView(std::shared_ptr<MainExecutor> executor)
     setAcceptDrops(true);
     nameCaption_ = new GroupNameCaptionView(this);
     nameCaption_->onFootprintChange = lifetime_.guarded([this] { relayout(); });
-    addButton_ = new HoverGlowButton(QStringLiteral("+"), buttonFont(14, QFont::DemiBold), this);
+    addButton_ = new HoverGlowButton(OverlayShapes::Symbol::add, 14, this);
     addButton_->setToolTip(QString::fromStdString(L10n::addWindowTooltip()));
     QObject::connect(addButton_, &QAbstractButton::clicked, this, [this] {
         if (!onAdd) return;
         onAdd(QtX11Coordinates::toX(QRectF(QRect(addButton_->mapToGlobal(QPoint(0, 0)), addButton_->size()))));
     });
-    moveButton_ = new HoverGlowButton(QStringLiteral("⧉"), buttonFont(12, QFont::Normal), this);
+    moveButton_ = new HoverGlowButton(OverlayShapes::Symbol::moveToDisplay, 14, this);
     moveButton_->setToolTip(QString::fromStdString(L10n::moveToDisplayTooltip()));
     moveButton_->hide();
     QObject::connect(moveButton_, &QAbstractButton::clicked, this, [this] {
