@@ -380,7 +380,9 @@ void TabBarView::setStyle(const Style& style) {
     update();
 }
 
-QColor TabBarView::fillColor() const { return QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_); }
+QColor TabBarView::fillColor() const {
+    return QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_, testAttribute(Qt::WA_TranslucentBackground));
+}
 
 QColor TabBarView::barControlColor() const { return QtBarColors::color(palette_.barControl); }
 
@@ -480,7 +482,7 @@ QPainterPath TabBarView::backgroundPath(const QRectF& rect, const Style& style) 
 
 void TabBarView::updateMask() {
     if (!isWindow() || width() <= 0 || height() <= 0) return;
-    // No compositor is assumed: the rounded corners are cut out of the window.
+    // The rounded corners are cut out of the window, with a compositor or without.
     setMask(OverlayShapes::region(backgroundPath(QRectF(rect()), style_)));
 }
 
@@ -492,6 +494,8 @@ void TabBarView::resizeEvent(QResizeEvent* event) {
 
 void TabBarView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // The fill replaces what was there: a translucent one blends only once.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(event->rect(), fillColor());
 }
 
@@ -625,7 +629,8 @@ void TabBarView::showChip(std::size_t tab, const Rect& frame) {
     const QPixmap picture = item.grab();
     if (effect) effect->setEnabled(true);
     if (!chip_) chip_ = std::make_unique<TabDragChip>();
-    chip_->show(picture, fillColor(), frame);
+    // The chip is opaque: the bar's colour without its translucency.
+    chip_->show(picture, QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_, false), frame);
 }
 
 void TabBarView::moveChip(const Rect& frame) {
