@@ -92,11 +92,18 @@ protected:
     // The bar's background in the light palette (white 0.86).
     static constexpr std::uint32_t barFill = 0xdbdbdb;
 
-    void launchBackdrop() {
-        ASSERT_TRUE(desktop->launch({"xterm", "-bg", "rgb:20/60/a0", "-fg", "rgb:20/60/a0", "-geometry", "220x20+0+0"}));
-    }
-    // Two grouped terminals below the top; their bar stands over the backdrop.
-    std::optional<ShownWindow> groupedBar() {
+    // Starts the program (with `defaults`), then groups two terminals
+    // below the top of the backdrop; their bar. marco snaps a window
+    // dragged with Shift held: there the program groups on Control.
+    std::optional<ShownWindow> startWithGroupOverBackdrop(std::map<std::string, std::string> defaults = {}) {
+        const bool onControl = desktop->windowManager() == test::X11WindowManager::marco;
+        if (onControl) defaults["dragModifierGate"] = "\"control\"";
+        writeDefaults(defaults);
+        if (!startShell()) return std::nullopt;
+        if (onControl) user->groupingKey = KeySym::controlL;
+        if (!desktop->launch({"xterm", "-bg", "rgb:20/60/a0", "-fg", "rgb:20/60/a0", "-geometry", "220x20+0+0"})) {
+            return std::nullopt;
+        }
         const auto pair = groupedXterms("translucent", 120);
         if (!pair) return std::nullopt;
         pair_ = *pair;
@@ -137,13 +144,22 @@ protected:
     }
 };
 
-// With a compositing manager: picom beside the test openbox, or the window
-// manager's own (xfwm4, marco).
-class TheOpacitySlider : public BarsOverABackdrop, public ::testing::WithParamInterface<test::X11WindowManager> {
+// The same on the window manager of the test's parameter.
+class BarsOverABackdropOn : public BarsOverABackdrop, public ::testing::WithParamInterface<test::X11WindowManager> {
 protected:
     test::X11Desktop::Options desktopOptions() const override {
         auto options = BarsOverABackdrop::desktopOptions();
         options.manager = GetParam();
+        return options;
+    }
+};
+
+// With a compositing manager: picom beside the test openbox, or the window
+// manager's own (xfwm4, marco).
+class TheOpacitySlider : public BarsOverABackdropOn {
+protected:
+    test::X11Desktop::Options desktopOptions() const override {
+        auto options = BarsOverABackdropOn::desktopOptions();
         options.compositor = GetParam() == test::X11WindowManager::openboxTest;
         return options;
     }
@@ -151,13 +167,7 @@ protected:
 
 TEST_P(TheOpacitySlider, ShowsOnTheBars) {
     if (!accessibility()) GTEST_SKIP() << "no accessibility bus on this machine";
-    // marco snaps a window dragged with Shift held: there the program groups on Control.
-    const bool onControl = GetParam() == test::X11WindowManager::marco;
-    if (onControl) writeDefaults({{"dragModifierGate", "\"control\""}});
-    ASSERT_TRUE(startShell());
-    if (onControl) user->groupingKey = KeySym::controlL;
-    launchBackdrop();
-    const auto bar = groupedBar();
+    const auto bar = startWithGroupOverBackdrop();
     ASSERT_TRUE(bar);
     const std::uint32_t under = pixel(besideBar(*bar));
     EXPECT_TRUE(user->waitUntil([&] { return near(pixel(onBar(*bar)), barFill); }))
@@ -182,10 +192,7 @@ INSTANTIATE_TEST_SUITE_P(WindowManagers, TheOpacitySlider,
                          test::X11WindowManagerName());
 
 TEST_F(BarsOverABackdrop, AreOpaqueWithoutACompositorAndAgainWithinASecondOfItsEnd) {
-    writeDefaults({{"tabBarOpacity", "0.3"}});
-    ASSERT_TRUE(startShell());
-    launchBackdrop();
-    const auto bar = groupedBar();
+    const auto bar = startWithGroupOverBackdrop({{"tabBarOpacity", "0.3"}});
     ASSERT_TRUE(bar);
     const std::uint32_t under = pixel(besideBar(*bar));
     // No compositing manager: opaque, never black.
@@ -207,22 +214,10 @@ TEST_F(BarsOverABackdrop, AreOpaqueWithoutACompositorAndAgainWithinASecondOfItsE
 
 // With a compositing manager that casts shadows: picom with "-c" (started
 // once the bars show), or marco's own.
-class NoCompositorShadow : public BarsOverABackdrop, public ::testing::WithParamInterface<test::X11WindowManager> {
-protected:
-    test::X11Desktop::Options desktopOptions() const override {
-        auto options = BarsOverABackdrop::desktopOptions();
-        options.manager = GetParam();
-        return options;
-    }
-};
+using NoCompositorShadow = BarsOverABackdropOn;
 
 TEST_P(NoCompositorShadow, FallsAroundTheBarsOrTheInsertPreview) {
-    const bool onControl = GetParam() == test::X11WindowManager::marco;  // see TheOpacitySlider
-    if (onControl) writeDefaults({{"dragModifierGate", "\"control\""}});
-    ASSERT_TRUE(startShell());
-    if (onControl) user->groupingKey = KeySym::controlL;
-    launchBackdrop();
-    const auto bar = groupedBar();
+    const auto bar = startWithGroupOverBackdrop();
     ASSERT_TRUE(bar);
     // picom as "-c" makes it: a shadow around every window that does not
     // ask for none, up to about 25 pixels out.

@@ -57,8 +57,9 @@ protected:
     void SetUp() override {
         EndToEndTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        ASSERT_TRUE(startProgram());
+        ASSERT_TRUE(startProgram(programOptions()));
     }
+    virtual TessalyProgram::Options programOptions() const { return {}; }
 
     void TearDown() override {
         if (HasFailure() && !notes_.empty()) std::fprintf(stderr, "---- set-up notes ----\n%s", notes_.c_str());
@@ -620,20 +621,17 @@ TEST_F(TabBarTest, ADoubleClickMaximisesAndRestoresPlusAddsAWindowAndTheGroupIsN
 // Qt drawing at twice the size (QT_SCALE_FACTOR=2, as on a HiDPI screen):
 // the bar is twice as tall in X pixels, and so is the room the program
 // keeps free above a group.
-class ScaledTabBarTest : public EndToEndTest {
+class ScaledTabBarTest : public TabBarTest {
 protected:
-    test::X11Desktop::Options desktopOptions() const override {
-        auto options = EndToEndTest::desktopOptions();
-        options.manager = test::X11WindowManager::openbox;
+    TessalyProgram::Options programOptions() const override {
+        TessalyProgram::Options options;
+        options.environment["QT_SCALE_FACTOR"] = "2";
         return options;
     }
 };
 
 TEST_F(ScaledTabBarTest, AMaximisedGroupLeavesExactlyTheBarsHeightInXPixelsAboveIt) {
-    TessalyProgram::Options options;
-    options.environment["QT_SCALE_FACTOR"] = "2";
-    ASSERT_TRUE(startProgram(options));
-    user->barHeight = 2 * DesktopUser::kBarHeight;
+    user->barHeight = 2 * kBarHeight;
     const auto left = desktop->launchXlogo("420x260+200+300");
     const auto right = desktop->launchXlogo("420x260+700+300");
     ASSERT_TRUE(left && right);

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPen>
+#include <QPolygonF>
 
 #include <algorithm>
 
@@ -44,34 +45,29 @@ void drawSymbol(QPainter& painter, Symbol symbol, const QRectF& box, double size
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
     const QPointF c = box.center();
-    // Drawn on a grid of `size`: strokes about as heavy as the glyph's.
     const double s = size;
-    QPen pen(color, std::max(1.0, s * 0.12), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    // Strokes about as heavy as the glyph's, for a weight relative to the size.
+    const auto stroke = [&](double weight) {
+        painter.setPen(QPen(color, std::max(1.0, s * weight), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    };
     switch (symbol) {
     case Symbol::add: {
-        pen.setWidthF(std::max(1.0, s * 0.13));
-        painter.setPen(pen);
+        stroke(0.13);
         const double arm = s * 0.34;
         painter.drawLine(QPointF(c.x() - arm, c.y()), QPointF(c.x() + arm, c.y()));
         painter.drawLine(QPointF(c.x(), c.y() - arm), QPointF(c.x(), c.y() + arm));
         break;
     }
     case Symbol::popOut: {
-        pen.setWidthF(std::max(1.0, s * 0.13));
-        painter.setPen(pen);
+        stroke(0.13);
         const double reach = s * 0.3;
         const QPointF tip(c.x() + reach, c.y() - reach);
         painter.drawLine(QPointF(c.x() - reach, c.y() + reach), tip);
-        QPainterPath head;
-        head.moveTo(tip.x() - reach * 1.25, tip.y());
-        head.lineTo(tip);
-        head.lineTo(tip.x(), tip.y() + reach * 1.25);
-        painter.drawPath(head);
+        painter.drawPolyline(QPolygonF{{tip.x() - reach * 1.25, tip.y()}, tip, {tip.x(), tip.y() + reach * 1.25}});
         break;
     }
     case Symbol::moveToDisplay: {
-        pen.setWidthF(std::max(1.0, s * 0.09));
-        painter.setPen(pen);
+        stroke(0.09);
         // Two squares overlapping at a corner.
         const double side = s * 0.5;
         const double shift = s * 0.24;
@@ -81,8 +77,7 @@ void drawSymbol(QPainter& painter, Symbol symbol, const QRectF& box, double size
         break;
     }
     case Symbol::suspended: {
-        pen.setWidthF(std::max(1.0, s * 0.1));
-        painter.setPen(pen);
+        stroke(0.1);
         // The four corners of a square.
         const double half = s * 0.36;
         const double leg = half * 0.7;
@@ -90,11 +85,7 @@ void drawSymbol(QPainter& painter, Symbol symbol, const QRectF& box, double size
         for (const QPointF& corner : {square.topLeft(), square.topRight(), square.bottomRight(), square.bottomLeft()}) {
             const double dx = corner.x() < c.x() ? leg : -leg;
             const double dy = corner.y() < c.y() ? leg : -leg;
-            QPainterPath l;
-            l.moveTo(corner.x() + dx, corner.y());
-            l.lineTo(corner);
-            l.lineTo(corner.x(), corner.y() + dy);
-            painter.drawPath(l);
+            painter.drawPolyline(QPolygonF{{corner.x() + dx, corner.y()}, corner, {corner.x(), corner.y() + dy}});
         }
         break;
     }

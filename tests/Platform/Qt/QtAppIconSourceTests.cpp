@@ -149,12 +149,20 @@ TEST(QtAppIconSourceImages, PixelsSurviveTheRoundTripWithoutPremultiplying) {
     EXPECT_TRUE(QtAppIconSource::toImage(AppIcon{-1, 4, {}}).isNull());
 }
 
-TESSALY_QT_X11_TEST(QtDesktop, AWindowsOwnIconComesFirst) {
-    auto backend = tessaly::X11Backend::open(desktop().display());
+namespace {
+
+// The source over a real desktop's windows and applications.
+class QtAppIconSourceOnDesktop : public tessaly::test::QtOnX11Test {
+protected:
+    std::shared_ptr<tessaly::X11Backend> backend = tessaly::X11Backend::open(desktop().display());
+    QtAppIconSource source{backend,
+                           std::make_shared<tessaly::X11Workspace>(backend, std::make_shared<tessaly::QtMainExecutor>())};
+};
+
+}  // namespace
+
+TESSALY_QT_X11_TEST_F(QtAppIconSourceOnDesktop, QtDesktop, AWindowsOwnIconComesFirst) {
     ASSERT_TRUE(backend);
-    auto main = std::make_shared<tessaly::QtMainExecutor>();
-    auto workspace = std::make_shared<tessaly::X11Workspace>(backend, main);
-    QtAppIconSource source(backend, workspace);
     const auto client = desktop().launch({"/proc/self/exe", tessaly::test::kIconClientFlag, "choice"});
     ASSERT_TRUE(client);
     const auto icon = source.icon(client->pid);
@@ -173,12 +181,8 @@ TESSALY_QT_X11_TEST(QtDesktop, AWindowsOwnIconComesFirst) {
               QtAppIconSource::genericIcon());
 }
 
-TESSALY_QT_X11_TEST(QtDesktop, RealClientsGetTheirOwnIconsNotTheGenericOne) {
-    auto backend = tessaly::X11Backend::open(desktop().display());
+TESSALY_QT_X11_TEST_F(QtAppIconSourceOnDesktop, QtDesktop, RealClientsGetTheirOwnIconsNotTheGenericOne) {
     ASSERT_TRUE(backend);
-    auto main = std::make_shared<tessaly::QtMainExecutor>();
-    auto workspace = std::make_shared<tessaly::X11Workspace>(backend, main);
-    QtAppIconSource source(backend, workspace);
     const QImage generic = QtAppIconSource::toImage(*QtAppIconSource::genericIcon());
     // xterm and xlogo carry only WM_HINTS icon pixmaps; qterminal's desktop
     // entry names a theme icon.
