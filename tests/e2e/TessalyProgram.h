@@ -31,11 +31,11 @@ public:
         std::string display;
         // Extra user-defaults entries, as JSON values ("true", "0", "\"x\"").
         std::map<std::string, std::string> defaults;
+        // More variables of the program's environment (QT_SCALE_FACTOR).
+        std::map<std::string, std::string> environment;
         // Turns the diagnostic traces on (TESSALY_RECONCILE_LOG=1).
         bool diagnostics = false;
         std::vector<std::string> arguments = {"--login-item"};
-        // More variables of the program's environment (QT_SCALE_FACTOR).
-        std::map<std::string, std::string> environment;
     };
 
     static constexpr const char* path() { return TESSALY_PROGRAM; }
