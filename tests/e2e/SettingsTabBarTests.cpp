@@ -257,8 +257,8 @@ TEST_P(NoCompositorShadow, FallsAroundTheBarsOrTheInsertPreview) {
                            return true;
                        });
     EXPECT_TRUE(unshaded) << "with the preview shown, above it: " << hex(pixel(above)) << " (" << dragged
-                          << "; the program shows " << DesktopUser::describe(user->overlays()) << ", the preview expected at "
-                          << DesktopUser::describe(outline) << ")";
+                          << "; the program shows " << DesktopUser::describe(user->overlays())
+                          << ", the preview expected at " << DesktopUser::describe(outline) << ")";
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, NoCompositorShadow,

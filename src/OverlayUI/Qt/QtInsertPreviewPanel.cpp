@@ -94,8 +94,8 @@ void InsertPreviewView::paintEvent(QPaintEvent*) {
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(outlineColor(), border));
         painter.setBrush(Qt::NoBrush);
-        painter.drawPath(OverlayShapes::roundedRect(QRectF(rect()).adjusted(border / 2, border / 2, -border / 2, -border / 2),
-                                                    QtInsertPreviewPanel::cornerRadius - border / 2));
+        const QRectF inside = QRectF(rect()).adjusted(border / 2, border / 2, -border / 2, -border / 2);
+        painter.drawPath(OverlayShapes::roundedRect(inside, QtInsertPreviewPanel::cornerRadius - border / 2));
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     } else {
         painter.fillRect(rect(), outlineColor());

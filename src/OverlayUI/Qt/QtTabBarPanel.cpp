@@ -23,7 +23,8 @@ QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
     strip_.onOrderedRelative = lifetime_.guarded([this] { updateFollowing(false); });
     if (environment_.registry) environment_.registry->insert(this);
     if (environment_.compositing) {
-        compositingObserver_ = environment_.compositing->addObserver(lifetime_.guarded([this] { followCompositing(); }));
+        compositingObserver_ =
+            environment_.compositing->addObserver(lifetime_.guarded([this] { followCompositing(); }));
     }
 }
 

@@ -167,7 +167,9 @@ void TabItemView::applyPalette() {
 
 QString TabItemView::titleText() const { return isSuspended_ ? title_.mid(suspendedPrefix().size()) : title_; }
 
-int TabItemView::markWidth() const { return isSuspended_ ? kMarkSide + fontMetrics().horizontalAdvance(QLatin1Char(' ')) : 0; }
+int TabItemView::markWidth() const {
+    return isSuspended_ ? kMarkSide + fontMetrics().horizontalAdvance(QLatin1Char(' ')) : 0;
+}
 
 int TabItemView::naturalTitleWidth() const {
     return std::min(maximumTitleWidth, markWidth() + fontMetrics().horizontalAdvance(titleText()) + 1);

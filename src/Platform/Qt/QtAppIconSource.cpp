@@ -169,7 +169,9 @@ std::shared_ptr<const AppIcon> QtAppIconSource::lookUp(ProcessID pid, bool& gene
         }
     }
     if (windowIcons_) {
-        if (auto hinted = windowIcons_->processHintsIcon(pid)) return std::make_shared<const AppIcon>(std::move(*hinted));
+        if (auto hinted = windowIcons_->processHintsIcon(pid)) {
+            return std::make_shared<const AppIcon>(std::move(*hinted));
+        }
     }
     generic = true;
     return genericIcon();

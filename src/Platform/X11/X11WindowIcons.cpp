@@ -19,9 +19,9 @@ std::optional<int> strideFor(const xcb_setup_t& setup, int depth, int width) {
         const int bits = it.data->bits_per_pixel;
         const int pad = it.data->scanline_pad;
         if (bits != (depth == 1 ? 1 : 32) || pad == 0 || pad % 8 != 0) return std::nullopt;
-        if (depth == 1 && setup.image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST && setup.bitmap_format_scanline_unit != 8) {
-            return std::nullopt;
-        }
+        const bool bytesInOrder =
+            setup.image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST || setup.bitmap_format_scanline_unit == 8;
+        if (depth == 1 && !bytesInOrder) return std::nullopt;
         return (width * bits + pad - 1) / pad * (pad / 8);
     }
     return std::nullopt;

@@ -155,8 +155,9 @@ namespace {
 class QtAppIconSourceOnDesktop : public tessaly::test::QtOnX11Test {
 protected:
     std::shared_ptr<tessaly::X11Backend> backend = tessaly::X11Backend::open(desktop().display());
-    QtAppIconSource source{backend,
-                           std::make_shared<tessaly::X11Workspace>(backend, std::make_shared<tessaly::QtMainExecutor>())};
+    std::shared_ptr<tessaly::X11Workspace> workspace =
+        std::make_shared<tessaly::X11Workspace>(backend, std::make_shared<tessaly::QtMainExecutor>());
+    QtAppIconSource source{backend, workspace};
 };
 
 }  // namespace
