@@ -213,12 +213,23 @@ std::vector<ScreenBox> OverlayManager::screens() const {
     return TabStripGeometry::screenBoxesCG(*displays_);
 }
 
+double OverlayManager::pixelsPerPoint() const {
+    const double ratio = factory_ ? factory_->pixelsPerPoint() : 1.0;
+    return std::isfinite(ratio) && ratio > 0 ? ratio : 1.0;
+}
+
+double OverlayManager::barRoom(double height) const {
+    return TabStripGeometry::stripHeight(height) * pixelsPerPoint();
+}
+
+Rect OverlayManager::stripFrame(const Rect& groupFrame) const {
+    return barLayout(groupFrame, tabBarHeight_, screens(), pixelsPerPoint()).placement.frame;
+}
+
 void OverlayManager::place(TabBarPanel& panel, const Uuid& groupID, const Rect& groupFrame) {
     const auto height = stripHeightByGroup_.find(groupID);
     const double stripHeight = height != stripHeightByGroup_.end() ? height->second : tabBarHeight_;
-    const double ratio = factory_ ? factory_->pixelsPerPoint() : 1.0;
-    const double scale = std::isfinite(ratio) && ratio > 0 ? ratio : 1.0;
-    const TabStripGeometry::BarLayout layout = barLayout(groupFrame, stripHeight, screens(), scale);
+    const TabStripGeometry::BarLayout layout = barLayout(groupFrame, stripHeight, screens(), pixelsPerPoint());
     if (!groupFrame.isFinite() || !TabStripGeometry::isPlaceable(layout.placement.frame)) {
         // No window to sit on: no bar until the group has a usable frame.
         panel.hide();

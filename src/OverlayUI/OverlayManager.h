@@ -83,6 +83,13 @@ public:
     // The strip height handed to every bar at render (points).
     double tabBarHeight() const { return tabBarHeight_; }
     void setTabBarHeight(double height) { tabBarHeight_ = height; }
+    // The room a bar of `height` points takes above its window, in the
+    // window server's units (the bars' content may be scaled: Qt's device
+    // pixel ratio): what the session keeps free above a group.
+    double barRoom(double height) const;
+    double barRoom() const { return barRoom(tabBarHeight_); }
+    // Where a bar stands for a group frame, in the window server's units.
+    Rect stripFrame(const Rect& groupFrame) const;
     // Each does nothing for an unchanged value; otherwise every bar takes it.
     void setAppearanceMode(AppearanceMode mode);
     void setTabBarOpacity(double opacity);
@@ -149,6 +156,8 @@ private:
     void logOverviewDetected() const;
     bool defaultMissionControlProbe() const;
     std::vector<ScreenBox> screens() const;
+    // The window server's units per point of the bars' content (1 without a factory).
+    double pixelsPerPoint() const;
     std::optional<std::pair<Uuid, TabBarPanel*>> barPanelAt(Point point, const Uuid& excluding) const;
     void closeAllDropGaps();
 

@@ -17,16 +17,16 @@ constexpr double overlapMinWidth = 120.0;
 // The gap between the window's top edge and a strip inside its title bar.
 constexpr double overlapTopInset = 4.0;
 
-double clampedHeight(double height) {
+}  // namespace
+
+double stripHeight(double height) {
     constexpr auto range = SettingsStore::tabBarHeightRange;
     if (!(height >= range.lowerBound)) return range.lowerBound;  // also NaN
     return std::min(range.upperBound, height);
 }
 
-}  // namespace
-
 Placement placement(const Rect& windowFrame, double height, const std::vector<ScreenBox>& screens) {
-    const double h = clampedHeight(height);
+    const double h = stripHeight(height);
     const Rect window = windowFrame.standardized();
     const Rect above(window.minX(), window.minY() - h, window.width(), h);
     const std::optional<double> limit = WindowPlacement::stripTopLimitCG(window, screens);

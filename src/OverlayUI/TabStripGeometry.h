@@ -31,6 +31,10 @@ struct Placement {
     friend bool operator==(const Placement&, const Placement&) = default;
 };
 
+// The height a strip takes for a requested bar height: clamped into the
+// allowed bar heights.
+double stripHeight(double height);
+
 // The strip for a window. The height is clamped into the allowed bar
 // heights. Above the window when it fits below the usable top of the
 // window's screen (or the window is on no screen); otherwise inside the

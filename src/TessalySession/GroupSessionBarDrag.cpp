@@ -11,7 +11,6 @@
 // the group dissolving, and shut-down.
 #include <algorithm>
 
-#include "OverlayUI/TabStripGeometry.h"
 #include "Platform/Log.h"
 #include "TessalyCore/L10n.h"
 #include "TessalySession/GroupSession.h"
@@ -96,7 +95,7 @@ void GroupSession::dragGroupBy(const Uuid& groupID, Point delta, EventFlags modi
         drag.host = WindowPlacement::hostScreen(drag.pending, all).value_or(all.front());
     }
 
-    const double strip = overlay_->tabBarHeight();
+    const double strip = overlay_->barRoom();
     const WindowPlacement::BarDragResolution resolution =
         WindowPlacement::resolveBarDrag(drag.raw.offsetBy(delta.x, delta.y), drag.host, all, strip,
                                         barDragEdgePushCap, barDragCrossArmPush, edgeKeepOnScreen);
@@ -124,7 +123,7 @@ void GroupSession::dragGroupBy(const Uuid& groupID, Point delta, EventFlags modi
     const auto target = live.mergeTarget ? engine_->group(*live.mergeTarget) : std::nullopt;
     if (target) {
         // A merge on offer: never a move to another display at the same time.
-        const Rect targetStrip = TabStripGeometry::placement(target->frame, strip, all).frame;
+        const Rect targetStrip = overlay_->stripFrame(target->frame);
         barMergePreview_->show(target->frame.unionWith(targetStrip), target->isLocked);
         live.crossing.reset();
     } else {
@@ -208,7 +207,7 @@ void GroupSession::commitBarDrag(const TabGroup& group, const BarDragSession& dr
     }
 
     const Rect frame =
-        WindowPlacement::crossed(drag.pending, *drag.crossing, all, overlay_->tabBarHeight(), edgeKeepOnScreen);
+        WindowPlacement::crossed(drag.pending, *drag.crossing, all, overlay_->barRoom(), edgeKeepOnScreen);
     zoomRecords_.erase(group.id);
     send(frame, true);
     engine_->commitGroupFrame(frame, activeID, true);

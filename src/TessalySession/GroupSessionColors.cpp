@@ -22,6 +22,9 @@ void GroupSession::updateTabBarHeight(double height) {
     const double oldHeight = overlay_->tabBarHeight();
     if (oldHeight == height) return;
     overlay_->setTabBarHeight(height);
+    // The room kept above a group is the bar's height on screen.
+    const double oldRoom = overlay_->barRoom(oldHeight);
+    const double newRoom = overlay_->barRoom(height);
     const std::vector<ScreenBox> all = screens();
     // The room above each group follows the new height.
     const std::vector<TabGroup> groups = engine_->groups();
@@ -30,7 +33,7 @@ void GroupSession::updateTabBarHeight(double height) {
         if (const auto host = WindowPlacement::hostScreen(group.frame, all)) {
             frame = WindowPlacement::reReserveTopForHeightChange(group.frame,
                                                                  WindowPlacement::stripTopLimitCG(*host, all),
-                                                                 oldHeight, height, host->visible.maxY());
+                                                                 oldRoom, newRoom, host->visible.maxY());
         }
         if (frame == group.frame) {
             overlay_->apply(GroupEvent::groupChanged(group));

@@ -68,7 +68,7 @@ void GroupSession::tabBarDidRequestMoveToDisplay(const Uuid& groupID, int index)
         zoomRecords_.erase(groupID);
         const Rect relocated = WindowPlacement::relocate(group->frame, *current, target);
         const Rect frame =
-            WindowPlacement::confine(relocated, target, all, overlay_->tabBarHeight(), edgeKeepOnScreen, false);
+            WindowPlacement::confine(relocated, target, all, overlay_->barRoom(), edgeKeepOnScreen, false);
         applyGroupFrame(*group, driveWindow, frame, "display move verify");
     });
 }

@@ -129,7 +129,7 @@ Rect GroupSession::resyncTarget(const TabGroup& group, const Rect& read, ResyncB
     const std::vector<ScreenBox> all = screens();
     if (all.empty()) return from;
     if (const auto host = WindowPlacement::dropHost(from, std::nullopt, all)) {
-        return WindowPlacement::confine(from, *host, all, overlay_->tabBarHeight(), edgeKeepOnScreen, true);
+        return WindowPlacement::confine(from, *host, all, overlay_->barRoom(), edgeKeepOnScreen, true);
     }
     // The window meets no display: its display is gone and nobody moved it
     // (an X window manager may leave windows where a removed monitor was).
@@ -140,7 +140,7 @@ Rect GroupSession::resyncTarget(const TabGroup& group, const Rect& read, ResyncB
     if (const auto stored = hostBounds_.find(group.id); stored != hostBounds_.end()) {
         moved = WindowPlacement::relocate(from, ScreenBox{stored->second, stored->second}, main);
     }
-    return WindowPlacement::confine(moved, main, all, overlay_->tabBarHeight(), edgeKeepOnScreen, true);
+    return WindowPlacement::confine(moved, main, all, overlay_->barRoom(), edgeKeepOnScreen, true);
 }
 
 void GroupSession::scheduleResyncVerification(const Uuid& groupID, WindowID activeID, const Rect& committed,

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "AXKit/AXApplication.h"
-#include "OverlayUI/TabStripGeometry.h"
 #include "Platform/Log.h"
 #include "Platform/Overloaded.h"
 #include "TessalyCore/LiveFollowGate.h"
@@ -163,8 +162,7 @@ void GroupSession::showInsertPreview(const DragCandidate& target) {
     const auto group = engine_->group(target.windowID);
     Rect outline = target.frame;
     if (group) {
-        const auto strip = TabStripGeometry::placement(group->frame, overlay_->tabBarHeight(), screens());
-        outline = group->frame.unionWith(strip.frame);
+        outline = group->frame.unionWith(overlay_->stripFrame(group->frame));
     }
     dragIntegration_->preview->show(outline, group && group->isLocked);
 }

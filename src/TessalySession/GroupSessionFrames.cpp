@@ -31,7 +31,7 @@ Rect GroupSession::confinedToDropHost(const Rect& frame, std::optional<Point> cu
     const std::vector<ScreenBox> all = screens();
     const std::optional<ScreenBox> host = WindowPlacement::dropHost(frame, cursor, all);
     if (!host) return frame;
-    return WindowPlacement::confine(frame, *host, all, overlay_->tabBarHeight(), edgeKeepOnScreen, true);
+    return WindowPlacement::confine(frame, *host, all, overlay_->barRoom(), edgeKeepOnScreen, true);
 }
 
 Rect GroupSession::adoptFrame(const Rect& frame, WindowID from, bool force, std::optional<Point> droppedAt) {

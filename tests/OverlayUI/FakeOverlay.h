@@ -410,6 +410,7 @@ public:
         return controller;
     }
     void popUpMenu(MenuModel menu, Point at) override { menus.push_back({std::move(menu), at}); }
+    double pixelsPerPoint() const override { return scale; }
 
     // The records of every bar made for the group, oldest first.
     std::vector<std::shared_ptr<FakeBarRecord>> barsFor(const Uuid& groupID) const {
@@ -434,6 +435,7 @@ public:
     std::vector<std::shared_ptr<FakeGroupNameDialogRecord>> dialogs;
     std::vector<std::shared_ptr<FakeColorPanelRecord>> colorPanels;
     std::vector<FakeMenuPopUp> menus;
+    double scale = 1.0;  // the bars' content scaled, as Qt scales it
 
 private:
     WindowID nextNumber_ = firstPanelNumber;

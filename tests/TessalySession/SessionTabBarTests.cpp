@@ -351,6 +351,27 @@ TEST_F(WholeGroupFrame, MaximiseFillsTheWorkAreaBelowTheStripAndASecondOneRestor
     EXPECT_EQ(session->zoomRecords().at(group.id).restoreFrame, Rect(200, 200, 900, 600));
 }
 
+TEST_F(WholeGroupFrame, UnderScaledBarsTheRoomKeptAboveAGroupIsTheBarsHeightOnScreen) {
+    // Bars drawn at twice the size: a 30-point bar is 60 units high.
+    overlay->scale = 2;
+    addWindow(1, editor, Rect(100, 40, 700, 500));  // in the bar's room: confined below it
+    addWindow(2, terminal, Rect(100, 40, 700, 500));
+    start(false);
+    const TabGroup group = groupWindows(2, 1);
+    EXPECT_EQ(group.frame.minY(), 25 + 60);
+    EXPECT_EQ(session->overlay().stripFrame(group.frame), Rect(100, 25, 700, 60));
+
+    session->tabBarDidRequestMaximize(group.id);
+    run(0.6);
+    EXPECT_EQ(session->engine().group(group.id)->frame, Rect(0, 85, 1920, 995));
+
+    // Five points taller: the group under the bar moves down ten units.
+    session->updateTabBarHeight(35);
+    run(1.0);
+    EXPECT_EQ(session->engine().group(group.id)->frame.minY(), 95);
+    EXPECT_EQ(frameOf(1).minY(), 95);
+}
+
 TEST_F(WholeGroupFrame, AGroupFillingItsWorkAreaHasNothingToRestoreAndPopsOutInPlace) {
     const Rect maximised{0, 55, 1920, 1025};
     addWindow(1, editor, maximised);

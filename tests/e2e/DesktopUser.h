@@ -1,6 +1,7 @@
 #pragma once
-// A user at the test desktop: drags title bars (with or without Shift),
-// groups windows the way the program teaches, and looks at what the program
+// A user at the test desktop: drags title bars (with or without the
+// grouping key, Shift unless told otherwise), groups windows the way the
+// program teaches, and looks at what the program
 // shows (its bars and previews, frames, stacking). Every gesture is paced by
 // what the screen shows (a frame following the pointer, a preview
 // appearing), never by sleeping. Shared by the end-to-end tests and the
@@ -53,9 +54,15 @@ public:
     // Its shown tab bars: the strips of the bar's height.
     std::vector<ShownWindow> bars() {
         auto all = overlays();
-        std::erase_if(all, [](const ShownWindow& w) { return w.rect.size.height != kBarHeight; });
+        std::erase_if(all, [this](const ShownWindow& w) { return w.rect.size.height != barHeight; });
         return all;
     }
+    // The bars' height in X pixels (twice the default where the program's
+    // Qt scales by 2).
+    double barHeight = kBarHeight;
+    // The key a grouping drag holds: Shift, or Control where the program is
+    // set to it (window managers that snap a window dragged with Shift).
+    xcb_keysym_t groupingKey = KeySym::shiftL;
 
     // The bar of the group whose active member is `client`: one of the
     // program's override-redirect windows, as wide as the client's frame,
@@ -102,12 +109,12 @@ public:
     }
 
     // Drags the client by its title bar until the pointer is at `to`,
-    // optionally holding Shift, waiting after each step until the frame
+    // optionally holding the grouping key, waiting after each step until the frame
     // follows the pointer. Before the release, `whileHeld` (when given) is
     // waited for. False, with the reason in `why`, when the frame never
-    // followed or `whileHeld` never held; the button and Shift are let go
+    // followed or `whileHeld` never held; the button and the key are let go
     // either way.
-    bool dragTitleBar(xcb_window_t client, Point to, bool shift, std::string& why,
+    bool dragTitleBar(xcb_window_t client, Point to, bool grouping, std::string& why,
                       const std::function<bool()>& whileHeld = {},
                       std::chrono::milliseconds holdPatience = test::kX11Patience) {
         const Point grab = titleBarPoint(client);
@@ -134,7 +141,7 @@ public:
             return moved || near(p, origin);
         };
         input.moveTo(grab);
-        if (shift) input.keyDown(KeySym::shiftL);
+        if (grouping) input.keyDown(groupingKey);
         input.press(1);
         // The window manager (or the program on its behalf) starts the move
         // once the pointer has gone a few pixels.
@@ -161,7 +168,7 @@ public:
             why = "what should show during the drag never showed";
         }
         input.release(1);
-        if (shift) input.keyUp(KeySym::shiftL);
+        if (grouping) input.keyUp(groupingKey);
         return ok;
     }
 

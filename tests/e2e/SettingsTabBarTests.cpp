@@ -1,8 +1,10 @@
 // The Tab Bar page on a real desktop, used as a user does: its height
 // buttons move every bar (a group at the top of the screen moves down to
-// keep room for its taller bar), and its badge switch shows or hides the
-// badges on the tabs. Its opacity slider has nothing to show on a desktop
-// without a compositing manager (the bars are drawn opaque there).
+// keep room for its taller bar), its badge switch shows or hides the badges
+// on the tabs, and its opacity slider shows on the bars where a compositing
+// manager runs (picom, or the window manager's own). Without one the bars
+// are drawn opaque, also when the compositing manager goes away while they
+// are translucent, and no compositing manager casts a shadow around them.
 #include "ShellTest.h"
 
 #include <systemd/sd-bus.h>
@@ -83,10 +85,196 @@ TEST_F(SettingsTabBarTest, HeightAndBadgesChangedOnThePageReachEveryBar) {
     EXPECT_TRUE(control("label", "Tab Bar Opacity: 30%"));
 }
 
-TEST_F(SettingsTabBarTest, TheOpacitySliderShowsOnTheBars) {
-    GTEST_SKIP() << "the bars' opacity has nothing to show on the test desktop: without a compositing manager "
-                    "the bars are drawn opaque (none is assumed on X11), and a translucent window would show black";
+// What the bars are drawn over: a terminal of one known colour along the top
+// of the screen, below every window started after it; and what shows there.
+class BarsOverABackdrop : public SettingsTabBarTest {
+protected:
+    // The bar's background in the light palette (white 0.86).
+    static constexpr std::uint32_t barFill = 0xdbdbdb;
+
+    // Starts the program (with `defaults`), then groups two terminals
+    // below the top of the backdrop; their bar. marco snaps a window
+    // dragged with Shift held: there the program groups on Control.
+    std::optional<ShownWindow> startWithGroupOverBackdrop(std::map<std::string, std::string> defaults = {}) {
+        const bool onControl = desktop->windowManager() == test::X11WindowManager::marco;
+        if (onControl) defaults["dragModifierGate"] = "\"control\"";
+        writeDefaults(defaults);
+        if (!startShell()) return std::nullopt;
+        if (onControl) user->groupingKey = KeySym::controlL;
+        if (!desktop->launch({"xterm", "-bg", "rgb:20/60/a0", "-fg", "rgb:20/60/a0", "-geometry", "220x20+0+0"})) {
+            return std::nullopt;
+        }
+        const auto pair = groupedXterms("translucent", 120);
+        if (!pair) return std::nullopt;
+        pair_ = *pair;
+        return barOn(pair_.active);
+    }
+    Pair pair_;
+    std::uint32_t pixel(Point at) {
+        const auto read = pixels(Rect(at.x, at.y, 1, 1));
+        return read.empty() ? 0 : read.front() & 0xffffff;
+    }
+    // A point of the bar's own background, past its tabs and buttons; and
+    // one of the backdrop beside the bar.
+    static Point onBar(const ShownWindow& bar) { return {bar.rect.maxX() - 40, bar.rect.midY()}; }
+    static Point besideBar(const ShownWindow& bar) { return {bar.rect.maxX() + 20, bar.rect.midY()}; }
+
+    // `over` at `alpha` over `under`, channel by channel.
+    static std::uint32_t blend(std::uint32_t over, std::uint32_t under, double alpha) {
+        std::uint32_t out = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const double a = (over >> shift) & 0xff;
+            const double b = (under >> shift) & 0xff;
+            out |= static_cast<std::uint32_t>(std::lround(a * alpha + b * (1 - alpha))) << shift;
+        }
+        return out;
+    }
+    static bool near(std::uint32_t a, std::uint32_t b, int tolerance = 3) {
+        for (int shift = 0; shift < 24; shift += 8) {
+            if (std::abs(static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff)) > tolerance) {
+                return false;
+            }
+        }
+        return true;
+    }
+    static std::string hex(std::uint32_t rgb) {
+        char text[8];
+        std::snprintf(text, sizeof text, "#%06x", rgb);
+        return text;
+    }
+};
+
+// The same on the window manager of the test's parameter.
+class BarsOverABackdropOn : public BarsOverABackdrop, public ::testing::WithParamInterface<test::X11WindowManager> {
+protected:
+    test::X11Desktop::Options desktopOptions() const override {
+        auto options = BarsOverABackdrop::desktopOptions();
+        options.manager = GetParam();
+        return options;
+    }
+};
+
+// With a compositing manager: picom beside the test openbox, or the window
+// manager's own (xfwm4, marco).
+class TheOpacitySlider : public BarsOverABackdropOn {
+protected:
+    test::X11Desktop::Options desktopOptions() const override {
+        auto options = BarsOverABackdropOn::desktopOptions();
+        options.compositor = GetParam() == test::X11WindowManager::openboxTest;
+        return options;
+    }
+};
+
+TEST_P(TheOpacitySlider, ShowsOnTheBars) {
+    if (!accessibility()) GTEST_SKIP() << "no accessibility bus on this machine";
+    const auto bar = startWithGroupOverBackdrop();
+    ASSERT_TRUE(bar);
+    const std::uint32_t under = pixel(besideBar(*bar));
+    EXPECT_TRUE(user->waitUntil([&] { return near(pixel(onBar(*bar)), barFill); }))
+        << "an opaque bar shows " << hex(pixel(onBar(*bar)));
+
+    ASSERT_TRUE(openSettingsWindow());
+    ASSERT_TRUE(openPage("Tab Bar"));
+    const auto slider = control("slider", "");
+    ASSERT_TRUE(slider);
+    user->click(slider->center());
+    pressKey(0xff50);  // Home: the lowest opacity
+    ASSERT_TRUE(control("label", "Tab Bar Opacity: 30%"));
+    const std::uint32_t expected = blend(barFill, under, 0.3);
+    EXPECT_TRUE(user->waitUntil([&] { return near(pixel(onBar(*bar)), expected); }))
+        << "the bar shows " << hex(pixel(onBar(*bar))) << ", not " << hex(expected) << " (" << hex(barFill)
+        << " at 30% over " << hex(under) << ")";
 }
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, TheOpacitySlider,
+                         ::testing::Values(test::X11WindowManager::openboxTest, test::X11WindowManager::xfwm4,
+                                           test::X11WindowManager::marco),
+                         test::X11WindowManagerName());
+
+TEST_F(BarsOverABackdrop, AreOpaqueWithoutACompositorAndAgainWithinASecondOfItsEnd) {
+    const auto bar = startWithGroupOverBackdrop({{"tabBarOpacity", "0.3"}});
+    ASSERT_TRUE(bar);
+    const std::uint32_t under = pixel(besideBar(*bar));
+    // No compositing manager: opaque, never black.
+    EXPECT_TRUE(user->waitUntil([&] { return near(pixel(onBar(*bar)), barFill); }))
+        << "without a compositor the bar shows " << hex(pixel(onBar(*bar)));
+
+    std::string why;
+    if (!desktop->startCompositor(why)) GTEST_SKIP() << why;
+    const std::uint32_t translucent = blend(barFill, under, 0.3);
+    EXPECT_TRUE(user->waitUntil([&] { return near(pixel(onBar(*bar)), translucent); }))
+        << "with a compositor the bar shows " << hex(pixel(onBar(*bar))) << ", not " << hex(translucent);
+
+    ASSERT_TRUE(desktop->stopCompositor());
+    EXPECT_TRUE(user->waitUntil([&] { return near(pixel(onBar(*bar)), barFill); }, seconds(1)))
+        << "a second after the compositor ended the bar shows " << hex(pixel(onBar(*bar)));
+    const auto again = barOn(pair_.active);
+    EXPECT_TRUE(again && again->rect == bar->rect) << "the bar did not stay on its group";
+}
+
+// With a compositing manager that casts shadows: picom with "-c" (started
+// once the bars show), or marco's own.
+using NoCompositorShadow = BarsOverABackdropOn;
+
+TEST_P(NoCompositorShadow, FallsAroundTheBarsOrTheInsertPreview) {
+    const auto bar = startWithGroupOverBackdrop();
+    ASSERT_TRUE(bar);
+    // picom as "-c" makes it: a shadow around every window that does not
+    // ask for none, up to about 25 pixels out.
+    std::string why;
+    if (!desktop->composited() && !desktop->startCompositor(why, {"-c"})) GTEST_SKIP() << why;
+    // The bar translucent for the compositor (made anew with an alpha channel)...
+    ASSERT_TRUE(user->waitUntil([&] {
+        const auto shown = barOn(pair_.active);
+        xcb_connection_t* c = desktop->connection().get();
+        auto geometry = shown ? xcbReply(c, xcb_get_geometry_reply, xcb_get_geometry(c, shown->window)) : nullptr;
+        return geometry && geometry->depth == 32;
+    })) << "the bar was not made translucent";
+    // ... before a window whose shadow shows below it.
+    const auto third = desktop->launchXterm("translucent-third", "60x6+1100+40");
+    ASSERT_TRUE(third);
+    const std::uint32_t backdrop = pixel(besideBar(*bar));
+    const Point belowThird{user->frame(third->window).midX(), user->frame(third->window).maxY() + 6};
+    ASSERT_TRUE(user->waitUntil([&] { return !near(pixel(belowThird), backdrop, 1); }))
+        << "the compositor draws no shadows here: " << hex(pixel(belowThird));
+    const Point above{bar->rect.midX(), bar->rect.minY() - 8};
+    EXPECT_TRUE(near(pixel(above), backdrop, 1)) << "above the bar: " << hex(pixel(above)) << ", the backdrop "
+                                                 << hex(backdrop);
+
+    // The preview over the group (its frame and its bar) has the bar's top edge.
+    const Rect target = user->frame(pair_.active);
+    const Rect outline = target.unionWith(bar->rect);
+    const auto previewShows = [&] {
+        const auto overlays = user->overlays();
+        return std::any_of(overlays.begin(), overlays.end(), [&](const ShownWindow& w) { return w.rect == outline; });
+    };
+    // The drag shows the preview; one that did not (the window manager
+    // took the gesture) is tried again from where it began.
+    const Point home = user->frame(third->window).origin;
+    bool shown = false;
+    bool unshaded = false;
+    std::string dragged;
+    for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
+        desktop->windows().setPosition(third->window, home);
+        user->waitUntil([&] { return user->frame(third->window).origin == home; });
+        user->focus(third->window);
+        user->dragTitleBar(third->window, Point{std::round(target.midX()), std::round(target.midY())}, true, dragged,
+                           [&] {
+                               if (!previewShows()) return false;
+                               shown = true;
+                               unshaded = near(pixel(above), backdrop, 1);
+                               return true;
+                           },
+                           seconds(3));
+    }
+    ASSERT_TRUE(shown) << "no preview over the group at " << DesktopUser::describe(outline) << " (" << dragged
+                       << "; the program shows " << DesktopUser::describe(user->overlays()) << ")";
+    EXPECT_TRUE(unshaded) << "with the preview shown, above it: " << hex(pixel(above));
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, NoCompositorShadow,
+                         ::testing::Values(test::X11WindowManager::openboxTest, test::X11WindowManager::marco),
+                         test::X11WindowManagerName());
 
 }  // namespace
 }  // namespace tessaly::e2e

@@ -57,8 +57,9 @@ protected:
     void SetUp() override {
         EndToEndTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        ASSERT_TRUE(startProgram());
+        ASSERT_TRUE(startProgram(programOptions()));
     }
+    virtual TessalyProgram::Options programOptions() const { return {}; }
 
     void TearDown() override {
         if (HasFailure() && !notes_.empty()) std::fprintf(stderr, "---- set-up notes ----\n%s", notes_.c_str());
@@ -615,6 +616,45 @@ TEST_F(TabBarTest, ADoubleClickMaximisesAndRestoresPlusAddsAWindowAndTheGroupIsN
         const auto now = tabsOf(strip);
         return now.size() == 3 && now.front().minX > firstTab + 20;
     })) << "no name before the tabs (" << describeTabs(tabsOf(strip)) << ")";
+}
+
+// Qt drawing at twice the size (QT_SCALE_FACTOR=2, as on a HiDPI screen):
+// the bar is twice as tall in X pixels, and so is the room the program
+// keeps free above a group.
+class ScaledTabBarTest : public TabBarTest {
+protected:
+    TessalyProgram::Options programOptions() const override {
+        TessalyProgram::Options options;
+        options.environment["QT_SCALE_FACTOR"] = "2";
+        return options;
+    }
+};
+
+TEST_F(ScaledTabBarTest, AMaximisedGroupLeavesExactlyTheBarsHeightInXPixelsAboveIt) {
+    user->barHeight = 2 * kBarHeight;
+    const auto left = desktop->launchXlogo("420x260+200+300");
+    const auto right = desktop->launchXlogo("420x260+700+300");
+    ASSERT_TRUE(left && right);
+    std::string why;
+    ASSERT_TRUE(user->groupByDragRetrying(right->window, left->window, why)) << why;
+    const xcb_window_t active = user->barAbove(left->window) ? left->window : right->window;
+    const auto bar = user->barAbove(active);
+    ASSERT_TRUE(bar) << "no bar " << user->barHeight << " pixels high on the group";
+
+    // A double click on the bar's background, past its buttons.
+    user->input.moveTo(Point{bar->rect.maxX() - 24, bar->rect.midY()});
+    for (int i = 0; i < 2; ++i) {
+        user->input.press(1);
+        user->input.release(1);
+    }
+    const Rect strip{0, 0, 1600, user->barHeight};  // no panels on this desktop
+    const Rect work{0, strip.maxY(), 1600, 1000 - strip.maxY()};
+    EXPECT_TRUE(user->waitUntil([&] {
+        const auto shown = user->barAbove(active);
+        return user->frame(active) == work && user->shareFrame(left->window, right->window) && shown &&
+               shown->rect == strip;
+    })) << "maximised to " << DesktopUser::describe(user->frame(active)) << " with the bar at "
+        << DesktopUser::describe(user->overlays());
 }
 
 }  // namespace

@@ -31,10 +31,13 @@ void BarBackingView::setBarPalette(const BarPalette& palette) {
     update();
 }
 
-QColor BarBackingView::fillColor() const { return QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_); }
+QColor BarBackingView::fillColor() const {
+    return QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_, testAttribute(Qt::WA_TranslucentBackground));
+}
 
 void BarBackingView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(event->rect(), fillColor());
 }
 

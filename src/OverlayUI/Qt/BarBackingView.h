@@ -20,7 +20,7 @@ public:
     void setTabBarOpacity(double opacity);
     void setGroupAccent(const std::optional<TabColor>& accent);
     void setBarPalette(const BarPalette& palette);
-    // Opaque, as the strip's.
+    // As the strip's: translucent only in a translucent window.
     QColor fillColor() const;
 
 protected:

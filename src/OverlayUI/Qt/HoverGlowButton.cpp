@@ -5,9 +5,9 @@
 
 namespace tessaly {
 
-HoverGlowButton::HoverGlowButton(const QString& glyph, const QFont& font, QWidget* parent) : QAbstractButton(parent) {
-    setText(glyph);
-    setFont(font);
+HoverGlowButton::HoverGlowButton(OverlayShapes::Symbol symbol, double size, QWidget* parent)
+    : QAbstractButton(parent), symbol_(symbol), size_(size) {
+    setText(OverlayShapes::symbolText(symbol));
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
@@ -37,9 +37,7 @@ void HoverGlowButton::paintEvent(QPaintEvent*) {
         glow.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
         painter.fillPath(glow, glow_);
     }
-    painter.setPen(tint_);
-    painter.setFont(font());
-    painter.drawText(rect(), Qt::AlignCenter, text());
+    OverlayShapes::drawSymbol(painter, symbol_, QRectF(rect()), size_, tint_);
 }
 
 void HoverGlowButton::enterEvent(QEnterEvent* event) {

@@ -1,10 +1,11 @@
 #pragma once
 // A borderless button of the tab bars (a tab's pop-out button, the bar's add
-// and move buttons): a glyph that glows under the pointer, with the
+// and move buttons): a symbol that glows under the pointer, with the
 // pointing-hand cursor. It never takes the keyboard focus.
 #include <QAbstractButton>
 #include <QColor>
-#include <QFont>
+
+#include "OverlayUI/Qt/OverlayShapes.h"
 
 namespace tessaly {
 
@@ -12,8 +13,8 @@ class HoverGlowButton : public QAbstractButton {
 public:
     static constexpr double cornerRadius = 6.0;
 
-    // `glyph` is drawn as plain text in `font`.
-    HoverGlowButton(const QString& glyph, const QFont& font, QWidget* parent);
+    // The symbol is painted `size` pixels high; its character is the button's text.
+    HoverGlowButton(OverlayShapes::Symbol symbol, double size, QWidget* parent);
 
     // The glyph's colour and the glow's.
     void setColors(const QColor& tint, const QColor& glow);
@@ -31,6 +32,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    OverlayShapes::Symbol symbol_;
+    double size_;
     QColor tint_{Qt::black};
     QColor glow_{Qt::transparent};
     double opacity_ = 1.0;

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPen>
+#include <QPolygonF>
 
 #include <algorithm>
 
@@ -26,6 +27,69 @@ void drawPadlock(QPainter& painter, const QRectF& box, double height, const QCol
     painter.setPen(Qt::NoPen);
     painter.setBrush(color);
     painter.drawRoundedRect(body, bodyHeight * 0.15, bodyHeight * 0.15);
+    painter.restore();
+}
+
+QString symbolText(Symbol symbol) {
+    switch (symbol) {
+    case Symbol::add: return QStringLiteral("+");
+    case Symbol::popOut: return QStringLiteral("\u2197");
+    case Symbol::moveToDisplay: return QStringLiteral("\u29C9");
+    case Symbol::suspended: return QStringLiteral("\u26F6");
+    }
+    return {};
+}
+
+void drawSymbol(QPainter& painter, Symbol symbol, const QRectF& box, double size, const QColor& color) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    const QPointF c = box.center();
+    const double s = size;
+    // Strokes about as heavy as the glyph's, for a weight relative to the size.
+    const auto stroke = [&](double weight) {
+        painter.setPen(QPen(color, std::max(1.0, s * weight), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    };
+    switch (symbol) {
+    case Symbol::add: {
+        stroke(0.13);
+        const double arm = s * 0.34;
+        painter.drawLine(QPointF(c.x() - arm, c.y()), QPointF(c.x() + arm, c.y()));
+        painter.drawLine(QPointF(c.x(), c.y() - arm), QPointF(c.x(), c.y() + arm));
+        break;
+    }
+    case Symbol::popOut: {
+        stroke(0.13);
+        const double reach = s * 0.3;
+        const QPointF tip(c.x() + reach, c.y() - reach);
+        painter.drawLine(QPointF(c.x() - reach, c.y() + reach), tip);
+        painter.drawPolyline(QPolygonF{{tip.x() - reach * 1.25, tip.y()}, tip, {tip.x(), tip.y() + reach * 1.25}});
+        break;
+    }
+    case Symbol::moveToDisplay: {
+        stroke(0.09);
+        // Two squares overlapping at a corner.
+        const double side = s * 0.5;
+        const double shift = s * 0.24;
+        const QRectF lower(c.x() - side / 2 + shift / 2, c.y() - side / 2 + shift / 2, side, side);
+        painter.drawRect(lower.translated(-shift, -shift));
+        painter.drawRect(lower);
+        break;
+    }
+    case Symbol::suspended: {
+        stroke(0.1);
+        // The four corners of a square.
+        const double half = s * 0.36;
+        const double leg = half * 0.7;
+        const QRectF square(c.x() - half, c.y() - half, 2 * half, 2 * half);
+        for (const QPointF& corner : {square.topLeft(), square.topRight(), square.bottomRight(), square.bottomLeft()}) {
+            const double dx = corner.x() < c.x() ? leg : -leg;
+            const double dy = corner.y() < c.y() ? leg : -leg;
+            painter.drawPolyline(QPolygonF{{corner.x() + dx, corner.y()}, corner, {corner.x(), corner.y() + dy}});
+        }
+        break;
+    }
+    }
     painter.restore();
 }
 

@@ -38,9 +38,10 @@ QColor opaque(const BarColor& c, const QColor& under) {
                             unit(c.blue) * a + under.blueF() * (1 - a));
 }
 
-QColor barFill(const BarPalette& palette, const std::optional<TabColor>& groupAccent, double opacity) {
+QColor barFill(const BarPalette& palette, const std::optional<TabColor>& groupAccent, double opacity,
+               bool translucent) {
     BarColor fill = TabAccents::barFill(palette, groupAccent, opacity);
-    fill.alpha = 1.0;
+    if (!translucent) fill.alpha = 1.0;
     return color(fill);
 }
 

@@ -15,13 +15,14 @@ namespace tessaly::QtBarColors {
 
 QColor color(const BarColor& c);
 QColor color(const TabColor& c, double alpha = 1.0);
-// The same colour without translucency: no compositor is assumed, so a
-// translucent fill is drawn as the colour it would show over `under`.
+// The same colour without translucency: a translucent fill drawn as the
+// colour it would show over `under`.
 QColor opaque(const BarColor& c, const QColor& under);
 // A bar's background (strip and backing): the palette's, tinted by the
-// group accent. Opaque whatever the bar opacity: no compositor is assumed,
-// and a translucent window without one shows black.
-QColor barFill(const BarPalette& palette, const std::optional<TabColor>& groupAccent, double opacity);
+// group accent; at the bar opacity in a translucent window, opaque in an
+// opaque one (whose translucent pixels would show black).
+QColor barFill(const BarPalette& palette, const std::optional<TabColor>& groupAccent, double opacity,
+               bool translucent);
 // `from` moved towards `to` by `fraction` (0...1), opaque.
 QColor blend(const QColor& from, const QColor& to, double fraction);
 

@@ -46,8 +46,17 @@ void InsertPreviewView::setLocked(bool locked) {
 }
 
 QColor InsertPreviewView::outlineColor() const {
-    // The control accent colour; grey over a locked group. Drawn opaque.
-    return locked_ ? QColor(Qt::gray) : QApplication::palette().color(QPalette::Highlight);
+    // The control accent colour; grey over a locked group.
+    QColor colour = locked_ ? QColor(Qt::gray) : QApplication::palette().color(QPalette::Highlight);
+    if (translucent()) colour.setAlphaF(QtInsertPreviewPanel::borderAlpha);
+    return colour;
+}
+
+QColor InsertPreviewView::fillColor() const {
+    if (!translucent()) return Qt::transparent;
+    QColor colour = outlineColor();
+    colour.setAlphaF(QtInsertPreviewPanel::fillAlpha);
+    return colour;
 }
 
 QRect InsertPreviewView::badgeRect() const {
@@ -65,19 +74,38 @@ void InsertPreviewView::resizeEvent(QResizeEvent* event) {
 
 void InsertPreviewView::updateMask() {
     if (width() <= 0 || height() <= 0) return;
-    QRegion shape = OverlayShapes::ring(rect(), QtInsertPreviewPanel::ringWidth, QtInsertPreviewPanel::cornerRadius);
+    constexpr double radius = QtInsertPreviewPanel::cornerRadius;
+    if (translucent()) {
+        setMask(OverlayShapes::region(OverlayShapes::roundedRect(QRectF(rect()), radius)));
+        return;
+    }
+    QRegion shape = OverlayShapes::ring(rect(), QtInsertPreviewPanel::ringWidth, radius);
     if (locked_) shape += QRegion(badgeRect());
     setMask(shape);
 }
 
 void InsertPreviewView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), outlineColor());
+    if (translucent()) {
+        // A thin outline around a tint, blended once over what lies below.
+        constexpr double border = QtInsertPreviewPanel::borderWidth;
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(rect(), fillColor());
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(outlineColor(), border));
+        painter.setBrush(Qt::NoBrush);
+        const QRectF inside = QRectF(rect()).adjusted(border / 2, border / 2, -border / 2, -border / 2);
+        painter.drawPath(OverlayShapes::roundedRect(inside, QtInsertPreviewPanel::cornerRadius - border / 2));
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    } else {
+        painter.fillRect(rect(), outlineColor());
+    }
     if (!locked_) return;
     const QRect badge = badgeRect();
     painter.setRenderHint(QPainter::Antialiasing);
-    // Black at 0.55 over the outline would be; drawn opaque.
-    painter.fillPath(OverlayShapes::roundedRect(QRectF(badge), kBadgeCornerRadius), QColor(40, 40, 40));
+    // Black at 0.55; drawn as it would show over the outline in an opaque window.
+    painter.fillPath(OverlayShapes::roundedRect(QRectF(badge), kBadgeCornerRadius),
+                     translucent() ? QColor::fromRgbF(0, 0, 0, 0.55) : QColor(40, 40, 40));
     const QRectF lock(badge.left(), badge.top() + kBadgeInsetV, badge.width(), kLockSide);
     OverlayShapes::drawPadlock(painter, lock, kLockSide, Qt::white);
     painter.setPen(Qt::white);
@@ -87,9 +115,18 @@ void InsertPreviewView::paintEvent(QPaintEvent*) {
 }
 
 
-QtInsertPreviewPanel::QtInsertPreviewPanel()
+QtInsertPreviewPanel::QtInsertPreviewPanel(std::shared_ptr<Compositing> compositing)
     : panel_(QtOverlayPanel::content(std::make_unique<InsertPreviewView>(), view_), nullptr,
-             {.takesMouse = false, .floating = true}) {}
+             {.takesMouse = false, .floating = true, .translucent = compositing && compositing->isActive()}),
+      compositing_(std::move(compositing)) {
+    view_->updateMask();
+    if (!compositing_) return;
+    compositingObserver_ = compositing_->addObserver([this] {
+        panel_.setTranslucent(compositing_->isActive());
+        view_->updateMask();
+        view_->update();
+    });
+}
 
 QtInsertPreviewPanel::~QtInsertPreviewPanel() = default;
 

@@ -13,15 +13,18 @@
 #include "OverlayUI/Qt/QtTabColorPanelController.h"
 #include "Platform/Qt/QtMainExecutor.h"
 #include "Platform/Qt/QtX11Coordinates.h"
+#include "Platform/X11/X11Compositing.h"
 
 namespace tessaly {
 
 QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::shared_ptr<SystemAppearance> appearance,
-                                   std::shared_ptr<MainExecutor> mainExecutor)
+                                   std::shared_ptr<MainExecutor> mainExecutor, std::shared_ptr<Compositing> compositing)
     : frames_(std::make_shared<PanelFrameCache>(backend)),
       follower_(backend ? std::make_shared<BarFrameFollower>(backend) : nullptr),
       appearance_(std::move(appearance)),
       mainExecutor_(mainExecutor ? std::move(mainExecutor) : std::make_shared<QtMainExecutor>()),
+      compositing_(compositing || !backend ? std::move(compositing)
+                                           : std::make_shared<X11Compositing>(backend, mainExecutor_)),
       bars_(std::make_shared<std::set<QtTabBarPanel*>>()) {
     if (appearance_) {
         appearanceObserver_ = appearance_->addObserver([bars = bars_] {
@@ -48,11 +51,12 @@ std::unique_ptr<TabBarPanel> QtOverlayFactory::makeTabBarPanel(const Uuid& group
     environment.registry = bars_;
     environment.follower = follower_;
     environment.executor = mainExecutor_;
+    environment.compositing = compositing_;
     return std::make_unique<QtTabBarPanel>(groupID, std::move(environment));
 }
 
 std::unique_ptr<InsertPreviewPanel> QtOverlayFactory::makeInsertPreviewPanel() {
-    return std::make_unique<QtInsertPreviewPanel>();
+    return std::make_unique<QtInsertPreviewPanel>(compositing_);
 }
 
 std::unique_ptr<CrossPromptPanel> QtOverlayFactory::makeCrossPromptPanel() {

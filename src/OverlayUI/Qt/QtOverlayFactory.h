@@ -14,12 +14,16 @@
 // against sits in (forgotten on the backend's reports), so re-ordering costs
 // no round trip, and shown bars follow their frames from the backend's event
 // thread (BarFrameFollower); without one (offscreen tests) neither. With a
-// system appearance, bars set to follow it recolour when it changes.
+// system appearance, bars set to follow it recolour when it changes. While
+// a compositing manager runs (given, or with a backend watched on the X
+// server), bars and insert previews are translucent: bars drawn at their
+// opacity, previews with their tinted fill; opaque otherwise.
 #include <functional>
 #include <memory>
 #include <set>
 
 #include "OverlayUI/OverlayFactory.h"
+#include "Platform/Compositing.h"
 #include "Platform/MainExecutor.h"
 #include "Platform/Subscription.h"
 #include "Platform/SystemAppearance.h"
@@ -36,7 +40,8 @@ class X11Backend;
 class QtOverlayFactory final : public OverlayFactory {
 public:
     QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::shared_ptr<SystemAppearance> appearance,
-                     std::shared_ptr<MainExecutor> mainExecutor = nullptr);
+                     std::shared_ptr<MainExecutor> mainExecutor = nullptr,
+                     std::shared_ptr<Compositing> compositing = nullptr);
     ~QtOverlayFactory() override;
     QtOverlayFactory(const QtOverlayFactory&) = delete;
     QtOverlayFactory& operator=(const QtOverlayFactory&) = delete;
@@ -58,12 +63,14 @@ public:
 
     // The bars made here that are still alive.
     const std::set<QtTabBarPanel*>& liveBars() const { return *bars_; }
+    const std::shared_ptr<Compositing>& compositing() const { return compositing_; }
 
 private:
     std::shared_ptr<PanelFrameCache> frames_;
     std::shared_ptr<BarFrameFollower> follower_;
     std::shared_ptr<SystemAppearance> appearance_;
     std::shared_ptr<MainExecutor> mainExecutor_;
+    std::shared_ptr<Compositing> compositing_;
     std::shared_ptr<std::set<QtTabBarPanel*>> bars_;
     std::function<void(QWidget&)> bringToFront_;
     Subscription appearanceObserver_;

@@ -14,6 +14,18 @@ namespace {
 
 QRect logicalRect(const Rect& xPixels) { return QtX11Coordinates::fromX(xPixels).toRect(); }
 
+// Makes a widget's native window anew, with its backing store: only
+// QWidget's protected destroy() and create() do both (a QWindow destroyed
+// and created again under the widget keeps a backing store of the old
+// visual and shows nothing). Reached through pointers to members, which
+// a derived class may form.
+struct NativeWindow : QWidget {
+    static void remake(QWidget& widget) {
+        (widget.*&NativeWindow::destroy)(true, true);
+        (widget.*&NativeWindow::create)(0, true, true);
+    }
+};
+
 }  // namespace
 
 QtOverlayPanel::QtOverlayPanel(std::unique_ptr<QWidget> content, std::shared_ptr<PanelFrameCache> frames,
@@ -26,13 +38,42 @@ QtOverlayPanel::QtOverlayPanel(std::unique_ptr<QWidget> content, std::shared_ptr
         widget_->setWindowFlags(widget_->windowFlags() | Qt::WindowTransparentForInput);
         widget_->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
-    if (QtX11Connection::isAvailable()) {
-        // No frame around a panel, said where Qt looks first: otherwise Qt
-        // walks the window tree for the panel's frame margins after every
-        // move, three round trips on the main thread while a group follows.
-        QtX11Connection::setCardinals(static_cast<xcb_window_t>(widget_->winId()), "_NET_FRAME_EXTENTS",
-                                      XCB_ATOM_CARDINAL, {0, 0, 0, 0});
+    if (options_.translucent) widget_->setAttribute(Qt::WA_TranslucentBackground);
+    prepareNativeWindow();
+}
+
+void QtOverlayPanel::prepareNativeWindow() {
+    if (!QtX11Connection::isAvailable()) return;
+    const auto window = static_cast<xcb_window_t>(widget_->winId());
+    // No frame around a panel, said where Qt looks first: otherwise Qt
+    // walks the window tree for the panel's frame margins after every
+    // move, three round trips on the main thread while a group follows.
+    QtX11Connection::setCardinals(window, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL, {0, 0, 0, 0});
+    // No compositor shadow (it would fall inside a ring-shaped preview):
+    // compositing managers that shadow by window type (marco, metacity)
+    // leave drag-and-drop windows alone, and picom and compton take
+    // _COMPTON_SHADOW.
+    QtX11Connection::setCardinals(window, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM,
+                                  {QtX11Connection::atom("_NET_WM_WINDOW_TYPE_DND")});
+    QtX11Connection::setCardinal(window, "_COMPTON_SHADOW", XCB_ATOM_CARDINAL, 0);
+}
+
+bool QtOverlayPanel::isTranslucent() const { return widget_ && widget_->testAttribute(Qt::WA_TranslucentBackground); }
+
+void QtOverlayPanel::setTranslucent(bool translucent) {
+    if (!widget_ || isTranslucent() == translucent) return;
+    widget_->setAttribute(Qt::WA_TranslucentBackground, translucent);
+    if (!widget_->testAttribute(Qt::WA_WState_Created)) return;  // made with the right visual when it is made
+    const bool shown = widget_->isVisible();
+    widget_->hide();
+    NativeWindow::remake(*widget_);
+    prepareNativeWindow();
+    if (hasFrame_) QtX11Connection::configure(widget_->internalWinId(), frame_);
+    if (!shown) return;
+    if (relativeFrame_ != 0 && X11PanelOps::qtConnection()) {
+        X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);
     }
+    orderIn();
 }
 
 QtOverlayPanel::~QtOverlayPanel() {

@@ -4,7 +4,9 @@
 // list), placed in X pixels with one ConfigureWindow on its window and
 // restacked relative to another window's frame on Qt's own connection, so
 // that every request Qt made for it (map, move, shape) has reached the server
-// first. No compositor is assumed: the content paints opaquely.
+// first. It is opaque unless made translucent (an alpha channel, for a
+// compositing manager to blend), and it asks compositing managers for no
+// shadow: its shape is its own.
 //
 // The panel owns its content widget. When the panel goes, the widget is
 // hidden at once and released later (deleteLater), so a panel may be dropped
@@ -30,6 +32,8 @@ public:
         bool takesMouse = true;
         // Kept above ordinary windows when ordered front (preview, prompt, chip).
         bool floating = false;
+        // Made with an alpha channel (see setTranslucent).
+        bool translucent = false;
     };
 
     // `frames` may be null: every ordering then looks the frame up anew.
@@ -49,6 +53,14 @@ public:
     // (directly above or below that window's frame), so that it never shows
     // over other windows on its way there; at the front when it never was.
     void orderInAsBefore();
+
+    // Whether the window has an alpha channel: its content then paints
+    // translucent colours as they are (only a compositing manager shows
+    // them; without one they show black). X picks a window's visual when
+    // the window is made, so a change makes the native window anew (its
+    // window number changes), placed, stacked and shown as the old one was.
+    void setTranslucent(bool translucent);
+    bool isTranslucent() const;
 
     QWidget* widget() const { return widget_.data(); }
 
@@ -72,6 +84,8 @@ private:
     bool orderIn();
     // The native window, made (not shown) when there is none yet.
     std::uint32_t nativeWindow();
+    // Makes the native window (not shown) and sets what X is told of it.
+    void prepareNativeWindow();
 
     QPointer<QWidget> widget_;
     std::shared_ptr<PanelFrameCache> frames_;

@@ -12,15 +12,31 @@ namespace tessaly {
 QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
     : groupID_(groupID),
       environment_(std::move(environment)),
-      strip_(QtOverlayPanel::content(std::make_unique<TabBarView>(environment_.executor), view_), environment_.frames, {.takesMouse = true}),
+      strip_(QtOverlayPanel::content(std::make_unique<TabBarView>(environment_.executor), view_), environment_.frames,
+             {.takesMouse = true, .translucent = composited()}),
       backing_(QtOverlayPanel::content(std::make_unique<BarBackingView>(), backingView_), environment_.frames,
-               {.takesMouse = false}) {
+               {.takesMouse = false, .translucent = composited()}) {
     view_->showMenu = environment_.showMenu;
     view_->makeNameDialog = environment_.makeNameDialog;
     wireView();
     applyPalette();
     strip_.onOrderedRelative = lifetime_.guarded([this] { updateFollowing(false); });
     if (environment_.registry) environment_.registry->insert(this);
+    if (environment_.compositing) {
+        compositingObserver_ =
+            environment_.compositing->addObserver(lifetime_.guarded([this] { followCompositing(); }));
+    }
+}
+
+void QtTabBarPanel::followCompositing() {
+    const bool translucent = composited();
+    if (closed_ || translucent == strip_.isTranslucent()) return;
+    // Both windows are made anew: a press or drag under way ends as a
+    // release would (the window that grabbed the pointer goes).
+    view_->endGestures();
+    strip_.setTranslucent(translucent);
+    backing_.setTranslucent(translucent);
+    updateFollowing(true);
 }
 
 QtTabBarPanel::~QtTabBarPanel() {

@@ -16,6 +16,7 @@
 #include "OverlayUI/MenuModel.h"
 #include "OverlayUI/TabBarPanel.h"
 #include "OverlayUI/Qt/QtOverlayPanel.h"
+#include "Platform/Compositing.h"
 #include "Platform/Lifetime.h"
 #include "Platform/MainExecutor.h"
 
@@ -43,6 +44,9 @@ public:
         // Times the bar's animations' ends, drop gaps, spring loading and the
         // name prompt's deferral; null: each happens at once.
         std::shared_ptr<MainExecutor> executor;
+        // While a compositing manager runs the bar is translucent (drawn at
+        // its opacity); null: always opaque.
+        std::shared_ptr<Compositing> compositing;
     };
 
     QtTabBarPanel(const Uuid& groupID, Environment environment);
@@ -88,6 +92,9 @@ public:
 private:
     void wireView();
     void applyPalette();
+    bool composited() const { return environment_.compositing && environment_.compositing->isActive(); }
+    // Makes both panels translucent while a compositing manager runs, opaque otherwise.
+    void followCompositing();
     // Tells the follower where the bar sits now (or that it is not to be
     // followed): after each placement, and after an ordering that put the
     // bar against another frame.
@@ -112,6 +119,7 @@ private:
     AppearanceMode appearanceMode_ = AppearanceMode::system;
     double tabBarOpacity_ = 1.0;
     TabColor tabBadgeColor_ = TabColor::defaultBadge;
+    Subscription compositingObserver_;
     LifetimeToken lifetime_;  // last: the view's callbacks stop reaching in first
 };
 

@@ -103,13 +103,6 @@ TabItemView::SpringHighlight itemHighlight(SpringLoadingDestination::Highlight h
 
 Point globalX(const QMouseEvent& event) { return QtX11Coordinates::toX(event.globalPosition()); }
 
-QFont buttonFont(int pixels, QFont::Weight weight) {
-    QFont font;
-    font.setPixelSize(pixels);
-    font.setWeight(weight);
-    return font;
-}
-
 // The padlock shown while the group is locked, drawn in the bar's control colour.
 class LockIconView : public QWidget {
 public:
@@ -149,13 +142,13 @@ TabBarView::TabBarView(std::shared_ptr<MainExecutor> executor)
     setAcceptDrops(true);
     nameCaption_ = new GroupNameCaptionView(this);
     nameCaption_->onFootprintChange = lifetime_.guarded([this] { relayout(); });
-    addButton_ = new HoverGlowButton(QStringLiteral("+"), buttonFont(14, QFont::DemiBold), this);
+    addButton_ = new HoverGlowButton(OverlayShapes::Symbol::add, 14, this);
     addButton_->setToolTip(QString::fromStdString(L10n::addWindowTooltip()));
     QObject::connect(addButton_, &QAbstractButton::clicked, this, [this] {
         if (!onAdd) return;
         onAdd(QtX11Coordinates::toX(QRectF(QRect(addButton_->mapToGlobal(QPoint(0, 0)), addButton_->size()))));
     });
-    moveButton_ = new HoverGlowButton(QStringLiteral("⧉"), buttonFont(12, QFont::Normal), this);
+    moveButton_ = new HoverGlowButton(OverlayShapes::Symbol::moveToDisplay, 14, this);
     moveButton_->setToolTip(QString::fromStdString(L10n::moveToDisplayTooltip()));
     moveButton_->hide();
     QObject::connect(moveButton_, &QAbstractButton::clicked, this, [this] {
@@ -387,7 +380,9 @@ void TabBarView::setStyle(const Style& style) {
     update();
 }
 
-QColor TabBarView::fillColor() const { return QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_); }
+QColor TabBarView::fillColor() const {
+    return QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_, testAttribute(Qt::WA_TranslucentBackground));
+}
 
 QColor TabBarView::barControlColor() const { return QtBarColors::color(palette_.barControl); }
 
@@ -487,7 +482,7 @@ QPainterPath TabBarView::backgroundPath(const QRectF& rect, const Style& style) 
 
 void TabBarView::updateMask() {
     if (!isWindow() || width() <= 0 || height() <= 0) return;
-    // No compositor is assumed: the rounded corners are cut out of the window.
+    // The rounded corners are cut out of the window, with a compositor or without.
     setMask(OverlayShapes::region(backgroundPath(QRectF(rect()), style_)));
 }
 
@@ -499,6 +494,8 @@ void TabBarView::resizeEvent(QResizeEvent* event) {
 
 void TabBarView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // The fill replaces what was there: a translucent one blends only once.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(event->rect(), fillColor());
 }
 
@@ -632,7 +629,8 @@ void TabBarView::showChip(std::size_t tab, const Rect& frame) {
     const QPixmap picture = item.grab();
     if (effect) effect->setEnabled(true);
     if (!chip_) chip_ = std::make_unique<TabDragChip>();
-    chip_->show(picture, fillColor(), frame);
+    // The chip is opaque: the bar's colour without its translucency.
+    chip_->show(picture, QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_, false), frame);
 }
 
 void TabBarView::moveChip(const Rect& frame) {

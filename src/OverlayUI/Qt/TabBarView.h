@@ -124,8 +124,9 @@ public:
     bool isLocked() const { return isLocked_; }
     double tabBarOpacity() const { return tabBarOpacity_; }
     const TabColor& tabBadgeColor() const { return tabBadgeColor_; }
-    // The background as painted: the palette's, tinted by the group accent.
-    // Opaque: without a compositor a translucent window would show black.
+    // The background as painted: the palette's, tinted by the group accent;
+    // at the bar opacity while the bar's window is translucent (a
+    // compositing manager runs), else opaque.
     QColor fillColor() const;
     // How many times the background colour was worked out anew (repaints
     // for settings that did not change are skipped), and the row of tabs

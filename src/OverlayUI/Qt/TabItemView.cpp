@@ -49,11 +49,12 @@ QFont titleFont() {
     return font;
 }
 
-QFont popOutFont() {
-    QFont font;
-    font.setPixelSize(12);
-    font.setBold(true);
-    return font;
+// The suspended mark before a title: painted, as wide as it is high.
+constexpr int kMarkSide = 11;
+
+const QString& suspendedPrefix() {
+    static const QString prefix = OverlayShapes::symbolText(OverlayShapes::Symbol::suspended) + QLatin1Char(' ');
+    return prefix;
 }
 
 bool hasNumericCharacter(const std::string& text) {
@@ -90,7 +91,7 @@ TabItemView::TabItemView(const TabViewModel& tab, const std::optional<TabColor>&
     if (const auto badge = badgeDisplayString(tab.badge)) {
         badgePill_ = new BadgePillView(QString::fromStdString(*badge), badgeColor, this);
     }
-    popOutButton_ = new HoverGlowButton(QStringLiteral("↗"), popOutFont(), this);
+    popOutButton_ = new HoverGlowButton(OverlayShapes::Symbol::popOut, 12, this);
     popOutButton_->setToolTip(popOutHint());
     popOutButton_->setAccessibleName(popOutHint());
     QObject::connect(popOutButton_, &QAbstractButton::clicked, this, [this] {
@@ -105,7 +106,7 @@ TabItemView::~TabItemView() = default;
 QString TabItemView::displayString(const std::string& title, bool isSuspended) {
     QString shown = ShownText::sanitizedAndCut(title, kShownCharacters);
     if (shown.isEmpty()) shown = untitledFallback();
-    if (isSuspended) shown.prepend(QStringLiteral("⛶ "));
+    if (isSuspended) shown.prepend(suspendedPrefix());
     return shown;
 }
 
@@ -164,8 +165,14 @@ void TabItemView::applyPalette() {
     update();
 }
 
+QString TabItemView::titleText() const { return isSuspended_ ? title_.mid(suspendedPrefix().size()) : title_; }
+
+int TabItemView::markWidth() const {
+    return isSuspended_ ? kMarkSide + fontMetrics().horizontalAdvance(QLatin1Char(' ')) : 0;
+}
+
 int TabItemView::naturalTitleWidth() const {
-    return std::min(maximumTitleWidth, fontMetrics().horizontalAdvance(title_) + 1);
+    return std::min(maximumTitleWidth, markWidth() + fontMetrics().horizontalAdvance(titleText()) + 1);
 }
 
 QSize TabItemView::sizeHint() const {
@@ -194,7 +201,7 @@ void TabItemView::layoutChildren() {
         titleRight = pillX - kGap;
     }
     titleWidth_ = std::clamp(titleRight - titleX, 0, maximumTitleWidth);
-    elidedTitle_ = fontMetrics().elidedText(title_, Qt::ElideRight, titleWidth_);
+    elidedTitle_ = fontMetrics().elidedText(titleText(), Qt::ElideRight, std::max(0, titleWidth_ - markWidth()));
     const double ratio = devicePixelRatioF();
     if (iconPixmap_.isNull() || iconPixmap_.devicePixelRatio() != ratio) {
         iconPixmap_ = QtBarColors::iconPixmap(icon_, kIconSide, ratio);
@@ -214,8 +221,14 @@ void TabItemView::paintEvent(QPaintEvent*) {
     if (!iconPixmap_.isNull()) {
         painter.drawPixmap(QRect(kIconLeading, (height() - kIconSide) / 2, kIconSide, kIconSide), iconPixmap_);
     }
+    const int titleX = kIconLeading + kIconSide + kGap;
+    const int mark = std::min(markWidth(), titleWidth_);
+    if (mark > 0) {
+        OverlayShapes::drawSymbol(painter, OverlayShapes::Symbol::suspended, QRectF(titleX, 0, kMarkSide, height()),
+                                  kMarkSide, titleColor());
+    }
     painter.setPen(titleColor());
-    painter.drawText(QRect(kIconLeading + kIconSide + kGap, 0, titleWidth_, height()),
+    painter.drawText(QRect(titleX + mark, 0, titleWidth_ - mark, height()),
                      Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, elidedTitle_);
 }
 

@@ -119,6 +119,10 @@ private:
     void layoutChildren();
     void applyPalette();
     int naturalTitleWidth() const;
+    // The title's text after the suspended mark (which is painted), and the
+    // room the mark takes.
+    QString titleText() const;
+    int markWidth() const;
     QPoint windowPosition(QPointF local) const;
 
     WindowID windowID_ = 0;

@@ -12,8 +12,8 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <system_error>
 
 namespace tessaly {
@@ -27,28 +27,6 @@ constexpr int kSide = X11WindowIcons::kPreferredSide;
 // read: an icon never needs them.
 constexpr std::uintmax_t kMaxImageFileBytes = 8u << 20;
 constexpr int kMaxImageSide = 4096;
-
-std::string trimmed(std::string text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
-
-// The Icon= value of the file's [Desktop Entry] group.
-std::string iconKey(const fs::path& desktopFile) {
-    std::ifstream in(desktopFile);
-    std::string line;
-    bool inMain = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line[0] == '[') {
-            inMain = trimmed(line) == "[Desktop Entry]";
-            continue;
-        }
-        if (inMain && line.rfind("Icon=", 0) == 0) return trimmed(line.substr(5));
-    }
-    return {};
-}
 
 // An image file scaled down to fit the icon size; none when it is missing,
 // unreadable or absurdly large.
@@ -72,8 +50,50 @@ std::optional<QImage> readImageFile(const fs::path& file) {
     return image;
 }
 
-// A name looked up the way launchers do: the icon theme, then the
-// "hicolor" theme and the "pixmaps" folders of the data directories.
+// Each data directory's `folder` ("icons" or "pixmaps"), the user's first.
+std::vector<fs::path> dataFolders(const char* folder) {
+    std::vector<fs::path> folders;
+    for (const auto& applications : desktopEntryDirectories()) folders.push_back(applications.parent_path() / folder);
+    return folders;
+}
+
+// Where icon themes are kept: ~/.icons and the data directories' "icons".
+std::vector<fs::path> themeFolders() {
+    std::vector<fs::path> folders;
+    if (const char* home = std::getenv("HOME"); home && *home) folders.push_back(fs::path(home) / ".icons");
+    const auto data = dataFolders("icons");
+    folders.insert(folders.end(), data.begin(), data.end());
+    return folders;
+}
+
+// Whether `file` (symbolic links followed) lies inside a folder of icons.
+bool insideIconFolders(const fs::path& file) {
+    std::error_code error;
+    const fs::path real = fs::canonical(file, error);
+    if (error) return false;
+    std::vector<fs::path> folders = themeFolders();
+    const auto pixmaps = dataFolders("pixmaps");
+    folders.insert(folders.end(), pixmaps.begin(), pixmaps.end());
+    for (const auto& folder : folders) {
+        const fs::path base = fs::canonical(folder, error);
+        if (error) continue;
+        const fs::path relative = real.lexically_relative(base);
+        if (!relative.empty() && *relative.begin() != "..") return true;
+    }
+    return false;
+}
+
+QStringList withFolders(const QStringList& current, const std::vector<fs::path>& folders) {
+    QStringList paths;
+    for (const auto& folder : folders) paths << QString::fromStdString(folder.string());
+    for (const QString& path : current) {
+        if (!paths.contains(path)) paths << path;
+    }
+    return paths;
+}
+
+// A name looked up the way launchers do, through Qt: the icon theme (and
+// the themes it follows, hicolor last), then the pixmaps folders.
 std::optional<QImage> namedIcon(const std::string& name) {
     if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") return std::nullopt;
     std::vector<std::string> names{name};
@@ -83,21 +103,9 @@ std::optional<QImage> namedIcon(const std::string& name) {
     }
     for (const auto& candidate : names) {
         const QIcon themed = QIcon::fromTheme(QString::fromStdString(candidate));
-        if (!themed.isNull()) {
-            const QImage image = themed.pixmap(QSize(kSide, kSide)).toImage();
-            if (!image.isNull()) return image;
-        }
-    }
-    // Qt knows no theme without a desktop environment telling it one: look
-    // into the theme every other one falls back to, and the pixmaps folders.
-    for (const auto& applications : desktopEntryDirectories()) {
-        const fs::path data = applications.parent_path();
-        for (const char* size : {"32x32", "48x48", "64x64", "128x128", "256x256", "24x24", "22x22", "16x16"}) {
-            if (auto image = readImageFile(data / "icons/hicolor" / size / "apps" / (name + ".png"))) return image;
-        }
-        for (const char* extension : {"", ".png", ".xpm", ".svg"}) {
-            if (auto image = readImageFile(data / "pixmaps" / (name + extension))) return image;
-        }
+        if (themed.isNull()) continue;
+        const QImage image = themed.pixmap(QSize(kSide, kSide)).toImage();
+        if (!image.isNull()) return image;
     }
     return std::nullopt;
 }
@@ -108,6 +116,24 @@ QtAppIconSource::QtAppIconSource(std::shared_ptr<X11Backend> backend, std::share
                                  const Clock& clock)
     : backend_(std::move(backend)), workspace_(std::move(workspace)), clock_(clock) {
     if (backend_) windowIcons_ = std::make_unique<X11WindowIcons>(backend_->connection(), backend_->windows());
+    useDesktopIconFolders();
+}
+
+void QtAppIconSource::useDesktopIconFolders() {
+    QIcon::setThemeSearchPaths(withFolders(QIcon::themeSearchPaths(), themeFolders()));
+    QIcon::setFallbackSearchPaths(withFolders(QIcon::fallbackSearchPaths(), dataFolders("pixmaps")));
+    // A theme the desktop environment told Qt stays; otherwise the system's
+    // "default" theme (which names the theme it follows), else hicolor.
+    static QString chosenHere;
+    const QString theme = QIcon::themeName();
+    if (!theme.isEmpty() && theme != QLatin1String("hicolor") && theme != chosenHere) return;
+    bool hasDefault = false;
+    for (const auto& folder : themeFolders()) {
+        std::error_code error;
+        hasDefault = hasDefault || fs::is_regular_file(folder / "default" / "index.theme", error);
+    }
+    chosenHere = hasDefault ? QStringLiteral("default") : QStringLiteral("hicolor");
+    QIcon::setThemeName(chosenHere);
 }
 
 QtAppIconSource::~QtAppIconSource() = default;
@@ -142,6 +168,11 @@ std::shared_ptr<const AppIcon> QtAppIconSource::lookUp(ProcessID pid, bool& gene
             if (it->second) return it->second;
         }
     }
+    if (windowIcons_) {
+        if (auto hinted = windowIcons_->processHintsIcon(pid)) {
+            return std::make_shared<const AppIcon>(std::move(*hinted));
+        }
+    }
     generic = true;
     return genericIcon();
 }
@@ -151,9 +182,12 @@ void QtAppIconSource::pruneExited() {
 }
 
 std::optional<AppIcon> QtAppIconSource::desktopEntryIcon(const fs::path& desktopFile) {
-    const std::string key = iconKey(desktopFile);
-    if (key.empty()) return std::nullopt;
-    const auto image = fs::path(key).is_absolute() ? readImageFile(key) : namedIcon(key);
+    const auto entry = readDesktopEntry(desktopFile);
+    if (!entry || entry->icon.empty()) return std::nullopt;
+    const fs::path file(entry->icon);
+    std::optional<QImage> image;
+    if (!file.is_absolute()) image = namedIcon(entry->icon);
+    else if (insideIconFolders(file)) image = readImageFile(file);
     if (!image) return std::nullopt;
     return fromImage(*image);
 }

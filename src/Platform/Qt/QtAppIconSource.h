@@ -1,10 +1,12 @@
 #pragma once
 // Application icons by process: the icon the application's window carries
-// (_NET_WM_ICON), else the one its desktop entry names (Icon=: a file, or a
-// name looked up in the icon theme and the pixmaps folders), else a generic
-// application icon. Results are kept per process; a process that only had
-// the generic icon is asked again after a while, as clients often set their
-// icon just after their window appears. Main thread only.
+// (_NET_WM_ICON), else the one its desktop entry names (Icon=: a file in
+// the icon folders, or a name looked up through Qt in the icon theme and the
+// pixmaps folders), else the icon pixmap of its window's WM_HINTS (older X
+// clients), else a generic application icon. Results are kept per process;
+// a process that only had the generic icon is asked again after a while, as
+// clients often set their icon just after their window appears. Main
+// thread only.
 #include "Platform/AppIcon.h"
 #include "Platform/Clock.h"
 #include "Platform/Workspace.h"
@@ -37,8 +39,14 @@ public:
 
     std::shared_ptr<const AppIcon> icon(ProcessID pid) override;
 
-    // The icon a desktop file names, at about 32 pixels; none when the file names none or it cannot be had.
+    // The icon a desktop file names, at about 32 pixels; none when the file
+    // names none, or a file outside the icon folders, or one that cannot be had.
     static std::optional<AppIcon> desktopEntryIcon(const std::filesystem::path& desktopFile);
+    // Points Qt's icon lookup at the desktop's icon folders ($XDG_DATA_HOME
+    // and $XDG_DATA_DIRS, ~/.icons) and, where no desktop environment told
+    // Qt its icon theme, at the system's default theme (else hicolor).
+    // The source does this when it is made.
+    static void useDesktopIconFolders();
     // A neutral icon for applications without one of their own.
     static std::shared_ptr<const AppIcon> genericIcon();
 

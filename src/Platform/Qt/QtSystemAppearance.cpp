@@ -65,12 +65,6 @@ QDBusConnection QtSystemAppearance::connectTo(const std::string& address, const 
     return QDBusConnection(name);  // never connected
 }
 
-Subscription QtSystemAppearance::addObserver(std::function<void()> handler) {
-    const std::uint64_t id = nextObserver_++;
-    observers_.emplace(id, std::move(handler));
-    return Subscription(lifetime_.guarded([this, id] { observers_.erase(id); }));
-}
-
 std::optional<bool> QtSystemAppearance::decodeColorScheme(const QVariant& value) {
     QVariant inner = value;
     for (int depth = 0; depth < 4 && inner.metaType() == QMetaType::fromType<QDBusVariant>(); ++depth) {
@@ -137,17 +131,7 @@ void QtSystemAppearance::update() {
     const bool now = portal_.value_or(paletteIsDark(QGuiApplication::palette()));
     if (now == prefersDark_) return;
     prefersDark_ = now;
-    // An observer may end its own or another's registration while this runs.
-    std::vector<std::uint64_t> ids;
-    for (const auto& entry : observers_) ids.push_back(entry.first);
-    const auto alive = lifetime_.watch();
-    for (const auto id : ids) {
-        if (alive.expired()) return;
-        const auto it = observers_.find(id);
-        if (it == observers_.end()) continue;
-        auto handler = it->second;
-        if (handler) handler();
-    }
+    observers_.notify();
 }
 
 }  // namespace tessaly

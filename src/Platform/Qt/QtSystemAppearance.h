@@ -8,7 +8,7 @@
 // The first read blocks for at most the given timeout; when the portal does
 // not answer in time it is asked again without blocking, and a late answer
 // counts as a change.
-#include "Platform/Lifetime.h"
+#include "Platform/ObserverList.h"
 #include "Platform/SystemAppearance.h"
 
 #include <QDBusConnection>
@@ -19,9 +19,7 @@
 #include <QString>
 #include <QVariant>
 
-#include <cstdint>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -41,7 +39,7 @@ public:
     ~QtSystemAppearance() override;
 
     bool prefersDark() const override { return prefersDark_; }
-    Subscription addObserver(std::function<void()> handler) override;
+    Subscription addObserver(std::function<void()> handler) override { return observers_.add(std::move(handler)); }
 
     // What the portal said last: none while it gave no preference.
     std::optional<bool> portalPreference() const { return portal_; }
@@ -71,9 +69,7 @@ private:
     QDBusConnection bus_;
     std::optional<bool> portal_;
     bool prefersDark_ = false;
-    std::map<std::uint64_t, std::function<void()>> observers_;
-    std::uint64_t nextObserver_ = 1;
-    LifetimeToken lifetime_;  // last: handles stop reaching in first
+    ObserverList observers_;  // last: handles stop reaching in first
 };
 
 }  // namespace tessaly

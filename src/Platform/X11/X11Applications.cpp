@@ -20,20 +20,31 @@ std::string lower(std::string text) {
     return text;
 }
 
-// The Name= and StartupWMClass= of a desktop file's main group; absent when
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The keys of a desktop file's main group this backend uses; absent when
 // the entry is hidden or not an application.
 struct EntryKeys {
     std::string name;
     std::string wmClass;
+    std::string icon;
 };
 
 std::optional<EntryKeys> readEntry(const fs::path& file) {
-    std::ifstream in(file);
+    std::ifstream in(file, std::ios::binary);
     if (!in) return std::nullopt;
+    std::string text(kMaxDesktopEntryBytes, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    std::istringstream lines(text);
     EntryKeys keys;
     bool inMain = false;
     std::string line;
-    while (std::getline(in, line)) {
+    while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
         if (line[0] == '[') {
@@ -43,23 +54,34 @@ std::optional<EntryKeys> readEntry(const fs::path& file) {
         if (!inMain) continue;
         const auto eq = line.find('=');
         if (eq == std::string::npos) continue;
-        const std::string key = line.substr(0, eq);
-        const std::string value = line.substr(eq + 1);
+        const std::string key = trimmed(line.substr(0, eq));
+        const std::string value = trimmed(line.substr(eq + 1));
         if (key == "Name") keys.name = value;
         else if (key == "StartupWMClass") keys.wmClass = value;
+        else if (key == "Icon") keys.icon = value;
         else if ((key == "Hidden" || key == "NoDisplay") && value == "true") return std::nullopt;
         else if (key == "Type" && value != "Application") return std::nullopt;
     }
     return keys;
 }
 
-std::optional<X11DesktopEntry> entryAt(const fs::path& file) {
-    const auto keys = readEntry(file);
-    if (!keys) return std::nullopt;
-    return X11DesktopEntry{file.stem().string(), keys->name, file.string()};
+X11DesktopEntry entryOf(const fs::path& file, const EntryKeys& keys) {
+    return X11DesktopEntry{file.stem().string(), keys.name, file.string(), keys.icon};
+}
+
+// The last part of a reverse-domain name ("editor" of "org.example.editor").
+std::string lastPart(const std::string& name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
 }  // namespace
+
+std::optional<X11DesktopEntry> readDesktopEntry(const fs::path& file) {
+    const auto keys = readEntry(file);
+    if (!keys) return std::nullopt;
+    return entryOf(file, *keys);
+}
 
 std::vector<fs::path> desktopEntryDirectories() {
     std::vector<fs::path> dirs;
@@ -86,30 +108,29 @@ std::optional<X11DesktopEntry> findDesktopEntry(const std::string& applicationID
         for (const auto& dir : dirs) {
             const fs::path file = dir / (id + ".desktop");
             if (fs::is_regular_file(file, ec)) {
-                if (auto entry = entryAt(file)) return entry;
+                if (auto entry = readDesktopEntry(file)) return entry;
             }
         }
     }
     if (wmClass.empty() && wmInstance.empty()) return std::nullopt;
     const std::string cls = lower(wmClass);
     const std::string inst = lower(wmInstance);
+    const auto named = [&](const std::string& name) { return !name.empty() && (name == cls || name == inst); };
     std::optional<X11DesktopEntry> byFileName;
+    std::optional<X11DesktopEntry> byLastPart;
     for (const auto& dir : dirs) {
         for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
             const fs::path& file = it->path();
             if (file.extension() != ".desktop") continue;
             const auto keys = readEntry(file);
             if (!keys) continue;
-            if (!keys->wmClass.empty() && (lower(keys->wmClass) == cls || lower(keys->wmClass) == inst)) {
-                return X11DesktopEntry{file.stem().string(), keys->name, file.string()};
-            }
+            if (named(lower(keys->wmClass))) return entryOf(file, *keys);
             const std::string stem = lower(file.stem().string());
-            if (!byFileName && (stem == cls || stem == inst)) {
-                byFileName = X11DesktopEntry{file.stem().string(), keys->name, file.string()};
-            }
+            if (!byFileName && named(stem)) byFileName = entryOf(file, *keys);
+            if (!byLastPart && named(lastPart(stem))) byLastPart = entryOf(file, *keys);
         }
     }
-    return byFileName;
+    return byFileName ? byFileName : byLastPart;
 }
 
 bool processIsAlive(ProcessID pid) {

@@ -22,11 +22,21 @@ struct X11DesktopEntry {
     std::string id;    // file name without ".desktop"
     std::string name;  // Name=
     std::string path;
+    std::string icon;  // Icon=: a file or a name in the icon theme
 };
+
+// Desktop files larger than this are read only this far.
+inline constexpr std::size_t kMaxDesktopEntryBytes = 64 * 1024;
+
+// The application entry a desktop file holds; none when the file is
+// unreadable, hidden or not an application.
+std::optional<X11DesktopEntry> readDesktopEntry(const std::filesystem::path& file);
 
 // Looks a desktop entry up in the XDG data directories' "applications"
 // folders: by application id first, then by StartupWMClass, then by a file
-// named after the class or instance (case-insensitive).
+// named after the class or instance, then by a reverse-domain file name
+// whose last part is the class or instance (org.example.Editor for
+// "editor"); names compare case-insensitively.
 std::optional<X11DesktopEntry> findDesktopEntry(const std::string& applicationID, const std::string& wmInstance,
                                                 const std::string& wmClass,
                                                 const std::vector<std::filesystem::path>& applicationDirs);

@@ -76,7 +76,7 @@ std::unique_ptr<X11Connection> X11Connection::open(const std::string& display) {
     return connection;
 }
 
-X11Connection::X11Connection(xcb_connection_t* c, int screenNumber) : c_(c) {
+X11Connection::X11Connection(xcb_connection_t* c, int screenNumber) : c_(c), screenNumber_(screenNumber) {
     auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
     for (int i = 0; it.rem && i < screenNumber; ++i) xcb_screen_next(&it);
     if (it.rem) {
@@ -87,6 +87,17 @@ X11Connection::X11Connection(xcb_connection_t* c, int screenNumber) : c_(c) {
 
 X11Connection::~X11Connection() {
     if (c_) xcb_disconnect(c_);
+}
+
+xcb_atom_t X11Connection::compositingSelection() const {
+    return internAtom("_NET_WM_CM_S" + std::to_string(screenNumber_));
+}
+
+bool X11Connection::isComposited() const {
+    const xcb_atom_t selection = compositingSelection();
+    if (selection == XCB_ATOM_NONE) return false;
+    const auto owner = xcbReply(c_, xcb_get_selection_owner_reply, xcb_get_selection_owner(c_, selection));
+    return owner && owner->owner != XCB_NONE;
 }
 
 bool X11Connection::internAll() {

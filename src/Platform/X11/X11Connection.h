@@ -210,6 +210,11 @@ public:
     std::string atomName(xcb_atom_t atom) const;
     xcb_atom_t internAtom(const std::string& name, bool onlyIfExists = false) const;
 
+    // The selection a compositing manager of this screen owns (_NET_WM_CM_Sn),
+    // and whether one owns it now (one round trip).
+    xcb_atom_t compositingSelection() const;
+    bool isComposited() const;
+
     // The window manager's check window when an EWMH window manager runs,
     // else 0 (read anew each time).
     xcb_window_t windowManagerCheckWindow() const;
@@ -225,6 +230,7 @@ private:
 
     xcb_connection_t* c_ = nullptr;
     const xcb_screen_t* screen_ = nullptr;
+    int screenNumber_ = 0;
     xcb_window_t root_ = XCB_WINDOW_NONE;
     X11Atoms atoms_;
     bool discardsEvents_ = false;

@@ -4,6 +4,7 @@
 
 #include <xcb/randr.h>
 #include <xcb/screensaver.h>
+#include <xcb/xfixes.h>
 
 #include <algorithm>
 
@@ -45,6 +46,19 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
         reader->hasScreenSaver_ = true;
         reader->screenSaverFirstEvent_ = saver->first_event;
         xcb_screensaver_select_input(c, reader->x_->root(), XCB_SCREENSAVER_EVENT_NOTIFY_MASK);
+    }
+    if (const auto* xfixes = xcb_get_extension_data(c, &xcb_xfixes_id); xfixes && xfixes->present) {
+        // Compositing managers come and go: their selection's owner tells.
+        const auto version = xcbReply(c, xcb_xfixes_query_version_reply,
+                                      xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION));
+        if (version) {
+            reader->hasXFixes_ = true;
+            reader->xfixesFirstEvent_ = xfixes->first_event;
+            xcb_xfixes_select_selection_input(c, reader->x_->root(), reader->x_->compositingSelection(),
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
+                                                  XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
+                                                  XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+        }
     }
     reader->clientsAtStart_ = reader->refreshClients();
     reader->watchWindowManager();
@@ -215,6 +229,14 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         X11Event out;
         out.kind = X11Event::Kind::screenSaverChanged;
         out.screenSaverOn = e.state == XCB_SCREENSAVER_STATE_ON;
+        if (handler_) handler_(out);
+        return;
+    }
+    if (hasXFixes_ && type == xfixesFirstEvent_ + XCB_XFIXES_SELECTION_NOTIFY) {
+        const auto& e = as<xcb_xfixes_selection_notify_event_t>(event);
+        X11Event out;
+        out.kind = X11Event::Kind::compositorChanged;
+        out.composited = e.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && e.owner != XCB_NONE;
         if (handler_) handler_(out);
         return;
     }

@@ -1,9 +1,10 @@
 #pragma once
 // The window-system observer: one thread with a connection of its own that
 // watches the root (client list, active window, desktops, work area, screen
-// size, RandR) and every managed client (title, state, WM_STATE, desktop,
-// map, configure, destroy), and hands each change to a callback on that
-// thread. The platform layer posts them on to the main thread.
+// size, RandR, the compositing manager's selection) and every managed
+// client (title, state, WM_STATE, desktop, map, configure, destroy), and
+// hands each change to a callback on that thread. The platform layer posts
+// them on to the main thread.
 //
 // Stopping is synchronous: stop() (or the destructor) wakes the blocked
 // thread through an eventfd and joins it; no callback runs afterwards.
@@ -44,6 +45,7 @@ struct X11Event {
         screenSaverChanged,      // MIT-SCREEN-SAVER turned on or off (screenSaverOn)
         windowManagerChanged,    // _NET_SUPPORTING_WM_CHECK changed or its window was destroyed
         marked,                  // a mark on the mark window: every event from before it has come by
+        compositorChanged,       // a compositing manager took or left _NET_WM_CM_Sn (composited)
         connectionLost,          // the X server closed the connection: the reader's last event
     };
     Kind kind = Kind::clientListChanged;
@@ -68,6 +70,7 @@ struct X11Event {
     bool synthetic = false;                // for configure events: sent by a client (the window manager), not the server
     std::vector<xcb_window_t> clients;     // for clientListChanged: the clients now watched
     bool screenSaverOn = false;            // for screenSaverChanged
+    bool composited = false;               // for compositorChanged: a compositing manager runs now
     xcb_atom_t property = XCB_ATOM_NONE;   // for changes of a client's property: which one
 };
 
@@ -125,6 +128,8 @@ private:
     bool hasRandr_ = false;
     std::uint8_t screenSaverFirstEvent_ = 0;
     bool hasScreenSaver_ = false;
+    std::uint8_t xfixesFirstEvent_ = 0;
+    bool hasXFixes_ = false;
     X11EventThread thread_;
     std::vector<xcb_window_t> clientsAtStart_;
 

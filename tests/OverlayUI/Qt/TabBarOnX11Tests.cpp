@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "OverlayUI/Qt/QtGroupNameDialog.h"
+#include "OverlayUI/Qt/QtInsertPreviewPanel.h"
 #include "OverlayUI/Qt/TabBarView.h"
 #include "OverlayUI/Qt/TabItemView.h"
 #include "Platform/Qt/QtX11Coordinates.h"
@@ -165,6 +166,65 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Click, Run) {
     ASSERT_TRUE(waitUntil([] { return openMenu() == nullptr; })) << "Escape did not close the menu";
     EXPECT_EQ(delegate->intents.size(), 1u);  // the right click selected nothing, the menu chose nothing
     EXPECT_EQ(desktop().windows().activeWindow(), active);
+}
+
+// ---- Translucent while a compositing manager runs ----
+
+TEST(TabBarOnX11, BarsAndPreviewsAreTranslucentOnlyWhileACompositorRunsAndCastNoShadow) {
+    QtOnX11::runSuite("TabBarOnX11_Compositor");
+}
+
+TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Compositor, Run) {
+    const auto first = desktop().launchXlogo("300x200+200+300");
+    const auto second = desktop().launchXlogo("300x200+200+300");
+    ASSERT_TRUE(first && second);
+    const TabGroup group = groupOf({*first, *second}, 1);
+    manager->apply(GroupEvent::groupCreated(group));
+    const xcb_window_t frame = info(second->window).frameWindow;
+    auto& x = desktop().connection();
+    const auto depth = [&](xcb_window_t window) {
+        XReply<xcb_get_geometry_reply_t> g(xcb_get_geometry_reply(x.get(), xcb_get_geometry(x.get(), window), nullptr));
+        return g ? int(g->depth) : 0;
+    };
+    const auto property = [&](xcb_window_t window, const char* name) {
+        return propertyCardinals(x.readProperty(window, x.internAtom(name)).get());
+    };
+    // In place: the strip directly above the frame, the backing directly below it.
+    const auto inPlace = [&](int bits) {
+        const xcb_window_t strip = stripWindow(group.id);
+        const xcb_window_t backing = bar(group.id).backingPanel().windowNumber();
+        const Rect g = geometry(strip);
+        return isViewable(strip) && isViewable(backing) && depth(strip) == bits && depth(backing) == bits &&
+               g.maxY() == group.frame.minY() && g.width() == group.frame.width() && directlyAbove(strip, frame) &&
+               directlyAbove(frame, backing);
+    };
+    const int opaque = desktop().connection().screen().root_depth;
+    ASSERT_TRUE(waitUntil([&] { return inPlace(opaque); })) << "no opaque bar in place without a compositor";
+    const auto made = factory->makeInsertPreviewPanel();
+    auto& preview = static_cast<QtInsertPreviewPanel&>(*made);
+    preview.show(Rect(600, 100, 300, 200), false);
+    ASSERT_TRUE(waitUntil([&] { return isViewable(preview.panel().windowNumber()); }));
+    EXPECT_EQ(depth(preview.panel().windowNumber()), opaque);
+
+    std::string why;
+    if (!desktop().startCompositor(why)) GTEST_SKIP() << why;
+    EXPECT_TRUE(waitUntil([&] { return inPlace(32); })) << "the bar did not become translucent in place";
+    EXPECT_TRUE(waitUntil([&] { return depth(preview.panel().windowNumber()) == 32; }));
+    EXPECT_TRUE(isViewable(preview.panel().windowNumber()));
+    // Every window made anew says what the first ones said: no shadow.
+    for (const xcb_window_t window :
+         {stripWindow(group.id), bar(group.id).backingPanel().windowNumber(), preview.panel().windowNumber()}) {
+        EXPECT_EQ(property(window, "_COMPTON_SHADOW"), std::vector<std::uint32_t>{0});
+        EXPECT_EQ(property(window, "_NET_WM_WINDOW_TYPE"),
+                  std::vector<std::uint32_t>{x.internAtom("_NET_WM_WINDOW_TYPE_DND")});
+        EXPECT_EQ(property(window, "_NET_FRAME_EXTENTS"), (std::vector<std::uint32_t>{0, 0, 0, 0}));
+    }
+
+    // The compositor goes: opaque again within a second, still in place.
+    ASSERT_TRUE(desktop().stopCompositor());
+    EXPECT_TRUE(waitUntil([&] { return inPlace(opaque); }, std::chrono::seconds(1)))
+        << "the bar stayed translucent without a compositor";
+    EXPECT_TRUE(waitUntil([&] { return depth(preview.panel().windowNumber()) == opaque; }, std::chrono::seconds(1)));
 }
 
 // ---- 5. Scaled Qt: the bar still matches the frame in X pixels ----

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QPointer>
+#include <QRawFont>
 
 #include <gmock/gmock.h>
 
@@ -16,6 +17,7 @@
 #include "OverlayUI/Qt/TabBarView.h"
 #include "OverlayUI/Qt/TabItemView.h"
 #include "QtWidgetTestSupport.h"
+#include "TessalyCore/L10nCatalog.h"
 
 namespace tessaly::test {
 namespace {
@@ -341,6 +343,65 @@ TEST(QtTabItem, TitlesAndBadgesAsShown) {
     EXPECT_EQ(badge(""), std::nullopt);
     EXPECT_EQ(badge(std::nullopt), std::nullopt);
     EXPECT_EQ(badge("٣"), "٣");  // any Unicode digit counts
+}
+
+TEST(QtOverlaySymbols, SymbolsArePaintedAndEveryOverlayTextIsInTheInstalledFonts) {
+    // The fonts the program installs: a character neither has shows as a
+    // missing-glyph box.
+    std::vector<QRawFont> installed;
+    for (const QString& family : {QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Micro Hei")}) {
+        installed.push_back(QRawFont::fromFont(QFont(family)));
+        ASSERT_EQ(installed.back().familyName(), family) << "not installed: " << family.toStdString();
+    }
+    const auto drawable = [&](char32_t c) {
+        return QChar::isSpace(c) || std::any_of(installed.begin(), installed.end(), [c](const QRawFont& font) {
+                   return font.supportsCharacter(c);
+               });
+    };
+    for (const auto& table : {L10n::overlayCatalog(), L10n::formatCatalog()}) {
+        for (const L10n::CatalogEntry& entry : table) {
+            for (const std::string_view text : entry.text) {
+                for (const char32_t c : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUcs4()) {
+                    EXPECT_TRUE(drawable(c)) << entry.id << ": U+" << std::hex << static_cast<std::uint32_t>(c);
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(drawable(U'…'));  // the end of a cut title or badge
+
+    // The symbols are painted: ink in the tint, the same whatever the font,
+    // and each its own shape.
+    using Symbol = OverlayShapes::Symbol;
+    const auto picture = [](QWidget& widget, const char* family) {
+        widget.setFont(QFont(QString::fromLatin1(family)));
+        return widget.grab().toImage();
+    };
+    const auto ink = [](const QImage& image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y).alpha() > 128;
+        }
+        return count;
+    };
+    std::vector<QImage> shapes;
+    for (const Symbol symbol : {Symbol::add, Symbol::popOut, Symbol::moveToDisplay}) {
+        HoverGlowButton button(symbol, 14, nullptr);
+        button.resize(22, 22);
+        button.setColors(Qt::black, Qt::transparent);
+        const QImage shown = picture(button, "DejaVu Sans");
+        EXPECT_EQ(shown, picture(button, "WenQuanYi Micro Hei")) << button.text().toStdString();
+        EXPECT_GT(ink(shown), 12) << button.text().toStdString();
+        for (const QImage& other : shapes) EXPECT_NE(shown, other) << button.text().toStdString();
+        shapes.push_back(shown);
+    }
+    // A suspended tab's mark stands before its title, drawn the same way.
+    TabItemView tab(tabModel(1, "", false, true), std::nullopt, false, false, TabColor::defaultBadge, {}, {}, {},
+                    nullptr);
+    tab.resize(tab.sizeHint());
+    const QRect mark(24, 0, 11, tab.height());  // after the icon
+    const QImage inFirst = picture(tab, "DejaVu Sans").copy(mark);
+    EXPECT_EQ(inFirst, picture(tab, "WenQuanYi Micro Hei").copy(mark));
+    EXPECT_EQ(tab.shownTitle(), QStringLiteral("⛶ (Untitled)"));
 }
 
 TEST(QtTabBar, BarMenuNamesTheGroupThroughTheDialogThenActivates) {

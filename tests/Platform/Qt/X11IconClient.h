@@ -8,6 +8,13 @@
 //   huge         a 100000x100000 image with 16 pixels
 //   oversized    a 724x724 image, complete (2 MiB, past the read cap)
 //   cut-after-16 a complete 16x16 yellow image, then a truncated one
+// or, with no _NET_WM_ICON, an icon pixmap in WM_HINTS:
+//   hints        20x20 red, of the screen's depth, with a mask showing its left half
+//   hints-bitmap a 16x16 bitmap whose top half is set (black), without a mask
+//   hints-huge   a 600x600 pixmap, past the side limit
+//   hints-deep   an 8-bit pixmap: neither a bitmap nor of the screen's depth
+#include "Platform/X11/X11Connection.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,5 +29,10 @@ inline constexpr const char* kIconClientClass = "TessalyIconClient";
 std::optional<std::vector<std::uint32_t>> iconClientProperty(const std::string& kind);
 // Runs the client (in main, before anything else); its exit code.
 int runIconClient(const std::string& kind);
+
+// Sets WM_HINTS naming the icon pixmap (and mask) of a hints KIND on
+// `window`, making the pixmaps on `x`; false for another kind. (Some window
+// managers cannot take every one: openbox stops at an 8-bit icon pixmap.)
+bool setIconClientHints(const X11Connection& x, xcb_window_t window, const std::string& kind);
 
 }  // namespace tessaly::test

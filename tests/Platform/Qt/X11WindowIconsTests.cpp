@@ -1,5 +1,6 @@
 // Window icons: choosing among a property's images, and reading real
-// clients' properties, including ones that are cut short or absurdly large.
+// clients' properties and WM_HINTS icon pixmaps, including ones that are
+// cut short, absurdly large or of a depth no icon has.
 #include "Platform/X11/X11WindowIcons.h"
 
 #include "Platform/Qt/QtOnX11.h"
@@ -104,4 +105,44 @@ TESSALY_QT_X11_TEST_F(X11WindowIconsOnDesktop, QtDesktop, AProcessIconComesFromI
     X11WindowIcons icons(backend->connection(), backend->windows());
     expectIcon(icons.processIcon(client->pid), 32, 0xff00ff00);
     EXPECT_FALSE(icons.processIcon(-1));
+}
+
+TESSALY_QT_X11_TEST_F(X11WindowIconsOnDesktop, QtDesktop, HintsIconPixmapsAreReadWithTheirMaskWithinTheLimits) {
+    ASSERT_TRUE(backend);
+    const tessaly::X11Connection& x = backend->connection();
+    X11WindowIcons icons(x, backend->windows());
+    // On windows of our own, never mapped: no window manager reads the pixmaps.
+    const auto hintsOf = [&](const std::string& kind) {
+        const xcb_window_t window = xcb_generate_id(x.get());
+        xcb_create_window(x.get(), XCB_COPY_FROM_PARENT, window, x.root(), 0, 0, 10, 10, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+        EXPECT_TRUE(tessaly::test::setIconClientHints(x, window, kind)) << kind;
+        return icons.hintsIcon(window);
+    };
+    const auto at = [](const AppIcon& icon, int px, int py) {
+        return icon.argb.at(static_cast<std::size_t>(py * icon.width + px));
+    };
+
+    const auto masked = hintsOf("hints");
+    ASSERT_TRUE(masked);
+    ASSERT_EQ(masked->width, 20);
+    ASSERT_EQ(masked->height, 20);
+    EXPECT_EQ(at(*masked, 2, 10), 0xffff0000u);
+    EXPECT_EQ(at(*masked, 15, 10), 0u);  // outside the mask
+    const auto bitmap = hintsOf("hints-bitmap");
+    ASSERT_TRUE(bitmap);
+    ASSERT_EQ(bitmap->width, 16);
+    EXPECT_EQ(at(*bitmap, 5, 2), 0xff000000u);
+    EXPECT_EQ(at(*bitmap, 5, 12), 0xffffffffu);
+    EXPECT_FALSE(hintsOf("hints-huge"));
+    EXPECT_FALSE(hintsOf("hints-deep"));
+    EXPECT_FALSE(icons.hintsIcon(0x7fffffff));  // no such window
+
+    // A managed client's: found by its process.
+    const auto client = desktop().launch({"/proc/self/exe", tessaly::test::kIconClientFlag, "hints"});
+    ASSERT_TRUE(client);
+    EXPECT_FALSE(icons.processIcon(client->pid));  // it has no _NET_WM_ICON
+    const auto found = icons.processHintsIcon(client->pid);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->argb, masked->argb);
 }

@@ -45,6 +45,15 @@ TEST_F(X11DesktopEntriesTest, IdThenWindowClassThenFileName) {
     const auto xterm = findDesktopEntry("", "xterm", "XTerm", dirs());
     ASSERT_TRUE(xterm);
     EXPECT_EQ(xterm->name, "XTerm Terminal");
+    // Named in reverse-domain form after the class, with the icon it names.
+    write(root / "system/org.example.Notes.desktop", "[Desktop Entry]\nType=Application\nName=Notes\nIcon=notes-app\n");
+    const auto notes = findDesktopEntry("", "notes", "Notes", dirs());
+    ASSERT_TRUE(notes);
+    EXPECT_EQ(notes->id, "org.example.Notes");
+    EXPECT_EQ(notes->icon, "notes-app");
+    // A file named after the class itself comes before one named so only in its last part.
+    write(root / "system/notes.desktop", "[Desktop Entry]\nType=Application\nName=Plain Notes\n");
+    EXPECT_EQ(findDesktopEntry("", "notes", "Notes", dirs())->name, "Plain Notes");
     EXPECT_FALSE(findDesktopEntry("", "nothing", "Nothing", dirs()));
     EXPECT_FALSE(findDesktopEntry("", "", "", dirs()));
 }

@@ -383,9 +383,11 @@ bool X11Desktop::composited() {
     return owner && owner->owner != XCB_NONE;
 }
 
-bool X11Desktop::startCompositor(std::string& why) {
+bool X11Desktop::startCompositor(std::string& why, const std::vector<std::string>& arguments) {
     if (composited()) return true;
-    compositor_ = spawn({"picom", "--backend", "xrender"}, dir_ / "picom.log");
+    std::vector<std::string> argv{"picom", "--backend", "xrender"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    compositor_ = spawn(argv, dir_ / "picom.log");
     if (compositor_ <= 0) {
         why = "picom could not be started";
         return false;

@@ -76,9 +76,10 @@ public:
     // (`--replace`, as a user restarting it does) and waits until it manages
     // windows; false with the reason when it does not come up.
     bool replaceWindowManager(std::string& why);
-    // Starts picom (`--backend xrender`) and waits until it owns the
-    // compositing selection; false with the reason when it does not.
-    bool startCompositor(std::string& why);
+    // Starts picom (`--backend xrender`, then `arguments`: "-c" for
+    // shadows) and waits until it owns the compositing selection; false
+    // with the reason when it does not.
+    bool startCompositor(std::string& why, const std::vector<std::string>& arguments = {});
     // Stops the compositor started here and waits until the selection is free.
     bool stopCompositor();
     // Whether some compositor owns _NET_WM_CM_S0 now.
