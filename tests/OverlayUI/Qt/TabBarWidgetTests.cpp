@@ -345,7 +345,7 @@ TEST(QtTabItem, TitlesAndBadgesAsShown) {
     EXPECT_EQ(badge("٣"), "٣");  // any Unicode digit counts
 }
 
-TEST(QtOverlaySymbols, SymbolsArePaintedAndEveryOverlayTextIsInTheInstalledFonts) {
+TEST(QtOverlaySymbols, SymbolsArePaintedAndEveryTextIsInTheInstalledFonts) {
     // The fonts the program installs: a character neither has shows as a
     // missing-glyph box.
     std::vector<QRawFont> installed;
@@ -358,7 +358,7 @@ TEST(QtOverlaySymbols, SymbolsArePaintedAndEveryOverlayTextIsInTheInstalledFonts
                    return font.supportsCharacter(c);
                });
     };
-    for (const auto& table : {L10n::overlayCatalog(), L10n::formatCatalog()}) {
+    for (const auto& table : {L10n::overlayCatalog(), L10n::settingsCatalog(), L10n::formatCatalog()}) {
         for (const L10n::CatalogEntry& entry : table) {
             for (const std::string_view text : entry.text) {
                 for (const char32_t c : QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toUcs4()) {
