@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <set>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -31,7 +31,7 @@ inline double residentBytes(pid_t pid) {
 struct ThreadUsage {
     double cpuSeconds = 0;
     std::uint64_t contextSwitches = 0;
-    std::set<pid_t> threads;
+    std::map<pid_t, std::string> threads;  // thread id -> its name (comm)
 
     static ThreadUsage of(pid_t pid) {
         ThreadUsage usage;
@@ -49,9 +49,43 @@ struct ThreadUsage {
                     usage.contextSwitches += std::stoull(line.substr(line.find(':') + 1));
                 }
             }
-            usage.threads.insert(static_cast<pid_t>(std::stoi(task.path().filename().string())));
+            std::string name;
+            std::getline(std::ifstream(task.path() / "comm"), name);
+            usage.threads.emplace(static_cast<pid_t>(std::stoi(task.path().filename().string())), name);
         }
         return usage;
+    }
+
+    // The threads that came ("+name (id)") or went ("-name (id)") since
+    // `earlier`, separated by spaces; empty when none did.
+    std::string changesSince(const ThreadUsage& earlier) const {
+        std::string changes;
+        const auto note = [&](char sign, const std::pair<const pid_t, std::string>& thread) {
+            if (!changes.empty()) changes += ' ';
+            changes += sign + thread.second + " (" + std::to_string(thread.first) + ")";
+        };
+        for (const auto& thread : threads) {
+            if (!earlier.threads.count(thread.first)) note('+', thread);
+        }
+        for (const auto& thread : earlier.threads) {
+            if (!threads.count(thread.first)) note('-', thread);
+        }
+        return changes;
+    }
+
+    // How many threads go by each name, digits counted as one ("tessaly.ax.#"
+    // for every application's thread).
+    std::map<std::string, int> countsByName() const {
+        std::map<std::string, int> counts;
+        for (const auto& [id, name] : threads) {
+            std::string kind;
+            for (const char c : name) {
+                if (c < '0' || c > '9') kind += c;
+                else if (kind.empty() || kind.back() != '#') kind += '#';
+            }
+            ++counts[kind];
+        }
+        return counts;
     }
 };
 

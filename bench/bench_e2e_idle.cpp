@@ -101,8 +101,8 @@ double startProgram(Fixture& f, int groups) {
 void BM_Idle(benchmark::State& state) {
     Fixture& f = *fixture;
     double firstBar = 0, cpu = 0, wakeUps = 0, rss = 0, rssMany = 0;
-    std::size_t threads = 0, threadsMany = 0;
-    bool steadyThreads = true;
+    bench::ThreadUsage threads, threadsMany;
+    std::string cameOrWent;  // during the idle window
     for (auto _ : state) {
         firstBar = startProgram(f, kGroups);
         if (firstBar < 0) {
@@ -116,10 +116,10 @@ void BM_Idle(benchmark::State& state) {
         f.desktop->waitUntil([] { return false; }, std::chrono::milliseconds(static_cast<int>(kIdleWindow * 1000)));
         const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
         const auto after = bench::ThreadUsage::of(pid);
-        steadyThreads = before.threads == after.threads;
+        cameOrWent = after.changesSince(before);
         cpu = (after.cpuSeconds - before.cpuSeconds) / elapsed;
         wakeUps = static_cast<double>(after.contextSwitches - before.contextSwitches) / elapsed;
-        threads = after.threads.size();
+        threads = after;
         rss = bench::residentBytes(pid);
         state.SetIterationTime(elapsed);
 
@@ -127,7 +127,7 @@ void BM_Idle(benchmark::State& state) {
             state.SkipWithError("the program did not show every bar of the larger set of groups");
             return;
         }
-        threadsMany = bench::ThreadUsage::of(f.program->pid()).threads.size();
+        threadsMany = bench::ThreadUsage::of(f.program->pid());
         rssMany = bench::residentBytes(f.program->pid());
     }
     state.counters["cpu_%"] = cpu * 100;
@@ -139,9 +139,27 @@ void BM_Idle(benchmark::State& state) {
                 "(target %.0f/s: %s)%s\n",
                 kGroups, kIdleWindow, cpu * 100, Targets::cpuPercent, verdict(cpu * 100 <= Targets::cpuPercent), wakeUps,
                 Targets::wakeUpsPerSecond, verdict(wakeUps <= Targets::wakeUpsPerSecond),
-                steadyThreads ? "" : " (threads came or went meanwhile: their counts are partial)");
+                cameOrWent.empty() ? "" : " (threads came or went meanwhile: their counts are partial)");
+    if (!cameOrWent.empty()) std::printf("threads that came (+) or went (-) while idle: %s\n", cameOrWent.c_str());
+    const std::size_t count = threads.threads.size(), countMany = threadsMany.threads.size();
     std::printf("threads: %zu with %d groups, %zu with %d (target: the same whatever the number of applications: %s)\n",
-                threads, kGroups, threadsMany, kManyGroups, verdict(threads == threadsMany));
+                count, kGroups, countMany, kManyGroups, verdict(count == countMany));
+    const auto names = threads.countsByName(), namesMany = threadsMany.countsByName();
+    std::string named;
+    for (const auto& [name, n] : names) named += " \"" + name + "\"" + (n > 1 ? " x" + std::to_string(n) : "");
+    std::printf("threads by name with %d groups:%s\n", kGroups, named.c_str());
+    if (names != namesMany) {
+        std::string differences;
+        for (const auto& [name, n] : namesMany) {
+            const auto it = names.find(name);
+            const int was = it == names.end() ? 0 : it->second;
+            if (was != n) differences += " \"" + name + "\" " + std::to_string(was) + " -> " + std::to_string(n) + ";";
+        }
+        for (const auto& [name, n] : names) {
+            if (!namesMany.count(name)) differences += " \"" + name + "\" " + std::to_string(n) + " -> 0;";
+        }
+        std::printf("threads by name, %d groups -> %d:%s\n", kGroups, kManyGroups, differences.c_str());
+    }
     std::printf("memory with a tray: %.1f MB with %d groups (target %.0f MB: %s), %.1f MB with %d (target %.0f MB: %s)\n",
                 rss / 1e6, kGroups, Targets::megabytes, verdict(rss / 1e6 <= Targets::megabytes), rssMany / 1e6,
                 kManyGroups, Targets::megabytesMany, verdict(rssMany / 1e6 <= Targets::megabytesMany));

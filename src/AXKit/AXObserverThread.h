@@ -1,5 +1,5 @@
 #pragma once
-// The one background thread that handles the accessibility notifications of
+// The one background queue that handles the accessibility notifications of
 // every observed application, one after another ("tessaly.ax-observer").
 #include <memory>
 

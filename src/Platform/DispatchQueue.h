@@ -15,8 +15,9 @@ public:
     virtual void async(std::function<void()> fn) = 0;
 };
 
-// Makes serial queues. The real factory gives each queue its own thread; the
-// deterministic one used in tests holds the work until the test runs it.
+// Makes serial queues. The real factory runs all of its queues on one shared
+// worker thread; the deterministic one used in tests holds the work until
+// the test runs it.
 class QueueFactory {
 public:
     virtual ~QueueFactory() = default;

@@ -1,16 +1,23 @@
 #pragma once
-// Serial queues on threads of their own: each queue made here has one worker
-// thread, named after the queue's label (its first 15 characters), that runs
-// the queue's work in submission order.
+// Serial queues that share one worker thread: every queue made by one
+// factory is a lane on the factory's worker ("tessaly.worker"), however many
+// queues there are. The worker runs the work of all its lanes one item at a
+// time, in the order it was submitted (one FIFO over every lane): each
+// queue's work runs in order, and no two items ever run at once. An item
+// holds up every lane while it runs, so work here must not wait for long (a
+// round trip to the X server is fine; polling is not).
 //
-// When the last reference to a queue goes, the queue first runs (drain) or
-// drops (discard) the work still waiting, then its thread ends and is
-// joined. Should the last reference go on the queue's own thread (a work
-// item holding it), the thread is joined by the next queue to close, or at
-// process exit, instead.
+// Releasing a queue never waits. The work it still has waiting runs in its
+// turn (drain) or is dropped at once, on the releasing thread (discard); an
+// item already running finishes. A queue may be released from inside its
+// own work. The worker starts with the first queue and ends, after the
+// drained work, once the factory and all of its queues are gone. Should
+// that happen on the worker itself (an item holding the last reference),
+// the thread is joined by the next worker to end, or at process exit.
 #include "Platform/DispatchQueue.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace tessaly {
@@ -19,12 +26,19 @@ class ThreadQueueFactory final : public QueueFactory {
 public:
     enum class Shutdown { drain, discard };
 
+    static constexpr const char* workerName = "tessaly.worker";
+
     explicit ThreadQueueFactory(Shutdown shutdown = Shutdown::drain) : shutdown_(shutdown) {}
 
+    // Thread-safe.
     std::shared_ptr<DispatchQueue> makeSerialQueue(std::string label) override;
 
+    class Worker;
+
 private:
-    Shutdown shutdown_;
+    const Shutdown shutdown_;
+    std::mutex mutex_;
+    std::shared_ptr<Worker> worker_;  // made with the first queue
 };
 
 }  // namespace tessaly

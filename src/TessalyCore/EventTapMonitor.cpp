@@ -83,8 +83,8 @@ void EventTapMonitor::shutdown() {
         state_->tap.reset();
     }
     if (tap) tap->invalidate();
-    // Our reference to the tap thread goes last; the thread ends once the
-    // work queued before the tap went off has run.
+    // Our reference to the tap queue goes last; work queued on it before
+    // the tap went off still runs, and finds the tap gone.
     thread_.reset();
 }
 

@@ -4,11 +4,11 @@
 // thread as a phase, a location, the event's modifier flags and a time stamp
 // (monotonic seconds, read when the event reaches the tap thread).
 //
-// The tap runs on a thread of its own, "tessaly.event-tap"; only the reports
-// reach the main thread, in the order the tap saw them. shutdown() is
-// synchronous: when it returns the tap is off, no work on the tap thread
-// touches the monitor's collaborators any more, and a late "switched off"
-// notice re-enables nothing.
+// The tap's events are handled on a serial queue of their own,
+// "tessaly.event-tap"; only the reports reach the main thread, in the order
+// the tap saw them. shutdown() is synchronous: when it returns the tap is
+// off, no work on the tap queue touches the monitor's collaborators any
+// more, and a late "switched off" notice re-enables nothing.
 #include <functional>
 #include <memory>
 #include <mutex>

@@ -6,6 +6,7 @@
 
 #include <pthread.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -50,106 +51,154 @@ std::string currentThreadName() {
 
 }  // namespace
 
-TEST(ThreadQueue, RunsWorkInOrderOnItsOwnNamedThread) {
+// Lanes submitted to in turn from one thread run in exactly that order, on
+// one worker thread named for what it is, whatever their number.
+TEST(ThreadQueue, LanesShareOneNamedWorkerInSubmissionOrder) {
     ThreadQueueFactory factory;
-    const auto queue = factory.makeSerialQueue("org.tessaly.observer-reader");
-    EXPECT_EQ(queue->label(), "org.tessaly.observer-reader");
+    std::vector<std::shared_ptr<DispatchQueue>> lanes;
+    for (int i = 0; i < 50; ++i) lanes.push_back(factory.makeSerialQueue("tessaly.ax." + std::to_string(100 + i)));
+    EXPECT_EQ(lanes[7]->label(), "tessaly.ax.107");
 
-    std::vector<int> order;  // touched only by the worker until the promise is kept
-    std::promise<std::pair<std::thread::id, std::string>> where;
-    for (int i = 0; i < 100; ++i) queue->async([&order, i] { order.push_back(i); });
-    queue->async([&] { where.set_value({std::this_thread::get_id(), currentThreadName()}); });
+    struct Step {
+        int lane, item;
+        std::thread::id thread;
+    };
+    std::vector<Step> ran;  // touched only by the worker until the promise is kept
+    for (int item = 0; item < 20; ++item) {
+        for (int lane = 0; lane < 50; lane += 1 + item % 3) {
+            lanes[static_cast<std::size_t>(lane)]->async(
+                [&ran, lane, item] { ran.push_back({lane, item, std::this_thread::get_id()}); });
+        }
+    }
+    std::promise<std::string> name;
+    lanes[3]->async([&] { name.set_value(currentThreadName()); });
+    EXPECT_EQ(name.get_future().get(), ThreadQueueFactory::workerName);
 
-    const auto [id, name] = where.get_future().get();
-    EXPECT_NE(id, std::this_thread::get_id());
-    EXPECT_EQ(name, "org.tessaly.obs");  // the first 15 characters
-    ASSERT_EQ(order.size(), 100u);
-    for (int i = 0; i < 100; ++i) EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
+    std::vector<std::pair<int, int>> expected;
+    for (int item = 0; item < 20; ++item) {
+        for (int lane = 0; lane < 50; lane += 1 + item % 3) expected.emplace_back(lane, item);
+    }
+    ASSERT_EQ(ran.size(), expected.size());
+    for (std::size_t i = 0; i < ran.size(); ++i) {
+        EXPECT_EQ(std::make_pair(ran[i].lane, ran[i].item), expected[i]) << "at " << i;
+        EXPECT_EQ(ran[i].thread, ran[0].thread);
+    }
+    EXPECT_NE(ran[0].thread, std::this_thread::get_id());
 }
 
-TEST(ThreadQueue, RunsOneItemAtATime) {
+// Four threads, each on a lane of its own: no two items overlap, and each
+// lane's items run in its submitter's order.
+TEST(ThreadQueue, RunsOneItemAtATimeAcrossLanes) {
     ThreadQueueFactory factory;
-    const auto queue = factory.makeSerialQueue("serial");
     std::atomic<int> inside{0};
     std::atomic<int> overlaps{0};
-    std::promise<void> done;
+    std::vector<std::vector<int>> order(4);  // per lane, touched only by the worker
     std::vector<std::thread> submitters;
-    for (int t = 0; t < 4; ++t) {
-        submitters.emplace_back([&] {
+    for (std::size_t t = 0; t < 4; ++t) {
+        submitters.emplace_back([&, t] {
+            const auto lane = factory.makeSerialQueue("lane" + std::to_string(t));
             for (int i = 0; i < 200; ++i) {
-                queue->async([&] {
+                lane->async([&, t, i] {
                     if (inside.fetch_add(1) != 0) ++overlaps;
+                    order[t].push_back(i);
                     inside.fetch_sub(1);
                 });
             }
+            // Released with work waiting: it still runs.
         });
     }
     for (auto& thread : submitters) thread.join();
-    queue->async([&] { done.set_value(); });
+    std::promise<void> done;
+    factory.makeSerialQueue("fence")->async([&] { done.set_value(); });
     done.get_future().wait();
     EXPECT_EQ(overlaps.load(), 0);
+    for (const auto& lane : order) {
+        ASSERT_EQ(lane.size(), 200u);
+        for (int i = 0; i < 200; ++i) EXPECT_EQ(lane[static_cast<std::size_t>(i)], i);
+    }
 }
 
-TEST(ThreadQueue, ClosingDrainsWaitingWorkThenJoins) {
+// A released lane's waiting work runs in its turn; the release itself does
+// not wait for it, not even behind another lane's long item.
+TEST(ThreadQueue, ReleasingALaneDrainsItsWorkWithoutWaiting) {
     ThreadQueueFactory factory;
-    auto queue = factory.makeSerialQueue("drain");
+    auto busy = factory.makeSerialQueue("busy");
+    auto released = factory.makeSerialQueue("released");
     Gate gate;
-    std::vector<int> ran;  // read only after the queue is gone (its thread joined)
-    queue->async([&] { gate.wait(); });
-    for (int i = 0; i < 5; ++i) queue->async([&ran, i] { ran.push_back(i); });
-    std::thread opener([&] { gate.open(); });
-    queue.reset();  // returns only once the worker has finished
-    opener.join();
-    EXPECT_THAT(ran, ElementsAre(0, 1, 2, 3, 4));
+    std::vector<std::string> ran;  // read after the fence
+    busy->async([&] { gate.wait(); });
+    for (int i = 0; i < 3; ++i) released->async([&ran, i] { ran.push_back("released" + std::to_string(i)); });
+    busy->async([&] { ran.push_back("busy"); });
+    released.reset();  // returns with the worker still held up by the gate
+    gate.open();
+    std::promise<void> done;
+    busy->async([&] { done.set_value(); });
+    done.get_future().wait();
+    EXPECT_THAT(ran, ElementsAre("released0", "released1", "released2", "busy"));
 }
 
-TEST(ThreadQueue, ClosingWithDiscardDropsWorkNotYetStarted) {
+// With discard, a release drops that lane's waiting work at once (its
+// captures go with it), while the item running and the other lanes' work go
+// on.
+TEST(ThreadQueue, ReleasingWithDiscardDropsOnlyThatLanesWaitingWork) {
     ThreadQueueFactory factory(ThreadQueueFactory::Shutdown::discard);
-    auto queue = factory.makeSerialQueue("discard");
+    auto lane = factory.makeSerialQueue("discard");
+    const auto other = factory.makeSerialQueue("other");
     Gate gate;
     std::promise<void> started;
-    std::promise<void> capturesReleased;
     bool firstFinished = false;
-    int laterRan = 0;
+    int laterRan = 0, otherRan = 0;
+    std::weak_ptr<void> captured;
     {
-        // Shared by the waiting work; its deleter tells when all of it is gone.
-        std::shared_ptr<void> capture(nullptr, [&](void*) { capturesReleased.set_value(); });
-        queue->async([&] {
+        auto capture = std::make_shared<int>(0);
+        captured = capture;
+        lane->async([&] {
             started.set_value();
             gate.wait();
             firstFinished = true;
         });
-        for (int i = 0; i < 5; ++i) queue->async([&laterRan, capture] { ++laterRan; });
+        for (int i = 0; i < 5; ++i) {
+            lane->async([&laterRan, capture] { ++laterRan; });
+            other->async([&otherRan] { ++otherRan; });
+        }
     }
     started.get_future().wait();
-    // The running item is held until the waiting ones have been dropped.
-    std::thread opener([&] {
-        capturesReleased.get_future().wait();
-        gate.open();
-    });
-    queue.reset();  // drops the waiting work, then joins once the running item ends
-    opener.join();
+    lane.reset();
+    EXPECT_TRUE(captured.expired()) << "the dropped work was not released at the release";
+    gate.open();
+    std::promise<void> done;
+    other->async([&] { done.set_value(); });
+    done.get_future().wait();
     EXPECT_TRUE(firstFinished);
     EXPECT_EQ(laterRan, 0);
+    EXPECT_EQ(otherRan, 5);
 }
 
+// A lane released by its own work, together with the factory: the worker's
+// last reference goes on the worker itself. The lane's work queued before
+// the release still runs, and the thread is joined by the next worker to
+// end; nothing leaks or hangs.
 TEST(ThreadQueue, LastReferenceReleasedByItsOwnWorkIsSafe) {
-    ThreadQueueFactory factory;
+    auto factory = std::make_unique<ThreadQueueFactory>();
     std::promise<void> released;
+    std::promise<void> after;
     Gate gate;
-    auto queue = factory.makeSerialQueue("self-release");
-    queue->async([held = queue, &released, &gate]() mutable {
+    auto lane = factory->makeSerialQueue("self-release");
+    lane->async([held = lane, &released, &gate]() mutable {
         gate.wait();
-        held.reset();  // the last reference: the queue closes on its own thread
+        held.reset();  // the last reference to the lane, and to the worker
         released.set_value();
     });
-    queue.reset();
+    lane->async([&after] { after.set_value(); });
+    lane.reset();
+    factory.reset();
     gate.open();
     released.get_future().wait();
-    // Another queue closing joins the thread left behind; nothing leaks or hangs.
-    auto other = factory.makeSerialQueue("other");
+    after.get_future().wait();
+
+    ThreadQueueFactory next;
     std::promise<void> ran;
-    other->async([&] { ran.set_value(); });
+    next.makeSerialQueue("other")->async([&] { ran.set_value(); });
     ran.get_future().wait();
 }
 

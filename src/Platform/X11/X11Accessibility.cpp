@@ -1,12 +1,14 @@
 #include "Platform/X11/X11Accessibility.h"
 
 #include "Platform/AXObserverBase.h"
+#include "Platform/Log.h"
 #include "Platform/X11/X11Applications.h"
 
 #include <signal.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <mutex>
 #include <unordered_map>
 #include <utility>
@@ -237,8 +239,9 @@ private:
 
 }  // namespace
 
-X11Accessibility::X11Accessibility(std::shared_ptr<X11Backend> backend)
-    : backend_(std::move(backend)), applications_(backend_), hub_(std::make_shared<Hub>(backend_)) {}
+X11Accessibility::X11Accessibility(std::shared_ptr<X11Backend> backend, std::shared_ptr<MainExecutor> main)
+    : backend_(std::move(backend)), main_(std::move(main)), applications_(backend_),
+      hub_(std::make_shared<Hub>(backend_)) {}
 
 X11Accessibility::~X11Accessibility() { hub_->close(); }
 
@@ -347,7 +350,10 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
     if (attribute == "AXMinimized") {
         const bool* b = std::get_if<bool>(&value);
         if (!b) return AXError::illegalArgument;
-        return done(*b ? windows.minimize(window) : windows.restore(window));
+        if (!*b) return done(windows.restore(window));
+        if (!windows.minimize(window)) return AXError::invalidElement;
+        if (windows.minimizeMayBeIgnored()) confirmMinimize(window);
+        return AXError::success;
     }
     if (attribute == "AXMain" || attribute == "AXFocused") {
         const bool* b = std::get_if<bool>(&value);
@@ -375,6 +381,24 @@ AXError X11Accessibility::performAction(const AXElement& element, std::string_vi
     }
     if (action == "AXRaise") return windows.raise(window) ? AXError::success : AXError::invalidElement;
     return AXError::actionUnsupported;
+}
+
+void X11Accessibility::confirmMinimize(xcb_window_t window) const {
+    if (!main_) return;
+    constexpr double patience = std::chrono::duration<double>(X11Windows::minimizeConfirmation).count();
+    // Timers are armed on the main thread, and this runs on an
+    // accessibility queue. The look is one read of the window, from memory
+    // while the event reader keeps it.
+    main_->post([main = main_.get(), backend = std::weak_ptr<X11Backend>(backend_), window] {
+        main->postAfter(patience, [backend, window] {
+            const auto alive = backend.lock();
+            const auto info = alive ? alive->windows().read(window) : std::nullopt;
+            if (info && info->viewable && !info->isMinimized()) {
+                Log::error(LogCategory::app,
+                           "the window manager ignored the minimise of window " + std::to_string(window));
+            }
+        });
+    });
 }
 
 std::unique_ptr<AXObserverConnection> X11Accessibility::createObserver(ProcessID pid) {

@@ -9,6 +9,7 @@
 // application and time-outs do not apply. Writes are requests to the window
 // manager: a read straight after a write may still show the old value.
 #include "Platform/Accessibility.h"
+#include "Platform/MainExecutor.h"
 #include "Platform/X11/X11Applications.h"
 #include "Platform/X11/X11Backend.h"
 
@@ -18,7 +19,10 @@ namespace tessaly {
 
 class X11Accessibility final : public Accessibility {
 public:
-    explicit X11Accessibility(std::shared_ptr<X11Backend> backend);
+    // With `main`, a minimise the window manager may ignore (see
+    // X11Windows::minimizeMayBeIgnored) is looked at again once it has had
+    // time to answer, and logged when it was ignored; nothing waits for it.
+    explicit X11Accessibility(std::shared_ptr<X11Backend> backend, std::shared_ptr<MainExecutor> main = nullptr);
     ~X11Accessibility() override;
 
     // The element of a client window of `pid`.
@@ -51,8 +55,10 @@ private:
 
     AXAnswer readApplication(ProcessID pid, std::string_view attribute);
     std::vector<xcb_window_t> windowsOf(ProcessID pid) const;
+    void confirmMinimize(xcb_window_t window) const;
 
     std::shared_ptr<X11Backend> backend_;
+    std::shared_ptr<MainExecutor> main_;
     X11Applications applications_;  // keeps the desktop entries it has looked up
     std::shared_ptr<Hub> hub_;
 };

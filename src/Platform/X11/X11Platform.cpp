@@ -42,7 +42,7 @@ std::unique_ptr<X11Platform> X11Platform::open(const std::string& display) {
 PlatformServices X11Platform::services(std::shared_ptr<Clock> clock, std::shared_ptr<MainExecutor> main,
                                        std::shared_ptr<QueueFactory> queues) const {
     PlatformServices s;
-    s.accessibility = std::make_shared<X11Accessibility>(backend_);
+    s.accessibility = std::make_shared<X11Accessibility>(backend_, main);
     s.windowList = std::make_shared<X11WindowList>(backend_);
     s.displays = std::make_shared<X11Displays>(backend_);
     s.workspace = std::make_shared<X11Workspace>(backend_, main);

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <thread>
 
 namespace tessaly {
 
@@ -22,8 +21,6 @@ constexpr std::uint32_t kStateAdd = 1;
 // the window manager publishes after the state.
 constexpr std::chrono::milliseconds kExtentsSettle{500};
 constexpr int kMaxTreeDepth = 32;
-// Between two looks at a window whose minimise nothing confirms.
-constexpr std::chrono::milliseconds kMinimizePoll{10};
 
 std::uint32_t asCard(double value) {
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(value)));
@@ -667,16 +664,11 @@ bool X11Windows::minimize(xcb_window_t window) const {
     }
     x_.sendClientMessage(x_.root(), window, a.WM_CHANGE_STATE, kIconicState);
     x_.flush();
-    if (x_.windowManagerSupports(a.NET_WM_ALLOWED_ACTIONS)) return true;
-    // Nothing said beforehand whether it would be carried out: the outcome tells.
-    const auto deadline = std::chrono::steady_clock::now() + minimizeConfirmation;
-    while (true) {
-        const auto seen = visibility(window);
-        if (!seen) return false;  // gone
-        if (seen->mapState != XCB_MAP_STATE_VIEWABLE || seen->iconic) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(kMinimizePoll);
-    }
+    return true;
+}
+
+bool X11Windows::minimizeMayBeIgnored() const {
+    return !x_.windowManagerSupports(x_.atoms().NET_WM_ALLOWED_ACTIONS);
 }
 
 std::optional<X11Windows::Visibility> X11Windows::visibility(xcb_window_t window) const {

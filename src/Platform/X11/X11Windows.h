@@ -153,12 +153,14 @@ public:
     // (_NET_WM_ALLOWED_ACTIONS), an action it leaves out is refused: the
     // request is not sent and the call answers false. That holds for
     // minimising, closing, full screen and moving to another desktop.
-    // Where it publishes none, a minimise may still be ignored (i3 ignores
-    // every one): the call then waits, up to minimizeConfirmation, until
-    // the window is hidden, and answers false when it is still shown
-    // (viewable and not iconic).
-    static constexpr std::chrono::milliseconds minimizeConfirmation{250};
+    // A minimise answers at once, without waiting for the window manager.
     bool minimize(xcb_window_t window) const;
+    // Where the window manager publishes no allowed actions, a minimise
+    // that minimize() sent may still be ignored (i3 ignores every one):
+    // only the window's state tells, once the window manager has had
+    // minimizeConfirmation to carry it out.
+    bool minimizeMayBeIgnored() const;
+    static constexpr std::chrono::milliseconds minimizeConfirmation{250};
     // Shows a minimised window again (maps it), without focusing or raising
     // it. Right behind a minimise of ours that the window manager has not
     // carried out yet, the map waits until it has (the backend's reader

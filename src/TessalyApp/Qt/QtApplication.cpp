@@ -25,6 +25,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QThreadPool>
 
 #include <unistd.h>
 
@@ -106,6 +107,12 @@ int QtApplication::run(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tessaly"));
+    // Qt's raster engine hands the spans of a larger fill (an antialiased
+    // path already) to its global thread pool, whose threads end after 30 s
+    // without work and start again with the next paint. One pool thread
+    // that stays keeps the program's threads a fixed number.
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
+    QThreadPool::globalInstance()->setExpiryTimeout(-1);
     application.setQuitOnLastWindowClosed(false);
     qtHandler = qInstallMessageHandler(onQtMessage);
 
