@@ -126,8 +126,9 @@ struct SimDesktop::State {
         const AXElement e = windowElement(w.pid(), w.id());
         notifyAX(w.pid(), e, e, name);
     }
-    void notifyWorkspace(WorkspaceNotification kind, std::optional<RunningApplication> app = std::nullopt) {
-        pendingWorkspace.push_back(WorkspaceEvent{kind, std::move(app)});
+    void notifyWorkspace(WorkspaceNotification kind, std::optional<RunningApplication> app = std::nullopt,
+                         std::optional<WindowID> window = std::nullopt) {
+        pendingWorkspace.push_back(WorkspaceEvent{kind, std::move(app), window});
     }
 
     void bringToFront(WindowID id) {
@@ -622,7 +623,12 @@ void SimDesktop::switchSpace(std::uint32_t space) {
 }
 
 void SimDesktop::moveWindowToSpace(WindowID id, std::uint32_t space) {
-    state_->editWindow(id, [&](SimWindow& w) { w.spec.space = space; });
+    change(*state_, [&] {
+        SimWindow* w = state_->findWindow(id);
+        if (!w) return;
+        w->spec.space = space;
+        state_->notifyWorkspace(WorkspaceNotification::windowDidChangeSpace, std::nullopt, id);
+    });
 }
 
 void SimDesktop::setDisplays(std::vector<DisplayInfo> displays) {
@@ -874,6 +880,7 @@ std::optional<std::vector<WindowInfo>> SimDesktop::copyWindowInfo(std::uint32_t 
             info.layer = w.spec.layer;
             info.alpha = w.spec.alpha;
             info.isOnScreen = onScreen;
+            info.space = w.spec.space.value_or(state_->space);
             list.push_back(std::move(info));
         }
         hook = state_->listHook;

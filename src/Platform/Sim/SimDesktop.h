@@ -185,7 +185,7 @@ public:
     // Spaces and displays.
     void setSpaceCount(std::uint32_t count);
     void switchSpace(std::uint32_t space);  // posts activeSpaceDidChange
-    void moveWindowToSpace(WindowID id, std::uint32_t space);
+    void moveWindowToSpace(WindowID id, std::uint32_t space);  // posts windowDidChangeSpace
     void setDisplays(std::vector<DisplayInfo> displays);  // posts screenParametersDidChange
 
     // Power: each posts its workspace notification.
