@@ -427,6 +427,13 @@ private:
 
     // ---- Sweep (GroupSessionSweep.cpp) ----
     void runSweep(bool spaceChanged);
+    // The sweep's part for members off the current desktop and the bars'
+    // desktop presence, over a window list taken (front to back).
+    void reconcileDesktops(const std::vector<DiscoveredWindow>& windows, const std::unordered_set<WindowID>& alive,
+                           double at, bool replace);
+    // The window manager moved a window to another desktop (or said again
+    // where it is).
+    void handleWindowSpaceChanged(WindowID windowID);
     void releaseTabbedAside(const std::unordered_set<WindowID>& alive, const std::unordered_set<WindowID>& onScreen);
     void updateSpacePresence(const std::unordered_set<WindowID>& onScreen, bool replace);
 
