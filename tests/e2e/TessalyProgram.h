@@ -33,6 +33,9 @@ public:
         std::map<std::string, std::string> defaults;
         // Turns the diagnostic traces on (TESSALY_RECONCILE_LOG=1).
         bool diagnostics = false;
+        // Groups handed over as by a relaunch (the handoff file's JSON), to be
+        // rebuilt on the live windows as the session starts; empty: none.
+        std::string handoff;
         std::vector<std::string> arguments = {"--login-item"};
     };
 
@@ -54,6 +57,7 @@ public:
         std::string json = "{\"welcomeShown\": true";
         for (const auto& [key, value] : options.defaults) json += ", \"" + key + "\": " + value;
         testing::writeFile(root / "config" / "tessaly" / "defaults.json", json + "}");
+        if (!options.handoff.empty()) testing::writeFile(root / "data" / "Tessaly" / "update-handoff.json", options.handoff);
 
         if (options.display != "none") variables["DISPLAY"] = options.display.empty() ? desktop.display() : options.display;
         if (options.diagnostics) variables["TESSALY_RECONCILE_LOG"] = "1";
