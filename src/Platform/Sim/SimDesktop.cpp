@@ -139,6 +139,7 @@ struct SimDesktop::State {
 
     void setFocused(SimApp& app, std::optional<WindowID> id) {
         if (app.focusedWindow == id) return;
+        if (const SimWindow* w = id ? findWindow(*id) : nullptr; w && w->refusesFocus) return;
         app.focusedWindow = id;
         if (id) {
             notifyAX(app.spec.pid, AXElement::application(app.spec.pid), windowElement(app.spec.pid, *id),
@@ -363,9 +364,12 @@ struct SimDesktop::State {
         SimApp* app = findApp(pid);
         if (!app || !app->alive || app->ignoresActivation) return;
         if (frontmost == pid) return;
-        frontmost = pid;
         // An application that becomes active brings its focused window forward.
-        if (const auto focus = app->focusedWindow ? app->focusedWindow : frontWindowOf(pid)) bringToFront(*focus);
+        const auto focus = app->focusedWindow ? app->focusedWindow : frontWindowOf(pid);
+        if (focus) bringToFront(*focus);
+        // A window that takes no focus cannot make its application active.
+        if (const SimWindow* w = focus ? findWindow(*focus) : nullptr; w && w->refusesFocus) return;
+        frontmost = pid;
         notifyWorkspace(WorkspaceNotification::didActivateApplication, running(*app));
     }
 };
@@ -564,6 +568,16 @@ void SimDesktop::setHidesNumber(WindowID id, bool hides) {
 
 void SimDesktop::setSizeHints(WindowID id, std::optional<SizeHints> hints) {
     state_->editWindow(id, [&](SimWindow& w) { w.sizeHints = hints; });
+}
+
+void SimDesktop::setRefusesFocus(WindowID id, bool refuses) {
+    state_->editWindow(id, [&](SimWindow& w) { w.refusesFocus = refuses; });
+}
+
+bool SimDesktop::refusesFocus(WindowID window) const {
+    std::lock_guard lock(state_->mutex);
+    const SimWindow* w = state_->findWindow(window);
+    return w && w->refusesFocus;
 }
 
 std::optional<SizeHints> SimDesktop::sizeHints(WindowID window) const {
