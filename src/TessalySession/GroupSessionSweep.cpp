@@ -75,6 +75,7 @@ void GroupSession::reconcileDesktops(const std::vector<DiscoveredWindow>& window
         });
 
     repointBackgroundedNativeTabMembers();
+    followStacking(windows);
     updateSpacePresence(onScreen, replace);
     recordHostBounds(at);
 }
