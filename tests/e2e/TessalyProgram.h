@@ -31,12 +31,13 @@ public:
         std::string display;
         // Extra user-defaults entries, as JSON values ("true", "0", "\"x\"").
         std::map<std::string, std::string> defaults;
+        // More variables of the program's environment (QT_SCALE_FACTOR).
+        std::map<std::string, std::string> environment;
         // Turns the diagnostic traces on (TESSALY_RECONCILE_LOG=1).
         bool diagnostics = false;
-        // Groups handed over as by a relaunch (the handoff file's JSON), to be
-        // rebuilt on the live windows as the session starts; empty: none.
-        std::string handoff;
         std::vector<std::string> arguments = {"--login-item"};
+        // A relaunch handoff to rebuild at start (handoffJson), when not empty.
+        std::string handoff;
     };
 
     static constexpr const char* path() { return TESSALY_PROGRAM; }
@@ -61,6 +62,7 @@ public:
 
         if (options.display != "none") variables["DISPLAY"] = options.display.empty() ? desktop.display() : options.display;
         if (options.diagnostics) variables["TESSALY_RECONCILE_LOG"] = "1";
+        variables.insert(options.environment.begin(), options.environment.end());
         std::vector<std::string> argv{path()};
         argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
         auto child = ChildProcess::start(argv, variables);
