@@ -436,6 +436,7 @@ private:
     // where it is).
     void handleWindowSpaceChanged(WindowID windowID);
     void releaseTabbedAside(const std::unordered_set<WindowID>& alive, const std::unordered_set<WindowID>& onScreen);
+    void updateSpacePresence(const std::unordered_set<WindowID>& onScreen, bool replace);
 
     // ---- Stacking and focus (GroupSessionStacking.cpp) ----
     bool refusesFocus(WindowID windowID) const;
@@ -451,7 +452,6 @@ private:
     // The focused member becomes the active one, unless it is under a
     // member that takes no focus.
     void adoptFocus(WindowID windowID);
-    void updateSpacePresence(const std::unordered_set<WindowID>& onScreen, bool replace);
 
     // ---- Frames (GroupSessionFrames.cpp) ----
     Rect confinedToDropHost(const Rect& frame, std::optional<Point> cursor) const;
