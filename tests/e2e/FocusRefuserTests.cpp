@@ -124,7 +124,9 @@ TEST_P(FocusRefuserTest, AMemberThatTakesNoFocusHasTheSelectedTabWheneverItIsOnT
     const xcb_window_t targetActive = topOf(group);
     ASSERT_TRUE(user->focus(d->window));
     ASSERT_TRUE(selectedOnTop(other, d->window));
-    {
+    // (A drag that showed no offer, on a loaded machine, is made again.)
+    bool offered = false;
+    for (int attempt = 0; attempt < 3 && !offered; ++attempt) {
         const auto bar = barOf(other);
         ASSERT_TRUE(bar);
         const Rect target = user->frame(eyes->window);
@@ -135,11 +137,11 @@ TEST_P(FocusRefuserTest, AMemberThatTakesNoFocusHasTheSelectedTabWheneverItIsOnT
         user->input.keyDown(KeySym::shiftL);
         user->input.press(1);
         user->movePointer(grab, to, 8, [](Point) { return true; }, milliseconds(1));
-        const bool offered = user->waitUntil([&] { return user->previewCovers(target); });
+        offered = user->waitUntil([&] { return user->previewCovers(target); }, milliseconds(5000));
         user->input.release(1);
         user->input.keyUp(KeySym::shiftL);
-        ASSERT_TRUE(offered) << "no merge offered: " << DesktopUser::describe(user->overlays());
     }
+    ASSERT_TRUE(offered) << "no merge offered: " << DesktopUser::describe(user->overlays());
     group.insert(group.end(), other.begin(), other.end());
     EXPECT_TRUE(selectedOnceRaised(group, targetActive));
 
