@@ -37,6 +37,10 @@ struct WindowInfo {
     std::optional<int> layer;
     std::optional<double> alpha;
     std::optional<bool> isOnScreen;
+    // The virtual desktop (Space) the window is on; allSpaces for every one.
+    std::optional<std::uint32_t> space;
+
+    static constexpr std::uint32_t allSpaces = 0xFFFFFFFFu;
 };
 
 class WindowList {

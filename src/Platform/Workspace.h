@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Platform/Subscription.h"
@@ -38,11 +39,18 @@ enum class WorkspaceNotification {
     screensDidSleep,
     screensDidWake,
     screenParametersDidChange,
+    windowDidChangeSpace,       // payload: the window; its Space was set (possibly to the same one)
 };
 
 struct WorkspaceEvent {
+    WorkspaceEvent() = default;
+    WorkspaceEvent(WorkspaceNotification k, std::optional<RunningApplication> app = std::nullopt,
+                   std::optional<WindowID> w = std::nullopt)
+        : kind(k), application(std::move(app)), window(w) {}
+
     WorkspaceNotification kind = WorkspaceNotification::activeSpaceDidChange;
     std::optional<RunningApplication> application;
+    std::optional<WindowID> window;
 };
 
 class Workspace {

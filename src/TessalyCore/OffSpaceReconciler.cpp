@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "Platform/Log.h"
+#include "Platform/WindowList.h"
 #include "TessalyCore/ReconcileLog.h"
 
 namespace tessaly {
@@ -26,6 +27,7 @@ void OffSpaceReconciler::reset() {
     rejoinFirstSeen_.clear();
     detachFirstSeen_.clear();
     rehomeAttempted_.clear();
+    leftGroupSpace_.clear();
     rehomeGraceUntil_ = noGrace;
 }
 
@@ -59,6 +61,39 @@ bool OffSpaceReconciler::isOffSpaceStray(const GroupMember& member, const TabGro
     return true;
 }
 
+OffSpaceReconciler::SpaceVerdict OffSpaceReconciler::spaceVerdict(
+    WindowID member, const TabGroup& group, const std::unordered_map<WindowID, std::uint32_t>& spaces) {
+    const auto own = spaces.find(member);
+    if (own == spaces.end()) return SpaceVerdict::unknown;
+    bool othersKnown = false;
+    for (const GroupMember& other : group.members) {
+        const WindowID id = other.windowID;
+        if (id == member || group.suspended.contains(id)) continue;
+        const auto space = spaces.find(id);
+        if (space == spaces.end()) continue;
+        othersKnown = true;
+        if (space->second == own->second || space->second == WindowInfo::allSpaces ||
+            own->second == WindowInfo::allSpaces) {
+            return SpaceVerdict::together;
+        }
+    }
+    return othersKnown ? SpaceVerdict::apart : SpaceVerdict::unknown;
+}
+
+void OffSpaceReconciler::noteMemberMoved(WindowID windowID, SpaceVerdict verdict) {
+    if (verdict == SpaceVerdict::apart) leftGroupSpace_.insert(windowID);
+    else if (verdict == SpaceVerdict::together) leftGroupSpace_.erase(windowID);
+}
+
+OffSpaceReconciler::WindowIDSet OffSpaceReconciler::seenByGroup(const TabGroup& group,
+                                                                const WindowIDSet& onScreen) const {
+    WindowIDSet seen = onScreen;
+    for (const GroupMember& member : group.members) {
+        if (leftGroupSpace_.contains(member.windowID)) seen.erase(member.windowID);
+    }
+    return seen;
+}
+
 bool OffSpaceReconciler::hasHomePresence(const TabGroup& group, const WindowIDSet& onScreen) {
     for (const GroupMember& member : group.members) {
         if (onScreen.contains(member.windowID) && !group.suspended.contains(member.windowID)) return true;
@@ -86,7 +121,8 @@ void OffSpaceReconciler::handleStray(const GroupMember& member, double now, OffS
                                      const std::function<void(WindowID)>& attemptRehome,
                                      WindowIDSet& stillCounting) {
     const WindowID id = member.windowID;
-    if (now < rehomeGraceUntil_ && !rehomeAttempted_.contains(id)) {
+    const bool left = leftGroupSpace_.contains(id);
+    if (!left && now < rehomeGraceUntil_ && !rehomeAttempted_.contains(id)) {
         rehomeAttempted_.insert(id);
         trace("rehome attempt", member);
         if (attemptRehome) attemptRehome(id);
@@ -99,7 +135,7 @@ void OffSpaceReconciler::handleStray(const GroupMember& member, double now, OffS
         return;
     }
     const double firstSeen = detachFirstSeen_.try_emplace(id, now).first->second;
-    if (now - firstSeen >= detachConfirmation) {
+    if (left || now - firstSeen >= detachConfirmation) {
         trace("DETACH", member);
         engine_.detach(id, /*raiseRemaining=*/false);
     } else {
@@ -124,13 +160,15 @@ void OffSpaceReconciler::reconcile(const WindowIDSet& alive, const WindowIDSet& 
     const std::vector<TabGroup> snapshot = engine_.groups();
     for (const TabGroup& group : snapshot) {
         if (isGroupReconcilable && !isGroupReconcilable(group.id)) continue;
-        rejoin(group, onScreen, now);
+        WindowIDSet adjusted;
+        const WindowIDSet& seen = leftGroupSpace_.empty() ? onScreen : (adjusted = seenByGroup(group, onScreen));
+        rejoin(group, seen, now);
         // A group with nothing on this Space is entirely elsewhere (the user
-        // switched Spaces): leave its members alone.
-        if (!hasHomePresence(group, onScreen)) continue;
+        // switched Spaces): leave its members alone, but for those that left it.
+        const bool present = hasHomePresence(group, seen);
         for (const GroupMember& member : group.members) {
-            if (!isOffSpaceStray(member, group, alive, onScreen, isRecentlyMinimized, isNativeTabbedAside,
-                                 isAppHidden)) {
+            if (!present && !leftGroupSpace_.contains(member.windowID)) continue;
+            if (!isOffSpaceStray(member, group, alive, seen, isRecentlyMinimized, isNativeTabbedAside, isAppHidden)) {
                 continue;
             }
             handleStray(member, now, policy, attemptRehome, stillCounting);
@@ -150,6 +188,8 @@ void OffSpaceReconciler::prune(const WindowIDSet& stillCounting) {
     std::erase_if(rejoinFirstSeen_, [&](const auto& entry) { return !offSpaceSuspended_.contains(entry.first); });
     std::erase_if(detachFirstSeen_, [&](const auto& entry) { return !stillCounting.contains(entry.first); });
     std::erase_if(rehomeAttempted_, [&](WindowID id) { return !membersNow.contains(id); });
+    // Suspended, it is the rejoin's to bring back.
+    std::erase_if(leftGroupSpace_, [&](WindowID id) { return !membersNow.contains(id) || suspendedNow.contains(id); });
 }
 
 }  // namespace tessaly

@@ -11,8 +11,17 @@
 //   screen, together with its group's active window, for rejoinConfirmation
 //   seconds.
 //
+// The window manager also says outright when it moves a window to another
+// Space. A member it moved away from the rest of its group has left, with
+// nothing transient to ride out: the policy applies to it at the next pass,
+// without a countdown or a rehome, and until it is back with its group (or
+// out of it) it counts as off its group's Space wherever the user looks, so
+// following it there neither makes the rest of its group strays nor shows
+// their bar there.
+//
 // Main thread only. Times are the caller's monotonic seconds, so a step of
 // the wall clock neither freezes nor fires a countdown.
+#include <cstdint>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -41,6 +50,20 @@ public:
     explicit OffSpaceReconciler(GroupEngine& engine, std::shared_ptr<const Workspace> workspace = nullptr);
 
     bool isOffSpaceSuspended(WindowID windowID) const { return offSpaceSuspended_.contains(windowID); }
+
+    // Where a member stands against the rest of its group by the Spaces the
+    // window manager gives each window (WindowInfo::allSpaces shares every
+    // Space): apart when its Space is known and no other unsuspended member
+    // of a known Space shares it, together when one does, unknown otherwise.
+    enum class SpaceVerdict { together, apart, unknown };
+    static SpaceVerdict spaceVerdict(WindowID member, const TabGroup& group,
+                                     const std::unordered_map<WindowID, std::uint32_t>& spaces);
+    // The window manager moved the member: `apart` marks it as having left
+    // its group's Space, `together` takes the mark back, `unknown` changes
+    // nothing.
+    void noteMemberMoved(WindowID windowID, SpaceVerdict verdict);
+    // Marked as having left its group's Space.
+    bool hasLeftGroupSpace(WindowID windowID) const { return leftGroupSpace_.contains(windowID); }
 
     // Forgets everything: suspensions, countdowns, rehome attempts and grace.
     void reset();
@@ -79,6 +102,9 @@ public:
     const std::unordered_map<WindowID, double>& detachCountdowns() const { return detachFirstSeen_; }
 
 private:
+    // The on-screen set as the group sees it: its members that left its
+    // Space are not there, wherever they are.
+    WindowIDSet seenByGroup(const TabGroup& group, const WindowIDSet& onScreen) const;
     void rejoin(const TabGroup& group, const WindowIDSet& onScreen, double now);
     void handleStray(const GroupMember& member, double now, OffSpacePolicy policy,
                      const std::function<void(WindowID)>& attemptRehome, WindowIDSet& stillCounting);
@@ -92,6 +118,7 @@ private:
     static constexpr double noGrace = -std::numeric_limits<double>::infinity();
     double rehomeGraceUntil_ = noGrace;
     WindowIDSet rehomeAttempted_;
+    WindowIDSet leftGroupSpace_;
 };
 
 }  // namespace tessaly

@@ -17,6 +17,7 @@ std::optional<DiscoveredWindow> WindowDiscovery::window(const WindowInfo& from, 
     w.ownerName = from.ownerName;
     w.alpha = from.alpha.value_or(1.0);
     w.isOnScreen = from.isOnScreen.value_or(assumeOnScreen);
+    w.space = from.space;
     return w;
 }
 

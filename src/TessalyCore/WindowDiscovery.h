@@ -23,6 +23,7 @@ struct DiscoveredWindow {
     int layer = 0;
     double alpha = 1.0;
     bool isOnScreen = false;
+    std::optional<std::uint32_t> space;  // WindowInfo::allSpaces: every Space
 
     friend bool operator==(const DiscoveredWindow&, const DiscoveredWindow&) = default;
 };

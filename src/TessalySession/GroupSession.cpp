@@ -92,6 +92,9 @@ void GroupSession::observeWorkspace() {
         observers_.push_back(workspace->addObserver(kind, guarded(std::move(handler))));
     };
     observe(WorkspaceNotification::activeSpaceDidChange, [this](const WorkspaceEvent&) { runSweep(true); });
+    observe(WorkspaceNotification::windowDidChangeSpace, [this](const WorkspaceEvent& event) {
+        if (event.window) handleWindowSpaceChanged(*event.window);
+    });
     observe(WorkspaceNotification::didTerminateApplication, [this](const WorkspaceEvent& event) {
         if (!event.application) return;
         // The members go first, so nothing reaches for a connection being dropped.

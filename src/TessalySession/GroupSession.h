@@ -359,7 +359,8 @@ private:
     Rect resyncTarget(const TabGroup& group, const Rect& read, ResyncBranch branch) const;
     void scheduleResyncVerification(const Uuid& groupID, WindowID activeID, const Rect& committed,
                                     ResyncBranch branch);
-    // Shows and hides bars by desktop presence while the sweep is held back.
+    // Shows and hides bars by desktop presence, and follows the stacking,
+    // while the sweep is held back.
     void updateSpacePresenceWhileSettling();
 
     // Restore (GroupSessionRestore.cpp).
@@ -428,8 +429,30 @@ private:
 
     // ---- Sweep (GroupSessionSweep.cpp) ----
     void runSweep(bool spaceChanged);
+    // The sweep's part for members off the current desktop and the bars'
+    // desktop presence, over a window list taken (front to back).
+    void reconcileDesktops(const std::vector<DiscoveredWindow>& windows, const std::unordered_set<WindowID>& alive,
+                           double at, bool replace);
+    // The window manager moved a window to another desktop (or said again
+    // where it is).
+    void handleWindowSpaceChanged(WindowID windowID);
     void releaseTabbedAside(const std::unordered_set<WindowID>& alive, const std::unordered_set<WindowID>& onScreen);
     void updateSpacePresence(const std::unordered_set<WindowID>& onScreen, bool replace);
+
+    // ---- Stacking and focus (GroupSessionStacking.cpp) ----
+    bool refusesFocus(WindowID windowID) const;
+    // The group's usable member frontmost on the current desktop.
+    std::optional<WindowID> topMember(const TabGroup& group, const std::vector<DiscoveredWindow>& windows) const;
+    // A member that came on top of its group since the last look becomes
+    // the active one (the window manager raised it, with or without focus),
+    // and so does one that takes no focus and stays on top.
+    void followStacking(const std::vector<DiscoveredWindow>& windows);
+    // Whether a member of the group that takes no focus stands on top of
+    // the window, which may then hold the focus unseen.
+    bool isUnderFocusRefuser(const TabGroup& group, WindowID windowID);
+    // The focused member becomes the active one, unless it is under a
+    // member that takes no focus.
+    void adoptFocus(WindowID windowID);
 
     // ---- Frames (GroupSessionFrames.cpp) ----
     Rect confinedToDropHost(const Rect& frame, std::optional<Point> cursor) const;
@@ -524,6 +547,12 @@ private:
     std::map<Uuid, Rect> hostBounds_;
     std::map<Uuid, BarDragSession> barDrags_;
     std::map<Uuid, ZoomRecord> zoomRecords_;
+    // Each group's top and active members at the last look at the stacking.
+    struct StackingLook {
+        WindowID top = 0;
+        WindowID active = 0;
+    };
+    std::map<Uuid, StackingLook> stackingLooks_;
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;
     std::set<Uuid> pointerSettlePending_;

@@ -178,6 +178,8 @@ void GroupSession::updateSpacePresenceWhileSettling() {
     for (const DiscoveredWindow& window : windows) {
         if (window.isOnScreen) onScreen.insert(window.windowID);
     }
+    // Frames wait for the displays; which member is on top does not.
+    followStacking(windows);
     updateSpacePresence(onScreen, false);
 }
 

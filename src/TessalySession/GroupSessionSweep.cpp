@@ -1,6 +1,7 @@
 // The periodic sweep: keeps groups true to the window server's list (dead
 // windows, members that left the desktop or came back, bars of groups with
 // no member on the current desktop).
+#include <unordered_map>
 #include <unordered_set>
 
 #include "TessalyCore/ReconcileLog.h"
@@ -46,7 +47,11 @@ void GroupSession::runSweep(bool spaceChanged) {
 
     const bool replace = spaceChanged || pendingSpaceReplace_;
     pendingSpaceReplace_ = false;
+    reconcileDesktops(windows, alive, at, replace);
+}
 
+void GroupSession::reconcileDesktops(const std::vector<DiscoveredWindow>& windows,
+                                     const std::unordered_set<WindowID>& alive, double at, bool replace) {
     std::vector<DiscoveredWindow> onScreenWindows;
     std::unordered_set<WindowID> onScreen;
     for (const DiscoveredWindow& window : windows) {
@@ -70,8 +75,28 @@ void GroupSession::runSweep(bool spaceChanged) {
         });
 
     repointBackgroundedNativeTabMembers();
+    followStacking(windows);
     updateSpacePresence(onScreen, replace);
     recordHostBounds(at);
+}
+
+void GroupSession::handleWindowSpaceChanged(WindowID windowID) {
+    const std::optional<TabGroup> group = engine_->group(windowID);
+    if (!group) return;
+    // One list for the verdict and the pass; an empty one says nothing.
+    const std::vector<DiscoveredWindow> windows = discovery_.allWindows(false);
+    if (windows.empty()) return;
+    std::unordered_map<WindowID, std::uint32_t> spaces;
+    std::unordered_set<WindowID> alive;
+    for (const DiscoveredWindow& window : windows) {
+        alive.insert(window.windowID);
+        if (window.space && group->contains(window.windowID)) spaces.emplace(window.windowID, *window.space);
+    }
+    offSpaceReconciler_->noteMemberMoved(windowID, OffSpaceReconciler::spaceVerdict(windowID, *group, spaces));
+    // The policy and the bars follow at once, not at the next sweep; while
+    // displays settle, the first full sweep afterwards applies it.
+    const double at = now();
+    if (!settleState_.isSettling(at)) reconcileDesktops(windows, alive, at, false);
 }
 
 void GroupSession::releaseTabbedAside(const std::unordered_set<WindowID>& alive,
@@ -94,7 +119,8 @@ void GroupSession::updateSpacePresence(const std::unordered_set<WindowID>& onScr
         if (isGestureActive(group.id)) continue;
         bool present = false;
         for (const GroupMember& member : group.members) {
-            if (!group.isUsable(member.windowID)) continue;
+            // One that left the group's desktop does not bring its bar along.
+            if (!group.isUsable(member.windowID) || offSpaceReconciler_->hasLeftGroupSpace(member.windowID)) continue;
             if (onScreen.contains(member.windowID)) {
                 present = true;
                 break;

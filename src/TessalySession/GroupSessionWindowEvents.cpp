@@ -66,8 +66,11 @@ void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect
     if (verdict.kind == SnapBackBudget::VerdictKind::landed) return;
 
     // A member the system itself focused was moved on purpose: it becomes
-    // the active member and its frame the group's.
-    if (const auto member = group.member(windowID); member && isOSFocusedWindow(windowID, member->pid)) {
+    // the active member and its frame the group's. (Under a member that
+    // takes no focus, the focus is only left over: a merge moving the
+    // focused window in, say.)
+    if (const auto member = group.member(windowID);
+        member && isOSFocusedWindow(windowID, member->pid) && !isUnderFocusRefuser(group, windowID)) {
         snapBackBudget_.forget(windowID);
         engine_->noteExternalFocus(windowID);
         adoptOrRestoreZoom(frame, windowID, group);
@@ -93,7 +96,7 @@ void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect
 
 void GroupSession::handleFocusChanged(const WindowSystemEvent::FocusedWindowChanged& event) {
     if (OSFocusGate::accepts(event.pid, frontmostPID())) {
-        engine_->noteExternalFocus(event.windowID);
+        adoptFocus(event.windowID);
     } else {
         Log::debug(LogCategory::focus, "focus event dropped: pid " + std::to_string(event.pid) +
                                            " not frontmost (id=" + std::to_string(event.windowID) + ")");
@@ -125,7 +128,7 @@ void GroupSession::adoptFocusedMember(ProcessID activatedPID) {
     if (!hasMemberOf(activatedPID)) return;
     const AXWindowRef focused = focusedWindow(activatedPID);
     if (!focused || !focused->windowID) return;
-    engine_->noteExternalFocus(*focused->windowID);
+    adoptFocus(*focused->windowID);
     overlay_->reassertAll();
 }
 

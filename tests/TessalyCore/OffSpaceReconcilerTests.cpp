@@ -233,5 +233,63 @@ TEST_F(OffSpace, TablesForgetWindowsThatLeftTheGroups) {
     EXPECT_FALSE(reconciler.isOffSpaceSuspended(3));
 }
 
+TEST_F(OffSpace, SpaceVerdictSetsAMemberAgainstTheRestOfItsGroup) {
+    using V = OffSpaceReconciler::SpaceVerdict;
+    const TabGroup g = live(1);
+    const auto verdict = [&](std::unordered_map<WindowID, std::uint32_t> spaces) {
+        return OffSpaceReconciler::spaceVerdict(3, g, spaces);
+    };
+    EXPECT_EQ(verdict({{1, 0}, {2, 0}, {3, 1}}), V::apart);
+    EXPECT_EQ(verdict({{1, 1}, {2, 0}, {3, 1}}), V::together) << "one member shares its desktop";
+    EXPECT_EQ(verdict({{1, WindowInfo::allSpaces}, {3, 1}}), V::together) << "a window on every desktop shares any";
+    EXPECT_EQ(verdict({{1, 0}, {3, WindowInfo::allSpaces}}), V::together);
+    EXPECT_EQ(verdict({{1, 0}, {2, 0}}), V::unknown) << "its own desktop unknown";
+    EXPECT_EQ(verdict({{3, 1}}), V::unknown) << "nobody to compare with";
+    engine.suspendMember(2);
+    EXPECT_EQ(OffSpaceReconciler::spaceVerdict(3, live(1), {{2, 1}, {3, 1}}), V::unknown)
+        << "a suspended member is not where the group is";
+}
+
+// The window manager's word that a member went elsewhere needs no
+// confirmation, and following the member there does not turn the tables.
+TEST_F(OffSpace, AMemberTheWindowManagerMovedAwayLeavesAtTheNextPassWhereverTheUserLooks) {
+    reconciler.noteDisplaySettleEnded(t0 - 1);  // a rehome would not bring it back either
+    reconciler.noteMemberMoved(3, OffSpaceReconciler::SpaceVerdict::apart);
+    EXPECT_TRUE(reconciler.hasLeftGroupSpace(3));
+    // The user is where it went: 3 is the only member on screen.
+    sweep({3}, t0, OffSpacePolicy::detach);
+    EXPECT_EQ(memberIDs(), (std::vector<WindowID>{1, 2}));
+    EXPECT_TRUE(rehomed.empty());
+    EXPECT_TRUE(reconciler.detachCountdowns().empty());
+    EXPECT_FALSE(reconciler.hasLeftGroupSpace(3));
+
+    // Under suspend it is set aside at once and its mark dropped; a mark
+    // taken back before a pass changes nothing.
+    reconciler.noteMemberMoved(2, OffSpaceReconciler::SpaceVerdict::apart);
+    reconciler.noteMemberMoved(1, OffSpaceReconciler::SpaceVerdict::apart);
+    reconciler.noteMemberMoved(1, OffSpaceReconciler::SpaceVerdict::together);
+    reconciler.noteMemberMoved(1, OffSpaceReconciler::SpaceVerdict::unknown);
+    sweep({1}, t0 + 0.1, OffSpacePolicy::suspend);
+    EXPECT_TRUE(suspended(2));
+    EXPECT_FALSE(suspended(1));
+    EXPECT_FALSE(reconciler.hasLeftGroupSpace(2));
+}
+
+TEST_F(OffSpace, AMemberThatLeftWaitsOutAGestureAndALock) {
+    reconciler.noteMemberMoved(3, OffSpaceReconciler::SpaceVerdict::apart);
+    busy = true;
+    sweep({1, 2}, t0, OffSpacePolicy::detach);
+    EXPECT_EQ(memberIDs().size(), 3u);
+    EXPECT_TRUE(reconciler.hasLeftGroupSpace(3)) << "kept through the gesture";
+    busy = false;
+    engine.setLocked(true, group);
+    sweep({1, 2}, t0 + 0.1, OffSpacePolicy::detach);
+    EXPECT_EQ(memberIDs().size(), 3u);
+    EXPECT_TRUE(reconciler.hasLeftGroupSpace(3)) << "a locked group keeps it, and so does the mark";
+    engine.setLocked(false, group);
+    sweep({3}, t0 + 0.2, OffSpacePolicy::detach);
+    EXPECT_EQ(memberIDs(), (std::vector<WindowID>{1, 2}));
+}
+
 }  // namespace
 }  // namespace tessaly

@@ -124,7 +124,9 @@ TEST_F(RelaunchHandoff, UnreachableMembersAreDetachedOrLeftOutSoTheirGroupsStill
     env.desktop->setMinimized(2, true);
     run(1.0);
 
-    // Windows 3 and 6 go to the other desktop: alive, but off screen.
+    // Windows 3 and 6 go to the other desktop: alive, but off screen, and
+    // kept in their groups (suspended) to be found unreachable.
+    session->offSpacePolicy = OffSpacePolicy::suspend;
     env.desktop->moveWindowToSpace(3, 1);
     env.desktop->moveWindowToSpace(6, 1);
     settle();

@@ -27,11 +27,13 @@ namespace tessaly::testing {
 class ScriptedWindowHints final : public WindowHints {
 public:
     std::map<WindowID, SizeHints> hints;
+    std::shared_ptr<const SimDesktop> desktop;  // answers the focus
     std::optional<SizeHints> sizeHints(WindowID window) const override {
         const auto found = hints.find(window);
         if (found == hints.end()) return std::nullopt;
         return found->second;
     }
+    bool refusesFocus(WindowID window) const override { return desktop && desktop->refusesFocus(window); }
 };
 
 class RecordingMoveAssist final : public WindowMoveAssist {
@@ -82,6 +84,7 @@ protected:
     static constexpr ProcessID browser = 103;
 
     SessionDesktop() {
+        hints->desktop = env.desktop;
         env.services.windowHints = hints;
         env.services.moveAssist = moveAssist;
         env.desktop->addApplication({editor, "org.example.Editor", "Editor", "/usr/share/applications/editor.desktop"});

@@ -126,8 +126,9 @@ struct SimDesktop::State {
         const AXElement e = windowElement(w.pid(), w.id());
         notifyAX(w.pid(), e, e, name);
     }
-    void notifyWorkspace(WorkspaceNotification kind, std::optional<RunningApplication> app = std::nullopt) {
-        pendingWorkspace.push_back(WorkspaceEvent{kind, std::move(app)});
+    void notifyWorkspace(WorkspaceNotification kind, std::optional<RunningApplication> app = std::nullopt,
+                         std::optional<WindowID> window = std::nullopt) {
+        pendingWorkspace.push_back(WorkspaceEvent{kind, std::move(app), window});
     }
 
     void bringToFront(WindowID id) {
@@ -138,6 +139,7 @@ struct SimDesktop::State {
 
     void setFocused(SimApp& app, std::optional<WindowID> id) {
         if (app.focusedWindow == id) return;
+        if (const SimWindow* w = id ? findWindow(*id) : nullptr; w && w->refusesFocus) return;
         app.focusedWindow = id;
         if (id) {
             notifyAX(app.spec.pid, AXElement::application(app.spec.pid), windowElement(app.spec.pid, *id),
@@ -362,9 +364,12 @@ struct SimDesktop::State {
         SimApp* app = findApp(pid);
         if (!app || !app->alive || app->ignoresActivation) return;
         if (frontmost == pid) return;
-        frontmost = pid;
         // An application that becomes active brings its focused window forward.
-        if (const auto focus = app->focusedWindow ? app->focusedWindow : frontWindowOf(pid)) bringToFront(*focus);
+        const auto focus = app->focusedWindow ? app->focusedWindow : frontWindowOf(pid);
+        if (focus) bringToFront(*focus);
+        // A window that takes no focus cannot make its application active.
+        if (const SimWindow* w = focus ? findWindow(*focus) : nullptr; w && w->refusesFocus) return;
+        frontmost = pid;
         notifyWorkspace(WorkspaceNotification::didActivateApplication, running(*app));
     }
 };
@@ -565,6 +570,16 @@ void SimDesktop::setSizeHints(WindowID id, std::optional<SizeHints> hints) {
     state_->editWindow(id, [&](SimWindow& w) { w.sizeHints = hints; });
 }
 
+void SimDesktop::setRefusesFocus(WindowID id, bool refuses) {
+    state_->editWindow(id, [&](SimWindow& w) { w.refusesFocus = refuses; });
+}
+
+bool SimDesktop::refusesFocus(WindowID window) const {
+    std::lock_guard lock(state_->mutex);
+    const SimWindow* w = state_->findWindow(window);
+    return w && w->refusesFocus;
+}
+
 std::optional<SizeHints> SimDesktop::sizeHints(WindowID window) const {
     std::lock_guard lock(state_->mutex);
     const SimWindow* w = state_->findWindow(window);
@@ -622,7 +637,12 @@ void SimDesktop::switchSpace(std::uint32_t space) {
 }
 
 void SimDesktop::moveWindowToSpace(WindowID id, std::uint32_t space) {
-    state_->editWindow(id, [&](SimWindow& w) { w.spec.space = space; });
+    change(*state_, [&] {
+        SimWindow* w = state_->findWindow(id);
+        if (!w) return;
+        w->spec.space = space;
+        state_->notifyWorkspace(WorkspaceNotification::windowDidChangeSpace, std::nullopt, id);
+    });
 }
 
 void SimDesktop::setDisplays(std::vector<DisplayInfo> displays) {
@@ -874,6 +894,7 @@ std::optional<std::vector<WindowInfo>> SimDesktop::copyWindowInfo(std::uint32_t 
             info.layer = w.spec.layer;
             info.alpha = w.spec.alpha;
             info.isOnScreen = onScreen;
+            info.space = w.spec.space.value_or(state_->space);
             list.push_back(std::move(info));
         }
         hook = state_->listHook;

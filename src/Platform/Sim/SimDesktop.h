@@ -94,6 +94,7 @@ struct SimWindow {
     std::set<std::string> failingReads;    // attributes whose reads fail
     std::set<std::string> failingWrites;   // attributes and actions that fail
     std::optional<SizeHints> sizeHints;    // what the window asks of its size (absent: nothing)
+    bool refusesFocus = false;             // takes no input focus: raised, it leaves the focus where it was
 
     WindowID id() const { return spec.id; }
     ProcessID pid() const { return spec.pid; }
@@ -173,6 +174,11 @@ public:
     void setSizeHints(WindowID id, std::optional<SizeHints> hints);
     // WindowHints: what was set for the window.
     std::optional<SizeHints> sizeHints(WindowID window) const override;
+    // A window that takes no focus: raising it, or activating its
+    // application, brings it to the front and leaves focus and the active
+    // application as they were.
+    void setRefusesFocus(WindowID id, bool refuses);
+    bool refusesFocus(WindowID window) const override;
     void setChildRoles(WindowID id, std::vector<std::string> roles);
     // Gives the window a native tab group with that many tabs (0: none).
     void setNativeTabs(WindowID id, int tabs);
@@ -185,7 +191,7 @@ public:
     // Spaces and displays.
     void setSpaceCount(std::uint32_t count);
     void switchSpace(std::uint32_t space);  // posts activeSpaceDidChange
-    void moveWindowToSpace(WindowID id, std::uint32_t space);
+    void moveWindowToSpace(WindowID id, std::uint32_t space);  // posts windowDidChangeSpace
     void setDisplays(std::vector<DisplayInfo> displays);  // posts screenParametersDidChange
 
     // Power: each posts its workspace notification.

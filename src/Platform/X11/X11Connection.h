@@ -91,6 +91,7 @@ using XEvent = XReply<xcb_generic_event_t>;
     X(WM_CHANGE_STATE, "WM_CHANGE_STATE")                                     \
     X(WM_PROTOCOLS, "WM_PROTOCOLS")                                           \
     X(WM_DELETE_WINDOW, "WM_DELETE_WINDOW")                                   \
+    X(WM_TAKE_FOCUS, "WM_TAKE_FOCUS")                                         \
     X(TESSALY_WAKE, "_TESSALY_WAKE")                                          \
     X(TESSALY_MARK, "_TESSALY_MARK")
 

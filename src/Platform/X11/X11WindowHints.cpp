@@ -15,6 +15,22 @@ std::optional<SizeHints> X11WindowHints::sizeHints(WindowID window) const {
     return found;
 }
 
+bool X11WindowHints::refusesFocus(WindowID window) const {
+    const auto& x = backend_->connection();
+    xcb_connection_t* c = x.get();
+    const auto hintsCookie = xcb_icccm_get_wm_hints(c, window);
+    const auto protocolsCookie = xcb_icccm_get_wm_protocols(c, window, x.atoms().WM_PROTOCOLS);
+    xcb_icccm_wm_hints_t hints{};
+    const bool noInput = xcb_icccm_get_wm_hints_reply(c, hintsCookie, &hints, nullptr) &&
+                         (hints.flags & XCB_ICCCM_WM_HINT_INPUT) && !hints.input;
+    xcb_icccm_get_wm_protocols_reply_t protocols{};
+    if (!xcb_icccm_get_wm_protocols_reply(c, protocolsCookie, &protocols, nullptr)) return noInput;
+    bool takesFocus = false;
+    for (std::uint32_t i = 0; i < protocols.atoms_len; ++i) takesFocus |= protocols.atoms[i] == x.atoms().WM_TAKE_FOCUS;
+    xcb_icccm_get_wm_protocols_reply_wipe(&protocols);
+    return noInput && !takesFocus;
+}
+
 std::optional<SizeHints> X11WindowHints::read(WindowID window) const {
     const auto& x = backend_->connection();
     xcb_size_hints_t hints{};

@@ -1,8 +1,10 @@
 #pragma once
-// Size hints over X11: WM_NORMAL_HINTS (ICCCM) of a client, its size
+// Window hints over X11. Size: WM_NORMAL_HINTS (ICCCM) of a client, its size
 // increments and the base size they count from (the minimum size where the
-// client gives no base, as ICCCM says). One round trip per window asked,
-// unless the backend keeps the client (see X11WindowCache).
+// client gives no base, as ICCCM says); one round trip per window asked,
+// unless the backend keeps the client (see X11WindowCache). Focus: ICCCM's
+// "no input" model, WM_HINTS with input false and no WM_TAKE_FOCUS among
+// WM_PROTOCOLS (xeyes); one round trip per window asked.
 #include "Platform/WindowHints.h"
 #include "Platform/X11/X11Backend.h"
 
@@ -14,6 +16,7 @@ class X11WindowHints final : public WindowHints {
 public:
     explicit X11WindowHints(std::shared_ptr<X11Backend> backend) : backend_(std::move(backend)) {}
     std::optional<SizeHints> sizeHints(WindowID window) const override;
+    bool refusesFocus(WindowID window) const override;
 
 private:
     std::optional<SizeHints> read(WindowID window) const;

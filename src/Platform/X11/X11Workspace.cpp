@@ -147,6 +147,9 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
         }
         case Kind::clientListChanged: watchClients(event.clients); return;
         case Kind::currentDesktopChanged: deliver({WorkspaceNotification::activeSpaceDidChange, std::nullopt}); return;
+        case Kind::desktopChanged:
+            deliver({WorkspaceNotification::windowDidChangeSpace, std::nullopt, event.window});
+            return;
         case Kind::screenChanged:
             if (screensChanged()) deliver({WorkspaceNotification::screenParametersDidChange, std::nullopt});
             return;

@@ -5,6 +5,9 @@
 // - didActivateApplication: the active window's process changed;
 // - didTerminateApplication: a process that owned clients exited (pidfd);
 // - activeSpaceDidChange: _NET_CURRENT_DESKTOP changed;
+// - windowDidChangeSpace: a client's _NET_WM_DESKTOP was set (delivered in
+//   order with activeSpaceDidChange, so a window sent to a desktop the user
+//   then follows it to is told of first);
 // - screenParametersDidChange: RandR, root size, work area or struts changed;
 // - screensDidSleep / screensDidWake: the screen saver turned on / off;
 // - willSleep / didWake: logind's PrepareForSleep on the system bus.

@@ -1,0 +1,70 @@
+// The selected tab is the member on top of the group, whether or not it took
+// the focus: a window that takes no focus at all (xeyes) comes on top when
+// the window manager or a tab raises it, while the focus, and its reports,
+// stay with the member below.
+#include <algorithm>
+
+#include "TessalySession/GroupSession.h"
+
+namespace tessaly {
+
+bool GroupSession::refusesFocus(WindowID windowID) const {
+    const auto& hints = services_.platform.windowHints;
+    return hints && hints->refusesFocus(windowID);
+}
+
+std::optional<WindowID> GroupSession::topMember(const TabGroup& group,
+                                                const std::vector<DiscoveredWindow>& windows) const {
+    for (const DiscoveredWindow& window : windows) {
+        const WindowID id = window.windowID;
+        if (!window.isOnScreen || !group.contains(id) || !group.isUsable(id)) continue;
+        if (offSpaceReconciler_->hasLeftGroupSpace(id)) continue;
+        return id;
+    }
+    return std::nullopt;
+}
+
+void GroupSession::followStacking(const std::vector<DiscoveredWindow>& windows) {
+    const std::vector<TabGroup> groups = engine_->groups();  // the engine reports while we go
+    std::erase_if(stackingLooks_, [&](const auto& entry) {
+        return std::none_of(groups.begin(), groups.end(), [&](const TabGroup& g) { return g.id == entry.first; });
+    });
+    for (const TabGroup& group : groups) {
+        if (isGestureActive(group.id)) continue;
+        const std::optional<WindowID> top = topMember(group, windows);
+        if (!top) continue;
+        const auto [look, first] = stackingLooks_.try_emplace(group.id, StackingLook{*top, group.activeWindowID});
+        const StackingLook last = look->second;
+        look->second = {*top, group.activeWindowID};
+        if (first || *top == group.activeWindowID) continue;
+        // A member that came on top since the last look takes over; a member
+        // made active whose raise is still on its way stays active. One that
+        // takes no focus takes over too when it has stayed on top while
+        // another member stayed active (the focus, left below it, made that
+        // one active).
+        const bool cameOnTop = last.top != *top;
+        const bool stayedUnder = last.active == group.activeWindowID && refusesFocus(*top);
+        if (cameOnTop || stayedUnder) engine_->noteExternalFocus(*top);
+    }
+}
+
+bool GroupSession::isUnderFocusRefuser(const TabGroup& group, WindowID windowID) {
+    if (std::none_of(group.members.begin(), group.members.end(), [&](const GroupMember& member) {
+            return member.windowID != windowID && refusesFocus(member.windowID);
+        })) {
+        return false;
+    }
+    const std::optional<WindowID> top = topMember(group, discovery_.allWindows(false));
+    return top && *top != windowID && refusesFocus(*top);
+}
+
+void GroupSession::adoptFocus(WindowID windowID) {
+    // The focus stays below a member that takes none, and the window manager
+    // may tell of it again: the one on top keeps the tab.
+    if (const std::optional<TabGroup> group = engine_->group(windowID); group && isUnderFocusRefuser(*group, windowID)) {
+        return;
+    }
+    engine_->noteExternalFocus(windowID);
+}
+
+}  // namespace tessaly
