@@ -516,7 +516,15 @@ bool X11Windows::mayMoveResize(xcb_window_t window, const MoveTarget& target, co
                          a.NET_WM_STATE_MAXIMIZED_HORZ, kSourcePager);
     x_.flush();
     if (!cache_) return true;
-    cache_->deferWrite(window, pending);
+    // A frame comes as a size and a move: one write waiting already keeps
+    // what the next one leaves out, or the window would come back at its
+    // maximised size (or place).
+    X11PendingWrite merged = pending;
+    if (const auto waiting = cache_->pendingWrite(window); waiting && !waiting->madeWith) {
+        if (!merged.origin) merged.origin = waiting->origin;
+        if (!merged.size) merged.size = waiting->size;
+    }
+    cache_->deferWrite(window, merged);
     return false;
 }
 
