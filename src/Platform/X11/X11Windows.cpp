@@ -366,21 +366,21 @@ std::vector<X11WindowInfo> X11Windows::readFromServer(const std::vector<xcb_wind
     }
     // A frame that vanished between the batches takes its window with it.
     std::erase_if(infos, [](const X11WindowInfo& info) { return info.frameWindow == kNoWindow; });
-    // Without published extents the decoration is what the frame window
-    // holds beyond the client.
-    std::vector<std::size_t> unpublished;
-    std::vector<xcb_window_t> unpublishedFrames;
+    // The frame windows' own bounds: without published extents the
+    // decoration is what the frame window holds beyond the client.
+    std::vector<std::size_t> framed;
+    std::vector<xcb_window_t> frames;
     for (std::size_t i = 0; i < infos.size(); ++i) {
-        if (!infos[i].extentsPublished && infos[i].frameWindow != infos[i].window) {
-            unpublished.push_back(i);
-            unpublishedFrames.push_back(infos[i].frameWindow);
+        if (infos[i].frameWindow != infos[i].window) {
+            framed.push_back(i);
+            frames.push_back(infos[i].frameWindow);
         }
     }
-    if (!unpublishedFrames.empty()) {
-        const auto geometries = xcbPipeline(
-            c, unpublishedFrames, [c](xcb_window_t w) { return xcb_get_geometry(c, w); }, xcb_get_geometry_reply);
-        for (std::size_t k = 0; k < unpublished.size(); ++k) {
-            auto& info = infos[unpublished[k]];
+    if (!frames.empty()) {
+        const auto geometries =
+            xcbPipeline(c, frames, [c](xcb_window_t w) { return xcb_get_geometry(c, w); }, xcb_get_geometry_reply);
+        for (std::size_t k = 0; k < framed.size(); ++k) {
+            auto& info = infos[framed[k]];
             if (!geometries[k]) continue;
             info.frameBounds = outerBounds(*geometries[k]);
             info.placeClient(info.clientFrame);

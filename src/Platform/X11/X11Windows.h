@@ -68,7 +68,8 @@ struct X11WindowInfo {
     // whether that parent is frameWindow (one level of reparenting).
     Point inParent;
     bool parentIsFrame = false;
-    // With measured extents: frameWindow's outer rectangle, root coordinates.
+    // frameWindow's outer rectangle, root coordinates (empty for a client
+    // that is not reparented).
     Rect frameBounds;
 
     // Puts the client at `client` (root coordinates) and the frame around
