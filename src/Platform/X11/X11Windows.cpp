@@ -739,6 +739,29 @@ bool X11Windows::setFullScreen(xcb_window_t window, bool fullScreen) const {
     return true;
 }
 
+bool X11Windows::setMaximized(xcb_window_t window, MaximizedAxes axes) const {
+    const auto& a = x_.atoms();
+    if (axes.vertical && allows(window, a.NET_WM_ACTION_MAXIMIZE_VERT) != true) return false;
+    if (axes.horizontal && allows(window, a.NET_WM_ACTION_MAXIMIZE_HORZ) != true) return false;
+    const auto now = read(window);
+    if (!now) return false;
+    const MaximizedAxes held = now->maximized();
+    if (held == axes) return true;
+    // From one way to another through a restore: xfwm4 adds axes only to a
+    // window that is not maximised at all (and takes an axis added again
+    // for one to take away).
+    const auto send = [&](std::uint32_t action, MaximizedAxes which) {
+        if (!which.any()) return;
+        const xcb_atom_t first = which.vertical ? a.NET_WM_STATE_MAXIMIZED_VERT : a.NET_WM_STATE_MAXIMIZED_HORZ;
+        const xcb_atom_t second = which.vertical && which.horizontal ? a.NET_WM_STATE_MAXIMIZED_HORZ : xcb_atom_t{XCB_ATOM_NONE};
+        x_.sendClientMessage(x_.root(), window, a.NET_WM_STATE, action, first, second, kSourcePager);
+    };
+    send(kStateRemove, held);
+    send(kStateAdd, axes);
+    x_.flush();
+    return true;
+}
+
 bool X11Windows::moveToDesktop(xcb_window_t window, std::uint32_t desktop) const {
     if (allows(window, x_.atoms().NET_WM_ACTION_CHANGE_DESKTOP) != true) return false;
     const auto count = numberOfDesktops();

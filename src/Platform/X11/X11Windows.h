@@ -4,6 +4,7 @@
 // then the replies), never one round trip per window. A window that
 // vanished is simply absent from a read and makes an action answer false.
 #include "Platform/Geometry.h"
+#include "Platform/MaximizedAxes.h"
 #include "Platform/Types.h"
 #include "Platform/X11/X11Connection.h"
 
@@ -82,6 +83,7 @@ struct X11WindowInfo {
         return type == X11WindowType::normal || (type == X11WindowType::unspecified && transientFor == kNoWindow);
     }
     bool isMinimized() const { return state.hidden || (iconic && !hiddenPublished); }
+    MaximizedAxes maximized() const { return {state.maximizedVert, state.maximizedHorz}; }
 };
 
 // A write waiting for its window to be unmaximised (see X11WindowCache).
@@ -172,6 +174,11 @@ public:
     // the window offers neither. Never kills a client.
     bool close(xcb_window_t window) const;
     bool setFullScreen(xcb_window_t window, bool fullScreen) const;
+    // Asks the window manager to hold the window maximised along exactly
+    // these axes (in one request for the axes to add, and one for those to
+    // take away); false when the window is gone or the window manager
+    // refuses to maximise it along an axis asked for.
+    bool setMaximized(xcb_window_t window, MaximizedAxes axes) const;
     bool moveToDesktop(xcb_window_t window, std::uint32_t desktop) const;
     bool switchToDesktop(std::uint32_t desktop) const;
 

@@ -306,6 +306,30 @@ TEST_P(X11OnWindowManager, AMaximisedWindowIsUnmaximisedToMove) {
     }
 }
 
+TEST_P(X11OnWindowManager, AWindowIsMaximisedAlongTheAxesAskedFor) {
+    const auto& a = desktop->connection().atoms();
+    if (!desktop->connection().windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) {
+        GTEST_SKIP() << X11Desktop::name(manager()) << " does not maximise windows";
+    }
+    auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+400+300"});
+    ASSERT_TRUE(xlogo);
+    const Rect before = info(xlogo->window)->frame;
+    const auto holds = [&](MaximizedAxes axes) {
+        return desktop->waitUntil([&] { return info(xlogo->window)->maximized() == axes; });
+    };
+    ASSERT_TRUE(windows().setMaximized(xlogo->window, {true, false}));
+    EXPECT_TRUE(holds({true, false}));
+    ASSERT_TRUE(windows().setMaximized(xlogo->window, MaximizedAxes::both()));
+    EXPECT_TRUE(holds(MaximizedAxes::both())) << "both ways in one request";
+    EXPECT_GT(info(xlogo->window)->frame.width(), 1000);
+    ASSERT_TRUE(windows().setMaximized(xlogo->window, {false, true}));
+    EXPECT_TRUE(holds({false, true})) << "one way taken away";
+    ASSERT_TRUE(windows().setMaximized(xlogo->window, {}));
+    EXPECT_TRUE(holds({}));
+    EXPECT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == before; }))
+        << describe(info(xlogo->window)->frame);
+}
+
 TEST_P(X11OnWindowManager, ClosesPolitely) {
     auto xterm = launchWatched({"xterm", "-T", "closed", "-e", "cat"});
     ASSERT_TRUE(xterm);
