@@ -184,6 +184,16 @@ void AXWindowSystem::setFrame(const Rect& frame, const AXWindowRef& of) {
     });
 }
 
+void AXWindowSystem::setMaximized(MaximizedAxes axes, const Rect& frame, WindowID of) {
+    const AXWindowRef tracked = window(of);
+    if (!tracked) return;
+    EffectsContext context = effectsContext(tracked->pid);
+    context.queue->async([app = std::move(context.app), window = tracked, axes, frame] {
+        if (window->setMaximized(axes)) return;
+        app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
+    });
+}
+
 void AXWindowSystem::readFrame(WindowID of, std::function<void(std::optional<Rect>)> completion) {
     const AXWindowRef tracked = window(of);
     if (!tracked) {
