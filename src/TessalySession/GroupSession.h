@@ -447,6 +447,9 @@ private:
     Rect confinedToDropHost(const Rect& frame, std::optional<Point> cursor) const;
     bool isVerificationStale(const Uuid& groupID, WindowID windowID, const Rect& committed) const;
     Size sizeIncrements(WindowID windowID) const;
+    // The record stands and the group still sits at its zoomed frame, as
+    // far as the active window can take it (a terminal keeps to its cells).
+    bool isAtZoomedFrame(const ZoomRecord& record, const TabGroup& group) const;
     // The group sits at the frame the window manager maximised it to.
     bool isWindowManagerMaximized(const TabGroup& group) const;
 

@@ -144,6 +144,11 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
     return true;
 }
 
+bool GroupSession::isAtZoomedFrame(const ZoomRecord& record, const TabGroup& group) const {
+    return !record.restoredAt && FrameLanding::isLanded(group.frame, record.zoomedFrame, resyncVerifyTolerance,
+                                                        sizeIncrements(group.activeWindowID));
+}
+
 bool GroupSession::isWindowManagerMaximized(const TabGroup& group) const {
     const auto record = zoomRecords_.find(group.id);
     return record != zoomRecords_.end() && record->second.windowManagerAxes.any() &&

@@ -2,7 +2,7 @@
 // its maximise button, a title-bar double click, the keyboard or a pager)
 // and restoring it, one way or both, with borders it hides beyond the work
 // area, while members refuse or vanish, during a drag and across a display
-// change.
+// change; and the bar's own maximise with a terminal in front.
 #include "TessalySession/SessionDesktop.h"
 
 namespace tessaly::testing {
@@ -198,6 +198,36 @@ TEST_F(Maximise, AMaximiseDuringADragIsTheGroupsOnceTheDragEndsAndSurvivesADispl
     EXPECT_EQ(maximized(1), both) << "the resync does not unmaximise it";
     EXPECT_EQ(frameWrites(1), 0);
     EXPECT_FALSE(budgetExhausted(log));
+}
+
+TEST_F(Maximise, TheBarsMaximiseOfATerminalRestoresAlthoughItKeepsToItsCells) {
+    const TabGroup group = makeGroup();
+    // The active window is a terminal of 8 x 16 cells: it lands short of
+    // every frame, and metacity snaps it keeping its bottom edge.
+    hints->hints[1] = SizeHints{Size{8, 16}, Size{4, 4}};
+    const Rect zoomed{0, 55, 1920, 1025};
+
+    session->tabBarDidRequestMaximize(group.id);
+    run(0.1);
+    ASSERT_EQ(frameOf(1), zoomed);
+    env.desktop->moveWindow(1, Rect(0, 66, 1916, 1014));
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), Rect(0, 66, 1916, 1014));
+    ASSERT_TRUE(session->zoomRecords().contains(group.id));
+
+    session->tabBarDidRequestMaximize(group.id);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), home) << "the second double click restores";
+    EXPECT_EQ(frameOf(2), home);
+
+    // Already filling the work area as far as its cells let it: nothing is
+    // recorded, and a later double click does not bring back the frame it
+    // had before.
+    env.desktop->moveWindow(1, Rect(0, 55, 1914, 1020));
+    run(1.0);
+    session->tabBarDidRequestMaximize(group.id);
+    run(1.0);
+    EXPECT_TRUE(session->zoomRecords().at(group.id).restoredAt) << "no new record";
 }
 
 }  // namespace
