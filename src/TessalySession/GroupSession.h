@@ -202,8 +202,9 @@ public:
     // it: a maximised frame becomes the group frame as it shows in the work
     // area, without room kept for the bar, and every other member is
     // maximised the same way (`again`: also when the group is maximised so
-    // already); a restore is adopted like a move. False when the report is
-    // neither (an ordinary move or resize).
+    // already); a restore is adopted like a move, and a report half way is
+    // passed over. False when the report is neither (an ordinary move or
+    // resize).
     bool followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                      const TabGroup& group, bool again = false);
     // Moves the group's inactive usable members aside; answers them.
@@ -452,6 +453,10 @@ private:
     bool isAtZoomedFrame(const ZoomRecord& record, const TabGroup& group) const;
     // The group sits at the frame the window manager maximised it to.
     bool isWindowManagerMaximized(const TabGroup& group) const;
+    // The group frame of a window the window manager holds maximised along
+    // `maximized`: its frame as it shows in the work area. None while the
+    // frame does not fill the work area along those axes.
+    std::optional<Rect> maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized) const;
 
     // ---- Drag grouping and live follow (GroupSessionDrag.cpp) ----
     void handleMouse(EventTapMonitor::Phase phase, Point location, double time);

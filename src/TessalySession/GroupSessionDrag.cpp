@@ -235,7 +235,10 @@ void GroupSession::endLiveFollow(WindowID windowID) {
     if (const MaximizedAxes maximized = reportedMaximized(windowID); maximized.any()) {
         const AXWindowRef window = windowSystem_->window(windowID);
         const std::optional<Rect> now = window ? window->frame() : std::nullopt;
-        if (now && followWindowManagerMaximize(*now, maximized, windowID, *group, true)) return;
+        if (now && maximizedGroupFrame(*now, maximized)) {
+            followWindowManagerMaximize(*now, maximized, windowID, *group, true);
+            return;
+        }
     }
     // Forced, so the parked members come back even to an unchanged frame.
     const Rect committed = adoptFrame(final, windowID, true, dropPoint);

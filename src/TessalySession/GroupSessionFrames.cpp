@@ -88,28 +88,12 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
                                                const TabGroup& group, bool again) {
     std::optional<ZoomRecord> record;
     if (const auto found = zoomRecords_.find(group.id); found != zoomRecords_.end()) record = found->second;
-    std::optional<Rect> shown;
     if (maximized.any()) {
-        if (const auto host = WindowPlacement::hostScreen(frame, screens())) {
-            // Maximised along an axis is what fills the work area that way:
-            // a state published before the frame, or kept a moment after it
-            // went back, or a window too small to fill it, is not.
-            MaximizedAxes filled;
-            const auto fills = [&](MaximizedAxes axes) {
-                return WindowPlacement::maximizedFrame(frame, host->visible, axes, resyncVerifyTolerance).has_value();
-            };
-            filled.vertical = maximized.vertical && fills({true, false});
-            filled.horizontal = maximized.horizontal && fills({false, true});
-            maximized = filled;
-            if (maximized.any()) {
-                shown = WindowPlacement::maximizedFrame(frame, host->visible, maximized, resyncVerifyTolerance);
-            }
-        } else {
-            maximized = {};
-        }
-    }
-
-    if (shown) {
+        // A state published before the frame (or kept a moment after the
+        // frame went back) is the window manager half way: the next report
+        // brings the rest.
+        const std::optional<Rect> shown = maximizedGroupFrame(frame, maximized);
+        if (!shown) return true;
         if (!again && isWindowManagerMaximized(group) && record->windowManagerAxes == maximized &&
             *shown == group.frame) {
             return true;
@@ -142,6 +126,12 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
     // is: nothing is set on the window.
     engine_->commitGroupFrame(frame, from, false);
     return true;
+}
+
+std::optional<Rect> GroupSession::maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized) const {
+    const auto host = WindowPlacement::hostScreen(frame, screens());
+    if (!host) return std::nullopt;
+    return WindowPlacement::maximizedFrame(frame, host->visible, maximized, resyncVerifyTolerance);
 }
 
 bool GroupSession::isAtZoomedFrame(const ZoomRecord& record, const TabGroup& group) const {

@@ -96,7 +96,13 @@ TEST_F(Maximise, OneWayThenBothWithBordersBeyondTheWorkAreaTheGroupStaysInsideIt
     LogCapture log;
     const TabGroup group = makeGroup();
 
-    env.desktop->setMaximized(1, vertically);
+    // The state first, then the frame (and a frame that never was between
+    // them): nothing follows until the window fills the work area.
+    env.desktop->setMaximized(1, vertically, Rect(100, 100, 700, 1055));
+    run(0.5);
+    EXPECT_EQ(groupFrame(group), home);
+    EXPECT_EQ(frameWrites(1), 0);
+    env.desktop->moveWindow(1, Rect(100, 25, 700, 1055));
     run(1.0);
     EXPECT_EQ(groupFrame(group), Rect(100, 25, 700, 1055));
     EXPECT_EQ(maximized(2), vertically);
