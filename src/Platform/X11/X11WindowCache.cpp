@@ -67,6 +67,7 @@ X11WindowCache::Lookup X11WindowCache::lookup(xcb_window_t window) const {
         found.extentsPublished = !it->second.extentsMeasured;
         found.clientBorder = it->second.clientBorder;
         found.size = it->second.size;
+        found.sizeAsked = it->second.awaitedMark > marksSeen_;
         found.maximized = it->second.maximized;
     }
     return found;

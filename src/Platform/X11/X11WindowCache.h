@@ -80,6 +80,7 @@ public:
         bool extentsPublished = true;    // else measured
         double clientBorder = 0;         // with measured extents
         std::optional<Size> size;        // the client's, border excluded
+        bool sizeAsked = false;          // size is one a write asked for, not answered yet
         std::optional<bool> maximized;
         std::optional<bool> moveResize;  // the window manager takes _NET_MOVERESIZE_WINDOW
     };

@@ -479,6 +479,9 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     }
     if (!extentsReply || !geometry) return std::nullopt;
     target.size = Size{static_cast<double>(geometry->width), static_cast<double>(geometry->height)};
+    // A size asked for a moment ago may not have reached the window yet: a
+    // move names that one, not the one it is leaving.
+    if (known.size && known.sizeAsked) target.size = *known.size;
     target.clientBorder = geometry->border_width;
     const auto states = stateOf(propertyCardinals(state.get()));
     target.maximized = states.maximizedVert || states.maximizedHorz;

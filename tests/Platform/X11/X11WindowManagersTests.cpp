@@ -306,6 +306,20 @@ TEST_P(X11OnWindowManager, AMaximisedWindowIsUnmaximisedToMove) {
     }
 }
 
+// As accessibility writes a frame: its size, then at once its place. The
+// move names the size just asked for, not the one the window still has.
+TEST_P(X11OnWindowManager, AFrameWrittenAsASizeAndAMoveLandsWhole) {
+    auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+400+300"});
+    ASSERT_TRUE(xlogo);
+    ASSERT_TRUE(floatOnTilingManager(xlogo->window));
+    for (const Rect& asked : {Rect(100, 120, 600, 420), Rect(300, 200, 380, 260), Rect(150, 140, 640, 480)}) {
+        ASSERT_TRUE(windows().setSize(xlogo->window, asked.size));
+        ASSERT_TRUE(windows().setPosition(xlogo->window, asked.origin));
+        EXPECT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == asked; }))
+            << "asked " << describe(asked) << ", got " << describe(info(xlogo->window)->frame);
+    }
+}
+
 TEST_P(X11OnWindowManager, AWindowIsMaximisedAlongTheAxesAskedFor) {
     const auto& a = desktop->connection().atoms();
     if (!desktop->connection().windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) {
