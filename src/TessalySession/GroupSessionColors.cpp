@@ -28,7 +28,8 @@ void GroupSession::updateTabBarHeight(double height) {
     for (const TabGroup& group : groups) {
         Rect frame = group.frame;
         // One the window manager holds maximised keeps no room for the bar.
-        if (const auto host = WindowPlacement::hostScreen(group.frame, all); host && !isWindowManagerMaximized(group)) {
+        const auto host = WindowPlacement::hostScreen(group.frame, all);
+        if (host && !isWindowManagerMaximized(group)) {
             frame = WindowPlacement::reReserveTopForHeightChange(group.frame,
                                                                  WindowPlacement::stripTopLimitCG(*host, all),
                                                                  oldHeight, height, host->visible.maxY());

@@ -45,9 +45,8 @@ void GroupSession::tabBarDidRequestMaximize(const Uuid& groupID) {
         applyGroupFrame(*group, driveWindow, zoomed, "maximize verify");
         // Already filling the work area (as far as the window can): nothing
         // to go back to.
-        if (FrameLanding::isLanded(group->frame, zoomed, resyncVerifyTolerance, sizeIncrements(group->activeWindowID))) {
-            return;
-        }
+        const Size increments = sizeIncrements(group->activeWindowID);
+        if (FrameLanding::isLanded(group->frame, zoomed, resyncVerifyTolerance, increments)) return;
         std::optional<ZoomRecord> previous;
         if (const auto found = zoomRecords_.find(groupID); found != zoomRecords_.end()) previous = found->second;
         if (auto made = ZoomRecord::make(group->frame, requested, zoomed, previous, resyncVerifyTolerance, at)) {

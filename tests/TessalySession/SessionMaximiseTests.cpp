@@ -55,7 +55,8 @@ TEST_F(Maximise, TheWindowManagersMaximiseIsTheGroupsUntilItRestoresTheWindowAnd
     input->leftMouseUp(titleBar);
     run(1.0);
     EXPECT_EQ(groupFrame(group), workArea);
-    EXPECT_EQ(barPlacement(group).mode, TabStripGeometry::Placement::Mode::overlap) << "the bar goes inside the title bar";
+    EXPECT_EQ(barPlacement(group).mode, TabStripGeometry::Placement::Mode::overlap)
+        << "the bar goes inside the title bar";
     EXPECT_EQ(maximized(1), both);
     EXPECT_EQ(frameWrites(1), 0) << "nothing unmaximises the window the window manager maximised";
     EXPECT_EQ(maximized(2), both) << "the other member is maximised the same way";

@@ -756,7 +756,8 @@ bool X11Windows::setMaximized(xcb_window_t window, MaximizedAxes axes) const {
     const auto send = [&](std::uint32_t action, MaximizedAxes which) {
         if (!which.any()) return;
         const xcb_atom_t first = which.vertical ? a.NET_WM_STATE_MAXIMIZED_VERT : a.NET_WM_STATE_MAXIMIZED_HORZ;
-        const xcb_atom_t second = which.vertical && which.horizontal ? a.NET_WM_STATE_MAXIMIZED_HORZ : xcb_atom_t{XCB_ATOM_NONE};
+        const xcb_atom_t second =
+            which.vertical && which.horizontal ? a.NET_WM_STATE_MAXIMIZED_HORZ : xcb_atom_t{XCB_ATOM_NONE};
         x_.sendClientMessage(x_.root(), window, a.NET_WM_STATE, action, first, second, kSourcePager);
     };
     send(kStateRemove, held);
