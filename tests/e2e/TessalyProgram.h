@@ -34,6 +34,8 @@ public:
         // Turns the diagnostic traces on (TESSALY_RECONCILE_LOG=1).
         bool diagnostics = false;
         std::vector<std::string> arguments = {"--login-item"};
+        // A relaunch handoff (its JSON text) left for this start.
+        std::string handoff;
     };
 
     static constexpr const char* path() { return TESSALY_PROGRAM; }
@@ -54,6 +56,9 @@ public:
         std::string json = "{\"welcomeShown\": true";
         for (const auto& [key, value] : options.defaults) json += ", \"" + key + "\": " + value;
         testing::writeFile(root / "config" / "tessaly" / "defaults.json", json + "}");
+        if (!options.handoff.empty()) {
+            testing::writeFile(root / "data" / "Tessaly" / "update-handoff.json", options.handoff);
+        }
 
         if (options.display != "none") variables["DISPLAY"] = options.display.empty() ? desktop.display() : options.display;
         if (options.diagnostics) variables["TESSALY_RECONCILE_LOG"] = "1";
