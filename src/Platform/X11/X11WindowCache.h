@@ -39,9 +39,9 @@
 // the two ConfigureNotify make no frame that ever was between them. Every
 // other change (a property, a map or unmap of the client or its frame, a
 // new frame, another desktop, another window manager) drops the client, and
-// the next read asks the server. Fills race with reports
-// like every other fill. The same holds for the client's size hints; the
-// client list and the active window are kept as the reader reports them.
+// the next read asks the server. Fills race with reports like every other
+// fill. The same holds for the client's size hints; the client list and the
+// active window are kept as the reader reports them.
 // setKeepsClients(false) turns all of this off (every read asks the server).
 //
 // It also remembers the minimises this backend sent that the window manager

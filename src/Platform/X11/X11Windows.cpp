@@ -751,8 +751,8 @@ bool X11Windows::setMaximized(xcb_window_t window, MaximizedAxes axes) const {
     const MaximizedAxes held = now->maximized();
     if (held == axes) return true;
     // From one way to another through a restore: xfwm4 adds axes only to a
-    // window that is not maximised at all (and takes an axis added again
-    // for one to take away).
+    // window that is not maximised at all (and takes both axes added to a
+    // window maximised one way for a restore).
     const auto send = [&](std::uint32_t action, MaximizedAxes which) {
         if (!which.any()) return;
         const xcb_atom_t first = which.vertical ? a.NET_WM_STATE_MAXIMIZED_VERT : a.NET_WM_STATE_MAXIMIZED_HORZ;

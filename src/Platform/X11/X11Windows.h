@@ -175,9 +175,9 @@ public:
     bool close(xcb_window_t window) const;
     bool setFullScreen(xcb_window_t window, bool fullScreen) const;
     // Asks the window manager to hold the window maximised along exactly
-    // these axes (in one request for the axes to add, and one for those to
-    // take away); false when the window is gone or the window manager
-    // refuses to maximise it along an axis asked for.
+    // these axes: a change of axes is a restore and then a maximise along
+    // the new ones, each one request. False when the window is gone or the
+    // window manager refuses to maximise it along an axis asked for.
     bool setMaximized(xcb_window_t window, MaximizedAxes axes) const;
     bool moveToDesktop(xcb_window_t window, std::uint32_t desktop) const;
     bool switchToDesktop(std::uint32_t desktop) const;
