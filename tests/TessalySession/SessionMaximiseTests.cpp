@@ -172,7 +172,7 @@ TEST_F(Maximise, AMemberThatRefusesToBeMaximisedTakesTheFrameAndOneThatVanishesL
     EXPECT_FALSE(budgetExhausted(log));
 }
 
-TEST_F(Maximise, AMaximiseDuringADragIsTheGroupsOnceTheDragEndsAndSurvivesADisplayChange) {
+TEST_F(Maximise, AMaximiseDuringADragIsTheGroupsOnceTheDragEndsAndOutlastsDesktopAndDisplayChanges) {
     LogCapture log;
     const TabGroup group = makeGroup(false, true);
 
@@ -193,6 +193,18 @@ TEST_F(Maximise, AMaximiseDuringADragIsTheGroupsOnceTheDragEndsAndSurvivesADispl
     EXPECT_EQ(maximized(1), both);
     EXPECT_EQ(maximized(2), both);
     EXPECT_EQ(frameOf(2), workArea);
+
+    // Another desktop and back: the group is as it was, with its bar.
+    env.desktop->setSpaceCount(2);
+    for (const WindowID id : {1u, 2u}) env.desktop->moveWindowToSpace(id, 0);
+    env.desktop->switchSpace(1);
+    run(1.5);
+    EXPECT_FALSE(overlay->barFor(group.id).isShown);
+    env.desktop->switchSpace(0);
+    run(1.5);
+    EXPECT_EQ(groupFrame(group), workArea);
+    EXPECT_EQ(maximized(2), both);
+    EXPECT_TRUE(overlay->barFor(group.id).isShown);
 
     // The displays change while it is maximised: the window manager fits
     // its maximised windows to the new work area and the group follows.
