@@ -26,6 +26,7 @@ class CountingWindowSystem final : public WindowSystem {
 public:
     std::size_t count = 0;
     void setFrame(const Rect&, WindowID) override { ++count; }
+    void setMaximized(MaximizedAxes, const Rect&, WindowID) override { ++count; }
     void raiseAndActivate(WindowID) override { ++count; }
     void close(WindowID) override { ++count; }
     void setMinimized(WindowID, bool) override { ++count; }

@@ -30,6 +30,10 @@ bool AXWindow::isStandard() const {
 bool AXWindow::isMinimized() const { return ax::readBool(api(), element, axname::minimized, timeout()); }
 bool AXWindow::isFullScreen() const { return ax::readBool(api(), element, axname::fullScreen, timeout()); }
 
+MaximizedAxes AXWindow::maximized() const {
+    return MaximizedAxes::fromFlags(ax::read<std::int64_t>(api(), element, axname::maximized, timeout()).value_or(0));
+}
+
 bool AXWindow::isInNativeTabSet() const {
     for (const AXElement& child : ax::readElements(api(), element, axname::children, timeout())) {
         if (ax::readString(api(), child, axname::role, timeout()) != axname::tabGroupRole) continue;
@@ -106,6 +110,10 @@ bool AXWindow::raise() const {
 
 bool AXWindow::setMinimized(bool flag) const {
     return api().setAttributeValue(element, axname::minimized, flag, timeout()) == AXError::success;
+}
+
+bool AXWindow::setMaximized(MaximizedAxes axes) const {
+    return api().setAttributeValue(element, axname::maximized, axes.flags(), timeout()) == AXError::success;
 }
 
 bool AXWindow::close() const {

@@ -11,6 +11,7 @@
 
 #include "AXKit/AXServices.h"
 #include "Platform/Geometry.h"
+#include "Platform/MaximizedAxes.h"
 #include "Platform/Types.h"
 
 namespace tessaly {
@@ -34,6 +35,8 @@ public:
     bool isStandard() const;
     bool isMinimized() const;
     bool isFullScreen() const;
+    // None where the window is not maximised or the attribute is not known.
+    MaximizedAxes maximized() const;
     // Among its children, a tab group with at least two radio buttons.
     bool isInNativeTabSet() const;
     // The document location as a URL string; a text that is no URL is taken
@@ -48,6 +51,9 @@ public:
     bool setFrame(const Rect& rect) const;
     bool raise() const;
     bool setMinimized(bool flag) const;
+    // Asks for the window maximised along exactly these axes; false where
+    // that is refused.
+    bool setMaximized(MaximizedAxes axes) const;
     bool close() const;
 
     AXTimeout timeout() const { return timeout_.load(); }

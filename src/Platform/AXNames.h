@@ -17,6 +17,9 @@ inline constexpr std::string_view position = "AXPosition";
 inline constexpr std::string_view size = "AXSize";
 inline constexpr std::string_view minimized = "AXMinimized";
 inline constexpr std::string_view fullScreen = "AXFullScreen";
+// Along which axes the window manager holds the window maximised (an integer
+// of MaximizedAxes flags); writing it asks for exactly those axes.
+inline constexpr std::string_view maximized = "AXMaximized";
 inline constexpr std::string_view children = "AXChildren";
 inline constexpr std::string_view document = "AXDocument";
 inline constexpr std::string_view main = "AXMain";

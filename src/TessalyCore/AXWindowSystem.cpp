@@ -149,7 +149,7 @@ void AXWindowSystem::reportFrameChange(WindowID id) {
     if (!tracked || !onEvent) return;
     if (services_->accessibility->handlesFramesPromptly()) {
         if (const auto frame = tracked->frame()) {
-            report(WindowSystemEvent::windowFrameChanged(id, *frame, tracked->isFullScreen()));
+            report(WindowSystemEvent::windowFrameChanged(id, *frame, tracked->isFullScreen(), tracked->maximized()));
         }
         return;
     }
@@ -165,8 +165,9 @@ void AXWindowSystem::reportFrameChange(WindowID id) {
         const auto frame = tracked->frame();
         if (!frame) return;
         const bool fullScreen = tracked->isFullScreen();
-        main->post([deliver, id, frame = *frame, fullScreen] {
-            deliver(WindowSystemEvent::windowFrameChanged(id, frame, fullScreen));
+        const MaximizedAxes maximized = tracked->maximized();
+        main->post([deliver, id, frame = *frame, fullScreen, maximized] {
+            deliver(WindowSystemEvent::windowFrameChanged(id, frame, fullScreen, maximized));
         });
     });
 }
@@ -179,6 +180,16 @@ void AXWindowSystem::setFrame(const Rect& frame, const AXWindowRef& of) {
     if (!of) return;
     EffectsContext context = effectsContext(of->pid);
     context.queue->async([app = std::move(context.app), window = of, frame] {
+        app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
+    });
+}
+
+void AXWindowSystem::setMaximized(MaximizedAxes axes, const Rect& frame, WindowID of) {
+    const AXWindowRef tracked = window(of);
+    if (!tracked) return;
+    EffectsContext context = effectsContext(tracked->pid);
+    context.queue->async([app = std::move(context.app), window = tracked, axes, frame] {
+        if (window->setMaximized(axes)) return;
         app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
     });
 }

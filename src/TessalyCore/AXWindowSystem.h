@@ -53,6 +53,7 @@ public:
 
     // WindowSystem.
     void setFrame(const Rect& frame, WindowID of) override;
+    void setMaximized(MaximizedAxes axes, const Rect& frame, WindowID of) override;
     void raiseAndActivate(WindowID windowID) override;
     void close(WindowID windowID) override;
     void setMinimized(WindowID windowID, bool minimized) override;

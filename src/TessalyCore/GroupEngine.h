@@ -99,6 +99,10 @@ public:
     // member but the source there. A frame that is not finite or has a
     // negative size is refused.
     void commitGroupFrame(const Rect& frame, WindowID fromWindowID, bool force);
+    // The same for the frame the window manager gave the source window by
+    // maximising it along `axes`: the other members are maximised the same
+    // way (a window the window manager will not maximise is moved there).
+    void commitMaximizedFrame(const Rect& frame, WindowID fromWindowID, MaximizedAxes axes);
     void setLocked(bool locked, const Uuid& groupID);
     // Trimmed; an empty name clears it.
     void setName(const std::optional<std::string>& name, const Uuid& groupID);
@@ -127,6 +131,9 @@ private:
 
     template <typename Alive>
     void sweepAgainst(const Alive& isAlive);
+    // Stores the frame and has `fanOut` move each member that follows it.
+    template <typename FanOut>
+    void commitFrame(const Rect& frame, WindowID fromWindowID, bool force, const FanOut& fanOut);
 
     void publish(GroupEvent event);
     void emitChanged(std::size_t position) { publish(GroupEvent::groupChanged(groups_[position])); }

@@ -7,7 +7,8 @@
 
 namespace tessaly {
 
-void GroupEngine::commitGroupFrame(const Rect& frame, WindowID fromWindowID, bool force) {
+template <typename FanOut>
+void GroupEngine::commitFrame(const Rect& frame, WindowID fromWindowID, bool force, const FanOut& fanOut) {
     // A frame no window can take would be fanned out to every member.
     if (!frame.isFinite() || frame.size.width < 0 || frame.size.height < 0) return;
     const auto i = index(fromWindowID);
@@ -29,9 +30,18 @@ void GroupEngine::commitGroupFrame(const Rect& frame, WindowID fromWindowID, boo
     const auto exempt = isFanOutExempt;
     for (const WindowID candidate : candidates) {
         if (exempt && exempt(candidate)) continue;
-        windowSystem_->setFrame(frame, candidate);
+        fanOut(candidate);
     }
     if (const auto now = index(id)) emitChanged(*now);
+}
+
+void GroupEngine::commitGroupFrame(const Rect& frame, WindowID fromWindowID, bool force) {
+    commitFrame(frame, fromWindowID, force, [&](WindowID member) { windowSystem_->setFrame(frame, member); });
+}
+
+void GroupEngine::commitMaximizedFrame(const Rect& frame, WindowID fromWindowID, MaximizedAxes axes) {
+    // Always fanned out: a maximise reaches every member, also one already at the frame.
+    commitFrame(frame, fromWindowID, true, [&](WindowID member) { windowSystem_->setMaximized(axes, frame, member); });
 }
 
 void GroupEngine::setLocked(bool locked, const Uuid& groupID) {

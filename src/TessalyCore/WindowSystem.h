@@ -2,6 +2,7 @@
 // How the group engine acts on real windows. Every call returns at once; the
 // window changes later (or not at all), and the engine never reads back.
 #include "Platform/Geometry.h"
+#include "Platform/MaximizedAxes.h"
 #include "Platform/Types.h"
 
 namespace tessaly {
@@ -12,6 +13,10 @@ public:
 
     // Moves and sizes the window to the frame (global top-left coordinates).
     virtual void setFrame(const Rect& frame, WindowID of) = 0;
+    // Has the window manager maximise the window along the axes, where the
+    // window then takes `frame`; a window it will not maximise is given the
+    // frame instead.
+    virtual void setMaximized(MaximizedAxes axes, const Rect& frame, WindowID of) = 0;
     // Brings the window to the front and activates its application.
     virtual void raiseAndActivate(WindowID windowID) = 0;
     // Asks the window to close; its departure comes back as a destruction event.

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "Platform/Geometry.h"
+#include "Platform/MaximizedAxes.h"
 #include "Platform/Overloaded.h"
 #include "Platform/Types.h"
 
@@ -19,11 +20,13 @@ struct WindowSystemEvent {
         WindowID windowID = 0;
         friend bool operator==(const WindowDestroyed&, const WindowDestroyed&) = default;
     };
-    // The window's frame now, read after it moved or resized.
+    // The window's frame now, read after it moved or resized (or after the
+    // window manager maximised or restored it).
     struct WindowFrameChanged {
         WindowID windowID = 0;
         Rect frame;
         bool isFullScreen = false;
+        MaximizedAxes maximized;
         friend bool operator==(const WindowFrameChanged&, const WindowFrameChanged&) = default;
     };
     struct WindowMinimizedChanged {
@@ -49,8 +52,9 @@ struct WindowSystemEvent {
     Payload payload;
 
     static WindowSystemEvent windowDestroyed(WindowID id) { return {WindowDestroyed{id}}; }
-    static WindowSystemEvent windowFrameChanged(WindowID id, const Rect& frame, bool isFullScreen) {
-        return {WindowFrameChanged{id, frame, isFullScreen}};
+    static WindowSystemEvent windowFrameChanged(WindowID id, const Rect& frame, bool isFullScreen,
+                                                MaximizedAxes maximized = {}) {
+        return {WindowFrameChanged{id, frame, isFullScreen, maximized}};
     }
     static WindowSystemEvent windowMinimizedChanged(WindowID id, bool minimized) {
         return {WindowMinimizedChanged{id, minimized}};
@@ -76,7 +80,9 @@ inline std::ostream& operator<<(std::ostream& os, const WindowSystemEvent& event
     std::visit(Overloaded{
                    [&](const E::WindowDestroyed& e) { os << "windowDestroyed(" << e.windowID << ")"; },
                    [&](const E::WindowFrameChanged& e) {
-                       os << "windowFrameChanged(" << e.windowID << ", " << e.frame << ", " << e.isFullScreen << ")";
+                       os << "windowFrameChanged(" << e.windowID << ", " << e.frame << ", " << e.isFullScreen;
+                       if (e.maximized.any()) os << ", maximised " << e.maximized;
+                       os << ")";
                    },
                    [&](const E::WindowMinimizedChanged& e) {
                        os << "windowMinimizedChanged(" << e.windowID << ", " << e.minimized << ")";

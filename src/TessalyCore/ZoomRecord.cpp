@@ -7,10 +7,14 @@ namespace tessaly {
 std::optional<ZoomRecord> ZoomRecord::make(const Rect& groupFrame, const Rect& requested, const Rect& zoomed,
                                            const std::optional<ZoomRecord>& previous, double tolerance, double at) {
     if (framesWithin(zoomed, requested, tolerance)) return std::nullopt;
-    Rect restore = groupFrame;
-    if (previous && !previous->restoredAt && previous->zoomedFrame == groupFrame) restore = previous->restoreFrame;
+    const Rect restore = frameToRestore(groupFrame, previous);
     if (restore == zoomed) return std::nullopt;
-    return ZoomRecord{restore, requested, zoomed, at, std::nullopt};
+    return ZoomRecord{restore, requested, zoomed, at, std::nullopt, {}};
+}
+
+Rect ZoomRecord::frameToRestore(const Rect& groupFrame, const std::optional<ZoomRecord>& previous) {
+    if (previous && !previous->restoredAt && previous->zoomedFrame == groupFrame) return previous->restoreFrame;
+    return groupFrame;
 }
 
 bool ZoomRecord::isCurrent(const Rect& groupFrame) const { return !restoredAt && groupFrame == zoomedFrame; }
@@ -34,8 +38,10 @@ bool ZoomRecord::isEchoAfterRestore(const Rect& frame, double tolerance, double 
 std::ostream& operator<<(std::ostream& os, const ZoomRecord& record) {
     os << "ZoomRecord(restore: " << record.restoreFrame << ", requested: " << record.requestedFrame
        << ", zoomed: " << record.zoomedFrame << ", recordedAt: " << record.recordedAt << ", restoredAt: ";
-    if (record.restoredAt) return os << *record.restoredAt << ")";
-    return os << "none)";
+    if (record.restoredAt) os << *record.restoredAt;
+    else os << "none";
+    if (record.windowManagerAxes.any()) os << ", maximised by the window manager " << record.windowManagerAxes;
+    return os << ")";
 }
 
 }  // namespace tessaly

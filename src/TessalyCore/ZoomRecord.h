@@ -6,6 +6,7 @@
 // tolerances are in points ("within tolerance": each of x, y, width and height
 // differs by at most the tolerance).
 #include "Platform/Geometry.h"
+#include "Platform/MaximizedAxes.h"
 
 #include <optional>
 #include <ostream>
@@ -18,6 +19,10 @@ struct ZoomRecord {
     Rect zoomedFrame;     // the group frame applied for that zoom
     double recordedAt = 0;
     std::optional<double> restoredAt;  // absent while the zoom stands
+    // The axes along which the window manager maximised the group (its
+    // requested frame is the maximised window's); none for a zoom of the
+    // program's own or of an application.
+    MaximizedAxes windowManagerAxes;
 
     // The record of a zoom from `groupFrame`, or absent when there is nothing
     // to undo (the applied frame is the requested one, or the group did not
@@ -25,6 +30,8 @@ struct ZoomRecord {
     // is kept, so a zoom of a zoomed group still returns to the first frame.
     static std::optional<ZoomRecord> make(const Rect& groupFrame, const Rect& requested, const Rect& zoomed,
                                           const std::optional<ZoomRecord>& previous, double tolerance, double at);
+    // Where a zoom from `groupFrame` goes back to (as make() keeps it).
+    static Rect frameToRestore(const Rect& groupFrame, const std::optional<ZoomRecord>& previous);
 
     // The zoom stands and the group still sits at the zoomed frame.
     bool isCurrent(const Rect& groupFrame) const;

@@ -8,19 +8,22 @@ namespace {
 
 bool within(double difference, double tolerance) { return std::abs(difference) <= tolerance; }
 
-// One side's length: within the tolerance, or less than one increment away.
-bool sideLanded(double read, double asked, double tolerance, double increment) {
-    const double difference = read - asked;
-    if (within(difference, tolerance)) return true;
-    return increment > 0 && std::abs(difference) < increment;
+// One axis, from its start and its length.
+bool axisLanded(double readStart, double readLength, double askedStart, double askedLength, double tolerance,
+                double increment) {
+    const bool startKept = within(readStart - askedStart, tolerance);
+    const double difference = readLength - askedLength;
+    if (startKept && within(difference, tolerance)) return true;
+    if (!(increment > 0 && std::abs(difference) < increment)) return false;
+    return startKept || within(readStart + readLength - (askedStart + askedLength), tolerance);
 }
 
 }  // namespace
 
 bool isLanded(const Rect& read, const Rect& asked, double tolerance, Size increment) {
-    return within(read.origin.x - asked.origin.x, tolerance) && within(read.origin.y - asked.origin.y, tolerance) &&
-           sideLanded(read.size.width, asked.size.width, tolerance, increment.width) &&
-           sideLanded(read.size.height, asked.size.height, tolerance, increment.height);
+    return axisLanded(read.origin.x, read.size.width, asked.origin.x, asked.size.width, tolerance, increment.width) &&
+           axisLanded(read.origin.y, read.size.height, asked.origin.y, asked.size.height, tolerance,
+                      increment.height);
 }
 
 Size increments(const WindowHints* hints, WindowID window) {

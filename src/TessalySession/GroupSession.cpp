@@ -214,7 +214,9 @@ void GroupSession::untrackWhenSettled(std::vector<WindowID> windowIDs) {
 }
 
 void GroupSession::untrackIfUngrouped(WindowID windowID) {
-    if (!engine_->group(windowID)) windowSystem_->untrack(windowID);
+    if (engine_->group(windowID)) return;
+    windowSystem_->untrack(windowID);
+    maximizedMembers_.erase(windowID);
 }
 
 }  // namespace tessaly

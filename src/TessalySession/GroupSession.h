@@ -197,6 +197,16 @@ public:
     Rect adoptFrame(const Rect& frame, WindowID from, bool force, std::optional<Point> droppedAt);
     // The same, recognising a zoom and its undo first.
     void adoptOrRestoreZoom(const Rect& frame, WindowID from, const TabGroup& group);
+    // Follows the window manager maximising the group's active member (as
+    // `maximized` says it holds the window, which has `frame`) or restoring
+    // it: a maximised frame becomes the group frame as it shows in the work
+    // area, without room kept for the bar, and every other member is
+    // maximised the same way (`again`: also when the group is maximised so
+    // already); a restore is adopted like a move, and a report half way is
+    // passed over. False when the report is neither (an ordinary move or
+    // resize).
+    bool followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
+                                     const TabGroup& group, bool again = false);
     // Moves the group's inactive usable members aside; answers them.
     std::vector<ParkedMember> parkInactiveMembers(const TabGroup& group);
     void scheduleFrameLandedVerification(const Uuid& groupID, WindowID windowID, const Rect& committed,
@@ -226,6 +236,8 @@ public:
     const std::map<Uuid, std::vector<WindowID>>& memberIndex() const { return memberIndex_; }
     const std::map<Uuid, Rect>& hostBounds() const { return hostBounds_; }
     const std::map<Uuid, ZoomRecord>& zoomRecords() const { return zoomRecords_; }
+    // How the window manager holds a grouped window maximised, as last reported.
+    MaximizedAxes reportedMaximized(WindowID windowID) const;
     const SnapBackBudget& snapBackBudget() const { return snapBackBudget_; }
     const std::set<Uuid>& pointerSettlePending() const { return pointerSettlePending_; }
     const DockBadgeMonitor& badgeMonitor() const { return *badgeMonitor_; }
@@ -421,7 +433,9 @@ private:
     // ---- Window-system events (GroupSessionWindowEvents.cpp) ----
     void handleWindowEvent(const WindowSystemEvent& event);
     void handleFrameChanged(const WindowSystemEvent::WindowFrameChanged& event);
-    void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame);
+    void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized);
+    // Whether `window` stands in front of `other` among the windows on screen.
+    bool isInFrontOf(WindowID window, WindowID other) const;
     void handleFocusChanged(const WindowSystemEvent::FocusedWindowChanged& event);
     bool isOSFocusedWindow(WindowID windowID, ProcessID pid);
     void adoptFocusedMember(ProcessID activatedPID);
@@ -458,6 +472,15 @@ private:
     Rect confinedToDropHost(const Rect& frame, std::optional<Point> cursor) const;
     bool isVerificationStale(const Uuid& groupID, WindowID windowID, const Rect& committed) const;
     Size sizeIncrements(WindowID windowID) const;
+    // The record stands and the group still sits at its zoomed frame, as
+    // far as the active window can take it (a terminal keeps to its cells).
+    bool isAtZoomedFrame(const ZoomRecord& record, const TabGroup& group) const;
+    // The group sits at the frame the window manager maximised it to.
+    bool isWindowManagerMaximized(const TabGroup& group) const;
+    // The group frame of a window the window manager holds maximised along
+    // `maximized`: its frame as it shows in the work area. None while the
+    // frame does not fill the work area along those axes.
+    std::optional<Rect> maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized) const;
 
     // ---- Drag grouping and live follow (GroupSessionDrag.cpp) ----
     void handleMouse(EventTapMonitor::Phase phase, Point location, double time);
@@ -553,6 +576,7 @@ private:
         WindowID active = 0;
     };
     std::map<Uuid, StackingLook> stackingLooks_;
+    std::unordered_map<WindowID, MaximizedAxes> maximizedMembers_;  // only the maximised ones
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;
     std::set<Uuid> pointerSettlePending_;

@@ -30,7 +30,9 @@ void GroupSession::updateTabBarHeight(double height) {
     const std::vector<TabGroup> groups = engine_->groups();
     for (const TabGroup& group : groups) {
         Rect frame = group.frame;
-        if (const auto host = WindowPlacement::hostScreen(group.frame, all)) {
+        // One the window manager holds maximised keeps no room for the bar.
+        const auto host = WindowPlacement::hostScreen(group.frame, all);
+        if (host && !isWindowManagerMaximized(group)) {
             frame = WindowPlacement::reReserveTopForHeightChange(group.frame,
                                                                  WindowPlacement::stripTopLimitCG(*host, all),
                                                                  oldRoom, newRoom, host->visible.maxY());

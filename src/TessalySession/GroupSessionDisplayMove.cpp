@@ -2,6 +2,7 @@
 // display's work area below the bar's strip and back again, and moving it
 // to another display, keeping its place relative to the work area.
 #include "TessalyCore/WindowPlacement.h"
+#include "TessalySession/FrameLanding.h"
 #include "TessalySession/GroupSession.h"
 
 namespace tessaly {
@@ -30,7 +31,7 @@ void GroupSession::tabBarDidRequestMaximize(const Uuid& groupID) {
         const AXWindowRef driveWindow = visibleDriveWindow(*group);
         const double at = now();
         if (const auto record = zoomRecords_.find(groupID);
-            record != zoomRecords_.end() && record->second.isCurrent(group->frame)) {
+            record != zoomRecords_.end() && isAtZoomedFrame(record->second, *group)) {
             const Rect back = record->second.restoreFrame;
             record->second = record->second.restored(at);
             applyGroupFrame(*group, driveWindow, back, "zoom restore verify");
@@ -42,8 +43,10 @@ void GroupSession::tabBarDidRequestMaximize(const Uuid& groupID) {
         const Rect requested = host->visible;
         const Rect zoomed = confinedToDropHost(requested, std::nullopt);
         applyGroupFrame(*group, driveWindow, zoomed, "maximize verify");
-        // Already filling the work area: nothing to go back to.
-        if (zoomed == group->frame) return;
+        // Already filling the work area (as far as the window can): nothing
+        // to go back to.
+        const Size increments = sizeIncrements(group->activeWindowID);
+        if (FrameLanding::isLanded(group->frame, zoomed, resyncVerifyTolerance, increments)) return;
         std::optional<ZoomRecord> previous;
         if (const auto found = zoomRecords_.find(groupID); found != zoomRecords_.end()) previous = found->second;
         if (auto made = ZoomRecord::make(group->frame, requested, zoomed, previous, resyncVerifyTolerance, at)) {

@@ -111,6 +111,13 @@ void GroupSession::resyncGroupWithFrame(const Uuid& groupID, WindowID activeID, 
         return;
     }
 
+    // The window manager fits the windows it holds maximised to the new
+    // work area itself: the group follows it there.
+    if (const MaximizedAxes maximized = reportedMaximized(activeID);
+        maximized.any() && followWindowManagerMaximize(*read, maximized, activeID, group)) {
+        overlay_->apply(GroupEvent::groupChanged(*engine_->group(groupID)));
+        return;
+    }
     std::vector<Rect> fullBounds;
     for (const ScreenBox& screen : screens()) fullBounds.push_back(screen.full);
     std::optional<Rect> storedHost;

@@ -227,6 +227,17 @@ void GroupSession::endLiveFollow(WindowID windowID) {
     }
     const std::optional<Point> dropPoint = pendingMouseUpPoint_;
     const Rect final = resolveFinalFollowFrame(follow, windowID);
+    // Dropped where the window manager maximises the window (at a screen
+    // edge), or still maximised: the group is maximised with it, the parked
+    // members too, at the frame the window manager gave it.
+    if (const MaximizedAxes maximized = reportedMaximized(windowID); maximized.any()) {
+        const AXWindowRef window = windowSystem_->window(windowID);
+        const std::optional<Rect> now = window ? window->frame() : std::nullopt;
+        if (now && maximizedGroupFrame(*now, maximized)) {
+            followWindowManagerMaximize(*now, maximized, windowID, *group, true);
+            return;
+        }
+    }
     // Forced, so the parked members come back even to an unchanged frame.
     const Rect committed = adoptFrame(final, windowID, true, dropPoint);
     scheduleLiveFollowResyncCheck(follow.groupID, windowID, committed);

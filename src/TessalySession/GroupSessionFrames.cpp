@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "OverlayUI/TabStripGeometry.h"
+#include "TessalyCore/FrameTolerance.h"
 #include "TessalyCore/ReconcileLog.h"
 #include "TessalyCore/WindowPlacement.h"
 #include "TessalySession/FrameLanding.h"
@@ -81,6 +82,72 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
     zoomRecords_[group.id] = *made;
     trace("zoom record: " + std::to_string(from) + " requested=" + frameLog(frame) + " zoomed=" +
           frameLog(committed) + " back=" + frameLog(made->restoreFrame));
+}
+
+bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
+                                               const TabGroup& group, bool again) {
+    std::optional<ZoomRecord> record;
+    if (const auto found = zoomRecords_.find(group.id); found != zoomRecords_.end()) record = found->second;
+    if (maximized.any()) {
+        // A state published before the frame (or kept a moment after the
+        // frame went back) is the window manager half way: the next report
+        // brings the rest.
+        const std::optional<Rect> shown = maximizedGroupFrame(frame, maximized);
+        if (!shown) return true;
+        if (!again && isWindowManagerMaximized(group) && record->windowManagerAxes == maximized &&
+            *shown == group.frame) {
+            return true;
+        }
+        const Rect back = ZoomRecord::frameToRestore(group.frame, record);
+        trace("maximized by the window manager: " + std::to_string(from) + " frame=" + frameLog(frame) +
+              " group=" + frameLog(*shown) + " back=" + frameLog(back));
+        engine_->commitMaximizedFrame(*shown, from, maximized);
+        zoomRecords_[group.id] = ZoomRecord{back, frame, *shown, now(), std::nullopt, maximized};
+        return true;
+    }
+    if (!record || !record->windowManagerAxes.any()) return false;
+    // Still at the maximised frame without the state: the window manager
+    // is on its way back (it published the state first), or the frame is
+    // an echo of a restore of ours.
+    const double at = now();
+    const bool current = record->isCurrent(group.frame);
+    const bool atMaximized = framesWithin(frame, record->requestedFrame, resyncVerifyTolerance) ||
+                             framesWithin(frame, record->zoomedFrame, resyncVerifyTolerance);
+    if (current && atMaximized) return true;
+    if (record->isEchoAfterRestore(frame, resyncVerifyTolerance, zoomMinInterval, at)) return true;
+    const bool restoring = record->restoredAt && at - *record->restoredAt < zoomMinInterval;
+    if (!current && !restoring) return false;
+    if (current) {
+        trace("restored by the window manager: " + std::to_string(from) + " frame=" + frameLog(frame));
+        zoomRecords_[group.id] = record->restored(at);
+    }
+    // While the window manager puts the window back (its size and its place
+    // may come one after the other), where it is is the group frame, as it
+    // is: nothing is set on the window.
+    engine_->commitGroupFrame(frame, from, false);
+    return true;
+}
+
+std::optional<Rect> GroupSession::maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized) const {
+    const auto host = WindowPlacement::hostScreen(frame, screens());
+    if (!host) return std::nullopt;
+    return WindowPlacement::maximizedFrame(frame, host->visible, maximized, resyncVerifyTolerance);
+}
+
+bool GroupSession::isAtZoomedFrame(const ZoomRecord& record, const TabGroup& group) const {
+    return !record.restoredAt && FrameLanding::isLanded(group.frame, record.zoomedFrame, resyncVerifyTolerance,
+                                                        sizeIncrements(group.activeWindowID));
+}
+
+bool GroupSession::isWindowManagerMaximized(const TabGroup& group) const {
+    const auto record = zoomRecords_.find(group.id);
+    return record != zoomRecords_.end() && record->second.windowManagerAxes.any() &&
+           record->second.isCurrent(group.frame);
+}
+
+MaximizedAxes GroupSession::reportedMaximized(WindowID windowID) const {
+    const auto found = maximizedMembers_.find(windowID);
+    return found == maximizedMembers_.end() ? MaximizedAxes{} : found->second;
 }
 
 std::vector<ParkedMember> GroupSession::parkInactiveMembers(const TabGroup& group) {

@@ -24,6 +24,11 @@ void GroupSession::settlePendingIfPointerReleased() {
                                      if (!frame) return;
                                      // The state may have changed while the frame was read.
                                      if (settleableActive(groupID) != active) return;
+                                     const auto group = engine_->group(groupID);
+                                     if (group && followWindowManagerMaximize(*frame, reportedMaximized(*active),
+                                                                              *active, *group)) {
+                                         return;
+                                     }
                                      adoptFrame(*frame, *active, false, releasePoint);
                                  }));
     }

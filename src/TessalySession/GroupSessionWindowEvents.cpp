@@ -14,6 +14,7 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
     std::visit(Overloaded{
                    [&](const E::WindowDestroyed& e) {
                        snapBackBudget_.forget(e.windowID);
+                       maximizedMembers_.erase(e.windowID);
                        if (engine_->group(e.windowID) && repointToSurvivingNativeTabSibling(e.windowID)) return;
                        engine_->handleWindowDestroyed(e.windowID);
                    },
@@ -33,6 +34,11 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     const WindowID id = event.windowID;
     const std::optional<TabGroup> group = engine_->group(id);
     if (!group) return;
+    // Kept also while the report itself is passed over (during a gesture,
+    // while displays settle): the gesture's end or the resync follows it.
+    const bool newlyMaximized = event.maximized.any() && reportedMaximized(id) != event.maximized;
+    if (event.maximized.any()) maximizedMembers_[id] = event.maximized;
+    else maximizedMembers_.erase(id);
     if (event.isFullScreen) {
         if (fullscreenPolicy == FullscreenPolicy::suspend) engine_->suspendMember(id);
         else engine_->detach(id, false);
@@ -53,14 +59,36 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     if (settleState_.isSettling(at)) return;
 
     if (id == group->activeWindowID) {
+        // The window manager maximising or restoring the window is no drag:
+        // it is followed at once, also with the button held (a double
+        // click on the title bar).
+        if (followWindowManagerMaximize(event.frame, event.maximized, id, *group)) return;
         if (isLeftButtonDown()) deferAdoptUntilPointerRelease(group->id);
         else adoptOrRestoreZoom(event.frame, id, *group);
         return;
     }
-    snapBack(*group, id, event.frame);
+    if (event.maximized.any() && isWindowManagerMaximized(*group)) {
+        // Maximised with its group, the window manager holds it there (its
+        // frame may differ from the group's by borders it hides). One that
+        // raises a window it maximises (metacity) has put it in front of
+        // the active member: that one comes back to the front.
+        if (newlyMaximized && isInFrontOf(id, group->activeWindowID)) {
+            windowSystem_->raiseAndActivate(group->activeWindowID);
+        }
+        return;
+    }
+    snapBack(*group, id, event.frame, event.maximized);
 }
 
-void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect& frame) {
+bool GroupSession::isInFrontOf(WindowID window, WindowID other) const {
+    for (const DiscoveredWindow& shown : discovery_.allWindows(true)) {
+        if (shown.windowID == window) return true;
+        if (shown.windowID == other) return false;
+    }
+    return false;
+}
+
+void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized) {
     const SnapBackBudget::Verdict verdict =
         snapBackBudget_.decide(windowID, group.frame, frame, sizeIncrements(windowID));
     if (verdict.kind == SnapBackBudget::VerdictKind::landed) return;
@@ -73,7 +101,7 @@ void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect
         member && isOSFocusedWindow(windowID, member->pid) && !isUnderFocusRefuser(group, windowID)) {
         snapBackBudget_.forget(windowID);
         engine_->noteExternalFocus(windowID);
-        adoptOrRestoreZoom(frame, windowID, group);
+        if (!followWindowManagerMaximize(frame, maximized, windowID, group)) adoptOrRestoreZoom(frame, windowID, group);
         return;
     }
 

@@ -11,17 +11,21 @@
 namespace tessaly::testing {
 
 struct WindowCall {
-    enum class Kind { setFrame, raiseAndActivate, close, setMinimized };
+    enum class Kind { setFrame, setMaximized, raiseAndActivate, close, setMinimized };
     Kind kind = Kind::setFrame;
     WindowID windowID = 0;
-    Rect frame;              // setFrame only
+    Rect frame;              // setFrame and setMaximized only
     bool minimized = false;  // setMinimized only
+    MaximizedAxes axes;      // setMaximized only
 
-    static WindowCall setFrame(const Rect& frame, WindowID of) { return {Kind::setFrame, of, frame, false}; }
-    static WindowCall raiseAndActivate(WindowID windowID) { return {Kind::raiseAndActivate, windowID, {}, false}; }
-    static WindowCall close(WindowID windowID) { return {Kind::close, windowID, {}, false}; }
+    static WindowCall setFrame(const Rect& frame, WindowID of) { return {Kind::setFrame, of, frame, false, {}}; }
+    static WindowCall setMaximized(MaximizedAxes axes, const Rect& frame, WindowID of) {
+        return {Kind::setMaximized, of, frame, false, axes};
+    }
+    static WindowCall raiseAndActivate(WindowID windowID) { return {Kind::raiseAndActivate, windowID, {}, false, {}}; }
+    static WindowCall close(WindowID windowID) { return {Kind::close, windowID, {}, false, {}}; }
     static WindowCall setMinimized(WindowID windowID, bool minimized) {
-        return {Kind::setMinimized, windowID, {}, minimized};
+        return {Kind::setMinimized, windowID, {}, minimized, {}};
     }
 
     friend bool operator==(const WindowCall&, const WindowCall&) = default;
@@ -30,6 +34,8 @@ struct WindowCall {
 inline std::ostream& operator<<(std::ostream& os, const WindowCall& call) {
     switch (call.kind) {
         case WindowCall::Kind::setFrame: return os << "setFrame(" << call.frame << ", " << call.windowID << ")";
+        case WindowCall::Kind::setMaximized:
+            return os << "setMaximized(" << call.axes << ", " << call.frame << ", " << call.windowID << ")";
         case WindowCall::Kind::raiseAndActivate: return os << "raiseAndActivate(" << call.windowID << ")";
         case WindowCall::Kind::close: return os << "close(" << call.windowID << ")";
         case WindowCall::Kind::setMinimized:
@@ -43,6 +49,9 @@ public:
     std::vector<WindowCall> calls;
 
     void setFrame(const Rect& frame, WindowID of) override { calls.push_back(WindowCall::setFrame(frame, of)); }
+    void setMaximized(MaximizedAxes axes, const Rect& frame, WindowID of) override {
+        calls.push_back(WindowCall::setMaximized(axes, frame, of));
+    }
     void raiseAndActivate(WindowID windowID) override { calls.push_back(WindowCall::raiseAndActivate(windowID)); }
     void close(WindowID windowID) override { calls.push_back(WindowCall::close(windowID)); }
     void setMinimized(WindowID windowID, bool minimized) override {

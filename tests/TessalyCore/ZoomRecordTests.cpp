@@ -18,7 +18,7 @@ TEST(ZoomRecord, NothingToRememberWhenAppliedEqualsRequestedOrStart) {
 
     const auto record = ZoomRecord::make(kGroup, kRequested, kZoomed, std::nullopt, kTolerance, 10);
     ASSERT_TRUE(record);
-    EXPECT_EQ(*record, (ZoomRecord{kGroup, kRequested, kZoomed, 10, std::nullopt}));
+    EXPECT_EQ(*record, (ZoomRecord{kGroup, kRequested, kZoomed, 10, std::nullopt, {}}));
     EXPECT_TRUE(record->isCurrent(kZoomed));
     EXPECT_FALSE(record->isCurrent(kGroup));
 }

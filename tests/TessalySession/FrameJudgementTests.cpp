@@ -26,6 +26,10 @@ TEST(FrameLanding, EdgesWithinTheToleranceOrSidesWithinOneIncrement) {
     EXPECT_TRUE(FrameLanding::isLanded(Rect(100, 100, 794, 588), asked, 4.0, cells));
     EXPECT_FALSE(FrameLanding::isLanded(Rect(100, 100, 793, 600), asked, 4.0, cells)) << "a whole cell short";
     EXPECT_FALSE(FrameLanding::isLanded(Rect(106, 100, 800, 600), asked, 4.0, cells)) << "increments never move";
+    // metacity snaps a terminal keeping its bottom edge: it comes down by
+    // what it is short; moved as well, it has not landed.
+    EXPECT_TRUE(FrameLanding::isLanded(Rect(100, 106, 800, 594), asked, 4.0, cells));
+    EXPECT_FALSE(FrameLanding::isLanded(Rect(100, 112, 800, 594), asked, 4.0, cells));
     // An increment on one axis only widens that axis.
     EXPECT_FALSE(FrameLanding::isLanded(Rect(100, 100, 800, 590), asked, 4.0, Size{7, 0}));
 

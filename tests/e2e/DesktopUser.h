@@ -22,6 +22,12 @@ namespace tessaly::e2e {
 class DesktopUser {
 public:
     static constexpr double kBarHeight = 30;  // the default tab bar height
+    // A bar inside a title bar keeps this far from the frame's top and sides.
+    static constexpr double kTitleBarInset = 4;
+    static constexpr double kTitleBarClearance = 80;
+    static constexpr double kNarrowestInside = 120;
+    // The height of the band a bar's backing lays along the frame's top.
+    static constexpr double kBackingReach = 18;
     // How far a window manager may hold a dragged frame back at an edge.
     static constexpr double kEdgeResistance = 20;
     // Pointer steps of a drag: about what a mouse reports at a brisk pace.
@@ -51,10 +57,14 @@ public:
     // The program's shown override-redirect windows (bars with their
     // backings behind the windows, previews).
     std::vector<ShownWindow> overlays() { return screen.overrideRedirectOf(program_); }
-    // Its shown tab bars: the strips of the bar's height.
+    // Its shown tab bars: the strips of the bar's height (above a window)
+    // or of the height of one inside a title bar.
     std::vector<ShownWindow> bars() {
         auto all = overlays();
-        std::erase_if(all, [this](const ShownWindow& w) { return w.rect.size.height != barHeight; });
+        const double scale = barHeight / kBarHeight;
+        std::erase_if(all, [&](const ShownWindow& w) {
+            return w.rect.size.height != barHeight && w.rect.size.height != barHeight - kTitleBarInset * scale;
+        });
         return all;
     }
     // The bars' height in X pixels (twice the default where the program's
@@ -65,19 +75,44 @@ public:
     xcb_keysym_t groupingKey = KeySym::shiftL;
 
     // The bar of the group whose active member is `client`: one of the
-    // program's override-redirect windows, as wide as the client's frame,
-    // standing on the frame's top edge (or inside its title bar when there
-    // is no room above) and directly above the frame in the stacking order.
+    // program's override-redirect windows, directly above the frame in the
+    // stacking order, either standing on the frame's top edge as wide as
+    // the frame, or, where there is no room above, inside the title bar of
+    // what shows of the frame in the work area (a maximised window's
+    // borders may lie beyond it), inset from both sides.
     std::optional<ShownWindow> barAbove(xcb_window_t client) {
         const Rect f = frame(client);
+        const Rect shown = f.intersection(screen.workArea());
         const xcb_window_t frameWindow = screen.frameWindow(client);
+        const double scale = barHeight / kBarHeight;  // X pixels per point
         for (const auto& w : bars()) {
-            const bool onTop = w.rect.maxY() == f.minY() || w.rect.minY() == f.minY();
-            if (w.rect.size.width == f.size.width && w.rect.minX() == f.minX() && onTop && screen.isDirectlyAbove(w.window, frameWindow)) {
-                return w;
-            }
+            const bool above = w.rect == Rect(f.minX(), f.minY() - barHeight, f.width(), barHeight);
+            const double width = std::min(
+                shown.width(), std::max(shown.width() - 2 * kTitleBarClearance * scale, kNarrowestInside * scale));
+            const bool inside =
+                w.rect == Rect(std::min(shown.minX() + kTitleBarClearance * scale, shown.maxX() - width),
+                               shown.minY() + kTitleBarInset * scale, width, barHeight - kTitleBarInset * scale);
+            if ((above || inside) && standsOn(w.window, frameWindow)) return w;
         }
         return std::nullopt;
+    }
+
+    // Whether the program's strip is directly above the frame in the
+    // stacking, or above nothing but its own backing band lying on the
+    // frame (metacity keeps the frames it stacks next to each other, which
+    // lifts a backing from below the frame to above it).
+    bool standsOn(xcb_window_t strip, xcb_window_t frameWindow) {
+        const auto all = screen.stack();
+        const auto at = [&](xcb_window_t w) {
+            return std::find_if(all.begin(), all.end(), [w](const ShownWindow& s) { return s.window == w; });
+        };
+        const auto u = at(strip);
+        const auto l = at(frameWindow);
+        if (u == all.end() || l == all.end() || u <= l) return false;
+        if (u == l + 1) return true;
+        const auto& between = *(l + 1);
+        return u == l + 2 && between.overrideRedirect && between.pid == ProcessID{program_} &&
+               between.rect.height() == kBackingReach;
     }
     bool waitForBarAbove(xcb_window_t client) {
         return waitUntil([&] { return barAbove(client).has_value(); });

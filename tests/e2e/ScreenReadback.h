@@ -4,6 +4,7 @@
 // a client's frame and its size increments (terminals snap to character
 // cells), and whether one window stands directly above another.
 #include "Platform/X11/X11Desktop.h"
+#include "Platform/X11/X11Monitors.h"
 
 #include <xcb/xcb_icccm.h>
 
@@ -80,6 +81,14 @@ public:
     xcb_window_t frameWindow(xcb_window_t window) const {
         const auto frames = desktop_.windows().frameWindows({window});
         return frames.empty() ? kNoWindow : frames.front();
+    }
+
+    // The work area of the current desktop (_NET_WORKAREA), the root's
+    // bounds where the window manager publishes none.
+    Rect workArea() const {
+        const X11Connection& x = desktop_.connection();
+        if (const auto area = X11Monitors(x).workArea()) return *area;
+        return Rect(0, 0, x.screen().width_in_pixels, x.screen().height_in_pixels);
     }
 
     // WM_NORMAL_HINTS size increments (1 x 1 when the client sets none).

@@ -41,6 +41,7 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
         const std::deque<Rect>& recent = known->second;
         const auto placedFor = [&](const Rect& g) { return sameTopEdge(g, target->groupFrame); };
         if (std::none_of(recent.begin(), recent.end(), placedFor)) return;
+        followed.confirmed = true;
         if (!placedFor(recent.back())) {
             followed.groupFrame = recent.back();
             place(followed);
@@ -80,13 +81,28 @@ void BarFrameFollower::handle(const X11Event& event) {
             });
         }
     }
-    for (auto& [bar, target] : targets_) {
+    for (auto it = targets_.begin(); it != targets_.end();) {
+        Target& target = it->second;
         // The frame itself moved or was restacked, or another window now
         // sits directly on it (between it and the bar).
         const bool ownFrame = window == target.frame;
-        if (!ownFrame && event.aboveSibling != target.frame) continue;
-        if (ownFrame && hasGeometry) target.groupFrame = event.geometry;
+        if (!ownFrame && event.aboveSibling != target.frame) {
+            ++it;
+            continue;
+        }
+        if (ownFrame && hasGeometry) {
+            if (!target.confirmed && event.geometry.width() != target.groupFrame.width()) {
+                // Not the group frame's shape: left to the main thread.
+                ownWindows_.erase(target.strip);
+                ownWindows_.erase(target.backing);
+                it = targets_.erase(it);
+                continue;
+            }
+            target.confirmed = true;
+            target.groupFrame = event.geometry;
+        }
         place(target);
+        ++it;
     }
 }
 

@@ -11,7 +11,10 @@
 // reported geometries (the main thread may lag behind a drag; such a bar
 // goes where the frame is now at once): anything else (a strip inside a
 // title bar, a frame the session changed, a window manager whose frames
-// differ from the reported extents) is left to the main thread. A bar that is hidden is never shown here. When
+// differ from the reported extents) is left to the main thread. A frame
+// not reported yet is followed until its first report shows it another
+// width than the group frame (metacity's frames hold invisible borders
+// beyond the extents). A bar that is hidden is never shown here. When
 // another window is put between a frame and its bar (a window manager
 // restacking without telling the frame), the bar is put back too.
 #include <cstdint>
@@ -40,6 +43,7 @@ public:
         Rect groupFrame;                   // what the bar was placed for (its top edge counts)
         double stripHeight = 0;
         double backingReach = 0;
+        bool confirmed = false;  // the frame was reported with the group frame's top edge
     };
 
     explicit BarFrameFollower(const std::shared_ptr<X11Backend>& backend);

@@ -254,6 +254,7 @@ struct SimDesktop::State {
         if (attribute == "AXTitle") return {AXError::success, w.spec.title};
         if (attribute == "AXMinimized") return {AXError::success, w.spec.minimized};
         if (attribute == "AXFullScreen") return {AXError::success, w.fullScreen};
+        if (attribute == "AXMaximized") return {AXError::success, w.maximized.flags()};
         if (attribute == "AXPosition") return {AXError::success, w.spec.frame.origin};
         if (attribute == "AXSize") return {AXError::success, w.spec.frame.size};
         if (attribute == "AXDocument") return text(w.spec.document);
@@ -306,6 +307,7 @@ struct SimDesktop::State {
             const Point* p = std::get_if<Point>(&value);
             if (!p) return AXError::illegalArgument;
             if (behaviour.kind == SimFrameBehaviour::Kind::refuse) return AXError::success;
+            leaveMaximized(w);
             applyFrame(w, Rect(*p, w.spec.frame.size));
             return AXError::success;
         }
@@ -313,12 +315,19 @@ struct SimDesktop::State {
             const Size* s = std::get_if<Size>(&value);
             if (!s) return AXError::illegalArgument;
             if (behaviour.kind == SimFrameBehaviour::Kind::refuse) return AXError::success;
+            leaveMaximized(w);
             Size size = *s;
             if (behaviour.kind == SimFrameBehaviour::Kind::clamp) {
                 size.width = std::clamp(size.width, behaviour.minSize.width, behaviour.maxSize.width);
                 size.height = std::clamp(size.height, behaviour.minSize.height, behaviour.maxSize.height);
             }
             applyFrame(w, Rect(w.spec.frame.origin, size));
+            return AXError::success;
+        }
+        if (attribute == "AXMaximized") {
+            const std::int64_t* flags = std::get_if<std::int64_t>(&value);
+            if (!flags) return AXError::illegalArgument;
+            setMaximized(w, MaximizedAxes::fromFlags(*flags), std::nullopt);
             return AXError::success;
         }
         if (attribute == "AXMinimized" || attribute == "AXMain" || attribute == "AXFullScreen") {
@@ -358,6 +367,49 @@ struct SimDesktop::State {
             w.frameBeforeFullScreen.reset();
             applyFrame(w, back);
         }
+    }
+
+    // The work area of the display sharing the most with the frame (the
+    // first display's when none does).
+    Rect workArea(const Rect& frame) const {
+        Rect best = displays.empty() ? frame : displays.front().visibleFrame;
+        double most = 0;
+        for (const DisplayInfo& display : displays) {
+            const Rect shared = display.frame.intersection(frame);
+            const double area = shared.isNull() ? 0 : shared.width() * shared.height();
+            if (area > most) {
+                most = area;
+                best = display.visibleFrame;
+            }
+        }
+        return best;
+    }
+
+    void setMaximized(SimWindow& w, MaximizedAxes axes, const std::optional<Rect>& frame) {
+        if (w.maximized == axes && !frame) return;
+        const Rect before = w.spec.frame;
+        if (!w.maximized.any()) w.frameBeforeMaximize = before;
+        const Rect normal = w.frameBeforeMaximize.value_or(before);
+        Rect target = normal;
+        if (frame) {
+            target = *frame;
+        } else if (axes.any()) {
+            const Rect area = workArea(normal);
+            if (axes.horizontal) target = Rect(area.minX(), target.minY(), area.width(), target.height());
+            if (axes.vertical) target = Rect(target.minX(), area.minY(), target.width(), area.height());
+        }
+        w.maximized = axes;
+        if (!axes.any()) w.frameBeforeMaximize.reset();
+        applyFrame(w, target);
+        // A state change alone is reported as a frame change too.
+        if (target == before) notifyWindow(w, "AXWindowResized");
+    }
+
+    // A frame written to a maximised window takes it out of its maximised
+    // state (without moving it back: the write moves it).
+    static void leaveMaximized(SimWindow& w) {
+        w.maximized = {};
+        w.frameBeforeMaximize.reset();
     }
 
     void activate(ProcessID pid) {
@@ -530,6 +582,12 @@ void SimDesktop::setMinimized(WindowID id, bool minimized) {
 void SimDesktop::setFullScreen(WindowID id, bool fullScreen) {
     change(*state_, [&] {
         if (SimWindow* w = state_->findWindow(id)) state_->setFullScreen(*w, fullScreen);
+    });
+}
+
+void SimDesktop::setMaximized(WindowID id, MaximizedAxes axes, std::optional<Rect> frame) {
+    change(*state_, [&] {
+        if (SimWindow* w = state_->findWindow(id)) state_->setMaximized(*w, axes, frame);
     });
 }
 

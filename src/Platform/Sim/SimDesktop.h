@@ -30,6 +30,7 @@
 #include "Platform/Displays.h"
 #include "Platform/DockBadges.h"
 #include "Platform/MainExecutor.h"
+#include "Platform/MaximizedAxes.h"
 #include "Platform/PlatformServices.h"
 #include "Platform/PrivateWindowServer.h"
 #include "Platform/SystemProbes.h"
@@ -86,6 +87,8 @@ struct SimWindow {
     SimWindowSpec spec;
     bool fullScreen = false;
     std::optional<Rect> frameBeforeFullScreen;
+    MaximizedAxes maximized;  // as the window manager holds it
+    std::optional<Rect> frameBeforeMaximize;
     std::optional<WindowID> tabHost;  // folded into the host's native tabs
     bool hidesNumber = false;         // the private window-number lookup fails
     SimFrameBehaviour frameBehaviour;
@@ -161,6 +164,14 @@ public:
     void setTitle(WindowID id, const std::string& title);
     void setMinimized(WindowID id, bool minimized);
     void setFullScreen(WindowID id, bool fullScreen);
+    // The window manager maximises the window along the axes, or restores it
+    // (none), as its maximise button or a pager asks: maximised, it fills the
+    // work area of its display that way; restored, it goes back to its frame
+    // from before. With `frame` it takes that frame instead (borders a window
+    // manager hides beyond the work area, a state published before or after
+    // the frame). Writing "AXMaximized" does the same, and a frame written to
+    // a maximised window restores it first, as the X11 backend does.
+    void setMaximized(WindowID id, MaximizedAxes axes, std::optional<Rect> frame = std::nullopt);
     // The window closes (destroyed notification).
     void destroyWindow(WindowID id);
     // The window comes to the front of the stack and becomes its

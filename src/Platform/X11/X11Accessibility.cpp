@@ -53,6 +53,7 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         ProcessID pid = 0;
         Rect frame;
         bool minimized = false;
+        MaximizedAxes maximized;
     };
 
     std::shared_ptr<X11Backend> backend;
@@ -83,7 +84,7 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
     void remember(const std::vector<X11WindowInfo>& infos) {
         std::lock_guard lock(mutex);
         for (const auto& info : infos) {
-            if (info.pid) seen[info.window] = Seen{*info.pid, info.frame, info.isMinimized()};
+            if (info.pid) seen[info.window] = Seen{*info.pid, info.frame, info.isMinimized(), info.maximized()};
         }
     }
 
@@ -117,15 +118,20 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
                 before = it->second;
                 known = true;
             }
-            seen[window] = Seen{*info->pid, info->frame, info->isMinimized()};
+            seen[window] = Seen{*info->pid, info->frame, info->isMinimized(), info->maximized()};
         }
-        const Seen now{*info->pid, info->frame, info->isMinimized()};
+        const Seen now{*info->pid, info->frame, info->isMinimized(), info->maximized()};
         if (!known) return;
         if (now.minimized != before.minimized) {
             postWindow(now, window, now.minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
         }
         if (now.frame.origin != before.frame.origin) postWindow(now, window, "AXWindowMoved");
-        if (now.frame.size != before.frame.size) postWindow(now, window, "AXWindowResized");
+        // Window managers publish a maximise and its new frame in either
+        // order: the state changing alone counts as a resize, so the frame
+        // is reported again with the state that goes with it.
+        if (now.frame.size != before.frame.size || now.maximized != before.maximized) {
+            postWindow(now, window, "AXWindowResized");
+        }
     }
 
     void clientsChanged(const std::vector<xcb_window_t>& clients) {
@@ -310,6 +316,7 @@ AXAnswer X11Accessibility::copyAttributeValue(const AXElement& element, std::str
     if (attribute == "AXSize") return {AXError::success, info->frame.size};
     if (attribute == "AXMinimized") return {AXError::success, info->isMinimized()};
     if (attribute == "AXFullScreen") return {AXError::success, info->state.fullscreen};
+    if (attribute == "AXMaximized") return {AXError::success, info->maximized().flags()};
     if (attribute == "AXMain" || attribute == "AXFocused") {
         return {AXError::success, backend_->windows().activeWindow() == window};
     }
@@ -365,6 +372,11 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
         const bool* b = std::get_if<bool>(&value);
         if (!b) return AXError::illegalArgument;
         return done(windows.setFullScreen(window, *b));
+    }
+    if (attribute == "AXMaximized") {
+        const std::int64_t* flags = std::get_if<std::int64_t>(&value);
+        if (!flags) return AXError::illegalArgument;
+        return windows.setMaximized(window, MaximizedAxes::fromFlags(*flags)) ? AXError::success : AXError::failure;
     }
     return AXError::attributeUnsupported;
 }

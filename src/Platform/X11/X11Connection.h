@@ -82,6 +82,8 @@ using XEvent = XReply<xcb_generic_event_t>;
     X(NET_WM_ACTION_RESIZE, "_NET_WM_ACTION_RESIZE")                          \
     X(NET_WM_ACTION_MINIMIZE, "_NET_WM_ACTION_MINIMIZE")                      \
     X(NET_WM_ACTION_FULLSCREEN, "_NET_WM_ACTION_FULLSCREEN")                  \
+    X(NET_WM_ACTION_MAXIMIZE_VERT, "_NET_WM_ACTION_MAXIMIZE_VERT")            \
+    X(NET_WM_ACTION_MAXIMIZE_HORZ, "_NET_WM_ACTION_MAXIMIZE_HORZ")            \
     X(NET_WM_ACTION_CHANGE_DESKTOP, "_NET_WM_ACTION_CHANGE_DESKTOP")          \
     X(NET_WM_ACTION_CLOSE, "_NET_WM_ACTION_CLOSE")                            \
     X(GTK_APPLICATION_ID, "_GTK_APPLICATION_ID")                              \

@@ -15,7 +15,12 @@ bool overlaps(double a0, double a1, double b0, double b1) { return a0 < b1 && b0
 
 }  // namespace
 
-Rect visibleFrame(const Rect& monitor, const std::vector<X11Strut>& struts, Size rootSize) {
+Rect visibleFrame(const Rect& monitor, const std::vector<X11Strut>& struts, Size rootSize,
+                  const std::optional<Rect>& workArea) {
+    if (struts.empty() && workArea) {
+        const Rect inside = monitor.intersection(*workArea);
+        if (!inside.isEmpty()) return inside;
+    }
     double minX = monitor.minX(), maxX = monitor.maxX(), minY = monitor.minY(), maxY = monitor.maxY();
     for (const auto& s : struts) {
         // End coordinates are inclusive in EWMH.
@@ -70,6 +75,14 @@ std::vector<X11Strut> X11Monitors::struts() const {
     return result;
 }
 
+std::optional<Rect> X11Monitors::workArea() const {
+    const auto desktop = X11Windows(x_).currentDesktop().value_or(0);
+    const auto areas = propertyCardinals(x_.readProperty(x_.root(), x_.atoms().NET_WORKAREA, 1024).get());
+    if (areas.size() < 4 * (std::size_t{desktop} + 1)) return std::nullopt;
+    const auto* a = &areas[4 * std::size_t{desktop}];
+    return Rect(static_cast<std::int32_t>(a[0]), static_cast<std::int32_t>(a[1]), a[2], a[3]);
+}
+
 std::vector<X11Monitor> X11Monitors::monitors() const {
     const Size rootSize{static_cast<double>(x_.screen().width_in_pixels),
                         static_cast<double>(x_.screen().height_in_pixels)};
@@ -101,7 +114,8 @@ std::vector<X11Monitor> X11Monitors::monitors() const {
     if (result.empty()) result.push_back({1, "screen", Rect(0, 0, rootSize.width, rootSize.height), {}, true});
     std::stable_partition(result.begin(), result.end(), [](const X11Monitor& m) { return m.isPrimary; });
     const auto reserved = struts();
-    for (auto& m : result) m.visibleFrame = visibleFrame(m.frame, reserved, rootSize);
+    const auto area = reserved.empty() ? workArea() : std::nullopt;
+    for (auto& m : result) m.visibleFrame = visibleFrame(m.frame, reserved, rootSize, area);
     return result;
 }
 

@@ -1,8 +1,13 @@
 #pragma once
 // Displays: the RandR monitors (primary first), each with its full frame and
 // its visible frame, which is the monitor less what docks reserve through
-// _NET_WM_STRUT_PARTIAL (or _NET_WM_STRUT). Read anew on each call; callers
-// re-read on the event reader's screenChanged.
+// _NET_WM_STRUT_PARTIAL (or _NET_WM_STRUT). Where no client reserves
+// anything, a window manager may still keep a panel of its own (icewm's
+// taskbar), known only from its work area (_NET_WORKAREA): the visible
+// frame keeps within it. Read anew on each call; callers re-read on the
+// event reader's screenChanged.
+#include <optional>
+
 #include "Platform/Geometry.h"
 #include "Platform/X11/X11Connection.h"
 
@@ -28,8 +33,12 @@ struct X11Strut {
     double topStartX = 0, topEndX = 0, bottomStartX = 0, bottomEndX = 0;
 };
 
-// The part of `monitor` left after the struts, on a root window of `rootSize`.
-Rect visibleFrame(const Rect& monitor, const std::vector<X11Strut>& struts, Size rootSize);
+// The part of `monitor` left after the struts, on a root window of `rootSize`;
+// without struts, the part inside the window manager's `workArea` (when it
+// meets the monitor). One work area spans all monitors, so where struts say
+// which monitor a panel is on, they alone count.
+Rect visibleFrame(const Rect& monitor, const std::vector<X11Strut>& struts, Size rootSize,
+                  const std::optional<Rect>& workArea = std::nullopt);
 
 class X11Monitors {
 public:
@@ -40,6 +49,8 @@ public:
     std::vector<X11Monitor> monitors() const;
     // The struts of every managed client (one pipelined batch).
     std::vector<X11Strut> struts() const;
+    // _NET_WORKAREA of the current desktop; absent where none is published.
+    std::optional<Rect> workArea() const;
 
 private:
     const X11Connection& x_;

@@ -67,6 +67,7 @@ X11WindowCache::Lookup X11WindowCache::lookup(xcb_window_t window) const {
         found.extentsPublished = !it->second.extentsMeasured;
         found.clientBorder = it->second.clientBorder;
         found.size = it->second.size;
+        found.sizeAsked = it->second.awaitedMark > marksSeen_;
         found.maximized = it->second.maximized;
     }
     return found;
@@ -145,7 +146,10 @@ void X11WindowCache::configured(xcb_window_t window, Size size, bool synthetic, 
     if (entry->extentsMeasured) entry->extents.reset();
     auto& client = entry->client;
     if (!client) return;
-    if (!client->parentIsFrame) {
+    // Resized: window managers size the client and its frame one after the
+    // other (openbox the client first): the two would make a frame that
+    // never was. Read again.
+    if (!client->parentIsFrame || size != client->clientFrame.size) {
         client.reset();
         return;
     }
@@ -167,6 +171,8 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
         // Not reparented: the client itself, its border outside.
         client->placeClient(Rect(outer.origin.x + border, outer.origin.y + border, outer.size.width - 2 * border,
                                  outer.size.height - 2 * border));
+    } else if (client->parentIsFrame && outer.size != client->frameBounds.size) {
+        client.reset();  // resized: as for the client's own resize, read again
     } else if (client->parentIsFrame) {
         client->frameBounds = outer;
         client->placeClient(Rect(outer.origin.x + border + client->inParent.x,

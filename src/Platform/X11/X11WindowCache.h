@@ -29,16 +29,19 @@
 //
 // It also keeps the whole of each watched client as a read last saw it
 // (X11WindowInfo: frame, state, title, owner...), so a read answers from
-// memory. Moves and resizes are followed from the ConfigureNotify of the
-// frame (a root child) and of the client itself: the client's place in its
-// frame is known from the read, and where the client sits one level inside
-// its frame, a new frame position or client geometry gives the new client
-// and frame rectangles exactly as a read would (frames nested deeper are
-// read again). Every other change (a property, a map or unmap of the client
-// or its frame, a new frame, another desktop, another window manager) drops
-// the client, and the next read asks the server. Fills race with reports
-// like every other fill. The same holds for the client's size hints; the
-// client list and the active window are kept as the reader reports them.
+// memory. Moves are followed from the ConfigureNotify of the frame (a root
+// child) and of the client itself: the client's place in its frame is known
+// from the read, and where the client sits one level inside its frame, a
+// new frame position or client place gives the new client and frame
+// rectangles exactly as a read would (frames nested deeper are read again).
+// A resize of a reparented client is read again: window managers size the
+// client and its frame one after the other (openbox the client first), and
+// the two ConfigureNotify make no frame that ever was between them. Every
+// other change (a property, a map or unmap of the client or its frame, a
+// new frame, another desktop, another window manager) drops the client, and
+// the next read asks the server. Fills race with reports like every other
+// fill. The same holds for the client's size hints; the client list and the
+// active window are kept as the reader reports them.
 // setKeepsClients(false) turns all of this off (every read asks the server).
 //
 // It also remembers the minimises this backend sent that the window manager
@@ -77,6 +80,7 @@ public:
         bool extentsPublished = true;    // else measured
         double clientBorder = 0;         // with measured extents
         std::optional<Size> size;        // the client's, border excluded
+        bool sizeAsked = false;          // size is one a write asked for, not answered yet
         std::optional<bool> maximized;
         std::optional<bool> moveResize;  // the window manager takes _NET_MOVERESIZE_WINDOW
     };

@@ -366,21 +366,21 @@ std::vector<X11WindowInfo> X11Windows::readFromServer(const std::vector<xcb_wind
     }
     // A frame that vanished between the batches takes its window with it.
     std::erase_if(infos, [](const X11WindowInfo& info) { return info.frameWindow == kNoWindow; });
-    // Without published extents the decoration is what the frame window
-    // holds beyond the client.
-    std::vector<std::size_t> unpublished;
-    std::vector<xcb_window_t> unpublishedFrames;
+    // The frame windows' own bounds: without published extents the
+    // decoration is what the frame window holds beyond the client.
+    std::vector<std::size_t> framed;
+    std::vector<xcb_window_t> frames;
     for (std::size_t i = 0; i < infos.size(); ++i) {
-        if (!infos[i].extentsPublished && infos[i].frameWindow != infos[i].window) {
-            unpublished.push_back(i);
-            unpublishedFrames.push_back(infos[i].frameWindow);
+        if (infos[i].frameWindow != infos[i].window) {
+            framed.push_back(i);
+            frames.push_back(infos[i].frameWindow);
         }
     }
-    if (!unpublishedFrames.empty()) {
-        const auto geometries = xcbPipeline(
-            c, unpublishedFrames, [c](xcb_window_t w) { return xcb_get_geometry(c, w); }, xcb_get_geometry_reply);
-        for (std::size_t k = 0; k < unpublished.size(); ++k) {
-            auto& info = infos[unpublished[k]];
+    if (!frames.empty()) {
+        const auto geometries =
+            xcbPipeline(c, frames, [c](xcb_window_t w) { return xcb_get_geometry(c, w); }, xcb_get_geometry_reply);
+        for (std::size_t k = 0; k < framed.size(); ++k) {
+            auto& info = infos[framed[k]];
             if (!geometries[k]) continue;
             info.frameBounds = outerBounds(*geometries[k]);
             info.placeClient(info.clientFrame);
@@ -479,6 +479,9 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     }
     if (!extentsReply || !geometry) return std::nullopt;
     target.size = Size{static_cast<double>(geometry->width), static_cast<double>(geometry->height)};
+    // A size asked for a moment ago may not have reached the window yet: a
+    // move names that one, not the one it is leaving.
+    if (known.size && known.sizeAsked) target.size = *known.size;
     target.clientBorder = geometry->border_width;
     const auto states = stateOf(propertyCardinals(state.get()));
     target.maximized = states.maximizedVert || states.maximizedHorz;
@@ -516,7 +519,15 @@ bool X11Windows::mayMoveResize(xcb_window_t window, const MoveTarget& target, co
                          a.NET_WM_STATE_MAXIMIZED_HORZ, kSourcePager);
     x_.flush();
     if (!cache_) return true;
-    cache_->deferWrite(window, pending);
+    // A frame comes as a size and a move: one write waiting already keeps
+    // what the next one leaves out, or the window would come back at its
+    // maximised size (or place).
+    X11PendingWrite merged = pending;
+    if (const auto waiting = cache_->pendingWrite(window); waiting && !waiting->madeWith) {
+        if (!merged.origin) merged.origin = waiting->origin;
+        if (!merged.size) merged.size = waiting->size;
+    }
+    cache_->deferWrite(window, merged);
     return false;
 }
 
@@ -738,6 +749,30 @@ bool X11Windows::setFullScreen(xcb_window_t window, bool fullScreen) const {
     if (allows(window, x_.atoms().NET_WM_ACTION_FULLSCREEN) != true) return false;
     x_.sendClientMessage(x_.root(), window, x_.atoms().NET_WM_STATE, fullScreen ? kStateAdd : kStateRemove,
                          x_.atoms().NET_WM_STATE_FULLSCREEN, 0, kSourcePager);
+    x_.flush();
+    return true;
+}
+
+bool X11Windows::setMaximized(xcb_window_t window, MaximizedAxes axes) const {
+    const auto& a = x_.atoms();
+    if (axes.vertical && allows(window, a.NET_WM_ACTION_MAXIMIZE_VERT) != true) return false;
+    if (axes.horizontal && allows(window, a.NET_WM_ACTION_MAXIMIZE_HORZ) != true) return false;
+    const auto now = read(window);
+    if (!now) return false;
+    const MaximizedAxes held = now->maximized();
+    if (held == axes) return true;
+    // From one way to another through a restore: xfwm4 adds axes only to a
+    // window that is not maximised at all (and takes both axes added to a
+    // window maximised one way for a restore).
+    const auto send = [&](std::uint32_t action, MaximizedAxes which) {
+        if (!which.any()) return;
+        const xcb_atom_t first = which.vertical ? a.NET_WM_STATE_MAXIMIZED_VERT : a.NET_WM_STATE_MAXIMIZED_HORZ;
+        const xcb_atom_t second =
+            which.vertical && which.horizontal ? a.NET_WM_STATE_MAXIMIZED_HORZ : xcb_atom_t{XCB_ATOM_NONE};
+        x_.sendClientMessage(x_.root(), window, a.NET_WM_STATE, action, first, second, kSourcePager);
+    };
+    send(kStateRemove, held);
+    send(kStateAdd, axes);
     x_.flush();
     return true;
 }

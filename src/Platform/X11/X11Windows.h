@@ -4,6 +4,7 @@
 // then the replies), never one round trip per window. A window that
 // vanished is simply absent from a read and makes an action answer false.
 #include "Platform/Geometry.h"
+#include "Platform/MaximizedAxes.h"
 #include "Platform/Types.h"
 #include "Platform/X11/X11Connection.h"
 
@@ -69,7 +70,8 @@ struct X11WindowInfo {
     // whether that parent is frameWindow (one level of reparenting).
     Point inParent;
     bool parentIsFrame = false;
-    // With measured extents: frameWindow's outer rectangle, root coordinates.
+    // frameWindow's outer rectangle, root coordinates (empty for a client
+    // that is not reparented).
     Rect frameBounds;
 
     // Puts the client at `client` (root coordinates) and the frame around
@@ -82,6 +84,7 @@ struct X11WindowInfo {
         return type == X11WindowType::normal || (type == X11WindowType::unspecified && transientFor == kNoWindow);
     }
     bool isMinimized() const { return state.hidden || (iconic && !hiddenPublished); }
+    MaximizedAxes maximized() const { return {state.maximizedVert, state.maximizedHorz}; }
 };
 
 // A write waiting for its window to be unmaximised (see X11WindowCache).
@@ -179,6 +182,11 @@ public:
     // the window offers neither. Never kills a client.
     bool close(xcb_window_t window) const;
     bool setFullScreen(xcb_window_t window, bool fullScreen) const;
+    // Asks the window manager to hold the window maximised along exactly
+    // these axes: a change of axes is a restore and then a maximise along
+    // the new ones, each one request. False when the window is gone or the
+    // window manager refuses to maximise it along an axis asked for.
+    bool setMaximized(xcb_window_t window, MaximizedAxes axes) const;
     bool moveToDesktop(xcb_window_t window, std::uint32_t desktop) const;
     bool switchToDesktop(std::uint32_t desktop) const;
 

@@ -338,6 +338,14 @@ TEST(X11VisibleFrame, StrutsReserveOnlyTheMonitorsTheyTouch) {
     rightBar.rightEndY = 1079;
     EXPECT_EQ(visibleFrame(left, {rightBar}, root), left);
     EXPECT_EQ(visibleFrame(right, {rightBar}, root), Rect(960, 0, 896, 1080));
+
+    // A window manager's own taskbar (icewm's) reserves no strut: only the
+    // work area tells. Where struts tell, they alone count (the one work
+    // area spans every monitor).
+    const Rect workArea(0, 0, 1920, 1054);
+    EXPECT_EQ(visibleFrame(left, {}, root, workArea), Rect(0, 0, 960, 1054));
+    EXPECT_EQ(visibleFrame(right, {rightBar}, root, Rect(0, 30, 1856, 1050)), Rect(960, 0, 896, 1080));
+    EXPECT_EQ(visibleFrame(left, {}, root, Rect(2000, 0, 100, 100)), left) << "a work area elsewhere";
 }
 
 TEST_F(X11ActionsTest, TheReaderStopsPromptlyAndCanRestart) {

@@ -310,8 +310,10 @@ TEST_P(X11OnWindowManager, AMaximisedWindowIsUnmaximisedToMove) {
         GTEST_SKIP() << X11Desktop::name(manager()) << " does not maximise windows";
     }
     // One window for each write: a write made again just after unmaximising
-    // is not mistaken for an answer to the next maximise.
-    for (const bool wholeFrame : {true, false}) {
+    // is not mistaken for an answer to the next maximise. A frame written
+    // as a size and then a move (as accessibility writes one) comes whole.
+    enum class Write { frame, sizeThenMove, move };
+    for (const Write write : {Write::frame, Write::sizeThenMove, Write::move}) {
         auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+400+300"});
         ASSERT_TRUE(xlogo);
         x.sendClientMessage(x.root(), xlogo->window, a.NET_WM_STATE, 1, a.NET_WM_STATE_MAXIMIZED_VERT,
@@ -325,9 +327,14 @@ TEST_P(X11OnWindowManager, AMaximisedWindowIsUnmaximisedToMove) {
             const auto i = info(xlogo->window);
             return !i->state.maximizedVert && !i->state.maximizedHorz;
         };
-        if (wholeFrame) {
+        if (write != Write::move) {
             const Rect asked(150, 120, 420, 320);
-            ASSERT_TRUE(windows().setFrame(xlogo->window, asked));
+            if (write == Write::frame) {
+                ASSERT_TRUE(windows().setFrame(xlogo->window, asked));
+            } else {
+                ASSERT_TRUE(windows().setSize(xlogo->window, asked.size));
+                ASSERT_TRUE(windows().setPosition(xlogo->window, asked.origin));
+            }
             ASSERT_TRUE(desktop->waitUntil([&] { return unmaximised() && info(xlogo->window)->frame == asked; }))
                 << describe(info(xlogo->window)->frame);
         } else {
@@ -337,6 +344,44 @@ TEST_P(X11OnWindowManager, AMaximisedWindowIsUnmaximisedToMove) {
                 << describe(info(xlogo->window)->frame);
         }
     }
+}
+
+// As accessibility writes a frame: its size, then at once its place. The
+// move names the size just asked for, not the one the window still has.
+TEST_P(X11OnWindowManager, AFrameWrittenAsASizeAndAMoveLandsWhole) {
+    auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+400+300"});
+    ASSERT_TRUE(xlogo);
+    ASSERT_TRUE(floatOnTilingManager(xlogo->window));
+    for (const Rect& asked : {Rect(100, 120, 600, 420), Rect(300, 200, 380, 260), Rect(150, 140, 640, 480)}) {
+        ASSERT_TRUE(windows().setSize(xlogo->window, asked.size));
+        ASSERT_TRUE(windows().setPosition(xlogo->window, asked.origin));
+        EXPECT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == asked; }))
+            << "asked " << describe(asked) << ", got " << describe(info(xlogo->window)->frame);
+    }
+}
+
+TEST_P(X11OnWindowManager, AWindowIsMaximisedAlongTheAxesAskedFor) {
+    const auto& a = desktop->connection().atoms();
+    if (!desktop->connection().windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) {
+        GTEST_SKIP() << X11Desktop::name(manager()) << " does not maximise windows";
+    }
+    auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+400+300"});
+    ASSERT_TRUE(xlogo);
+    const Rect before = info(xlogo->window)->frame;
+    const auto holds = [&](MaximizedAxes axes) {
+        return desktop->waitUntil([&] { return info(xlogo->window)->maximized() == axes; });
+    };
+    ASSERT_TRUE(windows().setMaximized(xlogo->window, {true, false}));
+    EXPECT_TRUE(holds({true, false}));
+    ASSERT_TRUE(windows().setMaximized(xlogo->window, MaximizedAxes::both()));
+    EXPECT_TRUE(holds(MaximizedAxes::both())) << "both ways in one request";
+    EXPECT_GT(info(xlogo->window)->frame.width(), 1000);
+    ASSERT_TRUE(windows().setMaximized(xlogo->window, {false, true}));
+    EXPECT_TRUE(holds({false, true})) << "one way taken away";
+    ASSERT_TRUE(windows().setMaximized(xlogo->window, {}));
+    EXPECT_TRUE(holds({}));
+    EXPECT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == before; }))
+        << describe(info(xlogo->window)->frame);
 }
 
 TEST_P(X11OnWindowManager, ClosesPolitely) {

@@ -1,0 +1,253 @@
+// Maximising a group: the window manager maximising its active member (by
+// its maximise button, a title-bar double click, the keyboard or a pager)
+// and restoring it, one way or both, with borders it hides beyond the work
+// area, while members refuse or vanish, during a drag and across a display
+// change; and the bar's own maximise with a terminal in front.
+#include "TessalySession/SessionDesktop.h"
+
+namespace tessaly::testing {
+namespace {
+
+constexpr Rect home{100, 100, 700, 500};
+// The main display's work area (below its 25-point top panel).
+constexpr Rect workArea{0, 25, 1920, 1055};
+constexpr MaximizedAxes both = MaximizedAxes::both();
+constexpr MaximizedAxes vertically{true, false};
+
+class Maximise : public SessionDesktop {
+protected:
+    // Editor window 1 (active, focused) and terminal window 2 at `home`,
+    // and, when asked, browser window 3.
+    TabGroup makeGroup(bool withThird = false, bool dragGrouping = false) {
+        addWindow(1, editor, home);
+        addWindow(2, terminal, home);
+        if (withThird) addWindow(3, browser, home);
+        start(dragGrouping);
+        groupWindows(2, 1);
+        if (withThird) groupWindows(3, 1);
+        focus(1);
+        session->engine().setActive(1);
+        run(1.0);
+        env.desktop->clearAXCalls();
+        return session->engine().group(1).value();
+    }
+    Rect groupFrame(const TabGroup& group) const { return session->engine().group(group.id)->frame; }
+    MaximizedAxes maximized(WindowID id) const { return env.desktop->window(id)->maximized; }
+    TabStripGeometry::Placement barPlacement(const TabGroup& group) const {
+        return overlay->barFor(group.id).lastPlacement()->placement;
+    }
+    bool budgetExhausted(const LogCapture& log) const {
+        return !log.matching(LogCategory::reconcile, "snap-back budget exhausted").empty();
+    }
+};
+
+TEST_F(Maximise, TheWindowManagersMaximiseIsTheGroupsUntilItRestoresTheWindowAndTheGroupMovesOnAfterwards) {
+    LogCapture log;
+    const TabGroup group = makeGroup();
+
+    // A double click on the title bar: the window manager maximises the
+    // window while the button is still down, which is no drag.
+    const Point titleBar{home.midX(), home.minY() + titleStrip / 2};
+    input->leftMouseDown(titleBar);
+    env.desktop->setMaximized(1, both);
+    run(0.2);
+    EXPECT_EQ(groupFrame(group), workArea) << "followed at once, no room kept for the bar";
+    input->leftMouseUp(titleBar);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), workArea);
+    EXPECT_EQ(barPlacement(group).mode, TabStripGeometry::Placement::Mode::overlap)
+        << "the bar goes inside the title bar";
+    EXPECT_EQ(maximized(1), both);
+    EXPECT_EQ(frameWrites(1), 0) << "nothing unmaximises the window the window manager maximised";
+    EXPECT_EQ(maximized(2), both) << "the other member is maximised the same way";
+    EXPECT_EQ(frameOf(2), workArea);
+    const ZoomRecord& record = session->zoomRecords().at(group.id);
+    EXPECT_EQ(record.restoreFrame, home);
+    EXPECT_EQ(record.windowManagerAxes, both);
+    session->updateTabBarHeight(40);  // no room is kept for a taller bar either
+    run(3.0);
+    EXPECT_EQ(groupFrame(group), workArea);
+    EXPECT_EQ(maximized(1), both) << "it stays so";
+    EXPECT_EQ(maximized(2), both);
+    EXPECT_EQ(session->snapBackBudget().sends(2), 0);
+
+    // Restored (the state goes first, as openbox publishes it): every member
+    // comes back where it was.
+    env.desktop->setMaximized(1, {}, workArea);
+    run(0.1);
+    EXPECT_EQ(groupFrame(group), workArea) << "still on its way back";
+    env.desktop->moveWindow(1, home);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), home);
+    EXPECT_EQ(frameOf(2), home);
+    EXPECT_EQ(maximized(2), MaximizedAxes{});
+    EXPECT_TRUE(session->zoomRecords().at(group.id).restoredAt);
+    EXPECT_EQ(barPlacement(group).mode, TabStripGeometry::Placement::Mode::above);
+
+    // Moved afterwards, it follows as one, and nothing pulls it back.
+    env.desktop->moveWindow(1, home.offsetBy(200, 100));
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), home.offsetBy(200, 100));
+    EXPECT_EQ(frameOf(2), home.offsetBy(200, 100));
+    EXPECT_EQ(frameOf(1), home.offsetBy(200, 100));
+    EXPECT_FALSE(budgetExhausted(log));
+}
+
+TEST_F(Maximise, OneWayThenBothWithBordersBeyondTheWorkAreaTheGroupStaysInsideItAndTheBarRestoresIt) {
+    LogCapture log;
+    const TabGroup group = makeGroup();
+
+    // The state first, then the frame (and a frame that never was between
+    // them): nothing follows until the window fills the work area.
+    env.desktop->setMaximized(1, vertically, Rect(100, 100, 700, 1055));
+    run(0.5);
+    EXPECT_EQ(groupFrame(group), home);
+    EXPECT_EQ(frameWrites(1), 0);
+    env.desktop->moveWindow(1, Rect(100, 25, 700, 1055));
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), Rect(100, 25, 700, 1055));
+    EXPECT_EQ(maximized(2), vertically);
+    EXPECT_EQ(barPlacement(group).mode, TabStripGeometry::Placement::Mode::overlap);
+
+    // Both ways, the way icewm does it: its borders lie beyond the screen
+    // and under its panel. The group is the part inside the work area, and
+    // still goes back to the frame from before the first maximise.
+    const Rect beyond{-5, 20, 1930, 1064};
+    env.desktop->setMaximized(1, both, beyond);
+    run(0.1);
+    env.desktop->setMaximized(2, both, beyond);  // as it maximises every window
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), workArea);
+    EXPECT_EQ(maximized(2), both);
+    EXPECT_EQ(session->zoomRecords().at(group.id).restoreFrame, home);
+    const Rect strip = barPlacement(group).frame;
+    EXPECT_GE(strip.minX(), workArea.minX());
+    EXPECT_LE(strip.maxX(), workArea.maxX());
+    run(2.0);
+    EXPECT_EQ(session->snapBackBudget().sends(2), 0) << "a member with hidden borders is not chased";
+
+    // The same window frame again (another report of it) changes nothing.
+    env.desktop->setFailingWrite(2, "AXMaximized");
+    env.desktop->setMaximized(1, both, beyond);
+    run(0.5);
+    EXPECT_EQ(maximized(2), both);
+
+    // A double click on the bar brings the whole group back, unmaximised.
+    env.desktop->setFailingWrite(2, "AXMaximized", false);
+    session->tabBarDidRequestMaximize(group.id);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), home);
+    EXPECT_EQ(frameOf(1), home);
+    EXPECT_EQ(frameOf(2), home);
+    EXPECT_EQ(maximized(1), MaximizedAxes{});
+    EXPECT_EQ(maximized(2), MaximizedAxes{});
+    EXPECT_FALSE(budgetExhausted(log));
+}
+
+TEST_F(Maximise, AMemberThatRefusesToBeMaximisedTakesTheFrameAndOneThatVanishesLeavesNoGap) {
+    LogCapture log;
+    const TabGroup group = makeGroup(true);
+    env.desktop->setFailingWrite(2, "AXMaximized");
+
+    env.desktop->setMaximized(1, both);
+    env.desktop->destroyWindow(3);  // while its maximise is on the way
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), workArea);
+    EXPECT_EQ(session->engine().group(group.id)->windowIDs(), (std::vector<WindowID>{1, 2}));
+    EXPECT_EQ(maximized(2), MaximizedAxes{});
+    EXPECT_EQ(frameOf(2), workArea) << "refused the maximise: given the frame";
+
+    // Restored, the member that took the frame comes back too, or, while
+    // it refuses the move, with the group's next frame.
+    env.desktop->setFrameBehaviour(2, {SimFrameBehaviour::Kind::refuse, {}, {}});
+    env.desktop->setMaximized(1, {});
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), home);
+    EXPECT_EQ(frameOf(1), home);
+    EXPECT_EQ(frameOf(2), workArea);
+    env.desktop->setFrameBehaviour(2, {});
+    env.desktop->moveWindow(1, home.offsetBy(40, 0));
+    run(1.0);
+    EXPECT_EQ(frameOf(2), home.offsetBy(40, 0)) << "not split for good";
+    EXPECT_FALSE(budgetExhausted(log));
+}
+
+TEST_F(Maximise, AMaximiseDuringADragIsTheGroupsOnceTheDragEndsAndOutlastsDesktopAndDisplayChanges) {
+    LogCapture log;
+    const TabGroup group = makeGroup(false, true);
+
+    // Dragged by its title bar and maximised by the window manager at the
+    // end of the drag (at the top edge): the parked member is maximised too.
+    const Rect f = frameOf(1);
+    const Point grip{f.midX(), f.minY() + titleStrip / 2};
+    input->schedulePointerPath(SimInput::straightDrag(grip, {grip.x + 200, grip.y + 100}, 20, 1.0 / 60, false));
+    run(0.6);
+    ASSERT_TRUE(session->liveFollow());
+    ASSERT_NE(frameOf(2).origin, home.origin) << "parked aside";
+    env.desktop->setMaximized(1, both);
+    settle();
+    input->leftMouseUp(input->pointerLocation());
+    run(1.0);
+    EXPECT_FALSE(session->liveFollow());
+    EXPECT_EQ(groupFrame(group), workArea);
+    EXPECT_EQ(maximized(1), both);
+    EXPECT_EQ(maximized(2), both);
+    EXPECT_EQ(frameOf(2), workArea);
+
+    // Another desktop and back: the group is as it was, with its bar.
+    env.desktop->setSpaceCount(2);
+    for (const WindowID id : {1u, 2u}) env.desktop->moveWindowToSpace(id, 0);
+    env.desktop->switchSpace(1);
+    run(1.5);
+    EXPECT_FALSE(overlay->barFor(group.id).isShown);
+    env.desktop->switchSpace(0);
+    run(1.5);
+    EXPECT_EQ(groupFrame(group), workArea);
+    EXPECT_EQ(maximized(2), both);
+    EXPECT_TRUE(overlay->barFor(group.id).isShown);
+
+    // The displays change while it is maximised: the window manager fits
+    // its maximised windows to the new work area and the group follows.
+    const Rect smaller{0, 30, 1600, 870};
+    env.desktop->setDisplays({DisplayInfo{1, "eDP-1", Rect(0, 0, 1600, 900), smaller}});
+    env.desktop->setMaximized(1, both, smaller);
+    env.desktop->setMaximized(2, both, smaller);
+    run(6.0);
+    EXPECT_EQ(groupFrame(group), smaller);
+    EXPECT_EQ(maximized(1), both) << "the resync does not unmaximise it";
+    EXPECT_EQ(frameWrites(1), 0);
+    EXPECT_FALSE(budgetExhausted(log));
+}
+
+TEST_F(Maximise, TheBarsMaximiseOfATerminalRestoresAlthoughItKeepsToItsCells) {
+    const TabGroup group = makeGroup();
+    // The active window is a terminal of 8 x 16 cells: it lands short of
+    // every frame, and metacity snaps it keeping its bottom edge.
+    hints->hints[1] = SizeHints{Size{8, 16}, Size{4, 4}};
+    const Rect zoomed{0, 55, 1920, 1025};
+
+    session->tabBarDidRequestMaximize(group.id);
+    run(0.1);
+    ASSERT_EQ(frameOf(1), zoomed);
+    env.desktop->moveWindow(1, Rect(0, 66, 1916, 1014));
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), Rect(0, 66, 1916, 1014));
+    ASSERT_TRUE(session->zoomRecords().contains(group.id));
+
+    session->tabBarDidRequestMaximize(group.id);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), home) << "the second double click restores";
+    EXPECT_EQ(frameOf(2), home);
+
+    // Already filling the work area as far as its cells let it: nothing is
+    // recorded, and a later double click does not bring back the frame it
+    // had before.
+    env.desktop->moveWindow(1, Rect(0, 55, 1914, 1020));
+    run(1.0);
+    session->tabBarDidRequestMaximize(group.id);
+    run(1.0);
+    EXPECT_TRUE(session->zoomRecords().at(group.id).restoredAt) << "no new record";
+}
+
+}  // namespace
+}  // namespace tessaly::testing

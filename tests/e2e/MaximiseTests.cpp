@@ -1,0 +1,250 @@
+// Maximising a group, on the window managers people run as they come: by
+// the window manager (as a pager or a keyboard shortcut asks for it, and by
+// a double click on the title bar) and by a double click on the program's
+// own bar. The group stays one group that fills the work area, with its bar
+// on it, comes back to where it was, and follows a move afterwards.
+//
+// The group is handed over as a relaunch hands groups over: grouping by a
+// drag is tested elsewhere, and the drag differs between window managers.
+#include "EndToEndTest.h"
+
+#include <time.h>
+
+#include <cstdio>
+#include <string>
+
+namespace tessaly::e2e {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr const char* kBudgetExhausted = "snap-back budget exhausted: ";
+
+class MaximiseTest : public EndToEndOnWindowManager {
+protected:
+    // A terminal (the active member, which keeps to whole character cells)
+    // and xlogo (which takes any size), sharing one frame.
+    struct Group {
+        xcb_window_t active = kNoWindow;
+        xcb_window_t other = kNoWindow;
+        Rect home;  // the group frame before anything is maximised
+    };
+
+    void SetUp() override {
+        EndToEndOnWindowManager::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        const auto& a = desktop->connection().atoms();
+        if (!desktop->connection().windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) {
+            GTEST_SKIP() << test::X11Desktop::name(manager()) << " does not maximise windows";
+        }
+    }
+
+    // Starts the program with the two windows handed over as one group.
+    std::optional<Group> startWithGroup() {
+        const auto terminal = desktop->launchXterm("maximise-terminal", "80x24+300+260");
+        const auto logo = desktop->launchXlogo("300x300+900+300");
+        if (!terminal || !logo) {
+            ADD_FAILURE() << "the windows did not start";
+            return std::nullopt;
+        }
+        Group group{terminal->window, logo->window, Rect::null()};
+        // Looking on before the program runs; xlogo takes the terminal's
+        // frame (a terminal keeps to its cells).
+        user = std::make_unique<DesktopUser>(*desktop, 0);
+        group.home = user->frame(group.active);
+        desktop->windows().setFrame(group.other, group.home);
+        if (!user->waitUntil([&] { return user->frame(group.other) == group.home; })) {
+            ADD_FAILURE() << "xlogo did not take the terminal's frame " << DesktopUser::describe(group.home);
+            return std::nullopt;
+        }
+        TessalyProgram::Options options;
+        options.diagnostics = true;
+        options.handoff = handoff(group, {terminal->pid, logo->pid});
+        if (!startProgram(options)) {
+            ADD_FAILURE() << "the program did not start";
+            return std::nullopt;
+        }
+        if (!user->focus(group.active) || !user->waitForBarAbove(group.active)) {
+            ADD_FAILURE() << "no bar above the handed-over group (the program showed "
+                          << DesktopUser::describe(user->overlays()) << ")";
+            return std::nullopt;
+        }
+        return group;
+    }
+
+    // The handoff a relaunch leaves, with the group at its home frame.
+    static std::string handoff(const Group& group, std::pair<pid_t, pid_t> pids) {
+        timespec real{}, boot{};
+        clock_gettime(CLOCK_REALTIME, &real);
+        clock_gettime(CLOCK_BOOTTIME, &boot);
+        const auto seconds = [](const timespec& t) { return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9; };
+        const Rect& f = group.home;
+        char text[1024];
+        std::snprintf(text, sizeof text,
+                      R"({"schemaVersion": 1, "bootTime": %.3f, "writtenAtUptime": %.3f, "groups": [{)"
+                      R"("id": "6F9619FF-8B86-D011-B42D-00C04FC964FF", "frame": [[%.0f, %.0f], [%.0f, %.0f]], )"
+                      R"("activeWindowID": %u, "members": [)"
+                      R"({"windowID": %u, "pid": %d, "lastKnownTitle": "terminal"}, )"
+                      R"({"windowID": %u, "pid": %d, "lastKnownTitle": "logo"}]}]})",
+                      seconds(real) - seconds(boot), seconds(boot), f.minX(), f.minY(), f.width(), f.height(),
+                      group.active, group.active, pids.first, group.other, pids.second);
+        return text;
+    }
+
+    MaximizedAxes axes(xcb_window_t window) { return user->info(window).maximized(); }
+    bool maximized(xcb_window_t window) { return axes(window) == MaximizedAxes::both(); }
+    bool unmaximized(xcb_window_t window) { return !axes(window).any(); }
+
+    // Asks the window manager to maximise the window along the axes, or to
+    // restore it, as a pager or a keyboard shortcut does.
+    void askWindowManager(xcb_window_t window, bool maximise, MaximizedAxes which = MaximizedAxes::both()) {
+        const X11Connection& x = desktop->connection();
+        const auto& a = x.atoms();
+        const xcb_atom_t vertical = a.NET_WM_STATE_MAXIMIZED_VERT, horizontal = a.NET_WM_STATE_MAXIMIZED_HORZ;
+        x.sendClientMessage(x.root(), window, a.NET_WM_STATE, maximise ? 1 : 0, which.vertical ? vertical : horizontal,
+                            which.vertical && which.horizontal ? horizontal : xcb_atom_t{XCB_ATOM_NONE}, 2);
+        x.flush();
+    }
+
+    void doubleClick(Point at) {
+        user->input.moveTo(at);
+        for (int i = 0; i < 2; ++i) {
+            user->input.press(1);
+            user->input.release(1);
+        }
+    }
+    // A point of the title bar that the program's bar leaves free, also
+    // when the bar lies inside the title bar.
+    Point freeTitleBarPoint(xcb_window_t window) { return user->titleBarPoint(window, 50); }
+
+    // Both members maximised by the window manager, in one frame.
+    bool maximisedTogether(const Group& g) {
+        return maximized(g.active) && maximized(g.other) && user->shareFrame(g.active, g.other);
+    }
+    // The same, with the bar on the frame.
+    bool maximisedWithBar(const Group& g) { return maximisedTogether(g) && user->barAbove(g.active).has_value(); }
+    // Both members back at `home`, neither maximised, the bar above.
+    bool backAt(const Group& g, const Rect& home) {
+        const Size step = user->screen.sizeIncrement(g.active);
+        return unmaximized(g.active) && unmaximized(g.other) && user->screen.sameFrame(user->frame(g.active), home, step) &&
+               user->shareFrame(g.active, g.other) && user->barAbove(g.active).has_value();
+    }
+    // What the user sees of the group, for failure messages: both frames,
+    // the bars, and the stacking of the terminal (T), xlogo (L) and the
+    // program's windows (by their heights).
+    std::string describe(const Group& g) {
+        std::string stack;
+        const xcb_window_t a = user->screen.frameWindow(g.active), o = user->screen.frameWindow(g.other);
+        for (const auto& w : user->screen.stack()) {
+            if (w.window == a) stack += " T";
+            else if (w.window == o) stack += " L";
+            else if (w.overrideRedirect && w.pid == ProcessID{program->pid()}) {
+                stack += " bar" + std::to_string(static_cast<int>(w.rect.height()));
+            }
+        }
+        return "terminal " + DesktopUser::describe(user->frame(g.active)) + (maximized(g.active) ? " maximised" : "") +
+               ", xlogo " + DesktopUser::describe(user->frame(g.other)) + (maximized(g.other) ? " maximised" : "") +
+               ", bars " + DesktopUser::describe(user->bars()) + ", stacking (bottom to top)" + stack +
+               ", active " + std::to_string(desktop->windows().activeWindow());
+    }
+
+    // After a moment, the members are still as `holds` wants them.
+    bool staysSo(const std::function<bool()>& holds) {
+        return !user->waitUntil([&] { return !holds(); }, milliseconds(1500));
+    }
+
+    // Both members maximised together, staying so, with the bar on them.
+    void expectMaximisedTogether(const Group& g) {
+        EXPECT_TRUE(user->waitUntil([&] { return maximisedWithBar(g); })) << "not maximised together: " << describe(g);
+        EXPECT_TRUE(staysSo([&] { return maximisedTogether(g); })) << "did not stay maximised: " << describe(g);
+        EXPECT_TRUE(user->waitUntil([&] { return maximisedWithBar(g); })) << "no bar on the frame: " << describe(g);
+    }
+    void expectBackHome(const Group& g) {
+        EXPECT_TRUE(user->waitUntil([&] { return backAt(g, g.home); }))
+            << "not back at " << DesktopUser::describe(g.home) << ": " << describe(g);
+    }
+
+    // Afterwards the group follows a plain move of its active member,
+    // nothing sends the member back, and no member was sent back until the
+    // program gave up.
+    void expectMovesAsOne(const Group& g) {
+        const Rect from = user->frame(g.active);
+        const Point to{from.minX() + 90, from.minY() + 60};
+        ASSERT_TRUE(desktop->windows().setPosition(g.active, to));
+        EXPECT_TRUE(user->waitUntil([&] {
+            return user->frame(g.active).origin == to && user->shareFrame(g.active, g.other) &&
+                   user->barAbove(g.active).has_value();
+        })) << "the group did not follow a move: "
+            << describe(g);
+        EXPECT_TRUE(staysSo([&] { return user->frame(g.active).origin == to; })) << "moved back: " << describe(g);
+        EXPECT_EQ(program->process().count(kBudgetExhausted), 0u);
+    }
+};
+
+// A pager or a keyboard shortcut maximises the active member, and restores it.
+TEST_P(MaximiseTest, MaximiseByTheWindowManagerKeepsTheGroup) {
+    const auto g = startWithGroup();
+    ASSERT_TRUE(g);
+
+    askWindowManager(g->active, true);
+    expectMaximisedTogether(*g);
+    askWindowManager(g->active, false);
+    expectBackHome(*g);
+
+    // From top to bottom only: the other member the same way.
+    const MaximizedAxes vertically{true, false};
+    askWindowManager(g->active, true, vertically);
+    EXPECT_TRUE(user->waitUntil([&] {
+        return axes(g->active) == vertically && axes(g->other) == vertically && user->shareFrame(g->active, g->other) &&
+               user->barAbove(g->active).has_value();
+    })) << "not maximised together from top to bottom: "
+        << describe(*g);
+    askWindowManager(g->active, false, vertically);
+    expectBackHome(*g);
+    expectMovesAsOne(*g);
+}
+
+// A double click on the active member's title bar maximises the group, and
+// another brings it back.
+TEST_P(MaximiseTest, ADoubleClickOnTheTitleBarMaximisesAndRestoresTheGroup) {
+    const auto g = startWithGroup();
+    ASSERT_TRUE(g);
+
+    doubleClick(freeTitleBarPoint(g->active));
+    expectMaximisedTogether(*g);
+    doubleClick(freeTitleBarPoint(g->active));
+    expectBackHome(*g);
+    expectMovesAsOne(*g);
+}
+
+// A double click on the program's bar fills the work area below the bar
+// with a terminal in front (which keeps to whole character cells), and
+// another brings the group back.
+TEST_P(MaximiseTest, ADoubleClickOnTheBarMaximisesAndRestoresATerminal) {
+    const auto g = startWithGroup();
+    ASSERT_TRUE(g);
+    const auto doubleClickBar = [&] {
+        const auto bar = user->barAbove(g->active);
+        ASSERT_TRUE(bar) << describe(*g);
+        doubleClick(Point{bar->rect.maxX() - 12, bar->rect.midY()});
+    };
+
+    doubleClickBar();
+    EXPECT_TRUE(user->waitUntil([&] {
+        const Rect f = user->frame(g->active);
+        return f.width() > g->home.width() + 200 && user->shareFrame(g->active, g->other) &&
+               user->barAbove(g->active).has_value();
+    })) << "not maximised: "
+        << describe(*g);
+    doubleClickBar();
+    expectBackHome(*g);
+    expectMovesAsOne(*g);
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, MaximiseTest,
+                         ::testing::Values(test::X11WindowManager::openbox, test::X11WindowManager::xfwm4,
+                                           test::X11WindowManager::icewm, test::X11WindowManager::metacity),
+                         test::X11WindowManagerName());
+
+}  // namespace
+}  // namespace tessaly::e2e
