@@ -90,7 +90,7 @@ TEST(L10nTexts, GivenTranslationsAreExact) {
                                         "Encerrar o Tessaly", "Esci da Tessaly"}));
     EXPECT_EQ(inEveryLanguage(colorPurple)[3], "Lila");
     EXPECT_EQ(inEveryLanguage(about)[1], "このアプリについて");
-    EXPECT_EQ(inEveryLanguage(matchContains)[1], "〜を含む");
+    EXPECT_EQ(inEveryLanguage(matchContains)[1], "～を含む");
 
     // Pickers take the accessors as values.
     std::string (*const policyChoices[])() = {policyKeep, policyDetach};
