@@ -28,6 +28,12 @@ public:
     // How long one step may take to show on screen before it counts as held.
     static constexpr std::chrono::milliseconds kStepPatience{300};
 
+    // The key held for a grouping drag (the program's grouping modifier).
+    xcb_keysym_t groupingKey = KeySym::shiftL;
+    // Whether the window manager keeps a bar directly above its window in
+    // the stacking order (metacity keeps every bar above all windows).
+    bool barsStackWithWindows = true;
+
     DesktopUser(test::X11Desktop& desktop, pid_t program)
         : desktop_(desktop), program_(program), input(desktop.connection()), screen(desktop) {}
 
@@ -60,13 +66,15 @@ public:
     // The bar of the group whose active member is `client`: one of the
     // program's override-redirect windows, as wide as the client's frame,
     // standing on the frame's top edge (or inside its title bar when there
-    // is no room above) and directly above the frame in the stacking order.
+    // is no room above) and directly above the frame in the stacking order
+    // (where the window manager keeps it there).
     std::optional<ShownWindow> barAbove(xcb_window_t client) {
         const Rect f = frame(client);
         const xcb_window_t frameWindow = screen.frameWindow(client);
         for (const auto& w : bars()) {
             const bool onTop = w.rect.maxY() == f.minY() || w.rect.minY() == f.minY();
-            if (w.rect.size.width == f.size.width && w.rect.minX() == f.minX() && onTop && screen.isDirectlyAbove(w.window, frameWindow)) {
+            if (w.rect.size.width == f.size.width && w.rect.minX() == f.minX() && onTop &&
+                (!barsStackWithWindows || screen.isDirectlyAbove(w.window, frameWindow))) {
                 return w;
             }
         }
@@ -102,12 +110,12 @@ public:
     }
 
     // Drags the client by its title bar until the pointer is at `to`,
-    // optionally holding Shift, waiting after each step until the frame
-    // follows the pointer. Before the release, `whileHeld` (when given) is
-    // waited for. False, with the reason in `why`, when the frame never
-    // followed or `whileHeld` never held; the button and Shift are let go
-    // either way.
-    bool dragTitleBar(xcb_window_t client, Point to, bool shift, std::string& why,
+    // optionally holding the grouping modifier, waiting after each step
+    // until the frame follows the pointer. Before the release, `whileHeld`
+    // (when given) is waited for. False, with the reason in `why`, when the
+    // frame never followed or `whileHeld` never held; the button and the
+    // modifier are let go either way.
+    bool dragTitleBar(xcb_window_t client, Point to, bool grouping, std::string& why,
                       const std::function<bool()>& whileHeld = {},
                       std::chrono::milliseconds holdPatience = test::kX11Patience) {
         const Point grab = titleBarPoint(client);
@@ -134,7 +142,7 @@ public:
             return moved || near(p, origin);
         };
         input.moveTo(grab);
-        if (shift) input.keyDown(KeySym::shiftL);
+        if (grouping) input.keyDown(groupingKey);
         input.press(1);
         // The window manager (or the program on its behalf) starts the move
         // once the pointer has gone a few pixels.
@@ -161,7 +169,7 @@ public:
             why = "what should show during the drag never showed";
         }
         input.release(1);
-        if (shift) input.keyUp(KeySym::shiftL);
+        if (grouping) input.keyUp(groupingKey);
         return ok;
     }
 
@@ -175,9 +183,10 @@ public:
         return false;
     }
 
-    // Groups `dragged` onto `target` as a user does: a Shift-drag by the
-    // title bar over the target, a hover until the insert preview shows
-    // over it, the release. False (with `why`) when the preview never showed.
+    // Groups `dragged` onto `target` as a user does: a drag by the title bar
+    // with the grouping modifier over the target, a hover until the insert
+    // preview shows over it, the release. False (with `why`) when the preview
+    // never showed.
     bool groupByDrag(xcb_window_t dragged, xcb_window_t target, std::string& why,
                      std::chrono::milliseconds previewPatience = test::kX11Patience) {
         const Rect t = frame(target);

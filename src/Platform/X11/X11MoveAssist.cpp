@@ -39,7 +39,7 @@ void X11MoveAssist::handle(const xcb_generic_event_t& event) {
         if (button == kLeftButton) pressed();
         return;
     case XCB_INPUT_RAW_BUTTON_RELEASE:
-        if (button == kLeftButton) press_ = {};
+        if (button == kLeftButton) released();
         return;
     case XCB_INPUT_RAW_MOTION:
         if (press_.client != kNoWindow && !press_.decided) moved();
@@ -110,12 +110,17 @@ void X11MoveAssist::moved() {
     movesByItself_ = {};  // not this time, for all that time
     // From where the press was: the window catches up with the pointer, as
     // if the window manager had moved it from the start.
+    press_.assisted = true;
     send(kMoveDirection);
-    // Read after the request was handled: a button still down then comes
-    // up after the window manager has the request, and ends its move. One
-    // up already may have come first, and the move waits for it in vain.
-    const auto after = xcbReply(c, xcb_query_pointer_reply, xcb_query_pointer(c, input_.connection->root()));
-    if (!after || !(after->mask & XCB_BUTTON_MASK_1)) send(kCancelDirection);
+}
+
+void X11MoveAssist::released() {
+    // A window manager may take the request on only after the release (it
+    // came between the request and its grab): the move then waits for a
+    // release that has been. One that saw the release takes this for
+    // nothing; icewm and xfwm4 take it for nothing either way.
+    if (press_.assisted) send(kCancelDirection);
+    press_ = {};
 }
 
 std::chrono::milliseconds X11MoveAssist::ownMovePatience(const Habit& habit) const {

@@ -13,10 +13,10 @@
 // (icewm, asked then, runs two moves, ends one and keeps the pointer): until
 // it has been seen to need the assist with these modifiers, it is given a
 // moment past the threshold to move the window by itself, and a long one
-// once it has been seen to move such a window by itself. And the request
-// must reach the window manager before the release does: it is never sent
-// with the button up, and when the button is up right after it, the move is
-// cancelled (_NET_WM_MOVERESIZE_CANCEL) where the window manager takes that.
+// once it has been seen to move such a window by itself. And a move must
+// not outlast the press: it is never asked for with the button up, and it
+// is cancelled on the release (_NET_WM_MOVERESIZE_CANCEL), for a window
+// manager that took the request on only after the release.
 #include "Platform/WindowMoveAssist.h"
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11EventThread.h"
@@ -55,6 +55,7 @@ private:
     void handle(const xcb_generic_event_t& event);
     void pressed();
     void moved();
+    void released();
     // A _NET_WM_MOVERESIZE for the pressed client, from where it was pressed.
     void send(std::uint32_t direction) const;
 
@@ -77,6 +78,7 @@ private:
         int stillMotions = 0;  // past the threshold, with the frame where it was
         std::optional<std::chrono::steady_clock::time_point> pastThreshold{};
         bool decided = false;
+        bool assisted = false;  // the window manager was asked to move it
     };
 
     X11RawInput input_;  // the thread's own connection
