@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "OverlayUI/Qt/BarCoverMask.h"
 #include "OverlayUI/Qt/BarFrameFollower.h"
 #include "OverlayUI/Qt/PanelFrameCache.h"
 #include "OverlayUI/Qt/QtCrossPromptPanel.h"
@@ -22,7 +23,8 @@ QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::sha
       follower_(backend ? std::make_shared<BarFrameFollower>(backend) : nullptr),
       appearance_(std::move(appearance)),
       mainExecutor_(mainExecutor ? std::move(mainExecutor) : std::make_shared<QtMainExecutor>()),
-      bars_(std::make_shared<std::set<QtTabBarPanel*>>()) {
+      bars_(std::make_shared<std::set<QtTabBarPanel*>>()),
+      coverMask_(backend ? std::make_shared<BarCoverMask>(backend, mainExecutor_, bars_) : nullptr) {
     if (appearance_) {
         appearanceObserver_ = appearance_->addObserver([bars = bars_] {
             for (QtTabBarPanel* bar : *bars) bar->systemAppearanceChanged();
@@ -47,6 +49,7 @@ std::unique_ptr<TabBarPanel> QtOverlayFactory::makeTabBarPanel(const Uuid& group
     }
     environment.registry = bars_;
     environment.follower = follower_;
+    environment.coverMask = coverMask_;
     environment.executor = mainExecutor_;
     return std::make_unique<QtTabBarPanel>(groupID, std::move(environment));
 }

@@ -13,8 +13,10 @@
 // With a backend, panels remember the frame each window they are ordered
 // against sits in (forgotten on the backend's reports), so re-ordering costs
 // no round trip, and shown bars follow their frames from the backend's event
-// thread (BarFrameFollower); without one (offscreen tests) neither. With a
-// system appearance, bars set to follow it recolour when it changes.
+// thread (BarFrameFollower), and where the window manager will not keep bars
+// between windows they are cut to look so (BarCoverMask); without one
+// (offscreen tests) none of this. With a system appearance, bars set to
+// follow it recolour when it changes.
 #include <functional>
 #include <memory>
 #include <set>
@@ -28,6 +30,7 @@ class QWidget;
 
 namespace tessaly {
 
+class BarCoverMask;
 class BarFrameFollower;
 class PanelFrameCache;
 class QtTabBarPanel;
@@ -65,6 +68,7 @@ private:
     std::shared_ptr<SystemAppearance> appearance_;
     std::shared_ptr<MainExecutor> mainExecutor_;
     std::shared_ptr<std::set<QtTabBarPanel*>> bars_;
+    std::shared_ptr<BarCoverMask> coverMask_;
     std::function<void(QWidget&)> bringToFront_;
     Subscription appearanceObserver_;
 };

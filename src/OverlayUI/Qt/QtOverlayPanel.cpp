@@ -102,10 +102,11 @@ bool QtOverlayPanel::orderRelative(Order order, WindowID relativeTo) {
         return false;
     }
     // Stacked before it is mapped: a hidden panel appears in its place.
-    X11PanelOps::restack(own, frame, order == Order::above);
+    const bool above = order == Order::above;
+    if (!onOrdering || onOrdering(frame, above)) X11PanelOps::restack(own, frame, above);
     orderIn();
     relativeFrame_ = frame;
-    orderedAbove_ = order == Order::above;
+    orderedAbove_ = above;
     if (onOrderedRelative) onOrderedRelative();
     return true;
 }
@@ -117,7 +118,9 @@ void QtOverlayPanel::orderInAsBefore() {
         return;
     }
     if (widget_->isVisible()) return;
-    X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);
+    if (!onOrdering || onOrdering(relativeFrame_, orderedAbove_)) {
+        X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);
+    }
     orderIn();
 }
 

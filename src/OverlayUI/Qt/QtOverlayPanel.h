@@ -56,6 +56,10 @@ public:
     // 0 before any such ordering (and always offscreen).
     std::uint32_t relativeFrame() const { return relativeFrame_; }
     bool orderedAbove() const { return orderedAbove_; }
+    // Called just before each ordering against another window, with that
+    // window's frame and whether the panel goes above it; false leaves the
+    // panel where it is in the stacking (it is only shown).
+    std::function<bool(std::uint32_t frame, bool above)> onOrdering;
     // Called after each ordering against another window.
     std::function<void()> onOrderedRelative;
 

@@ -387,6 +387,12 @@ void TabBarView::setStyle(const Style& style) {
     update();
 }
 
+void TabBarView::setCover(const QRegion& cover) {
+    if (cover == cover_) return;
+    cover_ = cover;
+    updateMask();
+}
+
 QColor TabBarView::fillColor() const { return QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_); }
 
 QColor TabBarView::barControlColor() const { return QtBarColors::color(palette_.barControl); }
@@ -488,7 +494,7 @@ QPainterPath TabBarView::backgroundPath(const QRectF& rect, const Style& style) 
 void TabBarView::updateMask() {
     if (!isWindow() || width() <= 0 || height() <= 0) return;
     // No compositor is assumed: the rounded corners are cut out of the window.
-    setMask(OverlayShapes::region(backgroundPath(QRectF(rect()), style_)));
+    setMask(OverlayShapes::uncovered(OverlayShapes::region(backgroundPath(QRectF(rect()), style_)), cover_));
 }
 
 void TabBarView::resizeEvent(QResizeEvent* event) {
