@@ -51,7 +51,11 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         ProcessID pid = 0;
         Rect frame;
         bool minimized = false;
+        bool framed = false;  // inside a frame of a window manager's
     };
+    static Seen seenOf(const X11WindowInfo& info) {
+        return Seen{*info.pid, info.frame, info.isMinimized(), info.frameWindow != info.window};
+    }
 
     std::shared_ptr<X11Backend> backend;
     std::mutex subscribeMutex;
@@ -81,8 +85,19 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
     void remember(const std::vector<X11WindowInfo>& infos) {
         std::lock_guard lock(mutex);
         for (const auto& info : infos) {
-            if (info.pid) seen[info.window] = Seen{*info.pid, info.frame, info.isMinimized()};
+            if (info.pid) seen[info.window] = seenOf(info);
         }
+    }
+
+    // Whether a window a window manager framed is out of its frame now: let
+    // go by a window manager that is being replaced, not yet framed by the
+    // next. It has no frame then, and what it shows meanwhile (the bare
+    // window, wherever it was handed back) is no move of its own.
+    bool isBetweenManagers(const X11WindowInfo& info) {
+        if (info.frameWindow != info.window) return false;
+        std::lock_guard lock(mutex);
+        const auto it = seen.find(info.window);
+        return it != seen.end() && it->second.framed;
     }
 
     void post(ProcessID pid, const AXElement& target, const AXElement& element, const std::string& name) {
@@ -103,10 +118,12 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         post(s.pid, e, e, name);
     }
 
-    // Re-reads a client and reports what changed since it was last seen.
+    // Re-reads a client and reports what changed since it was last seen
+    // (between window managers: nothing, until the next one frames it).
     void refresh(xcb_window_t window) {
         const auto info = backend->windows().read(window);
-        if (!info || !info->pid) return;
+        if (!info || !info->pid || isBetweenManagers(*info)) return;
+        const Seen now = seenOf(*info);
         Seen before;
         bool known = false;
         {
@@ -115,9 +132,8 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
                 before = it->second;
                 known = true;
             }
-            seen[window] = Seen{*info->pid, info->frame, info->isMinimized()};
+            seen[window] = now;
         }
-        const Seen now{*info->pid, info->frame, info->isMinimized()};
         if (!known) return;
         if (now.minimized != before.minimized) {
             postWindow(now, window, now.minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
@@ -303,8 +319,10 @@ AXAnswer X11Accessibility::copyAttributeValue(const AXElement& element, std::str
     if (attribute == "AXRole") return {AXError::success, std::string("AXWindow")};
     if (attribute == "AXSubrole") return {AXError::success, subroleOf(*info)};
     if (attribute == "AXTitle") return {AXError::success, info->title};
-    if (attribute == "AXPosition") return {AXError::success, info->frame.origin};
-    if (attribute == "AXSize") return {AXError::success, info->frame.size};
+    if (attribute == "AXPosition" || attribute == "AXSize") {
+        if (hub_->isBetweenManagers(*info)) return {AXError::cannotComplete, {}};
+        return {AXError::success, attribute == "AXPosition" ? AXValue{info->frame.origin} : AXValue{info->frame.size}};
+    }
     if (attribute == "AXMinimized") return {AXError::success, info->isMinimized()};
     if (attribute == "AXFullScreen") return {AXError::success, info->state.fullscreen};
     if (attribute == "AXMain" || attribute == "AXFocused") {
@@ -332,6 +350,12 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
     // its windows along, whether or not the backend has heard so yet.
     if ((attribute == "AXPosition" || attribute == "AXSize") && processHasExited(element.pid)) {
         return AXError::invalidElement;
+    }
+    // A window no window manager frames now is framed anew where it stands:
+    // a frame given it meanwhile would count the decoration it does not have.
+    if (attribute == "AXPosition" || attribute == "AXSize") {
+        const auto info = windows.read(window);
+        if (info && hub_->isBetweenManagers(*info)) return AXError::cannotComplete;
     }
     if (attribute == "AXPosition") {
         const Point* p = std::get_if<Point>(&value);
