@@ -143,7 +143,8 @@ TEST_P(StockWindowManagerTest, APlainDragAfterAGroupingMovesTheWindow) {
 // A bar stands directly above its group's window: a window activated over
 // the group covers it, so does the program's own settings window, and the
 // band behind the window's top edge never hides the window's own title;
-// also after the window manager was replaced. What the screen shows is
+// also after the window manager was replaced (which frames the group where
+// it was, exactly). What the screen shows is
 // checked everywhere (metacity stacks the bars above all windows, whatever
 // it is asked: there they are cut to look so), the server's stacking order
 // where the window manager keeps it.
@@ -196,12 +197,18 @@ TEST_P(StockWindowManagerTest, ABarStacksWithItsWindowBelowTheWindowsAbove) {
     ASSERT_TRUE(user->focus(active));
     wholeBarAndTitleShow("the group's window activated again");
 
+    // A new window manager frames the group where it was, exactly.
     if (manager() == WM::fluxbox) return;  // it has no --replace
     const xcb_window_t oldFrame = user->screen.frameWindow(active);
+    const xcb_window_t inactive = active == left->window ? right->window : left->window;
+    const Rect before = user->frame(active);
     ASSERT_TRUE(desktop->replaceWindowManager(why)) << why;
     ASSERT_TRUE(user->waitUntil([&] { return user->screen.frameWindow(active) != oldFrame; }))
         << "the new window manager did not frame the windows";
     ASSERT_TRUE(user->focus(active));
+    EXPECT_TRUE(user->waitUntil([&] { return user->frame(active) == before && user->shareFrame(inactive, active); }))
+        << "the group was at " << DesktopUser::describe(before) << ", now its members at "
+        << DesktopUser::describe(user->frame(active)) << " and " << DesktopUser::describe(user->frame(inactive));
     wholeBarAndTitleShow("after the window manager was replaced");
 }
 

@@ -14,6 +14,7 @@
 #include "OverlayUI/Qt/QtTabColorPanelController.h"
 #include "Platform/Qt/QtMainExecutor.h"
 #include "Platform/Qt/QtX11Coordinates.h"
+#include "Platform/X11/X11Backend.h"
 
 namespace tessaly {
 
@@ -30,9 +31,19 @@ QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::sha
             for (QtTabBarPanel* bar : *bars) bar->systemAppearanceChanged();
         });
     }
+    if (backend) {
+        windowManagerWatch_ = backend->subscribe([this](const X11Event& event) {
+            if (event.kind != X11Event::Kind::windowManagerChanged) return;
+            mainExecutor_->post(lifetime_.guarded([this] {
+                for (QtTabBarPanel* bar : *bars_) bar->windowManagerChanged();
+            }));
+        });
+    }
 }
 
-QtOverlayFactory::~QtOverlayFactory() = default;
+QtOverlayFactory::~QtOverlayFactory() {
+    windowManagerWatch_.cancel();  // synchronous: nothing is posted any more
+}
 
 std::unique_ptr<TabBarPanel> QtOverlayFactory::makeTabBarPanel(const Uuid& groupID) {
     QtTabBarPanel::Environment environment;

@@ -22,6 +22,7 @@
 #include <set>
 
 #include "OverlayUI/OverlayFactory.h"
+#include "Platform/Lifetime.h"
 #include "Platform/MainExecutor.h"
 #include "Platform/Subscription.h"
 #include "Platform/SystemAppearance.h"
@@ -71,6 +72,8 @@ private:
     std::shared_ptr<BarCoverMask> coverMask_;
     std::function<void(QWidget&)> bringToFront_;
     Subscription appearanceObserver_;
+    LifetimeToken lifetime_;          // posted work does nothing once the factory is gone
+    Subscription windowManagerWatch_;  // last: ends before the rest goes
 };
 
 }  // namespace tessaly

@@ -111,6 +111,12 @@ bool QtOverlayPanel::orderRelative(Order order, WindowID relativeTo) {
     return true;
 }
 
+void QtOverlayPanel::handToRoot() {
+    if (widget_ && hasFrame_ && widget_->testAttribute(Qt::WA_WState_Created)) {
+        X11PanelOps::handToRoot(static_cast<X11PanelOps::XWindow>(widget_->internalWinId()), frame_);
+    }
+}
+
 void QtOverlayPanel::orderInAsBefore() {
     if (!widget_) return;
     if (relativeFrame_ == 0 || !X11PanelOps::qtConnection()) {

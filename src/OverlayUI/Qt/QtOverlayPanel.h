@@ -45,6 +45,9 @@ public:
     void orderFront() override;
     void orderOut() override;
     bool orderRelative(Order order, WindowID relativeTo) override;
+    // Hands the panel's window to the root again where it stands (a new
+    // compositor takes it on as a new window); nothing before it has one.
+    void handToRoot();
     // Orders the panel in where it was last ordered against a window
     // (directly above or below that window's frame), so that it never shows
     // over other windows on its way there; at the front when it never was.

@@ -167,6 +167,11 @@ void QtTabBarPanel::setCover(const std::vector<Rect>& above) {
     }
 }
 
+void QtTabBarPanel::windowManagerChanged() {
+    strip_.handToRoot();
+    backing_.handToRoot();
+}
+
 void QtTabBarPanel::systemAppearanceChanged() {
     if (appearanceMode_ == AppearanceMode::system) applyPalette();
 }

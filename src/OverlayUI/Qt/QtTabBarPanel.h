@@ -83,6 +83,10 @@ public:
 
     // The system appearance changed: a bar that follows it takes the new palette.
     void systemAppearanceChanged();
+    // Another window manager came: its compositor is shown the bar's windows
+    // anew (xfwm4's, started anew, draws none it found above a frame of the
+    // old window manager's until they are).
+    void windowManagerChanged();
     // The root child the strip is ordered directly above while the bar is
     // shown; 0 otherwise.
     std::uint32_t orderedFrame() const;
