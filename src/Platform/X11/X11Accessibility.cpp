@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -36,6 +38,10 @@ std::string subroleOf(const X11WindowInfo& info) {
 // from a resize and to notice minimising, and queues each notification on
 // the observers registered for it.
 struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hub> {
+    // How long a window may be between two window managers (the next one
+    // comes up and frames its windows within a second or two).
+    static constexpr std::chrono::seconds kBetweenManagersPatience{5};
+
     explicit Hub(std::shared_ptr<X11Backend> b) : backend(std::move(b)) {}
 
     // Stops listening, synchronously: afterwards no event reaches the hub,
@@ -52,6 +58,8 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         Rect frame;
         bool minimized = false;
         bool framed = false;  // inside a frame of a window manager's
+        // Since when it has been out of a frame it was in (see isBetweenManagers).
+        std::optional<std::chrono::steady_clock::time_point> unframedSince{};
     };
     static Seen seenOf(const X11WindowInfo& info) {
         return Seen{*info.pid, info.frame, info.isMinimized(), info.frameWindow != info.window};
@@ -92,12 +100,17 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
     // Whether a window a window manager framed is out of its frame now: let
     // go by a window manager that is being replaced, not yet framed by the
     // next. It has no frame then, and what it shows meanwhile (the bare
-    // window, wherever it was handed back) is no move of its own.
+    // window, wherever it was handed back) is no move of its own. A window
+    // out of its frame for longer is taken as it is (the next window
+    // manager frames none).
     bool isBetweenManagers(const X11WindowInfo& info) {
         if (info.frameWindow != info.window) return false;
         std::lock_guard lock(mutex);
         const auto it = seen.find(info.window);
-        return it != seen.end() && it->second.framed;
+        if (it == seen.end() || !it->second.framed) return false;
+        const auto now = std::chrono::steady_clock::now();
+        if (!it->second.unframedSince) it->second.unframedSince = now;
+        return now - *it->second.unframedSince < kBetweenManagersPatience;
     }
 
     void post(ProcessID pid, const AXElement& target, const AXElement& element, const std::string& name) {
@@ -216,6 +229,7 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
             break;
         }
         case Kind::frameChanged:
+        case Kind::reparented:  // framed again (by the next window manager)
         case Kind::stateChanged:
         case Kind::wmStateChanged:
         case Kind::mapped:
