@@ -2,7 +2,8 @@
 // What a user sees on the test desktop, read back from the X server: the
 // shown top-level windows in stacking order with their places and owners,
 // a client's frame and its size increments (terminals snap to character
-// cells), and whether one window stands directly above another.
+// cells), whether one window stands directly above another, and whether
+// the screen shows a window's own pixels somewhere (nothing covers it).
 #include "Platform/X11/X11Desktop.h"
 
 #include <xcb/xcb_icccm.h>
