@@ -35,6 +35,10 @@ public:
     // How long one step may take to show on screen before it counts as held.
     static constexpr std::chrono::milliseconds kStepPatience{300};
 
+    // Whether the window manager keeps a bar directly above its window in
+    // the stacking order (metacity keeps every bar above all windows).
+    bool barsStackWithWindows = true;
+
     DesktopUser(test::X11Desktop& desktop, pid_t program)
         : desktop_(desktop), program_(program), input(desktop.connection()), screen(desktop) {}
 
@@ -76,10 +80,11 @@ public:
 
     // The bar of the group whose active member is `client`: one of the
     // program's override-redirect windows, directly above the frame in the
-    // stacking order, either standing on the frame's top edge as wide as
-    // the frame, or, where there is no room above, inside the title bar of
-    // what shows of the frame in the work area (a maximised window's
-    // borders may lie beyond it), inset from both sides.
+    // stacking order (where the window manager keeps it there), either
+    // standing on the frame's top edge as wide as the frame, or, where there
+    // is no room above, inside the title bar of what shows of the frame in
+    // the work area (a maximised window's borders may lie beyond it), inset
+    // from both sides.
     std::optional<ShownWindow> barAbove(xcb_window_t client) {
         const Rect f = frame(client);
         const Rect shown = f.intersection(screen.workArea());
@@ -92,7 +97,7 @@ public:
             const bool inside =
                 w.rect == Rect(std::min(shown.minX() + kTitleBarClearance * scale, shown.maxX() - width),
                                shown.minY() + kTitleBarInset * scale, width, barHeight - kTitleBarInset * scale);
-            if ((above || inside) && standsOn(w.window, frameWindow)) return w;
+            if ((above || inside) && (!barsStackWithWindows || standsOn(w.window, frameWindow))) return w;
         }
         return std::nullopt;
     }
@@ -144,11 +149,11 @@ public:
     }
 
     // Drags the client by its title bar until the pointer is at `to`,
-    // optionally holding the grouping key, waiting after each step until the frame
-    // follows the pointer. Before the release, `whileHeld` (when given) is
-    // waited for. False, with the reason in `why`, when the frame never
-    // followed or `whileHeld` never held; the button and the key are let go
-    // either way.
+    // optionally holding the grouping modifier, waiting after each step
+    // until the frame follows the pointer. Before the release, `whileHeld`
+    // (when given) is waited for. False, with the reason in `why`, when the
+    // frame never followed or `whileHeld` never held; the button and the
+    // modifier are let go either way.
     bool dragTitleBar(xcb_window_t client, Point to, bool grouping, std::string& why,
                       const std::function<bool()>& whileHeld = {},
                       std::chrono::milliseconds holdPatience = test::kX11Patience) {
@@ -217,9 +222,10 @@ public:
         return false;
     }
 
-    // Groups `dragged` onto `target` as a user does: a Shift-drag by the
-    // title bar over the target, a hover until the insert preview shows
-    // over it, the release. False (with `why`) when the preview never showed.
+    // Groups `dragged` onto `target` as a user does: a drag by the title bar
+    // with the grouping modifier over the target, a hover until the insert
+    // preview shows over it, the release. False (with `why`) when the preview
+    // never showed.
     bool groupByDrag(xcb_window_t dragged, xcb_window_t target, std::string& why,
                      std::chrono::milliseconds previewPatience = test::kX11Patience) {
         const Rect t = frame(target);

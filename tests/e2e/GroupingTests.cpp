@@ -197,29 +197,43 @@ TEST_F(GroupingTest, ClosingOrKillingAMemberOfAPairDissolvesItsGroupAndTakesItsB
     EXPECT_EQ(user->frame(second->active), before);
 }
 
-// 5. openbox replaced by a new openbox: the groups stay and their bars come
-// back above the new frames.
+// 5. openbox replaced by a new openbox, then quit and started again (its
+// windows are without a window manager meanwhile): every member stays
+// exactly on its group's frame (a terminal forgiven what its size
+// increments force), the bars come back exactly on the new frames, and a
+// replacement leaves the groups where they were (a new start may place
+// windows anew).
 TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
     TessalyProgram::Options options;
     options.diagnostics = true;  // a failure's log tells what the session saw of the restart
     ASSERT_TRUE(startProgram(options));
     const auto first = groupedXterms("restart-a", 80);
     ASSERT_TRUE(first);
-    const auto second = groupedXterms("restart-b", 560);
+    // Windows of any size: exact to the pixel.
+    const auto left = desktop->launchXlogo("480x300+60+560");
+    const auto right = desktop->launchXlogo("480x300+760+560");
+    ASSERT_TRUE(left && right);
+    const auto second = group(right->window, left->window);
     ASSERT_TRUE(second);
-    const xcb_window_t oldFrame = user->screen.frameWindow(first->active);
+    const std::vector<std::pair<Pair, Rect>> groups{{*first, groupFrame(*first)}, {*second, groupFrame(*second)}};
 
-    std::string why;
-    ASSERT_TRUE(desktop->replaceWindowManager(why)) << why;
-    ASSERT_TRUE(user->waitUntil([&] {
-        const xcb_window_t now = user->screen.frameWindow(first->active);
-        return now != oldFrame && now != first->active;
-    })) << "the new window manager did not frame the windows";
-
-    for (const auto& pair : {*first, *second}) {
-        EXPECT_TRUE(user->waitForSharedFrame(pair.inactive, pair.active)) << "the group lost its shared frame";
-        EXPECT_TRUE(user->waitForBarAbove(pair.active))
-            << "no bar directly above the new frame; bars: " << DesktopUser::describe(user->bars());
+    for (const bool replaced : {true, false}) {
+        const char* restart = replaced ? "replaced" : "restarted";
+        const xcb_window_t oldFrame = user->screen.frameWindow(first->active);
+        std::string why;
+        ASSERT_TRUE(replaced ? desktop->replaceWindowManager(why) : desktop->restartWindowManager(why)) << why;
+        ASSERT_TRUE(user->waitUntil([&] {
+            const xcb_window_t now = user->screen.frameWindow(first->active);
+            return now != oldFrame && now != first->active;
+        })) << "the new window manager did not frame the windows";
+        for (const auto& [pair, frame] : groups) {
+            EXPECT_TRUE(user->waitUntil([&, &pair = pair, &frame = frame] {
+                return (!replaced || groupFrame(pair) == frame) && user->shareFrame(pair.inactive, pair.active) &&
+                       user->barAbove(pair.active);
+            })) << restart << ": the group was at " << DesktopUser::describe(frame) << ", now its members at "
+                << DesktopUser::describe(user->frame(pair.active)) << " and " << DesktopUser::describe(user->frame(pair.inactive))
+                << ", bars " << DesktopUser::describe(user->bars());
+        }
     }
     EXPECT_EQ(user->bars().size(), 2u);
     // The groups are alive: moving an active member still moves its partner.

@@ -2,13 +2,16 @@
 // What a user sees on the test desktop, read back from the X server: the
 // shown top-level windows in stacking order with their places and owners,
 // a client's frame and its size increments (terminals snap to character
-// cells), and whether one window stands directly above another.
+// cells), whether one window stands directly above another, and whether
+// the screen shows a window's own pixels somewhere (nothing covers it).
 #include "Platform/X11/X11Desktop.h"
 #include "Platform/X11/X11Monitors.h"
 
 #include <xcb/xcb_icccm.h>
 
 #include <algorithm>
+#include <cmath>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -69,6 +72,45 @@ public:
         const auto u = at(upper);
         const auto l = at(lower);
         return u != all.end() && l != all.end() && u == l + 1;
+    }
+
+    // Whether the screen shows `window`'s own pixels over `area` (root
+    // coordinates, inside the window): nothing covers it there. Judged by
+    // brightness alone, as alike in pattern (a compositor may lay a
+    // window's shadow or dim it) or, for a plain area, in level.
+    bool showsOwnPixels(xcb_window_t window, const Rect& area) const {
+        xcb_connection_t* c = desktop_.connection().get();
+        const xcb_window_t root = desktop_.connection().root();
+        const auto at = xcbReply(c, xcb_translate_coordinates_reply, xcb_translate_coordinates(c, window, root, 0, 0));
+        if (!at || area.isEmpty()) return false;
+        const std::size_t count = static_cast<std::size_t>(area.size.width * area.size.height);
+        const auto brightness = [&](xcb_window_t from, double x, double y) {
+            std::vector<double> values;
+            auto image = xcbReply(c, xcb_get_image_reply,
+                                  xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, from, static_cast<std::int16_t>(x),
+                                                static_cast<std::int16_t>(y), static_cast<std::uint16_t>(area.size.width),
+                                                static_cast<std::uint16_t>(area.size.height), ~0u));
+            if (!image || xcb_get_image_data_length(image.get()) < static_cast<int>(4 * count)) return values;
+            const auto* pixels = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image.get()));
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::uint32_t p = pixels[i];
+                values.push_back(0.299 * ((p >> 16) & 0xff) + 0.587 * ((p >> 8) & 0xff) + 0.114 * (p & 0xff));
+            }
+            return values;
+        };
+        const auto screen = brightness(root, area.minX(), area.minY());
+        const auto own = brightness(window, area.minX() - at->dst_x, area.minY() - at->dst_y);
+        if (screen.size() != count || own.size() != count) return false;
+        const auto mean = [&](const std::vector<double>& v) { return std::accumulate(v.begin(), v.end(), 0.0) / count; };
+        const double ms = mean(screen), mo = mean(own);
+        double covariance = 0, vs = 0, vo = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            covariance += (screen[i] - ms) * (own[i] - mo);
+            vs += (screen[i] - ms) * (screen[i] - ms);
+            vo += (own[i] - mo) * (own[i] - mo);
+        }
+        if (vo / count < 4) return vs / count < 16 && std::abs(ms - mo) <= 8;  // a plain area
+        return vs > 0 && covariance / std::sqrt(vs * vo) >= 0.9;
     }
 
     std::optional<X11WindowInfo> client(xcb_window_t window) const { return desktop_.windows().read(window); }

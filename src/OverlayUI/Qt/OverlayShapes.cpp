@@ -133,4 +133,9 @@ QRegion ring(const QRect& rect, int width, double cornerRadius) {
 
 QRegion region(const QPainterPath& path) { return QRegion(path.toFillPolygon().toPolygon(), Qt::WindingFill); }
 
+QRegion uncovered(const QRegion& shape, const QRegion& cover) {
+    const QRegion left = shape - cover;
+    return left.isEmpty() ? QRegion(-1, -1, 1, 1) : left;
+}
+
 }  // namespace tessaly::OverlayShapes

@@ -40,5 +40,8 @@ void fillRoundedRect(QPainter& painter, const QRectF& rect, double radius, const
 QRegion ring(const QRect& rect, int width, double cornerRadius);
 // A shape as a window region.
 QRegion region(const QPainterPath& path);
+// A window's shape less what covers it. Qt takes an empty mask for none at
+// all: a window covered whole gets a shape that shows nothing of it.
+QRegion uncovered(const QRegion& shape, const QRegion& cover);
 
 }  // namespace tessaly::OverlayShapes

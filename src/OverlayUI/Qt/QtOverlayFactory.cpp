@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "OverlayUI/Qt/BarCoverMask.h"
 #include "OverlayUI/Qt/BarFrameFollower.h"
 #include "OverlayUI/Qt/PanelFrameCache.h"
 #include "OverlayUI/Qt/QtCrossPromptPanel.h"
@@ -14,6 +15,7 @@
 #include "Platform/Qt/QtMainExecutor.h"
 #include "Platform/Qt/QtX11Coordinates.h"
 #include "Platform/X11/X11Compositing.h"
+#include "Platform/X11/X11Backend.h"
 
 namespace tessaly {
 
@@ -25,15 +27,26 @@ QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::sha
       mainExecutor_(mainExecutor ? std::move(mainExecutor) : std::make_shared<QtMainExecutor>()),
       compositing_(compositing || !backend ? std::move(compositing)
                                            : std::make_shared<X11Compositing>(backend, mainExecutor_)),
-      bars_(std::make_shared<std::set<QtTabBarPanel*>>()) {
+      bars_(std::make_shared<std::set<QtTabBarPanel*>>()),
+      coverMask_(backend ? std::make_shared<BarCoverMask>(backend, mainExecutor_, bars_) : nullptr) {
     if (appearance_) {
         appearanceObserver_ = appearance_->addObserver([bars = bars_] {
             for (QtTabBarPanel* bar : *bars) bar->systemAppearanceChanged();
         });
     }
+    if (backend) {
+        windowManagerWatch_ = backend->subscribe([this](const X11Event& event) {
+            if (event.kind != X11Event::Kind::windowManagerChanged) return;
+            mainExecutor_->post(lifetime_.guarded([this] {
+                for (QtTabBarPanel* bar : *bars_) bar->windowManagerChanged();
+            }));
+        });
+    }
 }
 
-QtOverlayFactory::~QtOverlayFactory() = default;
+QtOverlayFactory::~QtOverlayFactory() {
+    windowManagerWatch_.cancel();  // synchronous: nothing is posted any more
+}
 
 std::unique_ptr<TabBarPanel> QtOverlayFactory::makeTabBarPanel(const Uuid& groupID) {
     QtTabBarPanel::Environment environment;
@@ -50,6 +63,7 @@ std::unique_ptr<TabBarPanel> QtOverlayFactory::makeTabBarPanel(const Uuid& group
     }
     environment.registry = bars_;
     environment.follower = follower_;
+    environment.coverMask = coverMask_;
     environment.executor = mainExecutor_;
     environment.compositing = compositing_;
     return std::make_unique<QtTabBarPanel>(groupID, std::move(environment));

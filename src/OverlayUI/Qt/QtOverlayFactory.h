@@ -13,17 +13,20 @@
 // With a backend, panels remember the frame each window they are ordered
 // against sits in (forgotten on the backend's reports), so re-ordering costs
 // no round trip, and shown bars follow their frames from the backend's event
-// thread (BarFrameFollower); without one (offscreen tests) neither. With a
-// system appearance, bars set to follow it recolour when it changes. While
-// a compositing manager runs (given, or with a backend watched on the X
-// server), bars and insert previews are translucent: bars drawn at their
-// opacity, previews with their tinted fill; opaque otherwise.
+// thread (BarFrameFollower), and where the window manager will not keep bars
+// between windows they are cut to look so (BarCoverMask); without one
+// (offscreen tests) none of this. With a system appearance, bars set to
+// follow it recolour when it changes. While a compositing manager runs
+// (given, or with a backend watched on the X server), bars and insert
+// previews are translucent: bars drawn at their opacity, previews with
+// their tinted fill; opaque otherwise.
 #include <functional>
 #include <memory>
 #include <set>
 
 #include "OverlayUI/OverlayFactory.h"
 #include "Platform/Compositing.h"
+#include "Platform/Lifetime.h"
 #include "Platform/MainExecutor.h"
 #include "Platform/Subscription.h"
 #include "Platform/SystemAppearance.h"
@@ -32,6 +35,7 @@ class QWidget;
 
 namespace tessaly {
 
+class BarCoverMask;
 class BarFrameFollower;
 class PanelFrameCache;
 class QtTabBarPanel;
@@ -72,8 +76,11 @@ private:
     std::shared_ptr<MainExecutor> mainExecutor_;
     std::shared_ptr<Compositing> compositing_;
     std::shared_ptr<std::set<QtTabBarPanel*>> bars_;
+    std::shared_ptr<BarCoverMask> coverMask_;
     std::function<void(QWidget&)> bringToFront_;
     Subscription appearanceObserver_;
+    LifetimeToken lifetime_;          // posted work does nothing once the factory is gone
+    Subscription windowManagerWatch_;  // last: ends before the rest goes
 };
 
 }  // namespace tessaly

@@ -143,12 +143,19 @@ bool QtOverlayPanel::orderRelative(Order order, WindowID relativeTo) {
         return false;
     }
     // Stacked before it is mapped: a hidden panel appears in its place.
-    X11PanelOps::restack(own, frame, order == Order::above);
+    const bool above = order == Order::above;
+    if (!onOrdering || onOrdering(frame, above)) X11PanelOps::restack(own, frame, above);
     orderIn();
     relativeFrame_ = frame;
-    orderedAbove_ = order == Order::above;
+    orderedAbove_ = above;
     if (onOrderedRelative) onOrderedRelative();
     return true;
+}
+
+void QtOverlayPanel::handToRoot() {
+    if (widget_ && hasFrame_ && widget_->testAttribute(Qt::WA_WState_Created)) {
+        X11PanelOps::handToRoot(static_cast<X11PanelOps::XWindow>(widget_->internalWinId()), frame_);
+    }
 }
 
 void QtOverlayPanel::orderInAsBefore() {
@@ -158,7 +165,9 @@ void QtOverlayPanel::orderInAsBefore() {
         return;
     }
     if (widget_->isVisible()) return;
-    X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);
+    if (!onOrdering || onOrdering(relativeFrame_, orderedAbove_)) {
+        X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);
+    }
     orderIn();
 }
 

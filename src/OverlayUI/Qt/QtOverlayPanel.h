@@ -49,6 +49,9 @@ public:
     void orderFront() override;
     void orderOut() override;
     bool orderRelative(Order order, WindowID relativeTo) override;
+    // Hands the panel's window to the root again where it stands (a new
+    // compositor takes it on as a new window); nothing before it has one.
+    void handToRoot();
     // Orders the panel in where it was last ordered against a window
     // (directly above or below that window's frame), so that it never shows
     // over other windows on its way there; at the front when it never was.
@@ -68,6 +71,10 @@ public:
     // 0 before any such ordering (and always offscreen).
     std::uint32_t relativeFrame() const { return relativeFrame_; }
     bool orderedAbove() const { return orderedAbove_; }
+    // Called just before each ordering against another window, with that
+    // window's frame and whether the panel goes above it; false leaves the
+    // panel where it is in the stacking (it is only shown).
+    std::function<bool(std::uint32_t frame, bool above)> onOrdering;
     // Called after each ordering against another window.
     std::function<void()> onOrderedRelative;
 

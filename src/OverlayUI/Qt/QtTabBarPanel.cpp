@@ -2,12 +2,28 @@
 
 #include "OverlayUI/BarPalette.h"
 #include "OverlayUI/Qt/BarBackingView.h"
+#include "OverlayUI/Qt/BarCoverMask.h"
 #include "OverlayUI/Qt/BarFrameFollower.h"
 #include "OverlayUI/Qt/TabBarView.h"
 #include "Platform/Qt/QtX11Coordinates.h"
 
 namespace tessaly {
 
+namespace {
+
+// The parts of `rects` (X pixels, root coordinates) over a panel at
+// `panelFrame`, in the panel's own logical coordinates.
+QRegion localRegion(const Rect& panelFrame, const std::vector<Rect>& rects) {
+    QRegion region;
+    const QPointF origin = QtX11Coordinates::fromX(panelFrame).topLeft();
+    for (const Rect& r : rects) {
+        const Rect part = r.intersection(panelFrame);
+        if (!part.isEmpty()) region += QtX11Coordinates::fromX(part).translated(-origin).toAlignedRect();
+    }
+    return region;
+}
+
+}  // namespace
 
 QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
     : groupID_(groupID),
@@ -20,7 +36,19 @@ QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
     view_->makeNameDialog = environment_.makeNameDialog;
     wireView();
     applyPalette();
-    strip_.onOrderedRelative = lifetime_.guarded([this] { updateFollowing(false); });
+    strip_.onOrderedRelative = lifetime_.guarded([this] {
+        updateFollowing(false);
+        if (isCut()) environment_.coverMask->update();
+    });
+    // Where bars are cut, the window manager restacks them as it likes:
+    // they are not ordered any more (it would only move them back).
+    for (QtOverlayPanel* panel : {&strip_, &backing_}) {
+        panel->onOrdering = lifetime_.guarded([this, panel](std::uint32_t frame, bool above) {
+            if (!environment_.coverMask) return true;
+            environment_.coverMask->ordering(panel->windowNumber(), frame, above);
+            return !isCut();
+        });
+    }
     if (environment_.registry) environment_.registry->insert(this);
     if (environment_.compositing) {
         compositingObserver_ =
@@ -43,12 +71,19 @@ QtTabBarPanel::~QtTabBarPanel() {
     if (environment_.registry) environment_.registry->erase(this);
     if (!closed_) close();
     if (environment_.follower) environment_.follower->follow(this, std::nullopt);
+    if (environment_.coverMask) {
+        for (const QtOverlayPanel* panel : {&strip_, &backing_}) {
+            environment_.coverMask->ordering(panel->windowNumber(), 0, false);
+        }
+    }
 }
 
 void QtTabBarPanel::updateFollowing(bool placed) {
     if (!environment_.follower) return;
     std::optional<BarFrameFollower::Target> target;
-    if (isShown_ && layout_ && layout_->backingFrame && strip_.relativeFrame() != 0 && strip_.orderedAbove()) {
+    // Cut bars are not followed: the follower would restack them too.
+    if (isShown_ && layout_ && layout_->backingFrame && strip_.relativeFrame() != 0 && strip_.orderedAbove() &&
+        !isCut()) {
         const Rect& band = *layout_->backingFrame;
         target = BarFrameFollower::Target{
             .strip = strip_.windowNumber(),
@@ -134,6 +169,25 @@ void QtTabBarPanel::setAppearanceMode(AppearanceMode mode) {
     applyPalette();
 }
 
+std::uint32_t QtTabBarPanel::orderedFrame() const {
+    return isShown_ && strip_.orderedAbove() ? strip_.relativeFrame() : 0;
+}
+
+bool QtTabBarPanel::isCut() const { return environment_.coverMask && environment_.coverMask->isCutting(); }
+
+void QtTabBarPanel::setCover(const std::vector<Rect>& above) {
+    view_->setCover(localRegion(strip_.frame(), above));
+    if (isCut()) backing_.orderOut();
+    else if (isShown_ && backingShown_ && !backing_.isVisible()) {
+        backing_.orderRelative(OverlayPanel::Order::below, strip_.windowNumber());
+    }
+}
+
+void QtTabBarPanel::windowManagerChanged() {
+    strip_.handToRoot();
+    backing_.handToRoot();
+}
+
 void QtTabBarPanel::systemAppearanceChanged() {
     if (appearanceMode_ == AppearanceMode::system) applyPalette();
 }
@@ -189,6 +243,7 @@ void QtTabBarPanel::place(const TabStripGeometry::BarLayout& layout) {
     layout_ = layout;
     show();
     updateFollowing(true);
+    if (isCut()) environment_.coverMask->update();
 }
 
 void QtTabBarPanel::show() {
@@ -196,7 +251,7 @@ void QtTabBarPanel::show() {
     // Back where it was ordered last (directly above its window); the
     // manager's ordering follows. A new bar comes to the front.
     strip_.orderInAsBefore();
-    if (backingShown_) backing_.orderRelative(OverlayPanel::Order::below, strip_.windowNumber());
+    if (backingShown()) backing_.orderRelative(OverlayPanel::Order::below, strip_.windowNumber());
     isShown_ = true;
 }
 

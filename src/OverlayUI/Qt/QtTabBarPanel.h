@@ -25,6 +25,7 @@ class QPoint;
 namespace tessaly {
 
 class BarBackingView;
+class BarCoverMask;
 class BarFrameFollower;
 class PanelFrameCache;
 class TabBarView;
@@ -41,6 +42,8 @@ public:
         std::shared_ptr<std::set<QtTabBarPanel*>> registry;
         // Keeps shown bars on their frames from the X11 event thread; may be null.
         std::shared_ptr<BarFrameFollower> follower;
+        // Cuts bars a window manager will not keep between windows; may be null.
+        std::shared_ptr<BarCoverMask> coverMask;
         // Times the bar's animations' ends, drop gaps, spring loading and the
         // name prompt's deferral; null: each happens at once.
         std::shared_ptr<MainExecutor> executor;
@@ -74,7 +77,7 @@ public:
 
     bool isShown() const override { return isShown_; }
     bool isLocked() const override { return isLocked_; }
-    bool backingShown() const override { return backingShown_; }
+    bool backingShown() const override { return backingShown_ && !isCut(); }
     OverlayPanel& stripPanel() override { return strip_; }
     OverlayPanel& backingPanel() override { return backing_; }
 
@@ -84,6 +87,17 @@ public:
 
     // The system appearance changed: a bar that follows it takes the new palette.
     void systemAppearanceChanged();
+    // Another window manager came: its compositor is shown the bar's windows
+    // anew (xfwm4's, started anew, draws none it found above a frame of the
+    // old window manager's until they are).
+    void windowManagerChanged();
+    // The root child the strip is ordered directly above while the bar is
+    // shown; 0 otherwise.
+    std::uint32_t orderedFrame() const;
+    // Cuts the strip where the windows stacked above its group's window lie
+    // (X pixels, root coordinates; none: uncut). While bars are cut, the
+    // backing is kept out: it belongs behind that window, which covers it.
+    void setCover(const std::vector<Rect>& above);
 
     TabBarView& view() const { return *view_; }
     BarBackingView& backingView() const { return *backingView_; }
@@ -99,6 +113,8 @@ private:
     // followed): after each placement, and after an ordering that put the
     // bar against another frame.
     void updateFollowing(bool placed);
+    // Whether bars are cut to look stacked (see BarCoverMask).
+    bool isCut() const;
     // The delegate while both it and this bar live.
     std::shared_ptr<TabBarPanelDelegate> delegate() const { return delegate_.lock(); }
 

@@ -380,6 +380,12 @@ void TabBarView::setStyle(const Style& style) {
     update();
 }
 
+void TabBarView::setCover(const QRegion& cover) {
+    if (cover == cover_) return;
+    cover_ = cover;
+    updateMask();
+}
+
 QColor TabBarView::fillColor() const {
     return QtBarColors::barFill(palette_, groupAccent_, tabBarOpacity_, testAttribute(Qt::WA_TranslucentBackground));
 }
@@ -482,8 +488,9 @@ QPainterPath TabBarView::backgroundPath(const QRectF& rect, const Style& style) 
 
 void TabBarView::updateMask() {
     if (!isWindow() || width() <= 0 || height() <= 0) return;
-    // The rounded corners are cut out of the window, with a compositor or without.
-    setMask(OverlayShapes::region(backgroundPath(QRectF(rect()), style_)));
+    // The rounded corners are cut out of the window, with a compositor or
+    // without, and so is what windows stacked above the group cover.
+    setMask(OverlayShapes::uncovered(OverlayShapes::region(backgroundPath(QRectF(rect()), style_)), cover_));
 }
 
 void TabBarView::resizeEvent(QResizeEvent* event) {

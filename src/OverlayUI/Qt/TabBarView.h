@@ -24,6 +24,7 @@
 // itself never comes.
 #include <QPainterPath>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 
 #include <functional>
@@ -117,6 +118,8 @@ public:
     void setTabBadgeColor(const TabColor& color);
     void setBarPalette(const BarPalette& palette);
     void setStyle(const Style& style);
+    // Where other windows cover the strip (local coordinates): cut away.
+    void setCover(const QRegion& cover);
 
     const Style& style() const { return style_; }
     const BarPalette& barPalette() const { return palette_; }
@@ -239,6 +242,7 @@ private:
     TabColor tabBadgeColor_ = TabColor::defaultBadge;
     BarPalette palette_ = BarPalette::light;
     Style style_;
+    QRegion cover_;  // cut away: where other windows cover the strip
     bool tabsLifted_ = false;          // a tab drag positions the row itself
     std::optional<int> gapSlot_;       // the drop gap's spacer: before this tab
     double gapWidth_ = 0;

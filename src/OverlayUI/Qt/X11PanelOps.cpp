@@ -63,6 +63,14 @@ void raise(XWindow window) {
     xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
 }
 
+void handToRoot(XWindow window, const Rect& xPixels) {
+    xcb_connection_t* c = qtConnection();
+    if (!c || window == 0 || !xPixels.isFinite()) return;
+    xcb_reparent_window(c, window, QtX11Connection::root(), static_cast<std::int16_t>(std::lround(xPixels.minX())),
+                        static_cast<std::int16_t>(std::lround(xPixels.minY())));
+    xcb_flush(c);
+}
+
 XWindow rootChildOf(XWindow window) {
     xcb_connection_t* c = qtConnection();
     if (!c || window == 0) return 0;

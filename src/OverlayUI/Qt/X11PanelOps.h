@@ -30,6 +30,9 @@ void place(xcb_connection_t* connection, XWindow window, const Rect& xPixels, XW
 void restack(XWindow window, XWindow sibling, bool above);
 // Raises the window to the top of the stack (not flushed either).
 void raise(XWindow window);
+// Hands `window` (a child of the root) to the root again where it stands
+// (at `xPixels`' origin): a compositor takes it on as a new window. Flushed.
+void handToRoot(XWindow window, const Rect& xPixels);
 
 // The root's child holding `window` (its frame when a window manager framed
 // it, itself when it is a root child); 0 when it is gone. One round trip per

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -38,6 +39,10 @@ std::string subroleOf(const X11WindowInfo& info) {
 // from a resize and to notice minimising, and queues each notification on
 // the observers registered for it.
 struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hub> {
+    // How long a window may be between two window managers (the next one
+    // comes up and frames its windows within a second or two).
+    static constexpr std::chrono::seconds kBetweenManagersPatience{5};
+
     explicit Hub(std::shared_ptr<X11Backend> b) : backend(std::move(b)) {}
 
     // Stops listening, synchronously: afterwards no event reaches the hub,
@@ -54,7 +59,13 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         Rect frame;
         bool minimized = false;
         MaximizedAxes maximized;
+        bool framed = false;  // inside a frame of a window manager's
+        // Since when it has been out of a frame it was in (see isBetweenManagers).
+        std::optional<std::chrono::steady_clock::time_point> unframedSince{};
     };
+    static Seen seenOf(const X11WindowInfo& info) {
+        return Seen{*info.pid, info.frame, info.isMinimized(), info.maximized(), info.frameWindow != info.window};
+    }
 
     std::shared_ptr<X11Backend> backend;
     std::mutex subscribeMutex;
@@ -84,8 +95,24 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
     void remember(const std::vector<X11WindowInfo>& infos) {
         std::lock_guard lock(mutex);
         for (const auto& info : infos) {
-            if (info.pid) seen[info.window] = Seen{*info.pid, info.frame, info.isMinimized(), info.maximized()};
+            if (info.pid) seen[info.window] = seenOf(info);
         }
+    }
+
+    // Whether a window a window manager framed is out of its frame now: let
+    // go by a window manager that is being replaced, not yet framed by the
+    // next. It has no frame then, and what it shows meanwhile (the bare
+    // window, wherever it was handed back) is no move of its own. A window
+    // out of its frame for longer is taken as it is (the next window
+    // manager frames none).
+    bool isBetweenManagers(const X11WindowInfo& info) {
+        if (info.frameWindow != info.window) return false;
+        std::lock_guard lock(mutex);
+        const auto it = seen.find(info.window);
+        if (it == seen.end() || !it->second.framed) return false;
+        const auto now = std::chrono::steady_clock::now();
+        if (!it->second.unframedSince) it->second.unframedSince = now;
+        return now - *it->second.unframedSince < kBetweenManagersPatience;
     }
 
     void post(ProcessID pid, const AXElement& target, const AXElement& element, const std::string& name) {
@@ -106,10 +133,12 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         post(s.pid, e, e, name);
     }
 
-    // Re-reads a client and reports what changed since it was last seen.
+    // Re-reads a client and reports what changed since it was last seen
+    // (between window managers: nothing, until the next one frames it).
     void refresh(xcb_window_t window) {
         const auto info = backend->windows().read(window);
-        if (!info || !info->pid) return;
+        if (!info || !info->pid || isBetweenManagers(*info)) return;
+        const Seen now = seenOf(*info);
         Seen before;
         bool known = false;
         {
@@ -118,9 +147,8 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
                 before = it->second;
                 known = true;
             }
-            seen[window] = Seen{*info->pid, info->frame, info->isMinimized(), info->maximized()};
+            seen[window] = now;
         }
-        const Seen now{*info->pid, info->frame, info->isMinimized(), info->maximized()};
         if (!known) return;
         if (now.minimized != before.minimized) {
             postWindow(now, window, now.minimized ? "AXWindowMiniaturized" : "AXWindowDeminiaturized");
@@ -208,6 +236,7 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
             break;
         }
         case Kind::frameChanged:
+        case Kind::reparented:  // framed again (by the next window manager)
         case Kind::stateChanged:
         case Kind::wmStateChanged:
         case Kind::mapped:
@@ -312,8 +341,10 @@ AXAnswer X11Accessibility::copyAttributeValue(const AXElement& element, std::str
     if (attribute == "AXRole") return {AXError::success, std::string("AXWindow")};
     if (attribute == "AXSubrole") return {AXError::success, subroleOf(*info)};
     if (attribute == "AXTitle") return {AXError::success, info->title};
-    if (attribute == "AXPosition") return {AXError::success, info->frame.origin};
-    if (attribute == "AXSize") return {AXError::success, info->frame.size};
+    if (attribute == "AXPosition" || attribute == "AXSize") {
+        if (hub_->isBetweenManagers(*info)) return {AXError::cannotComplete, {}};
+        return {AXError::success, attribute == "AXPosition" ? AXValue{info->frame.origin} : AXValue{info->frame.size}};
+    }
     if (attribute == "AXMinimized") return {AXError::success, info->isMinimized()};
     if (attribute == "AXFullScreen") return {AXError::success, info->state.fullscreen};
     if (attribute == "AXMaximized") return {AXError::success, info->maximized().flags()};
@@ -342,6 +373,12 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
     // its windows along, whether or not the backend has heard so yet.
     if ((attribute == "AXPosition" || attribute == "AXSize") && processHasExited(element.pid)) {
         return AXError::invalidElement;
+    }
+    // A window no window manager frames now is framed anew where it stands:
+    // a frame given it meanwhile would count the decoration it does not have.
+    if (attribute == "AXPosition" || attribute == "AXSize") {
+        const auto info = windows.read(window);
+        if (info && hub_->isBetweenManagers(*info)) return AXError::cannotComplete;
     }
     if (attribute == "AXPosition") {
         const Point* p = std::get_if<Point>(&value);

@@ -10,7 +10,8 @@ namespace tessaly {
 namespace {
 
 constexpr std::uint32_t kLeftButton = 1;
-constexpr std::uint32_t kMoveDirection = 8;  // _NET_WM_MOVERESIZE_MOVE
+constexpr std::uint32_t kMoveDirection = 8;     // _NET_WM_MOVERESIZE_MOVE
+constexpr std::uint32_t kCancelDirection = 11;  // _NET_WM_MOVERESIZE_CANCEL
 constexpr std::uint32_t kSourcePager = 2;
 
 }  // namespace
@@ -18,7 +19,7 @@ constexpr std::uint32_t kSourcePager = 2;
 std::unique_ptr<X11MoveAssist> X11MoveAssist::create(const std::shared_ptr<X11Backend>& backend) {
     auto input = X11RawInput::open(backend->display(), true);
     if (!input) return nullptr;
-    std::unique_ptr<X11MoveAssist> assist(new X11MoveAssist(backend, std::move(*input)));
+    std::unique_ptr<X11MoveAssist> assist(new X11MoveAssist(std::move(*input)));
     assist->input_.select();
     X11MoveAssist* self = assist.get();
     const auto handler = [self](const xcb_generic_event_t& event) { self->handle(event); };
@@ -26,8 +27,8 @@ std::unique_ptr<X11MoveAssist> X11MoveAssist::create(const std::shared_ptr<X11Ba
     return assist;
 }
 
-X11MoveAssist::X11MoveAssist(std::shared_ptr<X11Backend> backend, X11RawInput input)
-    : backend_(std::move(backend)), input_(std::move(input)), masks_(X11ModifierMasks::read(*input_.connection)) {}
+X11MoveAssist::X11MoveAssist(X11RawInput input)
+    : input_(std::move(input)), masks_(X11ModifierMasks::read(*input_.connection)) {}
 
 X11MoveAssist::~X11MoveAssist() { thread_.stop(); }
 
@@ -38,7 +39,7 @@ void X11MoveAssist::handle(const xcb_generic_event_t& event) {
         if (button == kLeftButton) pressed();
         return;
     case XCB_INPUT_RAW_BUTTON_RELEASE:
-        if (button == kLeftButton) press_ = {};
+        if (button == kLeftButton) released();
         return;
     case XCB_INPUT_RAW_MOTION:
         if (press_.client != kNoWindow && !press_.decided) moved();
@@ -51,12 +52,13 @@ void X11MoveAssist::pressed() {
     press_ = {};
     const EventFlags wanted = modifiers_.load();
     if (wanted == 0) return;
-    xcb_connection_t* c = input_.connection->get();
-    const auto pointer = xcbReply(c, xcb_query_pointer_reply, xcb_query_pointer(c, input_.connection->root()));
+    const X11Connection& x = *input_.connection;
+    xcb_connection_t* c = x.get();
+    const auto pointer = xcbReply(c, xcb_query_pointer_reply, xcb_query_pointer(c, x.root()));
     if (!pointer || pointer->child == kNoWindow) return;
     if ((masks_.eventFlags(pointer->mask) & wanted) != wanted) return;
     // The client held by the root child under the pointer.
-    const X11Windows windows(*input_.connection);
+    const X11Windows windows(x);
     const auto clients = windows.clientList();
     const auto frames = windows.frameWindows(clients);
     const auto at = std::find(frames.begin(), frames.end(), pointer->child);
@@ -70,7 +72,11 @@ void X11MoveAssist::pressed() {
     if (!info->frame.contains(p) || p.y >= info->clientFrame.minY()) return;
     const auto frame = xcbReply(c, xcb_get_geometry_reply, xcb_get_geometry(c, pointer->child));
     if (!frame) return;
-    press_ = Press{client, pointer->child, p, Point{static_cast<double>(frame->x), static_cast<double>(frame->y)}};
+    press_ = Press{.client = client,
+                   .frameWindow = pointer->child,
+                   .pointer = p,
+                   .frameOrigin = Point{static_cast<double>(frame->x), static_cast<double>(frame->y)},
+                   .habit = Habit{x.windowManagerCheckWindow(), wanted}};
 }
 
 void X11MoveAssist::moved() {
@@ -86,19 +92,48 @@ void X11MoveAssist::moved() {
     const double dx = pointer->root_x - press_.pointer.x;
     const double dy = pointer->root_y - press_.pointer.y;
     if (std::hypot(dx, dy) < kDragThreshold) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!press_.pastThreshold) press_.pastThreshold = now;
     // The window manager moves it by itself: nothing to do.
     if (frame->x != press_.frameOrigin.x || frame->y != press_.frameOrigin.y) {
         press_.decided = true;
+        movesByItself_ = press_.habit;
         return;
     }
     if (++press_.stillMotions < kStillMotions) return;
+    if (now - *press_.pastThreshold < ownMovePatience(press_.habit)) return;
     press_.decided = true;
+    // Let go already (its raw release is on its way): a move asked for now
+    // would wait for a release that has been.
+    if (!(pointer->mask & XCB_BUTTON_MASK_1)) return;
+    needsAssist_ = press_.habit;
+    movesByItself_ = {};  // not this time, for all that time
     // From where the press was: the window catches up with the pointer, as
     // if the window manager had moved it from the start.
-    const auto& x = backend_->connection();
+    press_.assisted = true;
+    send(kMoveDirection);
+}
+
+void X11MoveAssist::released() {
+    // A window manager may take the request on only after the release (it
+    // came between the request and its grab): the move then waits for a
+    // release that has been. One that saw the release takes this for
+    // nothing; icewm and xfwm4 take it for nothing either way.
+    if (press_.assisted) send(kCancelDirection);
+    press_ = {};
+}
+
+std::chrono::milliseconds X11MoveAssist::ownMovePatience(const Habit& habit) const {
+    if (movesByItself_ == habit) return kKnownOwnMovePatience;
+    if (needsAssist_ == habit) return std::chrono::milliseconds(0);
+    return kOwnMovePatience;
+}
+
+void X11MoveAssist::send(std::uint32_t direction) const {
+    const X11Connection& x = *input_.connection;
     x.sendClientMessage(x.root(), press_.client, x.atoms().NET_WM_MOVERESIZE,
                         static_cast<std::uint32_t>(static_cast<std::int32_t>(press_.pointer.x)),
-                        static_cast<std::uint32_t>(static_cast<std::int32_t>(press_.pointer.y)), kMoveDirection,
+                        static_cast<std::uint32_t>(static_cast<std::int32_t>(press_.pointer.y)), direction,
                         kLeftButton, kSourcePager);
     x.flush();
 }

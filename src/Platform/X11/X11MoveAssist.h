@@ -8,6 +8,15 @@
 // does not move it on that press), the window manager is asked to move the
 // window (_NET_WM_MOVERESIZE, direction move, button 1, source pager). The
 // window manager ends the move on the release.
+//
+// A window manager is not asked while it may be starting a move of its own
+// (icewm, asked then, runs two moves, ends one and keeps the pointer): until
+// it has been seen to need the assist with these modifiers, it is given a
+// moment past the threshold to move the window by itself, and a long one
+// once it has been seen to move such a window by itself. And a move must
+// not outlast the press: it is never asked for with the button up, and it
+// is cancelled on the release (_NET_WM_MOVERESIZE_CANCEL), for a window
+// manager that took the request on only after the release.
 #include "Platform/WindowMoveAssist.h"
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11EventThread.h"
@@ -15,7 +24,9 @@
 #include "Platform/X11/X11RawInput.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
+#include <optional>
 
 namespace tessaly {
 
@@ -26,6 +37,12 @@ public:
     // manager that moves on that press by itself has started by then).
     static constexpr double kDragThreshold = 8;
     static constexpr int kStillMotions = 2;
+    // How long past the threshold a window manager not seen to need the
+    // assist has to start moving the window by itself; one seen to move such
+    // a window by itself has longer (it is slow to start, say on a busy
+    // machine, rather than not moving it).
+    static constexpr std::chrono::milliseconds kOwnMovePatience{250};
+    static constexpr std::chrono::milliseconds kKnownOwnMovePatience{1500};
 
     // Null when the server has no XInput 2.2 or no connection can be made.
     static std::unique_ptr<X11MoveAssist> create(const std::shared_ptr<X11Backend>& backend);
@@ -34,25 +51,43 @@ public:
     void setGroupingModifiers(EventFlags modifiers) override { modifiers_.store(modifiers); }
 
 private:
-    X11MoveAssist(std::shared_ptr<X11Backend> backend, X11RawInput input);
+    explicit X11MoveAssist(X11RawInput input);
     void handle(const xcb_generic_event_t& event);
     void pressed();
     void moved();
+    void released();
+    // A _NET_WM_MOVERESIZE for the pressed client, from where it was pressed.
+    void send(std::uint32_t direction) const;
 
+    // What a window manager (by its check window) does on a title-bar press
+    // with these modifiers.
+    struct Habit {
+        xcb_window_t windowManager = kNoWindow;
+        EventFlags modifiers = 0;
+        bool operator==(const Habit&) const = default;
+    };
+    // How long past the threshold the window manager has to move the
+    // window by itself before it is asked.
+    std::chrono::milliseconds ownMovePatience(const Habit& habit) const;
     struct Press {
         xcb_window_t client = kNoWindow;
         xcb_window_t frameWindow = kNoWindow;
         Point pointer;
         Point frameOrigin;  // of the frame window, when pressed
+        Habit habit;
         int stillMotions = 0;  // past the threshold, with the frame where it was
+        std::optional<std::chrono::steady_clock::time_point> pastThreshold{};
         bool decided = false;
+        bool assisted = false;  // the window manager was asked to move it
     };
 
-    std::shared_ptr<X11Backend> backend_;  // sends the move request
-    X11RawInput input_;                    // the thread's own connection
+    X11RawInput input_;  // the thread's own connection
     const X11ModifierMasks masks_;
     std::atomic<EventFlags> modifiers_{0};
-    Press press_;  // the thread's only
+    // The thread's only:
+    Press press_;
+    Habit needsAssist_;    // the last window manager and modifiers seen to need it
+    Habit movesByItself_;  // and seen to move such a window by itself
     X11EventThread thread_;
 };
 

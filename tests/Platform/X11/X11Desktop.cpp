@@ -424,6 +424,17 @@ bool X11Desktop::replaceWindowManager(std::string& why) {
     return true;
 }
 
+bool X11Desktop::restartWindowManager(std::string& why) {
+    stopWindowManager();
+    const pid_t next = spawn(windowManagerArgv_, dir_ / (name(manager_) + ".log"));
+    if (next <= 0) {
+        why = name(manager_) + " could not be started again";
+        return false;
+    }
+    windowManager_ = next;
+    return waitForWindowManager(next, why);
+}
+
 bool X11Desktop::waitForWindowManager(pid_t pid, std::string& why) {
     // A sentinel window: the window manager is ready once it reparents it.
     // The check window read before it starts is the one of an instance it

@@ -76,6 +76,10 @@ public:
     // (`--replace`, as a user restarting it does) and waits until it manages
     // windows; false with the reason when it does not come up.
     bool replaceWindowManager(std::string& why);
+    // Stops the running window manager (it hands its windows back to the
+    // root) and starts it anew, as a user does after it quit; waits until it
+    // manages windows. False with the reason when it does not come up.
+    bool restartWindowManager(std::string& why);
     // Starts picom (`--backend xrender`, then `arguments`: "-c" for
     // shadows) and waits until it owns the compositing selection; false
     // with the reason when it does not.
