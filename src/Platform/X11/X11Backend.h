@@ -10,6 +10,7 @@
 #include "Platform/Types.h"
 #include "Platform/Lifetime.h"
 #include "Platform/Subscription.h"
+#include "Platform/X11/X11ButtonState.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11EventReader.h"
 #include "Platform/X11/X11WindowCache.h"
@@ -37,6 +38,8 @@ public:
     const std::string& display() const { return display_; }
     const X11Connection& connection() const { return *x_; }
     const X11Windows& windows() const { return windows_; }
+    // The left button as the event reader last saw it (no round trip).
+    const X11ButtonState& buttons() const { return buttons_; }
 
     // Runs `handler` on the event reader's thread for every event from now
     // on, while the handle lives; the reader starts with the first
@@ -79,6 +82,7 @@ private:
     std::unique_ptr<X11Connection> x_;
     X11WindowCache cache_;
     X11Windows windows_;
+    X11ButtonState buttons_;
 
     std::recursive_mutex dispatchMutex_;
     std::map<std::uint64_t, X11EventReader::Handler> handlers_;
