@@ -130,11 +130,10 @@ std::optional<std::vector<X11WindowList::Entry>> X11WindowList::entries() const 
     attributeCookies.reserve(lastOthers_.size());
     for (const auto w : lastOthers_) attributeCookies.push_back(xcb_get_window_attributes(x.get(), w));
     const auto clientList = windows.clientList();
-    const auto tree = xcbReply(x.get(), xcb_query_tree_reply, treeCookie);
+    // The last request's replies first: the earlier ones are queued by then.
+    auto attributes = xcbReplies(x.get(), attributeCookies, xcb_get_window_attributes_reply);
     const auto current = propertyCardinal(xcbReply(x.get(), xcb_get_property_reply, desktopCookie).get());
-    std::vector<XReply<xcb_get_window_attributes_reply_t>> attributes;
-    attributes.reserve(attributeCookies.size());
-    for (const auto cookie : attributeCookies) attributes.push_back(xcbReply(x.get(), xcb_get_window_attributes_reply, cookie));
+    const auto tree = xcbReply(x.get(), xcb_query_tree_reply, treeCookie);
     if (!tree) return std::nullopt;
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     // Bottom to top in the reply; the list is front to back.
