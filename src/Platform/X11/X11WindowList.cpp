@@ -17,10 +17,33 @@ int layerOf(const X11WindowInfo& info) {
     return WindowLayer::normal;
 }
 
+// Whether the event changes what the list tells beyond frames.
+bool changesTheList(const X11Event& event) {
+    using Kind = X11Event::Kind;
+    switch (event.kind) {
+    case Kind::clientListChanged:
+    case Kind::destroyed:
+    case Kind::mapped:
+    case Kind::unmapped:
+    case Kind::frameMapChanged:
+    case Kind::reparented:
+    case Kind::wmStateChanged:
+    case Kind::stateChanged:
+    case Kind::desktopChanged:
+    case Kind::currentDesktopChanged:
+    case Kind::windowManagerChanged: return true;
+    case Kind::frameChanged:
+    case Kind::rootChildConfigured: return event.rootChild && event.restacked && !event.overrideRedirect;
+    default: return false;
+    }
+}
+
 }  // namespace
 
-X11WindowList::X11WindowList(std::shared_ptr<X11Backend> backend) : backend_(std::move(backend)) {
+X11WindowList::X11WindowList(std::shared_ptr<X11Backend> backend, std::shared_ptr<MainExecutor> main)
+    : backend_(std::move(backend)), main_(std::move(main)) {
     subscription_ = backend_->subscribe([this](const X11Event& event) {
+        if (main_ && changesTheList(event)) CoalescedNotice::post(changes_, *main_);
         using Kind = X11Event::Kind;
         switch (event.kind) {
         case Kind::rootChildConfigured: reported(event.window); return;
@@ -32,6 +55,11 @@ X11WindowList::X11WindowList(std::shared_ptr<X11Backend> backend) : backend_(std
         default: return;
         }
     });
+}
+
+Subscription X11WindowList::observeChanges(std::function<void()> handler) {
+    if (!main_ || !subscription_.isActive()) return {};
+    return changes_->add(std::move(handler));
 }
 
 X11WindowList::~X11WindowList() { subscription_.cancel(); }

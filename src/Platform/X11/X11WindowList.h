@@ -13,6 +13,14 @@
 // attributes differ from those last seen or the event reader reports it
 // configured; the window manager's check window is kept until the window
 // manager changes. Memory filled while such a report came in is not kept.
+//
+// Changes are told from the event reader's reports (the client list, a
+// client's map state, WM_STATE, _NET_WM_STATE or desktop, a frame's place
+// in the stacking, the current desktop, the window manager), one notice on
+// the main executor at a time however many come in meanwhile. Restacks of
+// override-redirect windows (menus, our own bars) are no change of the list.
+#include "Platform/CoalescedNotice.h"
+#include "Platform/MainExecutor.h"
 #include "Platform/Subscription.h"
 #include "Platform/WindowList.h"
 #include "Platform/X11/X11Backend.h"
@@ -29,7 +37,8 @@ namespace tessaly {
 
 class X11WindowList final : public WindowList {
 public:
-    explicit X11WindowList(std::shared_ptr<X11Backend> backend);
+    // Without a main executor no change is told.
+    explicit X11WindowList(std::shared_ptr<X11Backend> backend, std::shared_ptr<MainExecutor> main = nullptr);
     ~X11WindowList() override;
     X11WindowList(const X11WindowList&) = delete;
     X11WindowList& operator=(const X11WindowList&) = delete;
@@ -38,6 +47,7 @@ public:
     int dockWindowLevel() const override { return WindowLayer::dock; }
     // No window manager here shows an overview of the kind the list marks.
     bool hasOverview() const override { return false; }
+    Subscription observeChanges(std::function<void()> handler) override;
 
     // The level the list gives a desktop window (below everything).
     static constexpr int desktopLevel = -2147483623;
@@ -69,6 +79,8 @@ private:
     void reported(xcb_window_t window);
 
     std::shared_ptr<X11Backend> backend_;
+    std::shared_ptr<MainExecutor> main_;
+    std::shared_ptr<CoalescedNotice> changes_ = std::make_shared<CoalescedNotice>();
     std::atomic<std::uint64_t> reports_{0};         // counts the reports that may make the memory stale
     std::atomic<std::uint64_t> windowManagers_{0};  // counts window manager changes
     mutable std::mutex reportsMutex_;
