@@ -186,7 +186,7 @@ void GroupSession::updateSpacePresenceWhileSettling() {
         if (window.isOnScreen) onScreen.insert(window.windowID);
     }
     // Frames wait for the displays; which member is on top does not.
-    followStacking(windows);
+    followStacking(windows, now());
     updateSpacePresence(onScreen, false);
 }
 
