@@ -1,5 +1,6 @@
 #include "OverlayUI/OverlayManager.h"
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <utility>
@@ -75,7 +76,11 @@ OverlayManager::OverlayManager(std::shared_ptr<ZOrderSynchronizing> zSync, std::
             std::make_shared<SkyLight>(services.privateSymbols), mainExecutor_,
             lifetime_.guarded([this](WindowID window) { reassertWindow(window); }));
     }
-    if (mainExecutor_) {
+    // Nothing to probe and every restack of an active window reported: the
+    // tick has work only while a bar waits for its ordering.
+    restsBetweenReports_ = services.windowList && !services.windowList->hasOverview() && restackWatcher_ &&
+                           restackWatcher_->isAvailable();
+    if (mainExecutor_ && !restsBetweenReports_) {
         reassertTimer_ = mainExecutor_->scheduleRepeating(tickInterval, lifetime_.guarded([this] { tick(); }));
     }
 }
@@ -113,6 +118,7 @@ void OverlayManager::apply(const GroupEvent& event) {
         case GroupEvent::Kind::groupDissolved: {
             const Uuid id = event.groupID();
             if (auto node = panels_.extract(id)) node.mapped()->close();
+            if (panels_.empty()) safetyPassTimer_.cancel();
             activeWindowByGroup_.erase(id);
             offSpaceHidden_.erase(id);
             missionControlHidden_.erase(id);
@@ -147,6 +153,10 @@ TabBarPanel& OverlayManager::barFor(const Uuid& groupID) {
             return displayMoveTargetsProvider ? displayMoveTargetsProvider(groupID) : std::vector<DisplayMoveTarget>{};
         }),
     });
+    if (restsBetweenReports_ && !safetyPassTimer_ && mainExecutor_) {
+        safetyPassTimer_ =
+            mainExecutor_->scheduleRepeating(safetyPassInterval, lifetime_.guarded([this] { safetyPass(); }));
+    }
     return *panels_.emplace(groupID, std::move(created)).first->second;
 }
 
@@ -256,9 +266,12 @@ void OverlayManager::reassert(const Uuid& groupID) {
                    "panel for group " + groupID.uuidString() + " has no active window to order against");
         return;
     }
+    // A window that could not be watched yet (it had no frame) is asked again.
+    if (restackWatcher_) restackWatcher_->watch(active->second);
     bool done = zSync_->orderAbove(panel->stripPanel(), active->second);
     if (panel->backingShown()) done = zSync_->orderBelow(panel->backingPanel(), active->second) && done;
     if (done && restackWatcher_ && restackWatcher_->isWatching(active->second)) ordered_.insert(groupID);
+    else tickUntilOrdered();
 }
 
 void OverlayManager::reassertAll() {
@@ -269,9 +282,40 @@ void OverlayManager::reassertAll() {
 void OverlayManager::tick() {
     updateMissionControlState();
     if (isShutDown_) return;
+    if (restsBetweenReports_) {
+        for (const Uuid& id : barIDs()) {
+            if (isWaitingForOrder(id)) reassert(id);
+        }
+        const auto ids = barIDs();
+        if (std::none_of(ids.begin(), ids.end(), [this](const Uuid& id) { return isWaitingForOrder(id); })) {
+            reassertTimer_.cancel();
+        }
+        return;
+    }
     const bool all = ++ticks_ % fullReorderTicks == 0;
     for (const Uuid& id : barIDs()) {
         if (all || !ordered_.contains(id)) reassert(id);
+    }
+}
+
+void OverlayManager::tickUntilOrdered() {
+    if (!restsBetweenReports_ || reassertTimer_ || !mainExecutor_ || isShutDown_) return;
+    reassertTimer_ = mainExecutor_->scheduleRepeating(tickInterval, lifetime_.guarded([this] { tick(); }));
+}
+
+bool OverlayManager::isWaitingForOrder(const Uuid& groupID) const {
+    TabBarPanel* panel = bar(groupID);
+    return panel && !ordered_.contains(groupID) && panel->stripPanel().isVisible();
+}
+
+void OverlayManager::safetyPass() {
+    if (isShutDown_) return;
+    for (const Uuid& id : barIDs()) {
+        TabBarPanel* panel = bar(id);
+        if (!panel || !panel->stripPanel().isVisible()) continue;
+        const bool inPlace = panel->stripPanel().isOrderedRelative() &&
+                             (!panel->backingShown() || panel->backingPanel().isOrderedRelative());
+        if (!inPlace) reassert(id);
     }
 }
 
@@ -418,6 +462,7 @@ void OverlayManager::shutdown() {
     if (isShutDown_) return;
     isShutDown_ = true;
     reassertTimer_.cancel();
+    safetyPassTimer_.cancel();
     restackWatcher_.reset();
     pendingTabDrop_.reset();
     // Taken out first: closing a bar may call back in.

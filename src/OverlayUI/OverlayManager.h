@@ -11,6 +11,12 @@
 // Space, the group frame straddles two screens during a live drag (the
 // seam), or the system overview is showing.
 //
+// At rest nothing runs where the desktop has no overview to probe and the
+// window server reports restacks (X11): the tick runs only while a shown
+// bar waits for its ordering (its window has no frame yet, say), and a slow
+// safety pass re-orders the shown bars whose panels are not known to stand
+// in place, for a restack no report covers.
+//
 // One manager per running session; the session owns it and is its only
 // caller apart from the settings routine's three setters. It never calls
 // the engine: it reaches the session only through the delegate and the
@@ -51,6 +57,8 @@ public:
     static constexpr double tickInterval = 0.25;
     // Every this many ticks, bars believed in place are re-ordered too.
     static constexpr int fullReorderTicks = 4;
+    // The period of the safety pass where the tick rests (see the top).
+    static constexpr double safetyPassInterval = 10.0;
 
     // Uses of `services`: the main executor (tick, restack reports), the
     // window list and displays (overview probe, strip placement) and the
@@ -131,6 +139,8 @@ public:
     TabBarPanel* bar(const Uuid& groupID) const;
     std::size_t barCount() const { return panels_.size(); }
     bool isMissionControlActive() const { return missionControlActive_; }
+    // Whether the tick runs only while a bar waits for its ordering.
+    bool ticksOnlyWhenNeeded() const { return restsBetweenReports_; }
     bool isShutDown() const { return isShutDown_; }
     AppearanceMode appearanceMode() const { return appearanceMode_; }
     double tabBarOpacity() const { return tabBarOpacity_; }
@@ -149,6 +159,10 @@ private:
     void place(TabBarPanel& bar, const Uuid& groupID, const Rect& groupFrame);
     void reassert(const Uuid& groupID);
     void tick();
+    // Where the tick rests: starts it for a bar left waiting for its ordering.
+    void tickUntilOrdered();
+    bool isWaitingForOrder(const Uuid& groupID) const;
+    void safetyPass();
     std::vector<Uuid> barIDs() const;
     void reassertWindow(WindowID windowID);
     bool mayShow(const Uuid& groupID) const;
@@ -179,6 +193,7 @@ private:
     // Bars ordered against a watched active window since its last restack report.
     std::set<Uuid> ordered_;
     int ticks_ = 0;
+    bool restsBetweenReports_ = false;
     bool missionControlActive_ = false;
     std::set<Uuid> missionControlHidden_;
     std::optional<PendingTabDrop> pendingTabDrop_;
@@ -189,6 +204,7 @@ private:
     std::optional<WindowDiscovery> discovery_;
     std::unique_ptr<WindowRestackWatcher> restackWatcher_;
     Subscription reassertTimer_;
+    Subscription safetyPassTimer_;  // while bars exist, where the tick rests
     LifetimeToken lifetime_;  // last: callbacks stop reaching in first
 };
 

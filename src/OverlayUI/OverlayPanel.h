@@ -35,6 +35,9 @@ public:
     // after every request of the panel's own connection has reached the
     // server. True when the request was made.
     virtual bool orderRelative(Order order, WindowID relativeTo) = 0;
+    // Whether the panel is known to stand where its last relative ordering
+    // put it, nothing having come between since; false when not known.
+    virtual bool isOrderedRelative() const { return false; }
 };
 
 }  // namespace tessaly

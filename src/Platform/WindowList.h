@@ -3,11 +3,13 @@
 // applications. Every field of an entry may be missing, as in the system's
 // own dictionaries; readers decide what a missing field means.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Platform/Geometry.h"
+#include "Platform/Subscription.h"
 #include "Platform/Types.h"
 
 namespace tessaly {
@@ -59,6 +61,17 @@ public:
     // list would show while it is up. Without one there is nothing to look
     // for in the list.
     virtual bool hasOverview() const { return true; }
+
+    // Runs `handler` on the main thread, while the handle lives, after the
+    // list changed in more than frames: a window came or went, was shown or
+    // hidden, changed its state, its desktop or its place in the stacking,
+    // or the current desktop or the window manager changed. Changes close
+    // together may be told once. An empty handle where the window server
+    // tells of no changes: only reading the list again finds them.
+    virtual Subscription observeChanges(std::function<void()> handler) {
+        (void)handler;
+        return {};
+    }
 };
 
 }  // namespace tessaly

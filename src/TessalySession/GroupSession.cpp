@@ -45,7 +45,10 @@ GroupSession::GroupSession(Services services, bool usePublicZSync)
     wireOverlay();
     wireEngine();
     windowSystem_->onEvent = guarded([this](const WindowSystemEvent& event) { handleWindowEvent(event); });
-    sweepTimer_ = platform.mainExecutor->scheduleRepeating(sweepInterval, guarded([this] { runSweep(false); }));
+    if (platform.windowList) {
+        listChanges_ = platform.windowList->observeChanges(guarded([this] { sweepWithin(sweepCoalesceDelay); }));
+    }
+    scheduleNextSweep();
     observeWorkspace();
 }
 
@@ -116,6 +119,7 @@ void GroupSession::shutdown() {
     if (isShutDown_) return;
     isShutDown_ = true;
     sweepTimer_.cancel();
+    listChanges_.cancel();
     displayResyncTimer_.cancel();
     liveFollowResyncTimer_.cancel();
     pointerSettleTimer_.cancel();
@@ -185,8 +189,15 @@ void GroupSession::handleGroupEvent(const GroupEvent& event) {
         untrackWhenSettled(std::move(departed));
     };
     std::visit(Overloaded{
-                   [&](const GroupEvent::GroupCreated& e) { reindex(e.group); },
-                   [&](const GroupEvent::GroupChanged& e) { reindex(e.group); },
+                   [&](const GroupEvent::GroupCreated& e) {
+                       reindex(e.group);
+                       // A new group is swept within a second, as its first look at the stacking.
+                       sweepWithin(sweepInterval);
+                   },
+                   [&](const GroupEvent::GroupChanged& e) {
+                       reindex(e.group);
+                       if (awaitsStackingLook(e.group)) sweepWithin(sweepInterval);
+                   },
                    [&](const GroupEvent::GroupDissolved& e) {
                        if (barDrags_.contains(e.groupID)) {
                            whenEngineIdle([this, id = e.groupID] { tabBarDidEndDrag(id); });

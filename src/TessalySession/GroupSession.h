@@ -8,8 +8,8 @@
 // bar, and groups two windows when one is dropped on the other.
 //
 // One instance per running session, made by the application shell. There is
-// no separate start: when the constructor returns, the sweep runs every
-// second and the workspace observers are registered. Main thread only.
+// no separate start: when the constructor returns, the sweep is scheduled
+// and the workspace observers are registered. Main thread only.
 //
 // Calls back into the engine while it reports. The engine reports every
 // change synchronously from inside the operation that made it, and the
@@ -117,6 +117,11 @@ public:
     static constexpr int snapBackLimit = 8;
     static constexpr int liveFollowMaxReject = 5;
     static constexpr double sweepInterval = 1.0;
+    // Where the window list tells of its changes, a change is swept this
+    // long after it (changes close together sweep once), and with nothing
+    // to repeat sweeps come this far apart (see GroupSessionSweep.cpp).
+    static constexpr double sweepCoalesceDelay = 0.05;
+    static constexpr double safetySweepInterval = 10.0;
     static constexpr double minimizeQuietPeriod = 0.6;
     static constexpr double focusVerdictTTL = 1.0;
     static constexpr float focusedWindowTimeout = 0.25f;
@@ -442,7 +447,14 @@ private:
     void scheduleFocusSweep();
 
     // ---- Sweep (GroupSessionSweep.cpp) ----
+    // Sweeps now, then schedules the next sweep.
     void runSweep(bool spaceChanged);
+    void sweep(bool spaceChanged);
+    // The next sweep comes `delay` seconds from now, unless one is due sooner.
+    void sweepWithin(double delay);
+    void scheduleNextSweep();
+    // Whether something the sweep does needs doing again a second later.
+    bool needsRepeatedSweeps(double at) const;
     // The sweep's part for members off the current desktop and the bars'
     // desktop presence, over a window list taken (front to back).
     void reconcileDesktops(const std::vector<DiscoveredWindow>& windows, const std::unordered_set<WindowID>& alive,
@@ -459,8 +471,11 @@ private:
     std::optional<WindowID> topMember(const TabGroup& group, const std::vector<DiscoveredWindow>& windows) const;
     // A member that came on top of its group since the last look becomes
     // the active one (the window manager raised it, with or without focus),
-    // and so does one that takes no focus and stays on top.
-    void followStacking(const std::vector<DiscoveredWindow>& windows);
+    // and so does one that takes no focus and stays on top for a second.
+    void followStacking(const std::vector<DiscoveredWindow>& windows, double at);
+    // A member that takes no focus was on top of the group at the last look
+    // and is not its active one: a later look may make it so.
+    bool awaitsStackingLook(const TabGroup& group) const;
     // Whether a member of the group that takes no focus stands on top of
     // the window, which may then hold the focus unseen.
     bool isUnderFocusRefuser(const TabGroup& group, WindowID windowID);
@@ -570,10 +585,14 @@ private:
     std::map<Uuid, Rect> hostBounds_;
     std::map<Uuid, BarDragSession> barDrags_;
     std::map<Uuid, ZoomRecord> zoomRecords_;
-    // Each group's top and active members at the last look at the stacking.
+    // Each group's top and active members at the last look at the stacking,
+    // since when the look has found them so, and whether the top one takes
+    // no focus (asked once per member on top).
     struct StackingLook {
         WindowID top = 0;
         WindowID active = 0;
+        double since = 0;
+        bool topRefusesFocus = false;
     };
     std::map<Uuid, StackingLook> stackingLooks_;
     std::unordered_map<WindowID, MaximizedAxes> maximizedMembers_;  // only the maximised ones
@@ -589,10 +608,14 @@ private:
     DisplaySettleState settleState_;
     bool pendingSpaceReplace_ = false;
     bool focusSweepScheduled_ = false;
+    bool listUnread_ = false;  // the last sweep found the window list empty or unreadable
+    double livenessSweptAt_ = -1e300;  // the last sweep that counted missing members
+    double sweepDueAt_ = 0;            // while sweepTimer_ is armed
     int engineReportDepth_ = 0;
     bool isShutDown_ = false;
 
-    Subscription sweepTimer_;
+    Subscription sweepTimer_;  // the next sweep
+    Subscription listChanges_;  // empty where the window list tells of no changes
     Subscription liveFollowResyncTimer_;
     Subscription pointerSettleTimer_;
     Subscription displayResyncTimer_;

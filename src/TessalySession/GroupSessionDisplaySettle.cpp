@@ -42,6 +42,7 @@ void GroupSession::beginDisplaySettle(const std::string& trigger) {
     offSpaceReconciler_->clearConfirmationCountdowns();
     displayResyncTimer_.cancel();
     if (settleState_.asleep) return;  // the wake opens a new window
+    sweepWithin(sweepInterval);  // and every second while the displays settle
     displayResyncTimer_ = services_.platform.mainExecutor->schedule(
         displaySettleWindow, guarded([this] { resyncGroupsAfterDisplayChange(); }));
 }
@@ -66,6 +67,7 @@ void GroupSession::recordHostBounds(double at) {
 
 void GroupSession::resyncGroupsAfterDisplayChange() {
     offSpaceReconciler_->noteDisplaySettleEnded(now());
+    sweepWithin(sweepInterval);  // strays get their rehome within the grace
     trace("display settle closed \u2014 resync start (" + std::to_string(engine_->groupCount()) + " groups)");
     const std::vector<TabGroup> groups = engine_->groups();
     for (const TabGroup& group : groups) {
@@ -186,7 +188,7 @@ void GroupSession::updateSpacePresenceWhileSettling() {
         if (window.isOnScreen) onScreen.insert(window.windowID);
     }
     // Frames wait for the displays; which member is on top does not.
-    followStacking(windows);
+    followStacking(windows, now());
     updateSpacePresence(onScreen, false);
 }
 

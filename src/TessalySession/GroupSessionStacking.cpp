@@ -24,7 +24,7 @@ std::optional<WindowID> GroupSession::topMember(const TabGroup& group,
     return std::nullopt;
 }
 
-void GroupSession::followStacking(const std::vector<DiscoveredWindow>& windows) {
+void GroupSession::followStacking(const std::vector<DiscoveredWindow>& windows, double at) {
     const std::vector<TabGroup> groups = engine_->groups();  // the engine reports while we go
     std::erase_if(stackingLooks_, [&](const auto& entry) {
         return std::none_of(groups.begin(), groups.end(), [&](const TabGroup& g) { return g.id == entry.first; });
@@ -33,19 +33,31 @@ void GroupSession::followStacking(const std::vector<DiscoveredWindow>& windows) 
         if (isGestureActive(group.id)) continue;
         const std::optional<WindowID> top = topMember(group, windows);
         if (!top) continue;
-        const auto [look, first] = stackingLooks_.try_emplace(group.id, StackingLook{*top, group.activeWindowID});
-        const StackingLook last = look->second;
-        look->second = {*top, group.activeWindowID};
+        const auto found = stackingLooks_.find(group.id);
+        const bool first = found == stackingLooks_.end();
+        const StackingLook last = first ? StackingLook{} : found->second;
+        const bool unchanged = !first && last.top == *top && last.active == group.activeWindowID;
+        if (!unchanged) {
+            const bool refuses = !first && last.top == *top ? last.topRefusesFocus : refusesFocus(*top);
+            stackingLooks_[group.id] = {*top, group.activeWindowID, at, refuses};
+        }
         if (first || *top == group.activeWindowID) continue;
         // A member that came on top since the last look takes over; a member
         // made active whose raise is still on its way stays active. One that
-        // takes no focus takes over too when it has stayed on top while
-        // another member stayed active (the focus, left below it, made that
-        // one active).
+        // takes no focus takes over too when it has stayed on top for a
+        // second while another member stayed active (the focus, left below
+        // it, made that one active).
         const bool cameOnTop = last.top != *top;
-        const bool stayedUnder = last.active == group.activeWindowID && refusesFocus(*top);
+        const bool stayedUnder = unchanged && at - last.since >= sweepInterval && last.topRefusesFocus;
         if (cameOnTop || stayedUnder) engine_->noteExternalFocus(*top);
     }
+}
+
+bool GroupSession::awaitsStackingLook(const TabGroup& group) const {
+    const auto look = stackingLooks_.find(group.id);
+    if (look == stackingLooks_.end()) return false;
+    const WindowID top = look->second.top;
+    return look->second.topRefusesFocus && top != group.activeWindowID && group.isUsable(top);
 }
 
 bool GroupSession::isUnderFocusRefuser(const TabGroup& group, WindowID windowID) {

@@ -1,6 +1,30 @@
-// The periodic sweep: keeps groups true to the window server's list (dead
-// windows, members that left the desktop or came back, bars of groups with
-// no member on the current desktop).
+// The sweep: keeps groups true to the window server's list (dead windows,
+// members that left the desktop or came back, bars of groups with no member
+// on the current desktop, the member on top of each group).
+//
+// When it runs. Where the window list tells of its changes, the sweep runs
+// sweepCoalesceDelay after a change (one sweep for changes close together),
+// at once on a desktop change and for the focus sweep, and otherwise every
+// sweepInterval only while something it does needs repeating
+// (needsRepeatedSweeps); with nothing to repeat, a safety sweep every
+// safetySweepInterval catches what no change told of. Where the list tells
+// of nothing it runs every sweepInterval. What the timing rules ask holds
+// either way:
+// - a member missing from the list is evicted after missingSweepLimit
+//   sweeps about a second apart (about 6 s): missing members keep the
+//   cadence, and sweeps sooner than a second after the last one that
+//   counted count nothing;
+// - the off-desktop reconciler's confirmations (0.5 s to rejoin, 1.0 s to
+//   detach) and its rehome grace are timed, and keep the cadence while
+//   they run;
+// - minimise changes within the 0.6 s quiet period, members set aside in
+//   native tabs, displays settling, a desktop change waiting for them, a
+//   list that could not be read and gestures (groups the sweep leaves
+//   alone meanwhile) keep the cadence, as does a member that takes no focus
+//   on top of its group and not yet its active one (it becomes the active
+//   one once it has stayed on top for a second; a group change that leaves
+//   it so brings the next sweep within a second).
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -10,6 +34,50 @@
 namespace tessaly {
 
 void GroupSession::runSweep(bool spaceChanged) {
+    sweep(spaceChanged);
+    scheduleNextSweep();
+}
+
+void GroupSession::sweepWithin(double delay) {
+    const double due = now() + delay;
+    if (sweepTimer_ && sweepDueAt_ <= due) return;
+    sweepDueAt_ = due;
+    sweepTimer_ = services_.platform.mainExecutor->schedule(delay, guarded([this] {
+        sweepTimer_.cancel();
+        runSweep(false);
+    }));
+}
+
+void GroupSession::scheduleNextSweep() {
+    sweepTimer_.cancel();
+    if (isShutDown_) return;
+    const double at = now();
+    if (!needsRepeatedSweeps(at)) {
+        sweepWithin(safetySweepInterval);
+        return;
+    }
+    // A second after the last sweep that counted missing members, so that
+    // the counting keeps its pace whatever swept in between.
+    sweepWithin(std::clamp(livenessSweptAt_ + sweepInterval - at, sweepCoalesceDelay, sweepInterval));
+}
+
+bool GroupSession::needsRepeatedSweeps(double at) const {
+    if (!listChanges_) return true;
+    if (engine_->groupCount() == 0) return false;
+    if (listUnread_ || pendingSpaceReplace_ || settleState_.isSettling(at)) return true;
+    if (!recentMinimizeChange_.empty() || !tabbedAside_.empty()) return true;
+    if (!offSpaceReconciler_->rejoinCountdowns().empty() || !offSpaceReconciler_->detachCountdowns().empty() ||
+        offSpaceReconciler_->isInRehomeGrace(at)) {
+        return true;
+    }
+    // The sweep leaves groups in a gesture alone until it ends.
+    if (liveFollow_ || !barDrags_.empty()) return true;
+    const auto& groups = engine_->groups();
+    return std::any_of(groups.begin(), groups.end(),
+                       [this](const TabGroup& g) { return !g.missingSweeps.empty() || awaitsStackingLook(g); });
+}
+
+void GroupSession::sweep(bool spaceChanged) {
     const double at = now();
     std::erase_if(recentMinimizeChange_, [at](const auto& entry) { return at - entry.second >= minimizeQuietPeriod; });
     osFocusGate_.prune(at);
@@ -29,6 +97,7 @@ void GroupSession::runSweep(bool spaceChanged) {
     }
 
     const std::vector<DiscoveredWindow> windows = discovery_.allWindows(false);
+    listUnread_ = windows.empty();
     if (windows.empty()) {
         // An empty or unreadable list says nothing about the windows (a
         // window manager restarting empties its client list): every member
@@ -43,7 +112,11 @@ void GroupSession::runSweep(bool spaceChanged) {
     alive.reserve(windows.size());
     for (const DiscoveredWindow& window : windows) alive.insert(window.windowID);
 
-    engine_->sweep(alive);
+    // Misses are counted a second apart, however often changes sweep.
+    if (at - livenessSweptAt_ >= sweepInterval) {
+        livenessSweptAt_ = at;
+        engine_->sweep(alive);
+    }
 
     const bool replace = spaceChanged || pendingSpaceReplace_;
     pendingSpaceReplace_ = false;
@@ -75,7 +148,7 @@ void GroupSession::reconcileDesktops(const std::vector<DiscoveredWindow>& window
         });
 
     repointBackgroundedNativeTabMembers();
-    followStacking(windows);
+    followStacking(windows, at);
     updateSpacePresence(onScreen, replace);
     recordHostBounds(at);
 }

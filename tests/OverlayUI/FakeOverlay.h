@@ -108,6 +108,13 @@ public:
         stacking_->place(record->windowNumber, order == Order::above, relativeTo);
         return true;
     }
+    // The last relative ordering still holds in the stacking model.
+    bool isOrderedRelative() const override {
+        if (!record->visible || record->relativeOrders.empty()) return false;
+        const auto [above, relativeTo] = record->relativeOrders.back();
+        return above ? stacking_->isDirectlyAbove(record->windowNumber, relativeTo)
+                     : stacking_->isDirectlyAbove(relativeTo, record->windowNumber);
+    }
     void close() {
         orderOut();
         record->closed = true;

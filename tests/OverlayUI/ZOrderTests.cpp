@@ -2,6 +2,8 @@
 // server's restack reports that make the manager re-order at once.
 #include "OverlayFixture.h"
 
+#include <algorithm>
+#include <set>
 #include <thread>
 
 #include "OverlayUI/SkyLightZOrderSync.h"
@@ -61,7 +63,8 @@ public:
         };
         f->requestNotificationsForWindows = [this](WindowServerConnection, const WindowID* windows, std::int32_t n) {
             asked.insert(asked.end(), windows, windows + n);
-            return WindowServerError{0};
+            const bool refused = std::any_of(windows, windows + n, [&](WindowID w) { return unwatchable.contains(w); });
+            return WindowServerError{refused ? 1000 : 0};
         };
         return f;
     }
@@ -85,6 +88,7 @@ public:
     };
     std::vector<Registration> registrations;
     std::vector<WindowID> asked;
+    std::set<WindowID> unwatchable;  // asking about them fails (no frame yet, say)
 
 private:
     std::shared_ptr<SimDesktop> desktop_;
@@ -185,6 +189,57 @@ TEST_F(RestackReportsTest, TheTickLeavesABarInPlaceUntilItsWindowIsReportedOrThe
     env.main->advance(OverlayManager::tickInterval * (OverlayManager::fullReorderTicks - 1));
     EXPECT_EQ(orders(), reported);
 
+}
+
+// Where there is no overview to probe and restacks are reported (X11).
+class RestingOverlayTest : public RestackReportsTest {
+protected:
+    RestingOverlayTest() {
+        env.desktop->setHasOverview(false);
+        PlatformServices services = env.services;
+        services.privateSymbols = symbols;
+        manager = makeManager(services);
+    }
+    std::size_t orders(const TabGroup& group) { return barOf(group).strip->relativeOrders.size(); }
+};
+
+TEST_F(RestingOverlayTest, NothingRunsButASlowSafetyPassUnlessABarWaitsForItsOrder) {
+    EXPECT_TRUE(manager->ticksOnlyWhenNeeded());
+    EXPECT_EQ(env.main->pendingTimerCount(), 0u) << "no bar, nothing to do";
+    TabGroup group = makeGroup({101, 102});
+    manager->apply(GroupEvent::groupCreated(group));
+    ASSERT_TRUE(isOrderedAtActive(group));
+    EXPECT_EQ(env.main->nextTimerDelay(), OverlayManager::safetyPassInterval);
+
+    // At rest a bar in place is left alone, pass after pass.
+    const std::size_t placed = orders(group);
+    env.main->advance(OverlayManager::safetyPassInterval * 3);
+    EXPECT_EQ(orders(group), placed);
+
+    // A restack nobody reported: the next pass puts the bar back.
+    factory->stacking->push(101);
+    env.main->advance(OverlayManager::safetyPassInterval);
+    EXPECT_TRUE(isOrderedAtActive(group));
+    EXPECT_EQ(orders(group), placed + 1);
+
+    // A window whose restacks cannot be watched yet: the tick orders its bar
+    // until they can, then rests again.
+    symbols->unwatchable.insert(201);
+    TabGroup waiting = makeGroup({201, 202}, Rect(1000, 200, 500, 400));
+    manager->apply(GroupEvent::groupCreated(waiting));
+    EXPECT_EQ(env.main->nextTimerDelay(), OverlayManager::tickInterval);
+    env.main->advance(OverlayManager::tickInterval * 2);
+    EXPECT_EQ(orders(waiting), 3u);
+    EXPECT_EQ(orders(group), placed + 1) << "only the bar that waits";
+    symbols->unwatchable.clear();
+    env.main->advance(OverlayManager::tickInterval * 4);
+    EXPECT_EQ(orders(waiting), 4u);
+    EXPECT_GT(env.main->nextTimerDelay().value_or(0), OverlayManager::tickInterval);
+
+    // The last bar gone, nothing runs at all.
+    manager->apply(GroupEvent::groupDissolved(group.id));
+    manager->apply(GroupEvent::groupDissolved(waiting.id));
+    EXPECT_EQ(env.main->pendingTimerCount(), 0u);
 }
 
 }  // namespace

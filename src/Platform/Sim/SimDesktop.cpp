@@ -1,6 +1,7 @@
 #include "Platform/Sim/SimDesktop.h"
 
 #include "Platform/AXObserverBase.h"
+#include "Platform/CoalescedNotice.h"
 #include "Platform/WorkspaceObservers.h"
 
 #include <algorithm>
@@ -61,6 +62,8 @@ struct SimDesktop::State {
     bool axGetWindow = true;
     bool listUnavailable = false;
     std::function<void(std::vector<WindowInfo>&)> listHook;
+    bool overview = true;
+    std::shared_ptr<CoalescedNotice> listChanges = std::make_shared<CoalescedNotice>();
 
     std::vector<SimAXCall> calls;
     std::map<ProcessID, int> activations;
@@ -97,6 +100,18 @@ struct SimDesktop::State {
     void editWindow(WindowID id, Fn fn) {
         std::lock_guard lock(mutex);
         if (SimWindow* w = findWindow(id)) fn(*w);
+    }
+
+    // What the window list tells beyond frames, to see whether a change
+    // changed it.
+    std::vector<std::uint64_t> listShape() const {
+        std::vector<std::uint64_t> shape{space};
+        for (const WindowID id : stack) {
+            const SimWindow& w = windows.at(id);
+            shape.insert(shape.end(), {id, isOnScreen(w), w.spec.space.value_or(space),
+                                       static_cast<std::uint64_t>(w.spec.layer)});
+        }
+        return shape;
     }
 
     bool isOnScreen(const SimWindow& w) const {
@@ -479,14 +494,19 @@ void flushState(SimDesktop::State& state) {
     for (auto& event : ws) state.workspaceObservers->post(state.main, std::move(event));
 }
 
-// Runs a change under the lock, then sends what it gathered.
+// Runs a change under the lock, then sends what it gathered, and tells the
+// list's observers when the list changed.
 template <typename Fn>
 void change(SimDesktop::State& state, Fn fn) {
+    bool listChanged = false;
     {
         std::lock_guard lock(state.mutex);
+        const auto before = state.listShape();
         fn();
+        listChanged = state.listShape() != before;
     }
     flushState(state);
+    if (listChanged) CoalescedNotice::post(state.listChanges, state.main);
 }
 
 }  // namespace
@@ -522,7 +542,9 @@ void SimDesktop::terminate(ProcessID pid) {
 }
 
 void SimDesktop::setHidden(ProcessID pid, bool hidden) {
-    state_->editApp(pid, [&](SimApp& app) { app.hidden = hidden; });
+    change(*state_, [&] {
+        if (SimApp* app = state_->findApp(pid)) app->hidden = hidden;
+    });
 }
 
 void SimDesktop::setLatency(ProcessID pid, double seconds) {
@@ -769,13 +791,33 @@ void SimDesktop::setAXGetWindowAvailable(bool available) {
 }
 
 void SimDesktop::setWindowListUnavailable(bool unavailable) {
-    std::lock_guard lock(state_->mutex);
-    state_->listUnavailable = unavailable;
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->listUnavailable = unavailable;
+    }
+    CoalescedNotice::post(state_->listChanges, state_->main);
 }
 
 void SimDesktop::setWindowListHook(std::function<void(std::vector<WindowInfo>&)> hook) {
+    {
+        std::lock_guard lock(state_->mutex);
+        state_->listHook = std::move(hook);
+    }
+    CoalescedNotice::post(state_->listChanges, state_->main);
+}
+
+void SimDesktop::setHasOverview(bool has) {
     std::lock_guard lock(state_->mutex);
-    state_->listHook = std::move(hook);
+    state_->overview = has;
+}
+
+bool SimDesktop::hasOverview() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->overview;
+}
+
+Subscription SimDesktop::observeChanges(std::function<void()> handler) {
+    return state_->listChanges->add(std::move(handler));
 }
 
 // ------------------------------------------------------------------ reading back

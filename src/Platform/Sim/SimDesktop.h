@@ -227,6 +227,9 @@ public:
     void setWindowListUnavailable(bool unavailable);
     // Edits every window list before it is answered (to drop or spoil fields).
     void setWindowListHook(std::function<void(std::vector<WindowInfo>&)> hook);
+    // Whether the desktop has a system overview (it has by default); without
+    // one, as on X11, nobody looks for its marker in the list.
+    void setHasOverview(bool has);
 
     // ---------------------------------------------------------------- reading back
     std::optional<SimWindow> window(WindowID id) const;
@@ -260,6 +263,11 @@ public:
     // ---------------------------------------------------------------- WindowList
     std::optional<std::vector<WindowInfo>> copyWindowInfo(std::uint32_t options, WindowID relativeTo) const override;
     int dockWindowLevel() const override { return WindowLayer::dock; }
+    bool hasOverview() const override;
+    // Told after every scripted change that changes the list in more than
+    // frames (windows, their order, visibility and desktops, the current
+    // desktop), and after a new hook or a change of availability.
+    Subscription observeChanges(std::function<void()> handler) override;
 
     // ---------------------------------------------------------------- Displays
     std::vector<DisplayInfo> screens() const override;

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace tessaly {
@@ -144,6 +145,20 @@ auto xcbReply(xcb_connection_t* c, ReplyFn fn, Cookie cookie, XError* error = nu
     return XReply<R>(r);
 }
 
+// Takes the replies of cookies sent together, in their order. The last one
+// is waited for first: meanwhile xcb queues every earlier reply, so the
+// batch wakes the calling thread once rather than once per reply that
+// comes in a read of its own.
+template <typename ReplyFn, typename Cookie>
+auto xcbReplies(xcb_connection_t* c, const std::vector<Cookie>& cookies, ReplyFn replyFn) {
+    using R = decltype(xcbReply(c, replyFn, std::declval<Cookie>()));
+    std::vector<R> replies(cookies.size());
+    if (cookies.empty()) return replies;
+    replies.back() = xcbReply(c, replyFn, cookies.back());
+    for (std::size_t i = 0; i + 1 < cookies.size(); ++i) replies[i] = xcbReply(c, replyFn, cookies[i]);
+    return replies;
+}
+
 // Pipelining: sends one request per item, then collects every reply, so a
 // batch costs one round trip. `send(item)` answers a cookie; a missing reply
 // (the window vanished) is an empty pointer at its place.
@@ -153,11 +168,7 @@ auto xcbPipeline(xcb_connection_t* c, const std::vector<Item>& items, Send send,
     std::vector<Cookie> cookies;
     cookies.reserve(items.size());
     for (const auto& item : items) cookies.push_back(send(item));
-    using R = decltype(xcbReply(c, replyFn, cookies.front()));
-    std::vector<R> replies;
-    replies.reserve(items.size());
-    for (const auto& cookie : cookies) replies.push_back(xcbReply(c, replyFn, cookie));
-    return replies;
+    return xcbReplies(c, cookies, replyFn);
 }
 
 // Readers for property replies; an absent property or a wrong format reads

@@ -145,6 +145,8 @@ void X11EventReader::publishFrameMap(xcb_window_t rootChild) {
     // A frame shown or hidden (another desktop) changes whether its client is viewable.
     if (const auto client = clientOfFrame(rootChild); client && client != rootChild) {
         publish(X11Event::Kind::frameMapChanged, client);
+    } else if (!client) {
+        publish(X11Event::Kind::rootChildMapChanged, rootChild);
     }
 }
 

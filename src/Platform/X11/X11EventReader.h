@@ -42,6 +42,7 @@ struct X11Event {
         propertyChanged,         // another property of a client (property: which one)
         frameMapChanged,         // a client's frame was mapped or unmapped (window: the client)
         rootChildConfigured,     // ConfigureNotify of a root child that holds no known client
+        rootChildMapChanged,     // a root child that holds no known client was mapped or unmapped
         screenSaverChanged,      // MIT-SCREEN-SAVER turned on or off (screenSaverOn)
         windowManagerChanged,    // _NET_SUPPORTING_WM_CHECK changed or its window was destroyed
         marked,                  // a mark on the mark window: every event from before it has come by

@@ -43,7 +43,7 @@ PlatformServices X11Platform::services(std::shared_ptr<Clock> clock, std::shared
                                        std::shared_ptr<QueueFactory> queues) const {
     PlatformServices s;
     s.accessibility = std::make_shared<X11Accessibility>(backend_, main);
-    s.windowList = std::make_shared<X11WindowList>(backend_);
+    s.windowList = std::make_shared<X11WindowList>(backend_, main);
     s.displays = std::make_shared<X11Displays>(backend_);
     s.workspace = std::make_shared<X11Workspace>(backend_, main);
     s.privateSymbols = std::make_shared<X11WindowServer>(backend_);

@@ -17,13 +17,37 @@ int layerOf(const X11WindowInfo& info) {
     return WindowLayer::normal;
 }
 
+// Whether the event changes what the list tells beyond frames.
+bool changesTheList(const X11Event& event) {
+    using Kind = X11Event::Kind;
+    switch (event.kind) {
+    case Kind::clientListChanged:
+    case Kind::destroyed:
+    case Kind::mapped:
+    case Kind::unmapped:
+    case Kind::frameMapChanged:
+    case Kind::reparented:
+    case Kind::wmStateChanged:
+    case Kind::stateChanged:
+    case Kind::desktopChanged:
+    case Kind::currentDesktopChanged:
+    case Kind::windowManagerChanged: return true;
+    case Kind::frameChanged:
+    case Kind::rootChildConfigured: return event.rootChild && event.restacked && !event.overrideRedirect;
+    default: return false;
+    }
+}
+
 }  // namespace
 
-X11WindowList::X11WindowList(std::shared_ptr<X11Backend> backend) : backend_(std::move(backend)) {
+X11WindowList::X11WindowList(std::shared_ptr<X11Backend> backend, std::shared_ptr<MainExecutor> main)
+    : backend_(std::move(backend)), main_(std::move(main)) {
     subscription_ = backend_->subscribe([this](const X11Event& event) {
+        if (main_ && changesTheList(event)) CoalescedNotice::post(changes_, *main_);
         using Kind = X11Event::Kind;
         switch (event.kind) {
         case Kind::rootChildConfigured: reported(event.window); return;
+        case Kind::rootChildMapChanged: remapped(event.window); return;
         case Kind::windowManagerChanged:
         case Kind::connectionLost:
             windowManagers_.fetch_add(1);
@@ -34,12 +58,23 @@ X11WindowList::X11WindowList(std::shared_ptr<X11Backend> backend) : backend_(std
     });
 }
 
+Subscription X11WindowList::observeChanges(std::function<void()> handler) {
+    if (!main_ || !subscription_.isActive()) return {};
+    return changes_->add(std::move(handler));
+}
+
 X11WindowList::~X11WindowList() { subscription_.cancel(); }
 
 void X11WindowList::reported(xcb_window_t window) {
     std::lock_guard lock(reportsMutex_);
     reports_.fetch_add(1);
     if (window != kNoWindow) reportedWindows_.push_back(window);
+    else forgetAttributes_ = true;
+}
+
+void X11WindowList::remapped(xcb_window_t window) {
+    std::lock_guard lock(reportsMutex_);
+    remappedWindows_.push_back(window);
 }
 
 xcb_window_t X11WindowList::checkWindow() const {
@@ -58,7 +93,7 @@ std::unordered_map<xcb_window_t, X11WindowInfo> X11WindowList::listedOthers(
     for (std::size_t i = 0; i < asked.size(); ++i) answers.emplace(asked[i], std::move(attributes[i]));
     std::vector<xcb_window_t> unasked;
     for (const auto w : others) {
-        if (!answers.count(w)) unasked.push_back(w);
+        if (!answers.count(w) && !others_.count(w)) unasked.push_back(w);
     }
     auto late = xcbPipeline(
         x.get(), unasked, [&](xcb_window_t w) { return xcb_get_window_attributes(x.get(), w); },
@@ -81,25 +116,30 @@ std::unordered_map<xcb_window_t, X11WindowInfo> X11WindowList::listedOthers(
     std::vector<xcb_window_t> listed;
     std::vector<xcb_window_t> unread;
     for (const auto w : others) {
-        const auto& a = answers[w];
-        if (!a) {
-            others_.erase(w);
-            continue;
+        if (const auto answer = answers.find(w); answer != answers.end()) {
+            const auto& a = answer->second;
+            if (!a) {
+                others_.erase(w);
+                continue;
+            }
+            Other seen;
+            seen.overrideRedirect = a->override_redirect != 0;
+            seen.inputOutput = a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT;
+            seen.viewable = a->map_state == XCB_MAP_STATE_VIEWABLE;
+            Other& known = others_[w];
+            // Shown anew, or a window under a reused number: read again.
+            if (known.overrideRedirect != seen.overrideRedirect || known.inputOutput != seen.inputOutput ||
+                known.viewable != seen.viewable) {
+                known = seen;
+            }
         }
-        Other seen;
-        seen.overrideRedirect = a->override_redirect != 0;
-        seen.inputOutput = a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT;
-        seen.viewable = a->map_state == XCB_MAP_STATE_VIEWABLE;
-        Other& known = others_[w];
-        // Shown anew, or a window under a reused number: read again.
-        if (known.overrideRedirect != seen.overrideRedirect || known.inputOutput != seen.inputOutput ||
-            known.viewable != seen.viewable) {
-            known = seen;
-        }
+        const auto kept = others_.find(w);
+        if (kept == others_.end()) continue;
+        const Other& other = kept->second;
         // The window manager's own marker is no window of anybody's.
-        if (w == check || !seen.overrideRedirect || !seen.viewable || !seen.inputOutput) continue;
+        if (w == check || !other.overrideRedirect || !other.viewable || !other.inputOutput) continue;
         listed.push_back(w);
-        if (!known.info) unread.push_back(w);
+        if (!other.info) unread.push_back(w);
     }
     std::unordered_map<xcb_window_t, X11WindowInfo> shown;
     for (const auto w : listed) {
@@ -122,19 +162,29 @@ std::optional<std::vector<X11WindowList::Entry>> X11WindowList::entries() const 
     const auto& windows = backend_->windows();
     std::lock_guard lock(mutex_);
     const std::uint64_t since = reports_.load();
-    // The root's children, the current desktop and the attributes of the
-    // windows that held no client last time, in one round trip.
+    // The attributes of the windows holding no client that were mapped or
+    // unmapped since the last list; those of every one after a change of
+    // window manager.
+    std::vector<xcb_window_t> asked;
+    {
+        std::lock_guard reportsLock(reportsMutex_);
+        asked.swap(remappedWindows_);
+        if (std::exchange(forgetAttributes_, false)) others_.clear();
+    }
+    std::erase_if(asked, [&](xcb_window_t w) { return !others_.count(w); });  // new ones are asked below
+    std::sort(asked.begin(), asked.end());
+    asked.erase(std::unique(asked.begin(), asked.end()), asked.end());
+    // The root's children, the current desktop and those attributes, in one round trip.
     const auto treeCookie = xcb_query_tree(x.get(), x.root());
     const auto desktopCookie = x.getProperty(x.root(), x.atoms().NET_CURRENT_DESKTOP);
     std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
-    attributeCookies.reserve(lastOthers_.size());
-    for (const auto w : lastOthers_) attributeCookies.push_back(xcb_get_window_attributes(x.get(), w));
+    attributeCookies.reserve(asked.size());
+    for (const auto w : asked) attributeCookies.push_back(xcb_get_window_attributes(x.get(), w));
     const auto clientList = windows.clientList();
-    const auto tree = xcbReply(x.get(), xcb_query_tree_reply, treeCookie);
+    // The last request's replies first: the earlier ones are queued by then.
+    auto attributes = xcbReplies(x.get(), attributeCookies, xcb_get_window_attributes_reply);
     const auto current = propertyCardinal(xcbReply(x.get(), xcb_get_property_reply, desktopCookie).get());
-    std::vector<XReply<xcb_get_window_attributes_reply_t>> attributes;
-    attributes.reserve(attributeCookies.size());
-    for (const auto cookie : attributeCookies) attributes.push_back(xcbReply(x.get(), xcb_get_window_attributes_reply, cookie));
+    const auto tree = xcbReply(x.get(), xcb_query_tree_reply, treeCookie);
     if (!tree) return std::nullopt;
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     // Bottom to top in the reply; the list is front to back.
@@ -148,8 +198,7 @@ std::optional<std::vector<X11WindowList::Entry>> X11WindowList::entries() const 
     for (const auto w : stack) {
         if (!byFrame.count(w)) others.push_back(w);
     }
-    const auto shown = listedOthers(others, lastOthers_, std::move(attributes), since);
-    lastOthers_ = others;
+    const auto shown = listedOthers(others, asked, std::move(attributes), since);
 
     const Rect screen(0, 0, x.screen().width_in_pixels, x.screen().height_in_pixels);
     std::vector<Entry> entries;

@@ -4,10 +4,12 @@
 // _NET_WM_PID or found through X-Resource), and window reads find the frame
 // of a client reparented one level deep without a second batch. Later
 // writes answer from what earlier ones learnt, which the event reader keeps
-// current.
+// current. A batch's replies are waited for once, and so is a window list of
+// a desktop at rest.
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11Desktop.h"
 #include "Platform/X11/X11EventLog.h"
+#include "Platform/X11/X11WindowList.h"
 
 #include <algorithm>
 
@@ -224,6 +226,34 @@ TEST_F(X11BatchedRequestsTest, FramesAreTheRootsChildrenAtAnyDepth) {
     ASSERT_EQ(rest.size(), 2u);
     EXPECT_EQ(rest[0].window, chain[1]);
     EXPECT_EQ(rest[1].window, chain[0]);
+}
+
+TEST_F(X11BatchedRequestsTest, ABatchAndAWindowListAtRestWaitOnceForTheirReplies) {
+    X11RoundTrips::setCounting(true);
+    struct StopCounting {
+        ~StopCounting() { X11RoundTrips::setCounting(false); }
+    } stopCounting;
+    const X11Connection& x = backend->connection();
+    xcb_connection_t* c = x.get();
+    // Far more replies than one read of the connection takes: collected in
+    // order, the later ones would be waited for again, read by read.
+    const std::vector<xcb_window_t> windows(20000, x.root());
+    const auto before = X11RoundTrips::countOnThisThread();
+    const auto replies = xcbPipeline(
+        c, windows, [c](xcb_window_t w) { return xcb_get_window_attributes(c, w); }, xcb_get_window_attributes_reply);
+    EXPECT_EQ(X11RoundTrips::countOnThisThread() - before, 1u);
+    EXPECT_TRUE(std::all_of(replies.begin(), replies.end(), [](const auto& reply) { return reply != nullptr; }));
+
+    auto xlogo = desktop->launchXlogo("200x200+300+300");
+    ASSERT_TRUE(xlogo);
+    X11WindowList list(backend);
+    const auto waits = [&] {
+        const auto at = X11RoundTrips::countOnThisThread();
+        const auto listed = list.copyWindowInfo(WindowListOption::all, 0);
+        return listed && !listed->empty() ? X11RoundTrips::countOnThisThread() - at : 0;
+    };
+    // Once what the list keeps is filled, nothing but the stacking is asked.
+    EXPECT_TRUE(desktop->waitUntil([&] { return waits() == 1; }));
 }
 
 }  // namespace
