@@ -33,14 +33,21 @@ void X11ButtonTracker::pressed(std::uint16_t device, std::uint32_t button) {
     publish();
 }
 
-void X11ButtonTracker::released(std::uint16_t device, std::uint32_t button) {
+bool X11ButtonTracker::released(std::uint16_t device, std::uint32_t button) {
     if (const auto it = held_.find(device); it != held_.end()) {
         it->second.erase(button);
         if (it->second.empty()) held_.erase(it);
     }
-    // The press the seed stood for.
-    if (isLeft(button)) seededDown_ = false;
+    if (seededDown_ && isLeft(button)) {
+        // The seed said held without saying by which device: another one
+        // may still hold it.
+        seededDown_ = false;
+        known_ = false;
+        publish();
+        return false;
+    }
     publish();
+    return true;
 }
 
 bool X11ButtonTracker::hierarchyChanged() {

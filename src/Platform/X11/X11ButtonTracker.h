@@ -24,7 +24,9 @@ public:
     // held, the left button as the server has it.
     void seed(bool leftDown);
     void pressed(std::uint16_t device, std::uint32_t button);
-    void released(std::uint16_t device, std::uint32_t button);
+    // False when the release ends a hold only the seed knew of: unknown
+    // until the next seed.
+    bool released(std::uint16_t device, std::uint32_t button);
     // Devices came, went or changed hands: false when a button is held (a
     // release may never come), the state unknown until a seed.
     bool hierarchyChanged();

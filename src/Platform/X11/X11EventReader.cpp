@@ -135,7 +135,7 @@ void X11EventReader::handleInput(const xcb_generic_event_t& event) {
     case XCB_INPUT_RAW_BUTTON_RELEASE: {
         const auto& e = as<xcb_input_raw_button_press_event_t>(event);
         if (generic.event_type == XCB_INPUT_RAW_BUTTON_PRESS) buttons_->pressed(e.sourceid, e.detail);
-        else buttons_->released(e.sourceid, e.detail);
+        else if (!buttons_->released(e.sourceid, e.detail)) seedButtons();
         return;
     }
     case XCB_INPUT_HIERARCHY:

@@ -37,10 +37,10 @@ public:
             handler_ = nullptr;
             queue_.reset();
         }
-        tapped_->setLeft(ButtonState::unknown);
         // Outside the lock: the thread may be waiting for it to queue an event.
         std::lock_guard stopping(stopMutex_);
         thread_.stop();
+        tapped_->setLeft(ButtonState::unknown);
     }
 
 private:
