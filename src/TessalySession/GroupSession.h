@@ -476,6 +476,7 @@ private:
     // A member that takes no focus was on top of the group at the last look
     // and is not its active one: a later look may make it so.
     bool awaitsStackingLook(const TabGroup& group) const;
+    bool isFollowingWindowManagerMaximize(const TabGroup& group, double at) const;
     // Whether a member of the group that takes no focus stands on top of
     // the window, which may then hold the focus unseen.
     bool isUnderFocusRefuser(const TabGroup& group, WindowID windowID);

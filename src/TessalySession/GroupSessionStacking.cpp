@@ -30,7 +30,7 @@ void GroupSession::followStacking(const std::vector<DiscoveredWindow>& windows, 
         return std::none_of(groups.begin(), groups.end(), [&](const TabGroup& g) { return g.id == entry.first; });
     });
     for (const TabGroup& group : groups) {
-        if (isGestureActive(group.id)) continue;
+        if (isGestureActive(group.id) || isFollowingWindowManagerMaximize(group, at)) continue;
         const std::optional<WindowID> top = topMember(group, windows);
         if (!top) continue;
         const auto found = stackingLooks_.find(group.id);
@@ -51,6 +51,15 @@ void GroupSession::followStacking(const std::vector<DiscoveredWindow>& windows, 
         const bool stayedUnder = unchanged && at - last.since >= sweepInterval && last.topRefusesFocus;
         if (cameOnTop || stayedUnder) engine_->noteExternalFocus(*top);
     }
+}
+
+// A window manager that raises the members whose maximised state the
+// group's maximise or restore changed (metacity, marco) lifts them over the
+// active one until that one is raised again: no member came on top.
+bool GroupSession::isFollowingWindowManagerMaximize(const TabGroup& group, double at) const {
+    const auto record = zoomRecords_.find(group.id);
+    if (record == zoomRecords_.end() || !record->second.windowManagerAxes.any()) return false;
+    return at - record->second.restoredAt.value_or(record->second.recordedAt) < sweepInterval;
 }
 
 bool GroupSession::awaitsStackingLook(const TabGroup& group) const {
