@@ -74,7 +74,7 @@ void X11Backend::updateCache(const X11Event& event) {
     case Kind::clientListChanged: cache_.clientsChanged(event.clients); break;
     case Kind::destroyed: cache_.destroyed(event.window); break;
     case Kind::frameChanged:
-        if (event.property == x_->atoms().NET_FRAME_EXTENTS) {
+        if (event.property == x_->atoms().NET_FRAME_EXTENTS || event.property == x_->atoms().GTK_FRAME_EXTENTS) {
             cache_.extentsChanged(event.window);
             windows_.replayPendingWrite(event.window, true);
         } else if (!event.rootChild) {

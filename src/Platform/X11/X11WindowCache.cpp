@@ -66,6 +66,7 @@ X11WindowCache::Lookup X11WindowCache::lookup(xcb_window_t window) const {
         found.extents = it->second.extents;
         found.extentsPublished = !it->second.extentsMeasured;
         found.clientBorder = it->second.clientBorder;
+        found.margins = it->second.margins;
         found.size = it->second.size;
         found.maximized = it->second.maximized;
     }
@@ -107,6 +108,11 @@ void X11WindowCache::rememberMeasuredExtents(Generation since, xcb_window_t wind
     entry.extents = extents;
     entry.extentsMeasured = true;
     entry.clientBorder = clientBorder;
+}
+
+void X11WindowCache::rememberMargins(Generation since, xcb_window_t window, const X11FrameExtents& margins) {
+    std::lock_guard lock(mutex_);
+    if (mayRemember(since, reportedAt(window), window)) entries_[window].margins = margins;
 }
 
 void X11WindowCache::rememberSize(Generation since, xcb_window_t window, Size size) {
@@ -343,9 +349,11 @@ void X11WindowCache::extentsChanged(xcb_window_t window) {
     std::lock_guard lock(mutex_);
     if (Entry* entry = reported(window)) {
         entry->extents.reset();
+        entry->margins.reset();
         entry->client.reset();
     }
 }
+
 
 void X11WindowCache::windowManagerChanged() {
     std::lock_guard lock(mutex_);

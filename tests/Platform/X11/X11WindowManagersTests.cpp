@@ -102,7 +102,9 @@ protected:
         const bool managed = desktop->waitUntil([&] {
             const auto list = windows().clientList();
             const auto i = windows().read(w);
-            return std::find(list.begin(), list.end(), w) != list.end() && i && i->frameWindow != w && i->viewable;
+            // metacity and marco leave an undecorated window unframed.
+            const bool framed = i && (i->frameWindow != w || !motifHints.empty());
+            return std::find(list.begin(), list.end(), w) != list.end() && framed && i->viewable;
         });
         return managed ? w : kNoWindow;
     }
@@ -117,6 +119,14 @@ protected:
         const WindowID asked[] = {watched};
         if (f->requestNotificationsForWindows(f->mainConnectionID(), asked, 1)) return std::nullopt;
         return f;
+    }
+
+    // Input through XTEST, handled by the server before this returns.
+    void fake(std::uint8_t type, std::uint8_t detail, double px = 0, double py = 0) {
+        X11Connection& x = desktop->connection();
+        xcb_test_fake_input(x.get(), type, detail, XCB_CURRENT_TIME, x.root(), static_cast<std::int16_t>(px),
+                            static_cast<std::int16_t>(py), XCB_NONE);
+        x.sync();
     }
 
     X11EventLog log;
@@ -191,6 +201,42 @@ TEST_P(X11OnWindowManager, FramesLandWhereAskedAndMovesKeepTheSize) {
         return f.origin == Point{50, 60} && f.width() <= 613 && f.width() > 613 - 20 && f.height() <= 411 &&
                f.height() > 411 - 30;
     })) << describe(info(xterm->window)->frame);
+}
+
+// A window that draws its own decoration (a GTK header bar) keeps an
+// invisible shadow and resize margins around what it shows while a
+// compositor runs, and publishes them (_GTK_FRAME_EXTENTS): its frame is
+// what it shows, in reads and writes alike, and follows the margins when
+// they change (with maximising, or when the compositor goes).
+TEST_P(X11OnWindowManager, AWindowsMarginsAreLeftOutOfItsFrameBothWays) {
+    const xcb_window_t w = createManaged({2, 0, 0, 0, 0});  // undecorated, as such a window asks
+    ASSERT_NE(w, kNoWindow);
+    ASSERT_TRUE(floatOnTilingManager(w));
+    X11Connection& x = desktop->connection();
+    const auto setMargins = [&](const std::vector<std::uint32_t>& m) {
+        if (m.empty()) xcb_delete_property(x.get(), w, x.atoms().GTK_FRAME_EXTENTS);
+        else xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, w, x.atoms().GTK_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 32, 4, m.data());
+        x.flush();
+    };
+    const auto frameBecomes = [&](const Rect& expected) {
+        return desktop->waitUntil([&] { return info(w)->frame == expected; });
+    };
+    const Rect whole = info(w)->frame;
+    setMargins({20, 24, 16, 30});  // left, right, top, bottom
+    ASSERT_TRUE(frameBecomes(Rect(whole.minX() + 20, whole.minY() + 16, whole.width() - 44, whole.height() - 46)))
+        << describe(info(w)->frame);
+
+    const Rect asked(300, 200, 420, 260);
+    ASSERT_TRUE(windows().setFrame(w, asked));
+    ASSERT_TRUE(frameBecomes(asked)) << describe(info(w)->frame);
+    // A move alone, from what the backend remembers of the window.
+    const Rect moved(Point{340, 230}, asked.size);
+    ASSERT_TRUE(windows().setPosition(w, moved.origin));
+    ASSERT_TRUE(frameBecomes(moved)) << describe(info(w)->frame);
+    // Without margins all of the window shows: it was put around the frame.
+    setMargins({});
+    EXPECT_TRUE(frameBecomes(Rect(moved.minX() - 20, moved.minY() - 16, moved.width() + 44, moved.height() + 46)))
+        << describe(info(w)->frame);
 }
 
 TEST_P(X11OnWindowManager, ActivationFocusesAndRaises) {
@@ -413,12 +459,6 @@ TEST_P(X11OnWindowManager, AShiftDragOnATitleBarMovesTheWindow) {
     auto assist = X11MoveAssist::create(backend);
     ASSERT_TRUE(assist);
     assist->setGroupingModifiers(InputFlags::shift);
-    X11Connection& x = desktop->connection();
-    const auto fake = [&](std::uint8_t type, std::uint8_t detail, double px = 0, double py = 0) {
-        xcb_test_fake_input(x.get(), type, detail, XCB_CURRENT_TIME, x.root(), static_cast<std::int16_t>(px),
-                            static_cast<std::int16_t>(py), XCB_NONE);
-        x.sync();
-    };
     constexpr std::uint8_t shiftKey = 50;
     const auto origin = [&] { return info(xterm->window)->frame.origin; };
     // Drags from `from` in steps with Shift held, then by (200, 120) in all;
