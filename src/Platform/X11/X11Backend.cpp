@@ -94,11 +94,14 @@ void X11Backend::updateCache(const X11Event& event) {
         // A restore that waited for a minimise of ours to be carried out.
         windows_.restoreIfWaiting(event.window);
         break;
+    case Kind::propertyChanged:
+        if (event.property == XCB_ATOM_WM_NORMAL_HINTS) cache_.normalHintsChanged(event.window);
+        else cache_.clientChanged(event.window);
+        break;
     case Kind::mapped:
     case Kind::frameMapChanged:
     case Kind::titleChanged:
-    case Kind::desktopChanged:
-    case Kind::propertyChanged: cache_.clientChanged(event.window); break;
+    case Kind::desktopChanged: cache_.clientChanged(event.window); break;
     case Kind::currentDesktopChanged: cache_.allClientsChanged(); break;
     case Kind::windowManagerChanged: cache_.windowManagerChanged(); break;
     case Kind::connectionLost: cache_.deactivate(); break;

@@ -67,6 +67,7 @@ X11WindowCache::Lookup X11WindowCache::lookup(xcb_window_t window) const {
         found.extentsPublished = !it->second.extentsMeasured;
         found.clientBorder = it->second.clientBorder;
         found.margins = it->second.margins;
+        found.staticGravity = it->second.staticGravity;
         found.size = it->second.size;
         found.maximized = it->second.maximized;
     }
@@ -113,6 +114,11 @@ void X11WindowCache::rememberMeasuredExtents(Generation since, xcb_window_t wind
 void X11WindowCache::rememberMargins(Generation since, xcb_window_t window, const X11FrameExtents& margins) {
     std::lock_guard lock(mutex_);
     if (mayRemember(since, reportedAt(window), window)) entries_[window].margins = margins;
+}
+
+void X11WindowCache::rememberGravity(Generation since, xcb_window_t window, bool staticGravity) {
+    std::lock_guard lock(mutex_);
+    if (mayRemember(since, reportedAt(window), window)) entries_[window].staticGravity = staticGravity;
 }
 
 void X11WindowCache::rememberSize(Generation since, xcb_window_t window, Size size) {
@@ -354,6 +360,13 @@ void X11WindowCache::extentsChanged(xcb_window_t window) {
     }
 }
 
+void X11WindowCache::normalHintsChanged(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    if (Entry* entry = reported(window)) {
+        entry->staticGravity.reset();
+        entry->forgetClient();
+    }
+}
 
 void X11WindowCache::windowManagerChanged() {
     std::lock_guard lock(mutex_);

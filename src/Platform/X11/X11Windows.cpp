@@ -3,6 +3,7 @@
 #include "Platform/X11/X11WindowCache.h"
 
 #include <xcb/res.h>
+#include <xcb/xcb_icccm.h>
 
 #include <algorithm>
 #include <chrono>
@@ -76,6 +77,13 @@ Rect frameAround(const Rect& client, const X11FrameExtents& decoration, const X1
     const auto e = decoration.less(margins);
     return Rect(client.origin.x - e.left, client.origin.y - e.top, client.size.width + e.left + e.right,
                 client.size.height + e.top + e.bottom);
+}
+
+// Whether WM_NORMAL_HINTS asks for Static window gravity.
+bool asksStaticGravity(xcb_get_property_reply_t* reply) {
+    xcb_size_hints_t hints{};
+    return reply && xcb_icccm_get_wm_size_hints_from_reply(&hints, reply) &&
+           (hints.flags & XCB_ICCCM_SIZE_HINT_P_WIN_GRAVITY) && hints.win_gravity == XCB_GRAVITY_STATIC;
 }
 
 }  // namespace
@@ -441,11 +449,12 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     // An owner never changes while the window lives.
     if (owner && known.pid && known.pid != owner) return std::nullopt;
     if (known.known && (!owner || known.pid) && known.moveResize && known.extents && known.margins &&
-        known.maximized && (!needsSize || known.size)) {
+        known.staticGravity && known.maximized && (!needsSize || known.size)) {
         MoveTarget target;
         target.extents = *known.extents;
         target.extentsPublished = known.extentsPublished;
         target.margins = *known.margins;
+        target.staticGravity = *known.staticGravity;
         target.clientBorder = known.clientBorder;
         target.size = known.size.value_or(Size{});
         target.moveResize = *known.moveResize;
@@ -459,6 +468,7 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     const auto geometryCookie = xcb_get_geometry(c, window);
     const auto stateCookie = x_.getProperty(window, a.NET_WM_STATE);
     const auto marginsCookie = x_.getProperty(window, a.GTK_FRAME_EXTENTS);
+    const auto hintsCookie = x_.getProperty(window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ICCCM_NUM_WM_SIZE_HINTS_ELEMENTS);
     std::optional<xcb_get_property_cookie_t> pidCookie;
     std::optional<xcb_res_query_client_ids_cookie_t> resourceCookie;
     if (owner) {
@@ -479,6 +489,7 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     const auto geometry = xcbReply(c, xcb_get_geometry_reply, geometryCookie);
     const auto state = xcbReply(c, xcb_get_property_reply, stateCookie);
     const auto marginsReply = xcbReply(c, xcb_get_property_reply, marginsCookie);
+    const auto hints = xcbReply(c, xcb_get_property_reply, hintsCookie);
     std::optional<ProcessID> pid;
     if (owner) {
         const auto published = xcbReply(c, xcb_get_property_reply, *pidCookie);
@@ -492,10 +503,12 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     const auto states = stateOf(propertyCardinals(state.get()));
     target.maximized = states.maximizedVert || states.maximizedHorz;
     target.margins = frameExtents(marginsReply.get()).value_or(X11FrameExtents{});
+    target.staticGravity = asksStaticGravity(hints.get());
     if (cache_) {
         cache_->rememberSize(known.generation, window, target.size);
         cache_->rememberMaximized(known.generation, window, target.maximized);
         cache_->rememberMargins(known.generation, window, target.margins);
+        cache_->rememberGravity(known.generation, window, target.staticGravity);
         if (pid) cache_->rememberPid(known.generation, window, *pid);
     }
     if (owner && pid != owner) return std::nullopt;
@@ -558,14 +571,17 @@ void X11Windows::sendMoveResize(xcb_window_t window, const MoveTarget& target, s
                                 Size clientSize) const {
     // The decoration's top-left is given with NorthWest gravity. A window
     // manager that publishes no extents (i3) may ignore the gravity and
-    // place the client there: it gets the client's top-left (its border's
-    // outer corner) with Static gravity, which means the same to both kinds.
+    // place the client there; one that takes the request's gravity as the
+    // window's for the move (openbox) starts its next interactive move of a
+    // window that asked for Static gravity (every Qt window) off by the
+    // decoration. Both get the client's top-left (its border's outer
+    // corner) with Static gravity, which means the same to every kind.
     const auto& e = target.extents;
     const Point at = frameOrigin ? *frameOrigin : Point{};
     const auto inset = e.less(target.margins);  // from the frame to the client window
     const Point client{at.x + inset.left, at.y + inset.top};
     if (target.moveResize) {
-        const bool asStatic = !target.extentsPublished;
+        const bool asStatic = !target.extentsPublished || target.staticGravity;
         const double border = target.clientBorder;
         const Point sent = asStatic ? Point{client.x - border, client.y - border} : Point{client.x - e.left, client.y - e.top};
         x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW,

@@ -195,7 +195,7 @@ private:
     std::optional<X11FrameExtents> measuredExtents(xcb_window_t window) const;
     // What a move or resize needs: the window exists (and belongs to
     // `owner`, when given), its frame extents and whether they are
-    // published, its margins, its size (when `needsSize`: a move names the size it
+    // published, its margins, its window gravity, its size (when `needsSize`: a move names the size it
     // keeps), and whether the window manager takes _NET_MOVERESIZE_WINDOW.
     // From the cache when it knows all of it, else in one round trip (which
     // fills the cache; extents that are not published are measured, in two
@@ -204,6 +204,7 @@ private:
         X11FrameExtents extents;
         bool extentsPublished = false;
         X11FrameExtents margins;
+        bool staticGravity = false;  // WM_NORMAL_HINTS asks for Static window gravity
         Size size;  // the client's
         double clientBorder = 0;  // the client's own border (read with extents that are not published)
         bool moveResize = false;

@@ -9,6 +9,7 @@
 #include "Platform/X11/X11WindowNotifications.h"
 #include "Platform/X11/X11WindowServer.h"
 
+#include <xcb/xcb_icccm.h>
 #include <xcb/xtest.h>
 
 #include <unistd.h>
@@ -82,8 +83,9 @@ protected:
         const auto l = std::find(kids.begin(), kids.end(), frames[1]);
         return u != kids.end() && l != kids.end() && u > l;
     }
-    // A window of this process, mapped and managed, with optional Motif hints.
-    xcb_window_t createManaged(const std::vector<std::uint32_t>& motifHints = {}) {
+    // A window of this process, mapped and managed, with optional Motif
+    // hints, optionally asking for Static window gravity (as Qt windows do).
+    xcb_window_t createManaged(const std::vector<std::uint32_t>& motifHints = {}, bool staticGravity = false) {
         X11Connection& x = desktop->connection();
         xcb_connection_t* c = x.get();
         const xcb_window_t w = xcb_generate_id(c);
@@ -96,6 +98,11 @@ protected:
             const xcb_atom_t motif = x.internAtom("_MOTIF_WM_HINTS");
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, motif, motif, 32,
                                 static_cast<std::uint32_t>(motifHints.size()), motifHints.data());
+        }
+        if (staticGravity) {
+            xcb_size_hints_t hints{};
+            xcb_icccm_size_hints_set_win_gravity(&hints, XCB_GRAVITY_STATIC);
+            xcb_icccm_set_wm_normal_hints(c, w, &hints);
         }
         xcb_map_window(c, w);
         x.flush();
@@ -237,6 +244,38 @@ TEST_P(X11OnWindowManager, AWindowsMarginsAreLeftOutOfItsFrameBothWays) {
     setMargins({});
     EXPECT_TRUE(frameBecomes(Rect(moved.minX() - 20, moved.minY() - 16, moved.width() + 44, moved.height() + 46)))
         << describe(info(w)->frame);
+}
+
+// A window that asks for Static window gravity (every Qt window does) lands
+// where it is put, and the window manager still knows where it is: a drag of
+// its title bar moves it as far as the pointer went, within a pointer step
+// (fluxbox starts moving at the second motion). openbox lost track of such a
+// window moved with another gravity: the next drag put it a title bar's
+// height off the pointer.
+TEST_P(X11OnWindowManager, AStaticGravityWindowLandsWhereAskedAndFollowsTheNextDrag) {
+    if (manager() == WM::i3) GTEST_SKIP() << "i3 tiles windows: a drag does not move them";
+    const xcb_window_t w = createManaged({}, true);
+    ASSERT_NE(w, kNoWindow);
+    const Point to{300, 240};
+    ASSERT_TRUE(windows().setPosition(w, to));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(w)->frame.origin == to; })) << describe(info(w)->frame);
+
+    const auto i = info(w);
+    const Point grab{i->frame.minX() + 60, std::floor((i->frame.minY() + i->clientFrame.minY()) / 2)};
+    constexpr Point step{12, 6};
+    constexpr int steps = 10;
+    const auto followed = [&](int n) {
+        const Point o = info(w)->frame.origin;
+        return std::abs(o.x - to.x - step.x * n) <= step.x && std::abs(o.y - to.y - step.y * n) <= step.y;
+    };
+    fake(XCB_MOTION_NOTIFY, 0, grab.x, grab.y);
+    fake(XCB_BUTTON_PRESS, 1);
+    for (int n = 1; n <= steps; ++n) {
+        fake(XCB_MOTION_NOTIFY, 0, grab.x + step.x * n, grab.y + step.y * n);
+        desktop->waitUntil([&] { return n > 1 && followed(n); }, std::chrono::milliseconds(300));
+    }
+    fake(XCB_BUTTON_RELEASE, 1);
+    EXPECT_TRUE(desktop->waitUntil([&] { return followed(steps); })) << describe(info(w)->frame);
 }
 
 TEST_P(X11OnWindowManager, ActivationFocusesAndRaises) {
