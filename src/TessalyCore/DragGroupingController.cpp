@@ -68,6 +68,15 @@ void DragGroupingController::mouseDown(Point at, double /*time*/) {
     state_ = State::pending;
 }
 
+void DragGroupingController::modifierHeldAtPress() {
+    if (state_ != State::pending || !modifierSnapsMoves || !modifierSnapsMoves()) return;
+    const std::optional<DragCandidate> candidate = environment_.candidateWindow(startCursor_);
+    if (!candidate) return;
+    candidate_ = *candidate;
+    trackStart_ = startCursor_;
+    state_ = State::tracking;
+}
+
 void DragGroupingController::mouseDragged(Point to, bool modifiersSatisfied, double time) {
     lastPoint_ = to;
     modifiersSatisfied_ = modifiersSatisfied;
@@ -140,7 +149,11 @@ void DragGroupingController::evaluateTracking() {
     const bool windowMoved = std::abs(wx) > confirmDistance || std::abs(wy) > confirmDistance;
     const bool cursorMoved = std::abs(cx) > confirmDistance || std::abs(cy) > confirmDistance;
 
-    if (windowMoved && follows && cursorMoved) {
+    // A window snapped from edge to edge as it is moved goes where the
+    // pointer takes it all the same; the drop target is under the pointer.
+    const bool snapped = !follows && windowMoved && cursorMoved && modifiersSatisfied_ && modifierSnapsMoves &&
+                         modifierSnapsMoves();
+    if (windowMoved && (follows || snapped) && cursorMoved) {
         confirm(candidate_.windowID, DragKind::move);
         return;
     }

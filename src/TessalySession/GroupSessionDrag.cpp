@@ -58,6 +58,11 @@ bool GroupSession::enableDragGrouping(const DragSettings& settings) {
     integration->controller->onEvent = guarded([this](const DragGroupingEvent& event) { handleDragEvent(event); });
     integration->controller->onLifecycle =
         guarded([this](const DragLifecycleEvent& event) { handleDragLifecycle(event); });
+    integration->controller->modifierSnapsMoves = guarded([this] {
+        const auto& assist = services_.platform.moveAssist;
+        return dragIntegration_ && dragIntegration_->settings.modifierGate == ModifierGate::shift && assist &&
+               assist->snapsMovesWithShift();
+    });
     integration->monitor->onMouse = guarded([this](EventTapMonitor::Phase phase, Point location, EventFlags,
                                                    double time) { handleMouse(phase, location, time); });
     dragIntegration_ = std::move(integration);
@@ -99,7 +104,9 @@ void GroupSession::handleMouse(EventTapMonitor::Phase phase, Point location, dou
             dragIntegration_->tickTimer.cancel();
             pendingMouseUpPoint_.reset();
             dragIntegration_->controller->mouseDown(location, time);
-            if (dragIntegration_) dragIntegration_->environment->draggedAXWindow = nullptr;
+            if (!dragIntegration_) return;
+            dragIntegration_->environment->draggedAXWindow = nullptr;
+            if (modifiersSatisfied()) dragIntegration_->controller->modifierHeldAtPress();
             return;
         case EventTapMonitor::Phase::dragged:
             dragIntegration_->controller->mouseDragged(location, modifiersSatisfied(), time);

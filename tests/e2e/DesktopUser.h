@@ -27,6 +27,9 @@ public:
     static constexpr double kDragStep = 12;
     // How long one step may take to show on screen before it counts as held.
     static constexpr std::chrono::milliseconds kStepPatience{300};
+    // The pace of a drag whose window does not follow the pointer step by
+    // step (a window manager that snaps it from edge to edge).
+    static constexpr std::chrono::milliseconds kSnapPace{40};
 
     DesktopUser(test::X11Desktop& desktop, pid_t program)
         : desktop_(desktop), program_(program), input(desktop.connection()), screen(desktop) {}
@@ -60,13 +63,15 @@ public:
     // The bar of the group whose active member is `client`: one of the
     // program's override-redirect windows, as wide as the client's frame,
     // standing on the frame's top edge (or inside its title bar when there
-    // is no room above) and directly above the frame in the stacking order.
-    std::optional<ShownWindow> barAbove(xcb_window_t client) {
+    // is no room above) and, unless only its place counts, directly above
+    // the frame in the stacking order.
+    std::optional<ShownWindow> barAbove(xcb_window_t client, bool placeOnly = false) {
         const Rect f = frame(client);
         const xcb_window_t frameWindow = screen.frameWindow(client);
         for (const auto& w : bars()) {
             const bool onTop = w.rect.maxY() == f.minY() || w.rect.minY() == f.minY();
-            if (w.rect.size.width == f.size.width && w.rect.minX() == f.minX() && onTop && screen.isDirectlyAbove(w.window, frameWindow)) {
+            if (w.rect.size.width == f.size.width && w.rect.minX() == f.minX() && onTop &&
+                (placeOnly || screen.isDirectlyAbove(w.window, frameWindow))) {
                 return w;
             }
         }
@@ -101,12 +106,21 @@ public:
         return true;
     }
 
+    // Whether the window manager snaps a window moved with Shift held from
+    // edge to edge (of the screen and the other windows) instead of letting
+    // it follow the pointer, as metacity and marco do.
+    bool snapsMovesWithShift() const {
+        return desktop_.windowManager() == test::X11WindowManager::metacity ||
+               desktop_.windowManager() == test::X11WindowManager::marco;
+    }
+
     // Drags the client by its title bar until the pointer is at `to`,
     // optionally holding Shift, waiting after each step until the frame
-    // follows the pointer. Before the release, `whileHeld` (when given) is
-    // waited for. False, with the reason in `why`, when the frame never
-    // followed or `whileHeld` never held; the button and Shift are let go
-    // either way.
+    // follows the pointer (where the window manager snaps it, only until it
+    // moved at all, then at a hand's pace). Before the release, `whileHeld`
+    // (when given) is waited for. False, with the reason in `why`, when the
+    // frame never followed or `whileHeld` never held; the button and Shift
+    // are let go either way.
     bool dragTitleBar(xcb_window_t client, Point to, bool shift, std::string& why,
                       const std::function<bool()>& whileHeld = {},
                       std::chrono::milliseconds holdPatience = test::kX11Patience) {
@@ -118,9 +132,10 @@ public:
         // manager may hold a frame at another window's edge for a step
         // (edge resistance): then a frame near the pointer is enough.
         Point last = start.origin;
+        const bool snapping = shift && snapsMovesWithShift();
         const auto near = [&](Point p, Point origin) {
-            return std::abs(origin.x - (p.x - offset.x)) <= kEdgeResistance &&
-                   std::abs(origin.y - (p.y - offset.y)) <= kEdgeResistance;
+            return snapping || (std::abs(origin.x - (p.x - offset.x)) <= kEdgeResistance &&
+                                std::abs(origin.y - (p.y - offset.y)) <= kEdgeResistance);
         };
         const auto follows = [&](Point p) {
             const bool moved = waitUntil(
@@ -128,7 +143,7 @@ public:
                     const Point origin = frame(client).origin;
                     return origin != last && near(p, origin);
                 },
-                kStepPatience);
+                snapping ? kSnapPace : kStepPatience);
             const Point origin = frame(client).origin;
             last = origin;
             return moved || near(p, origin);

@@ -31,6 +31,20 @@ X11MoveAssist::X11MoveAssist(std::shared_ptr<X11Backend> backend, X11RawInput in
 
 X11MoveAssist::~X11MoveAssist() { thread_.stop(); }
 
+bool X11MoveAssist::snapsMovesWithShift() const {
+    const auto& x = backend_->connection();
+    const xcb_window_t check = x.windowManagerCheckWindow();
+    if (check != snapsAskedOf_) {
+        snapsAskedOf_ = check;
+        const auto name = propertyText(x.readProperty(check, x.atoms().NET_WM_NAME).get(), x.atoms().UTF8_STRING);
+        // metacity ("Metacity"), marco ("Metacity (Marco)") and mutter, which
+        // share metacity's edge snapping.
+        snaps_ = check != kNoWindow &&
+                 (name.starts_with("Metacity") || name.starts_with("Mutter") || name.starts_with("GNOME Shell"));
+    }
+    return snaps_;
+}
+
 void X11MoveAssist::handle(const xcb_generic_event_t& event) {
     std::uint32_t button = 0;
     switch (input_.rawType(event, &button)) {

@@ -32,6 +32,9 @@ public:
     ~X11MoveAssist() override;
 
     void setGroupingModifiers(EventFlags modifiers) override { modifiers_.store(modifiers); }
+    // Told by the running window manager's name (its check window's
+    // _NET_WM_NAME), read again when another one runs.
+    bool snapsMovesWithShift() const override;
 
 private:
     X11MoveAssist(std::shared_ptr<X11Backend> backend, X11RawInput input);
@@ -53,6 +56,9 @@ private:
     const X11ModifierMasks masks_;
     std::atomic<EventFlags> modifiers_{0};
     Press press_;  // the thread's only
+    // The window manager last asked about (its check window) and its answer.
+    mutable xcb_window_t snapsAskedOf_ = kNoWindow;
+    mutable bool snaps_ = false;
     X11EventThread thread_;
 };
 
