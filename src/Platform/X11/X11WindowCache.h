@@ -12,9 +12,8 @@
 // reader watches are remembered (clients in its _NET_CLIENT_LIST): it reports
 // their destruction, their leaving the list and changes of their extents,
 // margins and size hints and of the window manager, and each report drops
-// what it makes stale. Nothing
-// is remembered before the reader runs (activate() asks the owner to start
-// it).
+// what it makes stale. Nothing is remembered before the reader runs
+// (activate() asks the owner to start it).
 //
 // A fill races with those reports: it carries the generation taken before
 // its requests went out and is dropped when a report that could make it

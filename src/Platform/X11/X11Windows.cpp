@@ -259,7 +259,8 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
 std::vector<X11WindowInfo> X11Windows::readFromServer(const std::vector<xcb_window_t>& windows) const {
     xcb_connection_t* c = x_.get();
     const auto& a = x_.atoms();
-    enum Prop { pid, netName, wmName, wmClass, type, transient, netState, wmState, desktop, opacity, extents, margins, gtkID, kdeFile, propCount };
+    enum Prop { pid, netName, wmName, wmClass, type, transient, netState, wmState, desktop, opacity, extents, margins,
+                gtkID, kdeFile, propCount };
     const xcb_atom_t propAtoms[propCount] = {a.NET_WM_PID,  a.NET_WM_NAME,    XCB_ATOM_WM_NAME,      XCB_ATOM_WM_CLASS,
                                              a.NET_WM_WINDOW_TYPE, XCB_ATOM_WM_TRANSIENT_FOR, a.NET_WM_STATE,
                                              a.WM_STATE,    a.NET_WM_DESKTOP, a.NET_WM_WINDOW_OPACITY, a.NET_FRAME_EXTENTS,
@@ -583,7 +584,8 @@ void X11Windows::sendMoveResize(xcb_window_t window, const MoveTarget& target, s
     if (target.moveResize) {
         const bool asStatic = !target.extentsPublished || target.staticGravity;
         const double border = target.clientBorder;
-        const Point sent = asStatic ? Point{client.x - border, client.y - border} : Point{client.x - e.left, client.y - e.top};
+        const Point sent =
+            asStatic ? Point{client.x - border, client.y - border} : Point{client.x - e.left, client.y - e.top};
         x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW,
                              (asStatic ? kGravityStatic : kGravityNorthWest) | kSize | kFromPager |
                                  (frameOrigin ? kPosition : 0u),

@@ -195,8 +195,9 @@ private:
     std::optional<X11FrameExtents> measuredExtents(xcb_window_t window) const;
     // What a move or resize needs: the window exists (and belongs to
     // `owner`, when given), its frame extents and whether they are
-    // published, its margins, its window gravity, its size (when `needsSize`: a move names the size it
-    // keeps), and whether the window manager takes _NET_MOVERESIZE_WINDOW.
+    // published, its margins, its window gravity, its size (when
+    // `needsSize`: a move names the size it keeps), and whether the window
+    // manager takes _NET_MOVERESIZE_WINDOW.
     // From the cache when it knows all of it, else in one round trip (which
     // fills the cache; extents that are not published are measured, in two
     // more).

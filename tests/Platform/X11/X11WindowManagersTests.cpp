@@ -222,7 +222,8 @@ TEST_P(X11OnWindowManager, AWindowsMarginsAreLeftOutOfItsFrameBothWays) {
     X11Connection& x = desktop->connection();
     const auto setMargins = [&](const std::vector<std::uint32_t>& m) {
         if (m.empty()) xcb_delete_property(x.get(), w, x.atoms().GTK_FRAME_EXTENTS);
-        else xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, w, x.atoms().GTK_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 32, 4, m.data());
+        else xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, w, x.atoms().GTK_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 32,
+                                 4, m.data());
         x.flush();
     };
     const auto frameBecomes = [&](const Rect& expected) {
