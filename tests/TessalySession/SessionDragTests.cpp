@@ -61,6 +61,8 @@ TEST_F(DragToGroup, AWindowDraggedWithoutBeingFocusedFirstStillGroups) {
     pressFocuses = false;
     addWindow(1, editor, Rect(100, 100, 600, 400));
     addWindow(2, terminal, Rect(900, 200, 700, 500));
+    addWindow(3, browser, Rect(1300, 750, 400, 300));
+    addWindow(4, editor, Rect(100, 600, 500, 300));
     start();
     focus(2);
     shiftDragTo(1, titlePointFor(frameOf(2)), 0.5);
@@ -68,6 +70,18 @@ TEST_F(DragToGroup, AWindowDraggedWithoutBeingFocusedFirstStillGroups) {
     ASSERT_TRUE(group);
     EXPECT_EQ(group->windowIDs(), (std::vector<WindowID>{2, 1}));
     EXPECT_EQ(frameOf(1), Rect(900, 200, 700, 500));
+
+    // Pressed where it lies over the focused window: the window on top is
+    // the one dragged, not the focused one under it.
+    focus(2);
+    env.desktop->moveWindow(3, Rect(950, 300, 400, 300));
+    env.desktop->raiseWindow(3);
+    settle();
+    shiftDragTo(3, titlePointFor(frameOf(4)), 0.5);
+    const auto second = session->engine().group(3);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->windowIDs(), (std::vector<WindowID>{4, 3}));
+    EXPECT_EQ(session->engine().group(2)->windowIDs(), (std::vector<WindowID>{2, 1}));
 }
 
 TEST_F(DragToGroup, OnlyOrdinaryWindowsOfTheCurrentDesktopAreTargets) {
