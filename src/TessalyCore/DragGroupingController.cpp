@@ -71,9 +71,13 @@ void DragGroupingController::mouseDown(Point at, double /*time*/) {
 void DragGroupingController::modifierHeldAtPress() {
     if (state_ != State::pending || !modifierSnapsMoves || !modifierSnapsMoves()) return;
     const std::optional<DragCandidate> candidate = environment_.candidateWindow(startCursor_);
-    if (!candidate) return;
-    candidate_ = *candidate;
-    trackStart_ = startCursor_;
+    if (candidate) track(*candidate, startCursor_);
+}
+
+void DragGroupingController::track(const DragCandidate& candidate, Point at) {
+    candidate_ = candidate;
+    trackStart_ = at;
+    lastLook_ = {candidate.frame, at};
     state_ = State::tracking;
 }
 
@@ -112,9 +116,7 @@ void DragGroupingController::evaluate(double now) {
             if (distance(startCursor_, lastPoint_) <= confirmDistance) return;
             const std::optional<DragCandidate> candidate = environment_.candidateWindow(lastPoint_);
             if (!candidate) return;
-            candidate_ = *candidate;
-            trackStart_ = lastPoint_;
-            state_ = State::tracking;
+            track(*candidate, lastPoint_);
             evaluateTracking();
             return;
         }
@@ -145,7 +147,19 @@ void DragGroupingController::evaluateTracking() {
     const double wy = live->minY() - frame.minY();
     const double cx = lastPoint_.x - trackStart_.x;
     const double cy = lastPoint_.y - trackStart_.y;
-    const bool follows = std::abs(wx - cx) < followTolerance && std::abs(wy - cy) < followTolerance;
+    const bool followsSinceTaken = std::abs(wx - cx) < followTolerance && std::abs(wy - cy) < followTolerance;
+    // A move that began after the window was taken (past the window
+    // manager's drag threshold, or asked for by the move assist) first
+    // brings the window to the pointer from the press: from then on it
+    // moves as the pointer does between two looks.
+    const double sx = live->minX() - lastLook_.frame.minX();
+    const double sy = live->minY() - lastLook_.frame.minY();
+    const double px = lastPoint_.x - lastLook_.pointer.x;
+    const double py = lastPoint_.y - lastLook_.pointer.y;
+    const bool followsSinceLastLook = (std::abs(sx) > confirmDistance || std::abs(sy) > confirmDistance) &&
+                                      std::abs(sx - px) < followTolerance && std::abs(sy - py) < followTolerance;
+    lastLook_ = {*live, lastPoint_};
+    const bool follows = followsSinceTaken || followsSinceLastLook;
     const bool windowMoved = std::abs(wx) > confirmDistance || std::abs(wy) > confirmDistance;
     const bool cursorMoved = std::abs(cx) > confirmDistance || std::abs(cy) > confirmDistance;
 

@@ -166,6 +166,7 @@ private:
 
     void evaluate(double now);
     void evaluateTracking();
+    void track(const DragCandidate& candidate, Point at);
     void evaluateConfirmed(double now);
     void confirm(WindowID windowID, DragKind kind);
     bool holdElapsed(double now) const;
@@ -179,6 +180,11 @@ private:
     Point startCursor_;              // pending, tracking
     DragCandidate candidate_;        // tracking
     Point trackStart_;               // tracking
+    struct Look {
+        Rect frame;
+        Point pointer;
+    };
+    Look lastLook_;                  // tracking: the live frame and the pointer at the last evaluation
     Confirmed confirmed_;            // confirmed
     Point lastPoint_;
     bool modifiersSatisfied_ = false;

@@ -216,6 +216,20 @@ TEST_F(DragRecogniser, WindowThatMovesWithoutFollowingIsKeptTracking) {
     EXPECT_EQ(lifecycle, (std::vector<L>{L::confirmed(1, DragKind::move)}));
 }
 
+// The window was taken once the pointer had gone some way (the program was
+// busy), still in place; then the move began and brought it to the pointer
+// from the press, and from there it moves as the pointer does: a move.
+TEST_F(DragRecogniser, AWindowWhoseMoveBeganAfterItWasTakenIsMovedOnceItMovesWithThePointer) {
+    press({300, 110});
+    drag({340, 130}, true, 0.02, false);  // taken here, 40 across from the press
+    env.find(1)->frame = windowA.frame.offsetBy(60, 30);  // caught up from the press
+    drag({360, 140}, true, 0.02, false);
+    EXPECT_FALSE(controller.isDragging());
+    env.find(1)->frame = windowA.frame.offsetBy(72, 36);
+    drag({372, 146}, true, 0.02, false);
+    EXPECT_EQ(lifecycle, (std::vector<L>{L::confirmed(1, DragKind::move)}));
+}
+
 // Where the window manager snaps a window moved with the modifier held from
 // edge to edge (metacity while Shift is held), the window under the press is
 // the one dragged, even when it has jumped away from the pointer by the
