@@ -108,12 +108,17 @@ void GroupSession::handleMouse(EventTapMonitor::Phase phase, Point location, dou
             dragIntegration_->environment->draggedAXWindow = nullptr;
             if (modifiersSatisfied()) dragIntegration_->controller->modifierHeldAtPress();
             return;
-        case EventTapMonitor::Phase::dragged:
-            dragIntegration_->controller->mouseDragged(location, modifiersSatisfied(), time);
+        case EventTapMonitor::Phase::dragged: {
+            // The pointer as it is now, when the frames it is compared with
+            // are read: a report that waited for the main thread would pair
+            // an older place of the pointer with a newer frame.
+            const Point pointer = services_.input->pointerLocation();
+            dragIntegration_->controller->mouseDragged(pointer, modifiersSatisfied(), time);
             if (!dragIntegration_) return;
             if (dragIntegration_->controller->isDragging() && !dragIntegration_->tickTimer) startDragTick();
-            liveFollowPanelUpdate(location, time);
+            liveFollowPanelUpdate(pointer, time);
             return;
+        }
         case EventTapMonitor::Phase::up:
             dragIntegration_->tickTimer.cancel();
             // The release's reports run inside mouseUp and see the point.
