@@ -149,9 +149,10 @@ void DragGroupingController::evaluateTracking() {
     const double cy = lastPoint_.y - trackStart_.y;
     const bool followsSinceTaken = std::abs(wx - cx) < followTolerance && std::abs(wy - cy) < followTolerance;
     // A move that began after the window was taken (past the window
-    // manager's drag threshold, or asked for by the move assist) first
-    // brings the window to the pointer from the press: from then on it
-    // moves as the pointer does between two looks.
+    // manager's drag threshold, or asked for by the move assist) leaves the
+    // window off the pointer's way since then, or makes it jump to the
+    // pointer at first: from then on it moves as the pointer does between
+    // two looks.
     const double sx = live->minX() - lastLook_.frame.minX();
     const double sy = live->minY() - lastLook_.frame.minY();
     const double px = lastPoint_.x - lastLook_.pointer.x;
