@@ -81,6 +81,14 @@ public:
     virtual bool isLeftButtonDown() const = 0;
     virtual EventFlags modifierFlags() const = 0;
     virtual Point pointerLocation() const = 0;
+
+    // All three read at one moment.
+    struct PointerState {
+        Point location;
+        EventFlags modifiers = 0;
+        bool leftButtonDown = false;
+    };
+    virtual PointerState pointerState() const { return {pointerLocation(), modifierFlags(), isLeftButtonDown()}; }
 };
 
 }  // namespace tessaly

@@ -93,8 +93,12 @@ void GroupSession::updateDragSettings(const DragSettings& settings) {
 // ---- Mouse reports and the drag tick ----
 
 bool GroupSession::modifiersSatisfied() const {
-    if (!dragIntegration_ || !services_.input) return false;
-    return satisfied(dragIntegration_->settings.modifierGate, services_.input->modifierFlags());
+    if (!services_.input) return false;
+    return modifiersSatisfied(services_.input->modifierFlags());
+}
+
+bool GroupSession::modifiersSatisfied(EventFlags flags) const {
+    return dragIntegration_ && satisfied(dragIntegration_->settings.modifierGate, flags);
 }
 
 void GroupSession::handleMouse(EventTapMonitor::Phase phase, Point location, double time) {
@@ -111,12 +115,16 @@ void GroupSession::handleMouse(EventTapMonitor::Phase phase, Point location, dou
         case EventTapMonitor::Phase::dragged: {
             // The pointer as it is now, when the frames it is compared with
             // are read: a report that waited for the main thread would pair
-            // an older place of the pointer with a newer frame.
-            const Point pointer = services_.input->pointerLocation();
-            dragIntegration_->controller->mouseDragged(pointer, modifiersSatisfied(), time);
+            // an older place of the pointer with a newer frame. A report
+            // that waited past the release is passed over: the modifier may
+            // have been let go since, which must not take back the preview
+            // the release groups with; the release's own report follows.
+            const InputMonitor::PointerState pointer = services_.input->pointerState();
+            if (!pointer.leftButtonDown) return;
+            dragIntegration_->controller->mouseDragged(pointer.location, modifiersSatisfied(pointer.modifiers), time);
             if (!dragIntegration_) return;
             if (dragIntegration_->controller->isDragging() && !dragIntegration_->tickTimer) startDragTick();
-            liveFollowPanelUpdate(pointer, time);
+            liveFollowPanelUpdate(pointer.location, time);
             return;
         }
         case EventTapMonitor::Phase::up:
@@ -139,14 +147,17 @@ void GroupSession::startDragTick() {
 void GroupSession::dragTick() {
     if (!dragIntegration_) return;
     const double time = now();
-    if (!isLeftButtonDown()) {
+    // The button and the modifiers read together: read one after the other,
+    // a release with the modifier let go at once could fall between them.
+    const InputMonitor::PointerState pointer = services_.input->pointerState();
+    if (!pointer.leftButtonDown) {
         // A release the tap missed.
         dragIntegration_->tickTimer.cancel();
-        dragIntegration_->controller->mouseUp(services_.input->pointerLocation(), time);
+        dragIntegration_->controller->mouseUp(pointer.location, time);
         if (dragIntegration_) dragIntegration_->environment->draggedAXWindow = nullptr;
         return;
     }
-    dragIntegration_->controller->tick(modifiersSatisfied(), time);
+    dragIntegration_->controller->tick(modifiersSatisfied(pointer.modifiers), time);
 }
 
 // ---- The recogniser's reports ----

@@ -57,6 +57,26 @@ TEST_F(DragToGroup, ShiftDragHoverAndReleaseMakesOneGroupWithOneFrameAndABar) {
     EXPECT_EQ(moveAssist->calls.back(), 0u);
 }
 
+// The user lets go of the button and Shift at once while the program is
+// still busy with the last drag steps: steps handled after the release do not
+// take the preview back, and the release groups.
+TEST_F(DragToGroup, ALastDragStepHandledAfterTheReleaseAndShiftWereLetGoStillGroups) {
+    addWindow(1, editor, Rect(100, 100, 600, 400));
+    addWindow(2, terminal, Rect(900, 200, 700, 500));
+    start();
+    shiftDragTo(1, titlePointFor(frameOf(2)), 0.5, false);
+    ASSERT_TRUE(preview().shown);
+    run(1.0 / 60);  // away from the last look: the step is not held back as too soon
+    const Point at = input->pointerLocation();
+    input->leftMouseDragged(Point{at.x + 8, at.y});
+    input->leftMouseUp(Point{at.x + 8, at.y});
+    input->setModifierFlags(0);
+    run(1.0);
+    const auto group = session->engine().group(1);
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->windowIDs(), (std::vector<WindowID>{2, 1}));
+}
+
 TEST_F(DragToGroup, AWindowDraggedWithoutBeingFocusedFirstStillGroups) {
     pressFocuses = false;
     addWindow(1, editor, Rect(100, 100, 600, 400));

@@ -21,6 +21,7 @@ public:
     bool isLeftButtonDown() const override;
     EventFlags modifierFlags() const override;
     Point pointerLocation() const override;
+    PointerState pointerState() const override;  // one QueryPointer
 
 private:
     XReply<xcb_query_pointer_reply_t> queryPointer() const;
