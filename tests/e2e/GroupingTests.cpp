@@ -147,10 +147,21 @@ TEST_F(GroupingTest, TheGroupFollowsItsActiveWindowWhenItIsDraggedOrResized) {
     // A resize by the bottom-right corner of the frame.
     const Rect before = groupFrame(*pair);
     const Point corner{before.maxX() - 2, before.maxY() - 2};
+    // At a hand's pace: each step gives openbox a moment to bring the corner
+    // to the pointer (a gesture over before openbox looked at the press
+    // resized nothing on a loaded machine).
+    const auto paced = [&](Point p) {
+        user->waitUntil(
+            [&] {
+                const Rect f = user->frame(pair->active);
+                return f.maxX() >= p.x - DesktopUser::kEdgeResistance && f.maxY() >= p.y - DesktopUser::kEdgeResistance;
+            },
+            DesktopUser::kStepPatience);
+        return true;
+    };
     user->input.moveTo(corner);
     user->input.press(1);
-    const bool resized =
-        user->movePointer(corner, Point{corner.x + 120, corner.y + 80}, DesktopUser::kDragStep, [](Point) { return true; });
+    const bool resized = user->movePointer(corner, Point{corner.x + 120, corner.y + 80}, DesktopUser::kDragStep, paced);
     user->input.release(1);
     ASSERT_TRUE(resized);
     ASSERT_TRUE(user->waitUntil([&] { return user->frame(pair->active).size.width > before.size.width + 60; }))
