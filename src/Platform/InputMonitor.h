@@ -90,6 +90,14 @@ public:
     }
     virtual EventFlags modifierFlags() const = 0;
     virtual Point pointerLocation() const = 0;
+
+    // All three read at one moment.
+    struct PointerState {
+        Point location;
+        EventFlags modifiers = 0;
+        bool leftButtonDown = false;
+    };
+    virtual PointerState pointerState() const { return {pointerLocation(), modifierFlags(), isLeftButtonDown()}; }
 };
 
 }  // namespace tessaly

@@ -68,6 +68,19 @@ void DragGroupingController::mouseDown(Point at, double /*time*/) {
     state_ = State::pending;
 }
 
+void DragGroupingController::modifierHeldAtPress() {
+    if (state_ != State::pending || !modifierSnapsMoves || !modifierSnapsMoves()) return;
+    const std::optional<DragCandidate> candidate = environment_.candidateWindow(startCursor_);
+    if (candidate) track(*candidate, startCursor_);
+}
+
+void DragGroupingController::track(const DragCandidate& candidate, Point at) {
+    candidate_ = candidate;
+    trackStart_ = at;
+    lastLook_ = {candidate.frame, at};
+    state_ = State::tracking;
+}
+
 void DragGroupingController::mouseDragged(Point to, bool modifiersSatisfied, double time) {
     lastPoint_ = to;
     modifiersSatisfied_ = modifiersSatisfied;
@@ -103,9 +116,7 @@ void DragGroupingController::evaluate(double now) {
             if (distance(startCursor_, lastPoint_) <= confirmDistance) return;
             const std::optional<DragCandidate> candidate = environment_.candidateWindow(lastPoint_);
             if (!candidate) return;
-            candidate_ = *candidate;
-            trackStart_ = lastPoint_;
-            state_ = State::tracking;
+            track(*candidate, lastPoint_);
             evaluateTracking();
             return;
         }
@@ -136,11 +147,28 @@ void DragGroupingController::evaluateTracking() {
     const double wy = live->minY() - frame.minY();
     const double cx = lastPoint_.x - trackStart_.x;
     const double cy = lastPoint_.y - trackStart_.y;
-    const bool follows = std::abs(wx - cx) < followTolerance && std::abs(wy - cy) < followTolerance;
+    const bool followsSinceTaken = std::abs(wx - cx) < followTolerance && std::abs(wy - cy) < followTolerance;
+    // A move that began after the window was taken (past the window
+    // manager's drag threshold, or asked for by the move assist) leaves the
+    // window off the pointer's way since then, or makes it jump to the
+    // pointer at first: from then on it moves as the pointer does between
+    // two looks.
+    const double sx = live->minX() - lastLook_.frame.minX();
+    const double sy = live->minY() - lastLook_.frame.minY();
+    const double px = lastPoint_.x - lastLook_.pointer.x;
+    const double py = lastPoint_.y - lastLook_.pointer.y;
+    const bool followsSinceLastLook = (std::abs(sx) > confirmDistance || std::abs(sy) > confirmDistance) &&
+                                      std::abs(sx - px) < followTolerance && std::abs(sy - py) < followTolerance;
+    lastLook_ = {*live, lastPoint_};
+    const bool follows = followsSinceTaken || followsSinceLastLook;
     const bool windowMoved = std::abs(wx) > confirmDistance || std::abs(wy) > confirmDistance;
     const bool cursorMoved = std::abs(cx) > confirmDistance || std::abs(cy) > confirmDistance;
 
-    if (windowMoved && follows && cursorMoved) {
+    // A window snapped from edge to edge as it is moved goes where the
+    // pointer takes it all the same; the drop target is under the pointer.
+    const bool snapped = !follows && windowMoved && cursorMoved && modifiersSatisfied_ && modifierSnapsMoves &&
+                         modifierSnapsMoves();
+    if (windowMoved && (follows || snapped) && cursorMoved) {
         confirm(candidate_.windowID, DragKind::move);
         return;
     }

@@ -130,12 +130,22 @@ public:
     DragSettings settings;
     std::function<void(const DragGroupingEvent&)> onEvent;
     std::function<void(const DragLifecycleEvent&)> onLifecycle;
+    // Whether the window manager snaps a window it moves while the grouping
+    // modifier is held from edge to edge instead of letting it follow the
+    // pointer. Asked only at a press with the modifier held and about a
+    // window that moved as the pointer did without following it; absent:
+    // never.
+    std::function<bool()> modifierSnapsMoves;
 
     // True while a window move or resize is confirmed: from inside the report
     // of its confirmation until the reports of its end have all run.
     bool isDragging() const { return state_ == State::confirmed; }
 
     void mouseDown(Point at, double time);
+    // The grouping modifier was held at the press just reported. Where the
+    // window manager snaps such moves, the window under the press is taken
+    // now: by the first drag step it may have jumped away from the pointer.
+    void modifierHeldAtPress();
     void mouseDragged(Point to, bool modifiersSatisfied, double time);
     void tick(bool modifiersSatisfied, double time);
     void mouseUp(Point at, double time);
@@ -156,6 +166,7 @@ private:
 
     void evaluate(double now);
     void evaluateTracking();
+    void track(const DragCandidate& candidate, Point at);
     void evaluateConfirmed(double now);
     void confirm(WindowID windowID, DragKind kind);
     bool holdElapsed(double now) const;
@@ -169,6 +180,11 @@ private:
     Point startCursor_;              // pending, tracking
     DragCandidate candidate_;        // tracking
     Point trackStart_;               // tracking
+    struct Look {
+        Rect frame;
+        Point pointer;
+    };
+    Look lastLook_;                  // tracking: the live frame and the pointer at the last evaluation
     Confirmed confirmed_;            // confirmed
     Point lastPoint_;
     bool modifiersSatisfied_ = false;

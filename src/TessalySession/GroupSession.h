@@ -501,6 +501,7 @@ private:
     // ---- Drag grouping and live follow (GroupSessionDrag.cpp) ----
     void handleMouse(EventTapMonitor::Phase phase, Point location, double time);
     bool modifiersSatisfied() const;
+    bool modifiersSatisfied(EventFlags flags) const;
     void startDragTick();
     void dragTick();
     void handleDragEvent(const DragGroupingEvent& event);

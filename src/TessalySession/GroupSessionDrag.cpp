@@ -57,6 +57,11 @@ bool GroupSession::enableDragGrouping(const DragSettings& settings) {
     integration->controller->onEvent = guarded([this](const DragGroupingEvent& event) { handleDragEvent(event); });
     integration->controller->onLifecycle =
         guarded([this](const DragLifecycleEvent& event) { handleDragLifecycle(event); });
+    integration->controller->modifierSnapsMoves = guarded([this] {
+        const auto& assist = services_.platform.moveAssist;
+        return dragIntegration_ && dragIntegration_->settings.modifierGate == ModifierGate::shift && assist &&
+               assist->snapsMovesWithShift();
+    });
     integration->monitor->onMouse = guarded([this](EventTapMonitor::Phase phase, Point location, EventFlags,
                                                    double time) { handleMouse(phase, location, time); });
     dragIntegration_ = std::move(integration);
@@ -87,8 +92,12 @@ void GroupSession::updateDragSettings(const DragSettings& settings) {
 // ---- Mouse reports and the drag tick ----
 
 bool GroupSession::modifiersSatisfied() const {
-    if (!dragIntegration_ || !services_.input) return false;
-    return satisfied(dragIntegration_->settings.modifierGate, services_.input->modifierFlags());
+    if (!services_.input) return false;
+    return modifiersSatisfied(services_.input->modifierFlags());
+}
+
+bool GroupSession::modifiersSatisfied(EventFlags flags) const {
+    return dragIntegration_ && satisfied(dragIntegration_->settings.modifierGate, flags);
 }
 
 void GroupSession::handleMouse(EventTapMonitor::Phase phase, Point location, double time) {
@@ -98,14 +107,25 @@ void GroupSession::handleMouse(EventTapMonitor::Phase phase, Point location, dou
             dragIntegration_->tickTimer.cancel();
             pendingMouseUpPoint_.reset();
             dragIntegration_->controller->mouseDown(location, time);
-            if (dragIntegration_) dragIntegration_->environment->draggedAXWindow = nullptr;
+            if (!dragIntegration_) return;
+            dragIntegration_->environment->draggedAXWindow = nullptr;
+            if (modifiersSatisfied()) dragIntegration_->controller->modifierHeldAtPress();
             return;
-        case EventTapMonitor::Phase::dragged:
-            dragIntegration_->controller->mouseDragged(location, modifiersSatisfied(), time);
+        case EventTapMonitor::Phase::dragged: {
+            // The pointer as it is now, when the frames it is compared with
+            // are read: a report that waited for the main thread would pair
+            // an older place of the pointer with a newer frame. A report
+            // that waited past the release is passed over: the modifier may
+            // have been let go since, which must not take back the preview
+            // the release groups with; the release's own report follows.
+            const InputMonitor::PointerState pointer = services_.input->pointerState();
+            if (!pointer.leftButtonDown) return;
+            dragIntegration_->controller->mouseDragged(pointer.location, modifiersSatisfied(pointer.modifiers), time);
             if (!dragIntegration_) return;
             if (dragIntegration_->controller->isDragging() && !dragIntegration_->tickTimer) startDragTick();
-            liveFollowPanelUpdate(location, time);
+            liveFollowPanelUpdate(pointer.location, time);
             return;
+        }
         case EventTapMonitor::Phase::up:
             dragIntegration_->tickTimer.cancel();
             // The release's reports run inside mouseUp and see the point.
@@ -126,14 +146,17 @@ void GroupSession::startDragTick() {
 void GroupSession::dragTick() {
     if (!dragIntegration_) return;
     const double time = now();
-    if (!isLeftButtonDown()) {
+    // The button and the modifiers read together: read one after the other,
+    // a release with the modifier let go at once could fall between them.
+    const InputMonitor::PointerState pointer = services_.input->pointerState();
+    if (!pointer.leftButtonDown) {
         // A release the tap missed.
         dragIntegration_->tickTimer.cancel();
-        dragIntegration_->controller->mouseUp(services_.input->pointerLocation(), time);
+        dragIntegration_->controller->mouseUp(pointer.location, time);
         if (dragIntegration_) dragIntegration_->environment->draggedAXWindow = nullptr;
         return;
     }
-    dragIntegration_->controller->tick(modifiersSatisfied(), time);
+    dragIntegration_->controller->tick(modifiersSatisfied(pointer.modifiers), time);
 }
 
 // ---- The recogniser's reports ----

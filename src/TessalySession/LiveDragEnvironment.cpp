@@ -26,13 +26,26 @@ std::optional<DragCandidate> LiveDragEnvironment::candidateWindow(Point at) {
     if (isExcluded && isExcluded(*pid)) return std::nullopt;
     const AXWindowRef focused = AXApplication(services_, *pid, focusedWindowTimeout).focusedWindow();
     if (focused && focused->windowID) {
-        if (const std::optional<Rect> axFrame = focused->frame(); axFrame && axFrame->contains(at)) {
+        const WindowID id = *focused->windowID;
+        if (const std::optional<Rect> axFrame = focused->frame();
+            axFrame && axFrame->contains(at) && !isCovered(id, at)) {
             draggedAXWindow = focused;
-            const WindowID id = *focused->windowID;
             return DragCandidate{id, *pid, discovery_.frame(id).value_or(*axFrame)};
         }
     }
     return windowUnderPointer(at);
+}
+
+// A press lands on the topmost window: the focused window lying under
+// another one at the press is not the one dragged (the window manager may
+// not have focused the pressed one yet, or not at all with a modifier held).
+bool LiveDragEnvironment::isCovered(WindowID windowID, Point at) const {
+    for (const DiscoveredWindow& window : discovery_.allWindows(true)) {
+        if (!window.frame.contains(at) || window.pid == ownPID) continue;
+        if (window.windowID == windowID) return false;
+        if (window.layer == WindowLayer::normal && window.alpha > WindowDiscovery::minimumHitAlpha) return true;
+    }
+    return false;
 }
 
 // Many X11 window managers neither focus nor raise a window pressed with a

@@ -49,6 +49,9 @@ public:
 
 private:
     std::optional<DragCandidate> windowUnderPointer(Point at);
+    // Whether another ordinary window lies above the window at the point
+    // (the program's own panels aside).
+    bool isCovered(WindowID windowID, Point at) const;
 
     AXServicesRef services_;
     WindowDiscovery discovery_;

@@ -216,6 +216,62 @@ TEST_F(DragRecogniser, WindowThatMovesWithoutFollowingIsKeptTracking) {
     EXPECT_EQ(lifecycle, (std::vector<L>{L::confirmed(1, DragKind::move)}));
 }
 
+// The window was taken once the pointer had gone some way (the program was
+// busy), still in place; then the move began and brought it to the pointer
+// from the press, and from there it moves as the pointer does: a move.
+TEST_F(DragRecogniser, AWindowWhoseMoveBeganAfterItWasTakenIsMovedOnceItMovesWithThePointer) {
+    press({300, 110});
+    drag({340, 130}, true, 0.02, false);  // taken here, 40 across from the press
+    env.find(1)->frame = windowA.frame.offsetBy(60, 30);  // caught up from the press
+    drag({360, 140}, true, 0.02, false);
+    EXPECT_FALSE(controller.isDragging());
+    env.find(1)->frame = windowA.frame.offsetBy(72, 36);
+    drag({372, 146}, true, 0.02, false);
+    EXPECT_EQ(lifecycle, (std::vector<L>{L::confirmed(1, DragKind::move)}));
+}
+
+// Where the window manager snaps a window moved with the modifier held from
+// edge to edge (metacity while Shift is held), the window under the press is
+// the one dragged, even when it has jumped away from the pointer by the
+// first drag step, and its jump is the move. Without the modifier, or where
+// the window manager does not snap, such a window is kept tracking as above.
+TEST_F(DragRecogniser, WhereMovesSnapWithTheModifierTheWindowPressedIsMovedByItsJumps) {
+    int asked = 0;
+    bool snaps = true;
+    controller.modifierSnapsMoves = [&] {
+        ++asked;
+        return snaps;
+    };
+    const auto jumpAway = [&] { env.find(1)->frame = windowA.frame.offsetBy(-100, 300); };
+    press({300, 110});
+    drag({306, 110}, false, 0.02, false);
+    jumpAway();
+    drag({330, 112}, false, 0.02, false);
+    EXPECT_FALSE(controller.isDragging());
+    EXPECT_EQ(asked, 0) << "not asked without the modifier";
+    controller.mouseUp({330, 112}, t);
+
+    env.find(1)->frame = windowA.frame;
+    press({300, 110});
+    controller.modifierHeldAtPress();
+    jumpAway();  // before the first drag step: nothing lies under the pointer now
+    drag({330, 112}, true, 0.02, false);
+    EXPECT_EQ(lifecycle, (std::vector<L>{L::confirmed(1, DragKind::move)}));
+    EXPECT_EQ(env.candidateQueries, 2);
+    controller.mouseUp({330, 112}, t);
+
+    snaps = false;
+    lifecycle.clear();
+    env.find(1)->frame = windowA.frame;
+    press({300, 110});
+    controller.modifierHeldAtPress();
+    drag({306, 110}, true, 0.02, false);
+    jumpAway();
+    drag({330, 112}, true, 0.02, false);
+    EXPECT_FALSE(controller.isDragging());
+    EXPECT_EQ(asked, 4);
+}
+
 TEST_F(DragRecogniser, UnreadableCandidateDropsThePress) {
     env.liveFramesReadable = false;
     press({300, 110});

@@ -57,10 +57,32 @@ TEST_F(DragToGroup, ShiftDragHoverAndReleaseMakesOneGroupWithOneFrameAndABar) {
     EXPECT_EQ(moveAssist->calls.back(), 0u);
 }
 
+// The user lets go of the button and Shift at once while the program is
+// still busy with the last drag steps: steps handled after the release do not
+// take the preview back, and the release groups.
+TEST_F(DragToGroup, ALastDragStepHandledAfterTheReleaseAndShiftWereLetGoStillGroups) {
+    addWindow(1, editor, Rect(100, 100, 600, 400));
+    addWindow(2, terminal, Rect(900, 200, 700, 500));
+    start();
+    shiftDragTo(1, titlePointFor(frameOf(2)), 0.5, false);
+    ASSERT_TRUE(preview().shown);
+    run(1.0 / 60);  // away from the last look: the step is not held back as too soon
+    const Point at = input->pointerLocation();
+    input->leftMouseDragged(Point{at.x + 8, at.y});
+    input->leftMouseUp(Point{at.x + 8, at.y});
+    input->setModifierFlags(0);
+    run(1.0);
+    const auto group = session->engine().group(1);
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->windowIDs(), (std::vector<WindowID>{2, 1}));
+}
+
 TEST_F(DragToGroup, AWindowDraggedWithoutBeingFocusedFirstStillGroups) {
     pressFocuses = false;
     addWindow(1, editor, Rect(100, 100, 600, 400));
     addWindow(2, terminal, Rect(900, 200, 700, 500));
+    addWindow(3, browser, Rect(1300, 750, 400, 300));
+    addWindow(4, editor, Rect(100, 600, 500, 300));
     start();
     focus(2);
     shiftDragTo(1, titlePointFor(frameOf(2)), 0.5);
@@ -68,6 +90,18 @@ TEST_F(DragToGroup, AWindowDraggedWithoutBeingFocusedFirstStillGroups) {
     ASSERT_TRUE(group);
     EXPECT_EQ(group->windowIDs(), (std::vector<WindowID>{2, 1}));
     EXPECT_EQ(frameOf(1), Rect(900, 200, 700, 500));
+
+    // Pressed where it lies over the focused window: the window on top is
+    // the one dragged, not the focused one under it.
+    focus(2);
+    env.desktop->moveWindow(3, Rect(950, 300, 400, 300));
+    env.desktop->raiseWindow(3);
+    settle();
+    shiftDragTo(3, titlePointFor(frameOf(4)), 0.5);
+    const auto second = session->engine().group(3);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->windowIDs(), (std::vector<WindowID>{4, 3}));
+    EXPECT_EQ(session->engine().group(2)->windowIDs(), (std::vector<WindowID>{2, 1}));
 }
 
 TEST_F(DragToGroup, OnlyOrdinaryWindowsOfTheCurrentDesktopAreTargets) {

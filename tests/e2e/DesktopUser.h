@@ -34,6 +34,9 @@ public:
     static constexpr double kDragStep = 12;
     // How long one step may take to show on screen before it counts as held.
     static constexpr std::chrono::milliseconds kStepPatience{300};
+    // The pace of a drag whose window does not follow the pointer step by
+    // step (a window manager that snaps it from edge to edge).
+    static constexpr std::chrono::milliseconds kSnapPace{40};
 
     // Whether the window manager keeps a bar directly above its window in
     // the stacking order (metacity keeps every bar above all windows).
@@ -79,13 +82,13 @@ public:
     xcb_keysym_t groupingKey = KeySym::shiftL;
 
     // The bar of the group whose active member is `client`: one of the
-    // program's override-redirect windows, directly above the frame in the
-    // stacking order (where the window manager keeps it there), either
-    // standing on the frame's top edge as wide as the frame, or, where there
-    // is no room above, inside the title bar of what shows of the frame in
-    // the work area (a maximised window's borders may lie beyond it), inset
-    // from both sides.
-    std::optional<ShownWindow> barAbove(xcb_window_t client) {
+    // program's override-redirect windows, standing on the frame's top
+    // edge as wide as the frame, or, where there is no room above, inside
+    // the title bar of what shows of the frame in the work area (a maximised
+    // window's borders may lie beyond it), inset from both sides; and,
+    // unless only its place counts, directly above the frame in the
+    // stacking order (where the window manager keeps it there).
+    std::optional<ShownWindow> barAbove(xcb_window_t client, bool placeOnly = false) {
         const Rect f = frame(client);
         const Rect shown = f.intersection(screen.workArea());
         const xcb_window_t frameWindow = screen.frameWindow(client);
@@ -97,7 +100,7 @@ public:
             const bool inside =
                 w.rect == Rect(std::min(shown.minX() + kTitleBarClearance * scale, shown.maxX() - width),
                                shown.minY() + kTitleBarInset * scale, width, barHeight - kTitleBarInset * scale);
-            if ((above || inside) && (!barsStackWithWindows || standsOn(w.window, frameWindow))) return w;
+            if ((above || inside) && (placeOnly || !barsStackWithWindows || standsOn(w.window, frameWindow))) return w;
         }
         return std::nullopt;
     }
@@ -151,12 +154,21 @@ public:
         return true;
     }
 
+    // Whether the window manager snaps a window moved with Shift held from
+    // edge to edge (of the screen and the other windows) instead of letting
+    // it follow the pointer, as metacity and marco do.
+    bool snapsMovesWithShift() const {
+        return desktop_.windowManager() == test::X11WindowManager::metacity ||
+               desktop_.windowManager() == test::X11WindowManager::marco;
+    }
+
     // Drags the client by its title bar until the pointer is at `to`,
     // optionally holding the grouping modifier, waiting after each step
-    // until the frame follows the pointer. Before the release, `whileHeld`
-    // (when given) is waited for. False, with the reason in `why`, when the
-    // frame never followed or `whileHeld` never held; the button and the
-    // modifier are let go either way.
+    // until the frame follows the pointer (where the window manager snaps
+    // it, only until it moved at all, then at a hand's pace). Before the
+    // release, `whileHeld` (when given) is waited for. False, with the
+    // reason in `why`, when the frame never followed or `whileHeld` never
+    // held; the button and the modifier are let go either way.
     bool dragTitleBar(xcb_window_t client, Point to, bool grouping, std::string& why,
                       const std::function<bool()>& whileHeld = {},
                       std::chrono::milliseconds holdPatience = test::kX11Patience) {
@@ -168,9 +180,10 @@ public:
         // manager may hold a frame at another window's edge for a step
         // (edge resistance): then a frame near the pointer is enough.
         Point last = start.origin;
+        const bool snapping = grouping && groupingKey == KeySym::shiftL && snapsMovesWithShift();
         const auto near = [&](Point p, Point origin) {
-            return std::abs(origin.x - (p.x - offset.x)) <= kEdgeResistance &&
-                   std::abs(origin.y - (p.y - offset.y)) <= kEdgeResistance;
+            return snapping || (std::abs(origin.x - (p.x - offset.x)) <= kEdgeResistance &&
+                                std::abs(origin.y - (p.y - offset.y)) <= kEdgeResistance);
         };
         const auto follows = [&](Point p) {
             const bool moved = waitUntil(
@@ -178,7 +191,7 @@ public:
                     const Point origin = frame(client).origin;
                     return origin != last && near(p, origin);
                 },
-                kStepPatience);
+                snapping ? kSnapPace : kStepPatience);
             const Point origin = frame(client).origin;
             last = origin;
             return moved || near(p, origin);

@@ -1,7 +1,8 @@
 // The heart of the program on a real desktop: grouping two windows by a
-// Shift-drag of a title bar (on openbox as it comes, too), groups following
-// their active window, strays snapping back, groups dissolving when a member
-// goes, and groups surviving a window manager restart.
+// Shift-drag of a title bar (on openbox as it comes, too, with a Qt window,
+// and where the window manager snaps the dragged window to edges), groups
+// following their active window, strays snapping back, groups dissolving
+// when a member goes, and groups surviving a window manager restart.
 #include "EndToEndTest.h"
 
 #include <signal.h>
@@ -84,6 +85,31 @@ TEST_F(GroupingTest, AShiftDragOfATitleBarOntoAnotherWindowMakesOneGroupWithOneB
     EXPECT_TRUE(user->waitUntil([&] {
         return desktop->windows().activeWindow() == pair->inactive && user->barAbove(pair->inactive).has_value();
     })) << "the other tab did not bring its window forward";
+}
+
+// 1b. A Qt window (qterminal) Shift-dragged onto an xterm groups every time,
+// also after the program has moved it (into the last group's frame): Qt
+// windows ask for Static gravity, and openbox, when such a window was moved
+// with another gravity, started its next drag a title bar's height away
+// from the pointer, so the drag was not taken for a move.
+TEST_F(GroupingTest, AQtWindowMovedByTheProgramGroupsByAShiftDragEveryTime) {
+    ASSERT_TRUE(startProgram());
+    const auto qt = desktop->launch({"qterminal"});
+    ASSERT_TRUE(qt) << "qterminal did not start";
+    constexpr int attempts = 4;
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        SCOPED_TRACE("attempt " + std::to_string(attempt) + " of " + std::to_string(attempts));
+        // Targets take turns left and right, away from where the last group left the Qt window.
+        const auto target = desktop->launchXterm("target-" + std::to_string(attempt),
+                                                 attempt % 2 ? "80x20+60+120" : "80x20+800+420");
+        ASSERT_TRUE(target);
+        ASSERT_TRUE(user->focus(qt->window));
+        ASSERT_TRUE(group(qt->window, target->window));
+        // The target goes, the group with it; the Qt window stays where the
+        // program put it.
+        ASSERT_TRUE(desktop->windows().close(target->window));
+        ASSERT_TRUE(user->waitForNoBars());
+    }
 }
 
 // 2. The active member dragged by its title bar, then resized by a corner.
@@ -255,6 +281,39 @@ TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
     // back for a settle window, to undo it afterwards.
     EXPECT_EQ(program->process().count("display settle opened"), 0u);
 }
+
+// The grouping gesture on window managers that handle it differently:
+// metacity and marco snap a window moved with Shift held from edge to edge
+// (it jumps about instead of following the pointer); openbox as it comes is
+// the control. The pointer decides where the drop goes all the same.
+class GroupingOnWindowManager : public EndToEndOnWindowManager {};
+
+TEST_P(GroupingOnWindowManager, AShiftDragOntoAnotherWindowGroupsEveryTime) {
+    ASSERT_TRUE(startProgram());
+    const auto target = desktop->launchXlogo("300x240+100+150");
+    ASSERT_TRUE(target);
+    constexpr int attempts = 4;
+    for (int attempt = 1; attempt <= attempts; ++attempt) {
+        SCOPED_TRACE("attempt " + std::to_string(attempt) + " of " + std::to_string(attempts));
+        const auto dragged = desktop->launchXterm("dragged-" + std::to_string(attempt), "60x15+800+400");
+        ASSERT_TRUE(dragged);
+        ASSERT_TRUE(user->focus(dragged->window));
+        std::string why;
+        ASSERT_TRUE(user->groupByDrag(dragged->window, target->window, why)) << "no insert preview: " << why;
+        EXPECT_TRUE(user->waitForSharedFrame(dragged->window, target->window)) << "the two never shared one frame";
+        // One bar on the group's frame (metacity may stack the bar's backing
+        // between the frame and the bar: only the place counts here).
+        EXPECT_TRUE(user->waitUntil([&] { return user->barAbove(dragged->window, true).has_value(); }))
+            << "no bar on the group's frame; bars: " << DesktopUser::describe(user->bars());
+        ASSERT_TRUE(desktop->windows().close(dragged->window));
+        ASSERT_TRUE(user->waitForNoBars());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, GroupingOnWindowManager,
+                         ::testing::Values(test::X11WindowManager::metacity, test::X11WindowManager::marco,
+                                           test::X11WindowManager::openbox),
+                         test::X11WindowManagerName());
 
 }  // namespace
 }  // namespace tessaly::e2e

@@ -75,7 +75,7 @@ void X11Backend::updateCache(const X11Event& event) {
     case Kind::clientListChanged: cache_.clientsChanged(event.clients); break;
     case Kind::destroyed: cache_.destroyed(event.window); break;
     case Kind::frameChanged:
-        if (event.property == x_->atoms().NET_FRAME_EXTENTS) {
+        if (event.property == x_->atoms().NET_FRAME_EXTENTS || event.property == x_->atoms().GTK_FRAME_EXTENTS) {
             cache_.extentsChanged(event.window);
             windows_.replayPendingWrite(event.window, true);
         } else if (!event.rootChild) {
@@ -95,11 +95,14 @@ void X11Backend::updateCache(const X11Event& event) {
         // A restore that waited for a minimise of ours to be carried out.
         windows_.restoreIfWaiting(event.window);
         break;
+    case Kind::propertyChanged:
+        if (event.property == XCB_ATOM_WM_NORMAL_HINTS) cache_.normalHintsChanged(event.window);
+        else cache_.clientChanged(event.window);
+        break;
     case Kind::mapped:
     case Kind::frameMapChanged:
     case Kind::titleChanged:
-    case Kind::desktopChanged:
-    case Kind::propertyChanged: cache_.clientChanged(event.window); break;
+    case Kind::desktopChanged: cache_.clientChanged(event.window); break;
     case Kind::currentDesktopChanged: cache_.allClientsChanged(); break;
     case Kind::windowManagerChanged: cache_.windowManagerChanged(); break;
     case Kind::connectionLost: cache_.deactivate(); break;

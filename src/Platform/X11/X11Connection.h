@@ -88,6 +88,7 @@ using XEvent = XReply<xcb_generic_event_t>;
     X(NET_WM_ACTION_CHANGE_DESKTOP, "_NET_WM_ACTION_CHANGE_DESKTOP")          \
     X(NET_WM_ACTION_CLOSE, "_NET_WM_ACTION_CLOSE")                            \
     X(GTK_APPLICATION_ID, "_GTK_APPLICATION_ID")                              \
+    X(GTK_FRAME_EXTENTS, "_GTK_FRAME_EXTENTS")                                \
     X(KDE_NET_WM_DESKTOP_FILE, "_KDE_NET_WM_DESKTOP_FILE")                    \
     X(UTF8_STRING, "UTF8_STRING")                                             \
     X(WM_STATE, "WM_STATE")                                                   \

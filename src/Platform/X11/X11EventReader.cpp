@@ -353,7 +353,9 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         else if (e.atom == a.WM_STATE) publish(X11Event::Kind::wmStateChanged, e.window);
         else if (e.atom == a.NET_WM_DESKTOP) publish(X11Event::Kind::desktopChanged, e.window);
         else if (e.atom == a.NET_WM_STRUT_PARTIAL || e.atom == a.NET_WM_STRUT) publish(X11Event::Kind::screenChanged, kNoWindow);
-        else if (e.atom == a.NET_FRAME_EXTENTS) publish(X11Event::Kind::frameChanged, e.window, e.atom);
+        else if (e.atom == a.NET_FRAME_EXTENTS || e.atom == a.GTK_FRAME_EXTENTS) {
+            publish(X11Event::Kind::frameChanged, e.window, e.atom);
+        }
         else publish(X11Event::Kind::propertyChanged, e.window, e.atom);
         return;
     }

@@ -36,7 +36,8 @@ struct X11Event {
         stateChanged,            // _NET_WM_STATE of a client
         wmStateChanged,          // WM_STATE of a client (iconic / normal)
         desktopChanged,          // _NET_WM_DESKTOP of a client
-        frameChanged,            // ConfigureNotify of a client's frame or of the client itself
+        frameChanged,            // ConfigureNotify of a client's frame or of the client itself,
+                                 // or its extents or margins changed (property: which)
         reparented,              // a client moved into another frame (window: the client, frameWindow: the new one)
         mapped,                  // a client was mapped
         unmapped,                // a client was unmapped (minimised, hidden, withdrawn)

@@ -132,4 +132,11 @@ Point X11InputMonitor::pointerLocation() const {
     return Point{static_cast<double>(pointer->root_x), static_cast<double>(pointer->root_y)};
 }
 
+InputMonitor::PointerState X11InputMonitor::pointerState() const {
+    const auto pointer = queryPointer();
+    if (!pointer) return {};
+    return {Point{static_cast<double>(pointer->root_x), static_cast<double>(pointer->root_y)},
+            masks_.eventFlags(pointer->mask), (pointer->mask & XCB_BUTTON_MASK_1) != 0};
+}
+
 }  // namespace tessaly

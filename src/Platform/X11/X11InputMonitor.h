@@ -27,6 +27,7 @@ public:
     ButtonState leftButtonState() const override;
     EventFlags modifierFlags() const override;
     Point pointerLocation() const override;
+    PointerState pointerState() const override;  // one QueryPointer
 
     // How often the left button was asked of the server (for tests).
     std::uint64_t buttonQueries() const { return buttonQueries_.load(); }

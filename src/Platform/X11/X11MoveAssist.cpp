@@ -19,7 +19,7 @@ constexpr std::uint32_t kSourcePager = 2;
 std::unique_ptr<X11MoveAssist> X11MoveAssist::create(const std::shared_ptr<X11Backend>& backend) {
     auto input = X11RawInput::open(backend->display(), true);
     if (!input) return nullptr;
-    std::unique_ptr<X11MoveAssist> assist(new X11MoveAssist(std::move(*input)));
+    std::unique_ptr<X11MoveAssist> assist(new X11MoveAssist(backend, std::move(*input)));
     assist->input_.select();
     X11MoveAssist* self = assist.get();
     const auto handler = [self](const xcb_generic_event_t& event) { self->handle(event); };
@@ -27,10 +27,24 @@ std::unique_ptr<X11MoveAssist> X11MoveAssist::create(const std::shared_ptr<X11Ba
     return assist;
 }
 
-X11MoveAssist::X11MoveAssist(X11RawInput input)
-    : input_(std::move(input)), masks_(X11ModifierMasks::read(*input_.connection)) {}
+X11MoveAssist::X11MoveAssist(std::shared_ptr<X11Backend> backend, X11RawInput input)
+    : backend_(std::move(backend)), input_(std::move(input)), masks_(X11ModifierMasks::read(*input_.connection)) {}
 
 X11MoveAssist::~X11MoveAssist() { thread_.stop(); }
+
+bool X11MoveAssist::snapsMovesWithShift() const {
+    const auto& x = backend_->connection();
+    const xcb_window_t check = x.windowManagerCheckWindow();
+    if (check != snapsAskedOf_) {
+        snapsAskedOf_ = check;
+        const auto name = propertyText(x.readProperty(check, x.atoms().NET_WM_NAME).get(), x.atoms().UTF8_STRING);
+        // metacity ("Metacity"), marco ("Metacity (Marco)") and mutter, which
+        // share metacity's edge snapping.
+        snaps_ = check != kNoWindow &&
+                 (name.starts_with("Metacity") || name.starts_with("Mutter") || name.starts_with("GNOME Shell"));
+    }
+    return snaps_;
+}
 
 void X11MoveAssist::handle(const xcb_generic_event_t& event) {
     std::uint32_t button = 0;

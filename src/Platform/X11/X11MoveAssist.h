@@ -49,9 +49,12 @@ public:
     ~X11MoveAssist() override;
 
     void setGroupingModifiers(EventFlags modifiers) override { modifiers_.store(modifiers); }
+    // Told by the running window manager's name (its check window's
+    // _NET_WM_NAME), read again when another one runs.
+    bool snapsMovesWithShift() const override;
 
 private:
-    explicit X11MoveAssist(X11RawInput input);
+    X11MoveAssist(std::shared_ptr<X11Backend> backend, X11RawInput input);
     void handle(const xcb_generic_event_t& event);
     void pressed();
     void moved();
@@ -81,13 +84,17 @@ private:
         bool assisted = false;  // the window manager was asked to move it
     };
 
-    X11RawInput input_;  // the thread's own connection
+    std::shared_ptr<X11Backend> backend_;  // asked for the window manager's name
+    X11RawInput input_;                    // the thread's own connection
     const X11ModifierMasks masks_;
     std::atomic<EventFlags> modifiers_{0};
     // The thread's only:
     Press press_;
     Habit needsAssist_;    // the last window manager and modifiers seen to need it
     Habit movesByItself_;  // and seen to move such a window by itself
+    // The window manager last asked about (its check window) and its answer.
+    mutable xcb_window_t snapsAskedOf_ = kNoWindow;
+    mutable bool snaps_ = false;
     X11EventThread thread_;
 };
 

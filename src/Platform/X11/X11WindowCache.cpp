@@ -66,6 +66,8 @@ X11WindowCache::Lookup X11WindowCache::lookup(xcb_window_t window) const {
         found.extents = it->second.extents;
         found.extentsPublished = !it->second.extentsMeasured;
         found.clientBorder = it->second.clientBorder;
+        found.margins = it->second.margins;
+        found.staticGravity = it->second.staticGravity;
         found.size = it->second.size;
         found.sizeAsked = it->second.awaitedMark > marksSeen_;
         found.maximized = it->second.maximized;
@@ -108,6 +110,16 @@ void X11WindowCache::rememberMeasuredExtents(Generation since, xcb_window_t wind
     entry.extents = extents;
     entry.extentsMeasured = true;
     entry.clientBorder = clientBorder;
+}
+
+void X11WindowCache::rememberMargins(Generation since, xcb_window_t window, const X11FrameExtents& margins) {
+    std::lock_guard lock(mutex_);
+    if (mayRemember(since, reportedAt(window), window)) entries_[window].margins = margins;
+}
+
+void X11WindowCache::rememberGravity(Generation since, xcb_window_t window, bool staticGravity) {
+    std::lock_guard lock(mutex_);
+    if (mayRemember(since, reportedAt(window), window)) entries_[window].staticGravity = staticGravity;
 }
 
 void X11WindowCache::rememberSize(Generation since, xcb_window_t window, Size size) {
@@ -349,7 +361,16 @@ void X11WindowCache::extentsChanged(xcb_window_t window) {
     std::lock_guard lock(mutex_);
     if (Entry* entry = reported(window)) {
         entry->extents.reset();
+        entry->margins.reset();
         entry->client.reset();
+    }
+}
+
+void X11WindowCache::normalHintsChanged(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    if (Entry* entry = reported(window)) {
+        entry->staticGravity.reset();
+        entry->forgetClient();
     }
 }
 

@@ -3,16 +3,17 @@
 // write costs no round trip: the owner of each client, whether it is
 // maximised, its frame extents
 // (as the window manager publishes them, or as measured from the frame
-// window where it publishes none, with the client's border), its size (a move names it, as
-// some window managers resize a window moved without one), and whether the
-// window manager takes _NET_MOVERESIZE_WINDOW.
+// window where it publishes none, with the client's border), its margins
+// (_GTK_FRAME_EXTENTS), whether it asks for Static window gravity, its size
+// (a move names it, as some window managers resize a window moved without
+// one), and whether the window manager takes _NET_MOVERESIZE_WINDOW.
 //
 // X window ids are reused after destruction, so only windows the event
 // reader watches are remembered (clients in its _NET_CLIENT_LIST): it reports
-// their destruction, their leaving the list and changes of their extents and
-// of the window manager, and each report drops what it makes stale. Nothing
-// is remembered before the reader runs (activate() asks the owner to start
-// it).
+// their destruction, their leaving the list and changes of their extents,
+// margins and size hints and of the window manager, and each report drops
+// what it makes stale. Nothing is remembered before the reader runs
+// (activate() asks the owner to start it).
 //
 // A fill races with those reports: it carries the generation taken before
 // its requests went out and is dropped when a report that could make it
@@ -79,6 +80,8 @@ public:
         std::optional<X11FrameExtents> extents;
         bool extentsPublished = true;    // else measured
         double clientBorder = 0;         // with measured extents
+        std::optional<X11FrameExtents> margins;
+        std::optional<bool> staticGravity;
         std::optional<Size> size;        // the client's, border excluded
         bool sizeAsked = false;          // size is one a write asked for, not answered yet
         std::optional<bool> maximized;
@@ -106,6 +109,8 @@ public:
     void rememberExtents(Generation since, xcb_window_t window, const X11FrameExtents& extents);
     void rememberMeasuredExtents(Generation since, xcb_window_t window, const X11FrameExtents& extents,
                                  double clientBorder);
+    void rememberMargins(Generation since, xcb_window_t window, const X11FrameExtents& margins);
+    void rememberGravity(Generation since, xcb_window_t window, bool staticGravity);
     void rememberSize(Generation since, xcb_window_t window, Size size);
     void rememberMoveResize(Generation since, bool supported);
     void rememberMaximized(Generation since, xcb_window_t window, bool maximized);
@@ -153,7 +158,10 @@ public:
     void watching(const std::vector<xcb_window_t>& clients);
     void clientsChanged(const std::vector<xcb_window_t>& clients);
     void destroyed(xcb_window_t window);
+    // _NET_FRAME_EXTENTS or _GTK_FRAME_EXTENTS of the client changed.
     void extentsChanged(xcb_window_t window);
+    // WM_NORMAL_HINTS of the client changed.
+    void normalHintsChanged(xcb_window_t window);
     // _NET_WM_STATE of the client changed.
     void stateChanged(xcb_window_t window);
     // The client's own ConfigureNotify: its size now, and its outer
@@ -177,6 +185,8 @@ private:
         std::optional<X11FrameExtents> extents;
         bool extentsMeasured = false;
         double clientBorder = 0;
+        std::optional<X11FrameExtents> margins;
+        std::optional<bool> staticGravity;
         std::optional<Size> size;
         std::optional<bool> maximized;
         std::uint64_t awaitedMark = 0;  // sizes count again once the reader has seen it

@@ -3,6 +3,7 @@
 #include "Platform/X11/X11WindowCache.h"
 
 #include <xcb/res.h>
+#include <xcb/xcb_icccm.h>
 
 #include <algorithm>
 #include <chrono>
@@ -50,7 +51,8 @@ std::optional<ProcessID> publishedPid(const xcb_get_property_reply_t* reply) {
     return std::nullopt;
 }
 
-// _NET_FRAME_EXTENTS: left, right, top, bottom; absent when not published.
+// _NET_FRAME_EXTENTS or _GTK_FRAME_EXTENTS: left, right, top, bottom;
+// absent when not published.
 std::optional<X11FrameExtents> frameExtents(const xcb_get_property_reply_t* reply) {
     const auto e = propertyCardinals(reply);
     if (e.size() < 4) return std::nullopt;
@@ -69,9 +71,19 @@ X11FrameExtents extentsBetween(const Rect& client, const Rect& frame) {
             frame.maxY() - client.maxY()};
 }
 
-Rect grownBy(const Rect& client, const X11FrameExtents& e) {
+// What the user sees of a client: its window grown by the decoration, less
+// the margins it keeps invisible.
+Rect frameAround(const Rect& client, const X11FrameExtents& decoration, const X11FrameExtents& margins) {
+    const auto e = decoration.less(margins);
     return Rect(client.origin.x - e.left, client.origin.y - e.top, client.size.width + e.left + e.right,
                 client.size.height + e.top + e.bottom);
+}
+
+// Whether WM_NORMAL_HINTS asks for Static window gravity.
+bool asksStaticGravity(xcb_get_property_reply_t* reply) {
+    xcb_size_hints_t hints{};
+    return reply && xcb_icccm_get_wm_size_hints_from_reply(&hints, reply) &&
+           (hints.flags & XCB_ICCCM_SIZE_HINT_P_WIN_GRAVITY) && hints.win_gravity == XCB_GRAVITY_STATIC;
 }
 
 }  // namespace
@@ -79,7 +91,7 @@ Rect grownBy(const Rect& client, const X11FrameExtents& e) {
 void X11WindowInfo::placeClient(const Rect& client) {
     clientFrame = client;
     if (!extentsPublished && frameWindow != window) extents = extentsBetween(clientFrame, frameBounds);
-    frame = grownBy(clientFrame, extents);
+    frame = frameAround(clientFrame, extents, margins);
 }
 
 std::vector<xcb_window_t> X11Windows::clientList() const {
@@ -247,11 +259,12 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
 std::vector<X11WindowInfo> X11Windows::readFromServer(const std::vector<xcb_window_t>& windows) const {
     xcb_connection_t* c = x_.get();
     const auto& a = x_.atoms();
-    enum Prop { pid, netName, wmName, wmClass, type, transient, netState, wmState, desktop, opacity, extents, gtkID, kdeFile, propCount };
+    enum Prop { pid, netName, wmName, wmClass, type, transient, netState, wmState, desktop, opacity, extents, margins,
+                gtkID, kdeFile, propCount };
     const xcb_atom_t propAtoms[propCount] = {a.NET_WM_PID,  a.NET_WM_NAME,    XCB_ATOM_WM_NAME,      XCB_ATOM_WM_CLASS,
                                              a.NET_WM_WINDOW_TYPE, XCB_ATOM_WM_TRANSIENT_FOR, a.NET_WM_STATE,
                                              a.WM_STATE,    a.NET_WM_DESKTOP, a.NET_WM_WINDOW_OPACITY, a.NET_FRAME_EXTENTS,
-                                             a.GTK_APPLICATION_ID, a.KDE_NET_WM_DESKTOP_FILE};
+                                             a.GTK_FRAME_EXTENTS, a.GTK_APPLICATION_ID, a.KDE_NET_WM_DESKTOP_FILE};
     struct Cookies {
         xcb_get_window_attributes_cookie_t attributes;
         xcb_get_geometry_cookie_t geometry;
@@ -323,7 +336,8 @@ std::vector<X11WindowInfo> X11Windows::readFromServer(const std::vector<xcb_wind
             info.extents = *published;
             info.extentsPublished = true;
         }
-        info.frame = grownBy(info.clientFrame, info.extents);
+        info.margins = frameExtents(props[margins].get()).value_or(X11FrameExtents{});
+        info.frame = frameAround(info.clientFrame, info.extents, info.margins);
         info.inParent = Point{static_cast<double>(geometry->x + geometry->border_width),
                               static_cast<double>(geometry->y + geometry->border_width)};
         if (tree->parent == tree->root || tree->parent == kNoWindow) {
@@ -390,6 +404,7 @@ std::vector<X11WindowInfo> X11Windows::readFromServer(const std::vector<xcb_wind
         for (const auto& info : infos) {
             if (info.pid) cache_->rememberPid(since, info.window, *info.pid);
             if (info.extentsPublished) cache_->rememberExtents(since, info.window, info.extents);
+            cache_->rememberMargins(since, info.window, info.margins);
             cache_->rememberSize(since, info.window, info.clientFrame.size);
             // A frame measured from a vanished frame window is not kept.
             const bool measured = !info.extentsPublished && info.frameWindow != info.window;
@@ -434,11 +449,13 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     }
     // An owner never changes while the window lives.
     if (owner && known.pid && known.pid != owner) return std::nullopt;
-    if (known.known && (!owner || known.pid) && known.moveResize && known.extents && known.maximized &&
-        (!needsSize || known.size)) {
+    if (known.known && (!owner || known.pid) && known.moveResize && known.extents && known.margins &&
+        known.staticGravity && known.maximized && (!needsSize || known.size)) {
         MoveTarget target;
         target.extents = *known.extents;
         target.extentsPublished = known.extentsPublished;
+        target.margins = *known.margins;
+        target.staticGravity = *known.staticGravity;
         target.clientBorder = known.clientBorder;
         target.size = known.size.value_or(Size{});
         target.moveResize = *known.moveResize;
@@ -451,6 +468,8 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     const auto extentsCookie = x_.getProperty(window, a.NET_FRAME_EXTENTS);
     const auto geometryCookie = xcb_get_geometry(c, window);
     const auto stateCookie = x_.getProperty(window, a.NET_WM_STATE);
+    const auto marginsCookie = x_.getProperty(window, a.GTK_FRAME_EXTENTS);
+    const auto hintsCookie = x_.getProperty(window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ICCCM_NUM_WM_SIZE_HINTS_ELEMENTS);
     std::optional<xcb_get_property_cookie_t> pidCookie;
     std::optional<xcb_res_query_client_ids_cookie_t> resourceCookie;
     if (owner) {
@@ -470,6 +489,8 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     const auto extentsReply = xcbReply(c, xcb_get_property_reply, extentsCookie);
     const auto geometry = xcbReply(c, xcb_get_geometry_reply, geometryCookie);
     const auto state = xcbReply(c, xcb_get_property_reply, stateCookie);
+    const auto marginsReply = xcbReply(c, xcb_get_property_reply, marginsCookie);
+    const auto hints = xcbReply(c, xcb_get_property_reply, hintsCookie);
     std::optional<ProcessID> pid;
     if (owner) {
         const auto published = xcbReply(c, xcb_get_property_reply, *pidCookie);
@@ -485,9 +506,13 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     target.clientBorder = geometry->border_width;
     const auto states = stateOf(propertyCardinals(state.get()));
     target.maximized = states.maximizedVert || states.maximizedHorz;
+    target.margins = frameExtents(marginsReply.get()).value_or(X11FrameExtents{});
+    target.staticGravity = asksStaticGravity(hints.get());
     if (cache_) {
         cache_->rememberSize(known.generation, window, target.size);
         cache_->rememberMaximized(known.generation, window, target.maximized);
+        cache_->rememberMargins(known.generation, window, target.margins);
+        cache_->rememberGravity(known.generation, window, target.staticGravity);
         if (pid) cache_->rememberPid(known.generation, window, *pid);
     }
     if (owner && pid != owner) return std::nullopt;
@@ -556,23 +581,29 @@ constexpr std::uint32_t kFromPager = kSourcePager << 12;
 
 void X11Windows::sendMoveResize(xcb_window_t window, const MoveTarget& target, std::optional<Point> frameOrigin,
                                 Size clientSize) const {
-    // The frame's top-left is given with NorthWest gravity. A window manager
-    // that publishes no extents (i3) may ignore the gravity and place the
-    // client there: it gets the client's top-left (its border's outer
-    // corner) with Static gravity, which means the same to both kinds.
+    // The decoration's top-left is given with NorthWest gravity. A window
+    // manager that publishes no extents (i3) may ignore the gravity and
+    // place the client there; one that takes the request's gravity as the
+    // window's for the move (openbox) starts its next interactive move of a
+    // window that asked for Static gravity (every Qt window) off by the
+    // decoration. Both get the client's top-left (its border's outer
+    // corner) with Static gravity, which means the same to every kind.
     const auto& e = target.extents;
-    const bool published = target.extentsPublished;
+    const Point at = frameOrigin ? *frameOrigin : Point{};
+    const auto inset = e.less(target.margins);  // from the frame to the client window
+    const Point client{at.x + inset.left, at.y + inset.top};
     if (target.moveResize) {
-        const std::uint32_t gravity = published ? kGravityNorthWest : kGravityStatic;
-        const Point at = frameOrigin ? *frameOrigin : Point{};
+        const bool asStatic = !target.extentsPublished || target.staticGravity;
         const double border = target.clientBorder;
-        const Point sent = published ? at : Point{at.x + e.left - border, at.y + e.top - border};
+        const Point sent =
+            asStatic ? Point{client.x - border, client.y - border} : Point{client.x - e.left, client.y - e.top};
         x_.sendClientMessage(x_.root(), window, x_.atoms().NET_MOVERESIZE_WINDOW,
-                             gravity | kSize | kFromPager | (frameOrigin ? kPosition : 0u), asCard(sent.x),
-                             asCard(sent.y), asCard(clientSize.width), asCard(clientSize.height));
+                             (asStatic ? kGravityStatic : kGravityNorthWest) | kSize | kFromPager |
+                                 (frameOrigin ? kPosition : 0u),
+                             asCard(sent.x), asCard(sent.y), asCard(clientSize.width), asCard(clientSize.height));
     } else if (frameOrigin) {
-        const std::uint32_t values[] = {asCard(frameOrigin->x + e.left), asCard(frameOrigin->y + e.top),
-                                        asCard(clientSize.width), asCard(clientSize.height)};
+        const std::uint32_t values[] = {asCard(client.x), asCard(client.y), asCard(clientSize.width),
+                                        asCard(clientSize.height)};
         xcb_configure_window(x_.get(), window,
                              XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
                                  XCB_CONFIG_WINDOW_HEIGHT,
@@ -610,15 +641,15 @@ bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, st
         // Waiting for the window to be unmaximised is no failure.
         return target->maximized && cache_ && !replaying;
     }
+    const auto inset = target->extents.less(target->margins);
     Size client = target->size;
     if (size) {
-        const auto& e = target->extents;
-        client = Size{std::round(std::max(1.0, size->width - e.left - e.right)),
-                      std::round(std::max(1.0, size->height - e.top - e.bottom))};
+        client = Size{std::round(std::max(1.0, size->width - inset.left - inset.right)),
+                      std::round(std::max(1.0, size->height - inset.top - inset.bottom))};
         if (cache_) cache_->sizeRequested(window, client);
     }
     sendMoveResize(window, *target, origin, client);
-    if (made) *made = target->extents;
+    if (made) *made = inset;
     return true;
 }
 
@@ -631,7 +662,7 @@ void X11Windows::replayPendingWrite(xcb_window_t window, bool extentsChanged) co
         if (!extentsChanged) return;
         cache_->dropWrite(window);
         const auto target = moveTarget(window, pending->owner, false);
-        if (target && !(target->extents == *pending->madeWith)) {
+        if (target && !(target->extents.less(target->margins) == *pending->madeWith)) {
             writeFrame(window, pending->origin, pending->size, pending->owner, true);
         }
         return;

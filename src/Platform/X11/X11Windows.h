@@ -40,6 +40,10 @@ struct X11FrameExtents {
     double right = 0;
     double top = 0;
     double bottom = 0;
+    // These extents less `inner` ones on each side (may be negative).
+    X11FrameExtents less(const X11FrameExtents& inner) const {
+        return {left - inner.left, right - inner.right, top - inner.top, bottom - inner.bottom};
+    }
     friend bool operator==(const X11FrameExtents&, const X11FrameExtents&) = default;
 };
 
@@ -65,7 +69,11 @@ struct X11WindowInfo {
     Rect clientFrame;  // the client window in root coordinates
     X11FrameExtents extents;
     bool extentsPublished = false;  // from _NET_FRAME_EXTENTS (else measured from the frame window)
-    Rect frame;        // clientFrame grown by the extents
+    // _GTK_FRAME_EXTENTS: the invisible shadow and resize margins a client
+    // that draws its own decoration keeps around what it shows (published
+    // while a compositor runs).
+    X11FrameExtents margins;
+    Rect frame;        // what the user sees: clientFrame grown by the extents, less the margins
     // Where the client sits: its top-left inside its parent's interior, and
     // whether that parent is frameWindow (one level of reparenting).
     Point inParent;
@@ -75,7 +83,8 @@ struct X11WindowInfo {
     Rect frameBounds;
 
     // Puts the client at `client` (root coordinates) and the frame around
-    // it: grown by published extents, else measured against frameBounds.
+    // it: grown by published extents, else measured against frameBounds,
+    // less the margins.
     void placeClient(const Rect& client);
 
     // An ordinary application window: typed NORMAL, or untyped and not
@@ -209,14 +218,17 @@ private:
     std::optional<X11FrameExtents> measuredExtents(xcb_window_t window) const;
     // What a move or resize needs: the window exists (and belongs to
     // `owner`, when given), its frame extents and whether they are
-    // published, its size (when `needsSize`: a move names the size it
-    // keeps), and whether the window manager takes _NET_MOVERESIZE_WINDOW.
+    // published, its margins, its window gravity, its size (when
+    // `needsSize`: a move names the size it keeps), and whether the window
+    // manager takes _NET_MOVERESIZE_WINDOW.
     // From the cache when it knows all of it, else in one round trip (which
     // fills the cache; extents that are not published are measured, in two
     // more).
     struct MoveTarget {
         X11FrameExtents extents;
         bool extentsPublished = false;
+        X11FrameExtents margins;
+        bool staticGravity = false;  // WM_NORMAL_HINTS asks for Static window gravity
         Size size;  // the client's
         double clientBorder = 0;  // the client's own border (read with extents that are not published)
         bool moveResize = false;

@@ -530,8 +530,10 @@ std::optional<X11Desktop::Client> X11Desktop::launch(const std::vector<std::stri
             }
             for (const auto& info : windows_->read(fresh)) {
                 if (info.pid != pid) known.push_back(info.window);
-                // Managed (in a frame) and shown: ready for input.
-                if (info.pid == pid && info.frameWindow != info.window && info.viewable) {
+                // Managed and shown (the window manager maps it, in a frame
+                // unless it leaves it without one, as metacity and marco do an
+                // undecorated window): ready for input.
+                if (info.pid == pid && info.viewable) {
                     client.window = info.window;
                     return true;
                 }

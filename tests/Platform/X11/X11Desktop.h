@@ -95,7 +95,8 @@ public:
     X11Windows& windows() { return *windows_; }
 
     // Starts a client and waits until a window of its process is managed
-    // (listed in _NET_CLIENT_LIST, reparented into a frame) and viewable;
+    // (listed in _NET_CLIENT_LIST, in a frame unless the window manager
+    // leaves it without one) and viewable;
     // for a terminal told to run a command (xterm -e), also until the
     // command runs, before which the terminal cannot be closed.
     std::optional<Client> launch(const std::vector<std::string>& argv,

@@ -13,6 +13,7 @@
 #include "Platform/X11/X11WindowServer.h"
 
 #include <gmock/gmock.h>
+#include <xcb/xcb_icccm.h>
 #include <xcb/xtest.h>
 
 #include <unistd.h>
@@ -86,8 +87,9 @@ protected:
         const auto l = std::find(kids.begin(), kids.end(), frames[1]);
         return u != kids.end() && l != kids.end() && u > l;
     }
-    // A window of this process, mapped and managed, with optional Motif hints.
-    xcb_window_t createManaged(const std::vector<std::uint32_t>& motifHints = {}) {
+    // A window of this process, mapped and managed, with optional Motif
+    // hints, optionally asking for Static window gravity (as Qt windows do).
+    xcb_window_t createManaged(const std::vector<std::uint32_t>& motifHints = {}, bool staticGravity = false) {
         X11Connection& x = desktop->connection();
         xcb_connection_t* c = x.get();
         const xcb_window_t w = xcb_generate_id(c);
@@ -101,12 +103,19 @@ protected:
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, motif, motif, 32,
                                 static_cast<std::uint32_t>(motifHints.size()), motifHints.data());
         }
+        if (staticGravity) {
+            xcb_size_hints_t hints{};
+            xcb_icccm_size_hints_set_win_gravity(&hints, XCB_GRAVITY_STATIC);
+            xcb_icccm_set_wm_normal_hints(c, w, &hints);
+        }
         xcb_map_window(c, w);
         x.flush();
         const bool managed = desktop->waitUntil([&] {
             const auto list = windows().clientList();
             const auto i = windows().read(w);
-            return std::find(list.begin(), list.end(), w) != list.end() && i && i->frameWindow != w && i->viewable;
+            // metacity and marco leave an undecorated window unframed.
+            const bool framed = i && (i->frameWindow != w || !motifHints.empty());
+            return std::find(list.begin(), list.end(), w) != list.end() && framed && i->viewable;
         });
         return managed ? w : kNoWindow;
     }
@@ -121,6 +130,14 @@ protected:
         const WindowID asked[] = {watched};
         if (f->requestNotificationsForWindows(f->mainConnectionID(), asked, 1)) return std::nullopt;
         return f;
+    }
+
+    // Input through XTEST, handled by the server before this returns.
+    void fake(std::uint8_t type, std::uint8_t detail, double px = 0, double py = 0) {
+        X11Connection& x = desktop->connection();
+        xcb_test_fake_input(x.get(), type, detail, XCB_CURRENT_TIME, x.root(), static_cast<std::int16_t>(px),
+                            static_cast<std::int16_t>(py), XCB_NONE);
+        x.sync();
     }
 
     X11EventLog log;
@@ -195,6 +212,75 @@ TEST_P(X11OnWindowManager, FramesLandWhereAskedAndMovesKeepTheSize) {
         return f.origin == Point{50, 60} && f.width() <= 613 && f.width() > 613 - 20 && f.height() <= 411 &&
                f.height() > 411 - 30;
     })) << describe(info(xterm->window)->frame);
+}
+
+// A window that draws its own decoration (a GTK header bar) keeps an
+// invisible shadow and resize margins around what it shows while a
+// compositor runs, and publishes them (_GTK_FRAME_EXTENTS): its frame is
+// what it shows, in reads and writes alike, and follows the margins when
+// they change (with maximising, or when the compositor goes).
+TEST_P(X11OnWindowManager, AWindowsMarginsAreLeftOutOfItsFrameBothWays) {
+    const xcb_window_t w = createManaged({2, 0, 0, 0, 0});  // undecorated, as such a window asks
+    ASSERT_NE(w, kNoWindow);
+    ASSERT_TRUE(floatOnTilingManager(w));
+    X11Connection& x = desktop->connection();
+    const auto setMargins = [&](const std::vector<std::uint32_t>& m) {
+        if (m.empty()) xcb_delete_property(x.get(), w, x.atoms().GTK_FRAME_EXTENTS);
+        else xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, w, x.atoms().GTK_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 32,
+                                 4, m.data());
+        x.flush();
+    };
+    const auto frameBecomes = [&](const Rect& expected) {
+        return desktop->waitUntil([&] { return info(w)->frame == expected; });
+    };
+    const Rect whole = info(w)->frame;
+    setMargins({20, 24, 16, 30});  // left, right, top, bottom
+    ASSERT_TRUE(frameBecomes(Rect(whole.minX() + 20, whole.minY() + 16, whole.width() - 44, whole.height() - 46)))
+        << describe(info(w)->frame);
+
+    const Rect asked(300, 200, 420, 260);
+    ASSERT_TRUE(windows().setFrame(w, asked));
+    ASSERT_TRUE(frameBecomes(asked)) << describe(info(w)->frame);
+    // A move alone, from what the backend remembers of the window.
+    const Rect moved(Point{340, 230}, asked.size);
+    ASSERT_TRUE(windows().setPosition(w, moved.origin));
+    ASSERT_TRUE(frameBecomes(moved)) << describe(info(w)->frame);
+    // Without margins all of the window shows: it was put around the frame.
+    setMargins({});
+    EXPECT_TRUE(frameBecomes(Rect(moved.minX() - 20, moved.minY() - 16, moved.width() + 44, moved.height() + 46)))
+        << describe(info(w)->frame);
+}
+
+// A window that asks for Static window gravity (every Qt window does) lands
+// where it is put, and the window manager still knows where it is: a drag of
+// its title bar moves it as far as the pointer went, within a pointer step
+// (fluxbox starts moving at the second motion). openbox lost track of such a
+// window moved with another gravity: the next drag put it a title bar's
+// height off the pointer.
+TEST_P(X11OnWindowManager, AStaticGravityWindowLandsWhereAskedAndFollowsTheNextDrag) {
+    if (manager() == WM::i3) GTEST_SKIP() << "i3 tiles windows: a drag does not move them";
+    const xcb_window_t w = createManaged({}, true);
+    ASSERT_NE(w, kNoWindow);
+    const Point to{300, 240};
+    ASSERT_TRUE(windows().setPosition(w, to));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(w)->frame.origin == to; })) << describe(info(w)->frame);
+
+    const auto i = info(w);
+    const Point grab{i->frame.minX() + 60, std::floor((i->frame.minY() + i->clientFrame.minY()) / 2)};
+    constexpr Point step{12, 6};
+    constexpr int steps = 10;
+    const auto followed = [&](int n) {
+        const Point o = info(w)->frame.origin;
+        return std::abs(o.x - to.x - step.x * n) <= step.x && std::abs(o.y - to.y - step.y * n) <= step.y;
+    };
+    fake(XCB_MOTION_NOTIFY, 0, grab.x, grab.y);
+    fake(XCB_BUTTON_PRESS, 1);
+    for (int n = 1; n <= steps; ++n) {
+        fake(XCB_MOTION_NOTIFY, 0, grab.x + step.x * n, grab.y + step.y * n);
+        desktop->waitUntil([&] { return n > 1 && followed(n); }, std::chrono::milliseconds(300));
+    }
+    fake(XCB_BUTTON_RELEASE, 1);
+    EXPECT_TRUE(desktop->waitUntil([&] { return followed(steps); })) << describe(info(w)->frame);
 }
 
 TEST_P(X11OnWindowManager, ActivationFocusesAndRaises) {
@@ -500,12 +586,6 @@ TEST_P(X11OnWindowManager, AShiftDragOnATitleBarMovesTheWindow) {
     auto assist = X11MoveAssist::create(backend);
     ASSERT_TRUE(assist);
     assist->setGroupingModifiers(InputFlags::shift);
-    X11Connection& x = desktop->connection();
-    const auto fake = [&](std::uint8_t type, std::uint8_t detail, double px = 0, double py = 0) {
-        xcb_test_fake_input(x.get(), type, detail, XCB_CURRENT_TIME, x.root(), static_cast<std::int16_t>(px),
-                            static_cast<std::int16_t>(py), XCB_NONE);
-        x.sync();
-    };
     constexpr std::uint8_t shiftKey = 50;
     const auto origin = [&] { return info(xterm->window)->frame.origin; };
     // Drags from `from` in steps with Shift held, then by (200, 120) in all;

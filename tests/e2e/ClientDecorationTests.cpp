@@ -1,0 +1,120 @@
+// Windows that draw their own decoration (a GTK header bar, here
+// gtk3-widget-factory's): while a compositor runs, such a window keeps an
+// invisible shadow and resize margins around what it shows and publishes
+// them (_GTK_FRAME_EXTENTS). The program groups it by what it shows: the
+// insert preview outlines the visible window, the bar stands on its visible
+// top edge and is as wide (to the other member's character cells), the
+// other member takes the visible frame, and the window follows its group
+// with what it shows.
+#include "EndToEndTest.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+
+namespace tessaly::e2e {
+namespace {
+
+using WM = test::X11WindowManager;
+
+// xfwm4, metacity and marco composite by themselves and announce the
+// margins to GTK; openbox announces nothing of them, so GTK draws no shadow
+// there even under picom: it stands for the desktops whose header bars
+// show all of their window.
+class HeaderBarTest : public EndToEndOnWindowManager {
+protected:
+    test::X11Desktop::Options desktopOptions() const override {
+        auto options = EndToEndOnWindowManager::desktopOptions();
+        options.compositor = manager() == WM::openbox;
+        return options;
+    }
+
+    // The client's window in root coordinates, as the X server has it.
+    Rect windowRect(xcb_window_t w) {
+        xcb_connection_t* c = desktop->connection().get();
+        const auto geometry = xcbReply(c, xcb_get_geometry_reply, xcb_get_geometry(c, w));
+        const auto origin = xcbReply(c, xcb_translate_coordinates_reply,
+                                     xcb_translate_coordinates(c, w, desktop->connection().root(), 0, 0));
+        if (!geometry || !origin) return Rect();
+        return Rect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+    }
+    // The margins it publishes (left, right, top, bottom), all 0 without.
+    std::array<double, 4> margins(xcb_window_t w) {
+        const auto& x = desktop->connection();
+        const auto values = propertyCardinals(x.readProperty(w, x.atoms().GTK_FRAME_EXTENTS).get());
+        if (values.size() < 4) return {0, 0, 0, 0};
+        return {double(values[0]), double(values[1]), double(values[2]), double(values[3])};
+    }
+    // What it shows: its window less its margins.
+    Rect shown(xcb_window_t w) {
+        const Rect r = windowRect(w);
+        const auto [left, right, top, bottom] = margins(w);
+        return Rect(r.minX() + left, r.minY() + top, r.width() - left - right, r.height() - top - bottom);
+    }
+    bool overlayIs(const Rect& rect) {
+        const auto all = user->overlays();
+        return std::any_of(all.begin(), all.end(), [&](const ShownWindow& w) { return w.rect == rect; });
+    }
+};
+
+TEST_P(HeaderBarTest, AHeaderBarWindowIsGroupedByWhatItShows) {
+    ASSERT_TRUE(startProgram());
+    const auto factory = desktop->launch({"gtk3-widget-factory"});
+    const auto terminal = desktop->launchXterm("beside", "70x18+1000+620");
+    ASSERT_TRUE(factory && terminal);
+    const auto published = margins(factory->window);
+    if (manager() != WM::openbox) {
+        ASSERT_GT(published[2], 0) << "GTK published no shadow under " << test::X11Desktop::name(manager());
+    }
+    const auto visible = [&] { return shown(factory->window); };
+    // Where its bar has room above it.
+    const Point place{100, 90};
+    ASSERT_TRUE(desktop->windows().setPosition(factory->window, place));
+    ASSERT_TRUE(user->waitUntil([&] { return visible().origin == place; })) << DesktopUser::describe(visible());
+
+    // The preview over it during the hover outlines the visible window.
+    std::string why;
+    const Point onIt{std::round(visible().midX()), std::round(visible().midY())};
+    ASSERT_TRUE(user->dragTitleBar(terminal->window, onIt, true, why, [&] { return overlayIs(visible()); }))
+        << why << "; the program showed " << DesktopUser::describe(user->overlays()) << ", the window shows "
+        << DesktopUser::describe(visible());
+
+    // Grouped: the terminal takes the visible frame (to its character
+    // cells), and the bar stands on the visible top edge, as wide.
+    EXPECT_TRUE(user->waitUntil([&] {
+        return user->screen.sameFrame(user->frame(terminal->window), visible(),
+                                      user->screen.sizeIncrement(terminal->window));
+    })) << "the terminal's frame is " << DesktopUser::describe(user->frame(terminal->window)) << ", the window shows "
+        << DesktopUser::describe(visible());
+    // The group's frame is the active member's: the terminal's, a little
+    // narrower, when it got the focus back and the header bar window cannot
+    // shrink to its cells.
+    const auto barOnTop = [&] {
+        const Rect v = visible();
+        const double cell = user->screen.sizeIncrement(terminal->window).width;
+        const auto bars = user->bars();
+        return std::any_of(bars.begin(), bars.end(), [&](const ShownWindow& bar) {
+            return bar.rect.minX() == v.minX() && bar.rect.maxY() == v.minY() &&
+                   std::abs(bar.rect.width() - v.width()) < cell;
+        });
+    };
+    EXPECT_TRUE(user->waitUntil(barOnTop))
+        << "bars: " << DesktopUser::describe(user->bars()) << ", the window shows " << DesktopUser::describe(visible());
+
+    // The terminal brought forward and moved: the header bar window follows
+    // with what it shows.
+    ASSERT_TRUE(user->focus(terminal->window));
+    const Point to{visible().minX() + 40, visible().minY() + 30};
+    ASSERT_TRUE(desktop->windows().setPosition(terminal->window, to));
+    EXPECT_TRUE(user->waitUntil([&] { return visible().origin == to; }))
+        << "the header bar window shows " << DesktopUser::describe(visible()) << ", the group's frame is at "
+        << DesktopUser::describe(user->frame(terminal->window));
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, HeaderBarTest,
+                         ::testing::Values(WM::xfwm4, WM::metacity, WM::marco, WM::openbox),
+                         test::X11WindowManagerName());
+
+}  // namespace
+}  // namespace tessaly::e2e
