@@ -555,7 +555,7 @@ constexpr std::uint32_t kFromPager = kSourcePager << 12;
 }  // namespace
 
 void X11Windows::sendMoveResize(xcb_window_t window, const MoveTarget& target, std::optional<Point> frameOrigin,
-                                Size clientSize) const {
+                                Size clientSize, bool flush) const {
     // The frame's top-left is given with NorthWest gravity. A window manager
     // that publishes no extents (i3) may ignore the gravity and place the
     // client there: it gets the client's top-left (its border's outer
@@ -581,7 +581,32 @@ void X11Windows::sendMoveResize(xcb_window_t window, const MoveTarget& target, s
         const std::uint32_t values[] = {asCard(clientSize.width), asCard(clientSize.height)};
         xcb_configure_window(x_.get(), window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
     }
-    x_.flush();
+    if (flush) x_.flush();
+}
+
+Size X11Windows::clientSize(Size size, const X11FrameExtents& extents) {
+    return Size{std::round(std::max(1.0, size.width - extents.left - extents.right)),
+                std::round(std::max(1.0, size.height - extents.top - extents.bottom))};
+}
+
+bool X11Windows::sendFrameIfKnown(xcb_window_t window, const Rect& frame, ProcessID owner) const {
+    if (!cache_ || !frame.isFinite() || frame.isNull()) return false;
+    const X11WindowCache::Lookup known = cache_->lookup(window);
+    if (!known.known || known.pid != owner || !known.moveResize || !known.extents || !known.size ||
+        known.maximized != false || cache_->pendingWrite(window)) {
+        return false;
+    }
+    MoveTarget target;
+    target.extents = *known.extents;
+    target.extentsPublished = known.extentsPublished;
+    target.clientBorder = known.clientBorder;
+    target.size = *known.size;
+    target.moveResize = *known.moveResize;
+    const Rect f = frame.standardized();
+    const Size client = clientSize(f.size, target.extents);
+    if (!(client == target.size)) cache_->sizeRequested(window, client);
+    sendMoveResize(window, target, f.origin, client, false);
+    return true;
 }
 
 bool X11Windows::setFrame(xcb_window_t window, const Rect& frame) const {
@@ -612,9 +637,7 @@ bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, st
     }
     Size client = target->size;
     if (size) {
-        const auto& e = target->extents;
-        client = Size{std::round(std::max(1.0, size->width - e.left - e.right)),
-                      std::round(std::max(1.0, size->height - e.top - e.bottom))};
+        client = clientSize(*size, target->extents);
         if (cache_) cache_->sizeRequested(window, client);
     }
     sendMoveResize(window, *target, origin, client);
