@@ -19,8 +19,13 @@ std::size_t MemberFollow::follow(FollowRequest request) {
         return 0;
     }
     lastFollowed_[request.source] = plan->frame;
+    // Back at the frame the main thread holds before it has heard of the
+    // moves made here: it sends nothing for a frame it has, so they are
+    // made again here.
+    const bool atCommitted = plan->frame == plan->committed;
     std::size_t count = 0;
     for (const FollowMove& move : plan->moves) {
+        if (atCommitted && !sent_.contains(move.window)) continue;
         if (writing_.contains(move.window)) continue;  // the main thread's write goes first, and this one after it
         if (!send_(move, plan->frame)) continue;
         auto& marks = sent_[move.window];

@@ -45,10 +45,12 @@ struct FollowMove {
     friend bool operator==(const FollowMove&, const FollowMove&) = default;
 };
 
-// Every window in `moves` goes to `frame`.
+// Every window in `moves` goes to `frame`. At the group's committed frame
+// only the windows that were moved here and may not be there are moved.
 struct FollowPlan {
     Rect frame;
     std::vector<FollowMove> moves;
+    Rect committed;  // the group's frame as the main thread holds it
     friend bool operator==(const FollowPlan&, const FollowPlan&) = default;
 };
 

@@ -30,11 +30,11 @@ std::optional<FollowPlan> FollowSnapshot::plan(const FollowRequest& request) con
                        group.zoom->isEchoAfterRestore(request.frame, tolerance, zoomMinInterval, request.now))) {
         return std::nullopt;
     }
-    if (request.frame == group.frame || group.movers.empty()) return std::nullopt;
+    if (group.movers.empty()) return std::nullopt;
     if (!(confinedToDropHost(request.frame, std::nullopt, screens, barRoom, edgeKeep) == request.frame)) {
         return std::nullopt;
     }
-    return FollowPlan{request.frame, group.movers};
+    return FollowPlan{request.frame, group.movers, group.frame};
 }
 
 }  // namespace tessaly
