@@ -5,8 +5,11 @@
 namespace tessaly {
 
 void MemberFollow::setPlanner(FollowPlanner planner) {
+    const double at = now();
     std::lock_guard lock(mutex_);
     planner_ = std::move(planner);
+    // Moves nobody took (the window left, the main thread decided otherwise).
+    std::erase_if(sent_, [at](const auto& entry) { return at - entry.second.back().at > sentLifetime; });
 }
 
 std::size_t MemberFollow::follow(FollowRequest request) {
