@@ -40,6 +40,10 @@ enum class MouseTapEventType {
     other,
 };
 
+// The left button's state as last seen; unknown where the answer would
+// need a question to the system.
+enum class ButtonState { up, down, unknown };
+
 struct MouseTapEvent {
     MouseTapEventType type = MouseTapEventType::other;
     Point location;        // where the pointer was when the event was read
@@ -79,6 +83,11 @@ public:
 
     // Live state of the whole login session, read now.
     virtual bool isLeftButtonDown() const = 0;
+    // The same, never unknown here; a backend that keeps the button's state
+    // from its events answers without asking the system.
+    virtual ButtonState leftButtonState() const {
+        return isLeftButtonDown() ? ButtonState::down : ButtonState::up;
+    }
     virtual EventFlags modifierFlags() const = 0;
     virtual Point pointerLocation() const = 0;
 };

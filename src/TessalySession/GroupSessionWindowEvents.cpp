@@ -37,7 +37,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     if (!group) return;
     // Kept also while the report itself is passed over (during a gesture,
     // while displays settle): the gesture's end or the resync follows it.
-    const bool newlyMaximized = event.maximized.any() && reportedMaximized(id) != event.maximized;
+    const bool maximizeChanged = reportedMaximized(id) != event.maximized;
     if (event.maximized.any()) maximizedMembers_[id] = event.maximized;
     else maximizedMembers_.erase(id);
     if (event.isFullScreen) {
@@ -73,16 +73,15 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
         adoptOrRestoreZoom(event.frame, id, *group);
         return;
     }
-    if (event.maximized.any() && isWindowManagerMaximized(*group)) {
-        // Maximised with its group, the window manager holds it there (its
-        // frame may differ from the group's by borders it hides). One that
-        // raises a window it maximises (metacity) has put it in front of
-        // the active member: that one comes back to the front.
-        if (newlyMaximized && isInFrontOf(id, group->activeWindowID)) {
-            windowSystem_->raiseAndActivate(group->activeWindowID);
-        }
-        return;
+    // A window manager that raises a window it maximises or restores
+    // (metacity, marco) has put the member in front of the active one: that
+    // one comes back to the front.
+    if (maximizeChanged && isInFrontOf(id, group->activeWindowID)) {
+        windowSystem_->raiseAndActivate(group->activeWindowID);
     }
+    // Maximised with its group, the window manager holds it there (its
+    // frame may differ from the group's by borders it hides).
+    if (event.maximized.any() && isWindowManagerMaximized(*group)) return;
     snapBack(*group, id, event.frame, event.maximized);
 }
 

@@ -195,6 +195,7 @@ TEST(AXObserverStreamThreads, ReleaseWhileTheThreadIsInsideTheCallback) {
     s.frame = Rect(0, 0, 100, 100);
     env.desktop->addWindow(s);
     env.desktop->setLatency(kPid, 0.001);  // every request takes a little (virtual) time
+    env.main->runPending();                // the window list's own notice of the new window
     ThreadQueueFactory threads;
     AXObserverThread thread(threads);
     const auto services = AXServices::make(env.services);

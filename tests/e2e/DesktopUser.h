@@ -106,8 +106,11 @@ public:
     // stacking, or above nothing but its own backing band lying on the
     // frame (metacity keeps the frames it stacks next to each other, which
     // lifts a backing from below the frame to above it).
+    // Windows no one sees (metacity's 1x1 marks off the top left corner)
+    // are left out.
     bool standsOn(xcb_window_t strip, xcb_window_t frameWindow) {
-        const auto all = screen.stack();
+        auto all = screen.stack();
+        std::erase_if(all, [](const ShownWindow& s) { return s.rect.maxX() <= 0 || s.rect.maxY() <= 0; });
         const auto at = [&](xcb_window_t w) {
             return std::find_if(all.begin(), all.end(), [w](const ShownWindow& s) { return s.window == w; });
         };

@@ -79,11 +79,7 @@ protected:
     void doubleClickBar(const std::vector<xcb_window_t>& members) {
         std::optional<std::pair<ShownWindow, std::vector<ShownTab>>> bar;
         ASSERT_TRUE(user->waitUntil([&] { return (bar = barOf(members)).has_value(); })) << "no bar";
-        user->input.moveTo(Point{bar->first.rect.minX() + 3, bar->first.rect.midY()});
-        for (int i = 0; i < 2; ++i) {
-            user->input.press(1);
-            user->input.release(1);
-        }
+        user->input.doubleClick(Point{bar->first.rect.minX() + 3, bar->first.rect.midY()});
     }
 };
 

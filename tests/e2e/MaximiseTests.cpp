@@ -106,13 +106,7 @@ protected:
         x.flush();
     }
 
-    void doubleClick(Point at) {
-        user->input.moveTo(at);
-        for (int i = 0; i < 2; ++i) {
-            user->input.press(1);
-            user->input.release(1);
-        }
-    }
+    void doubleClick(Point at) { user->input.doubleClick(at); }
     // A point of the title bar that the program's bar leaves free, also
     // when the bar lies inside the title bar.
     Point freeTitleBarPoint(xcb_window_t window) { return user->titleBarPoint(window, 50); }

@@ -63,6 +63,21 @@ protected:
             span + kHideBound);
         return seen;
     }
+    // The stacking of the members' frames (by index) and the bars, bottom to top.
+    std::string describeStacking(const std::vector<xcb_window_t>& members) {
+        std::string text;
+        for (const auto& w : user->screen.stack()) {
+            for (std::size_t i = 0; i < members.size(); ++i) {
+                if (w.window == user->screen.frameWindow(members[i])) text += " member" + std::to_string(i);
+            }
+            if (w.overrideRedirect && w.pid == ProcessID{program->pid()}) text += " " + DesktopUser::describe(w.rect);
+        }
+        for (std::size_t i = 0; i < members.size(); ++i) {
+            text += ", member" + std::to_string(i) + " " + DesktopUser::describe(user->frame(members[i]));
+        }
+        return text + ", tabs " + std::to_string(shownTabs()) + ", active " +
+               std::to_string(desktop->windows().activeWindow());
+    }
     std::size_t shownTabs() {
         const auto bars = user->bars();
         return bars.size() == 1 ? tabsOf(*desktop, bars.front()).size() : 0;
@@ -114,7 +129,7 @@ TEST_P(MemberDesktopsTest, AMemberSentToAnotherDesktopLeavesAtOnceAndNoBarFollow
     ASSERT_TRUE(switchTo(0));
     xcb_window_t active = kNoWindow;
     ASSERT_TRUE(user->waitUntil([&] { return (active = activeOf(staying)) != kNoWindow && shownTabs() == 2; }))
-        << "the bar did not come back above the group";
+        << "the bar did not come back above the group: " << describeStacking(staying);
 
     // The active member goes and the user follows it at once: the bar of
     // the group it left never shows over it there, and the group, a pair,

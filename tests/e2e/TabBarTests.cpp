@@ -478,11 +478,7 @@ TEST_F(TabBarTest, ADoubleClickMaximisesAndRestoresPlusAddsAWindowAndTheGroupIsN
     ASSERT_NE(strip, kNoWindow);
     const auto doubleClick = [&] {
         const ShownWindow bar = shownBar(strip);
-        user->input.moveTo(Point{bar.rect.maxX() - 12, bar.rect.midY()});
-        for (int i = 0; i < 2; ++i) {
-            user->input.press(1);
-            user->input.release(1);
-        }
+        user->input.doubleClick(Point{bar.rect.maxX() - 12, bar.rect.midY()});
     };
     const auto groupFrame = [&] {
         const xcb_window_t active = activeOf(windows);

@@ -34,6 +34,16 @@ public:
     }
     void press(std::uint8_t button = 1) { fake(XCB_BUTTON_PRESS, button); }
     void release(std::uint8_t button = 1) { fake(XCB_BUTTON_RELEASE, button); }
+    // Two clicks of the left button at `at`, sent in one go: a busy test
+    // process must not stretch them apart beyond a double click's time.
+    void doubleClick(Point at) {
+        moveTo(at);
+        for (int i = 0; i < 2; ++i) {
+            send(XCB_BUTTON_PRESS, 1);
+            send(XCB_BUTTON_RELEASE, 1);
+        }
+        x_.sync();
+    }
     void keyDown(xcb_keysym_t sym) { fake(XCB_KEY_PRESS, keycode(sym)); }
     void keyUp(xcb_keysym_t sym) { fake(XCB_KEY_RELEASE, keycode(sym)); }
 
@@ -44,8 +54,11 @@ public:
     }
 
 private:
-    void fake(std::uint8_t type, std::uint8_t detail, std::int16_t x = 0, std::int16_t y = 0) {
+    void send(std::uint8_t type, std::uint8_t detail, std::int16_t x = 0, std::int16_t y = 0) {
         xcb_test_fake_input(x_.get(), type, detail, XCB_CURRENT_TIME, x_.root(), x, y, XCB_NONE);
+    }
+    void fake(std::uint8_t type, std::uint8_t detail, std::int16_t x = 0, std::int16_t y = 0) {
+        send(type, detail, x, y);
         x_.sync();
     }
     xcb_keycode_t keycode(xcb_keysym_t sym) const {

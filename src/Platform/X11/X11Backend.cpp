@@ -49,7 +49,8 @@ bool X11Backend::startReader() {
                                 XCB_ATOM_CARDINAL, 32, 0, nullptr);
         });
     }
-    reader_ = X11EventReader::start(display_, [this](const X11Event& event) { dispatch(event); }, markWindow_);
+    reader_ = X11EventReader::start(display_, [this](const X11Event& event) { dispatch(event); }, markWindow_,
+                                    &buttons_);
     if (!reader_) return false;
     // Events wait for dispatchMutex_, so none is missed in between.
     cache_.watching(reader_->clientsAtStart());

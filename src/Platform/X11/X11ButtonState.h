@@ -3,11 +3,11 @@
 // thread and read from any thread without a round trip. Unknown until the
 // reader has a reason to know (and again whenever it may have missed a
 // press or a release): whoever needs the answer then asks the server.
+#include "Platform/InputMonitor.h"
+
 #include <atomic>
 
 namespace tessaly {
-
-enum class ButtonState { up, down, unknown };
 
 class X11ButtonState {
 public:

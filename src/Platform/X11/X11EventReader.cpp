@@ -1,10 +1,12 @@
 #include "Platform/X11/X11EventReader.h"
 
+#include "Platform/X11/X11RawInput.h"
 #include "Platform/X11/X11Windows.h"
 
 #include <xcb/randr.h>
 #include <xcb/screensaver.h>
 #include <xcb/xfixes.h>
+#include <xcb/xinput.h>
 
 #include <algorithm>
 
@@ -24,7 +26,7 @@ const T& as(const xcb_generic_event_t& event) {
 }  // namespace
 
 std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display, Handler handler,
-                                                      xcb_window_t markWindow) {
+                                                      xcb_window_t markWindow, X11ButtonState* buttons) {
     auto connection = X11Connection::open(display);
     if (!connection) return nullptr;
     std::unique_ptr<X11EventReader> reader(new X11EventReader(std::move(connection), std::move(handler)));
@@ -60,6 +62,7 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
                                                   XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
         }
     }
+    if (buttons) reader->watchButtons(*buttons);
     reader->clientsAtStart_ = reader->refreshClients();
     reader->watchWindowManager();
     // After the selection: a change in between arrives as an event too, and
@@ -69,7 +72,10 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
     X11EventReader* r = reader.get();
     if (!reader->thread_.start(
             *reader->x_, [r](const xcb_generic_event_t& event) { r->handle(event); },
-            [r] { r->publish(X11Event::Kind::connectionLost, kNoWindow); })) {
+            [r] {
+                if (r->buttons_) r->buttons_->lost();
+                r->publish(X11Event::Kind::connectionLost, kNoWindow);
+            })) {
         return nullptr;
     }
     return reader;
@@ -80,7 +86,64 @@ X11EventReader::X11EventReader(std::unique_ptr<X11Connection> connection, Handle
 
 X11EventReader::~X11EventReader() { stop(); }
 
-void X11EventReader::stop() { thread_.stop(); }
+void X11EventReader::stop() {
+    thread_.stop();
+    if (buttons_) buttons_->lost();
+}
+
+void X11EventReader::watchButtons(X11ButtonState& state) {
+    const auto opcode = X11RawInput::announce(*x_, true);
+    if (!opcode) return;  // the state stays unknown: its readers ask the server
+    inputOpcode_ = *opcode;
+    buttons_.emplace(state);
+    // Raw events of the devices behind the core pointer; changes of devices
+    // are only reported to a selection for all of them.
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t mask;
+    } selection[] = {
+        {{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+         XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE},
+        {{XCB_INPUT_DEVICE_ALL, 1}, XCB_INPUT_XI_EVENT_MASK_HIERARCHY},
+    };
+    static_assert(sizeof selection[0] == sizeof(xcb_input_event_mask_t) + sizeof(std::uint32_t));
+    xcb_input_xi_select_events(x_->get(), x_->root(), 2, &selection[0].head);
+    readButtonMapping();
+    seedButtons();
+}
+
+bool X11EventReader::readButtonMapping() {
+    xcb_connection_t* c = x_->get();
+    const auto reply = xcbReply(c, xcb_get_pointer_mapping_reply, xcb_get_pointer_mapping(c));
+    if (!reply) return buttons_->setMapping({});
+    const std::uint8_t* map = xcb_get_pointer_mapping_map(reply.get());
+    return buttons_->setMapping({map, map + xcb_get_pointer_mapping_map_length(reply.get())});
+}
+
+void X11EventReader::seedButtons() {
+    xcb_connection_t* c = x_->get();
+    if (const auto pointer = xcbReply(c, xcb_query_pointer_reply, xcb_query_pointer(c, x_->root()))) {
+        buttons_->seed((pointer->mask & XCB_BUTTON_MASK_1) != 0);
+    }
+}
+
+void X11EventReader::handleInput(const xcb_generic_event_t& event) {
+    const auto& generic = as<xcb_ge_generic_event_t>(event);
+    if (generic.extension != inputOpcode_) return;
+    switch (generic.event_type) {
+    case XCB_INPUT_RAW_BUTTON_PRESS:
+    case XCB_INPUT_RAW_BUTTON_RELEASE: {
+        const auto& e = as<xcb_input_raw_button_press_event_t>(event);
+        if (generic.event_type == XCB_INPUT_RAW_BUTTON_PRESS) buttons_->pressed(e.sourceid, e.detail);
+        else if (!buttons_->released(e.sourceid, e.detail)) seedButtons();
+        return;
+    }
+    case XCB_INPUT_HIERARCHY:
+        if (!buttons_->hierarchyChanged()) seedButtons();
+        return;
+    default: return;
+    }
+}
 
 void X11EventReader::publish(X11Event::Kind kind, xcb_window_t window, xcb_atom_t property) {
     X11Event event;
@@ -220,6 +283,14 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     const xcb_window_t root = x_->root();
     const auto type = event.response_type & 0x7f;
     if (type == 0) return;  // an error about a window that went away
+    if (buttons_ && type == XCB_GE_GENERIC) {
+        handleInput(event);
+        return;
+    }
+    if (buttons_ && type == XCB_MAPPING_NOTIFY) {
+        if (as<xcb_mapping_notify_event_t>(event).request == XCB_MAPPING_POINTER && !readButtonMapping()) seedButtons();
+        return;
+    }
     if (hasRandr_ && (type == randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                       type == randrFirstEvent_ + XCB_RANDR_NOTIFY)) {
         publish(X11Event::Kind::screenChanged, kNoWindow);

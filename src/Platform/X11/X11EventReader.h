@@ -10,12 +10,14 @@
 // thread through an eventfd and joins it; no callback runs afterwards.
 // stop() must not be called from inside the callback.
 #include "Platform/Geometry.h"
+#include "Platform/X11/X11ButtonTracker.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11EventThread.h"
 
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -85,8 +87,13 @@ public:
     // (a window of the caller's own) is reported as `marked`, in order with
     // every other event: a caller that changes it after a request learns
     // when the events the server sent before that request have come by.
+    // With `buttons`, the reader keeps it current from XInput 2.2 raw
+    // button events, in order with every other event (a press comes before
+    // the configure events of the move it starts); without XI 2.2 it stays
+    // unknown. `buttons` must outlive the reader.
     static std::unique_ptr<X11EventReader> start(const std::string& display, Handler handler,
-                                                 xcb_window_t markWindow = kNoWindow);
+                                                 xcb_window_t markWindow = kNoWindow,
+                                                 X11ButtonState* buttons = nullptr);
     ~X11EventReader();
     X11EventReader(const X11EventReader&) = delete;
     X11EventReader& operator=(const X11EventReader&) = delete;
@@ -99,6 +106,15 @@ public:
 private:
     X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler);
     void handle(const xcb_generic_event_t& event);
+    // Selects raw button events and device changes, then reads the
+    // mapping and seeds the state.
+    void watchButtons(X11ButtonState& state);
+    void handleInput(const xcb_generic_event_t& event);
+    // False when a held button makes the state unknown (see X11ButtonTracker).
+    bool readButtonMapping();
+    // One QueryPointer, on this connection: the events read with its reply
+    // came before it and replay what it already shows.
+    void seedButtons();
     // Re-reads the client list, watching new clients; answers the list,
     // and in `added` the clients that joined it.
     std::vector<xcb_window_t> refreshClients(std::vector<xcb_window_t>* added = nullptr);
@@ -133,6 +149,8 @@ private:
     bool hasXFixes_ = false;
     X11EventThread thread_;
     std::vector<xcb_window_t> clientsAtStart_;
+    std::optional<X11ButtonTracker> buttons_;  // with XI 2.2; reader thread only once started
+    std::uint8_t inputOpcode_ = 0;
 
     // Touched on the reader thread only (and in start() before it runs).
     std::unordered_set<xcb_window_t> clients_;

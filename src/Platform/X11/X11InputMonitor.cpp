@@ -15,8 +15,8 @@ constexpr std::uint32_t kLeftButton = 1;
 
 class X11MouseTap final : public MouseTap {
 public:
-    X11MouseTap(X11RawInput input, X11ModifierMasks masks)
-        : input_(std::move(input)), x_(input_.connection.get()), masks_(masks) {}
+    X11MouseTap(X11RawInput input, X11ModifierMasks masks, std::shared_ptr<X11ButtonState> tapped)
+        : input_(std::move(input)), x_(input_.connection.get()), masks_(masks), tapped_(std::move(tapped)) {}
     ~X11MouseTap() override { invalidate(); }
 
     void start(std::shared_ptr<DispatchQueue> thread, Handler handler) override {
@@ -40,6 +40,7 @@ public:
         // Outside the lock: the thread may be waiting for it to queue an event.
         std::lock_guard stopping(stopMutex_);
         thread_.stop();
+        tapped_->setLeft(ButtonState::unknown);
     }
 
 private:
@@ -53,6 +54,7 @@ private:
             if (button != kLeftButton) return;
             const bool press = raw == XCB_INPUT_RAW_BUTTON_PRESS;
             leftDown_ = press;
+            tapped_->setLeft(press ? ButtonState::down : ButtonState::up);
             type = press ? MouseTapEventType::leftMouseDown : MouseTapEventType::leftMouseUp;
             break;
         }
@@ -76,6 +78,7 @@ private:
     X11RawInput input_;
     X11Connection* const x_;  // input_'s
     const X11ModifierMasks masks_;
+    const std::shared_ptr<X11ButtonState> tapped_;
     bool leftDown_ = false;  // tap thread only
 
     std::mutex mutex_;
@@ -95,7 +98,7 @@ std::unique_ptr<MouseTap> X11InputMonitor::makeMouseTap() {
     auto input = X11RawInput::open(backend_->display(), false);
     if (!input) return nullptr;
     const auto masks = X11ModifierMasks::read(*input->connection);
-    return std::make_unique<X11MouseTap>(std::move(*input), masks);
+    return std::make_unique<X11MouseTap>(std::move(*input), masks, tapped_);
 }
 
 XReply<xcb_query_pointer_reply_t> X11InputMonitor::queryPointer() const {
@@ -103,10 +106,20 @@ XReply<xcb_query_pointer_reply_t> X11InputMonitor::queryPointer() const {
     return xcbReply(x.get(), xcb_query_pointer_reply, xcb_query_pointer(x.get(), x.root()));
 }
 
-bool X11InputMonitor::isLeftButtonDown() const {
+ButtonState X11InputMonitor::leftButtonState() const {
+    const ButtonState read = backend_->buttons().left();
+    const ButtonState tapped = tapped_->left();
+    // The tap reads a connection of its own: where it saw otherwise, one of
+    // the two has not caught up yet (a drag the tap started must not look
+    // released because the reader lags), and the server decides.
+    if (read != ButtonState::unknown && (tapped == ButtonState::unknown || tapped == read)) return read;
+    ++buttonQueries_;
     const auto pointer = queryPointer();
-    return pointer && (pointer->mask & XCB_BUTTON_MASK_1);
+    if (!pointer) return ButtonState::unknown;
+    return (pointer->mask & XCB_BUTTON_MASK_1) ? ButtonState::down : ButtonState::up;
 }
+
+bool X11InputMonitor::isLeftButtonDown() const { return leftButtonState() == ButtonState::down; }
 
 EventFlags X11InputMonitor::modifierFlags() const {
     const auto pointer = queryPointer();

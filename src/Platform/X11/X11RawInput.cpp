@@ -7,13 +7,19 @@ namespace tessaly {
 std::optional<X11RawInput> X11RawInput::open(const std::string& display, bool needsGrabs) {
     auto connection = X11Connection::open(display);
     if (!connection) return std::nullopt;
-    xcb_connection_t* c = connection->get();
+    const auto opcode = announce(*connection, needsGrabs);
+    if (!opcode) return std::nullopt;
+    return X11RawInput{std::move(connection), *opcode};
+}
+
+std::optional<std::uint8_t> X11RawInput::announce(const X11Connection& connection, bool needsGrabs) {
+    xcb_connection_t* c = connection.get();
     const auto* ext = xcb_get_extension_data(c, &xcb_input_id);
     if (!ext || !ext->present) return std::nullopt;
     const auto version = xcbReply(c, xcb_input_xi_query_version_reply, xcb_input_xi_query_version(c, 2, 2));
     if (!version || version->major_version < 2) return std::nullopt;
     if (needsGrabs && version->major_version == 2 && version->minor_version < 2) return std::nullopt;
-    return X11RawInput{std::move(connection), ext->major_opcode};
+    return ext->major_opcode;
 }
 
 void X11RawInput::select() const {

@@ -19,6 +19,9 @@ struct X11RawInput {
     // Absent without a server or XInput 2 (with `needsGrabs`, 2.2: events
     // during the window manager's grab).
     static std::optional<X11RawInput> open(const std::string& display, bool needsGrabs);
+    // Announces XInput 2 (2.2 with `needsGrabs`) on `connection`: the
+    // extension's major opcode, or nothing where the server lacks it.
+    static std::optional<std::uint8_t> announce(const X11Connection& connection, bool needsGrabs);
     // Selects raw button presses and releases and raw motion on the root;
     // in place when this returns.
     void select() const;

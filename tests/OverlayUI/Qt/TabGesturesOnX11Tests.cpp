@@ -270,11 +270,15 @@ TESSALY_QT_X11_TEST_F(TabGesturesOnX11, TabGesturesOnX11_Spring, Run) {
 
     // On to the inactive tab: the bar still hears the pointer, and the tab
     // springs once the pointer has rested on it.
+    // A source sends the next position only once the last one is answered
+    // (Qt folds positions that queue up into one).
     int positions = 1;
     const bool sprang = waitUntil([&] {
-        source.position(strip, onScreen(other, other.rect().center() + QPoint(positions % 3, 0)));
-        ++positions;
         collect();
+        if (static_cast<int>(answers.size()) >= positions) {
+            source.position(strip, onScreen(other, other.rect().center() + QPoint(positions % 3, 0)));
+            ++positions;
+        }
         return hasIntent("select " + std::to_string(inactive));
     });
     ASSERT_TRUE(sprang) << "the tab under the drag never sprang (" << answers.size() << " answers to " << positions

@@ -9,6 +9,7 @@
 #include <xcb/xtest.h>
 
 #include <algorithm>
+#include <mutex>
 
 namespace tessaly::test {
 namespace {
@@ -68,8 +69,8 @@ TEST_F(X11InputTest, TheMouseTapReportsLeftButtonDragsWithPositionAndModifiers) 
     key(kShiftL, true);
     EXPECT_EQ(input.modifierFlags(), InputFlags::shift);
     fake(XCB_BUTTON_PRESS, 1);
-    EXPECT_TRUE(input.isLeftButtonDown());
     ASSERT_TRUE(work.runUntil([&] { return has(MouseTapEventType::leftMouseDown); }));
+    EXPECT_TRUE(input.isLeftButtonDown());
     fake(XCB_MOTION_NOTIFY, 0, 150, 120);
     fake(XCB_MOTION_NOTIFY, 0, 200, 140);
     ASSERT_TRUE(work.runUntil([&] { return events.back().location == Point{200, 140}; }));
@@ -143,6 +144,132 @@ TEST_F(X11InputTest, AShiftDragOnTheTitleBarMovesTheWindowAndTheTapSeesIt) {
     EXPECT_GE(std::count_if(events.begin(), events.end(),
                             [](const MouseTapEvent& e) { return e.type == MouseTapEventType::leftMouseDragged; }),
               2);
+}
+
+// The left button from the event reader's raw events: no round trip while
+// it knows, in order with the configure events of the moves it starts.
+class X11ButtonStateTest : public X11InputTest {
+protected:
+    ButtonState left() const { return backend->buttons().left(); }
+    bool leftBecomes(ButtonState state) {
+        return desktop->waitUntil([&] { return left() == state; });
+    }
+    bool serverSaysLeftDown() {
+        auto& x11 = desktop->connection();
+        const auto pointer = xcbReply(x11.get(), xcb_query_pointer_reply, xcb_query_pointer(x11.get(), x11.root()));
+        return pointer && (pointer->mask & XCB_BUTTON_MASK_1);
+    }
+    // Answers whether the server took it (a held button it would change refuses).
+    bool setMapping(std::vector<std::uint8_t> map) {
+        auto& x11 = desktop->connection();
+        const auto reply = xcbReply(x11.get(), xcb_set_pointer_mapping_reply,
+                                    xcb_set_pointer_mapping(x11.get(), static_cast<std::uint8_t>(map.size()), map.data()));
+        return reply && reply->status == XCB_MAPPING_STATUS_SUCCESS;
+    }
+    void TearDown() override {
+        if (!original.empty()) {
+            for (const std::uint8_t b : {1, 2, 3}) fake(XCB_BUTTON_RELEASE, b);
+            setMapping(original);
+        }
+        X11InputTest::TearDown();
+    }
+    std::vector<std::uint8_t> mapping() {
+        auto& x11 = desktop->connection();
+        const auto reply = xcbReply(x11.get(), xcb_get_pointer_mapping_reply, xcb_get_pointer_mapping(x11.get()));
+        if (!reply) return {};
+        const auto* map = xcb_get_pointer_mapping_map(reply.get());
+        return {map, map + xcb_get_pointer_mapping_map_length(reply.get())};
+    }
+
+    std::vector<std::uint8_t> original;  // the mapping to restore
+};
+
+TEST_F(X11ButtonStateTest, APressDuringTheWindowManagersMoveIsSeenBeforeTheMoveWithoutAskingTheServer) {
+    auto xlogo = desktop->launchXlogo("200x200+400+300");
+    ASSERT_TRUE(xlogo);
+    const Rect before = desktop->windows().read(xlogo->window)->frame;
+    X11InputMonitor input(backend);
+    const auto x = static_cast<std::int16_t>(before.minX() + 60);
+    const auto y = static_cast<std::int16_t>(before.minY() + 10);  // on the title bar
+    fake(XCB_MOTION_NOTIFY, 0, x, y);
+
+    // Before the reader runs nothing is known: the server is asked.
+    fake(XCB_BUTTON_PRESS, 1);
+    EXPECT_EQ(left(), ButtonState::unknown);
+    EXPECT_TRUE(input.isLeftButtonDown());
+    EXPECT_EQ(input.buttonQueries(), 1u);
+
+    // The reader starts with the button held (its seed), and sees the
+    // release. Each frame event reports the state as the reader had it then.
+    std::mutex mutex;
+    std::vector<ButtonState> atMoves;
+    auto subscription = backend->subscribe([&](const X11Event& event) {
+        if (event.kind != X11Event::Kind::frameChanged || event.window != xlogo->window || !event.rootChild) return;
+        std::lock_guard lock(mutex);
+        atMoves.push_back(left());
+    });
+    ASSERT_TRUE(subscription);
+    EXPECT_EQ(left(), ButtonState::down);
+    fake(XCB_BUTTON_RELEASE, 1);
+    ASSERT_TRUE(leftBecomes(ButtonState::up));
+    const auto queries = input.buttonQueries();
+    EXPECT_FALSE(input.isLeftButtonDown());
+
+    // A title-bar drag: openbox grabs the pointer and moves the window.
+    fake(XCB_BUTTON_PRESS, 1);
+    int step = 0;
+    bool following = false;
+    const auto origin = [&] { return desktop->windows().read(xlogo->window)->frame.origin; };
+    while (!following && step < 20) {
+        ++step;
+        fake(XCB_MOTION_NOTIFY, 0, static_cast<std::int16_t>(x + 10 * step), static_cast<std::int16_t>(y + 5 * step));
+        following = desktop->waitUntil([&] { return origin() != before.origin; }, std::chrono::milliseconds(500));
+    }
+    ASSERT_TRUE(following) << "openbox did not move the window on a title-bar drag";
+    EXPECT_EQ(left(), ButtonState::down);
+    EXPECT_TRUE(input.isLeftButtonDown());
+    fake(XCB_BUTTON_RELEASE, 1);
+    ASSERT_TRUE(leftBecomes(ButtonState::up));
+    EXPECT_FALSE(input.isLeftButtonDown());
+    EXPECT_EQ(input.buttonQueries(), queries) << "asked the server while the state was known";
+
+    std::lock_guard lock(mutex);
+    ASSERT_FALSE(atMoves.empty());
+    EXPECT_TRUE(std::all_of(atMoves.begin(), atMoves.end(), [](ButtonState s) { return s == ButtonState::down; }))
+        << "a move was reported before the press that started it";
+}
+
+TEST_F(X11ButtonStateTest, TheLeftButtonFollowsTheCorePointerMapping) {
+    auto subscription = backend->subscribe([](const X11Event&) {});
+    ASSERT_TRUE(subscription);
+    ASSERT_EQ(left(), ButtonState::up);
+    original = mapping();
+    ASSERT_GE(original.size(), 3u);
+
+    // Left-handed: physical 3 is the left button, physical 1 is not.
+    auto swapped = original;
+    std::swap(swapped[0], swapped[2]);
+    ASSERT_TRUE(setMapping(swapped));
+    fake(XCB_BUTTON_PRESS, 1);
+    fake(XCB_BUTTON_PRESS, 3);
+    ASSERT_TRUE(leftBecomes(ButtonState::down));
+    EXPECT_TRUE(serverSaysLeftDown());
+    fake(XCB_BUTTON_RELEASE, 3);
+    ASSERT_TRUE(leftBecomes(ButtonState::up)) << "physical button 1, still held, taken for the left one";
+    EXPECT_FALSE(serverSaysLeftDown());
+
+    // The mapping changes while physical 1 is held: its release would now
+    // be read otherwise, so the reader asks the server again.
+    auto again = swapped;
+    std::swap(again[1], again[2]);  // physical 2 is the left button now
+    ASSERT_TRUE(setMapping(again));
+    fake(XCB_BUTTON_PRESS, 2);
+    ASSERT_TRUE(leftBecomes(ButtonState::down));
+    EXPECT_TRUE(serverSaysLeftDown());
+    fake(XCB_BUTTON_RELEASE, 1);
+    fake(XCB_BUTTON_RELEASE, 2);
+    ASSERT_TRUE(leftBecomes(ButtonState::up));
+    EXPECT_FALSE(serverSaysLeftDown());
 }
 
 TEST_F(X11InputTest, HotKeysFireOncePerPressWhateverTheLockKeys) {

@@ -12,6 +12,7 @@
 
 #include <signal.h>
 #include <unistd.h>
+#include <xcb/xtest.h>
 
 #include <algorithm>
 #include <condition_variable>
@@ -598,6 +599,11 @@ TEST_F(X11ServicesTest, AServerThatDiesIsAFailureEverywhere) {
     // The program hears of it once, to leave with a clear message.
     int lost = 0;
     ASSERT_TRUE(platform->backend()->setConnectionLostHandler([&, main] { main->post([&] { ++lost; }); }));
+    // The server dies with the button held: that is no longer known.
+    auto& x11 = desktop->connection();
+    xcb_test_fake_input(x11.get(), XCB_BUTTON_PRESS, 1, XCB_CURRENT_TIME, x11.root(), 0, 0, XCB_NONE);
+    x11.sync();
+    ASSERT_TRUE(desktop->waitUntil([&] { return platform->backend()->buttons().left() == ButtonState::down; }));
 
     kill(desktop->serverPid(), SIGKILL);
     ASSERT_TRUE(X11Desktop::waitForExit(desktop->serverPid(), kX11Patience));
@@ -612,6 +618,8 @@ TEST_F(X11ServicesTest, AServerThatDiesIsAFailureEverywhere) {
     EXPECT_FALSE(services.workspace->activate(xterm->pid));
     EXPECT_FALSE(hotkeys->registerHotKey(0x7C, 0x1800, HotKeyID{1, 1}));
     EXPECT_EQ(input->pointerLocation(), Point{});
+    EXPECT_EQ(platform->backend()->buttons().left(), ButtonState::unknown);
+    EXPECT_FALSE(input->isLeftButtonDown());
     // Everything still shuts down in order.
     tap->invalidate();
     observer->invalidate();
