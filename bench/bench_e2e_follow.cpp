@@ -1,5 +1,5 @@
 // Live follow through the real program on a headless desktop (Xvfb +
-// openbox): groups of 2, 5, 10 and 20 windows, rebuilt by the program from a
+// openbox): groups of 2, 5, 10, 20 and 30 windows, rebuilt by the program from a
 // relaunch handoff at its start, then the active member is moved again and
 // again. Measured: from the active member's frame reporting its new place
 // (ConfigureNotify) to the last other member's frame reporting it.
@@ -36,7 +36,7 @@ constexpr std::uint16_t kHeight = 140;
 constexpr std::uint16_t kBarHeight = 30;
 constexpr std::int16_t kShift = 24;  // each move goes between home and home + this, both ways
 constexpr double kTarget = 1.2;
-const std::vector<int> kSizes = {2, 5, 10, 20};
+const std::vector<int> kSizes = {2, 5, 10, 20, 30};
 
 struct Set {
     std::vector<xcb_window_t> windows;  // the active member first
@@ -219,7 +219,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     Fixture f;
-    f.desktop = bench::startDesktopOrSkip("bench_e2e_follow", 1600, 1000);
+    f.desktop = bench::startDesktopOrSkip("bench_e2e_follow", 2000, 1000);
     if (!f.desktop) return 0;
     f.bare = X11Connection::open(f.desktop->display());
     if (!f.bare) return 1;

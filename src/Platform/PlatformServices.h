@@ -9,6 +9,7 @@
 #include "Platform/Clock.h"
 #include "Platform/DispatchQueue.h"
 #include "Platform/Displays.h"
+#include "Platform/MemberFollow.h"
 #include "Platform/DockBadges.h"
 #include "Platform/MainExecutor.h"
 #include "Platform/PrivateWindowServer.h"
@@ -30,6 +31,7 @@ struct PlatformServices {
     std::shared_ptr<SystemProbes> systemProbes;
     std::shared_ptr<WindowHints> windowHints;      // may be null: no size hints known
     std::shared_ptr<WindowMoveAssist> moveAssist;  // may be null: the window manager moves by itself
+    std::shared_ptr<MemberFollow> memberFollow;    // may be null: members move from the main thread only
 
     std::shared_ptr<Clock> clock;
     std::shared_ptr<MainExecutor> mainExecutor;

@@ -176,11 +176,22 @@ void AXWindowSystem::setFrame(const Rect& frame, WindowID of) {
     if (const AXWindowRef w = window(of)) setFrame(frame, w);
 }
 
+std::shared_ptr<void> AXWindowSystem::willWrite(const AXWindowRef& window) const {
+    const auto& follow = platform_.memberFollow;
+    if (!follow || !window->windowID) return nullptr;
+    return follow->willWrite(*window->windowID);
+}
+
 void AXWindowSystem::setFrame(const Rect& frame, const AXWindowRef& of) {
     if (!of) return;
+    // Sent already, the moment the platform read the change that led here.
+    if (const auto& follow = platform_.memberFollow; follow && of->windowID && follow->takeSent(*of->windowID, frame)) {
+        return;
+    }
     EffectsContext context = effectsContext(of->pid);
-    context.queue->async([app = std::move(context.app), window = of, frame] {
+    context.queue->async([app = std::move(context.app), window = of, frame, writing = willWrite(of)]() mutable {
         app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
+        writing.reset();
     });
 }
 
@@ -188,10 +199,11 @@ void AXWindowSystem::setMaximized(MaximizedAxes axes, const Rect& frame, WindowI
     const AXWindowRef tracked = window(of);
     if (!tracked) return;
     EffectsContext context = effectsContext(tracked->pid);
-    context.queue->async([app = std::move(context.app), window = tracked, axes, frame] {
-        if (window->setMaximized(axes)) return;
-        app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
-    });
+    context.queue->async(
+        [app = std::move(context.app), window = tracked, axes, frame, writing = willWrite(tracked)]() mutable {
+            if (!window->setMaximized(axes)) app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
+            writing.reset();
+        });
 }
 
 void AXWindowSystem::readFrame(WindowID of, std::function<void(std::optional<Rect>)> completion) {

@@ -92,6 +92,9 @@ private:
     // Reads a tracked window's frame on its application's queue and reports it.
     void reportFrameChange(WindowID id);
     void reassertIfRequested(ProcessID activatedPID);
+    // Held until a write to the window has gone out: the platform moves it
+    // on its own only after that (see MemberFollow).
+    std::shared_ptr<void> willWrite(const AXWindowRef& window) const;
     double now() const;
 
     PlatformServices platform_;

@@ -50,6 +50,7 @@ GroupSession::GroupSession(Services services, bool usePublicZSync)
     }
     scheduleNextSweep();
     observeWorkspace();
+    publishFollow();
 }
 
 GroupSession::~GroupSession() {
@@ -92,7 +93,11 @@ void GroupSession::observeWorkspace() {
     Workspace* workspace = services_.platform.workspace.get();
     if (!workspace) return;
     auto observe = [&](WorkspaceNotification kind, std::function<void(const WorkspaceEvent&)> handler) {
-        observers_.push_back(workspace->addObserver(kind, guarded(std::move(handler))));
+        observers_.push_back(workspace->addObserver(kind, guarded([this, handler = std::move(handler)](
+                                                                   const WorkspaceEvent& event) {
+                                                        handler(event);
+                                                        publishFollow();
+                                                    })));
     };
     observe(WorkspaceNotification::activeSpaceDidChange, [this](const WorkspaceEvent&) { runSweep(true); });
     observe(WorkspaceNotification::windowDidChangeSpace, [this](const WorkspaceEvent& event) {
@@ -136,6 +141,7 @@ void GroupSession::shutdown() {
     // window-system reports, the badge monitor and queued work do nothing,
     // and the window system no longer reads frames for nobody.
     windowSystem_->onEvent = nullptr;
+    if (const auto& follow = services_.platform.memberFollow) follow->setPlanner({});
     alive_.reset();
 }
 
@@ -214,6 +220,7 @@ void GroupSession::handleGroupEvent(const GroupEvent& event) {
                },
                event.payload);
     updateBadgeMonitor();
+    publishFollow();
     --engineReportDepth_;
 }
 

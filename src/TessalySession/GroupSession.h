@@ -71,6 +71,7 @@
 #include "TessalyCore/UpdateHandoff.h"
 #include "TessalyCore/WindowDiscovery.h"
 #include "TessalyCore/WindowSystemEvent.h"
+#include "TessalySession/FollowSnapshot.h"
 #include "TessalyCore/ZoomRecord.h"
 #include "TessalySession/BarDragSession.h"
 #include "TessalySession/BarDropOutcome.h"
@@ -226,6 +227,14 @@ public:
     AXWindowRef visibleDriveWindow(const TabGroup& group);
     void deferAdoptUntilPointerRelease(const Uuid& groupID);
 
+    // ---- Members moved by the platform (GroupSessionFollow.cpp) ----
+    FollowSnapshot followSnapshot() const;
+    // Hands the platform the state its member moves go by, when it changed.
+    void publishFollow();
+    // The window reports a frame the platform moved it to for a change of
+    // its active member that is still on its way here: not a stray.
+    bool isOnItsWay(WindowID windowID, const Rect& frame) const;
+
     // ---- Display settle, sleep and wake ------------------------------------
 
     void handleSleep(const std::string& reason);
@@ -245,6 +254,9 @@ public:
     MaximizedAxes reportedMaximized(WindowID windowID) const;
     const SnapBackBudget& snapBackBudget() const { return snapBackBudget_; }
     const std::set<Uuid>& pointerSettlePending() const { return pointerSettlePending_; }
+    // What the platform moves members by is the session's state as it
+    // stands (true without a platform that moves them).
+    bool isFollowSnapshotCurrent() const;
     const DockBadgeMonitor& badgeMonitor() const { return *badgeMonitor_; }
     const OffSpaceReconciler& offSpaceReconciler() const { return *offSpaceReconciler_; }
     const HotkeyManager* hotkeys() const { return hotkeys_.get(); }
@@ -608,6 +620,7 @@ private:
     std::map<WindowID, WindowID> tabbedAsideHost_;
     OSFocusGate osFocusGate_{focusVerdictTTL};
     DisplaySettleState settleState_;
+    std::shared_ptr<const FollowSnapshot> followPublished_;
     bool pendingSpaceReplace_ = false;
     bool focusSweepScheduled_ = false;
     bool listUnread_ = false;  // the last sweep found the window list empty or unreadable

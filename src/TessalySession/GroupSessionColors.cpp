@@ -22,6 +22,7 @@ void GroupSession::updateTabBarHeight(double height) {
     const double oldHeight = overlay_->tabBarHeight();
     if (oldHeight == height) return;
     overlay_->setTabBarHeight(height);
+    publishFollow();
     // The room kept above a group is the bar's height on screen.
     const double oldRoom = overlay_->barRoom(oldHeight);
     const double newRoom = overlay_->barRoom(height);

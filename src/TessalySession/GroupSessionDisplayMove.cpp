@@ -54,6 +54,7 @@ void GroupSession::tabBarDidRequestMaximize(const Uuid& groupID) {
         } else {
             zoomRecords_.erase(groupID);
         }
+        publishFollow();
     });
 }
 

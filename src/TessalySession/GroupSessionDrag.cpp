@@ -171,6 +171,7 @@ void GroupSession::handleDragEvent(const DragGroupingEvent& event) {
                        if (liveFollow_ && liveFollow_->windowID == e.draggedWindowID) {
                            // The dragged window leaves its group: the others come back.
                            ended = std::exchange(liveFollow_, std::nullopt);
+                           publishFollow();
                            overlay_->setBarSeamHidden(false, ended->groupID);
                            returnParked(ended->parked, ended->originalFrame);
                        }
@@ -237,11 +238,13 @@ void GroupSession::startLiveFollow(WindowID windowID) {
     follow.originalFrame = group->frame;
     follow.parked = std::move(parked);
     liveFollow_ = std::move(follow);
+    publishFollow();
 }
 
 void GroupSession::endLiveFollow(WindowID windowID) {
     if (!liveFollow_ || liveFollow_->windowID != windowID) return;
     const LiveFollowSession follow = *std::exchange(liveFollow_, std::nullopt);
+    publishFollow();
     overlay_->setBarSeamHidden(false, follow.groupID);
     const auto group = engine_->group(follow.groupID);
     if (!group || !group->contains(windowID)) {

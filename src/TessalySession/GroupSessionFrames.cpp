@@ -29,10 +29,7 @@ Size GroupSession::sizeIncrements(WindowID windowID) const {
 }
 
 Rect GroupSession::confinedToDropHost(const Rect& frame, std::optional<Point> cursor) const {
-    const std::vector<ScreenBox> all = screens();
-    const std::optional<ScreenBox> host = WindowPlacement::dropHost(frame, cursor, all);
-    if (!host) return frame;
-    return WindowPlacement::confine(frame, *host, all, overlay_->barRoom(), edgeKeepOnScreen, true);
+    return tessaly::confinedToDropHost(frame, cursor, screens(), overlay_->barRoom(), edgeKeepOnScreen);
 }
 
 Rect GroupSession::adoptFrame(const Rect& frame, WindowID from, bool force, std::optional<Point> droppedAt) {
@@ -80,6 +77,7 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
         ZoomRecord::make(group.frame, frame, committed, record, resyncVerifyTolerance, at);
     if (!made) return;
     zoomRecords_[group.id] = *made;
+    publishFollow();
     trace("zoom record: " + std::to_string(from) + " requested=" + frameLog(frame) + " zoomed=" +
           frameLog(committed) + " back=" + frameLog(made->restoreFrame));
 }
@@ -103,6 +101,7 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
               " group=" + frameLog(*shown) + " back=" + frameLog(back));
         engine_->commitMaximizedFrame(*shown, from, maximized);
         zoomRecords_[group.id] = ZoomRecord{back, frame, *shown, now(), std::nullopt, maximized};
+        publishFollow();
         return true;
     }
     if (!record || !record->windowManagerAxes.any()) return false;
@@ -125,6 +124,7 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
     // may come one after the other), where it is is the group frame, as it
     // is: nothing is set on the window.
     engine_->commitGroupFrame(frame, from, false);
+    publishFollow();
     return true;
 }
 

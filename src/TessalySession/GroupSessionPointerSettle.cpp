@@ -6,6 +6,7 @@ namespace tessaly {
 
 void GroupSession::deferAdoptUntilPointerRelease(const Uuid& groupID) {
     pointerSettlePending_.insert(groupID);
+    publishFollow();
     if (pointerSettleTimer_) return;
     pointerSettleTimer_ = services_.platform.mainExecutor->scheduleRepeating(
         pointerSettleInterval, guarded([this] { settlePendingIfPointerReleased(); }));
@@ -15,6 +16,7 @@ void GroupSession::settlePendingIfPointerReleased() {
     if (isLeftButtonDown()) return;
     pointerSettleTimer_.cancel();
     const std::set<Uuid> pending = std::exchange(pointerSettlePending_, {});
+    publishFollow();
     for (const Uuid& groupID : pending) {
         const std::optional<WindowID> active = settleableActive(groupID);
         if (!active) continue;

@@ -35,6 +35,7 @@ namespace tessaly {
 
 void GroupSession::runSweep(bool spaceChanged) {
     sweep(spaceChanged);
+    publishFollow();
     scheduleNextSweep();
 }
 

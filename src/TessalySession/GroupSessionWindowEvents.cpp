@@ -28,6 +28,7 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
                    [&](const E::FocusedWindowChanged& e) { handleFocusChanged(e); },
                },
                event.payload);
+    publishFollow();
 }
 
 void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChanged& event) {
@@ -63,8 +64,13 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
         // it is followed at once, also with the button held (a double
         // click on the title bar).
         if (followWindowManagerMaximize(event.frame, event.maximized, id, *group)) return;
-        if (isLeftButtonDown()) deferAdoptUntilPointerRelease(group->id);
-        else adoptOrRestoreZoom(event.frame, id, *group);
+        if (isLeftButtonDown()) {
+            deferAdoptUntilPointerRelease(group->id);
+            return;
+        }
+        // The platform may have moved the other members already.
+        const MemberFollow::Adoption adoption(services_.platform.memberFollow, id);
+        adoptOrRestoreZoom(event.frame, id, *group);
         return;
     }
     // A window manager that raises a window it maximises or restores
@@ -88,6 +94,7 @@ bool GroupSession::isInFrontOf(WindowID window, WindowID other) const {
 }
 
 void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized) {
+    if (isOnItsWay(windowID, frame)) return;
     const SnapBackBudget::Verdict verdict =
         snapBackBudget_.decide(windowID, group.frame, frame, sizeIncrements(windowID));
     if (verdict.kind == SnapBackBudget::VerdictKind::landed) return;

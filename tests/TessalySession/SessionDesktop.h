@@ -93,6 +93,8 @@ protected:
         env.desktop->addApplication(
             {browser, "org.example.Browser", "Browser", "/usr/share/applications/browser.desktop"});
         input->setPointerObserver([this](const MouseTapEvent& e) { windowManager(e); });
+        // Members follow a user's move at once, as on X11, whenever the button is up.
+        env.desktop->setLeftButtonSource([input = input] { return input->isLeftButtonDown(); });
     }
     ~SessionDesktop() override {
         session.reset();
@@ -109,7 +111,13 @@ protected:
     }
 
     // ---- Time ----
-    void settle() { env.settle(); }
+    void settle() {
+        env.settle();
+        // Every change of what member moves go by is handed to the desktop.
+        if (session) {
+            EXPECT_TRUE(session->isFollowSnapshotCurrent());
+        }
+    }
     // Runs the desktop for `seconds` in small steps: timers fire, the
     // accessibility and tap queues hand their work over, the main queue runs.
     void run(double seconds, double step = 1.0 / 240) {

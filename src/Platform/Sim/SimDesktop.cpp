@@ -443,6 +443,18 @@ struct SimDesktop::State {
 
 SimDesktop::SimDesktop(VirtualClock& clock, MainExecutor& main) : state_(std::make_shared<State>(clock, main)) {
     state_->displays.push_back(DisplayInfo{1, "Main", Rect(0, 0, 1920, 1080), Rect(0, 25, 1920, 1055)});
+    // Called only from a move of this desktop's, while it lives.
+    follow_ = std::make_shared<MemberFollow>(std::shared_ptr<Clock>(std::shared_ptr<Clock>(), &clock),
+                                             [this](const FollowMove& move, const Rect& frame) {
+                                                 const AXElement element = windowElement(move.pid, move.window);
+                                                 const auto current = window(move.window);
+                                                 if (!current) return false;
+                                                 if (!(current->frame().size == frame.size)) {
+                                                     setAttributeValue(element, "AXSize", frame.size, 0);
+                                                 }
+                                                 return setAttributeValue(element, "AXPosition", frame.origin, 0) ==
+                                                        AXError::success;
+                                             });
 }
 
 SimDesktop::~SimDesktop() = default;
@@ -458,6 +470,7 @@ PlatformServices SimDesktop::services(const std::shared_ptr<SimDesktop>& self, s
     s.dockBadges = self;
     s.systemProbes = self;
     s.windowHints = self;
+    s.memberFollow = self->memberFollow();
     s.clock = std::move(clock);
     s.mainExecutor = std::move(main);
     s.queueFactory = std::move(queues);
@@ -584,6 +597,22 @@ void SimDesktop::moveWindow(WindowID id, const Rect& frame) {
     change(*state_, [&] {
         if (SimWindow* w = state_->findWindow(id)) state_->applyFrame(*w, frame);
     });
+    followMove(id);
+}
+
+void SimDesktop::setLeftButtonSource(std::function<bool()> isDown) { leftButtonDown_ = std::move(isDown); }
+
+void SimDesktop::followMove(WindowID id) {
+    const auto moved = window(id);
+    if (!moved) return;
+    FollowRequest request;
+    request.source = id;
+    request.frame = moved->frame();
+    request.buttonUp = leftButtonDown_ && !leftButtonDown_();
+    request.fullScreen = moved->fullScreen;
+    request.maximized = moved->maximized.any();
+    request.minimized = moved->spec.minimized;
+    follow_->follow(request);
 }
 
 void SimDesktop::setTitle(WindowID id, const std::string& title) {

@@ -31,6 +31,7 @@
 #include "Platform/DockBadges.h"
 #include "Platform/MainExecutor.h"
 #include "Platform/MaximizedAxes.h"
+#include "Platform/MemberFollow.h"
 #include "Platform/PlatformServices.h"
 #include "Platform/PrivateWindowServer.h"
 #include "Platform/SystemProbes.h"
@@ -174,6 +175,12 @@ public:
     void setMaximized(WindowID id, MaximizedAxes axes, std::optional<Rect> frame = std::nullopt);
     // The window closes (destroyed notification).
     void destroyWindow(WindowID id);
+    // Members of the window's group may move the moment a user's move is
+    // read, as on X11 (see MemberFollow; the desktop's moves are writes to
+    // their frames). That needs the left button known to be up: until a
+    // source for it is given, it never is.
+    const std::shared_ptr<MemberFollow>& memberFollow() const { return follow_; }
+    void setLeftButtonSource(std::function<bool()> isDown);
     // The window comes to the front of the stack and becomes its
     // application's focused window.
     void raiseWindow(WindowID id);
@@ -298,7 +305,11 @@ public:
     struct State;
 
 private:
+    void followMove(WindowID id);
+
     std::shared_ptr<State> state_;
+    std::shared_ptr<MemberFollow> follow_;
+    std::function<bool()> leftButtonDown_;
 };
 
 }  // namespace tessaly

@@ -127,6 +127,7 @@ void X11Backend::dispatch(const X11Event& event) {
         if (connectionLost_) connectionLost_();
     } else {
         updateCache(event);
+        followMembers(event);
     }
     // A handler may unsubscribe (itself or another) while we go.
     std::vector<std::uint64_t> ids;
@@ -137,6 +138,27 @@ void X11Backend::dispatch(const X11Event& event) {
         const auto handler = it->second;  // a copy: unsubscribing inside must not destroy it mid-call
         handler(event);
     }
+}
+
+void X11Backend::setMemberFollow(std::shared_ptr<MemberFollow> follow) {
+    std::lock_guard lock(dispatchMutex_);
+    follow_ = std::move(follow);
+}
+
+void X11Backend::followMembers(const X11Event& event) {
+    if (!follow_ || event.kind != X11Event::Kind::frameChanged || event.property != XCB_NONE) return;
+    if (event.rootChild && !event.hasGeometry) return;  // restacked only
+    // Only a client kept in memory: its frame is the one a read would give.
+    const std::optional<X11WindowInfo> client = cache_.client(event.window);
+    if (!client) return;
+    FollowRequest request;
+    request.source = event.window;
+    request.frame = client->frame;
+    request.buttonUp = buttons_.left() == ButtonState::up;
+    request.fullScreen = client->state.fullscreen;
+    request.maximized = client->maximized().any();
+    request.minimized = client->isMinimized();
+    if (follow_->follow(request) > 0) x_->flush();
 }
 
 void X11Backend::setKeepsClients(bool keeps) { cache_.setKeepsClients(keeps); }

@@ -9,6 +9,7 @@
 // current and is started by the first write when nobody subscribed before.
 #include "Platform/Types.h"
 #include "Platform/Lifetime.h"
+#include "Platform/MemberFollow.h"
 #include "Platform/Subscription.h"
 #include "Platform/X11/X11ButtonState.h"
 #include "Platform/X11/X11Connection.h"
@@ -57,6 +58,11 @@ public:
     // if it did not run; false when it cannot start (no server already).
     bool setConnectionLostHandler(std::function<void()> handler);
 
+    // From now on a client's new frame is handed to `follow` as soon as it
+    // is read, before any subscriber hears of it; the moves it sends are
+    // flushed at once. Null: none.
+    void setMemberFollow(std::shared_ptr<MemberFollow> follow);
+
     // Whether reads answer from the clients kept in memory (on by default;
     // off, every read asks the server, as for measuring the difference).
     void setKeepsClients(bool keeps);
@@ -77,6 +83,8 @@ private:
     void dispatch(const X11Event& event);
     // Drops what `event` makes stale, before any subscriber sees it.
     void updateCache(const X11Event& event);
+    // Under dispatchMutex_, after updateCache.
+    void followMembers(const X11Event& event);
 
     std::string display_;
     std::unique_ptr<X11Connection> x_;
@@ -88,6 +96,7 @@ private:
     std::map<std::uint64_t, X11EventReader::Handler> handlers_;
     std::uint64_t nextSubscription_ = 1;
     std::unique_ptr<X11EventReader> reader_;
+    std::shared_ptr<MemberFollow> follow_;   // under dispatchMutex_
     std::function<void()> connectionLost_;  // under dispatchMutex_
     bool lost_ = false;                      // under dispatchMutex_
     xcb_window_t markWindow_ = kNoWindow;  // see X11EventReader::start

@@ -51,6 +51,11 @@ PlatformServices X11Platform::services(std::shared_ptr<Clock> clock, std::shared
     s.systemProbes = std::make_shared<X11SystemProbes>();
     s.moveAssist = X11MoveAssist::create(backend_);
     s.windowHints = std::make_shared<X11WindowHints>(backend_);
+    s.memberFollow = std::make_shared<MemberFollow>(clock, [backend = backend_.get()](const FollowMove& move,
+                                                                                     const Rect& frame) {
+        return backend->windows().sendFrameIfKnown(move.window, frame, move.pid);
+    });
+    backend_->setMemberFollow(s.memberFollow);
     s.clock = std::move(clock);
     s.mainExecutor = std::move(main);
     s.queueFactory = std::move(queues);

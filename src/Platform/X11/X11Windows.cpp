@@ -580,7 +580,7 @@ constexpr std::uint32_t kFromPager = kSourcePager << 12;
 }  // namespace
 
 void X11Windows::sendMoveResize(xcb_window_t window, const MoveTarget& target, std::optional<Point> frameOrigin,
-                                Size clientSize) const {
+                                Size clientSize, bool flush) const {
     // The decoration's top-left is given with NorthWest gravity. A window
     // manager that publishes no extents (i3) may ignore the gravity and
     // place the client there; one that takes the request's gravity as the
@@ -612,7 +612,34 @@ void X11Windows::sendMoveResize(xcb_window_t window, const MoveTarget& target, s
         const std::uint32_t values[] = {asCard(clientSize.width), asCard(clientSize.height)};
         xcb_configure_window(x_.get(), window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
     }
-    x_.flush();
+    if (flush) x_.flush();
+}
+
+Size X11Windows::clientSize(Size size, const X11FrameExtents& extents) {
+    return Size{std::round(std::max(1.0, size.width - extents.left - extents.right)),
+                std::round(std::max(1.0, size.height - extents.top - extents.bottom))};
+}
+
+bool X11Windows::sendFrameIfKnown(xcb_window_t window, const Rect& frame, ProcessID owner) const {
+    if (!cache_ || !frame.isFinite() || frame.isNull()) return false;
+    const X11WindowCache::Lookup known = cache_->lookup(window);
+    if (!known.known || known.pid != owner || !known.moveResize || !known.extents || !known.margins ||
+        !known.staticGravity || !known.size || known.maximized != false || cache_->pendingWrite(window)) {
+        return false;
+    }
+    MoveTarget target;
+    target.extents = *known.extents;
+    target.extentsPublished = known.extentsPublished;
+    target.margins = *known.margins;
+    target.staticGravity = *known.staticGravity;
+    target.clientBorder = known.clientBorder;
+    target.size = *known.size;
+    target.moveResize = *known.moveResize;
+    const Rect f = frame.standardized();
+    const Size client = clientSize(f.size, target.extents.less(target.margins));
+    if (!(client == target.size)) cache_->sizeRequested(window, client);
+    sendMoveResize(window, target, f.origin, client, false);
+    return true;
 }
 
 bool X11Windows::setFrame(xcb_window_t window, const Rect& frame) const {
@@ -644,8 +671,7 @@ bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, st
     const auto inset = target->extents.less(target->margins);
     Size client = target->size;
     if (size) {
-        client = Size{std::round(std::max(1.0, size->width - inset.left - inset.right)),
-                      std::round(std::max(1.0, size->height - inset.top - inset.bottom))};
+        client = clientSize(*size, inset);
         if (cache_) cache_->sizeRequested(window, client);
     }
     sendMoveResize(window, *target, origin, client);

@@ -157,6 +157,11 @@ public:
     // process (checked in the same round trip as the rest of the move).
     bool setPosition(xcb_window_t window, Point topLeft, std::optional<ProcessID> owner = std::nullopt) const;
     bool setSize(xcb_window_t window, Size size, std::optional<ProcessID> owner = std::nullopt) const;
+    // Places the frame as setFrame does, from the cache alone and without
+    // flushing: false, with nothing sent, unless the cache knows the window
+    // as `owner`'s, with all a move needs, not maximised and with no write
+    // waiting for it. Never waits for the server.
+    bool sendFrameIfKnown(xcb_window_t window, const Rect& frame, ProcessID owner) const;
     // Raises without focusing (_NET_RESTACK_WINDOW, else ConfigureWindow).
     bool raise(xcb_window_t window) const;
     // Raises and focuses (_NET_ACTIVE_WINDOW, source: pager).
@@ -248,7 +253,9 @@ private:
     // and the client size, to the window manager or, without one, straight
     // to the window.
     void sendMoveResize(xcb_window_t window, const MoveTarget& target, std::optional<Point> frameOrigin,
-                        Size clientSize) const;
+                        Size clientSize, bool flush = true) const;
+    // The client size that gives a frame of `size` around it.
+    static Size clientSize(Size size, const X11FrameExtents& extents);
 
     const X11Connection& x_;
     X11WindowCache* cache_ = nullptr;

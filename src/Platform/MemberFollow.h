@@ -1,0 +1,125 @@
+#pragma once
+// Moves a group's other members the moment the platform reads a new frame of
+// its active member, on the thread that read it, before anything else is sent
+// for that change. What may move comes from a planner the session publishes
+// (a pure function of its state at the time); everything the planner turns
+// down (no plan) goes the ordinary way, through the main thread.
+//
+// Moves sent here are remembered, so that the main thread's commit of the
+// same change sends nothing for them again: inside an adoption of the frame
+// of the source that made them, a write of the frame already sent is taken
+// as done. A window the main thread is writing to itself is never moved here
+// until that write has gone out, so the two never overtake each other.
+//
+// Thread-safe. The planner and the sender run under the object's lock: a new
+// planner (a new state of the session) and a move in flight exclude each
+// other, so no move leaves for a membership the session has already left.
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "Platform/Clock.h"
+#include "Platform/Geometry.h"
+#include "Platform/Types.h"
+
+namespace tessaly {
+
+// A new frame of a window, as the platform read it.
+struct FollowRequest {
+    WindowID source = 0;
+    Rect frame;
+    double now = 0;         // monotonic seconds of the platform's clock (follow() sets it)
+    bool buttonUp = false;  // the left button is known to be up
+    bool fullScreen = false;
+    bool maximized = false;
+    bool minimized = false;
+};
+
+struct FollowMove {
+    WindowID window = 0;
+    ProcessID pid = 0;
+    friend bool operator==(const FollowMove&, const FollowMove&) = default;
+};
+
+// Every window in `moves` goes to `frame`. At the group's committed frame
+// only the windows that were moved here and may not be there are moved.
+struct FollowPlan {
+    Rect frame;
+    std::vector<FollowMove> moves;
+    Rect committed;  // the group's frame as the main thread holds it
+    friend bool operator==(const FollowPlan&, const FollowPlan&) = default;
+};
+
+// No plan: the change is left to the main thread.
+using FollowPlanner = std::function<std::optional<FollowPlan>(const FollowRequest&)>;
+
+class MemberFollow : public std::enable_shared_from_this<MemberFollow> {
+public:
+    // Sends one move without waiting for anything; false when it cannot
+    // (the window is unknown, or a move needs what is not known now).
+    using Sender = std::function<bool(const FollowMove&, const Rect&)>;
+    // A move is taken as the main thread's only this long after it was sent.
+    static constexpr double sentLifetime = 1.0;
+
+    // Times are read on `clock` (the session's).
+    MemberFollow(std::shared_ptr<Clock> clock, Sender send) : clock_(std::move(clock)), send_(std::move(send)) {}
+    MemberFollow(const MemberFollow&) = delete;
+    MemberFollow& operator=(const MemberFollow&) = delete;
+
+    // Any thread. An empty planner plans nothing.
+    void setPlanner(FollowPlanner planner);
+
+    // The platform's reading thread: plans for the change and sends the
+    // moves. Answers how many were sent. A frame just followed for the same
+    // source (the window manager reports a move of a frame and its client)
+    // is not followed again.
+    std::size_t follow(FollowRequest request);
+
+    // ---- The main thread ----
+    // While it lives, writes of frames that were sent for `source`'s change
+    // are taken as done.
+    class Adoption {
+    public:
+        Adoption(const std::shared_ptr<MemberFollow>& follow, WindowID source);
+        ~Adoption();
+        Adoption(const Adoption&) = delete;
+        Adoption& operator=(const Adoption&) = delete;
+
+    private:
+        std::shared_ptr<MemberFollow> follow_;
+    };
+    // Before a frame write to `window`: true when that frame went out here
+    // already for the adoption under way (the write is then left out).
+    bool takeSent(WindowID window, const Rect& frame);
+    // The frames sent to `window` here that the main thread has not taken
+    // yet, oldest first: where the window is on its way to.
+    std::vector<Rect> framesSent(WindowID window);
+    // A write to `window` the main thread makes: no move leaves here for the
+    // window until the token is gone (the write went out, or was dropped).
+    // Made with make_shared only.
+    std::shared_ptr<void> willWrite(WindowID window);
+
+private:
+    struct Sent {
+        WindowID source = 0;
+        Rect frame;
+        double at = 0;
+    };
+    void wrote(WindowID window);
+    double now() const { return clock_ ? clock_->monotonic() : 0.0; }
+
+    const std::shared_ptr<Clock> clock_;
+    const Sender send_;
+    std::mutex mutex_;
+    FollowPlanner planner_;
+    std::optional<WindowID> adopting_;
+    std::unordered_map<WindowID, std::deque<Sent>> sent_;  // oldest first
+    std::unordered_map<WindowID, int> writing_;
+    std::unordered_map<WindowID, Rect> lastFollowed_;  // by source
+};
+
+}  // namespace tessaly

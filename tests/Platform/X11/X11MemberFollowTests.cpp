@@ -1,0 +1,98 @@
+// A group's members are moved by the event reader the moment it reads the
+// active member's new frame: before any subscriber (the bar's follower among
+// them) hears of the change, without waiting for a reply, only where memory
+// knows all a move needs, and a burst of moves ends with every member where
+// the active one stopped.
+#include <atomic>
+
+#include "Platform/MemberFollow.h"
+#include "Platform/X11/X11Desktop.h"
+#include "Platform/X11/X11EventLog.h"
+
+namespace tessaly::test {
+namespace {
+
+class X11MemberFollowTest : public X11BackendTest {
+protected:
+    void TearDown() override {
+        if (backend) backend->setMemberFollow(nullptr);
+        subscription.cancel();
+        X11RoundTrips::setCounting(false);
+        X11BackendTest::TearDown();
+    }
+
+    std::optional<X11WindowInfo> fromServer(xcb_window_t w) { return X11Windows(desktop->connection()).read(w); }
+
+    // Memory knows the window and all a move of it needs.
+    bool knownForMoves(xcb_window_t w) {
+        const auto known = backend->windows().cache()->lookup(w);
+        return known.known && known.pid && known.moveResize && known.extents && known.size && known.maximized;
+    }
+
+    X11EventLog log;
+    Subscription subscription;
+};
+
+TEST_F(X11MemberFollowTest, MembersMoveOnTheReadersThreadBeforeSubscribersWithoutWaitingForAReply) {
+    const auto active = desktop->launchXlogo("200x140+60+60");
+    const auto member = desktop->launchXlogo("200x140+400+60");
+    const auto other = desktop->launchXlogo("200x140+700+60");
+    ASSERT_TRUE(active && member && other);
+    const auto& windows = backend->windows();
+    // Once read and written, memory holds them (the reader watches them).
+    subscription = backend->subscribe(log.handler());
+    for (const auto& client : {*active, *member, *other}) {
+        const auto info = windows.read(client.window);
+        ASSERT_TRUE(info);
+        ASSERT_TRUE(windows.setPosition(client.window, info->frame.origin, client.pid));
+        ASSERT_TRUE(desktop->waitUntil([&] { return knownForMoves(client.window); }));
+    }
+
+    // The reader's thread: how many moves had left, and the replies it
+    // waited for, when a subscriber first heard of the active member's move.
+    X11RoundTrips::setCounting(true);
+    std::atomic<int> sent{0};
+    std::atomic<int> sentWhenHeard{-1};
+    std::atomic<std::uint64_t> tripsAtPlan{0};
+    std::atomic<std::uint64_t> tripsWhenHeard{0};
+    const Rect target(Point{180, 220}, windows.read(active->window)->frame.size);
+    auto follow = std::make_shared<MemberFollow>(nullptr, [&](const FollowMove& move, const Rect& frame) {
+        if (!windows.sendFrameIfKnown(move.window, frame, move.pid)) return false;
+        ++sent;
+        return true;
+    });
+    follow->setPlanner([&](const FollowRequest& request) -> std::optional<FollowPlan> {
+        if (request.source != active->window) return std::nullopt;
+        tripsAtPlan = X11RoundTrips::countOnThisThread();
+        // The second is no window of that process: memory refuses it.
+        return FollowPlan{request.frame, {{member->window, member->pid}, {other->window, member->pid}}, Rect{}};
+    });
+    backend->setMemberFollow(follow);
+    // The reader lets go of what this test's locals back before they go.
+    const std::shared_ptr<void> unset(nullptr, [this](void*) { backend->setMemberFollow(nullptr); });
+    Subscription heard = backend->subscribe([&](const X11Event& event) {
+        if (event.kind != X11Event::Kind::frameChanged || event.window != active->window || sentWhenHeard >= 0) return;
+        tripsWhenHeard = X11RoundTrips::countOnThisThread();
+        sentWhenHeard = sent.load();
+    });
+
+    ASSERT_TRUE(windows.setPosition(active->window, target.origin, active->pid));
+    ASSERT_TRUE(desktop->waitUntil([&] { return sentWhenHeard >= 0; }));
+    EXPECT_EQ(sentWhenHeard, 1) << "the member's move left before any subscriber heard of the change";
+    EXPECT_EQ(tripsWhenHeard - tripsAtPlan, 0u) << "no reply waited for on the way";
+    EXPECT_TRUE(desktop->waitUntil([&] { return fromServer(member->window)->frame == target; }));
+    EXPECT_EQ(fromServer(other->window)->frame.origin, Point(700, 60)) << "memory knew it as another's";
+
+    // A burst: every member ends where the active one stopped.
+    Rect last = target;
+    for (int i = 1; i <= 200; ++i) {
+        last = Rect(Point{180.0 + i % 40, 220.0 + i % 25}, target.size);
+        windows.setPosition(active->window, last.origin, active->pid);
+    }
+    EXPECT_TRUE(desktop->waitUntil([&] {
+        return fromServer(active->window)->frame == last && fromServer(member->window)->frame == last;
+    }));
+}
+
+}  // namespace
+}  // namespace tessaly::test

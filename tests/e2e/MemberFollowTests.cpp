@@ -1,0 +1,45 @@
+// The active member moved by the window manager with no button held (a
+// pager, a keyboard move): the other members follow it and end on its
+// frame with the bar above it, on each window manager.
+#include "EndToEndTest.h"
+#include "HandoffGroups.h"
+
+namespace tessaly::e2e {
+namespace {
+
+class MemberFollowTest : public EndToEndOnWindowManager {};
+
+TEST_P(MemberFollowTest, MovesOfTheActiveWindowWithoutTheButtonCarryTheGroupAlong) {
+    std::vector<xcb_window_t> windows;
+    for (int i = 0; i < 3; ++i) {
+        const auto logo = desktop->launchXlogo("200x140+" + std::to_string(80 + 300 * i) + "+200");
+        ASSERT_TRUE(logo);
+        windows.push_back(logo->window);
+    }
+    const auto handoff = handoffGroups(*desktop, {windows});
+    ASSERT_TRUE(handoff);
+    TessalyProgram::Options options;
+    options.handoff = *handoff;
+    ASSERT_TRUE(startProgram(options));
+    ASSERT_TRUE(user->waitForBarAbove(windows[0])) << "the group did not come up";
+
+    const auto& x = desktop->windows();
+    const auto followed = [&](Point at) {
+        return user->waitUntil([&] {
+            return user->frame(windows[0]).origin == at && user->shareFrame(windows[0], windows[1]) &&
+                   user->shareFrame(windows[0], windows[2]) && user->barAbove(windows[0]).has_value();
+        });
+    };
+    for (const Point at : {Point{260, 240}, Point{120, 300}, Point{300, 180}}) {
+        ASSERT_TRUE(x.setPosition(windows[0], at));
+        EXPECT_TRUE(followed(at)) << "after the move to " << at.x << "," << at.y;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, MemberFollowTest,
+                         ::testing::Values(test::X11WindowManager::openbox, test::X11WindowManager::xfwm4,
+                                           test::X11WindowManager::icewm, test::X11WindowManager::fluxbox),
+                         test::X11WindowManagerName());
+
+}  // namespace
+}  // namespace tessaly::e2e
