@@ -45,7 +45,6 @@ void place(xcb_connection_t* c, XWindow window, const Rect& xPixels, XWindow sib
                          XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT |
                              XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE,
                          values);
-    xcb_flush(c);
 }
 
 void restack(XWindow window, XWindow sibling, bool above) {

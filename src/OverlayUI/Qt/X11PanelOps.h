@@ -20,7 +20,8 @@ using XWindow = std::uint32_t;
 xcb_connection_t* qtConnection();
 
 // Moves and sizes `window` to `xPixels` and stacks it directly above or
-// below `sibling` (a child of the root), in one ConfigureWindow. Flushed.
+// below `sibling` (a child of the root), in one ConfigureWindow. Not
+// flushed: the caller flushes once for all it placed.
 void place(xcb_connection_t* connection, XWindow window, const Rect& xPixels, XWindow sibling, bool above);
 
 // Restacks `window` directly above or below `sibling` (another child of the
