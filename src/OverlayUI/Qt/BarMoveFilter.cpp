@@ -22,8 +22,8 @@ BarMoveFilter::~BarMoveFilter() {
     if (installed_ && QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
-void BarMoveFilter::watch(std::uint32_t window) {
-    if (installed_ && window != 0) windows_.try_emplace(window);
+void BarMoveFilter::watch(std::uint32_t window, bool solid) {
+    if (installed_ && window != 0) windows_[window].solid = solid;
 }
 
 void BarMoveFilter::unwatch(std::uint32_t window) { windows_.erase(window); }
@@ -31,6 +31,10 @@ void BarMoveFilter::unwatch(std::uint32_t window) { windows_.erase(window); }
 bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (windows_.empty() || eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) == XCB_EXPOSE) {
+        const auto watched = windows_.find(reinterpret_cast<const xcb_expose_event_t*>(event)->window);
+        return watched != windows_.end() && watched->second.solid;
+    }
     if ((event->response_type & 0x7f) != XCB_CONFIGURE_NOTIFY) return false;
     const auto* configure = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
     const auto watched = windows_.find(configure->window);

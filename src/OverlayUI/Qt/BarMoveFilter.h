@@ -9,6 +9,8 @@
 // of each window is sent to it again as a synthetic event, whose position
 // Qt takes as it stands (one round trip for the margins, once per rest).
 // A report of a new size always goes through: Qt lays out and paints for it.
+// A window whose background on the server is all it shows (the backing)
+// gets no Expose either: what a move uncovers the server fills itself.
 //
 // Main thread; installed on the application while it lives, and doing
 // nothing unless Qt runs on xcb.
@@ -30,8 +32,9 @@ public:
     BarMoveFilter(const BarMoveFilter&) = delete;
     BarMoveFilter& operator=(const BarMoveFilter&) = delete;
 
-    // Whose pure moves are kept from Qt (0 does nothing).
-    void watch(std::uint32_t window);
+    // Whose pure moves are kept from Qt (0 does nothing); a `solid`
+    // window's exposures too.
+    void watch(std::uint32_t window, bool solid = false);
     void unwatch(std::uint32_t window);
     // How many reports were kept from Qt so far.
     std::uint64_t dropped() const { return dropped_; }
@@ -45,6 +48,7 @@ private:
     struct Watched {
         std::optional<std::pair<std::uint16_t, std::uint16_t>> size;  // as Qt knows it
         std::optional<xcb_configure_notify_event_t> untold;           // the latest report kept from Qt
+        bool solid = false;
     };
 
     // Tells Qt where each window whose report it missed stands now.

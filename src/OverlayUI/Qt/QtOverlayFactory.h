@@ -70,6 +70,8 @@ public:
     // The bars made here that are still alive.
     const std::set<QtTabBarPanel*>& liveBars() const { return *bars_; }
     const std::shared_ptr<Compositing>& compositing() const { return compositing_; }
+    // Null without a backend.
+    const std::shared_ptr<BarFrameFollower>& follower() const { return follower_; }
 
 private:
     std::shared_ptr<PanelFrameCache> frames_;

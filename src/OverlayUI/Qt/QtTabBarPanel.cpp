@@ -79,7 +79,7 @@ void QtTabBarPanel::watchMoves(bool watch) {
     if (!environment_.moveFilter) return;
     for (const QtOverlayPanel* panel : {&strip_, &backing_}) {
         const auto window = static_cast<std::uint32_t>(panel->windowNumber());
-        if (watch) environment_.moveFilter->watch(window);
+        if (watch) environment_.moveFilter->watch(window, panel == &backing_);
         else environment_.moveFilter->unwatch(window);
     }
 }

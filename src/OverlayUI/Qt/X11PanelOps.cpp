@@ -62,6 +62,12 @@ void raise(XWindow window) {
     xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
 }
 
+void setBackground(XWindow window, std::uint32_t pixel) {
+    xcb_connection_t* c = qtConnection();
+    if (!c || window == 0) return;
+    xcb_change_window_attributes(c, window, XCB_CW_BACK_PIXEL, &pixel);
+}
+
 void handToRoot(XWindow window, const Rect& xPixels) {
     xcb_connection_t* c = qtConnection();
     if (!c || window == 0 || !xPixels.isFinite()) return;
