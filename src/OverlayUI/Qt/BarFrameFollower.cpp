@@ -76,11 +76,6 @@ std::optional<bool> BarFrameFollower::isRecent(X11PanelOps::XWindow frame, const
                        [&](const Rect& g) { return sameTopEdge(g, groupFrame); });
 }
 
-bool BarFrameFollower::isFollowing(const void* bar) const {
-    std::lock_guard lock(mutex_);
-    return targets_.contains(bar);
-}
-
 bool BarFrameFollower::hasPlaced(const void* bar) const {
     std::lock_guard lock(mutex_);
     const auto followed = targets_.find(bar);

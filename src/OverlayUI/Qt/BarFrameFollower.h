@@ -63,8 +63,6 @@ public:
     // where a placement for `target` would put it (or where the frame has
     // gone since): the main thread then need not place it.
     bool keeps(const void* bar, const Target& target) const;
-    // Whether the bar is followed now (it was placed for the frame as last reported).
-    bool isFollowing(const void* bar) const;
     // Whether the bar is followed and was put in place here since: it is
     // then kept directly on its frame, as the main thread would order it.
     bool hasPlaced(const void* bar) const;

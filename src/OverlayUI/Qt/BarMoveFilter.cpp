@@ -50,7 +50,6 @@ bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message
         return false;
     }
     w.untold = *configure;
-    ++dropped_;
     rest_.start();  // again: Qt is told once the bars rest
     return true;
 }

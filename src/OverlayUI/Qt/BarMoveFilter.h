@@ -36,8 +36,6 @@ public:
     // window's exposures too.
     void watch(std::uint32_t window, bool solid = false);
     void unwatch(std::uint32_t window);
-    // How many reports were kept from Qt so far.
-    std::uint64_t dropped() const { return dropped_; }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -55,7 +53,6 @@ private:
     void tellQt();
 
     std::unordered_map<std::uint32_t, Watched> windows_;
-    std::uint64_t dropped_ = 0;
     QTimer rest_;
     bool installed_ = false;
 };
