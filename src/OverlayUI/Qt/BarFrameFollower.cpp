@@ -92,7 +92,14 @@ void BarFrameFollower::handle(const X11Event& event) {
     if (!event.rootChild || (event.kind != Kind::frameChanged && event.kind != Kind::rootChildConfigured)) return;
     std::lock_guard lock(mutex_);
     const X11PanelOps::XWindow window = event.frameWindow;
-    if (ownWindows_.contains(window)) return;  // a bar's own move
+    if (ownWindows_.contains(window)) {
+        // A bar's own move. A strip another client put elsewhere in the
+        // stacking is the main thread's to order again.
+        for (auto& [bar, target] : targets_) {
+            if (target.strip == window && event.aboveSibling != target.frame) target.placed = false;
+        }
+        return;
+    }
     // A restack reported alone (circulation) carries no geometry.
     const bool hasGeometry = event.hasGeometry;
     if (hasGeometry) {

@@ -215,6 +215,9 @@ void QtTabBarPanel::setCover(const std::vector<Rect>& above) {
 void QtTabBarPanel::windowManagerChanged() {
     strip_.handToRoot();
     backing_.handToRoot();
+    // Handed over at the top of the stack: ordered anew, not kept.
+    if (environment_.follower) environment_.follower->follow(this, std::nullopt);
+    followed_ = {};
 }
 
 void QtTabBarPanel::systemAppearanceChanged() {
