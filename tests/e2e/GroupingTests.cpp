@@ -75,7 +75,9 @@ TEST_F(GroupingTest, AShiftDragOfATitleBarOntoAnotherWindowMakesOneGroupWithOneB
     EXPECT_TRUE(user->shareFrame(pair->active, pair->inactive));
     const auto bars = user->bars();
     ASSERT_EQ(bars.size(), 1u) << "one bar for one group";
-    EXPECT_TRUE(user->screen.isDirectlyAbove(bars.front().window, user->screen.frameWindow(pair->active)));
+    EXPECT_TRUE(user->waitUntil(
+        [&] { return user->screen.isDirectlyAbove(bars.front().window, user->screen.frameWindow(pair->active)); }))
+        << "the bar is not directly above its window";
 
     // Two tabs: the dragged window joined the target's group behind it, so
     // the first tab, at the bar's left end, is the target's; a click on it
