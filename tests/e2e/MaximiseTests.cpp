@@ -107,6 +107,16 @@ protected:
     }
 
     void doubleClick(Point at) { user->input.doubleClick(at); }
+    // A double click on the title bar that turns the active member's
+    // maximised state to `maximise`. xfwm4 now and then lets a double click
+    // pass without acting on it (with or without the program); the user
+    // then clicks again.
+    void doubleClickTitleBar(const Group& g, bool maximise) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            doubleClick(freeTitleBarPoint(g.active));
+            if (user->waitUntil([&] { return maximized(g.active) == maximise; }, std::chrono::seconds(2))) return;
+        }
+    }
     // A point of the title bar that the program's bar leaves free, also
     // when the bar lies inside the title bar.
     Point freeTitleBarPoint(xcb_window_t window) { return user->titleBarPoint(window, 50); }
@@ -204,9 +214,9 @@ TEST_P(MaximiseTest, ADoubleClickOnTheTitleBarMaximisesAndRestoresTheGroup) {
     const auto g = startWithGroup();
     ASSERT_TRUE(g);
 
-    doubleClick(freeTitleBarPoint(g->active));
+    doubleClickTitleBar(*g, true);
     expectMaximisedTogether(*g);
-    doubleClick(freeTitleBarPoint(g->active));
+    doubleClickTitleBar(*g, false);
     expectBackHome(*g);
     expectMovesAsOne(*g);
 }
