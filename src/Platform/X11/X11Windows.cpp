@@ -13,6 +13,26 @@ namespace tessaly {
 
 namespace {
 
+// A move target from what is kept of the window; none when a fact is
+// missing.
+template <typename MoveTarget>
+std::optional<MoveTarget> remembered(const X11WindowCache::Lookup& known) {
+    if (!known.known || !known.moveResize || !known.extents || !known.margins || !known.staticGravity ||
+        !known.maximized) {
+        return std::nullopt;
+    }
+    MoveTarget target;
+    target.extents = *known.extents;
+    target.extentsPublished = known.extentsPublished;
+    target.margins = *known.margins;
+    target.staticGravity = *known.staticGravity;
+    target.clientBorder = known.clientBorder;
+    target.size = known.size.value_or(Size{});
+    target.moveResize = *known.moveResize;
+    target.maximized = *known.maximized;
+    return target;
+}
+
 constexpr std::uint32_t kSourcePager = 2;  // EWMH source indication: a pager or taskbar
 constexpr std::uint32_t kIconicState = 3;  // ICCCM WM_STATE / WM_CHANGE_STATE
 constexpr std::uint32_t kGravityNorthWest = 1;  // EWMH / ICCCM window gravity
@@ -449,18 +469,8 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     }
     // An owner never changes while the window lives.
     if (owner && known.pid && known.pid != owner) return std::nullopt;
-    if (known.known && (!owner || known.pid) && known.moveResize && known.extents && known.margins &&
-        known.staticGravity && known.maximized && (!needsSize || known.size)) {
-        MoveTarget target;
-        target.extents = *known.extents;
-        target.extentsPublished = known.extentsPublished;
-        target.margins = *known.margins;
-        target.staticGravity = *known.staticGravity;
-        target.clientBorder = known.clientBorder;
-        target.size = known.size.value_or(Size{});
-        target.moveResize = *known.moveResize;
-        target.maximized = *known.maximized;
-        return target;
+    if ((!owner || known.pid) && (!needsSize || known.size)) {
+        if (auto target = remembered<MoveTarget>(known)) return target;
     }
 
     xcb_connection_t* c = x_.get();
@@ -623,22 +633,14 @@ Size X11Windows::clientSize(Size size, const X11FrameExtents& extents) {
 bool X11Windows::sendFrameIfKnown(xcb_window_t window, const Rect& frame, ProcessID owner) const {
     if (!cache_ || !frame.isFinite() || frame.isNull()) return false;
     const X11WindowCache::Lookup known = cache_->lookup(window);
-    if (!known.known || known.pid != owner || !known.moveResize || !known.extents || !known.margins ||
-        !known.staticGravity || !known.size || known.maximized != false || cache_->pendingWrite(window)) {
+    const auto target = remembered<MoveTarget>(known);
+    if (!target || known.pid != owner || !known.size || target->maximized || cache_->pendingWrite(window)) {
         return false;
     }
-    MoveTarget target;
-    target.extents = *known.extents;
-    target.extentsPublished = known.extentsPublished;
-    target.margins = *known.margins;
-    target.staticGravity = *known.staticGravity;
-    target.clientBorder = known.clientBorder;
-    target.size = *known.size;
-    target.moveResize = *known.moveResize;
     const Rect f = frame.standardized();
-    const Size client = clientSize(f.size, target.extents.less(target.margins));
-    if (!(client == target.size)) cache_->sizeRequested(window, client);
-    sendMoveResize(window, target, f.origin, client, false);
+    const Size client = clientSize(f.size, target->extents.less(target->margins));
+    if (!(client == target->size)) cache_->sizeRequested(window, client);
+    sendMoveResize(window, *target, f.origin, client, false);
     return true;
 }
 
