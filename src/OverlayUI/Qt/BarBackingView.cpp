@@ -4,7 +4,6 @@
 #include <QPainter>
 
 #include "OverlayUI/Qt/QtBarColors.h"
-#include "OverlayUI/Qt/X11PanelOps.h"
 
 namespace tessaly {
 
@@ -39,18 +38,7 @@ QColor BarBackingView::fillColor() const {
 void BarBackingView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    const QColor fill = fillColor();
-    painter.fillRect(event->rect(), fill);
-    // The pixel of the window's visual: premultiplied ARGB with an alpha
-    // channel, RGB without.
-    const auto window = static_cast<std::uint32_t>(internalWinId());
-    const std::uint32_t pixel =
-        testAttribute(Qt::WA_TranslucentBackground) ? qPremultiply(fill.rgba()) : (fill.rgb() & 0xffffffu);
-    if (window != 0 && (window != backgroundWindow_ || pixel != backgroundPixel_)) {
-        X11PanelOps::setBackground(window, pixel);
-        backgroundWindow_ = window;
-        backgroundPixel_ = pixel;
-    }
+    painter.fillRect(event->rect(), fillColor());
 }
 
 }  // namespace tessaly

@@ -1,12 +1,10 @@
 #pragma once
 // The backing panel's content: the bar's colour in the band along the top
 // of the group's active window, behind that window, so that bar and window
-// read as one piece. It never takes the mouse. Its window's background on
-// the server is the same fill.
+// read as one piece. It never takes the mouse.
 #include <QColor>
 #include <QWidget>
 
-#include <cstdint>
 #include <optional>
 
 #include "OverlayUI/BarPalette.h"
@@ -29,10 +27,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The window's background as last set on the server: the fill, so that
-    // what a move uncovers shows the fill before anything is drawn.
-    std::uint32_t backgroundWindow_ = 0;
-    std::uint32_t backgroundPixel_ = 0;
     double tabBarOpacity_ = 1.0;
     std::optional<TabColor> groupAccent_;
     BarPalette palette_ = BarPalette::light;

@@ -2,8 +2,6 @@
 
 #include "Platform/X11/X11Backend.h"
 
-#include <xcb/xcb.h>
-
 #include <algorithm>
 
 namespace tessaly {
@@ -28,7 +26,6 @@ BarFrameFollower::~BarFrameFollower() {
 
 void BarFrameFollower::follow(const void* bar, const std::optional<Target>& target) {
     std::lock_guard lock(mutex_);
-    if (target && keepsLocked(bar, *target)) return;
     if (const auto old = targets_.find(bar); old != targets_.end()) {
         ownWindows_.erase(old->second.strip);
         ownWindows_.erase(old->second.backing);
@@ -40,12 +37,13 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
     // lately. The main thread may lag behind a drag: a bar placed for where
     // the frame was a moment ago goes where it is now at once, as the
     // frame's next move would put it.
-    if (const auto recent = isRecent(target->frame, target->groupFrame)) {
-        if (!*recent) return;
+    if (const auto known = lastGeometry_.find(target->frame); known != lastGeometry_.end()) {
+        const std::deque<Rect>& recent = known->second;
+        const auto placedFor = [&](const Rect& g) { return sameTopEdge(g, target->groupFrame); };
+        if (std::none_of(recent.begin(), recent.end(), placedFor)) return;
         followed.confirmed = true;
-        const Rect& latest = lastGeometry_.at(target->frame).back();
-        if (!sameTopEdge(latest, target->groupFrame)) {
-            followed.groupFrame = latest;
+        if (!placedFor(recent.back())) {
+            followed.groupFrame = recent.back();
             place(followed);
         }
     }
@@ -54,32 +52,9 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
     if (target->backing) ownWindows_.insert(target->backing);
 }
 
-bool BarFrameFollower::keeps(const void* bar, const Target& target) const {
+bool BarFrameFollower::isFollowing(const void* bar) const {
     std::lock_guard lock(mutex_);
-    return keepsLocked(bar, target);
-}
-
-bool BarFrameFollower::keepsLocked(const void* bar, const Target& target) const {
-    const auto followed = targets_.find(bar);
-    if (followed == targets_.end()) return false;
-    const Target& now = followed->second;
-    // Confirmed: placed where the frame stood when last reported.
-    return now.confirmed && now.strip == target.strip && now.backing == target.backing &&
-           now.frame == target.frame && now.stripHeight == target.stripHeight &&
-           now.backingReach == target.backingReach && isRecent(target.frame, target.groupFrame) == true;
-}
-
-std::optional<bool> BarFrameFollower::isRecent(X11PanelOps::XWindow frame, const Rect& groupFrame) const {
-    const auto known = lastGeometry_.find(frame);
-    if (known == lastGeometry_.end()) return std::nullopt;
-    return std::any_of(known->second.begin(), known->second.end(),
-                       [&](const Rect& g) { return sameTopEdge(g, groupFrame); });
-}
-
-bool BarFrameFollower::hasPlaced(const void* bar) const {
-    std::lock_guard lock(mutex_);
-    const auto followed = targets_.find(bar);
-    return followed != targets_.end() && followed->second.placed;
+    return targets_.contains(bar);
 }
 
 std::uint64_t BarFrameFollower::moves() const {
@@ -92,14 +67,7 @@ void BarFrameFollower::handle(const X11Event& event) {
     if (!event.rootChild || (event.kind != Kind::frameChanged && event.kind != Kind::rootChildConfigured)) return;
     std::lock_guard lock(mutex_);
     const X11PanelOps::XWindow window = event.frameWindow;
-    if (ownWindows_.contains(window)) {
-        // A bar's own move. A strip another client put elsewhere in the
-        // stacking is the main thread's to order again.
-        for (auto& [bar, target] : targets_) {
-            if (target.strip == window && event.aboveSibling != target.frame) target.placed = false;
-        }
-        return;
-    }
+    if (ownWindows_.contains(window)) return;  // a bar's own move
     // A restack reported alone (circulation) carries no geometry.
     const bool hasGeometry = event.hasGeometry;
     if (hasGeometry) {
@@ -138,7 +106,7 @@ void BarFrameFollower::handle(const X11Event& event) {
     }
 }
 
-void BarFrameFollower::place(Target& target) {
+void BarFrameFollower::place(const Target& target) {
     const Rect& g = target.groupFrame;
     X11PanelOps::place(connection_, target.strip,
                        Rect(g.minX(), g.minY() - target.stripHeight, g.width(), target.stripHeight), target.frame, true);
@@ -146,8 +114,6 @@ void BarFrameFollower::place(Target& target) {
         X11PanelOps::place(connection_, target.backing, Rect(g.minX(), g.minY(), g.width(), target.backingReach),
                            target.frame, false);
     }
-    xcb_flush(connection_);
-    target.placed = true;
     ++moves_;
 }
 

@@ -4,8 +4,7 @@
 // a resize or a restack, the bar's strip (and its backing) are put back on
 // the frame's top edge, directly above (below) it, with one ConfigureWindow
 // each on Qt's connection. The overlay manager's own placement follows a
-// moment later on the main thread and, finding the bar kept in place here,
-// sends nothing.
+// moment later on the main thread and lands where the bar already is.
 //
 // Only bars placed above their window are followed, and only when the group
 // frame they were placed for is one of the frame window's own last few
@@ -45,7 +44,6 @@ public:
         double stripHeight = 0;
         double backingReach = 0;
         bool confirmed = false;  // the frame was reported with the group frame's top edge
-        bool placed = false;     // put in place here since it was followed
     };
 
     explicit BarFrameFollower(const std::shared_ptr<X11Backend>& backend);
@@ -55,17 +53,10 @@ public:
 
     // Main thread. A bar (any key) now sits as `target` says, or, without a
     // target, is no longer followed. Once this returns no request for an
-    // earlier target is sent any more. A bar followed already on the same
-    // frame, placed for one of its latest geometries, stays where the
-    // follower put it.
+    // earlier target is sent any more.
     void follow(const void* bar, const std::optional<Target>& target);
-    // Whether the bar is followed on the target's frame and already stands
-    // where a placement for `target` would put it (or where the frame has
-    // gone since): the main thread then need not place it.
-    bool keeps(const void* bar, const Target& target) const;
-    // Whether the bar is followed and was put in place here since: it is
-    // then kept directly on its frame, as the main thread would order it.
-    bool hasPlaced(const void* bar) const;
+    // Whether the bar is followed now (it was placed for the frame as last reported).
+    bool isFollowing(const void* bar) const;
     // How many bars were put back so far (from the event thread, or at once
     // when placed for where the frame was a moment ago).
     std::uint64_t moves() const;
@@ -78,13 +69,8 @@ private:
     static constexpr std::size_t kRememberedWindows = 512;
 
     void handle(const X11Event& event);
-    // keeps(), mutex held.
-    bool keepsLocked(const void* bar, const Target& target) const;
-    // Whether `groupFrame`'s top edge is one of the frame's latest reported
-    // geometries; none when the frame was not reported yet (mutex held).
-    std::optional<bool> isRecent(X11PanelOps::XWindow frame, const Rect& groupFrame) const;
     // Puts the bar's strip and backing on the target's group frame (mutex held).
-    void place(Target& target);
+    void place(const Target& target);
 
     mutable std::mutex mutex_;
     std::unordered_map<const void*, Target> targets_;

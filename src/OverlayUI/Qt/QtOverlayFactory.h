@@ -13,8 +13,7 @@
 // With a backend, panels remember the frame each window they are ordered
 // against sits in (forgotten on the backend's reports), so re-ordering costs
 // no round trip, and shown bars follow their frames from the backend's event
-// thread (BarFrameFollower) without Qt reacting to their moves
-// (BarMoveFilter), and where the window manager will not keep bars
+// thread (BarFrameFollower), and where the window manager will not keep bars
 // between windows they are cut to look so (BarCoverMask); without one
 // (offscreen tests) none of this. With a system appearance, bars set to
 // follow it recolour when it changes. While a compositing manager runs
@@ -38,7 +37,6 @@ namespace tessaly {
 
 class BarCoverMask;
 class BarFrameFollower;
-class BarMoveFilter;
 class PanelFrameCache;
 class QtTabBarPanel;
 class X11Backend;
@@ -70,13 +68,10 @@ public:
     // The bars made here that are still alive.
     const std::set<QtTabBarPanel*>& liveBars() const { return *bars_; }
     const std::shared_ptr<Compositing>& compositing() const { return compositing_; }
-    // Null without a backend.
-    const std::shared_ptr<BarFrameFollower>& follower() const { return follower_; }
 
 private:
     std::shared_ptr<PanelFrameCache> frames_;
     std::shared_ptr<BarFrameFollower> follower_;
-    std::shared_ptr<BarMoveFilter> moveFilter_;
     std::shared_ptr<SystemAppearance> appearance_;
     std::shared_ptr<MainExecutor> mainExecutor_;
     std::shared_ptr<Compositing> compositing_;

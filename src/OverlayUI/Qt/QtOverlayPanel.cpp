@@ -105,11 +105,6 @@ void QtOverlayPanel::setFrame(const Rect& frame) {
     }
 }
 
-void QtOverlayPanel::setFrameInPlace(const Rect& frame) {
-    frame_ = frame;
-    hasFrame_ = true;
-}
-
 bool QtOverlayPanel::orderIn() {
     if (!widget_ || widget_->isVisible()) return false;
     if (hasFrame_) {
@@ -149,17 +144,12 @@ bool QtOverlayPanel::orderRelative(Order order, WindowID relativeTo) {
     }
     // Stacked before it is mapped: a hidden panel appears in its place.
     const bool above = order == Order::above;
-    const bool kept = isVisible() && isKeptAt && isKeptAt(frame, above);
-    if ((!onOrdering || onOrdering(frame, above)) && !kept) X11PanelOps::restack(own, frame, above);
+    if (!onOrdering || onOrdering(frame, above)) X11PanelOps::restack(own, frame, above);
     orderIn();
     relativeFrame_ = frame;
     orderedAbove_ = above;
     if (onOrderedRelative) onOrderedRelative();
     return true;
-}
-
-bool QtOverlayPanel::isOrderedRelative() const {
-    return relativeFrame_ != 0 && isVisible() && isKeptAt && isKeptAt(relativeFrame_, orderedAbove_);
 }
 
 void QtOverlayPanel::handToRoot() {

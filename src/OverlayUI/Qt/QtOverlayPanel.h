@@ -46,13 +46,9 @@ public:
     bool isVisible() const override;
     Rect frame() const override { return frame_; }
     void setFrame(const Rect& frame) override;
-    // The shown panel already stands at `frame` (moved there from the
-    // follower's thread): only remembered.
-    void setFrameInPlace(const Rect& frame);
     void orderFront() override;
     void orderOut() override;
     bool orderRelative(Order order, WindowID relativeTo) override;
-    bool isOrderedRelative() const override;
     // Hands the panel's window to the root again where it stands (a new
     // compositor takes it on as a new window); nothing before it has one.
     void handToRoot();
@@ -81,9 +77,6 @@ public:
     std::function<bool(std::uint32_t frame, bool above)> onOrdering;
     // Called after each ordering against another window.
     std::function<void()> onOrderedRelative;
-    // Whether the panel is kept directly above (below) that frame by
-    // another hand (the bar's follower): ordering it there sends nothing.
-    std::function<bool(std::uint32_t frame, bool above)> isKeptAt;
 
     // Hands a new content widget to a panel and keeps a pointer to it:
     //   panel_(QtOverlayPanel::content(std::make_unique<View>(), view_), ...)

@@ -3,7 +3,7 @@
 #include "OverlayUI/BarPalette.h"
 #include "OverlayUI/Qt/BarBackingView.h"
 #include "OverlayUI/Qt/BarCoverMask.h"
-#include "OverlayUI/Qt/BarMoveFilter.h"
+#include "OverlayUI/Qt/BarFrameFollower.h"
 #include "OverlayUI/Qt/TabBarView.h"
 #include "Platform/Qt/QtX11Coordinates.h"
 
@@ -40,12 +40,6 @@ QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
         updateFollowing(false);
         if (isCut()) environment_.coverMask->update();
     });
-    for (QtOverlayPanel* panel : {&strip_, &backing_}) {
-        panel->isKeptAt = lifetime_.guarded([this, panel](std::uint32_t frame, bool above) {
-            return isKept(static_cast<std::uint32_t>(panel->windowNumber()), frame, above);
-        });
-    }
-    watchMoves(true);
     // Where bars are cut, the window manager restacks them as it likes:
     // they are not ordered any more (it would only move them back).
     for (QtOverlayPanel* panel : {&strip_, &backing_}) {
@@ -68,27 +62,15 @@ void QtTabBarPanel::followCompositing() {
     // Both windows are made anew: a press or drag under way ends as a
     // release would (the window that grabbed the pointer goes).
     view_->endGestures();
-    watchMoves(false);
     strip_.setTranslucent(translucent);
     backing_.setTranslucent(translucent);
-    watchMoves(true);
     updateFollowing(true);
-}
-
-void QtTabBarPanel::watchMoves(bool watch) {
-    if (!environment_.moveFilter) return;
-    for (const QtOverlayPanel* panel : {&strip_, &backing_}) {
-        const auto window = static_cast<std::uint32_t>(panel->windowNumber());
-        if (watch) environment_.moveFilter->watch(window, panel == &backing_);
-        else environment_.moveFilter->unwatch(window);
-    }
 }
 
 QtTabBarPanel::~QtTabBarPanel() {
     if (environment_.registry) environment_.registry->erase(this);
     if (!closed_) close();
     if (environment_.follower) environment_.follower->follow(this, std::nullopt);
-    watchMoves(false);
     if (environment_.coverMask) {
         for (const QtOverlayPanel* panel : {&strip_, &backing_}) {
             environment_.coverMask->ordering(panel->windowNumber(), 0, false);
@@ -96,33 +78,22 @@ QtTabBarPanel::~QtTabBarPanel() {
     }
 }
 
-std::optional<BarFrameFollower::Target> QtTabBarPanel::followTarget(
-    const std::optional<TabStripGeometry::BarLayout>& layout) const {
-    // Cut bars are not followed: the follower would restack them too.
-    if (!isShown_ || !layout || !layout->backingFrame || strip_.relativeFrame() == 0 || !strip_.orderedAbove() ||
-        isCut()) {
-        return std::nullopt;
-    }
-    const Rect& band = *layout->backingFrame;
-    return BarFrameFollower::Target{
-        .strip = strip_.windowNumber(),
-        .backing = backing_.isVisible() ? backing_.windowNumber() : 0,
-        .frame = strip_.relativeFrame(),
-        .groupFrame = band,
-        .stripHeight = layout->placement.frame.height(),
-        .backingReach = band.height(),
-    };
-}
-
-bool QtTabBarPanel::isKept(std::uint32_t window, std::uint32_t frame, bool above) const {
-    const auto& [strip, backing, followedFrame] = followed_;
-    return window != 0 && frame == followedFrame && window == (above ? strip : backing) &&
-           environment_.follower->hasPlaced(this);
-}
-
 void QtTabBarPanel::updateFollowing(bool placed) {
     if (!environment_.follower) return;
-    const std::optional<BarFrameFollower::Target> target = followTarget(layout_);
+    std::optional<BarFrameFollower::Target> target;
+    // Cut bars are not followed: the follower would restack them too.
+    if (isShown_ && layout_ && layout_->backingFrame && strip_.relativeFrame() != 0 && strip_.orderedAbove() &&
+        !isCut()) {
+        const Rect& band = *layout_->backingFrame;
+        target = BarFrameFollower::Target{
+            .strip = strip_.windowNumber(),
+            .backing = backing_.isVisible() ? backing_.windowNumber() : 0,
+            .frame = strip_.relativeFrame(),
+            .groupFrame = Rect(band.minX(), band.minY(), band.width(), band.height()),
+            .stripHeight = layout_->placement.frame.height(),
+            .backingReach = band.height(),
+        };
+    }
     // Ordered again against the frame it follows: the follower keeps the
     // bar where the frame has gone since the last placement.
     const auto followed = [](const std::optional<BarFrameFollower::Target>& t) {
@@ -215,9 +186,6 @@ void QtTabBarPanel::setCover(const std::vector<Rect>& above) {
 void QtTabBarPanel::windowManagerChanged() {
     strip_.handToRoot();
     backing_.handToRoot();
-    // Handed over at the top of the stack: ordered anew, not kept.
-    if (environment_.follower) environment_.follower->follow(this, std::nullopt);
-    followed_ = {};
 }
 
 void QtTabBarPanel::systemAppearanceChanged() {
@@ -264,20 +232,14 @@ void QtTabBarPanel::updateTitle(WindowID windowID, const std::string& title) { v
 void QtTabBarPanel::place(const TabStripGeometry::BarLayout& layout) {
     if (closed_) return;
     view_->setStyle(layout.style);
-    // Where the follower has put the bar already (the frame moved), nothing
-    // is sent again.
-    const auto target = followTarget(layout);
-    const bool kept = target && environment_.follower && environment_.follower->keeps(this, *target);
     if (layout.backingFrame) {
-        if (kept) backing_.setFrameInPlace(*layout.backingFrame);
-        else backing_.setFrame(*layout.backingFrame);
+        backing_.setFrame(*layout.backingFrame);
         backingShown_ = true;
     } else {
         if (backingShown_) backing_.orderOut();
         backingShown_ = false;
     }
-    if (kept) strip_.setFrameInPlace(layout.placement.frame);
-    else strip_.setFrame(layout.placement.frame);
+    strip_.setFrame(layout.placement.frame);
     layout_ = layout;
     show();
     updateFollowing(true);

@@ -15,7 +15,6 @@
 #include "OverlayUI/GroupNameDialog.h"
 #include "OverlayUI/MenuModel.h"
 #include "OverlayUI/TabBarPanel.h"
-#include "OverlayUI/Qt/BarFrameFollower.h"
 #include "OverlayUI/Qt/QtOverlayPanel.h"
 #include "Platform/Compositing.h"
 #include "Platform/Lifetime.h"
@@ -27,7 +26,7 @@ namespace tessaly {
 
 class BarBackingView;
 class BarCoverMask;
-class BarMoveFilter;
+class BarFrameFollower;
 class PanelFrameCache;
 class TabBarView;
 
@@ -43,8 +42,6 @@ public:
         std::shared_ptr<std::set<QtTabBarPanel*>> registry;
         // Keeps shown bars on their frames from the X11 event thread; may be null.
         std::shared_ptr<BarFrameFollower> follower;
-        // Keeps the bars' pure moves from Qt; may be null.
-        std::shared_ptr<BarMoveFilter> moveFilter;
         // Cuts bars a window manager will not keep between windows; may be null.
         std::shared_ptr<BarCoverMask> coverMask;
         // Times the bar's animations' ends, drop gaps, spring loading and the
@@ -116,15 +113,6 @@ private:
     // followed): after each placement, and after an ordering that put the
     // bar against another frame.
     void updateFollowing(bool placed);
-    // What the follower is to keep of the bar placed as `layout`; none when
-    // it is not to follow it.
-    std::optional<BarFrameFollower::Target> followTarget(
-        const std::optional<TabStripGeometry::BarLayout>& layout) const;
-    // Whether the follower keeps `window` (the strip or the backing)
-    // directly above (below) `frame`.
-    bool isKept(std::uint32_t window, std::uint32_t frame, bool above) const;
-    // The move filter watches the bar's windows (after they were made anew too).
-    void watchMoves(bool watch);
     // Whether bars are cut to look stacked (see BarCoverMask).
     bool isCut() const;
     // The delegate while both it and this bar live.

@@ -45,6 +45,7 @@ void place(xcb_connection_t* c, XWindow window, const Rect& xPixels, XWindow sib
                          XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT |
                              XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE,
                          values);
+    xcb_flush(c);
 }
 
 void restack(XWindow window, XWindow sibling, bool above) {
@@ -60,12 +61,6 @@ void raise(XWindow window) {
     if (!c || window == 0) return;
     const std::uint32_t mode = XCB_STACK_MODE_ABOVE;
     xcb_configure_window(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
-}
-
-void setBackground(XWindow window, std::uint32_t pixel) {
-    xcb_connection_t* c = qtConnection();
-    if (!c || window == 0) return;
-    xcb_change_window_attributes(c, window, XCB_CW_BACK_PIXEL, &pixel);
 }
 
 void handToRoot(XWindow window, const Rect& xPixels) {

@@ -20,8 +20,7 @@ using XWindow = std::uint32_t;
 xcb_connection_t* qtConnection();
 
 // Moves and sizes `window` to `xPixels` and stacks it directly above or
-// below `sibling` (a child of the root), in one ConfigureWindow. Not
-// flushed: the caller flushes once for all it placed.
+// below `sibling` (a child of the root), in one ConfigureWindow. Flushed.
 void place(xcb_connection_t* connection, XWindow window, const Rect& xPixels, XWindow sibling, bool above);
 
 // Restacks `window` directly above or below `sibling` (another child of the
@@ -31,9 +30,6 @@ void place(xcb_connection_t* connection, XWindow window, const Rect& xPixels, XW
 void restack(XWindow window, XWindow sibling, bool above);
 // Raises the window to the top of the stack (not flushed either).
 void raise(XWindow window);
-// Has the server fill what is uncovered of `window` with `pixel` (in the
-// window's visual) before its owner draws it (not flushed either).
-void setBackground(XWindow window, std::uint32_t pixel);
 // Hands `window` (a child of the root) to the root again where it stands
 // (at `xPixels`' origin): a compositor takes it on as a new window. Flushed.
 void handToRoot(XWindow window, const Rect& xPixels);

@@ -3,17 +3,13 @@
 // First: the X11 headers it reaches must come before Qt's "emit" keyword.
 #include "OverlayOnX11.h"
 
-#include <cmath>
-
 #include <QLineEdit>
 #include <QWidget>
 
-#include "OverlayUI/Qt/BarFrameFollower.h"
 #include "OverlayUI/Qt/QtGroupNameDialog.h"
 #include "OverlayUI/Qt/QtInsertPreviewPanel.h"
 #include "OverlayUI/Qt/TabBarView.h"
 #include "OverlayUI/Qt/TabItemView.h"
-#include "OverlayUI/Qt/X11PanelOps.h"
 #include "Platform/Qt/QtX11Coordinates.h"
 
 namespace tessaly::test {
@@ -170,150 +166,6 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Click, Run) {
     ASSERT_TRUE(waitUntil([] { return openMenu() == nullptr; })) << "Escape did not close the menu";
     EXPECT_EQ(delegate->intents.size(), 1u);  // the right click selected nothing, the menu chose nothing
     EXPECT_EQ(desktop().windows().activeWindow(), active);
-}
-
-// ---- A moved window: its bar follows with one request per window, unseen by Qt ----
-
-TEST(TabBarOnX11, AMovedWindowTakesItsBarAlongWithOneRequestPerBarWindowAndNoRepaint) {
-    QtOnX11::runSuite("TabBarOnX11_Follow");
-    QtOnX11::runSuite("TabBarOnX11_FollowScaled", {{"QT_SCALE_FACTOR", "2"}});
-    QtOnX11::runSuite("TabBarOnX11_FollowComposited");
-}
-
-// Counts the events of one kind that reach a window's widgets.
-class EventCounter : public QObject {
-public:
-    EventCounter(QWidget& window, QEvent::Type type) : window_(window), type_(type) {
-        qApp->installEventFilter(this);
-    }
-    ~EventCounter() override { qApp->removeEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        const auto* widget = qobject_cast<QWidget*>(watched);
-        if (event->type() == type_ && widget && widget->window() == &window_) ++count;
-        return false;
-    }
-
-private:
-    QWidget& window_;
-    QEvent::Type type_;
-};
-
-// Without the tick: nothing but the moves themselves places or orders the bar.
-class BarFollowOnX11 : public OverlayOnX11WithoutTick {
-protected:
-    void followsMoves(bool composited);
-};
-
-TESSALY_QT_X11_TEST_F(BarFollowOnX11, TabBarOnX11_Follow, Run) { followsMoves(false); }
-TESSALY_QT_X11_TEST_F(BarFollowOnX11, TabBarOnX11_FollowScaled, Run) { followsMoves(false); }
-TESSALY_QT_X11_TEST_F(BarFollowOnX11, TabBarOnX11_FollowComposited, Run) { followsMoves(true); }
-
-void BarFollowOnX11::followsMoves(bool composited) {
-    const auto first = desktop().launchXlogo("300x200+200+300");
-    const auto second = desktop().launchXlogo("300x200+200+300");
-    ASSERT_TRUE(first && second);
-    TabGroup group = groupOf({*first, *second}, 1);
-    manager->apply(GroupEvent::groupCreated(group));
-    QtTabBarPanel& panel = bar(group.id);
-    if (composited) {
-        // The bar's windows are made anew with an alpha channel.
-        std::string why;
-        if (!desktop().startCompositor(why)) GTEST_SKIP() << why;
-        ASSERT_TRUE(waitUntil([&] { 
-            const auto& stripPanel = static_cast<const QtOverlayPanel&>(panel.stripPanel());
-            return stripPanel.isVisible() && stripPanel.isTranslucent();
-         }));
-    }
-    const xcb_window_t strip = stripWindow(group.id);
-    const xcb_window_t backing = panel.backingPanel().windowNumber();
-    const xcb_window_t frame = info(second->window).frameWindow;
-    // The session's part: the group takes its window's frame as reported.
-    auto session = platform->backend()->subscribe([&](const X11Event& e) {
-        if (e.kind != X11Event::Kind::frameChanged || !e.rootChild || e.frameWindow != frame) return;
-        QMetaObject::invokeMethod(qApp, [&, moved = e.geometry] {
-            group.frame = moved;
-            manager->apply(GroupEvent::groupChanged(group));
-        });
-    });
-    const auto inPlace = [&](const Rect& at) {
-        const Rect g = geometry(strip);
-        return isViewable(strip) && isViewable(backing) && g.minX() == at.minX() && g.maxY() == at.minY() &&
-               g.width() == at.width() && geometry(backing).minY() == at.minY() && directlyAbove(strip, frame) &&
-               directlyAbove(frame, backing);
-    };
-    const auto rendered = [&](const Rect& at) { return panel.stripPanel().frame().maxY() == at.minY(); };
-    const auto moveTo = [&](const Rect& at) {
-        ASSERT_TRUE(desktop().windows().setFrame(second->window, at));
-        ASSERT_TRUE(waitUntil([&] { return inPlace(at) && rendered(at); }))
-            << "bar at " << geometry(strip) << " for the frame " << at;
-    };
-    // Where Qt has the strip, in X pixels: under scaling its logical pixels
-    // miss an odd X pixel by one.
-    const auto qtStripOrigin = [&] { return QtX11Coordinates::toX(QPointF(panel.view().mapToGlobal(QPoint(0, 0)))); };
-    const auto qtKnowsWhereTheStripIs = [&] {
-        const Point qt = qtStripOrigin();
-        const Point x = geometry(strip).origin;
-        return std::abs(qt.x - x.x) <= 1 && std::abs(qt.y - x.y) <= 1;
-    };
-    const Rect home = info(second->window).frame;
-    ASSERT_TRUE(waitUntil([&] { return inPlace(home); }));
-    waitUntil([] { return false; }, std::chrono::milliseconds(200));  // at rest
-
-    // Requests on Qt's connection in between, as its sequence numbers count them.
-    xcb_connection_t* qt = X11PanelOps::qtConnection();
-    const auto sequence = [&] { return xcb_no_operation(qt).sequence; };
-    EventCounter paints(panel.view(), QEvent::Paint);
-    EventCounter moves(panel.view(), QEvent::Move);
-    const std::uint64_t followed = factory->follower()->moves();
-    constexpr int kMoves = 20;
-    const unsigned before = sequence();
-    for (int i = 1; i <= kMoves; ++i) moveTo(home.offsetBy(7 * i, 3 * (i % 4)));
-    const unsigned requests = sequence() - before - 1;
-    // The strip and the backing, once each per move; a rest under load
-    // (Qt told where they are) may add a few.
-    EXPECT_LE(requests, 2u * kMoves + kMoves / 2);
-    EXPECT_GE(factory->follower()->moves() - followed, static_cast<std::uint64_t>(kMoves));
-    EXPECT_EQ(paints.count, 0) << "a move repainted the bar";
-    EXPECT_LE(moves.count, 2) << "Qt followed the moves";
-
-    // At rest Qt knows where the bar is: clicks and menus land where it shows.
-    const Rect last = group.frame;
-    ASSERT_TRUE(waitUntil(qtKnowsWhereTheStripIs))
-        << "Qt places the bar at " << qtStripOrigin() << ", the server at " << geometry(strip).origin;
-    TabItemView* tab = panel.view().tabItem(first->window);
-    ASSERT_NE(tab, nullptr);
-    clickAt(QtX11Coordinates::toX(QPointF(tab->mapToGlobal(tab->rect().center()))), 3);
-    ASSERT_TRUE(waitUntil([] { return openMenu() && openMenu()->isVisible(); })) << "no menu opened";
-    const Rect menu = QtX11Coordinates::toX(QRectF(openMenu()->geometry()));
-    EXPECT_TRUE(geometry(strip).intersects(menu.insetBy(-2, -2))) << "menu at " << menu << ", bar at " << geometry(strip);
-    tapKey(kEscape);
-    ASSERT_TRUE(waitUntil([] { return openMenu() == nullptr; }));
-
-    // A new size is Qt's to lay out: the bar takes the new width.
-    const Rect wider(last.minX(), last.minY(), last.width() + 60, last.height());
-    moveTo(wider);
-    EXPECT_TRUE(waitUntil([&] {
-        return std::abs(QtX11Coordinates::toX(QRectF(QPointF(), QSizeF(panel.view().size()))).width() -
-                        wider.width()) <= 1;
-    }));
-
-    // No room above: the strip goes inside the title bar, placed from the
-    // main thread, and Qt still learns where it went.
-    for (const double dx : {0.0, 31.0}) {
-        const Rect top(wider.minX() + dx, 0, wider.width(), wider.height());
-        ASSERT_TRUE(desktop().windows().setFrame(second->window, top));
-        ASSERT_TRUE(waitUntil([&] {
-            const Rect g = geometry(strip);
-            return group.frame.minX() == top.minX() && g.minY() > group.frame.minY() && g.minX() > group.frame.minX();
-        })) << "strip at " << geometry(strip) << " for the frame " << group.frame;
-    }
-    EXPECT_FALSE(isViewable(backing));
-    EXPECT_TRUE(waitUntil(qtKnowsWhereTheStripIs))
-        << "Qt places the strip at " << qtStripOrigin() << ", the server at " << geometry(strip).origin;
-    session.cancel();
 }
 
 // ---- Translucent while a compositing manager runs ----
