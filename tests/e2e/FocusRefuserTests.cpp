@@ -61,7 +61,7 @@ protected:
             },
             patience);
         if (held) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << seen;
+        return ::testing::AssertionFailure() << seen << "; the program shows " << DesktopUser::describe(user->overlays());
     }
     // After something that may raise `candidate` (the window manager may
     // not, or raise another member after it): once it has come on top, or
