@@ -9,7 +9,9 @@ void MemberFollow::setPlanner(FollowPlanner planner) {
     std::lock_guard lock(mutex_);
     planner_ = std::move(planner);
     // Moves nobody took (the window left, the main thread decided otherwise).
-    std::erase_if(sent_, [at](const auto& entry) { return at - entry.second.back().at > sentLifetime; });
+    const auto stale = [at](const auto& entry) { return at - entry.second.back().at > sentLifetime; };
+    std::erase_if(sent_, stale);
+    std::erase_if(passing_, stale);
 }
 
 std::size_t MemberFollow::follow(FollowRequest request) {
@@ -34,6 +36,7 @@ std::size_t MemberFollow::follow(FollowRequest request) {
         auto& marks = sent_[move.window];
         std::erase_if(marks, [&](const Sent& s) { return request.now - s.at > sentLifetime; });
         marks.push_back({request.source, plan->frame, request.now});
+        passes(move.window, plan->frame, request.now);
         ++count;
     }
     return count;
@@ -72,7 +75,7 @@ std::vector<Rect> MemberFollow::framesSent(WindowID window) {
     const double at = now();
     std::lock_guard lock(mutex_);
     std::vector<Rect> frames;
-    if (const auto found = sent_.find(window); found != sent_.end()) {
+    if (const auto found = passing_.find(window); found != passing_.end()) {
         for (const Sent& s : found->second) {
             if (at - s.at <= sentLifetime) frames.push_back(s.frame);
         }
@@ -80,11 +83,19 @@ std::vector<Rect> MemberFollow::framesSent(WindowID window) {
     return frames;
 }
 
-std::shared_ptr<void> MemberFollow::willWrite(WindowID window) {
+void MemberFollow::passes(WindowID window, const Rect& frame, double at) {
+    auto& frames = passing_[window];
+    std::erase_if(frames, [&](const Sent& s) { return at - s.at > sentLifetime; });
+    frames.push_back({0, frame, at});
+}
+
+std::shared_ptr<void> MemberFollow::willWrite(WindowID window, const Rect& frame) {
     {
+        const double at = now();
         std::lock_guard lock(mutex_);
         // The main thread's frame is the one the window ends at.
         sent_.erase(window);
+        passes(window, frame, at);
         ++writing_[window];
     }
     return std::shared_ptr<void>(nullptr, [weak = weak_from_this(), window](void*) {

@@ -95,13 +95,15 @@ public:
     // Before a frame write to `window`: true when that frame went out here
     // already for the adoption under way (the write is then left out).
     bool takeSent(WindowID window, const Rect& frame);
-    // The frames sent to `window` here that the main thread has not taken
-    // yet, oldest first: where the window is on its way to.
+    // The frames sent to `window` in the last `sentLifetime`, here or by
+    // the main thread, oldest first: a report of one of them is the window
+    // passing through (in a burst of moves its reports come after newer
+    // frames were sent), not a move of its own.
     std::vector<Rect> framesSent(WindowID window);
-    // A write to `window` the main thread makes: no move leaves here for the
-    // window until the token is gone (the write went out, or was dropped).
-    // Made with make_shared only.
-    std::shared_ptr<void> willWrite(WindowID window);
+    // A write of `frame` to `window` the main thread makes: no move leaves
+    // here for the window until the token is gone (the write went out, or
+    // was dropped). Made with make_shared only.
+    std::shared_ptr<void> willWrite(WindowID window, const Rect& frame);
 
 private:
     struct Sent {
@@ -110,6 +112,8 @@ private:
         double at = 0;
     };
     void wrote(WindowID window);
+    // Under mutex_: remembers a frame sent to `window` at `at`.
+    void passes(WindowID window, const Rect& frame, double at);
     double now() const { return clock_ ? clock_->monotonic() : 0.0; }
 
     const std::shared_ptr<Clock> clock_;
@@ -118,6 +122,7 @@ private:
     FollowPlanner planner_;
     std::optional<WindowID> adopting_;
     std::unordered_map<WindowID, std::deque<Sent>> sent_;  // oldest first
+    std::unordered_map<WindowID, std::deque<Sent>> passing_;  // every frame sent, oldest first
     std::unordered_map<WindowID, int> writing_;
     std::unordered_map<WindowID, Rect> lastFollowed_;  // by source
 };

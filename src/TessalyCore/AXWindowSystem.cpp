@@ -176,10 +176,10 @@ void AXWindowSystem::setFrame(const Rect& frame, WindowID of) {
     if (const AXWindowRef w = window(of)) setFrame(frame, w);
 }
 
-std::shared_ptr<void> AXWindowSystem::willWrite(const AXWindowRef& window) const {
+std::shared_ptr<void> AXWindowSystem::willWrite(const AXWindowRef& window, const Rect& frame) const {
     const auto& follow = platform_.memberFollow;
     if (!follow || !window->windowID) return nullptr;
-    return follow->willWrite(*window->windowID);
+    return follow->willWrite(*window->windowID, frame);
 }
 
 void AXWindowSystem::setFrame(const Rect& frame, const AXWindowRef& of) {
@@ -189,7 +189,7 @@ void AXWindowSystem::setFrame(const Rect& frame, const AXWindowRef& of) {
         return;
     }
     EffectsContext context = effectsContext(of->pid);
-    context.queue->async([app = std::move(context.app), window = of, frame, writing = willWrite(of)]() mutable {
+    context.queue->async([app = std::move(context.app), window = of, frame, writing = willWrite(of, frame)]() mutable {
         app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
         writing.reset();
     });
@@ -200,7 +200,7 @@ void AXWindowSystem::setMaximized(MaximizedAxes axes, const Rect& frame, WindowI
     if (!tracked) return;
     EffectsContext context = effectsContext(tracked->pid);
     context.queue->async(
-        [app = std::move(context.app), window = tracked, axes, frame, writing = willWrite(tracked)]() mutable {
+        [app = std::move(context.app), window = tracked, axes, frame, writing = willWrite(tracked, frame)]() mutable {
             if (!window->setMaximized(axes)) app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
             writing.reset();
         });

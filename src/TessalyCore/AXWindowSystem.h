@@ -94,7 +94,7 @@ private:
     void reassertIfRequested(ProcessID activatedPID);
     // Held until a write to the window has gone out: the platform moves it
     // on its own only after that (see MemberFollow).
-    std::shared_ptr<void> willWrite(const AXWindowRef& window) const;
+    std::shared_ptr<void> willWrite(const AXWindowRef& window, const Rect& frame) const;
     double now() const;
 
     PlatformServices platform_;

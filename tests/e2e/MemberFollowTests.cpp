@@ -1,6 +1,7 @@
 // The active member moved by the window manager with no button held (a
-// pager, a keyboard move): the other members follow it and end on its
-// frame with the bar above it, on each window manager.
+// pager, a keyboard move), one move at a time and in a burst: the other
+// members follow it and end on its frame with the bar above it, on each
+// window manager.
 #include "EndToEndTest.h"
 #include "HandoffGroups.h"
 
@@ -34,6 +35,20 @@ TEST_P(MemberFollowTest, MovesOfTheActiveWindowWithoutTheButtonCarryTheGroupAlon
         ASSERT_TRUE(x.setPosition(windows[0], at));
         EXPECT_TRUE(followed(at)) << "after the move to " << at.x << "," << at.y;
     }
+
+    // A burst of moves, as fast as a pager sends them: the members' reports
+    // of frames they pass through come after newer frames were sent, and
+    // are no moves of their own. The group ends where the last move put
+    // the active window, and nothing was sent back.
+    Point last;
+    for (int i = 0; i < 40; ++i) {
+        last = Point{100.0 + 7 * i, 150.0 + 3 * i};
+        ASSERT_TRUE(x.setPosition(windows[0], last));
+    }
+    EXPECT_TRUE(followed(last)) << "after a burst of moves: " << DesktopUser::describe(user->frame(windows[0])) << ", "
+                                << DesktopUser::describe(user->frame(windows[1])) << ", "
+                                << DesktopUser::describe(user->frame(windows[2]));
+    EXPECT_EQ(program->process().count("snap-back budget exhausted: "), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, MemberFollowTest,
