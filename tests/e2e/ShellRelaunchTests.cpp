@@ -47,8 +47,11 @@ protected:
         bool overlapped = false;
         bool warned = false;
         ASSERT_TRUE(desktop->waitUntil([&] {
+            // Listed first: the old one may end, and the new one start,
+            // between the two looks, never the other way round.
+            const std::vector<pid_t> running = instances();
             const bool ended = firstLaunch().status().has_value() || isZombie(old);
-            for (const pid_t p : instances()) overlapped |= p != old && !ended;
+            for (const pid_t p : running) overlapped |= p != old && !ended;
             for (const auto& info : desktop->windows().read(desktop->windows().clientList())) {
                 warned |= info.pid == ProcessID{old} && info.viewable && info.title != settingsTitle;
             }
