@@ -6,6 +6,9 @@
 // the restart gives no warning (the new program finds it there).
 #include "ShellTest.h"
 
+#include <fstream>
+#include <sstream>
+
 namespace tessaly::e2e {
 namespace {
 
@@ -40,6 +43,19 @@ protected:
         user->click(restart->center());
     }
 
+    static pid_t parentOf(pid_t process) {
+        std::ifstream stat("/proc/" + std::to_string(process) + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        const auto close = line.rfind(')');
+        if (close == std::string::npos) return 0;
+        std::istringstream rest(line.substr(close + 1));
+        std::string state;
+        pid_t parent = 0;
+        rest >> state >> parent;
+        return parent;
+    }
+
     // The old process ends by itself, without a warning window first and
     // before any other instance runs; the new one runs its session and has
     // taken the handoff. The user then sits at the new one.
@@ -48,10 +64,12 @@ protected:
         bool warned = false;
         ASSERT_TRUE(desktop->waitUntil([&] {
             // Listed first: the old one may end, and the new one start,
-            // between the two looks, never the other way round.
+            // between the two looks, never the other way round. A child of
+            // the old one is its relaunch helper on the way to the shell
+            // (spawned, it runs the program's image for a moment).
             const std::vector<pid_t> running = instances();
             const bool ended = firstLaunch().status().has_value() || isZombie(old);
-            for (const pid_t p : running) overlapped |= p != old && !ended;
+            for (const pid_t p : running) overlapped |= p != old && parentOf(p) != old && !ended;
             for (const auto& info : desktop->windows().read(desktop->windows().clientList())) {
                 warned |= info.pid == ProcessID{old} && info.viewable && info.title != settingsTitle;
             }
