@@ -17,7 +17,11 @@ bool sameTopEdge(const Rect& a, const Rect& b) {
 
 BarFrameFollower::BarFrameFollower(const std::shared_ptr<X11Backend>& backend)
     : connection_(X11PanelOps::qtConnection()), backend_(backend) {
-    if (backend_ && connection_) subscription_ = backend_->subscribe([this](const X11Event& event) { handle(event); });
+    // First of the subscribers: a bar moves before anything else is sent for the frame's move.
+    if (backend_ && connection_) {
+        subscription_ =
+            backend_->subscribe([this](const X11Event& event) { handle(event); }, X11Backend::Precedence::first);
+    }
 }
 
 BarFrameFollower::~BarFrameFollower() {
@@ -109,7 +113,8 @@ void BarFrameFollower::handle(const X11Event& event) {
 void BarFrameFollower::place(const Target& target) {
     const Rect& g = target.groupFrame;
     X11PanelOps::place(connection_, target.strip,
-                       Rect(g.minX(), g.minY() - target.stripHeight, g.width(), target.stripHeight), target.frame, true);
+                       Rect(g.minX(), g.minY() - target.stripHeight, g.width(), target.stripHeight), target.frame, true,
+                       !target.backing);
     if (target.backing) {
         X11PanelOps::place(connection_, target.backing, Rect(g.minX(), g.minY(), g.width(), target.backingReach),
                            target.frame, false);

@@ -32,7 +32,7 @@ xcb_connection_t* qtConnection() {
     return connection;
 }
 
-void place(xcb_connection_t* c, XWindow window, const Rect& xPixels, XWindow sibling, bool above) {
+void place(xcb_connection_t* c, XWindow window, const Rect& xPixels, XWindow sibling, bool above, bool flush) {
     if (!c || window == 0 || sibling == 0 || !xPixels.isFinite()) return;
     const Rect r = xPixels.standardized();
     const std::uint32_t values[] = {pixel(r.origin.x),
@@ -45,7 +45,7 @@ void place(xcb_connection_t* c, XWindow window, const Rect& xPixels, XWindow sib
                          XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT |
                              XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE,
                          values);
-    xcb_flush(c);
+    if (flush) xcb_flush(c);
 }
 
 void restack(XWindow window, XWindow sibling, bool above) {

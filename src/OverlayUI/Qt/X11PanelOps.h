@@ -20,8 +20,10 @@ using XWindow = std::uint32_t;
 xcb_connection_t* qtConnection();
 
 // Moves and sizes `window` to `xPixels` and stacks it directly above or
-// below `sibling` (a child of the root), in one ConfigureWindow. Flushed.
-void place(xcb_connection_t* connection, XWindow window, const Rect& xPixels, XWindow sibling, bool above);
+// below `sibling` (a child of the root), in one ConfigureWindow. Flushed
+// unless more requests are to go with it.
+void place(xcb_connection_t* connection, XWindow window, const Rect& xPixels, XWindow sibling, bool above,
+           bool flush = true);
 
 // Restacks `window` directly above or below `sibling` (another child of the
 // root). Not flushed: Qt flushes its connection before its event loop

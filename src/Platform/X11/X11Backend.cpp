@@ -57,10 +57,13 @@ bool X11Backend::startReader() {
     return true;
 }
 
-Subscription X11Backend::subscribe(X11EventReader::Handler handler) {
+Subscription X11Backend::subscribe(X11EventReader::Handler handler, Precedence precedence) {
     std::lock_guard lock(dispatchMutex_);
     if (!startReader()) return {};
-    const std::uint64_t id = nextSubscription_++;
+    // Handlers run by id: those that go first take ids below every other's.
+    constexpr std::uint64_t kNormalIds = std::uint64_t{1} << 32;
+    const std::uint64_t id =
+        precedence == Precedence::first ? nextFirstSubscription_++ : kNormalIds + nextSubscription_++;
     handlers_.emplace(id, std::move(handler));
     return Subscription([alive = lifetime_.watch(), this, id] {
         if (alive.expired()) return;

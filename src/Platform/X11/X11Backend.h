@@ -49,8 +49,10 @@ public:
     // neither runs nor will run. It may be ended from inside a handler. A
     // subscriber ends its handle before it lets go of the backend, so that
     // the last reference is never dropped on the reader's own thread (which
-    // cannot join itself).
-    Subscription subscribe(X11EventReader::Handler handler);
+    // cannot join itself). `first` handlers hear of an event before every
+    // other one (right after the member follow), in the order they came.
+    enum class Precedence { first, normal };
+    Subscription subscribe(X11EventReader::Handler handler, Precedence precedence = Precedence::normal);
 
     // Runs `handler` once, on the event reader's thread, when the X server
     // goes away (the connection breaks): nothing of the backend works any
@@ -93,6 +95,7 @@ private:
     X11ButtonState buttons_;
 
     std::recursive_mutex dispatchMutex_;
+    std::uint64_t nextFirstSubscription_ = 1;
     std::map<std::uint64_t, X11EventReader::Handler> handlers_;
     std::uint64_t nextSubscription_ = 1;
     std::unique_ptr<X11EventReader> reader_;

@@ -196,6 +196,23 @@ bool X11EventReader::restack(xcb_window_t window, xcb_window_t sibling, xcb_wind
     return true;
 }
 
+void X11EventReader::configureRootChild(const xcb_configure_notify_event_t& e) {
+    const Rect geometry(e.x, e.y, e.width + 2.0 * e.border_width, e.height + 2.0 * e.border_width);
+    xcb_window_t uncovered = kNoWindow;
+    const bool restacked = restack(e.window, e.above_sibling, uncovered);
+    emitConfigured(e.window, geometry, e.border_width, e.override_redirect != 0, restacked, uncovered);
+}
+
+bool X11EventReader::handledAlready(const xcb_configure_notify_event_t& e) {
+    if (!frameCopy_) return false;
+    const xcb_configure_notify_event_t& f = *frameCopy_;
+    const bool same = f.sequence == e.sequence && f.window == e.window && f.above_sibling == e.above_sibling &&
+                      f.x == e.x && f.y == e.y && f.width == e.width && f.height == e.height &&
+                      f.border_width == e.border_width && f.override_redirect == e.override_redirect;
+    frameCopy_.reset();  // the root's copy comes right after the frame's, or not at all
+    return same;
+}
+
 void X11EventReader::publishReparented(xcb_window_t client) {
     X11Event out;
     out.kind = X11Event::Kind::reparented;
@@ -246,8 +263,12 @@ void X11EventReader::watchClients(const std::vector<xcb_window_t>& clients) {
     if (clients.empty()) return;
     for (const auto w : clients) xcb_change_window_attributes(x_->get(), w, XCB_CW_EVENT_MASK, &kClientMask);
     const auto frames = X11Windows(*x_).frameWindows(clients);
+    constexpr std::uint32_t frameMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     for (std::size_t i = 0; i < clients.size(); ++i) {
         if (frames[i] == kNoWindow) continue;
+        if (frames[i] != clients[i] && frames_.insert(frames[i]).second) {
+            xcb_change_window_attributes(x_->get(), frames[i], XCB_CW_EVENT_MASK, &frameMask);
+        }
         if (const auto old = clientToFrame_.find(clients[i]); old != clientToFrame_.end()) frameToClient_.erase(old->second);
         clientToFrame_[clients[i]] = frames[i];
         frameToClient_[frames[i]] = clients[i];
@@ -367,9 +388,14 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
             return;
         }
         if (e.event == root) {
-            xcb_window_t uncovered = kNoWindow;
-            const bool restacked = restack(e.window, e.above_sibling, uncovered);
-            emitConfigured(e.window, geometry, e.border_width, e.override_redirect != 0, restacked, uncovered);
+            if (!handledAlready(e)) configureRootChild(e);
+            return;
+        }
+        const bool synthetic = (event.response_type & 0x80) != 0;
+        if (e.event == e.window && !synthetic && frames_.count(e.window) &&
+            std::find(stack_.begin(), stack_.end(), e.window) != stack_.end()) {
+            frameCopy_ = e;
+            configureRootChild(e);
             return;
         }
         if (e.event != e.window || !clients_.count(e.window)) return;
@@ -384,7 +410,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         out.size = Size{static_cast<double>(e.width), static_cast<double>(e.height)};
         out.border = e.border_width;
         out.hasGeometry = true;
-        out.synthetic = (event.response_type & 0x80) != 0;
+        out.synthetic = synthetic;
         if (handler_) handler_(out);
         return;
     }
@@ -440,6 +466,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     case XCB_DESTROY_NOTIFY: {
         const auto& e = as<xcb_destroy_notify_event_t>(event);
         if (e.event == root) std::erase(stack_, e.window);
+        if (frames_.erase(e.window) > 0) return;  // a frame's own copy or the root's, no client
         // Only clients (and the check window) get StructureNotify selected,
         // so this is a client, even when the window manager dropped it from
         // the list just before.

@@ -135,6 +135,10 @@ private:
     // `border` is negative when only the stacking order is known.
     void emitConfigured(xcb_window_t window, const Rect& geometry, double border, bool overrideRedirect,
                         bool restacked, xcb_window_t uncovered);
+    // A root child's ConfigureNotify, read through the root or the frame's own copy.
+    void configureRootChild(const xcb_configure_notify_event_t& e);
+    // Whether `e` is the root's copy of the frame's own copy handled just before.
+    bool handledAlready(const xcb_configure_notify_event_t& e);
     void publishReparented(xcb_window_t client);
     void publishFrameMap(xcb_window_t rootChild);
     // The client a root child holds, or the root child itself.
@@ -157,6 +161,11 @@ private:
     std::unordered_set<xcb_window_t> clients_;
     std::unordered_map<xcb_window_t, xcb_window_t> frameToClient_;
     std::unordered_map<xcb_window_t, xcb_window_t> clientToFrame_;
+    // Frames (not clients) whose own ConfigureNotify is selected: the server
+    // hands a window's own copy out before its parent's, so a frame's move
+    // is read a little sooner that way than through the root.
+    std::unordered_set<xcb_window_t> frames_;
+    std::optional<xcb_configure_notify_event_t> frameCopy_;  // handled, its root copy still to come
     xcb_window_t checkWindow_ = kNoWindow;
     xcb_window_t markWindow_ = kNoWindow;
     std::vector<xcb_window_t> stack_;  // the root's children, bottom to top

@@ -348,6 +348,55 @@ TEST(X11VisibleFrame, StrutsReserveOnlyTheMonitorsTheyTouch) {
     EXPECT_EQ(visibleFrame(left, {}, root, Rect(2000, 0, 100, 100)), left) << "a work area elsewhere";
 }
 
+// A frame's moves are read through the frame itself and through the root:
+// each still reaches the program once, in the server's order, and a frame
+// that goes away is no client that went away.
+TEST_F(X11ActionsTest, EachConfigureOfAFrameIsReportedOnce) {
+    auto xlogo = launchWatched({"xlogo"});
+    ASSERT_TRUE(xlogo);
+    const xcb_window_t frame = windows().frameWindows({xlogo->window})[0];
+    ASSERT_NE(frame, xlogo->window) << "the window manager frames its clients";
+
+    // What the server says, seen from a connection that watches only the root.
+    auto truth = X11Connection::open(desktop->display());
+    const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(truth->get(), truth->root(), XCB_CW_EVENT_MASK, &mask);
+    truth->sync();
+    log.clear();
+    for (int i = 0; i < 20; ++i) ASSERT_TRUE(windows().setPosition(xlogo->window, Point{100.0 + 7 * i, 80.0 + 3 * i}));
+    ASSERT_TRUE(windows().setFrame(xlogo->window, Rect(40, 50, 300, 200)));
+    ASSERT_TRUE(log.waitFor([&](const X11Event& e) {
+        return e.frameWindow == frame && e.rootChild && e.geometry == Rect(40, 50, 300, 200);
+    }));
+    truth->sync();
+    std::vector<Rect> told;
+    while (XEvent event{xcb_poll_for_event(truth->get())}) {
+        if ((event->response_type & 0x7f) != XCB_CONFIGURE_NOTIFY) continue;
+        const auto* e = reinterpret_cast<const xcb_configure_notify_event_t*>(event.get());
+        if (e->window == frame) told.emplace_back(e->x, e->y, e->width + 2.0 * e->border_width, e->height + 2.0 * e->border_width);
+    }
+    std::vector<Rect> reported;
+    for (const auto& e : log.events()) {
+        if (e.frameWindow == frame && e.rootChild && e.hasGeometry) reported.push_back(e.geometry);
+    }
+    EXPECT_EQ(reported, told);
+
+    log.clear();
+    ASSERT_TRUE(windows().close(xlogo->window));
+    ASSERT_TRUE(log.waitFor(Kind::destroyed, xlogo->window));
+    ASSERT_TRUE(desktop->waitUntil([&] {
+        const auto tree = windows().stackingList();
+        return std::find(tree.begin(), tree.end(), xlogo->window) == tree.end();
+    }));
+    // The frame goes with its client, or soon after.
+    const auto windowsNow = [&] { return xcbReply(desktop->connection().get(), xcb_get_window_attributes_reply,
+                                                  xcb_get_window_attributes(desktop->connection().get(), frame)); };
+    ASSERT_TRUE(desktop->waitUntil([&] { return !windowsNow(); }));
+    for (const auto& e : log.events()) {
+        EXPECT_FALSE(e.kind == Kind::destroyed && e.window == frame) << "the frame was reported as a client";
+    }
+}
+
 TEST_F(X11ActionsTest, TheReaderStopsPromptlyAndCanRestart) {
     reader.reset();
     X11EventLog other;
