@@ -66,18 +66,32 @@ void CrossPromptView::paintEvent(QPaintEvent*) {
                      QFontMetrics(font()).elidedText(text_, Qt::ElideRight, pill.width() - 2 * kPillInsetH));
 }
 
-QtCrossPromptPanel::QtCrossPromptPanel()
-    : panel_(QtOverlayPanel::content(std::make_unique<CrossPromptView>(), view_), nullptr,
-             {.takesMouse = false, .floating = true}) {}
+QtCrossPromptPanel::QtCrossPromptPanel() = default;
+
+QtOverlayPanel& QtCrossPromptPanel::panel() {
+    if (!panel_) {
+        panel_ = std::make_unique<QtOverlayPanel>(QtOverlayPanel::content(std::make_unique<CrossPromptView>(), view_),
+                                                  nullptr,
+                                                  QtOverlayPanel::Options{.takesMouse = false, .floating = true});
+    }
+    return *panel_;
+}
+
+CrossPromptView& QtCrossPromptPanel::view() {
+    panel();
+    return *view_;
+}
 
 QtCrossPromptPanel::~QtCrossPromptPanel() = default;
 
 void QtCrossPromptPanel::show(const std::string& text, const Rect& over) {
-    view_->setText(text);
-    panel_.setFrame(over);
-    panel_.orderFront();
+    view().setText(text);
+    panel_->setFrame(over);
+    panel_->orderFront();
 }
 
-void QtCrossPromptPanel::hide() { panel_.orderOut(); }
+void QtCrossPromptPanel::hide() {
+    if (panel_) panel_->orderOut();
+}
 
 }  // namespace tessaly

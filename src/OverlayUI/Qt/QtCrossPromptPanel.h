@@ -6,6 +6,8 @@
 // takes the mouse or the focus.
 #include <QWidget>
 
+#include <memory>
+
 #include "OverlayUI/CrossPromptPanel.h"
 #include "OverlayUI/Qt/QtOverlayPanel.h"
 
@@ -20,14 +22,15 @@ public:
 
     void show(const std::string& text, const Rect& over) override;
     void hide() override;
-    bool isShown() const override { return panel_.isVisible(); }
+    bool isShown() const override { return panel_ && panel_->isVisible(); }
 
-    QtOverlayPanel& panel() { return panel_; }
-    CrossPromptView& view() const { return *view_; }
+    // The window is made when first needed: most sessions never show it.
+    QtOverlayPanel& panel();
+    CrossPromptView& view();
 
 private:
     CrossPromptView* view_ = nullptr;  // owned by panel_
-    QtOverlayPanel panel_;
+    std::unique_ptr<QtOverlayPanel> panel_;
 };
 
 // The prompt's content (public for tests).

@@ -116,26 +116,43 @@ void InsertPreviewView::paintEvent(QPaintEvent*) {
 
 
 QtInsertPreviewPanel::QtInsertPreviewPanel(std::shared_ptr<Compositing> compositing)
-    : panel_(QtOverlayPanel::content(std::make_unique<InsertPreviewView>(), view_), nullptr,
-             {.takesMouse = false, .floating = true, .translucent = compositing && compositing->isActive()}),
-      compositing_(std::move(compositing)) {
-    view_->updateMask();
+    : compositing_(std::move(compositing)) {
     if (!compositing_) return;
     compositingObserver_ = compositing_->addObserver([this] {
-        panel_.setTranslucent(compositing_->isActive());
+        if (!panel_) return;
+        panel_->setTranslucent(compositing_->isActive());
         view_->updateMask();
         view_->update();
     });
 }
 
+QtOverlayPanel& QtInsertPreviewPanel::panel() {
+    if (!panel_) {
+        panel_ = std::make_unique<QtOverlayPanel>(
+            QtOverlayPanel::content(std::make_unique<InsertPreviewView>(), view_), nullptr,
+            QtOverlayPanel::Options{.takesMouse = false,
+                                    .floating = true,
+                                    .translucent = compositing_ && compositing_->isActive()});
+        view_->updateMask();
+    }
+    return *panel_;
+}
+
+InsertPreviewView& QtInsertPreviewPanel::view() {
+    panel();
+    return *view_;
+}
+
 QtInsertPreviewPanel::~QtInsertPreviewPanel() = default;
 
 void QtInsertPreviewPanel::show(const Rect& over, bool locked) {
-    view_->setLocked(locked);
-    panel_.setFrame(over);
-    panel_.orderFront();
+    view().setLocked(locked);
+    panel_->setFrame(over);
+    panel_->orderFront();
 }
 
-void QtInsertPreviewPanel::hide() { panel_.orderOut(); }
+void QtInsertPreviewPanel::hide() {
+    if (panel_) panel_->orderOut();
+}
 
 }  // namespace tessaly

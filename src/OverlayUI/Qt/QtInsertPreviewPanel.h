@@ -33,14 +33,15 @@ public:
 
     void show(const Rect& over, bool locked) override;
     void hide() override;
-    bool isShown() const override { return panel_.isVisible(); }
+    bool isShown() const override { return panel_ && panel_->isVisible(); }
 
-    QtOverlayPanel& panel() { return panel_; }
-    InsertPreviewView& view() const { return *view_; }
+    // The window is made when first needed: most sessions never show it.
+    QtOverlayPanel& panel();
+    InsertPreviewView& view();
 
 private:
     InsertPreviewView* view_ = nullptr;  // owned by panel_
-    QtOverlayPanel panel_;
+    std::unique_ptr<QtOverlayPanel> panel_;
     std::shared_ptr<Compositing> compositing_;
     Subscription compositingObserver_;  // last: ends before the panel goes
 };

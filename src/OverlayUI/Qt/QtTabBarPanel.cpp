@@ -5,6 +5,7 @@
 #include "OverlayUI/Qt/BarCoverMask.h"
 #include "OverlayUI/Qt/BarFrameFollower.h"
 #include "OverlayUI/Qt/TabBarView.h"
+#include "Platform/Qt/QtX11Connection.h"
 #include "Platform/Qt/QtX11Coordinates.h"
 
 namespace tessaly {
@@ -253,6 +254,8 @@ void QtTabBarPanel::show() {
     strip_.orderInAsBefore();
     if (backingShown()) backing_.orderRelative(OverlayPanel::Order::below, strip_.windowNumber());
     isShown_ = true;
+    // Now, not when the main thread is next idle: bars a start rebuilds come up one by one.
+    QtX11Connection::flush();
 }
 
 void QtTabBarPanel::hide() {

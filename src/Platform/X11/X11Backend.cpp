@@ -74,6 +74,21 @@ Subscription X11Backend::subscribe(X11EventReader::Handler handler, Precedence p
 
 void X11Backend::updateCache(const X11Event& event) {
     using Kind = X11Event::Kind;
+    // The window manager rewrites its stacking list after it restacks, maps
+    // or unmaps: a list read before such a report is not answered after it.
+    switch (event.kind) {
+    case Kind::clientListChanged:
+    case Kind::mapped:
+    case Kind::unmapped:
+    case Kind::destroyed:
+    case Kind::frameMapChanged:
+    case Kind::rootChildMapChanged:
+    case Kind::currentDesktopChanged:
+    case Kind::stackingListChanged: cache_.stackingListChanged(); break;
+    default:
+        if (event.restacked) cache_.stackingListChanged();
+        break;
+    }
     switch (event.kind) {
     case Kind::clientListChanged: cache_.clientsChanged(event.clients); break;
     case Kind::destroyed: cache_.destroyed(event.window); break;

@@ -351,6 +351,8 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
                 // after it has framed them: a client joining stands in a new
                 // frame.
                 for (const auto w : added) publishReparented(w);
+            } else if (e.atom == a.NET_CLIENT_LIST_STACKING) {
+                publish(X11Event::Kind::stackingListChanged, kNoWindow);
             } else if (e.atom == a.NET_ACTIVE_WINDOW) {
                 const auto active = propertyCardinal(x_->readProperty(root, a.NET_ACTIVE_WINDOW).get());
                 publish(X11Event::Kind::activeWindowChanged, active.value_or(kNoWindow));

@@ -28,6 +28,7 @@ namespace tessaly {
 struct X11Event {
     enum class Kind {
         clientListChanged,       // _NET_CLIENT_LIST
+        stackingListChanged,     // _NET_CLIENT_LIST_STACKING
         activeWindowChanged,     // _NET_ACTIVE_WINDOW (window: the new active window, 0 for none)
         currentDesktopChanged,   // _NET_CURRENT_DESKTOP
         numberOfDesktopsChanged, // _NET_NUMBER_OF_DESKTOPS

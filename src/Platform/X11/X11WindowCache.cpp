@@ -25,6 +25,7 @@ void X11WindowCache::deactivate() {
     clients_.clear();
     clientList_.clear();
     activeWindow_.reset();
+    stackingList_.reset();
     entries_.clear();
     moveResize_.reset();
 }
@@ -46,6 +47,24 @@ std::optional<xcb_window_t> X11WindowCache::activeWindow() const {
 void X11WindowCache::rememberActiveWindow(Generation since, xcb_window_t window) {
     std::lock_guard lock(mutex_);
     if (active_.load() && since >= activeChangedAt_) activeWindow_ = window;
+}
+
+std::optional<std::vector<xcb_window_t>> X11WindowCache::stackingList() const {
+    if (!keepsClients_.load()) return std::nullopt;
+    std::lock_guard lock(mutex_);
+    if (!active_.load()) return std::nullopt;
+    return stackingList_;
+}
+
+void X11WindowCache::rememberStackingList(Generation since, const std::vector<xcb_window_t>& list) {
+    std::lock_guard lock(mutex_);
+    if (active_.load() && since >= stackingChangedAt_) stackingList_ = list;
+}
+
+void X11WindowCache::stackingListChanged() {
+    std::lock_guard lock(mutex_);
+    stackingChangedAt_ = ++generation_;
+    stackingList_.reset();
 }
 
 void X11WindowCache::activeWindowChanged(xcb_window_t window) {
@@ -269,8 +288,9 @@ void X11WindowCache::watching(const std::vector<xcb_window_t>& clients) {
     membershipChangedAt_ = windowManagerChangedAt_ = ++generation_;
     clients_ = {clients.begin(), clients.end()};
     clientList_ = clients;
-    activeChangedAt_ = generation_;
+    activeChangedAt_ = stackingChangedAt_ = generation_;
     activeWindow_.reset();
+    stackingList_.reset();
     entries_.clear();
     moveResize_.reset();
     active_.store(true);
@@ -376,7 +396,8 @@ void X11WindowCache::normalHintsChanged(xcb_window_t window) {
 
 void X11WindowCache::windowManagerChanged() {
     std::lock_guard lock(mutex_);
-    windowManagerChangedAt_ = membershipChangedAt_ = ++generation_;
+    windowManagerChangedAt_ = membershipChangedAt_ = stackingChangedAt_ = ++generation_;
+    stackingList_.reset();
     moveResize_.reset();
     for (auto& [window, entry] : entries_) entry.forgetClient();
 }

@@ -126,6 +126,9 @@ public:
     std::optional<std::vector<xcb_window_t>> clientList() const;
     std::optional<xcb_window_t> activeWindow() const;
     void rememberActiveWindow(Generation since, xcb_window_t window);
+    // _NET_CLIENT_LIST_STACKING as last read, until the window manager changes it.
+    std::optional<std::vector<xcb_window_t>> stackingList() const;
+    void rememberStackingList(Generation since, const std::vector<xcb_window_t>& list);
     // WM_NORMAL_HINTS as last read (inside, nullopt: no increments), kept
     // until a property of the client changes.
     std::optional<std::optional<SizeHints>> sizeHints(xcb_window_t window) const;
@@ -176,6 +179,7 @@ public:
     void allClientsChanged();
     void windowManagerChanged();
     void activeWindowChanged(xcb_window_t window);
+    void stackingListChanged();
     // The reader has seen the next mark.
     void marked();
 
@@ -222,6 +226,8 @@ private:
     std::vector<xcb_window_t> clientList_;  // the same, in the list's order
     std::optional<xcb_window_t> activeWindow_;
     Generation activeChangedAt_ = 1;
+    std::optional<std::vector<xcb_window_t>> stackingList_;
+    Generation stackingChangedAt_ = 1;
     std::unordered_map<xcb_window_t, Entry> entries_;
     std::optional<bool> moveResize_;
     using Deadline = std::chrono::steady_clock::time_point;

@@ -122,7 +122,13 @@ std::vector<xcb_window_t> X11Windows::clientList() const {
 }
 
 std::vector<xcb_window_t> X11Windows::stackingList() const {
-    return propertyCardinals(x_.readProperty(x_.root(), x_.atoms().NET_CLIENT_LIST_STACKING, 65536).get());
+    if (cache_) {
+        if (auto kept = cache_->stackingList()) return std::move(*kept);
+    }
+    const auto since = cache_ ? cache_->generation() : 0;
+    auto list = propertyCardinals(x_.readProperty(x_.root(), x_.atoms().NET_CLIENT_LIST_STACKING, 65536).get());
+    if (cache_) cache_->rememberStackingList(since, list);
+    return list;
 }
 
 xcb_window_t X11Windows::activeWindow() const {

@@ -177,7 +177,12 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
             std::lock_guard lock(mutex);
             frontmost = pid;
         }
-        watcher = std::thread([this] { watch(); });
+        // What runs now is described on the watcher's thread: reading every
+        // process's details would hold up the program's start.
+        watcher = std::thread([this] {
+            watchClients(backend->windows().clientList());
+            watch();
+        });
         // Without a system bus (a container, a test) there is no sleep to tell.
         // logind says true before sleeping and false after waking. Only logind
         // sends it on the system bus; a private bus has no logind to name.
@@ -195,7 +200,6 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
                                    std::nullopt});
                 }
             });
-        watchClients(windows.clientList());
         screensChanged();
         std::weak_ptr<State> weak = weak_from_this();
         auto handle = backend->subscribe([weak](const X11Event& event) {

@@ -47,7 +47,14 @@ QtShell::QtShell(AppDelegate& delegate, Environment environment)
 QtShell::~QtShell() { delegate_.parts = {}; }
 
 void QtShell::installMenuBar() {
-    if (menuBar_) return;
+    if (menuBar_ || menuBarComing_) return;
+    // On the event loop's first turn: the groups a start rebuilds show their
+    // bars first, and the tray icon a moment later.
+    menuBarComing_ = true;
+    environment_.main->post(lifetime_.guarded([this] { makeMenuBar(); }));
+}
+
+void QtShell::makeMenuBar() {
     AppDelegate& d = delegate_;
     const LifetimeToken& life = lifetime_;
     StatusMenuActions actions;

@@ -42,6 +42,7 @@ public:
 
 private:
     void installMenuBar();
+    void makeMenuBar();
     void showOnboardingWindow();
     SettingsWindowController& settingsController();
     void showSettingsOn(std::optional<SettingsCategory> category);
@@ -54,6 +55,7 @@ private:
     std::unique_ptr<MemberLossPrompt> memberLossPrompt_;
     std::unique_ptr<RelaunchCoordinator> relaunch_;
     std::unique_ptr<MenuBarController> menuBar_;
+    bool menuBarComing_ = false;
     std::unique_ptr<OnboardingWindowController> onboarding_;
     std::unique_ptr<SettingsWindowController> settingsWindow_;
     LifetimeToken lifetime_;

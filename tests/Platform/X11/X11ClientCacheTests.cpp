@@ -91,6 +91,37 @@ protected:
     Subscription subscription;
 };
 
+// The stacking list is read once and kept until the window manager
+// restacks: a read after the report is the server's new order.
+TEST_F(X11ClientCacheTest, TheStackingListIsKeptUntilTheWindowManagerRestacks) {
+    ASSERT_TRUE(subscription.isActive());
+    const auto& windows = backend->windows();
+    X11Connection& x = desktop->connection();
+    const xcb_window_t first = xcb_generate_id(x.get());
+    ASSERT_TRUE(create(first, kFirstOwner, "first", 100));
+    const xcb_window_t second = xcb_generate_id(x.get());
+    ASSERT_TRUE(create(second, kFirstOwner, "second", 300));
+    const auto serverList = [&] { return X11Windows(desktop->connection()).stackingList(); };
+    ASSERT_TRUE(desktop->waitUntil([&] { return !serverList().empty() && serverList().back() == second; }));
+
+    const auto readKept = [&](std::uint64_t& trips) {
+        const auto before = X11RoundTrips::countOnThisThread();
+        auto list = windows.stackingList();
+        trips = X11RoundTrips::countOnThisThread() - before;
+        return list;
+    };
+    std::uint64_t trips = 0;
+    ASSERT_TRUE(desktop->waitUntil([&] { return readKept(trips) == serverList() && trips == 0; }))
+        << "read once, then kept";
+
+    log.clear();
+    ASSERT_TRUE(windows.raise(first));
+    ASSERT_TRUE(desktop->waitUntil([&] { return serverList().back() == first; }));
+    ASSERT_TRUE(log.waitFor([](const X11Event& e) { return e.kind == X11Event::Kind::stackingListChanged; }));
+    EXPECT_EQ(readKept(trips), serverList()) << "the restack is not answered from memory";
+    EXPECT_GT(trips, 0u);
+}
+
 TEST_F(X11ClientCacheTest, ReadsFromMemoryStayWhatTheServerSays) {
     ASSERT_TRUE(subscription.isActive());
     const auto& windows = backend->windows();

@@ -3,6 +3,8 @@
 // them) hears of the change, without waiting for a reply, only where memory
 // knows all a move needs, and a burst of moves ends with every member where
 // the active one stopped.
+#include <signal.h>
+
 #include <atomic>
 
 #include "Platform/MemberFollow.h"
@@ -92,6 +94,53 @@ TEST_F(X11MemberFollowTest, MembersMoveOnTheReadersThreadBeforeSubscribersWithou
     EXPECT_TRUE(desktop->waitUntil([&] {
         return fromServer(active->window)->frame == last && fromServer(member->window)->frame == last;
     }));
+}
+
+// The server goes away in the middle of a burst: the reader stops, no move
+// is sent once the loss is known, and nothing waits for a server that is gone.
+TEST_F(X11MemberFollowTest, AServerThatGoesAwayMidBurstEndsTheFollow) {
+    const auto active = desktop->launchXlogo("200x140+60+60");
+    const auto member = desktop->launchXlogo("200x140+400+60");
+    ASSERT_TRUE(active && member);
+    const auto& windows = backend->windows();
+    subscription = backend->subscribe(log.handler());
+    for (const auto& client : {*active, *member}) {
+        const auto info = windows.read(client.window);
+        ASSERT_TRUE(info);
+        ASSERT_TRUE(windows.setPosition(client.window, info->frame.origin, client.pid));
+        ASSERT_TRUE(desktop->waitUntil([&] { return knownForMoves(client.window); }));
+    }
+    std::atomic<bool> lost{false};
+    std::atomic<int> sent{0};
+    std::atomic<int> sentAfterLoss{0};
+    auto follow = std::make_shared<MemberFollow>(nullptr, [&](const FollowMove& move, const Rect& frame) {
+        const bool known = lost.load();
+        if (!windows.sendFrameIfKnown(move.window, frame, move.pid)) return false;
+        ++sent;
+        if (known) ++sentAfterLoss;
+        return true;
+    });
+    follow->setPlanner([&](const FollowRequest& request) -> std::optional<FollowPlan> {
+        if (request.source != active->window) return std::nullopt;
+        return FollowPlan{request.frame, {{member->window, member->pid}}, Rect{}};
+    });
+    backend->setMemberFollow(follow);
+    const std::shared_ptr<void> unset(nullptr, [this](void*) { backend->setMemberFollow(nullptr); });
+    ASSERT_TRUE(backend->setConnectionLostHandler([&] { lost = true; }));
+
+    const Size size = windows.read(active->window)->frame.size;
+    for (int i = 1; i <= 1000; ++i) {
+        windows.setPosition(active->window, Point{100.0 + i % 50, 100.0 + i % 30}, active->pid);
+        if (i == 400) {
+            ASSERT_TRUE(desktop->waitUntil([&] { return sent > 0; })) << "the burst was followed";
+            kill(desktop->serverPid(), SIGKILL);
+        }
+    }
+    ASSERT_TRUE(X11Desktop::waitForExit(desktop->serverPid(), kX11Patience));
+    ASSERT_TRUE(desktop->waitUntil([&] { return lost.load(); }, kX11Patience)) << "the reader told of the loss";
+    EXPECT_EQ(sentAfterLoss, 0) << "no move once the server is known gone";
+    EXPECT_FALSE(windows.sendFrameIfKnown(member->window, Rect(Point{10, 10}, size), member->pid));
+    EXPECT_FALSE(windows.setPosition(active->window, Point{10, 10}, active->pid));
 }
 
 }  // namespace
