@@ -826,9 +826,11 @@ bool X11Windows::setMaximized(xcb_window_t window, MaximizedAxes axes) const {
     if (!now) return false;
     const MaximizedAxes held = now->maximized();
     if (held == axes) return true;
-    // From one way to another through a restore: xfwm4 adds axes only to a
-    // window that is not maximised at all (and takes both axes added to a
-    // window maximised one way for a restore).
+    // Axes taken away alone are one removal. Axes added go through a
+    // restore: xfwm4 adds axes only to a window that is not maximised at all
+    // (and takes both axes added to a window maximised one way for a
+    // restore). A removal and an add for what one removal does leave fluxbox
+    // now and then with the state of one and the frame of the other.
     const auto send = [&](std::uint32_t action, MaximizedAxes which) {
         if (!which.any()) return;
         const xcb_atom_t first = which.vertical ? a.NET_WM_STATE_MAXIMIZED_VERT : a.NET_WM_STATE_MAXIMIZED_HORZ;
@@ -836,8 +838,13 @@ bool X11Windows::setMaximized(xcb_window_t window, MaximizedAxes axes) const {
             which.vertical && which.horizontal ? a.NET_WM_STATE_MAXIMIZED_HORZ : xcb_atom_t{XCB_ATOM_NONE};
         x_.sendClientMessage(x_.root(), window, a.NET_WM_STATE, action, first, second, kSourcePager);
     };
-    send(kStateRemove, held);
-    send(kStateAdd, axes);
+    const bool adds = (axes.vertical && !held.vertical) || (axes.horizontal && !held.horizontal);
+    if (adds) {
+        send(kStateRemove, held);
+        send(kStateAdd, axes);
+    } else {
+        send(kStateRemove, {held.vertical && !axes.vertical, held.horizontal && !axes.horizontal});
+    }
     x_.flush();
     return true;
 }

@@ -177,11 +177,13 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
             std::lock_guard lock(mutex);
             frontmost = pid;
         }
-        // What runs now is described on the watcher's thread: reading every
-        // process's details would hold up the program's start.
-        watcher = std::thread([this] {
-            watchClients(backend->windows().clientList());
-            watch();
+        watcher = std::thread([this] { watch(); });
+        // What runs now is described on the main thread's next turn: reading
+        // every process's details would hold up the program's start.
+        main->post([weak = weak_from_this()] {
+            if (auto self = weak.lock(); self && !self->isStopping()) {
+                self->watchClients(self->backend->windows().clientList());
+            }
         });
         // Without a system bus (a container, a test) there is no sleep to tell.
         // logind says true before sleeping and false after waking. Only logind
@@ -207,6 +209,11 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
         });
         std::lock_guard lock(mutex);
         subscription = std::move(handle);
+    }
+
+    bool isStopping() {
+        std::lock_guard lock(mutex);
+        return stopping;
     }
 
     void stop() {
