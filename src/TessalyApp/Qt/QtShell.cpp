@@ -47,14 +47,7 @@ QtShell::QtShell(AppDelegate& delegate, Environment environment)
 QtShell::~QtShell() { delegate_.parts = {}; }
 
 void QtShell::installMenuBar() {
-    if (menuBar_ || menuBarComing_) return;
-    // On the event loop's first turn: the groups a start rebuilds show their
-    // bars first, and the tray icon a moment later.
-    menuBarComing_ = true;
-    environment_.main->post(lifetime_.guarded([this] { makeMenuBar(); }));
-}
-
-void QtShell::makeMenuBar() {
+    if (menuBar_) return;
     AppDelegate& d = delegate_;
     const LifetimeToken& life = lifetime_;
     StatusMenuActions actions;

@@ -42,7 +42,6 @@ public:
 
 private:
     void installMenuBar();
-    void makeMenuBar();
     void showOnboardingWindow();
     SettingsWindowController& settingsController();
     void showSettingsOn(std::optional<SettingsCategory> category);
@@ -55,7 +54,6 @@ private:
     std::unique_ptr<MemberLossPrompt> memberLossPrompt_;
     std::unique_ptr<RelaunchCoordinator> relaunch_;
     std::unique_ptr<MenuBarController> menuBar_;
-    bool menuBarComing_ = false;
     std::unique_ptr<OnboardingWindowController> onboarding_;
     std::unique_ptr<SettingsWindowController> settingsWindow_;
     LifetimeToken lifetime_;
