@@ -4,6 +4,7 @@
 // read-backs of what a user sees).
 #include "ApplicationWindows.h"
 #include "DesktopUser.h"
+#include "HandoffGroups.h"
 #include "TessalyProgram.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,16 @@ protected:
         }
         user = std::make_unique<DesktopUser>(*desktop, program->pid());
         return ::testing::AssertionSuccess();
+    }
+
+    // The same, with each list of windows rebuilt as one group at the start
+    // (handoffGroups).
+    ::testing::AssertionResult startProgramWithGroups(const std::vector<std::vector<xcb_window_t>>& groups,
+                                                      TessalyProgram::Options options = {}) {
+        const auto handoff = handoffGroups(*desktop, groups);
+        if (!handoff) return ::testing::AssertionFailure() << "a window of the groups is gone";
+        options.handoff = *handoff;
+        return startProgram(std::move(options));
     }
 
     // Starts a process on the desktop's display with the desktop's HOME and

@@ -5,7 +5,6 @@
 // window manager's word on it, stay with a terminal.
 #include "BarTabs.h"
 #include "EndToEndTest.h"
-#include "HandoffGroups.h"
 
 #include <algorithm>
 
@@ -93,12 +92,9 @@ TEST_P(FocusRefuserTest, AMemberThatTakesNoFocusHasTheSelectedTabWheneverItIsOnT
     // xeyes takes the frame of the terminals; they keep to their cells.
     std::vector<xcb_window_t> group{a->window, b->window, eyes->window};
     const std::vector<xcb_window_t> other{d->window, c->window};
-    const auto handoff = handoffGroups(*desktop, {group, other});
-    ASSERT_TRUE(handoff);
     TessalyProgram::Options options;
-    options.handoff = *handoff;
     options.diagnostics = true;
-    ASSERT_TRUE(startProgram(options));
+    ASSERT_TRUE(startProgramWithGroups({group, other}, options));
     ASSERT_TRUE(user->focus(a->window));
     ASSERT_TRUE(selectedOnTop(group, a->window));
 

@@ -5,7 +5,6 @@
 // group ever shows on the desktop it went to.
 #include "BarTabs.h"
 #include "EndToEndTest.h"
-#include "HandoffGroups.h"
 
 #include <chrono>
 
@@ -94,12 +93,9 @@ TEST_P(MemberDesktopsTest, AMemberSentToAnotherDesktopLeavesAtOnceAndNoBarFollow
         ASSERT_TRUE(xterm);
         windows.push_back(xterm->window);
     }
-    const auto handoff = handoffGroups(*desktop, {windows});
-    ASSERT_TRUE(handoff);
     TessalyProgram::Options options;
-    options.handoff = *handoff;
     options.diagnostics = true;
-    ASSERT_TRUE(startProgram(options));
+    ASSERT_TRUE(startProgramWithGroups({windows}, options));
     // The member the bar stands above (the window manager's focus decides
     // it once the window focused last is gone).
     const auto activeOf = [&](const std::vector<xcb_window_t>& members) {

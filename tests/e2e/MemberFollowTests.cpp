@@ -3,7 +3,6 @@
 // members follow it and end on its frame with the bar above it, on each
 // window manager.
 #include "EndToEndTest.h"
-#include "HandoffGroups.h"
 
 namespace tessaly::e2e {
 namespace {
@@ -17,11 +16,7 @@ TEST_P(MemberFollowTest, MovesOfTheActiveWindowWithoutTheButtonCarryTheGroupAlon
         ASSERT_TRUE(logo);
         windows.push_back(logo->window);
     }
-    const auto handoff = handoffGroups(*desktop, {windows});
-    ASSERT_TRUE(handoff);
-    TessalyProgram::Options options;
-    options.handoff = *handoff;
-    ASSERT_TRUE(startProgram(options));
+    ASSERT_TRUE(startProgramWithGroups({windows}));
     ASSERT_TRUE(user->waitForBarAbove(windows[0])) << "the group did not come up";
 
     const auto& x = desktop->windows();
