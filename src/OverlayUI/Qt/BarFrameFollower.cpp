@@ -19,6 +19,8 @@ BarFrameFollower::BarFrameFollower(const std::shared_ptr<X11Backend>& backend)
     : connection_(X11PanelOps::qtConnection()), backend_(backend) {
     // First of the subscribers: a bar moves before anything else is sent for the frame's move.
     if (backend_ && connection_) {
+        watch_ = std::make_unique<X11FrameWatch>(backend_->display(),
+                                                 [this](const X11FrameWatch::Report& r) { handleWatched(r); });
         subscription_ =
             backend_->subscribe([this](const X11Event& event) { handle(event); }, X11Backend::Precedence::first);
     }
@@ -26,6 +28,7 @@ BarFrameFollower::BarFrameFollower(const std::shared_ptr<X11Backend>& backend)
 
 BarFrameFollower::~BarFrameFollower() {
     subscription_.cancel();  // synchronous: no handler runs after this
+    watch_.reset();          // the same
 }
 
 void BarFrameFollower::follow(const void* bar, const std::optional<Target>& target) {
@@ -54,6 +57,7 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
     targets_[bar] = followed;
     ownWindows_.insert(target->strip);
     if (target->backing) ownWindows_.insert(target->backing);
+    if (watch_) watch_->watch(target->frame);
 }
 
 bool BarFrameFollower::isFollowing(const void* bar) const {
@@ -71,12 +75,30 @@ void BarFrameFollower::handle(const X11Event& event) {
     if (!event.rootChild || (event.kind != Kind::frameChanged && event.kind != Kind::rootChildConfigured)) return;
     std::lock_guard lock(mutex_);
     const X11PanelOps::XWindow window = event.frameWindow;
-    if (ownWindows_.contains(window)) return;  // a bar's own move
+    // Heard already from the watch, and maybe a newer change since.
+    if (event.hasGeometry && watchedFrames_.contains(window)) return;
     // A restack reported alone (circulation) carries no geometry.
-    const bool hasGeometry = event.hasGeometry;
-    if (hasGeometry) {
+    rootChildChanged(window, event.hasGeometry ? std::optional<Rect>(event.geometry) : std::nullopt,
+                     event.aboveSibling);
+}
+
+void BarFrameFollower::handleWatched(const X11FrameWatch::Report& report) {
+    std::lock_guard lock(mutex_);
+    if (report.gone) {
+        watchedFrames_.erase(report.window);
+        return;
+    }
+    watchedFrames_.insert(report.window);
+    // Whatever now sits on it is told by the reader: only the frame's own bars go back.
+    rootChildChanged(report.window, report.geometry, 0);
+}
+
+void BarFrameFollower::rootChildChanged(X11PanelOps::XWindow window, const std::optional<Rect>& geometry,
+                                        X11PanelOps::XWindow below) {
+    if (ownWindows_.contains(window)) return;  // a bar's own move
+    if (geometry) {
         std::deque<Rect>& recent = lastGeometry_[window];
-        if (recent.empty() || !(recent.back() == event.geometry)) recent.push_back(event.geometry);
+        if (recent.empty() || !(recent.back() == *geometry)) recent.push_back(*geometry);
         if (recent.size() > kRecentGeometries) recent.pop_front();
         if (lastGeometry_.size() > kRememberedWindows) {
             std::erase_if(lastGeometry_, [this](const auto& entry) {
@@ -90,12 +112,12 @@ void BarFrameFollower::handle(const X11Event& event) {
         // The frame itself moved or was restacked, or another window now
         // sits directly on it (between it and the bar).
         const bool ownFrame = window == target.frame;
-        if (!ownFrame && event.aboveSibling != target.frame) {
+        if (!ownFrame && below != target.frame) {
             ++it;
             continue;
         }
-        if (ownFrame && hasGeometry) {
-            if (!target.confirmed && event.geometry.width() != target.groupFrame.width()) {
+        if (ownFrame && geometry) {
+            if (!target.confirmed && geometry->width() != target.groupFrame.width()) {
                 // Not the group frame's shape: left to the main thread.
                 ownWindows_.erase(target.strip);
                 ownWindows_.erase(target.backing);
@@ -103,7 +125,7 @@ void BarFrameFollower::handle(const X11Event& event) {
                 continue;
             }
             target.confirmed = true;
-            target.groupFrame = event.geometry;
+            target.groupFrame = *geometry;
         }
         place(target);
         ++it;

@@ -17,6 +17,11 @@
 // beyond the extents). A bar that is hidden is never shown here. When
 // another window is put between a frame and its bar (a window manager
 // restacking without telling the frame), the bar is put back too.
+//
+// The frames bars sit on are also watched on a connection of the follower's
+// own (X11FrameWatch), which wakes sooner than the backend's reader: once a
+// frame's first change has come that way, its moves are taken from there
+// only, and the reader's reports of them are left alone.
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -28,6 +33,7 @@
 #include "OverlayUI/Qt/X11PanelOps.h"
 #include "Platform/Geometry.h"
 #include "Platform/Subscription.h"
+#include "Platform/X11/X11FrameWatch.h"
 
 namespace tessaly {
 
@@ -69,6 +75,12 @@ private:
     static constexpr std::size_t kRememberedWindows = 512;
 
     void handle(const X11Event& event);
+    void handleWatched(const X11FrameWatch::Report& report);
+    // A root child changed (mutex held): records its geometry, if any, and
+    // puts back the bars on it or, when it now sits directly on a bar's
+    // frame, on that frame.
+    void rootChildChanged(X11PanelOps::XWindow window, const std::optional<Rect>& geometry,
+                          X11PanelOps::XWindow below);
     // Puts the bar's strip and backing on the target's group frame (mutex held).
     void place(const Target& target);
 
@@ -77,9 +89,12 @@ private:
     std::unordered_set<X11PanelOps::XWindow> ownWindows_;
     // Every root child's latest geometries as reported, oldest first.
     std::unordered_map<X11PanelOps::XWindow, std::deque<Rect>> lastGeometry_;
+    // Frames whose changes come from the watch (it has reported one).
+    std::unordered_set<X11PanelOps::XWindow> watchedFrames_;
     std::uint64_t moves_ = 0;
     xcb_connection_t* connection_ = nullptr;  // Qt's
     std::shared_ptr<X11Backend> backend_;
+    std::unique_ptr<X11FrameWatch> watch_;
     Subscription subscription_;  // last: ends before the rest goes
 };
 

@@ -7,12 +7,18 @@
 namespace tessaly {
 
 bool X11EventThread::start(const X11Connection& connection, Handler handler, std::function<void()> closed) {
+    return start([&connection] { return &connection; }, std::move(handler), std::move(closed));
+}
+
+bool X11EventThread::start(std::function<const X11Connection*()> connect, Handler handler,
+                           std::function<void()> closed) {
     if (thread_.joinable()) return false;
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0) return false;
-    thread_ = std::thread([this, &connection, handler = std::move(handler), closed = std::move(closed)] {
-        run(connection, handler, closed);
-    });
+    thread_ = std::thread(
+        [this, connect = std::move(connect), handler = std::move(handler), closed = std::move(closed)] {
+            if (const X11Connection* connection = connect()) run(*connection, handler, closed);
+        });
     return true;
 }
 

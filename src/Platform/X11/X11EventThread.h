@@ -24,6 +24,9 @@ public:
     // runs on the thread, last, when the server closed the connection (not
     // when stopped).
     bool start(const X11Connection& connection, Handler handler, std::function<void()> closed = {});
+    // The same with a connection that `connect` makes on the thread itself
+    // (kept alive by its caller); nothing is read when it answers nullptr.
+    bool start(std::function<const X11Connection*()> connect, Handler handler, std::function<void()> closed = {});
     void stop();
     bool isRunning() const { return thread_.joinable(); }
 

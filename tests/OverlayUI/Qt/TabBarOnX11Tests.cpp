@@ -94,6 +94,74 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11WithoutTick, TabBarOnX11_Restack, Run) {
     EXPECT_TRUE(isAbove(strip, otherFrame));
 }
 
+// ---- 2b. A dragged window: its bar moves once per move ----
+
+TEST(TabBarOnX11, ADraggedWindowsBarIsMovedOncePerMoveAndEndsOnIt) {
+    QtOnX11::runSuite("TabBarOnX11_Follow");
+}
+
+// The session's part is played as the program plays it: every move the
+// backend reports becomes the group's frame on the main thread. The bar's
+// moves are counted on a connection of the harness's own.
+TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
+    const auto first = desktop().launchXterm("first", "80x24+200+300");
+    const auto second = desktop().launchXterm("second", "80x24+200+300");
+    ASSERT_TRUE(first && second);
+    TabGroup group = groupOf({*first, *second}, 1);
+    manager->apply(GroupEvent::groupCreated(group));
+    const xcb_window_t strip = stripWindow(group.id);
+    const xcb_window_t frame = info(second->window).frameWindow;
+    const auto inPlace = [&] {
+        const Rect f = geometry(frame);
+        const Rect g = geometry(strip);
+        return g.minX() == f.minX() && g.maxY() == f.minY() && directlyAbove(strip, frame);
+    };
+    ASSERT_TRUE(waitUntil(inPlace));
+    auto follow = platform->backend()->subscribe([&, weak = std::weak_ptr<OverlayManager>(manager)](const X11Event& e) {
+        if (e.kind != X11Event::Kind::frameChanged || !e.rootChild || e.frameWindow != frame || !e.hasGeometry) return;
+        QMetaObject::invokeMethod(qApp, [weak, &group, at = e.geometry] {
+            if (const auto live = weak.lock()) {
+                group.frame = at;
+                live->apply(GroupEvent::groupChanged(group));
+            }
+        });
+    });
+    const auto counter = X11Connection::open(desktop().display());
+    ASSERT_TRUE(counter);
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(counter->get(), strip, XCB_CW_EVENT_MASK, &mask);
+    counter->sync();
+    const auto moveTo = [&](double x, double y) {
+        desktop().windows().setPosition(second->window, Point{x, y});
+        return waitUntil([&] { return geometry(frame).minY() == y && inPlace(); });
+    };
+    const auto settle = [&] { waitUntil([] { return false; }, std::chrono::milliseconds(300)); };
+    const auto stripConfigures = [&] {
+        int count = 0;
+        while (XEvent event{xcb_poll_for_event(counter->get())}) {
+            count += (event->response_type & 0x7f) == XCB_CONFIGURE_NOTIFY;
+        }
+        return count;
+    };
+    // The first move may reach the bar twice: its frame is being watched for it.
+    ASSERT_TRUE(moveTo(240, 320));
+    settle();
+    stripConfigures();
+
+    constexpr int kMoves = 12;
+    for (int i = 1; i <= kMoves; ++i) {
+        ASSERT_TRUE(moveTo(240 + 17 * i, 320 + 9 * (i % 3))) << "move " << i << ": the bar is not on its window";
+    }
+    settle();
+    // Once by the follower; the main thread's placement of the same frame
+    // sends nothing (now and then it comes first, and the follower's adds one).
+    const int configures = stripConfigures();
+    EXPECT_GE(configures, kMoves);
+    EXPECT_LE(configures, kMoves + kMoves / 4);
+    EXPECT_TRUE(inPlace());
+    follow.cancel();
+}
+
 // ---- 3. No room above: inside the title bar, and inside a narrow window ----
 
 TEST(TabBarOnX11, AWindowAtTheTopGetsTheStripInsideItsTitleBar) {
