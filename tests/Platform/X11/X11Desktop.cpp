@@ -171,6 +171,19 @@ std::string X11Desktop::name(X11WindowManager manager) {
     return "unknown";
 }
 
+bool X11Desktop::floatOnTilingManager(xcb_window_t window) {
+    if (manager_ != X11WindowManager::i3) return true;
+    std::ostringstream command;
+    command << "[id=" << window << "] floating enable";
+    // Until the client has taken its floating size inside the frame.
+    return run({"i3-msg", "-q", command.str()}) == 0 && waitUntil([&] {
+               const auto i = windows_->read(window);
+               if (!i) return false;
+               const auto& e = i->extents;
+               return i->frame.width() < 1000 && e.left < 10 && e.right < 10 && e.top < 40 && e.bottom < 10;
+           });
+}
+
 std::string X11Desktop::missingPrograms(X11WindowManager manager) {
     std::vector<std::string> needed;
     switch (manager) {

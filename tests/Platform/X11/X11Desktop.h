@@ -103,6 +103,9 @@ public:
                                  std::chrono::milliseconds timeout = kX11Patience);
     std::optional<Client> launchXterm(const std::string& title = "tessaly-xterm", const std::string& geometry = "80x24+100+100");
     std::optional<Client> launchXlogo(const std::string& geometry = "200x200+400+300");
+    // i3 tiles new windows, and a tiled window ignores moves: floating it
+    // makes a move mean something there. True at once on other managers.
+    bool floatOnTilingManager(xcb_window_t window);
     // Starts a helper process that reports readiness by writing a line to
     // its file descriptor 3 (as "--print-address=3" does); answers that line.
     // The process is stopped with the desktop's clients.

@@ -5,7 +5,9 @@
 // the active one stopped.
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
 
 #include "Platform/MemberFollow.h"
 #include "Platform/X11/X11Desktop.h"
@@ -94,6 +96,65 @@ TEST_F(X11MemberFollowTest, MembersMoveOnTheReadersThreadBeforeSubscribersWithou
     EXPECT_TRUE(desktop->waitUntil([&] {
         return fromServer(active->window)->frame == last && fromServer(member->window)->frame == last;
     }));
+}
+
+// i3 keeps a tiled member where it tiles it: every move sent to it is
+// refused. The active member floats and is moved again and again; each of
+// its changes sends the member one move and no more (no retry from the
+// reader), and a later change is followed as before.
+class X11MemberFollowOnI3Test : public X11MemberFollowTest {
+protected:
+    X11Desktop::Options desktopOptions() const override {
+        X11Desktop::Options o;
+        o.manager = X11WindowManager::i3;
+        return o;
+    }
+};
+
+TEST_F(X11MemberFollowOnI3Test, ARefusedMoveIsSentOncePerChangeOfTheActiveMember) {
+    const auto active = desktop->launchXlogo("200x140+60+60");
+    const auto member = desktop->launchXlogo("200x140+400+60");
+    ASSERT_TRUE(active && member);
+    ASSERT_TRUE(desktop->floatOnTilingManager(active->window));
+    const auto& windows = backend->windows();
+    subscription = backend->subscribe(log.handler());
+    for (const auto& client : {*active, *member}) {
+        const auto info = windows.read(client.window);
+        ASSERT_TRUE(info);
+        windows.setPosition(client.window, info->frame.origin, client.pid);
+        ASSERT_TRUE(desktop->waitUntil([&] { return knownForMoves(client.window); }));
+    }
+    const Rect tiled = fromServer(member->window)->frame;
+    std::mutex mutex;
+    std::vector<Point> sent;  // the frames' top-left corners
+    auto follow = std::make_shared<MemberFollow>(nullptr, [&](const FollowMove& move, const Rect& frame) {
+        if (!windows.sendFrameIfKnown(move.window, frame, move.pid)) return false;
+        std::lock_guard lock(mutex);
+        sent.push_back(frame.origin);
+        return true;
+    });
+    follow->setPlanner([&](const FollowRequest& request) -> std::optional<FollowPlan> {
+        if (request.source != active->window) return std::nullopt;
+        return FollowPlan{request.frame, {{member->window, member->pid}}, Rect{}};
+    });
+    backend->setMemberFollow(follow);
+    const std::shared_ptr<void> unset(nullptr, [this](void*) { backend->setMemberFollow(nullptr); });
+
+    std::vector<Point> places;
+    for (int i = 0; i < 5; ++i) {
+        const Point at{120.0 + 40 * i, 90.0 + 10 * i};
+        places.push_back(at);
+        ASSERT_TRUE(windows.setPosition(active->window, at, active->pid));
+        ASSERT_TRUE(desktop->waitUntil([&] {
+            std::lock_guard lock(mutex);
+            return fromServer(active->window)->frame.origin == at &&
+                   std::find(sent.begin(), sent.end(), at) != sent.end();
+        })) << "the change to " << at << " was not followed";
+    }
+    desktop->waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(sent, places) << "one move per change of the active member, in order";
+    EXPECT_EQ(fromServer(member->window)->frame, tiled) << "i3 let a tiled window move";
 }
 
 // The server goes away in the middle of a burst: the reader stops, no move

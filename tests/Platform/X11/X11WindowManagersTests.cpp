@@ -59,19 +59,7 @@ protected:
         return client;
     }
 
-    // i3 tiles new windows, and a tiled window ignores moves: floating it
-    // makes a move mean something there.
-    bool floatOnTilingManager(xcb_window_t w) {
-        if (manager() != WM::i3) return true;
-        std::ostringstream command;
-        command << "[id=" << w << "] floating enable";
-        // Until the client has taken its floating size inside the frame.
-        return desktop->run({"i3-msg", "-q", command.str()}) == 0 && desktop->waitUntil([&] {
-                   const auto i = windows().read(w);
-                   const auto& e = i->extents;
-                   return i->frame.width() < 1000 && e.left < 10 && e.right < 10 && e.top < 40 && e.bottom < 10;
-               });
-    }
+    bool floatOnTilingManager(xcb_window_t w) { return desktop->floatOnTilingManager(w); }
     std::vector<xcb_window_t> rootChildren() {
         xcb_connection_t* c = desktop->connection().get();
         auto tree = xcbReply(c, xcb_query_tree_reply, xcb_query_tree(c, desktop->connection().root()));
