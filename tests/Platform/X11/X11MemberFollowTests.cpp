@@ -27,6 +27,31 @@ protected:
 
     std::optional<X11WindowInfo> fromServer(xcb_window_t w) { return X11Windows(desktop->connection()).read(w); }
 
+    // Once read and written, memory holds them (the reader watches them).
+    void makeKnownForMoves(const std::vector<X11Desktop::Client>& clients) {
+        subscription = backend->subscribe(log.handler());
+        const auto& windows = backend->windows();
+        for (const auto& client : clients) {
+            const auto info = windows.read(client.window);
+            ASSERT_TRUE(info);
+            ASSERT_TRUE(windows.setPosition(client.window, info->frame.origin, client.pid));
+            ASSERT_TRUE(desktop->waitUntil([&] { return knownForMoves(client.window); }));
+        }
+    }
+
+    // `member` follows every change of `active` through `send`; the reader
+    // lets go of it when the answer goes.
+    std::shared_ptr<void> follow(const X11Desktop::Client& active, const X11Desktop::Client& member,
+                                 MemberFollow::Sender send) {
+        auto follow = std::make_shared<MemberFollow>(nullptr, std::move(send));
+        follow->setPlanner([source = active.window, member](const FollowRequest& request) -> std::optional<FollowPlan> {
+            if (request.source != source) return std::nullopt;
+            return FollowPlan{request.frame, {{member.window, member.pid}}, Rect{}};
+        });
+        backend->setMemberFollow(follow);
+        return std::shared_ptr<void>(nullptr, [this](void*) { backend->setMemberFollow(nullptr); });
+    }
+
     // Memory knows the window and all a move of it needs.
     bool knownForMoves(xcb_window_t w) {
         const auto known = backend->windows().cache()->lookup(w);
@@ -43,14 +68,7 @@ TEST_F(X11MemberFollowTest, MembersMoveOnTheReadersThreadBeforeSubscribersWithou
     const auto other = desktop->launchXlogo("200x140+700+60");
     ASSERT_TRUE(active && member && other);
     const auto& windows = backend->windows();
-    // Once read and written, memory holds them (the reader watches them).
-    subscription = backend->subscribe(log.handler());
-    for (const auto& client : {*active, *member, *other}) {
-        const auto info = windows.read(client.window);
-        ASSERT_TRUE(info);
-        ASSERT_TRUE(windows.setPosition(client.window, info->frame.origin, client.pid));
-        ASSERT_TRUE(desktop->waitUntil([&] { return knownForMoves(client.window); }));
-    }
+    ASSERT_NO_FATAL_FAILURE(makeKnownForMoves({*active, *member, *other}));
 
     // The reader's thread: how many moves had left, and the replies it
     // waited for, when a subscriber first heard of the active member's move.
@@ -117,28 +135,16 @@ TEST_F(X11MemberFollowOnI3Test, ARefusedMoveIsSentOncePerChangeOfTheActiveMember
     ASSERT_TRUE(active && member);
     ASSERT_TRUE(desktop->floatOnTilingManager(active->window));
     const auto& windows = backend->windows();
-    subscription = backend->subscribe(log.handler());
-    for (const auto& client : {*active, *member}) {
-        const auto info = windows.read(client.window);
-        ASSERT_TRUE(info);
-        windows.setPosition(client.window, info->frame.origin, client.pid);
-        ASSERT_TRUE(desktop->waitUntil([&] { return knownForMoves(client.window); }));
-    }
+    ASSERT_NO_FATAL_FAILURE(makeKnownForMoves({*active, *member}));
     const Rect tiled = fromServer(member->window)->frame;
     std::mutex mutex;
     std::vector<Point> sent;  // the frames' top-left corners
-    auto follow = std::make_shared<MemberFollow>(nullptr, [&](const FollowMove& move, const Rect& frame) {
+    const auto following = follow(*active, *member, [&](const FollowMove& move, const Rect& frame) {
         if (!windows.sendFrameIfKnown(move.window, frame, move.pid)) return false;
         std::lock_guard lock(mutex);
         sent.push_back(frame.origin);
         return true;
     });
-    follow->setPlanner([&](const FollowRequest& request) -> std::optional<FollowPlan> {
-        if (request.source != active->window) return std::nullopt;
-        return FollowPlan{request.frame, {{member->window, member->pid}}, Rect{}};
-    });
-    backend->setMemberFollow(follow);
-    const std::shared_ptr<void> unset(nullptr, [this](void*) { backend->setMemberFollow(nullptr); });
 
     std::vector<Point> places;
     for (int i = 0; i < 5; ++i) {
@@ -164,29 +170,17 @@ TEST_F(X11MemberFollowTest, AServerThatGoesAwayMidBurstEndsTheFollow) {
     const auto member = desktop->launchXlogo("200x140+400+60");
     ASSERT_TRUE(active && member);
     const auto& windows = backend->windows();
-    subscription = backend->subscribe(log.handler());
-    for (const auto& client : {*active, *member}) {
-        const auto info = windows.read(client.window);
-        ASSERT_TRUE(info);
-        ASSERT_TRUE(windows.setPosition(client.window, info->frame.origin, client.pid));
-        ASSERT_TRUE(desktop->waitUntil([&] { return knownForMoves(client.window); }));
-    }
+    ASSERT_NO_FATAL_FAILURE(makeKnownForMoves({*active, *member}));
     std::atomic<bool> lost{false};
     std::atomic<int> sent{0};
     std::atomic<int> sentAfterLoss{0};
-    auto follow = std::make_shared<MemberFollow>(nullptr, [&](const FollowMove& move, const Rect& frame) {
+    const auto following = follow(*active, *member, [&](const FollowMove& move, const Rect& frame) {
         const bool known = lost.load();
         if (!windows.sendFrameIfKnown(move.window, frame, move.pid)) return false;
         ++sent;
         if (known) ++sentAfterLoss;
         return true;
     });
-    follow->setPlanner([&](const FollowRequest& request) -> std::optional<FollowPlan> {
-        if (request.source != active->window) return std::nullopt;
-        return FollowPlan{request.frame, {{member->window, member->pid}}, Rect{}};
-    });
-    backend->setMemberFollow(follow);
-    const std::shared_ptr<void> unset(nullptr, [this](void*) { backend->setMemberFollow(nullptr); });
     ASSERT_TRUE(backend->setConnectionLostHandler([&] { lost = true; }));
 
     const Size size = windows.read(active->window)->frame.size;
