@@ -20,6 +20,7 @@ PanelFrameCache::PanelFrameCache(const std::shared_ptr<X11Backend>& backend) : b
         case Kind::clientListChanged:
         case Kind::windowManagerChanged:
             frames_.clear();
+            shaped_.clear();
             ++generation_;
             break;
         case Kind::frameChanged:
@@ -52,6 +53,21 @@ X11PanelOps::XWindow PanelFrameCache::frameOf(WindowID window) {
         if (generation == generation_) frames_[window] = frame;
     }
     return frame;
+}
+
+bool PanelFrameCache::isShaped(X11PanelOps::XWindow frame) {
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (const auto it = shaped_.find(frame); it != shaped_.end()) return it->second;
+        generation = generation_;
+    }
+    const bool shaped = X11PanelOps::isShaped(frame);
+    if (remembers_) {
+        std::lock_guard lock(mutex_);
+        if (generation == generation_) shaped_[frame] = shaped;
+    }
+    return shaped;
 }
 
 void PanelFrameCache::forget(WindowID window) {

@@ -30,6 +30,9 @@ public:
 
     // 0 when the window is gone.
     X11PanelOps::XWindow frameOf(WindowID window);
+    // Whether the frame is shaped (its window manager cuts corners out of
+    // it): asked once per frame, and again after the client list changed.
+    bool isShaped(X11PanelOps::XWindow frame);
     // After a request against the frame failed: look it up anew next time.
     void forget(WindowID window);
     std::size_t size() const;
@@ -37,6 +40,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::unordered_map<WindowID, X11PanelOps::XWindow> frames_;
+    std::unordered_map<X11PanelOps::XWindow, bool> shaped_;
     // Counts forgettings, so that a lookup racing one is not remembered.
     std::uint64_t generation_ = 0;
     bool remembers_ = false;

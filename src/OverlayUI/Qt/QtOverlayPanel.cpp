@@ -92,7 +92,7 @@ bool QtOverlayPanel::isVisible() const { return widget_ && widget_->isVisible();
 void QtOverlayPanel::setFrame(const Rect& frame) {
     frame_ = frame;
     hasFrame_ = true;
-    if (!widget_) return;
+    if (!widget_ || withheld_) return;
     const bool onX11 = QtX11Connection::isAvailable();
     // While the window is hidden Qt's own geometry is kept close, so that
     // showing it later does not move it; the exact pixels follow.
@@ -106,7 +106,7 @@ void QtOverlayPanel::setFrame(const Rect& frame) {
 }
 
 bool QtOverlayPanel::orderIn() {
-    if (!widget_ || widget_->isVisible()) return false;
+    if (!widget_ || withheld_ || widget_->isVisible()) return false;
     if (hasFrame_) {
         const QRect logical = logicalRect(frame_);
         if (widget_->geometry() != logical) widget_->setGeometry(logical);
@@ -117,7 +117,7 @@ bool QtOverlayPanel::orderIn() {
 }
 
 void QtOverlayPanel::orderFront() {
-    if (!widget_) return;
+    if (!widget_ || withheld_) return;
     orderIn();
     if (X11PanelOps::qtConnection()) X11PanelOps::raise(static_cast<X11PanelOps::XWindow>(widget_->winId()));
     else widget_->raise();
@@ -125,6 +125,11 @@ void QtOverlayPanel::orderFront() {
 
 void QtOverlayPanel::orderOut() {
     if (widget_) widget_->hide();
+}
+
+void QtOverlayPanel::setWithheld(bool withheld) {
+    withheld_ = withheld;
+    if (withheld_) orderOut();
 }
 
 std::uint32_t QtOverlayPanel::nativeWindow() { return static_cast<std::uint32_t>(widget_->winId()); }
@@ -144,7 +149,7 @@ bool QtOverlayPanel::orderRelative(Order order, WindowID relativeTo) {
     }
     // Stacked before it is mapped: a hidden panel appears in its place.
     const bool above = order == Order::above;
-    if (!onOrdering || onOrdering(frame, above)) X11PanelOps::restack(own, frame, above);
+    if (!withheld_ && (!onOrdering || onOrdering(frame, above))) X11PanelOps::restack(own, frame, above);
     orderIn();
     relativeFrame_ = frame;
     orderedAbove_ = above;
@@ -164,7 +169,7 @@ void QtOverlayPanel::orderInAsBefore() {
         orderFront();
         return;
     }
-    if (widget_->isVisible()) return;
+    if (withheld_ || widget_->isVisible()) return;
     if (!onOrdering || onOrdering(relativeFrame_, orderedAbove_)) {
         X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);
     }

@@ -67,6 +67,13 @@ public:
 
     QWidget* widget() const { return widget_.data(); }
 
+    // A withheld panel stays off screen whatever it is asked (placed,
+    // ordered, shown): its frame and ordering are only remembered, and no
+    // request goes out for it. Withholding hides it; its owner orders it in
+    // again once it lets it go.
+    void setWithheld(bool withheld);
+    bool isWithheld() const { return withheld_; }
+
     // The frame (root child) the panel was last ordered against, and how;
     // 0 before any such ordering (and always offscreen).
     std::uint32_t relativeFrame() const { return relativeFrame_; }
@@ -95,6 +102,7 @@ private:
     void prepareNativeWindow();
 
     QPointer<QWidget> widget_;
+    bool withheld_ = false;
     std::shared_ptr<PanelFrameCache> frames_;
     Options options_;
     Rect frame_;

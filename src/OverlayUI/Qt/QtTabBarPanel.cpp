@@ -4,6 +4,7 @@
 #include "OverlayUI/Qt/BarBackingView.h"
 #include "OverlayUI/Qt/BarCoverMask.h"
 #include "OverlayUI/Qt/BarFrameFollower.h"
+#include "OverlayUI/Qt/PanelFrameCache.h"
 #include "OverlayUI/Qt/TabBarView.h"
 #include "Platform/Qt/QtX11Connection.h"
 #include "Platform/Qt/QtX11Coordinates.h"
@@ -38,6 +39,7 @@ QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
     wireView();
     applyPalette();
     strip_.onOrderedRelative = lifetime_.guarded([this] {
+        updateBackingWithheld();
         updateFollowing(false);
         if (isCut()) environment_.coverMask->update();
     });
@@ -65,7 +67,21 @@ void QtTabBarPanel::followCompositing() {
     view_->endGestures();
     strip_.setTranslucent(translucent);
     backing_.setTranslucent(translucent);
+    updateBackingWithheld();
     updateFollowing(true);
+}
+
+void QtTabBarPanel::updateBackingWithheld() {
+    // Without a compositor, a backing behind a frame that is a plain
+    // rectangle is covered all over: it stays off screen, and a move of the
+    // bar moves its strip alone. Behind a shaped frame (cut corners), or
+    // where a compositor may show it through a translucent one, it shows.
+    const std::uint32_t frame = strip_.relativeFrame();
+    if (!environment_.frames || frame == 0) return;
+    const bool withheld = !composited() && !environment_.frames->isShaped(frame);
+    if (withheld == backing_.isWithheld()) return;
+    backing_.setWithheld(withheld);
+    if (!withheld && isShown_ && backingShown()) backing_.orderRelative(OverlayPanel::Order::below, frame);
 }
 
 QtTabBarPanel::~QtTabBarPanel() {

@@ -106,6 +106,8 @@ public:
 private:
     void wireView();
     void applyPalette();
+    // Keeps the backing off screen where nothing of it could be seen.
+    void updateBackingWithheld();
     bool composited() const { return environment_.compositing && environment_.compositing->isActive(); }
     // Makes both panels translucent while a compositing manager runs, opaque otherwise.
     void followCompositing();

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include <xcb/shape.h>
+
 #include <QGuiApplication>
 
 #include "Platform/Qt/QtX11Connection.h"
@@ -86,6 +88,15 @@ XWindow rootChildOf(XWindow window) {
         current = reply->parent;
     }
     return 0;
+}
+
+bool isShaped(XWindow window) {
+    xcb_connection_t* c = qtConnection();
+    if (!c || window == 0) return false;
+    // Without the extension the request fails: no window is shaped then.
+    std::unique_ptr<xcb_shape_query_extents_reply_t, FreeDeleter> reply(
+        xcb_shape_query_extents_reply(c, xcb_shape_query_extents(c, window), nullptr));
+    return reply && reply->bounding_shaped;
 }
 
 }  // namespace tessaly::X11PanelOps

@@ -40,5 +40,8 @@ void handToRoot(XWindow window, const Rect& xPixels);
 // it, itself when it is a root child); 0 when it is gone. One round trip per
 // level of the tree.
 XWindow rootChildOf(XWindow window);
+// Whether the window's bounding region is shaped (anything but its
+// rectangle, such as rounded corners); one round trip.
+bool isShaped(XWindow window);
 
 }  // namespace tessaly::X11PanelOps

@@ -3,6 +3,8 @@
 // First: the X11 headers it reaches must come before Qt's "emit" keyword.
 #include "OverlayOnX11.h"
 
+#include <xcb/shape.h>
+
 #include <QLineEdit>
 #include <QWidget>
 
@@ -47,10 +49,10 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Appears, Run) {
     EXPECT_TRUE(isOverrideRedirect(strip));
     const auto clients = desktop().windows().clientList();
     EXPECT_EQ(std::count(clients.begin(), clients.end(), strip), 0);
-    // The backing band lies directly below the frame, under the window's top.
-    const xcb_window_t backing = bar(group.id).backingPanel().windowNumber();
-    EXPECT_TRUE(waitUntil([&] { return directlyAbove(frame, backing); }));
-    EXPECT_EQ(geometry(backing).minY(), group.frame.minY());
+    // Nothing of a backing behind a plain rectangular frame could show
+    // without a compositor: the bar has one, but keeps it off screen.
+    EXPECT_TRUE(bar(group.id).backingShown());
+    EXPECT_FALSE(isViewable(bar(group.id).backingPanel().windowNumber()));
 
     // Showing the bar moved no focus, now or a moment later.
     desktop().connection().sync();
@@ -58,6 +60,36 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Appears, Run) {
     EXPECT_EQ(desktop().windows().activeWindow(), activeBefore);
     EXPECT_EQ(inputFocus(), focusBefore);
     EXPECT_TRUE(directlyAbove(strip, frame));
+}
+
+// ---- 1b. A shaped frame: the backing shows in its cut corners ----
+
+TEST(TabBarOnX11, AShapedFramesBarShowsItsBackingBelowTheFrame) {
+    QtOnX11::runSuite("TabBarOnX11_ShapedFrame");
+}
+
+TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_ShapedFrame, Run) {
+    const auto first = desktop().launchXterm("first", "80x24+200+300");
+    const auto second = desktop().launchXterm("second", "80x24+200+300");
+    ASSERT_TRUE(first && second);
+    // Corners cut out of the frame, as window managers with rounded corners do.
+    const xcb_window_t frame = info(second->window).frameWindow;
+    const Rect f = geometry(frame);
+    auto& x = desktop().connection();
+    const auto w = static_cast<std::uint16_t>(f.width()), h = static_cast<std::uint16_t>(f.height());
+    const xcb_rectangle_t shape[] = {{4, 0, static_cast<std::uint16_t>(w - 8), 4}, {0, 4, w, static_cast<std::uint16_t>(h - 4)}};
+    xcb_shape_rectangles(x.get(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_UNSORTED, frame, 0, 0, 2,
+                         shape);
+    x.sync();
+
+    const TabGroup group = groupOf({*first, *second}, 1);
+    manager->apply(GroupEvent::groupCreated(group));
+    const xcb_window_t strip = stripWindow(group.id);
+    const xcb_window_t backing = bar(group.id).backingPanel().windowNumber();
+    EXPECT_TRUE(waitUntil([&] {
+        return directlyAbove(strip, frame) && isViewable(backing) && directlyAbove(frame, backing);
+    })) << "no backing below the shaped frame";
+    EXPECT_EQ(geometry(backing).minY(), group.frame.minY());
 }
 
 // ---- 2. Raised over, then raised again: back above its frame ----
@@ -270,14 +302,17 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Compositor, Run) {
     const auto property = [&](xcb_window_t window, const char* name) {
         return propertyCardinals(x.readProperty(window, x.internAtom(name)).get());
     };
-    // In place: the strip directly above the frame, the backing directly below it.
+    // In place: the strip directly above the frame; with a compositor, the
+    // backing directly below it (without one it could not show there).
     const auto inPlace = [&](int bits) {
         const xcb_window_t strip = stripWindow(group.id);
         const xcb_window_t backing = bar(group.id).backingPanel().windowNumber();
         const Rect g = geometry(strip);
-        return isViewable(strip) && isViewable(backing) && depth(strip) == bits && depth(backing) == bits &&
-               g.maxY() == group.frame.minY() && g.width() == group.frame.width() && directlyAbove(strip, frame) &&
-               directlyAbove(frame, backing);
+        const bool backingInPlace = bits == 32 ? isViewable(backing) && depth(backing) == bits &&
+                                                     directlyAbove(frame, backing)
+                                               : !isViewable(backing);
+        return isViewable(strip) && depth(strip) == bits && g.maxY() == group.frame.minY() &&
+               g.width() == group.frame.width() && directlyAbove(strip, frame) && backingInPlace;
     };
     const int opaque = desktop().connection().screen().root_depth;
     ASSERT_TRUE(waitUntil([&] { return inPlace(opaque); })) << "no opaque bar in place without a compositor";
