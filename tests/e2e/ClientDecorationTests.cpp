@@ -112,6 +112,41 @@ TEST_P(HeaderBarTest, AHeaderBarWindowIsGroupedByWhatItShows) {
         << DesktopUser::describe(user->frame(terminal->window));
 }
 
+// A header-bar window on top when a group's bar comes up: a window manager
+// that keeps bars above all of its windows (metacity, marco) lifts them
+// over it, and the bar's backing band, which belongs behind the group's
+// window, must not be left lying over that window's title bar.
+TEST_P(HeaderBarTest, ABackingBandNeverLiesOverTheGroupsTitleBar) {
+    // The group right of where the header-bar window comes up (at the top left).
+    const auto first = desktop->launchXterm("first", "60x18+1450+300");
+    const auto second = desktop->launchXterm("second", "60x18+1450+300");
+    ASSERT_TRUE(first && second);
+    const auto factory = desktop->launch({"gtk3-widget-factory"});
+    ASSERT_TRUE(factory);
+    ASSERT_TRUE(startProgramWithGroups({{second->window, first->window}}));
+    ASSERT_TRUE(user->waitUntil([&] { return user->barAbove(second->window, true).has_value(); }))
+        << "the group did not come up";
+    const xcb_window_t frame = user->screen.frameWindow(second->window);
+    const auto bandOverTheWindow = [&] {
+        const auto all = user->screen.stack();  // bottom to top
+        const auto at = std::find_if(all.begin(), all.end(), [&](const ShownWindow& w) { return w.window == frame; });
+        if (at == all.end()) return false;
+        return std::any_of(at + 1, all.end(), [&](const ShownWindow& w) {
+            return w.overrideRedirect && w.pid == ProcessID{program->pid()} &&
+                   w.rect.height() == DesktopUser::kBackingReach && !w.rect.intersection(at->rect).isEmpty();
+        });
+    };
+    // Once the window manager is done with the bar, looked at for a second.
+    desktop->waitUntil([] { return false; }, std::chrono::milliseconds(1500));
+    int seen = 0;
+    for (int i = 0; i < 20; ++i) {
+        seen += bandOverTheWindow();
+        desktop->waitUntil([] { return false; }, std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(seen, 0) << "the backing band lay over the title bar in " << seen << " of 20 looks";
+    EXPECT_TRUE(user->barAbove(second->window, true).has_value());
+}
+
 INSTANTIATE_TEST_SUITE_P(WindowManagers, HeaderBarTest,
                          ::testing::Values(WM::xfwm4, WM::metacity, WM::marco, WM::openbox),
                          test::X11WindowManagerName());

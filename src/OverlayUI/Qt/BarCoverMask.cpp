@@ -62,8 +62,10 @@ void BarCoverMask::handle(const X11Event& event) {
         // A panel put elsewhere than it was ordered: by the window manager.
         std::lock_guard lock(mutex_);
         const auto panel = ordered_.find(event.window);
-        const bool onFrame = event.below != event.aboveSibling;  // directly above a client's frame
-        if (panel != ordered_.end() && event.restacked && onFrame && isForeign(panel->second, event.aboveSibling) &&
+        // Directly above a client: its frame, or the client itself where it
+        // draws its own decorations (a GTK header bar has no frame on metacity).
+        if (panel != ordered_.end() && event.restacked && event.belowIsClient &&
+            isForeign(panel->second, event.aboveSibling) &&
             !cutting_.exchange(true)) {
             Log::notice(LogCategory::overlay,
                         "the window manager restacks the bars: they are cut where other windows cover them");

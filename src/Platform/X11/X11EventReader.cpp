@@ -255,6 +255,7 @@ void X11EventReader::emitConfigured(xcb_window_t window, const Rect& geometry, d
     if (at != stack_.end() && at != stack_.begin()) {
         out.aboveSibling = *(at - 1);
         out.below = named(out.aboveSibling);
+        out.belowIsClient = clientOfFrame(out.aboveSibling) != kNoWindow;
     }
     if (handler_) handler_(out);
 }

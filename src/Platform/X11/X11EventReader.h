@@ -66,6 +66,7 @@ struct X11Event {
     // is override-redirect.
     bool restacked = false;
     xcb_window_t below = kNoWindow;
+    bool belowIsClient = false;  // `below` is a client: in a frame, or its own (client-side decorations)
     xcb_window_t uncovered = kNoWindow;
     bool overrideRedirect = false;
     Rect geometry;                         // for configure events: the configured window, parent coordinates
