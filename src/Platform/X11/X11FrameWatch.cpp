@@ -33,7 +33,8 @@ void X11FrameWatch::select(xcb_window_t window) {
 
 void X11FrameWatch::handle(const xcb_generic_event_t& event) {
     Report report;
-    switch (event.response_type & 0x7f) {
+    const auto type = event.response_type & 0x7f;
+    switch (type) {
     case XCB_CONFIGURE_NOTIFY: {
         const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
         report.window = e.window;
@@ -58,7 +59,7 @@ void X11FrameWatch::handle(const xcb_generic_event_t& event) {
         if (!watched_.contains(report.window)) return;
         if (report.gone) {
             watched_.erase(report.window);
-            if (x_ && event.response_type == XCB_REPARENT_NOTIFY) {
+            if (x_ && type == XCB_REPARENT_NOTIFY) {
                 const std::uint32_t none = 0;
                 xcb_change_window_attributes(x_->get(), report.window, XCB_CW_EVENT_MASK, &none);
                 x_->flush();
