@@ -10,7 +10,7 @@ packages=(
   nlohmann-json3-dev libicu-dev libsystemd-dev
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xinput-dev
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-keysyms1-dev libxcb-xtest0-dev
-  libxcb-res0-dev libxcb-screensaver0-dev libxcb-shape0-dev libxcb-xfixes0-dev
+  libxcb-res0-dev libxcb-screensaver0-dev libxcb-shape0-dev libxcb-sync-dev libxcb-xfixes0-dev
   qt6-base-dev
   # Fonts for the bars and windows: Latin, Greek, Cyrillic, Arabic, Hebrew, and CJK.
   fonts-dejavu-core fonts-wqy-microhei

@@ -19,6 +19,11 @@ std::shared_ptr<X11Backend> X11Backend::open(const std::string& display) {
 X11Backend::X11Backend(std::string display, std::unique_ptr<X11Connection> connection)
     : display_(std::move(display)), x_(std::move(connection)), windows_(*x_, &cache_) {
     x_->setDiscardsEvents(true);
+    // Members' moves leave on this connection the moment the active one's
+    // frame lands; served first, they do not queue behind the requests our
+    // own bars cause in Qt, nor behind clients repainting what the move
+    // uncovered.
+    x_->askToBeServedFirst();
     cache_.setStarter([this] {
         std::lock_guard lock(dispatchMutex_);
         startReader();

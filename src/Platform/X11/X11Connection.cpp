@@ -1,5 +1,7 @@
 #include "Platform/X11/X11Connection.h"
 
+#include <xcb/sync.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -122,6 +124,15 @@ bool X11Connection::internAll() {
 #define TESSALY_X11_ATOM_ASSIGN(member, name) atoms_.member = atoms[i++];
     TESSALY_X11_ATOMS(TESSALY_X11_ATOM_ASSIGN)
 #undef TESSALY_X11_ATOM_ASSIGN
+    return true;
+}
+
+bool X11Connection::askToBeServedFirst() const {
+    const xcb_query_extension_reply_t* sync = xcb_get_extension_data(c_, &xcb_sync_id);
+    if (!sync || !sync->present) return false;
+    xcb_discard_reply(c_, xcb_sync_initialize(c_, XCB_SYNC_MAJOR_VERSION, XCB_SYNC_MINOR_VERSION).sequence);
+    xcb_sync_set_priority(c_, XCB_NONE, 1);  // ordinary clients keep 0
+    flush();
     return true;
 }
 

@@ -217,6 +217,12 @@ public:
     void setDiscardsEvents(bool discards) { discardsEvents_ = discards; }
     // One round trip: every request sent so far has been handled.
     void sync() const;
+    // Asks the server to handle this connection's requests before those of
+    // ordinary clients whenever both wait (SYNC SetPriority). The server
+    // otherwise takes waiting clients in turn by their number, and a
+    // connection made just before a busy one's is taken last. False when
+    // the server has no SYNC extension.
+    bool askToBeServedFirst() const;
     // Drops events and asynchronous errors queued on this connection (it
     // selects no events; errors of unchecked requests collect here).
     void discardQueuedEvents() const;

@@ -2,8 +2,10 @@
 // active member's new frame: before any subscriber (the bar's follower among
 // them) hears of the change, without waiting for a reply, only where memory
 // knows all a move needs, and a burst of moves ends with every member where
-// the active one stopped.
+// the active one stopped; the server takes the moves before ordinary
+// clients' requests.
 #include <signal.h>
+#include <xcb/sync.h>
 
 #include <algorithm>
 #include <atomic>
@@ -114,6 +116,16 @@ TEST_F(X11MemberFollowTest, MembersMoveOnTheReadersThreadBeforeSubscribersWithou
     EXPECT_TRUE(desktop->waitUntil([&] {
         return fromServer(active->window)->frame == last && fromServer(member->window)->frame == last;
     }));
+
+    // The server takes the connection the moves leave on before ordinary
+    // clients that wait with it.
+    const auto priorityOf = [](const X11Connection& x) {
+        const auto reply = xcbReply(x.get(), xcb_sync_get_priority_reply, xcb_sync_get_priority(x.get(), XCB_NONE));
+        return reply ? reply->priority : -1;
+    };
+    const auto ordinary = X11Connection::open(desktop->display());
+    ASSERT_TRUE(ordinary);
+    EXPECT_GT(priorityOf(backend->connection()), priorityOf(*ordinary));
 }
 
 // i3 keeps a tiled member where it tiles it: every move sent to it is
