@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev libicu-dev libsystemd-dev
+  nlohmann-json3-dev libicu-dev libsystemd-dev libfontconfig-dev
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xinput-dev
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-keysyms1-dev libxcb-xtest0-dev
   libxcb-res0-dev libxcb-screensaver0-dev libxcb-shape0-dev libxcb-sync-dev libxcb-xfixes0-dev

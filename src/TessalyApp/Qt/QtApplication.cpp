@@ -27,6 +27,7 @@
 #include <QSocketNotifier>
 #include <QThreadPool>
 
+#include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -34,6 +35,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace tessaly {
 
@@ -59,6 +61,10 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 
 int QtApplication::run(int argc, char** argv) {
     LogDestination::choose();
+    // Qt reads the font configuration (some 40 files) when the first bar
+    // lays out its titles; read on a thread of its own now, it is ready by
+    // then instead of holding up the first bar.
+    std::jthread fontConfiguration([] { FcInit(); });
 
     // The display first: without one Qt would abort.
     const char* display = std::getenv("DISPLAY");
