@@ -45,7 +45,10 @@ MenuBarController::MenuBarController(StatusMenuActions actions, std::shared_ptr<
     if (appearance_) appearanceObserver_ = appearance_->addObserver([this] { updateIcon(); });
     if (!QSystemTrayIcon::isSystemTrayAvailable()) Log::notice(LogCategory::app, noTrayLine);
     // Shown even without a tray: Qt docks the icon once a tray appears.
-    tray_->show();
+    // Shown from the event loop: docking takes some milliseconds of
+    // exchanges with the tray and the session bus, which would otherwise
+    // hold up the bars of the groups a start rebuilds.
+    QMetaObject::invokeMethod(this, [this] { tray_->show(); }, Qt::QueuedConnection);
 }
 
 MenuBarController::~MenuBarController() {
