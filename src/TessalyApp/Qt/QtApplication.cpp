@@ -61,10 +61,6 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 
 int QtApplication::run(int argc, char** argv) {
     LogDestination::choose();
-    // Qt reads the font configuration (some 40 files) when the first bar
-    // lays out its titles; read on a thread of its own now, it is ready by
-    // then instead of holding up the first bar.
-    std::jthread fontConfiguration([] { FcInit(); });
 
     // The display first: without one Qt would abort.
     const char* display = std::getenv("DISPLAY");
@@ -99,6 +95,11 @@ int QtApplication::run(int argc, char** argv) {
                 break;
         }
     }
+    // Qt reads the font configuration (some 40 files) when the first bar
+    // lays out its titles. Read on a thread of its own from here, where this
+    // is known to be the instance that runs, it is ready by then instead of
+    // holding up the first bar.
+    std::jthread fontConfiguration([] { FcInit(); });
     if (instance) {
         cleanUpWhenConnectionBreaks = [socket = instance->socketPath()] { ::unlink(socket.c_str()); };
     }
