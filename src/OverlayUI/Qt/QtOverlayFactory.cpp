@@ -5,6 +5,7 @@
 
 #include "OverlayUI/Qt/BarCoverMask.h"
 #include "OverlayUI/Qt/BarFrameFollower.h"
+#include "OverlayUI/Qt/BarMoveFilter.h"
 #include "OverlayUI/Qt/PanelFrameCache.h"
 #include "OverlayUI/Qt/QtCrossPromptPanel.h"
 #include "OverlayUI/Qt/QtGroupNameDialog.h"
@@ -23,6 +24,7 @@ QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::sha
                                    std::shared_ptr<MainExecutor> mainExecutor, std::shared_ptr<Compositing> compositing)
     : frames_(std::make_shared<PanelFrameCache>(backend)),
       follower_(backend ? std::make_shared<BarFrameFollower>(backend) : nullptr),
+      moveFilter_(backend ? std::make_shared<BarMoveFilter>() : nullptr),
       appearance_(std::move(appearance)),
       mainExecutor_(mainExecutor ? std::move(mainExecutor) : std::make_shared<QtMainExecutor>()),
       compositing_(compositing || !backend ? std::move(compositing)
@@ -63,6 +65,7 @@ std::unique_ptr<TabBarPanel> QtOverlayFactory::makeTabBarPanel(const Uuid& group
     }
     environment.registry = bars_;
     environment.follower = follower_;
+    environment.moveFilter = moveFilter_;
     environment.coverMask = coverMask_;
     environment.executor = mainExecutor_;
     environment.compositing = compositing_;

@@ -13,7 +13,8 @@
 // With a backend, panels remember the frame each window they are ordered
 // against sits in (forgotten on the backend's reports), so re-ordering costs
 // no round trip, and shown bars follow their frames from the backend's event
-// thread (BarFrameFollower), and where the window manager will not keep bars
+// thread (BarFrameFollower) without Qt reacting to each of those moves
+// (BarMoveFilter), and where the window manager will not keep bars
 // between windows they are cut to look so (BarCoverMask); without one
 // (offscreen tests) none of this. With a system appearance, bars set to
 // follow it recolour when it changes. While a compositing manager runs
@@ -37,6 +38,7 @@ namespace tessaly {
 
 class BarCoverMask;
 class BarFrameFollower;
+class BarMoveFilter;
 class PanelFrameCache;
 class QtTabBarPanel;
 class X11Backend;
@@ -72,6 +74,7 @@ public:
 private:
     std::shared_ptr<PanelFrameCache> frames_;
     std::shared_ptr<BarFrameFollower> follower_;
+    std::shared_ptr<BarMoveFilter> moveFilter_;
     std::shared_ptr<SystemAppearance> appearance_;
     std::shared_ptr<MainExecutor> mainExecutor_;
     std::shared_ptr<Compositing> compositing_;

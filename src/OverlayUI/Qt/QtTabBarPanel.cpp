@@ -4,6 +4,7 @@
 #include "OverlayUI/Qt/BarBackingView.h"
 #include "OverlayUI/Qt/BarCoverMask.h"
 #include "OverlayUI/Qt/BarFrameFollower.h"
+#include "OverlayUI/Qt/BarMoveFilter.h"
 #include "OverlayUI/Qt/PanelFrameCache.h"
 #include "OverlayUI/Qt/TabBarView.h"
 #include "Platform/Qt/QtX11Connection.h"
@@ -52,6 +53,7 @@ QtTabBarPanel::QtTabBarPanel(const Uuid& groupID, Environment environment)
             return !isCut();
         });
     }
+    watchMoves(true);
     if (environment_.registry) environment_.registry->insert(this);
     if (environment_.compositing) {
         compositingObserver_ =
@@ -65,8 +67,10 @@ void QtTabBarPanel::followCompositing() {
     // Both windows are made anew: a press or drag under way ends as a
     // release would (the window that grabbed the pointer goes).
     view_->endGestures();
+    watchMoves(false);
     strip_.setTranslucent(translucent);
     backing_.setTranslucent(translucent);
+    watchMoves(true);
     updateBackingWithheld();
     updateFollowing(true);
 }
@@ -88,10 +92,20 @@ QtTabBarPanel::~QtTabBarPanel() {
     if (environment_.registry) environment_.registry->erase(this);
     if (!closed_) close();
     if (environment_.follower) environment_.follower->follow(this, std::nullopt);
+    watchMoves(false);
     if (environment_.coverMask) {
         for (const QtOverlayPanel* panel : {&strip_, &backing_}) {
             environment_.coverMask->ordering(panel->windowNumber(), 0, false);
         }
+    }
+}
+
+void QtTabBarPanel::watchMoves(bool watch) {
+    if (!environment_.moveFilter) return;
+    for (const QtOverlayPanel* panel : {&strip_, &backing_}) {
+        const auto window = static_cast<std::uint32_t>(panel->windowNumber());
+        if (watch) environment_.moveFilter->watch(window);
+        else environment_.moveFilter->unwatch(window);
     }
 }
 

@@ -27,6 +27,7 @@ namespace tessaly {
 class BarBackingView;
 class BarCoverMask;
 class BarFrameFollower;
+class BarMoveFilter;
 class PanelFrameCache;
 class TabBarView;
 
@@ -42,6 +43,8 @@ public:
         std::shared_ptr<std::set<QtTabBarPanel*>> registry;
         // Keeps shown bars on their frames from the X11 event thread; may be null.
         std::shared_ptr<BarFrameFollower> follower;
+        // Keeps the bars' pure moves from Qt; may be null.
+        std::shared_ptr<BarMoveFilter> moveFilter;
         // Cuts bars a window manager will not keep between windows; may be null.
         std::shared_ptr<BarCoverMask> coverMask;
         // Times the bar's animations' ends, drop gaps, spring loading and the
@@ -115,6 +118,8 @@ private:
     // followed): after each placement, and after an ordering that put the
     // bar against another frame.
     void updateFollowing(bool placed);
+    // The move filter watches the bar's windows (after they were made anew too).
+    void watchMoves(bool watch);
     // Whether bars are cut to look stacked (see BarCoverMask).
     bool isCut() const;
     // The delegate while both it and this bar live.

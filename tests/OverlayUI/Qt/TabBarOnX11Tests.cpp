@@ -5,6 +5,8 @@
 
 #include <xcb/shape.h>
 
+#include <cmath>
+
 #include <QLineEdit>
 #include <QWidget>
 
@@ -126,9 +128,9 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11WithoutTick, TabBarOnX11_Restack, Run) {
     EXPECT_TRUE(isAbove(strip, otherFrame));
 }
 
-// ---- 2b. A dragged window: its bar moves once per move ----
+// ---- 2b. A dragged window: its bar moves once per move, unseen by Qt until it rests ----
 
-TEST(TabBarOnX11, ADraggedWindowsBarIsMovedOncePerMoveWithoutARepaintAndEndsOnIt) {
+TEST(TabBarOnX11, ADraggedWindowsBarIsMovedOncePerMoveUnseenByQtAndEndsOnIt) {
     QtOnX11::runSuite("TabBarOnX11_Follow");
 }
 
@@ -180,17 +182,21 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     settle();
     stripConfigures();
 
-    // What Qt paints of the bar meanwhile.
-    struct PaintCounter : QObject {
+    // What Qt paints of the bar meanwhile, and how often it is told the
+    // bar's window moved.
+    struct Counter : QObject {
         int paints = 0;
+        int moves = 0;
         bool eventFilter(QObject*, QEvent* event) override {
             paints += event->type() == QEvent::Paint;
+            moves += event->type() == QEvent::Move;
             return false;
         }
     } painted;
     QWidget& view = bar(group.id).view();
     view.installEventFilter(&painted);
     for (QWidget* child : view.findChildren<QWidget*>()) child->installEventFilter(&painted);
+    if (view.window() != &view) view.window()->installEventFilter(&painted);
 
     constexpr int kMoves = 12;
     for (int i = 1; i <= kMoves; ++i) {
@@ -204,7 +210,24 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     EXPECT_LE(configures, kMoves + kMoves / 4);
     EXPECT_TRUE(inPlace());
     EXPECT_EQ(painted.paints, 0) << "the bar was painted again for a move alone";
+    EXPECT_LE(painted.moves, 2) << "Qt was told of every move";
+
+    // At rest Qt knows where the bar stands: a click where Qt has a tab
+    // lands on it, and its menu opens.
+    const auto qtStripOrigin = [&] { return QtX11Coordinates::toX(QPointF(view.mapToGlobal(QPoint(0, 0)))); };
+    EXPECT_TRUE(waitUntil([&] {
+        const Point qt = qtStripOrigin();
+        const Point x = geometry(strip).origin;
+        return std::abs(qt.x - x.x) <= 1 && std::abs(qt.y - x.y) <= 1;
+    })) << "Qt has the bar at " << qtStripOrigin() << ", the server at " << geometry(strip).origin;
     follow.cancel();
+    TabItemView* tab = bar(group.id).view().tabItem(first->window);
+    ASSERT_NE(tab, nullptr);
+    clickAt(QtX11Coordinates::toX(QPointF(tab->mapToGlobal(tab->rect().center()))), 3);
+    ASSERT_TRUE(waitUntil([] { return openMenu() && openMenu()->isVisible(); })) << "no menu opened";
+    EXPECT_EQ(openMenu()->actions().front()->text(), QStringLiteral("Pop Tab Out"));
+    tapKey(kEscape);
+    EXPECT_TRUE(waitUntil([] { return openMenu() == nullptr; }));
 }
 
 // ---- 3. No room above: inside the title bar, and inside a narrow window ----

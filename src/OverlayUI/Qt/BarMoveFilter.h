@@ -1,0 +1,59 @@
+#pragma once
+// Keeps Qt out of the bars' pure moves. For each ConfigureNotify of one of
+// its top-level windows Qt asks the server where the window is (it trusts
+// no reported position) and then for its frame margins: two round trips on
+// the main thread, while a dragged window moves its bar many times a second,
+// and the work competes with the window manager moving the group's other
+// members. This filter drops the reports of watched windows that only moved
+// (their size is the one Qt knows), so Qt's idea of where such a window
+// stands lags behind; once the bars have rested for a moment, the latest
+// dropped report of each window is sent to it again as a synthetic event,
+// whose position Qt takes as it stands (one round trip for the margins, once
+// per rest). A report of a new size always goes through: Qt lays out and
+// paints for it.
+//
+// Main thread; installed on the application while it lives, and doing
+// nothing unless Qt runs on xcb.
+#include <QAbstractNativeEventFilter>
+#include <QTimer>
+
+#include <cstdint>
+#include <optional>
+#include <unordered_map>
+#include <utility>
+
+#include <xcb/xproto.h>
+
+namespace tessaly {
+
+class BarMoveFilter final : public QAbstractNativeEventFilter {
+public:
+    BarMoveFilter();
+    ~BarMoveFilter() override;
+    BarMoveFilter(const BarMoveFilter&) = delete;
+    BarMoveFilter& operator=(const BarMoveFilter&) = delete;
+
+    // Whose pure moves are kept from Qt (0 does nothing).
+    void watch(std::uint32_t window);
+    void unwatch(std::uint32_t window);
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+
+private:
+    // How long the bars rest before Qt is told where they are.
+    static constexpr int kRestMilliseconds = 50;
+
+    struct Watched {
+        std::optional<std::pair<std::uint16_t, std::uint16_t>> size;  // as Qt knows it
+        std::optional<xcb_configure_notify_event_t> untold;           // the latest report kept from Qt
+    };
+
+    // Tells Qt where each window whose report it missed stands now.
+    void tellQt();
+
+    std::unordered_map<std::uint32_t, Watched> windows_;
+    QTimer rest_;
+    bool installed_ = false;
+};
+
+}  // namespace tessaly
