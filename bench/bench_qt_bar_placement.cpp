@@ -6,7 +6,8 @@
 //   frame. The bar goes the program's way: the backend's event thread, the
 //   main thread, the overlay manager rendering the group's new frame, one
 //   ConfigureWindow. The bare loop, on a thread and connection of its own,
-//   moves and restacks an override-redirect window with one ConfigureWindow.
+//   moves and restacks an override-redirect window with one ConfigureWindow;
+//   like the bar's window it hears its own moves (StructureNotify).
 // - a raise: another window is raised over the group, then the group's
 //   window is raised again; from the frame's restack ConfigureNotify to the
 //   bar's, directly above the frame again (through the backend's restack
@@ -75,10 +76,12 @@ public:
         x_ = X11Connection::open(display);
         xcb_connection_t* c = x_->get();
         window_ = xcb_generate_id(c);
-        const std::uint32_t values[] = {x_->screen().white_pixel, 1};
+        // Like any toolkit's window (the bar's is Qt's), it hears its own
+        // moves: the server tells its owner before the watcher.
+        const std::uint32_t values[] = {x_->screen().white_pixel, 1, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
         xcb_create_window(c, XCB_COPY_FROM_PARENT, window_, x_->root(), 0, 0, 100, kBarHeight, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
-                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
         const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
         xcb_change_window_attributes(c, frame_, XCB_CW_EVENT_MASK, &mask);
         xcb_map_window(c, window_);
