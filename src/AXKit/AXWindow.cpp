@@ -64,6 +64,7 @@ std::optional<Rect> AXWindow::frame() const {
 bool AXWindow::setFrame(const Rect& rect) const {
     // Values that cannot be represented are refused before anything is written.
     if (!rect.isFinite()) return false;
+    if (const auto whole = api().setFrame(element, rect, timeout())) return *whole == AXError::success;
     const AXValue position = rect.origin;
     const AXValue size = rect.size;
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -142,6 +143,13 @@ public:
     // waiting on the application (the window system answers for it): they
     // may then be made on the main thread.
     virtual bool handlesFramesPromptly() const { return false; }
+
+    // Writes a window's whole frame in one request, where the window system
+    // takes position and size as one change (the X server): the window never
+    // stands moved at its old size on the way, and no read of its frame is
+    // needed first. Nothing (nullopt) where frames are written as a position
+    // and a size.
+    virtual std::optional<AXError> setFrame(const AXElement&, const Rect&, AXTimeout) { return std::nullopt; }
 
     // Whether an application's windows ("AXWindows") include those on other
     // desktops and in full screen, not only those on the current desktop:

@@ -77,10 +77,12 @@ TEST_F(AXWindowTest, FrameWritesFollowTheGrowAndShrinkOrder) {
 }
 
 // The simulated desktop's interface, saying it handles frames promptly
-// (its frame reads may lag the window, as memory kept from events does).
+// (its frame reads may lag the window, as memory kept from events does);
+// `whole`, it also takes a whole frame in one write (as "F").
 class PromptFrames final : public Accessibility {
 public:
-    explicit PromptFrames(std::shared_ptr<Accessibility> inner) : inner_(std::move(inner)) {}
+    explicit PromptFrames(std::shared_ptr<Accessibility> inner, bool whole = false)
+        : inner_(std::move(inner)), whole_(whole) {}
     AXAnswer copyAttributeValue(const AXElement& e, std::string_view a, AXTimeout t) override {
         return inner_->copyAttributeValue(e, a, t);
     }
@@ -93,9 +95,17 @@ public:
     std::unique_ptr<AXObserverConnection> createObserver(ProcessID pid) override { return inner_->createObserver(pid); }
     bool isProcessTrusted(bool prompt) override { return inner_->isProcessTrusted(prompt); }
     bool handlesFramesPromptly() const override { return true; }
+    std::optional<AXError> setFrame(const AXElement& e, const Rect& frame, AXTimeout t) override {
+        if (!whole_) return std::nullopt;
+        wholeWrites.push_back(frame);
+        inner_->setAttributeValue(e, "AXSize", frame.size, t);
+        return inner_->setAttributeValue(e, "AXPosition", frame.origin, t);
+    }
+    std::vector<Rect> wholeWrites;
 
 private:
     std::shared_ptr<Accessibility> inner_;
+    bool whole_;
 };
 
 TEST_F(AXWindowTest, WherePromptTheFrameWriteAlwaysEndsWithThePosition) {
@@ -112,6 +122,20 @@ TEST_F(AXWindowTest, WherePromptTheFrameWriteAlwaysEndsWithThePosition) {
     EXPECT_TRUE(window()->setFrame(Rect(90, 80, 400, 300)));  // moved and shrunk: S, P as everywhere
     EXPECT_EQ(frameWrites(), (Writes{"S", "P"}));
     EXPECT_EQ(env.desktop->window(kWin)->frame(), Rect(90, 80, 400, 300));
+}
+
+// Taken whole, a frame is one write, made without reading the frame first:
+// memory that lags the window cannot leave the size out.
+TEST_F(AXWindowTest, WhereTheWindowSystemTakesWholeFramesAFrameIsOneWriteAndNoRead) {
+    auto platform = env.services;
+    const auto whole = std::make_shared<PromptFrames>(env.services.accessibility, true);
+    platform.accessibility = whole;
+    services = AXServices::make(platform);
+    EXPECT_TRUE(window()->setFrame(Rect(100, 100, 400, 300)));  // where it reads as being already
+    EXPECT_TRUE(window()->setFrame(Rect(60, 40, 640, 480)));
+    EXPECT_EQ(whole->wholeWrites, (std::vector<Rect>{Rect(100, 100, 400, 300), Rect(60, 40, 640, 480)}));
+    for (const auto& call : env.desktop->axCalls()) EXPECT_NE(call.kind, SimAXCall::Kind::read) << call.name;
+    EXPECT_EQ(env.desktop->window(kWin)->frame(), Rect(60, 40, 640, 480));
 }
 
 TEST_F(AXWindowTest, UnreadableFrameWritesSizePositionSize) {

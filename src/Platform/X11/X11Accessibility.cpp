@@ -357,6 +357,27 @@ AXAnswer X11Accessibility::copyAttributeValue(const AXElement& element, std::str
     return {AXError::attributeUnsupported, {}};
 }
 
+std::optional<AXError> X11Accessibility::frameWriteRefused(const AXElement& element) const {
+    // Moves and resizes (one per member when a group moves) check the owner
+    // in the round trip they make anyway, or answer from what the backend
+    // remembers of the window without one. An owner that has exited took
+    // its windows along, whether or not the backend has heard so yet.
+    if (processHasExited(element.pid)) return AXError::invalidElement;
+    // A window no window manager frames now is framed anew where it stands:
+    // a frame given it meanwhile would count the decoration it does not have.
+    const auto info = backend_->windows().read(windowOf(element));
+    if (info && hub_->isBetweenManagers(*info)) return AXError::cannotComplete;
+    return std::nullopt;
+}
+
+std::optional<AXError> X11Accessibility::setFrame(const AXElement& element, const Rect& frame, AXTimeout) {
+    if (!backend_->connection().isAlive()) return AXError::cannotComplete;
+    if (element.isApplication() || (element.id & kCloseButtonBit)) return AXError::attributeUnsupported;
+    if (const auto refused = frameWriteRefused(element)) return *refused;
+    return backend_->windows().setFrame(windowOf(element), frame, element.pid) ? AXError::success
+                                                                                : AXError::invalidElement;
+}
+
 AXError X11Accessibility::setAttributeValue(const AXElement& element, std::string_view attribute, const AXValue& value,
                                             AXTimeout) {
     if (!backend_->connection().isAlive()) return AXError::cannotComplete;
@@ -367,18 +388,8 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
     const auto done = [](bool ok) { return ok ? AXError::success : AXError::invalidElement; };
     const auto owned = [&] { return windows.pids({window}).front() == element.pid; };
     const auto wrongValue = [&] { return owned() ? AXError::illegalArgument : AXError::invalidElement; };
-    // Moves and resizes (one per member when a group moves) check the owner
-    // in the round trip they make anyway, or answer from what the backend
-    // remembers of the window without one. An owner that has exited took
-    // its windows along, whether or not the backend has heard so yet.
-    if ((attribute == "AXPosition" || attribute == "AXSize") && processHasExited(element.pid)) {
-        return AXError::invalidElement;
-    }
-    // A window no window manager frames now is framed anew where it stands:
-    // a frame given it meanwhile would count the decoration it does not have.
     if (attribute == "AXPosition" || attribute == "AXSize") {
-        const auto info = windows.read(window);
-        if (info && hub_->isBetweenManagers(*info)) return AXError::cannotComplete;
+        if (const auto refused = frameWriteRefused(element)) return *refused;
     }
     if (attribute == "AXPosition") {
         const Point* p = std::get_if<Point>(&value);

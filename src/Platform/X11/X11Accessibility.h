@@ -45,6 +45,8 @@ public:
     // The X server answers (from memory for watched clients) and takes the
     // window manager's requests.
     bool handlesFramesPromptly() const override { return true; }
+    // One request for both, as the window manager's own moves are.
+    std::optional<AXError> setFrame(const AXElement& element, const Rect& frame, AXTimeout timeout) override;
     // An application's windows are its clients, on whatever desktop.
     bool listsWindowsOnEveryDesktop() const override { return true; }
 
@@ -56,6 +58,8 @@ private:
     AXAnswer readApplication(ProcessID pid, std::string_view attribute);
     std::vector<xcb_window_t> windowsOf(ProcessID pid) const;
     void confirmMinimize(xcb_window_t window) const;
+    // Why the window's frame may not be written now, if it may not.
+    std::optional<AXError> frameWriteRefused(const AXElement& element) const;
 
     std::shared_ptr<X11Backend> backend_;
     std::shared_ptr<MainExecutor> main_;

@@ -650,10 +650,10 @@ bool X11Windows::sendFrameIfKnown(xcb_window_t window, const Rect& frame, Proces
     return true;
 }
 
-bool X11Windows::setFrame(xcb_window_t window, const Rect& frame) const {
+bool X11Windows::setFrame(xcb_window_t window, const Rect& frame, std::optional<ProcessID> owner) const {
     if (!frame.isFinite() || frame.isNull()) return false;
     const Rect f = frame.standardized();
-    return writeFrame(window, f.origin, f.size, std::nullopt, false);
+    return writeFrame(window, f.origin, f.size, owner, false);
 }
 
 bool X11Windows::setPosition(xcb_window_t window, Point topLeft, std::optional<ProcessID> owner) const {

@@ -152,7 +152,7 @@ public:
     // With a cache that knows the window (and its owner and extents, as the
     // write needs them) a write makes no round trip; a window that died
     // since then ignores it and the write still answers true.
-    bool setFrame(xcb_window_t window, const Rect& frame) const;
+    bool setFrame(xcb_window_t window, const Rect& frame, std::optional<ProcessID> owner = std::nullopt) const;
     // With `owner`, also false when the window does not belong to that
     // process (checked in the same round trip as the rest of the move).
     bool setPosition(xcb_window_t window, Point topLeft, std::optional<ProcessID> owner = std::nullopt) const;

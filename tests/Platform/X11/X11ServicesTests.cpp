@@ -77,6 +77,10 @@ TEST_F(X11ServicesTest, AccessibilityReadsAndWritesRealWindows) {
     ASSERT_EQ(ax->setAttributeValue(logo, "AXSize", Size{300, 250}, 0), AXError::success);
     ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == Rect(120, 80, 300, 250); }));
     EXPECT_EQ(ax->setAttributeValue(logo, "AXPosition", std::string("no"), 0), AXError::illegalArgument);
+    // A whole frame in one request, for its owner only.
+    ASSERT_EQ(ax->setFrame(logo, Rect(200, 150, 360, 280), 0), AXError::success);
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == Rect(200, 150, 360, 280); }));
+    EXPECT_EQ(ax->setFrame(AXElement{xterm->pid, xlogo->window}, Rect(0, 0, 300, 200), 0), AXError::invalidElement);
 
     ASSERT_EQ(ax->setAttributeValue(logo, "AXMain", true, 0), AXError::success);
     ASSERT_TRUE(desktop->waitUntil([&] { return value<bool>(ax->copyAttributeValue(logo, "AXMain", 0)) == true; }));
@@ -99,6 +103,7 @@ TEST_F(X11ServicesTest, AccessibilityReadsAndWritesRealWindows) {
     EXPECT_EQ(ax->copyAttributeValue(app, "AXWindows", 0).error, AXError::invalidElement);
     EXPECT_EQ(ax->performAction(w, "AXRaise", 0), AXError::invalidElement);
     EXPECT_EQ(ax->setAttributeValue(w, "AXPosition", Point{1, 1}, 0), AXError::invalidElement);
+    EXPECT_EQ(ax->setFrame(w, Rect(1, 1, 300, 200), 0), AXError::invalidElement);
     EXPECT_FALSE(ax->createObserver(xterm->pid));
 }
 
