@@ -12,12 +12,14 @@ void MemberFollow::setPlanner(FollowPlanner planner) {
     const auto stale = [at](const auto& entry) { return at - entry.second.back().at > sentLifetime; };
     std::erase_if(sent_, stale);
     std::erase_if(passing_, stale);
+    std::erase_if(written_, [at](const auto& entry) { return at - entry.second.at > sentLifetime; });
 }
 
 std::size_t MemberFollow::follow(FollowRequest request) {
     std::lock_guard lock(mutex_);
     if (!planner_) return 0;
     request.now = now();
+    if (isLandingWrite(request)) return 0;
     const std::optional<FollowPlan> plan = planner_(request);
     if (!plan) return 0;
     if (const auto last = lastFollowed_.find(request.source); last != lastFollowed_.end() && last->second == plan->frame) {
@@ -83,6 +85,16 @@ std::vector<Rect> MemberFollow::framesSent(WindowID window) {
     return frames;
 }
 
+bool MemberFollow::isLandingWrite(const FollowRequest& request) {
+    const auto found = written_.find(request.source);
+    if (found == written_.end()) return false;
+    if (found->second.frame == request.frame || request.now - found->second.at > sentLifetime) {
+        written_.erase(found);
+        return false;
+    }
+    return true;
+}
+
 void MemberFollow::passes(WindowID window, const Rect& frame, double at) {
     auto& frames = passing_[window];
     std::erase_if(frames, [&](const Sent& s) { return at - s.at > sentLifetime; });
@@ -96,6 +108,7 @@ std::shared_ptr<void> MemberFollow::willWrite(WindowID window, const Rect& frame
         // The main thread's frame is the one the window ends at.
         sent_.erase(window);
         passes(window, frame, at);
+        written_[window] = {0, frame, at};
         ++writing_[window];
     }
     return std::shared_ptr<void>(nullptr, [weak = weak_from_this(), window](void*) {

@@ -11,6 +11,11 @@
 // as done. A window the main thread is writing to itself is never moved here
 // until that write has gone out, so the two never overtake each other.
 //
+// A window the main thread wrote a frame to is not followed here until it
+// reports that frame (or a while has passed): its reports from before the
+// write, or of a window manager getting there in steps, are no move of
+// anyone's. The main thread sees its own change through.
+//
 // Thread-safe. The planner and the sender run under the object's lock: a new
 // planner (a new state of the session) and a move in flight exclude each
 // other, so no move leaves for a membership the session has already left.
@@ -112,6 +117,9 @@ private:
         double at = 0;
     };
     void wrote(WindowID window);
+    // Under mutex_: the source is on its way to a frame the main thread
+    // wrote to it.
+    bool isLandingWrite(const FollowRequest& request);
     // Under mutex_: remembers a frame sent to `window` at `at`.
     void passes(WindowID window, const Rect& frame, double at);
     double now() const { return clock_ ? clock_->monotonic() : 0.0; }
@@ -124,6 +132,7 @@ private:
     std::unordered_map<WindowID, std::deque<Sent>> sent_;  // oldest first
     std::unordered_map<WindowID, std::deque<Sent>> passing_;  // every frame sent, oldest first
     std::unordered_map<WindowID, int> writing_;
+    std::unordered_map<WindowID, Sent> written_;  // the main thread's last write, until it is reported
     std::unordered_map<WindowID, Rect> lastFollowed_;  // by source
 };
 
