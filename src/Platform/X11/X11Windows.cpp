@@ -260,7 +260,11 @@ std::vector<std::optional<ProcessID>> X11Windows::pids(const std::vector<xcb_win
 }
 
 std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& windows) const {
-    if (!cache_) return readFromServer(windows);
+    if (!cache_) {
+        auto infos = readFromServer(windows);
+        readAgainIfTorn(infos);
+        return infos;
+    }
     std::vector<std::optional<X11WindowInfo>> kept(windows.size());
     std::vector<xcb_window_t> missing;
     for (std::size_t i = 0; i < windows.size(); ++i) {
@@ -268,6 +272,7 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
         if (!kept[i]) missing.push_back(windows[i]);
     }
     auto fresh = readFromServer(missing);  // in the order asked, without the vanished
+    readAgainIfTorn(fresh);
     if (missing.size() == windows.size()) return fresh;
     std::vector<X11WindowInfo> infos;
     infos.reserve(windows.size());
@@ -280,6 +285,31 @@ std::vector<X11WindowInfo> X11Windows::read(const std::vector<xcb_window_t>& win
         }
     }
     return infos;
+}
+
+void X11Windows::readAgainIfTorn(std::vector<X11WindowInfo>& infos) const {
+    // A client reaching out of its frame window was read while the window
+    // manager was between its requests for one change (the frame moved and
+    // resized, the client not yet): a frame that never was. Read again; a
+    // window that stays so (shaded) is taken as it is.
+    const auto torn = [](const X11WindowInfo& info) {
+        const Rect& f = info.frameBounds;
+        const Rect& c = info.clientFrame;
+        return info.parentIsFrame && !f.isEmpty() &&
+               (c.minX() < f.minX() || c.minY() < f.minY() || c.maxX() > f.maxX() || c.maxY() > f.maxY());
+    };
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::vector<xcb_window_t> again;
+        for (const auto& info : infos) {
+            if (torn(info)) again.push_back(info.window);
+        }
+        if (again.empty()) return;
+        for (auto& fresh : readFromServer(again)) {
+            const auto at = std::find_if(infos.begin(), infos.end(),
+                                         [&](const X11WindowInfo& info) { return info.window == fresh.window; });
+            if (at != infos.end()) *at = std::move(fresh);
+        }
+    }
 }
 
 std::vector<X11WindowInfo> X11Windows::readFromServer(const std::vector<xcb_window_t>& windows) const {

@@ -213,6 +213,8 @@ private:
     };
     std::optional<Visibility> visibility(xcb_window_t window) const;
     std::vector<X11WindowInfo> readFromServer(const std::vector<xcb_window_t>& windows) const;
+    // Reads again the windows read half way through a change of their window manager's.
+    void readAgainIfTorn(std::vector<X11WindowInfo>& infos) const;
     X11WindowType typeOf(const std::vector<std::uint32_t>& types) const;
     X11WindowState stateOf(const std::vector<std::uint32_t>& atoms) const;
     // Whether the window manager lets `window` do `action` (see minimize);
