@@ -49,7 +49,10 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
         const auto placedFor = [&](const Rect& g) { return sameTopEdge(g, target->groupFrame); };
         if (std::none_of(recent.begin(), recent.end(), placedFor)) return;
         followed.confirmed = true;
-        if (!placedFor(recent.back())) {
+        // Only moved since: a drag the main thread lags behind. A frame of
+        // another width is a change of the session's on its way (a zoom
+        // undone, the frame was there before): the bar stays as placed.
+        if (!placedFor(recent.back()) && recent.back().width() == target->groupFrame.width()) {
             followed.groupFrame = recent.back();
             place(followed);
         }

@@ -9,9 +9,10 @@
 // Only bars placed above their window are followed, and only when the group
 // frame they were placed for is one of the frame window's own last few
 // reported geometries (the main thread may lag behind a drag; such a bar
-// goes where the frame is now at once): anything else (a strip inside a
-// title bar, a frame the session changed, a window manager whose frames
-// differ from the reported extents) is left to the main thread. A frame
+// goes where the frame is now at once, when the frame has only moved since):
+// anything else (a strip inside a title bar, a frame the session changed, a
+// window manager whose frames differ from the reported extents) is left to
+// the main thread. A frame
 // not reported yet is followed until its first report shows it another
 // width than the group frame (metacity's frames hold invisible borders
 // beyond the extents). A bar that is hidden is never shown here. When

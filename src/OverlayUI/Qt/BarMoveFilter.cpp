@@ -45,6 +45,11 @@ void BarMoveFilter::watch(std::uint32_t window) {
 
 void BarMoveFilter::unwatch(std::uint32_t window) { windows_.erase(window); }
 
+void BarMoveFilter::restNow() {
+    rest_.stop();
+    tellQt();
+}
+
 bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (windows_.empty() || eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
@@ -57,6 +62,15 @@ bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message
     // A synthetic report (ours among them) costs Qt no round trip for the
     // position; a new size Qt must see.
     const bool synthetic = (event->response_type & 0x80) != 0;
+    if (w.told && synthetic && w.told->x == configure->x && w.told->y == configure->y &&
+        w.told->width == configure->width && w.told->height == configure->height) {
+        // Ours, back: a report the server made since it was sent stands.
+        const bool stale = w.overtaken;
+        w.told.reset();
+        if (stale) return true;
+    } else if (w.told && !synthetic) {
+        w.overtaken = true;
+    }
     if (synthetic || w.size != size) {
         w.size = size;
         w.untold.reset();
@@ -87,6 +101,8 @@ void BarMoveFilter::tellQt() {
         w.untold->response_type = XCB_CONFIGURE_NOTIFY;
         std::memcpy(bytes, &*w.untold, sizeof(xcb_configure_notify_event_t));
         xcb_send_event(c, 0, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY, bytes);
+        w.told = w.untold;
+        w.overtaken = false;
         w.untold.reset();
     }
     xcb_flush(c);

@@ -10,7 +10,8 @@
 // dropped report of each window is sent to it again as a synthetic event,
 // whose position Qt takes as it stands (one round trip for the margins, once
 // per rest). A report of a new size always goes through: Qt lays out and
-// paints for it.
+// paints for it. A report of ours that comes back after a newer one of the
+// server's is dropped: it would put Qt back where the window was.
 //
 // Main thread; installed on the application while it lives, and doing
 // nothing unless Qt runs on xcb.
@@ -36,6 +37,8 @@ public:
     // Whose pure moves are kept from Qt (0 does nothing).
     void watch(std::uint32_t window);
     void unwatch(std::uint32_t window);
+    // Tells Qt now where the windows whose moves it missed stand, as a rest does.
+    void restNow();
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -46,6 +49,8 @@ private:
     struct Watched {
         std::optional<std::pair<std::uint16_t, std::uint16_t>> size;  // as Qt knows it
         std::optional<xcb_configure_notify_event_t> untold;           // the latest report kept from Qt
+        std::optional<xcb_configure_notify_event_t> told;             // sent to Qt, not back yet
+        bool overtaken = false;  // the server reported the window since `told` was sent
     };
 
     // Tells Qt where each window whose report it missed stands now.

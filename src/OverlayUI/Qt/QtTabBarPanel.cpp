@@ -262,6 +262,9 @@ void QtTabBarPanel::updateTitle(WindowID windowID, const std::string& title) { v
 
 void QtTabBarPanel::place(const TabStripGeometry::BarLayout& layout) {
     if (closed_) return;
+    // Not followed meanwhile: a report of where the frame was, read while
+    // this placement goes out, would put the bar back there after it.
+    if (environment_.follower) environment_.follower->follow(this, std::nullopt);
     view_->setStyle(layout.style);
     if (layout.backingFrame) {
         backing_.setFrame(*layout.backingFrame);

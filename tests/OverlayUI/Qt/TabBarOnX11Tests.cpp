@@ -9,7 +9,9 @@
 
 #include <QLineEdit>
 #include <QWidget>
+#include <QWindow>
 
+#include "OverlayUI/Qt/BarMoveFilter.h"
 #include "OverlayUI/Qt/QtGroupNameDialog.h"
 #include "OverlayUI/Qt/QtInsertPreviewPanel.h"
 #include "OverlayUI/Qt/TabBarView.h"
@@ -228,6 +230,74 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     EXPECT_EQ(openMenu()->actions().front()->text(), QStringLiteral("Pop Tab Out"));
     tapKey(kEscape);
     EXPECT_TRUE(waitUntil([] { return openMenu() == nullptr; }));
+
+    // Where Qt was told of a move at rest, a report of the server's that
+    // comes meanwhile (the window resized) stands: ours, back after it,
+    // would put Qt's window where it no longer is.
+    QWidget plain;
+    plain.setGeometry(600, 500, 200, 40);
+    plain.show();
+    ASSERT_TRUE(waitUntil([&] { return plain.windowHandle() && plain.windowHandle()->isExposed(); }));
+    settle();
+    BarMoveFilter filter;
+    const auto window = static_cast<std::uint32_t>(plain.winId());
+    filter.watch(window);
+    const QSize size = plain.windowHandle()->geometry().size() * plain.windowHandle()->devicePixelRatio();
+    const auto report = [&](std::int16_t x, std::int16_t y, QSize s) {
+        xcb_configure_notify_event_t e{};
+        e.response_type = XCB_CONFIGURE_NOTIFY;
+        e.event = e.window = window;
+        e.x = x;
+        e.y = y;
+        e.width = static_cast<std::uint16_t>(s.width());
+        e.height = static_cast<std::uint16_t>(s.height());
+        return filter.nativeEventFilter("xcb_generic_event_t", &e, nullptr);
+    };
+    const QPoint before = plain.windowHandle()->geometry().topLeft();
+    EXPECT_FALSE(report(20, 20, size));  // the first: Qt's
+    EXPECT_TRUE(report(30, 30, size));   // a move alone: kept from Qt
+    filter.restNow();                    // Qt is sent 30,30
+    EXPECT_FALSE(report(40, 40, size + QSize(20, 0)));  // resized meanwhile: Qt's
+    settle();
+    EXPECT_EQ(plain.windowHandle()->geometry().topLeft(), before) << "Qt took the report that came back late";
+}
+
+// ---- 2c. The session puts the group back where it was: the bar goes there first ----
+
+TEST(TabBarOnX11, ABarPlacedForAFrameTheWindowHadBeforeStaysThere) {
+    QtOnX11::runSuite("TabBarOnX11_Back");
+}
+
+// A zoom undone: the group frame goes back to one its window had a moment
+// ago, while the window itself is still zoomed. The bar waits there for it,
+// rather than taking the frame's latest report for a drag it lags behind.
+TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Back, Run) {
+    const auto first = desktop().launchXterm("first", "80x24+200+300");
+    const auto second = desktop().launchXterm("second", "80x24+200+300");
+    ASSERT_TRUE(first && second);
+    TabGroup group = groupOf({*first, *second}, 1);
+    const Rect before = group.frame;
+    manager->apply(GroupEvent::groupCreated(group));
+    const xcb_window_t strip = stripWindow(group.id);
+    const xcb_window_t frame = info(second->window).frameWindow;
+    const auto stripOn = [&](const Rect& f) {
+        const Rect g = geometry(strip);
+        return g.minX() == f.minX() && g.maxY() == f.minY() && g.width() == f.width();
+    };
+    ASSERT_TRUE(waitUntil([&] { return stripOn(before) && directlyAbove(strip, frame); }));
+
+    const Rect zoomed(0, 60, 1200, 800);
+    desktop().windows().setFrame(second->window, zoomed);
+    ASSERT_TRUE(waitUntil([&] { return geometry(frame).width() == zoomed.width(); }));
+    group.frame = geometry(frame);
+    manager->apply(GroupEvent::groupChanged(group));
+    ASSERT_TRUE(waitUntil([&] { return stripOn(group.frame); }));
+
+    group.frame = before;
+    manager->apply(GroupEvent::groupChanged(group));
+    EXPECT_TRUE(waitUntil([&] { return stripOn(before); }));
+    waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_TRUE(stripOn(before)) << "the bar went back to the zoomed frame: " << geometry(strip);
 }
 
 // ---- 3. No room above: inside the title bar, and inside a narrow window ----
