@@ -546,8 +546,9 @@ TEST_F(TabBarTest, ADoubleClickMaximisesAndRestoresPlusAddsAWindowAndTheGroupIsN
 
     // "Name Group…" from the bar's menu: a dialog of the program with the
     // keyboard focus; typing a name and Return puts it on the bar.
-    const auto threeTabs = tabsOf(strip);
-    ASSERT_EQ(threeTabs.size(), 3u);
+    std::vector<ShownTab> threeTabs;
+    ASSERT_TRUE(user->waitUntil([&] { return (threeTabs = tabsOf(strip)).size() == 3; }))
+        << "the bar shows " << describeTabs(tabsOf(strip));
     const double firstTab = threeTabs.front().minX;
     ASSERT_TRUE(chooseFromBarMenu(shownBar(strip), 1));
     xcb_window_t dialog = kNoWindow;
