@@ -463,7 +463,11 @@ TEST_F(TabBarTest, AShiftDragOfABarOverAnotherGroupMergesTheTwo) {
     all.insert(all.end(), second.begin(), second.end());
     ASSERT_TRUE(waitForTabs(all, 4)) << "no bar of four tabs (" << describeTabs(tabsOf(all)) << "; the program showed "
                                      << DesktopUser::describe(user->overlays()) << ")";
-    for (const xcb_window_t w : all) EXPECT_TRUE(user->waitForSharedFrame(w, all.front()));
+    for (const xcb_window_t w : all) {
+        EXPECT_TRUE(user->waitForSharedFrame(w, all.front()))
+            << DesktopUser::describe(user->frame(w)) << " against " << DesktopUser::describe(user->frame(all.front()))
+            << " (the other group was at " << DesktopUser::describe(target) << ")";
+    }
     EXPECT_EQ(user->bars().size(), 1u);
 }
 
