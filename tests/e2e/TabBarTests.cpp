@@ -15,9 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -175,27 +173,25 @@ protected:
     bool opensMenu(const std::function<void()>& open) {
         open();
         if (!user->waitUntil([&] { return !floating().empty(); })) return false;
-        const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> watch(
-            xcb_connect(desktop->display().c_str(), nullptr), &xcb_disconnect);
-        return user->waitUntil([&] { return isKeyboardGrabbed(watch.get()); });
+        const auto watch = X11Connection::open(desktop->display());
+        return watch && user->waitUntil([&] { return isKeyboardGrabbed(*watch); });
     }
     // Whether a Shift pressed alone now misses the focused window (the
     // pointer is on none of its children): someone holds the keyboard.
-    bool isKeyboardGrabbed(xcb_connection_t* c) {
-        const auto sync = [c] { return xcbReply(c, xcb_get_input_focus_reply, xcb_get_input_focus(c)); };
-        const auto focus = sync();
+    bool isKeyboardGrabbed(const X11Connection& x) {
+        xcb_connection_t* c = x.get();
+        const auto focus = xcbReply(c, xcb_get_input_focus_reply, xcb_get_input_focus(c));
         if (!focus || focus->focus == XCB_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT) return true;
         const std::uint32_t mask = XCB_EVENT_MASK_KEY_PRESS;
         xcb_change_window_attributes(c, focus->focus, XCB_CW_EVENT_MASK, &mask);
-        sync();
+        x.sync();
         user->input.keyDown(KeySym::shiftL);
         user->input.keyUp(KeySym::shiftL);
-        sync();  // the key's events come before the answer
+        x.sync();  // the key's events come before the answer
         bool reached = false;
-        while (auto* event = xcb_poll_for_event(c)) {
-            const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
+        while (XEvent event{xcb_poll_for_event(c)}) {
+            const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event.get());
             reached = reached || ((event->response_type & 0x7f) == XCB_KEY_PRESS && key->event == focus->focus);
-            std::free(event);
         }
         return !reached;
     }

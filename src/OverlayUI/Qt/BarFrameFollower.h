@@ -12,12 +12,12 @@
 // goes where the frame is now at once, when the frame has only moved since):
 // anything else (a strip inside a title bar, a frame the session changed, a
 // window manager whose frames differ from the reported extents) is left to
-// the main thread. A frame
-// not reported yet is followed until its first report shows it another
-// width than the group frame (metacity's frames hold invisible borders
-// beyond the extents). A bar that is hidden is never shown here. When
-// another window is put between a frame and its bar (a window manager
-// restacking without telling the frame), the bar is put back too.
+// the main thread. A frame not reported yet is followed until its first
+// report shows it another width than the group frame (metacity's frames
+// hold invisible borders beyond the extents). A bar that is hidden is never
+// shown here. When another window is put between a frame and its bar (a
+// window manager restacking without telling the frame), the bar is put back
+// too.
 //
 // The frames bars sit on are also watched on a connection of the follower's
 // own (X11FrameWatch), which wakes sooner than the backend's reader: once a

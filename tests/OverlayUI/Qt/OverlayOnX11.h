@@ -87,6 +87,25 @@ protected:
         return TabGroup(Uuid::random(), members, clients.at(active).window, info(clients.at(active).window).frame);
     }
 
+    // Two terminals one on the other, grouped with the second active and its
+    // bar made: where most bar cases start.
+    struct TwoTerminals {
+        X11Desktop::Client first, second;
+        TabGroup group;
+        xcb_window_t strip = kNoWindow;
+        xcb_window_t frame = kNoWindow;  // the active terminal's frame window
+    };
+    std::optional<TwoTerminals> groupTwoTerminals() {
+        const auto first = desktop().launchXterm("first", "80x24+200+300");
+        const auto second = desktop().launchXterm("second", "80x24+200+300");
+        if (!first || !second) return std::nullopt;
+        TwoTerminals shown{*first, *second, groupOf({*first, *second}, 1)};
+        manager->apply(GroupEvent::groupCreated(shown.group));
+        shown.strip = stripWindow(shown.group.id);
+        shown.frame = info(second->window).frameWindow;
+        return shown;
+    }
+
     QtTabBarPanel& bar(const Uuid& group) {
         auto* found = manager->bar(group);
         EXPECT_NE(found, nullptr);

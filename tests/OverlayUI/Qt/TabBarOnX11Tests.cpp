@@ -105,13 +105,9 @@ TEST(TabBarOnX11, ABarReturnsAboveItsWindowWhenTheWindowIsRaisedAgain) {
 // Without the 0.25 s tick: only the window manager's restack, as reported
 // by the backend, can put the bar back.
 TESSALY_QT_X11_TEST_F(OverlayOnX11WithoutTick, TabBarOnX11_Restack, Run) {
-    const auto first = desktop().launchXterm("first", "80x24+200+300");
-    const auto second = desktop().launchXterm("second", "80x24+200+300");
-    ASSERT_TRUE(first && second);
-    const TabGroup group = groupOf({*first, *second}, 1);
-    manager->apply(GroupEvent::groupCreated(group));
-    const xcb_window_t strip = stripWindow(group.id);
-    const xcb_window_t frame = info(second->window).frameWindow;
+    const auto shown = groupTwoTerminals();
+    ASSERT_TRUE(shown);
+    const auto& [first, second, group, strip, frame] = *shown;
     ASSERT_TRUE(waitUntil([&] { return directlyAbove(strip, frame); }));
 
     // Another window over the group's.
@@ -123,7 +119,7 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11WithoutTick, TabBarOnX11_Restack, Run) {
     EXPECT_TRUE(directlyAbove(strip, frame));  // still with its own window, under the other
 
     // A click on the group window's title bar: the window manager raises it.
-    const X11WindowInfo window = info(second->window);
+    const X11WindowInfo window = info(second.window);
     clickAt({window.frame.minX() + 40, window.frame.minY() + window.extents.top / 2});
     ASSERT_TRUE(waitUntil([&] { return isAbove(frame, otherFrame) && directlyAbove(strip, frame); }))
         << "the bar did not come back above its window";
@@ -140,13 +136,10 @@ TEST(TabBarOnX11, ADraggedWindowsBarIsMovedOncePerMoveUnseenByQtAndEndsOnIt) {
 // backend reports becomes the group's frame on the main thread. The bar's
 // moves are counted on a connection of the harness's own.
 TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
-    const auto first = desktop().launchXterm("first", "80x24+200+300");
-    const auto second = desktop().launchXterm("second", "80x24+200+300");
-    ASSERT_TRUE(first && second);
-    TabGroup group = groupOf({*first, *second}, 1);
-    manager->apply(GroupEvent::groupCreated(group));
-    const xcb_window_t strip = stripWindow(group.id);
-    const xcb_window_t frame = info(second->window).frameWindow;
+    const auto shown = groupTwoTerminals();
+    ASSERT_TRUE(shown);
+    const auto& [first, second, placed, strip, frame] = *shown;
+    TabGroup group = placed;
     const auto inPlace = [&] {
         const Rect f = geometry(frame);
         const Rect g = geometry(strip);
@@ -168,7 +161,7 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     xcb_change_window_attributes(counter->get(), strip, XCB_CW_EVENT_MASK, &mask);
     counter->sync();
     const auto moveTo = [&](double x, double y) {
-        desktop().windows().setPosition(second->window, Point{x, y});
+        desktop().windows().setPosition(second.window, Point{x, y});
         return waitUntil([&] { return geometry(frame).minY() == y && inPlace(); });
     };
     const auto settle = [&] { waitUntil([] { return false; }, std::chrono::milliseconds(300)); };
@@ -223,7 +216,7 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
         return std::abs(qt.x - x.x) <= 1 && std::abs(qt.y - x.y) <= 1;
     })) << "Qt has the bar at " << qtStripOrigin() << ", the server at " << geometry(strip).origin;
     follow.cancel();
-    TabItemView* tab = bar(group.id).view().tabItem(first->window);
+    TabItemView* tab = bar(group.id).view().tabItem(first.window);
     ASSERT_NE(tab, nullptr);
     clickAt(QtX11Coordinates::toX(QPointF(tab->mapToGlobal(tab->rect().center()))), 3);
     ASSERT_TRUE(waitUntil([] { return openMenu() && openMenu()->isVisible(); })) << "no menu opened";
@@ -272,14 +265,11 @@ TEST(TabBarOnX11, ABarPlacedForAFrameTheWindowHadBeforeStaysThere) {
 // ago, while the window itself is still zoomed. The bar waits there for it,
 // rather than taking the frame's latest report for a drag it lags behind.
 TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Back, Run) {
-    const auto first = desktop().launchXterm("first", "80x24+200+300");
-    const auto second = desktop().launchXterm("second", "80x24+200+300");
-    ASSERT_TRUE(first && second);
-    TabGroup group = groupOf({*first, *second}, 1);
+    const auto shown = groupTwoTerminals();
+    ASSERT_TRUE(shown);
+    const auto& [first, second, placed, strip, frame] = *shown;
+    TabGroup group = placed;
     const Rect before = group.frame;
-    manager->apply(GroupEvent::groupCreated(group));
-    const xcb_window_t strip = stripWindow(group.id);
-    const xcb_window_t frame = info(second->window).frameWindow;
     const auto stripOn = [&](const Rect& f) {
         const Rect g = geometry(strip);
         return g.minX() == f.minX() && g.maxY() == f.minY() && g.width() == f.width();
@@ -287,7 +277,7 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Back, Run) {
     ASSERT_TRUE(waitUntil([&] { return stripOn(before) && directlyAbove(strip, frame); }));
 
     const Rect zoomed(0, 60, 1200, 800);
-    desktop().windows().setFrame(second->window, zoomed);
+    desktop().windows().setFrame(second.window, zoomed);
     ASSERT_TRUE(waitUntil([&] { return geometry(frame).width() == zoomed.width(); }));
     group.frame = geometry(frame);
     manager->apply(GroupEvent::groupChanged(group));
