@@ -1,26 +1,22 @@
 #include "OverlayUI/Qt/BarMoveFilter.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QWindow>
 
 #include <cstring>
 
+#include "Platform/Geometry.h"
 #include "Platform/Qt/QtX11Connection.h"
+#include "Platform/X11/X11Connection.h"
 
 namespace tessaly {
 
 namespace {
 
-// The size Qt gave the window last, in X pixels.
-std::optional<std::pair<std::uint16_t, std::uint16_t>> sizeQtKnows(std::uint32_t window) {
-    for (QWindow* w : QGuiApplication::allWindows()) {
-        if (!w->handle() || w->winId() != window) continue;
-        const QSize size = w->geometry().size() * w->devicePixelRatio();
-        if (size.width() <= 0 || size.height() <= 0 || size.width() > 0xffff || size.height() > 0xffff) break;
-        return std::pair{static_cast<std::uint16_t>(size.width()), static_cast<std::uint16_t>(size.height())};
-    }
-    return std::nullopt;
+// Where the server has the window now; none once it is gone.
+std::optional<Rect> serverGeometry(xcb_connection_t* c, std::uint32_t window) {
+    const auto reply = xcbReply(c, xcb_get_geometry_reply, xcb_get_geometry(c, window));
+    if (!reply) return std::nullopt;
+    return Rect(reply->x, reply->y, reply->width, reply->height);
 }
 
 }  // namespace
@@ -86,23 +82,29 @@ void BarMoveFilter::tellQt() {
     if (!c) return;
     for (auto& [window, w] : windows_) {
         if (!w.untold) continue;
-        // Where the window went, at the size Qt gave it: Qt may have resized
-        // it since the report was kept (its own report of that size is on
-        // its way), and Qt takes a synthetic report as it stands.
-        const auto size = sizeQtKnows(window);
-        if (!size) {
-            w.untold.reset();
-            continue;
+        // Where the server has the window now, not where the kept report
+        // put it: Qt drops a window's report when a later one of it is
+        // queued, so a resize still queued when this is sent would be lost
+        // to Qt behind a report of the old size. The bars move on another
+        // thread too: once sent, the window is asked again, and told again
+        // where it went meanwhile.
+        std::optional<Rect> at = serverGeometry(c, window);
+        for (int attempt = 0; at && attempt < kTellAttempts; ++attempt) {
+            w.untold->x = static_cast<std::int16_t>(at->minX());
+            w.untold->y = static_cast<std::int16_t>(at->minY());
+            w.untold->width = static_cast<std::uint16_t>(at->width());
+            w.untold->height = static_cast<std::uint16_t>(at->height());
+            w.untold->response_type = XCB_CONFIGURE_NOTIFY;
+            // Events go out as 32 bytes.
+            char bytes[32] = {};
+            std::memcpy(bytes, &*w.untold, sizeof(xcb_configure_notify_event_t));
+            xcb_send_event(c, 0, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY, bytes);
+            w.told = w.untold;
+            w.overtaken = false;
+            const std::optional<Rect> after = serverGeometry(c, window);
+            if (!after || *after == *at) break;
+            at = after;
         }
-        w.untold->width = size->first;
-        w.untold->height = size->second;
-        // Events go out as 32 bytes.
-        char bytes[32] = {};
-        w.untold->response_type = XCB_CONFIGURE_NOTIFY;
-        std::memcpy(bytes, &*w.untold, sizeof(xcb_configure_notify_event_t));
-        xcb_send_event(c, 0, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY, bytes);
-        w.told = w.untold;
-        w.overtaken = false;
         w.untold.reset();
     }
     xcb_flush(c);

@@ -6,12 +6,12 @@
 // and the work competes with the window manager moving the group's other
 // members. This filter drops the reports of watched windows that only moved
 // (their size is the one Qt knows), so Qt's idea of where such a window
-// stands lags behind; once the bars have rested for a moment, the latest
-// dropped report of each window is sent to it again as a synthetic event,
-// whose position Qt takes as it stands (one round trip for the margins, once
-// per rest). A report of a new size always goes through: Qt lays out and
-// paints for it. A report of ours that comes back after a newer one of the
-// server's is dropped: it would put Qt back where the window was.
+// stands lags behind; once the bars have rested for a moment, each window
+// whose report was dropped is sent a synthetic report of where the server
+// has it then, which Qt takes as it stands (one round trip for the margins,
+// once per rest). A report of a new size always goes through: Qt lays out
+// and paints for it. A report of ours that comes back after a newer one of
+// the server's is dropped: it would put Qt back where the window was.
 //
 // Main thread; installed on the application while it lives, and doing
 // nothing unless Qt runs on xcb.
@@ -45,6 +45,9 @@ public:
 private:
     // How long the bars rest before Qt is told where they are.
     static constexpr int kRestMilliseconds = 50;
+    // How many reports one rest sends a window at most: another when it
+    // moved while being told.
+    static constexpr int kTellAttempts = 3;
 
     struct Watched {
         std::optional<std::pair<std::uint16_t, std::uint16_t>> size;  // as Qt knows it

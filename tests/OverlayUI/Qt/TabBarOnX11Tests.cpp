@@ -16,6 +16,7 @@
 #include "OverlayUI/Qt/QtInsertPreviewPanel.h"
 #include "OverlayUI/Qt/TabBarView.h"
 #include "OverlayUI/Qt/TabItemView.h"
+#include "Platform/Qt/QtX11Connection.h"
 #include "Platform/Qt/QtX11Coordinates.h"
 
 namespace tessaly::test {
@@ -227,7 +228,7 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     // Where Qt was told of a move at rest, a report of the server's that
     // comes meanwhile (the window resized) stands: ours, back after it,
     // would put Qt's window where it no longer is.
-    QWidget plain;
+    QWidget plain(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
     plain.setGeometry(600, 500, 200, 40);
     plain.show();
     ASSERT_TRUE(waitUntil([&] { return plain.windowHandle() && plain.windowHandle()->isExposed(); }));
@@ -253,6 +254,23 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     EXPECT_FALSE(report(40, 40, size + QSize(20, 0)));  // resized meanwhile: Qt's
     settle();
     EXPECT_EQ(plain.windowHandle()->geometry().topLeft(), before) << "Qt took the report that came back late";
+
+    // A move kept from Qt, then a resize still queued for Qt when it is
+    // told where the window stands: Qt keeps only the last of a window's
+    // queued reports, so what it is told must carry the new size.
+    EXPECT_FALSE(report(640, 520, size));  // resized back: Qt's
+    EXPECT_TRUE(report(650, 520, size));   // a move alone: kept from Qt
+    xcb_connection_t* c = QtX11Connection::get();
+    const std::uint32_t wider[] = {320, 40};
+    xcb_configure_window(c, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, wider);
+    filter.restNow();
+    QtX11Connection::sync();  // both reports queued before Qt reads either
+    const auto qtHas = [&] {
+        const QRect g = plain.windowHandle()->geometry();
+        return Rect(g.x(), g.y(), g.width(), g.height());
+    };
+    EXPECT_TRUE(waitUntil([&] { return qtHas() == geometry(window); }))
+        << "Qt has the window at " << qtHas() << ", the server at " << geometry(window);
 }
 
 // ---- 2c. The session puts the group back where it was: the bar goes there first ----
