@@ -106,6 +106,7 @@ void GroupSession::handleMouse(EventTapMonitor::Phase phase, Point location, dou
         case EventTapMonitor::Phase::down:
             dragIntegration_->tickTimer.cancel();
             pendingMouseUpPoint_.reset();
+            dragIntegration_->environment->pressed(location);
             dragIntegration_->controller->mouseDown(location, time);
             if (!dragIntegration_) return;
             dragIntegration_->environment->draggedAXWindow = nullptr;

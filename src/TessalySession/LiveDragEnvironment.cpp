@@ -19,8 +19,17 @@ LiveDragEnvironment::LiveDragEnvironment(GroupEngine& engineRef, AXServicesRef s
     };
 }
 
+void LiveDragEnvironment::pressed(Point at) {
+    pressOnOwnWindow_ = false;
+    for (const DiscoveredWindow& window : discovery_.allWindows(true)) {
+        if (!window.frame.contains(at)) continue;
+        pressOnOwnWindow_ = window.pid == ownPID;
+        return;
+    }
+}
+
 std::optional<DragCandidate> LiveDragEnvironment::candidateWindow(Point at) {
-    if (isBarDragActive && isBarDragActive()) return std::nullopt;
+    if (pressOnOwnWindow_ || (isBarDragActive && isBarDragActive())) return std::nullopt;
     const std::optional<ProcessID> pid = frontmostPID ? frontmostPID() : std::nullopt;
     if (!pid || *pid == ownPID) return std::nullopt;
     if (isExcluded && isExcluded(*pid)) return std::nullopt;

@@ -39,6 +39,11 @@ public:
     // The element of the window under drag, set by candidateWindow().
     AXWindowRef draggedAXWindow;
 
+    // A press at the point: one on a window of our own (a tab bar) starts
+    // no drag of another application's window, wherever the pointer goes
+    // before the release (a bar drag moves a window along with it).
+    void pressed(Point at);
+
     std::optional<DragCandidate> candidateWindow(Point at) override;
     std::optional<Rect> liveFrame(WindowID of) override;
     std::optional<DragCandidate> dropTarget(Point at, WindowID excludingDragged) override;
@@ -55,6 +60,7 @@ private:
 
     AXServicesRef services_;
     WindowDiscovery discovery_;
+    bool pressOnOwnWindow_ = false;  // the last press; until the next one
 };
 
 }  // namespace tessaly

@@ -97,6 +97,45 @@ TEST_F(BarDrag, TheGroupFollowsItsBarAndMergesIntoTheGroupItIsShiftDroppedOn) {
     EXPECT_EQ(session->windowSystem().trackedCount(), 4u);
 }
 
+// The pointer's own reports of a bar drag may come before the bar's: the
+// pointer is then over the window the bar drag moves along with it, which
+// must not be taken for a drag of that window (its follow would send the
+// parked member back to where the group was once the merge is made).
+TEST_F(BarDrag, APressOnTheBarIsNoDragOfTheWindowItMovesWhateverTheOrderOfReports) {
+    const TabGroup dragged = pair(1, home);
+    const TabGroup target = pair(3, away);
+    ASSERT_TRUE(session->enableDragGrouping(DragSettings{}));
+    env.desktop->addApplication({::getpid(), "org.example.Tessaly", "Tessaly", ""});
+    SimWindowSpec bar;
+    bar.id = 30;
+    bar.pid = ::getpid();
+    bar.frame = barFrame(dragged.id);
+    env.desktop->addWindow(bar);
+    env.desktop->setLayerAndAlpha(bar.id, 101, 1.0);
+    focus(2);
+    input->setModifierFlags(InputFlags::shift);
+
+    Point pointer{bar.frame.maxX() - 12, bar.frame.midY()};
+    input->leftMouseDown(pointer);
+    run(0.05);
+    const auto step = [&](Point delta) {
+        pointer = {pointer.x + delta.x, pointer.y + delta.y};
+        input->leftMouseDragged(pointer);
+        run(0.05);
+        drag(dragged.id, delta);
+        EXPECT_FALSE(session->liveFollow()) << "a drag of the window itself at " << pointer;
+    };
+    step({0, 40});
+    step({0, 40});
+    step({900, 60});
+    ASSERT_TRUE(mergePreview().shown);
+    release(dragged.id);
+    input->leftMouseUp(pointer);
+    run(1.0);
+    EXPECT_EQ(groupOf(target.id)->windowIDs(), (std::vector<WindowID>{3, 4, 1, 2}));
+    for (const WindowID id : {1u, 2u, 3u, 4u}) EXPECT_EQ(frameOf(id), away) << id;
+}
+
 TEST_F(BarDrag, WithoutAMergeTheReleaseCommitsTheFrameShownAndBringsTheParkedMembersBack) {
     const TabGroup dragged = pair(1, home);
     const TabGroup target = pair(3, away);
