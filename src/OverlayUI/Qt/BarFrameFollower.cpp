@@ -40,19 +40,21 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
     }
     if (!target || target->strip == 0 || target->frame == 0) return;
     Target followed = *target;
-    // Followed only when placed for the frame as the server reported it
-    // lately. The main thread may lag behind a drag: a bar placed for where
-    // the frame was a moment ago goes where it is now at once, as the
-    // frame's next move would put it.
+    // Followed when placed for the frame as the server reported it lately.
+    // The main thread may lag behind a drag: a bar placed for where the
+    // frame was a moment ago goes where it is now at once, as the frame's
+    // next move would put it. It may also be ahead of the reports here (it
+    // read the frame's move elsewhere first): such a bar stays as placed
+    // until the frame reports that place, and is followed from there.
     if (const auto known = lastGeometry_.find(target->frame); known != lastGeometry_.end()) {
         const std::deque<Rect>& recent = known->second;
         const auto placedFor = [&](const Rect& g) { return sameTopEdge(g, target->groupFrame); };
-        if (std::none_of(recent.begin(), recent.end(), placedFor)) return;
         followed.confirmed = true;
+        followed.awaited = std::none_of(recent.begin(), recent.end(), placedFor);
         // Only moved since: a drag the main thread lags behind. A frame of
         // another width is a change of the session's on its way (a zoom
         // undone, the frame was there before): the bar stays as placed.
-        if (!placedFor(recent.back()) && recent.back().width() == target->groupFrame.width()) {
+        if (!followed.awaited && !placedFor(recent.back()) && recent.back().width() == target->groupFrame.width()) {
             followed.groupFrame = recent.back();
             place(followed);
         }
@@ -65,7 +67,8 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
 
 bool BarFrameFollower::isFollowing(const void* bar) const {
     std::lock_guard lock(mutex_);
-    return targets_.contains(bar);
+    const auto found = targets_.find(bar);
+    return found != targets_.end() && !found->second.awaited;
 }
 
 std::uint64_t BarFrameFollower::moves() const {
@@ -116,6 +119,13 @@ void BarFrameFollower::rootChildChanged(X11PanelOps::XWindow window, const std::
         // sits directly on it (between it and the bar).
         const bool ownFrame = window == target.frame;
         if (!ownFrame && below != target.frame) {
+            ++it;
+            continue;
+        }
+        if (ownFrame && geometry && target.awaited) {
+            // Older reports leave the bar where it was placed; the report of
+            // that place finds it there already.
+            target.awaited = !sameTopEdge(*geometry, target.groupFrame);
             ++it;
             continue;
         }

@@ -6,15 +6,17 @@
 // each on Qt's connection. The overlay manager's own placement follows a
 // moment later on the main thread and lands where the bar already is.
 //
-// Only bars placed above their window are followed, and only when the group
-// frame they were placed for is one of the frame window's own last few
-// reported geometries (the main thread may lag behind a drag; such a bar
-// goes where the frame is now at once, when the frame has only moved since):
-// anything else (a strip inside a title bar, a frame the session changed, a
-// window manager whose frames differ from the reported extents) is left to
-// the main thread. A frame not reported yet is followed until its first
-// report shows it another width than the group frame (metacity's frames
-// hold invisible borders beyond the extents). A bar that is hidden is never
+// Only bars placed above their window are followed, and only from a report
+// of the frame with the group frame they were placed for: one of the frame
+// window's own last few reported geometries (the main thread may lag behind
+// a drag; such a bar goes where the frame is now at once, when the frame has
+// only moved since), or the next report of it (the main thread may have read
+// the move first). Until then the bar stays where it was placed; anything
+// else (a strip inside a title bar, a frame the session changed, a window
+// manager whose frames differ from the reported extents) is left to the
+// main thread. A frame not reported yet is followed until its first report
+// shows it another width than the group frame (metacity's frames hold
+// invisible borders beyond the extents). A bar that is hidden is never
 // shown here. When another window is put between a frame and its bar (a
 // window manager restacking without telling the frame), the bar is put back
 // too.
@@ -51,6 +53,7 @@ public:
         double stripHeight = 0;
         double backingReach = 0;
         bool confirmed = false;  // the frame was reported with the group frame's top edge
+        bool awaited = false;    // placed for a place the frame has not reported yet
     };
 
     explicit BarFrameFollower(const std::shared_ptr<X11Backend>& backend);

@@ -275,13 +275,14 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
 
 // ---- 2c. The session puts the group back where it was: the bar goes there first ----
 
-TEST(TabBarOnX11, ABarPlacedForAFrameTheWindowHadBeforeStaysThere) {
+TEST(TabBarOnX11, ABarPlacedForAFrameTheWindowHadOrHasYetToReportWaitsThere) {
     QtOnX11::runSuite("TabBarOnX11_Back");
 }
 
 // A zoom undone: the group frame goes back to one its window had a moment
 // ago, while the window itself is still zoomed. The bar waits there for it,
 // rather than taking the frame's latest report for a drag it lags behind.
+// Then a bar placed ahead of its frame's reports.
 TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Back, Run) {
     const auto shown = groupTwoTerminals();
     ASSERT_TRUE(shown);
@@ -306,6 +307,19 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Back, Run) {
     EXPECT_TRUE(waitUntil([&] { return stripOn(before); }));
     waitUntil([] { return false; }, std::chrono::milliseconds(300));
     EXPECT_TRUE(stripOn(before)) << "the bar went back to the zoomed frame: " << geometry(strip);
+
+    // Placed for where the window goes before its frame has said so (the
+    // main thread read the move first): the bar waits there, and from there
+    // follows the frame on its own.
+    const Rect ahead = before.offsetBy(40, 30);
+    group.frame = ahead;
+    manager->apply(GroupEvent::groupChanged(group));
+    ASSERT_TRUE(waitUntil([&] { return stripOn(ahead); }));
+    desktop().windows().setFrame(second.window, ahead);
+    ASSERT_TRUE(waitUntil([&] { return geometry(frame).origin == ahead.origin; }));
+    const Rect further = ahead.offsetBy(25, 15);
+    desktop().windows().setFrame(second.window, further);
+    EXPECT_TRUE(waitUntil([&] { return stripOn(further); })) << "the bar stayed at " << geometry(strip);
 }
 
 // ---- 3. No room above: inside the title bar, and inside a narrow window ----
