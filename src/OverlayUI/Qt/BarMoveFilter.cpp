@@ -12,11 +12,15 @@ namespace tessaly {
 
 namespace {
 
-// Where the server has the window now; none once it is gone.
-std::optional<Rect> serverGeometry(xcb_connection_t* c, std::uint32_t window) {
-    const auto reply = xcbReply(c, xcb_get_geometry_reply, xcb_get_geometry(c, window));
-    if (!reply) return std::nullopt;
-    return Rect(reply->x, reply->y, reply->width, reply->height);
+// Where the server has each window now (none for one that is gone), in one round trip.
+std::vector<std::optional<Rect>> serverGeometries(xcb_connection_t* c, const std::vector<std::uint32_t>& windows) {
+    const auto replies = xcbPipeline(
+        c, windows, [c](std::uint32_t w) { return xcb_get_geometry(c, w); }, xcb_get_geometry_reply);
+    std::vector<std::optional<Rect>> geometries;
+    for (const auto& r : replies) {
+        geometries.push_back(r ? std::optional(Rect(r->x, r->y, r->width, r->height)) : std::nullopt);
+    }
+    return geometries;
 }
 
 }  // namespace
@@ -80,34 +84,52 @@ bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message
 void BarMoveFilter::tellQt() {
     xcb_connection_t* c = QtX11Connection::get();
     if (!c) return;
-    for (auto& [window, w] : windows_) {
-        if (!w.untold) continue;
-        // Where the server has the window now, not where the kept report
-        // put it: Qt drops a window's report when a later one of it is
-        // queued, so a resize still queued when this is sent would be lost
-        // to Qt behind a report of the old size. The bars move on another
-        // thread too: once sent, the window is asked again, and told again
-        // where it went meanwhile.
-        std::optional<Rect> at = serverGeometry(c, window);
-        for (int attempt = 0; at && attempt < kTellAttempts; ++attempt) {
-            w.untold->x = static_cast<std::int16_t>(at->minX());
-            w.untold->y = static_cast<std::int16_t>(at->minY());
-            w.untold->width = static_cast<std::uint16_t>(at->width());
-            w.untold->height = static_cast<std::uint16_t>(at->height());
-            w.untold->response_type = XCB_CONFIGURE_NOTIFY;
-            // Events go out as 32 bytes.
-            char bytes[32] = {};
-            std::memcpy(bytes, &*w.untold, sizeof(xcb_configure_notify_event_t));
-            xcb_send_event(c, 0, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY, bytes);
-            w.told = w.untold;
-            w.overtaken = false;
-            const std::optional<Rect> after = serverGeometry(c, window);
-            if (!after || *after == *at) break;
-            at = after;
-        }
-        w.untold.reset();
+    std::vector<std::uint32_t> untold;
+    for (const auto& [window, w] : windows_) {
+        if (w.untold) untold.push_back(window);
     }
+    if (untold.empty()) return;
+    // Where the server has each window now, not where the kept report put
+    // it: Qt drops a window's report when a later one of it is queued, so a
+    // resize still queued when this is sent would be lost to Qt behind a
+    // report of the old size. The bars move on another thread too: once
+    // sent, the windows are asked again, and those that went elsewhere
+    // meanwhile are told again.
+    std::vector<std::optional<Rect>> at = serverGeometries(c, untold);
+    for (int attempt = 0; attempt < kTellAttempts && !untold.empty(); ++attempt) {
+        for (std::size_t i = 0; i < untold.size(); ++i) {
+            if (at[i]) tell(c, untold[i], *at[i]);
+        }
+        const std::vector<std::optional<Rect>> after = serverGeometries(c, untold);
+        std::vector<std::uint32_t> moved;
+        std::vector<std::optional<Rect>> movedTo;
+        for (std::size_t i = 0; i < untold.size(); ++i) {
+            if (at[i] && after[i] && !(*after[i] == *at[i])) {
+                moved.push_back(untold[i]);
+                movedTo.push_back(after[i]);
+            }
+        }
+        untold = std::move(moved);
+        at = std::move(movedTo);
+    }
+    for (auto& [window, w] : windows_) w.untold.reset();
     xcb_flush(c);
+}
+
+void BarMoveFilter::tell(xcb_connection_t* c, std::uint32_t window, const Rect& at) {
+    Watched& w = windows_.at(window);
+    xcb_configure_notify_event_t report = *w.untold;
+    report.response_type = XCB_CONFIGURE_NOTIFY;
+    report.x = static_cast<std::int16_t>(at.minX());
+    report.y = static_cast<std::int16_t>(at.minY());
+    report.width = static_cast<std::uint16_t>(at.width());
+    report.height = static_cast<std::uint16_t>(at.height());
+    // Events go out as 32 bytes.
+    char bytes[32] = {};
+    std::memcpy(bytes, &report, sizeof report);
+    xcb_send_event(c, 0, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY, bytes);
+    w.told = report;
+    w.overtaken = false;
 }
 
 }  // namespace tessaly

@@ -22,8 +22,11 @@
 #include <optional>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include <xcb/xproto.h>
+
+#include "Platform/Geometry.h"
 
 namespace tessaly {
 
@@ -58,6 +61,8 @@ private:
 
     // Tells Qt where each window whose report it missed stands now.
     void tellQt();
+    // Sends the window a synthetic report of `at` (X pixels).
+    void tell(xcb_connection_t* c, std::uint32_t window, const Rect& at);
 
     std::unordered_map<std::uint32_t, Watched> windows_;
     QTimer rest_;
