@@ -461,7 +461,12 @@ protected:
             user->click(Point{std::round(icon->midX()), std::round(icon->midY())});
             a11y_->poll(shown, click == 0 ? std::chrono::milliseconds(5000) : test::kX11Patience);
         }
-        if (rows.empty()) ADD_FAILURE() << "the status menu did not open";
+        if (rows.empty()) {
+            const auto now = trayIcon();
+            ADD_FAILURE() << "the status menu did not open (the icon was clicked at " << DesktopUser::describe(*icon)
+                          << ", is now at " << (now ? DesktopUser::describe(*now) : std::string("none"))
+                          << "; the program showed " << DesktopUser::describe(user->overlays()) << ")";
+        }
         return rows;
     }
     static std::optional<Accessible> row(const std::vector<Accessible>& rows, std::string_view name) {
