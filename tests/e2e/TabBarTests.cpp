@@ -289,7 +289,8 @@ TEST_F(TabBarTest, ClickingATabActivatesItsWindowAndAMiddleClickClosesIt) {
     }
 
     // A middle click on an inactive tab closes that window; its tab goes.
-    tabs = tabsOf(windows);
+    // (The bar is read once it shows every tab: not halfway through a repaint.)
+    ASSERT_TRUE(user->waitUntil([&] { return (tabs = tabsOf(windows)).size() == 3; })) << describeTabs(tabs);
     const int last = activeIndex(tabs);
     const auto victimTab = static_cast<std::size_t>(last == 0 ? 1 : 0);
     const auto clientsBefore = desktop->windows().clientList();
