@@ -62,6 +62,17 @@ bool X11Backend::startReader() {
     return true;
 }
 
+bool X11Backend::startWatching() {
+    {
+        std::lock_guard lock(dispatchMutex_);
+        if (!startReader()) return false;
+    }
+    // Every client read into memory once: the first look at the desktop
+    // answers from there.
+    windows_.read(windows_.clientList());
+    return true;
+}
+
 Subscription X11Backend::subscribe(X11EventReader::Handler handler, Precedence precedence) {
     std::lock_guard lock(dispatchMutex_);
     if (!startReader()) return {};

@@ -53,6 +53,10 @@ public:
     // other one (right after the member follow), in the order they came.
     enum class Precedence { first, normal };
     Subscription subscribe(X11EventReader::Handler handler, Precedence precedence = Precedence::normal);
+    // Starts the event reader now (its connection, and what it watches of
+    // every client) rather than at the first subscription, and reads every
+    // client into memory; from any thread. False when the reader cannot start.
+    bool startWatching();
 
     // Runs `handler` once, on the event reader's thread, when the X server
     // goes away (the connection breaks): nothing of the backend works any

@@ -100,6 +100,9 @@ int QtApplication::run(int argc, char** argv) {
     // is known to be the instance that runs, it is ready by then instead of
     // holding up the first bar.
     std::jthread fontConfiguration([] { FcInit(); });
+    // The backend's event reader opens a connection of its own and looks at
+    // every client: done meanwhile, the services below find it running.
+    std::jthread watching([backend = x11->backend()] { backend->startWatching(); });
     if (instance) {
         cleanUpWhenConnectionBreaks = [socket = instance->socketPath()] { ::unlink(socket.c_str()); };
     }

@@ -6,6 +6,8 @@
 #include "Platform/X11/X11Desktop.h"
 #include "Platform/X11/X11EventLog.h"
 
+#include <thread>
+
 namespace tessaly::test {
 namespace {
 
@@ -120,6 +122,27 @@ TEST_F(X11ClientCacheTest, TheStackingListIsKeptUntilTheWindowManagerRestacks) {
     ASSERT_TRUE(log.waitFor([](const X11Event& e) { return e.kind == X11Event::Kind::stackingListChanged; }));
     EXPECT_EQ(readKept(trips), serverList()) << "the restack is not answered from memory";
     EXPECT_GT(trips, 0u);
+}
+
+// Started ahead of its first subscriber, on a thread of its own, a backend
+// has every client in memory: the first look at the desktop asks nothing.
+TEST_F(X11ClientCacheTest, ABackendWatchingAheadHasEveryClientInMemory) {
+    X11Connection& x = desktop->connection();
+    std::vector<xcb_window_t> clients;
+    for (std::int16_t at : {100, 300}) {
+        clients.push_back(xcb_generate_id(x.get()));
+        ASSERT_TRUE(create(clients.back(), kFirstOwner, "client", at));
+    }
+    const auto ahead = X11Backend::open(desktop->display());
+    ASSERT_TRUE(ahead);
+    bool started = false;
+    std::thread([&] { started = ahead->startWatching(); }).join();
+    ASSERT_TRUE(started);
+    const auto before = X11RoundTrips::countOnThisThread();
+    const auto infos = ahead->windows().read(clients);
+    EXPECT_EQ(X11RoundTrips::countOnThisThread() - before, 0u);
+    ASSERT_EQ(infos.size(), clients.size());
+    for (const auto& info : infos) EXPECT_TRUE(same(info, fromServer(info.window))) << info.window;
 }
 
 TEST_F(X11ClientCacheTest, ReadsFromMemoryStayWhatTheServerSays) {
