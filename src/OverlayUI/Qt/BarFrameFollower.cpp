@@ -65,12 +65,6 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
     if (watch_) watch_->watch(target->frame);
 }
 
-bool BarFrameFollower::isFollowing(const void* bar) const {
-    std::lock_guard lock(mutex_);
-    const auto found = targets_.find(bar);
-    return found != targets_.end() && !found->second.awaited;
-}
-
 std::uint64_t BarFrameFollower::moves() const {
     std::lock_guard lock(mutex_);
     return moves_;

@@ -65,8 +65,6 @@ public:
     // target, is no longer followed. Once this returns no request for an
     // earlier target is sent any more.
     void follow(const void* bar, const std::optional<Target>& target);
-    // Whether the bar is followed now (it was placed for the frame as last reported).
-    bool isFollowing(const void* bar) const;
     // How many bars were put back so far (from the event thread, or at once
     // when placed for where the frame was a moment ago).
     std::uint64_t moves() const;

@@ -276,7 +276,7 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
         << "Qt has the window at " << qtHas() << ", the server at " << geometry(window);
 }
 
-// ---- 2c. The session puts the group back where it was: the bar goes there first ----
+// ---- 2c. A bar placed for a frame the window had, or has yet to report: it waits there ----
 
 TEST(TabBarOnX11, ABarPlacedForAFrameTheWindowHadOrHasYetToReportWaitsThere) {
     QtOnX11::runSuite("TabBarOnX11_Back");
