@@ -149,7 +149,10 @@ bool QtOverlayPanel::orderRelative(Order order, WindowID relativeTo) {
     }
     // Stacked before it is mapped: a hidden panel appears in its place.
     const bool above = order == Order::above;
-    if (!withheld_ && (!onOrdering || onOrdering(frame, above))) X11PanelOps::restack(own, frame, above);
+    if (!withheld_ && (!onOrdering || onOrdering(frame, above))) {
+        X11PanelOps::restack(own, frame, above);
+        if (orderIn()) X11PanelOps::restack(own, frame, above);  // Qt raises what it shows
+    }
     orderIn();
     relativeFrame_ = frame;
     orderedAbove_ = above;
@@ -172,6 +175,7 @@ void QtOverlayPanel::orderInAsBefore() {
     if (withheld_ || widget_->isVisible()) return;
     if (!onOrdering || onOrdering(relativeFrame_, orderedAbove_)) {
         X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);
+        if (orderIn()) X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);  // as above
     }
     orderIn();
 }

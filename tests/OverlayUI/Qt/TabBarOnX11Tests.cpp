@@ -119,6 +119,16 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11WithoutTick, TabBarOnX11_Restack, Run) {
     ASSERT_TRUE(waitUntil([&] { return isAbove(otherFrame, frame) && isAbove(otherFrame, strip); }));
     EXPECT_TRUE(directlyAbove(strip, frame));  // still with its own window, under the other
 
+    // Hidden and shown again (a maximise puts it inside the title bar and
+    // back): it comes back in its place, not over the other window.
+    bar(group.id).hide();
+    ASSERT_TRUE(waitUntil([&] { return !isViewable(strip); }));
+    bar(group.id).show();
+    ASSERT_TRUE(waitUntil([&] { return isViewable(strip); }));
+    EXPECT_FALSE(waitUntil([&] { return !directlyAbove(strip, frame) || isAbove(strip, otherFrame); },
+                           std::chrono::milliseconds(300)))
+        << "shown again over the other window";
+
     // A click on the group window's title bar: the window manager raises it.
     const X11WindowInfo window = info(second.window);
     clickAt({window.frame.minX() + 40, window.frame.minY() + window.extents.top / 2});
