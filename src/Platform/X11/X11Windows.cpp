@@ -808,13 +808,23 @@ bool X11Windows::restore(xcb_window_t window) const {
         cache_->activate();
         deferred = cache_->deferRestore(window);
     }
-    const auto done = iconified(window);
-    if (!done) {
+    const auto seen = visibility(window);
+    if (!seen) {
         if (deferred) cache_->takeDeferredRestore(window);
         return false;
     }
-    if (deferred && !(*done && cache_->takeDeferredRestore(window))) return true;
-    xcb_map_window(x_.get(), window);
+    const bool done = seen->iconic && seen->mapState != XCB_MAP_STATE_VIEWABLE;
+    if (deferred && !(done && cache_->takeDeferredRestore(window))) return true;
+    if (done && seen->mapState == XCB_MAP_STATE_UNVIEWABLE) {
+        // Iconic, and mapped all the same: a window manager that took the
+        // window over minimised from the one it replaced keeps only its
+        // frame unmapped, and a map asks it nothing. Asked to activate the
+        // window, every one shows it.
+        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_ACTIVE_WINDOW, kSourcePager, XCB_CURRENT_TIME,
+                             activeWindow());
+    } else {
+        xcb_map_window(x_.get(), window);
+    }
     x_.flush();
     return true;
 }

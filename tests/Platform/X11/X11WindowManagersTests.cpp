@@ -318,6 +318,24 @@ TEST_P(X11OnWindowManager, MinimisesAndRestoresEvenRightAfterAMinimise) {
     EXPECT_TRUE(shown());
 }
 
+// A window manager that takes a minimised window over from the one it
+// replaced keeps the window's frame unmapped and the window itself mapped:
+// mapping it asks nothing then. It is shown all the same.
+TEST_P(X11OnWindowManager, AWindowMinimisedBeforeTheWindowManagerWasReplacedIsRestored) {
+    if (manager() == WM::i3) GTEST_SKIP() << "i3 does not minimise windows";
+    if (manager() == WM::fluxbox) GTEST_SKIP() << "fluxbox cannot replace a running window manager";
+    auto xterm = launchWatched({"xterm", "-T", "minimised", "-e", "cat"});
+    ASSERT_TRUE(xterm);
+    ASSERT_TRUE(windows().minimize(xterm->window));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xterm->window)->isMinimized() && !info(xterm->window)->viewable; }));
+    std::string why;
+    ASSERT_TRUE(desktop->replaceWindowManager(why)) << why;
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xterm->window)->isMinimized(); }));
+    ASSERT_TRUE(windows().restore(xterm->window));
+    EXPECT_TRUE(desktop->waitUntil([&] { return !info(xterm->window)->isMinimized() && info(xterm->window)->viewable; }))
+        << "still minimised";
+}
+
 TEST_P(X11OnWindowManager, ARefusedMinimiseFails) {
     X11Connection& x = desktop->connection();
     const xcb_atom_t allowed = x.internAtom("_NET_WM_ALLOWED_ACTIONS");
