@@ -59,6 +59,9 @@ bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message
     if (watched == windows_.end() || configure->event != configure->window) return false;
     Watched& w = watched->second;
     const std::pair size{configure->width, configure->height};
+    if (const auto resized = resized_.find(configure->window); resized != resized_.end()) {
+        resized->second = configure->above_sibling;
+    }
     // A synthetic report (ours among them) costs Qt no round trip for the
     // position; a new size Qt must see.
     const bool synthetic = (event->response_type & 0x80) != 0;
@@ -72,6 +75,10 @@ bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message
         w.overtaken = true;
     }
     if (synthetic || w.size != size) {
+        if (restackAfterResize_ && !synthetic && w.size && w.size != size) {
+            resized_[configure->window] = configure->above_sibling;
+            rest_.start();
+        }
         w.size = size;
         w.untold.reset();
         return false;
@@ -84,6 +91,7 @@ bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message
 void BarMoveFilter::tellQt() {
     xcb_connection_t* c = QtX11Connection::get();
     if (!c) return;
+    restackResized(c);
     std::vector<std::uint32_t> untold;
     for (const auto& [window, w] : windows_) {
         if (w.untold) untold.push_back(window);
@@ -114,6 +122,20 @@ void BarMoveFilter::tellQt() {
     }
     for (auto& [window, w] : windows_) w.untold.reset();
     xcb_flush(c);
+}
+
+void BarMoveFilter::restackResized(xcb_connection_t* c) {
+    for (const auto& [window, under] : resized_) {
+        if (under == XCB_NONE || !windows_.contains(window)) continue;
+        // Two changes, so that each is reported: a window put where it
+        // stands is not.
+        for (const std::uint32_t mode : {XCB_STACK_MODE_BELOW, XCB_STACK_MODE_ABOVE}) {
+            const std::uint32_t values[] = {under, mode};
+            xcb_configure_window(c, window, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
+        }
+    }
+    if (!resized_.empty()) xcb_flush(c);
+    resized_.clear();
 }
 
 void BarMoveFilter::tell(xcb_connection_t* c, std::uint32_t window, const Rect& at) {

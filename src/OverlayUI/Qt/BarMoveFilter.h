@@ -42,6 +42,11 @@ public:
     void unwatch(std::uint32_t window);
     // Tells Qt now where the windows whose moves it missed stand, as a rest does.
     void restNow();
+    // Whether a window that changed size is restacked once the bars rest
+    // (below the window under it, and back above): marco's compositor now
+    // and then keeps showing such a window at its old size, the rest of it
+    // not drawn, until the window is configured again.
+    void setRestackAfterResize(bool restack) { restackAfterResize_ = restack; }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -59,12 +64,18 @@ private:
         bool overtaken = false;  // the server reported the window since `told` was sent
     };
 
-    // Tells Qt where each window whose report it missed stands now.
+    // Tells Qt where each window whose report it missed stands now, and
+    // restacks the windows that changed size.
     void tellQt();
+    void restackResized(xcb_connection_t* c);
     // Sends the window a synthetic report of `at` (X pixels).
     void tell(xcb_connection_t* c, std::uint32_t window, const Rect& at);
 
     std::unordered_map<std::uint32_t, Watched> windows_;
+    // Windows that changed size since the last rest, each with the window
+    // under it as last reported.
+    std::unordered_map<std::uint32_t, xcb_window_t> resized_;
+    bool restackAfterResize_ = false;
     QTimer rest_;
     bool installed_ = false;
 };

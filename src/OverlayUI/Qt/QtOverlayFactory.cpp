@@ -22,7 +22,8 @@ namespace tessaly {
 
 QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::shared_ptr<SystemAppearance> appearance,
                                    std::shared_ptr<MainExecutor> mainExecutor, std::shared_ptr<Compositing> compositing)
-    : frames_(std::make_shared<PanelFrameCache>(backend)),
+    : backend_(backend),
+      frames_(std::make_shared<PanelFrameCache>(backend)),
       follower_(backend ? std::make_shared<BarFrameFollower>(backend) : nullptr),
       moveFilter_(backend ? std::make_shared<BarMoveFilter>() : nullptr),
       appearance_(std::move(appearance)),
@@ -41,9 +42,19 @@ QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::sha
             if (event.kind != X11Event::Kind::windowManagerChanged) return;
             mainExecutor_->post(lifetime_.guarded([this] {
                 for (QtTabBarPanel* bar : *bars_) bar->windowManagerChanged();
+                followWindowManager();
             }));
         });
+        // After the start's first bars: a round trip.
+        mainExecutor_->post(lifetime_.guarded([this] { followWindowManager(); }));
     }
+}
+
+void QtOverlayFactory::followWindowManager() {
+    const auto backend = backend_.lock();
+    if (!backend || !moveFilter_) return;
+    // marco names itself "Metacity (Marco)".
+    moveFilter_->setRestackAfterResize(backend->connection().windowManagerName().ends_with("(Marco)"));
 }
 
 QtOverlayFactory::~QtOverlayFactory() {

@@ -72,6 +72,10 @@ public:
     const std::shared_ptr<Compositing>& compositing() const { return compositing_; }
 
 private:
+    // Tells the move filter what the running window manager's compositor needs.
+    void followWindowManager();
+
+    std::weak_ptr<X11Backend> backend_;
     std::shared_ptr<PanelFrameCache> frames_;
     std::shared_ptr<BarFrameFollower> follower_;
     std::shared_ptr<BarMoveFilter> moveFilter_;

@@ -206,6 +206,12 @@ xcb_atom_t X11Connection::internAtom(const std::string& name, bool onlyIfExists)
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
+std::string X11Connection::windowManagerName() const {
+    const xcb_window_t check = windowManagerCheckWindow();
+    if (check == kNoWindow) return "";
+    return propertyText(readProperty(check, atoms_.NET_WM_NAME).get(), atoms_.UTF8_STRING);
+}
+
 xcb_window_t X11Connection::windowManagerCheckWindow() const {
     // Both reads in one round trip as a rule: the check window's own
     // property is asked for together with the root's, for the window found

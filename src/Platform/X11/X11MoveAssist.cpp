@@ -37,7 +37,7 @@ bool X11MoveAssist::snapsMovesWithShift() const {
     const xcb_window_t check = x.windowManagerCheckWindow();
     if (check != snapsAskedOf_) {
         snapsAskedOf_ = check;
-        const auto name = propertyText(x.readProperty(check, x.atoms().NET_WM_NAME).get(), x.atoms().UTF8_STRING);
+        const std::string name = x.windowManagerName();
         // metacity ("Metacity"), marco ("Metacity (Marco)") and mutter, which
         // share metacity's edge snapping.
         snaps_ = check != kNoWindow &&
