@@ -75,7 +75,7 @@ bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message
         w.overtaken = true;
     }
     if (synthetic || w.size != size) {
-        if (restackAfterResize_ && !synthetic && w.size && w.size != size) {
+        if (restackAfterResize_ && !synthetic && w.size) {
             resized_[configure->window] = configure->above_sibling;
             rest_.start();
         }

@@ -54,7 +54,8 @@ void QtOverlayFactory::followWindowManager() {
     const auto backend = backend_.lock();
     if (!backend || !moveFilter_) return;
     // marco names itself "Metacity (Marco)".
-    moveFilter_->setRestackAfterResize(backend->connection().windowManagerName().ends_with("(Marco)"));
+    const X11Connection& x = backend->connection();
+    moveFilter_->setRestackAfterResize(x.windowManagerName(x.windowManagerCheckWindow()).ends_with("(Marco)"));
 }
 
 QtOverlayFactory::~QtOverlayFactory() {

@@ -206,8 +206,7 @@ xcb_atom_t X11Connection::internAtom(const std::string& name, bool onlyIfExists)
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
-std::string X11Connection::windowManagerName() const {
-    const xcb_window_t check = windowManagerCheckWindow();
+std::string X11Connection::windowManagerName(xcb_window_t check) const {
     if (check == kNoWindow) return "";
     return propertyText(readProperty(check, atoms_.NET_WM_NAME).get(), atoms_.UTF8_STRING);
 }

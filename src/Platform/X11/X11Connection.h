@@ -239,8 +239,9 @@ public:
     // The window manager's check window when an EWMH window manager runs,
     // else 0 (read anew each time).
     xcb_window_t windowManagerCheckWindow() const;
-    // The name the running window manager gives itself ("" when none runs).
-    std::string windowManagerName() const;
+    // The name the window manager of check window `check` gives itself
+    // ("" for none).
+    std::string windowManagerName(xcb_window_t check) const;
     // Whether the running window manager lists `atom` in _NET_SUPPORTED
     // (read once per window manager instance).
     bool windowManagerSupports(xcb_atom_t atom) const;

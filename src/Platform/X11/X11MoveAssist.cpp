@@ -37,7 +37,7 @@ bool X11MoveAssist::snapsMovesWithShift() const {
     const xcb_window_t check = x.windowManagerCheckWindow();
     if (check != snapsAskedOf_) {
         snapsAskedOf_ = check;
-        const std::string name = x.windowManagerName();
+        const std::string name = x.windowManagerName(check);
         // metacity ("Metacity"), marco ("Metacity (Marco)") and mutter, which
         // share metacity's edge snapping.
         snaps_ = check != kNoWindow &&
