@@ -5,6 +5,7 @@
 
 namespace tessaly::AppInfo {
 
+#ifndef TESSALY_APP_NAME
 namespace {
 
 std::string processName() {
@@ -15,6 +16,7 @@ std::string processName() {
 }
 
 }  // namespace
+#endif
 
 std::string name() {
 #ifdef TESSALY_APP_NAME

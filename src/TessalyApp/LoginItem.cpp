@@ -9,6 +9,7 @@
 #include "Platform/AtomicFile.h"
 #include "Platform/Log.h"
 #include "Platform/XdgDirectories.h"
+#include "TessalyApp/DesktopEntry.h"
 
 namespace tessaly {
 
@@ -123,14 +124,28 @@ std::optional<std::string> LoginItem::execValue(const std::filesystem::path& exe
 
 std::string LoginItem::entryText(std::string_view execValue) {
     return "[Desktop Entry]\n"
-           "Type=Application\n"
-           "Name=Tessaly\n"
-           "Exec=" +
-           std::string(execValue) +
+           "Type=Application\n" +
+           DesktopEntry::identityLines() + "Exec=" + std::string(execValue) +
            "\n"
            "Terminal=false\n"
            "NoDisplay=true\n"
            "X-GNOME-Autostart-enabled=true\n";
+}
+
+bool LoginItem::refresh(std::string* why) {
+    if (!entryFile_ || !executable_ || !isEnabled()) return false;
+    const auto exec = execValue(*executable_);
+    if (!exec) return false;
+    const std::string text = entryText(*exec);
+    if (AtomicFile::read(*entryFile_, kMaxEntryBytes).bytes == text) return false;
+    std::string reason;
+    if (!AtomicFile::write(*entryFile_, text, 0644, &reason)) {
+        Log::error(LogCategory::app, "the launch-at-login entry could not be renewed: " + reason);
+        if (why) *why = reason;
+        return false;
+    }
+    Log::notice(LogCategory::app, "the launch-at-login entry now starts " + executable_->string());
+    return true;
 }
 
 bool LoginItem::isHiddenEntry(std::string_view text) {

@@ -41,6 +41,12 @@ public:
     // entry. True when the state asked for holds afterwards.
     bool setEnabled(bool enabled, std::string* why = nullptr);
 
+    // An entry that is on but differs from the one this program writes
+    // (it starts another copy, a build tree or an older installation, or
+    // lacks the name and icon) is written again for this program, so the
+    // copy that runs is the one started at login. True when it was.
+    bool refresh(std::string* why = nullptr);
+
     // Called after every setEnabled with whether it worked.
     std::function<void(bool succeeded)> onChangeResult;
 

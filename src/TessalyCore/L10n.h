@@ -111,6 +111,10 @@ std::string menuDissolveAll();
 std::string menuAbout();
 std::string menuQuit();
 
+// The program in the desktop's application menu (desktop entry, metainfo)
+std::string appGenericName();
+std::string appComment();
+
 // Status line
 std::string statusStageManagerBlocked();
 std::string statusNotTrusted();

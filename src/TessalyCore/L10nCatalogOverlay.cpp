@@ -189,6 +189,18 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
      {"Quit Tessaly", "Tessaly を終了", "退出 Tessaly", "Tessaly beenden", "Quitter Tessaly", "Tessaly 종료",
       "Salir de Tessaly", "結束 Tessaly", "Encerrar o Tessaly", "Esci da Tessaly"}},
 
+    // The program as the desktop's application menu lists it
+    {"appGenericName",
+     {"Window Tab Groups", "ウインドウのタブグループ", "窗口标签页组", "Fenster-Tabgruppen",
+      "Groupes d’onglets de fenêtres", "윈도우 탭 그룹", "Grupos de pestañas de ventanas", "視窗標籤頁群組",
+      "Grupos de abas de janelas", "Gruppi di pannelli di finestre"}},
+    {"appComment",
+     {"Group the windows of any applications into tabs", "どのアプリのウインドウもタブにまとめます",
+      "将任意 App 的窗口合并为标签页", "Fenster beliebiger Apps in Tabs gruppieren",
+      "Regroupez en onglets les fenêtres de n’importe quelle app", "모든 앱의 윈도우를 탭으로 묶습니다",
+      "Agrupa en pestañas las ventanas de cualquier app", "將任何 App 的視窗合併為標籤頁",
+      "Agrupe em abas as janelas de qualquer app", "Raggruppa in pannelli le finestre di qualsiasi app"}},
+
     // Status line
     {"statusStageManagerBlocked",
      {"⚠️ Paused — Stage Manager is on (restart after disabling)",
@@ -397,6 +409,8 @@ TESSALY_L10N_TEXT(kOverlayTexts, menuGroupRowTooltip)
 TESSALY_L10N_TEXT(kOverlayTexts, menuDissolveAll)
 TESSALY_L10N_TEXT(kOverlayTexts, menuAbout)
 TESSALY_L10N_TEXT(kOverlayTexts, menuQuit)
+TESSALY_L10N_TEXT(kOverlayTexts, appGenericName)
+TESSALY_L10N_TEXT(kOverlayTexts, appComment)
 TESSALY_L10N_TEXT(kOverlayTexts, statusStageManagerBlocked)
 TESSALY_L10N_TEXT(kOverlayTexts, statusNotTrusted)
 TESSALY_L10N_TEXT(kOverlayTexts, statusRunning)

@@ -23,22 +23,24 @@ AppGlyph::Layout AppGlyph::layout(const QRectF& rect, double inset) {
     return result;
 }
 
-void AppGlyph::drawDiamonds(QPainter& painter, const QRectF& rect, double inset, const QColor& ink) {
-    const Layout where = layout(rect, inset);
-    if (!where.drawable) return;
+QPolygonF AppGlyph::diamond(const Layout& where, double centreY) {
     const auto point = [&](double ax, double ay) {
         return QPointF(where.origin.x() + where.scale * (ax - artLeft), where.origin.y() + where.scale * (ay - artTop));
     };
     const double centreX = artLeft + artWidth / 2;
+    return QPolygonF({point(centreX, centreY - halfHeight), point(centreX + halfWidth, centreY),
+                      point(centreX, centreY + halfHeight), point(centreX - halfWidth, centreY)});
+}
+
+void AppGlyph::drawDiamonds(QPainter& painter, const QRectF& rect, double inset, const QColor& ink) {
+    const Layout where = layout(rect, inset);
+    if (!where.drawable) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
     for (const Layer& layer : layers) {
         QPainterPath diamond;
-        diamond.moveTo(point(centreX, layer.centreY - halfHeight));
-        diamond.lineTo(point(centreX + halfWidth, layer.centreY));
-        diamond.lineTo(point(centreX, layer.centreY + halfHeight));
-        diamond.lineTo(point(centreX - halfWidth, layer.centreY));
+        diamond.addPolygon(AppGlyph::diamond(where, layer.centreY));
         diamond.closeSubpath();
         QColor color = ink;
         color.setAlphaF(static_cast<float>(ink.alphaF() * layer.opacity));

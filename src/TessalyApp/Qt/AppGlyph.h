@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 
 class QPainter;
@@ -46,6 +47,9 @@ public:
         bool drawable = false;
     };
     static Layout layout(const QRectF& rect, double inset);
+    // The corners of the diamond centred at art height `centreY`, where a
+    // layout puts them: top, right, bottom, left.
+    static QPolygonF diamond(const Layout& where, double centreY);
 
     // Strokes the three diamonds into `rect`, kept `inset` from its edges,
     // centred with the mark's aspect ratio, in `ink` (each layer with its

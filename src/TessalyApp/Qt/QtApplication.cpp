@@ -7,9 +7,10 @@
 #include "Platform/UserDefaults.h"
 #include "Platform/X11/X11Platform.h"
 #include "TessalyApp/AppDelegate.h"
+#include "TessalyApp/CommandLine.h"
+#include "TessalyApp/DesktopEntry.h"
 #include "TessalyApp/LanguageOverride.h"
 #include "TessalyApp/LogDestination.h"
-#include "TessalyApp/LoginItem.h"
 #include "TessalyApp/SingleInstance.h"
 #include "TessalyCore/AppLanguage.h"
 #include "TessalySession/GroupSession.h"
@@ -19,6 +20,7 @@
 #include "Platform/Qt/QtMainExecutor.h"
 #include "Platform/Qt/QtSystemAppearance.h"
 #include "Platform/Qt/QtWindowActivation.h"
+#include "TessalyApp/Qt/DesktopIcon.h"
 #include "TessalyApp/Qt/QtAppShell.h"
 #include "TessalyApp/Qt/QtShell.h"
 #include "TessalyApp/Qt/TerminationSignals.h"
@@ -60,6 +62,11 @@ void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QStrin
 }  // namespace
 
 int QtApplication::run(int argc, char** argv) {
+    // --help, --version and a misuse are answered before anything needs a
+    // display.
+    const CommandLine command = CommandLine::parse(argc, argv);
+    if (command.action != CommandLine::Action::run) return CommandLine::answer(command);
+
     LogDestination::choose();
 
     // The display first: without one Qt would abort.
@@ -116,7 +123,9 @@ int QtApplication::run(int argc, char** argv) {
     // Qt draws on the same X display, also inside a Wayland session.
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tessaly"));
+    // The class of every window (WM_CLASS), which the desktop entry names.
+    QApplication::setApplicationName(QString::fromUtf8(DesktopEntry::windowClass));
+    QApplication::setWindowIcon(DesktopIcon::icon());
     // Qt's raster engine hands the spans of a larger fill (an antialiased
     // path already) to its global thread pool, whose threads end after 30 s
     // without work and start again with the next paint. One pool thread
@@ -139,7 +148,7 @@ int QtApplication::run(int argc, char** argv) {
     services.platform = platform;
     services.defaults = defaults;
     services.shell = shell;
-    services.launchedAsLoginItem = LoginItem::isLoginItemLaunch(argc, argv);
+    services.launchedAsLoginItem = command.loginItem;
     services.makeSession = [&x11, platform, main, overlayFactory, icons](bool usePublicZSync) {
         GroupSession::Services session;
         session.platform = platform;

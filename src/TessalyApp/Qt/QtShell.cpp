@@ -26,6 +26,7 @@ QtShell::QtShell(AppDelegate& delegate, Environment environment)
     loginItem_.onChangeResult = lifetime_.guarded([this](bool succeeded) {
         delegate_.notices().set(ShellNotice::launchAtLoginFailed, !succeeded);
     });
+    loginItem_.refresh();
     relaunch_ = std::make_unique<RelaunchCoordinator>(relaunchHooks(), &delegate_.notices());
     // A taken tab-cycle hotkey is also said beside the hotkey rows.
     delegate_.notices().onChange = lifetime_.guarded([this](ShellNotice notice, bool active) {
