@@ -15,6 +15,10 @@ packages=(
   # Fonts for the bars and windows: Latin, Greek, Cyrillic, Arabic, Hebrew, and CJK.
   fonts-dejavu-core fonts-wqy-microhei
   xdg-utils
+  # The install test: the desktop entry's and metainfo's validators, the
+  # icon theme the installed icon is looked up in, and the packaging tools
+  # (binutils' strip, dpkg-dev's dpkg-shlibdeps) of the Debian package.
+  desktop-file-utils appstream hicolor-icon-theme dpkg-dev
   # The X11 tests run their own headless desktop (Xvfb, openbox, xterm, xlogo,
   # xrandr, xset) and a private session bus (dbus-daemon, dbus-send, gdbus).
   xvfb openbox xdotool xterm x11-apps x11-utils x11-xserver-utils
