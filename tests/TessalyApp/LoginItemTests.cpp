@@ -10,6 +10,7 @@
 
 #include "Platform/Log.h"
 #include "Platform/TestFiles.h"
+#include "TessalyApp/DesktopEntry.h"
 
 namespace tessaly {
 namespace {
@@ -111,6 +112,43 @@ TEST(LoginItemExecTests, CommandsAreQuotedAsTheEntryFormatAsks) {
     testing::ScopedEnvironment environment;
     environment.set("XDG_CONFIG_HOME", "/home/u/.config");
     EXPECT_EQ(LoginItem::defaultEntryFile(), fs::path("/home/u/.config/autostart/tessaly.desktop"));
+}
+
+// A user turned launch at login on in a build tree, then installed the
+// package: the installed program, started, takes the entry over (with the
+// application entry's name, descriptions and icon); an entry turned off, or
+// none, stays as it is.
+TEST_F(LoginItemTests, TheRunningCopyTakesOverAnEntryThatStartsAnotherOne) {
+    LoginItem fromCheckout = item(entry, temp.path() / "checkout" / "build" / "release" / "tessaly");
+    ASSERT_TRUE(fromCheckout.setEnabled(true));
+    const std::string checkoutText = testing::readFile(entry);
+
+    LoginItem installed = item(entry, fs::path("/usr/bin/tessaly"));
+    EXPECT_TRUE(installed.refresh());
+    const std::string text = testing::readFile(entry);
+    EXPECT_NE(text.find("\nExec=/usr/bin/tessaly --login-item\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(DesktopEntry::identityLines()), std::string::npos) << text;
+    const std::string application = DesktopEntry::applicationEntry();
+    for (const char* key : {"\nName=", "\nName[ja]=", "\nIcon=", "\nComment[zh_TW]="}) {
+        const auto line = [&](const std::string& entryText) {
+            const auto at = entryText.find(key);
+            return at == std::string::npos ? std::string() : entryText.substr(at, entryText.find('\n', at + 1) - at);
+        };
+        EXPECT_FALSE(line(application).empty()) << key;
+        EXPECT_EQ(line(text), line(application)) << key;
+    }
+    EXPECT_FALSE(installed.refresh()) << "an entry already right is written again";
+    EXPECT_TRUE(installed.isEnabled());
+
+    // Turned off by the desktop's own settings (Hidden): left alone.
+    testing::writeFile(entry, checkoutText + "Hidden=true\n");
+    EXPECT_FALSE(installed.refresh());
+    EXPECT_EQ(testing::readFile(entry), checkoutText + "Hidden=true\n");
+    // No entry: none is made.
+    fs::remove(entry);
+    EXPECT_FALSE(installed.refresh());
+    EXPECT_FALSE(fs::exists(entry));
+    EXPECT_TRUE(log.empty());
 }
 
 }  // namespace
