@@ -57,7 +57,9 @@ QImage DesktopIcon::image(int side) {
 
 QIcon DesktopIcon::icon() {
     QIcon icon;
-    for (const int side : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addPixmap(QPixmap::fromImage(image(side)));
+    // Every window, the bars too, carries these in its _NET_WM_ICON: sizes a
+    // task bar or window switcher shows, no more.
+    for (const int side : {16, 24, 32, 48, 64}) icon.addPixmap(QPixmap::fromImage(image(side)));
     return icon;
 }
 

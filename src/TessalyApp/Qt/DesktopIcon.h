@@ -30,7 +30,7 @@ public:
     static void paint(QPainter& painter, double side);
     // The icon as an image of side x side pixels (transparent around the tile).
     static QImage image(int side);
-    // The icon at the usual sizes, for windows.
+    // The icon at the sizes of a window's icon.
     static QIcon icon();
     // The icon as an SVG document.
     static std::string svg();
