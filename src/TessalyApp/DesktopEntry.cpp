@@ -19,6 +19,13 @@ const std::array<std::string_view, AppLanguage::count>& texts(std::string_view r
     return none;
 }
 
+// The name, the same in every language.
+std::array<std::string_view, AppLanguage::count> names() {
+    std::array<std::string_view, AppLanguage::count> same;
+    same.fill(name);
+    return same;
+}
+
 // "Key=value" and "Key[locale]=value" for each language.
 std::string localizedKey(std::string_view key, const std::array<std::string_view, AppLanguage::count>& values) {
     std::string lines;
@@ -68,70 +75,45 @@ std::string_view localeKey(AppLanguage language) {
 }
 
 std::string identityLines() {
-    std::array<std::string_view, AppLanguage::count> names;
-    names.fill(name);
-    return localizedKey("Name", names) + localizedKey("GenericName", texts("appGenericName")) +
+    return localizedKey("Name", names()) + localizedKey("GenericName", texts("appGenericName")) +
            localizedKey("Comment", texts("appComment")) + "Icon=" + std::string(iconName) + "\n";
 }
 
 std::string applicationEntry() {
-    return "[Desktop Entry]\n"
-           "Type=Application\n" +
-           identityLines() + "Exec=" + std::string(id) +
-           "\n"
-           "TryExec=" +
-           std::string(id) +
-           "\n"
-           "Terminal=false\n"
-           "Categories=Utility;\n"
-           "Keywords=tabs;windows;group;\n"
-           "StartupNotify=false\n"
-           "StartupWMClass=" +
-           std::string(windowClass) + "\n";
+    const std::string program(id);
+    std::string entry = "[Desktop Entry]\nType=Application\n" + identityLines();
+    entry += "Exec=" + program + "\n";
+    entry += "TryExec=" + program + "\n";
+    entry += "Terminal=false\n";
+    entry += "Categories=Utility;\n";
+    entry += "Keywords=tabs;windows;group;\n";
+    // A start handed to the running instance maps no window of its own.
+    entry += "StartupNotify=false\n";
+    entry += "StartupWMClass=" + std::string(windowClass) + "\n";
+    return entry;
 }
 
 std::string metainfo(std::string_view version, std::string_view date) {
-    std::array<std::string_view, AppLanguage::count> names;
-    names.fill(name);
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<component type=\"desktop-application\">\n"
-           "  <id>" +
-           std::string(componentId) +
-           "</id>\n"
-           "  <metadata_license>CC0-1.0</metadata_license>\n" +
-           localizedElement("name", names) + localizedElement("summary", texts("appComment")) +
-           "  <description>\n"
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<component type=\"desktop-application\">\n";
+    xml += "  <id>" + std::string(componentId) + "</id>\n";
+    xml += "  <metadata_license>CC0-1.0</metadata_license>\n";
+    xml += localizedElement("name", names()) + localizedElement("summary", texts("appComment"));
+    xml += "  <description>\n"
            "    <p>Tessaly gathers ordinary windows of any applications into tab groups. Drag one window onto "
            "another while holding the grouping modifier (Shift by default) and, after a short hover, release: "
            "the two windows become one group with one shared frame and a tab bar above the active window.</p>\n"
            "    <p>Groups follow their windows; tabs are selected, reordered, named, coloured and locked from the "
            "bar, and global hotkeys cycle the tabs. Tessaly runs under X11 with an EWMH window manager.</p>\n"
-           "  </description>\n"
-           "  <launchable type=\"desktop-id\">" +
-           std::string(id) +
-           ".desktop</launchable>\n"
-           "  <icon type=\"stock\">" +
-           std::string(iconName) +
-           "</icon>\n"
-           "  <categories>\n"
-           "    <category>Utility</category>\n"
-           "  </categories>\n"
-           "  <provides>\n"
-           "    <binary>" +
-           std::string(id) +
-           "</binary>\n"
-           "  </provides>\n"
-           "  <supports>\n"
-           "    <control>pointing</control>\n"
-           "    <control>keyboard</control>\n"
-           "  </supports>\n"
-           "  <content_rating type=\"oars-1.1\"/>\n"
-           "  <releases>\n"
-           "    <release version=\"" +
-           xmlEscaped(version) + "\" date=\"" + xmlEscaped(date) +
-           "\"/>\n"
-           "  </releases>\n"
-           "</component>\n";
+           "  </description>\n";
+    xml += "  <launchable type=\"desktop-id\">" + std::string(id) + ".desktop</launchable>\n";
+    xml += "  <icon type=\"stock\">" + std::string(iconName) + "</icon>\n";
+    xml += "  <categories>\n    <category>Utility</category>\n  </categories>\n";
+    xml += "  <provides>\n    <binary>" + std::string(id) + "</binary>\n  </provides>\n";
+    xml += "  <supports>\n    <control>pointing</control>\n    <control>keyboard</control>\n  </supports>\n";
+    xml += "  <content_rating type=\"oars-1.1\"/>\n";
+    xml += "  <releases>\n    <release version=\"" + xmlEscaped(version) + "\" date=\"" + xmlEscaped(date) +
+           "\"/>\n  </releases>\n";
+    return xml + "</component>\n";
 }
 
 }  // namespace tessaly::DesktopEntry
