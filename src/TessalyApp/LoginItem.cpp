@@ -49,13 +49,6 @@ std::optional<std::filesystem::path> LoginItem::defaultEntryFile() {
     return *config / "autostart" / "tessaly.desktop";
 }
 
-bool LoginItem::isLoginItemLaunch(int argc, const char* const* argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (argv[i] && argv[i] == loginItemArgument) return true;
-    }
-    return false;
-}
-
 LoginItem::LoginItem(std::optional<std::filesystem::path> entryFile, std::optional<std::filesystem::path> executable)
     : entryFile_(std::move(entryFile)), executable_(std::move(executable)) {}
 

@@ -25,8 +25,6 @@ public:
     // $XDG_CONFIG_HOME/autostart/tessaly.desktop (else ~/.config/...);
     // absent without a home.
     static std::optional<std::filesystem::path> defaultEntryFile();
-    // Whether the arguments say the program was started at login.
-    static bool isLoginItemLaunch(int argc, const char* const* argv);
 
     // `executable` is what the entry starts; without it (or without an
     // entry file) launch at login cannot be turned on.

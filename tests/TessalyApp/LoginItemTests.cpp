@@ -103,12 +103,6 @@ TEST(LoginItemExecTests, CommandsAreQuotedAsTheEntryFormatAsks) {
     EXPECT_FALSE(LoginItem::execValue("/opt/line\nbreak"));
     EXPECT_FALSE(LoginItem::execValue(""));
 
-    const char* loginArgs[] = {"tessaly", "--login-item"};
-    const char* plainArgs[] = {"tessaly", "--other"};
-    EXPECT_TRUE(LoginItem::isLoginItemLaunch(2, loginArgs));
-    EXPECT_FALSE(LoginItem::isLoginItemLaunch(2, plainArgs));
-    EXPECT_FALSE(LoginItem::isLoginItemLaunch(1, loginArgs));
-
     testing::ScopedEnvironment environment;
     environment.set("XDG_CONFIG_HOME", "/home/u/.config");
     EXPECT_EQ(LoginItem::defaultEntryFile(), fs::path("/home/u/.config/autostart/tessaly.desktop"));
