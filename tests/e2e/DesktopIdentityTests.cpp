@@ -1,7 +1,8 @@
-// The program's windows as the desktop matches them to its application
+// The program as the desktop knows it. Its windows match its application
 // entry: a window's class (WM_CLASS) is the entry's StartupWMClass, so a
 // dock or task bar shows the window under the entry, and the window carries
 // the program's icon (_NET_WM_ICON) for those that draw the window's own.
+// And the launch-at-login entry starts the copy of the program that runs.
 #include "ShellTest.h"
 
 namespace tessaly::e2e {
@@ -46,6 +47,29 @@ TEST_F(DesktopIdentityTest, TheSettingsWindowHasTheEntrysClassAndTheProgramsIcon
         }
     }
     EXPECT_FALSE(sides.empty()) << "the settings window carries no icon";
+}
+
+// Launch at login was turned on from a checkout's build, since cleaned
+// away; the program is then installed (here: linked into a prefix) and
+// started: the entry now starts the installed program, and it carries the
+// application entry's name and icon.
+TEST_F(DesktopIdentityTest, TheInstalledProgramTakesTheLoginEntryOverFromAGoneBuild) {
+    const auto bin = desktop->directory() / "prefix" / "bin";
+    std::filesystem::create_directories(bin);
+    std::error_code linkError;
+    std::filesystem::create_hard_link(TessalyProgram::path(), bin / "tessaly", linkError);
+    if (linkError) std::filesystem::copy_file(TessalyProgram::path(), bin / "tessaly");
+    program = (bin / "tessaly").string();
+    const auto entry = desktop->directory() / "tessaly-shell" / "config" / "autostart" / "tessaly.desktop";
+    testing::writeFile(entry, "[Desktop Entry]\nType=Application\nName=Tessaly\n"
+                              "Exec=/home/u/gone/build/release/tessaly --login-item\nTerminal=false\n");
+
+    ASSERT_TRUE(startShell());
+    const std::string text = testing::readFile(entry);
+    EXPECT_NE(text.find("\nExec=" + program + " --login-item\n"), std::string::npos) << text;
+    for (const char* key : {"Name", "Icon"}) {
+        EXPECT_NE(text.find("\n" + std::string(key) + "=" + entryValue(key) + "\n"), std::string::npos) << key << ": " << text;
+    }
 }
 
 }  // namespace

@@ -105,7 +105,7 @@ protected:
             variables["DBUS_SESSION_BUS_ADDRESS"] = sessionBus_;
             variables["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1";
         }
-        std::vector<std::string> argv{TessalyProgram::path()};
+        std::vector<std::string> argv{program};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         auto child = ChildProcess::start(argv, variables);
         if (!child) return nullptr;
@@ -490,6 +490,7 @@ protected:
     }
 
     bool diagnostics = false;  // the program's diagnostic traces (in its log)
+    std::string program = TessalyProgram::path();  // the file a start runs
     std::filesystem::path folders_;
     std::vector<std::unique_ptr<ChildProcess>> launches_;
     std::string sessionBus_;
