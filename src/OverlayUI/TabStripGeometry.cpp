@@ -75,7 +75,7 @@ BarLayout barLayout(const Rect& groupFrame, double height, const std::vector<Scr
 }
 
 bool isPlaceable(const Rect& stripFrame) {
-    return stripFrame.isFinite() && stripFrame.width() >= 1 && stripFrame.height() >= 1;
+    return stripFrame.isSane() && stripFrame.width() >= 1 && stripFrame.height() >= 1;
 }
 
 }  // namespace tessaly::TabStripGeometry
