@@ -228,6 +228,10 @@ double OverlayManager::pixelsPerPoint() const {
     return std::isfinite(ratio) && ratio > 0 ? ratio : 1.0;
 }
 
+Size OverlayManager::smallestGroupFrame() const {
+    return Size{TabStripGeometry::overlapMinWidth * pixelsPerPoint(), barRoom()};
+}
+
 double OverlayManager::barRoom(double height) const {
     return TabStripGeometry::stripHeight(height) * pixelsPerPoint();
 }
