@@ -204,7 +204,7 @@ std::optional<UpdateHandoff> UpdateHandoffStore::takeAndDelete() const {
         logUpdate("update handoff not restored: " + fileURL_->string() + " is a symbolic link");
         return std::nullopt;
     }
-    const AtomicFile::ReadResult read = AtomicFile::read(*fileURL_, maxDocumentBytes);
+    const AtomicFile::ReadResult read = AtomicFile::read(*fileURL_, maxDocumentBytes, AtomicFile::Owner::user);
     std::filesystem::remove(*fileURL_, ignored);
     if (read.status == AtomicFile::ReadStatus::missing) return std::nullopt;
     if (read.status != AtomicFile::ReadStatus::ok) {

@@ -191,6 +191,20 @@ TEST_F(HandoffFileTests, AGroupWhoseFrameIsOutOfAnyScreensRangeIsDropped) {
     EXPECT_TRUE(UpdateHandoffStore(file).takeAndDelete()->groups.empty());
 }
 
+// A handoff file of another user's (left in the folder by a run under
+// another account, or put there) is not restored, and the log says why.
+TEST_F(HandoffFileTests, AFileOfAnotherUsersIsNotRestored) {
+    UpdateHandoffStore store(file);
+    store.write(UpdateHandoff(1, 2, {group(kID1, {member(1), member(2)})}));
+    if (::chown(file.c_str(), ::getuid() + 1, static_cast<gid_t>(-1)) != 0) {
+        GTEST_SKIP() << "files of another user cannot be made here";
+    }
+    EXPECT_FALSE(store.takeAndDelete());
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], ::testing::HasSubstr("belongs to another user"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(file)));
+}
+
 TEST_F(HandoffFileTests, FailedWriteKeepsTheOlderFile) {
     UpdateHandoffStore store(file);
     store.write(UpdateHandoff(1, 2, {}));
