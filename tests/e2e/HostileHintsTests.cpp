@@ -8,8 +8,6 @@
 
 #include <xcb/xcb_icccm.h>
 
-#include <unistd.h>
-
 namespace tessaly::e2e {
 namespace {
 
@@ -19,12 +17,7 @@ protected:
     xcb_window_t createHostile() {
         X11Connection& x = desktop->connection();
         xcb_connection_t* c = x.get();
-        const xcb_window_t w = xcb_generate_id(c);
-        const std::uint32_t values[] = {x.screen().white_pixel};
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, x.root(), 300, 260, 500, 400, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
-        const auto pid = static_cast<std::uint32_t>(getpid());
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, x.atoms().NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1, &pid);
+        const xcb_window_t w = desktop->createOwnWindow(Rect(300, 260, 500, 400));
         const std::string title = "hostile";
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                             static_cast<std::uint32_t>(title.size()), title.data());

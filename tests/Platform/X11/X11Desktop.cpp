@@ -184,6 +184,19 @@ bool X11Desktop::floatOnTilingManager(xcb_window_t window) {
            });
 }
 
+xcb_window_t X11Desktop::createOwnWindow(const Rect& frame) {
+    xcb_connection_t* c = x_->get();
+    const xcb_window_t w = xcb_generate_id(c);
+    const std::uint32_t values[] = {x_->screen().white_pixel};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, x_->root(), static_cast<std::int16_t>(frame.minX()),
+                      static_cast<std::int16_t>(frame.minY()), static_cast<std::uint16_t>(frame.width()),
+                      static_cast<std::uint16_t>(frame.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
+    const auto pid = static_cast<std::uint32_t>(getpid());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, x_->atoms().NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1, &pid);
+    return w;
+}
+
 xcb_window_t X11Desktop::showDock(std::uint32_t height) {
     xcb_connection_t* c = x_->get();
     const std::uint32_t width = x_->screen().width_in_pixels;

@@ -106,6 +106,9 @@ public:
     // i3 tiles new windows, and a tiled window ignores moves: floating it
     // makes a move mean something there. True at once on other managers.
     bool floatOnTilingManager(xcb_window_t window);
+    // Creates a window of this process (white, with its _NET_WM_PID), not
+    // yet mapped.
+    xcb_window_t createOwnWindow(const Rect& frame);
     // Shows a dock of this process `height` pixels high along the bottom
     // edge of the screen, reserving that much through
     // _NET_WM_STRUT_PARTIAL, as a panel does (i3 takes it into its dock

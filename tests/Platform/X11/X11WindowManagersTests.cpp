@@ -81,12 +81,7 @@ protected:
     xcb_window_t createManaged(const std::vector<std::uint32_t>& motifHints = {}, bool staticGravity = false) {
         X11Connection& x = desktop->connection();
         xcb_connection_t* c = x.get();
-        const xcb_window_t w = xcb_generate_id(c);
-        const std::uint32_t values[] = {x.screen().white_pixel};
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, x.root(), 200, 200, 240, 160, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
-        const auto pid = static_cast<std::uint32_t>(getpid());
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, x.atoms().NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1, &pid);
+        const xcb_window_t w = desktop->createOwnWindow(Rect(200, 200, 240, 160));
         if (!motifHints.empty()) {
             const xcb_atom_t motif = x.internAtom("_MOTIF_WM_HINTS");
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, motif, motif, 32,
