@@ -1,9 +1,13 @@
 // Feeds arbitrary bytes to the update-handoff reader and plans whatever it
 // accepts onto a desktop where every saved window is alive. The reader must
 // never throw or crash, an accepted handoff must write out and read back
-// equal, and every plan must keep the planner's invariants.
+// equal, every frame it carries must lie in a screen's range (the overlay
+// turns frames into the window system's integers), and every plan must keep
+// the planner's invariants.
 #include <cstddef>
 #include <cstdint>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -17,6 +21,19 @@
 #include "TessalyCore/UpdateHandoff.h"
 
 using namespace tessaly;
+
+namespace {
+
+// What the overlay does to a frame before it goes to the window system:
+// whole pixels of int, at up to four pixels a point.
+void placeOnScreen(const Rect& frame) {
+    if (!frame.isSane()) std::abort();
+    for (const double v : {frame.minX(), frame.minY(), frame.maxX(), frame.maxY(), frame.width(), frame.height()}) {
+        if (!(std::fabs(v * 4) < INT_MAX)) std::abort();
+    }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Log::setSink([](LogLevel, LogCategory, std::string_view) {});
@@ -36,6 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto again = UpdateHandoff::fromJSON(*reread);
     if (!again || !(*again == *handoff)) std::abort();
 
+    for (const auto& group : handoff->groups) placeOnScreen(group.frame);
+
     std::map<WindowID, ProcessID> alive;
     std::set<WindowID> enumerable;
     std::set<WindowID> minimized;
@@ -54,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!planned.insert(member.windowID).second) std::abort();  // a window in two plans
             activeIsMember = activeIsMember || member.windowID == plan.activeWindowID;
         }
-        if (!activeIsMember || !plan.frame.isFinite()) std::abort();
+        if (!activeIsMember) std::abort();
+        placeOnScreen(plan.frame);
     }
     return 0;
 }

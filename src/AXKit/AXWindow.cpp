@@ -58,12 +58,15 @@ std::optional<Rect> AXWindow::frame() const {
     if (!origin) return std::nullopt;
     const auto size = ax::read<Size>(api(), element, axname::size, timeout());
     if (!size) return std::nullopt;
-    return Rect(*origin, *size);
+    // What another program reports is used only within a screen's range.
+    const Rect frame(*origin, *size);
+    if (!frame.isSane()) return std::nullopt;
+    return frame;
 }
 
 bool AXWindow::setFrame(const Rect& rect) const {
     // Values that cannot be represented are refused before anything is written.
-    if (!rect.isFinite()) return false;
+    if (!rect.isSane()) return false;
     if (const auto whole = api().setFrame(element, rect, timeout())) return *whole == AXError::success;
     const AXValue position = rect.origin;
     const AXValue size = rect.size;

@@ -228,6 +228,10 @@ double OverlayManager::pixelsPerPoint() const {
     return std::isfinite(ratio) && ratio > 0 ? ratio : 1.0;
 }
 
+Size OverlayManager::smallestGroupFrame() const {
+    return Size{TabStripGeometry::overlapMinWidth * pixelsPerPoint(), barRoom()};
+}
+
 double OverlayManager::barRoom(double height) const {
     return TabStripGeometry::stripHeight(height) * pixelsPerPoint();
 }
@@ -240,7 +244,7 @@ void OverlayManager::place(TabBarPanel& panel, const Uuid& groupID, const Rect& 
     const auto height = stripHeightByGroup_.find(groupID);
     const double stripHeight = height != stripHeightByGroup_.end() ? height->second : tabBarHeight_;
     const TabStripGeometry::BarLayout layout = barLayout(groupFrame, stripHeight, screens(), pixelsPerPoint());
-    if (!groupFrame.isFinite() || !TabStripGeometry::isPlaceable(layout.placement.frame)) {
+    if (!groupFrame.isSane() || !TabStripGeometry::isPlaceable(layout.placement.frame)) {
         // No window to sit on: no bar until the group has a usable frame.
         panel.hide();
         return;

@@ -96,6 +96,9 @@ public:
     // pixel ratio): what the session keeps free above a group.
     double barRoom(double height) const;
     double barRoom() const { return barRoom(tabBarHeight_); }
+    // The smallest group frame a bar can be laid on (inside its title bar at
+    // the least width, as high as the bar), in the window server's units.
+    Size smallestGroupFrame() const;
     // Where a bar stands for a group frame, in the window server's units.
     Rect stripFrame(const Rect& groupFrame) const;
     // Each does nothing for an unchanged value; otherwise every bar takes it.

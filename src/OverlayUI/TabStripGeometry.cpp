@@ -12,8 +12,6 @@ namespace {
 // Horizontal inset of a strip inside a title bar from each side of the
 // window (clear of the window's own buttons).
 constexpr double titleBarClearance = 80.0;
-// The least width of a strip inside a title bar.
-constexpr double overlapMinWidth = 120.0;
 // The gap between the window's top edge and a strip inside its title bar.
 constexpr double overlapTopInset = 4.0;
 
@@ -75,7 +73,7 @@ BarLayout barLayout(const Rect& groupFrame, double height, const std::vector<Scr
 }
 
 bool isPlaceable(const Rect& stripFrame) {
-    return stripFrame.isFinite() && stripFrame.width() >= 1 && stripFrame.height() >= 1;
+    return stripFrame.isSane() && stripFrame.width() >= 1 && stripFrame.height() >= 1;
 }
 
 }  // namespace tessaly::TabStripGeometry

@@ -18,6 +18,8 @@ inline constexpr double defaultHeight = 30.0;
 inline constexpr double windowCornerRadius = 10.0;
 // The height of the backing band under the window's top edge.
 inline constexpr double backingReach = windowCornerRadius + 8.0;
+// The least width of a strip inside a title bar.
+inline constexpr double overlapMinWidth = 120.0;
 // The corner radius of a strip lying inside a title bar (all four corners).
 inline constexpr double overlapCornerRadius = 10.0;
 

@@ -74,7 +74,7 @@ bool createDirectories(const std::filesystem::path& folder, mode_t mode, std::st
     return true;
 }
 
-ReadResult read(const std::filesystem::path& path, std::size_t maxBytes) {
+ReadResult read(const std::filesystem::path& path, std::size_t maxBytes, Owner owner) {
     ReadResult result;
     const auto tooLarge = [&] {
         result.status = ReadStatus::tooLarge;
@@ -92,6 +92,12 @@ ReadResult read(const std::filesystem::path& path, std::size_t maxBytes) {
     struct stat info {};
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         result.error = "not a regular file: " + path.string();
+        return result;
+    }
+    if (owner == Owner::user && info.st_uid != ::getuid()) {
+        result.status = ReadStatus::foreign;
+        result.error = path.string() + " belongs to another user (uid " + std::to_string(info.st_uid) +
+                       ", not " + std::to_string(::getuid()) + ")";
         return result;
     }
     if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return tooLarge();

@@ -25,7 +25,13 @@ enum class ReadStatus {
     ok,
     missing,   // no file at the path (nor a folder that could hold one)
     tooLarge,  // more than the cap
+    foreign,   // another user's file, where only the user's own is taken
     failed,    // not a regular file, or reading failed
+};
+
+enum class Owner {
+    anyone,  // a file the user chose (an import)
+    user,    // a file the program keeps for the user (settings, handoff)
 };
 
 struct ReadResult {
@@ -34,7 +40,9 @@ struct ReadResult {
     std::string error;  // why, otherwise
 };
 
-// Reads the whole regular file at `path`, refusing one larger than `maxBytes`.
-ReadResult read(const std::filesystem::path& path, std::size_t maxBytes);
+// Reads the whole regular file at `path`, refusing one larger than `maxBytes`
+// and, for Owner::user, one that belongs to another user than the one the
+// program runs as (anyone who could put it there could choose what it says).
+ReadResult read(const std::filesystem::path& path, std::size_t maxBytes, Owner owner = Owner::anyone);
 
 }  // namespace tessaly::AtomicFile

@@ -57,6 +57,18 @@ struct Rect {
                std::isfinite(size.height);
     }
 
+    // How far from the origin a frame may reach, and how large it may be: far
+    // past any arrangement of screens, and far inside the integers window
+    // systems and toolkits turn frames into.
+    static constexpr double saneExtent = 1e6;
+    // A frame a screen could show: finite, of no negative size, and within
+    // saneExtent. Frames from files and from other programs are checked with
+    // it before any use.
+    bool isSane() const {
+        return isFinite() && std::fabs(origin.x) <= saneExtent && std::fabs(origin.y) <= saneExtent &&
+               size.width >= 0 && size.height >= 0 && size.width <= saneExtent && size.height <= saneExtent;
+    }
+
     Rect standardized() const {
         if (isNull()) return *this;
         Rect r = *this;

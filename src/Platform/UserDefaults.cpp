@@ -220,11 +220,11 @@ std::shared_ptr<FileUserDefaults> FileUserDefaults::standard() {
 }
 
 void FileUserDefaults::load() {
-    const AtomicFile::ReadResult read = AtomicFile::read(file_, maxFileBytes);
+    const AtomicFile::ReadResult read = AtomicFile::read(file_, maxFileBytes, AtomicFile::Owner::user);
     if (read.status == AtomicFile::ReadStatus::missing) return;
-    if (read.status == AtomicFile::ReadStatus::failed) {
-        // Out of reach rather than damaged: what it holds is unknown, so it
-        // is neither moved nor written over.
+    if (read.status == AtomicFile::ReadStatus::failed || read.status == AtomicFile::ReadStatus::foreign) {
+        // Out of reach rather than damaged (or not the user's to take): what
+        // it holds is unknown, so it is neither moved nor written over.
         fileOutOfReach_ = true;
         Log::error(LogCategory::app, "user defaults unreadable (" + read.error + "); left as it is; running on defaults");
         return;

@@ -10,7 +10,7 @@ namespace tessaly {
 template <typename FanOut>
 void GroupEngine::commitFrame(const Rect& frame, WindowID fromWindowID, bool force, const FanOut& fanOut) {
     // A frame no window can take would be fanned out to every member.
-    if (!frame.isFinite() || frame.size.width < 0 || frame.size.height < 0) return;
+    if (!frame.isSane()) return;
     const auto i = index(fromWindowID);
     if (!i) return;
     TabGroup& g = groups_[*i];

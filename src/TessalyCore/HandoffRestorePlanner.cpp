@@ -25,7 +25,7 @@ std::vector<GroupPlan> plan(const UpdateHandoff& handoff, const std::map<WindowI
     std::set<Uuid> plannedIDs;
     std::vector<GroupPlan> plans;
     for (const UpdateHandoff::Group& saved : handoff.groups) {
-        if (!saved.frame.isFinite() || plannedIDs.contains(saved.id)) continue;
+        if (!saved.frame.isSane() || plannedIDs.contains(saved.id)) continue;
 
         std::vector<UpdateHandoff::Member> kept;
         std::set<WindowID> keptIDs;

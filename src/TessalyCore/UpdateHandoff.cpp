@@ -98,7 +98,7 @@ UpdateHandoff::Group decodeGroup(const json& object) {
 }  // namespace
 
 bool UpdateHandoff::Group::isSound() const {
-    if (!frame.isFinite()) return false;
+    if (!frame.isSane()) return false;
     std::set<WindowID> seen;
     for (const auto& member : members) {
         if (!seen.insert(member.windowID).second) return false;
@@ -121,7 +121,7 @@ json UpdateHandoff::toJSON() const {
     for (const auto& group : groups) {
         if (!group.isSound()) {
             logUpdate("update handoff: group " + group.id.uuidString() +
-                      " left out (its frame is not finite or it lists a window twice)");
+                      " left out (its frame is out of any screen's range or it lists a window twice)");
             continue;
         }
         list.push_back(encodeGroup(group));
@@ -146,7 +146,7 @@ std::optional<UpdateHandoff> UpdateHandoff::fromJSON(const json& document, std::
             UpdateHandoff::Group group = decodeGroup(object);
             if (!group.isSound()) {
                 logUpdate("update handoff: group " + group.id.uuidString() +
-                          " dropped (its frame is not finite or it lists a window twice)");
+                          " dropped (its frame is out of any screen's range or it lists a window twice)");
                 continue;
             }
             if (!ids.insert(group.id).second) {
@@ -204,7 +204,7 @@ std::optional<UpdateHandoff> UpdateHandoffStore::takeAndDelete() const {
         logUpdate("update handoff not restored: " + fileURL_->string() + " is a symbolic link");
         return std::nullopt;
     }
-    const AtomicFile::ReadResult read = AtomicFile::read(*fileURL_, maxDocumentBytes);
+    const AtomicFile::ReadResult read = AtomicFile::read(*fileURL_, maxDocumentBytes, AtomicFile::Owner::user);
     std::filesystem::remove(*fileURL_, ignored);
     if (read.status == AtomicFile::ReadStatus::missing) return std::nullopt;
     if (read.status != AtomicFile::ReadStatus::ok) {

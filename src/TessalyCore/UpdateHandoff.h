@@ -43,8 +43,8 @@ struct UpdateHandoff {
         WindowID activeWindowID = 0;
         std::vector<Member> members;  // tab order
 
-        // A finite frame and no window listed twice: a group that can be
-        // written and rebuilt.
+        // A sane frame (Rect::isSane) and no window listed twice: a group
+        // that can be written and rebuilt.
         bool isSound() const;
 
         friend bool operator==(const Group&, const Group&) = default;

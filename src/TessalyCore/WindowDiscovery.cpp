@@ -8,7 +8,7 @@ WindowDiscovery::WindowDiscovery(std::shared_ptr<const WindowList> windowList) :
 
 std::optional<DiscoveredWindow> WindowDiscovery::window(const WindowInfo& from, bool assumeOnScreen) {
     if (!from.number || !from.ownerPID || !from.bounds || !from.layer) return std::nullopt;
-    if (!from.bounds->isFinite()) return std::nullopt;
+    if (!from.bounds->isSane()) return std::nullopt;
     DiscoveredWindow w;
     w.windowID = *from.number;
     w.pid = *from.ownerPID;
@@ -41,7 +41,7 @@ std::optional<Rect> WindowDiscovery::frame(WindowID of) const {
     const auto list = windowList_->copyWindowInfo(WindowListOption::includingWindow, of);
     if (!list || list->empty()) return std::nullopt;
     const auto& bounds = list->front().bounds;
-    if (!bounds || !bounds->isFinite()) return std::nullopt;
+    if (!bounds || !bounds->isSane()) return std::nullopt;
     return bounds;
 }
 

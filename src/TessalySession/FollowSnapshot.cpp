@@ -2,13 +2,33 @@
 
 #include "TessalyCore/WindowPlacement.h"
 
+#include <algorithm>
+
 namespace tessaly {
 
+namespace {
+
+// The frame's size kept between `smallest` and the room the host has below
+// the bar's (the host's size winning where the two meet).
+Rect sizedForHost(const Rect& frame, const ScreenBox& host, const std::vector<ScreenBox>& screens, double barRoom,
+                  Size smallest) {
+    const Rect f = frame.standardized();
+    const double widest = host.visible.width();
+    const double tallest = host.visible.maxY() - (WindowPlacement::stripTopLimitCG(host, screens) + barRoom);
+    const double width = std::min(std::max(f.width(), smallest.width), widest);
+    const double height = std::min(std::max(f.height(), smallest.height), std::max(0.0, tallest));
+    if (width == f.width() && height == f.height()) return frame;
+    return Rect(f.origin, Size{width, height});
+}
+
+}  // namespace
+
 Rect confinedToDropHost(const Rect& frame, std::optional<Point> cursor, const std::vector<ScreenBox>& screens,
-                        double barRoom, double edgeKeep) {
+                        double barRoom, double edgeKeep, Size smallest) {
     const std::optional<ScreenBox> host = WindowPlacement::dropHost(frame, cursor, screens);
     if (!host) return frame;
-    return WindowPlacement::confine(frame, *host, screens, barRoom, edgeKeep, true);
+    return WindowPlacement::confine(sizedForHost(frame, *host, screens, barRoom, smallest), *host, screens, barRoom,
+                                    edgeKeep, true);
 }
 
 std::optional<FollowPlan> FollowSnapshot::plan(const FollowRequest& request) const {
@@ -31,7 +51,7 @@ std::optional<FollowPlan> FollowSnapshot::plan(const FollowRequest& request) con
         return std::nullopt;
     }
     if (group.movers.empty()) return std::nullopt;
-    if (!(confinedToDropHost(request.frame, std::nullopt, screens, barRoom, edgeKeep) == request.frame)) {
+    if (!(confinedToDropHost(request.frame, std::nullopt, screens, barRoom, edgeKeep, smallestFrame) == request.frame)) {
         return std::nullopt;
     }
     return FollowPlan{request.frame, group.movers, group.frame};

@@ -18,9 +18,12 @@
 namespace tessaly {
 
 // A frame put where a group can have it on the screen that hosts it (the
-// one under `cursor`, when it meets the frame).
+// one under `cursor`, when it meets the frame): no larger than the screen's
+// visible area below the bar's room, no smaller than `smallest` (what the bar
+// needs), and on the screen. A member that asks for more or less (absurd size
+// hints) does not take its group along.
 Rect confinedToDropHost(const Rect& frame, std::optional<Point> cursor, const std::vector<ScreenBox>& screens,
-                        double barRoom, double edgeKeep);
+                        double barRoom, double edgeKeep, Size smallest);
 
 struct FollowSnapshot {
     struct Group {
@@ -39,6 +42,7 @@ struct FollowSnapshot {
     std::vector<ScreenBox> screens;
     double barRoom = 0;
     double edgeKeep = 0;
+    Size smallestFrame;
     double tolerance = 0;        // of a zoom's frames
     double zoomMinInterval = 0;
 

@@ -27,6 +27,7 @@ FollowSnapshot GroupSession::followSnapshot() const {
     snapshot.screens = screens();
     snapshot.barRoom = overlay_->barRoom();
     snapshot.edgeKeep = edgeKeepOnScreen;
+    snapshot.smallestFrame = overlay_->smallestGroupFrame();
     snapshot.tolerance = resyncVerifyTolerance;
     snapshot.zoomMinInterval = zoomMinInterval;
     return snapshot;

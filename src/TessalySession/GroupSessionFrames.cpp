@@ -29,7 +29,8 @@ Size GroupSession::sizeIncrements(WindowID windowID) const {
 }
 
 Rect GroupSession::confinedToDropHost(const Rect& frame, std::optional<Point> cursor) const {
-    return tessaly::confinedToDropHost(frame, cursor, screens(), overlay_->barRoom(), edgeKeepOnScreen);
+    return tessaly::confinedToDropHost(frame, cursor, screens(), overlay_->barRoom(), edgeKeepOnScreen,
+                                       overlay_->smallestGroupFrame());
 }
 
 Rect GroupSession::adoptFrame(const Rect& frame, WindowID from, bool force, std::optional<Point> droppedAt) {

@@ -157,6 +157,22 @@ TEST_F(AXWindowTest, NonFiniteFrameWritesNothing) {
     EXPECT_TRUE(env.desktop->axCalls().empty());
 }
 
+// A frame past any screen's range (finite, yet no display holds it, and too
+// large for the window system's integers) is neither written nor taken
+// from a client: it reads as no frame.
+TEST_F(AXWindowTest, AFrameOutOfAnyScreensRangeIsNeitherWrittenNorRead) {
+    for (const Rect absurd : {Rect(1e300, -1e300, 1e300, 1e300), Rect(0, 0, 3e9, 600), Rect(-5e6, 0, 800, 600),
+                              Rect(0, 0, -400, 300)}) {
+        EXPECT_FALSE(window()->setFrame(absurd));
+        EXPECT_TRUE(env.desktop->axCalls().empty());
+        env.desktop->moveWindow(kWin, absurd);
+        EXPECT_FALSE(window()->frame().has_value());
+        env.desktop->clearAXCalls();
+    }
+    env.desktop->moveWindow(kWin, Rect(-1920, -1080, 3840, 2160));
+    EXPECT_EQ(window()->frame(), Rect(-1920, -1080, 3840, 2160));
+}
+
 TEST_F(AXWindowTest, WindowListKeepsStandardAndMinimisedWindows) {
     auto dialog = spec(8, Rect(0, 0, 100, 100));
     dialog.subrole = "AXDialog";

@@ -157,13 +157,21 @@ TEST(FileUserDefaultsTests, AFileThatCannotBeReadIsLeftAsItIsAndNeverWrittenOver
     TempFolder folder;
     const fs::path file = folder.path() / "defaults.json";
     const std::string users = R"({"tabBarHeight": 40})";
-    // Without permission to read it, and a named pipe in its place.
+    // Without permission to read it, a named pipe in its place, and one of
+    // another user's.
     const std::vector<std::function<void()>> outOfReach{
         [&] {
             put(file, users);
             fs::permissions(file, fs::perms::none);
         },
         [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
+        // Another user's file (left by a run under another account, or put
+        // there): only the user's own settings are taken.
+        [&] {
+            put(file, users);
+            fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+            ASSERT_EQ(::chown(file.c_str(), ::getuid() + 1, static_cast<gid_t>(-1)), 0) << "run the tests as root";
+        },
     };
     for (std::size_t kind = 0; kind < outOfReach.size(); ++kind) {
         SCOPED_TRACE(kind);
@@ -197,6 +205,9 @@ TEST(FileUserDefaultsTests, AFileThatCannotBeReadIsLeftAsItIsAndNeverWrittenOver
             EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::none);
             fs::permissions(file, fs::perms::owner_read);
             EXPECT_EQ(contents(file), users);
+        } else if (kind == 2) {
+            EXPECT_EQ(contents(file), users);
+            EXPECT_NE(log.lines[0].find("belongs to another user"), std::string::npos) << log.lines[0];
         } else {
             EXPECT_TRUE(fs::is_fifo(file));
         }

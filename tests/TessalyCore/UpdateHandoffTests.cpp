@@ -1,6 +1,7 @@
 #include "TessalyCore/UpdateHandoff.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -166,6 +167,42 @@ TEST_F(HandoffFileTests, UnsoundGroupsAreDroppedAloneWhenReadingAndWriting) {
     ASSERT_TRUE(back);
     ASSERT_EQ(back->groups.size(), 1u);
     EXPECT_EQ(back->groups[0].id, *Uuid::fromString(kID2));
+}
+
+// A frame no display can hold (finite, but past any screen) is refused as
+// its group is read, before anything places a window or a bar on it.
+TEST_F(HandoffFileTests, AGroupWhoseFrameIsOutOfAnyScreensRangeIsDropped) {
+    put(R"({"schemaVersion":1,"bootTime":1,"writtenAtUptime":2,"groups":[
+        {"id":"22222222-2222-2222-2222-222222222222","frame":[[1e300,-1e300],[1e300,1e300]],"activeWindowID":1,
+         "members":[{"windowID":1,"pid":1,"lastKnownTitle":""},{"windowID":2,"pid":1,"lastKnownTitle":""}]},
+        {"id":"33333333-3333-3333-3333-333333333333","frame":[[-3e9,0],[800,600]],"activeWindowID":3,
+         "members":[{"windowID":3,"pid":1,"lastKnownTitle":""},{"windowID":4,"pid":1,"lastKnownTitle":""}]},
+        {"id":"44444444-4444-4444-4444-444444444444","frame":[[-1920,0],[1920,1080]],"activeWindowID":5,
+         "members":[{"windowID":5,"pid":1,"lastKnownTitle":""},{"windowID":6,"pid":1,"lastKnownTitle":""}]}]})");
+    const auto read = UpdateHandoffStore(file).takeAndDelete();
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->groups.size(), 1u);
+    EXPECT_EQ(read->groups[0].frame, Rect(-1920, 0, 1920, 1080));
+    EXPECT_EQ(log.size(), 2u);
+    // Nor is one written.
+    log.clear();
+    UpdateHandoffStore(file).write(UpdateHandoff(1, 2, {group(kID1, {member(1), member(2)}, Rect(0, 0, 1e12, 600))}));
+    EXPECT_EQ(log.size(), 1u);
+    EXPECT_TRUE(UpdateHandoffStore(file).takeAndDelete()->groups.empty());
+}
+
+// A handoff file of another user's (left in the folder by a run under
+// another account, or put there) is not restored, and the log says why.
+TEST_F(HandoffFileTests, AFileOfAnotherUsersIsNotRestored) {
+    UpdateHandoffStore store(file);
+    store.write(UpdateHandoff(1, 2, {group(kID1, {member(1), member(2)})}));
+    if (::chown(file.c_str(), ::getuid() + 1, static_cast<gid_t>(-1)) != 0) {
+        GTEST_SKIP() << "files of another user cannot be made here";
+    }
+    EXPECT_FALSE(store.takeAndDelete());
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_THAT(log[0], ::testing::HasSubstr("belongs to another user"));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(file)));
 }
 
 TEST_F(HandoffFileTests, FailedWriteKeepsTheOlderFile) {

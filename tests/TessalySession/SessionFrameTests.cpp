@@ -162,6 +162,56 @@ TEST_F(GroupFrames, FocusMakesAMemberActiveAndAFocusedStrayTakesTheGroupAlong) {
     EXPECT_EQ(session->engine().group(1)->activeWindowID, 1u);
 }
 
+// A member whose size hints are absurd (its window manager makes it 5000
+// points wide and high, then 3 x 26) does not take the group along: the group
+// frame stays within the visible area of its display and never gets smaller
+// than the bar needs, and once the member is gone the others follow the
+// group as before.
+TEST_F(GroupFrames, AMembersAbsurdSizeHintsLeaveTheGroupFrameOnItsDisplay) {
+    makeGroup(true);
+    focus(3);
+    session->engine().setActive(3);
+    run(1.0);
+    const Rect visible(0, 25, 1920, 1055);
+    const double barRoom = 30;
+    const auto expectSane = [&](const char* what) {
+        const Rect frame = session->engine().group(1)->frame;
+        EXPECT_LE(frame.width(), visible.width()) << what;
+        EXPECT_LE(frame.height(), visible.height() - barRoom) << what;
+        EXPECT_GE(frame.width(), 120) << what;
+        EXPECT_GE(frame.height(), barRoom) << what;
+        EXPECT_TRUE(visible.contains(frame.origin)) << what;
+        for (const WindowID member : {1u, 2u}) {
+            EXPECT_EQ(frameOf(member), frame) << what << ": member " << member;
+        }
+    };
+
+    // Too large: at least 5000 x 5000, and it keeps to that.
+    env.desktop->setFrameBehaviour(3, {SimFrameBehaviour::Kind::clamp, Size{5000, 5000}, {}});
+    env.desktop->moveWindow(3, Rect(200, 200, 5002, 5021));
+    run(1.0);
+    expectSane("at least 5000 x 5000");
+    // Too small: at most 3 x 26.
+    env.desktop->setFrameBehaviour(3, {SimFrameBehaviour::Kind::clamp, {}, Size{3, 26}});
+    env.desktop->moveWindow(3, Rect(300, 200, 3, 26));
+    run(1.0);
+    expectSane("at most 3 x 26");
+    env.desktop->setFrameBehaviour(3, {SimFrameBehaviour::Kind::clamp, Size{3000, 3000}, {}});
+    env.desktop->moveWindow(3, Rect(100, 100, 3002, 3021));
+    run(1.0);
+    expectSane("at least 3000 x 3000");
+
+    // The window goes; the others are a group as before.
+    env.desktop->destroyWindow(3);
+    run(1.0);
+    focus(1);
+    run(1.0);
+    env.desktop->moveWindow(1, Rect(250, 150, 900, 650));
+    run(1.0);
+    EXPECT_EQ(session->engine().group(1)->frame, Rect(250, 150, 900, 650));
+    EXPECT_EQ(frameOf(2), Rect(250, 150, 900, 650));
+}
+
 TEST_F(GroupFrames, MinimisingAndFullScreenFollowThePolicies) {
     TabGroup group = makeGroup(true);
     // A member restored from the minimised state takes the group frame and

@@ -90,6 +90,8 @@ WindowID QtOverlayPanel::windowNumber() const {
 bool QtOverlayPanel::isVisible() const { return widget_ && widget_->isVisible(); }
 
 void QtOverlayPanel::setFrame(const Rect& frame) {
+    // Qt's and the window system's integers hold only frames in a screen's range.
+    if (!frame.isSane()) return;
     frame_ = frame;
     hasFrame_ = true;
     if (!widget_ || withheld_) return;

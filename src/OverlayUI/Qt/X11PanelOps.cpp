@@ -35,7 +35,7 @@ xcb_connection_t* qtConnection() {
 }
 
 void place(xcb_connection_t* c, XWindow window, const Rect& xPixels, XWindow sibling, bool above, bool flush) {
-    if (!c || window == 0 || sibling == 0 || !xPixels.isFinite()) return;
+    if (!c || window == 0 || sibling == 0 || !xPixels.isSane()) return;
     const Rect r = xPixels.standardized();
     const std::uint32_t values[] = {pixel(r.origin.x),
                                     pixel(r.origin.y),
@@ -67,7 +67,7 @@ void raise(XWindow window) {
 
 void handToRoot(XWindow window, const Rect& xPixels) {
     xcb_connection_t* c = qtConnection();
-    if (!c || window == 0 || !xPixels.isFinite()) return;
+    if (!c || window == 0 || !xPixels.isSane()) return;
     xcb_reparent_window(c, window, QtX11Connection::root(), static_cast<std::int16_t>(std::lround(xPixels.minX())),
                         static_cast<std::int16_t>(std::lround(xPixels.minY())));
     xcb_flush(c);

@@ -50,7 +50,7 @@ void QtX11Connection::sync() {
 
 bool QtX11Connection::configure(WId window, const Rect& xPixels, std::optional<xcb_window_t> aboveSibling) {
     xcb_connection_t* c = get();
-    if (!c || window == 0 || !xPixels.isFinite()) return false;
+    if (!c || window == 0 || !xPixels.isSane()) return false;
     const Rect r = xPixels.standardized();
     std::vector<std::uint32_t> values{pixel(r.origin.x), pixel(r.origin.y),
                                       std::max<std::uint32_t>(1, pixel(r.size.width)),

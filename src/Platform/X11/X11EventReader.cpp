@@ -1,5 +1,6 @@
 #include "Platform/X11/X11EventReader.h"
 
+#include "Platform/X11/X11Monitors.h"
 #include "Platform/X11/X11RawInput.h"
 #include "Platform/X11/X11Windows.h"
 
@@ -68,6 +69,7 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
     // After the selection: a change in between arrives as an event too, and
     // replaying one the read already shows leaves the order as it is.
     reader->readStack();
+    reader->watchTopLevels(reader->stack_);
     reader->x_->sync();
     X11EventReader* r = reader.get();
     if (!reader->thread_.start(
@@ -173,6 +175,26 @@ void X11EventReader::readStack() {
     if (!tree) return;
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     stack_.assign(children, children + xcb_query_tree_children_length(tree.get()));
+}
+
+bool X11EventReader::watchTopLevels(const std::vector<xcb_window_t>& rootChildren) {
+    std::vector<X11TopLevel> unknown;
+    for (const auto& t : shownTopLevels(*x_, rootChildren)) {
+        if (clients_.count(t.window) || frames_.count(t.window) || frameToClient_.count(t.window)) continue;
+        constexpr std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(x_->get(), t.window, XCB_CW_EVENT_MASK, &mask);
+        unknown.push_back(t);
+    }
+    std::vector<xcb_window_t> windows;
+    for (const auto& t : unknown) windows.push_back(t.window);
+    const auto struts = readStruts(*x_, windows);
+    bool any = false;
+    for (std::size_t i = 0; i < unknown.size(); ++i) {
+        if (!struts[i]) continue;
+        strutHolders_.insert(unknown[i].rootChild);
+        any = true;
+    }
+    return any;
 }
 
 bool X11EventReader::restack(xcb_window_t window, xcb_window_t sibling, xcb_window_t& uncovered) {
@@ -369,14 +391,19 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
             }
             return;
         }
-        if (!clients_.count(e.window)) return;
+        const bool strut = e.atom == a.NET_WM_STRUT_PARTIAL || e.atom == a.NET_WM_STRUT;
+        if (!clients_.count(e.window)) {
+            // A dock the window manager does not list (selected in watchTopLevels).
+            if (strut) publish(X11Event::Kind::screenChanged, kNoWindow);
+            return;
+        }
         if (e.atom == a.NET_WM_NAME || e.atom == XCB_ATOM_WM_NAME) publish(X11Event::Kind::titleChanged, e.window);
         else if (e.atom == a.NET_WM_STATE || e.atom == a.NET_WM_ALLOWED_ACTIONS) {
             publish(X11Event::Kind::stateChanged, e.window, e.atom);
         }
         else if (e.atom == a.WM_STATE) publish(X11Event::Kind::wmStateChanged, e.window);
         else if (e.atom == a.NET_WM_DESKTOP) publish(X11Event::Kind::desktopChanged, e.window);
-        else if (e.atom == a.NET_WM_STRUT_PARTIAL || e.atom == a.NET_WM_STRUT) publish(X11Event::Kind::screenChanged, kNoWindow);
+        else if (strut) publish(X11Event::Kind::screenChanged, kNoWindow);
         else if (e.atom == a.NET_FRAME_EXTENTS || e.atom == a.GTK_FRAME_EXTENTS) {
             publish(X11Event::Kind::frameChanged, e.window, e.atom);
         }
@@ -445,6 +472,11 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
             const auto at = std::find(stack_.begin(), stack_.end(), e.window);
             if (e.parent == root && at == stack_.end()) stack_.push_back(e.window);
             if (e.parent != root && at != stack_.end()) stack_.erase(at);
+            // A window framed by the window manager: its frame may hold a
+            // dock that is never listed (i3 frames docks, override-redirect).
+            if (e.parent != root && std::find(stack_.begin(), stack_.end(), e.parent) != stack_.end()) {
+                framesToWatch_.insert(e.parent);
+            }
             return;
         }
         if (e.event != e.window || !clients_.count(e.window)) return;
@@ -456,19 +488,39 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
     }
     case XCB_MAP_NOTIFY: {
         const auto& e = as<xcb_map_notify_event_t>(event);
-        if (e.event == e.window && clients_.count(e.window)) publish(X11Event::Kind::mapped, e.window);
-        else if (e.event == root) publishFrameMap(e.window);
+        if (e.event == e.window && clients_.count(e.window)) {
+            publish(X11Event::Kind::mapped, e.window);
+        } else if (e.event == root) {
+            publishFrameMap(e.window);
+            // A window shown that is not a known client's frame may be a
+            // dock the window manager does not list.
+            const bool framed = framesToWatch_.erase(e.window) > 0;
+            if ((framed || !e.override_redirect) && !clientOfFrame(e.window) && watchTopLevels({e.window})) {
+                publish(X11Event::Kind::screenChanged, kNoWindow);
+            }
+        }
         return;
     }
     case XCB_UNMAP_NOTIFY: {
         const auto& e = as<xcb_unmap_notify_event_t>(event);
-        if (e.event == e.window && clients_.count(e.window)) publish(X11Event::Kind::unmapped, e.window);
-        else if (e.event == root) publishFrameMap(e.window);
+        if (e.event == e.window && clients_.count(e.window)) {
+            publish(X11Event::Kind::unmapped, e.window);
+        } else if (e.event == root) {
+            publishFrameMap(e.window);
+            if (strutHolders_.erase(e.window) > 0) {
+                framesToWatch_.insert(e.window);  // looked at again when it shows again
+                publish(X11Event::Kind::screenChanged, kNoWindow);
+            }
+        }
         return;
     }
     case XCB_DESTROY_NOTIFY: {
         const auto& e = as<xcb_destroy_notify_event_t>(event);
-        if (e.event == root) std::erase(stack_, e.window);
+        if (e.event == root) {
+            std::erase(stack_, e.window);
+            framesToWatch_.erase(e.window);
+            if (strutHolders_.erase(e.window) > 0) publish(X11Event::Kind::screenChanged, kNoWindow);
+        }
         if (frames_.erase(e.window) > 0) return;  // a frame's own copy or the root's, no client
         // Only clients (and the check window) get StructureNotify selected,
         // so this is a client, even when the window manager dropped it from

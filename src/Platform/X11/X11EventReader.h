@@ -1,8 +1,9 @@
 #pragma once
 // The window-system observer: one thread with a connection of its own that
 // watches the root (client list, active window, desktops, work area, screen
-// size, RandR, the compositing manager's selection) and every managed
-// client (title, state, WM_STATE, desktop, map, configure, destroy), and
+// size, RandR, the compositing manager's selection), every managed client
+// (title, state, WM_STATE, desktop, map, configure, destroy) and the struts
+// of docks the window manager does not list, and
 // hands each change to a callback on that thread. The platform layer posts
 // them on to the main thread.
 //
@@ -130,6 +131,11 @@ private:
     // then kept from the create, destroy, reparent, configure and circulate
     // events of the root's substructure (what a compositor does).
     void readStack();
+    // Watches the shown top-level windows among `rootChildren` that are
+    // not clients or frames for struts (a dock the window manager does not
+    // list), and remembers the root children that hold one; answers
+    // whether any of them does.
+    bool watchTopLevels(const std::vector<xcb_window_t>& rootChildren);
     // Puts `window` directly above `sibling` (0: at the bottom); answers
     // whether the window directly below it changed, and which window that
     // was before (`uncovered`).
@@ -171,6 +177,14 @@ private:
     xcb_window_t checkWindow_ = kNoWindow;
     xcb_window_t markWindow_ = kNoWindow;
     std::vector<xcb_window_t> stack_;  // the root's children, bottom to top
+    // Root children shown with a strut (their own, or a window's inside
+    // them) that are no known client's frame: their map and unmap change the
+    // screens' visible frames.
+    std::unordered_set<xcb_window_t> strutHolders_;
+    // Root children a window has been put into, or that held a strut, since
+    // they were last shown: frames whose showing may show a dock (never our
+    // own panels, which are looked at only at the start).
+    std::unordered_set<xcb_window_t> framesToWatch_;
 };
 
 }  // namespace tessaly

@@ -5,6 +5,7 @@
 #include <xcb/randr.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace tessaly {
 
@@ -39,22 +40,51 @@ Rect visibleFrame(const Rect& monitor, const std::vector<X11Strut>& struts, Size
     return Rect(minX, minY, maxX - minX, maxY - minY);
 }
 
-std::vector<X11Strut> X11Monitors::struts() const {
-    const auto clients = X11Windows(x_).clientList();
+std::vector<X11TopLevel> shownTopLevels(const X11Connection& x, const std::vector<xcb_window_t>& rootChildren) {
+    xcb_connection_t* c = x.get();
+    std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
+    std::vector<xcb_query_tree_cookie_t> treeCookies;
+    for (const auto w : rootChildren) {
+        attributeCookies.push_back(xcb_get_window_attributes(c, w));
+        treeCookies.push_back(xcb_query_tree(c, w));
+    }
+    const auto attributes = xcbReplies(c, attributeCookies, xcb_get_window_attributes_reply);
+    const auto trees = xcbReplies(c, treeCookies, xcb_query_tree_reply);
+    std::vector<X11TopLevel> shown;
+    std::vector<X11TopLevel> inside;
+    for (std::size_t i = 0; i < rootChildren.size(); ++i) {
+        const auto& a = attributes[i];
+        if (!a || a->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+        shown.push_back({rootChildren[i], rootChildren[i]});
+        if (!trees[i]) continue;
+        const xcb_window_t* kids = xcb_query_tree_children(trees[i].get());
+        for (int k = 0; k < xcb_query_tree_children_length(trees[i].get()); ++k) inside.push_back({kids[k], rootChildren[i]});
+    }
+    const auto innerAttributes = xcbPipeline(
+        c, inside, [c](const X11TopLevel& t) { return xcb_get_window_attributes(c, t.window); },
+        xcb_get_window_attributes_reply);
+    for (std::size_t i = 0; i < inside.size(); ++i) {
+        if (innerAttributes[i] && innerAttributes[i]->map_state == XCB_MAP_STATE_VIEWABLE) shown.push_back(inside[i]);
+    }
+    return shown;
+}
+
+std::vector<std::optional<X11Strut>> readStruts(const X11Connection& x, const std::vector<xcb_window_t>& windows) {
     struct Cookies {
         xcb_get_property_cookie_t partial, plain;
     };
     std::vector<Cookies> cookies;
-    cookies.reserve(clients.size());
-    for (const auto w : clients) {
-        cookies.push_back({x_.getProperty(w, x_.atoms().NET_WM_STRUT_PARTIAL), x_.getProperty(w, x_.atoms().NET_WM_STRUT)});
+    cookies.reserve(windows.size());
+    for (const auto w : windows) {
+        cookies.push_back({x.getProperty(w, x.atoms().NET_WM_STRUT_PARTIAL), x.getProperty(w, x.atoms().NET_WM_STRUT)});
     }
-    const double width = x_.screen().width_in_pixels;
-    const double height = x_.screen().height_in_pixels;
-    std::vector<X11Strut> result;
+    const double width = x.screen().width_in_pixels;
+    const double height = x.screen().height_in_pixels;
+    std::vector<std::optional<X11Strut>> result;
+    result.reserve(windows.size());
     for (const auto& k : cookies) {
-        const auto partial = propertyCardinals(xcbReply(x_.get(), xcb_get_property_reply, k.partial).get());
-        const auto plain = propertyCardinals(xcbReply(x_.get(), xcb_get_property_reply, k.plain).get());
+        const auto partial = propertyCardinals(xcbReply(x.get(), xcb_get_property_reply, k.partial).get());
+        const auto plain = propertyCardinals(xcbReply(x.get(), xcb_get_property_reply, k.plain).get());
         X11Strut s;
         if (partial.size() >= 12) {
             const auto d = [&](int i) { return static_cast<double>(partial[static_cast<std::size_t>(i)]); };
@@ -68,9 +98,30 @@ std::vector<X11Strut> X11Monitors::struts() const {
             s.leftEndY = s.rightEndY = height - 1;
             s.topEndX = s.bottomEndX = width - 1;
         } else {
+            result.emplace_back();
             continue;
         }
         result.push_back(s);
+    }
+    return result;
+}
+
+std::vector<X11Strut> X11Monitors::struts() const {
+    std::vector<xcb_window_t> windows = X11Windows(x_).clientList();
+    std::vector<xcb_window_t> rootChildren;
+    if (auto tree = xcbReply(x_.get(), xcb_query_tree_reply, xcb_query_tree(x_.get(), x_.root()))) {
+        const xcb_window_t* kids = xcb_query_tree_children(tree.get());
+        rootChildren.assign(kids, kids + xcb_query_tree_children_length(tree.get()));
+    }
+    // Listed clients count as before, shown or not; a window both listed
+    // and shown counts once.
+    std::unordered_set<xcb_window_t> seen(windows.begin(), windows.end());
+    for (const auto& t : shownTopLevels(x_, rootChildren)) {
+        if (seen.insert(t.window).second) windows.push_back(t.window);
+    }
+    std::vector<X11Strut> result;
+    for (const auto& s : readStruts(x_, windows)) {
+        if (s) result.push_back(*s);
     }
     return result;
 }

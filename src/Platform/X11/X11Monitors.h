@@ -1,7 +1,9 @@
 #pragma once
 // Displays: the RandR monitors (primary first), each with its full frame and
 // its visible frame, which is the monitor less what docks reserve through
-// _NET_WM_STRUT_PARTIAL (or _NET_WM_STRUT). Where no client reserves
+// _NET_WM_STRUT_PARTIAL (or _NET_WM_STRUT): every dock shown, whether the
+// window manager lists it among its clients or not (i3 lists no dock, and
+// frames it). Where no window reserves
 // anything, a window manager may still keep a panel of its own (icewm's
 // taskbar), known only from its work area (_NET_WORKAREA): the visible
 // frame keeps within it. Read anew on each call; callers re-read on the
@@ -40,6 +42,22 @@ struct X11Strut {
 Rect visibleFrame(const Rect& monitor, const std::vector<X11Strut>& struts, Size rootSize,
                   const std::optional<Rect>& workArea = std::nullopt);
 
+// A top-level window that is shown, and the root child that holds it (the
+// window itself, or the frame a window manager put it in).
+struct X11TopLevel {
+    xcb_window_t window = 0;
+    xcb_window_t rootChild = 0;
+};
+
+// The shown top-level windows among `rootChildren`: each viewable root
+// child, and the viewable windows directly inside it (a client in its frame;
+// i3's frames are override-redirect). Two round trips.
+std::vector<X11TopLevel> shownTopLevels(const X11Connection& x, const std::vector<xcb_window_t>& rootChildren);
+
+// What each of `windows` reserves, in their order (absent: nothing). One
+// round trip.
+std::vector<std::optional<X11Strut>> readStruts(const X11Connection& x, const std::vector<xcb_window_t>& windows);
+
 class X11Monitors {
 public:
     explicit X11Monitors(const X11Connection& connection) : x_(connection) {}
@@ -47,7 +65,8 @@ public:
     // Monitors, the primary first, then in RandR's order. Without RandR
     // monitors, the whole screen is one display.
     std::vector<X11Monitor> monitors() const;
-    // The struts of every managed client (one pipelined batch).
+    // The struts of every managed client and of every other shown
+    // top-level window (a few pipelined batches).
     std::vector<X11Strut> struts() const;
     // _NET_WORKAREA of the current desktop; absent where none is published.
     std::optional<Rect> workArea() const;

@@ -184,6 +184,42 @@ bool X11Desktop::floatOnTilingManager(xcb_window_t window) {
            });
 }
 
+xcb_window_t X11Desktop::createOwnWindow(const Rect& frame) {
+    xcb_connection_t* c = x_->get();
+    const xcb_window_t w = xcb_generate_id(c);
+    const std::uint32_t values[] = {x_->screen().white_pixel};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, w, x_->root(), static_cast<std::int16_t>(frame.minX()),
+                      static_cast<std::int16_t>(frame.minY()), static_cast<std::uint16_t>(frame.width()),
+                      static_cast<std::uint16_t>(frame.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
+    const auto pid = static_cast<std::uint32_t>(getpid());
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, x_->atoms().NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1, &pid);
+    return w;
+}
+
+xcb_window_t X11Desktop::showDock(std::uint32_t height) {
+    xcb_connection_t* c = x_->get();
+    const std::uint32_t width = x_->screen().width_in_pixels;
+    const std::uint32_t bottom = x_->screen().height_in_pixels;
+    const xcb_window_t dock = xcb_generate_id(c);
+    const std::uint32_t values[] = {x_->screen().black_pixel};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, dock, x_->root(), 0, static_cast<std::int16_t>(bottom - height),
+                      static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
+    const xcb_atom_t dockType = x_->atoms().NET_WM_WINDOW_TYPE_DOCK;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, dock, x_->atoms().NET_WM_WINDOW_TYPE, XCB_ATOM_ATOM, 32, 1, &dockType);
+    const std::uint32_t strut[12] = {0, 0, 0, height, 0, 0, 0, 0, 0, 0, 0, width - 1};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, dock, x_->atoms().NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 32, 12,
+                        strut);
+    xcb_map_window(c, dock);
+    x_->flush();
+    const bool shown = waitUntil([&] {
+        const auto a = xcbReply(c, xcb_get_window_attributes_reply, xcb_get_window_attributes(c, dock));
+        return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+    });
+    return shown ? dock : kNoWindow;
+}
+
 std::string X11Desktop::missingPrograms(X11WindowManager manager) {
     std::vector<std::string> needed;
     switch (manager) {

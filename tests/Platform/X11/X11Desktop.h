@@ -106,6 +106,15 @@ public:
     // i3 tiles new windows, and a tiled window ignores moves: floating it
     // makes a move mean something there. True at once on other managers.
     bool floatOnTilingManager(xcb_window_t window);
+    // Creates a window of this process (white, with its _NET_WM_PID), not
+    // yet mapped.
+    xcb_window_t createOwnWindow(const Rect& frame);
+    // Shows a dock of this process `height` pixels high along the bottom
+    // edge of the screen, reserving that much through
+    // _NET_WM_STRUT_PARTIAL, as a panel does (i3 takes it into its dock
+    // area and does not list it among its clients); waits until it is
+    // viewable. kNoWindow when it does not show.
+    xcb_window_t showDock(std::uint32_t height);
     // Starts a helper process that reports readiness by writing a line to
     // its file descriptor 3 (as "--print-address=3" does); answers that line.
     // The process is stopped with the desktop's clients.

@@ -7,6 +7,7 @@
 #include "Platform/ManualMainExecutor.h"
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11Desktop.h"
+#include "Platform/X11/X11Displays.h"
 #include "Platform/X11/X11EventLog.h"
 #include "Platform/X11/X11MoveAssist.h"
 #include "Platform/X11/X11WindowNotifications.h"
@@ -80,12 +81,7 @@ protected:
     xcb_window_t createManaged(const std::vector<std::uint32_t>& motifHints = {}, bool staticGravity = false) {
         X11Connection& x = desktop->connection();
         xcb_connection_t* c = x.get();
-        const xcb_window_t w = xcb_generate_id(c);
-        const std::uint32_t values[] = {x.screen().white_pixel};
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, w, x.root(), 200, 200, 240, 160, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
-        const auto pid = static_cast<std::uint32_t>(getpid());
-        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, x.atoms().NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1, &pid);
+        const xcb_window_t w = desktop->createOwnWindow(Rect(200, 200, 240, 160));
         if (!motifHints.empty()) {
             const xcb_atom_t motif = x.internAtom("_MOTIF_WM_HINTS");
             xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, motif, motif, 32,
@@ -476,6 +472,35 @@ TEST_P(X11OnWindowManager, AWindowIsMaximisedAlongTheAxesAskedFor) {
     EXPECT_TRUE(holds({}));
     EXPECT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == before; }))
         << describe(info(xlogo->window)->frame);
+}
+
+// A dock reserves its edge whether the window manager lists it or not (i3
+// lists no dock and publishes no work area): the visible frame leaves it out
+// from when it shows, follows a change of its strut, and gets the edge back
+// when it goes.
+TEST_P(X11OnWindowManager, ADockReservesItsEdgeListedOrNot) {
+    X11Displays displays(backend);
+    const auto screen = [&] { return displays.screens().at(0); };
+    const double bottom = screen().frame.maxY();
+    const xcb_window_t dock = desktop->showDock(40);
+    ASSERT_NE(dock, kNoWindow);
+    EXPECT_TRUE(desktop->waitUntil([&] { return screen().visibleFrame.maxY() == bottom - 40; }))
+        << describe(screen().visibleFrame);
+
+    X11Connection& x = desktop->connection();
+    const std::uint32_t width = x.screen().width_in_pixels;
+    const std::uint32_t taller[12] = {0, 0, 0, 64, 0, 0, 0, 0, 0, 0, 0, width - 1};
+    xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, dock, x.atoms().NET_WM_STRUT_PARTIAL, XCB_ATOM_CARDINAL, 32,
+                        12, taller);
+    x.flush();
+    EXPECT_TRUE(desktop->waitUntil([&] { return screen().visibleFrame.maxY() == bottom - 64; }))
+        << "the strut's change is not followed: " << describe(screen().visibleFrame);
+
+    xcb_unmap_window(x.get(), dock);
+    x.flush();
+    // (A panel of the window manager's own, icewm's, may have come up since.)
+    EXPECT_TRUE(desktop->waitUntil([&] { return screen().visibleFrame.maxY() > bottom - 40; }))
+        << "the edge is still reserved after the dock went: " << describe(screen().visibleFrame);
 }
 
 TEST_P(X11OnWindowManager, ClosesPolitely) {
