@@ -68,4 +68,26 @@ QIcon AppGlyph::icon(Panel panel) {
     return icon;
 }
 
+QPixmap AppGlyph::tile(int size) {
+    const int pixels = std::max(1, size);
+    QPixmap image(pixels, pixels);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF square(0.5, 0.5, pixels - 1.0, pixels - 1.0);
+    const double radius = pixels * 0.2;
+    painter.setPen(QPen(QColor(0, 0, 0, 70), 1.0));
+    painter.setBrush(QColor(0xF4, 0xF5, 0xF7));
+    painter.drawRoundedRect(square, radius, radius);
+    drawDiamonds(painter, QRectF(0, 0, pixels, pixels), 0.14 * pixels, QColor(0x20, 0x24, 0x2B));
+    painter.end();
+    return image;
+}
+
+QIcon AppGlyph::windowIcon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128}) icon.addPixmap(tile(size));
+    return icon;
+}
+
 }  // namespace tessaly

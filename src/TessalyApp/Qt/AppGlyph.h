@@ -2,7 +2,7 @@
 // The program's mark, drawn rather than loaded: three outlined diamonds
 // stacked vertically and overlapping, the top one fully opaque and the
 // lower ones fainter. It serves the tray icon (18 px), the onboarding window
-// (48 px) and the How To page.
+// (48 px), the How To page and, on a tile, the icon of every window.
 //
 // A tray here does not tint a template image, so the mark comes in two
 // inks: dark strokes for a light panel, light strokes for a dark one.
@@ -58,6 +58,11 @@ public:
     static QPixmap pixmap(int size, Panel panel, qreal devicePixelRatio = 1.0);
     // The mark at the usual icon sizes, for a tray.
     static QIcon icon(Panel panel);
+    // The program's windows' icon (what the window manager shows in title
+    // bars and task lists, on light and dark themes alike): the mark in dark
+    // ink on a light rounded tile.
+    static QPixmap tile(int size);
+    static QIcon windowIcon();
 };
 
 }  // namespace tessaly

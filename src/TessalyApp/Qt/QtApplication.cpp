@@ -19,6 +19,7 @@
 #include "Platform/Qt/QtMainExecutor.h"
 #include "Platform/Qt/QtSystemAppearance.h"
 #include "Platform/Qt/QtWindowActivation.h"
+#include "TessalyApp/Qt/AppGlyph.h"
 #include "TessalyApp/Qt/QtAppShell.h"
 #include "TessalyApp/Qt/QtShell.h"
 #include "TessalyApp/Qt/TerminationSignals.h"
@@ -117,6 +118,9 @@ int QtApplication::run(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tessaly"));
+    // Every window of the program shows its mark (_NET_WM_ICON) in title
+    // bars and task lists.
+    QApplication::setWindowIcon(AppGlyph::windowIcon());
     // Qt's raster engine hands the spans of a larger fill (an antialiased
     // path already) to its global thread pool, whose threads end after 30 s
     // without work and start again with the next paint. One pool thread
