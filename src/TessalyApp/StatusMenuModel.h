@@ -76,7 +76,12 @@ struct StatusMenuEntry {
     std::string toolTip;
     bool enabled = false;
     std::optional<Uuid> groupID;  // group rows
-    std::string shortcut;         // a portable key sequence ("Ctrl+Q"), or empty
+    // The row's key while the menu is open: a portable key sequence
+    // ("Ctrl+Q") or empty, and how it reads in the display language
+    // ("Strg+Q"). A menu shows and answers it only where the program draws
+    // the menu itself.
+    std::string shortcut;
+    std::string shortcutText;
 
     friend bool operator==(const StatusMenuEntry&, const StatusMenuEntry&) = default;
 };

@@ -188,6 +188,8 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
     {"menuQuit",
      {"Quit Tessaly", "Tessaly を終了", "退出 Tessaly", "Tessaly beenden", "Quitter Tessaly", "Tessaly 종료",
       "Salir de Tessaly", "結束 Tessaly", "Encerrar o Tessaly", "Esci da Tessaly"}},
+    // The Control key as the keyboards of the language label it
+    {"keyControl", {"Ctrl", "Ctrl", "Ctrl", "Strg", "Ctrl", "Ctrl", "Ctrl", "Ctrl", "Ctrl", "Ctrl"}},
 
     // Status line
     {"statusStageManagerBlocked",
@@ -397,6 +399,7 @@ TESSALY_L10N_TEXT(kOverlayTexts, menuGroupRowTooltip)
 TESSALY_L10N_TEXT(kOverlayTexts, menuDissolveAll)
 TESSALY_L10N_TEXT(kOverlayTexts, menuAbout)
 TESSALY_L10N_TEXT(kOverlayTexts, menuQuit)
+TESSALY_L10N_TEXT(kOverlayTexts, keyControl)
 TESSALY_L10N_TEXT(kOverlayTexts, statusStageManagerBlocked)
 TESSALY_L10N_TEXT(kOverlayTexts, statusNotTrusted)
 TESSALY_L10N_TEXT(kOverlayTexts, statusRunning)

@@ -89,7 +89,7 @@ TEST(L10nCatalog, IdsAreUniqueAcrossTables) {
         }
     }
     // 173 plain texts and the patterns of 13 formatted texts (4 of them counted).
-    EXPECT_EQ(overlayCatalog().size() + settingsCatalog().size(), 173U);
+    EXPECT_EQ(overlayCatalog().size() + settingsCatalog().size(), 174U);
     EXPECT_EQ(formatCatalog().size(), 17U);
     EXPECT_EQ(rows, ids.size());
 }

@@ -3,10 +3,13 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QPalette>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 
 #include <utility>
@@ -21,6 +24,16 @@ namespace {
 // A menu title shows '&' as a mnemonic marker unless it is doubled.
 QString menuText(const std::string& text) { return QString::fromStdString(text).replace('&', QStringLiteral("&&")); }
 
+// Qt hands the tray's menu to a StatusNotifier host over the session bus
+// when one is registered (it decides once, when the icon is made): the host
+// then draws the menu and has the keyboard, so keys pressed there never
+// reach the program.
+bool hostDrawsTheMenu() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QDBusConnectionInterface* names = bus.isConnected() ? bus.interface() : nullptr;
+    return names && names->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")).value();
+}
+
 StatusMenuActions withDefaultQuit(StatusMenuActions actions) {
     if (!actions.onQuit) actions.onQuit = [] { QCoreApplication::quit(); };
     return actions;
@@ -32,7 +45,8 @@ MenuBarController::MenuBarController(StatusMenuActions actions, std::shared_ptr<
     : model_(withDefaultQuit(std::move(actions))),
       appearance_(std::move(appearance)),
       menu_(std::make_unique<QMenu>()),
-      tray_(std::make_unique<QSystemTrayIcon>()) {
+      tray_(std::make_unique<QSystemTrayIcon>()),
+      answersKeys_(!hostDrawsTheMenu()) {
     menu_->setToolTipsVisible(true);
     connect(menu_.get(), &QMenu::aboutToShow, this, &MenuBarController::rebuildMenu);
     fillMenu(model_.entries());
@@ -73,17 +87,31 @@ void MenuBarController::rebuildMenu() { fillMenu(model_.refresh()); }
 
 void MenuBarController::fillMenu(const std::vector<StatusMenuEntry>& entries) {
     menu_->clear();
+    keys_.clear();
     for (const StatusMenuEntry& entry : entries) {
         if (entry.kind == StatusMenuEntry::Kind::separator) {
             menu_->addSeparator();
             continue;
         }
-        QAction* action = menu_->addAction(menuText(entry.title));
+        QString text = menuText(entry.title);
+        // A shortcut of a popup menu's action works nowhere, so none is set:
+        // while the program draws the open menu, a key of its own answers
+        // instead, and the row names it in the display language.
+        const bool keyed = answersKeys_ && entry.enabled && !entry.shortcut.empty();
+        if (keyed) text += QLatin1Char('\t') + QString::fromStdString(entry.shortcutText);
+        QAction* action = menu_->addAction(text);
         action->setEnabled(entry.enabled);
         if (!entry.toolTip.empty()) action->setToolTip(QString::fromStdString(entry.toolTip));
-        if (!entry.shortcut.empty()) action->setShortcut(QKeySequence(QString::fromStdString(entry.shortcut)));
         if (entry.enabled) {
             connect(action, &QAction::triggered, this, [this, entry] { model_.activate(entry); });
+        }
+        if (keyed) {
+            auto key = std::make_unique<QShortcut>(QKeySequence(QString::fromStdString(entry.shortcut)), menu_.get());
+            connect(key.get(), &QShortcut::activated, action, [this, action] {
+                menu_->hide();
+                action->trigger();
+            });
+            keys_.push_back(std::move(key));
         }
     }
 }
