@@ -331,12 +331,42 @@ void GroupDemoAnimation::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange ||
         event->type() == QEvent::StyleChange) {
         background_ = {};
+        dropUnderlay();
     }
+}
+
+void GroupDemoAnimation::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    dropUnderlay();
+}
+
+void GroupDemoAnimation::dropUnderlay() {
+    underlay_ = QPixmap();
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void GroupDemoAnimation::makeUnderlay() {
+    QWidget* parent = parentWidget();
+    if (!parent || !isVisible() || !underlay_.isNull()) return;
+    const qreal ratio = devicePixelRatioF();
+    QPixmap underlay(QSize(static_cast<int>(std::ceil(width() * ratio)), static_cast<int>(std::ceil(height() * ratio))));
+    underlay.setDevicePixelRatio(ratio);
+    underlay.fill(palette().color(QPalette::Window));
+    parent->render(&underlay, QPoint(), QRegion(geometry()), QWidget::DrawWindowBackground);
+    underlay_ = underlay;
+    // Drawn over what the parent shows here, a frame no longer makes the
+    // parent (the section's box and its title) paint again.
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
 }
 
 void GroupDemoAnimation::paintEvent(QPaintEvent*) {
     if (background_.image.isNull() || spriteRatio_ != devicePixelRatioF()) makeSprites();
     QPainter painter(this);
+    if (!underlay_.isNull()) {
+        painter.drawPixmap(0, 0, underlay_);
+    } else {
+        QTimer::singleShot(0, this, [this] { makeUnderlay(); });
+    }
     // Each part is a picture drawn once, placed on whole device pixels, so a
     // frame is a few plain copies (a moving outline drawn afresh each frame
     // costs many times more).

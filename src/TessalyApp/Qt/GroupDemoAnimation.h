@@ -54,6 +54,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -66,6 +67,10 @@ private:
     };
     Sprite makeSprite(const QRectF& box, const std::function<void(QPainter&)>& draw) const;
     void makeSprites();
+    // What the parent draws behind the picture, kept so that a frame is
+    // drawn by this widget alone.
+    void makeUnderlay();
+    void dropUnderlay();
     double secondsSinceStart() const;
     bool windowExposed() const;
     // Where a frame's moving parts are drawn.
@@ -76,6 +81,7 @@ private:
     QPointer<QWindow> watchedWindow_;
     Sprite background_, overlay_, window_, bar_, keycap_;
     qreal spriteRatio_ = 0;
+    QPixmap underlay_;
     QElapsedTimer clock_;
     bool reduced_ = false;
     GroupDemoFrame frame_;
