@@ -1,5 +1,5 @@
-// Every text of the settings window, the status menu and the cross-display
-// prompt fits, in each of the ten languages, at the window's default size:
+// Every text of the settings window, the welcome window, the group name
+// dialog, the status menu and the cross-display prompt fits, in each of the ten languages, at the window's default size:
 // no page scrolls sideways, no label, picker or button is cut or pushed
 // out of view, and the prompt's pill holds its whole text.
 #include <QAbstractButton>
@@ -8,16 +8,19 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
 
 #include "OverlayUI/Qt/QtCrossPromptPanel.h"
+#include "OverlayUI/Qt/QtGroupNameDialog.h"
 #include "Platform/ManualMainExecutor.h"
 #include "Platform/Sim/SimEnvironment.h"
 #include "Platform/UserDefaults.h"
 #include "TessalyApp/Qt/MenuBarController.h"
+#include "TessalyApp/Qt/OnboardingWindowController.h"
 #include "TessalyApp/Qt/SettingsView.h"
 #include "TessalyApp/Qt/SettingsWindowController.h"
 #include "TessalyCore/L10n.h"
@@ -33,14 +36,11 @@ std::string nameOf(const QWidget& widget) {
     return std::string(widget.metaObject()->className()) + " \"" + text.toStdString() + "\"";
 }
 
-// What does not fit on a page shown in `area`: each control cut (narrower
-// than it needs, or a wrapped label shorter than its lines) or reaching past
-// the visible width.
-std::vector<std::string> unfit(QScrollArea& area) {
+// What does not fit in `page`, of which `visibleWidth` shows: each control
+// cut (narrower than it needs, or a wrapped label shorter than its lines) or
+// reaching past the visible width.
+std::vector<std::string> unfit(QWidget* page, int visibleWidth) {
     std::vector<std::string> found;
-    QWidget* page = area.widget();
-    if (area.horizontalScrollBar()->isVisible()) found.push_back("the page scrolls sideways");
-    const int visibleWidth = area.viewport()->width();
     for (QWidget* widget : page->findChildren<QWidget*>()) {
         if (!widget->isVisibleTo(page) || widget->window() != page->window()) continue;
         const bool control = qobject_cast<QLabel*>(widget) || qobject_cast<QAbstractButton*>(widget) ||
@@ -62,6 +62,13 @@ std::vector<std::string> unfit(QScrollArea& area) {
                             std::to_string(widget->sizeHint().width()));
         }
     }
+    return found;
+}
+
+// The same for a page shown in a scrolling area, which must not scroll sideways.
+std::vector<std::string> unfit(QScrollArea& area) {
+    std::vector<std::string> found = unfit(area.widget(), area.viewport()->width());
+    if (area.horizontalScrollBar()->isVisible()) found.push_back("the page scrolls sideways");
     return found;
 }
 
@@ -111,6 +118,33 @@ TEST(TextFitTest, EverySettingsPageAndTheSidebarFitInEveryLanguageAtTheDefaultSi
             for (const std::string& problem : problems) {
                 ADD_FAILURE() << languageName(language) << ", " << settingsCategoryTitle(category) << ": " << problem;
             }
+        }
+    }
+}
+
+TEST(TextFitTest, TheWelcomeWindowAndTheGroupNameDialogFitInEveryLanguage) {
+    for (const AppLanguage language : AppLanguage::allCases()) {
+        SCOPED_TRACE(languageName(language));
+        L10n::ScopedLanguageForTesting shown(language);
+        SimEnvironment sim;
+        sim.desktop->setTrusted(false);
+        PermissionsCoordinator permissions(sim.services);
+        OnboardingWindowController welcome(permissions, [] {});
+        welcome.show();
+        QApplication::processEvents();
+        for (const std::string& problem : unfit(&welcome.window(), welcome.window().width())) {
+            ADD_FAILURE() << languageName(language) << ", welcome window: " << problem;
+        }
+        welcome.close();
+
+        QtGroupNameDialog dialog([](QWidget& window) { window.show(); });
+        for (const std::optional<std::string>& name : {std::optional<std::string>(), std::optional<std::string>("Work")}) {
+            dialog.open(name, [](GroupNameEditOutcome) {});
+            QApplication::processEvents();
+            for (const std::string& problem : unfit(dialog.window(), dialog.window()->width())) {
+                ADD_FAILURE() << languageName(language) << ", group name dialog: " << problem;
+            }
+            dialog.cancelButton().click();
         }
     }
 }
