@@ -4,7 +4,9 @@
 // out of view, and the prompt's pill holds its whole text.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -19,10 +21,13 @@
 #include "Platform/ManualMainExecutor.h"
 #include "Platform/Sim/SimEnvironment.h"
 #include "Platform/UserDefaults.h"
+#include "TessalyApp/Qt/ColorsSettingsTab.h"
 #include "TessalyApp/Qt/MenuBarController.h"
 #include "TessalyApp/Qt/OnboardingWindowController.h"
 #include "TessalyApp/Qt/SettingsView.h"
 #include "TessalyApp/Qt/SettingsWindowController.h"
+#include "TessalyApp/Qt/TabBarSettingsTab.h"
+#include "TessalyApp/Qt/TabColorEditor.h"
 #include "TessalyCore/L10n.h"
 
 namespace tessaly {
@@ -117,6 +122,34 @@ TEST(TextFitTest, EverySettingsPageAndTheSidebarFitInEveryLanguageAtTheDefaultSi
             const auto problems = unfit(controller.view().detail());
             for (const std::string& problem : problems) {
                 ADD_FAILURE() << languageName(language) << ", " << settingsCategoryTitle(category) << ": " << problem;
+            }
+            // The editor sheets the page opens.
+            std::vector<std::function<QDialog*()>> sheets;
+            QWidget* page = controller.view().currentPage();
+            if (auto* colors = dynamic_cast<ColorsSettingsTab*>(page)) {
+                for (QPushButton* add : {&colors->addPresetButton(), &colors->addRuleButton()}) {
+                    sheets.push_back([colors, add] {
+                        add->click();
+                        return colors->openSheet();
+                    });
+                }
+            } else if (auto* bar = dynamic_cast<TabBarSettingsTab*>(page)) {
+                sheets.push_back([bar] {
+                    if (!bar->badgesToggle().isChecked()) bar->badgesToggle().click();
+                    bar->badgeColorButton().click();
+                    return static_cast<QDialog*>(bar->badgeColorEditor());
+                });
+            }
+            for (const auto& open : sheets) {
+                QDialog* sheet = open();
+                ASSERT_NE(sheet, nullptr);
+                QApplication::processEvents();
+                for (const std::string& problem : unfit(sheet, sheet->width())) {
+                    ADD_FAILURE() << languageName(language) << ", sheet \"" << sheet->windowTitle().toStdString()
+                                  << "\": " << problem;
+                }
+                sheet->reject();
+                QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             }
         }
     }
