@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "TessalyCore/KeyComboDisplay.h"
 #include "TessalyCore/L10n.h"
 
 namespace tessaly {
@@ -31,7 +30,6 @@ StatusMenuEntry row(Kind kind, std::string title, bool enabled) {
 // A row answering Control and `key` while the menu is open.
 StatusMenuEntry withControlKey(StatusMenuEntry entry, char key) {
     entry.shortcut = std::string("Ctrl+") + key;
-    entry.shortcutText = modifierName(HotkeyModifiers::control) + "+" + key;
     return entry;
 }
 

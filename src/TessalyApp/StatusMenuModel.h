@@ -77,11 +77,10 @@ struct StatusMenuEntry {
     bool enabled = false;
     std::optional<Uuid> groupID;  // group rows
     // The row's key while the menu is open: a portable key sequence
-    // ("Ctrl+Q") or empty, and how it reads in the display language
-    // ("Strg+Q"). A menu shows and answers it only where the program draws
-    // the menu itself.
+    // ("Ctrl+Q") or empty. A menu shows and answers it only where the
+    // program draws the menu itself, naming the keys in the display
+    // language ("Strg+Q").
     std::string shortcut;
-    std::string shortcutText;
 
     friend bool operator==(const StatusMenuEntry&, const StatusMenuEntry&) = default;
 };

@@ -10,12 +10,14 @@
 #include <QMenu>
 #include <QPalette>
 #include <QShortcut>
+#include <QTranslator>
 #include <QSystemTrayIcon>
 
 #include <utility>
 
 #include "Platform/Log.h"
 #include "TessalyApp/Qt/AppGlyph.h"
+#include "TessalyCore/L10n.h"
 
 namespace tessaly {
 
@@ -34,6 +36,28 @@ bool hostDrawsTheMenu() {
     return names && names->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")).value();
 }
 
+}  // namespace
+
+// Qt names the keys of a shortcut through its translations; the program's
+// own texts name Control as the keyboards of the display language do.
+class MenuBarController::KeyNames : public QTranslator {
+public:
+    KeyNames() { QCoreApplication::installTranslator(this); }
+    ~KeyNames() override { QCoreApplication::removeTranslator(this); }
+    KeyNames(const KeyNames&) = delete;
+    KeyNames& operator=(const KeyNames&) = delete;
+
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char*, int) const override {
+        if (qstrcmp(context, "QShortcut") == 0 && qstrcmp(sourceText, "Ctrl") == 0) {
+            return QString::fromStdString(L10n::keyControl());
+        }
+        return {};
+    }
+};
+
+namespace {
+
 StatusMenuActions withDefaultQuit(StatusMenuActions actions) {
     if (!actions.onQuit) actions.onQuit = [] { QCoreApplication::quit(); };
     return actions;
@@ -46,7 +70,8 @@ MenuBarController::MenuBarController(StatusMenuActions actions, std::shared_ptr<
       appearance_(std::move(appearance)),
       menu_(std::make_unique<QMenu>()),
       tray_(std::make_unique<QSystemTrayIcon>()),
-      answersKeys_(!hostDrawsTheMenu()) {
+      answersKeys_(!hostDrawsTheMenu()),
+      keyNames_(std::make_unique<KeyNames>()) {
     menu_->setToolTipsVisible(true);
     connect(menu_.get(), &QMenu::aboutToShow, this, &MenuBarController::rebuildMenu);
     fillMenu(model_.entries());
@@ -93,20 +118,19 @@ void MenuBarController::fillMenu(const std::vector<StatusMenuEntry>& entries) {
             menu_->addSeparator();
             continue;
         }
-        QString text = menuText(entry.title);
-        // A shortcut of a popup menu's action works nowhere, so none is set:
-        // while the program draws the open menu, a key of its own answers
-        // instead, and the row names it in the display language.
-        const bool keyed = answersKeys_ && entry.enabled && !entry.shortcut.empty();
-        if (keyed) text += QLatin1Char('\t') + QString::fromStdString(entry.shortcutText);
-        QAction* action = menu_->addAction(text);
+        QAction* action = menu_->addAction(menuText(entry.title));
         action->setEnabled(entry.enabled);
         if (!entry.toolTip.empty()) action->setToolTip(QString::fromStdString(entry.toolTip));
         if (entry.enabled) {
             connect(action, &QAction::triggered, this, [this, entry] { model_.activate(entry); });
         }
-        if (keyed) {
-            auto key = std::make_unique<QShortcut>(QKeySequence(QString::fromStdString(entry.shortcut)), menu_.get());
+        if (answersKeys_ && entry.enabled && !entry.shortcut.empty()) {
+            // The row names its key (keyNames_ says it in the display
+            // language); a popup menu's action shortcut answers nowhere, so a
+            // key of the menu's own answers while it is open.
+            const QKeySequence sequence(QString::fromStdString(entry.shortcut));
+            action->setShortcut(sequence);
+            auto key = std::make_unique<QShortcut>(sequence, menu_.get());
             connect(key.get(), &QShortcut::activated, action, [this, action] {
                 menu_->hide();
                 action->trigger();

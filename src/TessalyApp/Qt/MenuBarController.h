@@ -66,6 +66,8 @@ private:
     // Whether the program draws the open menu (and so hears its keys).
     bool answersKeys_;
     std::vector<std::unique_ptr<QShortcut>> keys_;
+    class KeyNames;
+    std::unique_ptr<KeyNames> keyNames_;
     Subscription appearanceObserver_;
 };
 
