@@ -85,8 +85,10 @@ QPixmap AppGlyph::tile(int size) {
 }
 
 QIcon AppGlyph::windowIcon() {
+    // Every window carries each size (30 KB here): window managers scale
+    // up for larger views.
     QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128}) icon.addPixmap(tile(size));
+    for (const int size : {16, 24, 32, 48, 64}) icon.addPixmap(tile(size));
     return icon;
 }
 
