@@ -112,6 +112,13 @@ void MenuBarController::rebuildMenu() { fillMenu(model_.refresh()); }
 
 void MenuBarController::fillMenu(const std::vector<StatusMenuEntry>& entries) {
     menu_->clear();
+    // A key may be answering right now (its row reopened the menu): it goes
+    // later, and is deaf from now on.
+    for (const QPointer<QShortcut>& key : keys_) {
+        if (!key) continue;
+        key->setEnabled(false);
+        key->deleteLater();
+    }
     keys_.clear();
     for (const StatusMenuEntry& entry : entries) {
         if (entry.kind == StatusMenuEntry::Kind::separator) {
@@ -130,12 +137,12 @@ void MenuBarController::fillMenu(const std::vector<StatusMenuEntry>& entries) {
             // key of the menu's own answers while it is open.
             const QKeySequence sequence(QString::fromStdString(entry.shortcut));
             action->setShortcut(sequence);
-            auto key = std::make_unique<QShortcut>(sequence, menu_.get());
-            connect(key.get(), &QShortcut::activated, action, [this, action] {
+            auto* key = new QShortcut(sequence, menu_.get());  // the menu's child
+            connect(key, &QShortcut::activated, action, [this, action] {
                 menu_->hide();
                 action->trigger();
             });
-            keys_.push_back(std::move(key));
+            keys_.emplace_back(key);
         }
     }
 }

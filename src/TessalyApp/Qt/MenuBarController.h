@@ -12,6 +12,8 @@
 //
 // Main thread only, once the QApplication exists.
 #include <QObject>
+#include <QPointer>
+#include <QShortcut>
 
 #include <memory>
 #include <string>
@@ -22,7 +24,6 @@
 #include "TessalyApp/StatusMenuModel.h"
 
 class QMenu;
-class QShortcut;
 class QSystemTrayIcon;
 
 namespace tessaly {
@@ -65,7 +66,7 @@ private:
     std::unique_ptr<QSystemTrayIcon> tray_;
     // Whether the program draws the open menu (and so hears its keys).
     bool answersKeys_;
-    std::vector<std::unique_ptr<QShortcut>> keys_;
+    std::vector<QPointer<QShortcut>> keys_;
     class KeyNames;
     std::unique_ptr<KeyNames> keyNames_;
     Subscription appearanceObserver_;
