@@ -44,6 +44,18 @@ constexpr double hintStart = 1.6, hintDuration = 0.3;
 constexpr double overlayStart = 2.75, overlayDuration = 0.35;
 constexpr double dropStart = 3.75, springResponse = 0.45;
 constexpr double resetStart = 5.95, resetDuration = 0.35;
+constexpr double springSettles = 0.8;
+
+// When the picture moves within a cycle, in order and not overlapping.
+struct Motion {
+    double start, end;
+};
+constexpr Motion motions[] = {
+    {travelStart, travelStart + travelDuration},  // the keycap fades in meanwhile
+    {overlayStart, overlayStart + overlayDuration},
+    {dropStart, dropStart + springSettles},
+    {resetStart, resetStart + resetDuration},
+};
 
 }  // namespace
 
@@ -85,6 +97,15 @@ GroupDemoFrame frame(double elapsed, bool reduceMotion) {
     picture.hintOpacity = dropped(animate(t, hintStart, hintDuration, 0, 1, easeInOut), 0);
     picture.overlayOpacity = dropped(animate(t, overlayStart, overlayDuration, 0, 1, easeInOut), 0);
     return picture;
+}
+
+double stillFor(double elapsed) {
+    const double t = std::fmod(std::max(elapsed, 0.0), cycleDuration);
+    for (const Motion& motion : motions) {
+        if (t < motion.start) return motion.start - t;
+        if (t <= motion.end) return 0;
+    }
+    return cycleDuration - t + motions[0].start;
 }
 
 }  // namespace GroupDemoTimeline

@@ -52,6 +52,12 @@ inline constexpr double cycleDuration = 6.35;
 // The picture `elapsed` seconds after the loop started (or restarted).
 GroupDemoFrame frame(double elapsed, bool reduceMotion);
 
+// Seconds from `elapsed` until the picture next moves: 0 while it moves. In
+// between the steps (about half of each cycle) the picture stands still and
+// needs no drawing. The drop's spring counts as settled 0.8 s after it
+// starts, when what is left of its travel is far below a pixel.
+double stillFor(double elapsed);
+
 // The timing curves, from 0 to 1 over 0...1 (the spring over seconds).
 double easeInOut(double x);
 double easeOut(double x);

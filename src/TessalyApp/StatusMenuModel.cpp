@@ -19,12 +19,17 @@ void run(const std::function<void()>& action) {
     if (action) action();
 }
 
-StatusMenuEntry row(Kind kind, std::string title, bool enabled, std::string shortcut = {}) {
+StatusMenuEntry row(Kind kind, std::string title, bool enabled) {
     StatusMenuEntry entry;
     entry.kind = kind;
     entry.title = std::move(title);
     entry.enabled = enabled;
-    entry.shortcut = std::move(shortcut);
+    return entry;
+}
+
+// A row answering Control and `key` while the menu is open.
+StatusMenuEntry withControlKey(StatusMenuEntry entry, char key) {
+    entry.shortcut = std::string("Ctrl+") + key;
     return entry;
 }
 
@@ -61,11 +66,11 @@ std::vector<StatusMenuEntry> StatusMenuModel::entries() const {
     entries.push_back(separator());
     appendGroupSection(entries);
     entries.push_back(separator());
-    entries.push_back(row(Kind::settings, L10n::menuSettings(), true, "Ctrl+,"));
+    entries.push_back(withControlKey(row(Kind::settings, L10n::menuSettings(), true), ','));
     entries.push_back(row(Kind::dissolveAll, L10n::menuDissolveAll(), true));
     entries.push_back(separator());
     entries.push_back(row(Kind::about, L10n::menuAbout(), true));
-    entries.push_back(row(Kind::quit, L10n::menuQuit(), true, "Ctrl+Q"));
+    entries.push_back(withControlKey(row(Kind::quit, L10n::menuQuit(), true), 'Q'));
     return entries;
 }
 

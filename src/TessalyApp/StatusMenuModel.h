@@ -76,7 +76,11 @@ struct StatusMenuEntry {
     std::string toolTip;
     bool enabled = false;
     std::optional<Uuid> groupID;  // group rows
-    std::string shortcut;         // a portable key sequence ("Ctrl+Q"), or empty
+    // The row's key while the menu is open: a portable key sequence
+    // ("Ctrl+Q") or empty. A menu shows and answers it only where the
+    // program draws the menu itself, naming the keys in the display
+    // language ("Strg+Q").
+    std::string shortcut;
 
     friend bool operator==(const StatusMenuEntry&, const StatusMenuEntry&) = default;
 };

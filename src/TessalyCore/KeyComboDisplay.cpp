@@ -6,6 +6,7 @@
 #include <unicode/locid.h>
 #include <unicode/unistr.h>
 
+#include "TessalyCore/L10n.h"
 #include "TessalyCore/UnicodeText.h"
 
 namespace tessaly {
@@ -54,9 +55,10 @@ std::string keyName(std::uint32_t keyCode, const KeyboardLayout* layout) {
     return "Key " + std::to_string(keyCode);
 }
 
-std::string_view modifierName(HotkeyModifiers modifier) {
+std::string modifierName(HotkeyModifiers modifier) {
+    if (modifier == HotkeyModifiers::control) return L10n::keyControl();
     for (const auto& [candidate, name] : modifierNames) {
-        if (candidate == modifier) return name;
+        if (candidate == modifier) return std::string(name);
     }
     return {};
 }
@@ -65,7 +67,7 @@ std::string displayString(const KeyCombo& combo, const KeyboardLayout* layout) {
     std::string text;
     for (const auto& [modifier, name] : modifierNames) {
         if (!combo.modifiers.contains(modifier)) continue;
-        text += name;
+        text += modifierName(modifier);
         text += '+';
     }
     return text + keyName(combo.keyCode, layout);

@@ -23,8 +23,9 @@ inline constexpr std::array<std::pair<HotkeyModifiers, std::string_view>, 4> mod
     {HotkeyModifiers::command, "Super"},
 }};
 
-// The name of one of the four modifiers above ("Alt" for option).
-std::string_view modifierName(HotkeyModifiers modifier);
+// The name of one of the four modifiers above ("Alt" for option), as the
+// keyboards of the display language label it (Control is "Strg" in German).
+std::string modifierName(HotkeyModifiers modifier);
 
 // The modifiers it holds, in the order above, then the key's name, joined
 // by "+" ("Ctrl+Alt+→"). Other modifier bits are not shown. Key names come

@@ -110,6 +110,8 @@ std::string menuGroupRowTooltip();
 std::string menuDissolveAll();
 std::string menuAbout();
 std::string menuQuit();
+// The Control key's name in shortcuts ("Strg" in German)
+std::string keyControl();
 
 // The program in the desktop's application menu (desktop entry, metainfo)
 std::string appGenericName();

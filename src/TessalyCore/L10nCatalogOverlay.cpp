@@ -188,6 +188,8 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
     {"menuQuit",
      {"Quit Tessaly", "Tessaly を終了", "退出 Tessaly", "Tessaly beenden", "Quitter Tessaly", "Tessaly 종료",
       "Salir de Tessaly", "結束 Tessaly", "Encerrar o Tessaly", "Esci da Tessaly"}},
+    // The Control key as the keyboards of the language label it
+    {"keyControl", {"Ctrl", "Ctrl", "Ctrl", "Strg", "Ctrl", "Ctrl", "Ctrl", "Ctrl", "Ctrl", "Ctrl"}},
 
     // The program as the desktop's application menu lists it
     {"appGenericName",
@@ -411,6 +413,7 @@ TESSALY_L10N_TEXT(kOverlayTexts, menuAbout)
 TESSALY_L10N_TEXT(kOverlayTexts, menuQuit)
 TESSALY_L10N_TEXT(kOverlayTexts, appGenericName)
 TESSALY_L10N_TEXT(kOverlayTexts, appComment)
+TESSALY_L10N_TEXT(kOverlayTexts, keyControl)
 TESSALY_L10N_TEXT(kOverlayTexts, statusStageManagerBlocked)
 TESSALY_L10N_TEXT(kOverlayTexts, statusNotTrusted)
 TESSALY_L10N_TEXT(kOverlayTexts, statusRunning)

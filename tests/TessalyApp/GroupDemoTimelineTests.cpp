@@ -47,6 +47,27 @@ TEST(GroupDemoTimelineTests, OneCycleTravelsDropsAndResets) {
     EXPECT_NEAR(frame(GroupDemoTimeline::cycleDuration + 1.85, false).draggedX, midTravel.draggedX, 1e-6);
 }
 
+TEST(GroupDemoTimelineTests, ThePictureStandsStillBetweenTheStepsAndNeverWhileItMoves) {
+    using GroupDemoTimeline::frame;
+    using GroupDemoTimeline::stillFor;
+    EXPECT_DOUBLE_EQ(stillFor(0), 1.0);
+    EXPECT_DOUBLE_EQ(stillFor(3.2), 0.55);
+    EXPECT_NEAR(stillFor(6.34), 0.01 + 1.0, 1e-9);  // to the next cycle's travel
+    EXPECT_NEAR(stillFor(GroupDemoTimeline::cycleDuration + 4.6), 1.35, 1e-9);  // after the spring
+    // Wherever it says the picture is still, it is (to a hundredth of a
+    // point) until the wait is over.
+    for (double t = 0; t < 2 * GroupDemoTimeline::cycleDuration; t += 0.01) {
+        const double wait = stillFor(t);
+        if (wait <= 0) continue;
+        const GroupDemoFrame now = frame(t, false), later = frame(t + wait, false);
+        EXPECT_NEAR(now.draggedX, later.draggedX, 0.01) << t;
+        EXPECT_NEAR(now.draggedY, later.draggedY, 0.01) << t;
+        EXPECT_NEAR(now.grouped, later.grouped, 0.001) << t;
+        EXPECT_NEAR(now.hintOpacity, later.hintOpacity, 0.001) << t;
+        EXPECT_NEAR(now.overlayOpacity, later.overlayOpacity, 0.001) << t;
+    }
+}
+
 TEST(GroupDemoTimelineTests, ReduceMotionShowsTheFinishedGroupStill) {
     for (const double t : {0.0, 2.0, 4.0}) {
         const GroupDemoFrame still = frame(t, true);

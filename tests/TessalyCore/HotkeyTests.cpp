@@ -5,6 +5,7 @@
 #include "TessalyCore/HotkeyCapture.h"
 #include "TessalyCore/HotkeyManager.h"
 #include "TessalyCore/KeyComboDisplay.h"
+#include "TessalyCore/L10n.h"
 
 namespace tessaly {
 namespace {
@@ -161,6 +162,10 @@ TEST(KeyComboDisplayTest, KeysAreNamedAsOnAPCKeyboardInAFixedOrder) {
     EXPECT_EQ(keyName(117, us.get()), "Delete");
     EXPECT_EQ(keyName(114, us.get()), "Insert");
     EXPECT_EQ(modifierName(Mods::option), "Alt");
+    // Control as the keyboards of the display language label it.
+    L10n::ScopedLanguageForTesting german(AppLanguage::german);
+    EXPECT_EQ(displayString(KeyCombo::defaultNextTab, us.get()), "Strg+Alt+→");
+    EXPECT_EQ(modifierName(Mods::control), "Strg");
 }
 
 TEST(KeyComboDisplayTest, LayoutNamesAreTrimmedAndUpperCased) {

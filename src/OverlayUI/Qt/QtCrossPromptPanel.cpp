@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <QRegion>
 
+#include <cmath>
+
 #include "OverlayUI/TabStripGeometry.h"
 #include "OverlayUI/Qt/OverlayShapes.h"
 #include "OverlayUI/Qt/ShownText.h"
@@ -36,11 +38,23 @@ void CrossPromptView::setText(const std::string& text) {
     update();
 }
 
+int CrossPromptView::textWidth() const {
+    // Measured on this widget's device, rounded up: the text is laid out in
+    // fractional pixels, and a pill of the rounded-down width cuts it.
+    return static_cast<int>(std::ceil(QFontMetricsF(font(), this).horizontalAdvance(text_)));
+}
+
 QRect CrossPromptView::pillRect() const {
-    const QFontMetrics metrics(font());
-    const int width = std::min(this->width(), metrics.horizontalAdvance(text_) + 2 * kPillInsetH);
-    const int height = metrics.height() + 2 * kPillInsetV;
+    const int width = std::min(this->width(), textWidth() + 2 * kPillInsetH);
+    const int height = static_cast<int>(std::ceil(QFontMetricsF(font(), this).height())) + 2 * kPillInsetV;
     return QRect((this->width() - width) / 2, (this->height() - height) / 2, width, height);
+}
+
+QString CrossPromptView::shownText() const {
+    const int room = pillRect().width() - 2 * kPillInsetH;
+    if (textWidth() <= room) return text_;
+    // Only a target narrower than the text cuts it.
+    return QFontMetricsF(font(), this).elidedText(text_, Qt::ElideRight, room);
 }
 
 void CrossPromptView::resizeEvent(QResizeEvent* event) {
@@ -62,8 +76,9 @@ void CrossPromptView::paintEvent(QPaintEvent*) {
     const QRect pill = pillRect();
     painter.fillPath(OverlayShapes::roundedRect(QRectF(pill), kPillCornerRadius), QApplication::palette().color(QPalette::Highlight));
     painter.setPen(Qt::white);
-    painter.drawText(pill.adjusted(kPillInsetH, 0, -kPillInsetH, 0), Qt::AlignCenter | Qt::TextSingleLine,
-                     QFontMetrics(font()).elidedText(text_, Qt::ElideRight, pill.width() - 2 * kPillInsetH));
+    // Centred on the pill, not clipped to its inset: the text may round up
+    // into the inset by a fraction of a pixel.
+    painter.drawText(pill, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip, shownText());
 }
 
 QtCrossPromptPanel::QtCrossPromptPanel() = default;

@@ -43,6 +43,9 @@ public:
     void setText(const std::string& text);
     const QString& text() const { return text_; }
     QRect pillRect() const;
+    // What the pill shows: the whole text, cut only when the target is
+    // narrower than the text.
+    QString shownText() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -50,6 +53,7 @@ protected:
 
 private:
     void updateMask();
+    int textWidth() const;
     QString text_;
 };
 

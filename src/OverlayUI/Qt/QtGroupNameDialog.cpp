@@ -33,7 +33,6 @@ QtGroupNameDialog::QtGroupNameDialog(std::function<void(QWidget&)> bringToFront)
                                  : [](QWidget& window) { QtWindowActivation::bringToFront(window); }) {
     auto dialog = std::make_unique<QDialog>();
     dialog->setModal(false);
-    dialog->setWindowTitle(QCoreApplication::applicationName());
     auto* layout = new QVBoxLayout(dialog.get());
     message_ = plainLabel("", dialog.get());
     QFont bold = message_->font();
@@ -79,7 +78,9 @@ void QtGroupNameDialog::open(const std::optional<std::string>& currentName, Comp
     }
     completion_ = std::move(completion);
     const bool renaming = currentName.has_value();
-    message_->setText(QString::fromStdString(renaming ? L10n::renameGroupDialogTitle() : L10n::nameGroupDialogTitle()));
+    const QString title = QString::fromStdString(renaming ? L10n::renameGroupDialogTitle() : L10n::nameGroupDialogTitle());
+    dialog_->setWindowTitle(title);
+    message_->setText(title);
     hint_->setText(QString::fromStdString(renaming ? L10n::renameGroupDialogHint() : L10n::nameGroupDialogHint()));
     field_->setText(currentName ? QString::fromStdString(DisplayText::sanitized(*currentName)) : QString());
     field_->selectAll();

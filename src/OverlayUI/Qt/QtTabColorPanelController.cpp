@@ -6,6 +6,7 @@
 
 #include "OverlayUI/Qt/QtBarColors.h"
 #include "Platform/Qt/QtWindowActivation.h"
+#include "TessalyCore/L10n.h"
 
 namespace tessaly {
 
@@ -26,6 +27,7 @@ void QtTabColorPanelController::begin(const std::optional<TabColor>& initial, st
         auto dialog = std::make_unique<QColorDialog>();
         dialog->setOptions(QColorDialog::DontUseNativeDialog | QColorDialog::NoButtons);
         dialog->setModal(false);
+        dialog->setWindowTitle(QString::fromStdString(L10n::tabColor()));
         QObject::connect(dialog.get(), &QColorDialog::currentColorChanged, &context_,
                          [this](const QColor& color) { colorChanged(color); });
         QObject::connect(dialog.get(), &QDialog::finished, &context_, [this] { closed(); });

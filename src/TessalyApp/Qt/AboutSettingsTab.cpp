@@ -30,7 +30,9 @@ AboutSettingsTab::AboutSettingsTab(std::function<void()> checkForUpdates, QWidge
 
     auto* version = settingsHint(L10n::aboutVersion(AppInfo::version(), AppInfo::build()), HintStyle::secondary, this);
     version->setAlignment(Qt::AlignHCenter);
-    stack->addWidget(version, 0, Qt::AlignHCenter);
+    // Full width, centred text: a wrapping label given only its own width
+    // by an alignment gets too few lines for its text.
+    stack->addWidget(version);
 
     if (checkForUpdates) {
         stack->addSpacing(12);
@@ -45,7 +47,7 @@ AboutSettingsTab::AboutSettingsTab(std::function<void()> checkForUpdates, QWidge
     caption.setPointSizeF(std::max(6.0, caption.pointSizeF() * 0.9));
     credit->setFont(caption);
     credit->setAlignment(Qt::AlignHCenter);
-    stack->addWidget(credit, 0, Qt::AlignHCenter);
+    stack->addWidget(credit);
     stack->addStretch(1);
 }
 

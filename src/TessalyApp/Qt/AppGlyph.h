@@ -2,7 +2,7 @@
 // The program's mark, drawn rather than loaded: three outlined diamonds
 // stacked vertically and overlapping, the top one fully opaque and the
 // lower ones fainter. It serves the tray icon (18 px), the onboarding window
-// (48 px) and the How To page.
+// (48 px), the How To page and, on a blue tile, the desktop icon.
 //
 // A tray here does not tint a template image, so the mark comes in two
 // inks: dark strokes for a light panel, light strokes for a dark one.

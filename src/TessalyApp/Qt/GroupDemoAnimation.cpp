@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <cmath>
+
 namespace tessaly {
 
 namespace {
@@ -15,7 +18,11 @@ QRectF centred(double x, double y, double width, double height) {
     return QRectF(x - width / 2, y - height / 2, width, height);
 }
 
-// A mock window: a title strip with three dots over three content bars.
+constexpr double kTitleH = 15;
+
+// A mock window as a Linux desktop draws one: a title bar with the title's
+// line at the left and the minimise, maximise and close buttons at the
+// right, over three content bars.
 void drawWindow(QPainter& painter, const QPointF& centre, const QPalette& palette, double opacity) {
     if (opacity <= 0) return;
     painter.save();
@@ -34,17 +41,28 @@ void drawWindow(QPainter& painter, const QPointF& centre, const QPalette& palett
     clip.addRoundedRect(frame, 7, 7);
     painter.setClipPath(clip);
     painter.fillRect(frame, palette.color(QPalette::Window));
-    painter.fillRect(QRectF(frame.left(), frame.top(), frame.width(), 15), quaternary(0.5));
-    const QColor dots[] = {QColor::fromRgbF(1.0, 0.372, 0.341), QColor::fromRgbF(0.996, 0.737, 0.18),
-                           QColor::fromRgbF(0.157, 0.784, 0.255)};
-    double x = frame.left() + 7;
-    for (const QColor& dot : dots) {
-        painter.setBrush(dot);
-        painter.drawEllipse(QRectF(x, frame.top() + 4.25, 6.5, 6.5));
-        x += 6.5 + 4;
-    }
+    painter.fillRect(QRectF(frame.left(), frame.top(), frame.width(), kTitleH), quaternary(0.5));
+    const double titleMid = frame.top() + kTitleH / 2;
+    painter.setBrush(quaternary(2.2));
+    painter.drawRoundedRect(QRectF(frame.left() + 8, titleMid - 1.5, 34, 3), 1.5, 1.5);
+    // The buttons, right to left: close, maximise, minimise.
+    QColor glyph = text;
+    glyph.setAlphaF(0.55);
+    QPen stroke(glyph, 1.1);
+    stroke.setCapStyle(Qt::RoundCap);
+    painter.setPen(stroke);
+    painter.setBrush(Qt::NoBrush);
+    const double half = 2.5;
+    QPointF button(frame.right() - 8.5, titleMid);
+    painter.drawLine(button + QPointF(-half, -half), button + QPointF(half, half));
+    painter.drawLine(button + QPointF(-half, half), button + QPointF(half, -half));
+    button.rx() -= 11;
+    painter.drawRect(QRectF(button.x() - half, button.y() - half, 2 * half, 2 * half));
+    button.rx() -= 11;
+    painter.drawLine(button + QPointF(-half, half), button + QPointF(half, half));
+    painter.setPen(Qt::NoPen);
     painter.setBrush(quaternary(1));
-    double y = frame.top() + 15 + 8;
+    double y = frame.top() + kTitleH + 8;
     for (const double width : {64.0, 46.0, 56.0}) {
         painter.drawRoundedRect(QRectF(frame.left() + 8, y, width, 4), 2, 2);
         y += 4 + 5;
@@ -114,17 +132,37 @@ void drawPointer(QPainter& painter, const QPointF& tip, const QPalette& palette,
     painter.restore();
 }
 
+QFont keycapFont(QFont font) {
+    font.setPointSizeF(std::max(6.0, font.pointSizeF() * 0.85));
+    font.setWeight(QFont::Medium);
+    return font;
+}
+
+const QString& keycapText() {
+    static const QString text = QStringLiteral("⇧ shift");
+    return text;
+}
+
+QRectF keycapRect(const QFont& font, const QPointF& centre) {
+    const QFontMetricsF metrics(keycapFont(font));
+    return centred(centre.x(), centre.y(), metrics.horizontalAdvance(keycapText()) + 18, metrics.height() + 6);
+}
+
+// Where the dragged window, its shadow and the pointer on it are drawn.
+QRectF draggedBounds(const GroupDemoFrame& frame) {
+    const QRectF window = centred(frame.draggedX, frame.draggedY, L::windowW, L::windowH).adjusted(-2, -2, 2, 4);
+    const QRectF pointer(frame.draggedX + 22 - 5 - 2, frame.draggedY - 30 - 7 - 2, 14, 19);
+    return window.united(pointer);
+}
+
 void drawKeycap(QPainter& painter, const QPointF& centre, const QPalette& palette, double opacity) {
     if (opacity <= 0) return;
     painter.save();
     painter.setOpacity(opacity);
-    QFont font = painter.font();
-    font.setPointSizeF(std::max(6.0, font.pointSizeF() * 0.85));
-    font.setWeight(QFont::Medium);
+    const QFont font = keycapFont(painter.font());
+    const QRectF cap = keycapRect(painter.font(), centre);
     painter.setFont(font);
-    const QString text = QStringLiteral("⇧ shift");
-    const QFontMetricsF metrics(font);
-    const QRectF cap = centred(centre.x(), centre.y(), metrics.horizontalAdvance(text) + 18, metrics.height() + 6);
+    const QString& text = keycapText();
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, 51));
     painter.drawRoundedRect(cap.translated(0, 1), 5, 5);
@@ -145,7 +183,7 @@ GroupDemoAnimation::GroupDemoAnimation(QWidget* parent) : QWidget(parent) {
     setMinimumHeight(static_cast<int>(L::stageH));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAccessibleName(QString());
-    ticker_.setInterval(16);
+    ticker_.setTimerType(Qt::CoarseTimer);
     connect(&ticker_, &QTimer::timeout, this, &GroupDemoAnimation::tick);
 }
 
@@ -156,18 +194,73 @@ double GroupDemoAnimation::secondsSinceStart() const {
     return clock_.isValid() ? static_cast<double>(clock_.nsecsElapsed()) / 1e9 : 0.0;
 }
 
+bool GroupDemoAnimation::windowExposed() const {
+    if (isExposed) return isExposed();
+    const QWindow* handle = window()->windowHandle();
+    return handle && handle->isExposed();
+}
+
+QRegion GroupDemoAnimation::changedBetween(const GroupDemoFrame& before, const GroupDemoFrame& after) const {
+    QRectF changed;
+    if (before.draggedX != after.draggedX || before.draggedY != after.draggedY || before.grouped != after.grouped) {
+        changed |= draggedBounds(before) | draggedBounds(after);
+    }
+    if (before.grouped != after.grouped) {
+        changed |= centred(L::targetX, L::barY - 2, L::windowW, L::barH + 4).adjusted(-1, -1, 1, 1);
+    }
+    if (before.overlayOpacity != after.overlayOpacity) {
+        changed |= centred(L::targetX, L::windowY, L::windowW, L::windowH).adjusted(-1, -1, 1, 1);
+    }
+    if (before.hintOpacity != after.hintOpacity) {
+        changed |= keycapRect(font(), QPointF(L::stageW * 0.5, L::hintY)).adjusted(-2, -2, 2, 3);
+    }
+    if (changed.isEmpty()) return {};
+    return QRegion(changed.translated((width() - L::stageW) / 2, 0).toAlignedRect());
+}
+
 void GroupDemoAnimation::tick() {
-    frame_ = GroupDemoTimeline::frame(secondsSinceStart(), reduced_);
-    update();
+    const double now = secondsSinceStart();
+    const GroupDemoFrame next = GroupDemoTimeline::frame(now, reduced_);
+    lastRepaint_ = changedBetween(frame_, next);
+    frame_ = next;
+    if (!lastRepaint_.isEmpty()) update(lastRepaint_);
+    if (reduced_ || !isVisible()) return;
+    if (!windowExposed()) {
+        // Minimised or on another desktop: nothing is drawn until the
+        // window shows again (see eventFilter).
+        ticker_.stop();
+        return;
+    }
+    const double still = GroupDemoTimeline::stillFor(now);
+    const int frameLength = 1000 / frameRate;
+    ticker_.start(still > 0 ? std::max(frameLength, static_cast<int>(std::ceil(still * 1000))) : frameLength);
+}
+
+bool GroupDemoAnimation::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == watchedWindow_ && event->type() == QEvent::Expose && isVisible() && !reduced_) {
+        // In view again: play on; out of view: stop at once.
+        if (windowExposed()) {
+            if (!ticker_.isActive()) tick();
+        } else {
+            ticker_.stop();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void GroupDemoAnimation::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (QWindow* handle = window()->windowHandle(); handle != watchedWindow_) {
+        if (watchedWindow_) watchedWindow_->removeEventFilter(this);
+        watchedWindow_ = handle;
+        if (handle) handle->installEventFilter(this);
+    }
     // Each appearance starts from the beginning.
     reduced_ = reduceMotion && reduceMotion();
     clock_.start();
+    frame_ = GroupDemoTimeline::frame(0, reduced_);
+    update();
     tick();
-    if (!reduced_) ticker_.start();
 }
 
 void GroupDemoAnimation::hideEvent(QHideEvent* event) {
@@ -175,23 +268,37 @@ void GroupDemoAnimation::hideEvent(QHideEvent* event) {
     ticker_.stop();
 }
 
-void GroupDemoAnimation::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
+GroupDemoAnimation::Sprite GroupDemoAnimation::makeSprite(const QRectF& box,
+                                                          const std::function<void(QPainter&)>& draw) const {
+    const qreal ratio = devicePixelRatioF();
+    Sprite sprite;
+    sprite.origin = box.topLeft();
+    sprite.image = QPixmap(QSize(static_cast<int>(std::ceil(box.width() * ratio)),
+                                 static_cast<int>(std::ceil(box.height() * ratio))));
+    sprite.image.setDevicePixelRatio(ratio);
+    sprite.image.fill(Qt::transparent);
+    QPainter painter(&sprite.image);
     painter.setRenderHint(QPainter::Antialiasing);
-    // The stage is centred in the width offered.
-    painter.translate((width() - L::stageW) / 2, 0);
+    painter.setFont(font());
+    painter.translate(-box.topLeft());
+    draw(painter);
+    return sprite;
+}
+
+void GroupDemoAnimation::makeSprites() {
     const QPalette& colours = palette();
     const bool dark = colours.color(QPalette::Window).lightnessF() < 0.5;
-    QColor stage = colours.color(QPalette::WindowText);
-    stage.setAlphaF(0.18 * 0.4);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(stage);
-    painter.drawRoundedRect(QRectF(0, 0, L::stageW, L::stageH), 8, 8);
-
-    drawWindow(painter, QPointF(L::targetX, L::windowY), colours, 1);
-    if (frame_.overlayOpacity > 0) {
-        painter.save();
-        painter.setOpacity(frame_.overlayOpacity);
+    spriteRatio_ = devicePixelRatioF();
+    background_ = makeSprite(QRectF(0, 0, L::stageW, L::stageH), [&](QPainter& painter) {
+        QColor stage = colours.color(QPalette::WindowText);
+        stage.setAlphaF(0.18 * 0.4);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(stage);
+        painter.drawRoundedRect(QRectF(0, 0, L::stageW, L::stageH), 8, 8);
+        drawWindow(painter, QPointF(L::targetX, L::windowY), colours, 1);
+    });
+    const QRectF target = centred(L::targetX, L::windowY, L::windowW, L::windowH);
+    overlay_ = makeSprite(target, [&](QPainter& painter) {
         QColor tint = colours.color(QPalette::Highlight);
         QColor fill = tint;
         fill.setAlphaF(0.22);
@@ -199,14 +306,83 @@ void GroupDemoAnimation::paintEvent(QPaintEvent*) {
         stroke.setWidthF(1.5);
         painter.setPen(stroke);
         painter.setBrush(fill);
-        painter.drawRoundedRect(centred(L::targetX, L::windowY, L::windowW, L::windowH).adjusted(0.75, 0.75, -0.75, -0.75),
-                                7, 7);
-        painter.restore();
+        painter.drawRoundedRect(target.adjusted(0.75, 0.75, -0.75, -0.75), 7, 7);
+    });
+    // The moving parts, drawn once where the dragged window rests; each
+    // frame places them.
+    GroupDemoFrame rest;
+    rest.draggedX = L::startX;
+    rest.draggedY = L::windowY;
+    const QRectF dragged = draggedBounds(rest);
+    window_ = makeSprite(dragged, [&](QPainter& painter) {
+        drawWindow(painter, QPointF(rest.draggedX, rest.draggedY), colours, 1);
+        drawPointer(painter, QPointF(rest.draggedX + 22 - 5, rest.draggedY - 30 - 7), colours, 1);
+    });
+    bar_ = makeSprite(centred(L::targetX, L::barY, L::windowW + 2, L::barH + 2), [&](QPainter& painter) {
+        drawTabBar(painter, QPointF(L::targetX, L::barY), dark, 1);
+    });
+    const QPointF keycapCentre(L::stageW * 0.5, L::hintY);
+    keycap_ = makeSprite(keycapRect(font(), keycapCentre).adjusted(-2, -2, 2, 3),
+                         [&](QPainter& painter) { drawKeycap(painter, keycapCentre, colours, 1); });
+}
+
+void GroupDemoAnimation::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange ||
+        event->type() == QEvent::StyleChange) {
+        background_ = {};
+        dropUnderlay();
     }
-    drawWindow(painter, QPointF(frame_.draggedX, frame_.draggedY), colours, frame_.draggedOpacity());
-    drawTabBar(painter, QPointF(L::targetX, L::barY + frame_.tabBarOffsetY()), dark, frame_.grouped);
-    drawPointer(painter, QPointF(frame_.draggedX + 22 - 5, frame_.draggedY - 30 - 7), colours, frame_.draggedOpacity());
-    drawKeycap(painter, QPointF(L::stageW * 0.5, L::hintY), colours, frame_.hintOpacity);
+}
+
+void GroupDemoAnimation::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    dropUnderlay();
+}
+
+void GroupDemoAnimation::dropUnderlay() {
+    underlay_ = QPixmap();
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void GroupDemoAnimation::makeUnderlay() {
+    QWidget* parent = parentWidget();
+    if (!parent || !isVisible() || !underlay_.isNull()) return;
+    const qreal ratio = devicePixelRatioF();
+    QPixmap underlay(QSize(static_cast<int>(std::ceil(width() * ratio)), static_cast<int>(std::ceil(height() * ratio))));
+    underlay.setDevicePixelRatio(ratio);
+    underlay.fill(palette().color(QPalette::Window));
+    parent->render(&underlay, QPoint(), QRegion(geometry()), QWidget::DrawWindowBackground);
+    underlay_ = underlay;
+    // Drawn over what the parent shows here, a frame no longer makes the
+    // parent (the section's box and its title) paint again.
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
+}
+
+void GroupDemoAnimation::paintEvent(QPaintEvent*) {
+    if (background_.image.isNull() || spriteRatio_ != devicePixelRatioF()) makeSprites();
+    QPainter painter(this);
+    if (!underlay_.isNull()) {
+        painter.drawPixmap(0, 0, underlay_);
+    } else {
+        QTimer::singleShot(0, this, [this] { makeUnderlay(); });
+    }
+    // Each part is a picture drawn once, placed on whole device pixels, so a
+    // frame is a few plain copies (a moving outline drawn afresh each frame
+    // costs many times more).
+    const qreal ratio = spriteRatio_;
+    const double stageLeft = std::round((width() - L::stageW) / 2 * ratio) / ratio;
+    const auto place = [&](const Sprite& sprite, QPointF offset, double opacity) {
+        if (opacity <= 0) return;
+        const QPointF at = sprite.origin + offset + QPointF(stageLeft, 0);
+        painter.setOpacity(std::min(opacity, 1.0));
+        painter.drawPixmap(QPointF(std::round(at.x() * ratio) / ratio, std::round(at.y() * ratio) / ratio), sprite.image);
+    };
+    place(background_, {}, 1);
+    place(overlay_, {}, frame_.overlayOpacity);
+    place(window_, QPointF(frame_.draggedX - L::startX, frame_.draggedY - L::windowY), frame_.draggedOpacity());
+    place(bar_, QPointF(0, frame_.tabBarOffsetY()), frame_.grouped);
+    place(keycap_, {}, frame_.hintOpacity);
 }
 
 }  // namespace tessaly

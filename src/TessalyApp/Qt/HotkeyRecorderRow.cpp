@@ -27,8 +27,8 @@ HotkeyRecorderRow::HotkeyRecorderRow(const std::string& title, HotkeyRecorder::T
     outer->setContentsMargins(0, 0, 0, 0);
     auto* label = new QLabel(toQString(title), this);
     label->setTextFormat(Qt::PlainText);
-    outer->addWidget(label, 0, Qt::AlignTop);
-    outer->addStretch(1);
+    label->setWordWrap(true);
+    outer->addWidget(label, 1, Qt::AlignTop);
 
     auto* content = new QVBoxLayout();
     content->setSpacing(4);

@@ -1,7 +1,9 @@
 #pragma once
 // The status item: a tray icon with the program's mark and the status menu,
 // rebuilt from the StatusMenuModel each time it is about to open. Right
-// click opens the menu as usual; a left click opens it too.
+// click opens the menu as usual; a left click opens it too. While the
+// program draws the open menu itself (not a StatusNotifier host), Ctrl+,
+// and Ctrl+Q answer there, named in the display language.
 //
 // Without a tray (no StatusNotifier host and no XEmbed tray on the display)
 // the icon waits and docks when a tray appears; the program says once, in
@@ -10,9 +12,12 @@
 //
 // Main thread only, once the QApplication exists.
 #include <QObject>
+#include <QPointer>
+#include <QShortcut>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Platform/Subscription.h"
 #include "Platform/SystemAppearance.h"
@@ -59,6 +64,11 @@ private:
     std::shared_ptr<SystemAppearance> appearance_;
     std::unique_ptr<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    // Whether the program draws the open menu (and so hears its keys).
+    bool answersKeys_;
+    std::vector<QPointer<QShortcut>> keys_;
+    class KeyNames;
+    std::unique_ptr<KeyNames> keyNames_;
     Subscription appearanceObserver_;
 };
 

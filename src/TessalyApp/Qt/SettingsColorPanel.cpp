@@ -7,11 +7,13 @@
 
 #include "TessalyApp/Qt/SettingsWidgets.h"
 #include "TessalyApp/SettingsWindowPlacement.h"
+#include "TessalyCore/L10n.h"
 
 namespace tessaly {
 
 SettingsColorPanel::SettingsColorPanel() : dialog_(std::make_unique<QColorDialog>()) {
     dialog_->setOptions(QColorDialog::DontUseNativeDialog | QColorDialog::NoButtons);
+    dialog_->setWindowTitle(toQString(L10n::color()));
     QObject::connect(dialog_.get(), &QColorDialog::currentColorChanged, dialog_.get(), [this](const QColor& color) {
         if (!owner_ || !onPick_ || !color.isValid()) return;
         const auto receiver = onPick_;

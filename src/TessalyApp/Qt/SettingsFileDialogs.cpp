@@ -27,6 +27,7 @@ void SettingsFileDialogs::chooseFile(bool saving, const std::string& fileName,
     auto* dialog = new QFileDialog(window_);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setWindowTitle(toQString(saving ? L10n::exportSettings() : L10n::importSettings()));
     dialog->setNameFilter(QStringLiteral("JSON (*.json)"));
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();

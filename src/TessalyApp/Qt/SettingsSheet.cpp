@@ -47,6 +47,13 @@ void SettingsSheet::addButtons(const std::string& confirmTitle, std::function<vo
     });
 }
 
-void SettingsSheet::present() { open(); }
+void SettingsSheet::present() {
+    // Wider where the buttons' titles need it (a long "Reset to Default"
+    // beside Cancel and Save), never cutting them.
+    const QMargins margins = layout()->contentsMargins();
+    const int buttons = buttons_->minimumSize().width() + margins.left() + margins.right();
+    if (buttons > width()) setFixedWidth(buttons);
+    open();
+}
 
 }  // namespace tessaly

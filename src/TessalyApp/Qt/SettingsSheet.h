@@ -1,6 +1,6 @@
 #pragma once
 // The frame of the settings window's editor sheets: a window-modal dialog of
-// a fixed width with a headline, the editor's rows, and a button row whose
+// a fixed width (wider where its buttons need it) with a headline, the editor's rows, and a button row whose
 // Cancel (Escape) closes it and whose confirm button (Return) runs the
 // editor's save and closes it. The sheet deletes itself once closed; it
 // holds no settings.

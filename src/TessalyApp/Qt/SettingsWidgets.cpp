@@ -1,5 +1,7 @@
 #include "TessalyApp/Qt/SettingsWidgets.h"
 
+#include <QCheckBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -65,10 +67,49 @@ void SettingsSection::addLabeledRow(const std::string& label, QWidget* field) {
     auto* row = new QHBoxLayout();
     auto* text = new QLabel(toQString(label), this);
     text->setTextFormat(Qt::PlainText);
-    row->addWidget(text);
-    row->addStretch(1);
-    row->addWidget(field);
+    text->setWordWrap(true);
+    row->addWidget(text, 1);
+    row->addWidget(field, 0, Qt::AlignRight | Qt::AlignVCenter);
     rows_->addLayout(row);
+}
+
+namespace {
+
+// Clicks on the title toggle its box, as clicks on a check box's own text do.
+class TitleClicks : public QObject {
+public:
+    TitleClicks(QCheckBox* box, QLabel* title) : QObject(title), box_(box) { title->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease && box_->isEnabled()) {
+            box_->click();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QCheckBox* box_;
+};
+
+}  // namespace
+
+QWidget* wrappingCheckBoxRow(QCheckBox* box, const std::string& title, QWidget* parent) {
+    auto* row = new QWidget(parent);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    box->setParent(row);
+    box->setText(QString());
+    box->setAccessibleName(toQString(title));
+    layout->addWidget(box, 0, Qt::AlignTop);
+    auto* label = new QLabel(toQString(title), row);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setBuddy(box);
+    new TitleClicks(box, label);
+    layout->addWidget(label, 1);
+    return row;
 }
 
 ColorSwatch::ColorSwatch(const TabColor& color, int diameter, QWidget* parent)

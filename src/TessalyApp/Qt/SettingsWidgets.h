@@ -13,6 +13,7 @@
 #include "TessalyCore/TabColor.h"
 
 class QBoxLayout;
+class QCheckBox;
 class QPainter;
 class QVBoxLayout;
 
@@ -44,13 +45,19 @@ QString menuText(std::string_view text);
 // when marked, a ring 2 points outside it in `ring`'s colour.
 void drawColorSwatch(QPainter& painter, const QRectF& circle, const TabColor& color, bool marked, const QColor& ring);
 
+// A check box whose title wraps (a QCheckBox's own text never does): the
+// box, then the title as a wrapping label that toggles the box when
+// clicked. The box keeps the title as its accessible name.
+QWidget* wrappingCheckBoxRow(QCheckBox* box, const std::string& title, QWidget* parent = nullptr);
+
 // One section of a grouped form: a titled box with a vertical layout.
 class SettingsSection : public QGroupBox {
     Q_OBJECT
 public:
     explicit SettingsSection(const std::string& title, QWidget* parent = nullptr);
     QVBoxLayout& rows() { return *rows_; }
-    // A row with a label on the left and `field` on the right.
+    // A row with a label on the left and `field` on the right; the label
+    // wraps when the field leaves it too little room.
     void addLabeledRow(const std::string& label, QWidget* field);
 
 private:

@@ -67,7 +67,10 @@ SettingsWindowController::SettingsWindowController(SettingsStore& store, Setting
 
     auto window = std::make_unique<Window>();
     window->setWindowTitle(toQString(L10n::settingsWindowTitle()));
-    window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // An ordinary window with the usual buttons: window managers that honour
+    // the Motif hints (icewm) minimise only what offers a minimise button.
+    window->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     auto* layout = new QVBoxLayout(window.get());
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new SettingsView(*model_, colorPanel_.get(), options_.checkForUpdates, window.get());

@@ -43,7 +43,7 @@ TabBarSettingsTab::TabBarSettingsTab(SettingsModel& model, SettingsColorPanel* c
       minus_(stepButton(QStringLiteral("−"), this)),
       plus_(stepButton(QStringLiteral("+"), this)),
       resetHeight_(new QPushButton(toQString(L10n::resetToDefault()), this)),
-      badges_(new QCheckBox(toQString(L10n::showTabBadges()), this)),
+      badges_(new QCheckBox(this)),
       badgeColor_(new QPushButton(this)),
       badgeSwatch_(new ColorSwatch(model.tabBadgeColor(), 14, badgeColor_)),
       nextRow_(new HotkeyRecorderRow(L10n::nextTab(), HotkeyRecorder::Target::nextTab, model, this)),
@@ -79,8 +79,8 @@ TabBarSettingsTab::TabBarSettingsTab(SettingsModel& model, SettingsColorPanel* c
     bar->rows().addLayout(opacityColumn);
 
     auto* heightRow = new QHBoxLayout();
-    heightRow->addWidget(heightLabel_);
-    heightRow->addStretch(1);
+    heightLabel_->setWordWrap(true);
+    heightRow->addWidget(heightLabel_, 1);
     auto* steps = new QHBoxLayout();
     steps->setSpacing(0);
     steps->addWidget(minus_);
@@ -91,7 +91,7 @@ TabBarSettingsTab::TabBarSettingsTab(SettingsModel& model, SettingsColorPanel* c
     page->addWidget(bar);
 
     auto* notifications = new SettingsSection(L10n::notificationSection(), this);
-    notifications->rows().addWidget(badges_);
+    notifications->rows().addWidget(wrappingCheckBoxRow(badges_, L10n::showTabBadges(), this));
     notifications->rows().addWidget(settingsHint(L10n::showTabBadgesHelp(), HintStyle::secondary, this));
     auto* badgeLayout = new QHBoxLayout(badgeColor_);
     badgeLayout->setContentsMargins(8, 2, 8, 2);

@@ -69,6 +69,7 @@ TEST(QtGroupNameDialog, AnswersOnceWithTheTrimmedNameOrCancelled) {
     dialog.open(std::nullopt, record);
     ASSERT_TRUE(dialog.isOpen());
     EXPECT_EQ(dialog.messageLabel().text(), QStringLiteral("Name Group"));
+    EXPECT_EQ(dialog.window()->windowTitle(), QStringLiteral("Name Group"));  // not the program's file name
     EXPECT_EQ(dialog.messageLabel().textFormat(), Qt::PlainText);
     EXPECT_EQ(dialog.field().text(), QString());
     EXPECT_EQ(dialog.field().placeholderText(), QStringLiteral("Group name"));
@@ -80,6 +81,7 @@ TEST(QtGroupNameDialog, AnswersOnceWithTheTrimmedNameOrCancelled) {
 
     dialog.open(std::string("<b>Work</b>"), record);
     EXPECT_EQ(dialog.messageLabel().text(), QStringLiteral("Rename Group"));
+    EXPECT_EQ(dialog.window()->windowTitle(), QStringLiteral("Rename Group"));
     EXPECT_EQ(dialog.hintLabel().text(), QStringLiteral("Leave it blank to remove the name."));
     EXPECT_EQ(dialog.field().text(), QStringLiteral("<b>Work</b>"));
     dialog.field().setText(QStringLiteral("changed"));

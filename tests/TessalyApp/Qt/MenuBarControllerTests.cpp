@@ -1,6 +1,8 @@
 #include "TessalyApp/Qt/MenuBarController.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTest>
 #include <QImage>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -86,12 +88,35 @@ TEST_F(MenuBarControllerTests, TheMenuIsRebuiltEachTimeItOpensWithForeignTextKep
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->toolTip(), "Bring this group to the front (switches workspace if needed)");
     EXPECT_FALSE(find(items, "Groups")->isEnabled());
+    // The menu is drawn here (no StatusNotifier host): its rows name their keys.
     EXPECT_EQ(find(items, "Settings…")->shortcut(), QKeySequence("Ctrl+,"));
     EXPECT_TRUE(controller.menu().toolTipsVisible());
 
     row->trigger();
     find(items, "Quit Tessaly")->trigger();
     EXPECT_EQ(calls, (std::vector<std::string>{"will open", "will open", "focus " + id.uuidString(), "quit"}));
+}
+
+TEST_F(MenuBarControllerTests, TheOpenMenuAnswersItsKeysNamedInTheDisplayLanguage) {
+    L10n::ScopedLanguageForTesting german{AppLanguage::german};
+    actions.onOpenSettings = [this] { calls.push_back("settings"); };
+    MenuBarController controller(actions);
+    QMenu& menu = controller.menu();
+    menu.popup(QPoint(40, 40));
+    const auto items = open(controller);
+    ASSERT_TRUE(menu.isVisible());
+    EXPECT_EQ(find(items, "Tessaly beenden")->shortcut().toString(QKeySequence::NativeText), "Strg+Q");
+    QTest::keyClick(&menu, Qt::Key_Comma, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(calls.back(), "settings");
+    EXPECT_FALSE(menu.isVisible());  // chosen: the menu closed
+    // Closed, the menu hears nothing.
+    calls.clear();
+    QTest::keyClick(&menu, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(calls.empty());
+    menu.popup(QPoint(40, 40));
+    QTest::keyClick(&menu, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(calls, (std::vector<std::string>{"will open", "quit"}));
 }
 
 TEST_F(MenuBarControllerTests, WithoutATraySaysSoOnceAndStillOffersTheRows) {

@@ -12,7 +12,9 @@
 
 #include "Platform/ManualMainExecutor.h"
 #include "Platform/UserDefaults.h"
+#include "TessalyApp/Qt/GroupDemoAnimation.h"
 #include "TessalyApp/Qt/HotkeyRecorderRow.h"
+#include "TessalyApp/Qt/HowToSettingsTab.h"
 #include "TessalyApp/Qt/SettingsView.h"
 #include "TessalyApp/Qt/SettingsWindowController.h"
 #include "TessalyApp/Qt/TabBarSettingsTab.h"
@@ -75,6 +77,41 @@ TESSALY_QT_X11_TEST(SettingsDesktop, ComesToTheFrontFloatsBrieflyAndRecordsRealK
         return now && now->desktop == 1u && windows.activeWindow() == again;
     })) << "on the desktop in view and focused";
     EXPECT_TRUE(waitUntil([&] { return windows.read(again)->state.above; })) << "floating again";
+}
+
+TESSALY_QT_X11_TEST(SettingsDesktop, TheHowToPictureStopsOnAnotherDesktopAndWhileMinimised) {
+    auto& windows = desktop().windows();
+    SettingsStore store(std::make_shared<InMemoryUserDefaults>());
+    auto main = std::make_shared<ManualMainExecutor>();
+    SettingsWindowController controller(store, {}, main, {});
+    controller.model().setSelectedCategory(SettingsCategory::howTo);
+    controller.show();
+    auto* page = dynamic_cast<HowToSettingsTab*>(controller.view().currentPage());
+    ASSERT_NE(page, nullptr);
+    GroupDemoAnimation& demo = page->demo();
+    const auto id = static_cast<xcb_window_t>(controller.window().windowHandle()->winId());
+    ASSERT_TRUE(waitUntil([&] { return windows.activeWindow() == id && demo.isAnimating(); }));
+    // An ordinary window once it has had the focus for a while.
+    ASSERT_TRUE(waitUntil([&] { return controller.window().isActiveWindow(); }));
+    main->advance(SettingsWindowController::keyFloatSeconds);
+    ASSERT_TRUE(waitUntil([&] { return !windows.read(id)->state.above; }));
+
+    // The user goes to the other desktop: the window is out of view. (Each
+    // request is sent by waiting on the desktop's own connection.)
+    const std::uint32_t here = windows.currentDesktop().value_or(0), other = 1 - here;
+    ASSERT_TRUE(windows.switchToDesktop(other));
+    ASSERT_TRUE(desktop().waitUntil([&] { return windows.read(id) && !windows.read(id)->viewable; }));
+    EXPECT_TRUE(waitUntil([&] { return !demo.isAnimating(); })) << "still playing on another desktop";
+    ASSERT_TRUE(windows.switchToDesktop(here));
+    ASSERT_TRUE(desktop().waitUntil([&] { return windows.read(id) && windows.read(id)->viewable; }));
+    EXPECT_TRUE(waitUntil([&] { return demo.isAnimating(); })) << "not playing once back";
+
+    ASSERT_TRUE(windows.minimize(id));
+    ASSERT_TRUE(desktop().waitUntil([&] { return windows.read(id) && windows.read(id)->iconic; }));
+    EXPECT_TRUE(waitUntil([&] { return !demo.isAnimating(); })) << "still playing while minimised";
+    ASSERT_TRUE(windows.activate(id));
+    ASSERT_TRUE(desktop().waitUntil([&] { return windows.read(id) && windows.read(id)->viewable; }));
+    EXPECT_TRUE(waitUntil([&] { return demo.isAnimating(); })) << "not playing once restored";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QExposeEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -297,26 +298,67 @@ TEST_F(SettingsPagesTest, PaletteSwatchKeepsItsMarkAfterAClickAndBadTextIsFlagge
     panel.orderOut();
 }
 
-TEST_F(SettingsPagesTest, TheDemonstrationPlaysOnlyWhileShownAndStandsStillWithReducedMotion) {
+TEST_F(SettingsPagesTest, TheDemonstrationPlaysOnlyWhileInViewAndDrawsOnlyWhatMoves) {
     HowToSettingsTab page;
     double now = 0;
+    bool exposed = true;
     GroupDemoAnimation& demo = page.demo();
     demo.elapsed = [&] { return now; };
     page.show();
-    EXPECT_TRUE(demo.isAnimating());
-    now = 5.0;
+    QApplication::processEvents();
+    ASSERT_TRUE(demo.isAnimating());
+    // At rest the picture waits for its first step without drawing.
+    EXPECT_GE(demo.nextTickIn(), 950);
+
+    // One whole cycle, tick by tick: at most frameRate frames a second, only
+    // while something moves (about 3.2 s a cycle), each repainting less than
+    // the stage.
+    const QRect stage(static_cast<int>((demo.width() - GroupDemoLayout::stageW) / 2), 0,
+                      static_cast<int>(GroupDemoLayout::stageW), static_cast<int>(GroupDemoLayout::stageH));
+    int ticks = 0, repaints = 0;
+    double drawnPixels = 0;
+    while (now < GroupDemoTimeline::cycleDuration) {
+        EXPECT_GE(demo.nextTickIn(), 1000 / GroupDemoAnimation::frameRate);
+        now += demo.nextTickIn() / 1000.0;
+        demo.tick();
+        ++ticks;
+        if (demo.lastRepaint().isEmpty()) continue;
+        ++repaints;
+        const QRect bounds = demo.lastRepaint().boundingRect();
+        EXPECT_TRUE(stage.adjusted(-1, -1, 1, 1).contains(bounds)) << now;
+        drawnPixels += static_cast<double>(bounds.width()) * bounds.height();
+    }
+    constexpr int rate = GroupDemoAnimation::frameRate;
+    EXPECT_LE(ticks, 3.3 * rate + 8);
+    EXPECT_GE(repaints, 2.5 * rate);
+    EXPECT_LT(drawnPixels / repaints, 0.45 * stage.width() * stage.height());
+
+    // Out of view (on another desktop): it stops; back in view, it plays on.
+    demo.isExposed = [&] { return exposed; };
+    exposed = false;
     demo.tick();
-    EXPECT_GT(demo.currentFrame().grouped, 0.99);
+    EXPECT_FALSE(demo.isAnimating());
+    exposed = true;
+    QExposeEvent shownAgain(QRegion(page.rect()));
+    QApplication::sendEvent(page.windowHandle(), &shownAgain);
+    EXPECT_TRUE(demo.isAnimating());
+    demo.isExposed = nullptr;
+
+    // Minimised: stopped; restored: from the start.
+    page.showMinimized();
+    QApplication::processEvents();
+    EXPECT_FALSE(demo.isAnimating());
+    now = 0;
+    page.showNormal();
+    QApplication::processEvents();
+    EXPECT_TRUE(demo.isAnimating());
+    EXPECT_EQ(demo.currentFrame().draggedX, GroupDemoLayout::startX);
+
     page.hide();
     EXPECT_FALSE(demo.isAnimating());
-    // Shown again: from the start.
-    now = 0;
-    page.show();
-    EXPECT_EQ(demo.currentFrame().draggedX, GroupDemoLayout::startX);
-    EXPECT_EQ(demo.currentFrame().grouped, 0);
-    page.hide();
     demo.reduceMotion = [] { return true; };
     page.show();
+    QApplication::processEvents();
     EXPECT_FALSE(demo.isAnimating());
     EXPECT_EQ(demo.currentFrame().grouped, 1);
 }
