@@ -128,6 +128,41 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
     return true;
 }
 
+bool GroupSession::holdForMaximizeState(const TabGroup& group, WindowID from, const Rect& frame) {
+    if (confinedToDropHost(frame, std::nullopt) == frame) return false;
+    // Confined at once, the window would get a frame of ours on top of the
+    // maximise (and keep it, still maximised), and the others would be
+    // sent after a step of it.
+    heldFrames_[group.id] = HeldFrame{
+        from, frame,
+        services_.platform.mainExecutor->schedule(maximizeStepsWait,
+                                                  guarded([this, id = group.id] { adoptHeldFrame(id); }))};
+    return true;
+}
+
+void GroupSession::adoptHeldFrame(const Uuid& groupID) {
+    const auto found = heldFrames_.find(groupID);
+    if (found == heldFrames_.end()) return;
+    const WindowID from = found->second.windowID;
+    const Rect frame = found->second.frame;
+    heldFrames_.erase(found);
+    const auto group = engine_->group(groupID);
+    if (!group || group->activeWindowID != from || !group->isUsable(from)) return;
+    if (isGestureActive(groupID) || settleState_.isSettling(now()) || reportedMaximized(from).any()) return;
+    if (isLeftButtonDown()) {
+        deferAdoptUntilPointerRelease(groupID);
+        return;
+    }
+    adoptOrRestoreZoom(frame, from, *group);
+    publishFollow();
+}
+
+bool GroupSession::isBeingMaximizedWithGroup(const TabGroup& group, MaximizedAxes reported) const {
+    if (!isWindowManagerMaximized(group)) return false;
+    const ZoomRecord& record = zoomRecords_.at(group.id);
+    return reported != record.windowManagerAxes && now() - record.recordedAt < maximizeStepsWait;
+}
+
 std::optional<Rect> GroupSession::maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized) const {
     const auto host = WindowPlacement::hostScreen(frame, screens());
     if (!host) return std::nullopt;

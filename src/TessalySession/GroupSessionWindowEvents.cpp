@@ -60,6 +60,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     if (settleState_.isSettling(at)) return;
 
     if (id == group->activeWindowID) {
+        heldFrames_.erase(group->id);  // this report takes the place of one held
         // The window manager maximising or restoring the window is no drag:
         // it is followed at once, also with the button held (a double
         // click on the title bar).
@@ -68,6 +69,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
             deferAdoptUntilPointerRelease(group->id);
             return;
         }
+        if (holdForMaximizeState(*group, id, event.frame)) return;
         // The platform may have moved the other members already.
         const MemberFollow::Adoption adoption(services_.platform.memberFollow, id);
         adoptOrRestoreZoom(event.frame, id, *group);
@@ -82,6 +84,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     // Maximised with its group, the window manager holds it there (its
     // frame may differ from the group's by borders it hides).
     if (event.maximized.any() && isWindowManagerMaximized(*group)) return;
+    if (isBeingMaximizedWithGroup(*group, event.maximized)) return;
     snapBack(*group, id, event.frame, event.maximized);
 }
 
