@@ -237,7 +237,8 @@ public:
     bool holdForMaximizeState(const TabGroup& group, WindowID from, const Rect& frame);
     void adoptHeldFrame(const Uuid& groupID);
     // The member was asked to be maximised with its group a moment ago and
-    // does not report that state yet: the window manager is on its way.
+    // does not report that state yet, or to be restored with it and still
+    // reports it: the window manager is on its way.
     bool isBeingMaximizedWithGroup(const TabGroup& group, MaximizedAxes reported) const;
 
     // ---- Members moved by the platform (GroupSessionFollow.cpp) ----

@@ -120,6 +120,9 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
         trace("restored by the window manager: " + std::to_string(from) + " frame=" + frameLog(frame));
         zoomRecords_[group.id] = record->restored(at);
     }
+    // A frame in the bar's room is no frame to go back to: a step of the
+    // next maximise (its state comes last), or one to be confined.
+    if (!(confinedToDropHost(frame, std::nullopt) == frame)) return false;
     // While the window manager puts the window back (its size and its place
     // may come one after the other), where it is is the group frame, as it
     // is: nothing is set on the window.
@@ -158,9 +161,16 @@ void GroupSession::adoptHeldFrame(const Uuid& groupID) {
 }
 
 bool GroupSession::isBeingMaximizedWithGroup(const TabGroup& group, MaximizedAxes reported) const {
-    if (!isWindowManagerMaximized(group)) return false;
-    const ZoomRecord& record = zoomRecords_.at(group.id);
-    return reported != record.windowManagerAxes && now() - record.recordedAt < maximizeStepsWait;
+    const auto found = zoomRecords_.find(group.id);
+    if (found == zoomRecords_.end() || !found->second.windowManagerAxes.any()) return false;
+    const ZoomRecord& record = found->second;
+    const double at = now();
+    if (isWindowManagerMaximized(group)) {
+        return reported != record.windowManagerAxes && at - record.recordedAt < maximizeStepsWait;
+    }
+    // Restored with its group: still maximised, it is being put back in
+    // steps too (its frame is written once it has left the state).
+    return reported.any() && record.restoredAt && at - *record.restoredAt < maximizeStepsWait;
 }
 
 std::optional<Rect> GroupSession::maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized) const {
