@@ -132,6 +132,8 @@ public:
     // How long a window manager may take over a maximise it makes in steps
     // (fluxbox: the height, then the width, then the state).
     static constexpr double maximizeStepsWait = 0.3;
+    static constexpr double strayQuietPeriod = 0.25;
+    static constexpr double maximizeStrayWindow = 2.0;
     static constexpr double dragTickInterval = 1.0 / 30;
     static constexpr double panelUpdateInterval = 1.0 / 120;
     static constexpr double liveFollowResyncDelay = 0.1;
@@ -240,6 +242,13 @@ public:
     // does not report that state yet, or to be restored with it and still
     // reports it: the window manager is on its way.
     bool isBeingMaximizedWithGroup(const TabGroup& group, MaximizedAxes reported) const;
+    // Just after the window manager maximised or restored the group, a
+    // member that strays (a GTK window easing its shadow margins in and
+    // resizing itself to them) is sent back once its reports have stopped
+    // for `strayQuietPeriod`, with the frame it has then. True when the
+    // report waits so.
+    bool holdStrayUntilQuiet(const TabGroup& group, WindowID windowID, const Rect& frame);
+    void snapBackQuietStray(const Uuid& groupID, WindowID windowID);
 
     // ---- Members moved by the platform (GroupSessionFollow.cpp) ----
     FollowSnapshot followSnapshot() const;
@@ -631,6 +640,7 @@ private:
         Subscription timer;
     };
     std::map<Uuid, HeldFrame> heldFrames_;
+    std::unordered_map<WindowID, Subscription> quietStrays_;  // members waiting to be still
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;
     std::set<Uuid> pointerSettlePending_;

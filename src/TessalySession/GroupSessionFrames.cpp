@@ -173,6 +173,32 @@ bool GroupSession::isBeingMaximizedWithGroup(const TabGroup& group, MaximizedAxe
     return reported.any() && record.restoredAt && at - *record.restoredAt < maximizeStepsWait;
 }
 
+bool GroupSession::holdStrayUntilQuiet(const TabGroup& group, WindowID windowID, const Rect& frame) {
+    const auto found = zoomRecords_.find(group.id);
+    if (found == zoomRecords_.end() || !found->second.windowManagerAxes.any()) return false;
+    const ZoomRecord& record = found->second;
+    if (now() - record.restoredAt.value_or(record.recordedAt) >= maximizeStrayWindow) return false;
+    if (FrameLanding::isLanded(frame, group.frame, resyncVerifyTolerance, sizeIncrements(windowID))) return false;
+    // Every report starts the wait afresh.
+    quietStrays_[windowID] = services_.platform.mainExecutor->schedule(
+        strayQuietPeriod, guarded([this, groupID = group.id, windowID] { snapBackQuietStray(groupID, windowID); }));
+    return true;
+}
+
+void GroupSession::snapBackQuietStray(const Uuid& groupID, WindowID windowID) {
+    quietStrays_.erase(windowID);
+    windowSystem_->readFrame(windowID, guarded([this, groupID, windowID](std::optional<Rect> frame) {
+        if (!frame) return;
+        const auto group = engine_->group(groupID);
+        if (!group || !group->contains(windowID) || group->activeWindowID == windowID || !group->isUsable(windowID)) {
+            return;
+        }
+        if (isGestureActive(groupID) || settleState_.isSettling(now())) return;
+        snapBack(*group, windowID, *frame, reportedMaximized(windowID));
+        publishFollow();
+    }));
+}
+
 std::optional<Rect> GroupSession::maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized) const {
     const auto host = WindowPlacement::hostScreen(frame, screens());
     if (!host) return std::nullopt;

@@ -14,6 +14,7 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
     std::visit(Overloaded{
                    [&](const E::WindowDestroyed& e) {
                        snapBackBudget_.forget(e.windowID);
+                       quietStrays_.erase(e.windowID);
                        maximizedMembers_.erase(e.windowID);
                        if (engine_->group(e.windowID) && repointToSurvivingNativeTabSibling(e.windowID)) return;
                        engine_->handleWindowDestroyed(e.windowID);
@@ -85,6 +86,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     // frame may differ from the group's by borders it hides).
     if (event.maximized.any() && isWindowManagerMaximized(*group)) return;
     if (isBeingMaximizedWithGroup(*group, event.maximized)) return;
+    if (holdStrayUntilQuiet(*group, id, event.frame)) return;
     snapBack(*group, id, event.frame, event.maximized);
 }
 
