@@ -133,6 +133,7 @@ public:
     // (fluxbox: the height, then the width, then the state).
     static constexpr double maximizeStepsWait = 0.3;
     static constexpr double strayQuietPeriod = 0.25;
+    static constexpr double quietStrayTolerance = 1.0;
     static constexpr double maximizeStrayWindow = 2.0;
     static constexpr double dragTickInterval = 1.0 / 30;
     static constexpr double panelUpdateInterval = 1.0 / 120;
@@ -238,15 +239,12 @@ public:
     // window takes its place). True when the frame waits.
     bool holdForMaximizeState(const TabGroup& group, WindowID from, const Rect& frame);
     void adoptHeldFrame(const Uuid& groupID);
-    // The member was asked to be maximised with its group a moment ago and
-    // does not report that state yet, or to be restored with it and still
-    // reports it: the window manager is on its way.
-    bool isBeingMaximizedWithGroup(const TabGroup& group, MaximizedAxes reported) const;
     // Just after the window manager maximised or restored the group, a
-    // member that strays (a GTK window easing its shadow margins in and
+    // member that strays (on its way there in the window manager's steps,
+    // with its state last; a GTK window easing its shadow margins in and
     // resizing itself to them) is sent back once its reports have stopped
-    // for `strayQuietPeriod`, with the frame it has then. True when the
-    // report waits so.
+    // for `strayQuietPeriod`, with the frame it has then, also when it is
+    // off by less than a send-back minds. True when the report waits so.
     bool holdStrayUntilQuiet(const TabGroup& group, WindowID windowID, const Rect& frame);
     void snapBackQuietStray(const Uuid& groupID, WindowID windowID);
 

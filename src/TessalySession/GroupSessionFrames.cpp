@@ -160,25 +160,12 @@ void GroupSession::adoptHeldFrame(const Uuid& groupID) {
     publishFollow();
 }
 
-bool GroupSession::isBeingMaximizedWithGroup(const TabGroup& group, MaximizedAxes reported) const {
-    const auto found = zoomRecords_.find(group.id);
-    if (found == zoomRecords_.end() || !found->second.windowManagerAxes.any()) return false;
-    const ZoomRecord& record = found->second;
-    const double at = now();
-    if (isWindowManagerMaximized(group)) {
-        return reported != record.windowManagerAxes && at - record.recordedAt < maximizeStepsWait;
-    }
-    // Restored with its group: still maximised, it is being put back in
-    // steps too (its frame is written once it has left the state).
-    return reported.any() && record.restoredAt && at - *record.restoredAt < maximizeStepsWait;
-}
-
 bool GroupSession::holdStrayUntilQuiet(const TabGroup& group, WindowID windowID, const Rect& frame) {
     const auto found = zoomRecords_.find(group.id);
     if (found == zoomRecords_.end() || !found->second.windowManagerAxes.any()) return false;
     const ZoomRecord& record = found->second;
     if (now() - record.restoredAt.value_or(record.recordedAt) >= maximizeStrayWindow) return false;
-    if (FrameLanding::isLanded(frame, group.frame, resyncVerifyTolerance, sizeIncrements(windowID))) return false;
+    if (FrameLanding::isLanded(frame, group.frame, quietStrayTolerance, sizeIncrements(windowID))) return false;
     // Every report starts the wait afresh.
     quietStrays_[windowID] = services_.platform.mainExecutor->schedule(
         strayQuietPeriod, guarded([this, groupID = group.id, windowID] { snapBackQuietStray(groupID, windowID); }));
@@ -194,6 +181,15 @@ void GroupSession::snapBackQuietStray(const Uuid& groupID, WindowID windowID) {
             return;
         }
         if (isGestureActive(groupID) || settleState_.isSettling(now())) return;
+        if (reportedMaximized(windowID).any() && isWindowManagerMaximized(*group)) return;
+        // Still a few points off (where a send-back would count it landed):
+        // once more, so that what it shows is the group's frame.
+        const Size increments = sizeIncrements(windowID);
+        if (!FrameLanding::isLanded(*frame, group->frame, quietStrayTolerance, increments) &&
+            FrameLanding::isLanded(*frame, group->frame, resyncVerifyTolerance, increments)) {
+            windowSystem_->setFrame(group->frame, windowID);
+            return;
+        }
         snapBack(*group, windowID, *frame, reportedMaximized(windowID));
         publishFollow();
     }));

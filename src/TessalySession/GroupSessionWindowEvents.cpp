@@ -76,6 +76,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
         adoptOrRestoreZoom(event.frame, id, *group);
         return;
     }
+    quietStrays_.erase(id);  // this report takes the place of one waiting
     // A window manager that raises a window it maximises or restores
     // (metacity, marco) has put the member in front of the active one: that
     // one comes back to the front.
@@ -85,7 +86,6 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     // Maximised with its group, the window manager holds it there (its
     // frame may differ from the group's by borders it hides).
     if (event.maximized.any() && isWindowManagerMaximized(*group)) return;
-    if (isBeingMaximizedWithGroup(*group, event.maximized)) return;
     if (holdStrayUntilQuiet(*group, id, event.frame)) return;
     snapBack(*group, id, event.frame, event.maximized);
 }
