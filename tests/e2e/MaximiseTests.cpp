@@ -337,7 +337,8 @@ TEST_P(MaximiseTest, ADoubleClickOnTheBarMaximisesAndRestoresATerminal) {
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, MaximiseTest,
                          ::testing::Values(test::X11WindowManager::openbox, test::X11WindowManager::xfwm4,
-                                           test::X11WindowManager::fluxbox, test::X11WindowManager::icewm, test::X11WindowManager::metacity,
+                                           test::X11WindowManager::fluxbox, test::X11WindowManager::icewm,
+                                           test::X11WindowManager::metacity,
                                            test::X11WindowManager::marco),
                          test::X11WindowManagerName());
 
