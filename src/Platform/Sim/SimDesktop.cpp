@@ -671,7 +671,8 @@ void SimDesktop::setMaximizesInSteps(double delay) {
             if (!alive) return;
             // Unless something else took the window out of its normal state meanwhile.
             change(*alive, [&] {
-                if (SimWindow* w = alive->findWindow(id); w && !w->maximized.any()) alive->finishMaximize(*w, axes, target);
+                SimWindow* w = alive->findWindow(id);
+                if (w && !w->maximized.any()) alive->finishMaximize(*w, axes, target);
             });
         });
     };
