@@ -129,6 +129,12 @@ public:
     static constexpr float windowListTimeout = 1.0f;
     static constexpr double frameVerifyDelay = 0.5;
     static constexpr double zoomMinInterval = 0.5;
+    // How long a window manager may take over a maximise it makes in steps
+    // (fluxbox: the height, then the width, then the state).
+    static constexpr double maximizeStepsWait = 0.3;
+    static constexpr double strayQuietPeriod = 0.25;
+    static constexpr double quietStrayTolerance = 1.0;
+    static constexpr double maximizeStrayWindow = 2.0;
     static constexpr double dragTickInterval = 1.0 / 30;
     static constexpr double panelUpdateInterval = 1.0 / 120;
     static constexpr double liveFollowResyncDelay = 0.1;
@@ -226,6 +232,21 @@ public:
     // another window's native tabs; null to drive the member itself.
     AXWindowRef visibleDriveWindow(const TabGroup& group);
     void deferAdoptUntilPointerRelease(const Uuid& groupID);
+    // The active member reports a frame that would have to be confined,
+    // without the window manager's maximised state: a window manager that
+    // maximises in steps publishes the state last. The frame is adopted
+    // once it has had `maximizeStepsWait` to do so (a later report of the
+    // window takes its place). True when the frame waits.
+    bool holdForMaximizeState(const TabGroup& group, WindowID from, const Rect& frame);
+    void adoptHeldFrame(const Uuid& groupID);
+    // Just after the window manager maximised or restored the group, a
+    // member that strays (on its way there in the window manager's steps,
+    // with its state last; a GTK window easing its shadow margins in and
+    // resizing itself to them) is sent back once its reports have stopped
+    // for `strayQuietPeriod`, with the frame it has then, also when it is
+    // off by less than a send-back minds. True when the report waits so.
+    bool holdStrayUntilQuiet(const TabGroup& group, WindowID windowID, const Rect& frame);
+    void snapBackQuietStray(const Uuid& groupID, WindowID windowID);
 
     // ---- Members moved by the platform (GroupSessionFollow.cpp) ----
     FollowSnapshot followSnapshot() const;
@@ -610,6 +631,14 @@ private:
     };
     std::map<Uuid, StackingLook> stackingLooks_;
     std::unordered_map<WindowID, MaximizedAxes> maximizedMembers_;  // only the maximised ones
+    // Frames of active members waiting for a maximised state (see holdForMaximizeState).
+    struct HeldFrame {
+        WindowID windowID = 0;
+        Rect frame;
+        Subscription timer;
+    };
+    std::map<Uuid, HeldFrame> heldFrames_;
+    std::unordered_map<WindowID, Subscription> quietStrays_;  // members waiting to be still
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;
     std::set<Uuid> pointerSettlePending_;

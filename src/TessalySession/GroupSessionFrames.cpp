@@ -121,12 +121,79 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
         trace("restored by the window manager: " + std::to_string(from) + " frame=" + frameLog(frame));
         zoomRecords_[group.id] = record->restored(at);
     }
+    // A frame in the bar's room is no frame to go back to: a step of the
+    // next maximise (its state comes last), or one to be confined.
+    if (!(confinedToDropHost(frame, std::nullopt) == frame)) return false;
     // While the window manager puts the window back (its size and its place
     // may come one after the other), where it is is the group frame, as it
     // is: nothing is set on the window.
     engine_->commitGroupFrame(frame, from, false);
     publishFollow();
     return true;
+}
+
+bool GroupSession::holdForMaximizeState(const TabGroup& group, WindowID from, const Rect& frame) {
+    if (confinedToDropHost(frame, std::nullopt) == frame) return false;
+    // Confined at once, the window would get a frame of ours on top of the
+    // maximise (and keep it, still maximised), and the others would be
+    // sent after a step of it.
+    heldFrames_[group.id] = HeldFrame{
+        from, frame,
+        services_.platform.mainExecutor->schedule(maximizeStepsWait,
+                                                  guarded([this, id = group.id] { adoptHeldFrame(id); }))};
+    return true;
+}
+
+void GroupSession::adoptHeldFrame(const Uuid& groupID) {
+    const auto found = heldFrames_.find(groupID);
+    if (found == heldFrames_.end()) return;
+    const WindowID from = found->second.windowID;
+    const Rect frame = found->second.frame;
+    heldFrames_.erase(found);
+    const auto group = engine_->group(groupID);
+    if (!group || group->activeWindowID != from || !group->isUsable(from)) return;
+    if (isGestureActive(groupID) || settleState_.isSettling(now()) || reportedMaximized(from).any()) return;
+    if (isLeftButtonDown()) {
+        deferAdoptUntilPointerRelease(groupID);
+        return;
+    }
+    adoptOrRestoreZoom(frame, from, *group);
+    publishFollow();
+}
+
+bool GroupSession::holdStrayUntilQuiet(const TabGroup& group, WindowID windowID, const Rect& frame) {
+    const auto found = zoomRecords_.find(group.id);
+    if (found == zoomRecords_.end() || !found->second.windowManagerAxes.any()) return false;
+    const ZoomRecord& record = found->second;
+    if (now() - record.restoredAt.value_or(record.recordedAt) >= maximizeStrayWindow) return false;
+    if (FrameLanding::isLanded(frame, group.frame, quietStrayTolerance, sizeIncrements(windowID))) return false;
+    // Every report starts the wait afresh.
+    quietStrays_[windowID] = services_.platform.mainExecutor->schedule(
+        strayQuietPeriod, guarded([this, groupID = group.id, windowID] { snapBackQuietStray(groupID, windowID); }));
+    return true;
+}
+
+void GroupSession::snapBackQuietStray(const Uuid& groupID, WindowID windowID) {
+    quietStrays_.erase(windowID);
+    windowSystem_->readFrame(windowID, guarded([this, groupID, windowID](std::optional<Rect> frame) {
+        if (!frame) return;
+        const auto group = engine_->group(groupID);
+        if (!group || !group->contains(windowID) || group->activeWindowID == windowID || !group->isUsable(windowID)) {
+            return;
+        }
+        if (isGestureActive(groupID) || settleState_.isSettling(now())) return;
+        if (reportedMaximized(windowID).any() && isWindowManagerMaximized(*group)) return;
+        // Still a few points off (where a send-back would count it landed):
+        // once more, so that what it shows is the group's frame.
+        const Size increments = sizeIncrements(windowID);
+        if (!FrameLanding::isLanded(*frame, group->frame, quietStrayTolerance, increments) &&
+            FrameLanding::isLanded(*frame, group->frame, resyncVerifyTolerance, increments)) {
+            windowSystem_->setFrame(group->frame, windowID);
+            return;
+        }
+        snapBack(*group, windowID, *frame, reportedMaximized(windowID));
+        publishFollow();
+    }));
 }
 
 std::optional<Rect> GroupSession::maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized) const {

@@ -14,6 +14,7 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
     std::visit(Overloaded{
                    [&](const E::WindowDestroyed& e) {
                        snapBackBudget_.forget(e.windowID);
+                       quietStrays_.erase(e.windowID);
                        maximizedMembers_.erase(e.windowID);
                        if (engine_->group(e.windowID) && repointToSurvivingNativeTabSibling(e.windowID)) return;
                        engine_->handleWindowDestroyed(e.windowID);
@@ -60,6 +61,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     if (settleState_.isSettling(at)) return;
 
     if (id == group->activeWindowID) {
+        heldFrames_.erase(group->id);  // this report takes the place of one held
         // The window manager maximising or restoring the window is no drag:
         // it is followed at once, also with the button held (a double
         // click on the title bar).
@@ -68,11 +70,13 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
             deferAdoptUntilPointerRelease(group->id);
             return;
         }
+        if (holdForMaximizeState(*group, id, event.frame)) return;
         // The platform may have moved the other members already.
         const MemberFollow::Adoption adoption(services_.platform.memberFollow, id);
         adoptOrRestoreZoom(event.frame, id, *group);
         return;
     }
+    quietStrays_.erase(id);  // this report takes the place of one waiting
     // A window manager that raises a window it maximises or restores
     // (metacity, marco) has put the member in front of the active one: that
     // one comes back to the front.
@@ -82,6 +86,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     // Maximised with its group, the window manager holds it there (its
     // frame may differ from the group's by borders it hides).
     if (event.maximized.any() && isWindowManagerMaximized(*group)) return;
+    if (holdStrayUntilQuiet(*group, id, event.frame)) return;
     snapBack(*group, id, event.frame, event.maximized);
 }
 

@@ -219,6 +219,77 @@ TEST_F(Maximise, AMaximiseDuringADragIsTheGroupsOnceTheDragEndsAndOutlastsDeskto
     EXPECT_FALSE(budgetExhausted(log));
 }
 
+TEST_F(Maximise, AWindowManagerThatMaximisesInStepsMaximisesTheWholeGroupEveryTime) {
+    LogCapture log;
+    const TabGroup group = makeGroup();
+    // As fluxbox does: the height first (into the bar's room, without the
+    // state), the width and the state a moment later; also for the members
+    // it is asked to maximise.
+    env.desktop->setMaximizesInSteps(0.01);
+
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        env.desktop->clearAXCalls();
+        env.desktop->setMaximized(1, both);
+        run(1.0);
+        EXPECT_EQ(groupFrame(group), workArea);
+        EXPECT_EQ(maximized(1), both);
+        EXPECT_EQ(frameOf(1), workArea);
+        EXPECT_EQ(maximized(2), both);
+        EXPECT_EQ(frameOf(2), workArea);
+        EXPECT_EQ(frameWrites(1), 0) << "the window being maximised is not clamped";
+        EXPECT_EQ(frameWrites(1, "AXSize"), 0);
+        EXPECT_EQ(frameWrites(2), 0) << "the member being maximised is not sent back";
+        EXPECT_EQ(frameWrites(2, "AXSize"), 0);
+        EXPECT_EQ(session->zoomRecords().at(group.id).restoreFrame, home);
+
+        // Restored, and maximised again at once (the next round).
+        env.desktop->setMaximized(1, {});
+        run(0.25);
+        EXPECT_EQ(groupFrame(group), home);
+        EXPECT_EQ(frameOf(2), home);
+        EXPECT_EQ(maximized(2), MaximizedAxes{});
+    }
+
+    // A move of its own into the bar's room is still confined, a moment later.
+    const Rect high{300, 25, 700, 500};
+    env.desktop->moveWindow(1, high);
+    run(1.0);
+    EXPECT_EQ(frameOf(1), high.offsetBy(0, session->overlay().barRoom()));
+    EXPECT_EQ(groupFrame(group), frameOf(1));
+    EXPECT_EQ(frameOf(2), frameOf(1));
+    EXPECT_FALSE(budgetExhausted(log));
+}
+
+TEST_F(Maximise, AMemberThatEasesItselfAboutAfterEachRestoreEndsOnTheGroupEveryCycle) {
+    LogCapture log;
+    const TabGroup group = makeGroup();
+    // A GTK window eases its shadow margins back in after a restore and
+    // resizes itself to them, step by step: what it shows wanders off by
+    // a few points at a time, a dozen times, over a fifth of a second.
+    const auto easeAbout = [&] {
+        for (int step = 1; step <= 12; ++step) {
+            env.desktop->moveWindow(2, Rect(home.minX() + 2 * step, home.minY() + 2 * step, home.width() - 3 * step,
+                                            home.height() - 2 * step));
+            run(1.0 / 60);
+        }
+    };
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        SCOPED_TRACE("cycle " + std::to_string(cycle));
+        env.desktop->setMaximized(1, both);
+        run(1.0);
+        ASSERT_EQ(maximized(2), both);
+        env.desktop->setMaximized(1, {});
+        run(0.05);
+        env.desktop->clearAXCalls();
+        easeAbout();
+        run(1.0);
+        EXPECT_EQ(frameOf(2), home) << "what it shows lies on the group";
+        EXPECT_LE(frameWrites(2), 1) << "sent back once it is still, not at every step";
+    }
+    EXPECT_FALSE(budgetExhausted(log));
+}
+
 TEST_F(Maximise, TheBarsMaximiseOfATerminalRestoresAlthoughItKeepsToItsCells) {
     const TabGroup group = makeGroup();
     // The active window is a terminal of 8 x 16 cells: it lands short of

@@ -52,6 +52,55 @@ protected:
         const auto [left, right, top, bottom] = margins(w);
         return Rect(r.minX() + left, r.minY() + top, r.width() - left - right, r.height() - top - bottom);
     }
+    // The two windows grouped with `front` active, maximised and restored
+    // four times over (Alt+F10 where the window manager has it, else as a
+    // pager asks): what `hidden` shows lies on the group's frame (1 px
+    // either way) each time, and stays so.
+    void expectKeptThroughMaximiseCycles(xcb_window_t front, xcb_window_t hidden) {
+        const auto& a = desktop->connection().atoms();
+        if (!desktop->connection().windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) GTEST_SKIP();
+        TessalyProgram::Options options;
+        options.diagnostics = true;
+        ASSERT_TRUE(startProgramWithGroups({{front, hidden}}, options));
+        ASSERT_TRUE(user->focus(front) && user->waitForBarAbove(front));
+        const auto maximized = [&] { return user->info(front).maximized().any(); };
+        const auto toggle = [&](bool maximise) {
+            if (manager() == WM::openbox) {
+                const auto& x = desktop->connection();
+                x.sendClientMessage(x.root(), front, a.NET_WM_STATE, maximise ? 1 : 0, a.NET_WM_STATE_MAXIMIZED_VERT,
+                                    a.NET_WM_STATE_MAXIMIZED_HORZ, 2);
+                x.flush();
+                return;
+            }
+            user->input.keyDown(KeySym::altL);
+            user->input.keyDown(KeySym::f10);
+            user->input.keyUp(KeySym::f10);
+            user->input.keyUp(KeySym::altL);
+        };
+        const auto onGroup = [&] {
+            const Rect group = user->frame(front), v = shown(hidden);
+            return std::abs(v.minX() - group.minX()) <= 1 && std::abs(v.minY() - group.minY()) <= 1 &&
+                   std::abs(v.maxX() - group.maxX()) <= 1 && std::abs(v.maxY() - group.maxY()) <= 1;
+        };
+        const auto describe = [&] {
+            return "the group's frame " + DesktopUser::describe(user->frame(front)) + ", the hidden member shows " +
+                   DesktopUser::describe(shown(hidden));
+        };
+        ASSERT_TRUE(user->waitUntil(onGroup)) << describe();
+        for (int cycle = 0; cycle < 4 && !HasFailure(); ++cycle) {
+            SCOPED_TRACE("cycle " + std::to_string(cycle));
+            toggle(true);
+            EXPECT_TRUE(user->waitUntil([&] { return maximized() && onGroup(); })) << "maximised: " << describe();
+            toggle(false);
+            EXPECT_TRUE(user->waitUntil([&] { return !maximized(); })) << "not restored: " << describe();
+            // GTK's margins come back a moment after the restore.
+            desktop->waitUntil([] { return false; }, std::chrono::milliseconds(1500));
+            EXPECT_TRUE(user->waitUntil(onGroup)) << "restored: " << describe();
+            EXPECT_FALSE(user->waitUntil([&] { return !onGroup(); }, std::chrono::milliseconds(1000)))
+                << "moved off: " << describe();
+        }
+        EXPECT_EQ(program->process().count("snap-back budget exhausted: "), 0u);
+    }
     bool overlayIs(const Rect& rect) {
         const auto all = user->overlays();
         return std::any_of(all.begin(), all.end(), [&](const ShownWindow& w) { return w.rect == rect; });
@@ -145,6 +194,26 @@ TEST_P(HeaderBarTest, ABackingBandNeverLiesOverTheGroupsTitleBar) {
     }
     EXPECT_EQ(seen, 0) << "the backing band lay over the title bar in " << seen << " of 20 looks";
     EXPECT_TRUE(user->barAbove(second->window, true).has_value());
+}
+
+// A header-bar window behind the group's front window, through maximise
+// and restore cycles of the group: GTK drops its shadow margins while the
+// window is maximised and publishes them again after the restore (easing
+// them in), and the window must still show exactly the group's frame
+// afterwards, every time.
+TEST_P(HeaderBarTest, AHiddenHeaderBarMemberKeepsToItsGroupThroughMaximiseCycles) {
+    const auto terminal = desktop->launchXterm("front", "110x36+200+150");
+    const auto calculator = desktop->launch({"gnome-calculator"});
+    ASSERT_TRUE(terminal && calculator);
+    expectKeptThroughMaximiseCycles(terminal->window, calculator->window);
+}
+
+// The same behind another header-bar window, which eases its own margins.
+TEST_P(HeaderBarTest, AHiddenHeaderBarMemberKeepsToAHeaderBarWindowThroughMaximiseCycles) {
+    const auto factory = desktop->launch({"gtk3-widget-factory"});
+    const auto calculator = desktop->launch({"gnome-calculator"});
+    ASSERT_TRUE(factory && calculator);
+    expectKeptThroughMaximiseCycles(factory->window, calculator->window);
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, HeaderBarTest,

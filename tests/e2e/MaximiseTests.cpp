@@ -10,6 +10,8 @@
 
 #include <time.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <string>
 
@@ -111,6 +113,33 @@ protected:
     }
 
     void doubleClick(Point at) { user->input.doubleClick(at); }
+    // The maximise button of fluxbox's stock title bar (its minimise,
+    // maximise and close buttons, windows of their own, end it): the
+    // middle one of the last three.
+    std::optional<Point> fluxboxMaximiseButton(xcb_window_t client) {
+        xcb_connection_t* c = desktop->connection().get();
+        const auto children = [&](xcb_window_t w) {
+            const auto tree = xcbReply(c, xcb_query_tree_reply, xcb_query_tree(c, w));
+            if (!tree) return std::vector<xcb_window_t>{};
+            const xcb_window_t* first = xcb_query_tree_children(tree.get());
+            return std::vector<xcb_window_t>(first, first + xcb_query_tree_children_length(tree.get()));
+        };
+        std::vector<Rect> buttons;
+        for (const xcb_window_t part : children(user->screen.frameWindow(client))) {
+            for (const xcb_window_t w : children(part)) {
+                const auto g = xcbReply(c, xcb_get_geometry_reply, xcb_get_geometry(c, w));
+                const auto at = xcbReply(c, xcb_translate_coordinates_reply,
+                                         xcb_translate_coordinates(c, w, desktop->connection().root(), 0, 0));
+                if (g && at && g->width == g->height && g->width < 30) {
+                    buttons.emplace_back(at->dst_x, at->dst_y, g->width, g->height);
+                }
+            }
+        }
+        std::sort(buttons.begin(), buttons.end(), [](const Rect& a, const Rect& b) { return a.minX() < b.minX(); });
+        if (buttons.size() < 3) return std::nullopt;
+        const Rect& button = buttons[buttons.size() - 2];
+        return Point{button.midX(), button.midY()};
+    }
     // A double click on the title bar that turns the active member's
     // maximised state to `maximise`. xfwm4 now and then lets a double click
     // pass without acting on it (with or without the program), on a
@@ -214,9 +243,50 @@ TEST_P(MaximiseTest, MaximiseByTheWindowManagerKeepsTheGroup) {
     expectMovesAsOne(*g);
 }
 
+// However the window manager is asked (by a pager, or by its keyboard
+// shortcut, Alt+F10, where it has one), the whole group is maximised, every
+// time: fluxbox maximises in two steps (the height first) that nothing may
+// take for a move of the window.
+TEST_P(MaximiseTest, EveryMaximiseMaximisesTheWholeGroup) {
+    const auto g = startWithGroup();
+    ASSERT_TRUE(g);
+    const bool hasShortcut = manager() != test::X11WindowManager::openbox;
+    const auto shortcut = [&] {
+        user->input.keyDown(KeySym::altL);
+        user->input.keyDown(KeySym::f10);
+        user->input.keyUp(KeySym::f10);
+        user->input.keyUp(KeySym::altL);
+    };
+    for (int round = 0; round < 4 && !HasFailure(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        askWindowManager(g->active, true);
+        expectMaximisedTogether(*g);
+        askWindowManager(g->active, false);
+        expectBackHome(*g);
+        if (hasShortcut) {
+            shortcut();
+            expectMaximisedTogether(*g);
+            shortcut();
+            expectBackHome(*g);
+        }
+        if (manager() == test::X11WindowManager::fluxbox) {
+            // Its maximise button, on the window and then on the maximised one.
+            for (const bool maximise : {true, false}) {
+                const auto button = fluxboxMaximiseButton(g->active);
+                ASSERT_TRUE(button) << "no maximise button found";
+                user->click(*button);
+                if (maximise) expectMaximisedTogether(*g);
+                else expectBackHome(*g);
+            }
+        }
+    }
+    expectMovesAsOne(*g);
+}
+
 // A double click on the active member's title bar maximises the group, and
 // another brings it back.
 TEST_P(MaximiseTest, ADoubleClickOnTheTitleBarMaximisesAndRestoresTheGroup) {
+    if (manager() == test::X11WindowManager::fluxbox) GTEST_SKIP() << "fluxbox shades a window on that double click";
     const auto g = startWithGroup();
     ASSERT_TRUE(g);
 
@@ -267,7 +337,8 @@ TEST_P(MaximiseTest, ADoubleClickOnTheBarMaximisesAndRestoresATerminal) {
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, MaximiseTest,
                          ::testing::Values(test::X11WindowManager::openbox, test::X11WindowManager::xfwm4,
-                                           test::X11WindowManager::icewm, test::X11WindowManager::metacity,
+                                           test::X11WindowManager::fluxbox, test::X11WindowManager::icewm,
+                                           test::X11WindowManager::metacity,
                                            test::X11WindowManager::marco),
                          test::X11WindowManagerName());
 

@@ -22,6 +22,7 @@ inline constexpr xcb_keysym_t altL = 0xffe9;
 inline constexpr xcb_keysym_t left = 0xff51;
 inline constexpr xcb_keysym_t right = 0xff53;
 inline constexpr xcb_keysym_t escape = 0xff1b;
+inline constexpr xcb_keysym_t f10 = 0xffc7;
 }  // namespace KeySym
 
 class XTestInput {

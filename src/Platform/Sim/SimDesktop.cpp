@@ -63,6 +63,10 @@ struct SimDesktop::State {
     bool listUnavailable = false;
     std::function<void(std::vector<WindowInfo>&)> listHook;
     bool overview = true;
+    std::optional<double> maximizeStepDelay;
+    // Finishes a maximise in steps later: installed by the desktop, which
+    // can send what the finish changes.
+    std::function<void(double delay, WindowID, MaximizedAxes, Rect)> finishMaximizeLater;
     std::shared_ptr<CoalescedNotice> listChanges = std::make_shared<CoalescedNotice>();
 
     std::vector<SimAXCall> calls;
@@ -413,6 +417,19 @@ struct SimDesktop::State {
             if (axes.horizontal) target = Rect(area.minX(), target.minY(), area.width(), target.height());
             if (axes.vertical) target = Rect(target.minX(), area.minY(), target.width(), area.height());
         }
+        if (maximizeStepDelay && finishMaximizeLater && axes == MaximizedAxes::both() && !w.maximized.any() &&
+            !frame) {
+            // The height first, the rest and the state a moment later.
+            const Rect area = workArea(normal);
+            applyFrame(w, Rect(normal.minX(), area.minY(), normal.width(), area.height()));
+            finishMaximizeLater(*maximizeStepDelay, w.id(), axes, target);
+            return;
+        }
+        finishMaximize(w, axes, target);
+    }
+
+    void finishMaximize(SimWindow& w, MaximizedAxes axes, const Rect& target) {
+        const Rect before = w.spec.frame;
         w.maximized = axes;
         if (!axes.any()) w.frameBeforeMaximize.reset();
         applyFrame(w, target);
@@ -640,6 +657,25 @@ void SimDesktop::setMaximized(WindowID id, MaximizedAxes axes, std::optional<Rec
     change(*state_, [&] {
         if (SimWindow* w = state_->findWindow(id)) state_->setMaximized(*w, axes, frame);
     });
+}
+
+void SimDesktop::setMaximizesInSteps(double delay) {
+    std::lock_guard lock(state_->mutex);
+    state_->maximizeStepDelay = delay;
+    state_->finishMaximizeLater = [weak = std::weak_ptr<State>(state_)](double after, WindowID id,
+                                                                         MaximizedAxes axes, Rect target) {
+        const auto state = weak.lock();
+        if (!state) return;
+        state->main.postAfter(after, [weak, id, axes, target] {
+            const auto alive = weak.lock();
+            if (!alive) return;
+            // Unless something else took the window out of its normal state meanwhile.
+            change(*alive, [&] {
+                SimWindow* w = alive->findWindow(id);
+                if (w && !w->maximized.any()) alive->finishMaximize(*w, axes, target);
+            });
+        });
+    };
 }
 
 void SimDesktop::destroyWindow(WindowID id) { change(*state_, [&] { state_->removeWindow(id, true); }); }

@@ -173,6 +173,11 @@ public:
     // the frame). Writing "AXMaximized" does the same, and a frame written to
     // a maximised window restores it first, as the X11 backend does.
     void setMaximized(WindowID id, MaximizedAxes axes, std::optional<Rect> frame = std::nullopt);
+    // From now on the window manager maximises as fluxbox does: the window
+    // first takes the work area's height (and top), without the state;
+    // `delay` seconds later it takes its whole maximised frame and the state
+    // is published. A window maximised along one axis only takes it at once.
+    void setMaximizesInSteps(double delay);
     // The window closes (destroyed notification).
     void destroyWindow(WindowID id);
     // Members of the window's group may move the moment a user's move is
