@@ -483,10 +483,10 @@ private:
     std::optional<WindowID> topMember(const TabGroup& group, const std::vector<DiscoveredWindow>& windows) const;
     // A member that came on top of its group since the last look becomes
     // the active one (the window manager raised it, with or without focus),
-    // and so does one that takes no focus and stays on top for a second.
+    // and so does one that stays on top of another active one for a second.
     void followStacking(const std::vector<DiscoveredWindow>& windows, double at);
-    // A member that takes no focus was on top of the group at the last look
-    // and is not its active one: a later look may make it so.
+    // A member was on top of the group at the last look and is not its
+    // active one: a later look may make it so.
     bool awaitsStackingLook(const TabGroup& group) const;
     bool isFollowingWindowManagerMaximize(const TabGroup& group, double at) const;
     // Whether a member of the group that takes no focus stands on top of
@@ -600,13 +600,11 @@ private:
     std::map<Uuid, BarDragSession> barDrags_;
     std::map<Uuid, ZoomRecord> zoomRecords_;
     // Each group's top and active members at the last look at the stacking,
-    // since when the look has found them so, and whether the top one takes
-    // no focus (asked once per member on top).
+    // and since when the look has found them so.
     struct StackingLook {
         WindowID top = 0;
         WindowID active = 0;
         double since = 0;
-        bool topRefusesFocus = false;
     };
     std::map<Uuid, StackingLook> stackingLooks_;
     std::unordered_map<WindowID, MaximizedAxes> maximizedMembers_;  // only the maximised ones

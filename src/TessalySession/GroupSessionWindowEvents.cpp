@@ -46,8 +46,13 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
         return;
     }
     if (group->suspended.contains(id)) {
-        // Back from full screen (or elsewhere); the frame itself is not adopted.
-        if (!offSpaceReconciler_->isOffSpaceSuspended(id)) engine_->resumeMember(id);
+        // Back from full screen (or elsewhere); the frame itself is not
+        // adopted. It shows over the member made active meanwhile: the
+        // stacking is looked at soon.
+        if (!offSpaceReconciler_->isOffSpaceSuspended(id)) {
+            engine_->resumeMember(id);
+            sweepWithin(sweepCoalesceDelay);
+        }
         return;
     }
     if (isGestureActive(group->id)) return;
