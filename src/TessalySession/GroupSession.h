@@ -450,6 +450,12 @@ private:
     // ---- Window-system events (GroupSessionWindowEvents.cpp) ----
     void handleWindowEvent(const WindowSystemEvent& event);
     void handleFrameChanged(const WindowSystemEvent::WindowFrameChanged& event);
+    // A group whose active member is rolled up to its title bar has every
+    // other member rolled up under it, so that none shows below that title
+    // bar; rolled down, they come down with it. True while the reporting
+    // member is rolled up: its frame then is not the group's to adopt or
+    // send back.
+    bool followShade(const TabGroup& group, const WindowSystemEvent::WindowFrameChanged& event);
     void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized);
     // Whether `window` stands in front of `other` among the windows on screen.
     bool isInFrontOf(WindowID window, WindowID other) const;
@@ -608,6 +614,7 @@ private:
     };
     std::map<Uuid, StackingLook> stackingLooks_;
     std::unordered_map<WindowID, MaximizedAxes> maximizedMembers_;  // only the maximised ones
+    std::unordered_set<WindowID> shadedMembers_;  // members reported rolled up
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;
     std::set<Uuid> pointerSettlePending_;

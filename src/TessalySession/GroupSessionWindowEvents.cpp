@@ -15,6 +15,7 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
                    [&](const E::WindowDestroyed& e) {
                        snapBackBudget_.forget(e.windowID);
                        maximizedMembers_.erase(e.windowID);
+                       shadedMembers_.erase(e.windowID);
                        if (engine_->group(e.windowID) && repointToSurvivingNativeTabSibling(e.windowID)) return;
                        engine_->handleWindowDestroyed(e.windowID);
                    },
@@ -55,6 +56,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
         }
         return;
     }
+    if (followShade(*group, event)) return;
     if (isGestureActive(group->id)) return;
     if (group->minimized.contains(id)) return;
     const double at = now();
@@ -96,6 +98,19 @@ bool GroupSession::isInFrontOf(WindowID window, WindowID other) const {
         if (shown.windowID == other) return false;
     }
     return false;
+}
+
+bool GroupSession::followShade(const TabGroup& group, const WindowSystemEvent::WindowFrameChanged& event) {
+    const WindowID id = event.windowID;
+    const bool changed = event.shaded ? shadedMembers_.insert(id).second : shadedMembers_.erase(id) > 0;
+    if (changed && id == group.activeWindowID) {
+        for (const GroupMember& member : group.members) {
+            const WindowID other = member.windowID;
+            if (other == id || !group.isUsable(other) || shadedMembers_.contains(other) == event.shaded) continue;
+            windowSystem_->setShaded(other, event.shaded);
+        }
+    }
+    return event.shaded;
 }
 
 void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized) {

@@ -196,6 +196,9 @@ public:
     // the window offers neither. Never kills a client.
     bool close(xcb_window_t window) const;
     bool setFullScreen(xcb_window_t window, bool fullScreen) const;
+    // Asks the window manager to roll the window up to its title bar, or
+    // down again; false when the window is gone.
+    bool setShaded(xcb_window_t window, bool shaded) const;
     // Asks the window manager to hold the window maximised along exactly
     // these axes: a change of axes is a restore and then a maximise along
     // the new ones, each one request. False when the window is gone or the
