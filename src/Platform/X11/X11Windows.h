@@ -92,7 +92,10 @@ struct X11WindowInfo {
     bool isStandard() const {
         return type == X11WindowType::normal || (type == X11WindowType::unspecified && transientFor == kNoWindow);
     }
-    bool isMinimized() const { return state.hidden || (iconic && !hiddenPublished); }
+    // Rolled up to its title bar, which stays on screen (some window managers
+    // unmap the client then, or call it hidden): not minimised.
+    bool isRolledUp() const { return state.shaded && !iconic; }
+    bool isMinimized() const { return (state.hidden && !isRolledUp()) || (iconic && !hiddenPublished); }
     MaximizedAxes maximized() const { return {state.maximizedVert, state.maximizedHorz}; }
 };
 
