@@ -236,6 +236,7 @@ void GroupSession::untrackIfUngrouped(WindowID windowID) {
     windowSystem_->untrack(windowID);
     maximizedMembers_.erase(windowID);
     shadedMembers_.erase(windowID);
+    shadeRequests_.erase(windowID);
 }
 
 }  // namespace tessaly

@@ -450,12 +450,13 @@ private:
     // ---- Window-system events (GroupSessionWindowEvents.cpp) ----
     void handleWindowEvent(const WindowSystemEvent& event);
     void handleFrameChanged(const WindowSystemEvent::WindowFrameChanged& event);
-    // A group whose active member is rolled up to its title bar has every
-    // other member rolled up under it, so that none shows below that title
-    // bar; rolled down, they come down with it. True while the reporting
-    // member is rolled up: its frame then is not the group's to adopt or
-    // send back.
+    // A member the user rolls up to its title bar takes every other member
+    // of its group along, so that none shows below that title bar; rolled
+    // down, they come down with it. True while the reporting member is
+    // rolled up: its frame then is not the group's to adopt or send back.
     bool followShade(const TabGroup& group, const WindowSystemEvent::WindowFrameChanged& event);
+    // Whether a member of the window's group is rolled up.
+    bool isInRolledUpGroup(WindowID windowID) const;
     void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized);
     // Whether `window` stands in front of `other` among the windows on screen.
     bool isInFrontOf(WindowID window, WindowID other) const;
@@ -614,7 +615,8 @@ private:
     };
     std::map<Uuid, StackingLook> stackingLooks_;
     std::unordered_map<WindowID, MaximizedAxes> maximizedMembers_;  // only the maximised ones
-    std::unordered_set<WindowID> shadedMembers_;  // members reported rolled up
+    std::unordered_set<WindowID> shadedMembers_;           // members reported rolled up
+    std::unordered_map<WindowID, bool> shadeRequests_;     // rolled up or down by us, not yet reported
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;
     std::set<Uuid> pointerSettlePending_;

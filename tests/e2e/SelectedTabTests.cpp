@@ -101,10 +101,7 @@ INSTANTIATE_TEST_SUITE_P(WindowManagers, SelectedTabTest,
 class FullScreenSelectedTabTest : public SelectedTabTest {
 protected:
     void fullScreen(xcb_window_t window, bool on) {
-        const X11Connection& x = desktop->connection();
-        x.sendClientMessage(x.root(), window, x.atoms().NET_WM_STATE, on ? 1 : 0, x.atoms().NET_WM_STATE_FULLSCREEN,
-                            XCB_ATOM_NONE, 2);
-        x.flush();
+        user->askState(window, desktop->connection().atoms().NET_WM_STATE_FULLSCREEN, on);
     }
     bool isFullScreen(xcb_window_t window) { return user->info(window).state.fullscreen; }
 };
