@@ -30,6 +30,7 @@ public:
     void raiseAndActivate(WindowID) override { ++count; }
     void close(WindowID) override { ++count; }
     void setMinimized(WindowID, bool) override { ++count; }
+    void setShaded(WindowID, bool) override { ++count; }
 };
 
 WindowID windowID(int group, int member) { return static_cast<WindowID>(1 + group * membersPerGroup + member); }

@@ -34,6 +34,8 @@ MaximizedAxes AXWindow::maximized() const {
     return MaximizedAxes::fromFlags(ax::read<std::int64_t>(api(), element, axname::maximized, timeout()).value_or(0));
 }
 
+bool AXWindow::isShaded() const { return ax::readBool(api(), element, axname::shaded, timeout()); }
+
 bool AXWindow::isInNativeTabSet() const {
     for (const AXElement& child : ax::readElements(api(), element, axname::children, timeout())) {
         if (ax::readString(api(), child, axname::role, timeout()) != axname::tabGroupRole) continue;
@@ -118,6 +120,10 @@ bool AXWindow::setMinimized(bool flag) const {
 
 bool AXWindow::setMaximized(MaximizedAxes axes) const {
     return api().setAttributeValue(element, axname::maximized, axes.flags(), timeout()) == AXError::success;
+}
+
+bool AXWindow::setShaded(bool flag) const {
+    return api().setAttributeValue(element, axname::shaded, flag, timeout()) == AXError::success;
 }
 
 bool AXWindow::close() const {

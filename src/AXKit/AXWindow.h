@@ -37,6 +37,7 @@ public:
     bool isFullScreen() const;
     // None where the window is not maximised or the attribute is not known.
     MaximizedAxes maximized() const;
+    bool isShaded() const;
     // Among its children, a tab group with at least two radio buttons.
     bool isInNativeTabSet() const;
     // The document location as a URL string; a text that is no URL is taken
@@ -54,6 +55,7 @@ public:
     // Asks for the window maximised along exactly these axes; false where
     // that is refused.
     bool setMaximized(MaximizedAxes axes) const;
+    bool setShaded(bool flag) const;
     bool close() const;
 
     AXTimeout timeout() const { return timeout_.load(); }

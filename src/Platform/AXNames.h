@@ -20,6 +20,9 @@ inline constexpr std::string_view fullScreen = "AXFullScreen";
 // Along which axes the window manager holds the window maximised (an integer
 // of MaximizedAxes flags); writing it asks for exactly those axes.
 inline constexpr std::string_view maximized = "AXMaximized";
+// Whether the window manager shows the window rolled up to its title bar
+// (shaded); writing it asks for that.
+inline constexpr std::string_view shaded = "AXShaded";
 inline constexpr std::string_view children = "AXChildren";
 inline constexpr std::string_view document = "AXDocument";
 inline constexpr std::string_view main = "AXMain";

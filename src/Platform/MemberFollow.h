@@ -42,6 +42,7 @@ struct FollowRequest {
     bool fullScreen = false;
     bool maximized = false;
     bool minimized = false;
+    bool shaded = false;  // rolled up to its title bar
 };
 
 struct FollowMove {

@@ -149,7 +149,8 @@ void AXWindowSystem::reportFrameChange(WindowID id) {
     if (!tracked || !onEvent) return;
     if (services_->accessibility->handlesFramesPromptly()) {
         if (const auto frame = tracked->frame()) {
-            report(WindowSystemEvent::windowFrameChanged(id, *frame, tracked->isFullScreen(), tracked->maximized()));
+            report(WindowSystemEvent::windowFrameChanged(id, *frame, tracked->isFullScreen(), tracked->maximized(),
+                                                         tracked->isShaded()));
         }
         return;
     }
@@ -166,8 +167,9 @@ void AXWindowSystem::reportFrameChange(WindowID id) {
         if (!frame) return;
         const bool fullScreen = tracked->isFullScreen();
         const MaximizedAxes maximized = tracked->maximized();
-        main->post([deliver, id, frame = *frame, fullScreen, maximized] {
-            deliver(WindowSystemEvent::windowFrameChanged(id, frame, fullScreen, maximized));
+        const bool shaded = tracked->isShaded();
+        main->post([deliver, id, frame = *frame, fullScreen, maximized, shaded] {
+            deliver(WindowSystemEvent::windowFrameChanged(id, frame, fullScreen, maximized, shaded));
         });
     });
 }
@@ -257,6 +259,12 @@ void AXWindowSystem::close(WindowID windowID) {
     const AXWindowRef tracked = window(windowID);
     if (!tracked) return;
     connection(tracked->pid).queue->async([tracked] { tracked->close(); });
+}
+
+void AXWindowSystem::setShaded(WindowID windowID, bool shaded) {
+    const AXWindowRef tracked = window(windowID);
+    if (!tracked) return;
+    connection(tracked->pid).queue->async([tracked, shaded] { tracked->setShaded(shaded); });
 }
 
 void AXWindowSystem::setMinimized(WindowID windowID, bool minimized) {

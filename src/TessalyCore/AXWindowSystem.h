@@ -57,6 +57,7 @@ public:
     void raiseAndActivate(WindowID windowID) override;
     void close(WindowID windowID) override;
     void setMinimized(WindowID windowID, bool minimized) override;
+    void setShaded(WindowID windowID, bool shaded) override;
 
     // The same for a window that need not be tracked.
     void setFrame(const Rect& frame, const AXWindowRef& of);

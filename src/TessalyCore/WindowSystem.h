@@ -23,6 +23,9 @@ public:
     virtual void close(WindowID windowID) = 0;
     // Minimises or restores the window (never called by the engine).
     virtual void setMinimized(WindowID windowID, bool minimized) = 0;
+    // Rolls the window up to its title bar, or down again (never called by
+    // the engine).
+    virtual void setShaded(WindowID windowID, bool shaded) = 0;
 
 protected:
     WindowSystem() = default;

@@ -21,12 +21,13 @@ struct WindowSystemEvent {
         friend bool operator==(const WindowDestroyed&, const WindowDestroyed&) = default;
     };
     // The window's frame now, read after it moved or resized (or after the
-    // window manager maximised or restored it).
+    // window manager maximised, restored, rolled it up or down again).
     struct WindowFrameChanged {
         WindowID windowID = 0;
         Rect frame;
         bool isFullScreen = false;
         MaximizedAxes maximized;
+        bool shaded = false;  // rolled up to its title bar
         friend bool operator==(const WindowFrameChanged&, const WindowFrameChanged&) = default;
     };
     struct WindowMinimizedChanged {
@@ -53,8 +54,8 @@ struct WindowSystemEvent {
 
     static WindowSystemEvent windowDestroyed(WindowID id) { return {WindowDestroyed{id}}; }
     static WindowSystemEvent windowFrameChanged(WindowID id, const Rect& frame, bool isFullScreen,
-                                                MaximizedAxes maximized = {}) {
-        return {WindowFrameChanged{id, frame, isFullScreen, maximized}};
+                                                MaximizedAxes maximized = {}, bool shaded = false) {
+        return {WindowFrameChanged{id, frame, isFullScreen, maximized, shaded}};
     }
     static WindowSystemEvent windowMinimizedChanged(WindowID id, bool minimized) {
         return {WindowMinimizedChanged{id, minimized}};
@@ -82,6 +83,7 @@ inline std::ostream& operator<<(std::ostream& os, const WindowSystemEvent& event
                    [&](const E::WindowFrameChanged& e) {
                        os << "windowFrameChanged(" << e.windowID << ", " << e.frame << ", " << e.isFullScreen;
                        if (e.maximized.any()) os << ", maximised " << e.maximized;
+                       if (e.shaded) os << ", shaded";
                        os << ")";
                    },
                    [&](const E::WindowMinimizedChanged& e) {

@@ -36,9 +36,11 @@ std::optional<FollowPlan> FollowSnapshot::plan(const FollowRequest& request) con
     if (found == byActive.end()) return std::nullopt;
     const Group& group = found->second;
     // The session decides itself: a held button (a drag may be under way),
-    // full screen, the window manager's maximise, a minimise, a gesture of
-    // ours, displays settling, a zoom or its undo, a frame to be confined.
-    if (!request.buttonUp || request.fullScreen || request.maximized || request.minimized || !group.open) {
+    // full screen, the window manager's maximise, a minimise, a window
+    // rolled up, a gesture of ours, displays settling, a zoom or its undo, a
+    // frame to be confined.
+    if (!request.buttonUp || request.fullScreen || request.maximized || request.minimized || request.shaded ||
+        !group.open) {
         return std::nullopt;
     }
     if (const auto quiet = quietUntil.find(request.source); quiet != quietUntil.end() && request.now < quiet->second) {

@@ -235,6 +235,8 @@ void GroupSession::untrackIfUngrouped(WindowID windowID) {
     if (engine_->group(windowID)) return;
     windowSystem_->untrack(windowID);
     maximizedMembers_.erase(windowID);
+    shadedMembers_.erase(windowID);
+    shadeRequests_.erase(windowID);
 }
 
 }  // namespace tessaly

@@ -471,6 +471,13 @@ private:
     // ---- Window-system events (GroupSessionWindowEvents.cpp) ----
     void handleWindowEvent(const WindowSystemEvent& event);
     void handleFrameChanged(const WindowSystemEvent::WindowFrameChanged& event);
+    // A member the user rolls up to its title bar takes every other member
+    // of its group along, so that none shows below that title bar; rolled
+    // down, they come down with it. True while the reporting member is
+    // rolled up: its frame then is not the group's to adopt or send back.
+    bool followShade(const TabGroup& group, const WindowSystemEvent::WindowFrameChanged& event);
+    // Whether a member of the window's group is rolled up.
+    bool isInRolledUpGroup(WindowID windowID) const;
     void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized);
     // Whether `window` stands in front of `other` among the windows on screen.
     bool isInFrontOf(WindowID window, WindowID other) const;
@@ -504,10 +511,10 @@ private:
     std::optional<WindowID> topMember(const TabGroup& group, const std::vector<DiscoveredWindow>& windows) const;
     // A member that came on top of its group since the last look becomes
     // the active one (the window manager raised it, with or without focus),
-    // and so does one that takes no focus and stays on top for a second.
+    // and so does one that stays on top of another active one for a second.
     void followStacking(const std::vector<DiscoveredWindow>& windows, double at);
-    // A member that takes no focus was on top of the group at the last look
-    // and is not its active one: a later look may make it so.
+    // A member was on top of the group at the last look and is not its
+    // active one: a later look may make it so.
     bool awaitsStackingLook(const TabGroup& group) const;
     bool isFollowingWindowManagerMaximize(const TabGroup& group, double at) const;
     // Whether a member of the group that takes no focus stands on top of
@@ -621,13 +628,11 @@ private:
     std::map<Uuid, BarDragSession> barDrags_;
     std::map<Uuid, ZoomRecord> zoomRecords_;
     // Each group's top and active members at the last look at the stacking,
-    // since when the look has found them so, and whether the top one takes
-    // no focus (asked once per member on top).
+    // and since when the look has found them so.
     struct StackingLook {
         WindowID top = 0;
         WindowID active = 0;
         double since = 0;
-        bool topRefusesFocus = false;
     };
     std::map<Uuid, StackingLook> stackingLooks_;
     std::unordered_map<WindowID, MaximizedAxes> maximizedMembers_;  // only the maximised ones
@@ -639,6 +644,8 @@ private:
     };
     std::map<Uuid, HeldFrame> heldFrames_;
     std::unordered_map<WindowID, Subscription> quietStrays_;  // members waiting to be still
+    std::unordered_set<WindowID> shadedMembers_;           // members reported rolled up
+    std::unordered_map<WindowID, bool> shadeRequests_;     // rolled up or down by us, not yet reported
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;
     std::set<Uuid> pointerSettlePending_;

@@ -1,7 +1,10 @@
 // The selected tab is the member on top of the group, whether or not it took
 // the focus: a window that takes no focus at all (xeyes) comes on top when
 // the window manager or a tab raises it, while the focus, and its reports,
-// stay with the member below.
+// stay with the member below; a window manager started anew frames the
+// windows in an order of its own; a member back from full screen shows over
+// the one made active meanwhile. Whatever put it there, the member on top
+// has the tab once it has stayed there for a second.
 #include <algorithm>
 
 #include "TessalySession/GroupSession.h"
@@ -37,18 +40,16 @@ void GroupSession::followStacking(const std::vector<DiscoveredWindow>& windows, 
         const bool first = found == stackingLooks_.end();
         const StackingLook last = first ? StackingLook{} : found->second;
         const bool unchanged = !first && last.top == *top && last.active == group.activeWindowID;
-        if (!unchanged) {
-            const bool refuses = !first && last.top == *top ? last.topRefusesFocus : refusesFocus(*top);
-            stackingLooks_[group.id] = {*top, group.activeWindowID, at, refuses};
-        }
+        if (!unchanged) stackingLooks_[group.id] = {*top, group.activeWindowID, at};
         if (first || *top == group.activeWindowID) continue;
         // A member that came on top since the last look takes over; a member
-        // made active whose raise is still on its way stays active. One that
-        // takes no focus takes over too when it has stayed on top for a
-        // second while another member stayed active (the focus, left below
-        // it, made that one active).
+        // made active whose raise is still on its way stays active. The
+        // member on top takes over too when it has stayed there for a second
+        // while another member stayed active: the focus left below a member
+        // that takes none, a focus report with nothing raised, a member made
+        // active in the place of one gone full screen.
         const bool cameOnTop = last.top != *top;
-        const bool stayedUnder = unchanged && at - last.since >= sweepInterval && last.topRefusesFocus;
+        const bool stayedUnder = unchanged && at - last.since >= sweepInterval;
         if (cameOnTop || stayedUnder) engine_->noteExternalFocus(*top);
     }
 }
@@ -66,7 +67,7 @@ bool GroupSession::awaitsStackingLook(const TabGroup& group) const {
     const auto look = stackingLooks_.find(group.id);
     if (look == stackingLooks_.end()) return false;
     const WindowID top = look->second.top;
-    return look->second.topRefusesFocus && top != group.activeWindowID && group.isUsable(top);
+    return top != group.activeWindowID && group.isUsable(top);
 }
 
 bool GroupSession::isUnderFocusRefuser(const TabGroup& group, WindowID windowID) {

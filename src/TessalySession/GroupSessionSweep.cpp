@@ -20,10 +20,10 @@
 // - minimise changes within the 0.6 s quiet period, members set aside in
 //   native tabs, displays settling, a desktop change waiting for them, a
 //   list that could not be read and gestures (groups the sweep leaves
-//   alone meanwhile) keep the cadence, as does a member that takes no focus
-//   on top of its group and not yet its active one (it becomes the active
-//   one once it has stayed on top for a second; a group change that leaves
-//   it so brings the next sweep within a second).
+//   alone meanwhile) keep the cadence, as does a member on top of its group
+//   and not yet its active one (it becomes the active one once it has
+//   stayed on top for a second; a group change that leaves it so brings the
+//   next sweep within a second).
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>

@@ -16,6 +16,8 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
                        snapBackBudget_.forget(e.windowID);
                        quietStrays_.erase(e.windowID);
                        maximizedMembers_.erase(e.windowID);
+                       shadedMembers_.erase(e.windowID);
+                       shadeRequests_.erase(e.windowID);
                        if (engine_->group(e.windowID) && repointToSurvivingNativeTabSibling(e.windowID)) return;
                        engine_->handleWindowDestroyed(e.windowID);
                    },
@@ -47,10 +49,16 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
         return;
     }
     if (group->suspended.contains(id)) {
-        // Back from full screen (or elsewhere); the frame itself is not adopted.
-        if (!offSpaceReconciler_->isOffSpaceSuspended(id)) engine_->resumeMember(id);
+        // Back from full screen (or elsewhere); the frame itself is not
+        // adopted. It shows over the member made active meanwhile: the
+        // stacking is looked at soon.
+        if (!offSpaceReconciler_->isOffSpaceSuspended(id)) {
+            engine_->resumeMember(id);
+            sweepWithin(sweepCoalesceDelay);
+        }
         return;
     }
+    if (followShade(*group, event)) return;
     if (isGestureActive(group->id)) return;
     if (group->minimized.contains(id)) return;
     const double at = now();
@@ -98,6 +106,39 @@ bool GroupSession::isInFrontOf(WindowID window, WindowID other) const {
     return false;
 }
 
+bool GroupSession::followShade(const TabGroup& group, const WindowSystemEvent::WindowFrameChanged& event) {
+    const WindowID id = event.windowID;
+    const bool changed = event.shaded ? shadedMembers_.insert(id).second : shadedMembers_.erase(id) > 0;
+    // Our own request landing is no word of the user's.
+    if (const auto asked = shadeRequests_.find(id); asked != shadeRequests_.end() && asked->second == event.shaded) {
+        shadeRequests_.erase(asked);
+        return event.shaded;
+    }
+    if (!changed) return event.shaded;
+    // The user rolled a member up or down: the group goes with it. The
+    // window manager may have handed the focus to another member the moment
+    // it rolled the window up (metacity): the one rolled keeps the tab, and
+    // rolled down it comes on top again.
+    for (const GroupMember& member : group.members) {
+        const WindowID other = member.windowID;
+        if (other == id || !group.isUsable(other) || shadedMembers_.contains(other) == event.shaded) continue;
+        shadeRequests_[other] = event.shaded;
+        windowSystem_->setShaded(other, event.shaded);
+    }
+    if (group.activeWindowID != id && group.isUsable(id)) {
+        if (event.shaded) engine_->noteExternalFocus(id);
+        else engine_->setActive(id);
+    }
+    return event.shaded;
+}
+
+bool GroupSession::isInRolledUpGroup(WindowID windowID) const {
+    const std::optional<TabGroup> group = engine_->group(windowID);
+    return group && std::any_of(group->members.begin(), group->members.end(), [this](const GroupMember& member) {
+               return shadedMembers_.contains(member.windowID);
+           });
+}
+
 void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized) {
     if (isOnItsWay(windowID, frame)) return;
     const SnapBackBudget::Verdict verdict =
@@ -134,7 +175,12 @@ void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect
 }
 
 void GroupSession::handleFocusChanged(const WindowSystemEvent::FocusedWindowChanged& event) {
-    if (OSFocusGate::accepts(event.pid, frontmostPID())) {
+    if (isInRolledUpGroup(event.windowID)) {
+        // The window manager handed the focus on from the window rolled up
+        // (metacity, marco): the tab stays with it.
+        Log::debug(LogCategory::focus, "focus in a rolled-up group kept off its tab (id=" +
+                                           std::to_string(event.windowID) + ")");
+    } else if (OSFocusGate::accepts(event.pid, frontmostPID())) {
         adoptFocus(event.windowID);
     } else {
         Log::debug(LogCategory::focus, "focus event dropped: pid " + std::to_string(event.pid) +

@@ -57,6 +57,7 @@ public:
     void setMinimized(WindowID windowID, bool minimized) override {
         calls.push_back(WindowCall::setMinimized(windowID, minimized));
     }
+    void setShaded(WindowID, bool) override {}
 
     // The calls so far, leaving the record empty.
     std::vector<WindowCall> take() {

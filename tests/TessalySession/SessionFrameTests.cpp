@@ -2,7 +2,8 @@
 // other member follows; strays are sent back within a budget; frames are
 // read back and sent once more; terminals that snap to their cells are home;
 // a move with the button held is adopted once, at the release; focus makes
-// a member the active one.
+// a member the active one; an active member rolled up to its title bar
+// takes the others along, and back.
 #include "TessalySession/SessionDesktop.h"
 
 namespace tessaly::testing {
@@ -249,6 +250,43 @@ TEST_F(GroupFrames, MinimisingAndFullScreenFollowThePolicies) {
     EXPECT_FALSE(session->engine().group(3));
     EXPECT_EQ(session->engine().group(1)->windowIDs(), (std::vector<WindowID>{1, 2}));
     (void)group;
+}
+
+// While the active member is rolled up to its title bar, so are the others
+// (none shows below it), whichever member is selected meanwhile; the frame
+// a window manager reports for a rolled-up window is not the group's; rolled
+// down, every member comes back to the group frame.
+TEST_F(GroupFrames, AMemberRolledUpTakesTheOthersAlongAndBack) {
+    const TabGroup group = makeGroup(true);
+    const auto shaded = [&](WindowID id) { return env.desktop->window(id)->shaded; };
+
+    env.desktop->setShaded(1, true);
+    run(0.5);
+    EXPECT_TRUE(shaded(2));
+    EXPECT_TRUE(shaded(3));
+    // The window manager tells of the rolled-up frame: nothing follows it.
+    env.desktop->moveWindow(1, Rect(group.frame.origin, Size{group.frame.width(), 22}));
+    run(1.0);
+    EXPECT_EQ(session->engine().group(1)->frame, group.frame);
+    EXPECT_EQ(frameOf(2), group.frame);
+    EXPECT_EQ(frameOf(3), group.frame);
+
+    // Another tab while rolled up: it comes on top, rolled up as well.
+    session->tabBarDidSelectTab(group.id, 3);
+    run(1.0);
+    EXPECT_EQ(env.desktop->stacking().front(), 3u);
+    EXPECT_TRUE(shaded(1) && shaded(2) && shaded(3));
+
+    // Rolled down: all of them, on the group frame, the selected one on top.
+    env.desktop->setShaded(3, false);
+    run(1.0);
+    for (const WindowID id : {1u, 2u, 3u}) {
+        EXPECT_FALSE(shaded(id)) << id;
+        EXPECT_EQ(frameOf(id), group.frame) << id;
+    }
+    EXPECT_EQ(session->engine().group(1)->activeWindowID, 3u);
+    EXPECT_EQ(env.desktop->stacking().front(), 3u);
+    EXPECT_EQ(session->engine().group(1)->frame, group.frame);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // The selected tab is the member on top of its group, on the simulated
 // desktop, with a member that takes no focus: raised by the window manager
 // it takes the tab at the next look, a focus report of the member left below
-// it does not take the tab away, and a tab clicked wins over both.
+// it does not take the tab away, and a tab clicked wins over both. And with
+// members that all take the focus: a member back from full screen over the
+// one made active meanwhile, and one left on top while the focus went to a
+// member below it, have the tab within a second or two.
 #include "TessalySession/SessionDesktop.h"
 
 namespace tessaly::testing {
@@ -56,6 +59,42 @@ TEST_F(SessionStacking, AMemberThatTakesNoFocusHasTheTabWheneverItIsOnTop) {
     ASSERT_EQ(active(), 3u);
     session->engine().noteExternalFocus(2);
     run(2.2);
+    EXPECT_EQ(active(), 3u);
+}
+
+TEST_F(SessionStacking, TheMemberOnTopHasTheTabAfterFullScreenAndAFocusLeftBelow) {
+    addWindow(1, editor, home);
+    addWindow(2, terminal, home);
+    addWindow(3, browser, home);
+    start(false);
+    groupWindows(2, 1);
+    groupWindows(3, 1);
+    session->tabBarDidSelectTab(session->engine().group(1)->id, 3);
+    run(2.2);
+    ASSERT_EQ(active(), 3u);
+    ASSERT_EQ(env.desktop->stacking().front(), 3u);
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        // Full screen: another member takes the tab, nothing is raised.
+        env.desktop->setFullScreen(3, true);
+        run(1.1);
+        ASSERT_NE(active(), 3u);
+        // Back, over the others: its tab again (a second look is due).
+        env.desktop->setFullScreen(3, false);
+        run(2.2);
+        EXPECT_EQ(env.desktop->stacking().front(), 3u);
+        EXPECT_EQ(active(), 3u);
+        EXPECT_EQ(session->engine().group(3)->frame, home);
+    }
+
+    // The window manager tells of the focus on a member below, and raises
+    // nothing: the member on top takes the tab back once it stayed there.
+    session->engine().noteExternalFocus(1);
+    run(0.2);
+    ASSERT_EQ(active(), 1u);
+    run(2.2);
+    EXPECT_EQ(env.desktop->stacking().front(), 3u);
     EXPECT_EQ(active(), 3u);
 }
 

@@ -322,6 +322,14 @@ public:
         return false;
     }
 
+    // Asks the window manager to add or remove one _NET_WM_STATE of the
+    // window, as a pager or a window menu does.
+    void askState(xcb_window_t window, xcb_atom_t state, bool on) {
+        const X11Connection& x = desktop_.connection();
+        x.sendClientMessage(x.root(), window, x.atoms().NET_WM_STATE, on ? 1 : 0, state, XCB_ATOM_NONE, 2);
+        x.flush();
+    }
+
     // Clicks at `at` with the left button.
     void click(Point at) {
         input.moveTo(at);

@@ -3,8 +3,8 @@
 // of its group (its tab, a double-click on the bar, a pager, a merge, a new
 // window manager), its tab is the selected one, although the focus, and the
 // window manager's word on it, stay with a terminal.
-#include "BarTabs.h"
 #include "EndToEndTest.h"
+#include "GroupOnTop.h"
 
 #include <algorithm>
 
@@ -19,48 +19,14 @@ protected:
     // next looks at the stacking (once a second); room for a loaded machine.
     static constexpr milliseconds kFollowBound{4000};
 
-    // The member whose frame stands highest in the stacking order.
-    xcb_window_t topOf(const std::vector<xcb_window_t>& members) {
-        const auto stack = user->screen.stack();
-        std::ptrdiff_t best = -1;
-        xcb_window_t top = kNoWindow;
-        for (const xcb_window_t member : members) {
-            const xcb_window_t frame = user->screen.frameWindow(member);
-            const auto at = std::find_if(stack.begin(), stack.end(), [&](const ShownWindow& w) { return w.window == frame; });
-            if (at != stack.end() && at - stack.begin() > best) {
-                best = at - stack.begin();
-                top = member;
-            }
-        }
-        return top;
-    }
-    // The group's bar (the one with a tab for each member) and its tabs;
-    // none while it is not shown. Where it stands is not judged here.
+    xcb_window_t topOf(const std::vector<xcb_window_t>& members) { return topMemberOf(*user, members); }
     std::optional<std::pair<ShownWindow, std::vector<ShownTab>>> barOf(const std::vector<xcb_window_t>& members) {
-        for (const auto& bar : user->bars()) {
-            auto tabs = tabsOf(*desktop, bar);
-            if (tabs.size() == members.size()) return std::pair{bar, std::move(tabs)};
-        }
-        return std::nullopt;
+        return groupBarOf(*desktop, *user, members);
     }
-    // Waits until `expected` (any member when none) is on top of the group
-    // `members` (in tab order) and the group's bar has that member's tab lit.
     ::testing::AssertionResult selectedOnTop(const std::vector<xcb_window_t>& members,
                                              xcb_window_t expected = kNoWindow,
                                              milliseconds patience = test::kX11Patience) {
-        std::string seen;
-        const bool held = user->waitUntil(
-            [&] {
-                const xcb_window_t top = topOf(members);
-                const auto bar = barOf(members);
-                const auto index = std::find(members.begin(), members.end(), top) - members.begin();
-                seen = "member " + std::to_string(index) + " on top, tabs " +
-                       (bar ? describeTabs(bar->second) : std::string("not shown"));
-                return (expected == kNoWindow || top == expected) && bar && activeIndex(bar->second) == index;
-            },
-            patience);
-        if (held) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << seen << "; the program shows " << DesktopUser::describe(user->overlays());
+        return selectedTabOnTop(*desktop, *user, members, expected, patience);
     }
     // After something that may raise `candidate` (the window manager may
     // not, or raise another member after it): once it has come on top, or

@@ -93,10 +93,11 @@ protected:
     static constexpr std::uint32_t barFill = 0xdbdbdb;
 
     // Starts the program (with `defaults`), then groups two terminals
-    // below the top of the backdrop; their bar. marco snaps a window
-    // dragged with Shift held: there the program groups on Control.
+    // below the top of the backdrop; their bar. marco and metacity snap a
+    // window dragged with Shift held: there the program groups on Control.
     std::optional<ShownWindow> startWithGroupOverBackdrop(std::map<std::string, std::string> defaults = {}) {
-        const bool onControl = desktop->windowManager() == test::X11WindowManager::marco;
+        const bool onControl = desktop->windowManager() == test::X11WindowManager::marco ||
+                               desktop->windowManager() == test::X11WindowManager::metacity;
         if (onControl) defaults["dragModifierGate"] = "\"control\"";
         writeDefaults(defaults);
         if (!startShell()) return std::nullopt;
@@ -186,9 +187,59 @@ TEST_P(TheOpacitySlider, ShowsOnTheBars) {
         << " at 30% over " << hex(under) << ")";
 }
 
+// A new opacity shows on all of a bar that another window covered: on the
+// part left uncovered while the window is there, and on all of it once the
+// window has gone (metacity cuts a bar where windows cover it); and so does
+// the next one.
+TEST_P(TheOpacitySlider, ShowsOnAllOfABarAWindowCovered) {
+    if (!accessibility()) GTEST_SKIP() << "no accessibility bus on this machine";
+    const auto bar = startWithGroupOverBackdrop();
+    ASSERT_TRUE(bar);
+    const std::uint32_t under = pixel(besideBar(*bar));
+    const Point left{bar->rect.minX() + 3, bar->rect.midY()};
+    const auto seen = [&] {
+        return "the bar shows " + hex(pixel(left)) + " at its left, " + hex(pixel(onBar(*bar))) + " at its right";
+    };
+    ASSERT_TRUE(user->waitUntil([&] { return near(pixel(left), barFill) && near(pixel(onBar(*bar)), barFill); }))
+        << seen();
+
+    ASSERT_TRUE(openSettingsWindow());
+    ASSERT_TRUE(openPage("Tab Bar"));
+    const auto slider = control("slider", "");
+    ASSERT_TRUE(slider);
+    // A window over the right part of the bar.
+    const int x = static_cast<int>(bar->rect.midX()), y = static_cast<int>(bar->rect.minY()) - 20;
+    const auto cover = desktop->launchXterm("cover", "60x6+" + std::to_string(x) + "+" + std::to_string(y));
+    ASSERT_TRUE(cover);
+    ASSERT_TRUE(user->focus(cover->window));
+    ASSERT_TRUE(user->waitUntil([&] { return !near(pixel(onBar(*bar)), barFill); })) << "the window does not cover the bar";
+
+    // The slider to its end, from the keyboard (a click taken before the
+    // settings window had the focus back is made again).
+    const auto slideTo = [&](std::uint32_t key, const char* label) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            user->click(slider->center());
+            pressKey(key);
+            if (control("label", label)) return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(slideTo(0xff50, "Tab Bar Opacity: 30%"));  // Home: the lowest opacity
+    const std::uint32_t translucent = blend(barFill, under, 0.3);
+    EXPECT_TRUE(user->waitUntil([&] { return near(pixel(left), translucent); }))
+        << "covered: " << seen() << ", not " << hex(translucent) << " at its left";
+    ASSERT_TRUE(desktop->windows().close(cover->window));
+    EXPECT_TRUE(user->waitUntil([&] { return near(pixel(left), translucent) && near(pixel(onBar(*bar)), translucent); }))
+        << "uncovered: " << seen() << ", not " << hex(translucent);
+
+    ASSERT_TRUE(slideTo(0xff57, "Tab Bar Opacity: 100%"));  // End: opaque
+    EXPECT_TRUE(user->waitUntil([&] { return near(pixel(left), barFill) && near(pixel(onBar(*bar)), barFill); }))
+        << "opaque again: " << seen();
+}
+
 INSTANTIATE_TEST_SUITE_P(WindowManagers, TheOpacitySlider,
                          ::testing::Values(test::X11WindowManager::openboxTest, test::X11WindowManager::xfwm4,
-                                           test::X11WindowManager::marco),
+                                           test::X11WindowManager::metacity, test::X11WindowManager::marco),
                          test::X11WindowManagerName());
 
 TEST_F(BarsOverABackdrop, AreOpaqueWithoutACompositorAndAgainWithinASecondOfItsEnd) {

@@ -384,6 +384,10 @@ void TabBarView::setCover(const QRegion& cover) {
     if (cover == cover_) return;
     cover_ = cover;
     updateMask();
+    // Painting leaves out what the mask cut away: a part uncovered again
+    // would show what was drawn before it was cut (the fill of an earlier
+    // opacity, where a compositor keeps it).
+    update();
 }
 
 QColor TabBarView::fillColor() const {

@@ -274,6 +274,7 @@ struct SimDesktop::State {
         if (attribute == "AXMinimized") return {AXError::success, w.spec.minimized};
         if (attribute == "AXFullScreen") return {AXError::success, w.fullScreen};
         if (attribute == "AXMaximized") return {AXError::success, w.maximized.flags()};
+        if (attribute == "AXShaded") return {AXError::success, w.shaded};
         if (attribute == "AXPosition") return {AXError::success, w.spec.frame.origin};
         if (attribute == "AXSize") return {AXError::success, w.spec.frame.size};
         if (attribute == "AXDocument") return text(w.spec.document);
@@ -349,11 +350,12 @@ struct SimDesktop::State {
             setMaximized(w, MaximizedAxes::fromFlags(*flags), std::nullopt);
             return AXError::success;
         }
-        if (attribute == "AXMinimized" || attribute == "AXMain" || attribute == "AXFullScreen") {
+        if (attribute == "AXMinimized" || attribute == "AXMain" || attribute == "AXFullScreen" || attribute == "AXShaded") {
             const bool* b = std::get_if<bool>(&value);
             if (!b) return AXError::illegalArgument;
             if (attribute == "AXMinimized") setMinimized(w, *b);
             else if (attribute == "AXFullScreen") setFullScreen(w, *b);
+            else if (attribute == "AXShaded") setShaded(w, *b);
             else if (*b) setFocused(app, w.id());
             return AXError::success;
         }
@@ -386,6 +388,13 @@ struct SimDesktop::State {
             w.frameBeforeFullScreen.reset();
             applyFrame(w, back);
         }
+    }
+
+    // The frame stays; the change is told as a resize, as on X11.
+    void setShaded(SimWindow& w, bool shaded) {
+        if (w.shaded == shaded) return;
+        w.shaded = shaded;
+        notifyWindow(w, "AXWindowResized");
     }
 
     // The work area of the display sharing the most with the frame (the
@@ -629,6 +638,7 @@ void SimDesktop::followMove(WindowID id) {
     request.fullScreen = moved->fullScreen;
     request.maximized = moved->maximized.any();
     request.minimized = moved->spec.minimized;
+    request.shaded = moved->shaded;
     follow_->follow(request);
 }
 
@@ -650,6 +660,12 @@ void SimDesktop::setMinimized(WindowID id, bool minimized) {
 void SimDesktop::setFullScreen(WindowID id, bool fullScreen) {
     change(*state_, [&] {
         if (SimWindow* w = state_->findWindow(id)) state_->setFullScreen(*w, fullScreen);
+    });
+}
+
+void SimDesktop::setShaded(WindowID id, bool shaded) {
+    change(*state_, [&] {
+        if (SimWindow* w = state_->findWindow(id)) state_->setShaded(*w, shaded);
     });
 }
 

@@ -89,6 +89,7 @@ struct SimWindow {
     bool fullScreen = false;
     std::optional<Rect> frameBeforeFullScreen;
     MaximizedAxes maximized;  // as the window manager holds it
+    bool shaded = false;      // rolled up to its title bar
     std::optional<Rect> frameBeforeMaximize;
     std::optional<WindowID> tabHost;  // folded into the host's native tabs
     bool hidesNumber = false;         // the private window-number lookup fails
@@ -165,6 +166,9 @@ public:
     void setTitle(WindowID id, const std::string& title);
     void setMinimized(WindowID id, bool minimized);
     void setFullScreen(WindowID id, bool fullScreen);
+    // Rolls the window up to its title bar or down again, as a window
+    // manager's menu does; its frame stays (writing "AXShaded" does the same).
+    void setShaded(WindowID id, bool shaded);
     // The window manager maximises the window along the axes, or restores it
     // (none), as its maximise button or a pager asks: maximised, it fills the
     // work area of its display that way; restored, it goes back to its frame

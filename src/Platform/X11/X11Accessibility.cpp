@@ -59,12 +59,14 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         Rect frame;
         bool minimized = false;
         MaximizedAxes maximized;
+        bool shaded = false;
         bool framed = false;  // inside a frame of a window manager's
         // Since when it has been out of a frame it was in (see isBetweenManagers).
         std::optional<std::chrono::steady_clock::time_point> unframedSince{};
     };
     static Seen seenOf(const X11WindowInfo& info) {
-        return Seen{*info.pid, info.frame, info.isMinimized(), info.maximized(), info.frameWindow != info.window};
+        return Seen{*info.pid,          info.frame,         info.isMinimized(), info.maximized(),
+                    info.state.shaded, info.frameWindow != info.window};
     }
 
     std::shared_ptr<X11Backend> backend;
@@ -156,8 +158,9 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         if (now.frame.origin != before.frame.origin) postWindow(now, window, "AXWindowMoved");
         // Window managers publish a maximise and its new frame in either
         // order: the state changing alone counts as a resize, so the frame
-        // is reported again with the state that goes with it.
-        if (now.frame.size != before.frame.size || now.maximized != before.maximized) {
+        // is reported again with the state that goes with it. So does a
+        // window rolled up to its title bar or down again.
+        if (now.frame.size != before.frame.size || now.maximized != before.maximized || now.shaded != before.shaded) {
             postWindow(now, window, "AXWindowResized");
         }
     }
@@ -348,6 +351,7 @@ AXAnswer X11Accessibility::copyAttributeValue(const AXElement& element, std::str
     if (attribute == "AXMinimized") return {AXError::success, info->isMinimized()};
     if (attribute == "AXFullScreen") return {AXError::success, info->state.fullscreen};
     if (attribute == "AXMaximized") return {AXError::success, info->maximized().flags()};
+    if (attribute == "AXShaded") return {AXError::success, info->state.shaded};
     if (attribute == "AXMain" || attribute == "AXFocused") {
         return {AXError::success, backend_->windows().activeWindow() == window};
     }
@@ -420,6 +424,11 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
         const bool* b = std::get_if<bool>(&value);
         if (!b) return AXError::illegalArgument;
         return done(windows.setFullScreen(window, *b));
+    }
+    if (attribute == "AXShaded") {
+        const bool* b = std::get_if<bool>(&value);
+        if (!b) return AXError::illegalArgument;
+        return done(windows.setShaded(window, *b));
     }
     if (attribute == "AXMaximized") {
         const std::int64_t* flags = std::get_if<std::int64_t>(&value);

@@ -192,6 +192,7 @@ void X11Backend::followMembers(const X11Event& event) {
     request.fullScreen = client->state.fullscreen;
     request.maximized = client->maximized().any();
     request.minimized = client->isMinimized();
+    request.shaded = client->state.shaded;
     if (follow_->follow(request) > 0) x_->flush();
 }
 

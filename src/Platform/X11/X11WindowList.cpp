@@ -221,7 +221,8 @@ std::optional<std::vector<X11WindowList::Entry>> X11WindowList::entries() const 
         e.info.layer = layerOf(*info);
         e.info.alpha = info->alpha;
         const bool onDesktop = !info->desktop || !current || *info->desktop == kX11AllDesktops || *info->desktop == *current;
-        e.info.isOnScreen = info->viewable && onDesktop && !info->state.hidden && e.info.bounds->intersects(screen);
+        const bool mapped = (info->viewable && !info->state.hidden) || info->isRolledUp();
+        e.info.isOnScreen = mapped && onDesktop && e.info.bounds->intersects(screen);
         e.info.space = info->desktop;
         e.desktopElement = info->type == X11WindowType::desktop;
         entries.push_back(std::move(e));

@@ -858,6 +858,14 @@ bool X11Windows::setFullScreen(xcb_window_t window, bool fullScreen) const {
     return true;
 }
 
+bool X11Windows::setShaded(xcb_window_t window, bool shaded) const {
+    if (!read(window)) return false;
+    x_.sendClientMessage(x_.root(), window, x_.atoms().NET_WM_STATE, shaded ? kStateAdd : kStateRemove,
+                         x_.atoms().NET_WM_STATE_SHADED, 0, kSourcePager);
+    x_.flush();
+    return true;
+}
+
 bool X11Windows::setMaximized(xcb_window_t window, MaximizedAxes axes) const {
     const auto& a = x_.atoms();
     if (axes.vertical && allows(window, a.NET_WM_ACTION_MAXIMIZE_VERT) != true) return false;

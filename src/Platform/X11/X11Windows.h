@@ -92,7 +92,10 @@ struct X11WindowInfo {
     bool isStandard() const {
         return type == X11WindowType::normal || (type == X11WindowType::unspecified && transientFor == kNoWindow);
     }
-    bool isMinimized() const { return state.hidden || (iconic && !hiddenPublished); }
+    // Rolled up to its title bar, which stays on screen (some window managers
+    // unmap the client then, or call it hidden): not minimised.
+    bool isRolledUp() const { return state.shaded && !iconic; }
+    bool isMinimized() const { return (state.hidden && !isRolledUp()) || (iconic && !hiddenPublished); }
     MaximizedAxes maximized() const { return {state.maximizedVert, state.maximizedHorz}; }
 };
 
@@ -196,6 +199,9 @@ public:
     // the window offers neither. Never kills a client.
     bool close(xcb_window_t window) const;
     bool setFullScreen(xcb_window_t window, bool fullScreen) const;
+    // Asks the window manager to roll the window up to its title bar, or
+    // down again; false when the window is gone.
+    bool setShaded(xcb_window_t window, bool shaded) const;
     // Asks the window manager to hold the window maximised along exactly
     // these axes: a change of axes is a restore and then a maximise along
     // the new ones, each one request. False when the window is gone or the

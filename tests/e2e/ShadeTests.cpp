@@ -1,0 +1,104 @@
+// A group's active window rolled up to its title bar (shaded), on the window
+// managers that roll windows up (as a pager or the window menu asks): no
+// other member shows below that title bar, and rolled down the group is
+// back as it was, with its bar. metacity and marco are left out: they hand
+// the focus on from a window rolled up and roll a window down when it is
+// activated, which the group's own raises then do.
+//
+// The group is handed over as a relaunch hands groups over: grouping by a
+// drag is tested elsewhere, and the drag differs between window managers.
+#include "EndToEndTest.h"
+#include "GroupOnTop.h"
+
+namespace tessaly::e2e {
+namespace {
+
+using WM = test::X11WindowManager;
+
+class ShadeTest : public EndToEndOnWindowManager {
+protected:
+    void SetUp() override {
+        EndToEndOnWindowManager::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        if (!desktop->connection().windowManagerSupports(desktop->connection().atoms().NET_WM_STATE_SHADED)) {
+            GTEST_SKIP() << test::X11Desktop::name(manager()) << " does not roll windows up";
+        }
+    }
+
+    // Asks the window manager to roll the window up or down, as its window
+    // menu or a pager does.
+    void shade(xcb_window_t window, bool on) {
+        user->askState(window, desktop->connection().atoms().NET_WM_STATE_SHADED, on);
+    }
+    bool shaded(xcb_window_t window) { return user->info(window).state.shaded; }
+
+    // Whether the screen shows the member's own pixels in the middle of the
+    // group frame, below the title bar (`home`, `titleHeight`).
+    bool showsBelowTitleBar(xcb_window_t member, const Rect& home, double titleHeight) {
+        const Rect below(home.midX() - 100, home.minY() + titleHeight + 40, 200, 120);
+        const xcb_window_t frame = user->screen.frameWindow(member);
+        for (const auto& shown : user->screen.stack()) {
+            if (shown.window != frame) continue;
+            const Rect part = shown.rect.intersection(below);
+            return !part.isEmpty() && part.width() >= 16 && part.height() >= 16 &&
+                   user->screen.showsOwnPixels(frame, part);
+        }
+        return false;
+    }
+};
+
+TEST_P(ShadeTest, NoMemberShowsBelowARolledUpWindowAndRolledDownTheGroupIsBack) {
+    const auto terminal = desktop->launchXterm("shade-terminal", "80x24+300+260");
+    const auto logo = desktop->launchXlogo("300x300+900+300");
+    const auto other = desktop->launchXterm("shade-other", "80x24+900+500");
+    ASSERT_TRUE(terminal && logo && other);
+    const std::vector<xcb_window_t> members{terminal->window, logo->window, other->window};
+    TessalyProgram::Options options;
+    options.diagnostics = true;
+    ASSERT_TRUE(startProgramWithGroups({members}, options));
+    ASSERT_TRUE(user->focus(terminal->window));
+    ASSERT_TRUE(user->waitForBarAbove(terminal->window));
+    const Rect home = user->frame(terminal->window);
+    const double titleHeight = user->info(terminal->window).extents.top;
+    // Before: xlogo shows where the terminal is not, behind it nothing.
+    ASSERT_FALSE(showsBelowTitleBar(logo->window, home, titleHeight));
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        shade(terminal->window, true);
+        ASSERT_TRUE(user->waitUntil([&] { return shaded(terminal->window); })) << "not rolled up";
+        std::string seen;
+        EXPECT_TRUE(user->waitUntil([&] {
+            seen.clear();
+            for (const xcb_window_t member : {logo->window, other->window}) {
+                if (showsBelowTitleBar(member, home, titleHeight)) seen += " " + std::to_string(member);
+            }
+            return seen.empty();
+        })) << "members show below the rolled-up title bar:" << seen << " (on top "
+            << topMemberOf(*user, members) << ", focused " << desktop->windows().activeWindow() << ")";
+        EXPECT_TRUE(user->barAbove(terminal->window, true)) << "the bar left the title bar";
+
+        shade(terminal->window, false);
+        // (A terminal keeps to whole character cells.)
+        const Size cell = user->screen.sizeIncrement(terminal->window);
+        EXPECT_TRUE(user->waitUntil([&] {
+            for (const xcb_window_t member : members) {
+                if (shaded(member) || !user->shareFrame(terminal->window, member)) return false;
+            }
+            return user->screen.sameFrame(user->frame(terminal->window), home, cell) &&
+                   user->barAbove(terminal->window).has_value() &&
+                   user->screen.showsOwnPixels(user->screen.frameWindow(terminal->window),
+                                               Rect(home.midX() - 100, home.minY() + titleHeight + 40, 200, 120));
+        })) << "the group did not come back: terminal " << DesktopUser::describe(user->frame(terminal->window))
+            << (shaded(terminal->window) ? " rolled up" : "") << ", xlogo " << DesktopUser::describe(user->frame(logo->window))
+            << (shaded(logo->window) ? " rolled up" : "") << ", bars " << DesktopUser::describe(user->bars()) << ", on top "
+            << topMemberOf(*user, members);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, ShadeTest,
+                         ::testing::Values(WM::openbox, WM::xfwm4, WM::fluxbox, WM::icewm),
+                         test::X11WindowManagerName());
+
+}  // namespace
+}  // namespace tessaly::e2e
