@@ -210,7 +210,8 @@ public:
     // maximised the same way (`again`: also when the group is maximised so
     // already); a restore is adopted like a move, and a report half way is
     // passed over. False when the report is neither (an ordinary move or
-    // resize).
+    // resize), or when the maximised window leaves the bar no room (see
+    // OverlayManager::hasRoom): its frame is then adopted as a zoom.
     bool followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                      const TabGroup& group, bool again = false);
     // Moves the group's inactive usable members aside; answers them.

@@ -92,6 +92,14 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
         // brings the rest.
         const std::optional<Rect> shown = maximizedGroupFrame(frame, maximized);
         if (!shown) return true;
+        // A window the window manager draws no title bar for (a header bar
+        // of its own), or one too low for the bar, leaves the bar no room
+        // on it: the maximise is taken as a zoom below the bar, which the
+        // caller's adoption makes (and a second maximise undoes).
+        if (!overlay_->hasRoom(*shown, from)) {
+            trace("maximized without room for the bar: " + std::to_string(from) + " frame=" + frameLog(frame));
+            return false;
+        }
         if (!again && isWindowManagerMaximized(group) && record->windowManagerAxes == maximized &&
             *shown == group.frame) {
             return true;

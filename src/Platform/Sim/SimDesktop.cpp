@@ -679,6 +679,16 @@ void SimDesktop::setSizeHints(WindowID id, std::optional<SizeHints> hints) {
     state_->editWindow(id, [&](SimWindow& w) { w.sizeHints = hints; });
 }
 
+void SimDesktop::setTitleBarHeight(WindowID id, std::optional<double> height) {
+    state_->editWindow(id, [&](SimWindow& w) { w.titleBarHeight = height; });
+}
+
+std::optional<double> SimDesktop::titleBarHeight(WindowID window) const {
+    std::lock_guard lock(state_->mutex);
+    const SimWindow* w = state_->findWindow(window);
+    return w ? w->titleBarHeight : std::nullopt;
+}
+
 void SimDesktop::setRefusesFocus(WindowID id, bool refuses) {
     state_->editWindow(id, [&](SimWindow& w) { w.refusesFocus = refuses; });
 }
