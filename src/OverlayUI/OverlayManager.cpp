@@ -243,13 +243,20 @@ Rect OverlayManager::stripFrame(const Rect& groupFrame) const {
     return barLayout(groupFrame, tabBarHeight_, screens(), pixelsPerPoint()).placement.frame;
 }
 
-std::optional<double> OverlayManager::titleBarHeight(WindowID window) const {
-    return windowHints_ ? windowHints_->titleBarHeight(window) : std::nullopt;
+std::optional<double> OverlayManager::titleBarHeight(WindowID window, const Rect& groupFrame) const {
+    const std::optional<Rect> bar = windowHints_ ? windowHints_->titleBar(window) : std::nullopt;
+    if (!bar) return std::nullopt;
+    // Below the group frame's top where that lies on the title bar: a
+    // maximised window's frame may reach above the work area, the group
+    // frame keeps to it.
+    const double top = groupFrame.minY();
+    if (top >= bar->minY() && top <= bar->maxY()) return bar->maxY() - top;
+    return bar->height();
 }
 
 bool OverlayManager::hasRoom(const Rect& groupFrame, WindowID activeWindow) const {
     const double scale = pixelsPerPoint();
-    std::optional<double> titleBar = titleBarHeight(activeWindow);
+    std::optional<double> titleBar = titleBarHeight(activeWindow, groupFrame);
     if (titleBar) *titleBar /= scale;
     return TabStripGeometry::hasRoom(scaled(groupFrame, 1 / scale), tabBarHeight_, scaled(screens(), 1 / scale),
                                      titleBar);
@@ -264,7 +271,7 @@ void OverlayManager::place(TabBarPanel& panel, const Uuid& groupID, const Rect& 
     // bar is (asked only then: the follow path never asks).
     if (layout.placement.mode == TabStripGeometry::Placement::Mode::overlap) {
         const auto active = activeWindowByGroup_.find(groupID);
-        const auto titleBar = active != activeWindowByGroup_.end() ? titleBarHeight(active->second) : std::nullopt;
+        const auto titleBar = active != activeWindowByGroup_.end() ? titleBarHeight(active->second, groupFrame) : std::nullopt;
         if (titleBar) layout = barLayout(groupFrame, stripHeight, all, pixelsPerPoint(), titleBar);
     }
     if (!groupFrame.isFinite() || !TabStripGeometry::isPlaceable(layout.placement.frame)) {

@@ -178,8 +178,9 @@ private:
     std::vector<ScreenBox> screens() const;
     // The window server's units per point of the bars' content (1 without a factory).
     double pixelsPerPoint() const;
-    // The window manager's title bar over the window, when known.
-    std::optional<double> titleBarHeight(WindowID window) const;
+    // How far the window manager's title bar over the window reaches below
+    // the group frame's top, when known.
+    std::optional<double> titleBarHeight(WindowID window, const Rect& groupFrame) const;
     std::optional<std::pair<Uuid, TabBarPanel*>> barPanelAt(Point point, const Uuid& excluding) const;
     void closeAllDropGaps();
 

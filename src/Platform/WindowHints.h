@@ -26,12 +26,13 @@ public:
     // Whether the window never takes the input focus, neither given nor by
     // itself; false when unknown.
     virtual bool refusesFocus(WindowID) const { return false; }
-    // The height of the band along the top of the window's frame in which
-    // the window manager draws its title bar (with any border above it); 0
-    // for a window it draws no title bar for (one that draws its own header
-    // bar). Absent where unknown: the title bar is then taken to lie inside
-    // the frame, as tall as a bar.
-    virtual std::optional<double> titleBarHeight(WindowID) const { return std::nullopt; }
+    // The title bar the window manager draws over the window as it stands
+    // now, in global coordinates: the band across the top of its frame
+    // (with any border above it) down to what the window itself shows; no
+    // higher than that for a window it draws no title bar for (one that
+    // draws its own header bar). Absent where unknown: the title bar is
+    // then taken to lie inside the frame, as tall as a bar.
+    virtual std::optional<Rect> titleBar(WindowID) const { return std::nullopt; }
 };
 
 }  // namespace tessaly

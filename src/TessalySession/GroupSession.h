@@ -203,6 +203,8 @@ public:
     Rect adoptFrame(const Rect& frame, WindowID from, bool force, std::optional<Point> droppedAt);
     // The same, recognising a zoom and its undo first.
     void adoptOrRestoreZoom(const Rect& frame, WindowID from, const TabGroup& group);
+    // Undoes the group's zoom: back to the frame from before it.
+    void restoreZoom(const ZoomRecord& record, const Rect& requested, WindowID from, const TabGroup& group);
     // Follows the window manager maximising the group's active member (as
     // `maximized` says it holds the window, which has `frame`) or restoring
     // it: a maximised frame becomes the group frame as it shows in the work

@@ -56,13 +56,7 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
 
     if (record && record->isReZoom(frame, group.frame, resyncVerifyTolerance, zoomMinInterval, at)) {
         // The zoom button pressed again: back to the frame before the zoom.
-        zoomRecords_[group.id] = record->restored(at);
-        trace("zoom restore: " + std::to_string(from) + " requested=" + frameLog(frame) +
-              " back=" + frameLog(record->restoreFrame));
-        const Rect target = confinedToDropHost(record->restoreFrame, std::nullopt);
-        windowSystem_->setFrame(target, from);
-        engine_->commitGroupFrame(target, from, false);
-        scheduleFrameLandedVerification(group.id, from, target, "zoom restore verify");
+        restoreZoom(*record, frame, from, group);
         return;
     }
     if (record && record->isEchoAfterRestore(frame, resyncVerifyTolerance, zoomMinInterval, at)) {
@@ -82,6 +76,16 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
           frameLog(committed) + " back=" + frameLog(made->restoreFrame));
 }
 
+void GroupSession::restoreZoom(const ZoomRecord& record, const Rect& requested, WindowID from, const TabGroup& group) {
+    zoomRecords_[group.id] = record.restored(now());
+    trace("zoom restore: " + std::to_string(from) + " requested=" + frameLog(requested) +
+          " back=" + frameLog(record.restoreFrame));
+    const Rect target = confinedToDropHost(record.restoreFrame, std::nullopt);
+    windowSystem_->setFrame(target, from);
+    engine_->commitGroupFrame(target, from, false);
+    scheduleFrameLandedVerification(group.id, from, target, "zoom restore verify");
+}
+
 bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                                const TabGroup& group, bool again) {
     std::optional<ZoomRecord> record;
@@ -97,6 +101,12 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
         // on it: the maximise is taken as a zoom below the bar, which the
         // caller's adoption makes (and a second maximise undoes).
         if (!overlay_->hasRoom(*shown, from)) {
+            // Maximised again while so zoomed: back, wherever the window
+            // manager has got to on its way (fluxbox maximises in steps).
+            if (record && record->isCurrent(group.frame) && now() - record->recordedAt >= zoomMinInterval) {
+                restoreZoom(*record, frame, from, group);
+                return true;
+            }
             trace("maximized without room for the bar: " + std::to_string(from) + " frame=" + frameLog(frame));
             return false;
         }

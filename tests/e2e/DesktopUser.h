@@ -65,15 +65,22 @@ public:
     // backings behind the windows, previews).
     std::vector<ShownWindow> overlays() { return screen.overrideRedirectOf(program_); }
     // Its shown tab bars: the strips of the bar's height (above a window)
-    // or of a height one inside a title bar may have (a band as high as a
-    // backing is taken for one).
+    // or of a height one inside a title bar may have, less the backing
+    // bands (as high as a backing, below a window that covers them).
     std::vector<ShownWindow> bars() {
         auto all = overlays();
         const double scale = barHeight / kBarHeight;
+        const auto stacked = screen.stack();  // bottom to top
+        const auto isBacking = [&](const ShownWindow& w) {
+            if (w.rect.size.height != kBackingReach * scale) return false;
+            auto at = std::find_if(stacked.begin(), stacked.end(), [&](const ShownWindow& s) { return s.window == w.window; });
+            return at != stacked.end() && std::any_of(at + 1, stacked.end(), [&](const ShownWindow& s) {
+                       return !s.overrideRedirect && s.rect.intersection(w.rect) == w.rect;
+                   });
+        };
         std::erase_if(all, [&](const ShownWindow& w) {
             const double h = w.rect.size.height;
-            const bool inside = h >= kLowestInside * scale && h <= barHeight - kTitleBarInset * scale &&
-                                h != kBackingReach * scale;
+            const bool inside = h >= kLowestInside * scale && h <= barHeight - kTitleBarInset * scale && !isBacking(w);
             return h != barHeight && !inside;
         });
         return all;

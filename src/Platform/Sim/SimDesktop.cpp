@@ -683,10 +683,11 @@ void SimDesktop::setTitleBarHeight(WindowID id, std::optional<double> height) {
     state_->editWindow(id, [&](SimWindow& w) { w.titleBarHeight = height; });
 }
 
-std::optional<double> SimDesktop::titleBarHeight(WindowID window) const {
+std::optional<Rect> SimDesktop::titleBar(WindowID window) const {
     std::lock_guard lock(state_->mutex);
     const SimWindow* w = state_->findWindow(window);
-    return w ? w->titleBarHeight : std::nullopt;
+    if (!w || !w->titleBarHeight) return std::nullopt;
+    return Rect(w->frame().minX(), w->frame().minY(), w->frame().width(), *w->titleBarHeight);
 }
 
 void SimDesktop::setRefusesFocus(WindowID id, bool refuses) {

@@ -194,7 +194,8 @@ public:
     void setTitleBarHeight(WindowID id, std::optional<double> height);
     // WindowHints: what was set for the window.
     std::optional<SizeHints> sizeHints(WindowID window) const override;
-    std::optional<double> titleBarHeight(WindowID window) const override;
+    // WindowHints: the band of the set height along the window's frame.
+    std::optional<Rect> titleBar(WindowID window) const override;
     // A window that takes no focus: raising it, or activating its
     // application, brings it to the front and leaves focus and the active
     // application as they were.

@@ -33,10 +33,11 @@ bool X11WindowHints::refusesFocus(WindowID window) const {
     return noInput && !takesFocus;
 }
 
-std::optional<double> X11WindowHints::titleBarHeight(WindowID window) const {
+std::optional<Rect> X11WindowHints::titleBar(WindowID window) const {
     const auto info = backend_->windows().read(window);
     if (!info) return std::nullopt;
-    return std::max(0.0, info->extents.less(info->margins).top);
+    const Rect& f = info->frame;
+    return Rect(f.minX(), f.minY(), f.width(), std::max(0.0, info->extents.less(info->margins).top));
 }
 
 std::optional<SizeHints> X11WindowHints::read(WindowID window) const {

@@ -21,7 +21,7 @@ public:
     explicit X11WindowHints(std::shared_ptr<X11Backend> backend) : backend_(std::move(backend)) {}
     std::optional<SizeHints> sizeHints(WindowID window) const override;
     bool refusesFocus(WindowID window) const override;
-    std::optional<double> titleBarHeight(WindowID window) const override;
+    std::optional<Rect> titleBar(WindowID window) const override;
 
 private:
     std::optional<SizeHints> read(WindowID window) const;
