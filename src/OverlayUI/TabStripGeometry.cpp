@@ -61,14 +61,14 @@ Placement placement(const Rect& windowFrame, double height, const std::vector<Sc
     const Rect above(window.minX(), window.minY() - h, window.width(), h);
     const std::optional<double> limit = WindowPlacement::stripTopLimitCG(window, screens);
     if (!limit || above.minY() >= *limit) return {Placement::Mode::above, above, h};
+    // Inside the window manager's title bar, covering nothing of what the
+    // window shows, where it holds the strip.
     if (titleBarHeight) {
-        // Nothing of what the window shows is covered: inside the window
-        // manager's title bar, or above the window while it has no room.
-        const auto inside = insideTitleBar(window, h, *titleBarHeight, *limit);
-        return inside ? *inside : Placement{Placement::Mode::above, above, h};
+        if (const auto inside = insideTitleBar(window, h, *titleBarHeight, *limit)) return *inside;
     }
-    // Inside the title bar: inset from both sides, but never narrower than
-    // the least width, and never past the window's own edges.
+    // Otherwise at the top of the window, inset from both sides, but never
+    // narrower than the least width, and never past the window's own edges
+    // (the session gives the window room below the bar where it can).
     const double barHeight = h - overlapTopInset;
     return {Placement::Mode::overlap,
             insideStrip(window, titleBarClearance, window.minY() + overlapTopInset, barHeight), barHeight};

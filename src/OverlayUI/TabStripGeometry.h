@@ -51,8 +51,8 @@ double stripHeight(double height);
 // window manager's buttons at both ends (inset by six times the band's
 // height where that is more than 80 points). A band too low for a strip of
 // `insideMinHeight` (a window with a header bar of its own has none) holds
-// no strip: it stays above the window, outside the usable area, until the
-// window is given room (see hasRoom).
+// no strip: it lies at the fixed inset, over the window, until the window
+// is given room (see hasRoom).
 Placement placement(const Rect& windowFrame, double height, const std::vector<ScreenBox>& screens,
                     std::optional<double> titleBarHeight = std::nullopt);
 // Whether the strip for the window covers none of what the window shows:

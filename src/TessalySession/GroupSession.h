@@ -203,6 +203,9 @@ public:
     Rect adoptFrame(const Rect& frame, WindowID from, bool force, std::optional<Point> droppedAt);
     // The same, recognising a zoom and its undo first.
     void adoptOrRestoreZoom(const Rect& frame, WindowID from, const TabGroup& group);
+    // A group the window manager holds maximised whose active member leaves
+    // the bar no room (see OverlayManager::hasRoom) is zoomed below the bar.
+    void zoomBelowBar(const Uuid& groupID);
     // Undoes the group's zoom: back to the frame from before it.
     void restoreZoom(const ZoomRecord& record, const Rect& requested, WindowID from, const TabGroup& group);
     // Follows the window manager maximising the group's active member (as

@@ -86,6 +86,22 @@ void GroupSession::restoreZoom(const ZoomRecord& record, const Rect& requested, 
     scheduleFrameLandedVerification(group.id, from, target, "zoom restore verify");
 }
 
+void GroupSession::zoomBelowBar(const Uuid& groupID) {
+    const auto group = engine_->group(groupID);
+    if (!group || !isWindowManagerMaximized(*group) || overlay_->hasRoom(group->frame, group->activeWindowID)) return;
+    trace("no room for the bar on " + std::to_string(group->activeWindowID) + ": zoomed below it");
+    std::optional<ZoomRecord> record;
+    if (const auto found = zoomRecords_.find(group->id); found != zoomRecords_.end()) record = found->second;
+    const Rect committed = adoptFrame(group->frame, group->activeWindowID, true, std::nullopt);
+    // Back, on the next maximise, to where the window manager's maximise began.
+    if (const auto made = ZoomRecord::make(group->frame, group->frame, committed, record, resyncVerifyTolerance, now())) {
+        zoomRecords_[group->id] = *made;
+    } else {
+        zoomRecords_.erase(group->id);
+    }
+    publishFollow();
+}
+
 bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                                const TabGroup& group, bool again) {
     std::optional<ZoomRecord> record;

@@ -58,12 +58,12 @@ TEST(TabStripGeometryTest, InsideAKnownTitleBarTheStripFitsItOrTheWindowHasNoRoo
         EXPECT_LE(strip.maxY(), 20 + titleBar) << titleBar;
         EXPECT_TRUE(hasRoom(Rect(-5, 20, 1930, 1000), 48, kScreens, titleBar));
     }
-    // Too low for a strip of 16, or none: the strip stays above.
+    // Too low for a strip of 16, or none: no room; until the window is
+    // given some, the strip lies at the fixed inset.
     for (const double titleBar : {0.0, 17.0}) {
         EXPECT_EQ(placement(maximised, 30, kScreens, titleBar),
-                  (TabStripGeometry::Placement{Mode::above, Rect(0, -5, 1920, 30), 30}));
+                  (TabStripGeometry::Placement{Mode::overlap, Rect(80, 29, 1760, 26), 26}));
         EXPECT_FALSE(hasRoom(maximised, 30, kScreens, titleBar));
-        EXPECT_FALSE(TabStripGeometry::barLayout(maximised, 30, kScreens, titleBar).backingFrame == std::nullopt);
     }
     // With room above, or the title bar unknown, there is always room.
     EXPECT_TRUE(hasRoom(Rect(0, 55, 1920, 1000), 30, kScreens, 0));

@@ -162,14 +162,26 @@ TEST_F(Maximise, TheBarFitsTheTitleBarAndAHeaderBarWindowIsZoomedBelowTheBar) {
     EXPECT_EQ(barPlacement(group), (TabStripGeometry::Placement{TabStripGeometry::Placement::Mode::overlap,
                                                                 Rect(120, 26, 1680, 18), 18}))
         << "inside the 20 points of title bar, clear of the buttons";
-    env.desktop->setMaximized(1, {}, home);
+    // The other member, with a header bar of its own, brought forward:
+    // the group goes below the bar, and the next maximise brings it back.
+    const Rect zoomed(workArea.minX(), workArea.minY() + 30, workArea.width(), workArea.height() - 30);
+    env.desktop->setTitleBarHeight(2, 0);
+    session->tabBarDidSelectTab(group.id, 2);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), zoomed);
+    EXPECT_EQ(maximized(1), MaximizedAxes{});
+    EXPECT_EQ(maximized(2), MaximizedAxes{});
+    EXPECT_EQ(barPlacement(group).frame, Rect(0, 25, 1920, 30));
+    env.desktop->setMaximized(2, both);
     run(1.0);
     EXPECT_EQ(groupFrame(group), home);
+    EXPECT_EQ(frameOf(1), home);
+    session->tabBarDidSelectTab(group.id, 1);
+    run(1.0);
 
     // Now a header bar of its own: maximised by its button, the group fills
     // the work area below the bar, the bar above it, nothing maximised.
     env.desktop->setTitleBarHeight(1, 0);
-    const Rect zoomed(workArea.minX(), workArea.minY() + 30, workArea.width(), workArea.height() - 30);
     env.desktop->setMaximized(1, both);
     run(1.0);
     EXPECT_EQ(groupFrame(group), zoomed);
