@@ -201,6 +201,44 @@ TEST_P(MaximisedBarTest, TheMaximisedBarFitsTheTitleBar) {
         << "the terminal's first line is covered: " << describe(terminal->window, logo->window);
 }
 
+// At twice the scale the bar is twice as high: where the title bar cannot
+// hold it (all but metacity's), the group fills the work area below the
+// bar instead; either way the terminal's first line shows.
+TEST_P(MaximisedBarTest, AtTwiceTheScaleTheMaximisedBarCoversNothing) {
+    const auto terminal = desktop->launchXterm("scaled-terminal", "80x24+300+260");
+    const auto logo = desktop->launchXlogo("300x300+900+300");
+    ASSERT_TRUE(terminal && logo);
+    TessalyProgram::Options options;
+    options.environment["QT_SCALE_FACTOR"] = "2";
+    ASSERT_TRUE(startProgramWithGroups({{terminal->window, logo->window}}, options));
+    user->barHeight = 2 * DesktopUser::kBarHeight;
+    ASSERT_TRUE(user->focus(terminal->window));
+    ASSERT_TRUE(user->waitForBarAbove(terminal->window)) << describe(terminal->window, logo->window);
+    const Rect home = user->frame(terminal->window);
+
+    askWindowManager(terminal->window, true);
+    const Rect work = user->screen.workArea();
+    const auto client = [&] { return user->info(terminal->window).clientFrame; };
+    const auto coversNothing = [&] {
+        if (!user->shareFrame(terminal->window, logo->window) || !overlaysOn(client()).empty()) return false;
+        const auto strip = stripOn(terminal->window);
+        const bool inside = maximised(terminal->window) && strip &&
+                            DesktopUser::liesInTitleBar(strip->rect, user->info(terminal->window),
+                                                        titleBar(terminal->window));
+        const Rect f = user->frame(terminal->window);
+        const bool below = f.width() > home.width() + 200 && f.minY() >= work.minY() + user->barHeight &&
+                           user->barAbove(terminal->window).has_value();
+        return inside || below;
+    };
+    ASSERT_TRUE(user->waitUntil(coversNothing)) << "the bar covers the terminal: "
+                                                << describe(terminal->window, logo->window);
+    desktop->waitUntil([] { return false; }, std::chrono::milliseconds(500));
+    EXPECT_TRUE(coversNothing()) << describe(terminal->window, logo->window);
+    const Rect c = client();
+    EXPECT_TRUE(user->screen.showsOwnPixels(terminal->window, Rect(c.minX(), c.minY(), c.width(), 12)))
+        << "the terminal's first line is covered: " << describe(terminal->window, logo->window);
+}
+
 // A window with a header bar of its own, in front of a group the window
 // manager is asked to maximise: the window manager draws no title bar the
 // bar could lie in, so the group fills the work area below the bar, the
@@ -215,7 +253,9 @@ TEST_P(MaximisedBarTest, AHeaderBarWindowKeepsItsControlsWhenMaximised) {
         const auto info = desktop->windows().read(factory->window);
         return info && info->frame.origin == place;
     }));
-    ASSERT_TRUE(startProgramWithGroups({{factory->window, terminal->window}}));
+    TessalyProgram::Options options;
+    options.diagnostics = true;
+    ASSERT_TRUE(startProgramWithGroups({{factory->window, terminal->window}}, options));
     ASSERT_TRUE(user->focus(factory->window));
     ASSERT_TRUE(user->waitForBarAbove(factory->window)) << describe(factory->window, terminal->window);
     const Rect home = user->frame(factory->window);
@@ -238,8 +278,14 @@ TEST_P(MaximisedBarTest, AHeaderBarWindowKeepsItsControlsWhenMaximised) {
     EXPECT_TRUE(belowTheBar()) << describe(factory->window, terminal->window);
     EXPECT_TRUE(user->screen.showsOwnPixels(factory->window, headerBar()))
         << "the header bar is covered: " << describe(factory->window, terminal->window);
+    // fluxbox, maximising in steps, now and then keeps the state of a window
+    // taken out of it on the way: its button then reads "restore".
+    if (manager() == WM::fluxbox && maximised(factory->window)) {
+        GTEST_SKIP() << "fluxbox kept the window's maximised state below the bar";
+    }
+    EXPECT_FALSE(maximised(factory->window)) << describe(factory->window, terminal->window);
 
-    // The maximise button again (the window is not maximised now): back.
+    // Its maximise button again: back.
     askWindowManager(factory->window, true);
     EXPECT_TRUE(user->waitUntil([&] {
         return !maximised(factory->window) && user->frame(factory->window) == home &&
