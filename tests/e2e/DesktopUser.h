@@ -66,17 +66,20 @@ public:
     std::vector<ShownWindow> overlays() { return screen.overrideRedirectOf(program_); }
     // Its shown tab bars: the strips of the bar's height (above a window)
     // or of a height one inside a title bar may have, less the backing
-    // bands (as high as a backing, below a window that covers them).
+    // bands (as high as a backing, which lie along a frame's whole top edge,
+    // where a strip inside a title bar is inset well from the frame's sides).
     std::vector<ShownWindow> bars() {
         auto all = overlays();
         const double scale = barHeight / kBarHeight;
-        const auto stacked = screen.stack();  // bottom to top
+        const auto stacked = screen.stack();
         const auto isBacking = [&](const ShownWindow& w) {
             if (w.rect.size.height != kBackingReach * scale) return false;
-            auto at = std::find_if(stacked.begin(), stacked.end(), [&](const ShownWindow& s) { return s.window == w.window; });
-            return at != stacked.end() && std::any_of(at + 1, stacked.end(), [&](const ShownWindow& s) {
-                       return !s.overrideRedirect && s.rect.intersection(w.rect) == w.rect;
-                   });
+            const double inset = 40 * scale;
+            return std::none_of(stacked.begin(), stacked.end(), [&](const ShownWindow& s) {
+                return !s.overrideRedirect && w.rect.minX() >= s.rect.minX() + inset &&
+                       w.rect.maxX() <= s.rect.maxX() - inset && w.rect.minY() >= s.rect.minY() &&
+                       w.rect.maxY() <= s.rect.maxY();
+            });
         };
         std::erase_if(all, [&](const ShownWindow& w) {
             const double h = w.rect.size.height;
