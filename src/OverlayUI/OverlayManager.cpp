@@ -31,7 +31,9 @@ Rect scaled(const Rect& r, double factor) {
 
 std::vector<ScreenBox> scaled(const std::vector<ScreenBox>& screens, double factor) {
     std::vector<ScreenBox> result;
-    for (const ScreenBox& screen : screens) result.push_back({scaled(screen.full, factor), scaled(screen.visible, factor)});
+    for (const ScreenBox& screen : screens) {
+        result.push_back({scaled(screen.full, factor), scaled(screen.visible, factor)});
+    }
     return result;
 }
 
@@ -271,7 +273,8 @@ void OverlayManager::place(TabBarPanel& panel, const Uuid& groupID, const Rect& 
     // bar is (asked only then: the follow path never asks).
     if (layout.placement.mode == TabStripGeometry::Placement::Mode::overlap) {
         const auto active = activeWindowByGroup_.find(groupID);
-        const auto titleBar = active != activeWindowByGroup_.end() ? titleBarHeight(active->second, groupFrame) : std::nullopt;
+        const auto titleBar =
+            active != activeWindowByGroup_.end() ? titleBarHeight(active->second, groupFrame) : std::nullopt;
         if (titleBar) layout = barLayout(groupFrame, stripHeight, all, pixelsPerPoint(), titleBar);
     }
     if (!groupFrame.isFinite() || !TabStripGeometry::isPlaceable(layout.placement.frame)) {

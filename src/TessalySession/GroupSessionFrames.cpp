@@ -94,7 +94,8 @@ void GroupSession::zoomBelowBar(const Uuid& groupID) {
     if (const auto found = zoomRecords_.find(group->id); found != zoomRecords_.end()) record = found->second;
     const Rect committed = adoptFrame(group->frame, group->activeWindowID, true, std::nullopt);
     // Back, on the next maximise, to where the window manager's maximise began.
-    if (const auto made = ZoomRecord::make(group->frame, group->frame, committed, record, resyncVerifyTolerance, now())) {
+    if (const auto made =
+            ZoomRecord::make(group->frame, group->frame, committed, record, resyncVerifyTolerance, now())) {
         zoomRecords_[group->id] = *made;
     } else {
         zoomRecords_.erase(group->id);

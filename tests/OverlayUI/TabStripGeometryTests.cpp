@@ -46,7 +46,8 @@ TEST(TabStripGeometryTest, InsideAKnownTitleBarTheStripFitsItOrTheWindowHasNoRoo
     using TabStripGeometry::hasRoom;
     const Rect maximised(0, 25, 1920, 1000);
     // A title bar of 20 points (openbox, icewm, fluxbox): 18 high, 120 in.
-    EXPECT_EQ(placement(maximised, 30, kScreens, 20), (TabStripGeometry::Placement{Mode::overlap, Rect(120, 26, 1680, 18), 18}));
+    EXPECT_EQ(placement(maximised, 30, kScreens, 20),
+              (TabStripGeometry::Placement{Mode::overlap, Rect(120, 26, 1680, 18), 18}));
     // One of 37 (metacity): no higher than the fixed inset makes it,
     // centred, and six title-bar heights in from each side.
     EXPECT_EQ(placement(maximised, 30, kScreens, 37).frame, Rect(222, 30, 1476, 26));

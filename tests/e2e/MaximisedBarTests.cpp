@@ -67,7 +67,8 @@ protected:
         if (w <= 0 || h <= 0) return {};
         auto image = xcbReply(c, xcb_get_image_reply,
                               xcb_get_image(c, XCB_IMAGE_FORMAT_Z_PIXMAP, desktop->connection().root(),
-                                            static_cast<std::int16_t>(bar.minX()), static_cast<std::int16_t>(bar.minY()),
+                                            static_cast<std::int16_t>(bar.minX()),
+                                            static_cast<std::int16_t>(bar.minY()),
                                             static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(h), ~0u));
         if (!image || xcb_get_image_data_length(image.get()) < 4 * w * h) return {};
         const auto* pixels = reinterpret_cast<const std::uint32_t*>(xcb_get_image_data(image.get()));
@@ -203,7 +204,8 @@ TEST_P(MaximisedBarTest, TheMaximisedBarFitsTheTitleBar) {
                DesktopUser::liesInTitleBar(strip->rect, user->info(terminal->window), titleBar(terminal->window)) &&
                overlaysOn(client(), terminal->window).empty();
     };
-    ASSERT_TRUE(user->waitUntil(fits)) << "the bar does not fit the title bar: " << describe(terminal->window, logo->window);
+    ASSERT_TRUE(user->waitUntil(fits)) << "the bar does not fit the title bar: "
+                                       << describe(terminal->window, logo->window);
     desktop->waitUntil([] { return false; }, std::chrono::milliseconds(500));
     EXPECT_TRUE(fits()) << "the bar left the title bar: " << describe(terminal->window, logo->window);
 
@@ -243,7 +245,9 @@ TEST_P(MaximisedBarTest, AtTwiceTheScaleTheMaximisedBarCoversNothing) {
     const Rect work = user->screen.workArea();
     const auto client = [&] { return user->info(terminal->window).clientFrame; };
     const auto coversNothing = [&] {
-        if (!user->shareFrame(terminal->window, logo->window) || !overlaysOn(client(), terminal->window).empty()) return false;
+        if (!user->shareFrame(terminal->window, logo->window) || !overlaysOn(client(), terminal->window).empty()) {
+            return false;
+        }
         const auto strip = stripOn(terminal->window);
         const bool inside = maximised(terminal->window) && strip &&
                             DesktopUser::liesInTitleBar(strip->rect, user->info(terminal->window),
