@@ -157,6 +157,11 @@ protected:
         };
         return at(a) != stack.end() && at(b) != stack.end() && at(a) > at(b);
     }
+    // A window that draws its own header bar (started by `argv`), grouped
+    // in front of a terminal and maximised by the window manager: below the
+    // bar, its header bar uncovered; maximised again, back (`comesBack`).
+    void expectHeaderBarKept(const std::vector<std::string>& argv, bool comesBack);
+
     std::string describe(xcb_window_t client, xcb_window_t other = kNoWindow) {
         const X11WindowInfo i = user->info(client);
         return "frame " + DesktopUser::describe(i.frame) + (i.maximized().any() ? " maximised" : "") + ", client " +
@@ -278,7 +283,19 @@ TEST_P(MaximisedBarTest, AtTwiceTheScaleTheMaximisedBarCoversNothing) {
 // bar could lie in, so the group fills the work area below the bar, the
 // header bar's controls uncovered; asked again, the group comes back.
 TEST_P(MaximisedBarTest, AHeaderBarWindowKeepsItsControlsWhenMaximised) {
-    const auto factory = desktop->launch({"gtk3-widget-factory"});
+    expectHeaderBarKept({"gtk3-widget-factory"}, true);
+}
+
+// The same with a GTK 4 window (its header bar holds the mode menu, the
+// main menu and the window's buttons). Where it lands when it comes back
+// depends on the shadow margins GTK 4 restores after a maximise, which
+// the frame follows elsewhere.
+TEST_P(MaximisedBarTest, AGtk4HeaderBarWindowKeepsItsControlsWhenMaximised) {
+    expectHeaderBarKept({"gnome-calculator"}, false);
+}
+
+void MaximisedBarTest::expectHeaderBarKept(const std::vector<std::string>& argv, bool comesBack) {
+    const auto factory = desktop->launch(argv);
     const auto terminal = desktop->launchXterm("beside-factory", "80x24+900+400");
     ASSERT_TRUE(factory && terminal);
     const Point place{200, 160};
@@ -319,6 +336,7 @@ TEST_P(MaximisedBarTest, AHeaderBarWindowKeepsItsControlsWhenMaximised) {
     }
     EXPECT_FALSE(maximised(factory->window)) << describe(factory->window, terminal->window);
 
+    if (!comesBack) return;
     // Its maximise button again: back.
     askWindowManager(factory->window, true);
     EXPECT_TRUE(user->waitUntil([&] {
