@@ -451,6 +451,9 @@ private:
     void handleWindowEvent(const WindowSystemEvent& event);
     void handleFrameChanged(const WindowSystemEvent::WindowFrameChanged& event);
     void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized);
+    // The window's frame is read and reported again `delay` from now (once,
+    // however many reports were passed over till then).
+    void lookAgainAfterQuietPeriod(WindowID windowID, double delay);
     // Whether `window` stands in front of `other` among the windows on screen.
     bool isInFrontOf(WindowID window, WindowID other) const;
     void handleFocusChanged(const WindowSystemEvent::FocusedWindowChanged& event);
@@ -615,6 +618,7 @@ private:
     std::set<Uuid> pointerSettlePending_;
     std::optional<Point> pendingMouseUpPoint_;
     std::unordered_map<WindowID, double> recentMinimizeChange_;
+    std::set<WindowID> quietFrameLooks_;  // frames passed over in a quiet period, read again at its end
     SnapBackBudget snapBackBudget_{snapBackLimit, resyncVerifyTolerance};
     std::map<WindowID, Rect> tabbedAside_;
     std::map<WindowID, WindowID> tabbedAsideHost_;

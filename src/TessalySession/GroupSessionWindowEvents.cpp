@@ -55,6 +55,10 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     const double at = now();
     if (const auto changed = recentMinimizeChange_.find(id);
         changed != recentMinimizeChange_.end() && at - changed->second < minimizeQuietPeriod) {
+        // Not the user's, perhaps (a window manager's minimise animation),
+        // but perhaps it is: a drag begun right after a restore. Where the
+        // window stands once the quiet period is over is taken then.
+        lookAgainAfterQuietPeriod(id, changed->second + minimizeQuietPeriod - at);
         return;
     }
     if (settleState_.isSettling(at)) return;
@@ -83,6 +87,17 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     // frame may differ from the group's by borders it hides).
     if (event.maximized.any() && isWindowManagerMaximized(*group)) return;
     snapBack(*group, id, event.frame, event.maximized);
+}
+
+void GroupSession::lookAgainAfterQuietPeriod(WindowID windowID, double delay) {
+    if (!quietFrameLooks_.insert(windowID).second) return;
+    services_.platform.mainExecutor->postAfter(delay, guarded([this, windowID] {
+        quietFrameLooks_.erase(windowID);
+        if (!engine_->group(windowID)) return;
+        // A later minimise change starts its own quiet period: the window's
+        // report after it comes back here if it still falls inside.
+        windowSystem_->reportFrameAgain(windowID);
+    }));
 }
 
 bool GroupSession::isInFrontOf(WindowID window, WindowID other) const {

@@ -162,6 +162,46 @@ TEST_F(GroupFrames, FocusMakesAMemberActiveAndAFocusedStrayTakesTheGroupAlong) {
     EXPECT_EQ(session->engine().group(1)->activeWindowID, 1u);
 }
 
+// A member restored and at once dragged away by the user, the button let go
+// inside the quiet period that follows a restore: once the period is over,
+// the group stands where the user left the window. (On openbox a restore
+// followed by a quick drag left the group's other members behind for good.)
+TEST_F(GroupFrames, AMemberDraggedRightAfterItsRestoreTakesTheGroupAlongOnceTheQuietPeriodIsOver) {
+    const TabGroup group = makeGroup(true);
+    env.desktop->setMinimized(2, true);
+    run(0.2);
+    env.desktop->setMinimized(2, false);
+    run(0.05);
+    ASSERT_EQ(session->engine().group(2)->activeWindowID, 2u);
+    ASSERT_EQ(frameOf(2), group.frame);
+
+    const Point grip{group.frame.midX(), group.frame.minY() + titleStrip / 2};
+    play(titleDrag(2, Point{grip.x + 150, grip.y + 80}, 12), 0.3);
+    const Rect dropped = group.frame.offsetBy(150, 80);
+    ASSERT_EQ(frameOf(2), dropped);
+    EXPECT_EQ(session->engine().group(2)->frame, group.frame) << "inside the quiet period";
+
+    run(0.4);
+    EXPECT_EQ(session->engine().group(2)->frame, dropped);
+    EXPECT_EQ(frameOf(1), dropped);
+    EXPECT_EQ(frameOf(3), dropped);
+    EXPECT_EQ(overlay->barFor(group.id).lastPlacement()->placement.frame.minY(), dropped.minY() - 30);
+
+    // Moved by another client inside the next quiet period (no button at
+    // all): the same.
+    env.desktop->setMinimized(2, true);
+    run(0.2);
+    env.desktop->setMinimized(2, false);
+    run(0.05);
+    for (int step = 1; step <= 5; ++step) {
+        env.desktop->moveWindow(2, dropped.offsetBy(-20 * step, 10 * step));
+        run(0.02);
+    }
+    run(0.6);
+    EXPECT_EQ(session->engine().group(2)->frame, dropped.offsetBy(-100, 50));
+    EXPECT_EQ(frameOf(1), dropped.offsetBy(-100, 50));
+}
+
 TEST_F(GroupFrames, MinimisingAndFullScreenFollowThePolicies) {
     TabGroup group = makeGroup(true);
     // A member restored from the minimised state takes the group frame and
