@@ -215,9 +215,15 @@ public:
                                      const TabGroup& group, bool again = false);
     // Moves the group's inactive usable members aside; answers them.
     std::vector<ParkedMember> parkInactiveMembers(const TabGroup& group);
+    // What a verification does with a window that is not at the committed
+    // frame: send the frame once more, or (a frame the window manager put
+    // elsewhere, where it keeps windows on screen) make where the window is
+    // the group's frame.
+    enum class FrameMiss { resend, adopt };
     void scheduleFrameLandedVerification(const Uuid& groupID, WindowID windowID, const Rect& committed,
-                                         const std::string& tag);
-    void verifyFrameLanded(const Uuid& groupID, WindowID windowID, const Rect& committed, const std::string& tag);
+                                         const std::string& tag, FrameMiss miss = FrameMiss::resend);
+    void verifyFrameLanded(const Uuid& groupID, WindowID windowID, const Rect& committed, const std::string& tag,
+                           FrameMiss miss = FrameMiss::resend);
     // The dragged window joins the target's group (or forms one with it);
     // true when both ended up in one group. Windows left in no group are
     // not kept tracked.
