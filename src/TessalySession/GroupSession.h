@@ -133,6 +133,9 @@ public:
     static constexpr double panelUpdateInterval = 1.0 / 120;
     static constexpr double liveFollowResyncDelay = 0.1;
     static constexpr double pointerSettleInterval = 0.05;
+    // A stray member is sent back once it has reported no move for this
+    // long: a burst of moves (a pager's) is one stray, not one per report.
+    static constexpr double strayStillness = 0.1;
     static constexpr double displaySettleWindow = 5.0;
     static constexpr double badgeInterval = 5.0;
 
@@ -457,6 +460,13 @@ private:
     void handleWindowEvent(const WindowSystemEvent& event);
     void handleFrameChanged(const WindowSystemEvent::WindowFrameChanged& event);
     void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized);
+    // A stray member's report: it is sent back (snapBack) once it stands
+    // still, from where it is then.
+    void snapBackWhenStill(const TabGroup& group, WindowID windowID, const Rect& frame);
+    void snapBackStillStray(WindowID windowID);
+    // The group, while the window is one of its inactive members whose
+    // strays are sent back now.
+    std::optional<TabGroup> strayGroup(WindowID windowID) const;
     // The window's frame is read and reported again `delay` from now (once,
     // however many reports were passed over till then).
     void lookAgainAfterQuietPeriod(WindowID windowID, double delay);
@@ -624,7 +634,8 @@ private:
     std::set<Uuid> pointerSettlePending_;
     std::optional<Point> pendingMouseUpPoint_;
     std::unordered_map<WindowID, double> recentMinimizeChange_;
-    std::set<WindowID> quietFrameLooks_;  // frames passed over in a quiet period, read again at its end
+    std::set<WindowID> quietFrameLooks_;
+    std::map<WindowID, Subscription> strayChecks_;  // strays waiting to stand still  // frames passed over in a quiet period, read again at its end
     SnapBackBudget snapBackBudget_{snapBackLimit, resyncVerifyTolerance};
     std::map<WindowID, Rect> tabbedAside_;
     std::map<WindowID, WindowID> tabbedAsideHost_;

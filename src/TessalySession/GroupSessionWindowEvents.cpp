@@ -4,6 +4,7 @@
 #include "Platform/Log.h"
 #include "Platform/Overloaded.h"
 #include "TessalyCore/ReconcileLog.h"
+#include "TessalySession/FrameLanding.h"
 #include "TessalySession/FrameLog.h"
 #include "TessalySession/GroupSession.h"
 
@@ -14,6 +15,7 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
     std::visit(Overloaded{
                    [&](const E::WindowDestroyed& e) {
                        snapBackBudget_.forget(e.windowID);
+                       strayChecks_.erase(e.windowID);
                        maximizedMembers_.erase(e.windowID);
                        if (engine_->group(e.windowID) && repointToSurvivingNativeTabSibling(e.windowID)) return;
                        engine_->handleWindowDestroyed(e.windowID);
@@ -86,7 +88,45 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     // Maximised with its group, the window manager holds it there (its
     // frame may differ from the group's by borders it hides).
     if (event.maximized.any() && isWindowManagerMaximized(*group)) return;
-    snapBack(*group, id, event.frame, event.maximized);
+    snapBackWhenStill(*group, id, event.frame);
+}
+
+void GroupSession::snapBackWhenStill(const TabGroup& group, WindowID windowID, const Rect& frame) {
+    if (FrameLanding::isLanded(frame, group.frame, resyncVerifyTolerance, sizeIncrements(windowID)) ||
+        isOnItsWay(windowID, frame)) {
+        strayChecks_.erase(windowID);
+        return;
+    }
+    // Each report waits anew: a window moved in a burst is sent back once,
+    // from where the burst left it.
+    strayChecks_[windowID] = services_.platform.mainExecutor->schedule(
+        strayStillness, guarded([this, windowID] { snapBackStillStray(windowID); }));
+}
+
+void GroupSession::snapBackStillStray(WindowID windowID) {
+    strayChecks_.erase(windowID);
+    if (!strayGroup(windowID)) return;
+    windowSystem_->readFrame(windowID, guarded([this, windowID](std::optional<Rect> frame) {
+                                 const std::optional<TabGroup> group = strayGroup(windowID);
+                                 if (!frame || !group) return;
+                                 const MaximizedAxes maximized = reportedMaximized(windowID);
+                                 if (maximized.any() && isWindowManagerMaximized(*group)) return;
+                                 snapBack(*group, windowID, *frame, maximized);
+                             }));
+}
+
+std::optional<TabGroup> GroupSession::strayGroup(WindowID windowID) const {
+    std::optional<TabGroup> group = engine_->group(windowID);
+    if (!group || windowID == group->activeWindowID || !group->isUsable(windowID) || isGestureActive(group->id)) {
+        return std::nullopt;
+    }
+    const double at = now();
+    if (settleState_.isSettling(at)) return std::nullopt;
+    if (const auto changed = recentMinimizeChange_.find(windowID);
+        changed != recentMinimizeChange_.end() && at - changed->second < minimizeQuietPeriod) {
+        return std::nullopt;
+    }
+    return group;
 }
 
 void GroupSession::lookAgainAfterQuietPeriod(WindowID windowID, double delay) {

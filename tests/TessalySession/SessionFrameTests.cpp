@@ -162,6 +162,27 @@ TEST_F(GroupFrames, FocusMakesAMemberActiveAndAFocusedStrayTakesTheGroupAlong) {
     EXPECT_EQ(session->engine().group(1)->activeWindowID, 1u);
 }
 
+// Another client (a pager) moves an inactive member in bursts of moves,
+// each answered by the window before the next: every burst is one stray,
+// sent back once from where it ended, and a window that keeps its own frame
+// still spends its budget. (On openbox one burst of twenty moves used up the
+// budget and left the member apart from its group.)
+TEST_F(GroupFrames, ABurstOfMovesOfAnInactiveMemberIsOneStraySentBackOnce) {
+    LogCapture log;
+    const TabGroup group = makeGroup();
+    for (int burst = 1; burst <= 3; ++burst) {
+        for (int step = 1; step <= 20; ++step) {
+            env.desktop->moveWindow(2, group.frame.offsetBy(12 * step, 3 * burst));
+            run(0.01);
+        }
+        run(0.3);
+        EXPECT_EQ(frameOf(2), group.frame) << "burst " << burst;
+        EXPECT_EQ(frameWrites(2), burst) << "sent back once per burst";
+    }
+    EXPECT_TRUE(log.matching(LogCategory::reconcile, "snap-back budget exhausted").empty());
+    EXPECT_EQ(session->engine().group(1)->frame, group.frame);
+}
+
 // A member restored and at once dragged away by the user, the button let go
 // inside the quiet period that follows a restore: once the period is over,
 // the group stands where the user left the window. (On openbox a restore
