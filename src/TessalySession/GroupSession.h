@@ -234,7 +234,7 @@ public:
     // The window to drive instead of an active member that is hidden in
     // another window's native tabs; null to drive the member itself.
     AXWindowRef visibleDriveWindow(const TabGroup& group);
-    void deferAdoptUntilPointerRelease(const Uuid& groupID);
+    void deferAdoptUntilPointerRelease(const Uuid& groupID, WindowID moved);
 
     // ---- Members moved by the platform (GroupSessionFollow.cpp) ----
     FollowSnapshot followSnapshot() const;
@@ -632,6 +632,7 @@ private:
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;
     std::set<Uuid> pointerSettlePending_;
+    std::set<WindowID> pointerSettleMoved_;  // the windows whose moves wait for the release
     std::optional<Point> pendingMouseUpPoint_;
     std::unordered_map<WindowID, double> recentMinimizeChange_;
     std::set<WindowID> quietFrameLooks_;

@@ -71,7 +71,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
         // click on the title bar).
         if (followWindowManagerMaximize(event.frame, event.maximized, id, *group)) return;
         if (isLeftButtonDown()) {
-            deferAdoptUntilPointerRelease(group->id);
+            deferAdoptUntilPointerRelease(group->id, id);
             return;
         }
         // The platform may have moved the other members already.

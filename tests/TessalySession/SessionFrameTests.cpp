@@ -127,6 +127,21 @@ TEST_F(GroupFrames, AMoveWithTheButtonHeldIsAdoptedOnceAtTheRelease) {
     EXPECT_EQ(frameOf(3), final);
     EXPECT_EQ(frameWrites(2), 1);
     EXPECT_TRUE(session->pointerSettlePending().empty());
+
+    // Moved again with the button held; before the release another window
+    // joins the group and becomes its active member at the group's frame:
+    // the window moved is now a stray, and goes back to the group.
+    addWindow(4, editor, Rect(600, 600, 400, 300));
+    input->leftMouseDown(Point{5, 1070});
+    env.desktop->moveWindow(1, final.offsetBy(8, 74));
+    run(0.1);
+    ASSERT_TRUE(session->group(element(4), element(1)));
+    run(0.1);
+    ASSERT_EQ(session->engine().group(1)->activeWindowID, 4u);
+    input->leftMouseUp(Point{5, 1070});
+    run(0.5);
+    const Rect shared = session->engine().group(1)->frame;
+    for (const WindowID id : {1u, 2u, 3u, 4u}) EXPECT_EQ(frameOf(id), shared) << id;
 }
 
 TEST_F(GroupFrames, FocusMakesAMemberActiveAndAFocusedStrayTakesTheGroupAlong) {
