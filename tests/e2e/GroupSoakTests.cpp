@@ -291,8 +291,8 @@ TEST_P(GroupSoakPairsTest, EveryGroupSharesOneFrameAndNoMemberIsChasedInVain) {
     const auto offset = [&] {
         return Point{static_cast<double>(pick(301)) - 150, static_cast<double>(pick(201)) - 100};
     };
-    const auto deadline = steady_clock::now() + std::chrono::seconds(60);
-    for (int step = 0; step < 18 && steady_clock::now() < deadline; ++step) {
+    const auto deadline = steady_clock::now() + std::chrono::seconds(90);
+    for (int step = 0; step < 30 && steady_clock::now() < deadline; ++step) {
         const std::size_t kind = pick(12);
         const auto& pair = groups[pick(groups.size())];
         const auto shown = top(pair);
@@ -321,7 +321,9 @@ TEST_P(GroupSoakPairsTest, EveryGroupSharesOneFrameAndNoMemberIsChasedInVain) {
     EXPECT_EQ(program->process().count("snap-back budget exhausted: "), 0u) << "after: " << steps;
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, GroupSoakPairsTest, ::testing::Values(3u, 17u));
+// Seed 4 once left a member apart that was moved with the button held while
+// a third window joined its group.
+INSTANTIATE_TEST_SUITE_P(Seeds, GroupSoakPairsTest, ::testing::Values(3u, 4u, 17u));
 
 }  // namespace
 }  // namespace tessaly::e2e
