@@ -67,6 +67,9 @@ public:
     // completion runs on the main thread (at once, with nothing, for an
     // untracked id).
     void readFrame(WindowID of, std::function<void(std::optional<Rect>)> completion);
+    // Reads a tracked window's frame again and reports it as a frame change
+    // (as the window system would), for a change that was passed over.
+    void reportFrameAgain(WindowID of) { reportFrameChange(of); }
 
     // For the owner and for tests.
     const AXServicesRef& axServices() const { return services_; }

@@ -139,6 +139,9 @@ public:
     static constexpr double panelUpdateInterval = 1.0 / 120;
     static constexpr double liveFollowResyncDelay = 0.1;
     static constexpr double pointerSettleInterval = 0.05;
+    // A stray member is sent back once it has reported no move for this
+    // long: a burst of moves (a pager's) is one stray, not one per report.
+    static constexpr double strayStillness = 0.1;
     static constexpr double displaySettleWindow = 5.0;
     static constexpr double badgeInterval = 5.0;
 
@@ -227,9 +230,15 @@ public:
                                      const TabGroup& group, bool again = false);
     // Moves the group's inactive usable members aside; answers them.
     std::vector<ParkedMember> parkInactiveMembers(const TabGroup& group);
+    // What a verification does with a window that is not at the committed
+    // frame: send the frame once more, or (a frame the window manager put
+    // elsewhere, where it keeps windows on screen) make where the window is
+    // the group's frame.
+    enum class FrameMiss { resend, adopt };
     void scheduleFrameLandedVerification(const Uuid& groupID, WindowID windowID, const Rect& committed,
-                                         const std::string& tag);
-    void verifyFrameLanded(const Uuid& groupID, WindowID windowID, const Rect& committed, const std::string& tag);
+                                         const std::string& tag, FrameMiss miss = FrameMiss::resend);
+    void verifyFrameLanded(const Uuid& groupID, WindowID windowID, const Rect& committed, const std::string& tag,
+                           FrameMiss miss = FrameMiss::resend);
     // The dragged window joins the target's group (or forms one with it);
     // true when both ended up in one group. Windows left in no group are
     // not kept tracked.
@@ -237,7 +246,7 @@ public:
     // The window to drive instead of an active member that is hidden in
     // another window's native tabs; null to drive the member itself.
     AXWindowRef visibleDriveWindow(const TabGroup& group);
-    void deferAdoptUntilPointerRelease(const Uuid& groupID);
+    void deferAdoptUntilPointerRelease(const Uuid& groupID, WindowID moved);
     // The active member reports a frame that would have to be confined,
     // without the window manager's maximised state: a window manager that
     // maximises in steps publishes the state last. The frame is adopted
@@ -485,6 +494,16 @@ private:
     // Whether a member of the window's group is rolled up.
     bool isInRolledUpGroup(WindowID windowID) const;
     void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized);
+    // A stray member's report: it is sent back (snapBack) once it stands
+    // still, from where it is then.
+    void snapBackWhenStill(const TabGroup& group, WindowID windowID, const Rect& frame);
+    void snapBackStillStray(WindowID windowID);
+    // The group, while the window is one of its inactive members whose
+    // strays are sent back now.
+    std::optional<TabGroup> strayGroup(WindowID windowID) const;
+    // The window's frame is read and reported again `delay` from now (once,
+    // however many reports were passed over till then).
+    void lookAgainAfterQuietPeriod(WindowID windowID, double delay);
     // Whether `window` stands in front of `other` among the windows on screen.
     bool isInFrontOf(WindowID window, WindowID other) const;
     void handleFocusChanged(const WindowSystemEvent::FocusedWindowChanged& event);
@@ -655,8 +674,11 @@ private:
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;
     std::set<Uuid> pointerSettlePending_;
+    std::set<WindowID> pointerSettleMoved_;  // the windows whose moves wait for the release
     std::optional<Point> pendingMouseUpPoint_;
     std::unordered_map<WindowID, double> recentMinimizeChange_;
+    std::set<WindowID> quietFrameLooks_;
+    std::map<WindowID, Subscription> strayChecks_;  // strays waiting to stand still  // frames passed over in a quiet period, read again at its end
     SnapBackBudget snapBackBudget_{snapBackLimit, resyncVerifyTolerance};
     std::map<WindowID, Rect> tabbedAside_;
     std::map<WindowID, WindowID> tabbedAsideHost_;

@@ -205,6 +205,10 @@ void GroupSession::commitBarDrag(const TabGroup& group, const BarDragSession& dr
         // Forced when members were parked, so they come back even to an
         // unchanged frame.
         engine_->commitGroupFrame(frame, activeID, !drag.parked.empty());
+        // A window manager that keeps windows on screen (icewm) stopped the
+        // window short of the frame shown, and said so while the drag went
+        // on: where it is, the group and its bar go.
+        scheduleFrameLandedVerification(group.id, activeID, frame, "bar drop verify", FrameMiss::adopt);
         return;
     }
 

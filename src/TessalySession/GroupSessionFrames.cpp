@@ -189,7 +189,7 @@ void GroupSession::adoptHeldFrame(const Uuid& groupID) {
     if (!group || group->activeWindowID != from || !group->isUsable(from)) return;
     if (isGestureActive(groupID) || settleState_.isSettling(now()) || reportedMaximized(from).any()) return;
     if (isLeftButtonDown()) {
-        deferAdoptUntilPointerRelease(groupID);
+        deferAdoptUntilPointerRelease(groupID, from);
         return;
     }
     adoptOrRestoreZoom(frame, from, *group);
@@ -275,19 +275,26 @@ std::vector<ParkedMember> GroupSession::parkInactiveMembers(const TabGroup& grou
 }
 
 void GroupSession::scheduleFrameLandedVerification(const Uuid& groupID, WindowID windowID, const Rect& committed,
-                                                   const std::string& tag) {
-    services_.platform.mainExecutor->postAfter(frameVerifyDelay, guarded([this, groupID, windowID, committed, tag] {
-                                                   verifyFrameLanded(groupID, windowID, committed, tag);
+                                                   const std::string& tag, FrameMiss miss) {
+    services_.platform.mainExecutor->postAfter(frameVerifyDelay,
+                                               guarded([this, groupID, windowID, committed, tag, miss] {
+                                                   verifyFrameLanded(groupID, windowID, committed, tag, miss);
                                                }));
 }
 
 void GroupSession::verifyFrameLanded(const Uuid& groupID, WindowID windowID, const Rect& committed,
-                                     const std::string& tag) {
+                                     const std::string& tag, FrameMiss miss) {
     windowSystem_->readFrame(
-        windowID, guarded([this, groupID, windowID, committed, tag](std::optional<Rect> read) {
+        windowID, guarded([this, groupID, windowID, committed, tag, miss](std::optional<Rect> read) {
             if (!read) return;
             if (FrameLanding::isLanded(*read, committed, resyncVerifyTolerance, sizeIncrements(windowID))) return;
             if (isVerificationStale(groupID, windowID, committed)) return;
+            if (miss == FrameMiss::adopt) {
+                trace(tag + ": adopting " + std::to_string(windowID) + " read=" + frameLog(*read) +
+                      " asked=" + frameLog(committed));
+                adoptFrame(*read, windowID, false, std::nullopt);
+                return;
+            }
             trace(tag + ": re-sending " + std::to_string(windowID) + " read=" + frameLog(*read) +
                   " want=" + frameLog(committed));
             // Once more, and not verified again: later strays are the snap-back's.

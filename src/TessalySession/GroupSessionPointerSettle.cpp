@@ -4,8 +4,9 @@
 
 namespace tessaly {
 
-void GroupSession::deferAdoptUntilPointerRelease(const Uuid& groupID) {
+void GroupSession::deferAdoptUntilPointerRelease(const Uuid& groupID, WindowID moved) {
     pointerSettlePending_.insert(groupID);
+    pointerSettleMoved_.insert(moved);
     publishFollow();
     if (pointerSettleTimer_) return;
     pointerSettleTimer_ = services_.platform.mainExecutor->scheduleRepeating(
@@ -17,6 +18,13 @@ void GroupSession::settlePendingIfPointerReleased() {
     pointerSettleTimer_.cancel();
     const std::set<Uuid> pending = std::exchange(pointerSettlePending_, {});
     publishFollow();
+    // A window moved as the active member that is no longer the active one
+    // (another joined the group and took its place, say) is not where its
+    // group is: it is judged as the stray it is now.
+    for (const WindowID moved : std::exchange(pointerSettleMoved_, {})) {
+        const auto group = engine_->group(moved);
+        if (group && group->activeWindowID != moved) windowSystem_->reportFrameAgain(moved);
+    }
     for (const Uuid& groupID : pending) {
         const std::optional<WindowID> active = settleableActive(groupID);
         if (!active) continue;

@@ -148,7 +148,13 @@ void GroupSession::restore(const UpdateHandoff& handoff) {
             }
         }
         engine_->adoptGroup(restoredGroup(plan));
-        if (engine_->group(plan.id)) continue;
+        if (engine_->group(plan.id)) {
+            // The windows may have moved while no process followed them (or
+            // the file's frame is not theirs): the group, and its bar, take
+            // the frame its active window has now.
+            verifyFrameLanded(plan.id, plan.activeWindowID, plan.frame, "restore verify", FrameMiss::adopt);
+            continue;
+        }
         // Refused (a window joined another group meanwhile): nothing of it
         // stays tracked.
         for (const UpdateHandoff::Member& member : plan.members) {

@@ -4,6 +4,7 @@
 #include "Platform/Log.h"
 #include "Platform/Overloaded.h"
 #include "TessalyCore/ReconcileLog.h"
+#include "TessalySession/FrameLanding.h"
 #include "TessalySession/FrameLog.h"
 #include "TessalySession/GroupSession.h"
 
@@ -15,6 +16,7 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
                    [&](const E::WindowDestroyed& e) {
                        snapBackBudget_.forget(e.windowID);
                        quietStrays_.erase(e.windowID);
+                       strayChecks_.erase(e.windowID);
                        maximizedMembers_.erase(e.windowID);
                        shadedMembers_.erase(e.windowID);
                        shadeRequests_.erase(e.windowID);
@@ -64,6 +66,10 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     const double at = now();
     if (const auto changed = recentMinimizeChange_.find(id);
         changed != recentMinimizeChange_.end() && at - changed->second < minimizeQuietPeriod) {
+        // Not the user's, perhaps (a window manager's minimise animation),
+        // but perhaps it is: a drag begun right after a restore. Where the
+        // window stands once the quiet period is over is taken then.
+        lookAgainAfterQuietPeriod(id, changed->second + minimizeQuietPeriod - at);
         return;
     }
     if (settleState_.isSettling(at)) return;
@@ -75,7 +81,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
         // click on the title bar).
         if (followWindowManagerMaximize(event.frame, event.maximized, id, *group)) return;
         if (isLeftButtonDown()) {
-            deferAdoptUntilPointerRelease(group->id);
+            deferAdoptUntilPointerRelease(group->id, id);
             return;
         }
         if (holdForMaximizeState(*group, id, event.frame)) return;
@@ -95,7 +101,56 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     // frame may differ from the group's by borders it hides).
     if (event.maximized.any() && isWindowManagerMaximized(*group)) return;
     if (holdStrayUntilQuiet(*group, id, event.frame)) return;
-    snapBack(*group, id, event.frame, event.maximized);
+    snapBackWhenStill(*group, id, event.frame);
+}
+
+void GroupSession::snapBackWhenStill(const TabGroup& group, WindowID windowID, const Rect& frame) {
+    if (FrameLanding::isLanded(frame, group.frame, resyncVerifyTolerance, sizeIncrements(windowID)) ||
+        isOnItsWay(windowID, frame)) {
+        strayChecks_.erase(windowID);
+        return;
+    }
+    // Each report waits anew: a window moved in a burst is sent back once,
+    // from where the burst left it.
+    strayChecks_[windowID] = services_.platform.mainExecutor->schedule(
+        strayStillness, guarded([this, windowID] { snapBackStillStray(windowID); }));
+}
+
+void GroupSession::snapBackStillStray(WindowID windowID) {
+    strayChecks_.erase(windowID);
+    if (!strayGroup(windowID)) return;
+    windowSystem_->readFrame(windowID, guarded([this, windowID](std::optional<Rect> frame) {
+                                 const std::optional<TabGroup> group = strayGroup(windowID);
+                                 if (!frame || !group) return;
+                                 const MaximizedAxes maximized = reportedMaximized(windowID);
+                                 if (maximized.any() && isWindowManagerMaximized(*group)) return;
+                                 snapBack(*group, windowID, *frame, maximized);
+                             }));
+}
+
+std::optional<TabGroup> GroupSession::strayGroup(WindowID windowID) const {
+    std::optional<TabGroup> group = engine_->group(windowID);
+    if (!group || windowID == group->activeWindowID || !group->isUsable(windowID) || isGestureActive(group->id)) {
+        return std::nullopt;
+    }
+    const double at = now();
+    if (settleState_.isSettling(at)) return std::nullopt;
+    if (const auto changed = recentMinimizeChange_.find(windowID);
+        changed != recentMinimizeChange_.end() && at - changed->second < minimizeQuietPeriod) {
+        return std::nullopt;
+    }
+    return group;
+}
+
+void GroupSession::lookAgainAfterQuietPeriod(WindowID windowID, double delay) {
+    if (!quietFrameLooks_.insert(windowID).second) return;
+    services_.platform.mainExecutor->postAfter(delay, guarded([this, windowID] {
+        quietFrameLooks_.erase(windowID);
+        if (!engine_->group(windowID)) return;
+        // A later minimise change starts its own quiet period: the window's
+        // report after it comes back here if it still falls inside.
+        windowSystem_->reportFrameAgain(windowID);
+    }));
 }
 
 bool GroupSession::isInFrontOf(WindowID window, WindowID other) const {

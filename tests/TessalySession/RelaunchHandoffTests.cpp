@@ -106,6 +106,32 @@ TEST_F(RelaunchHandoff, GroupsComeBackOnTheSameWindowsWithTheirNamesColoursAndMi
     EXPECT_FALSE(session->makeUpdateHandoff()) << "no group, no record";
 }
 
+// The windows moved while no process followed them: the group comes back
+// where its active window is, its bar on that window and its other members
+// with it, at once.
+TEST_F(RelaunchHandoff, AGroupWhoseWindowsMovedMeanwhileComesBackWhereItsActiveWindowIs) {
+    env.desktop->setKernelBootTime(1.8e9);
+    const Rect saved(100, 100, 700, 500);
+    addWindow(1, editor, saved);
+    addWindow(2, terminal, saved);
+    start(false);
+    const TabGroup group = groupWindows(2, 1);
+    session->shutdown();
+    const auto handoff = session->makeUpdateHandoff();
+    ASSERT_TRUE(handoff);
+
+    const Rect moved(400, 300, 700, 500);
+    env.desktop->moveWindow(group.activeWindowID, moved);
+    env.desktop->moveWindow(group.activeWindowID == 1 ? 2 : 1, Rect(900, 50, 500, 400));
+    relaunch(*handoff);
+
+    const auto back = session->engine().group(group.id);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->frame, moved);
+    for (const WindowID id : {1u, 2u}) EXPECT_EQ(frameOf(id), moved) << id;
+    EXPECT_EQ(overlay->barFor(group.id).lastPlacement()->placement.frame.minY(), moved.minY() - 30);
+}
+
 TEST_F(RelaunchHandoff, UnreachableMembersAreDetachedOrLeftOutSoTheirGroupsStillComeBack) {
     env.desktop->setSpaceCount(2);
     const Rect frame(100, 100, 700, 500);

@@ -192,6 +192,30 @@ TEST_F(BarDrag, WithoutAMergeTheReleaseCommitsTheFrameShownAndBringsTheParkedMem
     for (const WindowID id : {1u, 5u}) EXPECT_EQ(frameOf(id), Rect(970, 260, 700, 500)) << id;
 }
 
+// A window manager that keeps windows on screen (icewm) stops a group
+// dragged past the left edge short of where the bar was taken: once let go,
+// the group and its bar stand where the window manager put the window.
+TEST_F(BarDrag, AGroupTheWindowManagerKeepsOnScreenHasItsBarWhereTheWindowsAre) {
+    const TabGroup group = pair(1, home);
+    SimFrameBehaviour keptOnScreen{SimFrameBehaviour::Kind::clamp, {}, {}};
+    keptOnScreen.maxSize = Size{1e6, 1e6};
+    keptOnScreen.minOrigin = Point{-5, 0};
+    for (const WindowID id : {1u, 2u}) env.desktop->setFrameBehaviour(id, keptOnScreen);
+    const double barInset = barFrame(group.id).minX() - home.minX();
+
+    drag(group.id, {-150, 0});
+    drag(group.id, {-105, 20});
+    EXPECT_EQ(frameOf(2), Rect(-5, 120, 700, 500));
+    release(group.id);
+    // Where the window manager put the window, made whole on the display
+    // as every frame the group takes from its active window.
+    const Rect kept{0, 120, 700, 500};
+    EXPECT_EQ(groupOf(group.id)->frame, kept);
+    for (const WindowID id : {1u, 2u}) EXPECT_EQ(frameOf(id), kept) << id;
+    EXPECT_EQ(barFrame(group.id).minX(), kept.minX() + barInset);
+    EXPECT_EQ(barFrame(group.id).minY(), kept.minY() - 30);
+}
+
 TEST_F(BarDrag, PushedPastTheEdgeTowardsAnotherDisplayTheGroupMovesThereOnRelease) {
     twoDisplays();
     const Rect start{1100, 200, 700, 500};

@@ -328,7 +328,11 @@ struct SimDesktop::State {
             if (!p) return AXError::illegalArgument;
             if (behaviour.kind == SimFrameBehaviour::Kind::refuse) return AXError::success;
             leaveMaximized(w);
-            applyFrame(w, Rect(*p, w.spec.frame.size));
+            Point origin = *p;
+            if (behaviour.kind == SimFrameBehaviour::Kind::clamp) {
+                origin = Point{std::max(origin.x, behaviour.minOrigin.x), std::max(origin.y, behaviour.minOrigin.y)};
+            }
+            applyFrame(w, Rect(origin, w.spec.frame.size));
             return AXError::success;
         }
         if (attribute == "AXSize") {

@@ -70,6 +70,9 @@ struct SimFrameBehaviour {
     Kind kind = Kind::accept;
     Size minSize;                                   // clamp only
     Size maxSize{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
+    // clamp only: a window manager that keeps windows on screen puts the
+    // top-left corner no further up or left than this
+    Point minOrigin{-std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
 };
 
 // One accessibility request as the desktop saw it.
