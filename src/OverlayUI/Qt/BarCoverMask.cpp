@@ -37,6 +37,11 @@ void BarCoverMask::ordering(X11PanelOps::XWindow panel, X11PanelOps::XWindow fra
     if (ordered.above.size() > kRecentFrames) ordered.above.pop_front();
 }
 
+void BarCoverMask::restackingInPlace(X11PanelOps::XWindow panel) {
+    std::lock_guard lock(mutex_);
+    if (const auto ordered = ordered_.find(panel); ordered != ordered_.end()) ordered->second.ownRestacks = 2;
+}
+
 bool BarCoverMask::isForeign(Ordered& ordered, X11PanelOps::XWindow sibling) {
     if (!ordered.above.empty()) {
         return std::find(ordered.above.begin(), ordered.above.end(), sibling) == ordered.above.end();
@@ -62,6 +67,10 @@ void BarCoverMask::handle(const X11Event& event) {
         // A panel put elsewhere than it was ordered: by the window manager.
         std::lock_guard lock(mutex_);
         const auto panel = ordered_.find(event.window);
+        if (panel != ordered_.end() && event.restacked && panel->second.ownRestacks > 0) {
+            --panel->second.ownRestacks;
+            break;
+        }
         // Directly above a client: its frame, or the client itself where it
         // draws its own decorations (a GTK header bar has no frame on metacity).
         if (panel != ordered_.end() && event.restacked && event.belowIsClient &&

@@ -44,6 +44,10 @@ public:
     // backing) is ordered directly above or below `frame` (a root child);
     // frame 0 when the panel is gone.
     void ordering(X11PanelOps::XWindow panel, X11PanelOps::XWindow frame, bool above);
+    // Main thread, just before the requests: a panel is put below the
+    // window under it and back above, by the program itself; its next two
+    // restack reports are not the window manager's.
+    void restackingInPlace(X11PanelOps::XWindow panel);
     // Main thread: cuts every live bar for the windows as they stand now
     // (after a bar was placed or shown, and for each batch of reports).
     void update();
@@ -60,6 +64,7 @@ private:
         std::deque<X11PanelOps::XWindow> above;  // the latest frames it was ordered above
         X11PanelOps::XWindow below = 0;          // the frame it was last ordered below
         bool belowLanded = false;                // and since reported elsewhere than above it
+        int ownRestacks = 0;                     // restack reports still to come of a restack in place
     };
     // Whether a restack report of a panel (its new sibling below) is none
     // of the program's own doing.

@@ -59,9 +59,6 @@ bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message
     if (watched == windows_.end() || configure->event != configure->window) return false;
     Watched& w = watched->second;
     const std::pair size{configure->width, configure->height};
-    if (const auto resized = resized_.find(configure->window); resized != resized_.end()) {
-        resized->second = configure->above_sibling;
-    }
     // A synthetic report (ours among them) costs Qt no round trip for the
     // position; a new size Qt must see.
     const bool synthetic = (event->response_type & 0x80) != 0;
@@ -76,7 +73,7 @@ bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message
     }
     if (synthetic || w.size != size) {
         if (restackAfterResize_ && !synthetic && w.size) {
-            resized_[configure->window] = configure->above_sibling;
+            resized_.insert(configure->window);
             rest_.start();
         }
         w.size = size;
@@ -125,16 +122,30 @@ void BarMoveFilter::tellQt() {
 }
 
 void BarMoveFilter::restackResized(xcb_connection_t* c) {
-    for (const auto& [window, under] : resized_) {
-        if (under == XCB_NONE || !windows_.contains(window)) continue;
+    if (resized_.empty()) return;
+    // The window under each one as the server stacks it now: the last report
+    // Qt's connection read may be older than an ordering made on another
+    // connection, and a restack around that sibling would undo it.
+    const auto tree = xcbReply(c, xcb_query_tree_reply, xcb_query_tree(c, QtX11Connection::root()));
+    std::unordered_map<std::uint32_t, xcb_window_t> under;
+    if (tree) {
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        const int count = xcb_query_tree_children_length(tree.get());
+        for (int i = 1; i < count; ++i) {
+            if (resized_.contains(children[i])) under[children[i]] = children[i - 1];
+        }
+    }
+    for (const auto& [window, sibling] : under) {
+        if (!windows_.contains(window)) continue;
+        if (onRestacking) onRestacking(window);
         // Two changes, so that each is reported: a window put where it
         // stands is not.
         for (const std::uint32_t mode : {XCB_STACK_MODE_BELOW, XCB_STACK_MODE_ABOVE}) {
-            const std::uint32_t values[] = {under, mode};
+            const std::uint32_t values[] = {sibling, mode};
             xcb_configure_window(c, window, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, values);
         }
     }
-    if (!resized_.empty()) xcb_flush(c);
+    xcb_flush(c);
     resized_.clear();
 }
 

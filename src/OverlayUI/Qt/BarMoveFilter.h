@@ -19,8 +19,10 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -47,6 +49,9 @@ public:
     // and then keeps showing such a window at its old size, the rest of it
     // not drawn, until the window is configured again.
     void setRestackAfterResize(bool restack) { restackAfterResize_ = restack; }
+    // Told of each window just before such a restack, so that its two
+    // reports are not taken for another client's doing.
+    std::function<void(std::uint32_t window)> onRestacking;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
@@ -72,9 +77,8 @@ private:
     void tell(xcb_connection_t* c, std::uint32_t window, const Rect& at);
 
     std::unordered_map<std::uint32_t, Watched> windows_;
-    // Windows that changed size since the last rest, each with the window
-    // under it as last reported.
-    std::unordered_map<std::uint32_t, xcb_window_t> resized_;
+    // Windows that changed size since the last rest.
+    std::unordered_set<std::uint32_t> resized_;
     bool restackAfterResize_ = false;
     QTimer rest_;
     bool installed_ = false;

@@ -37,6 +37,11 @@ QtOverlayFactory::QtOverlayFactory(std::shared_ptr<X11Backend> backend, std::sha
             for (QtTabBarPanel* bar : *bars) bar->systemAppearanceChanged();
         });
     }
+    if (moveFilter_ && coverMask_) {
+        moveFilter_->onRestacking = [mask = std::weak_ptr<BarCoverMask>(coverMask_)](std::uint32_t window) {
+            if (const auto live = mask.lock()) live->restackingInPlace(window);
+        };
+    }
     if (backend) {
         windowManagerWatch_ = backend->subscribe([this](const X11Event& event) {
             if (event.kind != X11Event::Kind::windowManagerChanged) return;

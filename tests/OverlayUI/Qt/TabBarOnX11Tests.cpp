@@ -247,10 +247,11 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     const auto window = static_cast<std::uint32_t>(plain.winId());
     filter.watch(window);
     const QSize size = plain.windowHandle()->geometry().size() * plain.windowHandle()->devicePixelRatio();
-    const auto report = [&](std::int16_t x, std::int16_t y, QSize s, bool synthetic = false) {
+    const auto report = [&](std::int16_t x, std::int16_t y, QSize s, bool synthetic = false, xcb_window_t under = 0) {
         xcb_configure_notify_event_t e{};
         e.response_type = XCB_CONFIGURE_NOTIFY | (synthetic ? 0x80 : 0);
         e.event = e.window = window;
+        e.above_sibling = under;
         e.x = x;
         e.y = y;
         e.width = static_cast<std::uint16_t>(s.width());
@@ -284,6 +285,33 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     };
     EXPECT_TRUE(waitUntil([&] { return qtHas() == geometry(window); }))
         << "Qt has the window at " << qtHas() << ", the server at " << geometry(window);
+
+    // Where a resized window is restacked in place at rest (as on marco),
+    // it stays above the window the server has under it then, not the one
+    // its last report named: another connection may have ordered it since.
+    filter.setRestackAfterResize(true);
+    int restacked = 0;
+    filter.onRestacking = [&](std::uint32_t w) { restacked += w == window ? 1 : 0; };
+    QWidget low(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
+    QWidget high(nullptr, Qt::X11BypassWindowManagerHint | Qt::FramelessWindowHint);
+    for (QWidget* other : {&low, &high}) {
+        other->setGeometry(100, 100, 50, 50);
+        other->show();
+    }
+    ASSERT_TRUE(waitUntil([&] { return low.windowHandle()->isExposed() && high.windowHandle()->isExposed(); }));
+    const auto lowWindow = static_cast<xcb_window_t>(low.winId()), highWindow = static_cast<xcb_window_t>(high.winId());
+    const std::uint32_t aboveLow[] = {lowWindow, XCB_STACK_MODE_ABOVE}, aboveHigh[] = {highWindow, XCB_STACK_MODE_ABOVE};
+    xcb_configure_window(c, highWindow, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, aboveLow);
+    xcb_configure_window(c, window, XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE, aboveHigh);
+    QtX11Connection::sync();
+    ASSERT_TRUE(directlyAbove(window, highWindow));
+    const QSize now(static_cast<int>(geometry(window).width()), static_cast<int>(geometry(window).height()));
+    report(0, 0, now);                                       // the size as Qt has it
+    EXPECT_FALSE(report(0, 0, now + QSize(10, 0), false, lowWindow));  // resized, above `low` back then
+    filter.restNow();
+    QtX11Connection::sync();
+    EXPECT_EQ(restacked, 1);
+    EXPECT_TRUE(directlyAbove(window, highWindow)) << "restacked above the window its stale report named";
 }
 
 // ---- 2c. A bar placed for a frame the window had, or has yet to report: it waits there ----
