@@ -106,7 +106,6 @@ public:
     };
 
     // Distances in points.
-    static constexpr double parkSliver = 2.0;
     static constexpr double liveFollowGlitchJump = 150.0;
     static constexpr double barDragEdgePushCap = 24.0;
     static constexpr double barDragCrossArmPush = 16.0;
@@ -213,7 +212,10 @@ public:
     // resize).
     bool followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                      const TabGroup& group, bool again = false);
-    // Moves the group's inactive usable members aside; answers them.
+    // Parks the group's inactive usable members for a gesture: behind the
+    // active window, where the gesture moves them along with it (window
+    // managers bring a window moved off the screen back into view, so no
+    // place aside hides it). Answers them.
     std::vector<ParkedMember> parkInactiveMembers(const TabGroup& group);
     void scheduleFrameLandedVerification(const Uuid& groupID, WindowID windowID, const Rect& committed,
                                          const std::string& tag);
@@ -522,7 +524,7 @@ private:
     void groupOnDrop(WindowID draggedID, const DragCandidate& target, const std::optional<LiveFollowSession>& ended);
     void startLiveFollow(WindowID windowID);
     void endLiveFollow(WindowID windowID);
-    void returnParked(const std::vector<ParkedMember>& parked, const Rect& to);
+    void moveParked(const std::vector<ParkedMember>& parked, const Rect& to);
     void liveFollowPanelUpdate(Point at, double time);
     Rect resolveFinalFollowFrame(const LiveFollowSession& follow, WindowID windowID);
     AXWindowRef resolveAXWindow(WindowID windowID, ProcessID pid) const;

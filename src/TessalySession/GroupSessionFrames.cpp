@@ -151,21 +151,12 @@ MaximizedAxes GroupSession::reportedMaximized(WindowID windowID) const {
 }
 
 std::vector<ParkedMember> GroupSession::parkInactiveMembers(const TabGroup& group) {
-    const std::vector<ScreenBox> all = screens();
-    ScreenBox host;
-    if (const auto found = WindowPlacement::hostScreen(group.frame, all)) {
-        host = *found;
-    } else if (!all.empty()) {
-        host = ScreenBox{all.front().full, all.front().full};
-    }
-    const Point origin = WindowPlacement::parkOrigin(group.frame, host, all, parkSliver);
-    const Rect parkedFrame(origin, group.frame.size);
-
+    // They stand on the active window's frame, stacked below it (the
+    // platform has moved them with it since the button went down).
     std::vector<ParkedMember> parked;
     for (const GroupMember& member : group.members) {
         const WindowID id = member.windowID;
         if (id == group.activeWindowID || !group.isUsable(id) || tabbedAside_.contains(id)) continue;
-        windowSystem_->setFrame(parkedFrame, id);
         parked.push_back(ParkedMember{id, windowSystem_->window(id)});
     }
     return parked;

@@ -1,5 +1,6 @@
 // Settling after a pointer release: a group whose active window moved or
-// resized while the mouse button was held follows once, at the release.
+// resized while the mouse button was held follows once, at the release (the
+// platform keeps the other members behind the window meanwhile).
 #include "TessalySession/GroupSession.h"
 
 namespace tessaly {
@@ -31,6 +32,8 @@ void GroupSession::settlePendingIfPointerReleased() {
                                                                               *active, *group)) {
                                          return;
                                      }
+                                     // The platform kept the members behind the window.
+                                     const MemberFollow::Adoption adoption(services_.platform.memberFollow, *active);
                                      adoptFrame(*frame, *active, false, releasePoint);
                                  }));
     }
