@@ -212,11 +212,11 @@ public:
     // resize).
     bool followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                      const TabGroup& group, bool again = false);
-    // Parks the group's inactive usable members for a gesture: behind the
-    // active window, where the gesture moves them along with it (window
-    // managers bring a window moved off the screen back into view, so no
-    // place aside hides it). Answers them.
-    std::vector<ParkedMember> parkInactiveMembers(const TabGroup& group);
+    // Parks the group's inactive usable members for a gesture: on `behind`,
+    // the active window's frame, stacked below it, where the gesture moves
+    // them along with it (window managers bring a window moved off the
+    // screen back into view, so no place aside hides it). Answers them.
+    std::vector<ParkedMember> parkInactiveMembers(const TabGroup& group, const Rect& behind);
     void scheduleFrameLandedVerification(const Uuid& groupID, WindowID windowID, const Rect& committed,
                                          const std::string& tag);
     void verifyFrameLanded(const Uuid& groupID, WindowID windowID, const Rect& committed, const std::string& tag);

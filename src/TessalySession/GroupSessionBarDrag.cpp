@@ -69,7 +69,7 @@ std::optional<BarDragSession> GroupSession::openBarDrag(const TabGroup& group, c
     drag.raw = group.frame;
     drag.pending = group.frame;
     drag.host = *host;
-    drag.parked = parkInactiveMembers(group);
+    drag.parked = parkInactiveMembers(group, group.frame);
     drag.driveWindow = visibleDriveWindow(group);
     return drag;
 }

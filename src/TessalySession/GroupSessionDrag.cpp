@@ -232,7 +232,9 @@ void GroupSession::handleDragLifecycle(const DragLifecycleEvent& event) {
 void GroupSession::startLiveFollow(WindowID windowID) {
     const auto group = engine_->group(windowID);
     if (!group || group->activeWindowID != windowID) return;
-    std::vector<ParkedMember> parked = parkInactiveMembers(*group);
+    std::optional<Rect> shown;
+    if (dragIntegration_) shown = dragIntegration_->environment->draggedFrame(windowID);
+    std::vector<ParkedMember> parked = parkInactiveMembers(*group, shown.value_or(group->frame));
     LiveFollowSession follow;
     follow.groupID = group->id;
     follow.windowID = windowID;

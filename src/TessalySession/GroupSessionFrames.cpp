@@ -150,15 +150,16 @@ MaximizedAxes GroupSession::reportedMaximized(WindowID windowID) const {
     return found == maximizedMembers_.end() ? MaximizedAxes{} : found->second;
 }
 
-std::vector<ParkedMember> GroupSession::parkInactiveMembers(const TabGroup& group) {
-    // They stand on the active window's frame, stacked below it (the
-    // platform has moved them with it since the button went down).
+std::vector<ParkedMember> GroupSession::parkInactiveMembers(const TabGroup& group, const Rect& behind) {
     std::vector<ParkedMember> parked;
     for (const GroupMember& member : group.members) {
         const WindowID id = member.windowID;
         if (id == group.activeWindowID || !group.isUsable(id) || tabbedAside_.contains(id)) continue;
         parked.push_back(ParkedMember{id, windowSystem_->window(id)});
     }
+    // Stacked below the active window already. Written once from here, a
+    // member is one the platform can move at once from then on.
+    moveParked(parked, behind);
     return parked;
 }
 

@@ -7,6 +7,7 @@
 // The members are xlogo windows in a colour nothing else on the desktop
 // has; the screen is read back (GetImage on the root) after every step of
 // the pointer.
+#include "BarTabs.h"
 #include "EndToEndTest.h"
 
 #include <xcb/xcb.h>
@@ -83,19 +84,23 @@ protected:
     }
     std::string frames() {
         std::string text;
-        for (const xcb_window_t w : windows) text += (text.empty() ? "" : ", ") + DesktopUser::describe(user->frame(w));
+        for (const xcb_window_t w : windows) {
+            const X11WindowInfo info = user->info(w);
+            text += (text.empty() ? "" : ", ") + DesktopUser::describe(info.frame) + (info.iconic ? " minimised" : "");
+        }
         return "frames " + text + " (the dragged one first)";
     }
 
     // Presses at `grab` and moves the pointer through `path` in small
     // steps; after each step, once the group's active window has moved with
     // the pointer, no pixel of a member may show. Releases at the end and
-    // answers the first sight of a member, if any.
+    // answers the sights of a member (the first and the last), if any.
     std::string dragThrough(Point grab, const std::vector<Point>& path) {
         const xcb_window_t active = windows[0];
         const Rect start = user->frame(active);
         const Point offset{grab.x - start.minX(), grab.y - start.minY()};
-        std::string sighting;
+        std::string first, last;
+        int steps = 0, sightings = 0;
         user->input.moveTo(grab);
         user->input.press(1);
         Point from = grab;
@@ -117,35 +122,55 @@ protected:
                         return s.pixels == 0;
                     },
                     kOutOfSightWithin);
-                if (!hidden && sighting.empty()) {
-                    sighting = describe(s) + " with the pointer at " + DesktopUser::describe(p) + "; " + frames();
+                ++steps;
+                if (!hidden) {
+                    ++sightings;
+                    last = "step " + std::to_string(steps) + ": " + describe(s) + " with the pointer at " +
+                           DesktopUser::describe(p) + "; " + frames();
+                    if (first.empty()) first = last;
                 }
                 return true;
             });
             from = to;
         }
         user->input.release(1);
-        return sighting;
+        if (sightings == 0) return "";
+        return "in " + std::to_string(sightings) + " of " + std::to_string(steps) + " steps, first at " + first +
+               (sightings > 1 ? ", last at " + last : "");
     }
 
     // After the drop: every member on the dragged window's frame, the bar
     // above it, and still nothing of a member in sight.
     bool landedTogether() {
         for (const xcb_window_t w : windows) {
-            if (!user->shareFrame(windows[0], w)) return false;
+            if (!user->shareFrame(windows[0], w) || user->info(w).iconic) return false;
         }
         return user->barAbove(windows[0]).has_value() && seen().pixels == 0;
+    }
+
+    // The group's bar, above whichever member is active.
+    ShownWindow groupBar() {
+        for (const xcb_window_t w : windows) {
+            if (const auto bar = user->barAbove(w)) return *bar;
+        }
+        return {};
     }
 
     std::vector<xcb_window_t> windows;  // the active window first, then the members
 };
 
 TEST_P(ParkedMemberTest, NothingOfTheOtherMembersShowsWhileTheGroupIsDragged) {
-    // By the title bar: right and down, then partly past the screen's
-    // left edge, then back in.
-    const Point grab = user->titleBarPoint(windows[0]);
+    // By the title bar: right and down, then partly past the screen's left
+    // edge (the pointer kept off the edge, where openbox switches desktops),
+    // then back in. icewm, metacity and marco keep every window on the
+    // screen: a member cannot follow its window past the edge there.
+    const Point grab = user->titleBarPoint(windows[0], 200);
+    const bool keepsWindowsOnScreen = manager() == test::X11WindowManager::icewm ||
+                                      manager() == test::X11WindowManager::metacity ||
+                                      manager() == test::X11WindowManager::marco;
+    const double left = keepsWindowsOnScreen ? 160 : -120;
     const std::string byTitleBar =
-        dragThrough(grab, {Point{grab.x + 360, grab.y + 180}, Point{grab.x - 420, grab.y + 60}, Point{grab.x + 100, grab.y}});
+        dragThrough(grab, {Point{grab.x + 360, grab.y + 180}, Point{grab.x + left - 300, grab.y + 60}, Point{grab.x + 100, grab.y}});
     EXPECT_EQ(byTitleBar, "") << "a member showed during a drag by the title bar";
     EXPECT_TRUE(user->waitUntil([&] { return landedTogether(); }))
         << "the group did not land together after the title-bar drag: " << frames() << ", " << describe(seen());
@@ -161,15 +186,14 @@ TEST_P(ParkedMemberTest, NothingOfTheOtherMembersShowsWhileTheGroupIsDragged) {
     EXPECT_TRUE(user->waitUntil([&] { return landedTogether(); }))
         << "the group did not land together after the bar drag: " << frames() << ", " << describe(seen());
 
-    // Whole: each member, brought forward by its tab's window, shows its
-    // own pixels all over its window.
+    // Whole: each member on the group's frame, as large as the dragged
+    // window, shown (behind it).
+    const X11WindowInfo front = user->info(windows[0]);
     for (std::size_t i = 1; i < windows.size(); ++i) {
-        ASSERT_TRUE(user->focus(windows[i]));
-        const X11WindowInfo info = user->info(windows[i]);
-        EXPECT_TRUE(user->waitUntil([&] { return user->screen.showsOwnPixels(windows[i], user->info(windows[i]).clientFrame); }))
-            << "member " << i << " is not shown whole at " << DesktopUser::describe(info.clientFrame) << "; "
-            << frames();
-        EXPECT_TRUE(user->shareFrame(windows[0], windows[i])) << frames();
+        const X11WindowInfo member = user->info(windows[i]);
+        EXPECT_TRUE(member.viewable && member.clientFrame == front.clientFrame)
+            << "member " << i << " at " << DesktopUser::describe(member.clientFrame) << ", not at "
+            << DesktopUser::describe(front.clientFrame);
     }
 }
 
