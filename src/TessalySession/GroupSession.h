@@ -525,6 +525,9 @@ private:
     void startLiveFollow(WindowID windowID);
     void endLiveFollow(WindowID windowID);
     void moveParked(const std::vector<ParkedMember>& parked, const Rect& to);
+    // Whether a press of the button is down that may become a drag (not the
+    // late reports of a release already handled).
+    bool isPressWatched() const;
     void liveFollowPanelUpdate(Point at, double time);
     Rect resolveFinalFollowFrame(const LiveFollowSession& follow, WindowID windowID);
     AXWindowRef resolveAXWindow(WindowID windowID, ProcessID pid) const;

@@ -274,6 +274,10 @@ void GroupSession::endLiveFollow(WindowID windowID) {
     scheduleLiveFollowResyncCheck(follow.groupID, windowID, committed);
 }
 
+bool GroupSession::isPressWatched() const {
+    return dragIntegration_ && dragIntegration_->controller->isWatchingPress();
+}
+
 void GroupSession::moveParked(const std::vector<ParkedMember>& parked, const Rect& to) {
     for (const ParkedMember& member : parked) {
         if (member.window) windowSystem_->setFrame(to, member.window);

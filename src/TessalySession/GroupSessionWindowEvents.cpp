@@ -65,10 +65,12 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
         // click on the title bar).
         if (followWindowManagerMaximize(event.frame, event.maximized, id, *group)) return;
         if (isLeftButtonDown()) {
-            // The first move of a drag (of the window manager's, before it
-            // is known to be one): the members go behind the window; the
-            // platform moves them with it from then on.
-            if (!pointerSettlePending_.contains(group->id)) parkInactiveMembers(*group, event.frame);
+            // The first move of a drag of the window (before it is known to
+            // be one): the members go behind it; the platform moves them with
+            // it from then on.
+            if (!pointerSettlePending_.contains(group->id) && isPressWatched()) {
+                parkInactiveMembers(*group, event.frame);
+            }
             deferAdoptUntilPointerRelease(group->id);
             return;
         }
