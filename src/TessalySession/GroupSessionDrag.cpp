@@ -267,9 +267,8 @@ void GroupSession::endLiveFollow(WindowID windowID) {
             return;
         }
     }
-    // Forced, so the parked members come back even to an unchanged frame;
-    // where the platform moved them there already, nothing is sent again.
-    const MemberFollow::Adoption adoption(services_.platform.memberFollow, windowID);
+    // Forced, so the parked members come back even to an unchanged frame
+    // (and land where the platform may not have moved them).
     const Rect committed = adoptFrame(final, windowID, true, dropPoint);
     scheduleLiveFollowResyncCheck(follow.groupID, windowID, committed);
 }

@@ -32,8 +32,6 @@ void GroupSession::settlePendingIfPointerReleased() {
                                                                               *active, *group)) {
                                          return;
                                      }
-                                     // The platform kept the members behind the window.
-                                     const MemberFollow::Adoption adoption(services_.platform.memberFollow, *active);
                                      adoptFrame(*frame, *active, false, releasePoint);
                                  }));
     }
