@@ -1,13 +1,12 @@
 // Dragging a group, by its active window's title bar and by the program's
 // bar, on the window managers people run: the other members stay out of
-// sight the whole drag, whatever the window manager does with windows
-// near the screen's edges, and after the drop they stand on the group's
-// frame, whole.
+// sight the whole drag (behind the dragged window, never at a screen corner
+// a window manager pulls back into view), and after the drop they stand on
+// the group's frame, whole.
 //
 // The members are xlogo windows in a colour nothing else on the desktop
 // has; the screen is read back (GetImage on the root) after every step of
 // the pointer.
-#include "BarTabs.h"
 #include "EndToEndTest.h"
 
 #include <xcb/xcb.h>
@@ -146,14 +145,6 @@ protected:
             if (!user->shareFrame(windows[0], w) || user->info(w).iconic) return false;
         }
         return user->barAbove(windows[0]).has_value() && seen().pixels == 0;
-    }
-
-    // The group's bar, above whichever member is active.
-    ShownWindow groupBar() {
-        for (const xcb_window_t w : windows) {
-            if (const auto bar = user->barAbove(w)) return *bar;
-        }
-        return {};
     }
 
     std::vector<xcb_window_t> windows;  // the active window first, then the members
