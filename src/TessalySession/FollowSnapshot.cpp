@@ -35,24 +35,25 @@ std::optional<FollowPlan> FollowSnapshot::plan(const FollowRequest& request) con
     const auto found = byActive.find(request.source);
     if (found == byActive.end()) return std::nullopt;
     const Group& group = found->second;
-    // The session decides itself: a held button (a drag may be under way),
-    // full screen, the window manager's maximise, a minimise, a window
-    // rolled up, a gesture of ours, displays settling, a zoom or its undo, a
-    // frame to be confined.
-    if (!request.buttonUp || request.fullScreen || request.maximized || request.minimized || request.shaded ||
-        !group.open) {
-        return std::nullopt;
-    }
+    if (group.movers.empty()) return std::nullopt;
+    // Full screen, the window manager's maximise and a minimise are the
+    // session's to follow.
+    if (request.fullScreen || request.maximized || request.minimized || request.shaded) return std::nullopt;
     if (const auto quiet = quietUntil.find(request.source); quiet != quietUntil.end() && request.now < quiet->second) {
         return std::nullopt;
     }
-    if (settle.isSettling(request.now)) return std::nullopt;
+    if (!request.buttonUp || group.dragged) {
+        if (group.barDragged) return std::nullopt;
+        return FollowPlan{request.frame, group.movers, group.frame, true};
+    }
+    // The session decides itself: a gesture of ours, an adoption waiting,
+    // displays settling, a zoom or its undo, a frame to be confined.
+    if (!group.open || settle.isSettling(request.now)) return std::nullopt;
     if (group.zoom && (group.zoom->windowManagerAxes.any() ||
                        group.zoom->isReZoom(request.frame, group.frame, tolerance, zoomMinInterval, request.now) ||
                        group.zoom->isEchoAfterRestore(request.frame, tolerance, zoomMinInterval, request.now))) {
         return std::nullopt;
     }
-    if (group.movers.empty()) return std::nullopt;
     if (!(confinedToDropHost(request.frame, std::nullopt, screens, barRoom, edgeKeep, smallestFrame) == request.frame)) {
         return std::nullopt;
     }

@@ -1,5 +1,6 @@
 // Settling after a pointer release: a group whose active window moved or
-// resized while the mouse button was held follows once, at the release.
+// resized while the mouse button was held follows once, at the release (the
+// platform keeps the other members behind the window meanwhile).
 #include "TessalySession/GroupSession.h"
 
 namespace tessaly {
