@@ -42,10 +42,14 @@ std::optional<FollowPlan> FollowSnapshot::plan(const FollowRequest& request) con
     if (const auto quiet = quietUntil.find(request.source); quiet != quietUntil.end() && request.now < quiet->second) {
         return std::nullopt;
     }
-    if (!request.buttonUp || group.dragged) {
+    // Kept behind the active window only while the session knows of the
+    // drag: a move read late, from before a release the session has acted
+    // on already (a drop that made a new group), moves nobody.
+    if (group.dragged || (!request.buttonUp && group.held)) {
         if (group.barDragged) return std::nullopt;
         return FollowPlan{request.frame, group.movers, group.frame, true};
     }
+    if (!request.buttonUp) return std::nullopt;
     // The session decides itself: a gesture of ours, an adoption waiting,
     // displays settling, a zoom or its undo, a frame to be confined.
     if (!group.open || settle.isSettling(request.now)) return std::nullopt;

@@ -38,6 +38,9 @@ struct FollowSnapshot {
         // by the program's bar, the session moves the members itself.
         bool dragged = false;
         bool barDragged = false;
+        // A move of the active member with the button held has been seen:
+        // the members wait behind it until the release.
+        bool held = false;
         std::optional<ZoomRecord> zoom;
 
         friend bool operator==(const Group&, const Group&) = default;
