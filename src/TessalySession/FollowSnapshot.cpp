@@ -43,8 +43,10 @@ std::optional<FollowPlan> FollowSnapshot::plan(const FollowRequest& request) con
         return std::nullopt;
     }
     // Kept behind the active window only while the session knows of the
-    // drag: a move read late, from before a release the session has acted
-    // on already (a drop that made a new group), moves nobody.
+    // drag. The reader may lag behind the session, which hears the release
+    // on a connection of its own: a move from before a release the session
+    // has acted on already (a drop that made the dragged window the active
+    // member of a new group) still reads as held, and moves nobody.
     if (group.dragged || (!request.buttonUp && group.held)) {
         if (group.barDragged) return std::nullopt;
         return FollowPlan{request.frame, group.movers, group.frame, true};

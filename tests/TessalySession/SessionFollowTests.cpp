@@ -146,6 +146,20 @@ TEST_F(MemberFollowing, TheMembersMovedAtOnceAreTheSessionsOwnFanOutAndNothingIs
     EXPECT_GT(leftToTheSession, 30);
 }
 
+// The platform's reader lags behind the release the session heard on a
+// connection of its own (a Shift-drop that made the dragged window the
+// active member of a new group): the drag's last moves still read as held.
+// They move no member at once; the session keeps the group on one frame.
+TEST_F(MemberFollowing, AMoveReadAsHeldThatTheSessionKnowsNoDragOfMovesNobodyAtOnce) {
+    makeGroup();
+    env.desktop->setLeftButtonSource([] { return true; });
+    env.desktop->moveWindow(1, group().frame.offsetBy(-52, 87));
+    for (const auto& [id, count] : positionWrites()) EXPECT_EQ(count, 0) << "window " << id;
+    env.desktop->setLeftButtonSource([input = input] { return input->isLeftButtonDown(); });
+    run(0.5);
+    for (const WindowID id : followers(group(), session->tabbedAside())) EXPECT_EQ(frameOf(id), group().frame) << id;
+}
+
 // The session's own change of the active member's frame, reported on its
 // way there (a window manager that moves a frame before it resizes it, or a
 // report from before the change): no member follows that at once. Once the
