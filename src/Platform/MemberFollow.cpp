@@ -29,7 +29,7 @@ std::size_t MemberFollow::follow(FollowRequest request) {
     // Back at the frame the main thread holds before it has heard of the
     // moves made here: it sends nothing for a frame it has, so they are
     // made again here.
-    const bool atCommitted = plan->frame == plan->committed;
+    const bool atCommitted = !plan->always && plan->frame == plan->committed;
     std::size_t count = 0;
     for (const FollowMove& move : plan->moves) {
         if (atCommitted && !sent_.contains(move.window)) continue;

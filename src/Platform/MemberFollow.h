@@ -52,11 +52,13 @@ struct FollowMove {
 };
 
 // Every window in `moves` goes to `frame`. At the group's committed frame
-// only the windows that were moved here and may not be there are moved.
+// only the windows that were moved here and may not be there are moved,
+// unless every move is asked for (windows kept behind a dragged one).
 struct FollowPlan {
     Rect frame;
     std::vector<FollowMove> moves;
     Rect committed;  // the group's frame as the main thread holds it
+    bool always = false;
     friend bool operator==(const FollowPlan&, const FollowPlan&) = default;
 };
 

@@ -140,6 +140,9 @@ public:
     // True while a window move or resize is confirmed: from inside the report
     // of its confirmation until the reports of its end have all run.
     bool isDragging() const { return state_ == State::confirmed; }
+    // True from a press until its release, while what it moves may become
+    // a drag (and while it is one).
+    bool isWatchingPress() const { return state_ != State::idle; }
 
     void mouseDown(Point at, double time);
     // The grouping modifier was held at the press just reported. Where the

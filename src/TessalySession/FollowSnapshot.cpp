@@ -35,24 +35,31 @@ std::optional<FollowPlan> FollowSnapshot::plan(const FollowRequest& request) con
     const auto found = byActive.find(request.source);
     if (found == byActive.end()) return std::nullopt;
     const Group& group = found->second;
-    // The session decides itself: a held button (a drag may be under way),
-    // full screen, the window manager's maximise, a minimise, a window
-    // rolled up, a gesture of ours, displays settling, a zoom or its undo, a
-    // frame to be confined.
-    if (!request.buttonUp || request.fullScreen || request.maximized || request.minimized || request.shaded ||
-        !group.open) {
-        return std::nullopt;
-    }
+    if (group.movers.empty()) return std::nullopt;
+    // Full screen, the window manager's maximise and a minimise are the
+    // session's to follow.
+    if (request.fullScreen || request.maximized || request.minimized || request.shaded) return std::nullopt;
     if (const auto quiet = quietUntil.find(request.source); quiet != quietUntil.end() && request.now < quiet->second) {
         return std::nullopt;
     }
-    if (settle.isSettling(request.now)) return std::nullopt;
+    // Kept behind the active window only while the session knows of the
+    // drag. The reader may lag behind the session, which hears the release
+    // on a connection of its own: a move from before a release the session
+    // has acted on already (a drop that made the dragged window the active
+    // member of a new group) still reads as held, and moves nobody.
+    if (group.dragged || (!request.buttonUp && group.held)) {
+        if (group.barDragged) return std::nullopt;
+        return FollowPlan{request.frame, group.movers, group.frame, true};
+    }
+    if (!request.buttonUp) return std::nullopt;
+    // The session decides itself: a gesture of ours, an adoption waiting,
+    // displays settling, a zoom or its undo, a frame to be confined.
+    if (!group.open || settle.isSettling(request.now)) return std::nullopt;
     if (group.zoom && (group.zoom->windowManagerAxes.any() ||
                        group.zoom->isReZoom(request.frame, group.frame, tolerance, zoomMinInterval, request.now) ||
                        group.zoom->isEchoAfterRestore(request.frame, tolerance, zoomMinInterval, request.now))) {
         return std::nullopt;
     }
-    if (group.movers.empty()) return std::nullopt;
     if (!(confinedToDropHost(request.frame, std::nullopt, screens, barRoom, edgeKeep, smallestFrame) == request.frame)) {
         return std::nullopt;
     }

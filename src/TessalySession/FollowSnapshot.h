@@ -5,7 +5,10 @@
 // the frame be adopted as it stands. The session publishes a new one whenever
 // any of it changes; plan() answers, without the session, what the session's
 // own adoption of the frame would send, or nothing where the adoption would
-// do more than fan the frame out (it is then left to the session).
+// do more than fan the frame out (it is then left to the session). While the
+// active member is dragged or resized with the button held, the members are
+// kept behind it, on its frame, out of sight; the session adopts the frame
+// at the release.
 #include <map>
 #include <optional>
 #include <vector>
@@ -31,6 +34,13 @@ struct FollowSnapshot {
         std::vector<FollowMove> movers;  // tab order: what a commit from the active member moves
         // No gesture, no adoption waiting for the button's release.
         bool open = true;
+        // The window manager moves the active member in a drag of ours;
+        // by the program's bar, the session moves the members itself.
+        bool dragged = false;
+        bool barDragged = false;
+        // A move of the active member with the button held has been seen:
+        // the members wait behind it until the release.
+        bool held = false;
         std::optional<ZoomRecord> zoom;
 
         friend bool operator==(const Group&, const Group&) = default;

@@ -106,7 +106,6 @@ public:
     };
 
     // Distances in points.
-    static constexpr double parkSliver = 2.0;
     static constexpr double liveFollowGlitchJump = 150.0;
     static constexpr double barDragEdgePushCap = 24.0;
     static constexpr double barDragCrossArmPush = 16.0;
@@ -222,8 +221,11 @@ public:
     // resize).
     bool followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                      const TabGroup& group, bool again = false);
-    // Moves the group's inactive usable members aside; answers them.
-    std::vector<ParkedMember> parkInactiveMembers(const TabGroup& group);
+    // Parks the group's inactive usable members for a gesture: on `behind`,
+    // the active window's frame, stacked below it, where the gesture moves
+    // them along with it (window managers bring a window moved off the
+    // screen back into view, so no place aside hides it). Answers them.
+    std::vector<ParkedMember> parkInactiveMembers(const TabGroup& group, const Rect& behind);
     // What a verification does with a window that is not at the committed
     // frame: send the frame once more, or (a frame the window manager put
     // elsewhere, where it keeps windows on screen) make where the window is
@@ -569,7 +571,10 @@ private:
     void groupOnDrop(WindowID draggedID, const DragCandidate& target, const std::optional<LiveFollowSession>& ended);
     void startLiveFollow(WindowID windowID);
     void endLiveFollow(WindowID windowID);
-    void returnParked(const std::vector<ParkedMember>& parked, const Rect& to);
+    void moveParked(const std::vector<ParkedMember>& parked, const Rect& to);
+    // Whether a press of the button is down that may become a drag (not the
+    // late reports of a release already handled).
+    bool isPressWatched() const;
     void liveFollowPanelUpdate(Point at, double time);
     Rect resolveFinalFollowFrame(const LiveFollowSession& follow, WindowID windowID);
     AXWindowRef resolveAXWindow(WindowID windowID, ProcessID pid) const;

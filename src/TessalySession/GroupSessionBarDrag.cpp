@@ -1,6 +1,6 @@
 // Dragging a whole group by its tab bar: the active window follows the
-// pointer, confined to the display the drag began on, while the other
-// members wait parked aside; the grouping modifier held over another group
+// pointer, confined to the display the drag began on, with the other
+// members parked behind it; the grouping modifier held over another group
 // offers a merge, a push past the display's edge offers the neighbouring
 // display. The release merges, commits the new frame (here or on the
 // neighbouring display) or, when the group is gone, only puts parked
@@ -69,7 +69,7 @@ std::optional<BarDragSession> GroupSession::openBarDrag(const TabGroup& group, c
     drag.raw = group.frame;
     drag.pending = group.frame;
     drag.host = *host;
-    drag.parked = parkInactiveMembers(group);
+    drag.parked = parkInactiveMembers(group, group.frame);
     drag.driveWindow = visibleDriveWindow(group);
     return drag;
 }
@@ -111,6 +111,8 @@ void GroupSession::dragGroupBy(const Uuid& groupID, Point delta, EventFlags modi
     } else {
         windowSystem_->setFrame(resolution.displayed, group->activeWindowID);
     }
+    // Behind it, out of sight.
+    moveParked(drag.parked, resolution.displayed);
     // Stored before the bar moves: a bar that cannot follow is hidden, and
     // hiding it ends the drag right away.
     barDrags_[groupID] = drag;
@@ -157,7 +159,7 @@ void GroupSession::endBarDrag(const Uuid& groupID) {
         for (const GroupMember& member : group->members) surviving.insert(member.windowID);
     }
     const std::vector<ParkedMember> stranded = parkedToRestore(drag.parked, surviving);
-    returnParked(stranded, drag.originalFrame);
+    moveParked(stranded, drag.originalFrame);
     if (!stranded.empty()) {
         Log::notice(LogCategory::drag, "bar drag: restored " + std::to_string(stranded.size()) +
                                            " stranded parked member(s), group " + groupID.uuidString() +

@@ -174,7 +174,7 @@ void GroupSession::handleDragEvent(const DragGroupingEvent& event) {
                            ended = std::exchange(liveFollow_, std::nullopt);
                            publishFollow();
                            overlay_->setBarSeamHidden(false, ended->groupID);
-                           returnParked(ended->parked, ended->originalFrame);
+                           moveParked(ended->parked, ended->originalFrame);
                        }
                        groupOnDrop(e.draggedWindowID, e.target, ended);
                    },
@@ -232,7 +232,9 @@ void GroupSession::handleDragLifecycle(const DragLifecycleEvent& event) {
 void GroupSession::startLiveFollow(WindowID windowID) {
     const auto group = engine_->group(windowID);
     if (!group || group->activeWindowID != windowID) return;
-    std::vector<ParkedMember> parked = parkInactiveMembers(*group);
+    std::optional<Rect> shown;
+    if (dragIntegration_) shown = dragIntegration_->environment->draggedFrame(windowID);
+    std::vector<ParkedMember> parked = parkInactiveMembers(*group, shown.value_or(group->frame));
     LiveFollowSession follow;
     follow.groupID = group->id;
     follow.windowID = windowID;
@@ -249,7 +251,7 @@ void GroupSession::endLiveFollow(WindowID windowID) {
     overlay_->setBarSeamHidden(false, follow.groupID);
     const auto group = engine_->group(follow.groupID);
     if (!group || !group->contains(windowID)) {
-        returnParked(follow.parked, follow.originalFrame);
+        moveParked(follow.parked, follow.originalFrame);
         return;
     }
     const std::optional<Point> dropPoint = pendingMouseUpPoint_;
@@ -265,12 +267,17 @@ void GroupSession::endLiveFollow(WindowID windowID) {
             return;
         }
     }
-    // Forced, so the parked members come back even to an unchanged frame.
+    // Forced, so the parked members come back even to an unchanged frame
+    // (and land where the platform may not have moved them).
     const Rect committed = adoptFrame(final, windowID, true, dropPoint);
     scheduleLiveFollowResyncCheck(follow.groupID, windowID, committed);
 }
 
-void GroupSession::returnParked(const std::vector<ParkedMember>& parked, const Rect& to) {
+bool GroupSession::isPressWatched() const {
+    return dragIntegration_ && dragIntegration_->controller->isWatchingPress();
+}
+
+void GroupSession::moveParked(const std::vector<ParkedMember>& parked, const Rect& to) {
     for (const ParkedMember& member : parked) {
         if (member.window) windowSystem_->setFrame(to, member.window);
         else windowSystem_->setFrame(to, member.windowID);
@@ -293,6 +300,8 @@ void GroupSession::liveFollowPanelUpdate(Point at, double time) {
     if (!decision.accept) return;
     follow.lastGoodFrame = *frame;
     follow.cursorAtLastGood = at;
+    // Where the platform does not move the parked members with the window.
+    if (!services_.platform.memberFollow) moveParked(follow.parked, *frame);
     if (WindowPlacement::straddles(*frame, screens())) {
         overlay_->setBarSeamHidden(true, follow.groupID);
     } else {

@@ -19,6 +19,9 @@ FollowSnapshot GroupSession::followSnapshot() const {
             entry.movers.push_back({id, member.pid});
         }
         entry.open = !isGestureActive(group.id) && !pointerSettlePending_.contains(group.id);
+        entry.dragged = liveFollow_ && liveFollow_->groupID == group.id;
+        entry.barDragged = barDrags_.contains(group.id);
+        entry.held = pointerSettlePending_.contains(group.id);
         if (const auto zoom = zoomRecords_.find(group.id); zoom != zoomRecords_.end()) entry.zoom = zoom->second;
         snapshot.byActive.emplace(active, std::move(entry));
     }

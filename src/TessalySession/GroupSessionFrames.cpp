@@ -218,24 +218,16 @@ MaximizedAxes GroupSession::reportedMaximized(WindowID windowID) const {
     return found == maximizedMembers_.end() ? MaximizedAxes{} : found->second;
 }
 
-std::vector<ParkedMember> GroupSession::parkInactiveMembers(const TabGroup& group) {
-    const std::vector<ScreenBox> all = screens();
-    ScreenBox host;
-    if (const auto found = WindowPlacement::hostScreen(group.frame, all)) {
-        host = *found;
-    } else if (!all.empty()) {
-        host = ScreenBox{all.front().full, all.front().full};
-    }
-    const Point origin = WindowPlacement::parkOrigin(group.frame, host, all, parkSliver);
-    const Rect parkedFrame(origin, group.frame.size);
-
+std::vector<ParkedMember> GroupSession::parkInactiveMembers(const TabGroup& group, const Rect& behind) {
     std::vector<ParkedMember> parked;
     for (const GroupMember& member : group.members) {
         const WindowID id = member.windowID;
         if (id == group.activeWindowID || !group.isUsable(id) || tabbedAside_.contains(id)) continue;
-        windowSystem_->setFrame(parkedFrame, id);
         parked.push_back(ParkedMember{id, windowSystem_->window(id)});
     }
+    // Stacked below the active window already. Written once from here, a
+    // member is one the platform can move at once from then on.
+    moveParked(parked, behind);
     return parked;
 }
 

@@ -1,5 +1,6 @@
 // Settling after a pointer release: a group whose active window moved or
-// resized while the mouse button was held follows once, at the release.
+// resized while the mouse button was held follows once, at the release (the
+// platform keeps the other members behind the window meanwhile).
 #include "TessalySession/GroupSession.h"
 
 namespace tessaly {
@@ -20,10 +21,20 @@ void GroupSession::settlePendingIfPointerReleased() {
     publishFollow();
     // A window moved as the active member that is no longer the active one
     // (another joined the group and took its place, say) is not where its
-    // group is: it is judged as the stray it is now.
+    // group is: it is judged as the stray it is now. The members that
+    // waited behind it (the follow took them along, so they stand where
+    // they were sent) come back to the group's frame with it.
     for (const WindowID moved : std::exchange(pointerSettleMoved_, {})) {
         const auto group = engine_->group(moved);
-        if (group && group->activeWindowID != moved) windowSystem_->reportFrameAgain(moved);
+        if (!group || group->activeWindowID == moved) continue;
+        windowSystem_->reportFrameAgain(moved);
+        for (const GroupMember& member : group->members) {
+            const WindowID id = member.windowID;
+            if (id == moved || id == group->activeWindowID || !group->isUsable(id) || tabbedAside_.contains(id)) {
+                continue;
+            }
+            windowSystem_->setFrame(group->frame, id);
+        }
     }
     for (const Uuid& groupID : pending) {
         const std::optional<WindowID> active = settleableActive(groupID);

@@ -81,6 +81,12 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
         // click on the title bar).
         if (followWindowManagerMaximize(event.frame, event.maximized, id, *group)) return;
         if (isLeftButtonDown()) {
+            // The first move of a drag of the window (before it is known to
+            // be one): the members go behind it; the platform moves them with
+            // it from then on.
+            if (!pointerSettlePending_.contains(group->id) && isPressWatched()) {
+                parkInactiveMembers(*group, event.frame);
+            }
             deferAdoptUntilPointerRelease(group->id, id);
             return;
         }

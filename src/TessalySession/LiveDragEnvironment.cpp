@@ -104,7 +104,11 @@ std::optional<DragCandidate> LiveDragEnvironment::dropTarget(Point at, WindowID 
         if (window.layer != WindowLayer::normal || window.alpha <= WindowDiscovery::minimumHitAlpha) continue;
         if (window.windowID == excludingDragged) continue;
         if (isExcluded && isExcluded(window.pid)) return std::nullopt;
-        if (draggedGroup && draggedGroup->contains(window.windowID)) return std::nullopt;
+        if (draggedGroup && draggedGroup->contains(window.windowID)) {
+            // The group's other members wait behind its dragged active window.
+            if (draggedGroup->activeWindowID == excludingDragged) continue;
+            return std::nullopt;
+        }
         return DragCandidate{window.windowID, window.pid, window.frame};
     }
     return std::nullopt;

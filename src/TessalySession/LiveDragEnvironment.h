@@ -5,6 +5,9 @@
 // (the frontmost ordinary window under the pointer, or the group whose tab
 // bar is there). Main thread only.
 //
+// The members of a group whose active window is dragged are parked behind
+// it, and passed over.
+//
 // Drop targets are ordinary windows of the current desktop: windows above
 // the normal level (docks, panels, menus), nearly transparent ones, desktop
 // elements and windows of other desktops are never targets.

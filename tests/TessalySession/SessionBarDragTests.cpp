@@ -1,5 +1,5 @@
 // Dragging a whole group by its tab bar, on the simulated desktop: the
-// active window and the bar follow while the other members wait aside, the
+// active window and the bar follow while the other members wait behind it, the
 // grouping modifier over another group offers a merge and the release makes
 // it, a push past the display's edge offers the neighbouring display and the
 // release moves the group there. Whatever ends a drag (the release, the bar
@@ -45,9 +45,6 @@ protected:
     const FakeInsertPreviewRecord& mergePreview() const { return *overlay->previews.front(); }
     const FakeCrossPromptRecord& crossPrompt() const { return *overlay->prompts.front(); }
     Rect barFrame(const Uuid& group) const { return overlay->barFor(group).lastPlacement()->placement.frame; }
-    static bool isAside(const Rect& frame, const Rect& from) {
-        return frame.size == from.size && !frame.intersects(Rect(0, 0, 1920, 1080).insetBy(2.5, 2.5));
-    }
 };
 
 TEST_F(BarDrag, TheGroupFollowsItsBarAndMergesIntoTheGroupItIsShiftDroppedOn) {
@@ -57,7 +54,7 @@ TEST_F(BarDrag, TheGroupFollowsItsBarAndMergesIntoTheGroupItIsShiftDroppedOn) {
     drag(dragged.id, {10, 5});
     const Rect moved{110, 105, 700, 500};
     EXPECT_EQ(frameOf(2), moved) << "the active window follows";
-    EXPECT_TRUE(isAside(frameOf(1), home)) << "the other member waits aside: " << frameOf(1);
+    EXPECT_TRUE(isBehind(1, 2)) << "the other member waits behind it: " << frameOf(1);
     EXPECT_EQ(barFrame(dragged.id), Rect(110, 75, 700, 30));
     EXPECT_EQ(groupOf(dragged.id)->frame, home) << "nothing is committed during the drag";
     ASSERT_TRUE(session->barDrags().contains(dragged.id));
@@ -173,7 +170,7 @@ TEST_F(BarDrag, WithoutAMergeTheReleaseCommitsTheFrameShownAndBringsTheParkedMem
 
     // A drag that ends where it began still brings the parked members back.
     drag(dragged.id, {-10, 0});
-    EXPECT_TRUE(isAside(frameOf(5), home));
+    EXPECT_TRUE(isBehind(5, 2));
     release(dragged.id);
     for (const WindowID id : {1u, 2u, 5u}) EXPECT_EQ(frameOf(id), Rect(970, 160, 700, 500)) << id;
 
@@ -319,7 +316,7 @@ TEST_F(BarDrag, AHiddenBarOrADissolvedGroupEndsTheDragThroughTheReleasePath) {
     // closes, and the drag ends with nothing to commit.
     bar.onHide = [this, id = group.id] { session->tabBarDidEndDrag(id); };
     drag(group.id, {20, 0});
-    ASSERT_TRUE(isAside(frameOf(2), home));
+    ASSERT_TRUE(isBehind(2, 7));
     env.desktop->destroyWindow(2);
     run(0.6);
     EXPECT_FALSE(groupOf(group.id));

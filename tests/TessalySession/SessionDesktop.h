@@ -145,6 +145,12 @@ protected:
         settle();
     }
     Rect frameOf(WindowID id) const { return env.desktop->window(id).value().frame(); }
+    // Whether `member` stands on `front`'s frame, behind it: out of sight.
+    bool isBehind(WindowID member, WindowID front) const {
+        const std::vector<WindowID> stack = env.desktop->stacking();
+        const auto at = [&](WindowID id) { return std::find(stack.begin(), stack.end(), id); };
+        return frameOf(member) == frameOf(front) && at(front) < at(member) && at(member) != stack.end();
+    }
     AXWindowRef element(WindowID id) const {
         const auto w = env.desktop->window(id);
         return std::make_shared<const AXWindow>(session->windowSystem().axServices(),

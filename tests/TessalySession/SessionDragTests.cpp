@@ -187,8 +187,7 @@ TEST_F(DragToGroup, TheGroupFollowsItsDraggedActiveWindowAndSettlesAtTheRelease)
     ASSERT_TRUE(session->liveFollow());
     EXPECT_EQ(session->liveFollow()->windowID, 1u);
     for (const WindowID parked : {2u, 3u}) {
-        EXPECT_NE(frameOf(parked).origin, original.origin) << parked << " is parked aside";
-        EXPECT_EQ(frameOf(parked).size, original.size);
+        EXPECT_TRUE(isBehind(parked, 1)) << parked << " is parked behind the dragged window";
     }
     EXPECT_GT(bar.placements.size(), placementsBefore + 10) << "the bar follows the window";
     EXPECT_EQ(session->engine().group(1)->frame, original) << "nothing is committed during the drag";
@@ -202,6 +201,75 @@ TEST_F(DragToGroup, TheGroupFollowsItsDraggedActiveWindowAndSettlesAtTheRelease)
     EXPECT_EQ(frameOf(2), moved);
     EXPECT_EQ(frameOf(3), moved);
     EXPECT_EQ(bar.lastPlacement()->placement.frame.minY(), moved.minY() - 30);
+}
+
+// The other members of a dragged group stay out of sight: from the first
+// move of its active window on, they stand on its frame behind it, by its
+// title bar and by the bar alike; the drop, the grouping onto another
+// window and the return to the group's frame are as before.
+TEST_F(DragToGroup, ParkedMembersStayBehindTheDraggedWindowFromItsFirstMoveToTheDrop) {
+    env.desktop->addApplication({104, "org.example.Viewer", "Viewer", ""});
+    const Rect home{200, 200, 600, 400};
+    for (const auto& [id, pid] : {std::pair<WindowID, ProcessID>{1, editor}, {2, terminal}, {3, browser}}) {
+        addWindow(id, pid, home);
+    }
+    addWindow(4, 104, Rect(1100, 500, 600, 400));
+    start();
+    groupWindows(2, 1);
+    session->group(element(3), element(1));
+    run(1.0);
+    focus(1);
+    session->engine().setActive(1);
+    run(0.5);
+    const auto hidden = [&] { return isBehind(2, 1) && isBehind(3, 1); };
+    ASSERT_TRUE(hidden());
+
+    // By the title bar, step by step: out of sight at every step, also
+    // before the drag is recognised; nothing committed until the drop.
+    const Rect f = frameOf(1);
+    const Point grip{f.midX(), f.minY() + titleStrip / 2};
+    input->schedulePointerPath(SimInput::straightDrag(grip, {grip.x + 240, grip.y + 120}, 24, 1.0 / 60, false));
+    for (int step = 0; step < 30; ++step) {
+        run(1.0 / 60);
+        EXPECT_TRUE(hidden()) << "step " << step << ": " << frameOf(1) << " " << frameOf(2) << " " << frameOf(3);
+    }
+    ASSERT_TRUE(session->liveFollow());
+    EXPECT_EQ(session->engine().group(1)->frame, home);
+    input->leftMouseUp(input->pointerLocation());
+    run(1.0);
+    const Rect dropped = home.offsetBy(240, 120);
+    EXPECT_EQ(session->engine().group(1)->frame, dropped);
+    EXPECT_TRUE(hidden());
+
+    // By the bar: behind the window at every step, and at the release.
+    const Uuid id = session->engine().group(1)->id;
+    for (int step = 1; step <= 10; ++step) {
+        session->tabBarDidDragBy(id, {-12, 5}, 0);
+        settle();
+        EXPECT_TRUE(hidden()) << "bar step " << step;
+        EXPECT_EQ(frameOf(1), dropped.offsetBy(-12 * step, 5 * step));
+    }
+    session->tabBarDidEndDrag(id);
+    run(0.6);
+    const Rect barDropped = dropped.offsetBy(-120, 50);
+    EXPECT_EQ(session->engine().group(1)->frame, barDropped);
+    EXPECT_TRUE(hidden());
+
+    // Onto another window, with the grouping modifier: the members behind
+    // the dragged window are no target; the window joins the other one and
+    // the members go back to their group's frame, as one group.
+    shiftDragTo(1, titlePointFor(frameOf(4)), 0.5, false);
+    ASSERT_TRUE(preview().shown);
+    EXPECT_EQ(*preview().over, frameOf(4)) << "the window under the members' window";
+    input->leftMouseUp(input->pointerLocation());
+    run(1.0);
+    ASSERT_TRUE(session->engine().group(4));
+    EXPECT_TRUE(session->engine().group(4)->contains(1));
+    const auto left = session->engine().group(2);
+    ASSERT_TRUE(left);
+    EXPECT_EQ(left->windowIDs(), (std::vector<WindowID>{2, 3}));
+    EXPECT_EQ(frameOf(2), barDropped);
+    EXPECT_EQ(frameOf(3), barDropped);
 }
 
 TEST_F(DragToGroup, AFailedDropAfterTheFollowEndedPutsTheDraggedMemberBackIntoItsGroup) {

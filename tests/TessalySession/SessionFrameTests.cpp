@@ -1,9 +1,10 @@
 // Groups keep their frame: the active member's moves are adopted and every
 // other member follows; strays are sent back within a budget; frames are
 // read back and sent once more; terminals that snap to their cells are home;
-// a move with the button held is adopted once, at the release; focus makes
-// a member the active one; an active member rolled up to its title bar
-// takes the others along, and back.
+// a move with the button held is adopted once, at the release, the other
+// members kept behind the window meanwhile; focus makes a member the active
+// one; an active member rolled up to its title bar takes the others along,
+// and back.
 #include "TessalySession/SessionDesktop.h"
 
 namespace tessaly::testing {
@@ -119,7 +120,8 @@ TEST_F(GroupFrames, AMoveWithTheButtonHeldIsAdoptedOnceAtTheRelease) {
     }
     const Rect final = frameOf(1);
     EXPECT_EQ(session->engine().group(1)->frame, Rect(200, 200, 800, 600)) << "nothing adopted while held";
-    EXPECT_EQ(frameWrites(2), 0);
+    EXPECT_TRUE(isBehind(2, 1) && isBehind(3, 1)) << "kept out of sight behind the window";
+    EXPECT_EQ(frameWrites(2), 19) << "one move a step once the session has seen the first";
     EXPECT_EQ(session->pointerSettlePending().size(), 1u);
 
     input->leftMouseUp(Point{5, 1070});
@@ -127,7 +129,7 @@ TEST_F(GroupFrames, AMoveWithTheButtonHeldIsAdoptedOnceAtTheRelease) {
     EXPECT_EQ(session->engine().group(1)->frame, final);
     EXPECT_EQ(frameOf(2), final);
     EXPECT_EQ(frameOf(3), final);
-    EXPECT_EQ(frameWrites(2), 1);
+    EXPECT_LE(frameWrites(2), 21) << "at most once more at the release";
     EXPECT_TRUE(session->pointerSettlePending().empty());
 
     // Moved again with the button held; before the release another window
