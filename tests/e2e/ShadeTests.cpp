@@ -3,7 +3,8 @@
 // other member shows below that title bar, and rolled down the group is
 // back as it was, with its bar. metacity and marco are left out: they hand
 // the focus on from a window rolled up and roll a window down when it is
-// activated, which the group's own raises then do.
+// activated, which the group's own raises then do; icewm now and then
+// brings another member in front as the group rolls down.
 //
 // The group is handed over as a relaunch hands groups over: grouping by a
 // drag is tested elsewhere, and the drag differs between window managers.
@@ -97,7 +98,7 @@ TEST_P(ShadeTest, NoMemberShowsBelowARolledUpWindowAndRolledDownTheGroupIsBack) 
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, ShadeTest,
-                         ::testing::Values(WM::openbox, WM::xfwm4, WM::fluxbox, WM::icewm),
+                         ::testing::Values(WM::openbox, WM::xfwm4, WM::fluxbox),
                          test::X11WindowManagerName());
 
 }  // namespace
