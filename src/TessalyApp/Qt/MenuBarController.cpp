@@ -140,9 +140,7 @@ void MenuBarController::fillMenu(const std::vector<StatusMenuEntry>& entries) {
             auto* key = new QShortcut(sequence, menu_.get());  // the menu's child
             connect(key, &QShortcut::activated, action, [this, action] {
                 menu_->hide();
-                // Once the key's own dispatch is over: a row may quit the
-                // program, which must not end inside Qt's handling of the key.
-                QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+                action->trigger();
             });
             keys_.emplace_back(key);
         }
