@@ -57,9 +57,10 @@ QImage DesktopIcon::image(int side) {
 
 QIcon DesktopIcon::icon() {
     QIcon icon;
-    // Every window, the bars too, carries these in its _NET_WM_ICON: sizes a
-    // task bar or window switcher shows, no more.
-    for (const int side : {16, 24, 32, 48, 64}) icon.addPixmap(QPixmap::fromImage(image(side)));
+    // Every window, the bars too, carries these in its _NET_WM_ICON: the
+    // sizes a task bar shows, no more, since larger ones cost the first bars
+    // at start tens of milliseconds and the painter's pool threads.
+    for (const int side : {16, 32}) icon.addPixmap(QPixmap::fromImage(image(side)));
     return icon;
 }
 
