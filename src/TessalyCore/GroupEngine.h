@@ -103,6 +103,9 @@ public:
     // maximising it along `axes`: the other members are maximised the same
     // way (a window the window manager will not maximise is moved there).
     void commitMaximizedFrame(const Rect& frame, WindowID fromWindowID, MaximizedAxes axes);
+    // The members a commit from `source` moves, in tab order: the usable
+    // members of the group but the source that no fan-out exemption keeps.
+    std::vector<WindowID> followers(const TabGroup& group, WindowID source) const;
     void setLocked(bool locked, const Uuid& groupID);
     // Trimmed; an empty name clears it.
     void setName(const std::optional<std::string>& name, const Uuid& groupID);
@@ -131,7 +134,7 @@ private:
 
     template <typename Alive>
     void sweepAgainst(const Alive& isAlive);
-    // Stores the frame and has `fanOut` move each member that follows it.
+    // Stores the frame and has `fanOut` move each of its followers.
     template <typename FanOut>
     void commitFrame(const Rect& frame, WindowID fromWindowID, bool force, const FanOut& fanOut);
 

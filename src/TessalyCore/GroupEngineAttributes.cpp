@@ -16,23 +16,22 @@ void GroupEngine::commitFrame(const Rect& frame, WindowID fromWindowID, bool for
     TabGroup& g = groups_[*i];
     if (!force && frame == g.frame) return;
     g.frame = frame;
+    const Uuid id = g.id;
+    for (const WindowID member : followers(g, fromWindowID)) fanOut(member);
+    if (const auto now = index(id)) emitChanged(*now);
+}
 
+std::vector<WindowID> GroupEngine::followers(const TabGroup& group, WindowID source) const {
     // The source window is never moved by its own commit; suspended and
     // minimised members keep their place.
-    std::vector<WindowID> candidates;
-    candidates.reserve(g.members.size());
-    for (const auto& member : g.members) {
+    std::vector<WindowID> ids;
+    ids.reserve(group.members.size());
+    for (const GroupMember& member : group.members) {
         const WindowID id = member.windowID;
-        if (id == fromWindowID || g.suspended.contains(id) || g.minimized.contains(id)) continue;
-        candidates.push_back(id);
+        if (id == source || !group.isUsable(id) || (isFanOutExempt && isFanOutExempt(id))) continue;
+        ids.push_back(id);
     }
-    const Uuid id = g.id;
-    const auto exempt = isFanOutExempt;
-    for (const WindowID candidate : candidates) {
-        if (exempt && exempt(candidate)) continue;
-        fanOut(candidate);
-    }
-    if (const auto now = index(id)) emitChanged(*now);
+    return ids;
 }
 
 void GroupEngine::commitGroupFrame(const Rect& frame, WindowID fromWindowID, bool force) {

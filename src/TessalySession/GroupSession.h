@@ -261,6 +261,14 @@ public:
 
     // ---- Members moved by the platform (GroupSessionFollow.cpp) ----
     FollowSnapshot followSnapshot() const;
+    // The group's state and the session's as the follow rules read them
+    // (FollowGate); the screens only when asked (a frame to confine).
+    FollowGroupState followGroup(const TabGroup& group) const;
+    FollowRules followRules(bool withScreens) const;
+    // When the window's minimise last changed (as long as it is kept), and
+    // whether that was less than minimizeQuietPeriod before `at`.
+    std::optional<double> minimizeChangedAt(WindowID windowID) const;
+    bool isMinimizeQuiet(WindowID windowID, double at) const;
     // Hands the platform the state its member moves go by, when it changed.
     void publishFollow();
     // The window reports a frame the platform moved it to for a change of

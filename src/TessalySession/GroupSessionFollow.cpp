@@ -5,34 +5,56 @@
 
 namespace tessaly {
 
+FollowGroupState GroupSession::followGroup(const TabGroup& group) const {
+    FollowGroupState state;
+    state.frame = group.frame;
+    state.open = !isGestureActive(group.id) && !pointerSettlePending_.contains(group.id);
+    state.dragged = liveFollow_ && liveFollow_->groupID == group.id;
+    state.barDragged = barDrags_.contains(group.id);
+    state.held = pointerSettlePending_.contains(group.id);
+    if (const auto zoom = zoomRecords_.find(group.id); zoom != zoomRecords_.end()) state.zoom = zoom->second;
+    return state;
+}
+
+FollowRules GroupSession::followRules(bool withScreens) const {
+    FollowRules rules;
+    rules.settle = settleState_;
+    if (withScreens) rules.screens = screens();
+    rules.barRoom = overlay_->barRoom();
+    rules.edgeKeep = edgeKeepOnScreen;
+    rules.smallestFrame = overlay_->smallestGroupFrame();
+    rules.tolerance = resyncVerifyTolerance;
+    rules.zoomMinInterval = zoomMinInterval;
+    rules.minimizeQuietPeriod = minimizeQuietPeriod;
+    return rules;
+}
+
+std::optional<double> GroupSession::minimizeChangedAt(WindowID windowID) const {
+    const auto changed = recentMinimizeChange_.find(windowID);
+    if (changed == recentMinimizeChange_.end()) return std::nullopt;
+    return changed->second;
+}
+
+bool GroupSession::isMinimizeQuiet(WindowID windowID, double at) const {
+    return tessaly::isMinimizeQuiet(minimizeChangedAt(windowID), at, minimizeQuietPeriod);
+}
+
 FollowSnapshot GroupSession::followSnapshot() const {
     FollowSnapshot snapshot;
-    const auto isExempt = [this](WindowID id) { return engine_->isFanOutExempt && engine_->isFanOutExempt(id); };
     for (const TabGroup& group : engine_->groups()) {
         const WindowID active = group.activeWindowID;
         if (!group.contains(active) || !group.isUsable(active)) continue;
-        FollowSnapshot::Group entry;
-        entry.frame = group.frame;
+        FollowSnapshot::Group entry{followGroup(group), {}};
+        const std::vector<WindowID> followers = engine_->followers(group, active);
+        auto next = followers.begin();  // in tab order, as the members
         for (const GroupMember& member : group.members) {
-            const WindowID id = member.windowID;
-            if (id == active || !group.isUsable(id) || isExempt(id)) continue;
-            entry.movers.push_back({id, member.pid});
+            if (next == followers.end() || member.windowID != *next) continue;
+            entry.movers.push_back({*next++, member.pid});
         }
-        entry.open = !isGestureActive(group.id) && !pointerSettlePending_.contains(group.id);
-        entry.dragged = liveFollow_ && liveFollow_->groupID == group.id;
-        entry.barDragged = barDrags_.contains(group.id);
-        entry.held = pointerSettlePending_.contains(group.id);
-        if (const auto zoom = zoomRecords_.find(group.id); zoom != zoomRecords_.end()) entry.zoom = zoom->second;
         snapshot.byActive.emplace(active, std::move(entry));
     }
-    for (const auto& [id, at] : recentMinimizeChange_) snapshot.quietUntil[id] = at + minimizeQuietPeriod;
-    snapshot.settle = settleState_;
-    snapshot.screens = screens();
-    snapshot.barRoom = overlay_->barRoom();
-    snapshot.edgeKeep = edgeKeepOnScreen;
-    snapshot.smallestFrame = overlay_->smallestGroupFrame();
-    snapshot.tolerance = resyncVerifyTolerance;
-    snapshot.zoomMinInterval = zoomMinInterval;
+    snapshot.minimizeChanged.insert(recentMinimizeChange_.begin(), recentMinimizeChange_.end());
+    snapshot.rules = followRules(true);
     return snapshot;
 }
 

@@ -220,9 +220,7 @@ MaximizedAxes GroupSession::reportedMaximized(WindowID windowID) const {
 
 std::vector<ParkedMember> GroupSession::parkInactiveMembers(const TabGroup& group, const Rect& behind) {
     std::vector<ParkedMember> parked;
-    for (const GroupMember& member : group.members) {
-        const WindowID id = member.windowID;
-        if (id == group.activeWindowID || !group.isUsable(id) || tabbedAside_.contains(id)) continue;
+    for (const WindowID id : engine_->followers(group, group.activeWindowID)) {
         parked.push_back(ParkedMember{id, windowSystem_->window(id)});
     }
     // Stacked below the active window already. Written once from here, a

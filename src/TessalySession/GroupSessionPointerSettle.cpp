@@ -28,12 +28,8 @@ void GroupSession::settlePendingIfPointerReleased() {
         const auto group = engine_->group(moved);
         if (!group || group->activeWindowID == moved) continue;
         windowSystem_->reportFrameAgain(moved);
-        for (const GroupMember& member : group->members) {
-            const WindowID id = member.windowID;
-            if (id == moved || id == group->activeWindowID || !group->isUsable(id) || tabbedAside_.contains(id)) {
-                continue;
-            }
-            windowSystem_->setFrame(group->frame, id);
+        for (const WindowID id : engine_->followers(*group, group->activeWindowID)) {
+            if (id != moved) windowSystem_->setFrame(group->frame, id);
         }
     }
     for (const Uuid& groupID : pending) {

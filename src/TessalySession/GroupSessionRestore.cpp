@@ -48,10 +48,7 @@ std::vector<WindowID> GroupSession::membersUnreachableAfterRelaunch() const {
         alive.insert(window.windowID);
         if (window.isOnScreen) onScreen.insert(window.windowID);
     }
-    const auto isRecentlyMinimized = [this, at](WindowID windowID) {
-        const auto changed = recentMinimizeChange_.find(windowID);
-        return changed != recentMinimizeChange_.end() && at - changed->second < minimizeQuietPeriod;
-    };
+    const auto isRecentlyMinimized = [this, at](WindowID windowID) { return isMinimizeQuiet(windowID, at); };
     // Where an application lists its windows of every desktop, a new process
     // finds each live one again, wherever it is now.
     const bool listsEveryDesktop = windowSystem_->axServices()->accessibility->listsWindowsOnEveryDesktop();

@@ -80,7 +80,8 @@ bool GroupSession::needsRepeatedSweeps(double at) const {
 
 void GroupSession::sweep(bool spaceChanged) {
     const double at = now();
-    std::erase_if(recentMinimizeChange_, [at](const auto& entry) { return at - entry.second >= minimizeQuietPeriod; });
+    std::erase_if(recentMinimizeChange_,
+                  [at](const auto& entry) { return !tessaly::isMinimizeQuiet(entry.second, at, minimizeQuietPeriod); });
     osFocusGate_.prune(at);
 
     if (engine_->groupCount() == 0) {
@@ -139,10 +140,7 @@ void GroupSession::reconcileDesktops(const std::vector<DiscoveredWindow>& window
 
     offSpaceReconciler_->reconcile(
         alive, onScreen, at, offSpacePolicy, [this](const Uuid& groupID) { return !isGestureActive(groupID); },
-        [this, at](WindowID windowID) {
-            const auto changed = recentMinimizeChange_.find(windowID);
-            return changed != recentMinimizeChange_.end() && at - changed->second < minimizeQuietPeriod;
-        },
+        [this, at](WindowID windowID) { return isMinimizeQuiet(windowID, at); },
         [&](WindowID windowID) { return isMemberTabbedAside(windowID, onScreenWindows, windows, at); },
         [this](WindowID windowID) {
             if (const auto group = engine_->group(windowID)) windowSystem_->setFrame(group->frame, windowID);

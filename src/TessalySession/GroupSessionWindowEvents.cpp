@@ -45,7 +45,17 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     const bool maximizeChanged = reportedMaximized(id) != event.maximized;
     if (event.maximized.any()) maximizedMembers_[id] = event.maximized;
     else maximizedMembers_.erase(id);
-    if (event.isFullScreen) {
+    const bool active = id == group->activeWindowID;
+    const double at = now();
+    FollowRequest request{id, event.frame, at, !isLeftButtonDown(), event.isFullScreen, event.maximized.any(),
+                          group->minimized.contains(id), event.shaded};
+    const std::optional<double> minimizeChanged = minimizeChangedAt(id);
+    // The rules the platform moved the members by (or did not), read the
+    // same way here; a member's own frame needs no confining.
+    FollowGroupState state = followGroup(*group);
+    const FollowRules rules = followRules(active);
+    FollowVerdict verdict = followVerdict(request, state, minimizeChanged, rules);
+    if (verdict == FollowVerdict::fullScreen) {
         if (fullscreenPolicy == FullscreenPolicy::suspend) engine_->suspendMember(id);
         else engine_->detach(id, false);
         return;
@@ -61,36 +71,43 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
         return;
     }
     if (followShade(*group, event)) return;
-    if (isGestureActive(group->id)) return;
-    if (group->minimized.contains(id)) return;
-    const double at = now();
-    if (const auto changed = recentMinimizeChange_.find(id);
-        changed != recentMinimizeChange_.end() && at - changed->second < minimizeQuietPeriod) {
-        // Not the user's, perhaps (a window manager's minimise animation),
-        // but perhaps it is: a drag begun right after a restore. Where the
-        // window stands once the quiet period is over is taken then.
-        lookAgainAfterQuietPeriod(id, changed->second + minimizeQuietPeriod - at);
-        return;
+    switch (verdict) {
+        case FollowVerdict::minimized:
+        case FollowVerdict::gesture:
+        case FollowVerdict::dragged:
+        case FollowVerdict::settling: return;
+        case FollowVerdict::quiet:
+            // Not the user's, perhaps (a window manager's minimise animation),
+            // but perhaps it is: a drag begun right after a restore. Where the
+            // window stands once the quiet period is over is taken then.
+            lookAgainAfterQuietPeriod(id, *minimizeChanged + minimizeQuietPeriod - at);
+            return;
+        default: break;
     }
-    if (settleState_.isSettling(at)) return;
 
-    if (id == group->activeWindowID) {
+    if (active) {
         heldFrames_.erase(group->id);  // this report takes the place of one held
         // The window manager maximising or restoring the window is no drag:
         // it is followed at once, also with the button held (a double
         // click on the title bar).
-        if (followWindowManagerMaximize(event.frame, event.maximized, id, *group)) return;
-        if (isLeftButtonDown()) {
-            // The first move of a drag of the window (before it is known to
-            // be one): the members go behind it; the platform moves them with
-            // it from then on.
-            if (!pointerSettlePending_.contains(group->id) && isPressWatched()) {
-                parkInactiveMembers(*group, event.frame);
-            }
-            deferAdoptUntilPointerRelease(group->id, id);
-            return;
+        if (verdict == FollowVerdict::maximize) {
+            if (followWindowManagerMaximize(event.frame, event.maximized, id, *group)) return;
+            // Passed on by the maximise: judged as any other frame.
+            state.zoom.reset();
+            verdict = followVerdict(request, state, minimizeChanged, rules);
         }
-        if (holdForMaximizeState(*group, id, event.frame)) return;
+        switch (verdict) {
+            case FollowVerdict::held:
+            case FollowVerdict::buttonDown:
+                // The first move of a drag of the window (before it is known
+                // to be one): the members go behind it; the platform moves
+                // them with it from then on.
+                if (verdict == FollowVerdict::buttonDown && isPressWatched()) parkInactiveMembers(*group, event.frame);
+                deferAdoptUntilPointerRelease(group->id, id);
+                return;
+            case FollowVerdict::confine: holdForMaximizeState(*group, id, event.frame); return;
+            default: break;
+        }
         // The platform may have moved the other members already.
         const MemberFollow::Adoption adoption(services_.platform.memberFollow, id);
         adoptOrRestoreZoom(event.frame, id, *group);
@@ -140,11 +157,7 @@ std::optional<TabGroup> GroupSession::strayGroup(WindowID windowID) const {
         return std::nullopt;
     }
     const double at = now();
-    if (settleState_.isSettling(at)) return std::nullopt;
-    if (const auto changed = recentMinimizeChange_.find(windowID);
-        changed != recentMinimizeChange_.end() && at - changed->second < minimizeQuietPeriod) {
-        return std::nullopt;
-    }
+    if (settleState_.isSettling(at) || isMinimizeQuiet(windowID, at)) return std::nullopt;
     return group;
 }
 
