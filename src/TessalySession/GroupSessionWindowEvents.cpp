@@ -47,11 +47,18 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     else maximizedMembers_.erase(id);
     const bool active = id == group->activeWindowID;
     const double at = now();
-    FollowRequest request{id, event.frame, at, !isLeftButtonDown(), event.isFullScreen, event.maximized.any(),
-                          group->minimized.contains(id), event.shaded};
-    const std::optional<double> minimizeChanged = minimizeChangedAt(id);
     // The rules the platform moved the members by (or did not), read the
-    // same way here; a member's own frame needs no confining.
+    // same way here. Past the rules every member shares, only the active
+    // member's verdict is read: the button and the screens are for it.
+    const FollowRequest request{.source = id,
+                                .frame = event.frame,
+                                .now = at,
+                                .buttonUp = !active || !isLeftButtonDown(),
+                                .fullScreen = event.isFullScreen,
+                                .maximized = event.maximized.any(),
+                                .minimized = group->minimized.contains(id),
+                                .shaded = event.shaded};
+    const std::optional<double> minimizeChanged = minimizeChangedAt(id);
     FollowGroupState state = followGroup(*group);
     const FollowRules rules = followRules(active);
     FollowVerdict verdict = followVerdict(request, state, minimizeChanged, rules);
