@@ -111,13 +111,7 @@ protected:
     }
 
     // ---- Time ----
-    void settle() {
-        env.settle();
-        // Every change of what member moves go by is handed to the desktop.
-        if (session) {
-            EXPECT_TRUE(session->isFollowSnapshotCurrent());
-        }
-    }
+    void settle() { env.settle(); }
     // Runs the desktop for `seconds` in small steps: timers fire, the
     // accessibility and tap queues hand their work over, the main queue runs.
     void run(double seconds, double step = 1.0 / 240) {
