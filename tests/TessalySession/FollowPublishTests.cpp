@@ -8,9 +8,6 @@
 namespace tessaly::testing {
 namespace {
 
-const DisplayInfo mainDisplay{1, "Main", Rect(0, 0, 1920, 1080), Rect(0, 25, 1920, 1055)};
-const DisplayInfo sideDisplay{2, "Side", Rect(1920, 0, 1920, 1080), Rect(1920, 0, 1920, 1080)};
-
 class FollowPublishing : public SessionDesktop {
 protected:
     static constexpr Point nowhere{1910, 1070};
