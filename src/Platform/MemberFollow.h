@@ -59,7 +59,6 @@ struct FollowPlan {
     std::vector<FollowMove> moves;
     Rect committed;  // the group's frame as the main thread holds it
     bool always = false;
-    friend bool operator==(const FollowPlan&, const FollowPlan&) = default;
 };
 
 // No plan: the change is left to the main thread.

@@ -190,6 +190,7 @@ void AXWindowSystem::setFrame(const Rect& frame, const AXWindowRef& of) {
     if (const auto& follow = platform_.memberFollow; follow && of->windowID && follow->takeSent(*of->windowID, frame)) {
         return;
     }
+    if (beforeFrameWrite) beforeFrameWrite();
     EffectsContext context = effectsContext(of->pid);
     context.queue->async([app = std::move(context.app), window = of, frame, writing = willWrite(of, frame)]() mutable {
         app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
@@ -200,6 +201,7 @@ void AXWindowSystem::setFrame(const Rect& frame, const AXWindowRef& of) {
 void AXWindowSystem::setMaximized(MaximizedAxes axes, const Rect& frame, WindowID of) {
     const AXWindowRef tracked = window(of);
     if (!tracked) return;
+    if (beforeFrameWrite) beforeFrameWrite();
     EffectsContext context = effectsContext(tracked->pid);
     context.queue->async(
         [app = std::move(context.app), window = tracked, axes, frame, writing = willWrite(tracked, frame)]() mutable {

@@ -41,6 +41,9 @@ public:
 
     // Receives every event, on the main thread; while empty, events are dropped.
     std::function<void(const WindowSystemEvent&)> onEvent;
+    // Called on the main thread as a frame write is about to leave for its
+    // window (not for one taken as sent already).
+    std::function<void()> beforeFrameWrite;
 
     void track(const AXWindowRef& window);
     void untrack(WindowID windowID);

@@ -45,12 +45,12 @@ GroupSession::GroupSession(Services services, bool usePublicZSync)
     wireOverlay();
     wireEngine();
     windowSystem_->onEvent = guarded([this](const WindowSystemEvent& event) { handleWindowEvent(event); });
+    windowSystem_->beforeFrameWrite = [this] { publishFollowBeforeWrite(); };
     if (platform.windowList) {
         listChanges_ = platform.windowList->observeChanges(guarded([this] { sweepWithin(sweepCoalesceDelay); }));
     }
     scheduleNextSweep();
     observeWorkspace();
-    publishFollow();
 }
 
 GroupSession::~GroupSession() {
@@ -60,6 +60,7 @@ GroupSession::~GroupSession() {
     engine_->isFanOutExempt = nullptr;
     engine_->onLivenessEviction = nullptr;
     windowSystem_->onEvent = nullptr;
+    windowSystem_->beforeFrameWrite = nullptr;
 }
 
 void GroupSession::wireOverlay() {
@@ -93,11 +94,7 @@ void GroupSession::observeWorkspace() {
     Workspace* workspace = services_.platform.workspace.get();
     if (!workspace) return;
     auto observe = [&](WorkspaceNotification kind, std::function<void(const WorkspaceEvent&)> handler) {
-        observers_.push_back(workspace->addObserver(kind, guarded([this, handler = std::move(handler)](
-                                                                   const WorkspaceEvent& event) {
-                                                        handler(event);
-                                                        publishFollow();
-                                                    })));
+        observers_.push_back(workspace->addObserver(kind, guarded(std::move(handler))));
     };
     observe(WorkspaceNotification::activeSpaceDidChange, [this](const WorkspaceEvent&) { runSweep(true); });
     observe(WorkspaceNotification::windowDidChangeSpace, [this](const WorkspaceEvent& event) {
@@ -149,6 +146,7 @@ void GroupSession::shutdown() {
 
 void GroupSession::whenEngineIdle(std::function<void()> work) {
     if (engineReportDepth_ == 0) {
+        const Turn turn(*this);
         work();
         return;
     }
@@ -220,7 +218,6 @@ void GroupSession::handleGroupEvent(const GroupEvent& event) {
                },
                event.payload);
     updateBadgeMonitor();
-    publishFollow();
     --engineReportDepth_;
 }
 

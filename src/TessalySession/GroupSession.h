@@ -260,7 +260,6 @@ public:
     void snapBackQuietStray(const Uuid& groupID, WindowID windowID);
 
     // ---- Members moved by the platform (GroupSessionFollow.cpp) ----
-    FollowSnapshot followSnapshot() const;
     // The group's state and the session's as the follow rules read them
     // (FollowGate); the screens only when asked (a frame to confine).
     FollowGroupState followGroup(const TabGroup& group) const;
@@ -269,8 +268,6 @@ public:
     // whether that was less than minimizeQuietPeriod before `at`.
     std::optional<double> minimizeChangedAt(WindowID windowID) const;
     bool isMinimizeQuiet(WindowID windowID, double at) const;
-    // Hands the platform the state its member moves go by, when it changed.
-    void publishFollow();
     // The window reports a frame the platform moved it to for a change of
     // its active member that is still on its way here: not a stray.
     bool isOnItsWay(WindowID windowID, const Rect& frame) const;
@@ -294,9 +291,6 @@ public:
     MaximizedAxes reportedMaximized(WindowID windowID) const;
     const SnapBackBudget& snapBackBudget() const { return snapBackBudget_; }
     const std::set<Uuid>& pointerSettlePending() const { return pointerSettlePending_; }
-    // What the platform moves members by is the session's state as it
-    // stands (true without a platform that moves them).
-    bool isFollowSnapshotCurrent() const;
     const DockBadgeMonitor& badgeMonitor() const { return *badgeMonitor_; }
     const OffSpaceReconciler& offSpaceReconciler() const { return *offSpaceReconciler_; }
     const HotkeyManager* hotkeys() const { return hotkeys_.get(); }
@@ -459,20 +453,27 @@ private:
     void wireEngine();
     void observeWorkspace();
     // Wraps a callback so that it does nothing (or answers a
-    // value-initialised result) once the session is shut down or gone.
+    // value-initialised result) once the session is shut down or gone. A
+    // callback that answers nothing runs as a turn of the session.
     template <typename Fn>
-    auto guarded(Fn fn) const {
-        return [weak = std::weak_ptr<char>(alive_), fn = std::move(fn)](auto&&... args) {
+    auto guarded(Fn fn) {
+        return [this, weak = std::weak_ptr<char>(alive_), fn = std::move(fn)](auto&&... args) {
             using R = std::invoke_result_t<Fn&, decltype(args)...>;
             if (weak.expired()) {
                 if constexpr (std::is_void_v<R>) return;
                 else return R{};
             }
-            return fn(std::forward<decltype(args)>(args)...);
+            if constexpr (std::is_void_v<R>) {
+                const Turn turn(*this);
+                fn(std::forward<decltype(args)>(args)...);
+            } else {
+                return fn(std::forward<decltype(args)>(args)...);
+            }
         };
     }
     // Runs `work` now, or, while an engine report is being handled, on the
     // next turn of the main executor (after the reporting operation returned).
+    // Either way as a turn.
     void whenEngineIdle(std::function<void()> work);
     double now() const;
     std::vector<ScreenBox> screens() const;
@@ -481,6 +482,36 @@ private:
     // The focused window of an application, read with the short time-out.
     AXWindowRef focusedWindow(ProcessID pid) const;
     bool hasMemberOf(ProcessID pid) const;
+
+    // ---- What the platform moves members by (GroupSessionFollow.cpp) ----
+    // Everything that reaches the session from outside runs as a turn: the
+    // callbacks it hands out (window-system, engine and workspace reports,
+    // timers, the mouse tap), the bars' intents and the shell's settings.
+    // What the platform moves members by is handed over, when it changed,
+    // once the outermost turn ends and before a frame write leaves the
+    // session while the state may have changed since: a frame change that
+    // comes of the write is followed by the state that made it.
+    class Turn {
+    public:
+        explicit Turn(GroupSession& session) : session_(session) {
+            ++session_.turnDepth_;
+            session_.followStale_ = true;
+        }
+        ~Turn() {
+            if (--session_.turnDepth_ == 0) session_.publishFollow();
+        }
+        Turn(const Turn&) = delete;
+        Turn& operator=(const Turn&) = delete;
+
+    private:
+        GroupSession& session_;
+    };
+    FollowSnapshot followSnapshot() const;
+    // Hands the platform the state its member moves go by, when it changed.
+    void publishFollow();
+    // Before a frame write leaves: outside a turn (a call of the shell's)
+    // or after something may have changed in this one.
+    void publishFollowBeforeWrite();
 
     // ---- Engine events and member tracking (GroupSession.cpp) ----
     void handleGroupEvent(const GroupEvent& event);
@@ -692,6 +723,8 @@ private:
     OSFocusGate osFocusGate_{focusVerdictTTL};
     DisplaySettleState settleState_;
     std::shared_ptr<const FollowSnapshot> followPublished_;
+    int turnDepth_ = 0;
+    bool followStale_ = false;  // a turn began since the last hand-over
     bool pendingSpaceReplace_ = false;
     bool focusSweepScheduled_ = false;
     bool listUnread_ = false;  // the last sweep found the window list empty or unreadable

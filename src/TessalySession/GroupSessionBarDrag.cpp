@@ -116,7 +116,6 @@ void GroupSession::dragGroupBy(const Uuid& groupID, Point delta, EventFlags modi
     // Stored before the bar moves: a bar that cannot follow is hidden, and
     // hiding it ends the drag right away.
     barDrags_[groupID] = drag;
-    publishFollow();
     overlay_->movePanel(groupID, barFrame);
     const auto stored = barDrags_.find(groupID);
     if (stored == barDrags_.end()) return;
@@ -151,7 +150,6 @@ void GroupSession::endBarDrag(const Uuid& groupID) {
     // drag left to end.
     const BarDragSession drag = std::move(found->second);
     barDrags_.erase(found);
-    publishFollow();
 
     const auto group = engine_->group(groupID);
     std::set<WindowID> surviving;

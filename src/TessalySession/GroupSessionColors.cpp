@@ -19,10 +19,10 @@ void GroupSession::updateTabBarOpacity(double opacity) { overlay_->setTabBarOpac
 void GroupSession::updateTabBadgeColor(const TabColor& color) { overlay_->setTabBadgeColor(color); }
 
 void GroupSession::updateTabBarHeight(double height) {
+    const Turn turn(*this);  // the bar's room changes what members follow
     const double oldHeight = overlay_->tabBarHeight();
     if (oldHeight == height) return;
     overlay_->setTabBarHeight(height);
-    publishFollow();
     // The room kept above a group is the bar's height on screen.
     const double oldRoom = overlay_->barRoom(oldHeight);
     const double newRoom = overlay_->barRoom(height);

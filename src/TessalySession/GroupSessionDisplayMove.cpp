@@ -54,7 +54,6 @@ void GroupSession::tabBarDidRequestMaximize(const Uuid& groupID) {
         } else {
             zoomRecords_.erase(groupID);
         }
-        publishFollow();
     });
 }
 

@@ -23,7 +23,6 @@ bool GroupSession::isDisplaySettling() const { return settleState_.isSettling(no
 
 void GroupSession::handleSleep(const std::string& reason) {
     settleState_.asleep = true;
-    publishFollow();
     trace("system asleep (" + reason + ") \u2014 reconcile paused");
     displayResyncTimer_.cancel();
     offSpaceReconciler_->clearConfirmationCountdowns();
@@ -39,7 +38,6 @@ void GroupSession::beginDisplaySettle(const std::string& trigger) {
     const double at = now();
     const bool wasOpen = settleState_.settlingUntil > at;
     settleState_.settlingUntil = at + displaySettleWindow;
-    publishFollow();
     if (!settleState_.asleep && !wasOpen) trace("display settle opened (" + trigger + ")");
     offSpaceReconciler_->clearConfirmationCountdowns();
     displayResyncTimer_.cancel();

@@ -71,6 +71,7 @@ bool GroupSession::enableDragGrouping(const DragSettings& settings) {
 
 void GroupSession::disableDragGrouping() {
     if (!dragIntegration_) return;
+    const Turn turn(*this);  // a live follow may end
     if (liveFollow_) handleDragLifecycle(DragLifecycleEvent::ended(liveFollow_->windowID));
     dragIntegration_->tickTimer.cancel();
     dragIntegration_->monitor->shutdown();
@@ -172,7 +173,6 @@ void GroupSession::handleDragEvent(const DragGroupingEvent& event) {
                        if (liveFollow_ && liveFollow_->windowID == e.draggedWindowID) {
                            // The dragged window leaves its group: the others come back.
                            ended = std::exchange(liveFollow_, std::nullopt);
-                           publishFollow();
                            overlay_->setBarSeamHidden(false, ended->groupID);
                            moveParked(ended->parked, ended->originalFrame);
                        }
@@ -241,13 +241,11 @@ void GroupSession::startLiveFollow(WindowID windowID) {
     follow.originalFrame = group->frame;
     follow.parked = std::move(parked);
     liveFollow_ = std::move(follow);
-    publishFollow();
 }
 
 void GroupSession::endLiveFollow(WindowID windowID) {
     if (!liveFollow_ || liveFollow_->windowID != windowID) return;
     const LiveFollowSession follow = *std::exchange(liveFollow_, std::nullopt);
-    publishFollow();
     overlay_->setBarSeamHidden(false, follow.groupID);
     const auto group = engine_->group(follow.groupID);
     if (!group || !group->contains(windowID)) {

@@ -59,12 +59,17 @@ FollowSnapshot GroupSession::followSnapshot() const {
 }
 
 void GroupSession::publishFollow() {
+    followStale_ = false;
     const auto& follow = services_.platform.memberFollow;
     if (!follow || isShutDown_) return;
     auto snapshot = std::make_shared<const FollowSnapshot>(followSnapshot());
     if (followPublished_ && *followPublished_ == *snapshot) return;
     followPublished_ = snapshot;
     follow->setPlanner([snapshot](const FollowRequest& request) { return snapshot->plan(request); });
+}
+
+void GroupSession::publishFollowBeforeWrite() {
+    if (turnDepth_ == 0 || followStale_) publishFollow();
 }
 
 bool GroupSession::isOnItsWay(WindowID windowID, const Rect& frame) const {
@@ -75,11 +80,6 @@ bool GroupSession::isOnItsWay(WindowID windowID, const Rect& frame) const {
         if (FrameLanding::isLanded(frame, sent, resyncVerifyTolerance, increments)) return true;
     }
     return false;
-}
-
-bool GroupSession::isFollowSnapshotCurrent() const {
-    if (!services_.platform.memberFollow || isShutDown_) return true;
-    return followPublished_ && *followPublished_ == followSnapshot();
 }
 
 }  // namespace tessaly

@@ -78,7 +78,6 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
         ZoomRecord::make(group.frame, frame, committed, record, resyncVerifyTolerance, at);
     if (!made) return;
     zoomRecords_[group.id] = *made;
-    publishFollow();
     trace("zoom record: " + std::to_string(from) + " requested=" + frameLog(frame) + " zoomed=" +
           frameLog(committed) + " back=" + frameLog(made->restoreFrame));
 }
@@ -102,7 +101,6 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
               " group=" + frameLog(*shown) + " back=" + frameLog(back));
         engine_->commitMaximizedFrame(*shown, from, maximized);
         zoomRecords_[group.id] = ZoomRecord{back, frame, *shown, now(), std::nullopt, maximized};
-        publishFollow();
         return true;
     }
     if (!record || !record->windowManagerAxes.any()) return false;
@@ -128,7 +126,6 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
     // may come one after the other), where it is is the group frame, as it
     // is: nothing is set on the window.
     engine_->commitGroupFrame(frame, from, false);
-    publishFollow();
     return true;
 }
 
@@ -158,7 +155,6 @@ void GroupSession::adoptHeldFrame(const Uuid& groupID) {
         return;
     }
     adoptOrRestoreZoom(frame, from, *group);
-    publishFollow();
 }
 
 bool GroupSession::holdStrayUntilQuiet(const TabGroup& group, WindowID windowID, const Rect& frame) {
@@ -192,7 +188,6 @@ void GroupSession::snapBackQuietStray(const Uuid& groupID, WindowID windowID) {
             return;
         }
         snapBack(*group, windowID, *frame, reportedMaximized(windowID));
-        publishFollow();
     }));
 }
 

@@ -70,7 +70,6 @@ bool GroupSession::isMemberTabbedAside(WindowID windowID, const std::vector<Disc
 
     if (decision.anchorFrame) tabbedAside_[windowID] = *decision.anchorFrame;
     else tabbedAside_.erase(windowID);
-    publishFollow();
     if (decision.lockedHost) tabbedAsideHost_[windowID] = *decision.lockedHost;
     else tabbedAsideHost_.erase(windowID);
     if (!decision.hostsToJudge.empty()) judgeTabStackHosts(decision.hostsToJudge, member->pid, at);
@@ -132,7 +131,6 @@ void GroupSession::repoint(WindowID member, WindowID to, const AXWindowRef& wind
     if (window) windowSystem_->track(window);
     engine_->repointMember(member, to, title);
     tabbedAside_.erase(member);
-    publishFollow();
     tabbedAsideHost_.erase(member);
     confirmedHosts_.erase(to);
     const auto group = engine_->group(to);
@@ -182,7 +180,6 @@ void GroupSession::forgetNativeTabState(const std::unordered_set<WindowID>* aliv
         tabbedAsideHost_.clear();
         tabStackVerdicts_.clear();
         confirmedHosts_.clear();
-        publishFollow();
         return;
     }
     std::erase_if(tabStackVerdicts_, [alive](const auto& entry) { return !alive->contains(entry.first); });

@@ -8,7 +8,6 @@ namespace tessaly {
 void GroupSession::deferAdoptUntilPointerRelease(const Uuid& groupID, WindowID moved) {
     pointerSettlePending_.insert(groupID);
     pointerSettleMoved_.insert(moved);
-    publishFollow();
     if (pointerSettleTimer_) return;
     pointerSettleTimer_ = services_.platform.mainExecutor->scheduleRepeating(
         pointerSettleInterval, guarded([this] { settlePendingIfPointerReleased(); }));
@@ -18,7 +17,6 @@ void GroupSession::settlePendingIfPointerReleased() {
     if (isLeftButtonDown()) return;
     pointerSettleTimer_.cancel();
     const std::set<Uuid> pending = std::exchange(pointerSettlePending_, {});
-    publishFollow();
     // A window moved as the active member that is no longer the active one
     // (another joined the group and took its place, say) is not where its
     // group is: it is judged as the stray it is now. The members that

@@ -35,7 +35,6 @@ namespace tessaly {
 
 void GroupSession::runSweep(bool spaceChanged) {
     sweep(spaceChanged);
-    publishFollow();
     scheduleNextSweep();
 }
 

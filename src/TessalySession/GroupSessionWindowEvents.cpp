@@ -33,7 +33,6 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
                    [&](const E::FocusedWindowChanged& e) { handleFocusChanged(e); },
                },
                event.payload);
-    publishFollow();
 }
 
 void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChanged& event) {

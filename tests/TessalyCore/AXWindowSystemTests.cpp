@@ -196,6 +196,21 @@ TEST_F(AXWindowSystemTest, FrameWritesRunOnTheApplicationQueueWithEnhancedInterf
     EXPECT_EQ(env.queues->queuedCount(), 0u);
 }
 
+// A frame write is announced before it leaves (nothing of it queued yet),
+// once per write, maximises too; nothing for a window that is not tracked.
+TEST_F(AXWindowSystemTest, AFrameWriteIsAnnouncedBeforeItLeaves) {
+    tracked(1, kEditor);
+    std::vector<std::size_t> queuedWhenAnnounced;
+    system->beforeFrameWrite = [&] { queuedWhenAnnounced.push_back(env.queues->queuedCount()); };
+    system->setFrame(Rect(10, 40, 600, 400), 1);
+    system->setMaximized(MaximizedAxes::both(), Rect(0, 25, 1920, 1055), 1);
+    system->setFrame(Rect(0, 0, 1, 1), 99);
+    system->setMaximized(MaximizedAxes::both(), Rect(0, 25, 1920, 1055), 99);
+    EXPECT_EQ(queuedWhenAnnounced, (std::vector<std::size_t>{0, 1}));
+    env.settle();
+    EXPECT_TRUE(env.desktop->window(1)->maximized.any());
+}
+
 TEST_F(AXWindowSystemTest, RefusedAndClampedFramesShowInTheReadBack) {
     tracked(1, kEditor);
     tracked(3, kViewer);

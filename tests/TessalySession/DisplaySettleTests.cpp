@@ -7,9 +7,6 @@
 namespace tessaly::testing {
 namespace {
 
-const DisplayInfo mainDisplay{1, "Main", Rect(0, 0, 1920, 1080), Rect(0, 25, 1920, 1055)};
-const DisplayInfo sideDisplay{2, "Side", Rect(1920, 0, 1920, 1080), Rect(1920, 0, 1920, 1080)};
-
 class DisplaySettle : public SessionDesktop {
 protected:
     // Group {1, 2} on the main display and, with two displays, {3, 4} on the side one.

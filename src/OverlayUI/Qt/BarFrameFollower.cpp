@@ -65,11 +65,6 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
     if (watch_) watch_->watch(target->frame);
 }
 
-std::uint64_t BarFrameFollower::moves() const {
-    std::lock_guard lock(mutex_);
-    return moves_;
-}
-
 void BarFrameFollower::handle(const X11Event& event) {
     using Kind = X11Event::Kind;
     if (!event.rootChild || (event.kind != Kind::frameChanged && event.kind != Kind::rootChildConfigured)) return;
@@ -148,7 +143,6 @@ void BarFrameFollower::place(const Target& target) {
         X11PanelOps::place(connection_, target.backing, Rect(g.minX(), g.minY(), g.width(), target.backingReach),
                            target.frame, false);
     }
-    ++moves_;
 }
 
 }  // namespace tessaly

@@ -65,9 +65,6 @@ public:
     // target, is no longer followed. Once this returns no request for an
     // earlier target is sent any more.
     void follow(const void* bar, const std::optional<Target>& target);
-    // How many bars were put back so far (from the event thread, or at once
-    // when placed for where the frame was a moment ago).
-    std::uint64_t moves() const;
 
 private:
     // How many of a frame's latest geometries a placement may have been made for.
@@ -93,7 +90,6 @@ private:
     std::unordered_map<X11PanelOps::XWindow, std::deque<Rect>> lastGeometry_;
     // Frames whose changes come from the watch (it has reported one).
     std::unordered_set<X11PanelOps::XWindow> watchedFrames_;
-    std::uint64_t moves_ = 0;
     xcb_connection_t* connection_ = nullptr;  // Qt's
     std::shared_ptr<X11Backend> backend_;
     std::unique_ptr<X11FrameWatch> watch_;

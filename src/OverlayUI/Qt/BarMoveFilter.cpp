@@ -45,11 +45,6 @@ void BarMoveFilter::watch(std::uint32_t window) {
 
 void BarMoveFilter::unwatch(std::uint32_t window) { windows_.erase(window); }
 
-void BarMoveFilter::restNow() {
-    rest_.stop();
-    tellQt();
-}
-
 bool BarMoveFilter::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (windows_.empty() || eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);

@@ -42,8 +42,6 @@ public:
     // Whose pure moves are kept from Qt (0 does nothing).
     void watch(std::uint32_t window);
     void unwatch(std::uint32_t window);
-    // Tells Qt now where the windows whose moves it missed stand, as a rest does.
-    void restNow();
     // Whether a window that changed size is restacked once the bars rest
     // (below the window under it, and back above): marco's compositor now
     // and then keeps showing such a window at its old size, the rest of it

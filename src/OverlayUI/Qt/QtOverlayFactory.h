@@ -67,10 +67,6 @@ public:
     // against the window manager's focus-stealing prevention.
     void setBringToFront(std::function<void(QWidget&)> bringToFront) { bringToFront_ = std::move(bringToFront); }
 
-    // The bars made here that are still alive.
-    const std::set<QtTabBarPanel*>& liveBars() const { return *bars_; }
-    const std::shared_ptr<Compositing>& compositing() const { return compositing_; }
-
 private:
     // Tells the move filter what the running window manager's compositor needs.
     void followWindowManager();

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QWidget>
 #include <QWindow>
@@ -21,6 +23,37 @@
 
 namespace tessaly::test {
 namespace {
+
+// The synthetic reports of a window's place that reach Qt (what a move
+// filter tells it once the bars rest), in order.
+class ToldReports final : public QAbstractNativeEventFilter {
+public:
+    explicit ToldReports(std::uint32_t window) : window_(window) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    ~ToldReports() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
+    ToldReports(const ToldReports&) = delete;
+    ToldReports& operator=(const ToldReports&) = delete;
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        if (eventType != "xcb_generic_event_t") return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if (event->response_type != (XCB_CONFIGURE_NOTIFY | 0x80)) return false;
+        const auto* c = reinterpret_cast<const xcb_configure_notify_event_t*>(event);
+        if (c->window == window_) told.emplace_back(c->x, c->y, c->width, c->height);
+        return false;
+    }
+    // Waits for the rest that tells Qt where the window stands.
+    bool rest() {
+        const std::size_t before = told.size();
+        return QtOnX11Test::waitUntil([&] { return told.size() > before; });
+    }
+
+    std::vector<Rect> told;
+
+private:
+    std::uint32_t window_;
+};
 
 // ---- 1. One bar above the active member's frame, never focused ----
 
@@ -246,6 +279,11 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     BarMoveFilter filter;
     const auto window = static_cast<std::uint32_t>(plain.winId());
     filter.watch(window);
+    // Each case hands the filter the reports it needs, in its order; the
+    // server's own reach Qt unfiltered. The rest comes as in the program,
+    // once the reports stopped for a moment.
+    QCoreApplication::instance()->removeNativeEventFilter(&filter);
+    ToldReports qtTold(window);
     const QSize size = plain.windowHandle()->geometry().size() * plain.windowHandle()->devicePixelRatio();
     const auto report = [&](std::int16_t x, std::int16_t y, QSize s, bool synthetic = false, xcb_window_t under = 0) {
         xcb_configure_notify_event_t e{};
@@ -261,7 +299,7 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     const QPoint before = plain.windowHandle()->geometry().topLeft();
     EXPECT_FALSE(report(20, 20, size));  // the first: Qt's
     EXPECT_TRUE(report(30, 30, size));   // a move alone: kept from Qt
-    filter.restNow();                    // Qt is told where the server has the window
+    ASSERT_TRUE(qtTold.rest()) << "Qt was not told where the server has the window";
     EXPECT_FALSE(report(40, 40, size + QSize(20, 0)));  // resized meanwhile: Qt's
     const Rect told = geometry(window);
     EXPECT_TRUE(report(static_cast<std::int16_t>(told.minX()), static_cast<std::int16_t>(told.minY()), size, true))
@@ -277,8 +315,9 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     xcb_connection_t* c = QtX11Connection::get();
     const std::uint32_t wider[] = {320, 40};
     xcb_configure_window(c, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, wider);
-    filter.restNow();
-    QtX11Connection::sync();  // both reports queued before Qt reads either
+    QtX11Connection::sync();
+    ASSERT_TRUE(qtTold.rest());
+    EXPECT_EQ(qtTold.told.back().size, (Size{320, 40})) << "told of the window's old size";
     const auto qtHas = [&] {
         const QRect g = plain.windowHandle()->geometry();
         return Rect(g.x(), g.y(), g.width(), g.height());
@@ -308,7 +347,7 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Follow, Run) {
     const QSize now(static_cast<int>(geometry(window).width()), static_cast<int>(geometry(window).height()));
     report(0, 0, now);                                       // the size as Qt has it
     EXPECT_FALSE(report(0, 0, now + QSize(10, 0), false, lowWindow));  // resized, above `low` back then
-    filter.restNow();
+    ASSERT_TRUE(waitUntil([&] { return restacked > 0; })) << "not restacked at rest";
     QtX11Connection::sync();
     EXPECT_EQ(restacked, 1);
     EXPECT_TRUE(directlyAbove(window, highWindow)) << "restacked above the window its stale report named";
