@@ -63,12 +63,12 @@ bool FrameRecord::isPassing(WindowID window, const Rect& read, Size increments, 
                        [&](const Told& t) { return at - t.at <= lifetime && isLanded(read, t.frame, increments); });
 }
 
-bool FrameRecord::isLanding(WindowID window, const Rect& read, Size increments, double at) {
+bool FrameRecord::isLanding(WindowID window, const Rect& read, const std::function<Size()>& increments, double at) {
     const auto found = records_.find(window);
     if (found == records_.end() || found->second.landed) return false;
     Record& record = found->second;
     const Told* write = record.lastWrite();
-    if (!write || at - write->at > lifetime || isLanded(read, write->frame, increments)) {
+    if (!write || at - write->at > lifetime || isLanded(read, write->frame, increments())) {
         record.landed = true;
         return false;
     }

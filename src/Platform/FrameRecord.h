@@ -13,6 +13,7 @@
 //
 // Not thread-safe: its owner (MemberFollow) holds it under its lock.
 #include <deque>
+#include <functional>
 #include <unordered_map>
 
 #include "Platform/Geometry.h"
@@ -51,8 +52,9 @@ public:
     // moves a window reports frames older than the one told last.
     bool isPassing(WindowID window, const Rect& read, Size increments, double at) const;
     // The main thread's last write has neither been reported (`read` lands
-    // there: then it has, from now on) nor outlived `lifetime`.
-    bool isLanding(WindowID window, const Rect& read, Size increments, double at);
+    // there: then it has, from now on) nor outlived `lifetime`. The window's
+    // increments are asked for only when there is such a write.
+    bool isLanding(WindowID window, const Rect& read, const std::function<Size()>& increments, double at);
     // The server was last told exactly `frame`, within `lifetime`.
     bool isLastTold(WindowID window, const Rect& frame, double at) const;
     // A move sent at once that the main thread has not taken as its own.

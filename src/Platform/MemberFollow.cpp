@@ -14,7 +14,9 @@ std::size_t MemberFollow::follow(FollowRequest request) {
     std::lock_guard lock(mutex_);
     if (!planner_) return 0;
     request.now = clock_->monotonic();
-    if (record_.isLanding(request.source, request.frame, incrementsOf(request.source), request.now)) return 0;
+    const WindowID source = request.source;
+    const auto increments = [this, source] { return incrementsOf(source); };
+    if (record_.isLanding(source, request.frame, increments, request.now)) return 0;
     const std::optional<FollowPlan> plan = planner_(request);
     if (!plan) return 0;
     // Back at the frame the main thread holds before it has heard of the
