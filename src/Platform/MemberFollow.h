@@ -5,11 +5,15 @@
 // (a pure function of its state at the time); everything the planner turns
 // down (no plan) goes the ordinary way, through the main thread.
 //
-// Moves sent here are remembered, so that the main thread's commit of the
-// same change sends nothing for them again: inside an adoption of the frame
-// of the source that made them, a write of the frame already sent is taken
-// as done. A window the main thread is writing to itself is never moved here
-// until that write has gone out, so the two never overtake each other.
+// Every frame sent, here or by the main thread, goes into one record of what
+// the server was told (FrameRecord), and every decision below is a question
+// to it. The main thread's commit of a change followed here sends nothing
+// for it again: inside an adoption of the frame of the source that made
+// them, a write of the frame already sent is taken as done. A window the
+// main thread is writing to itself is never moved here until that write has
+// gone out, so the two never overtake each other. A frame the server was
+// just told is not sent again (the window manager reports a move of a frame
+// and of its client).
 //
 // A window the main thread wrote a frame to is not followed here until it
 // reports that frame (or a while has passed): its reports from before the
@@ -19,15 +23,14 @@
 // Thread-safe. The planner and the sender run under the object's lock: a new
 // planner (a new state of the session) and a move in flight exclude each
 // other, so no move leaves for a membership the session has already left.
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 #include "Platform/Clock.h"
+#include "Platform/FrameRecord.h"
 #include "Platform/Geometry.h"
 #include "Platform/Types.h"
 
@@ -69,11 +72,13 @@ public:
     // Sends one move without waiting for anything; false when it cannot
     // (the window is unknown, or a move needs what is not known now).
     using Sender = std::function<bool(const FollowMove&, const Rect&)>;
-    // A move is taken as the main thread's only this long after it was sent.
-    static constexpr double sentLifetime = 1.0;
+    // A window's size increments as far as they are known without asking
+    // the server (zero where none are known).
+    using Increments = std::function<Size(WindowID)>;
 
     // Times are read on `clock` (the session's).
-    MemberFollow(std::shared_ptr<Clock> clock, Sender send) : clock_(std::move(clock)), send_(std::move(send)) {}
+    MemberFollow(std::shared_ptr<Clock> clock, Sender send, Increments increments = {})
+        : clock_(std::move(clock)), send_(std::move(send)), increments_(std::move(increments)) {}
     MemberFollow(const MemberFollow&) = delete;
     MemberFollow& operator=(const MemberFollow&) = delete;
 
@@ -81,9 +86,7 @@ public:
     void setPlanner(FollowPlanner planner);
 
     // The platform's reading thread: plans for the change and sends the
-    // moves. Answers how many were sent. A frame just followed for the same
-    // source (the window manager reports a move of a frame and its client)
-    // is not followed again.
+    // moves. Answers how many were sent.
     std::size_t follow(FollowRequest request);
 
     // ---- The main thread ----
@@ -102,40 +105,25 @@ public:
     // Before a frame write to `window`: true when that frame went out here
     // already for the adoption under way (the write is then left out).
     bool takeSent(WindowID window, const Rect& frame);
-    // The frames sent to `window` in the last `sentLifetime`, here or by
-    // the main thread, oldest first: a report of one of them is the window
-    // passing through (in a burst of moves its reports come after newer
-    // frames were sent), not a move of its own.
-    std::vector<Rect> framesSent(WindowID window);
+    // `read` is a frame the window was sent in the last while, here or by
+    // the main thread: the window passing through (in a burst of moves its
+    // reports come after newer frames were sent), not a move of its own.
+    bool isPassing(WindowID window, const Rect& read, Size increments);
     // A write of `frame` to `window` the main thread makes: no move leaves
     // here for the window until the token is gone (the write went out, or
     // was dropped). Made with make_shared only.
     std::shared_ptr<void> willWrite(WindowID window, const Rect& frame);
 
 private:
-    struct Sent {
-        WindowID source = 0;
-        Rect frame;
-        double at = 0;
-    };
-    void wrote(WindowID window);
-    // Under mutex_: the source is on its way to a frame the main thread
-    // wrote to it.
-    bool isLandingWrite(const FollowRequest& request);
-    // Under mutex_: remembers a frame sent to `window` at `at`.
-    void passes(WindowID window, const Rect& frame, double at);
-    double now() const { return clock_ ? clock_->monotonic() : 0.0; }
+    Size incrementsOf(WindowID window) const { return increments_ ? increments_(window) : Size{}; }
 
     const std::shared_ptr<Clock> clock_;
     const Sender send_;
+    const Increments increments_;
     std::mutex mutex_;
     FollowPlanner planner_;
     std::optional<WindowID> adopting_;
-    std::unordered_map<WindowID, std::deque<Sent>> sent_;  // oldest first
-    std::unordered_map<WindowID, std::deque<Sent>> passing_;  // every frame sent, oldest first
-    std::unordered_map<WindowID, int> writing_;
-    std::unordered_map<WindowID, Sent> written_;  // the main thread's last write, until it is reported
-    std::unordered_map<WindowID, Rect> lastFollowed_;  // by source
+    FrameRecord record_;
 };
 
 }  // namespace tessaly

@@ -1,6 +1,5 @@
 // The state the platform moves a group's members by, the moment it reads a
 // new frame of the active member (see MemberFollow).
-#include "TessalySession/FrameLanding.h"
 #include "TessalySession/GroupSession.h"
 
 namespace tessaly {
@@ -72,14 +71,12 @@ void GroupSession::publishFollowBeforeWrite() {
     if (turnDepth_ == 0 || followStale_) publishFollow();
 }
 
+// Passing through is judged as every other frame check here.
+static_assert(FrameRecord::tolerance == GroupSession::resyncVerifyTolerance);
+
 bool GroupSession::isOnItsWay(WindowID windowID, const Rect& frame) const {
     const auto& follow = services_.platform.memberFollow;
-    if (!follow) return false;
-    const Size increments = sizeIncrements(windowID);
-    for (const Rect& sent : follow->framesSent(windowID)) {
-        if (FrameLanding::isLanded(frame, sent, resyncVerifyTolerance, increments)) return true;
-    }
-    return false;
+    return follow && follow->isPassing(windowID, frame, sizeIncrements(windowID));
 }
 
 }  // namespace tessaly

@@ -1,6 +1,6 @@
 #include "TessalySession/SnapBackBudget.h"
 
-#include "TessalySession/FrameLanding.h"
+#include "Platform/FrameLanding.h"
 
 namespace tessaly {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "TessalySession/FrameLanding.h"
+#include "Platform/FrameLanding.h"
 #include "TessalySession/FrameLog.h"
 #include "TessalySession/SnapBackBudget.h"
 

@@ -188,6 +188,32 @@ TEST_F(MemberFollowing, AFrameTheSessionWroteIsNotFollowedOnItsWay) {
     for (const WindowID id : {2u, 3u, 4u}) EXPECT_EQ(frameWrites(id), 1) << "window " << id;
 }
 
+// The members follow the active window at once; the session then moves the
+// whole group (dragged by its bar) and the active window goes back to
+// exactly where it was followed to: the members were told another frame
+// since, so they go with it at once again.
+TEST_F(MemberFollowing, AGroupTheSessionMovedFollowsItsActiveWindowBackToAFrameFollowedBefore) {
+    makeGroup();
+    const Rect home = group().frame;
+    const Rect away = home.offsetBy(40, 30);
+    env.desktop->moveWindow(1, away);
+    run(1.0);
+    ASSERT_EQ(group().frame, away);
+    session->tabBarDidDragBy(group().id, {-40, -30}, input->modifierFlags());
+    run(0.1);
+    session->tabBarDidEndDrag(group().id);
+    run(1.5);
+    ASSERT_EQ(group().frame, home);
+    env.desktop->clearAXCalls();
+    env.desktop->moveWindow(1, away);
+    for (const WindowID id : {2u, 3u, 4u}) EXPECT_EQ(frameWrites(id), 1) << "window " << id << " moved at once";
+    run(1.0);
+    for (const WindowID id : {2u, 3u, 4u}) {
+        EXPECT_EQ(frameOf(id), away) << "window " << id;
+        EXPECT_EQ(frameWrites(id), 1) << "window " << id << " written once";
+    }
+}
+
 TEST_F(MemberFollowing, NoMoveForAWindowThatLeftAndAGroupChangedMidMoveEndsOnOneFrame) {
     makeGroup();
     // Detached: its group moves without it from then on.

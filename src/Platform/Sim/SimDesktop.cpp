@@ -2,6 +2,7 @@
 
 #include "Platform/AXObserverBase.h"
 #include "Platform/CoalescedNotice.h"
+#include "Platform/FrameLanding.h"
 #include "Platform/WorkspaceObservers.h"
 
 #include <algorithm>
@@ -484,7 +485,8 @@ SimDesktop::SimDesktop(VirtualClock& clock, MainExecutor& main) : state_(std::ma
                                                  }
                                                  return setAttributeValue(element, "AXPosition", frame.origin, 0) ==
                                                         AXError::success;
-                                             });
+                                             },
+                                             [this](WindowID window) { return FrameLanding::increments(this, window); });
 }
 
 SimDesktop::~SimDesktop() = default;

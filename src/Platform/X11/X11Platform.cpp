@@ -54,6 +54,11 @@ PlatformServices X11Platform::services(std::shared_ptr<Clock> clock, std::shared
     s.memberFollow = std::make_shared<MemberFollow>(clock, [backend = backend_.get()](const FollowMove& move,
                                                                                      const Rect& frame) {
         return backend->windows().sendFrameIfKnown(move.window, frame, move.pid);
+    }, [backend = backend_.get()](WindowID window) {
+        // From memory only: the reader never waits for the server.
+        const X11WindowCache* cache = backend->windows().cache();
+        const auto kept = cache ? cache->sizeHints(window) : std::nullopt;
+        return kept && *kept ? (*kept)->increment : Size{};
     });
     backend_->setMemberFollow(s.memberFollow);
     s.clock = std::move(clock);

@@ -45,7 +45,7 @@ protected:
     // lets go of it when the answer goes.
     std::shared_ptr<void> follow(const X11Desktop::Client& active, const X11Desktop::Client& member,
                                  MemberFollow::Sender send) {
-        auto follow = std::make_shared<MemberFollow>(nullptr, std::move(send));
+        auto follow = std::make_shared<MemberFollow>(std::make_shared<SystemClock>(), std::move(send));
         follow->setPlanner([source = active.window, member](const FollowRequest& request) -> std::optional<FollowPlan> {
             if (request.source != source) return std::nullopt;
             return FollowPlan{request.frame, {{member.window, member.pid}}, Rect{}};
@@ -80,7 +80,8 @@ TEST_F(X11MemberFollowTest, MembersMoveOnTheReadersThreadBeforeSubscribersWithou
     std::atomic<std::uint64_t> tripsAtPlan{0};
     std::atomic<std::uint64_t> tripsWhenHeard{0};
     const Rect target(Point{180, 220}, windows.read(active->window)->frame.size);
-    auto follow = std::make_shared<MemberFollow>(nullptr, [&](const FollowMove& move, const Rect& frame) {
+    const auto clock = std::make_shared<SystemClock>();
+    auto follow = std::make_shared<MemberFollow>(clock, [&](const FollowMove& move, const Rect& frame) {
         if (!windows.sendFrameIfKnown(move.window, frame, move.pid)) return false;
         ++sent;
         return true;

@@ -1,4 +1,4 @@
-#include "TessalySession/FrameLanding.h"
+#include "Platform/FrameLanding.h"
 
 #include <cmath>
 
