@@ -2,7 +2,7 @@
 // display's work area below the bar's strip and back again, and moving it
 // to another display, keeping its place relative to the work area.
 #include "TessalyCore/WindowPlacement.h"
-#include "TessalySession/FrameLanding.h"
+#include "Platform/FrameLanding.h"
 #include "TessalySession/GroupSession.h"
 
 namespace tessaly {

@@ -7,7 +7,7 @@
 #include "TessalyCore/FrameTolerance.h"
 #include "TessalyCore/ReconcileLog.h"
 #include "TessalyCore/WindowPlacement.h"
-#include "TessalySession/FrameLanding.h"
+#include "Platform/FrameLanding.h"
 #include "TessalySession/FrameLog.h"
 #include "TessalySession/GroupSession.h"
 

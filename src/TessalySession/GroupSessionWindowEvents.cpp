@@ -4,7 +4,7 @@
 #include "Platform/Log.h"
 #include "Platform/Overloaded.h"
 #include "TessalyCore/ReconcileLog.h"
-#include "TessalySession/FrameLanding.h"
+#include "Platform/FrameLanding.h"
 #include "TessalySession/FrameLog.h"
 #include "TessalySession/GroupSession.h"
 

@@ -10,6 +10,7 @@
 #include <random>
 #include <set>
 
+#include "Platform/FrameRecord.h"
 #include "TessalySession/SessionDesktop.h"
 
 namespace tessaly::testing {
@@ -151,7 +152,7 @@ TEST_F(FollowGates, EachRuleHoldsTheMembersBackWhileItAppliesAndLetsThemFollowAt
              input->leftMouseUp(nowhere);
              // The session confines the frame: the window's reports are
              // its own until it lands (or a while has passed).
-             run(MemberFollow::sentLifetime + 0.1);
+             run(FrameRecord::lifetime + 0.1);
              for (const WindowID id : followers()) EXPECT_EQ(frameOf(id), group().frame) << id;
              ++opened["held"];
              expectFollowed(near(offset(), offset()), "after a drag");
@@ -215,7 +216,7 @@ TEST_F(FollowGates, EachRuleHoldsTheMembersBackWhileItAppliesAndLetsThemFollowAt
              expectHeldBack(asked, "zoom echo");
              // The undo is read back and sent again, to a window that says
              // nothing of it landing: its reports are its own a while later.
-             run(GroupSession::frameVerifyDelay + MemberFollow::sentLifetime + 0.1);
+             run(GroupSession::frameVerifyDelay + FrameRecord::lifetime + 0.1);
              EXPECT_EQ(group().frame, before) << "an echo is no new frame";
              expectFollowed(near(offset(), offset()), "confined");
              expectFollowed(near(offset(), offset()), "re-zoom");
