@@ -56,6 +56,7 @@ PlatformServices X11Platform::services(std::shared_ptr<Clock> clock, std::shared
         return backend->windows().sendFrameIfKnown(move.window, frame, move.pid);
     });
     backend_->setMemberFollow(s.memberFollow);
+    if (queues) backend_->setWorkQueue(queues->makeSerialQueue("tessaly.x11.work"));
     s.clock = std::move(clock);
     s.mainExecutor = std::move(main);
     s.queueFactory = std::move(queues);
