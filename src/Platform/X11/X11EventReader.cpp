@@ -82,7 +82,12 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
                 if (r->buttons_) r->buttons_->lost();
                 r->publish(X11Event::Kind::connectionLost, kNoWindow);
             },
-            [r] { r->replies_.arrived(); })) {
+            [r] {
+                r->replies_.arrived();
+                // What was asked without a reply (watching a new client)
+                // goes out before the thread waits.
+                r->x_->flush();
+            })) {
         return nullptr;
     }
     return reader;
@@ -185,7 +190,7 @@ void X11EventReader::readStack() {
 bool X11EventReader::watchTopLevels(const std::vector<xcb_window_t>& rootChildren) {
     std::vector<X11TopLevel> unknown;
     for (const auto& t : shownTopLevels(*x_, rootChildren)) {
-        if (clients_.count(t.window) || frames_.count(t.window) || frameToClient_.count(t.window)) continue;
+        if (!isUnknown(t.window)) continue;
         constexpr std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(x_->get(), t.window, XCB_CW_EVENT_MASK, &mask);
         unknown.push_back(t);
@@ -200,6 +205,55 @@ bool X11EventReader::watchTopLevels(const std::vector<xcb_window_t>& rootChildre
         any = true;
     }
     return any;
+}
+
+bool X11EventReader::isUnknown(xcb_window_t window) const {
+    return !clients_.count(window) && !frames_.count(window) && !frameToClient_.count(window);
+}
+
+void X11EventReader::watchShownLater(xcb_window_t rootChild) {
+    // As shownTopLevels and readStruts do, one step per reply.
+    using Replies = std::vector<X11AwaitedReplies::Reply>;
+    xcb_connection_t* c = x_->get();
+    const auto attributes = xcb_get_window_attributes(c, rootChild);
+    const auto tree = xcb_query_tree(c, rootChild);
+    replies_.await({attributes.sequence, tree.sequence}, [this, c, rootChild](Replies& shown) {
+        const auto* a = static_cast<const xcb_get_window_attributes_reply_t*>(shown[0].get());
+        const auto* t = static_cast<const xcb_query_tree_reply_t*>(shown[1].get());
+        if (!a || a->map_state != XCB_MAP_STATE_VIEWABLE) return;
+        std::vector<xcb_window_t> inside;
+        if (t) inside.assign(xcb_query_tree_children(t), xcb_query_tree_children(t) + xcb_query_tree_children_length(t));
+        std::vector<unsigned int> sequences;
+        for (const auto w : inside) sequences.push_back(xcb_get_window_attributes(c, w).sequence);
+        replies_.awaitNext(std::move(sequences), [this, c, rootChild, inside](Replies& insideShown) {
+            std::vector<xcb_window_t> windows;
+            for (std::size_t i = 0; i <= inside.size(); ++i) {
+                const xcb_window_t w = i == 0 ? rootChild : inside[i - 1];
+                const auto* seen = i == 0 ? nullptr
+                                          : static_cast<const xcb_get_window_attributes_reply_t*>(insideShown[i - 1].get());
+                if ((i > 0 && (!seen || seen->map_state != XCB_MAP_STATE_VIEWABLE)) || !isUnknown(w)) continue;
+                constexpr std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+                xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &mask);
+                windows.push_back(w);
+            }
+            std::vector<unsigned int> struts;
+            for (const auto w : windows) {
+                struts.push_back(x_->getProperty(w, x_->atoms().NET_WM_STRUT_PARTIAL).sequence);
+                struts.push_back(x_->getProperty(w, x_->atoms().NET_WM_STRUT).sequence);
+            }
+            replies_.awaitNext(std::move(struts), [this, rootChild](Replies& found) {
+                for (std::size_t i = 0; i + 1 < found.size(); i += 2) {
+                    const auto partial = static_cast<const xcb_get_property_reply_t*>(found[i].get());
+                    const auto plain = static_cast<const xcb_get_property_reply_t*>(found[i + 1].get());
+                    if (propertyCardinals(partial).size() >= 12 || propertyCardinals(plain).size() >= 4) {
+                        strutHolders_.insert(rootChild);
+                        publish(X11Event::Kind::screenChanged, kNoWindow);
+                        return;
+                    }
+                }
+            });
+        });
+    });
 }
 
 bool X11EventReader::restack(xcb_window_t window, xcb_window_t sibling, xcb_window_t& uncovered) {
@@ -563,9 +617,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
             // A window shown that is not a known client's frame may be a
             // dock the window manager does not list.
             const bool framed = framesToWatch_.erase(e.window) > 0;
-            if ((framed || !e.override_redirect) && !clientOfFrame(e.window) && watchTopLevels({e.window})) {
-                publish(X11Event::Kind::screenChanged, kNoWindow);
-            }
+            if ((framed || !e.override_redirect) && !clientOfFrame(e.window)) watchShownLater(e.window);
         }
         return;
     }

@@ -150,6 +150,11 @@ private:
     // list), and remembers the root children that hold one; answers
     // whether any of them does.
     bool watchTopLevels(const std::vector<xcb_window_t>& rootChildren);
+    // The same for one root child just shown, without waiting for a reply:
+    // a strut found is published (screenChanged) in its turn.
+    void watchShownLater(xcb_window_t rootChild);
+    // Under watchShownLater: whether `window` is no client's and no frame.
+    bool isUnknown(xcb_window_t window) const;
     // Puts `window` directly above `sibling` (0: at the bottom); answers
     // whether the window directly below it changed, and which window that
     // was before (`uncovered`).
