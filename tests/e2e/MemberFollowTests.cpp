@@ -13,18 +13,23 @@
 namespace tessaly::e2e {
 namespace {
 
-class MemberFollowTest : public EndToEndOnWindowManager {};
+class MemberFollowTest : public EndToEndOnWindowManager {
+protected:
+    // Three windows side by side, grouped by the program (the first active).
+    void startGroupOfThree(std::vector<xcb_window_t>& windows) {
+        for (int i = 0; i < 3; ++i) {
+            const auto logo = desktop->launchXlogo("200x140+" + std::to_string(80 + 300 * i) + "+200");
+            ASSERT_TRUE(logo);
+            windows.push_back(logo->window);
+        }
+        ASSERT_TRUE(startProgramWithGroups({windows}));
+        ASSERT_TRUE(user->waitForBarAbove(windows[0])) << "the group did not come up";
+    }
+};
 
 TEST_P(MemberFollowTest, MovesOfTheActiveWindowWithoutTheButtonCarryTheGroupAlong) {
     std::vector<xcb_window_t> windows;
-    for (int i = 0; i < 3; ++i) {
-        const auto logo = desktop->launchXlogo("200x140+" + std::to_string(80 + 300 * i) + "+200");
-        ASSERT_TRUE(logo);
-        windows.push_back(logo->window);
-    }
-    ASSERT_TRUE(startProgramWithGroups({windows}));
-    ASSERT_TRUE(user->waitForBarAbove(windows[0])) << "the group did not come up";
-
+    ASSERT_NO_FATAL_FAILURE(startGroupOfThree(windows));
     const auto& x = desktop->windows();
     const auto followed = [&](Point at) {
         return user->waitUntil([&] {
@@ -68,14 +73,7 @@ TEST_P(MemberFollowTest, MovesOfTheActiveWindowWithoutTheButtonCarryTheGroupAlon
 
 TEST_P(MemberFollowTest, MembersFollowWhileTheProgramsMainThreadIsHeldUp) {
     std::vector<xcb_window_t> windows;
-    for (int i = 0; i < 3; ++i) {
-        const auto logo = desktop->launchXlogo("200x140+" + std::to_string(80 + 300 * i) + "+200");
-        ASSERT_TRUE(logo);
-        windows.push_back(logo->window);
-    }
-    ASSERT_TRUE(startProgramWithGroups({windows}));
-    ASSERT_TRUE(user->waitForBarAbove(windows[0])) << "the group did not come up";
-
+    ASSERT_NO_FATAL_FAILURE(startGroupOfThree(windows));
     const auto& x = desktop->windows();
     const auto membersOn = [&](Point at) {
         return user->frame(windows[0]).origin == at && user->shareFrame(windows[0], windows[1]) &&

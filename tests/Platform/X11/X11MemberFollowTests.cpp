@@ -108,7 +108,7 @@ TEST_F(X11MemberFollowTest, MembersMoveOnTheReadersThreadBeforeSubscribersWithou
     const std::shared_ptr<void> unset(nullptr, [this](void*) { backend->setMemberFollow(nullptr); });
     Subscription heard = backend->subscribe([&](const X11Event& event) {
         tripsByLastEvent = X11RoundTrips::countOnThisThread();
-        if (event.kind == X11Event::Kind::activeWindowChanged) activeChangeHeard = true;
+        if (event.kind == X11Event::Kind::activeWindowChanged && event.window == other->window) activeChangeHeard = true;
         if (event.kind != X11Event::Kind::frameChanged || event.window != active->window || sentWhenHeard >= 0) return;
         sentWhenHeard = sent.load();
     });
@@ -119,15 +119,18 @@ TEST_F(X11MemberFollowTest, MembersMoveOnTheReadersThreadBeforeSubscribersWithou
     EXPECT_TRUE(desktop->waitUntil([&] { return fromServer(member->window)->frame == target; }));
     EXPECT_EQ(fromServer(other->window)->frame.origin, Point(700, 60)) << "memory knew it as another's";
 
-    // Another window is activated and the active member moved right behind
-    // it: the member's move leaves without the reader waiting for the
-    // server, not for the new active window either (it is told of it once
-    // the value has come, in its turn).
+    // The active window changes and the active member is moved right behind
+    // that (the change is made on the connection the move leaves on, so the
+    // reader reads it first): the member's move leaves without the reader
+    // waiting for the server, not for the new active window either (it is
+    // told of it once the value has come, in its turn).
     desktop->waitUntil([] { return false; }, std::chrono::milliseconds(200));  // the reader at rest
     const std::uint64_t tripsBefore = tripsByLastEvent;
     const int sentBefore = sent;
     const Rect moved(Point{240, 260}, target.size);
-    ASSERT_TRUE(windows.activate(other->window));
+    const X11Connection& requests = backend->connection();
+    xcb_change_property(requests.get(), XCB_PROP_MODE_REPLACE, requests.root(), requests.atoms().NET_ACTIVE_WINDOW,
+                        XCB_ATOM_WINDOW, 32, 1, &other->window);
     ASSERT_TRUE(windows.setPosition(active->window, moved.origin, active->pid));
     ASSERT_TRUE(desktop->waitUntil([&] { return sent > sentBefore && activeChangeHeard; }));
     EXPECT_EQ(tripsAtLastMove - tripsBefore, 0u) << "the reader waited for the server on the way to the move";
