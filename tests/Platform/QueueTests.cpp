@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using tessaly::DispatchQueue;
@@ -180,22 +181,29 @@ TEST(ThreadQueue, ReleasingWithDiscardDropsOnlyThatLanesWaitingWork) {
 // end; nothing leaks or hangs.
 TEST(ThreadQueue, LastReferenceReleasedByItsOwnWorkIsSafe) {
     auto factory = std::make_unique<ThreadQueueFactory>();
-    std::promise<void> released;
-    std::promise<void> after;
+    std::atomic<int> step{0};
+    std::promise<std::pair<int, std::thread::id>> released;
+    std::promise<std::pair<int, std::thread::id>> after;
     Gate gate;
     auto lane = factory->makeSerialQueue("self-release");
-    lane->async([held = lane, &released, &gate]() mutable {
+    lane->async([held = lane, &released, &gate, &step]() mutable {
         gate.wait();
         held.reset();  // the last reference to the lane, and to the worker
-        released.set_value();
+        released.set_value({++step, std::this_thread::get_id()});
     });
-    lane->async([&after] { after.set_value(); });
+    lane->async([&after, &step] { after.set_value({++step, std::this_thread::get_id()}); });
     lane.reset();
     factory.reset();
     gate.open();
-    released.get_future().wait();
-    after.get_future().wait();
+    const auto [releasedAt, worker] = released.get_future().get();
+    const auto [afterAt, afterOn] = after.get_future().get();
+    EXPECT_EQ(releasedAt, 1);
+    EXPECT_EQ(afterAt, 2) << "the work queued before the release ran after it";
+    EXPECT_EQ(afterOn, worker) << "on the same worker, which outlived its last reference";
+    EXPECT_NE(worker, std::this_thread::get_id());
 
+    // The next factory has a worker of its own, whose end joins the one
+    // left behind.
     ThreadQueueFactory next;
     std::promise<void> ran;
     next.makeSerialQueue("other")->async([&] { ran.set_value(); });

@@ -111,7 +111,9 @@ void X11Backend::updateCache(const X11Event& event) {
     case Kind::frameChanged:
         if (event.property == x_->atoms().NET_FRAME_EXTENTS || event.property == x_->atoms().GTK_FRAME_EXTENTS) {
             cache_.extentsChanged(event.window);
-            windows_.replayPendingWrite(event.window, true);
+            if (cache_.pendingWrite(event.window)) {
+                later([window = event.window](X11Backend& self) { self.windows_.replayPendingWrite(window, true); });
+            }
         } else if (!event.rootChild) {
             cache_.configured(event.window, event.size, event.synthetic, event.geometry, event.border);
         } else if (event.hasGeometry) {
@@ -121,13 +123,17 @@ void X11Backend::updateCache(const X11Event& event) {
     case Kind::reparented: cache_.extentsChanged(event.window); break;
     case Kind::stateChanged:
         cache_.stateChanged(event.window);
-        windows_.replayPendingWrite(event.window, false);
+        if (cache_.pendingWrite(event.window)) {
+            later([window = event.window](X11Backend& self) { self.windows_.replayPendingWrite(window, false); });
+        }
         break;
     case Kind::unmapped:
     case Kind::wmStateChanged:
         cache_.clientChanged(event.window);
         // A restore that waited for a minimise of ours to be carried out.
-        windows_.restoreIfWaiting(event.window);
+        if (cache_.restoreWaiting(event.window)) {
+            later([window = event.window](X11Backend& self) { self.windows_.restoreIfWaiting(window); });
+        }
         break;
     case Kind::propertyChanged:
         if (event.property == XCB_ATOM_WM_NORMAL_HINTS) cache_.normalHintsChanged(event.window);
@@ -194,6 +200,21 @@ void X11Backend::followMembers(const X11Event& event) {
     request.minimized = client->isMinimized();
     request.shaded = client->state.shaded;
     if (follow_->follow(request) > 0) x_->flush();
+}
+
+void X11Backend::setWorkQueue(std::shared_ptr<DispatchQueue> queue) {
+    std::lock_guard lock(dispatchMutex_);
+    work_ = std::move(queue);
+}
+
+void X11Backend::later(std::function<void(X11Backend&)> work) {
+    if (!work_) {
+        work(*this);
+        return;
+    }
+    work_->async([weak = weak_from_this(), work = std::move(work)] {
+        if (const auto self = weak.lock()) work(*self);
+    });
 }
 
 void X11Backend::setKeepsClients(bool keeps) { cache_.setKeepsClients(keeps); }

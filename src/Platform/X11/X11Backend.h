@@ -7,6 +7,7 @@
 // The window reader remembers owners, frame extents and the window manager's
 // abilities for writes (X11WindowCache); the event reader keeps that memory
 // current and is started by the first write when nobody subscribed before.
+#include "Platform/DispatchQueue.h"
 #include "Platform/Types.h"
 #include "Platform/Lifetime.h"
 #include "Platform/MemberFollow.h"
@@ -28,7 +29,7 @@
 
 namespace tessaly {
 
-class X11Backend {
+class X11Backend : public std::enable_shared_from_this<X11Backend> {
 public:
     // Connects to `display` (empty: $DISPLAY); nullptr without an X server.
     static std::shared_ptr<X11Backend> open(const std::string& display = {});
@@ -69,6 +70,12 @@ public:
     // flushed at once. Null: none.
     void setMemberFollow(std::shared_ptr<MemberFollow> follow);
 
+    // Where the work an event brings that waits for the server goes (a write
+    // made again once its window is unmaximised, a restore that waited for
+    // a minimise): off the reader's thread, so that the moves read after it
+    // are followed at once. Null: on the reader's thread.
+    void setWorkQueue(std::shared_ptr<DispatchQueue> queue);
+
     // Whether reads answer from the clients kept in memory (on by default;
     // off, every read asks the server, as for measuring the difference).
     void setKeepsClients(bool keeps);
@@ -91,6 +98,8 @@ private:
     void updateCache(const X11Event& event);
     // Under dispatchMutex_, after updateCache.
     void followMembers(const X11Event& event);
+    // Under dispatchMutex_: runs `work` on the work queue (see setWorkQueue).
+    void later(std::function<void(X11Backend&)> work);
 
     std::string display_;
     std::unique_ptr<X11Connection> x_;
@@ -104,6 +113,7 @@ private:
     std::uint64_t nextSubscription_ = 1;
     std::unique_ptr<X11EventReader> reader_;
     std::shared_ptr<MemberFollow> follow_;   // under dispatchMutex_
+    std::shared_ptr<DispatchQueue> work_;    // under dispatchMutex_
     std::function<void()> connectionLost_;  // under dispatchMutex_
     bool lost_ = false;                      // under dispatchMutex_
     xcb_window_t markWindow_ = kNoWindow;  // see X11EventReader::start

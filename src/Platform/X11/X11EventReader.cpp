@@ -73,10 +73,20 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
     reader->x_->sync();
     X11EventReader* r = reader.get();
     if (!reader->thread_.start(
-            *reader->x_, [r](const xcb_generic_event_t& event) { r->handle(event); },
+            *reader->x_,
+            [r](const xcb_generic_event_t& event) {
+                r->replies_.before(event);
+                r->handle(event);
+            },
             [r] {
                 if (r->buttons_) r->buttons_->lost();
                 r->publish(X11Event::Kind::connectionLost, kNoWindow);
+            },
+            [r] {
+                r->replies_.arrived();
+                // What was asked without a reply (watching a new client)
+                // goes out before the thread waits.
+                r->x_->flush();
             })) {
         return nullptr;
     }
@@ -84,7 +94,7 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
 }
 
 X11EventReader::X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler)
-    : x_(std::move(connection)), handler_(std::move(handler)) {}
+    : x_(std::move(connection)), replies_(x_->get()), handler_(std::move(handler)) {}
 
 X11EventReader::~X11EventReader() { stop(); }
 
@@ -180,7 +190,7 @@ void X11EventReader::readStack() {
 bool X11EventReader::watchTopLevels(const std::vector<xcb_window_t>& rootChildren) {
     std::vector<X11TopLevel> unknown;
     for (const auto& t : shownTopLevels(*x_, rootChildren)) {
-        if (clients_.count(t.window) || frames_.count(t.window) || frameToClient_.count(t.window)) continue;
+        if (!isUnknown(t.window)) continue;
         constexpr std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(x_->get(), t.window, XCB_CW_EVENT_MASK, &mask);
         unknown.push_back(t);
@@ -195,6 +205,55 @@ bool X11EventReader::watchTopLevels(const std::vector<xcb_window_t>& rootChildre
         any = true;
     }
     return any;
+}
+
+bool X11EventReader::isUnknown(xcb_window_t window) const {
+    return !clients_.count(window) && !frames_.count(window) && !frameToClient_.count(window);
+}
+
+void X11EventReader::watchShownLater(xcb_window_t rootChild) {
+    // As shownTopLevels and readStruts do, one step per reply.
+    using Replies = std::vector<X11AwaitedReplies::Reply>;
+    xcb_connection_t* c = x_->get();
+    const auto attributes = xcb_get_window_attributes(c, rootChild);
+    const auto tree = xcb_query_tree(c, rootChild);
+    replies_.await({attributes.sequence, tree.sequence}, [this, c, rootChild](Replies& shown) {
+        const auto* a = static_cast<const xcb_get_window_attributes_reply_t*>(shown[0].get());
+        const auto* t = static_cast<const xcb_query_tree_reply_t*>(shown[1].get());
+        if (!a || a->map_state != XCB_MAP_STATE_VIEWABLE) return;
+        std::vector<xcb_window_t> inside;
+        if (t) inside.assign(xcb_query_tree_children(t), xcb_query_tree_children(t) + xcb_query_tree_children_length(t));
+        std::vector<unsigned int> sequences;
+        for (const auto w : inside) sequences.push_back(xcb_get_window_attributes(c, w).sequence);
+        replies_.awaitNext(std::move(sequences), [this, c, rootChild, inside](Replies& insideShown) {
+            std::vector<xcb_window_t> windows;
+            for (std::size_t i = 0; i <= inside.size(); ++i) {
+                const xcb_window_t w = i == 0 ? rootChild : inside[i - 1];
+                const auto* seen = i == 0 ? nullptr
+                                          : static_cast<const xcb_get_window_attributes_reply_t*>(insideShown[i - 1].get());
+                if ((i > 0 && (!seen || seen->map_state != XCB_MAP_STATE_VIEWABLE)) || !isUnknown(w)) continue;
+                constexpr std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+                xcb_change_window_attributes(c, w, XCB_CW_EVENT_MASK, &mask);
+                windows.push_back(w);
+            }
+            std::vector<unsigned int> struts;
+            for (const auto w : windows) {
+                struts.push_back(x_->getProperty(w, x_->atoms().NET_WM_STRUT_PARTIAL).sequence);
+                struts.push_back(x_->getProperty(w, x_->atoms().NET_WM_STRUT).sequence);
+            }
+            replies_.awaitNext(std::move(struts), [this, rootChild](Replies& found) {
+                for (std::size_t i = 0; i + 1 < found.size(); i += 2) {
+                    const auto partial = static_cast<const xcb_get_property_reply_t*>(found[i].get());
+                    const auto plain = static_cast<const xcb_get_property_reply_t*>(found[i + 1].get());
+                    if (propertyCardinals(partial).size() >= 12 || propertyCardinals(plain).size() >= 4) {
+                        strutHolders_.insert(rootChild);
+                        publish(X11Event::Kind::screenChanged, kNoWindow);
+                        return;
+                    }
+                }
+            });
+        });
+    });
 }
 
 bool X11EventReader::restack(xcb_window_t window, xcb_window_t sibling, xcb_window_t& uncovered) {
@@ -282,10 +341,8 @@ void X11EventReader::emitConfigured(xcb_window_t window, const Rect& geometry, d
     if (handler_) handler_(out);
 }
 
-void X11EventReader::watchClients(const std::vector<xcb_window_t>& clients) {
-    if (clients.empty()) return;
+void X11EventReader::watchClients(const std::vector<xcb_window_t>& clients, const std::vector<xcb_window_t>& frames) {
     for (const auto w : clients) xcb_change_window_attributes(x_->get(), w, XCB_CW_EVENT_MASK, &kClientMask);
-    const auto frames = X11Windows(*x_).frameWindows(clients);
     constexpr std::uint32_t frameMask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     for (std::size_t i = 0; i < clients.size(); ++i) {
         if (frames[i] == kNoWindow) continue;
@@ -298,8 +355,7 @@ void X11EventReader::watchClients(const std::vector<xcb_window_t>& clients) {
     }
 }
 
-std::vector<xcb_window_t> X11EventReader::refreshClients(std::vector<xcb_window_t>* joined) {
-    const auto list = X11Windows(*x_).clientList();
+std::vector<xcb_window_t> X11EventReader::joinedClients(const std::vector<xcb_window_t>& list) {
     std::unordered_set<xcb_window_t> now(list.begin(), list.end());
     std::vector<xcb_window_t> added;
     for (const auto w : list) {
@@ -316,10 +372,75 @@ std::vector<xcb_window_t> X11EventReader::refreshClients(std::vector<xcb_window_
         }
         it = clients_.erase(it);
     }
+    return added;
+}
+
+std::vector<xcb_window_t> X11EventReader::refreshClients() {
+    const auto list = X11Windows(*x_).clientList();
+    const auto added = joinedClients(list);
     clients_.insert(added.begin(), added.end());
-    watchClients(added);
-    if (joined) *joined = std::move(added);
+    watchClients(added, X11Windows(*x_).frameWindows(added));
     return list;
+}
+
+void X11EventReader::readClientList() {
+    const auto cookie = x_->getProperty(x_->root(), x_->atoms().NET_CLIENT_LIST, 65536);
+    replies_.await({cookie.sequence}, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
+        const auto list = propertyCardinals(static_cast<const xcb_get_property_reply_t*>(replies[0].get()));
+        auto added = joinedClients(list);
+        findFrames(added, [this, list, added](const std::vector<xcb_window_t>& frames) {
+            clients_.insert(added.begin(), added.end());
+            watchClients(added, frames);
+            X11Event out;
+            out.clients = list;
+            if (handler_) handler_(out);
+            // A window manager that restarts lists its clients anew, maybe
+            // after it has framed them: a client joining stands in a new
+            // frame.
+            for (const auto w : added) publishReparented(w);
+        }, true);
+    });
+}
+
+void X11EventReader::findFrames(std::vector<xcb_window_t> windows,
+                                std::function<void(const std::vector<xcb_window_t>&)> found, bool next) {
+    struct Walk {
+        std::vector<xcb_window_t> current;  // how far up each window is
+        std::vector<xcb_window_t> frames;
+        std::vector<std::size_t> pending;
+        int depth = 0;
+    };
+    auto walk = std::make_shared<Walk>();
+    walk->frames.assign(windows.size(), kNoWindow);
+    walk->current = std::move(windows);
+    for (std::size_t i = 0; i < walk->current.size(); ++i) walk->pending.push_back(i);
+    // One level for every window still on its way up, per step.
+    auto step = std::make_shared<std::function<void(bool)>>();
+    *step = [this, walk, found = std::move(found), weakStep = std::weak_ptr(step)](bool asNext) {
+        std::vector<unsigned int> sequences;
+        for (const auto i : walk->pending) sequences.push_back(xcb_query_tree(x_->get(), walk->current[i]).sequence);
+        const auto use = [this, walk, found, step = weakStep.lock()](std::vector<X11AwaitedReplies::Reply>& replies) {
+            std::vector<std::size_t> higher;
+            for (std::size_t k = 0; k < walk->pending.size(); ++k) {
+                const auto i = walk->pending[k];
+                const auto* tree = static_cast<const xcb_query_tree_reply_t*>(replies[k].get());
+                if (!tree) continue;  // vanished: stays 0
+                if (tree->parent == tree->root || tree->parent == kNoWindow) {
+                    walk->frames[i] = walk->current[i];
+                } else {
+                    walk->current[i] = tree->parent;
+                    higher.push_back(i);
+                }
+            }
+            walk->pending = std::move(higher);
+            constexpr int kMaxTreeDepth = 32;
+            if (walk->pending.empty() || ++walk->depth >= kMaxTreeDepth) found(walk->frames);
+            else (*step)(true);
+        };
+        if (asNext) replies_.awaitNext(std::move(sequences), use);
+        else replies_.await(std::move(sequences), use);
+    };
+    (*step)(next);
 }
 
 void X11EventReader::handle(const xcb_generic_event_t& event) {
@@ -366,19 +487,17 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         }
         if (e.window == root) {
             if (e.atom == a.NET_CLIENT_LIST) {
-                X11Event out;
-                std::vector<xcb_window_t> added;
-                out.clients = refreshClients(&added);
-                if (handler_) handler_(out);
-                // A window manager that restarts lists its clients anew, maybe
-                // after it has framed them: a client joining stands in a new
-                // frame.
-                for (const auto w : added) publishReparented(w);
+                readClientList();
             } else if (e.atom == a.NET_CLIENT_LIST_STACKING) {
                 publish(X11Event::Kind::stackingListChanged, kNoWindow);
             } else if (e.atom == a.NET_ACTIVE_WINDOW) {
-                const auto active = propertyCardinal(x_->readProperty(root, a.NET_ACTIVE_WINDOW).get());
-                publish(X11Event::Kind::activeWindowChanged, active.value_or(kNoWindow));
+                // Told in its turn, once the value is in: the events read
+                // meanwhile need not wait for it.
+                const auto cookie = x_->getProperty(root, a.NET_ACTIVE_WINDOW);
+                replies_.await({cookie.sequence}, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
+                    const auto active = propertyCardinal(static_cast<const xcb_get_property_reply_t*>(replies[0].get()));
+                    publish(X11Event::Kind::activeWindowChanged, active.value_or(kNoWindow));
+                });
             } else if (e.atom == a.NET_CURRENT_DESKTOP) {
                 publish(X11Event::Kind::currentDesktopChanged, kNoWindow);
             } else if (e.atom == a.NET_NUMBER_OF_DESKTOPS) {
@@ -480,10 +599,13 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
             return;
         }
         if (e.event != e.window || !clients_.count(e.window)) return;
-        watchClients({e.window});
-        // A new frame (a window manager that started, or one that frames the
-        // window anew) stands somewhere else in the stacking order.
-        publishReparented(e.window);
+        findFrames({e.window}, [this, client = e.window](const std::vector<xcb_window_t>& frames) {
+            if (!clients_.count(client)) return;  // gone meanwhile
+            watchClients({client}, frames);
+            // A new frame (a window manager that started, or one that frames
+            // the window anew) stands somewhere else in the stacking order.
+            publishReparented(client);
+        });
         return;
     }
     case XCB_MAP_NOTIFY: {
@@ -495,9 +617,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
             // A window shown that is not a known client's frame may be a
             // dock the window manager does not list.
             const bool framed = framesToWatch_.erase(e.window) > 0;
-            if ((framed || !e.override_redirect) && !clientOfFrame(e.window) && watchTopLevels({e.window})) {
-                publish(X11Event::Kind::screenChanged, kNoWindow);
-            }
+            if ((framed || !e.override_redirect) && !clientOfFrame(e.window)) watchShownLater(e.window);
         }
         return;
     }

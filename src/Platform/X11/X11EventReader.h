@@ -11,6 +11,7 @@
 // thread through an eventfd and joins it; no callback runs afterwards.
 // stop() must not be called from inside the callback.
 #include "Platform/Geometry.h"
+#include "Platform/X11/X11AwaitedReplies.h"
 #include "Platform/X11/X11ButtonTracker.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11EventThread.h"
@@ -119,10 +120,23 @@ private:
     // One QueryPointer, on this connection: the events read with its reply
     // came before it and replay what it already shows.
     void seedButtons();
-    // Re-reads the client list, watching new clients; answers the list,
-    // and in `added` the clients that joined it.
-    std::vector<xcb_window_t> refreshClients(std::vector<xcb_window_t>* added = nullptr);
-    void watchClients(const std::vector<xcb_window_t>& clients);
+    // Reads the client list and watches its clients (at the start, before
+    // the thread runs); answers the list.
+    std::vector<xcb_window_t> refreshClients();
+    // The client list is now `list`: forgets the clients that left it and
+    // answers those that joined it (not watched yet).
+    std::vector<xcb_window_t> joinedClients(const std::vector<xcb_window_t>& list);
+    // The client list changed: read in its turn, without waiting; its new
+    // clients are watched and the change published once their frames are known.
+    void readClientList();
+    // Finds the root's child holding each of `windows` (0 for one that
+    // vanished), level by level, without waiting for a reply: `found` runs in
+    // its turn among the events. `next`: a step of work under way (see
+    // X11AwaitedReplies::awaitNext).
+    void findFrames(std::vector<xcb_window_t> windows, std::function<void(const std::vector<xcb_window_t>&)> found,
+                    bool next = false);
+    // Watches `clients`, each held by the root's child in `frames` (0: gone).
+    void watchClients(const std::vector<xcb_window_t>& clients, const std::vector<xcb_window_t>& frames);
     void publish(X11Event::Kind kind, xcb_window_t window, xcb_atom_t property = XCB_ATOM_NONE);
     // Watches the window manager's check window for its destruction.
     void watchWindowManager();
@@ -136,6 +150,11 @@ private:
     // list), and remembers the root children that hold one; answers
     // whether any of them does.
     bool watchTopLevels(const std::vector<xcb_window_t>& rootChildren);
+    // The same for one root child just shown, without waiting for a reply:
+    // a strut found is published (screenChanged) in its turn.
+    void watchShownLater(xcb_window_t rootChild);
+    // Under watchShownLater: whether `window` is no client's and no frame.
+    bool isUnknown(xcb_window_t window) const;
     // Puts `window` directly above `sibling` (0: at the bottom); answers
     // whether the window directly below it changed, and which window that
     // was before (`uncovered`).
@@ -153,6 +172,7 @@ private:
     xcb_window_t named(xcb_window_t rootChild) const;
 
     std::unique_ptr<X11Connection> x_;
+    X11AwaitedReplies replies_;  // on x_
     Handler handler_;
     std::uint8_t randrFirstEvent_ = 0;
     bool hasRandr_ = false;

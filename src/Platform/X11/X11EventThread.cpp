@@ -6,18 +6,20 @@
 
 namespace tessaly {
 
-bool X11EventThread::start(const X11Connection& connection, Handler handler, std::function<void()> closed) {
-    return start([&connection] { return &connection; }, std::move(handler), std::move(closed));
+bool X11EventThread::start(const X11Connection& connection, Handler handler, std::function<void()> closed,
+                           std::function<void()> drained) {
+    return start([&connection] { return &connection; }, std::move(handler), std::move(closed), std::move(drained));
 }
 
 bool X11EventThread::start(std::function<const X11Connection*()> connect, Handler handler,
-                           std::function<void()> closed) {
+                           std::function<void()> closed, std::function<void()> drained) {
     if (thread_.joinable()) return false;
     wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeFd_ < 0) return false;
     thread_ = std::thread(
-        [this, connect = std::move(connect), handler = std::move(handler), closed = std::move(closed)] {
-            if (const X11Connection* connection = connect()) run(*connection, handler, closed);
+        [this, connect = std::move(connect), handler = std::move(handler), closed = std::move(closed),
+         drained = std::move(drained)] {
+            if (const X11Connection* connection = connect()) run(*connection, handler, closed, drained);
         });
     return true;
 }
@@ -33,12 +35,19 @@ void X11EventThread::stop() {
 }
 
 void X11EventThread::run(const X11Connection& connection, const Handler& handler,
-                         const std::function<void()>& closed) const {
+                         const std::function<void()>& closed, const std::function<void()>& drained) const {
     xcb_connection_t* c = connection.get();
     while (true) {
         // Events may already sit in xcb's queue (read while waiting for a
         // reply), so drain before blocking on the socket.
         while (XEvent event{xcb_poll_for_event(c)}) handler(*event);
+        if (drained) {
+            drained();
+            if (XEvent event{xcb_poll_for_queued_event(c)}) {
+                handler(*event);
+                continue;
+            }
+        }
         if (!connection.isAlive()) {
             if (closed) closed();
             return;

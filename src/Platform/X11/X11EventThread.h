@@ -22,16 +22,21 @@ public:
     // Starts reading `connection`, which must outlive the thread. False when
     // already running or the wake-up descriptor cannot be made. `closed`
     // runs on the thread, last, when the server closed the connection (not
-    // when stopped).
-    bool start(const X11Connection& connection, Handler handler, std::function<void()> closed = {});
+    // when stopped). `drained`, when given, runs each time every event read
+    // so far has been handed out, before the thread waits for more; events
+    // it lets xcb read meanwhile are handed out before the wait.
+    bool start(const X11Connection& connection, Handler handler, std::function<void()> closed = {},
+               std::function<void()> drained = {});
     // The same with a connection that `connect` makes on the thread itself
     // (kept alive by its caller); nothing is read when it answers nullptr.
-    bool start(std::function<const X11Connection*()> connect, Handler handler, std::function<void()> closed = {});
+    bool start(std::function<const X11Connection*()> connect, Handler handler, std::function<void()> closed = {},
+               std::function<void()> drained = {});
     void stop();
     bool isRunning() const { return thread_.joinable(); }
 
 private:
-    void run(const X11Connection& connection, const Handler& handler, const std::function<void()>& closed) const;
+    void run(const X11Connection& connection, const Handler& handler, const std::function<void()>& closed,
+             const std::function<void()>& drained) const;
 
     int wakeFd_ = -1;
     std::thread thread_;

@@ -61,6 +61,7 @@ PlatformServices X11Platform::services(std::shared_ptr<Clock> clock, std::shared
         return kept && *kept ? (*kept)->increment : Size{};
     });
     backend_->setMemberFollow(s.memberFollow);
+    if (queues) backend_->setWorkQueue(queues->makeSerialQueue("tessaly.x11.work"));
     s.clock = std::move(clock);
     s.mainExecutor = std::move(main);
     s.queueFactory = std::move(queues);

@@ -1,0 +1,63 @@
+#include "Platform/X11/X11AwaitedReplies.h"
+
+#include <cstdint>
+
+namespace tessaly {
+
+namespace {
+
+// Whether the server had handled `request` when it sent an event numbered
+// `event` (sequence numbers wrap).
+bool handledBy(std::uint32_t event, unsigned int request) {
+    return static_cast<std::int32_t>(event - static_cast<std::uint32_t>(request)) >= 0;
+}
+
+}  // namespace
+
+void X11AwaitedReplies::await(std::vector<unsigned int> sequences, Use use) {
+    xcb_flush(c_);
+    awaited_.push_back({std::move(sequences), std::move(use)});
+    // Nothing to wait for: it runs as soon as those before it have.
+    while (!awaited_.empty() && awaited_.front().sequences.empty()) complete();
+}
+
+void X11AwaitedReplies::awaitNext(std::vector<unsigned int> sequences, Use use) {
+    xcb_flush(c_);
+    awaited_.push_front({std::move(sequences), std::move(use)});
+}
+
+void X11AwaitedReplies::before(const xcb_generic_event_t& event) {
+    // The replies came before the event: xcb has read them already.
+    while (!awaited_.empty() && handledBy(event.full_sequence, awaited_.front().sequences.back())) complete();
+}
+
+void X11AwaitedReplies::arrived() {
+    while (!awaited_.empty()) {
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (!xcb_poll_for_reply(c_, awaited_.front().sequences.back(), &reply, &error)) return;
+        std::free(error);
+        complete(Reply(reply), true);
+    }
+}
+
+void X11AwaitedReplies::complete(Reply last, bool polled) {
+    Awaited done = std::move(awaited_.front());
+    awaited_.pop_front();
+    std::vector<Reply> replies;
+    replies.reserve(done.sequences.size());
+    for (std::size_t i = 0; i < done.sequences.size(); ++i) {
+        if (polled && i + 1 == done.sequences.size()) {
+            replies.push_back(std::move(last));
+            break;
+        }
+        xcb_generic_error_t* error = nullptr;
+        replies.emplace_back(xcb_wait_for_reply(c_, done.sequences[i], &error));
+        std::free(error);
+    }
+    done.use(replies);
+    // What follows without requests of its own runs now.
+    while (!awaited_.empty() && awaited_.front().sequences.empty()) complete();
+}
+
+}  // namespace tessaly
