@@ -39,11 +39,13 @@ endfunction()
 # the program's own threads: the platform runtime (queues, timers, executors),
 # the X11 backend with its reader threads, the session and the end-to-end tests.
 set(TESSALY_TSAN_TESTS PlatformTests PlatformX11Tests TessalySessionTests EndToEndTests)
-# Every instrumented process, also one a test starts, reads the suppressions
-# of uninstrumented libraries and writes its reports into one folder, which
-# the run's clean-up test checks (ThreadSanitizerReports.cmake).
+# Every instrumented process, also one a test starts, leaves the libraries
+# not built with ThreadSanitizer out (tests/tsan-suppressions.txt says why)
+# and writes its reports into one folder, which the run's clean-up test
+# checks (ThreadSanitizerReports.cmake).
 set(TESSALY_TSAN_REPORTS "${PROJECT_BINARY_DIR}/tsan-reports")
-set(TESSALY_TSAN_OPTIONS "suppressions=${PROJECT_SOURCE_DIR}/tests/tsan-suppressions.txt:second_deadlock_stack=1")
+set(TESSALY_TSAN_OPTIONS "ignore_noninstrumented_modules=1:second_deadlock_stack=1:\
+suppressions=${PROJECT_SOURCE_DIR}/tests/tsan-suppressions.txt")
 # The end-to-end rows of the window manager x behaviour table run on openbox
 # there: the program's threads do the same work under every window manager,
 # and the normal and AddressSanitizer runs cover them all. The X11 backend's
