@@ -35,11 +35,31 @@ function(tessaly_module name dir)
   endif()
 endfunction()
 
+# A ThreadSanitizer build (TESSALY_TSAN) makes only the programs that test
+# the program's own threads: the platform runtime (queues, timers, executors),
+# the X11 backend with its reader threads, the session and the end-to-end tests.
+set(TESSALY_TSAN_TESTS PlatformTests PlatformX11Tests TessalySessionTests EndToEndTests)
+# Every instrumented process, also one a test starts, leaves the libraries
+# not built with ThreadSanitizer out (tests/tsan-suppressions.txt says why)
+# and writes its reports into one folder, which the run's clean-up test
+# checks (ThreadSanitizerReports.cmake).
+set(TESSALY_TSAN_REPORTS "${PROJECT_BINARY_DIR}/tsan-reports")
+set(TESSALY_TSAN_OPTIONS "ignore_noninstrumented_modules=1:second_deadlock_stack=1:\
+suppressions=${PROJECT_SOURCE_DIR}/tests/tsan-suppressions.txt")
+# The end-to-end rows of the window manager x behaviour table run on openbox
+# there: the program's threads do the same work under every window manager,
+# and the normal and AddressSanitizer runs cover them all. The X11 backend's
+# rows, quicker, run on every one.
+set(TESSALY_TSAN_END_TO_END_FILTER "-WindowManagers/*/xfwm4:WindowManagers/*/fluxbox:WindowManagers/*/icewm:\
+WindowManagers/*/metacity:WindowManagers/*/marco:WindowManagers/*/i3:WindowManagers/*/kwin")
 # tessaly_tests(NAME DIR [OWN_MAIN] [QT] [DEPS ...]): one GoogleTest program of
 # every .cpp in DIR. OWN_MAIN: one of those files has main() (a program that
 # must set up Qt or a desktop before the tests run).
 function(tessaly_tests name dir)
   cmake_parse_arguments(ARG "OWN_MAIN;QT" "" "DEPS" ${ARGN})
+  if(TESSALY_TSAN AND NOT name IN_LIST TESSALY_TSAN_TESTS)
+    return()
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS "${dir}/*.cpp")
   if(NOT sources)
     return()
@@ -55,7 +75,17 @@ function(tessaly_tests name dir)
   if(ARG_QT)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+  if(TESSALY_TSAN)
+    set(filter "*")
+    if(name STREQUAL "EndToEndTests")
+      set(filter "${TESSALY_TSAN_END_TO_END_FILTER}")
+    endif()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_FILTER "${filter}"
+                         PROPERTIES ENVIRONMENT "TSAN_OPTIONS=${TESSALY_TSAN_OPTIONS}:log_path=${TESSALY_TSAN_REPORTS}/report"
+                                    FIXTURES_REQUIRED ThreadSanitizer)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 # tessaly_bench(NAME FILE [DEPS ...])

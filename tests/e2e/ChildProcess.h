@@ -65,7 +65,7 @@ public:
     static bool isSessionVariable(std::string_view name) {
         return name == "DISPLAY" || name == "HOME" || name.starts_with("XDG_") || name == "SESSION_MANAGER" ||
                name == "WAYLAND_DISPLAY" || name == "DBUS_SESSION_BUS_ADDRESS" || name == "QT_QPA_PLATFORM" ||
-               name == "JOURNAL_STREAM";
+               name == "JOURNAL_STREAM" || name == "XAUTHORITY";
     }
 
     // The leak checker's list of system libraries' leaks, for children built

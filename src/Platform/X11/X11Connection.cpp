@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 
 namespace tessaly {
@@ -76,6 +77,14 @@ std::unique_ptr<X11Connection> X11Connection::open(const std::string& display) {
     std::unique_ptr<X11Connection> connection(new X11Connection(c, screenNumber));
     if (!connection->screen_ || !connection->internAll()) return nullptr;
     return connection;
+}
+
+void X11Connection::nameAuthorityFile() {
+    if (std::getenv("XAUTHORITY")) return;
+    // libXau's own default, or none without a home.
+    const char* home = std::getenv("HOME");
+    if (!home) return;
+    ::setenv("XAUTHORITY", (std::string(home) + "/.Xauthority").c_str(), 1);
 }
 
 X11Connection::X11Connection(xcb_connection_t* c, int screenNumber) : c_(c), screenNumber_(screenNumber) {

@@ -186,6 +186,12 @@ public:
     // Connects to `display` (empty: $DISPLAY). Answers nullptr when no X
     // server can be reached.
     static std::unique_ptr<X11Connection> open(const std::string& display = {});
+    // Names the default authority file ($HOME/.Xauthority) in XAUTHORITY
+    // when it is unset. Without it every connect has libXau build the name in
+    // one static buffer, which two threads connecting at once (the event
+    // reader and Qt at start-up) both write. Call before any thread starts:
+    // it changes the environment.
+    static void nameAuthorityFile();
     ~X11Connection();
     X11Connection(const X11Connection&) = delete;
     X11Connection& operator=(const X11Connection&) = delete;

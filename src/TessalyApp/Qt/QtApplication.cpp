@@ -67,6 +67,12 @@ int QtApplication::run(int argc, char** argv) {
     const CommandLine command = CommandLine::parse(argc, argv);
     if (command.action != CommandLine::Action::run) return CommandLine::answer(command);
 
+    // The environment is settled before any thread starts (threads read
+    // it: fontconfig, xcb and Qt's own). Qt draws on the same X display, also
+    // inside a Wayland session.
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    X11Connection::nameAuthorityFile();
+
     LogDestination::choose();
 
     // The display first: without one Qt would abort.
@@ -120,8 +126,6 @@ int QtApplication::run(int argc, char** argv) {
     LanguageOverride::installAsTextSource(defaults);
     LanguageOverride::storeSystemChoiceIfMissing(*defaults, AppLanguage::systemPreferredLanguages(std::getenv));
 
-    // Qt draws on the same X display, also inside a Wayland session.
-    qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication application(argc, argv);
     // The class of every window (WM_CLASS), which the desktop entry names.
     QApplication::setApplicationName(QString::fromUtf8(DesktopEntry::windowClass));
