@@ -48,7 +48,7 @@ protected:
     FollowPlanner planner(const X11Desktop::Client& active, const std::vector<FollowMove>& members) {
         FollowSnapshot snapshot;
         FollowSnapshot::Group group;
-        group.frame = fromServer(active.window)->frame;
+        group.state.frame = fromServer(active.window)->frame;
         group.movers = members;
         snapshot.byActive[active.window] = group;
         return [snapshot](const FollowRequest& request) { return snapshot.plan(request); };
