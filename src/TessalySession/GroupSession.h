@@ -211,6 +211,11 @@ public:
     Rect adoptFrame(const Rect& frame, WindowID from, bool force, std::optional<Point> droppedAt);
     // The same, recognising a zoom and its undo first.
     void adoptOrRestoreZoom(const Rect& frame, WindowID from, const TabGroup& group);
+    // A group the window manager holds maximised whose active member leaves
+    // the bar no room (see OverlayManager::hasRoom) is zoomed below the bar.
+    void zoomBelowBar(const Uuid& groupID);
+    // Undoes the group's zoom: back to the frame from before it.
+    void restoreZoom(const ZoomRecord& record, const Rect& requested, WindowID from, const TabGroup& group);
     // Follows the window manager maximising the group's active member (as
     // `maximized` says it holds the window, which has `frame`) or restoring
     // it: a maximised frame becomes the group frame as it shows in the work
@@ -218,7 +223,8 @@ public:
     // maximised the same way (`again`: also when the group is maximised so
     // already); a restore is adopted like a move, and a report half way is
     // passed over. False when the report is neither (an ordinary move or
-    // resize).
+    // resize), or when the maximised window leaves the bar no room (see
+    // OverlayManager::hasRoom): its frame is then adopted as a zoom.
     bool followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                      const TabGroup& group, bool again = false);
     // Parks the group's inactive usable members for a gesture: on `behind`,

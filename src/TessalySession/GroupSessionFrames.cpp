@@ -57,13 +57,7 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
 
     if (record && record->isReZoom(frame, group.frame, resyncVerifyTolerance, zoomMinInterval, at)) {
         // The zoom button pressed again: back to the frame before the zoom.
-        zoomRecords_[group.id] = record->restored(at);
-        trace("zoom restore: " + std::to_string(from) + " requested=" + frameLog(frame) +
-              " back=" + frameLog(record->restoreFrame));
-        const Rect target = confinedToDropHost(record->restoreFrame, std::nullopt);
-        windowSystem_->setFrame(target, from);
-        engine_->commitGroupFrame(target, from, false);
-        scheduleFrameLandedVerification(group.id, from, target, "zoom restore verify");
+        restoreZoom(*record, frame, from, group);
         return;
     }
     if (record && record->isEchoAfterRestore(frame, resyncVerifyTolerance, zoomMinInterval, at)) {
@@ -83,6 +77,33 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
           frameLog(committed) + " back=" + frameLog(made->restoreFrame));
 }
 
+void GroupSession::restoreZoom(const ZoomRecord& record, const Rect& requested, WindowID from, const TabGroup& group) {
+    zoomRecords_[group.id] = record.restored(now());
+    trace("zoom restore: " + std::to_string(from) + " requested=" + frameLog(requested) +
+          " back=" + frameLog(record.restoreFrame));
+    const Rect target = confinedToDropHost(record.restoreFrame, std::nullopt);
+    windowSystem_->setFrame(target, from);
+    engine_->commitGroupFrame(target, from, false);
+    scheduleFrameLandedVerification(group.id, from, target, "zoom restore verify");
+}
+
+void GroupSession::zoomBelowBar(const Uuid& groupID) {
+    const auto group = engine_->group(groupID);
+    if (!group || !isWindowManagerMaximized(*group) || overlay_->hasRoom(group->frame, group->activeWindowID)) return;
+    trace("no room for the bar on " + std::to_string(group->activeWindowID) + ": zoomed below it");
+    std::optional<ZoomRecord> record;
+    if (const auto found = zoomRecords_.find(group->id); found != zoomRecords_.end()) record = found->second;
+    const Rect committed = adoptFrame(group->frame, group->activeWindowID, true, std::nullopt);
+    // Back, on the next maximise, to where the window manager's maximise began.
+    if (const auto made =
+            ZoomRecord::make(group->frame, group->frame, committed, record, resyncVerifyTolerance, now())) {
+        zoomRecords_[group->id] = *made;
+    } else {
+        zoomRecords_.erase(group->id);
+    }
+    publishFollow();
+}
+
 bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                                const TabGroup& group, bool again) {
     std::optional<ZoomRecord> record;
@@ -93,6 +114,20 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
         // brings the rest.
         const std::optional<Rect> shown = maximizedGroupFrame(frame, maximized);
         if (!shown) return true;
+        // A window the window manager draws no title bar for (a header bar
+        // of its own), or one too low for the bar, leaves the bar no room
+        // on it: the maximise is taken as a zoom below the bar, which the
+        // caller's adoption makes (and a second maximise undoes).
+        if (!overlay_->hasRoom(*shown, from)) {
+            // Maximised again while so zoomed: back, wherever the window
+            // manager has got to on its way (fluxbox maximises in steps).
+            if (record && record->isCurrent(group.frame) && now() - record->recordedAt >= zoomMinInterval) {
+                restoreZoom(*record, frame, from, group);
+                return true;
+            }
+            trace("maximized without room for the bar: " + std::to_string(from) + " frame=" + frameLog(frame));
+            return false;
+        }
         if (!again && isWindowManagerMaximized(group) && record->windowManagerAxes == maximized &&
             *shown == group.frame) {
             return true;
