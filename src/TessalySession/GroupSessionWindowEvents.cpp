@@ -90,7 +90,10 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
             deferAdoptUntilPointerRelease(group->id, id);
             return;
         }
-        if (holdForMaximizeState(*group, id, event.frame)) return;
+        // Reported with the maximised state, the window manager is done:
+        // a maximise that leaves the bar no room is taken as a zoom below
+        // it at once. Without the state it may be a step of one.
+        if (!event.maximized.any() && holdForMaximizeState(*group, id, event.frame)) return;
         // The platform may have moved the other members already.
         const MemberFollow::Adoption adoption(services_.platform.memberFollow, id);
         adoptOrRestoreZoom(event.frame, id, *group);
