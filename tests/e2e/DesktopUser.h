@@ -75,8 +75,10 @@ public:
         const auto isBacking = [&](const ShownWindow& w) {
             if (w.rect.size.height != kBackingReach * scale) return false;
             const double inset = 40 * scale;
+            // (fluxbox's frames are override-redirect windows too.)
             return std::none_of(stacked.begin(), stacked.end(), [&](const ShownWindow& s) {
-                return !s.overrideRedirect && w.rect.minX() >= s.rect.minX() + inset &&
+                const bool ours = s.overrideRedirect && s.pid == ProcessID{program_};
+                return !ours && w.rect.minX() >= s.rect.minX() + inset &&
                        w.rect.maxX() <= s.rect.maxX() - inset && w.rect.minY() >= s.rect.minY() &&
                        w.rect.maxY() <= s.rect.maxY();
             });
