@@ -666,6 +666,10 @@ private:
     };
     std::map<Uuid, StackingLook> stackingLooks_;
     std::unordered_map<WindowID, MaximizedAxes> maximizedMembers_;  // only the maximised ones
+    // Active members whose maximise, which left the bar no room, was taken
+    // (zoomed below the bar, or the zoom undone): until a report without
+    // the state, further reports of it are the same maximise.
+    std::unordered_set<WindowID> takenNoRoomMaximizes_;
     // Frames of active members waiting for a maximised state (see holdForMaximizeState).
     struct HeldFrame {
         WindowID windowID = 0;

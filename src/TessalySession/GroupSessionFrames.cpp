@@ -64,6 +64,20 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
         trace("zoom echo dropped: " + std::to_string(from) + " " + frameLog(frame));
         return;
     }
+    // Shortly after a zoom was undone, the window shifted whole is not the
+    // user's doing: GTK, putting its shadow margins back a moment after
+    // the unmaximise, grows its window about where it stands. It is put
+    // where the undo wants it, each time it strays, for a while.
+    if (record && record->restoredAt && !record->windowManagerAxes.any() &&
+        at - *record->restoredAt < maximizeStrayWindow &&
+        group.frame == confinedToDropHost(record->restoreFrame, std::nullopt) &&
+        framesWithin(Rect(group.frame.origin, frame.size), group.frame, resyncVerifyTolerance) &&
+        !FrameLanding::isLanded(frame, group.frame, resyncVerifyTolerance, sizeIncrements(from))) {
+        trace("zoom restore drift: " + std::to_string(from) + " read=" + frameLog(frame) +
+              " want=" + frameLog(group.frame));
+        scheduleFrameLandedVerification(group.id, from, group.frame, "zoom restore verify");
+        return;
+    }
 
     const Rect committed = adoptFrame(frame, from, false, std::nullopt);
     // Only a frame that confinement pushed down can be a zoom.
@@ -91,6 +105,8 @@ void GroupSession::zoomBelowBar(const Uuid& groupID) {
     const auto group = engine_->group(groupID);
     if (!group || !isWindowManagerMaximized(*group) || overlay_->hasRoom(group->frame, group->activeWindowID)) return;
     trace("no room for the bar on " + std::to_string(group->activeWindowID) + ": zoomed below it");
+    // Its maximised state, reported until the window manager lets go, is this maximise.
+    if (reportedMaximized(group->activeWindowID).any()) takenNoRoomMaximizes_.insert(group->activeWindowID);
     std::optional<ZoomRecord> record;
     if (const auto found = zoomRecords_.find(group->id); found != zoomRecords_.end()) record = found->second;
     const Rect committed = adoptFrame(group->frame, group->activeWindowID, true, std::nullopt);
@@ -119,6 +135,9 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
         // on it: the maximise is taken as a zoom below the bar, which the
         // caller's adoption makes (and a second maximise undoes).
         if (!overlay_->hasRoom(*shown, from)) {
+            // Reported again before the window manager carried out the
+            // unmaximise that the zoom or its undo asked for: taken already.
+            if (!takenNoRoomMaximizes_.insert(from).second) return true;
             // Maximised again while so zoomed: back, wherever the window
             // manager has got to on its way (fluxbox maximises in steps).
             if (record && record->isCurrent(group.frame) && now() - record->recordedAt >= zoomMinInterval) {

@@ -62,6 +62,14 @@ protected:
     void expectKeptThroughMaximiseCycles(xcb_window_t front, xcb_window_t hidden, bool frontHasHeaderBar) {
         const auto& a = desktop->connection().atoms();
         if (!desktop->connection().windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) GTEST_SKIP();
+        // Where its bar has room above it (xfwm4 places a large window at
+        // the top of the screen).
+        const Point place{120, 90};
+        ASSERT_TRUE(desktop->windows().setPosition(front, place));
+        ASSERT_TRUE(desktop->waitUntil([&] {
+            const auto info = desktop->windows().read(front);
+            return info && info->frame.origin == place;
+        }));
         TessalyProgram::Options options;
         options.diagnostics = true;
         ASSERT_TRUE(startProgramWithGroups({{front, hidden}}, options));
@@ -92,7 +100,7 @@ protected:
         };
         const auto describe = [&] {
             return "the group's frame " + DesktopUser::describe(user->frame(front)) + ", the hidden member shows " +
-                   DesktopUser::describe(shown(hidden));
+                   DesktopUser::describe(shown(hidden)) + " window " + DesktopUser::describe(windowRect(hidden)) + " margins " + std::to_string(margins(hidden)[0]) + "," + std::to_string(margins(hidden)[1]) + "," + std::to_string(margins(hidden)[2]) + "," + std::to_string(margins(hidden)[3]) + " front window " + DesktopUser::describe(windowRect(front)) + " fm " + std::to_string(margins(front)[2]) + " maxd " + std::to_string(user->info(hidden).maximized().any()) + std::to_string(user->info(front).maximized().any());
         };
         ASSERT_TRUE(user->waitUntil(onGroup)) << describe();
         for (int cycle = 0; cycle < 4 && !HasFailure(); ++cycle) {
