@@ -216,6 +216,13 @@ public:
     void zoomBelowBar(const Uuid& groupID);
     // Undoes the group's zoom: back to the frame from before it.
     void restoreZoom(const ZoomRecord& record, const Rect& requested, WindowID from, const TabGroup& group);
+    // Whether the active member's `frame`, reported without the maximised
+    // state shortly after a maximise that left the bar no room was taken
+    // (zoomed below the bar, or the zoom undone), is off the group frame:
+    // the window manager on its way out of the maximise, or GTK putting
+    // its shadow margins back a moment after it, which grows the window
+    // about where it stands. Not the user's doing: it is put back.
+    bool isDriftAfterNoRoomMaximize(const Rect& frame, WindowID from, const TabGroup& group);
     // Follows the window manager maximising the group's active member (as
     // `maximized` says it holds the window, which has `frame`) or restoring
     // it: a maximised frame becomes the group frame as it shows in the work
@@ -670,6 +677,8 @@ private:
     // (zoomed below the bar, or the zoom undone): until a report without
     // the state, further reports of it are the same maximise.
     std::unordered_set<WindowID> takenNoRoomMaximizes_;
+    // When such a maximise of a group was last taken.
+    std::map<Uuid, double> noRoomMaximizeTakenAt_;
     // Frames of active members waiting for a maximised state (see holdForMaximizeState).
     struct HeldFrame {
         WindowID windowID = 0;

@@ -64,18 +64,10 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
         trace("zoom echo dropped: " + std::to_string(from) + " " + frameLog(frame));
         return;
     }
-    // Shortly after a zoom was undone, the window shifted whole is not the
-    // user's doing: GTK, putting its shadow margins back a moment after
-    // the unmaximise, grows its window about where it stands. It is put
-    // where the undo wants it, each time it strays, for a while.
-    if (record && record->restoredAt && !record->windowManagerAxes.any() &&
-        at - *record->restoredAt < maximizeStrayWindow &&
-        group.frame == confinedToDropHost(record->restoreFrame, std::nullopt) &&
-        framesWithin(Rect(group.frame.origin, frame.size), group.frame, resyncVerifyTolerance) &&
-        !FrameLanding::isLanded(frame, group.frame, resyncVerifyTolerance, sizeIncrements(from))) {
-        trace("zoom restore drift: " + std::to_string(from) + " read=" + frameLog(frame) +
+    if (isDriftAfterNoRoomMaximize(frame, from, group)) {
+        trace("maximise drift: " + std::to_string(from) + " read=" + frameLog(frame) +
               " want=" + frameLog(group.frame));
-        scheduleFrameLandedVerification(group.id, from, group.frame, "zoom restore verify");
+        scheduleFrameLandedVerification(group.id, from, group.frame, "maximise drift verify");
         return;
     }
 
@@ -89,6 +81,17 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
     publishFollow();
     trace("zoom record: " + std::to_string(from) + " requested=" + frameLog(frame) + " zoomed=" +
           frameLog(committed) + " back=" + frameLog(made->restoreFrame));
+}
+
+bool GroupSession::isDriftAfterNoRoomMaximize(const Rect& frame, WindowID from, const TabGroup& group) {
+    const auto taken = noRoomMaximizeTakenAt_.find(group.id);
+    if (taken == noRoomMaximizeTakenAt_.end()) return false;
+    if (now() - taken->second >= maximizeStrayWindow) {
+        noRoomMaximizeTakenAt_.erase(taken);
+        return false;
+    }
+    return !reportedMaximized(from).any() &&
+           !FrameLanding::isLanded(frame, group.frame, resyncVerifyTolerance, sizeIncrements(from));
 }
 
 void GroupSession::restoreZoom(const ZoomRecord& record, const Rect& requested, WindowID from, const TabGroup& group) {
@@ -142,8 +145,10 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
             // manager has got to on its way (fluxbox maximises in steps).
             if (record && record->isCurrent(group.frame) && now() - record->recordedAt >= zoomMinInterval) {
                 restoreZoom(*record, frame, from, group);
+                noRoomMaximizeTakenAt_[group.id] = now();
                 return true;
             }
+            noRoomMaximizeTakenAt_[group.id] = now();
             trace("maximized without room for the bar: " + std::to_string(from) + " frame=" + frameLog(frame));
             return false;
         }

@@ -100,7 +100,7 @@ protected:
         };
         const auto describe = [&] {
             return "the group's frame " + DesktopUser::describe(user->frame(front)) + ", the hidden member shows " +
-                   DesktopUser::describe(shown(hidden)) + " window " + DesktopUser::describe(windowRect(hidden)) + " margins " + std::to_string(margins(hidden)[0]) + "," + std::to_string(margins(hidden)[1]) + "," + std::to_string(margins(hidden)[2]) + "," + std::to_string(margins(hidden)[3]) + " front window " + DesktopUser::describe(windowRect(front)) + " fm " + std::to_string(margins(front)[2]) + " maxd " + std::to_string(user->info(hidden).maximized().any()) + std::to_string(user->info(front).maximized().any());
+                   DesktopUser::describe(shown(hidden));
         };
         ASSERT_TRUE(user->waitUntil(onGroup)) << describe();
         for (int cycle = 0; cycle < 4 && !HasFailure(); ++cycle) {
@@ -228,12 +228,16 @@ TEST_P(HeaderBarTest, AHiddenHeaderBarMemberKeepsToItsGroupThroughMaximiseCycles
     expectKeptThroughMaximiseCycles(terminal->window, calculator->window, false);
 }
 
-// The same behind another header-bar window, which eases its own margins.
+// The same behind another header-bar window, which eases its own margins;
+// maximised, its group is zoomed below the bar, next to the screen's edges.
+// marco keeps a GTK 4 window's invisible margins on screen (a GTK 3
+// window's it lets past the edge): there the hidden member is a GTK 3
+// window with a header bar.
 TEST_P(HeaderBarTest, AHiddenHeaderBarMemberKeepsToAHeaderBarWindowThroughMaximiseCycles) {
     const auto factory = desktop->launch({"gtk3-widget-factory"});
-    const auto calculator = desktop->launch({"gnome-calculator"});
-    ASSERT_TRUE(factory && calculator);
-    expectKeptThroughMaximiseCycles(factory->window, calculator->window, true);
+    const auto hidden = desktop->launch({manager() == WM::marco ? "gtk3-demo" : "gnome-calculator"});
+    ASSERT_TRUE(factory && hidden);
+    expectKeptThroughMaximiseCycles(factory->window, hidden->window, true);
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, HeaderBarTest,
