@@ -67,6 +67,8 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
     if (isDriftAfterNoRoomMaximize(frame, from, group)) {
         trace("maximise drift: " + std::to_string(from) + " read=" + frameLog(frame) +
               " want=" + frameLog(group.frame));
+        // The others may have been sent after it already.
+        engine_->commitGroupFrame(group.frame, from, true);
         scheduleFrameLandedVerification(group.id, from, group.frame, "maximise drift verify");
         return;
     }
@@ -306,6 +308,8 @@ void GroupSession::verifyFrameLanded(const Uuid& groupID, WindowID windowID, con
             if (FrameLanding::isLanded(*read, committed, resyncVerifyTolerance, sizeIncrements(windowID))) return;
             if (isVerificationStale(groupID, windowID, committed)) return;
             if (miss == FrameMiss::adopt) {
+                // Maximised meanwhile: the maximise is followed by itself.
+                if (reportedMaximized(windowID).any()) return;
                 trace(tag + ": adopting " + std::to_string(windowID) + " read=" + frameLog(*read) +
                       " asked=" + frameLog(committed));
                 adoptFrame(*read, windowID, false, std::nullopt);

@@ -28,16 +28,8 @@ struct Span {
     double maxX = 0;
 };
 
-class MaximisedBarTest : public EndToEndOnWindowManager {
+class MaximisedBarTest : public EndToEndOnMaximisingWindowManager {
 protected:
-    void SetUp() override {
-        EndToEndOnWindowManager::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        const auto& a = desktop->connection().atoms();
-        if (!desktop->connection().windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) {
-            GTEST_SKIP() << test::X11Desktop::name(manager()) << " does not maximise windows";
-        }
-    }
     void askWindowManager(xcb_window_t window, bool maximise) {
         const X11Connection& x = desktop->connection();
         const auto& a = x.atoms();
@@ -157,6 +149,16 @@ protected:
         };
         return at(a) != stack.end() && at(b) != stack.end() && at(a) > at(b);
     }
+    // What shows at the top of the terminal's client is the terminal (on
+    // screen: a frame kept to the terminal's cells may reach past its edge).
+    void expectFirstLineShows(xcb_window_t terminal, xcb_window_t other) {
+        const auto firstLineShows = [&] {
+            const Rect c = user->info(terminal).clientFrame.intersection(user->screen.workArea());
+            return user->screen.showsOwnPixels(terminal, Rect(c.minX(), c.minY(), c.width(), 12));
+        };
+        EXPECT_TRUE(user->waitUntil(firstLineShows))
+            << "the terminal's first line is covered: " << describe(terminal, other);
+    }
     // A window that draws its own header bar (started by `argv`), grouped
     // in front of a terminal and maximised by the window manager: below the
     // bar, its header bar uncovered; maximised again, back (`comesBack`).
@@ -222,13 +224,7 @@ TEST_P(MaximisedBarTest, TheMaximisedBarFitsTheTitleBar) {
             << button.minX << "-" << button.maxX;
     }
     // What the user sees at the top of the terminal is the terminal.
-    // (On screen: a frame kept to the terminal's cells may reach past its edge.)
-    const auto firstLineShows = [&] {
-        const Rect c = client().intersection(user->screen.workArea());
-        return user->screen.showsOwnPixels(terminal->window, Rect(c.minX(), c.minY(), c.width(), 12));
-    };
-    EXPECT_TRUE(user->waitUntil(firstLineShows))
-        << "the terminal's first line is covered: " << describe(terminal->window, logo->window);
+    expectFirstLineShows(terminal->window, logo->window);
 }
 
 // At twice the scale the bar is twice as high: where the title bar cannot
@@ -269,13 +265,7 @@ TEST_P(MaximisedBarTest, AtTwiceTheScaleTheMaximisedBarCoversNothing) {
                                                 << describe(terminal->window, logo->window);
     desktop->waitUntil([] { return false; }, std::chrono::milliseconds(500));
     EXPECT_TRUE(coversNothing()) << describe(terminal->window, logo->window);
-    // (On screen: a frame kept to the terminal's cells may reach past its edge.)
-    const auto firstLineShows = [&] {
-        const Rect c = client().intersection(user->screen.workArea());
-        return user->screen.showsOwnPixels(terminal->window, Rect(c.minX(), c.minY(), c.width(), 12));
-    };
-    EXPECT_TRUE(user->waitUntil(firstLineShows))
-        << "the terminal's first line is covered: " << describe(terminal->window, logo->window);
+    expectFirstLineShows(terminal->window, logo->window);
 }
 
 // A window with a header bar of its own, in front of a group the window
