@@ -67,8 +67,9 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
     if (isDriftAfterNoRoomMaximize(frame, from, group)) {
         trace("maximise drift: " + std::to_string(from) + " read=" + frameLog(frame) +
               " want=" + frameLog(group.frame));
-        // The others may have been sent after it already.
+        // The others, and the bar, may have been sent after it already.
         engine_->commitGroupFrame(group.frame, from, true);
+        overlay_->movePanel(group.id, group.frame);
         scheduleFrameLandedVerification(group.id, from, group.frame, "maximise drift verify");
         return;
     }
