@@ -223,6 +223,9 @@ public:
     // its shadow margins back a moment after it, which grows the window
     // about where it stands. Not the user's doing: it is put back.
     bool isDriftAfterNoRoomMaximize(const Rect& frame, WindowID from, const TabGroup& group);
+    // Zooms the group below the bar from where its active member `from`,
+    // maximised leaving the bar no room, stands now.
+    void zoomMaximizedBelowBar(const Uuid& groupID, WindowID from);
     // Follows the window manager maximising the group's active member (as
     // `maximized` says it holds the window, which has `frame`) or restoring
     // it: a maximised frame becomes the group frame as it shows in the work
@@ -230,8 +233,9 @@ public:
     // maximised the same way (`again`: also when the group is maximised so
     // already); a restore is adopted like a move, and a report half way is
     // passed over. False when the report is neither (an ordinary move or
-    // resize), or when the maximised window leaves the bar no room (see
-    // OverlayManager::hasRoom): its frame is then adopted as a zoom.
+    // resize). A maximised window that leaves the bar no room (see
+    // OverlayManager::hasRoom) is zoomed below the bar a moment later (see
+    // zoomMaximizedBelowBar), or, so zoomed, brought back.
     bool followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                      const TabGroup& group, bool again = false);
     // Parks the group's inactive usable members for a gesture: on `behind`,
@@ -679,6 +683,7 @@ private:
     std::unordered_set<WindowID> takenNoRoomMaximizes_;
     // When such a maximise of a group was last taken.
     std::map<Uuid, double> noRoomMaximizeTakenAt_;
+    std::map<Uuid, Subscription> noRoomZooms_;  // such maximises waiting for the window manager's last step
     // Frames of active members waiting for a maximised state (see holdForMaximizeState).
     struct HeldFrame {
         WindowID windowID = 0;

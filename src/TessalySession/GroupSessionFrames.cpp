@@ -126,6 +126,17 @@ void GroupSession::zoomBelowBar(const Uuid& groupID) {
     publishFollow();
 }
 
+void GroupSession::zoomMaximizedBelowBar(const Uuid& groupID, WindowID from) {
+    noRoomZooms_.erase(groupID);
+    windowSystem_->readFrame(from, guarded([this, groupID, from](std::optional<Rect> frame) {
+        const auto group = engine_->group(groupID);
+        if (!frame || !group || group->activeWindowID != from || isGestureActive(groupID)) return;
+        noRoomMaximizeTakenAt_[groupID] = now();
+        adoptOrRestoreZoom(*frame, from, *group);
+        publishFollow();
+    }));
+}
+
 bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                                const TabGroup& group, bool again) {
     std::optional<ZoomRecord> record;
@@ -153,7 +164,12 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
             }
             noRoomMaximizeTakenAt_[group.id] = now();
             trace("maximized without room for the bar: " + std::to_string(from) + " frame=" + frameLog(frame));
-            return false;
+            // Zoomed below the bar from where the window manager got to once
+            // it is done: fluxbox publishes the state with the first of its
+            // steps.
+            noRoomZooms_[group.id] = services_.platform.mainExecutor->schedule(
+                maximizeStepsWait, guarded([this, id = group.id, from] { zoomMaximizedBelowBar(id, from); }));
+            return true;
         }
         if (!again && isWindowManagerMaximized(group) && record->windowManagerAxes == maximized &&
             *shown == group.frame) {

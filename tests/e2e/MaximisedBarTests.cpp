@@ -236,6 +236,7 @@ TEST_P(MaximisedBarTest, AtTwiceTheScaleTheMaximisedBarCoversNothing) {
     ASSERT_TRUE(terminal && logo);
     TessalyProgram::Options options;
     options.environment["QT_SCALE_FACTOR"] = "2";
+    options.diagnostics = true;
     ASSERT_TRUE(startProgramWithGroups({{terminal->window, logo->window}}, options));
     user->barHeight = 2 * DesktopUser::kBarHeight;
     ASSERT_TRUE(user->focus(terminal->window));
