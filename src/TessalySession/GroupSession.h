@@ -684,6 +684,7 @@ private:
     // When such a maximise of a group was last taken.
     std::map<Uuid, double> noRoomMaximizeTakenAt_;
     std::map<Uuid, Subscription> noRoomZooms_;  // such maximises waiting for the window manager's last step
+    std::map<WindowID, Rect> driftReads_;        // where such a window was last put back from
     // Frames of active members waiting for a maximised state (see holdForMaximizeState).
     struct HeldFrame {
         WindowID windowID = 0;

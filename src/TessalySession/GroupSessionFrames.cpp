@@ -70,9 +70,15 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
         // The others, and the bar, may have been sent after it already.
         engine_->commitGroupFrame(group.frame, from, true);
         overlay_->movePanel(group.id, group.frame);
+        // At once, unless it came back from there: then once more later.
+        if (const auto last = driftReads_.find(from); last == driftReads_.end() || !(last->second == frame)) {
+            driftReads_[from] = frame;
+            windowSystem_->setFrame(group.frame, from);
+        }
         scheduleFrameLandedVerification(group.id, from, group.frame, "maximise drift verify");
         return;
     }
+    driftReads_.erase(from);
 
     const Rect committed = adoptFrame(frame, from, false, std::nullopt);
     // Only a frame that confinement pushed down can be a zoom.

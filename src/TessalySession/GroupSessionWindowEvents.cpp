@@ -19,6 +19,7 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
                        strayChecks_.erase(e.windowID);
                        maximizedMembers_.erase(e.windowID);
                        takenNoRoomMaximizes_.erase(e.windowID);
+                       driftReads_.erase(e.windowID);
                        shadedMembers_.erase(e.windowID);
                        shadeRequests_.erase(e.windowID);
                        if (engine_->group(e.windowID) && repointToSurvivingNativeTabSibling(e.windowID)) return;
