@@ -29,17 +29,25 @@ Rect scaled(const Rect& r, double factor) {
     return Rect(r.minX() * factor, r.minY() * factor, r.width() * factor, r.height() * factor);
 }
 
+std::vector<ScreenBox> scaled(const std::vector<ScreenBox>& screens, double factor) {
+    std::vector<ScreenBox> result;
+    for (const ScreenBox& screen : screens) {
+        result.push_back({scaled(screen.full, factor), scaled(screen.visible, factor)});
+    }
+    return result;
+}
+
 // The strip's layout when the bars' content is `scale` times larger than
-// the window server's units: worked out in the content's units (the frames
-// and screens divided), so the strip and every inset and band grow with it,
-// then given back in the window server's units. The corner radii stay in the
-// content's units, in which the bar draws them.
+// the window server's units: worked out in the content's units (the frames,
+// screens and title bar divided), so the strip and every inset and band grow
+// with it, then given back in the window server's units. The corner radii
+// stay in the content's units, in which the bar draws them.
 TabStripGeometry::BarLayout barLayout(const Rect& groupFrame, double height, const std::vector<ScreenBox>& screens,
-                                      double scale) {
-    if (scale == 1.0) return TabStripGeometry::barLayout(groupFrame, height, screens);
-    std::vector<ScreenBox> inPoints;
-    for (const ScreenBox& screen : screens) inPoints.push_back({scaled(screen.full, 1 / scale), scaled(screen.visible, 1 / scale)});
-    TabStripGeometry::BarLayout layout = TabStripGeometry::barLayout(scaled(groupFrame, 1 / scale), height, inPoints);
+                                      double scale, std::optional<double> titleBarHeight = std::nullopt) {
+    if (scale == 1.0) return TabStripGeometry::barLayout(groupFrame, height, screens, titleBarHeight);
+    if (titleBarHeight) *titleBarHeight /= scale;
+    TabStripGeometry::BarLayout layout =
+        TabStripGeometry::barLayout(scaled(groupFrame, 1 / scale), height, scaled(screens, 1 / scale), titleBarHeight);
     layout.placement.frame = scaled(layout.placement.frame, scale);
     layout.placement.barHeight *= scale;
     if (layout.backingFrame) layout.backingFrame = scaled(*layout.backingFrame, scale);
@@ -63,7 +71,8 @@ OverlayManager::OverlayManager(std::shared_ptr<ZOrderSynchronizing> zSync, std::
       iconProvider_(std::move(iconProvider)),
       factory_(std::move(factory)),
       mainExecutor_(services.mainExecutor),
-      displays_(services.displays) {
+      displays_(services.displays),
+      windowHints_(services.windowHints) {
     colorPresetsProvider = [] { return std::vector<ColorPreset>{}; };
     sameAppCandidatesChecker = [](const Uuid&, WindowID) { return true; };
     badgeProvider = [](ProcessID) { return std::optional<std::string>{}; };
@@ -240,10 +249,38 @@ Rect OverlayManager::stripFrame(const Rect& groupFrame) const {
     return barLayout(groupFrame, tabBarHeight_, screens(), pixelsPerPoint()).placement.frame;
 }
 
+std::optional<double> OverlayManager::titleBarHeight(WindowID window, const Rect& groupFrame) const {
+    const std::optional<Rect> bar = windowHints_ ? windowHints_->titleBar(window) : std::nullopt;
+    if (!bar) return std::nullopt;
+    // Below the group frame's top where that lies on the title bar: a
+    // maximised window's frame may reach above the work area, the group
+    // frame keeps to it.
+    const double top = groupFrame.minY();
+    if (top >= bar->minY() && top <= bar->maxY()) return bar->maxY() - top;
+    return bar->height();
+}
+
+bool OverlayManager::hasRoom(const Rect& groupFrame, WindowID activeWindow) const {
+    const double scale = pixelsPerPoint();
+    std::optional<double> titleBar = titleBarHeight(activeWindow, groupFrame);
+    if (titleBar) *titleBar /= scale;
+    return TabStripGeometry::hasRoom(scaled(groupFrame, 1 / scale), tabBarHeight_, scaled(screens(), 1 / scale),
+                                     titleBar);
+}
+
 void OverlayManager::place(TabBarPanel& panel, const Uuid& groupID, const Rect& groupFrame) {
     const auto height = stripHeightByGroup_.find(groupID);
     const double stripHeight = height != stripHeightByGroup_.end() ? height->second : tabBarHeight_;
-    const TabStripGeometry::BarLayout layout = barLayout(groupFrame, stripHeight, screens(), pixelsPerPoint());
+    const std::vector<ScreenBox> all = screens();
+    TabStripGeometry::BarLayout layout = barLayout(groupFrame, stripHeight, all, pixelsPerPoint());
+    // Without room above, the strip goes where the active window's title
+    // bar is (asked only then: the follow path never asks).
+    if (layout.placement.mode == TabStripGeometry::Placement::Mode::overlap) {
+        const auto active = activeWindowByGroup_.find(groupID);
+        const auto titleBar =
+            active != activeWindowByGroup_.end() ? titleBarHeight(active->second, groupFrame) : std::nullopt;
+        if (titleBar) layout = barLayout(groupFrame, stripHeight, all, pixelsPerPoint(), titleBar);
+    }
     if (!groupFrame.isSane() || !TabStripGeometry::isPlaceable(layout.placement.frame)) {
         // No window to sit on: no bar until the group has a usable frame.
         panel.hide();

@@ -39,6 +39,7 @@
 #include "Platform/Lifetime.h"
 #include "Platform/PlatformServices.h"
 #include "Platform/Subscription.h"
+#include "Platform/WindowHints.h"
 #include "Platform/Uuid.h"
 #include "TessalyCore/ColorPreset.h"
 #include "TessalyCore/GroupEvent.h"
@@ -101,6 +102,11 @@ public:
     Size smallestGroupFrame() const;
     // Where a bar stands for a group frame, in the window server's units.
     Rect stripFrame(const Rect& groupFrame) const;
+    // Whether a bar for the group frame, with `activeWindow` in front,
+    // covers nothing of what the window shows: it has room above, or lies
+    // inside the window manager's title bar. A window the window manager
+    // draws no title bar for has to give the bar room above it.
+    bool hasRoom(const Rect& groupFrame, WindowID activeWindow) const;
     // Each does nothing for an unchanged value; otherwise every bar takes it.
     void setAppearanceMode(AppearanceMode mode);
     void setTabBarOpacity(double opacity);
@@ -175,6 +181,9 @@ private:
     std::vector<ScreenBox> screens() const;
     // The window server's units per point of the bars' content (1 without a factory).
     double pixelsPerPoint() const;
+    // How far the window manager's title bar over the window reaches below
+    // the group frame's top, when known.
+    std::optional<double> titleBarHeight(WindowID window, const Rect& groupFrame) const;
     std::optional<std::pair<Uuid, TabBarPanel*>> barPanelAt(Point point, const Uuid& excluding) const;
     void closeAllDropGaps();
 
@@ -204,6 +213,7 @@ private:
 
     std::shared_ptr<MainExecutor> mainExecutor_;
     std::shared_ptr<Displays> displays_;
+    std::shared_ptr<WindowHints> windowHints_;  // may be null
     std::optional<WindowDiscovery> discovery_;
     std::unique_ptr<WindowRestackWatcher> restackWatcher_;
     Subscription reassertTimer_;

@@ -22,6 +22,9 @@ inline constexpr double backingReach = windowCornerRadius + 8.0;
 inline constexpr double overlapMinWidth = 120.0;
 // The corner radius of a strip lying inside a title bar (all four corners).
 inline constexpr double overlapCornerRadius = 10.0;
+// The least height of a strip inside a title bar: that of the lowest bar
+// the fixed inset leaves.
+inline constexpr double insideMinHeight = 16.0;
 
 struct Placement {
     enum class Mode { above, overlap };
@@ -42,7 +45,22 @@ double stripHeight(double height);
 // window's screen (or the window is on no screen); otherwise inside the
 // title bar, inset 80 points from each side, at least 120 wide, and always
 // kept inside the window.
-Placement placement(const Rect& windowFrame, double height, const std::vector<ScreenBox>& screens);
+//
+// `titleBarHeight` is the band along the frame's top where the window
+// manager draws the title bar, when known. The strip inside then lies in
+// what shows of that band below the usable top, a point clear of its edges
+// and no taller than the fixed inset would make it, and keeps clear of the
+// window manager's buttons at both ends (inset by six times the band's
+// height where that is more than 80 points). A band too low for a strip of
+// `insideMinHeight` (a window with a header bar of its own has none) holds
+// no strip: it lies at the fixed inset, over the window, until the window
+// is given room (see hasRoom).
+Placement placement(const Rect& windowFrame, double height, const std::vector<ScreenBox>& screens,
+                    std::optional<double> titleBarHeight = std::nullopt);
+// Whether the strip for the window covers none of what the window shows:
+// it fits above, or inside a title bar whose height is known.
+bool hasRoom(const Rect& windowFrame, double height, const std::vector<ScreenBox>& screens,
+             std::optional<double> titleBarHeight);
 Rect stripFrame(const Rect& windowFrame, double height, const std::vector<ScreenBox>& screens);
 
 // The smaller of h / 2 and the window corner radius.
@@ -75,7 +93,8 @@ struct BarLayout {
 // Above the window: top corners rounded by barCornerRadius, square bottom,
 // with the backing band. Inside the title bar: all corners
 // overlapCornerRadius, no backing.
-BarLayout barLayout(const Rect& groupFrame, double height, const std::vector<ScreenBox>& screens);
+BarLayout barLayout(const Rect& groupFrame, double height, const std::vector<ScreenBox>& screens,
+                    std::optional<double> titleBarHeight = std::nullopt);
 
 // Whether a strip frame can be put on screen at all: finite, at least one
 // point wide and high.

@@ -9,7 +9,10 @@ std::optional<ZoomRecord> ZoomRecord::make(const Rect& groupFrame, const Rect& r
     if (framesWithin(zoomed, requested, tolerance)) return std::nullopt;
     const Rect restore = frameToRestore(groupFrame, previous);
     if (restore == zoomed) return std::nullopt;
-    return ZoomRecord{restore, requested, zoomed, at, std::nullopt, {}};
+    // The standing zoom made again (a window manager getting there in
+    // steps) dates from when it was first made.
+    const bool again = previous && previous->isCurrent(groupFrame) && previous->zoomedFrame == zoomed;
+    return ZoomRecord{restore, requested, zoomed, again ? previous->recordedAt : at, std::nullopt, {}};
 }
 
 Rect ZoomRecord::frameToRestore(const Rect& groupFrame, const std::optional<ZoomRecord>& previous) {

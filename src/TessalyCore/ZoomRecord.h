@@ -27,7 +27,8 @@ struct ZoomRecord {
     // The record of a zoom from `groupFrame`, or absent when there is nothing
     // to undo (the applied frame is the requested one, or the group did not
     // move). While `previous` still stands at `groupFrame`, its restore frame
-    // is kept, so a zoom of a zoomed group still returns to the first frame.
+    // is kept, so a zoom of a zoomed group still returns to the first frame;
+    // the same zoom made again keeps its time.
     static std::optional<ZoomRecord> make(const Rect& groupFrame, const Rect& requested, const Rect& zoomed,
                                           const std::optional<ZoomRecord>& previous, double tolerance, double at);
     // Where a zoom from `groupFrame` goes back to (as make() keeps it).

@@ -201,6 +201,13 @@ void GroupSession::handleGroupEvent(const GroupEvent& event) {
                    [&](const GroupEvent::GroupChanged& e) {
                        reindex(e.group);
                        if (awaitsStackingLook(e.group)) sweepWithin(sweepInterval);
+                       // A member with a header bar of its own brought to
+                       // the front of a maximised group: the bar has no
+                       // room on it.
+                       if (isWindowManagerMaximized(e.group) &&
+                           !overlay_->hasRoom(e.group.frame, e.group.activeWindowID)) {
+                           whenEngineIdle([this, id = e.group.id] { zoomBelowBar(id); });
+                       }
                    },
                    [&](const GroupEvent::GroupDissolved& e) {
                        if (barDrags_.contains(e.groupID)) {

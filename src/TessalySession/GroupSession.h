@@ -211,6 +211,21 @@ public:
     Rect adoptFrame(const Rect& frame, WindowID from, bool force, std::optional<Point> droppedAt);
     // The same, recognising a zoom and its undo first.
     void adoptOrRestoreZoom(const Rect& frame, WindowID from, const TabGroup& group);
+    // A group the window manager holds maximised whose active member leaves
+    // the bar no room (see OverlayManager::hasRoom) is zoomed below the bar.
+    void zoomBelowBar(const Uuid& groupID);
+    // Undoes the group's zoom: back to the frame from before it.
+    void restoreZoom(const ZoomRecord& record, const Rect& requested, WindowID from, const TabGroup& group);
+    // Whether the active member's `frame`, reported without the maximised
+    // state shortly after a maximise that left the bar no room was taken
+    // (zoomed below the bar, or the zoom undone), is off the group frame:
+    // the window manager on its way out of the maximise, or GTK putting
+    // its shadow margins back a moment after it, which grows the window
+    // about where it stands. Not the user's doing: it is put back.
+    bool isDriftAfterNoRoomMaximize(const Rect& frame, WindowID from, const TabGroup& group);
+    // Zooms the group below the bar from where its active member `from`,
+    // maximised leaving the bar no room, stands now.
+    void zoomMaximizedBelowBar(const Uuid& groupID, WindowID from);
     // Follows the window manager maximising the group's active member (as
     // `maximized` says it holds the window, which has `frame`) or restoring
     // it: a maximised frame becomes the group frame as it shows in the work
@@ -218,7 +233,9 @@ public:
     // maximised the same way (`again`: also when the group is maximised so
     // already); a restore is adopted like a move, and a report half way is
     // passed over. False when the report is neither (an ordinary move or
-    // resize).
+    // resize). A maximised window that leaves the bar no room (see
+    // OverlayManager::hasRoom) is zoomed below the bar a moment later (see
+    // zoomMaximizedBelowBar), or, so zoomed, brought back.
     bool followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                      const TabGroup& group, bool again = false);
     // Parks the group's inactive usable members for a gesture: on `behind`,
@@ -699,6 +716,14 @@ private:
     };
     std::map<Uuid, StackingLook> stackingLooks_;
     std::unordered_map<WindowID, MaximizedAxes> maximizedMembers_;  // only the maximised ones
+    // Active members whose maximise, which left the bar no room, was taken
+    // (zoomed below the bar, or the zoom undone): until a report without
+    // the state, further reports of it are the same maximise.
+    std::unordered_set<WindowID> takenNoRoomMaximizes_;
+    // When such a maximise of a group was last taken.
+    std::map<Uuid, double> noRoomMaximizeTakenAt_;
+    std::map<Uuid, Subscription> noRoomZooms_;  // such maximises waiting for the window manager's last step
+    std::map<WindowID, Rect> driftReads_;        // where such a window was last put back from
     // Frames of active members waiting for a maximised state (see holdForMaximizeState).
     struct HeldFrame {
         WindowID windowID = 0;

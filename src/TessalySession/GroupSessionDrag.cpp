@@ -260,8 +260,8 @@ void GroupSession::endLiveFollow(WindowID windowID) {
     if (const MaximizedAxes maximized = reportedMaximized(windowID); maximized.any()) {
         const AXWindowRef window = windowSystem_->window(windowID);
         const std::optional<Rect> now = window ? window->frame() : std::nullopt;
-        if (now && maximizedGroupFrame(*now, maximized)) {
-            followWindowManagerMaximize(*now, maximized, windowID, *group, true);
+        if (now && maximizedGroupFrame(*now, maximized) &&
+            followWindowManagerMaximize(*now, maximized, windowID, *group, true)) {
             return;
         }
     }

@@ -57,19 +57,28 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
 
     if (record && record->isReZoom(frame, group.frame, resyncVerifyTolerance, zoomMinInterval, at)) {
         // The zoom button pressed again: back to the frame before the zoom.
-        zoomRecords_[group.id] = record->restored(at);
-        trace("zoom restore: " + std::to_string(from) + " requested=" + frameLog(frame) +
-              " back=" + frameLog(record->restoreFrame));
-        const Rect target = confinedToDropHost(record->restoreFrame, std::nullopt);
-        windowSystem_->setFrame(target, from);
-        engine_->commitGroupFrame(target, from, false);
-        scheduleFrameLandedVerification(group.id, from, target, "zoom restore verify");
+        restoreZoom(*record, frame, from, group);
         return;
     }
     if (record && record->isEchoAfterRestore(frame, resyncVerifyTolerance, zoomMinInterval, at)) {
         trace("zoom echo dropped: " + std::to_string(from) + " " + frameLog(frame));
         return;
     }
+    if (isDriftAfterNoRoomMaximize(frame, from, group)) {
+        trace("maximise drift: " + std::to_string(from) + " read=" + frameLog(frame) +
+              " want=" + frameLog(group.frame));
+        // The others, and the bar, may have been sent after it already.
+        engine_->commitGroupFrame(group.frame, from, true);
+        overlay_->movePanel(group.id, group.frame);
+        // At once, unless it came back from there: then once more later.
+        if (const auto last = driftReads_.find(from); last == driftReads_.end() || !(last->second == frame)) {
+            driftReads_[from] = frame;
+            windowSystem_->setFrame(group.frame, from);
+        }
+        scheduleFrameLandedVerification(group.id, from, group.frame, "maximise drift verify");
+        return;
+    }
+    driftReads_.erase(from);
 
     const Rect committed = adoptFrame(frame, from, false, std::nullopt);
     // Only a frame that confinement pushed down can be a zoom.
@@ -82,6 +91,57 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
           frameLog(committed) + " back=" + frameLog(made->restoreFrame));
 }
 
+bool GroupSession::isDriftAfterNoRoomMaximize(const Rect& frame, WindowID from, const TabGroup& group) {
+    const auto taken = noRoomMaximizeTakenAt_.find(group.id);
+    if (taken == noRoomMaximizeTakenAt_.end()) return false;
+    if (now() - taken->second >= maximizeStrayWindow) {
+        noRoomMaximizeTakenAt_.erase(taken);
+        return false;
+    }
+    return !reportedMaximized(from).any() &&
+           !FrameLanding::isLanded(frame, group.frame, resyncVerifyTolerance, sizeIncrements(from));
+}
+
+void GroupSession::restoreZoom(const ZoomRecord& record, const Rect& requested, WindowID from, const TabGroup& group) {
+    zoomRecords_[group.id] = record.restored(now());
+    trace("zoom restore: " + std::to_string(from) + " requested=" + frameLog(requested) +
+          " back=" + frameLog(record.restoreFrame));
+    const Rect target = confinedToDropHost(record.restoreFrame, std::nullopt);
+    windowSystem_->setFrame(target, from);
+    engine_->commitGroupFrame(target, from, false);
+    scheduleFrameLandedVerification(group.id, from, target, "zoom restore verify");
+}
+
+void GroupSession::zoomBelowBar(const Uuid& groupID) {
+    const auto group = engine_->group(groupID);
+    if (!group || !isWindowManagerMaximized(*group) || overlay_->hasRoom(group->frame, group->activeWindowID)) return;
+    trace("no room for the bar on " + std::to_string(group->activeWindowID) + ": zoomed below it");
+    // Its maximised state, reported until the window manager lets go, is this maximise.
+    if (reportedMaximized(group->activeWindowID).any()) takenNoRoomMaximizes_.insert(group->activeWindowID);
+    std::optional<ZoomRecord> record;
+    if (const auto found = zoomRecords_.find(group->id); found != zoomRecords_.end()) record = found->second;
+    const Rect committed = adoptFrame(group->frame, group->activeWindowID, true, std::nullopt);
+    // Back, on the next maximise, to where the window manager's maximise began.
+    if (const auto made =
+            ZoomRecord::make(group->frame, group->frame, committed, record, resyncVerifyTolerance, now())) {
+        zoomRecords_[group->id] = *made;
+    } else {
+        zoomRecords_.erase(group->id);
+    }
+    publishFollow();
+}
+
+void GroupSession::zoomMaximizedBelowBar(const Uuid& groupID, WindowID from) {
+    noRoomZooms_.erase(groupID);
+    windowSystem_->readFrame(from, guarded([this, groupID, from](std::optional<Rect> frame) {
+        const auto group = engine_->group(groupID);
+        if (!frame || !group || group->activeWindowID != from || isGestureActive(groupID)) return;
+        noRoomMaximizeTakenAt_[groupID] = now();
+        adoptOrRestoreZoom(*frame, from, *group);
+        publishFollow();
+    }));
+}
+
 bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
                                                const TabGroup& group, bool again) {
     std::optional<ZoomRecord> record;
@@ -92,6 +152,30 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
         // brings the rest.
         const std::optional<Rect> shown = maximizedGroupFrame(frame, maximized);
         if (!shown) return true;
+        // A window the window manager draws no title bar for (a header bar
+        // of its own), or one too low for the bar, leaves the bar no room
+        // on it: the maximise is taken as a zoom below the bar, which the
+        // caller's adoption makes (and a second maximise undoes).
+        if (!overlay_->hasRoom(*shown, from)) {
+            // Reported again before the window manager carried out the
+            // unmaximise that the zoom or its undo asked for: taken already.
+            if (!takenNoRoomMaximizes_.insert(from).second) return true;
+            // Maximised again while so zoomed: back, wherever the window
+            // manager has got to on its way (fluxbox maximises in steps).
+            if (record && record->isCurrent(group.frame) && now() - record->recordedAt >= zoomMinInterval) {
+                restoreZoom(*record, frame, from, group);
+                noRoomMaximizeTakenAt_[group.id] = now();
+                return true;
+            }
+            noRoomMaximizeTakenAt_[group.id] = now();
+            trace("maximized without room for the bar: " + std::to_string(from) + " frame=" + frameLog(frame));
+            // Zoomed below the bar from where the window manager got to once
+            // it is done: fluxbox publishes the state with the first of its
+            // steps.
+            noRoomZooms_[group.id] = services_.platform.mainExecutor->schedule(
+                maximizeStepsWait, guarded([this, id = group.id, from] { zoomMaximizedBelowBar(id, from); }));
+            return true;
+        }
         if (!again && isWindowManagerMaximized(group) && record->windowManagerAxes == maximized &&
             *shown == group.frame) {
             return true;
@@ -240,6 +324,8 @@ void GroupSession::verifyFrameLanded(const Uuid& groupID, WindowID windowID, con
             if (FrameLanding::isLanded(*read, committed, resyncVerifyTolerance, sizeIncrements(windowID))) return;
             if (isVerificationStale(groupID, windowID, committed)) return;
             if (miss == FrameMiss::adopt) {
+                // Maximised meanwhile: the maximise is followed by itself.
+                if (reportedMaximized(windowID).any()) return;
                 trace(tag + ": adopting " + std::to_string(windowID) + " read=" + frameLog(*read) +
                       " asked=" + frameLog(committed));
                 adoptFrame(*read, windowID, false, std::nullopt);

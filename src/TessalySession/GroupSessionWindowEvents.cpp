@@ -18,6 +18,8 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
                        quietStrays_.erase(e.windowID);
                        strayChecks_.erase(e.windowID);
                        maximizedMembers_.erase(e.windowID);
+                       takenNoRoomMaximizes_.erase(e.windowID);
+                       driftReads_.erase(e.windowID);
                        shadedMembers_.erase(e.windowID);
                        shadeRequests_.erase(e.windowID);
                        if (engine_->group(e.windowID) && repointToSurvivingNativeTabSibling(e.windowID)) return;
@@ -44,6 +46,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     const bool maximizeChanged = reportedMaximized(id) != event.maximized;
     if (event.maximized.any()) maximizedMembers_[id] = event.maximized;
     else maximizedMembers_.erase(id);
+    if (!event.maximized.any()) takenNoRoomMaximizes_.erase(id);
     const bool active = id == group->activeWindowID;
     const double at = now();
     // The rules the platform moved the members by (or did not), read the

@@ -37,6 +37,41 @@ TEST(TabStripGeometryTest, WithoutRoomTheStripLiesInsideTheTitleBarAndInsideTheW
     EXPECT_EQ(placement(Rect(100, 30, 90, 400), 30, kScreens).frame, Rect(100, 34, 90, 26));
 }
 
+// Where the window manager's title bar is known (maximised windows of
+// several window managers): the strip fits in what shows of it, a point clear
+// of its edges, clear of its buttons, and never reaches the window's content;
+// a title bar too low for it (none at all over a window with a header bar of
+// its own) leaves the strip above the window, with no room there.
+TEST(TabStripGeometryTest, InsideAKnownTitleBarTheStripFitsItOrTheWindowHasNoRoom) {
+    using TabStripGeometry::hasRoom;
+    const Rect maximised(0, 25, 1920, 1000);
+    // A title bar of 20 points (openbox, icewm, fluxbox): 18 high, 120 in.
+    EXPECT_EQ(placement(maximised, 30, kScreens, 20),
+              (TabStripGeometry::Placement{Mode::overlap, Rect(120, 26, 1680, 18), 18}));
+    // One of 37 (metacity): no higher than the fixed inset makes it,
+    // centred, and six title-bar heights in from each side.
+    EXPECT_EQ(placement(maximised, 30, kScreens, 37).frame, Rect(222, 30, 1476, 26));
+    // Borders beyond the usable top (icewm): only what shows below it counts.
+    EXPECT_EQ(placement(Rect(-5, 20, 1930, 1000), 30, kScreens, 24).frame, Rect(109, 26, 1702, 17));
+    for (const double titleBar : {24.0, 29.0, 37.0}) {
+        const Rect strip = placement(Rect(-5, 20, 1930, 1000), 48, kScreens, titleBar).frame;
+        EXPECT_GE(strip.minY(), 25);
+        EXPECT_LE(strip.maxY(), 20 + titleBar) << titleBar;
+        EXPECT_TRUE(hasRoom(Rect(-5, 20, 1930, 1000), 48, kScreens, titleBar));
+    }
+    // Too low for a strip of 16, or none: no room; until the window is
+    // given some, the strip lies at the fixed inset.
+    for (const double titleBar : {0.0, 17.0}) {
+        EXPECT_EQ(placement(maximised, 30, kScreens, titleBar),
+                  (TabStripGeometry::Placement{Mode::overlap, Rect(80, 29, 1760, 26), 26}));
+        EXPECT_FALSE(hasRoom(maximised, 30, kScreens, titleBar));
+    }
+    // With room above, or the title bar unknown, there is always room.
+    EXPECT_TRUE(hasRoom(Rect(0, 55, 1920, 1000), 30, kScreens, 0));
+    EXPECT_TRUE(hasRoom(maximised, 30, kScreens, std::nullopt));
+    EXPECT_EQ(placement(Rect(0, 55, 1920, 1000), 30, kScreens, 0).frame, Rect(0, 25, 1920, 30));
+}
+
 TEST(TabStripGeometryTest, LayoutsCarryCornerRadiiAndTheBackingBand) {
     EXPECT_EQ(TabStripGeometry::barCornerRadius(30), 10);
     EXPECT_EQ(TabStripGeometry::barCornerRadius(16), 8);

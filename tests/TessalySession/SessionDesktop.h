@@ -27,13 +27,16 @@ namespace tessaly::testing {
 class ScriptedWindowHints final : public WindowHints {
 public:
     std::map<WindowID, SizeHints> hints;
-    std::shared_ptr<const SimDesktop> desktop;  // answers the focus
+    std::shared_ptr<const SimDesktop> desktop;  // answers the focus and the title bar
     std::optional<SizeHints> sizeHints(WindowID window) const override {
         const auto found = hints.find(window);
         if (found == hints.end()) return std::nullopt;
         return found->second;
     }
     bool refusesFocus(WindowID window) const override { return desktop && desktop->refusesFocus(window); }
+    std::optional<Rect> titleBar(WindowID window) const override {
+        return desktop ? desktop->titleBar(window) : std::nullopt;
+    }
 };
 
 class RecordingMoveAssist final : public WindowMoveAssist {

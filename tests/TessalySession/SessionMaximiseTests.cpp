@@ -144,6 +144,66 @@ TEST_F(Maximise, OneWayThenBothWithBordersBeyondTheWorkAreaTheGroupStaysInsideIt
     EXPECT_FALSE(budgetExhausted(log));
 }
 
+// The window manager's title bar is known. Maximised, the bar lies in it
+// and leaves the windows' content alone. A window the window manager draws
+// no title bar for (a header bar of its own) leaves the bar no room once
+// maximised: the group is zoomed below the bar instead, the window's header
+// bar uncovered, and the next maximise brings it back.
+TEST_F(Maximise, TheBarFitsTheTitleBarAndAHeaderBarWindowIsZoomedBelowTheBar) {
+    LogCapture log;
+    const TabGroup group = makeGroup();
+    env.desktop->setTitleBarHeight(1, 20);
+    env.desktop->setTitleBarHeight(2, 20);
+
+    env.desktop->setMaximized(1, both);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), workArea);
+    EXPECT_EQ(maximized(2), both);
+    EXPECT_EQ(barPlacement(group), (TabStripGeometry::Placement{TabStripGeometry::Placement::Mode::overlap,
+                                                                Rect(120, 26, 1680, 18), 18}))
+        << "inside the 20 points of title bar, clear of the buttons";
+    // The other member, with a header bar of its own, brought forward:
+    // the group goes below the bar, and the next maximise brings it back.
+    const Rect zoomed(workArea.minX(), workArea.minY() + 30, workArea.width(), workArea.height() - 30);
+    env.desktop->setTitleBarHeight(2, 0);
+    session->tabBarDidSelectTab(group.id, 2);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), zoomed);
+    EXPECT_EQ(maximized(1), MaximizedAxes{});
+    EXPECT_EQ(maximized(2), MaximizedAxes{});
+    EXPECT_EQ(barPlacement(group).frame, Rect(0, 25, 1920, 30));
+    env.desktop->setMaximized(2, both);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), home);
+    EXPECT_EQ(frameOf(1), home);
+    session->tabBarDidSelectTab(group.id, 1);
+    run(1.0);
+
+    // Now a header bar of its own: maximised by its button, the group fills
+    // the work area below the bar, the bar above it, nothing maximised.
+    env.desktop->setTitleBarHeight(1, 0);
+    env.desktop->setMaximized(1, both);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), zoomed);
+    EXPECT_EQ(frameOf(1), zoomed);
+    EXPECT_EQ(frameOf(2), zoomed);
+    EXPECT_EQ(maximized(1), MaximizedAxes{});
+    EXPECT_EQ(maximized(2), MaximizedAxes{});
+    EXPECT_EQ(barPlacement(group).mode, TabStripGeometry::Placement::Mode::above);
+    EXPECT_EQ(barPlacement(group).frame, Rect(0, 25, 1920, 30));
+    run(2.0);
+    EXPECT_EQ(groupFrame(group), zoomed) << "it stays so";
+
+    // Its maximise button again (the window shows itself unmaximised): back.
+    env.desktop->setMaximized(1, both);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), home);
+    EXPECT_EQ(frameOf(1), home);
+    EXPECT_EQ(frameOf(2), home);
+    EXPECT_EQ(maximized(1), MaximizedAxes{});
+    EXPECT_FALSE(budgetExhausted(log));
+}
+
 TEST_F(Maximise, AMemberThatRefusesToBeMaximisedTakesTheFrameAndOneThatVanishesLeavesNoGap) {
     LogCapture log;
     const TabGroup group = makeGroup(true);

@@ -55,19 +55,35 @@ protected:
     // The two windows grouped with `front` active, maximised and restored
     // four times over (Alt+F10 where the window manager has it, else as a
     // pager asks): what `hidden` shows lies on the group's frame (1 px
-    // either way) each time, and stays so.
-    void expectKeptThroughMaximiseCycles(xcb_window_t front, xcb_window_t hidden) {
+    // either way) each time, and stays so. A `front` without a title bar
+    // of the window manager's leaves the bar no room once maximised: its
+    // group is zoomed below the bar instead, and the next maximise brings
+    // it back.
+    void expectKeptThroughMaximiseCycles(xcb_window_t front, xcb_window_t hidden, bool frontHasHeaderBar) {
         const auto& a = desktop->connection().atoms();
         if (!desktop->connection().windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) GTEST_SKIP();
+        // Where its bar has room above it (xfwm4 places a large window at
+        // the top of the screen).
+        const Point place{120, 90};
+        ASSERT_TRUE(desktop->windows().setPosition(front, place));
+        ASSERT_TRUE(desktop->waitUntil([&] {
+            const auto info = desktop->windows().read(front);
+            return info && info->frame.origin == place;
+        }));
         TessalyProgram::Options options;
         options.diagnostics = true;
         ASSERT_TRUE(startProgramWithGroups({{front, hidden}}, options));
         ASSERT_TRUE(user->focus(front) && user->waitForBarAbove(front));
-        const auto maximized = [&] { return user->info(front).maximized().any(); };
-        const auto toggle = [&](bool maximise) {
+        const auto byWindowManager = [&] { return user->info(front).maximized().any(); };
+        const auto maximized = [&] {
+            if (!frontHasHeaderBar) return byWindowManager();
+            const Rect work = user->screen.workArea(), f = user->frame(front);
+            return !byWindowManager() && f.width() >= work.width() - 2 && f.minY() >= work.minY() + user->barHeight;
+        };
+        const auto toggle = [&] {
             if (manager() == WM::openbox) {
                 const auto& x = desktop->connection();
-                x.sendClientMessage(x.root(), front, a.NET_WM_STATE, maximise ? 1 : 0, a.NET_WM_STATE_MAXIMIZED_VERT,
+                x.sendClientMessage(x.root(), front, a.NET_WM_STATE, 2, a.NET_WM_STATE_MAXIMIZED_VERT,
                                     a.NET_WM_STATE_MAXIMIZED_HORZ, 2);
                 x.flush();
                 return;
@@ -89,10 +105,14 @@ protected:
         ASSERT_TRUE(user->waitUntil(onGroup)) << describe();
         for (int cycle = 0; cycle < 4 && !HasFailure(); ++cycle) {
             SCOPED_TRACE("cycle " + std::to_string(cycle));
-            toggle(true);
+            toggle();
             EXPECT_TRUE(user->waitUntil([&] { return maximized() && onGroup(); })) << "maximised: " << describe();
-            toggle(false);
-            EXPECT_TRUE(user->waitUntil([&] { return !maximized(); })) << "not restored: " << describe();
+            // A maximise within half a second of the zoom is taken for an
+            // echo of it: a user's second click comes later.
+            if (frontHasHeaderBar) desktop->waitUntil([] { return false; }, std::chrono::milliseconds(700));
+            toggle();
+            EXPECT_TRUE(user->waitUntil([&] { return !maximized() && !byWindowManager(); }))
+            << "not restored: " << describe();
             // GTK's margins come back a moment after the restore.
             desktop->waitUntil([] { return false; }, std::chrono::milliseconds(1500));
             EXPECT_TRUE(user->waitUntil(onGroup)) << "restored: " << describe();
@@ -205,15 +225,19 @@ TEST_P(HeaderBarTest, AHiddenHeaderBarMemberKeepsToItsGroupThroughMaximiseCycles
     const auto terminal = desktop->launchXterm("front", "110x36+200+150");
     const auto calculator = desktop->launch({"gnome-calculator"});
     ASSERT_TRUE(terminal && calculator);
-    expectKeptThroughMaximiseCycles(terminal->window, calculator->window);
+    expectKeptThroughMaximiseCycles(terminal->window, calculator->window, false);
 }
 
-// The same behind another header-bar window, which eases its own margins.
+// The same behind another header-bar window, which eases its own margins;
+// maximised, its group is zoomed below the bar, next to the screen's edges.
+// marco keeps a GTK 4 window's invisible margins on screen (a GTK 3
+// window's it lets past the edge): there the hidden member is a GTK 3
+// window with a header bar.
 TEST_P(HeaderBarTest, AHiddenHeaderBarMemberKeepsToAHeaderBarWindowThroughMaximiseCycles) {
     const auto factory = desktop->launch({"gtk3-widget-factory"});
-    const auto calculator = desktop->launch({"gnome-calculator"});
-    ASSERT_TRUE(factory && calculator);
-    expectKeptThroughMaximiseCycles(factory->window, calculator->window);
+    const auto hidden = desktop->launch({manager() == WM::marco ? "gtk3-demo" : "gnome-calculator"});
+    ASSERT_TRUE(factory && hidden);
+    expectKeptThroughMaximiseCycles(factory->window, hidden->window, true);
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, HeaderBarTest,

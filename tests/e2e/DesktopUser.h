@@ -22,10 +22,10 @@ namespace tessaly::e2e {
 class DesktopUser {
 public:
     static constexpr double kBarHeight = 30;  // the default tab bar height
-    // A bar inside a title bar keeps this far from the frame's top and sides.
+    // A bar inside a title bar is at most this much lower than the bar, and
+    // at least this high.
     static constexpr double kTitleBarInset = 4;
-    static constexpr double kTitleBarClearance = 80;
-    static constexpr double kNarrowestInside = 120;
+    static constexpr double kLowestInside = 16;
     // The height of the band a bar's backing lays along the frame's top.
     static constexpr double kBackingReach = 18;
     // How far a window manager may hold a dragged frame back at an edge.
@@ -65,12 +65,28 @@ public:
     // backings behind the windows, previews).
     std::vector<ShownWindow> overlays() { return screen.overrideRedirectOf(program_); }
     // Its shown tab bars: the strips of the bar's height (above a window)
-    // or of the height of one inside a title bar.
+    // or of a height one inside a title bar may have, less the backing
+    // bands (as high as a backing, which lie along a frame's whole top edge,
+    // where a strip inside a title bar is inset well from the frame's sides).
     std::vector<ShownWindow> bars() {
         auto all = overlays();
         const double scale = barHeight / kBarHeight;
+        const auto stacked = screen.stack();
+        const auto isBacking = [&](const ShownWindow& w) {
+            if (w.rect.size.height != kBackingReach * scale) return false;
+            const double inset = 40 * scale;
+            // (fluxbox's frames are override-redirect windows too.)
+            return std::none_of(stacked.begin(), stacked.end(), [&](const ShownWindow& s) {
+                const bool ours = s.overrideRedirect && s.pid == ProcessID{program_};
+                return !ours && w.rect.minX() >= s.rect.minX() + inset &&
+                       w.rect.maxX() <= s.rect.maxX() - inset && w.rect.minY() >= s.rect.minY() &&
+                       w.rect.maxY() <= s.rect.maxY();
+            });
+        };
         std::erase_if(all, [&](const ShownWindow& w) {
-            return w.rect.size.height != barHeight && w.rect.size.height != barHeight - kTitleBarInset * scale;
+            const double h = w.rect.size.height;
+            const bool inside = h >= kLowestInside * scale && h <= barHeight - kTitleBarInset * scale && !isBacking(w);
+            return h != barHeight && !inside;
         });
         return all;
     }
@@ -85,24 +101,29 @@ public:
     // program's override-redirect windows, standing on the frame's top
     // edge as wide as the frame, or, where there is no room above, inside
     // the title bar of what shows of the frame in the work area (a maximised
-    // window's borders may lie beyond it), inset from both sides; and,
-    // unless only its place counts, directly above the frame in the
-    // stacking order (where the window manager keeps it there).
+    // window's borders may lie beyond it), between the title bar's top and
+    // the client, inset from both sides; and, unless only its place counts,
+    // directly above the frame in the stacking order (where the window
+    // manager keeps it there).
     std::optional<ShownWindow> barAbove(xcb_window_t client, bool placeOnly = false) {
-        const Rect f = frame(client);
+        const X11WindowInfo i = info(client);
+        const Rect f = i.frame;
         const Rect shown = f.intersection(screen.workArea());
         const xcb_window_t frameWindow = screen.frameWindow(client);
-        const double scale = barHeight / kBarHeight;  // X pixels per point
         for (const auto& w : bars()) {
             const bool above = w.rect == Rect(f.minX(), f.minY() - barHeight, f.width(), barHeight);
-            const double width = std::min(
-                shown.width(), std::max(shown.width() - 2 * kTitleBarClearance * scale, kNarrowestInside * scale));
-            const bool inside =
-                w.rect == Rect(std::min(shown.minX() + kTitleBarClearance * scale, shown.maxX() - width),
-                               shown.minY() + kTitleBarInset * scale, width, barHeight - kTitleBarInset * scale);
-            if ((above || inside) && (placeOnly || !barsStackWithWindows || standsOn(w.window, frameWindow))) return w;
+            if ((above || liesInTitleBar(w.rect, i, shown)) &&
+                (placeOnly || !barsStackWithWindows || standsOn(w.window, frameWindow))) {
+                return w;
+            }
         }
         return std::nullopt;
+    }
+    // Whether `strip` lies inside the title bar the window manager draws
+    // over the client, in what shows of it (`shown`), clear of both sides.
+    static bool liesInTitleBar(const Rect& strip, const X11WindowInfo& client, const Rect& shown) {
+        return strip.minY() >= shown.minY() && strip.maxY() <= client.clientFrame.minY() &&
+               strip.minX() > shown.minX() && strip.maxX() < shown.maxX();
     }
 
     // Whether the program's strip is directly above the frame in the

@@ -101,4 +101,17 @@ protected:
     test::X11WindowManager manager() const { return GetParam(); }
 };
 
+// The same, skipped on a window manager that maximises no window (i3).
+class EndToEndOnMaximisingWindowManager : public EndToEndOnWindowManager {
+protected:
+    void SetUp() override {
+        EndToEndOnWindowManager::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        const auto& a = desktop->connection().atoms();
+        if (!desktop->connection().windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) {
+            GTEST_SKIP() << test::X11Desktop::name(manager()) << " does not maximise windows";
+        }
+    }
+};
+
 }  // namespace tessaly::e2e

@@ -26,7 +26,7 @@ constexpr const char* kBudgetExhausted = "snap-back budget exhausted: ";
 // before the user clicks again.
 constexpr std::chrono::seconds kClickTakenWithin{5};
 
-class MaximiseTest : public EndToEndOnWindowManager {
+class MaximiseTest : public EndToEndOnMaximisingWindowManager {
 protected:
     // A terminal (the active member, which keeps to whole character cells)
     // and xlogo (which takes any size), sharing one frame.
@@ -36,14 +36,6 @@ protected:
         Rect home;  // the group frame before anything is maximised
     };
 
-    void SetUp() override {
-        EndToEndOnWindowManager::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        const auto& a = desktop->connection().atoms();
-        if (!desktop->connection().windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) {
-            GTEST_SKIP() << test::X11Desktop::name(manager()) << " does not maximise windows";
-        }
-    }
 
     // Starts the program with the two windows handed over as one group.
     std::optional<Group> startWithGroup() {

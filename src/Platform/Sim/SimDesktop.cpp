@@ -737,6 +737,17 @@ void SimDesktop::setSizeHints(WindowID id, std::optional<SizeHints> hints) {
     state_->editWindow(id, [&](SimWindow& w) { w.sizeHints = hints; });
 }
 
+void SimDesktop::setTitleBarHeight(WindowID id, std::optional<double> height) {
+    state_->editWindow(id, [&](SimWindow& w) { w.titleBarHeight = height; });
+}
+
+std::optional<Rect> SimDesktop::titleBar(WindowID window) const {
+    std::lock_guard lock(state_->mutex);
+    const SimWindow* w = state_->findWindow(window);
+    if (!w || !w->titleBarHeight) return std::nullopt;
+    return Rect(w->frame().minX(), w->frame().minY(), w->frame().width(), *w->titleBarHeight);
+}
+
 void SimDesktop::setRefusesFocus(WindowID id, bool refuses) {
     state_->editWindow(id, [&](SimWindow& w) { w.refusesFocus = refuses; });
 }

@@ -103,6 +103,7 @@ struct SimWindow {
     std::set<std::string> failingWrites;   // attributes and actions that fail
     std::optional<SizeHints> sizeHints;    // what the window asks of its size (absent: nothing)
     bool refusesFocus = false;             // takes no input focus: raised, it leaves the focus where it was
+    std::optional<double> titleBarHeight;  // the window manager's title bar across the frame's top (absent: unknown)
 
     WindowID id() const { return spec.id; }
     ProcessID pid() const { return spec.pid; }
@@ -202,8 +203,11 @@ public:
     void setHidesNumber(WindowID id, bool hides);
     // The size hints the window gives (a terminal's character cells).
     void setSizeHints(WindowID id, std::optional<SizeHints> hints);
+    void setTitleBarHeight(WindowID id, std::optional<double> height);
     // WindowHints: what was set for the window.
     std::optional<SizeHints> sizeHints(WindowID window) const override;
+    // WindowHints: the band of the set height along the window's frame.
+    std::optional<Rect> titleBar(WindowID window) const override;
     // A window that takes no focus: raising it, or activating its
     // application, brings it to the front and leaves focus and the active
     // application as they were.

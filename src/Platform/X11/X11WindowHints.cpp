@@ -2,6 +2,8 @@
 
 #include <xcb/xcb_icccm.h>
 
+#include <algorithm>
+
 namespace tessaly {
 
 std::optional<SizeHints> X11WindowHints::sizeHints(WindowID window) const {
@@ -29,6 +31,13 @@ bool X11WindowHints::refusesFocus(WindowID window) const {
     for (std::uint32_t i = 0; i < protocols.atoms_len; ++i) takesFocus |= protocols.atoms[i] == x.atoms().WM_TAKE_FOCUS;
     xcb_icccm_get_wm_protocols_reply_wipe(&protocols);
     return noInput && !takesFocus;
+}
+
+std::optional<Rect> X11WindowHints::titleBar(WindowID window) const {
+    const auto info = backend_->windows().read(window);
+    if (!info) return std::nullopt;
+    const Rect& f = info->frame;
+    return Rect(f.minX(), f.minY(), f.width(), std::max(0.0, info->extents.less(info->margins).top));
 }
 
 std::optional<SizeHints> X11WindowHints::read(WindowID window) const {
