@@ -1,8 +1,7 @@
 // A group's active window rolled up to its title bar (shaded), on the window
-// managers that roll windows up (as a pager or the window menu asks, and on
-// fluxbox by a double click on the title bar): no other member shows below
-// that title bar, and rolled down the group is back as it was, with its bar
-// and the rolled window's tab on top. metacity and marco call a rolled-up
+// managers that roll windows up (as a pager or the window menu asks): no
+// other member shows below that title bar, and rolled down the group is back
+// as it was, with its bar and the rolled window's tab on top. metacity and marco call a rolled-up
 // window iconic and hidden, and focus each window they roll up or down (the
 // members rolled for the group too); i3 rolls no window up.
 //
@@ -30,17 +29,6 @@ protected:
     // menu or a pager does.
     void shade(xcb_window_t window, bool on) {
         user->askState(window, desktop->connection().atoms().NET_WM_STATE_SHADED, on);
-    }
-    // The same by a double click on its title bar, where the window manager
-    // rolls windows so (fluxbox); elsewhere as a pager asks. fluxbox takes
-    // no double click that follows the last one within its double-click
-    // time: the user then clicks again.
-    void shadeByTitleBar(xcb_window_t window, bool on) {
-        if (manager() != WM::fluxbox) return shade(window, on);
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            user->input.doubleClick(user->titleBarPoint(window, 50));
-            if (user->waitUntil([&] { return shaded(window) == on; }, std::chrono::milliseconds(600))) return;
-        }
     }
     bool shaded(xcb_window_t window) { return user->info(window).state.shaded; }
 
@@ -77,8 +65,7 @@ TEST_P(ShadeTest, NoMemberShowsBelowARolledUpWindowAndRolledDownTheGroupIsBack) 
 
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        const auto roll = [&](bool on) { round == 0 ? shade(terminal->window, on) : shadeByTitleBar(terminal->window, on); };
-        roll(true);
+        shade(terminal->window, true);
         ASSERT_TRUE(user->waitUntil([&] { return shaded(terminal->window); })) << "not rolled up";
         std::string seen;
         EXPECT_TRUE(user->waitUntil([&] {
@@ -91,7 +78,7 @@ TEST_P(ShadeTest, NoMemberShowsBelowARolledUpWindowAndRolledDownTheGroupIsBack) 
             << topMemberOf(*user, members) << ", focused " << desktop->windows().activeWindow() << ")";
         EXPECT_TRUE(user->barAbove(terminal->window, true)) << "the bar left the title bar";
 
-        roll(false);
+        shade(terminal->window, false);
         // (A terminal keeps to whole character cells.)
         const Size cell = user->screen.sizeIncrement(terminal->window);
         EXPECT_TRUE(user->waitUntil([&] {
