@@ -241,6 +241,7 @@ void GroupSession::untrackIfUngrouped(WindowID windowID) {
     maximizedMembers_.erase(windowID);
     shadedMembers_.erase(windowID);
     shadeRequests_.erase(windowID);
+    ownShadeAt_.erase(windowID);
 }
 
 }  // namespace tessaly

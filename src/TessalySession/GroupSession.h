@@ -123,6 +123,8 @@ public:
     static constexpr double sweepCoalesceDelay = 0.05;
     static constexpr double safetySweepInterval = 10.0;
     static constexpr double minimizeQuietPeriod = 0.6;
+    static constexpr double shadeFocusQuietPeriod = 1.0;
+    static constexpr double shadeSettleDelay = 0.3;
     static constexpr double focusVerdictTTL = 1.0;
     static constexpr float focusedWindowTimeout = 0.25f;
     static constexpr float windowListTimeout = 1.0f;
@@ -541,10 +543,18 @@ private:
     // A member the user rolls up to its title bar takes every other member
     // of its group along, so that none shows below that title bar; rolled
     // down, they come down with it. True while the reporting member is
-    // rolled up: its frame then is not the group's to adopt or send back.
+    // rolled up, and on the report of our own roll down landing: its frame
+    // then is not the group's to adopt or send back.
     bool followShade(const TabGroup& group, const WindowSystemEvent::WindowFrameChanged& event);
     // Whether a member of the window's group is rolled up.
     bool isInRolledUpGroup(WindowID windowID) const;
+    // Whether the window is a member we rolled up or down a moment ago:
+    // some window managers focus (metacity, marco) or raise (icewm) each
+    // window they roll, which is no choice of the user's.
+    bool isFocusedByOwnShade(WindowID windowID) const;
+    // For a member so focused or raised: the active member takes the focus
+    // back (true).
+    bool takeBackFocusFromOwnShade(const TabGroup& group, WindowID windowID);
     void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized);
     // A stray member's report: it is sent back (snapBack) once it stands
     // still, from where it is then.
@@ -734,6 +744,7 @@ private:
     std::unordered_map<WindowID, Subscription> quietStrays_;  // members waiting to be still
     std::unordered_set<WindowID> shadedMembers_;           // members reported rolled up
     std::unordered_map<WindowID, bool> shadeRequests_;     // rolled up or down by us, not yet reported
+    std::unordered_map<WindowID, double> ownShadeAt_;      // when we last rolled each member up or down
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;
     std::set<Uuid> pointerSettlePending_;

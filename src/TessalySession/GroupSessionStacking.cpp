@@ -50,7 +50,11 @@ void GroupSession::followStacking(const std::vector<DiscoveredWindow>& windows, 
         // active in the place of one gone full screen.
         const bool cameOnTop = last.top != *top;
         const bool stayedUnder = unchanged && at - last.since >= sweepInterval;
-        if (cameOnTop || stayedUnder) engine_->noteExternalFocus(*top);
+        // Which rolled-up member lies on top while the group is rolled up is
+        // the window manager's choice (icewm raises each window it rolls up).
+        if ((cameOnTop || stayedUnder) && !isInRolledUpGroup(*top) && !takeBackFocusFromOwnShade(group, *top)) {
+            engine_->noteExternalFocus(*top);
+        }
     }
 }
 
@@ -83,7 +87,8 @@ bool GroupSession::isUnderFocusRefuser(const TabGroup& group, WindowID windowID)
 void GroupSession::adoptFocus(WindowID windowID) {
     // The focus stays below a member that takes none, and the window manager
     // may tell of it again: the one on top keeps the tab.
-    if (const std::optional<TabGroup> group = engine_->group(windowID); group && isUnderFocusRefuser(*group, windowID)) {
+    if (const std::optional<TabGroup> group = engine_->group(windowID);
+        group && (isUnderFocusRefuser(*group, windowID) || takeBackFocusFromOwnShade(*group, windowID))) {
         return;
     }
     engine_->noteExternalFocus(windowID);

@@ -22,6 +22,7 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
                        driftReads_.erase(e.windowID);
                        shadedMembers_.erase(e.windowID);
                        shadeRequests_.erase(e.windowID);
+                       ownShadeAt_.erase(e.windowID);
                        if (engine_->group(e.windowID) && repointToSurvivingNativeTabSibling(e.windowID)) return;
                        engine_->handleWindowDestroyed(e.windowID);
                    },
@@ -192,27 +193,58 @@ bool GroupSession::isInFrontOf(WindowID window, WindowID other) const {
 bool GroupSession::followShade(const TabGroup& group, const WindowSystemEvent::WindowFrameChanged& event) {
     const WindowID id = event.windowID;
     const bool changed = event.shaded ? shadedMembers_.insert(id).second : shadedMembers_.erase(id) > 0;
-    // Our own request landing is no word of the user's.
-    if (const auto asked = shadeRequests_.find(id); asked != shadeRequests_.end() && asked->second == event.shaded) {
-        shadeRequests_.erase(asked);
-        return event.shaded;
+    // Our own request landing is no word of the user's. Rolled down, the
+    // window's frame may still carry the rolled-up decoration a moment
+    // (marco): where it stands is looked at once that has passed. An
+    // earlier request of ours may land after a later one was sent (the
+    // group rolled down at once after rolling up): the later one follows.
+    if (const auto asked = shadeRequests_.find(id); asked != shadeRequests_.end()) {
+        if (asked->second == event.shaded) {
+            shadeRequests_.erase(asked);
+            if (!event.shaded) lookAgainAfterQuietPeriod(id, shadeSettleDelay);
+            return true;
+        }
+        if (isFocusedByOwnShade(id)) return event.shaded;
+        shadeRequests_.erase(asked);  // left undone by the window manager
     }
     if (!changed) return event.shaded;
     // The user rolled a member up or down: the group goes with it. The
     // window manager may have handed the focus to another member the moment
-    // it rolled the window up (metacity): the one rolled keeps the tab, and
-    // rolled down it comes on top again.
+    // it rolled the window up (metacity), or left another one on top of it
+    // (icewm): the one rolled keeps the tab, and rolled down it comes on top
+    // again.
     for (const GroupMember& member : group.members) {
         const WindowID other = member.windowID;
-        if (other == id || !group.isUsable(other) || shadedMembers_.contains(other) == event.shaded) continue;
+        const auto asked = shadeRequests_.find(other);
+        const bool goingTo = asked != shadeRequests_.end() ? asked->second : shadedMembers_.contains(other);
+        if (other == id || !group.isUsable(other) || goingTo == event.shaded) continue;
         shadeRequests_[other] = event.shaded;
+        ownShadeAt_[other] = now();
         windowSystem_->setShaded(other, event.shaded);
     }
-    if (group.activeWindowID != id && group.isUsable(id)) {
-        if (event.shaded) engine_->noteExternalFocus(id);
-        else engine_->setActive(id);
+    if (group.isUsable(id)) {
+        if (!event.shaded) engine_->setActive(id);
+        else if (group.activeWindowID != id) engine_->noteExternalFocus(id);
     }
     return event.shaded;
+}
+
+bool GroupSession::isFocusedByOwnShade(WindowID windowID) const {
+    const auto at = ownShadeAt_.find(windowID);
+    return at != ownShadeAt_.end() && now() - at->second < shadeFocusQuietPeriod;
+}
+
+bool GroupSession::takeBackFocusFromOwnShade(const TabGroup& group, WindowID windowID) {
+    if (!isFocusedByOwnShade(windowID)) return false;
+    // Rolled with the member the user rolled, and focused or raised by the
+    // window manager for that (metacity, marco, icewm): the member the user
+    // rolled keeps the tab, and once rolled down takes the focus and the
+    // front back (activated while rolled up, it would roll down).
+    Log::debug(LogCategory::focus, "a member rolled for its group takes no tab (id=" + std::to_string(windowID) + ")");
+    if (group.activeWindowID != windowID && group.isUsable(group.activeWindowID) && !isInRolledUpGroup(windowID)) {
+        engine_->setActive(group.activeWindowID);
+    }
+    return true;
 }
 
 bool GroupSession::isInRolledUpGroup(WindowID windowID) const {
@@ -232,8 +264,8 @@ void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect
     // the active member and its frame the group's. (Under a member that
     // takes no focus, the focus is only left over: a merge moving the
     // focused window in, say.)
-    if (const auto member = group.member(windowID);
-        member && isOSFocusedWindow(windowID, member->pid) && !isUnderFocusRefuser(group, windowID)) {
+    if (const auto member = group.member(windowID); member && isOSFocusedWindow(windowID, member->pid) &&
+                                                    !isUnderFocusRefuser(group, windowID) && !isFocusedByOwnShade(windowID)) {
         snapBackBudget_.forget(windowID);
         engine_->noteExternalFocus(windowID);
         if (!followWindowManagerMaximize(frame, maximized, windowID, group)) adoptOrRestoreZoom(frame, windowID, group);

@@ -367,5 +367,45 @@ TEST_F(GroupFrames, AMemberRolledUpTakesTheOthersAlongAndBack) {
     EXPECT_EQ(session->engine().group(1)->frame, group.frame);
 }
 
+// Some window managers (metacity, marco) focus each window they roll up or
+// down, the members rolled for the group included, and may report such a
+// member's frame a moment as it was rolled up. The
+// member the user rolled keeps the tab, the focus and the front, and the
+// group keeps its frame, round after round.
+TEST_F(GroupFrames, MembersFocusedAsTheyAreRolledForTheGroupTakeNoTab) {
+    const TabGroup group = makeGroup(true);
+    const Rect titleOnly(group.frame.origin, Size{group.frame.width(), 22});
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        env.desktop->setShaded(1, true);
+        run(0.1);
+        focus(3);  // handed on from the window rolled up
+        run(0.5);
+        ASSERT_TRUE(env.desktop->window(2)->shaded && env.desktop->window(3)->shaded);
+
+        env.desktop->setShaded(1, false);
+        run(0.05);
+        for (const WindowID rolled : {2u, 3u}) {
+            env.desktop->moveWindow(rolled, titleOnly);
+            focus(rolled);
+        }
+        run(1.0);
+        const TabGroup now = session->engine().group(1).value();
+        EXPECT_EQ(now.activeWindowID, 1u);
+        EXPECT_EQ(env.desktop->stacking().front(), 1u);
+        EXPECT_EQ(env.desktop->frontmostApplication()->pid, env.desktop->window(1)->pid());
+        EXPECT_EQ(now.frame, group.frame);
+        for (const WindowID id : {1u, 2u, 3u}) {
+            EXPECT_FALSE(env.desktop->window(id)->shaded) << id;
+            EXPECT_EQ(frameOf(id), group.frame) << id;
+        }
+        run(1.0);  // past the window manager's focusing: the user's clicks count again
+    }
+    // Afterwards a member the user focuses is the group's choice again.
+    focus(2);
+    run(0.5);
+    EXPECT_EQ(session->engine().group(1)->activeWindowID, 2u);
+}
+
 }  // namespace
 }  // namespace tessaly::testing

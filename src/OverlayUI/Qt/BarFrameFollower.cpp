@@ -13,6 +13,15 @@ bool sameTopEdge(const Rect& a, const Rect& b) {
     return a.minX() == b.minX() && a.minY() == b.minY() && a.width() == b.width();
 }
 
+// `b` is `a` grown (or shrunk) by one border on the left, top and right at
+// once: no move or resize of the user's, but a window manager's frame
+// gaining or losing borders beyond what it shows (metacity's and marco's
+// invisible ones, dropped while the window is rolled up).
+bool bordersApart(const Rect& a, const Rect& b) {
+    const double d = a.minX() - b.minX();
+    return d != 0 && a.minY() - b.minY() == d && b.maxX() - a.maxX() == d;
+}
+
 }  // namespace
 
 BarFrameFollower::BarFrameFollower(const std::shared_ptr<X11Backend>& backend)
@@ -49,7 +58,7 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
     if (const auto known = lastGeometry_.find(target->frame); known != lastGeometry_.end()) {
         const std::deque<Rect>& recent = known->second;
         const auto placedFor = [&](const Rect& g) { return sameTopEdge(g, target->groupFrame); };
-        followed.confirmed = true;
+        followed.confirmed = !bordersApart(target->groupFrame, recent.back());
         followed.awaited = std::none_of(recent.begin(), recent.end(), placedFor);
         // Only moved since: a drag the main thread lags behind. A frame of
         // another width is a change of the session's on its way (a zoom
@@ -119,7 +128,8 @@ void BarFrameFollower::rootChildChanged(X11PanelOps::XWindow window, const std::
             continue;
         }
         if (ownFrame && geometry) {
-            if (!target.confirmed && geometry->width() != target.groupFrame.width()) {
+            if ((!target.confirmed && geometry->width() != target.groupFrame.width()) ||
+                bordersApart(target.groupFrame, *geometry)) {
                 // Not the group frame's shape: left to the main thread.
                 ownWindows_.erase(target.strip);
                 ownWindows_.erase(target.backing);

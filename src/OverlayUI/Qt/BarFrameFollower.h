@@ -16,7 +16,8 @@
 // manager whose frames differ from the reported extents) is left to the
 // main thread. A frame not reported yet is followed until its first report
 // shows it another width than the group frame (metacity's frames hold
-// invisible borders beyond the extents). A bar that is hidden is never
+// invisible borders beyond the extents), and so is a frame that gains or
+// loses such borders (a window rolled up or down). A bar that is hidden is never
 // shown here. When another window is put between a frame and its bar (a
 // window manager restacking without telling the frame), the bar is put back
 // too.

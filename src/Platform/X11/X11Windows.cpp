@@ -456,6 +456,7 @@ std::vector<X11WindowInfo> X11Windows::readFromServer(const std::vector<xcb_wind
             info.placeClient(info.clientFrame);
         }
     }
+    readFrameMapStates(infos);
     if (cache_) {
         for (const auto& info : infos) {
             if (info.pid) cache_->rememberPid(since, info.window, *info.pid);
@@ -468,6 +469,25 @@ std::vector<X11WindowInfo> X11Windows::readFromServer(const std::vector<xcb_wind
         }
     }
     return infos;
+}
+
+void X11Windows::readFrameMapStates(std::vector<X11WindowInfo>& infos) const {
+    // Only a rolled-up window needs it: its frame stays mapped, unless the
+    // window is also minimised.
+    std::vector<X11WindowInfo*> shaded;
+    std::vector<xcb_window_t> frames;
+    for (auto& info : infos) {
+        if (!info.state.shaded) continue;
+        shaded.push_back(&info);
+        frames.push_back(info.frameWindow);
+    }
+    if (frames.empty()) return;
+    xcb_connection_t* c = x_.get();
+    const auto attributes = xcbPipeline(
+        c, frames, [c](xcb_window_t w) { return xcb_get_window_attributes(c, w); }, xcb_get_window_attributes_reply);
+    for (std::size_t k = 0; k < shaded.size(); ++k) {
+        shaded[k]->frameViewable = attributes[k] && attributes[k]->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
 }
 
 std::optional<X11WindowInfo> X11Windows::read(xcb_window_t window) const {

@@ -63,6 +63,9 @@ struct X11WindowInfo {
     bool iconic = false;           // WM_STATE is Iconic
     bool hiddenPublished = false;  // the window manager keeps _NET_WM_STATE_HIDDEN
     bool viewable = false;         // map state of the client
+    // Whether the frame window is mapped: a window rolled up stays framed on
+    // screen, a minimised one does not (read for rolled-up windows only).
+    bool frameViewable = true;
     bool overrideRedirect = false;
     std::optional<std::uint32_t> desktop;  // kX11AllDesktops: on every desktop
     double alpha = 1.0;
@@ -93,9 +96,10 @@ struct X11WindowInfo {
         return type == X11WindowType::normal || (type == X11WindowType::unspecified && transientFor == kNoWindow);
     }
     // Rolled up to its title bar, which stays on screen (some window managers
-    // unmap the client then, or call it hidden): not minimised.
-    bool isRolledUp() const { return state.shaded && !iconic; }
-    bool isMinimized() const { return (state.hidden && !isRolledUp()) || (iconic && !hiddenPublished); }
+    // unmap the client then and call it iconic and hidden, as metacity and
+    // marco do): not minimised.
+    bool isRolledUp() const { return state.shaded && frameViewable; }
+    bool isMinimized() const { return !isRolledUp() && (state.hidden || (iconic && !hiddenPublished)); }
     MaximizedAxes maximized() const { return {state.maximizedVert, state.maximizedHorz}; }
 };
 
@@ -221,6 +225,8 @@ private:
     std::vector<X11WindowInfo> readFromServer(const std::vector<xcb_window_t>& windows) const;
     // Reads again the windows read half way through a change of their window manager's.
     void readAgainIfTorn(std::vector<X11WindowInfo>& infos) const;
+    // Fills frameViewable of the rolled-up windows among `infos`.
+    void readFrameMapStates(std::vector<X11WindowInfo>& infos) const;
     X11WindowType typeOf(const std::vector<std::uint32_t>& types) const;
     X11WindowState stateOf(const std::vector<std::uint32_t>& atoms) const;
     // Whether the window manager lets `window` do `action` (see minimize);
