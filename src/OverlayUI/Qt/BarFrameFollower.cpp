@@ -13,12 +13,12 @@ bool sameTopEdge(const Rect& a, const Rect& b) {
     return a.minX() == b.minX() && a.minY() == b.minY() && a.width() == b.width();
 }
 
-// Both side edges moved with the width: no user's resize by an edge or a
+// Another width about the same middle: no user's resize by an edge or a
 // corner, but a client putting its shadow margins (back) around what it
 // shows (GTK after a maximise), or the window manager resizing it about
 // its middle. (Only called when the widths differ.)
-bool widenedOrNarrowedBothSides(const Rect& now, const Rect& before) {
-    return now.minX() != before.minX() && now.maxX() != before.maxX();
+bool resizedAboutItsMiddle(const Rect& now, const Rect& before) {
+    return now.minX() + now.maxX() == before.minX() + before.maxX();
 }
 
 }  // namespace
@@ -128,7 +128,7 @@ void BarFrameFollower::rootChildChanged(X11PanelOps::XWindow window, const std::
         }
         if (ownFrame && geometry) {
             if (geometry->width() != target.groupFrame.width() &&
-                (!target.confirmed || widenedOrNarrowedBothSides(*geometry, target.groupFrame))) {
+                (!target.confirmed || resizedAboutItsMiddle(*geometry, target.groupFrame))) {
                 // Not the group frame's shape: left to the main thread.
                 ownWindows_.erase(target.strip);
                 ownWindows_.erase(target.backing);

@@ -17,7 +17,7 @@
 // main thread. A frame not reported yet is followed until its first report
 // shows it another width than the group frame (metacity's frames hold
 // invisible borders beyond the extents). A followed frame that changes its
-// width on both sides at once is left to the main thread too: a GTK window
+// width about its middle is left to the main thread too: a GTK window
 // growing its shadow margins back around what it shows after a maximise
 // (the bar stays on what shows), or a window manager's resize about the
 // middle, which the session follows anyway. A bar that is hidden is never
