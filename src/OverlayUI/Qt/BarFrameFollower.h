@@ -16,8 +16,13 @@
 // manager whose frames differ from the reported extents) is left to the
 // main thread. A frame not reported yet is followed until its first report
 // shows it another width than the group frame (metacity's frames hold
-// invisible borders beyond the extents), and so is a frame that gains or
-// loses such borders (a window rolled up or down). A bar that is hidden is never
+// invisible borders beyond the extents). A followed frame that changes its
+// width about its middle is left to the main thread too: a GTK window
+// growing its shadow margins back around what it shows after a maximise
+// (the bar stays on what shows), a window manager's resize about the
+// middle (which the session follows anyway), or a frame gaining or losing
+// a window manager's invisible borders (metacity and marco, as a window
+// is rolled up or down). A bar that is hidden is never
 // shown here. When another window is put between a frame and its bar (a
 // window manager restacking without telling the frame), the bar is put back
 // too.
