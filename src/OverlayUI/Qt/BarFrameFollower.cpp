@@ -13,6 +13,15 @@ bool sameTopEdge(const Rect& a, const Rect& b) {
     return a.minX() == b.minX() && a.minY() == b.minY() && a.width() == b.width();
 }
 
+// `b` is `a` grown (or shrunk) by one border on the left, top and right at
+// once: no move or resize of the user's, but a window manager's frame
+// gaining or losing borders beyond what it shows (metacity's and marco's
+// invisible ones, dropped while the window is rolled up).
+bool bordersApart(const Rect& a, const Rect& b) {
+    const double d = a.minX() - b.minX();
+    return d != 0 && a.minY() - b.minY() == d && b.maxX() - a.maxX() == d;
+}
+
 // Another width about the same middle: no user's resize by an edge or a
 // corner, but a client putting its shadow margins (back) around what it
 // shows (GTK after a maximise), or the window manager resizing it about
