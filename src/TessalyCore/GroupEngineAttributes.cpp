@@ -27,10 +27,11 @@ std::vector<WindowID> GroupEngine::followers(const TabGroup& group, WindowID sou
     std::vector<WindowID> ids;
     ids.reserve(group.members.size());
     for (const GroupMember& member : group.members) {
-        const WindowID id = member.windowID;
-        if (id == source || !group.isUsable(id) || (isFanOutExempt && isFanOutExempt(id))) continue;
-        ids.push_back(id);
+        if (member.windowID != source && group.isUsable(member.windowID)) ids.push_back(member.windowID);
     }
+    // Asked once the group is read: the handler may change the groups (and
+    // end this one).
+    if (isFanOutExempt) std::erase_if(ids, [this](WindowID id) { return isFanOutExempt(id); });
     return ids;
 }
 
