@@ -15,6 +15,9 @@ namespace {
 
 class MemberFollowTest : public EndToEndOnWindowManager {
 protected:
+    // How often a pager moves a window while the user drags its thumbnail.
+    static constexpr std::chrono::milliseconds kPagerFrame{16};
+
     // Three windows side by side, grouped by the program (the first active).
     void startGroupOfThree(std::vector<xcb_window_t>& windows) {
         for (int i = 0; i < 3; ++i) {
@@ -42,12 +45,12 @@ TEST_P(MemberFollowTest, MovesOfTheActiveWindowWithoutTheButtonCarryTheGroupAlon
         EXPECT_TRUE(followed(at)) << "after the move to " << at.x << "," << at.y;
     }
 
-    // A burst of moves, as fast as a pager sends them: the members' reports
-    // of frames they pass through come after newer frames were sent, and
-    // are no moves of their own. Looked at during the burst, the members
-    // keep up with the active window and stand only where it was sent; the
-    // group ends where the last move put the active window, and nothing was
-    // sent back.
+    // A burst of moves, as fast as a pager sends them (one a display frame
+    // at most): the members' reports of frames they pass through come after
+    // newer frames were sent, and are no moves of their own. Looked at
+    // during the burst, the members keep up with the active window and
+    // stand only where it was sent; the group ends where the last move put
+    // the active window, and nothing was sent back.
     const auto place = [](Point p) { return std::make_pair(p.x, p.y); };
     std::set<std::pair<double, double>> sentTo = {place(Point{300, 180})};
     int caughtUp = 0;
@@ -62,7 +65,10 @@ TEST_P(MemberFollowTest, MovesOfTheActiveWindowWithoutTheButtonCarryTheGroupAlon
             EXPECT_TRUE(sentTo.count(place(at.origin)) && at.size == active.size)
                 << "during the burst a member stood where the active window never was: " << DesktopUser::describe(at);
         }
-        if (i < 39 && user->shareFrame(windows[0], windows[1]) && user->shareFrame(windows[0], windows[2])) ++caughtUp;
+        const auto together = [&] {
+            return user->shareFrame(windows[0], windows[1]) && user->shareFrame(windows[0], windows[2]);
+        };
+        if (i < 39 && user->waitUntil(together, kPagerFrame)) ++caughtUp;
     }
     EXPECT_GT(caughtUp, 0) << "the members caught up with the active window only once the burst was over";
     EXPECT_TRUE(followed(last)) << "after a burst of moves: " << DesktopUser::describe(user->frame(windows[0])) << ", "
