@@ -10,6 +10,7 @@
 #include <xcb/xinput.h>
 
 #include <algorithm>
+#include <iterator>
 
 namespace tessaly {
 
@@ -188,8 +189,11 @@ void X11EventReader::readStack() {
 }
 
 bool X11EventReader::watchTopLevels(const std::vector<xcb_window_t>& rootChildren) {
+    std::vector<xcb_window_t> unlisted;
+    std::copy_if(rootChildren.begin(), rootChildren.end(), std::back_inserter(unlisted),
+                 [this](xcb_window_t w) { return isUnknown(w); });
     std::vector<X11TopLevel> unknown;
-    for (const auto& t : shownTopLevels(*x_, rootChildren)) {
+    for (const auto& t : shownTopLevels(*x_, unlisted)) {
         if (!isUnknown(t.window)) continue;
         constexpr std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(x_->get(), t.window, XCB_CW_EVENT_MASK, &mask);

@@ -5,6 +5,7 @@
 #include <xcb/randr.h>
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 namespace tessaly {
@@ -107,15 +108,18 @@ std::vector<std::optional<X11Strut>> readStruts(const X11Connection& x, const st
 }
 
 std::vector<X11Strut> X11Monitors::struts() const {
-    std::vector<xcb_window_t> windows = X11Windows(x_).clientList();
+    const X11Windows listed(x_);
+    std::vector<xcb_window_t> windows = listed.clientList();
+    // Listed clients count as before, shown or not; a window both listed
+    // and shown counts once. Their frames carry no struts of their own.
+    std::unordered_set<xcb_window_t> seen(windows.begin(), windows.end());
+    for (const auto frame : listed.frameWindows(windows)) seen.insert(frame);
     std::vector<xcb_window_t> rootChildren;
     if (auto tree = xcbReply(x_.get(), xcb_query_tree_reply, xcb_query_tree(x_.get(), x_.root()))) {
         const xcb_window_t* kids = xcb_query_tree_children(tree.get());
-        rootChildren.assign(kids, kids + xcb_query_tree_children_length(tree.get()));
+        std::copy_if(kids, kids + xcb_query_tree_children_length(tree.get()), std::back_inserter(rootChildren),
+                     [&](xcb_window_t w) { return !seen.contains(w); });
     }
-    // Listed clients count as before, shown or not; a window both listed
-    // and shown counts once.
-    std::unordered_set<xcb_window_t> seen(windows.begin(), windows.end());
     for (const auto& t : shownTopLevels(x_, rootChildren)) {
         if (seen.insert(t.window).second) windows.push_back(t.window);
     }

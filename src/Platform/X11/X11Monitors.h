@@ -51,7 +51,10 @@ struct X11TopLevel {
 
 // The shown top-level windows among `rootChildren`: each viewable root
 // child, and the viewable windows directly inside it (a client in its frame;
-// i3's frames are override-redirect). Two round trips.
+// i3's frames are override-redirect). Two round trips. A frame made for a
+// listed client holds nothing else worth a look but its decorations (some
+// window managers draw them in twenty windows a frame): callers leave the
+// frames they know out of `rootChildren`.
 std::vector<X11TopLevel> shownTopLevels(const X11Connection& x, const std::vector<xcb_window_t>& rootChildren);
 
 // What each of `windows` reserves, in their order (absent: nothing). One
