@@ -202,7 +202,7 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
         // Not reparented: the client itself, its border outside.
         client->placeClient(Rect(outer.origin.x + border, outer.origin.y + border, outer.size.width - 2 * border,
                                  outer.size.height - 2 * border));
-    } else if (client->parentIsFrame && outer.size != client->frameBounds.size) {
+    } else if (outer.size != client->frameBounds.size) {
         client.reset();  // resized: as for the client's own resize, read again
     } else if (client->parentIsFrame) {
         client->frameBounds = outer;
@@ -210,7 +210,14 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
                                  outer.origin.y + border + client->inParent.y, client->clientFrame.size.width,
                                  client->clientFrame.size.height));
     } else {
-        client.reset();  // nested deeper: where the client sits is read again
+        // Nested deeper (icewm holds the client in a window of its own
+        // inside the frame): a frame that only moved carries all it holds
+        // along.
+        const double dx = outer.origin.x - client->frameBounds.origin.x;
+        const double dy = outer.origin.y - client->frameBounds.origin.y;
+        client->frameBounds = outer;
+        client->placeClient(Rect(client->clientFrame.origin.x + dx, client->clientFrame.origin.y + dy,
+                                 client->clientFrame.size.width, client->clientFrame.size.height));
     }
 }
 

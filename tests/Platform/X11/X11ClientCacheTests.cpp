@@ -225,5 +225,41 @@ TEST_F(X11ClientCacheTest, ReadsFromMemoryStayWhatTheServerSays) {
     EXPECT_TRUE(same(reused, fromServer(w)));
 }
 
+// Every window manager's frames carry their client along when they move,
+// however deep inside the client sits (icewm holds it in a window of its
+// own): the move is followed from memory, and the window read from
+// memory is the server's.
+class X11ClientCacheOnWindowManagerTest : public X11ClientCacheTest,
+                                          public ::testing::WithParamInterface<X11WindowManager> {
+protected:
+    X11Desktop::Options desktopOptions() const override {
+        X11Desktop::Options o;
+        o.manager = GetParam();
+        return o;
+    }
+};
+
+TEST_P(X11ClientCacheOnWindowManagerTest, MovesAreFollowedFromMemory) {
+    ASSERT_TRUE(subscription.isActive());
+    const xcb_window_t w = xcb_generate_id(desktop->connection().get());
+    ASSERT_TRUE(create(w, kFirstOwner, "moved", 100));
+    std::uint64_t trips = 0;
+    ASSERT_TRUE(desktop->waitUntil([&] { return same(kept(w, trips), fromServer(w)) && trips == 0; }));
+    for (const Point to : {Point{260, 190}, Point{140, 230}, Point{300, 120}}) {
+        log.clear();
+        const Rect moved(to, fromServer(w)->frame.size);
+        ASSERT_TRUE(backend->windows().setPosition(w, to));
+        ASSERT_TRUE(landed(w, moved, false)) << "to " << to.x << "," << to.y;
+        EXPECT_TRUE(same(kept(w, trips), fromServer(w))) << "to " << to.x << "," << to.y;
+        EXPECT_EQ(trips, 0u) << "the move to " << to.x << "," << to.y << " was read from the server again";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, X11ClientCacheOnWindowManagerTest,
+                         ::testing::Values(X11WindowManager::openbox, X11WindowManager::xfwm4, X11WindowManager::icewm,
+                                           X11WindowManager::fluxbox, X11WindowManager::metacity,
+                                           X11WindowManager::marco),
+                         X11WindowManagerName());
+
 }  // namespace
 }  // namespace tessaly::test
