@@ -32,27 +32,34 @@ protected:
     // Asks the window manager to roll the window up or down, as its window
     // menu or a pager does.
     void shade(xcb_window_t window, bool on) {
+        awaitUsersPace();
         user->askState(window, desktop->connection().atoms().NET_WM_STATE_SHADED, on);
     }
     // The same by a double click on its title bar, where the window manager
-    // rolls windows so (fluxbox); elsewhere as a pager asks. fluxbox counts
-    // a press within its double-click time (250 ms) of the last press as the
-    // second click of a double click, also when that last press ended a
-    // double click: the next double click, sent as soon as the group has
-    // followed (some 30 ms), would roll the window twice. A user's double
-    // clicks lie further apart; so do these. One it passes over is clicked
-    // again.
+    // rolls windows so (fluxbox); elsewhere as a pager asks. A double click
+    // it passes over is clicked again.
     void shadeByTitleBar(xcb_window_t window, bool on) {
         if (manager() != WM::fluxbox) return shade(window, on);
         for (int attempt = 0; attempt < 4; ++attempt) {
-            std::this_thread::sleep_until(lastDoubleClick_ + kApartFromLastDoubleClick);
+            awaitUsersPace();
             user->input.doubleClick(user->titleBarPoint(window, 50));
-            lastDoubleClick_ = std::chrono::steady_clock::now();
             if (user->waitUntil([&] { return shaded(window) == on; }, std::chrono::seconds(1))) return;
         }
     }
-    static constexpr std::chrono::milliseconds kApartFromLastDoubleClick{400};
-    std::chrono::steady_clock::time_point lastDoubleClick_;
+    // A user rolls the window again a while after the last roll, not as
+    // soon as the group has followed (some 30 ms): fluxbox takes a press
+    // within its double-click time (250 ms) of the last press for the second
+    // click of a double click, also when that press ended one, and would roll
+    // the window twice. metacity and marco focus the members rolled for the
+    // group for some 100 ms, the program gives the focus back to the window
+    // rolled, and they roll down a window asked to take the focus: a roll up
+    // asked meanwhile would be undone.
+    void awaitUsersPace() {
+        std::this_thread::sleep_until(lastRoll_ + kUsersPace);
+        lastRoll_ = std::chrono::steady_clock::now();
+    }
+    static constexpr std::chrono::milliseconds kUsersPace{400};
+    std::chrono::steady_clock::time_point lastRoll_;
     bool shaded(xcb_window_t window) { return user->info(window).state.shaded; }
 
     // Whether the screen shows the member's own pixels in the middle of the
