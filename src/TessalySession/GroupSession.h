@@ -743,7 +743,13 @@ private:
     std::map<Uuid, HeldFrame> heldFrames_;
     std::unordered_map<WindowID, Subscription> quietStrays_;  // members waiting to be still
     std::unordered_set<WindowID> shadedMembers_;           // members reported rolled up
-    std::unordered_map<WindowID, bool> shadeRequests_;     // rolled up or down by us, not yet reported
+    // Rolls we asked of a member, not yet seen to land: the last one asked
+    // (the state it is coming to) and how many are on their way.
+    struct ShadeRequest {
+        bool shaded = false;
+        int onTheirWay = 0;
+    };
+    std::unordered_map<WindowID, ShadeRequest> shadeRequests_;
     std::unordered_map<WindowID, double> ownShadeAt_;      // when we last rolled each member up or down
     DragSettings dragSettings_;
     std::optional<LiveFollowSession> liveFollow_;

@@ -193,19 +193,24 @@ bool GroupSession::isInFrontOf(WindowID window, WindowID other) const {
 bool GroupSession::followShade(const TabGroup& group, const WindowSystemEvent::WindowFrameChanged& event) {
     const WindowID id = event.windowID;
     const bool changed = event.shaded ? shadedMembers_.insert(id).second : shadedMembers_.erase(id) > 0;
-    // Our own request landing is no word of the user's. Rolled down, the
-    // window's frame may still carry the rolled-up decoration a moment
-    // (marco): where it stands is looked at once that has passed. An
-    // earlier request of ours may land after a later one was sent (the
-    // group rolled down at once after rolling up): the later one follows.
+    // Our own requests landing are no word of the user's. Each one shows as
+    // one change of the member's state, an earlier one landing after a
+    // later one was sent too (the group rolled back at once: fluxbox rolls a
+    // window down and up again on a double click right after another). A
+    // report that changes nothing lands none: a frame report may tell of the
+    // member as it was before. Requests not seen to land within the quiet
+    // period were left undone by the window manager (or told as one change).
     if (const auto asked = shadeRequests_.find(id); asked != shadeRequests_.end()) {
-        if (asked->second == event.shaded) {
+        if (!isFocusedByOwnShade(id)) {
             shadeRequests_.erase(asked);
+        } else if (changed) {
+            if (--asked->second.onTheirWay <= 0) shadeRequests_.erase(asked);
+            // Rolled down, the window's frame may still carry the rolled-up
+            // decoration a moment (marco): where it stands is looked at once
+            // that has passed.
             if (!event.shaded) lookAgainAfterQuietPeriod(id, shadeSettleDelay);
             return true;
         }
-        if (isFocusedByOwnShade(id)) return event.shaded;
-        shadeRequests_.erase(asked);  // left undone by the window manager
     }
     if (!changed) return event.shaded;
     // The user rolled a member up or down: the group goes with it. The
@@ -216,9 +221,12 @@ bool GroupSession::followShade(const TabGroup& group, const WindowSystemEvent::W
     for (const GroupMember& member : group.members) {
         const WindowID other = member.windowID;
         const auto asked = shadeRequests_.find(other);
-        const bool goingTo = asked != shadeRequests_.end() ? asked->second : shadedMembers_.contains(other);
+        const bool goingTo = asked != shadeRequests_.end() ? asked->second.shaded : shadedMembers_.contains(other);
         if (other == id || !group.isUsable(other) || goingTo == event.shaded) continue;
-        shadeRequests_[other] = event.shaded;
+        ShadeRequest& request = shadeRequests_[other];
+        if (!isFocusedByOwnShade(other)) request.onTheirWay = 0;  // those are no longer awaited
+        request.shaded = event.shaded;
+        ++request.onTheirWay;
         ownShadeAt_[other] = now();
         windowSystem_->setShaded(other, event.shaded);
     }

@@ -407,5 +407,42 @@ TEST_F(GroupFrames, MembersFocusedAsTheyAreRolledForTheGroupTakeNoTab) {
     EXPECT_EQ(session->engine().group(1)->activeWindowID, 2u);
 }
 
+// The window the user rolls may roll down and up again at once (fluxbox
+// takes a press right after a double click for another double click), while
+// the members' rolls asked for the first change are still on their way; a
+// member's frame report from before they land tells its old state. Every
+// change those requests bring is the program's own: the group ends as the
+// window the user rolled, with its tab, and rolls down with it later.
+TEST_F(GroupFrames, RollsAskedOfMembersLandingAfterTheGroupTurnedBackAreNotTheUsers) {
+    const TabGroup group = makeGroup(true);
+    const auto shaded = [&](WindowID id) { return env.desktop->window(id)->shaded; };
+    env.desktop->setRollsAfter(0.02);
+    env.desktop->setShaded(1, true);
+    run(0.5);
+    ASSERT_TRUE(shaded(2) && shaded(3));
+    for (const bool toldBeforeTheyLand : {true, false}) {
+        SCOPED_TRACE(toldBeforeTheyLand);
+        env.desktop->setShaded(1, false);
+        run(0.005);
+        env.desktop->setShaded(1, true);
+        run(0.005);
+        // The window manager resizes the member's rolled-up frame first.
+        if (toldBeforeTheyLand) env.desktop->moveWindow(2, Rect(group.frame.origin, Size{group.frame.width(), 22}));
+        run(1.5);
+        for (const WindowID id : {1u, 2u, 3u}) EXPECT_TRUE(shaded(id)) << id;
+        EXPECT_EQ(session->engine().group(1)->activeWindowID, 1u);
+    }
+    env.desktop->setShaded(1, false);
+    run(1.5);
+    const TabGroup now = session->engine().group(1).value();
+    EXPECT_EQ(now.activeWindowID, 1u);
+    EXPECT_EQ(env.desktop->stacking().front(), 1u);
+    EXPECT_EQ(now.frame, group.frame);
+    for (const WindowID id : {1u, 2u, 3u}) {
+        EXPECT_FALSE(shaded(id)) << id;
+        EXPECT_EQ(frameOf(id), group.frame) << id;
+    }
+}
+
 }  // namespace
 }  // namespace tessaly::testing

@@ -68,6 +68,9 @@ struct SimDesktop::State {
     // Finishes a maximise in steps later: installed by the desktop, which
     // can send what the finish changes.
     std::function<void(double delay, WindowID, MaximizedAxes, Rect)> finishMaximizeLater;
+    std::optional<double> rollDelay;
+    // Rolls a window later: installed by the desktop, as above.
+    std::function<void(double delay, WindowID, bool shaded)> rollLater;
     std::shared_ptr<CoalescedNotice> listChanges = std::make_shared<CoalescedNotice>();
 
     std::vector<SimAXCall> calls;
@@ -360,6 +363,7 @@ struct SimDesktop::State {
             if (!b) return AXError::illegalArgument;
             if (attribute == "AXMinimized") setMinimized(w, *b);
             else if (attribute == "AXFullScreen") setFullScreen(w, *b);
+            else if (attribute == "AXShaded" && rollDelay && rollLater) rollLater(*rollDelay, w.id(), *b);
             else if (attribute == "AXShaded") setShaded(w, *b);
             else if (*b) setFocused(app, w.id());
             return AXError::success;
@@ -679,6 +683,22 @@ void SimDesktop::setMaximized(WindowID id, MaximizedAxes axes, std::optional<Rec
     change(*state_, [&] {
         if (SimWindow* w = state_->findWindow(id)) state_->setMaximized(*w, axes, frame);
     });
+}
+
+void SimDesktop::setRollsAfter(double delay) {
+    std::lock_guard lock(state_->mutex);
+    state_->rollDelay = delay;
+    state_->rollLater = [weak = std::weak_ptr<State>(state_)](double after, WindowID id, bool shaded) {
+        const auto state = weak.lock();
+        if (!state) return;
+        state->main.postAfter(after, [weak, id, shaded] {
+            const auto alive = weak.lock();
+            if (!alive) return;
+            change(*alive, [&] {
+                if (SimWindow* w = alive->findWindow(id)) alive->setShaded(*w, shaded);
+            });
+        });
+    };
 }
 
 void SimDesktop::setMaximizesInSteps(double delay) {

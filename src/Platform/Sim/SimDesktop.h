@@ -186,6 +186,10 @@ public:
     // `delay` seconds later it takes its whole maximised frame and the state
     // is published. A window maximised along one axis only takes it at once.
     void setMaximizesInSteps(double delay);
+    // From now on the window manager rolls a window up or down `delay`
+    // seconds after "AXShaded" is written, as a request on its way to a
+    // real one lands; setShaded (the user's roll) still rolls at once.
+    void setRollsAfter(double delay);
     // The window closes (destroyed notification).
     void destroyWindow(WindowID id);
     // Members of the window's group may move the moment a user's move is
