@@ -68,6 +68,10 @@ struct SimDesktop::State {
     // Finishes a maximise in steps later: installed by the desktop, which
     // can send what the finish changes.
     std::function<void(double delay, WindowID, MaximizedAxes, Rect)> finishMaximizeLater;
+    // Maximises asked of these windows are carried out so many seconds
+    // late, by the function the desktop installs.
+    std::map<WindowID, double> maximizeLags;
+    std::function<void(double delay, WindowID, MaximizedAxes)> maximizeLater;
     std::shared_ptr<CoalescedNotice> listChanges = std::make_shared<CoalescedNotice>();
 
     std::vector<SimAXCall> calls;
@@ -352,6 +356,10 @@ struct SimDesktop::State {
         if (attribute == "AXMaximized") {
             const std::int64_t* flags = std::get_if<std::int64_t>(&value);
             if (!flags) return AXError::illegalArgument;
+            if (const auto lag = maximizeLags.find(w.id()); lag != maximizeLags.end() && maximizeLater) {
+                maximizeLater(lag->second, w.id(), MaximizedAxes::fromFlags(*flags));
+                return AXError::success;
+            }
             setMaximized(w, MaximizedAxes::fromFlags(*flags), std::nullopt);
             return AXError::success;
         }
@@ -679,6 +687,22 @@ void SimDesktop::setMaximized(WindowID id, MaximizedAxes axes, std::optional<Rec
     change(*state_, [&] {
         if (SimWindow* w = state_->findWindow(id)) state_->setMaximized(*w, axes, frame);
     });
+}
+
+void SimDesktop::setMaximizeLag(WindowID id, double delay) {
+    std::lock_guard lock(state_->mutex);
+    state_->maximizeLags[id] = delay;
+    state_->maximizeLater = [weak = std::weak_ptr<State>(state_)](double after, WindowID window, MaximizedAxes axes) {
+        const auto state = weak.lock();
+        if (!state) return;
+        state->main.postAfter(after, [weak, window, axes] {
+            const auto alive = weak.lock();
+            if (!alive) return;
+            change(*alive, [&] {
+                if (SimWindow* w = alive->findWindow(window)) alive->setMaximized(*w, axes, std::nullopt);
+            });
+        });
+    };
 }
 
 void SimDesktop::setMaximizesInSteps(double delay) {

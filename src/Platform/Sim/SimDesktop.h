@@ -186,6 +186,10 @@ public:
     // `delay` seconds later it takes its whole maximised frame and the state
     // is published. A window maximised along one axis only takes it at once.
     void setMaximizesInSteps(double delay);
+    // From now on the window manager carries out a maximise asked of the
+    // window (a write of "AXMaximized") `delay` seconds late: after what it
+    // was asked meanwhile, and after the user's own requests.
+    void setMaximizeLag(WindowID id, double delay);
     // The window closes (destroyed notification).
     void destroyWindow(WindowID id);
     // Members of the window's group may move the moment a user's move is
