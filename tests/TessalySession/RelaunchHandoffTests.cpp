@@ -132,6 +132,40 @@ TEST_F(RelaunchHandoff, AGroupWhoseWindowsMovedMeanwhileComesBackWhereItsActiveW
     EXPECT_EQ(overlay->barFor(group.id).lastPlacement()->placement.frame.minY(), moved.minY() - 30);
 }
 
+TEST_F(RelaunchHandoff, AGroupMaximisedWhileItComesBackIsMaximisedWhole) {
+    env.desktop->setKernelBootTime(1.8e9);
+    const Rect saved(100, 100, 700, 500);
+    addWindow(1, editor, saved);
+    addWindow(2, terminal, saved);
+    start(false);
+    const TabGroup group = groupWindows(2, 1);
+    session->shutdown();
+    const auto handoff = session->makeUpdateHandoff();
+    ASSERT_TRUE(handoff);
+
+    // The window manager maximises the active window before the new
+    // session has heard of it: the frame the restore reads back is the
+    // maximised one, its state comes after.
+    const auto read = UpdateHandoff::fromJSON(handoff->toJSON());
+    ASSERT_TRUE(read);
+    session.reset();
+    overlay = std::make_shared<FakeOverlayFactory>();
+    start(false);
+    session->restore(*read);
+    env.desktop->setMaximized(group.activeWindowID, MaximizedAxes::both());
+    settle();
+    run(1.0);
+
+    const Rect workArea{0, 25, 1920, 1055};
+    const auto back = session->engine().group(group.id);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->frame, workArea);
+    for (const WindowID id : {1u, 2u}) {
+        EXPECT_EQ(frameOf(id), workArea) << id;
+        EXPECT_EQ(env.desktop->window(id)->maximized, MaximizedAxes::both()) << id << " is not unmaximised";
+    }
+}
+
 TEST_F(RelaunchHandoff, UnreachableMembersAreDetachedOrLeftOutSoTheirGroupsStillComeBack) {
     env.desktop->setSpaceCount(2);
     const Rect frame(100, 100, 700, 500);
