@@ -326,6 +326,16 @@ void GroupSession::verifyFrameLanded(const Uuid& groupID, WindowID windowID, con
             if (miss == FrameMiss::adopt) {
                 // Maximised meanwhile: the maximise is followed by itself.
                 if (reportedMaximized(windowID).any()) return;
+                // A frame as wide or as tall as its display that the group
+                // cannot have may be a maximise whose state has not been
+                // heard yet: it waits for it, as such a report does.
+                const auto host = WindowPlacement::hostScreen(*read, screens());
+                const bool fills = host && (read->width() >= host->visible.width() ||
+                                            read->height() >= host->visible.height());
+                if (const auto group = engine_->group(groupID); fills && group &&
+                    group->activeWindowID == windowID && holdForMaximizeState(*group, windowID, *read)) {
+                    return;
+                }
                 trace(tag + ": adopting " + std::to_string(windowID) + " read=" + frameLog(*read) +
                       " asked=" + frameLog(committed));
                 adoptFrame(*read, windowID, false, std::nullopt);

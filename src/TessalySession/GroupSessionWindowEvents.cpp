@@ -138,8 +138,11 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
 }
 
 void GroupSession::snapBackWhenStill(const TabGroup& group, WindowID windowID, const Rect& frame) {
+    // A maximise of ours that the window manager carried out only after
+    // the group had left it (restored meanwhile) is no frame on its way,
+    // though its frame was told a moment ago.
     if (FrameLanding::isLanded(frame, group.frame, resyncVerifyTolerance, sizeIncrements(windowID)) ||
-        isOnItsWay(windowID, frame)) {
+        (!reportedMaximized(windowID).any() && isOnItsWay(windowID, frame))) {
         strayChecks_.erase(windowID);
         return;
     }
@@ -263,7 +266,7 @@ bool GroupSession::isInRolledUpGroup(WindowID windowID) const {
 }
 
 void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized) {
-    if (isOnItsWay(windowID, frame)) return;
+    if (!maximized.any() && isOnItsWay(windowID, frame)) return;
     const SnapBackBudget::Verdict verdict =
         snapBackBudget_.decide(windowID, group.frame, frame, sizeIncrements(windowID));
     if (verdict.kind == SnapBackBudget::VerdictKind::landed) return;

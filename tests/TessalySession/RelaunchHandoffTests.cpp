@@ -4,6 +4,9 @@
 // process, also when windows vanished or changed hands meanwhile.
 #include <nlohmann/json.hpp>
 
+#include <functional>
+#include <utility>
+
 #include "TessalySession/SessionDesktop.h"
 
 namespace tessaly {
@@ -23,14 +26,27 @@ protected:
 
     // What the shell does around a relaunch: the record goes through the
     // file's form, the old session ends, a new one starts and restores it.
-    void relaunch(const UpdateHandoff& written) {
+    // `meanwhile` happens while the restore is under way.
+    void relaunch(const UpdateHandoff& written, const std::function<void()>& meanwhile = {}) {
         const auto read = UpdateHandoff::fromJSON(written.toJSON());
         ASSERT_TRUE(read);
         session.reset();
         overlay = std::make_shared<FakeOverlayFactory>();
         start(false);
         session->restore(*read);
+        if (meanwhile) meanwhile();
         settle();
+    }
+    // Editor window 1 and terminal window 2 grouped at `saved`, and the
+    // record the session hands off as it ends.
+    std::pair<TabGroup, std::optional<UpdateHandoff>> groupedPairHandedOff(const Rect& saved) {
+        env.desktop->setKernelBootTime(1.8e9);
+        addWindow(1, editor, saved);
+        addWindow(2, terminal, saved);
+        start(false);
+        const TabGroup group = groupWindows(2, 1);
+        session->shutdown();
+        return {group, session->makeUpdateHandoff()};
     }
 };
 
@@ -110,14 +126,7 @@ TEST_F(RelaunchHandoff, GroupsComeBackOnTheSameWindowsWithTheirNamesColoursAndMi
 // where its active window is, its bar on that window and its other members
 // with it, at once.
 TEST_F(RelaunchHandoff, AGroupWhoseWindowsMovedMeanwhileComesBackWhereItsActiveWindowIs) {
-    env.desktop->setKernelBootTime(1.8e9);
-    const Rect saved(100, 100, 700, 500);
-    addWindow(1, editor, saved);
-    addWindow(2, terminal, saved);
-    start(false);
-    const TabGroup group = groupWindows(2, 1);
-    session->shutdown();
-    const auto handoff = session->makeUpdateHandoff();
+    const auto [group, handoff] = groupedPairHandedOff(Rect(100, 100, 700, 500));
     ASSERT_TRUE(handoff);
 
     const Rect moved(400, 300, 700, 500);
@@ -130,6 +139,27 @@ TEST_F(RelaunchHandoff, AGroupWhoseWindowsMovedMeanwhileComesBackWhereItsActiveW
     EXPECT_EQ(back->frame, moved);
     for (const WindowID id : {1u, 2u}) EXPECT_EQ(frameOf(id), moved) << id;
     EXPECT_EQ(overlay->barFor(group.id).lastPlacement()->placement.frame.minY(), moved.minY() - 30);
+}
+
+TEST_F(RelaunchHandoff, AGroupMaximisedWhileItComesBackIsMaximisedWhole) {
+    const auto [group, handoff] = groupedPairHandedOff(Rect(100, 100, 700, 500));
+    ASSERT_TRUE(handoff);
+
+    // The window manager maximises the active window before the new
+    // session has heard of it: the frame the restore reads back is the
+    // maximised one, its state comes after.
+    const WindowID active = group.activeWindowID;
+    relaunch(*handoff, [&] { env.desktop->setMaximized(active, MaximizedAxes::both()); });
+    run(1.0);
+
+    const Rect workArea{0, 25, 1920, 1055};
+    const auto back = session->engine().group(group.id);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->frame, workArea);
+    for (const WindowID id : {1u, 2u}) {
+        EXPECT_EQ(frameOf(id), workArea) << id;
+        EXPECT_EQ(env.desktop->window(id)->maximized, MaximizedAxes::both()) << id << " is not unmaximised";
+    }
 }
 
 TEST_F(RelaunchHandoff, UnreachableMembersAreDetachedOrLeftOutSoTheirGroupsStillComeBack) {

@@ -350,6 +350,30 @@ TEST_F(Maximise, AMemberThatEasesItselfAboutAfterEachRestoreEndsOnTheGroupEveryC
     EXPECT_FALSE(budgetExhausted(log));
 }
 
+TEST_F(Maximise, AMembersMaximiseThatLandsAfterTheRestoreIsUndoneEveryCycle) {
+    LogCapture log;
+    const TabGroup group = makeGroup();
+    // A busy window manager carries out the member's maximise late: after
+    // the user (a key pressed twice, a pager) has restored the group.
+    env.desktop->setMaximizeLag(2, 0.3);
+    // Restored at once, a moment after the maximise, and (the last cycle)
+    // once the member's maximise has landed.
+    for (const double maximisedFor : {0.05, 0.2, 0.1, 1.0}) {
+        SCOPED_TRACE("maximised for " + std::to_string(maximisedFor));
+        env.desktop->setMaximized(1, both);
+        run(maximisedFor);
+        EXPECT_EQ(groupFrame(group), workArea);
+        env.desktop->setMaximized(1, {});
+        run(2.0);
+        EXPECT_EQ(groupFrame(group), home);
+        EXPECT_EQ(frameOf(2), home) << "the member is back on its group";
+        EXPECT_EQ(maximized(2), MaximizedAxes{});
+        EXPECT_EQ(frameOf(1), home);
+        EXPECT_EQ(maximized(1), MaximizedAxes{}) << "the active member is left alone";
+    }
+    EXPECT_FALSE(budgetExhausted(log));
+}
+
 TEST_F(Maximise, TheBarsMaximiseOfATerminalRestoresAlthoughItKeepsToItsCells) {
     const TabGroup group = makeGroup();
     // The active window is a terminal of 8 x 16 cells: it lands short of

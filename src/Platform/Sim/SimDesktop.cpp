@@ -71,6 +71,10 @@ struct SimDesktop::State {
     std::optional<double> rollDelay;
     // Rolls a window later: installed by the desktop, as above.
     std::function<void(double delay, WindowID, bool shaded)> rollLater;
+    // Maximises asked of these windows are carried out so many seconds
+    // late, by the function the desktop installs.
+    std::map<WindowID, double> maximizeLags;
+    std::function<void(double delay, WindowID, MaximizedAxes)> maximizeLater;
     std::shared_ptr<CoalescedNotice> listChanges = std::make_shared<CoalescedNotice>();
 
     std::vector<SimAXCall> calls;
@@ -355,6 +359,10 @@ struct SimDesktop::State {
         if (attribute == "AXMaximized") {
             const std::int64_t* flags = std::get_if<std::int64_t>(&value);
             if (!flags) return AXError::illegalArgument;
+            if (const auto lag = maximizeLags.find(w.id()); lag != maximizeLags.end() && maximizeLater) {
+                maximizeLater(lag->second, w.id(), MaximizedAxes::fromFlags(*flags));
+                return AXError::success;
+            }
             setMaximized(w, MaximizedAxes::fromFlags(*flags), std::nullopt);
             return AXError::success;
         }
@@ -558,6 +566,21 @@ void change(SimDesktop::State& state, Fn fn) {
     if (listChanged) CoalescedNotice::post(state.listChanges, state.main);
 }
 
+// Changes window `id` `after` seconds from now, as a request on its way
+// lands: unless the desktop or the window is gone by then.
+void changeLater(const std::weak_ptr<SimDesktop::State>& weak, double after, WindowID id,
+                 std::function<void(SimDesktop::State&, SimWindow&)> apply) {
+    const auto state = weak.lock();
+    if (!state) return;
+    state->main.postAfter(after, [weak, id, apply = std::move(apply)] {
+        const auto alive = weak.lock();
+        if (!alive) return;
+        change(*alive, [&] {
+            if (SimWindow* w = alive->findWindow(id)) apply(*alive, *w);
+        });
+    });
+}
+
 }  // namespace
 
 // ------------------------------------------------------------------ scripting
@@ -689,15 +712,16 @@ void SimDesktop::setRollsAfter(double delay) {
     std::lock_guard lock(state_->mutex);
     state_->rollDelay = delay;
     state_->rollLater = [weak = std::weak_ptr<State>(state_)](double after, WindowID id, bool shaded) {
-        const auto state = weak.lock();
-        if (!state) return;
-        state->main.postAfter(after, [weak, id, shaded] {
-            const auto alive = weak.lock();
-            if (!alive) return;
-            change(*alive, [&] {
-                if (SimWindow* w = alive->findWindow(id)) alive->setShaded(*w, shaded);
-            });
-        });
+        changeLater(weak, after, id, [shaded](State& state, SimWindow& w) { state.setShaded(w, shaded); });
+    };
+}
+
+void SimDesktop::setMaximizeLag(WindowID id, double delay) {
+    std::lock_guard lock(state_->mutex);
+    state_->maximizeLags[id] = delay;
+    state_->maximizeLater = [weak = std::weak_ptr<State>(state_)](double after, WindowID window, MaximizedAxes axes) {
+        changeLater(weak, after, window,
+                    [axes](State& state, SimWindow& w) { state.setMaximized(w, axes, std::nullopt); });
     };
 }
 
@@ -706,16 +730,9 @@ void SimDesktop::setMaximizesInSteps(double delay) {
     state_->maximizeStepDelay = delay;
     state_->finishMaximizeLater = [weak = std::weak_ptr<State>(state_)](double after, WindowID id,
                                                                          MaximizedAxes axes, Rect target) {
-        const auto state = weak.lock();
-        if (!state) return;
-        state->main.postAfter(after, [weak, id, axes, target] {
-            const auto alive = weak.lock();
-            if (!alive) return;
-            // Unless something else took the window out of its normal state meanwhile.
-            change(*alive, [&] {
-                SimWindow* w = alive->findWindow(id);
-                if (w && !w->maximized.any()) alive->finishMaximize(*w, axes, target);
-            });
+        // Unless something else took the window out of its normal state meanwhile.
+        changeLater(weak, after, id, [axes, target](State& state, SimWindow& w) {
+            if (!w.maximized.any()) state.finishMaximize(w, axes, target);
         });
     };
 }

@@ -190,6 +190,10 @@ public:
     // seconds after "AXShaded" is written, as a request on its way to a
     // real one lands; setShaded (the user's roll) still rolls at once.
     void setRollsAfter(double delay);
+    // From now on the window manager carries out a maximise asked of the
+    // window (a write of "AXMaximized") `delay` seconds late: after what it
+    // was asked meanwhile, and after the user's own requests.
+    void setMaximizeLag(WindowID id, double delay);
     // The window closes (destroyed notification).
     void destroyWindow(WindowID id);
     // Members of the window's group may move the moment a user's move is
