@@ -88,7 +88,7 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         std::weak_ptr<Hub> weak = shared_from_this();
         // Seed before subscribing so the first events compare against something.
         remember(backend->windows().read(backend->windows().clientList()));
-        subscription = backend->subscribe([weak](const X11Event& event) {
+        subscription = backend->subscribeInTurn(placement, [weak](const X11Event& event) {
             if (auto hub = weak.lock()) hub->handle(event);
         });
         return subscription.isActive();
@@ -210,6 +210,28 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         for (const auto& info : infos) {
             if (!info.pid) continue;
             post(*info.pid, AXElement::application(*info.pid), windowElement(*info.pid, info.window), "AXWindowCreated");
+        }
+    }
+
+    // A change of the client list asks the server about the clients that
+    // came and went: off the reader's thread. The rest answers from memory
+    // (a client's re-read after a change that the window manager makes in
+    // steps, as a resize, is what lets the reader follow the next step).
+    static X11Backend::Turn placement(const X11Event& event) {
+        using Kind = X11Event::Kind;
+        using Turn = X11Backend::Turn;
+        switch (event.kind) {
+        case Kind::clientListChanged: return Turn::worker;
+        case Kind::destroyed:
+        case Kind::titleChanged:
+        case Kind::frameChanged:
+        case Kind::reparented:
+        case Kind::stateChanged:
+        case Kind::wmStateChanged:
+        case Kind::mapped:
+        case Kind::unmapped:
+        case Kind::activeWindowChanged: return Turn::reader;
+        default: return Turn::skip;
         }
     }
 
