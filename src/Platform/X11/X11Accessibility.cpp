@@ -214,9 +214,10 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
     }
 
     // A change of the client list asks the server about the clients that
-    // came and went: off the reader's thread. The rest answers from memory
-    // (a client's re-read after a change that the window manager makes in
-    // steps, as a resize, is what lets the reader follow the next step).
+    // came and went: off the reader's thread. The rest answers from memory,
+    // but for a client memory let go of (resized, its state changed): that
+    // read stays here, as the reader follows the window's next report (its
+    // frame's, right behind a resize) from what it brings back to memory.
     static X11Backend::Turn placement(const X11Event& event) {
         using Kind = X11Event::Kind;
         using Turn = X11Backend::Turn;

@@ -136,7 +136,8 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
         using Kind = X11Event::Kind;
         using Turn = X11Backend::Turn;
         switch (event.kind) {
-        case Kind::activeWindowChanged:
+        case Kind::activeWindowChanged:  // focus passes through None on its way: nothing to tell
+            return event.window == kNoWindow ? Turn::skip : Turn::worker;
         case Kind::clientListChanged:
         case Kind::screenChanged: return Turn::worker;
         case Kind::currentDesktopChanged:

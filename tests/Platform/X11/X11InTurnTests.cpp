@@ -3,12 +3,16 @@
 // stays on the reader's thread unless earlier events still wait there. The
 // workspace and accessibility services make no round trip on the reader's
 // thread for a change of the client list, the active window or the
-// displays, and still tell of each change, in order.
+// displays, and still tell of each change, in order. Their re-read of a
+// resized client stays on the reader's thread: the reader follows the
+// resize's next report from it.
+#include "Platform/MemberFollow.h"
 #include "Platform/ThreadQueueFactory.h"
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11Desktop.h"
 #include "Platform/X11/X11TestQueues.h"
 #include "Platform/X11/X11Workspace.h"
+#include "TessalySession/FollowSnapshot.h"
 
 #include <unistd.h>
 
@@ -206,6 +210,72 @@ TEST_F(X11InTurnTest, NoRoundTripOnTheReadersThreadForClientsActiveWindowOrDispl
     workspace.reset();
     ax.reset();
     before.cancel();
+    backend->setWorkQueue(nullptr);
+}
+
+// Memory lets go of a resized window until it is read again; the
+// frame's own report comes right behind. Read again by the accessibility
+// on the reader's thread, the window is known when that report is read,
+// and the member follows there (off it, no step would be).
+TEST_F(X11InTurnTest, AResizedActiveMemberIsFollowedFromTheReadersOwnReRead) {
+    const auto active = desktop->launchXlogo("200x140+60+60");
+    const auto member = desktop->launchXlogo("200x140+400+60");
+    ASSERT_TRUE(active && member);
+    ThreadQueueFactory queues;
+    backend->setWorkQueue(queues.makeSerialQueue("test.x11.work"));
+    auto ax = std::make_shared<X11Accessibility>(backend);
+    auto observer = ax->createObserver(active->pid);
+    ASSERT_TRUE(observer);
+    observer->start(std::make_shared<X11TestQueue>(work), [](const AXElement&, const std::string&) {});
+
+    // Once read and written, memory holds all a move needs.
+    const auto& windows = backend->windows();
+    for (const auto& client : {*active, *member}) {
+        const auto info = windows.read(client.window);
+        ASSERT_TRUE(info && windows.setPosition(client.window, info->frame.origin, client.pid));
+        ASSERT_TRUE(desktop->waitUntil([&] {
+            const auto known = windows.cache()->lookup(client.window);
+            return known.known && known.pid && known.moveResize && known.extents && known.size && known.maximized;
+        }));
+    }
+    FollowSnapshot snapshot;
+    snapshot.byActive[active->window].state.frame = windows.read(active->window)->frame;
+    snapshot.byActive[active->window].movers = {{member->window, member->pid}};
+    std::atomic<int> sent{0};
+    auto follow = std::make_shared<MemberFollow>(std::make_shared<SystemClock>(),
+                                                 [&](const FollowMove& move, const Rect& frame) {
+                                                     const bool out = windows.sendFrameIfKnown(move.window, frame, move.pid);
+                                                     if (out) ++sent;
+                                                     return out;
+                                                 });
+    follow->setPlanner([snapshot](const FollowRequest& request) { return snapshot.plan(request); });
+    backend->setMemberFollow(follow);
+
+    // Each step waits for the reader to have read the frame's report of it
+    // (and so to have followed it or not).
+    std::mutex mutex;
+    Size reported;
+    Subscription reports = backend->subscribe([&](const X11Event& event) {
+        if (event.kind != Kind::frameChanged || event.window != active->window || !event.rootChild) return;
+        std::lock_guard lock(mutex);
+        if (event.hasGeometry) reported = event.geometry.size;
+    });
+    constexpr int steps = 10;
+    for (int step = 1; step <= steps; ++step) {
+        const Size size{200.0 + 10 * step, 140.0 + 5 * step};
+        ASSERT_TRUE(windows.setSize(active->window, size, active->pid));
+        ASSERT_TRUE(desktop->waitUntil([&] {
+            std::lock_guard lock(mutex);
+            return reported == size;
+        }));
+    }
+    // Not always every step: a re-read may find the frame on its way.
+    EXPECT_GT(sent, 0) << "no step of the resize was followed by the reader";
+    reports.cancel();
+
+    backend->setMemberFollow(nullptr);
+    observer->invalidate();
+    ax.reset();
     backend->setWorkQueue(nullptr);
 }
 
