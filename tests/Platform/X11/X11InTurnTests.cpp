@@ -34,25 +34,12 @@ protected:
         X11BackendTest::TearDown();
     }
 
-    // A window of this very process (its pid is known before it exists).
+    // A window of this very process (its pid is known before it exists), shown.
     xcb_window_t mapOwnWindow() {
-        auto& x = desktop->connection();
-        const xcb_window_t window = xcb_generate_id(x.get());
-        xcb_create_window(x.get(), XCB_COPY_FROM_PARENT, window, x.root(), 50, 50, 300, 200, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        const auto pid = static_cast<std::uint32_t>(getpid());
-        xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, window, x.atoms().NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1,
-                            &pid);
-        xcb_map_window(x.get(), window);
-        x.flush();
+        const xcb_window_t window = desktop->createOwnWindow(Rect(50, 50, 300, 200));
+        xcb_map_window(desktop->connection().get(), window);
+        desktop->connection().flush();
         return window;
-    }
-
-    void setTitle(xcb_window_t window, const std::string& title) {
-        auto& x = desktop->connection();
-        xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, window, x.atoms().NET_WM_NAME, x.atoms().UTF8_STRING, 8,
-                            static_cast<std::uint32_t>(title.size()), title.data());
-        x.flush();
     }
 
     X11TestWorkQueue work;
@@ -86,14 +73,14 @@ TEST_F(X11InTurnTest, EventsReachTheHandlerInTheOrderTheyCame) {
     });
 
     // Alone, a title change is heard on the reader's thread at once.
-    setTitle(xterm->window, "first");
+    desktop->setTitle(xterm->window, "first");
     ASSERT_TRUE(desktop->waitUntil([&] { return kinds().size() == 1; }));
     EXPECT_EQ(kinds(), std::vector<Kind>{Kind::titleChanged});
 
     // Behind a client-list change held on the work queue it waits.
     const xcb_window_t own = mapOwnWindow();
     ASSERT_TRUE(desktop->waitUntil([&] { return backend->windows().clientList().size() == 2; }));
-    setTitle(xterm->window, "second");
+    desktop->setTitle(xterm->window, "second");
     ASSERT_TRUE(desktop->waitUntil([&] { return onReader == 2; }));
     EXPECT_EQ(kinds().size(), 1u) << "a title change overtook the client-list change before it";
     work.drain();
@@ -103,7 +90,7 @@ TEST_F(X11InTurnTest, EventsReachTheHandlerInTheOrderTheyCame) {
     EXPECT_TRUE(std::all_of(now.begin() + 1, now.end() - 1, [](Kind k) { return k == Kind::clientListChanged; }));
 
     // The queue is done: the reader's thread again.
-    setTitle(xterm->window, "third");
+    desktop->setTitle(xterm->window, "third");
     ASSERT_TRUE(desktop->waitUntil([&] { return kinds().size() == now.size() + 1; }));
     EXPECT_EQ(kinds().back(), Kind::titleChanged);
     now = kinds();
