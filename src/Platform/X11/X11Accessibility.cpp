@@ -88,7 +88,7 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         std::weak_ptr<Hub> weak = shared_from_this();
         // Seed before subscribing so the first events compare against something.
         remember(backend->windows().read(backend->windows().clientList()));
-        subscription = backend->subscribe([weak](const X11Event& event) {
+        subscription = backend->subscribeInTurn(placement, [weak](const X11Event& event) {
             if (auto hub = weak.lock()) hub->handle(event);
         });
         return subscription.isActive();
@@ -210,6 +210,29 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         for (const auto& info : infos) {
             if (!info.pid) continue;
             post(*info.pid, AXElement::application(*info.pid), windowElement(*info.pid, info.window), "AXWindowCreated");
+        }
+    }
+
+    // A change of the client list asks the server about the clients that
+    // came and went: off the reader's thread. The rest answers from memory,
+    // but for a client memory let go of (resized, its state changed): that
+    // read stays here, as the reader follows the window's next report (its
+    // frame's, right behind a resize) from what it brings back to memory.
+    static X11Backend::Turn placement(const X11Event& event) {
+        using Kind = X11Event::Kind;
+        using Turn = X11Backend::Turn;
+        switch (event.kind) {
+        case Kind::clientListChanged: return Turn::worker;
+        case Kind::destroyed:
+        case Kind::titleChanged:
+        case Kind::frameChanged:
+        case Kind::reparented:
+        case Kind::stateChanged:
+        case Kind::wmStateChanged:
+        case Kind::mapped:
+        case Kind::unmapped:
+        case Kind::activeWindowChanged: return Turn::reader;
+        default: return Turn::skip;
         }
     }
 

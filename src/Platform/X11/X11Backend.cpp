@@ -1,6 +1,7 @@
 #include "Platform/X11/X11Backend.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 
 namespace tessaly {
@@ -85,6 +86,62 @@ Subscription X11Backend::subscribe(X11EventReader::Handler handler, Precedence p
         if (alive.expired()) return;
         std::lock_guard relock(dispatchMutex_);
         handlers_.erase(id);
+    });
+}
+
+// One subscriber's handler placed event by event (see subscribeInTurn). The
+// reader hands it each event under dispatchMutex_; the work queue is serial,
+// so what waits there runs in order, and an event for the reader's thread
+// goes there too while any waits.
+class X11Backend::InTurn : public std::enable_shared_from_this<InTurn> {
+public:
+    InTurn(Placement place, X11EventReader::Handler handler)
+        : place_(std::move(place)), handler_(std::make_shared<const X11EventReader::Handler>(std::move(handler))) {}
+
+    // On the reader's thread, under dispatchMutex_ (which guards `work`).
+    void hand(const X11Event& event, DispatchQueue* work) {
+        const Turn turn = place_(event);
+        if (turn == Turn::skip) return;
+        if (!work || (turn == Turn::reader && waiting_.load() == 0)) {
+            run(event);
+            return;
+        }
+        waiting_.fetch_add(1);
+        work->async([self = shared_from_this(), event] {
+            self->run(event);
+            self->waiting_.fetch_sub(1);  // after the handler is done: the reader's thread may run the next
+        });
+    }
+
+    // Waits for a handler running elsewhere; from inside the handler it
+    // returns at once (the mutex is recursive).
+    void end() {
+        std::lock_guard lock(running_);
+        handler_.reset();
+    }
+
+private:
+    void run(const X11Event& event) {
+        std::lock_guard lock(running_);
+        const auto handler = handler_;  // a copy: ending inside must not destroy it mid-call
+        if (handler) (*handler)(event);
+    }
+
+    const Placement place_;
+    std::recursive_mutex running_;  // held while the handler runs
+    std::shared_ptr<const X11EventReader::Handler> handler_;  // under running_; null once ended
+    std::atomic<unsigned> waiting_{0};  // events handed to the work queue and not handled yet
+};
+
+Subscription X11Backend::subscribeInTurn(Placement place, X11EventReader::Handler handler) {
+    const auto turn = std::make_shared<InTurn>(std::move(place), std::move(handler));
+    Subscription subscription = subscribe([this, turn](const X11Event& event) { turn->hand(event, work_.get()); });
+    if (!subscription) return {};
+    // Unsubscribed first (no event is handed over after that), then ended
+    // outside dispatchMutex_: a handler on the work queue may need it.
+    return Subscription([subscription = std::make_shared<Subscription>(std::move(subscription)), turn] {
+        subscription->cancel();
+        turn->end();
     });
 }
 

@@ -54,6 +54,21 @@ public:
     // other one (right after the member follow), in the order they came.
     enum class Precedence { first, normal };
     Subscription subscribe(X11EventReader::Handler handler, Precedence precedence = Precedence::normal);
+    // For a subscriber whose handler may ask the server: where each event
+    // goes. `skip`: not to it. `reader`: to the handler on the reader's
+    // thread, as subscribe does, unless earlier events still wait for it on
+    // the work queue (then behind them). `worker`: on the work queue (see
+    // setWorkQueue), so that the reader goes on reading, and members go on
+    // following, while the server answers. Asked on the reader's thread: it
+    // must not wait.
+    enum class Turn { skip, reader, worker };
+    using Placement = std::function<Turn(const X11Event&)>;
+    // Like subscribe, with the handler placed by `place`: it hears of the
+    // events in the order they came, one at a time, wherever it runs. Ending
+    // the handle is synchronous in the same way (it waits for a handler
+    // running on the work queue); the events still waiting are dropped.
+    // Without a work queue every event goes to the reader's thread.
+    Subscription subscribeInTurn(Placement place, X11EventReader::Handler handler);
     // Starts the event reader now (its connection, and what it watches of
     // every client) rather than at the first subscription, and reads every
     // client into memory; from any thread. False when the reader cannot start.
@@ -100,6 +115,7 @@ private:
     void followMembers(const X11Event& event);
     // Under dispatchMutex_: runs `work` on the work queue (see setWorkQueue).
     void later(std::function<void(X11Backend&)> work);
+    class InTurn;
 
     std::string display_;
     std::unique_ptr<X11Connection> x_;

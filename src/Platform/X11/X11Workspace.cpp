@@ -129,6 +129,24 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
         return true;
     }
 
+    // What asks the server (the new active window's process and its
+    // description, the processes of the clients, the displays) is handled
+    // off the reader's thread; what is told as it comes, on it.
+    static X11Backend::Turn placement(const X11Event& event) {
+        using Kind = X11Event::Kind;
+        using Turn = X11Backend::Turn;
+        switch (event.kind) {
+        case Kind::activeWindowChanged:  // focus passes through None on its way: nothing to tell
+            return event.window == kNoWindow ? Turn::skip : Turn::worker;
+        case Kind::clientListChanged:
+        case Kind::screenChanged: return Turn::worker;
+        case Kind::currentDesktopChanged:
+        case Kind::desktopChanged:
+        case Kind::screenSaverChanged: return Turn::reader;
+        default: return Turn::skip;
+        }
+    }
+
     void handle(const X11Event& event) {
         using Kind = X11Event::Kind;
         switch (event.kind) {
@@ -204,7 +222,7 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
             });
         screensChanged();
         std::weak_ptr<State> weak = weak_from_this();
-        auto handle = backend->subscribe([weak](const X11Event& event) {
+        auto handle = backend->subscribeInTurn(placement, [weak](const X11Event& event) {
             if (auto self = weak.lock()) self->handle(event);
         });
         std::lock_guard lock(mutex);

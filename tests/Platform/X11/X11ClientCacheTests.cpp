@@ -73,20 +73,13 @@ protected:
                           XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, values);
         const auto pid = static_cast<std::uint32_t>(owner);
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, x.atoms().NET_WM_PID, XCB_ATOM_CARDINAL, 32, 1, &pid);
-        setTitle(w, title);
+        desktop->setTitle(w, title);
         xcb_map_window(c, w);
         x.flush();
         return log.waitForClient(w) && desktop->waitUntil([&] {
             const auto info = fromServer(w);
             return info && info->frameWindow != w && info->viewable && info->extents.top > 0;
         });
-    }
-
-    void setTitle(xcb_window_t w, const std::string& title) {
-        X11Connection& x = desktop->connection();
-        xcb_change_property(x.get(), XCB_PROP_MODE_REPLACE, w, x.atoms().NET_WM_NAME, x.atoms().UTF8_STRING, 8,
-                            static_cast<std::uint32_t>(title.size()), title.data());
-        x.flush();
     }
 
     X11EventLog log;
@@ -175,7 +168,7 @@ TEST_F(X11ClientCacheTest, ReadsFromMemoryStayWhatTheServerSays) {
 
     // A title, full screen and minimising: read anew.
     log.clear();
-    setTitle(w, "second title");
+    desktop->setTitle(w, "second title");
     ASSERT_TRUE(log.waitFor(X11Event::Kind::titleChanged, w));
     EXPECT_EQ(kept(w, trips)->title, "second title");
     const auto& a = x.atoms();

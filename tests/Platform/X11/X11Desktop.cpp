@@ -197,6 +197,12 @@ xcb_window_t X11Desktop::createOwnWindow(const Rect& frame) {
     return w;
 }
 
+void X11Desktop::setTitle(xcb_window_t window, const std::string& title) {
+    xcb_change_property(x_->get(), XCB_PROP_MODE_REPLACE, window, x_->atoms().NET_WM_NAME, x_->atoms().UTF8_STRING, 8,
+                        static_cast<std::uint32_t>(title.size()), title.data());
+    x_->flush();
+}
+
 xcb_window_t X11Desktop::showDock(std::uint32_t height) {
     xcb_connection_t* c = x_->get();
     const std::uint32_t width = x_->screen().width_in_pixels;

@@ -109,6 +109,8 @@ public:
     // Creates a window of this process (white, with its _NET_WM_PID), not
     // yet mapped.
     xcb_window_t createOwnWindow(const Rect& frame);
+    // Sets a window's _NET_WM_NAME (and flushes).
+    void setTitle(xcb_window_t window, const std::string& title);
     // Shows a dock of this process `height` pixels high along the bottom
     // edge of the screen, reserving that much through
     // _NET_WM_STRUT_PARTIAL, as a panel does (i3 takes it into its dock
