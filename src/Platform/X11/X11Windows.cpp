@@ -611,16 +611,17 @@ bool X11Windows::mayMoveResize(xcb_window_t window, const MoveTarget& target, co
     if (replaying) return false;  // still maximised: it waits on
     // Window managers keep a maximised window where it is: it stops being
     // maximised first (they handle requests in order), and the write is
-    // made again once it has, with the decoration it has then.
+    // made again once it has, with the decoration it has then. It is held
+    // before the request leaves: the reader makes it again only if it finds
+    // it held when the state changes.
+    // A frame comes as a size and a move: the record keeps of a write held
+    // already what this one leaves out.
+    if (record_) record_->hold(window, pending, now());
     const auto& a = x_.atoms();
     x_.sendClientMessage(x_.root(), window, a.NET_WM_STATE, kStateRemove, a.NET_WM_STATE_MAXIMIZED_VERT,
                          a.NET_WM_STATE_MAXIMIZED_HORZ, kSourcePager);
     x_.flush();
-    if (!record_) return true;
-    // A frame comes as a size and a move: the record keeps of a write held
-    // already what this one leaves out.
-    record_->hold(window, pending, now());
-    return false;
+    return !record_;
 }
 
 std::optional<bool> X11Windows::allows(xcb_window_t window, xcb_atom_t action) const {
