@@ -9,8 +9,9 @@
 // It also holds a write the server is about to be told: one kept back until
 // the window can take it (a maximised window is unmaximised first), made
 // then, and kept a moment longer in case the window's decoration changes
-// after it. While one is held, nothing else is sent to that window but
-// through it.
+// after it. While one is held no move is sent to that window at once; a
+// newer write takes its place. A held write's times are those of the
+// writer that held it, and are compared with nothing else.
 //
 // One rule compares a frame read with a frame told: FrameLanding's, with
 // `tolerance` and the window's size increments. Frames told are compared
