@@ -28,10 +28,12 @@ const FrameRecord::Record* FrameRecord::find(WindowID window) const {
 }
 
 void FrameRecord::followed(WindowID window, const Rect& frame, WindowID source, double at) {
+    std::lock_guard lock(mutex_);
     tell(window, {frame, at, Path::follow, source});
 }
 
 void FrameRecord::writing(WindowID window, const Rect& frame, double at) {
+    std::lock_guard lock(mutex_);
     Record& record = tell(window, {frame, at, Path::write});
     for (Told& t : record.told) t.taken = true;
     ++record.inFlight;
@@ -39,12 +41,14 @@ void FrameRecord::writing(WindowID window, const Rect& frame, double at) {
 }
 
 void FrameRecord::written(WindowID window) {
+    std::lock_guard lock(mutex_);
     if (const auto found = records_.find(window); found != records_.end() && found->second.inFlight > 0) {
         --found->second.inFlight;
     }
 }
 
 void FrameRecord::prune(double at) {
+    std::lock_guard lock(mutex_);
     std::erase_if(records_, [at](const auto& entry) {
         const Record& record = entry.second;
         return record.inFlight == 0 && (record.told.empty() || at - record.told.back().at > lifetime);
@@ -52,11 +56,13 @@ void FrameRecord::prune(double at) {
 }
 
 bool FrameRecord::isInFlight(WindowID window) const {
+    std::lock_guard lock(mutex_);
     const Record* record = find(window);
     return record && record->inFlight > 0;
 }
 
 bool FrameRecord::isPassing(WindowID window, const Rect& read, Size increments, double at) const {
+    std::lock_guard lock(mutex_);
     const Record* record = find(window);
     if (!record) return false;
     return std::any_of(record->told.begin(), record->told.end(),
@@ -64,6 +70,7 @@ bool FrameRecord::isPassing(WindowID window, const Rect& read, Size increments, 
 }
 
 bool FrameRecord::isLanding(WindowID window, const Rect& read, const std::function<Size()>& increments, double at) {
+    std::lock_guard lock(mutex_);
     const auto found = records_.find(window);
     if (found == records_.end() || found->second.landed) return false;
     Record& record = found->second;
@@ -76,18 +83,21 @@ bool FrameRecord::isLanding(WindowID window, const Rect& read, const std::functi
 }
 
 bool FrameRecord::isLastTold(WindowID window, const Rect& frame, double at) const {
+    std::lock_guard lock(mutex_);
     const Record* record = find(window);
     return record && !record->told.empty() && record->told.back().frame == frame &&
            at - record->told.back().at <= lifetime;
 }
 
 bool FrameRecord::hasUntakenMove(WindowID window) const {
+    std::lock_guard lock(mutex_);
     const Record* record = find(window);
     return record && std::any_of(record->told.begin(), record->told.end(),
                                  [](const Told& t) { return t.by == Path::follow && !t.taken; });
 }
 
 bool FrameRecord::take(WindowID window, const Rect& frame, WindowID source, double at) {
+    std::lock_guard lock(mutex_);
     const auto found = records_.find(window);
     if (found == records_.end()) return false;
     auto& told = found->second.told;
@@ -97,6 +107,32 @@ bool FrameRecord::take(WindowID window, const Rect& frame, WindowID source, doub
     if (match == told.end()) return false;
     for (auto t = told.begin(); t != match + 1; ++t) t->taken = true;
     return true;
+}
+
+const FrameRecord::Held* FrameRecord::findHeld(WindowID window, double at) const {
+    const auto found = held_.find(window);
+    return found == held_.end() || at > found->second.until ? nullptr : &found->second;
+}
+
+void FrameRecord::hold(WindowID window, HeldWrite write, double at, double patience) {
+    std::lock_guard lock(mutex_);
+    if (const Held* before = findHeld(window, at); before && !before->write.madeWith && !write.madeWith) {
+        if (!write.origin) write.origin = before->write.origin;
+        if (!write.size) write.size = before->write.size;
+    }
+    std::erase_if(held_, [at](const auto& entry) { return at > entry.second.until; });
+    held_[window] = {std::move(write), at + patience};
+}
+
+void FrameRecord::release(WindowID window) {
+    std::lock_guard lock(mutex_);
+    held_.erase(window);
+}
+
+std::optional<FrameRecord::HeldWrite> FrameRecord::held(WindowID window, double at) const {
+    std::lock_guard lock(mutex_);
+    const Held* held = findHeld(window, at);
+    return held ? std::optional<HeldWrite>(held->write) : std::nullopt;
 }
 
 }  // namespace tessaly

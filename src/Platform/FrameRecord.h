@@ -6,14 +6,25 @@
 // follow path asks ("sent already?", "passing through?", "landing?", "a
 // duplicate?") are answered from here, and from nothing else.
 //
+// It also holds a write the server is about to be told: one kept back until
+// the window can take it (a maximised window is unmaximised first), made
+// then, and kept a moment longer in case the window's decoration changes
+// after it. While one is held no move is sent to that window at once; a
+// newer write takes its place. A held write's times are those of the
+// writer that held it, and are compared with nothing else.
+//
 // One rule compares a frame read with a frame told: FrameLanding's, with
 // `tolerance` and the window's size increments. Frames told are compared
 // with each other exactly: both are ours, and a move left out because a
 // frame near it went out would leave the window off by that much.
 //
-// Not thread-safe: its owner (MemberFollow) holds it under its lock.
+// Thread-safe: every member takes the record's own lock. The platform's
+// writes and the follow path (MemberFollow, which asks its questions under
+// its own lock, taken first) share one record.
 #include <deque>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <unordered_map>
 
 #include "Platform/Geometry.h"
@@ -29,11 +40,32 @@ public:
     };
     // A frame told is only this long taken as on its way.
     static constexpr double lifetime = 1.0;
+    // A write is held at most this long for its window to take it.
+    static constexpr double holdLifetime = 2.0;
     // How far an edge read may be from the one told and still have landed.
     static constexpr double tolerance = 4.0;
 
     // The one rule: `read` is where `told` landed.
     static bool isLanded(const Rect& read, const Rect& told, Size increments);
+
+    // From a window's frame to its client, edge by edge.
+    struct Inset {
+        double left = 0;
+        double right = 0;
+        double top = 0;
+        double bottom = 0;
+        friend bool operator==(const Inset&, const Inset&) = default;
+    };
+    // A write kept back: the parts of the frame it names (a frame comes as a
+    // size and a move), for whom.
+    struct HeldWrite {
+        std::optional<Point> origin;
+        std::optional<Size> size;
+        std::optional<ProcessID> owner;
+        // Once made: the inset it was made with (the window manager may
+        // change the decoration only after the state).
+        std::optional<Inset> madeWith;
+    };
 
     // ---- Telling ----
     // A move sent at once for a change of `source`.
@@ -42,8 +74,17 @@ public:
     // the frame the window ends at (moves sent before it are behind it).
     void writing(WindowID window, const Rect& frame, double at);
     void written(WindowID window);
-    // Forgets windows told nothing for `lifetime` and with no write in flight.
+    // Forgets windows told nothing for `lifetime` and with no write in flight
+    // (held writes stay until they are released or outlive their time).
     void prune(double at);
+    // Holds `write` for `window` until `at + patience`, in place of the one
+    // held. A write not made yet keeps the parts it leaves out from a held
+    // one not made yet either: the window would otherwise come back at the
+    // size (or place) it is leaving.
+    void hold(WindowID window, HeldWrite write, double at, double patience = holdLifetime);
+    // The held write is gone (made, taken over by a write sent at once, or
+    // its window is).
+    void release(WindowID window);
 
     // ---- Questions ----
     // A write of the main thread's has not gone out yet.
@@ -57,6 +98,8 @@ public:
     bool isLanding(WindowID window, const Rect& read, const std::function<Size()>& increments, double at);
     // The server was last told exactly `frame`, within `lifetime`.
     bool isLastTold(WindowID window, const Rect& frame, double at) const;
+    // The write held for `window` that has not outlived its time.
+    std::optional<HeldWrite> held(WindowID window, double at) const;
     // A move sent at once that the main thread has not taken as its own.
     bool hasUntakenMove(WindowID window) const;
     // The main thread, adopting `source`'s change, is about to write `frame`:
@@ -79,10 +122,19 @@ private:
         const Told* lastWrite() const;
     };
 
+    struct Held {
+        HeldWrite write;
+        double until = 0;
+    };
+
+    // Under mutex_.
     Record& tell(WindowID window, const Told& told);
     const Record* find(WindowID window) const;
+    const Held* findHeld(WindowID window, double at) const;
 
+    mutable std::mutex mutex_;
     std::unordered_map<WindowID, Record> records_;
+    std::unordered_map<WindowID, Held> held_;
 };
 
 }  // namespace tessaly

@@ -76,9 +76,12 @@ public:
     // the server (zero where none are known).
     using Increments = std::function<Size(WindowID)>;
 
-    // Times are read on `clock` (the session's).
-    MemberFollow(std::shared_ptr<Clock> clock, Sender send, Increments increments = {})
-        : clock_(std::move(clock)), send_(std::move(send)), increments_(std::move(increments)) {}
+    // Times are read on `clock` (the session's). `record` is the platform's
+    // (its writes go into it too); without one the follow keeps its own.
+    MemberFollow(std::shared_ptr<Clock> clock, Sender send, Increments increments = {},
+                 std::shared_ptr<FrameRecord> record = nullptr)
+        : clock_(std::move(clock)), send_(std::move(send)), increments_(std::move(increments)),
+          record_(record ? std::move(record) : std::make_shared<FrameRecord>()) {}
     MemberFollow(const MemberFollow&) = delete;
     MemberFollow& operator=(const MemberFollow&) = delete;
 
@@ -123,7 +126,7 @@ private:
     std::mutex mutex_;
     FollowPlanner planner_;
     std::optional<WindowID> adopting_;
-    FrameRecord record_;
+    const std::shared_ptr<FrameRecord> record_;
 };
 
 }  // namespace tessaly

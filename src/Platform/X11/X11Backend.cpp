@@ -18,7 +18,7 @@ std::shared_ptr<X11Backend> X11Backend::open(const std::string& display) {
 }
 
 X11Backend::X11Backend(std::string display, std::unique_ptr<X11Connection> connection)
-    : display_(std::move(display)), x_(std::move(connection)), windows_(*x_, &cache_) {
+    : display_(std::move(display)), x_(std::move(connection)), windows_(*x_, &cache_, record_.get()) {
     x_->setDiscardsEvents(true);
     // Members' moves leave on this connection the moment the active one's
     // frame lands; served first, they do not queue behind the requests our
@@ -164,11 +164,14 @@ void X11Backend::updateCache(const X11Event& event) {
     }
     switch (event.kind) {
     case Kind::clientListChanged: cache_.clientsChanged(event.clients); break;
-    case Kind::destroyed: cache_.destroyed(event.window); break;
+    case Kind::destroyed:
+        cache_.destroyed(event.window);
+        record_->release(event.window);
+        break;
     case Kind::frameChanged:
         if (event.property == x_->atoms().NET_FRAME_EXTENTS || event.property == x_->atoms().GTK_FRAME_EXTENTS) {
             cache_.extentsChanged(event.window);
-            if (cache_.pendingWrite(event.window)) {
+            if (windows_.holdsWrite(event.window)) {
                 later([window = event.window](X11Backend& self) { self.windows_.replayPendingWrite(window, true); });
             }
         } else if (!event.rootChild) {
@@ -180,7 +183,7 @@ void X11Backend::updateCache(const X11Event& event) {
     case Kind::reparented: cache_.extentsChanged(event.window); break;
     case Kind::stateChanged:
         cache_.stateChanged(event.window);
-        if (cache_.pendingWrite(event.window)) {
+        if (windows_.holdsWrite(event.window)) {
             later([window = event.window](X11Backend& self) { self.windows_.replayPendingWrite(window, false); });
         }
         break;

@@ -40,6 +40,9 @@ public:
     const std::string& display() const { return display_; }
     const X11Connection& connection() const { return *x_; }
     const X11Windows& windows() const { return windows_; }
+    // What the server was told, and is about to be told, of each window's
+    // frame: by the writes made here and by the member follow.
+    const std::shared_ptr<FrameRecord>& frameRecord() const { return record_; }
     // The left button as the event reader last saw it (no round trip).
     const X11ButtonState& buttons() const { return buttons_; }
 
@@ -120,6 +123,7 @@ private:
     std::string display_;
     std::unique_ptr<X11Connection> x_;
     X11WindowCache cache_;
+    const std::shared_ptr<FrameRecord> record_ = std::make_shared<FrameRecord>();
     X11Windows windows_;
     X11ButtonState buttons_;
 

@@ -395,6 +395,9 @@ void X11EventReader::readClientList() {
         findFrames(added, [this, list, added](const std::vector<xcb_window_t>& frames) {
             clients_.insert(added.begin(), added.end());
             watchClients(added, frames);
+            // Watching before anyone hears of the client: a change made
+            // the moment it is listed is not missed.
+            if (!added.empty()) x_->flush();
             X11Event out;
             out.clients = list;
             if (handler_) handler_(out);

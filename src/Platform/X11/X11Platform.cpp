@@ -59,7 +59,7 @@ PlatformServices X11Platform::services(std::shared_ptr<Clock> clock, std::shared
         const X11WindowCache* cache = backend->windows().cache();
         const auto kept = cache ? cache->sizeHints(window) : std::nullopt;
         return kept && *kept ? (*kept)->increment : Size{};
-    });
+    }, backend_->frameRecord());
     backend_->setMemberFollow(s.memberFollow);
     if (queues) backend_->setWorkQueue(queues->makeSerialQueue("tessaly.x11.work"));
     s.clock = std::move(clock);

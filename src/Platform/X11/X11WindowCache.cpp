@@ -319,7 +319,6 @@ void X11WindowCache::destroyed(xcb_window_t window) {
     entries_.erase(window);
     minimizing_.erase(window);
     deferredRestores_.erase(window);
-    pendingWrites_.erase(window);
 }
 
 namespace {
@@ -347,28 +346,6 @@ bool X11WindowCache::deferRestore(xcb_window_t window) {
     if (!active_.load() || !pending(minimizing_, window)) return false;
     deferredRestores_[window] = std::chrono::steady_clock::now() + kMinimizePatience;
     return true;
-}
-
-void X11WindowCache::deferWrite(xcb_window_t window, const X11PendingWrite& write,
-                                std::chrono::milliseconds patience) {
-    std::lock_guard lock(mutex_);
-    pendingWrites_[window] = {write, std::chrono::steady_clock::now() + patience};
-}
-
-std::optional<X11PendingWrite> X11WindowCache::pendingWrite(xcb_window_t window) {
-    std::lock_guard lock(mutex_);
-    const auto it = pendingWrites_.find(window);
-    if (it == pendingWrites_.end()) return std::nullopt;
-    if (it->second.second < std::chrono::steady_clock::now()) {
-        pendingWrites_.erase(it);
-        return std::nullopt;
-    }
-    return it->second.first;
-}
-
-void X11WindowCache::dropWrite(xcb_window_t window) {
-    std::lock_guard lock(mutex_);
-    pendingWrites_.erase(window);
 }
 
 bool X11WindowCache::restoreWaiting(xcb_window_t window) {

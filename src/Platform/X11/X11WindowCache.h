@@ -136,15 +136,6 @@ public:
 
     static constexpr std::chrono::milliseconds kMinimizePatience{2000};
 
-    // A write to a maximised client first unmaximises it, and is made
-    // again once the window manager has (its state or extents changed; the
-    // size it names counts without the maximised decoration). A later write
-    // to the window takes its place; it is forgotten after kMinimizePatience.
-    void deferWrite(xcb_window_t window, const X11PendingWrite& write,
-                    std::chrono::milliseconds patience = kMinimizePatience);
-    std::optional<X11PendingWrite> pendingWrite(xcb_window_t window);
-    void dropWrite(xcb_window_t window);
-
     // A minimise of `window` was sent (it drops a restore still waiting).
     void minimizeSent(xcb_window_t window);
     // A restore of `window` is asked for: true when a minimise of ours is
@@ -233,7 +224,6 @@ private:
     using Deadline = std::chrono::steady_clock::time_point;
     std::unordered_map<xcb_window_t, Deadline> minimizing_;      // sent, not yet carried out
     std::unordered_map<xcb_window_t, Deadline> deferredRestores_;
-    std::unordered_map<xcb_window_t, std::pair<X11PendingWrite, Deadline>> pendingWrites_;
 };
 
 }  // namespace tessaly

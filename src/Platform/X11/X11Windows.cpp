@@ -1,5 +1,6 @@
 #include "Platform/X11/X11Windows.h"
 
+#include "Platform/Clock.h"
 #include "Platform/X11/X11WindowCache.h"
 
 #include <xcb/res.h>
@@ -40,8 +41,14 @@ constexpr std::uint32_t kStateRemove = 0;
 constexpr std::uint32_t kStateAdd = 1;
 // How long a write made again after unmaximising waits for extents that
 // the window manager publishes after the state.
-constexpr std::chrono::milliseconds kExtentsSettle{500};
+constexpr double kExtentsSettle = 0.5;
 constexpr int kMaxTreeDepth = 32;
+
+// The record's times: the process's monotonic clock (a held write is
+// only ever compared with times read here).
+double now() { return SystemClock::shared().monotonic(); }
+
+FrameRecord::Inset asInset(const X11FrameExtents& e) { return {e.left, e.right, e.top, e.bottom}; }
 
 std::uint32_t asCard(double value) {
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(value)));
@@ -595,31 +602,26 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     return target;
 }
 
-bool X11Windows::mayMoveResize(xcb_window_t window, const MoveTarget& target, const X11PendingWrite& pending,
+bool X11Windows::mayMoveResize(xcb_window_t window, const MoveTarget& target, const FrameRecord::HeldWrite& pending,
                                bool replaying) const {
     if (!target.maximized) {
-        if (cache_ && !replaying) cache_->dropWrite(window);  // this write takes its place
+        if (record_ && !replaying) record_->release(window);  // this write takes its place
         return true;
     }
     if (replaying) return false;  // still maximised: it waits on
     // Window managers keep a maximised window where it is: it stops being
     // maximised first (they handle requests in order), and the write is
-    // made again once it has, with the decoration it has then.
+    // made again once it has, with the decoration it has then. It is held
+    // before the request leaves: the reader makes it again only if it finds
+    // it held when the state changes.
+    // A frame comes as a size and a move: the record keeps of a write held
+    // already what this one leaves out.
+    if (record_) record_->hold(window, pending, now());
     const auto& a = x_.atoms();
     x_.sendClientMessage(x_.root(), window, a.NET_WM_STATE, kStateRemove, a.NET_WM_STATE_MAXIMIZED_VERT,
                          a.NET_WM_STATE_MAXIMIZED_HORZ, kSourcePager);
     x_.flush();
-    if (!cache_) return true;
-    // A frame comes as a size and a move: one write waiting already keeps
-    // what the next one leaves out, or the window would come back at its
-    // maximised size (or place).
-    X11PendingWrite merged = pending;
-    if (const auto waiting = cache_->pendingWrite(window); waiting && !waiting->madeWith) {
-        if (!merged.origin) merged.origin = waiting->origin;
-        if (!merged.size) merged.size = waiting->size;
-    }
-    cache_->deferWrite(window, merged);
-    return false;
+    return !record_;
 }
 
 std::optional<bool> X11Windows::allows(xcb_window_t window, xcb_atom_t action) const {
@@ -690,9 +692,7 @@ bool X11Windows::sendFrameIfKnown(xcb_window_t window, const Rect& frame, Proces
     if (!cache_ || !frame.isFinite() || frame.isNull()) return false;
     const X11WindowCache::Lookup known = cache_->lookup(window);
     const auto target = remembered<MoveTarget>(known);
-    if (!target || known.pid != owner || !known.size || target->maximized || cache_->pendingWrite(window)) {
-        return false;
-    }
+    if (!target || known.pid != owner || !known.size || target->maximized || holdsWrite(window)) return false;
     const Rect f = frame.standardized();
     const Size client = clientSize(f.size, target->extents.less(target->margins));
     if (!(client == target->size)) cache_->sizeRequested(window, client);
@@ -724,7 +724,7 @@ bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, st
     if (!target) return false;
     if (!mayMoveResize(window, *target, {origin, size, owner, std::nullopt}, replaying)) {
         // Waiting for the window to be unmaximised is no failure.
-        return target->maximized && cache_ && !replaying;
+        return target->maximized && record_ && !replaying;
     }
     const auto inset = target->extents.less(target->margins);
     Size client = target->size;
@@ -737,24 +737,26 @@ bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, st
     return true;
 }
 
+bool X11Windows::holdsWrite(xcb_window_t window) const { return record_ && record_->held(window, now()); }
+
 void X11Windows::replayPendingWrite(xcb_window_t window, bool extentsChanged) const {
-    if (!cache_) return;
-    auto pending = cache_->pendingWrite(window);
+    if (!record_) return;
+    auto pending = record_->held(window, now());
     if (!pending) return;
     if (pending->madeWith) {
         // Made already: once more for extents that came after it.
         if (!extentsChanged) return;
-        cache_->dropWrite(window);
+        record_->release(window);
         const auto target = moveTarget(window, pending->owner, false);
-        if (target && !(target->extents.less(target->margins) == *pending->madeWith)) {
+        if (target && !(asInset(target->extents.less(target->margins)) == *pending->madeWith)) {
             writeFrame(window, pending->origin, pending->size, pending->owner, true);
         }
         return;
     }
     X11FrameExtents made;
     if (writeFrame(window, pending->origin, pending->size, pending->owner, true, &made)) {
-        pending->madeWith = made;
-        cache_->deferWrite(window, *pending, kExtentsSettle);
+        pending->madeWith = asInset(made);
+        record_->hold(window, *pending, now(), kExtentsSettle);
     }
 }
 

@@ -3,6 +3,7 @@
 // ICCCM. Every read of many windows is pipelined (one batch of requests,
 // then the replies), never one round trip per window. A window that
 // vanished is simply absent from a read and makes an action answer false.
+#include "Platform/FrameRecord.h"
 #include "Platform/Geometry.h"
 #include "Platform/MaximizedAxes.h"
 #include "Platform/Types.h"
@@ -103,24 +104,17 @@ struct X11WindowInfo {
     MaximizedAxes maximized() const { return {state.maximizedVert, state.maximizedHorz}; }
 };
 
-// A write waiting for its window to be unmaximised (see X11WindowCache).
-struct X11PendingWrite {
-    std::optional<Point> origin;  // the frame's
-    std::optional<Size> size;     // the frame's
-    std::optional<ProcessID> owner;
-    // Once made: the decoration it was made with (the window manager may
-    // publish the unmaximised extents only after the state).
-    std::optional<X11FrameExtents> madeWith;
-};
-
 class X11WindowCache;
 
 class X11Windows {
 public:
     // With `cache`, reads remember what later writes need (see
-    // X11WindowCache) and writes use it instead of asking the server.
-    explicit X11Windows(const X11Connection& connection, X11WindowCache* cache = nullptr)
-        : x_(connection), cache_(cache) {}
+    // X11WindowCache) and writes use it instead of asking the server. With
+    // `record`, a write to a maximised window is held there until the window
+    // manager has unmaximised it (see mayMoveResize).
+    explicit X11Windows(const X11Connection& connection, X11WindowCache* cache = nullptr,
+                        FrameRecord* record = nullptr)
+        : x_(connection), cache_(cache), record_(record) {}
 
     X11WindowCache* cache() const { return cache_; }
 
@@ -167,7 +161,7 @@ public:
     // Places the frame as setFrame does, from the cache alone and without
     // flushing: false, with nothing sent, unless the cache knows the window
     // as `owner`'s, with all a move needs, not maximised and with no write
-    // waiting for it. Never waits for the server.
+    // held for it in the record. Never waits for the server.
     bool sendFrameIfKnown(xcb_window_t window, const Rect& frame, ProcessID owner) const;
     // Raises without focusing (_NET_RESTACK_WINDOW, else ConfigureWindow).
     bool raise(xcb_window_t window) const;
@@ -192,6 +186,8 @@ public:
     // window that is shown stays as it is.
     bool restore(xcb_window_t window) const;
     void restoreIfWaiting(xcb_window_t window) const;
+    // A write to the window is held in the record (see mayMoveResize).
+    bool holdsWrite(xcb_window_t window) const;
     // Makes again a write that waited for the window to be unmaximised
     // (the backend's reader calls it on state and extents changes), and
     // once more if the extents change right after.
@@ -255,10 +251,10 @@ private:
     };
     std::optional<MoveTarget> moveTarget(xcb_window_t window, std::optional<ProcessID> owner, bool needsSize) const;
     // Whether the write may go ahead now. A maximised window is unmaximised
-    // instead and the write (`pending`) waits for that (with a cache;
-    // without one it goes ahead at once); a write made again never waits
-    // twice.
-    bool mayMoveResize(xcb_window_t window, const MoveTarget& target, const X11PendingWrite& pending,
+    // instead and the write (`pending`) is held in the record until it has
+    // (without a record it goes ahead at once); a write made again never
+    // waits twice.
+    bool mayMoveResize(xcb_window_t window, const MoveTarget& target, const FrameRecord::HeldWrite& pending,
                        bool replaying) const;
     // `made`, when given, learns the extents the write was made with.
     bool writeFrame(xcb_window_t window, std::optional<Point> origin, std::optional<Size> size,
@@ -273,6 +269,7 @@ private:
 
     const X11Connection& x_;
     X11WindowCache* cache_ = nullptr;
+    FrameRecord* record_ = nullptr;
 };
 
 }  // namespace tessaly

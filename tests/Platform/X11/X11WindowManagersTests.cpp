@@ -419,12 +419,17 @@ TEST_P(X11OnWindowManager, AMaximisedWindowIsUnmaximisedToMove) {
             const Rect asked(150, 120, 420, 320);
             if (write == Write::frame) {
                 ASSERT_TRUE(windows().setFrame(xlogo->window, asked));
+                // Held in the record until made (and a moment after, for
+                // late extents): no move is sent past it meanwhile.
+                EXPECT_TRUE(windows().holdsWrite(xlogo->window));
             } else {
                 ASSERT_TRUE(windows().setSize(xlogo->window, asked.size));
                 ASSERT_TRUE(windows().setPosition(xlogo->window, asked.origin));
             }
             ASSERT_TRUE(desktop->waitUntil([&] { return unmaximised() && info(xlogo->window)->frame == asked; }))
                 << describe(info(xlogo->window)->frame);
+            EXPECT_TRUE(desktop->waitUntil([&] { return !windows().holdsWrite(xlogo->window); }))
+                << "the write is forgotten once made and settled";
         } else {
             ASSERT_TRUE(windows().setPosition(xlogo->window, Point{60, 40}));
             ASSERT_TRUE(desktop->waitUntil(
