@@ -3,6 +3,7 @@
 #include "Platform/AXObserverBase.h"
 #include "Platform/Log.h"
 #include "Platform/X11/X11Applications.h"
+#include "Platform/X11/X11WindowCache.h"
 
 #include <signal.h>
 
@@ -88,9 +89,14 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
         std::weak_ptr<Hub> weak = shared_from_this();
         // Seed before subscribing so the first events compare against something.
         remember(backend->windows().read(backend->windows().clientList()));
-        subscription = backend->subscribeInTurn(placement, [weak](const X11Event& event) {
-            if (auto hub = weak.lock()) hub->handle(event);
-        });
+        subscription = backend->subscribeInTurn(
+            [weak](const X11Event& event) {
+                const auto hub = weak.lock();
+                return hub ? hub->placement(event) : X11Backend::Turn::skip;
+            },
+            [weak](const X11Event& event) {
+                if (auto hub = weak.lock()) hub->handle(event);
+            });
         return subscription.isActive();
     }
 
@@ -214,23 +220,25 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
     }
 
     // A change of the client list asks the server about the clients that
-    // came and went: off the reader's thread. The rest answers from memory,
-    // but for a client memory let go of (resized, its state changed): that
-    // read stays here, as the reader follows the window's next report (its
-    // frame's, right behind a resize) from what it brings back to memory.
-    static X11Backend::Turn placement(const X11Event& event) {
+    // came and went: off the reader's thread. So does a re-read of a client
+    // memory does not hold whole (its state changed, it was mapped, or it is
+    // between the two reports of a resize); the rest answers from memory.
+    X11Backend::Turn placement(const X11Event& event) const {
         using Kind = X11Event::Kind;
         using Turn = X11Backend::Turn;
         switch (event.kind) {
         case Kind::clientListChanged: return Turn::worker;
-        case Kind::destroyed:
-        case Kind::titleChanged:
         case Kind::frameChanged:
         case Kind::reparented:
         case Kind::stateChanged:
         case Kind::wmStateChanged:
         case Kind::mapped:
-        case Kind::unmapped:
+        case Kind::unmapped: {
+            const X11WindowCache* cache = backend->windows().cache();
+            return cache && cache->holdsClient(event.window) ? Turn::reader : Turn::worker;
+        }
+        case Kind::destroyed:
+        case Kind::titleChanged:
         case Kind::activeWindowChanged: return Turn::reader;
         default: return Turn::skip;
         }

@@ -177,18 +177,18 @@ void X11WindowCache::configured(xcb_window_t window, Size size, bool synthetic, 
     if (entry->extentsMeasured) entry->extents.reset();
     auto& client = entry->client;
     if (!client) return;
-    // Resized: window managers size the client and its frame one after the
-    // other (openbox the client first): the two would make a frame that
-    // never was. Read again.
-    if (!client->parentIsFrame || size != client->clientFrame.size) {
+    if (client->frameWindow == window) {  // not reparented: its ConfigureNotify is a root child's
         client.reset();
         return;
     }
-    const Point frameInterior{client->clientFrame.origin.x - client->inParent.x,
-                              client->clientFrame.origin.y - client->inParent.y};
+    // Where its parent's interior lies (the frame's, or the window one level
+    // further in that holds it) stays put; the client sits anew in it.
+    const Point interior{client->clientFrame.origin.x - client->inParent.x,
+                         client->clientFrame.origin.y - client->inParent.y};
     client->inParent = Point{inParent.origin.x + border, inParent.origin.y + border};
-    client->placeClient(Rect(frameInterior.x + client->inParent.x, frameInterior.y + client->inParent.y, size.width,
+    client->placeClient(Rect(interior.x + client->inParent.x, interior.y + client->inParent.y, size.width,
                              size.height));
+    entry->tearOrMend();
 }
 
 void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWindow, const Rect& outer, double border) {
@@ -202,27 +202,39 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
         // Not reparented: the client itself, its border outside.
         client->placeClient(Rect(outer.origin.x + border, outer.origin.y + border, outer.size.width - 2 * border,
                                  outer.size.height - 2 * border));
-    } else if (outer.size != client->frameBounds.size) {
-        client.reset();  // resized: as for the client's own resize, read again
     } else if (client->parentIsFrame) {
         client->frameBounds = outer;
         client->placeClient(Rect(outer.origin.x + border + client->inParent.x,
                                  outer.origin.y + border + client->inParent.y, client->clientFrame.size.width,
                                  client->clientFrame.size.height));
+        entry->tearOrMend();
     } else {
         // Nested deeper (icewm holds the client in a window of its own
-        // inside the frame): a frame that only moved carries all it holds
-        // along.
+        // inside the frame): what it holds keeps its place in the frame.
         const double dx = outer.origin.x - client->frameBounds.origin.x;
         const double dy = outer.origin.y - client->frameBounds.origin.y;
         client->frameBounds = outer;
         client->placeClient(Rect(client->clientFrame.origin.x + dx, client->clientFrame.origin.y + dy,
                                  client->clientFrame.size.width, client->clientFrame.size.height));
+        entry->tearOrMend();
     }
 }
 
+namespace {
+
+// What the frame window holds beyond the client, each way.
+Size beyondClient(const X11WindowInfo& client) {
+    return {client.frameBounds.size.width - client.clientFrame.size.width,
+            client.frameBounds.size.height - client.clientFrame.size.height};
+}
+
+}  // namespace
+
+void X11WindowCache::Entry::tearOrMend() { torn = beyondClient(*client) != frameBeyondClient; }
+
 void X11WindowCache::Entry::forgetClient() {
     client.reset();
+    torn = false;
     sizeHints.reset();
 }
 
@@ -263,13 +275,23 @@ void X11WindowCache::setKeepsClients(bool keeps) {
 }
 
 std::optional<X11WindowInfo> X11WindowCache::client(xcb_window_t window) const {
-    return keptOfClient(window, &Entry::client);
+    if (!keepsClients_.load()) return std::nullopt;
+    std::lock_guard lock(mutex_);
+    const auto it = entries_.find(window);
+    if (!active_.load() || it == entries_.end() || it->second.torn) return std::nullopt;
+    return it->second.client;
 }
+
+bool X11WindowCache::holdsClient(xcb_window_t window) const { return client(window).has_value(); }
 
 void X11WindowCache::rememberClient(Generation since, const X11WindowInfo& info) {
     if (!keepsClients_.load()) return;
     std::lock_guard lock(mutex_);
-    if (mayRemember(since, reportedAt(info.window), info.window)) entries_[info.window].client = info;
+    if (!mayRemember(since, reportedAt(info.window), info.window)) return;
+    auto& entry = entries_[info.window];
+    entry.client = info;
+    entry.torn = false;
+    entry.frameBeyondClient = beyondClient(info);
 }
 
 void X11WindowCache::rememberMoveResize(Generation since, bool supported) {
@@ -287,6 +309,7 @@ void X11WindowCache::stateChanged(xcb_window_t window) {
     if (Entry* entry = reported(window)) {
         entry->maximized.reset();
         entry->client.reset();
+        entry->torn = false;
     }
 }
 
@@ -367,6 +390,7 @@ void X11WindowCache::extentsChanged(xcb_window_t window) {
         entry->extents.reset();
         entry->margins.reset();
         entry->client.reset();
+        entry->torn = false;
     }
 }
 

@@ -30,15 +30,16 @@
 //
 // It also keeps the whole of each watched client as a read last saw it
 // (X11WindowInfo: frame, state, title, owner...), so a read answers from
-// memory. Moves are followed from the ConfigureNotify of the frame (a root
-// child) and of the client itself: the client's place in its frame is known
-// from the read, and where the client sits one level inside its frame, a
-// new frame position or client place gives the new client and frame
-// rectangles exactly as a read would (frames nested deeper are read again).
-// A resize of a reparented client is read again: window managers size the
-// client and its frame one after the other (openbox the client first), and
-// the two ConfigureNotify make no frame that ever was between them. Every
-// other change (a property, a map or unmap of the client or its frame, a
+// memory. Moves and resizes are followed from the ConfigureNotify of the
+// frame (a root child) and of the client itself: the client's place in its
+// parent and the frame's outer rectangle come with them, and the client keeps
+// its place in the frame when only the frame changes (also where it sits
+// deeper, as in icewm's frames). Window managers size the client and its
+// frame one after the other, in either order: between the two reports the
+// client is torn (not answered, so a read asks the server) and whole again
+// once the frame holds as much beyond the client as when it was read; a
+// frame that changes alone (rolled up) leaves it torn until the next read.
+// Every other change (a property, a map or unmap of the client or its frame, a
 // new frame, another desktop, another window manager) drops the client, and
 // the next read asks the server. Fills race with reports like every other
 // fill. The same holds for the client's size hints; the client list and the
@@ -121,6 +122,7 @@ public:
     // The client as last read and followed since, when it is watched and
     // kept.
     std::optional<X11WindowInfo> client(xcb_window_t window) const;
+    bool holdsClient(xcb_window_t window) const;
     void rememberClient(Generation since, const X11WindowInfo& info);
     // _NET_CLIENT_LIST and _NET_ACTIVE_WINDOW as the reader last saw them.
     std::optional<std::vector<xcb_window_t>> clientList() const;
@@ -187,8 +189,15 @@ private:
         std::uint64_t awaitedMark = 0;  // sizes count again once the reader has seen it
         Generation reportedAt = 0;  // the last report about this window
         std::optional<X11WindowInfo> client;
+        // Between the ConfigureNotify of a resized client and that of its
+        // frame (in either order) the two make no frame that ever was: the
+        // client is torn, and not answered, until what the frame holds
+        // beyond it is what a read found.
+        bool torn = false;
+        Size frameBeyondClient;
         std::optional<std::optional<SizeHints>> sizeHints;
         void forgetClient();  // what a read keeps of the client
+        void tearOrMend();    // after client or frameBounds changed
     };
     // Under mutex_: a report about `window` (which drops fills begun
     // before); its entry when it is a watched client.
