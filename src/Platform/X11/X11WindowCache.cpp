@@ -185,10 +185,11 @@ void X11WindowCache::configured(xcb_window_t window, Size size, bool synthetic, 
     // further in that holds it) stays put; the client sits anew in it.
     const Point interior{client->clientFrame.origin.x - client->inParent.x,
                          client->clientFrame.origin.y - client->inParent.y};
+    const bool resized = size != client->clientFrame.size;
     client->inParent = Point{inParent.origin.x + border, inParent.origin.y + border};
     client->placeClient(Rect(interior.x + client->inParent.x, interior.y + client->inParent.y, size.width,
                              size.height));
-    entry->tearOrMend();
+    if (resized) entry->resized(Entry::Side::client);
 }
 
 void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWindow, const Rect& outer, double border) {
@@ -196,6 +197,7 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
     Entry* entry = reported(window);
     if (!entry || !entry->client) return;
     auto& client = entry->client;
+    const bool resized = outer.size != client->frameBounds.size;
     if (client->frameWindow != frameWindow) {
         client.reset();
     } else if (frameWindow == window) {
@@ -207,7 +209,7 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
         client->placeClient(Rect(outer.origin.x + border + client->inParent.x,
                                  outer.origin.y + border + client->inParent.y, client->clientFrame.size.width,
                                  client->clientFrame.size.height));
-        entry->tearOrMend();
+        if (resized) entry->resized(Entry::Side::frame);
     } else {
         // Nested deeper (icewm holds the client in a window of its own
         // inside the frame): what it holds keeps its place in the frame.
@@ -216,25 +218,18 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
         client->frameBounds = outer;
         client->placeClient(Rect(client->clientFrame.origin.x + dx, client->clientFrame.origin.y + dy,
                                  client->clientFrame.size.width, client->clientFrame.size.height));
-        entry->tearOrMend();
+        if (resized) entry->resized(Entry::Side::frame);
     }
 }
 
-namespace {
-
-// What the frame window holds beyond the client, each way.
-Size beyondClient(const X11WindowInfo& client) {
-    return {client.frameBounds.size.width - client.clientFrame.size.width,
-            client.frameBounds.size.height - client.clientFrame.size.height};
+void X11WindowCache::Entry::resized(Side side) {
+    // The other side's resize was awaited: both came. Else this one awaits it.
+    awaited = awaited == side ? std::nullopt : std::optional<Side>(side == Side::client ? Side::frame : Side::client);
 }
-
-}  // namespace
-
-void X11WindowCache::Entry::tearOrMend() { torn = beyondClient(*client) != frameBeyondClient; }
 
 void X11WindowCache::Entry::forgetClient() {
     client.reset();
-    torn = false;
+    awaited.reset();
     sizeHints.reset();
 }
 
@@ -278,7 +273,7 @@ std::optional<X11WindowInfo> X11WindowCache::client(xcb_window_t window) const {
     if (!keepsClients_.load()) return std::nullopt;
     std::lock_guard lock(mutex_);
     const auto it = entries_.find(window);
-    if (!active_.load() || it == entries_.end() || it->second.torn) return std::nullopt;
+    if (!active_.load() || it == entries_.end() || it->second.awaited) return std::nullopt;
     return it->second.client;
 }
 
@@ -290,8 +285,7 @@ void X11WindowCache::rememberClient(Generation since, const X11WindowInfo& info)
     if (!mayRemember(since, reportedAt(info.window), info.window)) return;
     auto& entry = entries_[info.window];
     entry.client = info;
-    entry.torn = false;
-    entry.frameBeyondClient = beyondClient(info);
+    entry.awaited.reset();
 }
 
 void X11WindowCache::rememberMoveResize(Generation since, bool supported) {
@@ -309,7 +303,7 @@ void X11WindowCache::stateChanged(xcb_window_t window) {
     if (Entry* entry = reported(window)) {
         entry->maximized.reset();
         entry->client.reset();
-        entry->torn = false;
+        entry->awaited.reset();
     }
 }
 
@@ -390,7 +384,7 @@ void X11WindowCache::extentsChanged(xcb_window_t window) {
         entry->extents.reset();
         entry->margins.reset();
         entry->client.reset();
-        entry->torn = false;
+        entry->awaited.reset();
     }
 }
 

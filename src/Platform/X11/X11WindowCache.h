@@ -37,8 +37,8 @@
 // deeper, as in icewm's frames). Window managers size the client and its
 // frame one after the other, in either order: between the two reports the
 // client is torn (not answered, so a read asks the server) and whole again
-// once the frame holds as much beyond the client as when it was read; a
-// frame that changes alone (rolled up) leaves it torn until the next read.
+// once the other has come; a frame that changes size alone (rolled up)
+// leaves it torn until the next read.
 // Every other change (a property, a map or unmap of the client or its frame, a
 // new frame, another desktop, another window manager) drops the client, and
 // the next read asks the server. Fills race with reports like every other
@@ -191,13 +191,13 @@ private:
         std::optional<X11WindowInfo> client;
         // Between the ConfigureNotify of a resized client and that of its
         // frame (in either order) the two make no frame that ever was: the
-        // client is torn, and not answered, until what the frame holds
-        // beyond it is what a read found.
-        bool torn = false;
-        Size frameBeyondClient;
+        // client is torn, and not answered, while the other side's resize
+        // is awaited.
+        enum class Side { client, frame };
+        std::optional<Side> awaited;
         std::optional<std::optional<SizeHints>> sizeHints;
         void forgetClient();  // what a read keeps of the client
-        void tearOrMend();    // after client or frameBounds changed
+        void resized(Side side);  // the client or its frame changed size
     };
     // Under mutex_: a report about `window` (which drops fills begun
     // before); its entry when it is a watched client.
