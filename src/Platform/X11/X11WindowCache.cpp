@@ -269,15 +269,23 @@ void X11WindowCache::setKeepsClients(bool keeps) {
     if (!keeps) allClientsChanged();
 }
 
-std::optional<X11WindowInfo> X11WindowCache::client(xcb_window_t window) const {
-    if (!keepsClients_.load()) return std::nullopt;
-    std::lock_guard lock(mutex_);
+const std::optional<X11WindowInfo>* X11WindowCache::wholeClient(xcb_window_t window) const {
     const auto it = entries_.find(window);
-    if (!active_.load() || it == entries_.end() || it->second.awaited) return std::nullopt;
-    return it->second.client;
+    if (!keepsClients_.load() || !active_.load() || it == entries_.end() || it->second.awaited) return nullptr;
+    return &it->second.client;
 }
 
-bool X11WindowCache::holdsClient(xcb_window_t window) const { return client(window).has_value(); }
+std::optional<X11WindowInfo> X11WindowCache::client(xcb_window_t window) const {
+    std::lock_guard lock(mutex_);
+    const auto* kept = wholeClient(window);
+    return kept ? *kept : std::nullopt;
+}
+
+bool X11WindowCache::holdsClient(xcb_window_t window) const {
+    std::lock_guard lock(mutex_);
+    const auto* kept = wholeClient(window);
+    return kept && kept->has_value();
+}
 
 void X11WindowCache::rememberClient(Generation since, const X11WindowInfo& info) {
     if (!keepsClients_.load()) return;

@@ -122,7 +122,7 @@ public:
     // The client as last read and followed since, when it is watched and
     // kept.
     std::optional<X11WindowInfo> client(xcb_window_t window) const;
-    bool holdsClient(xcb_window_t window) const;
+    bool holdsClient(xcb_window_t window) const;  // client() would answer, without the copy
     void rememberClient(Generation since, const X11WindowInfo& info);
     // _NET_CLIENT_LIST and _NET_ACTIVE_WINDOW as the reader last saw them.
     std::optional<std::vector<xcb_window_t>> clientList() const;
@@ -206,6 +206,8 @@ private:
     // stored, given the last report that bears on it.
     bool mayRemember(Generation since, Generation lastReport, xcb_window_t window) const;
     Generation reportedAt(xcb_window_t window) const;
+    // Under mutex_: the kept client of `window` unless torn (null then).
+    const std::optional<X11WindowInfo>* wholeClient(xcb_window_t window) const;
     // What a read kept of `window` (`field`), while clients are kept.
     template <class T>
     T keptOfClient(xcb_window_t window, T Entry::*field) const;
