@@ -65,14 +65,11 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
     // until the frame reports that place, and is followed from there.
     if (const auto known = lastGeometry_.find(target->frame); known != lastGeometry_.end()) {
         const std::deque<Rect>& recent = known->second;
-        const auto placedFor = [&](const Rect& g) { return sameTopEdge(g, target->groupFrame); };
         followed.confirmed = !bordersApart(target->groupFrame, recent.back());
-        followed.awaited = std::none_of(recent.begin(), recent.end(), placedFor);
-        // Only moved since: a drag the main thread lags behind. A frame of
-        // another width is a change of the session's on its way (a zoom
-        // undone, the frame was there before): the bar stays as placed.
-        if (!followed.awaited && !placedFor(recent.back()) && recent.back().width() == target->groupFrame.width()) {
-            followed.groupFrame = recent.back();
+        followed.awaited = std::none_of(recent.begin(), recent.end(),
+                                        [&](const Rect& g) { return sameTopEdge(g, target->groupFrame); });
+        if (const auto now = movedOnFrom(target->frame, target->groupFrame)) {
+            followed.groupFrame = *now;
             place(followed);
         }
     }
@@ -80,6 +77,25 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
     ownWindows_.insert(target->strip);
     if (target->backing) ownWindows_.insert(target->backing);
     if (watch_) watch_->watch(target->frame);
+}
+
+Rect BarFrameFollower::caughtUp(X11PanelOps::XWindow frame, const Rect& groupFrame) const {
+    std::lock_guard lock(mutex_);
+    return movedOnFrom(frame, groupFrame).value_or(groupFrame);
+}
+
+std::optional<Rect> BarFrameFollower::movedOnFrom(X11PanelOps::XWindow frame, const Rect& groupFrame) const {
+    const auto known = lastGeometry_.find(frame);
+    if (known == lastGeometry_.end()) return std::nullopt;
+    const std::deque<Rect>& recent = known->second;
+    const auto placedFor = [&](const Rect& g) { return sameTopEdge(g, groupFrame); };
+    // A frame of another width is a change of the session's on its way (a
+    // zoom undone, the frame was there before): the bar stays as placed.
+    if (placedFor(recent.back()) || recent.back().width() != groupFrame.width() ||
+        std::none_of(recent.begin(), recent.end(), placedFor)) {
+        return std::nullopt;
+    }
+    return recent.back();
 }
 
 void BarFrameFollower::handle(const X11Event& event) {

@@ -72,6 +72,12 @@ public:
     // earlier target is sent any more.
     void follow(const void* bar, const std::optional<Target>& target);
 
+    // Main thread. Where a bar about to be placed for `groupFrame` on
+    // `frame` belongs: where the frame is now when it has only moved since
+    // it was reported there (the main thread lags behind a drag), so that
+    // the bar does not go back there for a moment first; else `groupFrame`.
+    Rect caughtUp(X11PanelOps::XWindow frame, const Rect& groupFrame) const;
+
 private:
     // How many of a frame's latest geometries a placement may have been made for.
     static constexpr std::size_t kRecentGeometries = 8;
@@ -79,6 +85,9 @@ private:
     // sits on are forgotten (their windows may be long gone).
     static constexpr std::size_t kRememberedWindows = 512;
 
+    // The frame's latest reported geometry, when it was reported with
+    // `groupFrame`'s top edge lately and has only moved since (mutex held).
+    std::optional<Rect> movedOnFrom(X11PanelOps::XWindow frame, const Rect& groupFrame) const;
     void handle(const X11Event& event);
     void handleWatched(const X11FrameWatch::Report& report);
     // A root child changed (mutex held): records its geometry, if any, and

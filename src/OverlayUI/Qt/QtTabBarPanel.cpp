@@ -260,8 +260,9 @@ void QtTabBarPanel::updateTitle(WindowID windowID, const std::string& title) { v
 
 // ---- On screen ----
 
-void QtTabBarPanel::place(const TabStripGeometry::BarLayout& layout) {
+void QtTabBarPanel::place(const TabStripGeometry::BarLayout& requested) {
     if (closed_) return;
+    const TabStripGeometry::BarLayout layout = caughtUp(requested);
     // Not followed meanwhile: a report of where the frame was, read while
     // this placement goes out, would put the bar back there after it.
     if (environment_.follower) environment_.follower->follow(this, std::nullopt);
@@ -278,6 +279,22 @@ void QtTabBarPanel::place(const TabStripGeometry::BarLayout& layout) {
     show();
     updateFollowing(true);
     if (isCut()) environment_.coverMask->update();
+}
+
+TabStripGeometry::BarLayout QtTabBarPanel::caughtUp(const TabStripGeometry::BarLayout& layout) const {
+    // Only a bar followed on the frame it is ordered above: the follower
+    // has put it where that frame went since.
+    const std::uint32_t frame = followed_[2];
+    if (!environment_.follower || frame == 0 || frame != strip_.relativeFrame() || !layout.backingFrame) return layout;
+    const Rect& band = *layout.backingFrame;
+    const Rect now = environment_.follower->caughtUp(frame, band);
+    const double dx = now.minX() - band.minX();
+    const double dy = now.minY() - band.minY();
+    if (dx == 0 && dy == 0) return layout;
+    TabStripGeometry::BarLayout moved = layout;
+    moved.placement.frame = layout.placement.frame.offsetBy(dx, dy);
+    moved.backingFrame = band.offsetBy(dx, dy);
+    return moved;
 }
 
 void QtTabBarPanel::show() {
