@@ -546,6 +546,8 @@ private:
     // rolled up, and on the report of our own roll down landing: its frame
     // then is not the group's to adopt or send back.
     bool followShade(const TabGroup& group, const WindowSystemEvent::WindowFrameChanged& event);
+    // Whether the window is rolled up, as heard or, if not heard so, as read now.
+    bool isRolledUpNow(WindowID windowID) const;
     // Whether a member of the window's group is rolled up.
     bool isInRolledUpGroup(WindowID windowID) const;
     // Whether the window is a member we rolled up or down a moment ago:

@@ -252,10 +252,19 @@ bool GroupSession::takeBackFocusFromOwnShade(const TabGroup& group, WindowID win
     // rolled keeps the tab, and once rolled down takes the focus and the
     // front back (activated while rolled up, it would roll down).
     Log::debug(LogCategory::focus, "a member rolled for its group takes no tab (id=" + std::to_string(windowID) + ")");
-    if (group.activeWindowID != windowID && group.isUsable(group.activeWindowID) && !isInRolledUpGroup(windowID)) {
+    // The focus may also come from the member with the tab, rolled up again
+    // by the user and not heard of yet: raised, it would roll down.
+    if (group.activeWindowID != windowID && group.isUsable(group.activeWindowID) && !isInRolledUpGroup(windowID) &&
+        !isRolledUpNow(group.activeWindowID)) {
         engine_->setActive(group.activeWindowID);
     }
     return true;
+}
+
+bool GroupSession::isRolledUpNow(WindowID windowID) const {
+    if (shadedMembers_.contains(windowID)) return true;
+    const AXWindowRef window = windowSystem_->window(windowID);
+    return window && window->isShaded();
 }
 
 bool GroupSession::isInRolledUpGroup(WindowID windowID) const {

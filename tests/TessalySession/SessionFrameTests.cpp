@@ -407,6 +407,30 @@ TEST_F(GroupFrames, MembersFocusedAsTheyAreRolledForTheGroupTakeNoTab) {
     EXPECT_EQ(session->engine().group(1)->activeWindowID, 2u);
 }
 
+// Rolled up again soon after the group came down with it, the window the
+// user rolls hands the focus to a member the program rolled down a moment
+// ago, and the program may hear of the focus before the roll. Such a focus
+// is no member's rolled for the group: the window rolled up is not raised
+// for it (which would roll it down again), and the whole group stays up.
+TEST_F(GroupFrames, ARollUpSoonAfterARollDownStaysUpWhenTheFocusIsHeardFirst) {
+    makeGroup(true);
+    const auto shaded = [&](WindowID id) { return env.desktop->window(id)->shaded; };
+    env.desktop->setRollsDownWhenRaised(true);
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        env.desktop->setShaded(1, true);
+        // The focus is told before the roll is read.
+        env.desktop->raiseWindow(3);
+        env.desktop->bringToFront(env.desktop->window(3)->pid());
+        run(0.5);
+        for (const WindowID id : {1u, 2u, 3u}) EXPECT_TRUE(shaded(id)) << id;
+        EXPECT_EQ(session->engine().group(1)->activeWindowID, 1u);
+
+        env.desktop->setShaded(1, false);
+        run(0.3 + 0.1 * round);  // the members' rolls down are recent
+    }
+}
+
 // The window the user rolls may roll down and up again at once (fluxbox
 // takes a press right after a double click for another double click), while
 // the members' rolls asked for the first change are still on their way; a

@@ -71,6 +71,7 @@ struct SimDesktop::State {
     std::optional<double> rollDelay;
     // Rolls a window later: installed by the desktop, as above.
     std::function<void(double delay, WindowID, bool shaded)> rollLater;
+    bool rollsDownWhenRaised = false;
     // Maximises asked of these windows are carried out so many seconds
     // late, by the function the desktop installs.
     std::map<WindowID, double> maximizeLags;
@@ -716,6 +717,11 @@ void SimDesktop::setRollsAfter(double delay) {
     };
 }
 
+void SimDesktop::setRollsDownWhenRaised(bool rolls) {
+    std::lock_guard lock(state_->mutex);
+    state_->rollsDownWhenRaised = rolls;
+}
+
 void SimDesktop::setMaximizeLag(WindowID id, double delay) {
     std::lock_guard lock(state_->mutex);
     state_->maximizeLags[id] = delay;
@@ -1078,6 +1084,7 @@ AXError SimDesktop::performAction(const AXElement& element, std::string_view act
             } else if (w->failingWrites.count(std::string(action))) {
                 result = AXError::cannotComplete;
             } else if (elementKind(element) == ElementKind::window && action == "AXRaise") {
+                if (state_->rollsDownWhenRaised) state_->setShaded(*w, false);
                 state_->bringToFront(w->id());
             } else if (elementKind(element) == ElementKind::closeButton && action == "AXPress") {
                 state_->removeWindow(w->id(), true);

@@ -190,6 +190,9 @@ public:
     // seconds after "AXShaded" is written, as a request on its way to a
     // real one lands; setShaded (the user's roll) still rolls at once.
     void setRollsAfter(double delay);
+    // From now on the window manager rolls down a rolled-up window it is
+    // asked to raise (metacity, marco and icewm do).
+    void setRollsDownWhenRaised(bool rolls);
     // From now on the window manager carries out a maximise asked of the
     // window (a write of "AXMaximized") `delay` seconds late: after what it
     // was asked meanwhile, and after the user's own requests.
