@@ -189,7 +189,7 @@ void X11WindowCache::configured(xcb_window_t window, Size size, bool synthetic, 
     client->inParent = Point{inParent.origin.x + border, inParent.origin.y + border};
     client->placeClient(Rect(interior.x + client->inParent.x, interior.y + client->inParent.y, size.width,
                              size.height));
-    if (resized) entry->resized(Entry::Side::client);
+    entry->reported(Entry::Side::client, resized);
 }
 
 void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWindow, const Rect& outer, double border) {
@@ -209,7 +209,7 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
         client->placeClient(Rect(outer.origin.x + border + client->inParent.x,
                                  outer.origin.y + border + client->inParent.y, client->clientFrame.size.width,
                                  client->clientFrame.size.height));
-        if (resized) entry->resized(Entry::Side::frame);
+        entry->reported(Entry::Side::frame, resized);
     } else {
         // Nested deeper (icewm holds the client in a window of its own
         // inside the frame): what it holds keeps its place in the frame.
@@ -218,13 +218,15 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
         client->frameBounds = outer;
         client->placeClient(Rect(client->clientFrame.origin.x + dx, client->clientFrame.origin.y + dy,
                                  client->clientFrame.size.width, client->clientFrame.size.height));
-        if (resized) entry->resized(Entry::Side::frame);
+        entry->reported(Entry::Side::frame, resized);
     }
 }
 
-void X11WindowCache::Entry::resized(Side side) {
-    // The other side's resize was awaited: both came. Else this one awaits it.
-    awaited = awaited == side ? std::nullopt : std::optional<Side>(side == Side::client ? Side::frame : Side::client);
+void X11WindowCache::Entry::reported(Side side, bool resized) {
+    // This side's report was awaited: both came (the size it tells may be
+    // the one a read kept already). Else a resize awaits the other side's.
+    if (awaited == side) awaited.reset();
+    else if (resized) awaited = side == Side::client ? Side::frame : Side::client;
 }
 
 void X11WindowCache::Entry::forgetClient() {
@@ -293,7 +295,9 @@ void X11WindowCache::rememberClient(Generation since, const X11WindowInfo& info)
     if (!mayRemember(since, reportedAt(info.window), info.window)) return;
     auto& entry = entries_[info.window];
     entry.client = info;
-    entry.awaited.reset();
+    // Read between the reports of a resize, the window manager may have
+    // sized one side and not yet the other: the other side's report still
+    // comes and mends it.
 }
 
 void X11WindowCache::rememberMoveResize(Generation since, bool supported) {

@@ -197,7 +197,7 @@ private:
         std::optional<Side> awaited;
         std::optional<std::optional<SizeHints>> sizeHints;
         void forgetClient();  // what a read keeps of the client
-        void resized(Side side);  // the client or its frame changed size
+        void reported(Side side, bool resized);  // a ConfigureNotify of the client or its frame
     };
     // Under mutex_: a report about `window` (which drops fills begun
     // before); its entry when it is a watched client.

@@ -313,17 +313,37 @@ TEST(X11ClientCacheReportsTest, AResizeIsWholeAgainOnceBothReportsCame) {
     cache.configured(client, Size{340, 270}, true, Rect(64, 104, 340, 270));
     EXPECT_EQ(cache.client(client)->frame, Rect(60, 80, 348, 298));
 
-    // Rolled up: the frame alone shrinks to its title bar; never whole
-    // again from reports alone, until a read says what it is.
-    cache.frameConfigured(client, frameWindow, Rect(60, 80, 348, 28), 0);
-    cache.frameConfigured(client, frameWindow, Rect(70, 90, 348, 28), 0);
+    // Read between the two reports of a resize (the window manager sized
+    // the frame, not yet the client): still torn until the client's report,
+    // which mends it whatever size the read already kept.
+    cache.frameConfigured(client, frameWindow, Rect(60, 80, 358, 308), 0);
+    X11WindowInfo midway = *whole;
+    midway.frameBounds = Rect(60, 80, 358, 308);
+    cache.rememberClient(cache.generation(), midway);
+    EXPECT_FALSE(cache.client(client)) << "a frame that never was";
+    cache.configured(client, Size{350, 280}, false, Rect(4, 24, 350, 280));
+    ASSERT_TRUE(cache.client(client));
+    EXPECT_EQ(cache.client(client)->frame, Rect(60, 80, 358, 308));
+    cache.frameConfigured(client, frameWindow, Rect(60, 80, 368, 318), 0);
+    midway.frameBounds = Rect(60, 80, 368, 318);
+    midway.placeClient(Rect(64, 104, 360, 290));
+    cache.rememberClient(cache.generation(), midway);
+    cache.configured(client, Size{360, 290}, false, Rect(4, 24, 360, 290));
+    ASSERT_TRUE(cache.client(client)) << "the client's report came, of the size the read kept";
+    EXPECT_EQ(cache.client(client)->frame, Rect(60, 80, 368, 318));
+
+    // Rolled up: the frame alone shrinks to its title bar as the state
+    // says so, which lets go of the client; a read says what it is.
+    cache.frameConfigured(client, frameWindow, Rect(60, 80, 368, 28), 0);
+    cache.stateChanged(client);
+    cache.frameConfigured(client, frameWindow, Rect(70, 90, 368, 28), 0);
     EXPECT_FALSE(cache.client(client));
-    X11WindowInfo rolled = *whole;
-    rolled.frameBounds = Rect(70, 90, 348, 28);
-    rolled.placeClient(Rect(74, 114, 340, 270));
+    X11WindowInfo rolled = midway;
+    rolled.frameBounds = Rect(70, 90, 368, 28);
+    rolled.placeClient(Rect(74, 114, 360, 290));
     cache.rememberClient(cache.generation(), rolled);
     ASSERT_TRUE(cache.client(client));
-    EXPECT_EQ(cache.client(client)->frameBounds, Rect(70, 90, 348, 28));
+    EXPECT_EQ(cache.client(client)->frameBounds, Rect(70, 90, 368, 28));
     // A state change still lets go of the client for a read.
     cache.stateChanged(client);
     EXPECT_FALSE(cache.client(client));
