@@ -461,8 +461,10 @@ TEST_F(X11ServicesTest, DisplaysAndWorkspace) {
     auto main = std::make_shared<X11TestExecutor>(work);
     X11Workspace workspace(backend, main);
     EXPECT_EQ(workspace.currentSpace(), 0u);
-    const auto running = workspace.runningApplications();
-    ASSERT_EQ(running.size(), 2u);
+    // Listed once the reader has heard the window manager's list change.
+    std::vector<RunningApplication> running;
+    ASSERT_TRUE(desktop->waitUntil([&] { return (running = workspace.runningApplications()).size() == 2u; }))
+        << running.size() << " applications";
     EXPECT_EQ(running[0].pid, first->pid);
     EXPECT_EQ(running[0].localizedName, "XTerm");
     EXPECT_EQ(running[1].pid, second->pid);
