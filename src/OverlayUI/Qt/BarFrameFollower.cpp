@@ -62,7 +62,11 @@ void BarFrameFollower::follow(const void* bar, const std::optional<Target>& targ
     // frame was a moment ago goes where it is now at once, as the frame's
     // next move would put it. It may also be ahead of the reports here (it
     // read the frame's move elsewhere first): such a bar stays as placed
-    // until the frame reports that place, and is followed from there.
+    // until the frame reports that place, and is followed from there. So
+    // does a bar on a frame not reported yet: its first report may be older
+    // than the placement (a drag the window manager stops short, and a
+    // restack from before it heard of the drag).
+    followed.awaited = true;
     if (const auto known = lastGeometry_.find(target->frame); known != lastGeometry_.end()) {
         const std::deque<Rect>& recent = known->second;
         followed.confirmed = !bordersApart(target->groupFrame, recent.back());

@@ -14,9 +14,11 @@
 // the move first). Until then the bar stays where it was placed; anything
 // else (a strip inside a title bar, a frame the session changed, a window
 // manager whose frames differ from the reported extents) is left to the
-// main thread. A frame not reported yet is followed until its first report
-// shows it another width than the group frame (metacity's frames hold
-// invisible borders beyond the extents). A followed frame that changes its
+// main thread. A bar on a frame not reported yet waits for a report of its
+// place as well: the first report may be from before the placement (a
+// drag the window manager stops short of where the bar was put), and
+// metacity's frames, holding invisible borders beyond the extents, never
+// report it. A followed frame that changes its
 // width about its middle is left to the main thread too: a GTK window
 // growing its shadow margins back around what it shows after a maximise
 // (the bar stays on what shows), a window manager's resize about the

@@ -419,6 +419,54 @@ TESSALY_QT_X11_TEST_F(OverlayOnX11, TabBarOnX11_Back, Run) {
     EXPECT_TRUE(waitUntil([&] { return stripOn(further); })) << "the bar stayed at " << geometry(strip);
 }
 
+TEST(TabBarOnX11, ABarPlacedAheadOfAFrameNeverHeardFromWaitsThere) {
+    QtOnX11::runSuite("TabBarOnX11_Unheard");
+}
+
+// Terminals up before the overlay: their frames have not been heard to
+// move or restack since (as for windows grouped at start).
+class OverlayOnX11AfterClients : public OverlayOnX11 {
+protected:
+    void SetUp() override {
+        first = desktop().launchXterm("first", "80x24+200+300");
+        second = desktop().launchXterm("second", "80x24+200+300");
+        ASSERT_TRUE(first && second);
+        OverlayOnX11::SetUp();
+    }
+    std::optional<X11Desktop::Client> first, second;
+};
+
+// A group dragged by its bar past the left edge, where the window manager
+// keeps the window on screen: the bar goes where the drag takes the group,
+// and a restack of the frame where it stood before, heard only now, does
+// not take the bar back there.
+TESSALY_QT_X11_TEST_F(OverlayOnX11AfterClients, TabBarOnX11_Unheard, Run) {
+    TabGroup group = groupOf({*first, *second}, 1);
+    manager->apply(GroupEvent::groupCreated(group));
+    const xcb_window_t strip = stripWindow(group.id);
+    const xcb_window_t frame = info(second->window).frameWindow;
+    const xcb_window_t otherFrame = info(first->window).frameWindow;
+    const auto stripOn = [&](const Rect& f) {
+        const Rect g = geometry(strip);
+        return g.minX() == f.minX() && g.maxY() == f.minY() && g.width() == f.width();
+    };
+    const Rect before = group.frame;
+    ASSERT_TRUE(waitUntil([&] { return stripOn(before) && directlyAbove(strip, frame); }));
+
+    const Rect ahead = before.offsetBy(-320, 20);
+    group.frame = ahead;
+    manager->apply(GroupEvent::groupChanged(group));
+    ASSERT_TRUE(waitUntil([&] { return stripOn(ahead); }));
+    desktop().windows().activate(first->window);
+    ASSERT_TRUE(waitUntil([&] { return isAbove(otherFrame, frame); }));
+    desktop().windows().activate(second->window);
+    ASSERT_TRUE(waitUntil([&] { return isAbove(frame, otherFrame) && directlyAbove(strip, frame); }))
+        << "the bar did not come back above its window";
+    waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_TRUE(stripOn(ahead)) << "the bar went back where the frame stood before the drag: " << geometry(strip);
+    EXPECT_EQ(geometry(frame).origin, before.origin);
+}
+
 // ---- 3. No room above: inside the window manager's title bar, and inside a narrow window ----
 
 TEST(TabBarOnX11, AWindowAtTheTopGetsTheStripInsideItsTitleBar) {
