@@ -395,16 +395,22 @@ void X11EventReader::readClientList() {
         findFrames(added, [this, list, added](const std::vector<xcb_window_t>& frames) {
             clients_.insert(added.begin(), added.end());
             watchClients(added, frames);
-            // Watching before anyone hears of the client: a change made
-            // the moment it is listed is not missed.
-            if (!added.empty()) x_->flush();
-            X11Event out;
-            out.clients = list;
-            if (handler_) handler_(out);
-            // A window manager that restarts lists its clients anew, maybe
-            // after it has framed them: a client joining stands in a new
-            // frame.
-            for (const auto w : added) publishReparented(w);
+            const auto tell = [this, list, added](std::vector<X11AwaitedReplies::Reply>&) {
+                X11Event out;
+                out.clients = list;
+                if (handler_) handler_(out);
+                // A window manager that restarts lists its clients anew,
+                // maybe after it has framed them: a client joining stands
+                // in a new frame.
+                for (const auto w : added) publishReparented(w);
+            };
+            std::vector<X11AwaitedReplies::Reply> none;
+            if (added.empty()) return tell(none);
+            // Watching before anyone hears of the client, and the server
+            // has the watch in place (requests on two connections are not
+            // ordered): a change made the moment it is listed is not
+            // missed, where a read would have kept the client without it.
+            replies_.awaitNext({xcb_get_input_focus(x_->get()).sequence}, tell);
         }, true);
     });
 }

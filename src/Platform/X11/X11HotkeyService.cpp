@@ -11,6 +11,7 @@ namespace tessaly {
 
 struct X11HotkeyService::State {
     std::shared_ptr<MainExecutor> main;
+    std::weak_ptr<X11Backend> backend;
     std::mutex mutex;
     std::vector<std::pair<HandlerRef, PressHandler>> handlers;  // in installation order
     HandlerRef nextHandler = 1;
@@ -29,6 +30,7 @@ std::unique_ptr<X11HotkeyService> X11HotkeyService::create(const std::shared_ptr
     auto connection = X11Connection::open(backend->display());
     if (!connection) return nullptr;
     std::unique_ptr<X11HotkeyService> service(new X11HotkeyService(std::move(connection), std::move(main)));
+    service->state_->backend = backend;
     X11HotkeyService* s = service.get();
     if (!service->thread_.start(*service->x_, [s](const xcb_generic_event_t& event) { s->handle(event); })) return nullptr;
     return service;
@@ -146,6 +148,10 @@ void X11HotkeyService::handle(const xcb_generic_event_t& event) {
     state_->main->post([weak = std::weak_ptr<State>(state_), id = *pressed] {
         const auto state = weak.lock();
         if (!state) return;
+        // A press acts on the window focused when it was made. The reader
+        // tells a focus change on its own connection, and may not have yet
+        // when a key is pressed right after one: the server is asked.
+        if (const auto backend = state->backend.lock()) backend->windows().readActiveWindow();
         std::vector<PressHandler> handlers;
         {
             std::lock_guard lock(state->mutex);

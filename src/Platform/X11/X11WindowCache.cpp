@@ -195,7 +195,14 @@ void X11WindowCache::configured(xcb_window_t window, Size size, bool synthetic, 
 void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWindow, const Rect& outer, double border) {
     std::lock_guard lock(mutex_);
     Entry* entry = reported(window);
-    if (!entry || !entry->client) return;
+    if (!entry) return;
+    // Not reparented (metacity and marco leave undecorated windows so):
+    // this is the client's own ConfigureNotify, the only one it sends, and
+    // its size must be kept as from configured().
+    if (frameWindow == window && entry->awaitedMark <= marksSeen_) {
+        entry->size = Size{outer.size.width - 2 * border, outer.size.height - 2 * border};
+    }
+    if (!entry->client) return;
     auto& client = entry->client;
     const bool resized = outer.size != client->frameBounds.size;
     if (client->frameWindow != frameWindow) {

@@ -19,7 +19,8 @@
 // its requests went out and is dropped when a report that could make it
 // stale came in between (for extents and size one about that window, for an
 // owner one about which windows live, for the window manager one about it).
-// The size is kept from the client's ConfigureNotify and from the sizes
+// The size is kept from the client's ConfigureNotify (a root child's, for
+// a client the window manager did not reparent) and from the sizes
 // writes ask for (the window manager's answer follows as a ConfigureNotify).
 // A ConfigureNotify the server sent before such a write must not undo it:
 // each write sends a mark (see X11EventReader) before its request, and

@@ -142,6 +142,10 @@ xcb_window_t X11Windows::activeWindow() const {
     if (cache_) {
         if (const auto kept = cache_->activeWindow()) return *kept;
     }
+    return readActiveWindow();
+}
+
+xcb_window_t X11Windows::readActiveWindow() const {
     const auto since = cache_ ? cache_->generation() : 0;
     const auto active =
         propertyCardinal(x_.readProperty(x_.root(), x_.atoms().NET_ACTIVE_WINDOW).get()).value_or(kNoWindow);

@@ -125,6 +125,9 @@ public:
     // _NET_CLIENT_LIST_STACKING, bottom to top.
     std::vector<xcb_window_t> stackingList() const;
     xcb_window_t activeWindow() const;
+    // _NET_ACTIVE_WINDOW as the server has it now, kept for activeWindow()
+    // unless the reader has told a change since the read began.
+    xcb_window_t readActiveWindow() const;
     std::optional<std::uint32_t> currentDesktop() const;
     std::optional<std::uint32_t> numberOfDesktops() const;
 

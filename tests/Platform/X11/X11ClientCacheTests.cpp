@@ -349,6 +349,36 @@ TEST(X11ClientCacheReportsTest, AResizeIsWholeAgainOnceBothReportsCame) {
     EXPECT_FALSE(cache.client(client));
 }
 
+// A window the window manager leaves unframed (metacity and marco do so
+// with an undecorated one) reports a resize only as a root child. The size
+// a move names follows those reports: a report sent before a write does
+// not undo the size it asked for, and the window manager's answer puts
+// right a read that came between the write and that answer.
+TEST(X11ClientCacheReportsTest, AnUnframedWindowsSizeFollowsItsOwnReports) {
+    constexpr xcb_window_t client = 0x400002;
+    X11WindowCache cache;
+    int marks = 0;
+    cache.setMarker([&] { ++marks; });
+    cache.watching({client});
+    cache.rememberSize(cache.generation(), client, Size{240, 160});
+
+    cache.sizeRequested(client, Size{464, 306});
+    EXPECT_EQ(marks, 1);
+    cache.frameConfigured(client, client, Rect(200, 200, 240, 160), 0);  // sent before the write
+    EXPECT_EQ(cache.lookup(client).size, (Size{464, 306}));
+    EXPECT_TRUE(cache.lookup(client).sizeAsked);
+
+    cache.marked();
+    // Read while the request waited for the window manager.
+    cache.rememberSize(cache.generation(), client, Size{240, 160});
+    cache.frameConfigured(client, client, Rect(300, 200, 466, 308), 1);
+    EXPECT_EQ(cache.lookup(client).size, (Size{464, 306})) << "the answer, its border left out";
+    EXPECT_FALSE(cache.lookup(client).sizeAsked);
+    // Moves alone keep it.
+    cache.frameConfigured(client, client, Rect(340, 230, 466, 308), 1);
+    EXPECT_EQ(cache.lookup(client).size, (Size{464, 306}));
+}
+
 INSTANTIATE_TEST_SUITE_P(WindowManagers, X11ClientCacheOnWindowManagerTest,
                          ::testing::Values(X11WindowManager::openbox, X11WindowManager::xfwm4, X11WindowManager::icewm,
                                            X11WindowManager::fluxbox, X11WindowManager::metacity,
