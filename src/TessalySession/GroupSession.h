@@ -557,7 +557,10 @@ private:
     // For a member so focused or raised: the active member takes the focus
     // back (true).
     bool takeBackFocusFromOwnShade(const TabGroup& group, WindowID windowID);
-    void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized);
+    // `lookAgain`: a re-send is read back once the window has settled.
+    void snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized,
+                  bool lookAgain = true);
+    void lookAgainAfterSnapBack(WindowID windowID, const Rect& target);
     // A stray member's report: it is sent back (snapBack) once it stands
     // still, from where it is then.
     void snapBackWhenStill(const TabGroup& group, WindowID windowID, const Rect& frame);

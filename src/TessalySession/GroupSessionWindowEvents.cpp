@@ -164,6 +164,24 @@ void GroupSession::snapBackStillStray(WindowID windowID) {
                              }));
 }
 
+void GroupSession::lookAgainAfterSnapBack(WindowID windowID, const Rect& target) {
+    // A window that has just left a far larger frame (GTK 4 after a
+    // maximise) may take the one sent and at once ask for its own size
+    // again, in a burst whose last report is older than the send: nothing
+    // tells of it. Read back once it has settled, and sent once more
+    // (within the budget) if it is still off.
+    services_.platform.mainExecutor->postAfter(frameVerifyDelay, guarded([this, windowID, target] {
+        if (const auto group = strayGroup(windowID); !group || !(group->frame == target)) return;
+        windowSystem_->readFrame(windowID, guarded([this, windowID, target](std::optional<Rect> frame) {
+            const std::optional<TabGroup> group = strayGroup(windowID);
+            if (!frame || !group || !(group->frame == target)) return;
+            const MaximizedAxes maximized = reportedMaximized(windowID);
+            if (maximized.any() && isWindowManagerMaximized(*group)) return;
+            snapBack(*group, windowID, *frame, maximized, false);
+        }));
+    }));
+}
+
 std::optional<TabGroup> GroupSession::strayGroup(WindowID windowID) const {
     std::optional<TabGroup> group = engine_->group(windowID);
     if (!group || windowID == group->activeWindowID || !group->isUsable(windowID) || isGestureActive(group->id)) {
@@ -274,7 +292,8 @@ bool GroupSession::isInRolledUpGroup(WindowID windowID) const {
            });
 }
 
-void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized) {
+void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized,
+                            bool lookAgain) {
     if (!maximized.any() && isOnItsWay(windowID, frame)) return;
     const SnapBackBudget::Verdict verdict =
         snapBackBudget_.decide(windowID, group.frame, frame, sizeIncrements(windowID));
@@ -298,6 +317,7 @@ void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect
         case SnapBackBudget::VerdictKind::resend:
             ReconcileLog::trace(LogCategory::reconcile, "snap-back: re-sending " + detail);
             windowSystem_->setFrame(group.frame, windowID);
+            if (lookAgain) lookAgainAfterSnapBack(windowID, group.frame);
             return;
         case SnapBackBudget::VerdictKind::exhausted:
             if (verdict.firstReport) {

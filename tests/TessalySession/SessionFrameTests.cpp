@@ -88,10 +88,32 @@ TEST_F(GroupFrames, MembersThatSnapToTheirCellsAreHomeAndMembersThatClampAreNotC
     EXPECT_EQ(frameWrites(2, "AXSize"), moves) << "one send per group frame: the terminal is home";
     EXPECT_EQ(session->snapBackBudget().sends(2), 0);
     // Without increments each commit costs a re-send more (the first one's
-    // move and resize make one report); then the window no longer changes
-    // and nothing is sent again.
-    EXPECT_EQ(frameWrites(3, "AXSize"), 2 * moves);
+    // move and resize make one report) and one after it is read back; then
+    // the window no longer changes and nothing is sent again.
+    EXPECT_EQ(frameWrites(3, "AXSize"), 3 * moves);
     EXPECT_EQ(frameOf(3), Rect(200, 150, 895, 645));
+}
+
+// A window that has just left a far larger frame (GTK 4 after a maximise)
+// takes the group's and at once asks for its own, taller size again, and
+// the send-back finds it so, with no report after: it is read back once it
+// has settled and ends on its group's frame.
+TEST_F(GroupFrames, AMemberThatTakesItsOwnSizeAgainAfterASendBackIsSentOnceMore) {
+    LogCapture log;
+    const TabGroup group = makeGroup();
+    const Rect taller(group.frame.origin, Size{group.frame.width(), group.frame.height() + 11});
+    env.desktop->setFrameBehaviour(2, {SimFrameBehaviour::Kind::clamp, taller.size});
+    env.desktop->moveWindow(2, Rect(0, 25, 1600, 875));
+    run(0.3);
+    EXPECT_EQ(frameOf(2), taller) << "sent back, and taller again at once";
+    // It lets go of its own size a moment later, telling no one.
+    env.desktop->setFrameBehaviour(2, {});
+    run(1.0);
+    EXPECT_EQ(frameOf(2), group.frame);
+    EXPECT_EQ(session->engine().group(1)->frame, group.frame);
+    run(3.0);
+    EXPECT_EQ(frameOf(2), group.frame) << "and stays";
+    EXPECT_TRUE(log.matching(LogCategory::reconcile, "snap-back budget exhausted").empty());
 }
 
 TEST_F(GroupFrames, AConfinedFrameIsSetOnTheWindowAndSentOnceMoreWhenItDidNotLand) {

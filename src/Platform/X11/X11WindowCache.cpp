@@ -217,6 +217,11 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
                                  outer.origin.y + border + client->inParent.y, client->clientFrame.size.width,
                                  client->clientFrame.size.height));
         entry->reported(Entry::Side::frame, resized);
+    } else if (!client->frameBounds.contains(client->clientFrame)) {
+        // Read while the window manager moved it: the client where it was,
+        // its frame where it went. Where the client sits in its frame is
+        // not known; the next read asks.
+        client.reset();
     } else {
         // Nested deeper (icewm holds the client in a window of its own
         // inside the frame): what it holds keeps its place in the frame.

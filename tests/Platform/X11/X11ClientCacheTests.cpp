@@ -379,6 +379,37 @@ TEST(X11ClientCacheReportsTest, AnUnframedWindowsSizeFollowsItsOwnReports) {
     EXPECT_EQ(cache.lookup(client).size, (Size{464, 306}));
 }
 
+// A client held deeper in its frame (icewm) keeps its place in the frame as
+// the frame moves. A read made while the window manager moved it can find
+// the client where it was and the frame where it went (they come in two
+// batches) and be kept before the move's report comes: that report lets go
+// of it, rather than keep the client where it was for good.
+TEST(X11ClientCacheReportsTest, ANestedClientReadInTheMiddleOfAMoveIsNotKeptWhereItWas) {
+    constexpr xcb_window_t client = 0x400001;
+    constexpr xcb_window_t frameWindow = 0x200001;
+    X11WindowCache cache;
+    cache.watching({client});
+    X11WindowInfo read;  // a 5-pixel border, a 24-pixel title bar, the client's 1-pixel border
+    read.window = client;
+    read.frameWindow = frameWindow;
+    read.pid = kFirstOwner;
+    read.frameBounds = Rect(400, 300, 210, 229);
+    read.placeClient(Rect(405, 324, 202, 202));
+    cache.rememberClient(cache.generation(), read);
+    cache.frameConfigured(client, frameWindow, Rect(60, 40, 210, 229), 0);
+    ASSERT_TRUE(cache.client(client));
+    EXPECT_EQ(cache.client(client)->clientFrame, Rect(65, 64, 202, 202)) << "moved with its frame";
+
+    // Moved back; the read saw the client still at 65,64, the frame back.
+    const auto since = cache.generation();
+    X11WindowInfo torn = read;
+    torn.frameBounds = Rect(400, 300, 210, 229);
+    torn.placeClient(Rect(65, 64, 202, 202));
+    cache.rememberClient(since, torn);
+    cache.frameConfigured(client, frameWindow, Rect(400, 300, 210, 229), 0);
+    EXPECT_FALSE(cache.client(client)) << "not kept where it was: a read says where it is";
+}
+
 INSTANTIATE_TEST_SUITE_P(WindowManagers, X11ClientCacheOnWindowManagerTest,
                          ::testing::Values(X11WindowManager::openbox, X11WindowManager::xfwm4, X11WindowManager::icewm,
                                            X11WindowManager::fluxbox, X11WindowManager::metacity,
