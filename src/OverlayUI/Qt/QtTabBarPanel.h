@@ -120,10 +120,10 @@ private:
     void updateFollowing(bool placed);
     // The move filter watches the bar's windows (after they were made anew too).
     void watchMoves(bool watch);
-    // Whether bars are cut to look stacked (see BarCoverMask).
     // The layout moved to where the followed frame has gone since the
     // placement was made for it, if it has only moved.
     TabStripGeometry::BarLayout caughtUp(const TabStripGeometry::BarLayout& layout) const;
+    // Whether bars are cut to look stacked (see BarCoverMask).
     bool isCut() const;
     // The delegate while both it and this bar live.
     std::shared_ptr<TabBarPanelDelegate> delegate() const { return delegate_.lock(); }
