@@ -16,7 +16,11 @@
 namespace tessaly {
 
 using WindowServerConnection = std::int32_t;
-using WindowServerError = std::int32_t;  // 0 is success
+using WindowServerError = std::int32_t;
+// The codes the backends answer with.
+constexpr WindowServerError kWindowServerSuccess = 0;
+constexpr WindowServerError kWindowServerFailure = 1000;  // the window server's generic failure
+constexpr WindowServerError kWindowServerIllegalArgument = 1001;
 
 // A window-server transaction: orders collected until the commit. Released
 // by dropping the last reference.

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "TessalyCore/ReconcileLog.h"
+
 namespace tessaly {
 
 std::string logNumber(double value) {
@@ -26,5 +28,7 @@ std::string frameLog(const Rect& frame) {
     return logNumber(r.origin.x) + "," + logNumber(r.origin.y) + " " + logNumber(r.size.width) + "x" +
            logNumber(r.size.height);
 }
+
+void traceReconcile(std::string_view message) { ReconcileLog::trace(LogCategory::reconcile, message); }
 
 }  // namespace tessaly

@@ -4,6 +4,7 @@
 // zero to a whole number ("12", "-3"), anything else is written as "nan",
 // "inf" or "-inf" instead of being forced into an integer.
 #include <string>
+#include <string_view>
 
 #include "Platform/Geometry.h"
 
@@ -13,5 +14,7 @@ namespace tessaly {
 std::string frameLog(const Rect& frame);
 // One number, truncated toward zero when finite and representable.
 std::string logNumber(double value);
+// A diagnostic line of the session's reconciling (written only when traces are on).
+void traceReconcile(std::string_view message);
 
 }  // namespace tessaly

@@ -6,31 +6,24 @@
 #include <unordered_set>
 
 #include "TessalyCore/FrameTolerance.h"
-#include "TessalyCore/ReconcileLog.h"
 #include "TessalyCore/WindowPlacement.h"
 #include "TessalySession/FrameLog.h"
 #include "TessalySession/GroupSession.h"
 
 namespace tessaly {
 
-namespace {
-
-void trace(const std::string& message) { ReconcileLog::trace(LogCategory::reconcile, message); }
-
-}  // namespace
-
 bool GroupSession::isDisplaySettling() const { return settleState_.isSettling(now()); }
 
 void GroupSession::handleSleep(const std::string& reason) {
     settleState_.asleep = true;
-    trace("system asleep (" + reason + ") \u2014 reconcile paused");
+    traceReconcile("system asleep (" + reason + ") \u2014 reconcile paused");
     displayResyncTimer_.cancel();
     offSpaceReconciler_->clearConfirmationCountdowns();
 }
 
 void GroupSession::handleWake(const std::string& reason) {
     settleState_.asleep = false;
-    trace("system awake (" + reason + ")");
+    traceReconcile("system awake (" + reason + ")");
     beginDisplaySettle("wake-" + reason);
 }
 
@@ -38,7 +31,7 @@ void GroupSession::beginDisplaySettle(const std::string& trigger) {
     const double at = now();
     const bool wasOpen = settleState_.settlingUntil > at;
     settleState_.settlingUntil = at + displaySettleWindow;
-    if (!settleState_.asleep && !wasOpen) trace("display settle opened (" + trigger + ")");
+    if (!settleState_.asleep && !wasOpen) traceReconcile("display settle opened (" + trigger + ")");
     offSpaceReconciler_->clearConfirmationCountdowns();
     displayResyncTimer_.cancel();
     if (settleState_.asleep) return;  // the wake opens a new window
@@ -50,7 +43,7 @@ void GroupSession::beginDisplaySettle(const std::string& trigger) {
 void GroupSession::wakeFailsafe(const std::string& reason) {
     if (!settleState_.asleep) return;
     settleState_.asleep = false;
-    trace("systemAsleep cleared by user activity (" + reason + ") \u2014 missed wake notification?");
+    traceReconcile("systemAsleep cleared by user activity (" + reason + ") \u2014 missed wake notification?");
     beginDisplaySettle("failsafe-" + reason);
 }
 
@@ -68,7 +61,7 @@ void GroupSession::recordHostBounds(double at) {
 void GroupSession::resyncGroupsAfterDisplayChange() {
     offSpaceReconciler_->noteDisplaySettleEnded(now());
     sweepWithin(sweepInterval);  // strays get their rehome within the grace
-    trace("display settle closed \u2014 resync start (" + std::to_string(engine_->groupCount()) + " groups)");
+    traceReconcile("display settle closed \u2014 resync start (" + std::to_string(engine_->groupCount()) + " groups)");
     const std::vector<TabGroup> groups = engine_->groups();
     for (const TabGroup& group : groups) {
         if (isGestureActive(group.id)) continue;
@@ -100,7 +93,7 @@ void GroupSession::resyncGroupWithFrame(const Uuid& groupID, WindowID activeID, 
     }
     if (!read) {
         if (attemptsRemaining > 0) {
-            trace("resync read failed active " + std::to_string(activeID) + " \u2014 retry (" +
+            traceReconcile("resync read failed active " + std::to_string(activeID) + " \u2014 retry (" +
                   std::to_string(attemptsRemaining) + " left)");
             services_.platform.mainExecutor->postAfter(
                 resyncRetryDelay, guarded([this, groupID, activeID, attemptsRemaining] {
@@ -108,7 +101,7 @@ void GroupSession::resyncGroupWithFrame(const Uuid& groupID, WindowID activeID, 
                 }));
             return;
         }
-        trace("resync gave up active " + std::to_string(activeID) + " after retries \u2014 re-render only");
+        traceReconcile("resync gave up active " + std::to_string(activeID) + " after retries \u2014 re-render only");
         overlay_->apply(GroupEvent::groupChanged(group));
         return;
     }
@@ -128,7 +121,7 @@ void GroupSession::resyncGroupWithFrame(const Uuid& groupID, WindowID activeID, 
     const Rect target = resyncTarget(group, *read, branch);
     if (branch == ResyncBranch::reassert || !(target == *read)) windowSystem_->setFrame(target, activeID);
     engine_->commitGroupFrame(target, activeID, true);
-    trace(std::string("resync ") + (branch == ResyncBranch::reassert ? "reassert" : "reflow") + " active " +
+    traceReconcile(std::string("resync ") + (branch == ResyncBranch::reassert ? "reassert" : "reflow") + " active " +
           std::to_string(activeID) + " read=" + frameLog(*read) + " \u2192 " + frameLog(target));
     scheduleResyncVerification(groupID, activeID, target, branch);
 }

@@ -5,19 +5,12 @@
 
 #include "OverlayUI/TabStripGeometry.h"
 #include "TessalyCore/FrameTolerance.h"
-#include "TessalyCore/ReconcileLog.h"
 #include "TessalyCore/WindowPlacement.h"
 #include "Platform/FrameLanding.h"
 #include "TessalySession/FrameLog.h"
 #include "TessalySession/GroupSession.h"
 
 namespace tessaly {
-
-namespace {
-
-void trace(const std::string& message) { ReconcileLog::trace(LogCategory::reconcile, message); }
-
-}  // namespace
 
 bool GroupSession::isGestureActive(const Uuid& groupID) const {
     if (liveFollow_ && liveFollow_->groupID == groupID) return true;
@@ -41,7 +34,7 @@ Rect GroupSession::adoptFrame(const Rect& frame, WindowID from, bool force, std:
     }
     // The window reaches under the top of its display, into the bar's room
     // or off the display: it is put where the group can have it.
-    trace("adopt clamp: " + std::to_string(from) + " read=" + frameLog(frame) + " reserved=" + frameLog(target));
+    traceReconcile("adopt clamp: " + std::to_string(from) + " read=" + frameLog(frame) + " reserved=" + frameLog(target));
     windowSystem_->setFrame(target, from);
     engine_->commitGroupFrame(target, from, force);
     if (const auto group = engine_->group(from)) {
@@ -61,11 +54,11 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
         return;
     }
     if (record && record->isEchoAfterRestore(frame, resyncVerifyTolerance, zoomMinInterval, at)) {
-        trace("zoom echo dropped: " + std::to_string(from) + " " + frameLog(frame));
+        traceReconcile("zoom echo dropped: " + std::to_string(from) + " " + frameLog(frame));
         return;
     }
     if (isDriftAfterNoRoomMaximize(frame, from, group)) {
-        trace("maximise drift: " + std::to_string(from) + " read=" + frameLog(frame) +
+        traceReconcile("maximise drift: " + std::to_string(from) + " read=" + frameLog(frame) +
               " want=" + frameLog(group.frame));
         // The others, and the bar, may have been sent after it already.
         engine_->commitGroupFrame(group.frame, from, true);
@@ -87,7 +80,7 @@ void GroupSession::adoptOrRestoreZoom(const Rect& frame, WindowID from, const Ta
         ZoomRecord::make(group.frame, frame, committed, record, resyncVerifyTolerance, at);
     if (!made) return;
     zoomRecords_[group.id] = *made;
-    trace("zoom record: " + std::to_string(from) + " requested=" + frameLog(frame) + " zoomed=" +
+    traceReconcile("zoom record: " + std::to_string(from) + " requested=" + frameLog(frame) + " zoomed=" +
           frameLog(committed) + " back=" + frameLog(made->restoreFrame));
 }
 
@@ -104,7 +97,7 @@ bool GroupSession::isDriftAfterNoRoomMaximize(const Rect& frame, WindowID from, 
 
 void GroupSession::restoreZoom(const ZoomRecord& record, const Rect& requested, WindowID from, const TabGroup& group) {
     zoomRecords_[group.id] = record.restored(now());
-    trace("zoom restore: " + std::to_string(from) + " requested=" + frameLog(requested) +
+    traceReconcile("zoom restore: " + std::to_string(from) + " requested=" + frameLog(requested) +
           " back=" + frameLog(record.restoreFrame));
     const Rect target = confinedToDropHost(record.restoreFrame, std::nullopt);
     windowSystem_->setFrame(target, from);
@@ -115,7 +108,7 @@ void GroupSession::restoreZoom(const ZoomRecord& record, const Rect& requested, 
 void GroupSession::zoomBelowBar(const Uuid& groupID) {
     const auto group = engine_->group(groupID);
     if (!group || !isWindowManagerMaximized(*group) || overlay_->hasRoom(group->frame, group->activeWindowID)) return;
-    trace("no room for the bar on " + std::to_string(group->activeWindowID) + ": zoomed below it");
+    traceReconcile("no room for the bar on " + std::to_string(group->activeWindowID) + ": zoomed below it");
     // Its maximised state, reported until the window manager lets go, is this maximise.
     if (reportedMaximized(group->activeWindowID).any()) takenNoRoomMaximizes_.insert(group->activeWindowID);
     std::optional<ZoomRecord> record;
@@ -168,7 +161,7 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
                 return true;
             }
             noRoomMaximizeTakenAt_[group.id] = now();
-            trace("maximized without room for the bar: " + std::to_string(from) + " frame=" + frameLog(frame));
+            traceReconcile("maximized without room for the bar: " + std::to_string(from) + " frame=" + frameLog(frame));
             // Zoomed below the bar from where the window manager got to once
             // it is done: fluxbox publishes the state with the first of its
             // steps.
@@ -181,7 +174,7 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
             return true;
         }
         const Rect back = ZoomRecord::frameToRestore(group.frame, record);
-        trace("maximized by the window manager: " + std::to_string(from) + " frame=" + frameLog(frame) +
+        traceReconcile("maximized by the window manager: " + std::to_string(from) + " frame=" + frameLog(frame) +
               " group=" + frameLog(*shown) + " back=" + frameLog(back));
         engine_->commitMaximizedFrame(*shown, from, maximized);
         zoomRecords_[group.id] = ZoomRecord{back, frame, *shown, now(), std::nullopt, maximized};
@@ -200,7 +193,7 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
     const bool restoring = record->restoredAt && at - *record->restoredAt < zoomMinInterval;
     if (!current && !restoring) return false;
     if (current) {
-        trace("restored by the window manager: " + std::to_string(from) + " frame=" + frameLog(frame));
+        traceReconcile("restored by the window manager: " + std::to_string(from) + " frame=" + frameLog(frame));
         zoomRecords_[group.id] = record->restored(at);
     }
     // A frame in the bar's room is no frame to go back to: a step of the
@@ -336,12 +329,12 @@ void GroupSession::verifyFrameLanded(const Uuid& groupID, WindowID windowID, con
                     group->activeWindowID == windowID && holdForMaximizeState(*group, windowID, *read)) {
                     return;
                 }
-                trace(tag + ": adopting " + std::to_string(windowID) + " read=" + frameLog(*read) +
+                traceReconcile(tag + ": adopting " + std::to_string(windowID) + " read=" + frameLog(*read) +
                       " asked=" + frameLog(committed));
                 adoptFrame(*read, windowID, false, std::nullopt);
                 return;
             }
-            trace(tag + ": re-sending " + std::to_string(windowID) + " read=" + frameLog(*read) +
+            traceReconcile(tag + ": re-sending " + std::to_string(windowID) + " read=" + frameLog(*read) +
                   " want=" + frameLog(committed));
             // Once more, and not verified again: later strays are the snap-back's.
             windowSystem_->setFrame(committed, windowID);

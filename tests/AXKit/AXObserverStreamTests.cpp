@@ -13,27 +13,27 @@
 namespace tessaly {
 namespace {
 
-constexpr ProcessID kPid = 100;
+constexpr ProcessID kEditorPid = 100;
 
 using Kind = AXAppEvent::Kind;
 
 class AXObserverStreamTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        env.desktop->addApplication({kPid, "org.example.Editor", "Editor", ""});
+        env.desktop->addApplication({kEditorPid, "org.example.Editor", "Editor", ""});
         addWindow(7);
         addWindow(8);
-        stream = AXObserverStream::make(services, thread, env.main, kPid,
+        stream = AXObserverStream::make(services, thread, env.main, kEditorPid,
                                         [this](const AXAppEvent& e) { events.push_back(e); });
         ASSERT_NE(stream, nullptr);
     }
 
     void addWindow(WindowID id) {
-        env.desktop->addWindow(testing::simWindow(id, kPid, Rect(10, 40, 300, 200), "Window"));
+        env.desktop->addWindow(testing::simWindow(id, kEditorPid, Rect(10, 40, 300, 200), "Window"));
     }
 
     AXWindowRef window(WindowID id) {
-        return std::make_shared<const AXWindow>(services, SimDesktop::windowElement(kPid, id), kPid, 1.0f);
+        return std::make_shared<const AXWindow>(services, SimDesktop::windowElement(kEditorPid, id), kEditorPid, 1.0f);
     }
 
     std::vector<Kind> kinds() const {
@@ -90,29 +90,29 @@ TEST_F(AXObserverStreamTest, UnobservedElementsResolveThroughTheWindowNumber) {
     env.settle();
     EXPECT_TRUE(events.empty());
 
-    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 8), "AXWindowMoved");
-    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 8), "AXUIElementDestroyed");  // not observed
-    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 8), "AXSomethingElse");
+    env.desktop->injectNotification(SimDesktop::windowElement(kEditorPid, 8), "AXWindowMoved");
+    env.desktop->injectNotification(SimDesktop::windowElement(kEditorPid, 8), "AXUIElementDestroyed");  // not observed
+    env.desktop->injectNotification(SimDesktop::windowElement(kEditorPid, 8), "AXSomethingElse");
     env.settle();
     env.desktop->setHidesNumber(8, true);
-    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 8), "AXWindowResized");
+    env.desktop->injectNotification(SimDesktop::windowElement(kEditorPid, 8), "AXWindowResized");
     env.settle();
     ASSERT_EQ(kinds(), std::vector<Kind>{Kind::windowMoved});
     EXPECT_EQ(std::get<AXAppEvent::WindowMoved>(events[0].payload).windowID, 8u);
 }
 
 TEST_F(AXObserverStreamTest, HungApplicationHoldsTheThreadOnlyForItsTimeOuts) {
-    env.desktop->hang(kPid);
+    env.desktop->hang(kEditorPid);
     const double start = env.clock->monotonic();
     // An unobserved element: the window-number lookup, then the title read,
     // which runs into the stream's 1.0 s time-out.
-    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 8), "AXTitleChanged");
+    env.desktop->injectNotification(SimDesktop::windowElement(kEditorPid, 8), "AXTitleChanged");
     env.settle();
     EXPECT_TRUE(events.empty());
     EXPECT_DOUBLE_EQ(env.clock->monotonic() - start, 1.0);
 
     // A new window is handed on with its number, without waiting.
-    env.desktop->injectNotification(SimDesktop::windowElement(kPid, 7), "AXWindowCreated");
+    env.desktop->injectNotification(SimDesktop::windowElement(kEditorPid, 7), "AXWindowCreated");
     env.settle();
     ASSERT_EQ(kinds(), std::vector<Kind>{Kind::windowCreated});
     EXPECT_EQ(std::get<AXAppEvent::WindowCreated>(events[0].payload).window->windowID, 7u);
@@ -143,14 +143,14 @@ TEST_F(AXObserverStreamTest, TitleChangesNeedAReadableTitle) {
 TEST_F(AXObserverStreamTest, CreatedAndFocusedCarryWindowsEvenWithoutNumber) {
     SimWindowSpec s;
     s.id = 9;
-    s.pid = kPid;
+    s.pid = kEditorPid;
     s.frame = Rect(0, 0, 50, 50);
     env.desktop->addWindow(s);
     env.settle();
     ASSERT_EQ(kinds(), (std::vector<Kind>{Kind::windowCreated, Kind::focusedWindowChanged}));
     const AXWindowRef& created = std::get<AXAppEvent::WindowCreated>(events[0].payload).window;
     EXPECT_EQ(created->windowID, 9u);
-    EXPECT_EQ(created->pid, kPid);
+    EXPECT_EQ(created->pid, kEditorPid);
     EXPECT_FLOAT_EQ(static_cast<float>(created->timeout()), 1.0f);
 }
 
@@ -188,22 +188,22 @@ TEST(AXObserverStreamNoObserver, AbsentWhenNoObserverCanBeMade) {
 // running callback reaches a released stream.
 TEST(AXObserverStreamThreads, ReleaseWhileTheThreadIsInsideTheCallback) {
     SimEnvironment env;
-    env.desktop->addApplication({kPid, "", "A", ""});
+    env.desktop->addApplication({kEditorPid, "", "A", ""});
     SimWindowSpec s;
     s.id = 7;
-    s.pid = kPid;
+    s.pid = kEditorPid;
     s.frame = Rect(0, 0, 100, 100);
     env.desktop->addWindow(s);
-    env.desktop->setLatency(kPid, 0.001);  // every request takes a little (virtual) time
+    env.desktop->setLatency(kEditorPid, 0.001);  // every request takes a little (virtual) time
     env.main->runPending();                // the window list's own notice of the new window
     ThreadQueueFactory threads;
     AXObserverThread thread(threads);
     const auto services = AXServices::make(env.services);
     std::atomic<int> delivered{0};
     for (int round = 0; round < 50; ++round) {
-        auto stream = AXObserverStream::make(services, thread, env.main, kPid, [&](const AXAppEvent&) { ++delivered; });
+        auto stream = AXObserverStream::make(services, thread, env.main, kEditorPid, [&](const AXAppEvent&) { ++delivered; });
         ASSERT_NE(stream, nullptr);
-        stream->observe(AXWindow(services, SimDesktop::windowElement(kPid, 7), kPid, 1.0f));
+        stream->observe(AXWindow(services, SimDesktop::windowElement(kEditorPid, 7), kEditorPid, 1.0f));
         for (int i = 0; i < 20; ++i) env.desktop->setTitle(7, "t" + std::to_string(round * 100 + i));
         if (round % 2 == 0) std::this_thread::yield();
         stream.reset();

@@ -16,19 +16,18 @@
 namespace tessaly::testing {
 namespace {
 
-constexpr Rect home{300, 300, 700, 500};
-// The main display's work area (below its 25-point top panel).
-constexpr Rect workArea{0, 25, 1920, 1055};
+// Where the group of these scenarios rests.
+constexpr Rect restingFrame{300, 300, 700, 500};
 // A point on no window, for a press that starts no drag.
 constexpr Point nowhere{1910, 1070};
 
 class FollowGates : public SessionDesktop {
 protected:
-    // Editor window 1 (active), terminal 2 and browser 3 in one group at home.
+    // Editor window 1 (active), terminal 2 and browser 3 in one group at its resting frame.
     void makeGroup() {
-        addWindow(1, editor, home);
-        addWindow(2, terminal, home);
-        addWindow(3, browser, home);
+        addWindow(1, editor, restingFrame);
+        addWindow(2, terminal, restingFrame);
+        addWindow(3, browser, restingFrame);
         start(true);
         groupWindows(2, 1);
         groupWindows(3, 1);
@@ -78,8 +77,8 @@ protected:
         }
         ++opened[rule];
     }
-    // Somewhere about home, clear of the bar's room.
-    static Rect near(int dx, int dy) { return home.offsetBy(dx, dy); }
+    // Somewhere about the resting frame, clear of the bar's room.
+    static Rect near(int dx, int dy) { return restingFrame.offsetBy(dx, dy); }
 
     std::map<std::string, int> closed;
     std::map<std::string, int> opened;

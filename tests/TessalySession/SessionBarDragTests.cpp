@@ -11,9 +11,6 @@
 namespace tessaly::testing {
 namespace {
 
-constexpr Rect home{100, 100, 700, 500};
-constexpr Rect away{1000, 200, 700, 500};
-
 class BarDrag : public SessionDesktop {
 protected:
     static constexpr ProcessID viewer = 104;

@@ -78,6 +78,12 @@ private:
     std::vector<std::pair<LogCategory, std::string>> lines_;
 };
 
+// Where most scenarios keep their group, a place on the same display well
+// away from it, and the main display's work area (below its menu strip).
+constexpr Rect home{100, 100, 700, 500};
+constexpr Rect away{1000, 200, 700, 500};
+constexpr Rect workArea{0, 25, 1920, 1055};
+
 class SessionDesktop : public ::testing::Test {
 protected:
     static constexpr double titleStrip = 28;

@@ -9,8 +9,6 @@
 namespace tessaly::testing {
 namespace {
 
-constexpr Rect home{100, 100, 700, 500};
-
 class SessionDesktops : public SessionDesktop {
 protected:
     // Windows 1 to 3 on desktop 0, one group, window 1 active.

@@ -8,9 +8,6 @@
 namespace tessaly::testing {
 namespace {
 
-constexpr Rect home{100, 100, 700, 500};
-// The main display's work area (below its 25-point top panel).
-constexpr Rect workArea{0, 25, 1920, 1055};
 constexpr MaximizedAxes both = MaximizedAxes::both();
 constexpr MaximizedAxes vertically{true, false};
 

@@ -10,8 +10,6 @@
 namespace tessaly::testing {
 namespace {
 
-constexpr Rect home{100, 100, 700, 500};
-
 class SessionStacking : public SessionDesktop {
 protected:
     static constexpr ProcessID eyes = 104;

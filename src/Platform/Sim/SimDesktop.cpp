@@ -1252,31 +1252,31 @@ std::optional<WindowServerFunctions> SimDesktop::openWindowServer() {
     f.transactionCommit = [weak](const TransactionRef& t, std::int32_t) -> WindowServerError {
         auto* sim = dynamic_cast<SimTransaction*>(t.get());
         const auto state = weak.lock();
-        if (!sim || !state) return 1000;
+        if (!sim || !state) return kWindowServerFailure;
         std::lock_guard lock(state->mutex);
         state->orderings.insert(state->orderings.end(), sim->orders.begin(), sim->orders.end());
         sim->orders.clear();
-        return 0;
+        return kWindowServerSuccess;
     };
     f.orderWindow = [weak](WindowServerConnection, WindowID window, std::int32_t order, WindowID relativeTo) {
         const auto state = weak.lock();
-        if (!state) return WindowServerError{1000};
+        if (!state) return kWindowServerFailure;
         std::lock_guard lock(state->mutex);
         state->orderings.push_back({window, order, relativeTo});
-        return WindowServerError{0};
+        return kWindowServerSuccess;
     };
-    f.registerNotifyProc = [](WindowServerNotifyProc, std::uint32_t, void*) { return WindowServerError{0}; };
+    f.registerNotifyProc = [](WindowServerNotifyProc, std::uint32_t, void*) { return kWindowServerSuccess; };
     f.requestNotificationsForWindows = [](WindowServerConnection, const WindowID*, std::int32_t) {
-        return WindowServerError{0};
+        return kWindowServerSuccess;
     };
     f.getWindowBounds = [weak](WindowServerConnection, WindowID window, Rect* out) -> WindowServerError {
         const auto state = weak.lock();
-        if (!state) return 1000;
+        if (!state) return kWindowServerFailure;
         std::lock_guard lock(state->mutex);
         const SimWindow* w = state->findWindow(window);
-        if (!w) return 1001;
+        if (!w) return kWindowServerIllegalArgument;
         *out = w->spec.frame;
-        return 0;
+        return kWindowServerSuccess;
     };
     f.transactionSetWindowLevel = [](const TransactionRef&, WindowID, std::int32_t) {};
     return f;

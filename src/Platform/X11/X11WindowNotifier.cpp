@@ -5,14 +5,6 @@
 
 namespace tessaly {
 
-namespace {
-
-constexpr WindowServerError kSuccess = 0;
-constexpr WindowServerError kFailure = 1000;
-constexpr WindowServerError kIllegalArgument = 1001;
-
-}  // namespace
-
 X11WindowNotifier::~X11WindowNotifier() {
     std::lock_guard lock(subscribeMutex_);
     subscription_.cancel();
@@ -28,25 +20,25 @@ bool X11WindowNotifier::subscribe() {
 
 WindowServerError X11WindowNotifier::registerNotifyProc(WindowServerNotifyProc proc, std::uint32_t event,
                                                         void* context) {
-    if (!proc || (event != windowReordered && event != windowDestroyed)) return kIllegalArgument;
-    if (!subscribe()) return kFailure;
+    if (!proc || (event != windowReordered && event != windowDestroyed)) return kWindowServerIllegalArgument;
+    if (!subscribe()) return kWindowServerFailure;
     std::lock_guard lock(mutex_);
     registrations_.push_back({proc, event, context});
-    return kSuccess;
+    return kWindowServerSuccess;
 }
 
 WindowServerError X11WindowNotifier::requestNotificationsForWindows(const WindowID* windows, std::int32_t count) {
-    if (count < 0 || (count > 0 && !windows)) return kIllegalArgument;
+    if (count < 0 || (count > 0 && !windows)) return kWindowServerIllegalArgument;
     // Listening before the windows are looked at, so that no restack after
     // the look goes unseen.
-    if (!subscribe()) return kFailure;
+    if (!subscribe()) return kWindowServerFailure;
     const std::vector<xcb_window_t> asked(windows, windows + count);
     const auto frames = backend_->windows().frameWindows(asked);
     std::lock_guard lock(mutex_);
     for (std::size_t i = 0; i < asked.size(); ++i) {
         if (frames[i] != kNoWindow) watched_.insert(asked[i]);  // else gone
     }
-    return kSuccess;
+    return kWindowServerSuccess;
 }
 
 void X11WindowNotifier::handle(const X11Event& event) {

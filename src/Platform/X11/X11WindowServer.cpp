@@ -10,10 +10,6 @@ namespace tessaly {
 
 namespace {
 
-constexpr WindowServerError kSuccess = 0;
-constexpr WindowServerError kFailure = 1000;  // the window server's generic failure
-constexpr WindowServerError kIllegalArgument = 1001;
-
 struct Order {
     WindowID window = 0;
     std::int32_t order = 0;
@@ -41,7 +37,7 @@ std::vector<WindowServerError> applyOrders(const X11Backend& backend, const std:
         named.push_back(o.relativeTo);
     }
     const auto frames = backend.windows().frameWindows(named);
-    std::vector<WindowServerError> results(orders.size(), kSuccess);
+    std::vector<WindowServerError> results(orders.size(), kWindowServerSuccess);
     std::vector<std::optional<xcb_void_cookie_t>> cookies(orders.size());
     for (std::size_t i = 0; i < orders.size(); ++i) {
         const auto& o = orders[i];
@@ -52,18 +48,18 @@ std::vector<WindowServerError> applyOrders(const X11Backend& backend, const std:
             continue;
         }
         if (o.order != X11WindowServer::orderAbove && o.order != X11WindowServer::orderBelow) {
-            results[i] = kIllegalArgument;
+            results[i] = kWindowServerIllegalArgument;
             continue;
         }
         const std::uint32_t mode = o.order == X11WindowServer::orderAbove ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW;
         if (frame == kNoWindow) {
-            results[i] = kFailure;
+            results[i] = kWindowServerFailure;
         } else if (o.relativeTo == kNoWindow) {
             cookies[i] = xcb_configure_window_checked(x.get(), frame, XCB_CONFIG_WINDOW_STACK_MODE, &mode);
         } else if (sibling == kNoWindow || sibling == frame) {
             // Gone, or a window of the same frame: the sibling must be
             // another root child (the client itself answers BadMatch).
-            results[i] = kFailure;
+            results[i] = kWindowServerFailure;
         } else {
             const std::uint32_t values[] = {sibling, mode};
             cookies[i] = xcb_configure_window_checked(x.get(), frame,
@@ -71,7 +67,7 @@ std::vector<WindowServerError> applyOrders(const X11Backend& backend, const std:
         }
     }
     for (std::size_t i = orders.size(); i-- > 0;) {
-        if (cookies[i] && !x.check(*cookies[i])) results[i] = kFailure;
+        if (cookies[i] && !x.check(*cookies[i])) results[i] = kWindowServerFailure;
     }
     return results;
 }
@@ -103,15 +99,15 @@ std::optional<WindowServerFunctions> X11WindowServer::openWindowServer() {
     };
     f.transactionCommit = [backend](const TransactionRef& t, std::int32_t) -> WindowServerError {
         auto* transaction = dynamic_cast<X11Transaction*>(t.get());
-        if (!transaction) return kIllegalArgument;
+        if (!transaction) return kWindowServerIllegalArgument;
         std::vector<Order> orders;
         {
             std::lock_guard lock(transaction->mutex);
             orders.swap(transaction->orders);
         }
-        WindowServerError result = kSuccess;
+        WindowServerError result = kWindowServerSuccess;
         for (const auto e : applyOrders(*backend, orders)) {
-            if (e != kSuccess) result = e;
+            if (e != kWindowServerSuccess) result = e;
         }
         return result;
     };
@@ -126,11 +122,11 @@ std::optional<WindowServerFunctions> X11WindowServer::openWindowServer() {
         return notifier->requestNotificationsForWindows(windows, count);
     };
     f.getWindowBounds = [backend](WindowServerConnection, WindowID window, Rect* out) -> WindowServerError {
-        if (!out) return kIllegalArgument;
+        if (!out) return kWindowServerIllegalArgument;
         const auto info = backend->windows().read(window);
-        if (!info) return kFailure;
+        if (!info) return kWindowServerFailure;
         *out = info->frameWindow != info->window ? info->frame : info->clientFrame;
-        return kSuccess;
+        return kWindowServerSuccess;
     };
     return f;
 }

@@ -43,7 +43,7 @@ constexpr int kPadding = 32;
 constexpr int kSpacing = 16;
 constexpr int kGlyphSize = 48;
 
-QLabel* plainLabel(const std::string& text, QWidget* parent) {
+QLabel* centredLabel(const std::string& text, QWidget* parent) {
     auto* label = new QLabel(QString::fromStdString(text), parent);
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignHCenter);
@@ -71,14 +71,14 @@ OnboardingWindowController::OnboardingWindowController(PermissionsCoordinator& p
     glyph->setAlignment(Qt::AlignHCenter);
     layout->addWidget(glyph);
 
-    QLabel* name = plainLabel("Tessaly", window_.get());
+    QLabel* name = centredLabel("Tessaly", window_.get());
     QFont titleFont = name->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.6);
     titleFont.setBold(true);
     name->setFont(titleFont);
     layout->addWidget(name);
 
-    QLabel* body = plainLabel(L10n::onboardingBody(), window_.get());
+    QLabel* body = centredLabel(L10n::onboardingBody(), window_.get());
     body->setWordWrap(true);
     body->setForegroundRole(QPalette::PlaceholderText);
     layout->addWidget(body);

@@ -22,10 +22,19 @@
 #include "OverlayUI/TabStripGeometry.h"
 #include "OverlayUI/Qt/QtOverlayFactory.h"
 #include "OverlayUI/Qt/QtTabBarPanel.h"
+#include "OverlayUI/Qt/TabBarView.h"
+#include "OverlayUI/Qt/TabItemView.h"
 #include "Platform/ManualMainExecutor.h"
 #include "RecordingTabBarDelegate.h"
 
 namespace tessaly::test {
+
+// The windows of a bar's tabs, in the order they show.
+inline std::vector<WindowID> shownWindows(const TabBarView& view) {
+    std::vector<WindowID> ids;
+    for (const TabItemView* item : view.tabItems()) ids.push_back(item->windowID());
+    return ids;
+}
 
 inline TabViewModel tabModel(WindowID windowID, std::string title, bool active = false, bool suspended = false) {
     TabViewModel tab;

@@ -33,12 +33,6 @@ int runningAnimations(const QObject& root) {
     return running;
 }
 
-std::vector<WindowID> shownWindows(const TabBarView& view) {
-    std::vector<WindowID> ids;
-    for (const TabItemView* item : view.tabItems()) ids.push_back(item->windowID());
-    return ids;
-}
-
 // A drag of one tab by the left button, the pointer given globally.
 class TabDrag {
 public:

@@ -24,12 +24,6 @@ namespace {
 
 using ::testing::ElementsAre;
 
-std::vector<WindowID> shownWindows(const TabBarView& view) {
-    std::vector<WindowID> ids;
-    for (const TabItemView* item : view.tabItems()) ids.push_back(item->windowID());
-    return ids;
-}
-
 TEST(QtTabBar, RenderShowsForeignTitlesAsPlainSanitisedTextInTabOrder) {
     BarFixture f;
     std::vector<TabViewModel> tabs{
