@@ -182,19 +182,20 @@ TYPED_TEST(ExecutorConformance, TimersFireInDueOrderThenSchedulingOrderAndNeverE
             firedAfter.push_back(this->driver.now() - start);
         };
     };
-    ex.postAfter(0.006, [&, last = stamp("late")] {
+    ex.postAfter(0.2, [&, last = stamp("late")] {
         last();
         this->driver.finish();
     });
-    ex.postAfter(0.003, stamp("second"));
-    ex.postAfter(0.003, stamp("third"));
-    ex.postAfter(0.001, stamp("first"));
+    ex.postAfter(0.1, stamp("second"));
+    ex.postAfter(0.1, stamp("third"));
+    // Armed last, due first: 90 ms apart, more than a busy machine stalls.
+    ex.postAfter(0.01, stamp("first"));
     ASSERT_TRUE(this->driver.run());
     EXPECT_THAT(this->log, ElementsAre("first", "second", "third", "late"));
     ASSERT_EQ(firedAfter.size(), 4u);
-    EXPECT_GE(firedAfter[0], 0.001 - kRounding);
-    EXPECT_GE(firedAfter[1], 0.003 - kRounding);
-    EXPECT_GE(firedAfter[3], 0.006 - kRounding);
+    EXPECT_GE(firedAfter[0], 0.01 - kRounding);
+    EXPECT_GE(firedAfter[1], 0.1 - kRounding);
+    EXPECT_GE(firedAfter[3], 0.2 - kRounding);
 }
 
 TYPED_TEST(ExecutorConformance, RepeatingTimerBeatsUntilItCancelsItself) {
@@ -237,7 +238,9 @@ TYPED_TEST(ExecutorConformance, CancelledAndDroppedTimersNeverRun) {
     });
     ex.postAfter(0.006, [&] { this->driver.finish(); });
     ASSERT_TRUE(this->driver.run());
-    EXPECT_THAT(this->log, ElementsAre("self", "killer", "replacement"));
+    // The self-ending timer was armed last: on a slow start it may fall due
+    // after the killer, and the order of those two is not the question.
+    EXPECT_THAT(this->log, UnorderedElementsAre("self", "killer", "replacement"));
 }
 
 TYPED_TEST(ExecutorConformance, WorkArmedByTimersAndPostedWorkRuns) {
