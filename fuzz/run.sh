@@ -21,17 +21,25 @@ if ! cmake --build "$work" --target "${targets[@]}" -j "$(nproc)" >"$work/build.
   exit 1
 fi
 
-run() {  # run NAME SEEDS
+run() {  # run NAME SEEDS: the fuzzer's last lines go to $work/NAME.log
   local name=$1 seeds=$2
-  local corpus="$work/corpus-$name"
-  mkdir -p "$corpus"
-  echo "== running $name for ${seconds}s"
+  mkdir -p "$work/corpus-$name"
   # A new corpus folder first (where findings go), then the checked-in seeds.
   (cd "$work" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
      "./fuzz/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-     "corpus-$name" "$OLDPWD/$seeds" 2>&1 | tail -n 25)
+     "corpus-$name" "$OLDPWD/$seeds" >"$name.log" 2>&1)
 }
 
-run fuzz_settings_file fuzz/corpus/settings
-run fuzz_handoff fuzz/corpus/handoff
+# Each fuzzer runs on one core, so the two run side by side.
+echo "== running ${targets[*]} for ${seconds}s each"
+run fuzz_settings_file fuzz/corpus/settings & settings=$!
+run fuzz_handoff fuzz/corpus/handoff & handoff=$!
+status=0
+wait $settings || status=1
+wait $handoff || status=1
+for name in "${targets[@]}"; do
+  echo "-- $name"
+  tail -n 25 "$work/$name.log"
+done
+[ $status -eq 0 ] || { echo "fuzzing found a fault (see above; the reproducer is in $work)"; exit 1; }
 echo "fuzzing finished without findings"

@@ -4,25 +4,57 @@
 # a third, ThreadSanitizer build runs the tests of the program's threads (the
 # platform runtime, the X11 backend, the session and the end-to-end tests).
 # The benchmarks run once, on the normal build; the decoders' fuzz targets
-# run for a bounded time (FUZZ_SECONDS, 30 by default).
+# run for a bounded time (FUZZ_SECONDS, 30 by default). Every phase prints
+# the time it took, and a table of them ends the run; any failure makes the
+# exit status non-zero, after the phases that do not depend on it have run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
 
 jobs=$(nproc)
+# Most real-desktop rows wait for a window manager or a client rather than
+# compute, so twice as many run at once as there are cores.
+test_jobs=$((jobs * 2))
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
-build() {  # build DIR [cmake args...]
-  local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
+timings=()
+failed=()
+run_start=$SECONDS
+summary() {
+  local total=$((SECONDS - run_start))
+  echo "== phase times =="
+  printf '%s\n' "${timings[@]}"
+  printf '%-36s %3dm%02ds\n' "whole run" $((total / 60)) $((total % 60))
+  if [ ${#failed[@]} -gt 0 ]; then
+    echo "FAILED: ${failed[*]}"
+  fi
+}
+trap summary EXIT
+
+phase() {  # phase NAME COMMAND...: runs one phase and notes its time and outcome
+  local name=$1 start=$SECONDS status=0
+  shift
+  echo "== $name =="
+  "$@" || status=$?
+  local took=$((SECONDS - start)) mark=""
+  [ $status -eq 0 ] || { mark="  FAILED"; failed+=("$name"); }
+  timings+=("$(printf '%-36s %3dm%02ds%s' "$name" $((took / 60)) $((took % 60)) "$mark")")
+  echo "-- $name took ${took}s${mark}"
+  return $status
 }
 
-echo "== normal build =="
-build build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
-echo "== sanitizer build =="
-build build/asan -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=ON
+build() {  # build DIR [PREFIX...] -- [cmake args...]
+  local dir=$1 prefix=()
+  shift
+  while [ "$1" != "--" ]; do prefix+=("$1"); shift; done
+  shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  "${prefix[@]}" cmake --build "$dir" -j "$jobs"
+}
+
+phase "dependencies" ./scripts/install-deps.sh
+phase "normal build" build build/release -- -DCMAKE_BUILD_TYPE=RelWithDebInfo
+phase "sanitizer build" build build/asan -- -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=ON
 
 # ThreadSanitizer (GCC 12) keeps its shadow memory at fixed addresses, which
 # a kernel that randomises mappings with more than 28 bits (vm.mmap_rnd_bits)
@@ -30,7 +62,7 @@ build build/asan -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=ON
 # mapping"), often but not always. There the ThreadSanitizer build and run go
 # without address randomisation (setarch -R, inherited by every process below
 # it), else, where a container forbids that, with 28 bits of randomisation.
-tsan=()
+tsan=(env)
 tsan_starts() {  # tsan_starts [PREFIX...]: the probe starts ten times in a row
   local i
   for i in 1 2 3 4 5 6 7 8 9 10; do "$@" build/tsan-probe >/dev/null 2>&1 || return 1; done
@@ -47,45 +79,47 @@ elif tsan_starts setarch "$(uname -m)" -R; then
 elif $sudo sysctl -q -w vm.mmap_rnd_bits=28 2>/dev/null && tsan_starts; then
   echo "(vm.mmap_rnd_bits lowered from $bits to 28 for ThreadSanitizer)"
 else
-  tsan=(none)
-fi
-if [ "${tsan[*]}" = none ]; then
+  tsan=()
   echo "== ThreadSanitizer build skipped: its programs cannot start on this kernel (vm.mmap_rnd_bits $bits," \
        "setarch -R not permitted) =="
-else
-  echo "== ThreadSanitizer build =="
-  cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALY_TSAN=ON >/dev/null
-  "${tsan[@]}" cmake --build build/tsan -j "$jobs"  # the build runs a program it made
+fi
+if [ ${#tsan[@]} -gt 0 ]; then
+  # The build runs a program it made (the test lists), hence the prefix.
+  phase "ThreadSanitizer build" build build/tsan "${tsan[@]}" -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALY_TSAN=ON
 fi
 
-echo "== benchmarks =="
-for b in build/release/bench/bench_*; do
-  [ -f "$b" ] && [ -x "$b" ] || continue  # not the Qt code generators' folders
-  echo "-- $(basename "$b")"
-  "$b" --benchmark_min_time=0.05 --benchmark_color=false
-done
+benchmarks() {
+  local b status=0
+  for b in build/release/bench/bench_*; do
+    [ -f "$b" ] && [ -x "$b" ] || continue  # not the Qt code generators' folders
+    echo "-- $(basename "$b")"
+    "$b" --benchmark_min_time=0.05 --benchmark_color=false || status=1
+  done
+  return $status
+}
+phase "benchmarks" benchmarks || true
 
-echo "== fuzzing (settings file and handoff decoders) =="
-./fuzz/run.sh "${FUZZ_SECONDS:-30}" build/fuzz
+phase "fuzzing (settings file and handoff decoders)" ./fuzz/run.sh "${FUZZ_SECONDS:-30}" build/fuzz || true
 
 # Each run ends with the window manager x behaviour table of the real-desktop
 # tests, so a regression on one window manager shows at once.
 suite() {  # suite BUILD_DIR [PREFIX...]
-  local dir=$1 status=0; shift
+  local dir=$1 status=0
+  shift
   # A real-desktop test that loses a race with the machine's load gets one
-  # more run; a fault fails both.
-  "$@" ctest --test-dir "$dir" --output-on-failure -j "$jobs" --repeat until-pass:2 || status=$?
+  # more run; a fault fails both. A test that hangs is stopped after five
+  # minutes (the slowest take under one on two busy cores).
+  "$@" ctest --test-dir "$dir" --output-on-failure -j "$test_jobs" --timeout 300 --repeat until-pass:2 || status=$?
   ./scripts/x11-wm-table.sh "$dir"
+  ./scripts/retried-tests.sh "$dir"
   return $status
 }
 
-echo "== tests, sanitizer build =="
-suite build/asan
-echo "== tests, normal build =="
-suite build/release
-if [ "${tsan[*]}" != none ]; then
+phase "tests, sanitizer build" suite build/asan || true
+phase "tests, normal build" suite build/release || true
+if [ ${#tsan[@]} -gt 0 ]; then
   # Any report, also of a tessaly program a test started, fails the last test
   # (ThreadSanitizer.NoReports); the suppressions are tests/tsan-suppressions.txt.
-  echo "== tests, ThreadSanitizer build =="
-  suite build/tsan "${tsan[@]}"
+  phase "tests, ThreadSanitizer build" suite build/tsan "${tsan[@]}" || true
 fi
+[ ${#failed[@]} -eq 0 ]
