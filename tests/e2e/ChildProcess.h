@@ -172,6 +172,16 @@ public:
         }
     }
 
+    // Every thread's stack of the running child, from gdb when it is
+    // installed and may attach: what a child that hangs is waiting for.
+    std::string stacks() {
+        if (status()) return "(it has ended)";
+        auto gdb = start({"gdb", "-nx", "-batch", "-p", std::to_string(pid_), "-ex", "thread apply all bt"}, {});
+        if (!gdb) return "(no gdb to show its stacks)";
+        gdb->waitForExit(std::chrono::seconds(60));
+        return gdb->output();
+    }
+
     // The status once the child has ended; empty while it runs.
     std::optional<ExitStatus> status() {
         reap(false);

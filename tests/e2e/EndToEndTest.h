@@ -56,7 +56,8 @@ protected:
         if (!program->waitUntilSessionRuns()) {
             const auto status = program->process().status();
             return ::testing::AssertionFailure() << "tessaly's session did not start ("
-                                                 << (status ? status->describe() : std::string("still running")) << ")";
+                                                 << (status ? status->describe() : std::string("still running")) << ")\n"
+                                                 << program->process().stacks();
         }
         user = std::make_unique<DesktopUser>(*desktop, program->pid());
         return ::testing::AssertionSuccess();

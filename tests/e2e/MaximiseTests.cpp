@@ -58,8 +58,8 @@ protected:
         TessalyProgram::Options options;
         options.diagnostics = true;
         options.handoff = handoff(group, {terminal->pid, logo->pid});
-        if (!startProgram(options)) {
-            ADD_FAILURE() << "the program did not start";
+        if (const auto started = startProgram(options); !started) {
+            ADD_FAILURE() << started.message();
             return std::nullopt;
         }
         if (!user->focus(group.active) || !user->waitForBarAbove(group.active)) {

@@ -100,7 +100,10 @@ protected:
                                desktop->windowManager() == test::X11WindowManager::metacity;
         if (onControl) defaults["dragModifierGate"] = "\"control\"";
         writeDefaults(defaults);
-        if (!startShell()) return std::nullopt;
+        if (const auto started = startShell(); !started) {
+            ADD_FAILURE() << started.message();
+            return std::nullopt;
+        }
         if (onControl) user->groupingKey = KeySym::controlL;
         if (!desktop->launch({"xterm", "-bg", "rgb:20/60/a0", "-fg", "rgb:20/60/a0", "-geometry", "220x20+0+0"})) {
             return std::nullopt;

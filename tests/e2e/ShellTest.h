@@ -120,7 +120,8 @@ protected:
         if (!run->waitForOutput(TessalyProgram::sessionStartedLine, test::kX11Patience)) {
             const auto status = run->status();
             return ::testing::AssertionFailure() << "tessaly's session did not start ("
-                                                 << (status ? status->describe() : std::string("still running")) << ")";
+                                                 << (status ? status->describe() : std::string("still running")) << ")\n"
+                                                 << run->stacks();
         }
         pid_ = run->pid();
         user = std::make_unique<DesktopUser>(*desktop, pid_);
