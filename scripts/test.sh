@@ -24,8 +24,9 @@ summary() {
   local total=$((SECONDS - run_start))
   echo "== phase times =="
   printf '%s\n' "${timings[@]}"
-  printf '%-36s %3dm%02ds\n' "whole run" $((total / 60)) $((total % 60))
+  printf '%-48s %3dm%02ds\n' "whole run" $((total / 60)) $((total % 60))
   if [ ${#failed[@]} -gt 0 ]; then
+    local IFS=,
     echo "FAILED: ${failed[*]}"
   fi
 }
@@ -38,7 +39,7 @@ phase() {  # phase NAME COMMAND...: runs one phase and notes its time and outcom
   "$@" || status=$?
   local took=$((SECONDS - start)) mark=""
   [ $status -eq 0 ] || { mark="  FAILED"; failed+=("$name"); }
-  timings+=("$(printf '%-36s %3dm%02ds%s' "$name" $((took / 60)) $((took % 60)) "$mark")")
+  timings+=("$(printf '%-48s %3dm%02ds%s' "$name" $((took / 60)) $((took % 60)) "$mark")")
   echo "-- $name took ${took}s${mark}"
   return $status
 }

@@ -103,7 +103,7 @@ protected:
     // too late still groups.
     void group(xcb_window_t dragged, xcb_window_t target) {
         std::string why;
-        user->groupByDrag(dragged, target, why);
+        if (!user->groupByDrag(dragged, target, why)) steps += "(no preview: " + why + ") ";
         if (!user->waitUntil([&] { return user->shareFrame(dragged, target); }, milliseconds(3000))) return;
         if (auto* old = groupOf(dragged)) {
             std::erase(*old, dragged);
@@ -153,7 +153,7 @@ protected:
 // The sequence that left two members apart for good.
 TEST_F(GroupSoakTest, AGroupStaysTogetherThroughARestoreALayoutChangeADragAndATabClick) {
     group(windows[1], windows[0]);
-    ASSERT_EQ(groups.size(), 1u) << "the windows could not be grouped";
+    ASSERT_EQ(groups.size(), 1u) << "the windows could not be grouped " << steps;
     ASSERT_TRUE(togetherAfter("grouped"));
     const xcb_window_t other = user->barAbove(windows[0]) ? windows[1] : windows[0];
     minimiseAndRestore(other);
