@@ -87,8 +87,9 @@ X11WindowCache::Lookup X11WindowCache::lookup(xcb_window_t window) const {
         found.clientBorder = it->second.clientBorder;
         found.margins = it->second.margins;
         found.staticGravity = it->second.staticGravity;
-        found.size = it->second.size;
-        found.sizeAsked = it->second.awaitedMark > marksSeen_;
+        const auto& asked = it->second.asked;
+        found.sizeAsked = asked && asked->until > clock_.monotonic();
+        found.size = found.sizeAsked ? asked->size : it->second.size;
         found.maximized = it->second.maximized;
     }
     return found;
@@ -144,20 +145,23 @@ void X11WindowCache::rememberGravity(Generation since, xcb_window_t window, bool
 void X11WindowCache::rememberSize(Generation since, xcb_window_t window, Size size) {
     std::lock_guard lock(mutex_);
     if (!mayRemember(since, reportedAt(window), window)) return;
-    auto& entry = entries_[window];
-    if (entry.awaitedMark <= marksSeen_) entry.size = size;
+    entries_[window].sizeReported(size, marksSeen_);
 }
 
 void X11WindowCache::sizeRequested(xcb_window_t window, Size size) {
     std::lock_guard lock(mutex_);
     if (!active_.load() || !clients_.count(window)) return;
     auto& entry = entries_[window];
-    entry.size = size;
+    // Without a marker (no reader to see one) every later report counts.
+    const std::uint64_t mark = sendMark_ ? ++marksSent_ : marksSeen_;
+    entry.asked = Entry::AskedSize{size, mark, clock_.monotonic() + kSizeAnswerPatience};
     entry.reportedAt = ++generation_;  // a read begun before this is older
-    if (sendMark_) {
-        entry.awaitedMark = ++marksSent_;
-        sendMark_();
-    }
+    if (sendMark_) sendMark_();
+}
+
+void X11WindowCache::Entry::sizeReported(Size reported, std::uint64_t marksSeen) {
+    size = reported;
+    if (asked && asked->mark <= marksSeen && asked->size == reported) asked.reset();
 }
 
 X11WindowCache::Entry* X11WindowCache::reported(xcb_window_t window) {
@@ -172,7 +176,7 @@ void X11WindowCache::configured(xcb_window_t window, Size size, bool synthetic, 
     std::lock_guard lock(mutex_);
     Entry* entry = reported(window);
     if (!entry) return;
-    if (entry->awaitedMark <= marksSeen_) entry->size = size;  // else sent before a size we asked for
+    entry->sizeReported(size, marksSeen_);
     if (synthetic) return;  // the frame's own ConfigureNotify tells where it went
     if (entry->extentsMeasured) entry->extents.reset();
     auto& client = entry->client;
@@ -199,8 +203,8 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
     // Not reparented (metacity and marco leave undecorated windows so):
     // this is the client's own ConfigureNotify, the only one it sends, and
     // its size must be kept as from configured().
-    if (frameWindow == window && entry->awaitedMark <= marksSeen_) {
-        entry->size = Size{outer.size.width - 2 * border, outer.size.height - 2 * border};
+    if (frameWindow == window) {
+        entry->sizeReported(Size{outer.size.width - 2 * border, outer.size.height - 2 * border}, marksSeen_);
     }
     if (!entry->client) return;
     auto& client = entry->client;

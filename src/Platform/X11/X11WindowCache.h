@@ -20,11 +20,17 @@
 // stale came in between (for extents and size one about that window, for an
 // owner one about which windows live, for the window manager one about it).
 // The size is kept from the client's ConfigureNotify (a root child's, for
-// a client the window manager did not reparent) and from the sizes
-// writes ask for (the window manager's answer follows as a ConfigureNotify).
-// A ConfigureNotify the server sent before such a write must not undo it:
-// each write sends a mark (see X11EventReader) before its request, and
-// sizes from events and reads are ignored until the reader has seen it.
+// a client the window manager did not reparent) and from reads. A size a
+// write asks for is the one a move names from then on, until the window
+// manager has answered it: the server passes the request on at once, but
+// the window manager carries it out when it gets to it, and until then
+// every report and read still shows the size the window is leaving (a move
+// naming that one would undo the resize). Each write sends a mark (see
+// X11EventReader) before its request; a report of the size asked for that
+// the reader sees after the mark is the answer. A window manager that
+// allows another size, or none, answers with something else or nothing:
+// the size asked for lapses after kSizeAnswerPatience, and the last size
+// reported counts again.
 // Measured extents are dropped when the client is configured within its
 // frame for real (not by the synthetic ConfigureNotify a move sends) or
 // given another frame: the decoration may have changed.
@@ -55,6 +61,7 @@
 // window is unmapped and iconic) and is made then (see X11Windows::restore). Both are forgotten after kMinimizePatience, so a
 // minimise the window manager ignored leaves nothing behind for long.
 // Every member is safe to call from any thread.
+#include "Platform/Clock.h"
 #include "Platform/Types.h"
 #include "Platform/WindowHints.h"
 #include "Platform/X11/X11Windows.h"
@@ -84,11 +91,14 @@ public:
         double clientBorder = 0;         // with measured extents
         std::optional<X11FrameExtents> margins;
         std::optional<bool> staticGravity;
-        std::optional<Size> size;        // the client's, border excluded
+        std::optional<Size> size;        // the client's, border excluded (see sizeRequested)
         bool sizeAsked = false;          // size is one a write asked for, not answered yet
         std::optional<bool> maximized;
         std::optional<bool> moveResize;  // the window manager takes _NET_MOVERESIZE_WINDOW
     };
+
+    // `clock`'s monotonic reading times the sizes asked for.
+    explicit X11WindowCache(const Clock& clock = SystemClock::shared()) : clock_(clock) {}
 
     // `startWatching` starts the event reader; it is asked once, by the
     // first activate() before the cache is active.
@@ -116,8 +126,10 @@ public:
     void rememberSize(Generation since, xcb_window_t window, Size size);
     void rememberMoveResize(Generation since, bool supported);
     void rememberMaximized(Generation since, xcb_window_t window, bool maximized);
-    // A write asked the window manager for this client size.
+    // A write asked the window manager for this client size: lookup()
+    // answers it until the window manager has (see above).
     void sizeRequested(xcb_window_t window, Size size);
+    static constexpr double kSizeAnswerPatience = 1.0;  // seconds
 
     void setKeepsClients(bool keeps);
     // The client as last read and followed since, when it is watched and
@@ -185,9 +197,16 @@ private:
         double clientBorder = 0;
         std::optional<X11FrameExtents> margins;
         std::optional<bool> staticGravity;
-        std::optional<Size> size;
+        std::optional<Size> size;  // as last reported or read
+        // A size asked for and not answered yet: the mark sent before the
+        // request, and when it lapses (monotonic seconds).
+        struct AskedSize {
+            Size size;
+            std::uint64_t mark = 0;
+            double until = 0;
+        };
+        std::optional<AskedSize> asked;
         std::optional<bool> maximized;
-        std::uint64_t awaitedMark = 0;  // sizes count again once the reader has seen it
         Generation reportedAt = 0;  // the last report about this window
         std::optional<X11WindowInfo> client;
         // Between the ConfigureNotify of a resized client and that of its
@@ -198,6 +217,10 @@ private:
         std::optional<Side> awaited;
         std::optional<std::optional<SizeHints>> sizeHints;
         void forgetClient();  // what a read keeps of the client
+        // The client's size as a report or read gives it; the answer to
+        // the size asked for when it is that size and `marksSeen` shows
+        // it came after the request.
+        void sizeReported(Size reported, std::uint64_t marksSeen);
         void reported(Side side, bool resized);  // a ConfigureNotify of the client or its frame
     };
     // Under mutex_: a report about `window` (which drops fills begun
@@ -213,6 +236,7 @@ private:
     template <class T>
     T keptOfClient(xcb_window_t window, T Entry::*field) const;
 
+    const Clock& clock_;
     std::function<void()> startWatching_;
     std::function<void()> sendMark_;
     std::uint64_t marksSent_ = 0;  // under mutex_

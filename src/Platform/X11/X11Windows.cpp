@@ -576,17 +576,17 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
         if (!pid) pid = resourcePid(resource.get());
     }
     if (!extentsReply || !geometry) return std::nullopt;
-    target.size = Size{static_cast<double>(geometry->width), static_cast<double>(geometry->height)};
+    const Size readSize{static_cast<double>(geometry->width), static_cast<double>(geometry->height)};
     // A size asked for a moment ago may not have reached the window yet: a
     // move names that one, not the one it is leaving.
-    if (known.size && known.sizeAsked) target.size = *known.size;
+    target.size = known.size && known.sizeAsked ? *known.size : readSize;
     target.clientBorder = geometry->border_width;
     const auto states = stateOf(propertyCardinals(state.get()));
     target.maximized = states.maximizedVert || states.maximizedHorz;
     target.margins = frameExtents(marginsReply.get()).value_or(X11FrameExtents{});
     target.staticGravity = asksStaticGravity(hints.get());
     if (cache_) {
-        cache_->rememberSize(known.generation, window, target.size);
+        cache_->rememberSize(known.generation, window, readSize);
         cache_->rememberMaximized(known.generation, window, target.maximized);
         cache_->rememberMargins(known.generation, window, target.margins);
         cache_->rememberGravity(known.generation, window, target.staticGravity);

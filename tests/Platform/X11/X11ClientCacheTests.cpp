@@ -349,17 +349,21 @@ TEST(X11ClientCacheReportsTest, AResizeIsWholeAgainOnceBothReportsCame) {
     EXPECT_FALSE(cache.client(client));
 }
 
-// A window the window manager leaves unframed (metacity and marco do so
-// with an undecorated one) reports a resize only as a root child. The size
-// a move names follows those reports: a report sent before a write does
-// not undo the size it asked for, and the window manager's answer puts
-// right a read that came between the write and that answer.
-TEST(X11ClientCacheReportsTest, AnUnframedWindowsSizeFollowsItsOwnReports) {
+// The size a move names is the one a write asked for until the window
+// manager has answered it: neither a report sent before the write nor
+// what the window still shows once the server has passed the request on
+// (a read, a move's report) undoes it. A window the window manager leaves
+// unframed (metacity and marco do so with an undecorated one) reports a
+// resize only as a root child. A size the window manager does not allow
+// lapses, and the size the window reports counts again.
+TEST(X11ClientCacheReportsTest, ASizeAskedForIsNamedUntilTheWindowManagerAnswers) {
     constexpr xcb_window_t client = 0x400002;
-    X11WindowCache cache;
+    constexpr xcb_window_t framed = 0x400003;
+    VirtualClock clock;
+    X11WindowCache cache(clock);
     int marks = 0;
     cache.setMarker([&] { ++marks; });
-    cache.watching({client});
+    cache.watching({client, framed});
     cache.rememberSize(cache.generation(), client, Size{240, 160});
 
     cache.sizeRequested(client, Size{464, 306});
@@ -369,14 +373,30 @@ TEST(X11ClientCacheReportsTest, AnUnframedWindowsSizeFollowsItsOwnReports) {
     EXPECT_TRUE(cache.lookup(client).sizeAsked);
 
     cache.marked();
-    // Read while the request waited for the window manager.
+    // Read, and moved, while the request waited for the window manager.
     cache.rememberSize(cache.generation(), client, Size{240, 160});
+    cache.frameConfigured(client, client, Rect(300, 200, 242, 162), 1);
+    EXPECT_EQ(cache.lookup(client).size, (Size{464, 306})) << "the size the window leaves";
+    EXPECT_TRUE(cache.lookup(client).sizeAsked);
     cache.frameConfigured(client, client, Rect(300, 200, 466, 308), 1);
     EXPECT_EQ(cache.lookup(client).size, (Size{464, 306})) << "the answer, its border left out";
     EXPECT_FALSE(cache.lookup(client).sizeAsked);
-    // Moves alone keep it.
+    // Moves alone keep it; a resize of the window manager's own is followed.
     cache.frameConfigured(client, client, Rect(340, 230, 466, 308), 1);
     EXPECT_EQ(cache.lookup(client).size, (Size{464, 306}));
+    cache.frameConfigured(client, client, Rect(340, 230, 402, 302), 1);
+    EXPECT_EQ(cache.lookup(client).size, (Size{400, 300}));
+
+    // A framed client, its own reports; a screen-sized write it is not
+    // allowed is answered with less.
+    cache.rememberSize(cache.generation(), framed, Size{200, 200});
+    cache.sizeRequested(framed, Size{3000, 2000});
+    cache.marked();
+    cache.configured(framed, Size{200, 200}, true);  // a move's, before the answer
+    cache.configured(framed, Size{1920, 1043}, false);
+    clock.advance(X11WindowCache::kSizeAnswerPatience);
+    EXPECT_EQ(cache.lookup(framed).size, (Size{1920, 1043}));
+    EXPECT_FALSE(cache.lookup(framed).sizeAsked);
 }
 
 // A client held deeper in its frame (icewm) keeps its place in the frame as

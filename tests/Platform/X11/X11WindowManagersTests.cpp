@@ -440,7 +440,10 @@ TEST_P(X11OnWindowManager, AMaximisedWindowIsUnmaximisedToMove) {
 }
 
 // As accessibility writes a frame: its size, then at once its place. The
-// move names the size just asked for, not the one the window still has.
+// move names the size just asked for, not the one the window still has,
+// also where the window manager carries the resize out only after the
+// server has passed the move on too, as a busy one does: held up
+// meanwhile, with a read in between that still finds the old size.
 TEST_P(X11OnWindowManager, AFrameWrittenAsASizeAndAMoveLandsWhole) {
     auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+400+300"});
     ASSERT_TRUE(xlogo);
@@ -451,6 +454,22 @@ TEST_P(X11OnWindowManager, AFrameWrittenAsASizeAndAMoveLandsWhole) {
         EXPECT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == asked; }))
             << "asked " << describe(asked) << ", got " << describe(info(xlogo->window)->frame);
     }
+
+    backend->setKeepsClients(false);  // the read in between asks the server
+    const Rect before = info(xlogo->window)->frame;
+    const Rect asked(120, 100, 520, 360);
+    {
+        const auto held = desktop->holdWindowManager();
+        ASSERT_TRUE(held) << "the window manager did not stop";
+        log.clear();
+        ASSERT_TRUE(windows().setSize(xlogo->window, asked.size));
+        // The server has the request: the reader has seen the write's mark.
+        ASSERT_TRUE(log.waitFor([](const X11Event& e) { return e.kind == Kind::marked; }));
+        EXPECT_EQ(info(xlogo->window)->frame, before) << "resized while held";
+        ASSERT_TRUE(windows().setPosition(xlogo->window, asked.origin));
+    }
+    EXPECT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->frame == asked; }))
+        << "asked " << describe(asked) << " of a held window manager, got " << describe(info(xlogo->window)->frame);
 }
 
 TEST_P(X11OnWindowManager, AWindowIsMaximisedAlongTheAxesAskedFor) {
