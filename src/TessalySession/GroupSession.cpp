@@ -200,6 +200,11 @@ void GroupSession::handleGroupEvent(const GroupEvent& event) {
                    },
                    [&](const GroupEvent::GroupChanged& e) {
                        reindex(e.group);
+                       // Send-backs are counted for the frame the group has
+                       // now: restored, it comes back to its frame afresh.
+                       for (const GroupMember& member : e.group.members) {
+                           snapBackBudget_.groupFrameIs(member.windowID, e.group.frame);
+                       }
                        if (awaitsStackingLook(e.group)) sweepWithin(sweepInterval);
                        // A member with a header bar of its own brought to
                        // the front of a maximised group: the bar has no

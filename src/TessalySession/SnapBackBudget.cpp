@@ -37,6 +37,11 @@ SnapBackBudget::Verdict SnapBackBudget::decide(WindowID windowID, const Rect& ta
     return Verdict::resend();
 }
 
+void SnapBackBudget::groupFrameIs(WindowID windowID, const Rect& groupFrame) {
+    const auto existing = tallies_.find(windowID);
+    if (existing != tallies_.end() && !sameFrame(existing->second.target, groupFrame)) tallies_.erase(existing);
+}
+
 int SnapBackBudget::sends(WindowID windowID) const {
     const auto it = tallies_.find(windowID);
     return it == tallies_.end() ? 0 : it->second.sends;

@@ -2,7 +2,9 @@
 // How often an inactive member that strayed from its group's frame is sent
 // back. An application may refuse a frame or keep re-asserting its own; the
 // budget bounds the sends for one target (the group frame) and reports the
-// exhaustion once per target. A plain value owned by the session.
+// exhaustion once per target. A group that leaves a frame and comes back to
+// it (maximised and restored) has a new target: the owner tells the budget
+// of every frame the group takes. A plain value owned by the session.
 #include <map>
 
 #include "Platform/Geometry.h"
@@ -36,6 +38,9 @@ struct SnapBackBudget {
     // The owner drops a window's tally when the window is destroyed or its
     // frame is adopted.
     void forget(WindowID windowID) { tallies_.erase(windowID); }
+    // The window's group now has `groupFrame`: a tally for another frame is
+    // over, also when the group comes back to that frame later.
+    void groupFrameIs(WindowID windowID, const Rect& groupFrame);
     bool hasTally(WindowID windowID) const { return tallies_.contains(windowID); }
     int sends(WindowID windowID) const;
 

@@ -39,7 +39,7 @@ TEST(FrameLanding, EdgesWithinTheToleranceOrSidesWithinOneIncrement) {
     EXPECT_FALSE(FrameLanding::isLanded(Rect(100, 100, inf, 600), asked, 4.0, Size{inf, 0}));
 }
 
-TEST(SnapBackBudget, EightSendsPerTargetThenOneExhaustionReport) {
+TEST(SnapBackBudget, EightSendsPerTargetThenOneExhaustionReportAndAfreshOnceTheGroupLeftIt) {
     using V = SnapBackBudget::Verdict;
     SnapBackBudget budget(8, 4.0);
     const Rect stray{300, 300, 800, 600};
@@ -57,6 +57,14 @@ TEST(SnapBackBudget, EightSendsPerTargetThenOneExhaustionReport) {
     EXPECT_EQ(budget.decide(1, asked.offsetBy(1, 0), stray), V::resend());
     EXPECT_EQ(budget.sends(1), 1);
     budget.forget(1);
+    EXPECT_EQ(budget.decide(1, asked.offsetBy(1, 0), stray), V::resend());
+    EXPECT_EQ(budget.sends(1), 1);
+    // The group at its frame again keeps the count; a group that went
+    // elsewhere (maximised) and came back to the same frame starts afresh.
+    for (int send = 2; send <= 8; ++send) budget.decide(1, asked.offsetBy(1, 0), stray);
+    budget.groupFrameIs(1, asked.offsetBy(1, 0));
+    EXPECT_EQ(budget.decide(1, asked.offsetBy(1, 0), stray), V::exhausted(true));
+    budget.groupFrameIs(1, Rect(0, 25, 1920, 1055));
     EXPECT_EQ(budget.decide(1, asked.offsetBy(1, 0), stray), V::resend());
     EXPECT_EQ(budget.sends(1), 1);
 

@@ -347,6 +347,31 @@ TEST_F(Maximise, AMemberThatEasesItselfAboutAfterEachRestoreEndsOnTheGroupEveryC
     EXPECT_FALSE(budgetExhausted(log));
 }
 
+TEST_F(Maximise, AMemberThatTakesItsOwnSizeBackAfterEachRestoreIsSentBackEveryCycle) {
+    LogCapture log;
+    const TabGroup group = makeGroup();
+    // A GTK 4 window on a busy machine: for a while after a restore it asks
+    // for a size of its own again after each frame sent to it, three times
+    // a cycle. The group comes back to the same frame every time.
+    const Rect own(home.origin, Size{580, 480});
+    for (int cycle = 0; cycle < 4; ++cycle) {
+        SCOPED_TRACE("cycle " + std::to_string(cycle));
+        env.desktop->setMaximized(1, both);
+        run(1.0);
+        ASSERT_EQ(maximized(2), both);
+        env.desktop->setMaximized(1, {});
+        run(0.05);
+        for (int again = 0; again < 3; ++again) {
+            env.desktop->moveWindow(2, own);
+            run(0.6);
+            EXPECT_EQ(frameOf(2), home) << "sent back after its own size " << again + 1;
+        }
+        run(1.0);
+        EXPECT_EQ(groupFrame(group), home);
+    }
+    EXPECT_FALSE(budgetExhausted(log)) << "each restore is a frame of its own to send the member to";
+}
+
 TEST_F(Maximise, AMembersMaximiseThatLandsAfterTheRestoreIsUndoneEveryCycle) {
     LogCapture log;
     const TabGroup group = makeGroup();
