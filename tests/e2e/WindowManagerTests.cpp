@@ -112,7 +112,8 @@ protected:
 // by the program where the grouping modifier keeps it from moving the
 // window) leaves nothing behind: no popup or pointer grab of the window
 // manager stays, and plain drags of a title bar move their window. So do
-// grouping drags let go at once, before a move could begin.
+// grouping drags let go at once, before a move could begin, where the
+// program asks for it.
 TEST_P(StockWindowManagerTest, APlainDragAfterAGroupingMovesTheWindow) {
     ASSERT_TRUE(startGroupingProgram());
     const auto left = desktop->launchXterm("left", "80x20+60+120");
@@ -126,12 +127,26 @@ TEST_P(StockWindowManagerTest, APlainDragAfterAGroupingMovesTheWindow) {
     ASSERT_TRUE(user->groupByDragRetrying(right->window, left->window, why)) << why;
     EXPECT_TRUE(user->waitUntil(leftAlone)) << "the grouping drag left the window manager moving";
 
-    // Pressed, flicked, let go, as fast as a hand can.
+    // Pressed, flicked, let go, as fast as a hand can: the release races the
+    // program's request. A window manager that moves the window by itself is
+    // let go once its move has begun: one that gets there only after the
+    // release loses track of the button, with or without this program.
+    // xfwm4 lets go of the pointer between telling a drag from a click and
+    // grabbing it for the move (a release meanwhile goes to the client
+    // window, and the move runs until the next click); metacity and marco,
+    // taking the press in late, pass over the next press on another window.
     const Point flick = user->titleBarPoint(flicked->window);
+    const Point home = user->frame(flicked->window).origin;
     user->input.moveTo(flick);
     user->input.keyDown(user->groupingKey);
     user->input.press(1);
+    const Point flung{flick.x + 40, flick.y + 20};
     for (int step = 1; step <= 10; ++step) user->input.moveTo(Point{flick.x + 4.0 * step, flick.y + 2.0 * step});
+    if (!leavesGroupingMoveToProgram()) {
+        Point at;
+        const auto moved = [&](Point) { return user->frame(flicked->window).origin != home; };
+        EXPECT_TRUE(user->moveUntilFollowing(flung, at, moved)) << "the window manager did not move the flicked window";
+    }
     user->input.release(1);
     user->input.keyUp(user->groupingKey);
     EXPECT_TRUE(user->waitUntil(leftAlone)) << "the flick left the window manager moving";
