@@ -44,8 +44,11 @@ AppDelegate::AppDelegate(Services services)
       permissions_(std::make_unique<PermissionsCoordinator>(services_.platform)),
       system_(services_.platform.systemProbes, services_.platform.clock),
       handoffStore_(services_.handoffFile) {
-    // The diagnostics switch reads this store, not another one.
+    // The diagnostics switch reads this store, not another one. Worked out
+    // now, so that the platform layer's traces (which cannot read it) are
+    // written from the start.
     ReconcileLog::useDefaults(services_.defaults);
+    ReconcileLog::isEnabled();
 }
 
 AppDelegate::~AppDelegate() {

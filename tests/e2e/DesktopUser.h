@@ -11,6 +11,7 @@
 
 #include "Platform/X11/X11Desktop.h"
 
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -175,6 +176,24 @@ public:
         return true;
     }
 
+    // With the button held at `from`: moves the pointer on a few pixels at a
+    // time, as a hand does until the window follows, until `following`
+    // holds for where the pointer is (the window manager, or the program on
+    // its behalf, starts a move once the pointer has gone a few pixels, and
+    // moves the window on the next motion it sees, however late). False
+    // when it never did; `at` is where the pointer was left.
+    bool moveUntilFollowing(Point from, Point& at, const std::function<bool(Point)>& following) {
+        const auto deadline = std::chrono::steady_clock::now() + test::kX11Patience;
+        for (int i = 1;; ++i) {
+            // Six steps away, then to and fro by two pixels.
+            at = i <= 6 ? Point{from.x + 6.0 * i, from.y + 2.0 * i}
+                        : Point{from.x + 36.0 + 2.0 * (i % 2), from.y + 12.0};
+            input.moveTo(at);
+            if (waitUntil([&] { return following(at); }, kStepPatience)) return true;
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+        }
+    }
+
     // Whether the window manager snaps a window moved with Shift held from
     // edge to edge (of the screen and the other windows) instead of letting
     // it follow the pointer, as metacity and marco do.
@@ -220,16 +239,11 @@ public:
         input.moveTo(grab);
         if (grouping) input.keyDown(groupingKey);
         input.press(1);
-        // The window manager (or the program on its behalf) starts the move
-        // once the pointer has gone a few pixels.
-        bool moving = false;
         Point at = grab;
-        for (int i = 1; i <= 6 && !moving; ++i) {
-            at = Point{grab.x + 6.0 * i, grab.y + 2.0 * i};
-            input.moveTo(at);
-            moving = waitUntil([&] { return frame(client).origin != start.origin && near(at, frame(client).origin); },
-                               kStepPatience);
-        }
+        const bool moving = moveUntilFollowing(grab, at, [&](Point p) {
+            const Point origin = frame(client).origin;
+            return origin != start.origin && near(p, origin);
+        });
         last = frame(client).origin;
         bool ok = moving && movePointer(at, to, kDragStep, follows);
         if (!ok) {

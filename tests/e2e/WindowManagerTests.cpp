@@ -2,9 +2,12 @@
 // run (stock configurations): the move it runs for a grouping drag, the
 // stacking of bars among other windows, its replacement by a new instance.
 #include "EndToEndTest.h"
+#include "ProcessStop.h"
 
 #include <algorithm>
+#include <cmath>
 #include <set>
+#include <string>
 
 namespace tessaly::e2e {
 namespace {
@@ -16,9 +19,8 @@ protected:
     // Starts the program with the grouping modifier a user of this window
     // manager chooses: Control where a Shift-drag snaps the window to edges
     // (metacity, marco), else Shift.
-    ::testing::AssertionResult startGroupingProgram() {
+    ::testing::AssertionResult startGroupingProgram(TessalyProgram::Options options = {}) {
         const bool snapsOnShift = manager() == WM::metacity || manager() == WM::marco;
-        TessalyProgram::Options options;
         if (snapsOnShift) options.defaults["dragModifierGate"] = "\"control\"";
         auto started = startProgram(options);
         if (!started) return started;
@@ -39,6 +41,10 @@ protected:
         x.sync();
         return false;
     }
+    // Whether the window manager leaves a grouping drag's move to the
+    // program: it does not move a window on a title-bar press with the
+    // grouping modifier held (the others do so by themselves).
+    bool leavesGroupingMoveToProgram() const { return manager() == WM::openbox || manager() == WM::fluxbox; }
     // How far a compositing window manager draws a window's shadow.
     static constexpr double kShadow = 24;
     // Whether the window manager keeps the stacking the program asks for
@@ -106,7 +112,8 @@ protected:
 // by the program where the grouping modifier keeps it from moving the
 // window) leaves nothing behind: no popup or pointer grab of the window
 // manager stays, and plain drags of a title bar move their window. So do
-// grouping drags let go at once, before a move could begin.
+// grouping drags let go at once, before a move could begin, where the
+// program asks for it.
 TEST_P(StockWindowManagerTest, APlainDragAfterAGroupingMovesTheWindow) {
     ASSERT_TRUE(startGroupingProgram());
     const auto left = desktop->launchXterm("left", "80x20+60+120");
@@ -120,12 +127,26 @@ TEST_P(StockWindowManagerTest, APlainDragAfterAGroupingMovesTheWindow) {
     ASSERT_TRUE(user->groupByDragRetrying(right->window, left->window, why)) << why;
     EXPECT_TRUE(user->waitUntil(leftAlone)) << "the grouping drag left the window manager moving";
 
-    // Pressed, flicked, let go, as fast as a hand can.
+    // Pressed, flicked, let go, as fast as a hand can: the release races the
+    // program's request. A window manager that moves the window by itself is
+    // let go once its move has begun: one that gets there only after the
+    // release loses track of the button, with or without this program.
+    // xfwm4 lets go of the pointer between telling a drag from a click and
+    // grabbing it for the move (a release meanwhile goes to the client
+    // window, and the move runs until the next click); metacity and marco,
+    // taking the press in late, pass over the next press on another window.
     const Point flick = user->titleBarPoint(flicked->window);
+    const Point home = user->frame(flicked->window).origin;
     user->input.moveTo(flick);
     user->input.keyDown(user->groupingKey);
     user->input.press(1);
+    const Point flung{flick.x + 40, flick.y + 20};
     for (int step = 1; step <= 10; ++step) user->input.moveTo(Point{flick.x + 4.0 * step, flick.y + 2.0 * step});
+    if (!leavesGroupingMoveToProgram()) {
+        Point at;
+        const auto moved = [&](Point) { return user->frame(flicked->window).origin != home; };
+        EXPECT_TRUE(user->moveUntilFollowing(flung, at, moved)) << "the window manager did not move the flicked window";
+    }
     user->input.release(1);
     user->input.keyUp(user->groupingKey);
     EXPECT_TRUE(user->waitUntil(leftAlone)) << "the flick left the window manager moving";
@@ -138,6 +159,71 @@ TEST_P(StockWindowManagerTest, APlainDragAfterAGroupingMovesTheWindow) {
         EXPECT_TRUE(user->dragTitleBar(dragged, Point{grab.x + by.x, grab.y + by.y}, false, why)) << why;
         EXPECT_TRUE(user->waitUntil(leftAlone)) << "a plain drag left the window manager moving";
     }
+}
+
+// A move the program asks for ends with its press also when the program
+// lags behind the pointer (a busy machine): a grouping flick it takes in
+// only once the user has let go and is dragging another window by its
+// title bar asks for no move then (the button held is that drag's) and
+// cancels none (which would end that drag), so the window manager goes on
+// moving the window dragged. Where the window manager moves a window on
+// the grouping press by itself, the program asks for nothing.
+TEST_P(StockWindowManagerTest, AFlickTakenInLateLeavesTheNextDragAlone) {
+    if (!leavesGroupingMoveToProgram()) GTEST_SKIP() << "the window manager moves the window by itself";
+    TessalyProgram::Options options;
+    options.diagnostics = true;  // the move assist tells what it took in
+    ASSERT_TRUE(startGroupingProgram(options));
+    const auto flicked = desktop->launchXterm("flicked", "40x10+1100+150");
+    const auto other = desktop->launchXterm("other", "40x10+620+600");
+    ASSERT_TRUE(flicked && other);
+    ChildProcess& process = program->process();
+    const std::string pressLine = "move assist: a title-bar press on window " + std::to_string(flicked->window);
+    const std::string releaseLine = "move assist: released window " + std::to_string(flicked->window);
+
+    // A grouping drag whose move the program asks for: it knows then that
+    // this window manager needs asking, and asks at once the next time.
+    std::string why;
+    const Point first = user->titleBarPoint(flicked->window);
+    ASSERT_TRUE(user->dragTitleBar(flicked->window, Point{first.x - 200, first.y + 100}, true, why)) << why;
+    ASSERT_TRUE(process.waitForOutput("move assist: asked the window manager to move window", test::kX11Patience));
+
+    // The flick's press, taken in; the rest reaches the program only after
+    // the other window's move has begun.
+    const Point flick = user->titleBarPoint(flicked->window);
+    const Rect flickedAt = user->frame(flicked->window);
+    user->input.moveTo(flick);
+    user->input.keyDown(user->groupingKey);
+    user->input.press(1);
+    ASSERT_TRUE(process.waitForOutput(pressLine, test::kX11Patience, 2));
+    const Point grab = user->titleBarPoint(other->window);
+    const Rect start = user->frame(other->window);
+    // Whether the other window has moved, as far as the pointer from `grab`.
+    const auto follows = [&](Point p) {
+        const Point origin = user->frame(other->window).origin;
+        const double dx = origin.x - start.minX() - (p.x - grab.x), dy = origin.y - start.minY() - (p.y - grab.y);
+        return origin != start.origin && std::abs(dx) <= DesktopUser::kEdgeResistance &&
+               std::abs(dy) <= DesktopUser::kEdgeResistance;
+    };
+    Point at = grab;
+    {
+        ProcessStop stop(process);
+        ASSERT_TRUE(desktop->waitUntil([&] { return stop.stopped(); }));
+        for (int step = 1; step <= 4; ++step) user->input.moveTo(Point{flick.x + 6.0 * step, flick.y});
+        user->input.release(1);
+        user->input.keyUp(user->groupingKey);
+        user->input.moveTo(grab);
+        user->input.press(1);
+        ASSERT_TRUE(user->moveUntilFollowing(grab, at, follows)) << "the window manager never moved the other window";
+    }
+    ASSERT_TRUE(process.waitForOutput(releaseLine, test::kX11Patience, 2)) << "the program did not catch up";
+
+    // The other window follows the pointer to the end; the flicked one stays.
+    const bool followed = user->movePointer(at, Point{at.x + 120, at.y - 60}, DesktopUser::kDragStep, follows);
+    user->input.release(1);
+    EXPECT_TRUE(followed) << "the other window stopped following the pointer, at "
+                          << DesktopUser::describe(user->frame(other->window));
+    EXPECT_EQ(user->frame(flicked->window), flickedAt) << "the flicked window moved";
+    EXPECT_TRUE(user->waitUntil([&] { return !pointerHeldByAnother(); })) << "the window manager goes on moving";
 }
 
 // A bar stands directly above its group's window: a window activated over

@@ -1,9 +1,12 @@
 #include "Platform/X11/X11MoveAssist.h"
 
+#include "Platform/Log.h"
+
 #include <xcb/xinput.h>
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace tessaly {
 
@@ -23,7 +26,7 @@ std::unique_ptr<X11MoveAssist> X11MoveAssist::create(const std::shared_ptr<X11Ba
     assist->input_.select();
     X11MoveAssist* self = assist.get();
     const auto handler = [self](const xcb_generic_event_t& event) { self->handle(event); };
-    if (!assist->thread_.start(*assist->input_.connection, handler)) return nullptr;
+    if (!assist->thread_.start(*assist->input_.connection, handler, {}, [self] { self->drained(); })) return nullptr;
     return assist;
 }
 
@@ -86,6 +89,7 @@ void X11MoveAssist::pressed() {
     if (!info->frame.contains(p) || p.y >= info->clientFrame.minY()) return;
     const auto frame = xcbReply(c, xcb_get_geometry_reply, xcb_get_geometry(c, pointer->child));
     if (!frame) return;
+    Log::trace(LogCategory::drag, "move assist: a title-bar press on window " + std::to_string(client));
     press_ = Press{.client = client,
                    .frameWindow = pointer->child,
                    .pointer = p,
@@ -117,24 +121,60 @@ void X11MoveAssist::moved() {
     if (++press_.stillMotions < kStillMotions) return;
     if (now - *press_.pastThreshold < ownMovePatience(press_.habit)) return;
     press_.decided = true;
-    // Let go already (its raw release is on its way): a move asked for now
-    // would wait for a release that has been.
-    if (!(pointer->mask & XCB_BUTTON_MASK_1)) return;
-    needsAssist_ = press_.habit;
-    movesByItself_ = {};  // not this time, for all that time
-    // From where the press was: the window catches up with the pointer, as
-    // if the window manager had moved it from the start.
-    press_.assisted = true;
-    send(kMoveDirection);
+    press_.moveWanted = true;
+}
+
+void X11MoveAssist::drained() {
+    xcb_connection_t* c = input_.connection->get();
+    while (press_.moveWanted) {
+        const bool held = buttonHeld();
+        // The raw events the server sent before it answered were read with
+        // the answer: they come first. A release among them ends this press
+        // (and a button held then is a later press's).
+        bool read = false;
+        while (XEvent event{xcb_poll_for_queued_event(c)}) {
+            handle(*event);
+            read = true;
+        }
+        if (read) continue;
+        press_.moveWanted = false;
+        // A move asked for with the button up would wait for a release
+        // that has been.
+        if (!held) return;
+        needsAssist_ = press_.habit;
+        movesByItself_ = {};  // not this time, for all that time
+        // From where the press was: the window catches up with the pointer,
+        // as if the window manager had moved it from the start.
+        press_.assisted = true;
+        send(kMoveDirection);
+        Log::trace(LogCategory::drag, "move assist: asked the window manager to move window " +
+                                          std::to_string(press_.client));
+    }
 }
 
 void X11MoveAssist::released() {
     // A window manager may take the request on only after the release (it
     // came between the request and its grab): the move then waits for a
     // release that has been. One that saw the release takes this for
-    // nothing; icewm and xfwm4 take it for nothing either way.
-    if (press_.assisted) send(kCancelDirection);
+    // nothing; icewm and xfwm4 take it for nothing either way. With the
+    // button down again (this thread lagging behind), the window manager
+    // ends that move on the next release, and a cancel would end the move
+    // the next press begins.
+    if (press_.client != kNoWindow) {
+        const bool cancel = press_.assisted && !buttonHeld();
+        if (cancel) send(kCancelDirection);
+        const char* move = !press_.assisted ? ""
+                           : cancel         ? ", its move cancelled"
+                                            : ", its move left to the window manager";
+        Log::trace(LogCategory::drag, "move assist: released window " + std::to_string(press_.client) + move);
+    }
     press_ = {};
+}
+
+bool X11MoveAssist::buttonHeld() const {
+    xcb_connection_t* c = input_.connection->get();
+    const auto pointer = xcbReply(c, xcb_query_pointer_reply, xcb_query_pointer(c, input_.connection->root()));
+    return pointer && (pointer->mask & XCB_BUTTON_MASK_1);
 }
 
 std::chrono::milliseconds X11MoveAssist::ownMovePatience(const Habit& habit) const {

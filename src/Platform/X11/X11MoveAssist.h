@@ -14,9 +14,12 @@
 // it has been seen to need the assist with these modifiers, it is given a
 // moment past the threshold to move the window by itself, and a long one
 // once it has been seen to move such a window by itself. And a move must
-// not outlast the press: it is never asked for with the button up, and it
+// not outlast the press: it is asked for only with the button held and
+// every raw event the server sent before handled (a thread that lags
+// behind must not take the button of a later press for this one's), and it
 // is cancelled on the release (_NET_WM_MOVERESIZE_CANCEL), for a window
-// manager that took the request on only after the release.
+// manager that took the request on only after the release, unless the
+// button is down again (the cancel would end the move of that next press).
 #include "Platform/WindowMoveAssist.h"
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11EventThread.h"
@@ -59,6 +62,10 @@ private:
     void pressed();
     void moved();
     void released();
+    // Once every event read has been handed out: asks for the move decided
+    // on, while this press's button is still held.
+    void drained();
+    bool buttonHeld() const;
     // A _NET_WM_MOVERESIZE for the pressed client, from where it was pressed.
     void send(std::uint32_t direction) const;
 
@@ -81,7 +88,8 @@ private:
         int stillMotions = 0;  // past the threshold, with the frame where it was
         std::optional<std::chrono::steady_clock::time_point> pastThreshold{};
         bool decided = false;
-        bool assisted = false;  // the window manager was asked to move it
+        bool moveWanted = false;  // decided to ask, once the events read are handled
+        bool assisted = false;    // the window manager was asked to move it
     };
 
     std::shared_ptr<X11Backend> backend_;  // asked for the window manager's name
