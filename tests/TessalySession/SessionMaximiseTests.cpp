@@ -33,6 +33,16 @@ protected:
     TabStripGeometry::Placement barPlacement(const TabGroup& group) const {
         return overlay->barFor(group.id).lastPlacement()->placement;
     }
+    // The window manager maximises the active member and, once the group
+    // has followed, restores it; answers whether the other member followed.
+    bool maximiseAndRestore() {
+        env.desktop->setMaximized(1, both);
+        run(1.0);
+        const bool followed = maximized(2) == both;
+        env.desktop->setMaximized(1, {});
+        run(0.05);
+        return followed;
+    }
     bool budgetExhausted(const LogCapture& log) const {
         return !log.matching(LogCategory::reconcile, "snap-back budget exhausted").empty();
     }
@@ -333,11 +343,7 @@ TEST_F(Maximise, AMemberThatEasesItselfAboutAfterEachRestoreEndsOnTheGroupEveryC
     };
     for (int cycle = 0; cycle < 3; ++cycle) {
         SCOPED_TRACE("cycle " + std::to_string(cycle));
-        env.desktop->setMaximized(1, both);
-        run(1.0);
-        ASSERT_EQ(maximized(2), both);
-        env.desktop->setMaximized(1, {});
-        run(0.05);
+        ASSERT_TRUE(maximiseAndRestore());
         env.desktop->clearAXCalls();
         easeAbout();
         run(1.0);
@@ -356,11 +362,7 @@ TEST_F(Maximise, AMemberThatTakesItsOwnSizeBackAfterEachRestoreIsSentBackEveryCy
     const Rect own(home.origin, Size{580, 480});
     for (int cycle = 0; cycle < 4; ++cycle) {
         SCOPED_TRACE("cycle " + std::to_string(cycle));
-        env.desktop->setMaximized(1, both);
-        run(1.0);
-        ASSERT_EQ(maximized(2), both);
-        env.desktop->setMaximized(1, {});
-        run(0.05);
+        ASSERT_TRUE(maximiseAndRestore());
         for (int again = 0; again < 3; ++again) {
             env.desktop->moveWindow(2, own);
             run(0.6);

@@ -2,7 +2,7 @@
 // run (stock configurations): the move it runs for a grouping drag, the
 // stacking of bars among other windows, its replacement by a new instance.
 #include "EndToEndTest.h"
-#include "ProcessStop.h"
+#include "Platform/X11/ProcessStop.h"
 
 #include <algorithm>
 #include <cmath>
@@ -206,7 +206,7 @@ TEST_P(StockWindowManagerTest, AFlickTakenInLateLeavesTheNextDragAlone) {
     };
     Point at = grab;
     {
-        ProcessStop stop(process);
+        ProcessStop stop(process.pid());
         ASSERT_TRUE(desktop->waitUntil([&] { return stop.stopped(); }));
         for (int step = 1; step <= 4; ++step) user->input.moveTo(Point{flick.x + 6.0 * step, flick.y});
         user->input.release(1);

@@ -171,21 +171,9 @@ std::string X11Desktop::name(X11WindowManager manager) {
     return "unknown";
 }
 
-X11Desktop::Held::~Held() {
-    if (pid_ > 0) kill(pid_, SIGCONT);
-}
-
-X11Desktop::Held X11Desktop::holdWindowManager() {
-    if (windowManager_ <= 0 || kill(windowManager_, SIGSTOP) != 0) return {};
-    Held held(windowManager_);
-    const auto stopped = [pid = windowManager_] {
-        std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-        std::string stat;
-        std::getline(in, stat);
-        const auto name = stat.rfind(')');  // the state follows the program's name
-        return name != std::string::npos && name + 2 < stat.size() && stat[name + 2] == 'T';
-    };
-    if (!waitUntil(stopped)) return {};
+ProcessStop X11Desktop::holdWindowManager() {
+    ProcessStop held(windowManager_);
+    if (!held || !waitUntil([&] { return held.stopped(); })) return {};
     return held;
 }
 

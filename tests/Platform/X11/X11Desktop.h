@@ -12,6 +12,7 @@
 #include "Platform/X11/X11Backend.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11Windows.h"
+#include "Platform/X11/ProcessStop.h"
 #include "Platform/X11/X11TestTimeout.h"
 #include "Platform/TestFiles.h"
 
@@ -73,23 +74,10 @@ public:
     pid_t serverPid() const { return server_; }
     X11WindowManager windowManager() const { return manager_; }
     pid_t windowManagerPid() const { return windowManager_; }
-    // A process held stopped (SIGSTOP) while this lives, let go after.
-    class Held {
-    public:
-        Held() = default;
-        explicit Held(pid_t pid) : pid_(pid) {}
-        Held(Held&& other) noexcept : pid_(std::exchange(other.pid_, -1)) {}
-        Held& operator=(Held&&) = delete;
-        ~Held();
-        explicit operator bool() const { return pid_ > 0; }
-
-    private:
-        pid_t pid_ = -1;
-    };
     // Stops the window manager until the answer goes, as one too busy to
     // carry out what the server passes on to it meanwhile; answers once it
     // has stopped (empty when it did not).
-    Held holdWindowManager();
+    ProcessStop holdWindowManager();
     // Starts another instance of the running window manager that replaces it
     // (`--replace`, as a user restarting it does) and waits until it manages
     // windows; false with the reason when it does not come up.

@@ -1,8 +1,8 @@
 #pragma once
-// Stops a child process, every thread of it, as a machine too busy to run
-// it would, until the stop goes: what reaches the process meanwhile is taken
+// Stops a process, every thread of it, as a machine too busy to run it
+// would, until the stop goes: what reaches the process meanwhile is taken
 // in late.
-#include "ChildProcess.h"
+#include <sys/types.h>
 
 #include <csignal>
 #include <filesystem>
@@ -10,20 +10,27 @@
 #include <iterator>
 #include <string>
 #include <system_error>
+#include <utility>
 
-namespace tessaly::e2e {
+namespace tessaly {
 
 class ProcessStop {
 public:
-    explicit ProcessStop(ChildProcess& process) : process_(process) { process_.signal(SIGSTOP); }
-    ~ProcessStop() { process_.signal(SIGCONT); }
-    ProcessStop(const ProcessStop&) = delete;
-    ProcessStop& operator=(const ProcessStop&) = delete;
+    ProcessStop() = default;  // stops nothing
+    explicit ProcessStop(pid_t pid) : pid_(pid > 0 && kill(pid, SIGSTOP) == 0 ? pid : -1) {}
+    ProcessStop(ProcessStop&& other) noexcept : pid_(std::exchange(other.pid_, -1)) {}
+    ProcessStop& operator=(ProcessStop&&) = delete;
+    ~ProcessStop() {
+        if (pid_ > 0) kill(pid_, SIGCONT);
+    }
+
+    explicit operator bool() const { return pid_ > 0; }
 
     // Whether every thread has stopped.
     bool stopped() const {
+        if (pid_ <= 0) return false;
         std::error_code error;
-        const auto tasks = std::filesystem::path("/proc") / std::to_string(process_.pid()) / "task";
+        const auto tasks = std::filesystem::path("/proc") / std::to_string(pid_) / "task";
         for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
             std::ifstream file(task.path() / "stat");
             const std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -34,7 +41,7 @@ public:
     }
 
 private:
-    ChildProcess& process_;
+    pid_t pid_ = -1;
 };
 
-}  // namespace tessaly::e2e
+}  // namespace tessaly
