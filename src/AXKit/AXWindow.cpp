@@ -16,7 +16,6 @@ AXWindow::AXWindow(AXServicesRef services, AXElement elementValue, ProcessID pid
       services_(std::move(services)),
       timeout_(timeout.value_or(0.0f)) {}
 
-void AXWindow::setMessagingTimeout(float seconds) const { timeout_.store(seconds); }
 
 std::optional<std::string> AXWindow::title() const { return ax::readString(api(), element, axname::title, timeout()); }
 std::optional<std::string> AXWindow::role() const { return ax::readString(api(), element, axname::role, timeout()); }

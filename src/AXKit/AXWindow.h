@@ -4,7 +4,6 @@
 // until it answers or the messaging time-out runs out. Reads answer a neutral
 // value (absent, false) on any failure; writes and actions answer success.
 // Immutable apart from the time-out; may be used from any thread.
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,7 +25,6 @@ public:
     const ProcessID pid;
     const std::optional<WindowID> windowID;
 
-    void setMessagingTimeout(float seconds) const;
 
     std::optional<std::string> title() const;
     std::optional<std::string> role() const;
@@ -58,14 +56,14 @@ public:
     bool setShaded(bool flag) const;
     bool close() const;
 
-    AXTimeout timeout() const { return timeout_.load(); }
+    AXTimeout timeout() const { return timeout_; }
     const AXServicesRef& services() const { return services_; }
 
 private:
     Accessibility& api() const { return *services_->accessibility; }
 
     AXServicesRef services_;
-    mutable std::atomic<float> timeout_;
+    const AXTimeout timeout_;
 };
 
 using AXWindowRef = std::shared_ptr<const AXWindow>;

@@ -42,8 +42,6 @@ public:
     void release();
     void cancel();
 
-    // The pointer at the last report; set from a single press to the end.
-    const std::optional<Point>& lastDragLocation() const { return lastDragLocation_; }
     bool isDragging() const { return lastDragLocation_.has_value(); }
 
 private:

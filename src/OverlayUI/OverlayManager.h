@@ -74,7 +74,6 @@ public:
 
     // Receives the bars' intents; captured by each bar when it is made.
     void setTabDelegate(std::weak_ptr<TabBarPanelDelegate> delegate) { tabDelegate_ = std::move(delegate); }
-    std::weak_ptr<TabBarPanelDelegate> tabDelegate() const { return tabDelegate_; }
 
     // Read at every use. An empty function counts as the neutral default.
     std::function<std::vector<ColorPreset>()> colorPresetsProvider;              // default: empty list

@@ -78,7 +78,6 @@ public:
     bool isTracking() const { return tracking_; }
     std::optional<WindowID> springTarget() const { return springTarget_; }
     Highlight springHighlight() const { return springHighlight_; }
-    std::optional<WindowID> lastSprungWindow() const { return lastSprungWindow_; }
 
 private:
     void setHighlight(Highlight highlight);

@@ -47,7 +47,6 @@ public:
     void setTitleMatch(MatchRule::TitleMatch match) { titleMatch_ = match; }
     const TabColor& color() const { return color_; }
     void setColor(const TabColor& color) { color_ = color; }
-    bool colorValid() const { return colorValid_; }
     void setColorValid(bool valid) { colorValid_ = valid; }
 
     // The number of applications of the "Multiple Apps" entry; absent when

@@ -75,7 +75,6 @@ public:
     void confirmMemberLoss(RelaunchCause cause,
                            std::function<void(bool goAhead, std::vector<WindowID> toDetach)> done);
 
-    bool isAwaitingAnswer() const { return awaitingAnswer_; }
 
 private:
     void proceedWithRestart(const std::vector<WindowID>& toDetach);

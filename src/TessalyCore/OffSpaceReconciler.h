@@ -96,8 +96,6 @@ public:
                    const std::function<void(WindowID)>& attemptRehome,
                    std::function<bool(ProcessID)> isAppHidden = {});
 
-    // Read-only views for diagnostics and tests.
-    const WindowIDSet& offSpaceSuspended() const { return offSpaceSuspended_; }
     const std::unordered_map<WindowID, double>& rejoinCountdowns() const { return rejoinFirstSeen_; }
     const std::unordered_map<WindowID, double>& detachCountdowns() const { return detachFirstSeen_; }
 

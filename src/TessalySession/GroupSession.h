@@ -193,7 +193,6 @@ public:
     void updateAppearance(AppearanceMode mode);
     void updateTabBarOpacity(double opacity);
     void updateTabBarHeight(double height);
-    void updateTabBadgeColor(const TabColor& color);
     void updateShowTabBadges(bool show);
     bool showTabBadges() const { return showTabBadges_; }
 
@@ -304,14 +303,12 @@ public:
     const DisplaySettleState& settleState() const { return settleState_; }
     const std::optional<LiveFollowSession>& liveFollow() const { return liveFollow_; }
     const std::map<Uuid, std::vector<WindowID>>& memberIndex() const { return memberIndex_; }
-    const std::map<Uuid, Rect>& hostBounds() const { return hostBounds_; }
     const std::map<Uuid, ZoomRecord>& zoomRecords() const { return zoomRecords_; }
     // How the window manager holds a grouped window maximised, as last reported.
     MaximizedAxes reportedMaximized(WindowID windowID) const;
     const SnapBackBudget& snapBackBudget() const { return snapBackBudget_; }
     const std::set<Uuid>& pointerSettlePending() const { return pointerSettlePending_; }
     const DockBadgeMonitor& badgeMonitor() const { return *badgeMonitor_; }
-    const OffSpaceReconciler& offSpaceReconciler() const { return *offSpaceReconciler_; }
     const HotkeyManager* hotkeys() const { return hotkeys_.get(); }
     // The insert preview of the running drag integration; null while off.
     const InsertPreviewPanel* dragPreview() const {
@@ -427,10 +424,7 @@ public:
 
     bool supportsNativeWindowTabs() const { return services_.nativeWindowTabs; }
     const std::map<WindowID, Rect>& tabbedAside() const { return tabbedAside_; }
-    const std::map<WindowID, WindowID>& tabbedAsideHost() const { return tabbedAsideHost_; }
     const std::map<WindowID, TabStackVerdict>& tabStackVerdicts() const { return tabStackVerdicts_; }
-    const std::map<WindowID, ConfirmedHost>& confirmedHosts() const { return confirmedHosts_; }
-    const std::set<WindowID>& tabStackConfirmsInFlight() const { return tabStackConfirmsInFlight_; }
 
 private:
     // Display resync (GroupSessionDisplaySettle.cpp).

@@ -16,7 +16,6 @@ void GroupSession::updateAppearance(AppearanceMode mode) { overlay_->setAppearan
 
 void GroupSession::updateTabBarOpacity(double opacity) { overlay_->setTabBarOpacity(opacity); }
 
-void GroupSession::updateTabBadgeColor(const TabColor& color) { overlay_->setTabBadgeColor(color); }
 
 void GroupSession::updateTabBarHeight(double height) {
     const Turn turn(*this);  // the bar's room changes what members follow

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "TessalyApp/AppInfo.h"
 
 namespace tessaly {
 namespace {
@@ -77,16 +76,6 @@ TEST(GroupDemoTimelineTests, ReduceMotionShowsTheFinishedGroupStill) {
         EXPECT_EQ(still.overlayOpacity, 0);
     }
     EXPECT_FALSE(systemPrefersReducedMotion());
-}
-
-TEST(AppInfoTests, BuildNumbersAreWholeDecimalNumbersOnly) {
-    EXPECT_EQ(AppInfo::parseBuildNumber("123"), 123);
-    EXPECT_EQ(AppInfo::parseBuildNumber("+7"), 7);
-    EXPECT_EQ(AppInfo::parseBuildNumber("-3"), -3);
-    for (const char* bad : {"1.2", "abc", "", "+", "12a", "99999999999999999999"}) {
-        EXPECT_EQ(AppInfo::parseBuildNumber(bad), 0) << bad;
-    }
-    EXPECT_FALSE(AppInfo::name().empty());
 }
 
 }  // namespace

@@ -15,8 +15,6 @@ public:
     // `checkForUpdates` empty: no update controller, no button.
     explicit AboutSettingsTab(std::function<void()> checkForUpdates = nullptr, QWidget* parent = nullptr);
 
-    // The update button, when there is one.
-    QPushButton* updateButton() const { return update_; }
 
 private:
     QPushButton* update_ = nullptr;

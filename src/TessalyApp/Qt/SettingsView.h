@@ -39,7 +39,6 @@ public:
     QScrollArea& detail() { return *detail_; }
     // The page shown and the category it shows.
     QWidget* currentPage() const;
-    SettingsCategory shownCategory() const { return shown_.value_or(SettingsCategory::general); }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -22,7 +22,6 @@ public:
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
 
-    bool isInstalled() const { return notifier_ != nullptr; }
 
 private:
     void readPending();
