@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -83,6 +84,24 @@ void bareFollow(const Set& set, WindowPlace place) {
     bare.flush();
 }
 
+// Says which frames did not report their place and where they are, with
+// the end of the program's log, so that a failed run shows why.
+void tellWhatDidNotLand(const Set& set, const std::vector<Landing>& pending, WindowPlace place) {
+    std::fprintf(stderr, "%zu of %zu members did not land at %d,%d:\n", pending.size(), set.windows.size() - 1,
+                 place.x, place.y);
+    for (const Landing& l : pending) {
+        const auto at = std::find(set.frames.begin(), set.frames.end(), l.frame) - set.frames.begin();
+        const auto info = fixture->desktop->windows().read(set.windows[static_cast<std::size_t>(at)]);
+        std::fprintf(stderr, "  frame 0x%x is at %s\n", l.frame,
+                     info ? (std::to_string(info->frame.minX()) + "," + std::to_string(info->frame.minY())).c_str()
+                          : "(gone)");
+    }
+    if (!fixture->program) return;
+    const std::string log = fixture->program->log();
+    const std::size_t tail = log.size() > 20000 ? log.size() - 20000 : 0;
+    std::fprintf(stderr, "---- end of tessaly's log ----\n%s\n----\n", log.c_str() + tail);
+}
+
 // Moves the set's first window and measures from its frame's landing to the
 // last other frame's landing; with `bareSide`, the bare side follows (else
 // the program does). Seconds; negative when a move never landed.
@@ -98,7 +117,10 @@ double followPass(Set& set, bool bareSide) {
     if (bareSide) bareFollow(set, place);
     std::vector<Landing> others;
     for (std::size_t i = 1; i < set.windows.size(); ++i) others.push_back({set.frames[i], place});
-    if (!fixture->watch->wait(others)) return -1;
+    if (!fixture->watch->wait(others)) {
+        tellWhatDidNotLand(set, others, place);
+        return -1;
+    }
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
@@ -203,6 +225,8 @@ bool setUp(Fixture& f) {
     }
     e2e::TessalyProgram::Options options;
     options.handoff = e2e::handoffJson(handoff);
+    // The program's traces, for a run that looks into a failure.
+    options.diagnostics = std::getenv("TESSALY_RECONCILE_LOG") != nullptr;
     f.program = e2e::TessalyProgram::start(*f.desktop, options);
     if (!f.program || !f.program->waitUntilSessionRuns()) return false;
     f.user = std::make_unique<e2e::DesktopUser>(*f.desktop, f.program->pid());
