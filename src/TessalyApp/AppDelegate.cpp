@@ -1,5 +1,7 @@
 #include "TessalyApp/AppDelegate.h"
 
+#include <utility>
+
 #include "Platform/Log.h"
 #include "TessalyCore/L10n.h"
 #include "TessalyCore/ReconcileLog.h"
@@ -184,13 +186,33 @@ void AppDelegate::applySettings() {
     s.overlay().setTabBadgeColor(store_->tabBadgeColor());
     s.updateTabColors(store_->colorPresets(), store_->autoColorRules());
     if (hotkeyRecordingActive_) return;
-    HotkeyOutcome outcome{store_->nextTabHotkey(), store_->prevTabHotkey(), false};
-    outcome.registered = s.enableTabCycleHotkeys(outcome.next, outcome.prev);
-    // Every settings change registers the hotkeys again: a refusal is told
-    // once, until something about it changes.
-    if (!outcome.registered && outcome != lastHotkeyOutcome_) Log::error(LogCategory::app, hotkeyFailureLine);
-    lastHotkeyOutcome_ = outcome;
+    const TabCycleKeys asked{store_->nextTabHotkey(), store_->prevTabHotkey()};
+    const auto outcome = TabCycleHotkeys::enable(asked, store_->tabHotkeysRecorded(), [&s](const TabCycleKeys& keys) {
+        return s.enableTabCycleHotkeys(keys.next, keys.prev);
+    });
+    // Every settings change registers the hotkeys again: a refusal, or the
+    // pair taken in place of the defaults, is told once, until something
+    // about it changes.
+    const auto previous = std::exchange(lastHotkeyOutcome_, outcome);
+    if (!outcome.registered && outcome != previous) Log::error(LogCategory::app, hotkeyFailureLine);
+    if (outcome.isFallback() && outcome != previous) {
+        Log::notice(LogCategory::app, std::string(hotkeyFallbackLine) + " " + outcome.inForce.displayName() +
+                                          " in place of " + asked.displayName());
+    }
     notices_.set(ShellNotice::hotkeysTaken, !outcome.registered);
+    if (!previous || previous->inForce != outcome.inForce || previous->isFallback() != outcome.isFallback()) {
+        call(parts.tabHotkeysChanged);
+    }
+}
+
+TabCycleKeys AppDelegate::tabHotkeysInForce() const {
+    if (const auto fallback = fallbackTabHotkeys()) return *fallback;
+    return {store_->nextTabHotkey(), store_->prevTabHotkey()};
+}
+
+std::optional<TabCycleKeys> AppDelegate::fallbackTabHotkeys() const {
+    if (!session_ || !lastHotkeyOutcome_ || !lastHotkeyOutcome_->isFallback()) return std::nullopt;
+    return lastHotkeyOutcome_->inForce;
 }
 
 void AppDelegate::hotkeyRecordingChanged(bool recording) {

@@ -32,6 +32,7 @@
 #include "Platform/Uuid.h"
 #include "TessalyApp/AppShell.h"
 #include "TessalyApp/ShellNotices.h"
+#include "TessalyApp/TabCycleHotkeys.h"
 #include "TessalyCore/GroupMenuItem.h"
 #include "TessalyCore/KeyCombo.h"
 #include "TessalyCore/PermissionsCoordinator.h"
@@ -77,6 +78,8 @@ public:
         // permission poll itself).
         std::function<void()> showOnboardingWindow;
         std::function<void()> closeOnboardingWindow;
+        // The tab-cycle keys in force changed (see tabHotkeysInForce()).
+        std::function<void()> tabHotkeysChanged;
     };
 
     static constexpr const char* useSkyLightZSyncKey = "useSkyLightZSync";
@@ -87,6 +90,9 @@ public:
     // program, often the window manager, holds one), once per combinations
     // asked for.
     static constexpr const char* hotkeyFailureLine = "tab-cycle hotkey registration failed (combo taken by another app)";
+    // Written, followed by the keys taken instead, when the default
+    // tab-cycle keys are held elsewhere and the user never chose others.
+    static constexpr const char* hotkeyFallbackLine = "tab-cycle hotkeys taken by another app; using";
 
     explicit AppDelegate(Services services);
     // Shuts a session still running down.
@@ -138,6 +144,11 @@ public:
     ShellNotices& notices() { return notices_; }
     const std::shared_ptr<GroupSession>& session() const { return session_; }
     const LifetimeToken& lifetime() const { return lifetime_; }
+    // The tab-cycle keys that work now: the stored ones, or the fallback
+    // pair taken in place of defaults another program holds.
+    TabCycleKeys tabHotkeysInForce() const;
+    // Only that fallback pair, while one is in force.
+    std::optional<TabCycleKeys> fallbackTabHotkeys() const;
 
 private:
     void startSession();
@@ -147,13 +158,6 @@ private:
     void startSessionIfPossible();
     std::optional<UpdateHandoff> takeFreshHandoff();
 
-    // The tab-cycle combinations last asked for and whether they registered.
-    struct HotkeyOutcome {
-        std::optional<KeyCombo> next;
-        std::optional<KeyCombo> prev;
-        bool registered = false;
-        friend bool operator==(const HotkeyOutcome&, const HotkeyOutcome&) = default;
-    };
     static void call(const std::function<void()>& hook) {
         if (hook) hook();
     }
@@ -166,7 +170,7 @@ private:
     bool blockedByStageManager_ = false;
     bool onboardingShown_ = false;
     bool hotkeyRecordingActive_ = false;
-    std::optional<HotkeyOutcome> lastHotkeyOutcome_;
+    std::optional<TabCycleHotkeys> lastHotkeyOutcome_;  // the last registration
     ShellNotices notices_;
     UpdateHandoffStore handoffStore_;
     UpdateHandoffLifecycle handoffLifecycle_;

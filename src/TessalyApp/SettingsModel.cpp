@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tessaly {
 
@@ -117,8 +118,14 @@ void SettingsModel::setPrevTabHotkey(const std::optional<KeyCombo>& combo) {
     if (writing()) store_.setPrevTabHotkey(prevTabHotkey_);
 }
 
-const std::optional<KeyCombo>& SettingsModel::hotkey(Target target) const {
+std::optional<KeyCombo> SettingsModel::hotkey(Target target) const {
+    if (fallbackTabHotkeys_) return target == Target::nextTab ? fallbackTabHotkeys_->next : fallbackTabHotkeys_->prev;
     return target == Target::nextTab ? nextTabHotkey_ : prevTabHotkey_;
+}
+
+TabCycleKeys SettingsModel::tabHotkeysShown() const {
+    TabCycleKeys keys{hotkey(Target::nextTab), hotkey(Target::prevTab)};
+    return keys.next || keys.prev ? keys : TabCycleKeys::defaults();
 }
 
 void SettingsModel::setTabBarHeight(double height) {
@@ -172,6 +179,20 @@ void SettingsModel::setAutoColorRules(std::vector<AutoColorRule> rules) {
 // MARK: - Hotkeys
 
 void SettingsModel::captureHotkey(Target target, const std::optional<KeyCombo>& combo) {
+    if (fallbackTabHotkeys_) {
+        // The user changes one of the keys in force: both become the user's,
+        // the other one as it works now, in one write.
+        TabCycleKeys keys = *std::exchange(fallbackTabHotkeys_, std::nullopt);
+        auto& changed = target == Target::nextTab ? keys.next : keys.prev;
+        auto& other = target == Target::nextTab ? keys.prev : keys.next;
+        changed = combo;
+        if (combo && other == combo) other = std::nullopt;
+        nextTabHotkey_ = keys.next;
+        prevTabHotkey_ = keys.prev;
+        publish();
+        if (writing()) store_.setTabHotkeys(keys.next, keys.prev);
+        return;
+    }
     // The two hotkeys never hold the same combination: the one recorded last wins.
     if (target == Target::nextTab) {
         if (combo && prevTabHotkey_ == combo) setPrevTabHotkey(std::nullopt);
@@ -188,10 +209,18 @@ void SettingsModel::setHotkeysTaken(bool taken) {
     publish();
 }
 
+void SettingsModel::setFallbackTabHotkeys(const std::optional<TabCycleKeys>& keys) {
+    if (fallbackTabHotkeys_ == keys) return;
+    fallbackTabHotkeys_ = keys;
+    publish();
+}
+
 void SettingsModel::resetTabHotkeys() {
     hotkeyRecorder_.end();
-    setNextTabHotkey(KeyCombo::defaultNextTab);
-    setPrevTabHotkey(KeyCombo::defaultPrevTab);
+    nextTabHotkey_ = KeyCombo::defaultNextTab;
+    prevTabHotkey_ = KeyCombo::defaultPrevTab;
+    publish();
+    if (writing()) store_.forgetTabHotkeys();
 }
 
 void SettingsModel::reload() {

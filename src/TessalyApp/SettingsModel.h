@@ -35,6 +35,7 @@
 #include "Platform/Workspace.h"
 #include "TessalyApp/HotkeyRecorder.h"
 #include "TessalyApp/SettingsCategory.h"
+#include "TessalyApp/TabCycleHotkeys.h"
 #include "TessalyCore/AppLanguage.h"
 #include "TessalyCore/AutoColorRule.h"
 #include "TessalyCore/ColorPreset.h"
@@ -147,7 +148,9 @@ public:
     void setNextTabHotkey(const std::optional<KeyCombo>& combo);
     const std::optional<KeyCombo>& prevTabHotkey() const { return prevTabHotkey_; }
     void setPrevTabHotkey(const std::optional<KeyCombo>& combo);
-    const std::optional<KeyCombo>& hotkey(Target target) const;
+    // The combination a hotkey row shows: the one in force, which is the
+    // fallback while one stands in for taken defaults.
+    std::optional<KeyCombo> hotkey(Target target) const;
     double tabBarHeight() const { return tabBarHeight_; }
     void setTabBarHeight(double height);
     AppearanceMode appearanceMode() const { return appearanceMode_; }
@@ -171,8 +174,16 @@ public:
     // (another program holds it), so the hotkey rows can say so.
     bool hotkeysTaken() const { return hotkeysTaken_; }
     void setHotkeysTaken(bool taken);
+    // Set by the shell while a fallback pair stands in for default keys
+    // another program holds (the user never chose any).
+    const std::optional<TabCycleKeys>& fallbackTabHotkeys() const { return fallbackTabHotkeys_; }
+    void setFallbackTabHotkeys(const std::optional<TabCycleKeys>& keys);
+    // The keys the texts name: those in force, or the defaults when both
+    // are off.
+    TabCycleKeys tabHotkeysShown() const;
 
-    // Turns both hotkeys back to Control-Option-Right and -Left.
+    // Turns both hotkeys back to Control-Option-Right and -Left, as if
+    // never chosen (a fallback stands in again where those are taken).
     void resetTabHotkeys();
     // Re-reads every stored setting without writing anything back.
     void reload();
@@ -267,6 +278,7 @@ private:
     AppLanguage initialLanguage_ = AppLanguage::english;
     bool languageNeedsRestart_ = false;
     bool hotkeysTaken_ = false;
+    std::optional<TabCycleKeys> fallbackTabHotkeys_;
 
     std::map<std::uint64_t, std::function<void()>> observers_;
     std::uint64_t nextObserver_ = 1;

@@ -61,6 +61,8 @@ namespace HotkeyKeyCode {
 inline constexpr std::uint32_t tab = 48;
 inline constexpr std::uint32_t leftArrow = 123;
 inline constexpr std::uint32_t rightArrow = 124;
+inline constexpr std::uint32_t pageUp = 116;
+inline constexpr std::uint32_t pageDown = 121;
 inline constexpr std::uint32_t escape = 53;
 inline constexpr std::uint32_t deleteBackward = 51;
 // F1 to F20, in order.

@@ -257,7 +257,6 @@ std::string howToCreateTitle();
 std::string howToCreateBody();
 std::string howToModifierNote();
 std::string howToSwitchTitle();
-std::string howToSwitchBody();
 std::string howToSwitchNote();
 std::string howToMoveTitle();
 std::string howToMoveBody();
@@ -293,6 +292,9 @@ std::string multipleApps(std::int64_t n);
 std::string ruleRowContains(std::string_view apps, std::string_view titleText);
 // Summary of a "regex" rule: its applications text and title pattern.
 std::string ruleRowRegex(std::string_view apps, std::string_view titlePattern);
+// The How To page's entry on switching tabs, naming the tab-cycle keys in
+// force ("Ctrl+Alt+←/→").
+std::string howToSwitchBody(std::string_view keys);
 // The title of a group's status-menu row, behind the label for its active window.
 std::string menuGroupActive(std::string_view title);
 // A status-menu group row: the group's title and its number of tabs.

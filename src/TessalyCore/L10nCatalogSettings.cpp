@@ -481,17 +481,6 @@ constexpr auto kSettingsTexts = std::to_array<CatalogEntry>({
     {"howToSwitchTitle",
      {"Switch tabs", "タブを切り替える", "切换标签页", "Tabs wechseln", "Changer d’onglet", "탭 전환",
       "Cambiar de pestaña", "切換標籤頁", "Alternar abas", "Cambia pannello"}},
-    {"howToSwitchBody",
-     {"Click a tab in the tab bar. Ctrl+Alt+←/→ switches tabs too.",
-      "タブバーのタブをクリックします。Ctrl+Alt+←/→ でも切り替えられます。",
-      "点按标签页栏中的标签页。也可以使用 Ctrl+Alt+←/→ 切换标签页。",
-      "Klicken Sie auf einen Tab in der Tableiste. Auch Strg+Alt+←/→ wechselt die Tabs.",
-      "Cliquez sur un onglet de la barre d’onglets. Ctrl+Alt+←/→ change aussi d’onglet.",
-      "탭 막대에서 탭을 클릭합니다. Ctrl+Alt+←/→로도 탭을 전환할 수 있습니다.",
-      "Haz clic en una pestaña de la barra de pestañas. Ctrl+Alt+←/→ también cambia de pestaña.",
-      "按一下標籤頁列中的標籤頁。也可以使用 Ctrl+Alt+←/→ 切換標籤頁。",
-      "Clique em uma aba na barra de abas. Ctrl+Alt+←/→ também alterna as abas.",
-      "Fai clic su un pannello nella barra dei pannelli. Anche Ctrl+Alt+←/→ cambia pannello."}},
     {"howToSwitchNote",
      {"※ The tab-switching shortcut can be changed under “Tab Bar.”",
       "※ タブ切り替えのショートカットは「タブバー」で変更できます。", "※ 可在“标签页栏”中更改切换标签页的快捷键。",
@@ -689,7 +678,6 @@ TESSALY_L10N_TEXT(kSettingsTexts, howToCreateTitle)
 TESSALY_L10N_TEXT(kSettingsTexts, howToCreateBody)
 TESSALY_L10N_TEXT(kSettingsTexts, howToModifierNote)
 TESSALY_L10N_TEXT(kSettingsTexts, howToSwitchTitle)
-TESSALY_L10N_TEXT(kSettingsTexts, howToSwitchBody)
 TESSALY_L10N_TEXT(kSettingsTexts, howToSwitchNote)
 TESSALY_L10N_TEXT(kSettingsTexts, howToMoveTitle)
 TESSALY_L10N_TEXT(kSettingsTexts, howToMoveBody)

@@ -49,6 +49,17 @@ constexpr auto kFormatTexts = std::to_array<CatalogEntry>({
       "{apps} — Titel /{pattern}/", "{apps} — titre /{pattern}/", "{apps} — 제목 /{pattern}/",
       "{apps} — título /{pattern}/", "{apps} — 標題 /{pattern}/", "{apps} — título /{pattern}/",
       "{apps} — titolo /{pattern}/"}},
+    {"howToSwitchBody",
+     {"Click a tab in the tab bar. {keys} switches tabs too.",
+      "タブバーのタブをクリックします。{keys} でも切り替えられます。",
+      "点按标签页栏中的标签页。也可以使用 {keys} 切换标签页。",
+      "Klicken Sie auf einen Tab in der Tableiste. Auch {keys} wechselt die Tabs.",
+      "Cliquez sur un onglet de la barre d’onglets. {keys} change aussi d’onglet.",
+      "탭 막대에서 탭을 클릭합니다. {keys}로도 탭을 전환할 수 있습니다.",
+      "Haz clic en una pestaña de la barra de pestañas. {keys} también cambia de pestaña.",
+      "按一下標籤頁列中的標籤頁。也可以使用 {keys} 切換標籤頁。",
+      "Clique em uma aba na barra de abas. {keys} também alterna as abas.",
+      "Fai clic su un pannello nella barra dei pannelli. Anche {keys} cambia pannello."}},
     {"menuGroupActive",
      {"Active: {title}", "アクティブ: {title}", "当前：{title}", "Aktiv: {title}", "Actif\u00A0: {title}",
       "활성: {title}", "Activa: {title}", "目前：{title}", "Ativa: {title}", "Attivo: {title}"}},
@@ -188,6 +199,10 @@ std::string ruleRowContains(std::string_view apps, std::string_view titleText) {
 
 std::string ruleRowRegex(std::string_view apps, std::string_view titlePattern) {
     return substitute(TESSALY_L10N_PATTERN("ruleRowRegex"), {{"{apps}", apps}, {"{pattern}", titlePattern}});
+}
+
+std::string howToSwitchBody(std::string_view keys) {
+    return substitute(TESSALY_L10N_PATTERN("howToSwitchBody"), {{"{keys}", keys}});
 }
 
 std::string menuGroupActive(std::string_view title) {

@@ -211,6 +211,23 @@ void SettingsStore::setPrevTabHotkey(const std::optional<KeyCombo>& combo) {
     if (encodeHotkey(combo, Keys::prevTabHotkey)) notify();
 }
 
+void SettingsStore::setTabHotkeys(const std::optional<KeyCombo>& next, const std::optional<KeyCombo>& prev) {
+    isApplyingSnapshot_ = true;
+    const bool changed = encodeHotkey(next, Keys::nextTabHotkey) | encodeHotkey(prev, Keys::prevTabHotkey);
+    isApplyingSnapshot_ = false;
+    if (changed) notify();
+}
+
+bool SettingsStore::tabHotkeysRecorded() const {
+    return defaults_->dataForKey(Keys::nextTabHotkey) || defaults_->dataForKey(Keys::prevTabHotkey);
+}
+
+void SettingsStore::forgetTabHotkeys() {
+    defaults_->removeObjectForKey(Keys::nextTabHotkey);
+    defaults_->removeObjectForKey(Keys::prevTabHotkey);
+    notify();
+}
+
 std::set<std::string> SettingsStore::excludedBundleIDs() const {
     const auto stored = defaults_->stringArrayForKey(Keys::excludedBundleIDs);
     if (!stored) return defaultExclusions();

@@ -102,6 +102,14 @@ public:
     void setNextTabHotkey(const std::optional<KeyCombo>& combo);
     std::optional<KeyCombo> prevTabHotkey() const;
     void setPrevTabHotkey(const std::optional<KeyCombo>& combo);
+    // Both tab-cycle hotkeys at once, notifying once.
+    void setTabHotkeys(const std::optional<KeyCombo>& next, const std::optional<KeyCombo>& prev);
+    // Whether the user set either tab-cycle hotkey (recorded or turned
+    // off); until then both read as their defaults.
+    bool tabHotkeysRecorded() const;
+    // Forgets what the user set for both, so they read as their defaults
+    // again, and notifies.
+    void forgetTabHotkeys();
     std::set<std::string> excludedBundleIDs() const;
     void setExcludedBundleIDs(const std::set<std::string>& ids);
     bool welcomeShown() const;

@@ -3,6 +3,7 @@
 // show, and how it ends.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,7 @@ protected:
         p.showSettingsHowTo = hook("settings: how to");
         p.showOnboardingWindow = hook("onboarding shown");
         p.closeOnboardingWindow = hook("onboarding closed");
+        p.tabHotkeysChanged = [this] { ++tabHotkeyChanges; };
         delegate->applicationDidFinishLaunching();
         env.settle();
         return delegate;
@@ -69,6 +71,7 @@ protected:
     ::tessaly::testing::TempFolder folder;
     std::vector<bool> sessionsMade;  // the usePublicZSync of each session made
     std::vector<std::string> hooks;
+    int tabHotkeyChanges = 0;
     LogCapture log;
 };
 
@@ -124,8 +127,10 @@ TEST_F(AppDelegateTest, HotkeysStayOffWhileARecordingRunsAndComeBackAfterIt) {
 }
 
 TEST_F(AppDelegateTest, HotkeysTheWindowManagerHoldsAreLoggedOncePerChangeOfOutcome) {
-    // The window manager holds Control+Alt+Right (most hold Left too).
+    // The window manager holds Control+Alt+Right (most hold Left too), and
+    // the user recorded it: no fallback stands in for a recorded key.
     input->takeByOtherApplication(KeyCombo::defaultNextTab.keyCode, KeyCombo::defaultNextTab.modifiers.rawValue);
+    SettingsStore(defaults, nullptr).setNextTabHotkey(KeyCombo::defaultNextTab);
     const auto failures = [this] { return log.matching(LogCategory::app, AppDelegate::hotkeyFailureLine).size(); };
     auto delegate = launch(true);
     EXPECT_EQ(failures(), 1u);
@@ -151,6 +156,72 @@ TEST_F(AppDelegateTest, HotkeysTheWindowManagerHoldsAreLoggedOncePerChangeOfOutc
     delegate->store().setTabBarOpacity(1.0);
     EXPECT_EQ(failures(), 3u);
     EXPECT_TRUE(delegate->notices().isActive(ShellNotice::hotkeysTaken));
+}
+
+TEST_F(AppDelegateTest, TakenDefaultKeysGiveWayToTheFirstWholeFreeFallbackUntilTheUserChoosesKeys) {
+    const auto take = [this](const std::optional<KeyCombo>& combo) {
+        input->takeByOtherApplication(combo->keyCode, combo->modifiers.rawValue);
+    };
+    const auto registered = [this] {
+        auto combos = input->registeredCombinations();
+        std::sort(combos.begin(), combos.end());
+        return combos;
+    };
+    const auto combos = [](const TabCycleKeys& keys) {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> list{
+            {keys.next->keyCode, keys.next->modifiers.rawValue}, {keys.prev->keyCode, keys.prev->modifiers.rawValue}};
+        std::sort(list.begin(), list.end());
+        return list;
+    };
+    const auto failures = [this] { return log.matching(LogCategory::app, AppDelegate::hotkeyFailureLine).size(); };
+    const auto fallbackLines = [this] { return log.matching(LogCategory::app, AppDelegate::hotkeyFallbackLine); };
+    // The window manager holds both defaults and the first fallback's
+    // previous-tab key: half a pair is no pair.
+    const TabCycleKeys second = TabCycleHotkeys::fallbacks[1];
+    take(KeyCombo::defaultNextTab);
+    take(KeyCombo::defaultPrevTab);
+    take(TabCycleHotkeys::fallbacks[0].prev);
+    auto delegate = launch(true);
+    EXPECT_EQ(registered(), combos(second));
+    EXPECT_TRUE(input->pressKey(second.next->keyCode, second.next->modifiers.rawValue));
+    EXPECT_EQ(delegate->fallbackTabHotkeys(), second);
+    EXPECT_EQ(delegate->tabHotkeysInForce(), second);
+    EXPECT_EQ(failures(), 0u);
+    EXPECT_FALSE(delegate->notices().isActive(ShellNotice::hotkeysTaken));
+    ASSERT_EQ(fallbackLines().size(), 1u);
+    EXPECT_NE(fallbackLines()[0].find(second.displayName()), std::string::npos) << fallbackLines()[0];
+    EXPECT_EQ(tabHotkeyChanges, 1);
+    EXPECT_FALSE(delegate->store().tabHotkeysRecorded()) << "the fallback is never stored as the user's choice";
+    EXPECT_EQ(delegate->store().nextTabHotkey(), KeyCombo::defaultNextTab);
+    // Later pushes keep it without saying it again.
+    delegate->store().setTabBarOpacity(0.5);
+    delegate->hotkeyRecordingChanged(true);
+    delegate->hotkeyRecordingChanged(false);
+    EXPECT_EQ(registered(), combos(second));
+    EXPECT_EQ(fallbackLines().size(), 1u);
+    EXPECT_EQ(tabHotkeyChanges, 1);
+
+    // Keys the user recorded are never replaced, even when taken.
+    delegate->store().setTabHotkeys(KeyCombo::defaultNextTab, KeyCombo::defaultPrevTab);
+    EXPECT_TRUE(registered().empty());
+    EXPECT_EQ(delegate->fallbackTabHotkeys(), std::nullopt);
+    EXPECT_EQ(delegate->tabHotkeysInForce(), TabCycleKeys::defaults());
+    EXPECT_EQ(failures(), 1u);
+    EXPECT_TRUE(delegate->notices().isActive(ShellNotice::hotkeysTaken));
+    EXPECT_EQ(tabHotkeyChanges, 2);
+
+    // Forgotten again, the program picks; with every pair taken it keeps
+    // the warning for the defaults.
+    for (const TabCycleKeys& pair : TabCycleHotkeys::fallbacks) {
+        take(pair.next);
+        take(pair.prev);
+    }
+    delegate->store().forgetTabHotkeys();
+    EXPECT_TRUE(registered().empty());
+    EXPECT_EQ(delegate->fallbackTabHotkeys(), std::nullopt);
+    EXPECT_EQ(failures(), 1u) << "the same refusal as before: not told again";
+    EXPECT_TRUE(delegate->notices().isActive(ShellNotice::hotkeysTaken));
+    EXPECT_EQ(fallbackLines().size(), 1u);
 }
 
 TEST_F(AppDelegateTest, WithoutAWindowManagerItWaitsForOneAndStartsWhenItAnswers) {

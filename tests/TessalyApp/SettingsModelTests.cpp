@@ -119,6 +119,40 @@ TEST_F(SettingsModelTest, ARecordedHotkeyTakesItsCombinationFromTheOtherOne) {
     EXPECT_FALSE(recorder.isRecording());
     EXPECT_EQ(store.nextTabHotkey(), KeyCombo::defaultNextTab);
     EXPECT_EQ(store.prevTabHotkey(), KeyCombo::defaultPrevTab);
+    EXPECT_FALSE(store.tabHotkeysRecorded());
+}
+
+TEST_F(SettingsModelTest, FallbackKeysAreShownAndBecomeTheUsersOwnOnlyWhenOneIsRecorded) {
+    auto model = makeModel();
+    const TabCycleKeys fallback = TabCycleHotkeys::fallbacks[0];
+    model->setFallbackTabHotkeys(fallback);
+    EXPECT_EQ(model->hotkey(Target::nextTab), fallback.next);
+    EXPECT_EQ(model->hotkey(Target::prevTab), fallback.prev);
+    EXPECT_EQ(model->tabHotkeysShown(), fallback);
+    EXPECT_EQ(storeChanges, 0);
+
+    // Recording the previous-tab key keeps the next-tab key that works,
+    // both written at once (never the taken default beside a new key).
+    const KeyCombo f6{HotkeyKeyCode::functionKeys[5], {}};
+    auto& recorder = model->hotkeyRecorder();
+    recorder.begin(Target::prevTab);
+    recorder.handle({static_cast<std::uint16_t>(f6.keyCode), {}});
+    EXPECT_EQ(storeChanges, 1);
+    EXPECT_TRUE(store.tabHotkeysRecorded());
+    EXPECT_EQ(store.nextTabHotkey(), fallback.next);
+    EXPECT_EQ(store.prevTabHotkey(), f6);
+    EXPECT_EQ(model->fallbackTabHotkeys(), std::nullopt);
+    EXPECT_EQ(model->tabHotkeysShown(), (TabCycleKeys{fallback.next, f6}));
+
+    // Both off: texts name the defaults rather than nothing.
+    model->setNextTabHotkey(std::nullopt);
+    model->setPrevTabHotkey(std::nullopt);
+    EXPECT_EQ(model->tabHotkeysShown(), TabCycleKeys::defaults());
+
+    // Reset forgets the user's keys, so the program picks again.
+    model->resetTabHotkeys();
+    EXPECT_FALSE(store.tabHotkeysRecorded());
+    EXPECT_EQ(model->hotkey(Target::nextTab), KeyCombo::defaultNextTab);
 }
 
 TEST_F(SettingsModelTest, ReloadShowsTheStoreWithoutWritingOrNotifyingIt) {

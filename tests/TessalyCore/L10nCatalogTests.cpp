@@ -88,9 +88,9 @@ TEST(L10nCatalog, IdsAreUniqueAcrossTables) {
             EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
         }
     }
-    // 176 plain texts and the patterns of 13 formatted texts (4 of them counted).
-    EXPECT_EQ(overlayCatalog().size() + settingsCatalog().size(), 176U);
-    EXPECT_EQ(formatCatalog().size(), 17U);
+    // 175 plain texts and the patterns of 14 formatted texts (4 of them counted).
+    EXPECT_EQ(overlayCatalog().size() + settingsCatalog().size(), 175U);
+    EXPECT_EQ(formatCatalog().size(), 18U);
     EXPECT_EQ(rows, ids.size());
 }
 
@@ -151,6 +151,7 @@ TEST(L10nCatalog, PlaceholdersMatchTheirArguments) {
         {"ruleRowContains", {"{apps}", "{text}"}},
         {"ruleRowRegex", {"{apps}", "{pattern}"}},
         {"menuGroupActive", {"{title}"}},
+        {"howToSwitchBody", {"{keys}"}},
         {"importSkippedItems.one", {"{n}"}},
         {"importSkippedItems.other", {"{n}"}},
         {"menuGroupRow.one", {"{n}", "{name}"}},

@@ -1,9 +1,13 @@
 // The tab-cycle hotkeys on a real desktop: where the window manager holds
-// Control+Alt+Left/Right (openbox as it comes) the user is told, once in
-// the log, in the status menu and on the Tab Bar page; where they are free,
+// Control+Alt+Left/Right (openbox as it comes) and the user never chose
+// keys, Control+Alt+Page Down/Up stand in for them, said once in the log;
+// where the user recorded the held keys, the user is told, once in the log,
+// in the status menu and on the Tab Bar page; where they are free,
 // Control+Alt+Right typed on the keyboard shows the focused group's next
 // tab.
 #include "ShellTest.h"
+
+#include "Platform/UserDefaults.h"
 
 namespace tessaly::e2e {
 namespace {
@@ -12,13 +16,29 @@ using std::chrono::seconds;
 
 constexpr const char* registrationFailedLine = "tab-cycle hotkey registration failed";
 constexpr const char* hotkeysTakenNotice = "⚠️ A tab-switch hotkey is taken by another program";
+constexpr const char* fallbackLine =
+    "tab-cycle hotkeys taken by another app; using Ctrl+Alt+Page Up/Page Down in place of Ctrl+Alt+←/→";
 
-class ShellHotkeysTakenTest : public ShellTest {
+class StockOpenboxShellTest : public ShellTest {
 protected:
     test::X11Desktop::Options desktopOptions() const override {
         auto options = ShellTest::desktopOptions();
         options.manager = test::X11WindowManager::openbox;  // stock: binds Control+Alt+Left/Right
         return options;
+    }
+};
+
+// The user recorded the defaults the window manager holds.
+class ShellHotkeysTakenTest : public StockOpenboxShellTest {
+protected:
+    void SetUp() override {
+        StockOpenboxShellTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        FileUserDefaults file(folders_ / "config" / "tessaly" / "defaults.json");
+        file.setBool(true, "welcomeShown");
+        file.setData({R"({"keyCode":124,"modifiers":6144})"}, "tabCycleNextHotkey");
+        file.setData({R"({"keyCode":123,"modifiers":6144})"}, "tabCyclePrevHotkey");
+        ASSERT_TRUE(file.synchronize());
     }
 };
 
@@ -71,6 +91,28 @@ TEST_F(ShellHotkeysTakenTest, TheTabBarPageSaysSoBesideTheHotkeyRowsAndTheLogTel
         return AccessibilityBus::find(tree, "push button", "Off") &&
                !AccessibilityBus::find(tree, "label", hotkeysTakenNotice);
     })) << "the warning stayed after both hotkeys were turned off";
+}
+
+using ShellHotkeysFallbackTest = StockOpenboxShellTest;
+
+TEST_F(ShellHotkeysFallbackTest, TakenDefaultsGiveWayToControlAltPageDownAndUpWhichCycleTabs) {
+    ASSERT_TRUE(startShell());
+    ASSERT_TRUE(waitForLog(fallbackLine)) << "no log line naming the keys taken instead";
+    EXPECT_EQ(logCount(registrationFailedLine), 0u) << "the fallback keys did not register";
+    const auto pair = groupedXterms("fallback", 150);
+    ASSERT_TRUE(pair);
+    ASSERT_TRUE(user->focus(pair->active));
+
+    pressCombo({KeySym::controlL, KeySym::altL}, KeySym::pageDown);
+    EXPECT_TRUE(user->waitUntil([&] {
+        return desktop->windows().activeWindow() == pair->inactive && user->barAbove(pair->inactive).has_value();
+    })) << "Control+Alt+Page Down did not show the next tab";
+    pressCombo({KeySym::controlL, KeySym::altL}, KeySym::pageUp);
+    EXPECT_TRUE(user->waitUntil([&] {
+        return desktop->windows().activeWindow() == pair->active && user->barAbove(pair->active).has_value();
+    })) << "Control+Alt+Page Up did not go back";
+    EXPECT_EQ(logCount(fallbackLine), 1u) << "said more than once";
+    EXPECT_EQ(defaultsFile().find("tabCycle"), std::string::npos) << "the fallback was stored as the user's keys";
 }
 
 class ShellHotkeysTest : public ShellTest {};

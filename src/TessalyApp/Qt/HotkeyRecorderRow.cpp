@@ -75,7 +75,7 @@ bool HotkeyRecorderRow::isRecordingThis() const { return model_.hotkeyRecorder()
 bool HotkeyRecorderRow::clearShown() const { return model_.hotkey(target_).has_value() && !isRecordingThis(); }
 
 void HotkeyRecorderRow::refresh() {
-    const auto& combo = model_.hotkey(target_);
+    const auto combo = model_.hotkey(target_);
     QPalette palette = record_->palette();
     palette.setColor(QPalette::ButtonText, QWidget::palette().color(QPalette::ButtonText));
     if (isRecordingThis()) {

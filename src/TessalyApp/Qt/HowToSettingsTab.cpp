@@ -42,7 +42,9 @@ QLabel* iconView(const RowIcon& icon, QWidget* parent) {
 
 }  // namespace
 
-HowToSettingsTab::HowToSettingsTab(QWidget* parent) : QWidget(parent) {
+HowToSettingsTab::HowToSettingsTab(QWidget* parent) : HowToSettingsTab(TabCycleKeys::defaults(), parent) {}
+
+HowToSettingsTab::HowToSettingsTab(const TabCycleKeys& tabKeys, QWidget* parent) : QWidget(parent) {
     auto* page = new QVBoxLayout(this);
     auto* section = new SettingsSection(L10n::howTo(), this);
     page->addWidget(section);
@@ -62,7 +64,8 @@ HowToSettingsTab::HowToSettingsTab(QWidget* parent) : QWidget(parent) {
         font.setWeight(QFont::DemiBold);
         heading->setFont(font);
         text->addWidget(heading);
-        text->addWidget(settingsHint(body, HintStyle::secondary, this));
+        QLabel* bodyLabel = settingsHint(body, HintStyle::secondary, this);
+        text->addWidget(bodyLabel);
         if (showsDemo) {
             demo_ = new GroupDemoAnimation(this);
             text->addSpacing(6);
@@ -72,10 +75,12 @@ HowToSettingsTab::HowToSettingsTab(QWidget* parent) : QWidget(parent) {
         if (note) text->addWidget(settingsHint(*note, HintStyle::tertiary, this));
         entry->addLayout(text, 1);
         section->rows().addLayout(entry);
+        return bodyLabel;
     };
     row({"window-new", QStyle::SP_FileDialogNewFolder}, L10n::howToCreateTitle(), L10n::howToCreateBody(),
         L10n::howToModifierNote(), true);
-    row({"input-mouse", QStyle::SP_ArrowRight}, L10n::howToSwitchTitle(), L10n::howToSwitchBody(),
+    tabKeys_ = tabKeys;
+    switchBody_ = row({"input-mouse", QStyle::SP_ArrowRight}, L10n::howToSwitchTitle(), L10n::howToSwitchBody(tabKeys.displayName()),
         L10n::howToSwitchNote(), false);
     row({"transform-move", QStyle::SP_TitleBarNormalButton}, L10n::howToMoveTitle(), L10n::howToMoveBody(),
         std::nullopt, false);
@@ -85,6 +90,12 @@ HowToSettingsTab::HowToSettingsTab(QWidget* parent) : QWidget(parent) {
         std::nullopt, false);
     row({nullptr, QStyle::SP_CustomBase, true}, L10n::howToMenuBarTitle(), L10n::howToMenuBarBody(), std::nullopt,
         false);
+}
+
+void HowToSettingsTab::setTabKeys(const TabCycleKeys& tabKeys) {
+    if (tabKeys == tabKeys_) return;
+    tabKeys_ = tabKeys;
+    switchBody_->setText(toQString(L10n::howToSwitchBody(tabKeys.displayName())));
 }
 
 }  // namespace tessaly

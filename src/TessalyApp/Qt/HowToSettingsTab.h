@@ -3,6 +3,10 @@
 // the first with the animated demonstration of making a group.
 #include <QWidget>
 
+#include "TessalyApp/TabCycleHotkeys.h"
+
+class QLabel;
+
 namespace tessaly {
 
 class GroupDemoAnimation;
@@ -10,13 +14,21 @@ class GroupDemoAnimation;
 class HowToSettingsTab : public QWidget {
     Q_OBJECT
 public:
+    // The entry on switching tabs names `tabKeys`: the tab-cycle keys in force.
     explicit HowToSettingsTab(QWidget* parent = nullptr);
+    explicit HowToSettingsTab(const TabCycleKeys& tabKeys, QWidget* parent = nullptr);
+
+    // Names other keys in the entry on switching tabs.
+    void setTabKeys(const TabCycleKeys& tabKeys);
+    const QLabel& switchBody() const { return *switchBody_; }
 
     GroupDemoAnimation& demo() { return *demo_; }
     static constexpr int entryCount = 6;
 
 private:
     GroupDemoAnimation* demo_ = nullptr;
+    QLabel* switchBody_ = nullptr;
+    TabCycleKeys tabKeys_;
 };
 
 }  // namespace tessaly

@@ -43,6 +43,10 @@ QtShell::QtShell(AppDelegate& delegate, Environment environment)
     parts.closeOnboardingWindow = lifetime_.guarded([this] {
         if (onboarding_) onboarding_->close();
     });
+    // The hotkey rows and the How To page name the keys in force.
+    parts.tabHotkeysChanged = lifetime_.guarded([this] {
+        if (settingsWindow_) settingsWindow_->model().setFallbackTabHotkeys(delegate_.fallbackTabHotkeys());
+    });
 }
 
 QtShell::~QtShell() { delegate_.parts = {}; }
@@ -101,6 +105,7 @@ SettingsWindowController& QtShell::settingsController() {
     settingsWindow_ =
         std::make_unique<SettingsWindowController>(delegate_.store(), std::move(model), environment_.main, options);
     settingsWindow_->model().setHotkeysTaken(delegate_.notices().isActive(ShellNotice::hotkeysTaken));
+    settingsWindow_->model().setFallbackTabHotkeys(delegate_.fallbackTabHotkeys());
     return *settingsWindow_;
 }
 

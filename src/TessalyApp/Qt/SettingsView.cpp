@@ -129,7 +129,11 @@ void SettingsView::showSelection() {
         }
     }
     const SettingsCategory page = selected.value_or(SettingsCategory::general);
-    if (shown_ == page && currentPage()) return;
+    if (shown_ == page && currentPage()) {
+        // The keys in force change when the session registers them.
+        if (auto* howTo = dynamic_cast<HowToSettingsTab*>(currentPage())) howTo->setTabKeys(model_.tabHotkeysShown());
+        return;
+    }
     shown_ = page;
     // The old page may be the one whose control asked for the change: let it finish first.
     if (QWidget* old = detail_->takeWidget()) {
@@ -142,7 +146,7 @@ void SettingsView::showSelection() {
 
 QWidget* SettingsView::makePage(SettingsCategory category) {
     switch (category) {
-        case SettingsCategory::howTo: return new HowToSettingsTab();
+        case SettingsCategory::howTo: return new HowToSettingsTab(model_.tabHotkeysShown());
         case SettingsCategory::general: return new GeneralSettingsTab(model_);
         case SettingsCategory::grouping: return new GroupingSettingsTab(model_);
         case SettingsCategory::tabBar: return new TabBarSettingsTab(model_, colorPanel_);

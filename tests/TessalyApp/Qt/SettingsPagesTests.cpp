@@ -26,6 +26,7 @@
 #include "TessalyApp/Qt/GroupingSettingsTab.h"
 #include "TessalyApp/Qt/HowToSettingsTab.h"
 #include "TessalyApp/Qt/SettingsColorPanel.h"
+#include "TessalyApp/Qt/SettingsView.h"
 #include "TessalyApp/Qt/TabBarSettingsTab.h"
 #include "TessalyApp/Qt/TabColorEditor.h"
 #include "TessalyCore/L10n.h"
@@ -99,6 +100,25 @@ TEST_F(SettingsPagesTest, TabBarHeightStepsStayInRangeAndResetOnlyWhenItChangesS
     EXPECT_TRUE(page.hotkeysTakenHint().isHidden());
     model->setHotkeysTaken(true);
     EXPECT_FALSE(page.hotkeysTakenHint().isHidden());
+}
+
+TEST_F(SettingsPagesTest, PagesNameTheTabKeysInForce) {
+    SettingsView view(makeModel(), &panel);
+    model->setSelectedCategory(SettingsCategory::howTo);
+    auto* howTo = dynamic_cast<HowToSettingsTab*>(view.currentPage());
+    ASSERT_NE(howTo, nullptr);
+    EXPECT_EQ(howTo->switchBody().text().toStdString(), "Click a tab in the tab bar. Ctrl+Alt+←/→ switches tabs too.");
+    // The session registers a fallback while the page is up (a first start
+    // shows this page before the session runs).
+    model->setFallbackTabHotkeys(TabCycleHotkeys::fallbacks[0]);
+    EXPECT_EQ(howTo->switchBody().text().toStdString(),
+              "Click a tab in the tab bar. Ctrl+Alt+Page Up/Page Down switches tabs too.");
+
+    TabBarSettingsTab tabBar(*model, &panel);
+    EXPECT_EQ(tabBar.nextTabRow().recordButton().text().toStdString(), "Ctrl+Alt+Page Down");
+    EXPECT_EQ(tabBar.prevTabRow().recordButton().text().toStdString(), "Ctrl+Alt+Page Up");
+    model->setFallbackTabHotkeys(std::nullopt);
+    EXPECT_EQ(tabBar.nextTabRow().recordButton().text().toStdString(), "Ctrl+Alt+→");
 }
 
 TEST_F(SettingsPagesTest, TheBadgeColourOpensOnlyWithBadgesOnAndSavesThroughTheSheet) {
