@@ -108,6 +108,8 @@ void tellWhatDidNotLand(const Set& set, const std::vector<Landing>& pending, Win
 double followPass(Set& set, bool bareSide) {
     using Clock = std::chrono::steady_clock;
     const WindowPlace place = toggle(set);
+    // What the program wrote is read each pass: on a full pipe it would stop.
+    if (fixture->program) fixture->program->log();
     fixture->watch->forget();
     bench::sendMove(*fixture->bare, set.windows.front(), place);
     fixture->bare->flush();
@@ -209,6 +211,21 @@ bool setUp(Fixture& f) {
         return true;
     });
     if (!placed) return false;
+
+    // Each group's first window on top of the others, as the session that
+    // wrote the handoff left its active member: the new one keeps the tab
+    // with the window it finds in front.
+    for (auto& [size, set] : f.groups) f.desktop->windows().raise(set.windows.front());
+    const auto leadersOnTop = [&] {
+        const std::vector<xcb_window_t> stacking = f.desktop->windows().stackingList();  // bottom first
+        const auto depth = [&](xcb_window_t w) { return std::find(stacking.begin(), stacking.end(), w); };
+        return std::all_of(f.groups.begin(), f.groups.end(), [&](const auto& entry) {
+            const auto& members = entry.second.windows;
+            return std::all_of(members.begin() + 1, members.end(),
+                               [&](xcb_window_t w) { return depth(w) < depth(members.front()); });
+        });
+    };
+    if (!f.desktop->waitUntil(leadersOnTop)) return false;
 
     const auto pids = f.applications->pids();
     const auto pidOf = [&](xcb_window_t w) {
