@@ -88,8 +88,8 @@ TEST(L10nCatalog, IdsAreUniqueAcrossTables) {
             EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
         }
     }
-    // 176 plain texts and the patterns of 13 formatted texts (4 of them counted).
-    EXPECT_EQ(overlayCatalog().size() + settingsCatalog().size(), 176U);
+    // 180 plain texts and the patterns of 13 formatted texts (4 of them counted).
+    EXPECT_EQ(overlayCatalog().size() + settingsCatalog().size(), 180U);
     EXPECT_EQ(formatCatalog().size(), 17U);
     EXPECT_EQ(rows, ids.size());
 }
