@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 
 #include <optional>
+#include <tuple>
+#include <utility>
 
 #include "TessalyApp/Qt/AppGlyph.h"
 #include "TessalyApp/Qt/GroupDemoAnimation.h"
@@ -62,7 +64,8 @@ HowToSettingsTab::HowToSettingsTab(QWidget* parent) : QWidget(parent) {
         font.setWeight(QFont::DemiBold);
         heading->setFont(font);
         text->addWidget(heading);
-        text->addWidget(settingsHint(body, HintStyle::secondary, this));
+        QLabel* bodyLabel = settingsHint(body, HintStyle::secondary, this);
+        text->addWidget(bodyLabel);
         if (showsDemo) {
             demo_ = new GroupDemoAnimation(this);
             text->addSpacing(6);
@@ -72,6 +75,7 @@ HowToSettingsTab::HowToSettingsTab(QWidget* parent) : QWidget(parent) {
         if (note) text->addWidget(settingsHint(*note, HintStyle::tertiary, this));
         entry->addLayout(text, 1);
         section->rows().addLayout(entry);
+        return std::pair{heading, bodyLabel};
     };
     row({"window-new", QStyle::SP_FileDialogNewFolder}, L10n::howToCreateTitle(), L10n::howToCreateBody(),
         L10n::howToModifierNote(), true);
@@ -83,8 +87,13 @@ HowToSettingsTab::HowToSettingsTab(QWidget* parent) : QWidget(parent) {
         std::nullopt, false);
     row({"preferences-desktop-color", QStyle::SP_DesktopIcon}, L10n::howToColorTitle(), L10n::howToColorBody(),
         std::nullopt, false);
-    row({nullptr, QStyle::SP_CustomBase, true}, L10n::howToMenuBarTitle(), L10n::howToMenuBarBody(), std::nullopt,
-        false);
+    std::tie(menuTitle_, menuBody_) = row({nullptr, QStyle::SP_CustomBase, true}, L10n::howToMenuBarTitle(),
+                                          L10n::howToMenuBarBody(), std::nullopt, false);
+}
+
+void HowToSettingsTab::setMenuInWindow(bool inWindow) {
+    menuTitle_->setText(toQString(inWindow ? L10n::statusMenuButton() : L10n::howToMenuBarTitle()));
+    menuBody_->setText(toQString(inWindow ? L10n::howToMenuButtonBody() : L10n::howToMenuBarBody()));
 }
 
 }  // namespace tessaly
