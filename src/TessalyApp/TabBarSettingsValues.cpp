@@ -17,7 +17,8 @@ std::string opacityText(double opacity) {
 }
 
 std::string heightText(double height) {
-    return L10n::tabBarHeight() + ": " + std::to_string(static_cast<long long>(std::trunc(height))) + " px";
+    // A no-break space: a label that wraps keeps the number with its unit.
+    return L10n::tabBarHeight() + ": " + std::to_string(static_cast<long long>(std::trunc(height))) + "\u00A0px";
 }
 
 double heightStepDown(double height) { return std::max(heightRange.lowerBound, height - 1.0); }

@@ -11,7 +11,8 @@ inline constexpr double opacityStep = 0.05;
 
 // "Tab Bar Opacity: 85%": the percentage rounded half away from zero.
 std::string opacityText(double opacity);
-// "Tab Bar Height: 30 px": the height with its fraction dropped.
+// "Tab Bar Height: 30 px": the height with its fraction dropped, joined to
+// its unit by a no-break space.
 std::string heightText(double height);
 
 // The height one point lower (never below the range) and whether that step is possible.

@@ -112,6 +112,8 @@ std::string menuAbout();
 std::string menuQuit();
 // The Control key's name in shortcuts ("Strg" in German)
 std::string keyControl();
+// The Shift key's name ("Umschalt" in German)
+std::string keyShift();
 
 // The program in the desktop's application menu (desktop entry, metainfo)
 std::string appGenericName();
@@ -266,6 +268,11 @@ std::string howToColorTitle();
 std::string howToColorBody();
 std::string howToMenuBarTitle();
 std::string howToMenuBarBody();
+// Where no tray shows the icon: the settings window's menu button (its
+// label and hover help) and the How To entry that points to it
+std::string statusMenuButton();
+std::string statusMenuButtonHelp();
+std::string howToMenuButtonBody();
 
 // About page
 std::string updateCheckButton();

@@ -190,6 +190,8 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
       "Salir de Tessaly", "結束 Tessaly", "Encerrar o Tessaly", "Esci da Tessaly"}},
     // The Control key as the keyboards of the language label it
     {"keyControl", {"Ctrl", "Ctrl", "Ctrl", "Strg", "Ctrl", "Ctrl", "Ctrl", "Ctrl", "Ctrl", "Ctrl"}},
+    // The Shift key, named as the How To page's texts name it
+    {"keyShift", {"Shift", "Shift", "Shift", "Umschalt", "Maj", "Shift", "Mayús", "Shift", "Shift", "Maiusc"}},
 
     // The program as the desktop's application menu lists it
     {"appGenericName",
@@ -414,6 +416,7 @@ TESSALY_L10N_TEXT(kOverlayTexts, menuQuit)
 TESSALY_L10N_TEXT(kOverlayTexts, appGenericName)
 TESSALY_L10N_TEXT(kOverlayTexts, appComment)
 TESSALY_L10N_TEXT(kOverlayTexts, keyControl)
+TESSALY_L10N_TEXT(kOverlayTexts, keyShift)
 TESSALY_L10N_TEXT(kOverlayTexts, statusStageManagerBlocked)
 TESSALY_L10N_TEXT(kOverlayTexts, statusNotTrusted)
 TESSALY_L10N_TEXT(kOverlayTexts, statusRunning)

@@ -561,6 +561,38 @@ constexpr auto kSettingsTexts = std::to_array<CatalogEntry>({
       "系統匣圖示的選單中包含群組列表、設定和結束指令。",
       "O menu do ícone da bandeja do sistema reúne a lista de grupos, os ajustes e o comando Encerrar.",
       "Il menu dell’icona nell’area di notifica contiene l’elenco dei gruppi, le impostazioni e il comando Esci."}},
+    // Where no tray shows the icon: the settings window's menu button and its entry on the How To page
+    {"statusMenuButton",
+     {"Menu", "メニュー", "菜单", "Menü", "Menu", "메뉴", "Menú", "選單", "Menu", "Menu"}},
+    {"statusMenuButtonHelp",
+     {"Opens the menu with the group list, the settings and the Quit command",
+      "グループの一覧、設定、終了コマンドのメニューを開きます",
+      "打开包含组列表、设置和退出命令的菜单",
+      "Öffnet das Menü mit der Liste der Gruppen, den Einstellungen und dem Befehl zum Beenden",
+      "Ouvre le menu avec la liste des groupes, les réglages et la commande Quitter",
+      "그룹 목록, 설정 및 종료 명령이 있는 메뉴를 엽니다",
+      "Abre el menú con la lista de grupos, los ajustes y el comando Salir",
+      "打開包含群組列表、設定和結束指令的選單",
+      "Abre o menu com a lista de grupos, os ajustes e o comando Encerrar",
+      "Apre il menu con l’elenco dei gruppi, le impostazioni e il comando Esci"}},
+    {"howToMenuButtonBody",
+     {"With no tray, the “Menu” button at the bottom of this window's sidebar holds the group list, the settings "
+      "and the Quit command.",
+      "トレイがない場合は、このウインドウのサイドバーの下にある「メニュー」ボタンから、グループの一覧、設定、"
+      "終了コマンドにアクセスできます。",
+      "没有托盘时，本窗口边栏底部的“菜单”按钮中包含组列表、设置和退出命令。",
+      "Ohne Tray enthält die Schaltfläche „Menü“ unten in der Seitenleiste dieses Fensters die Liste der Gruppen, "
+      "die Einstellungen und den Befehl zum Beenden.",
+      "Sans zone de notification, le bouton «\u00A0Menu\u00A0» en bas de la barre latérale de cette fenêtre "
+      "regroupe la liste des groupes, les réglages et la commande Quitter.",
+      "트레이가 없으면 이 윈도우 사이드바 아래쪽의 ‘메뉴’ 버튼에서 그룹 목록, 설정 및 종료 명령을 사용할 수 있습니다.",
+      "Sin bandeja del sistema, el botón “Menú” al pie de la barra lateral de esta ventana contiene la lista de "
+      "grupos, los ajustes y el comando Salir.",
+      "沒有系統匣時，本視窗側邊欄底部的「選單」按鈕中包含群組列表、設定和結束指令。",
+      "Sem bandeja do sistema, o botão “Menu” no pé da barra lateral desta janela reúne a lista de grupos, os "
+      "ajustes e o comando Encerrar.",
+      "Senza area di notifica, il pulsante “Menu” in fondo alla barra laterale di questa finestra contiene "
+      "l’elenco dei gruppi, le impostazioni e il comando Esci."}},
 
     // About page
     {"updateCheckButton",
@@ -687,6 +719,9 @@ TESSALY_L10N_TEXT(kSettingsTexts, howToColorTitle)
 TESSALY_L10N_TEXT(kSettingsTexts, howToColorBody)
 TESSALY_L10N_TEXT(kSettingsTexts, howToMenuBarTitle)
 TESSALY_L10N_TEXT(kSettingsTexts, howToMenuBarBody)
+TESSALY_L10N_TEXT(kSettingsTexts, statusMenuButton)
+TESSALY_L10N_TEXT(kSettingsTexts, statusMenuButtonHelp)
+TESSALY_L10N_TEXT(kSettingsTexts, howToMenuButtonBody)
 TESSALY_L10N_TEXT(kSettingsTexts, updateCheckButton)
 TESSALY_L10N_TEXT(kSettingsTexts, aboutCredit)
 

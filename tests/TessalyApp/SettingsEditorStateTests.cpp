@@ -113,7 +113,7 @@ TEST(TabBarSettingsValuesTests, TextsAndStepsOfOpacityAndHeight) {
     EXPECT_EQ(opacityText(0.85), L10n::tabBarOpacity() + ": 85%");
     EXPECT_EQ(opacityText(0.3), L10n::tabBarOpacity() + ": 30%");
     EXPECT_EQ(opacityText(0.005), L10n::tabBarOpacity() + ": 1%");  // halves away from zero
-    EXPECT_EQ(heightText(29.6), L10n::tabBarHeight() + ": 29 px");
+    EXPECT_EQ(heightText(29.6), L10n::tabBarHeight() + ": 29\u00A0px");
     EXPECT_EQ(heightStepDown(29.6), 28.6);
     EXPECT_EQ(heightStepDown(20.5), 20);
     EXPECT_TRUE(canResetHeight(29.6));

@@ -84,7 +84,7 @@ TEST_F(SettingsFileTest, ExportedSettingsComeBackOnImportAndADamagedFileIsRefuse
     user->click(replace->center());
     EXPECT_TRUE(user->waitUntil([&] { return barHeight(pair->active) == 30; })) << "the bars kept the changed height";
     ASSERT_TRUE(openPage("Tab Bar"));
-    EXPECT_TRUE(control("label", "Tab Bar Height: 30 px")) << "the page does not show the imported height";
+    EXPECT_TRUE(control("label", "Tab Bar Height: 30\u00A0px")) << "the page does not show the imported height";
 
     // A damaged file: the alert says so, and nothing changes.
     const auto damaged = folders_ / "home" / "damaged.json";

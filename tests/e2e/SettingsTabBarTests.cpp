@@ -53,7 +53,7 @@ TEST_F(SettingsTabBarTest, HeightAndBadgesChangedOnThePageReachEveryBar) {
     // Five steps up: every bar is 35 high and stands on its frame; the top
     // group moved down to keep its bar on the screen.
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(clickControl("push button", "+"));
-    ASSERT_TRUE(control("label", "Tab Bar Height: 35 px")) << "the page does not show the new height";
+    ASSERT_TRUE(control("label", "Tab Bar Height: 35\u00A0px")) << "the page does not show the new height";
     for (const auto& group : {*top, *low}) {
         EXPECT_TRUE(user->waitUntil([&] {
             const auto bar = barOn(group.active);

@@ -72,7 +72,7 @@ TEST_F(ShellHotkeysTakenTest, TheTabBarPageSaysSoBesideTheHotkeyRowsAndTheLogTel
 
     // Every change registers the hotkeys again: the log says it once.
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(clickControl("push button", "+"));
-    ASSERT_TRUE(control("label", "Tab Bar Height: 33 px"));
+    ASSERT_TRUE(control("label", "Tab Bar Height: 33\u00A0px"));
     EXPECT_EQ(logCount(registrationFailedLine), 1u);
 
     // Both hotkeys turned off, one after the other: nothing is taken any more.

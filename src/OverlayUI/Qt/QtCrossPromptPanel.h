@@ -4,6 +4,7 @@
 // edge. No compositor is assumed, so instead of dimming the whole target the
 // panel's shape is the ring and the pill; the target shows through. It never
 // takes the mouse or the focus.
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -37,24 +38,36 @@ private:
 class CrossPromptView : public QWidget {
 public:
     static constexpr int ringWidth = 4;
+    // The pill's padding around its text.
+    static constexpr int pillInsetH = 16;
+    static constexpr int pillInsetV = 8;
+    static constexpr int maxLines = 2;
 
     CrossPromptView();
     // Plain text, sanitised.
     void setText(const std::string& text);
     const QString& text() const { return text_; }
     QRect pillRect() const;
-    // What the pill shows: the whole text, cut only when the target is
-    // narrower than the text.
-    QString shownText() const;
+    // What the pill shows: the whole text on one line where the target is
+    // wide enough, else broken into two lines; cut (the end "…") only when
+    // two lines do not hold it either.
+    const QStringList& shownLines() const;
+    QString shownText() const { return shownLines().join(QLatin1Char('\n')); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Lays the text out again when the text or the width changed.
+    void layOut() const;
     void updateMask();
-    int textWidth() const;
+    QStringList breakIntoLines(qreal room) const;
     QString text_;
+    // The layout, for the text and the width it was made for.
+    mutable QStringList lines_;
+    mutable QSize textSize_;
+    mutable int laidOutWidth_ = -1;
 };
 
 }  // namespace tessaly

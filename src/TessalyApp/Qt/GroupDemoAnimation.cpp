@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "TessalyCore/L10n.h"
+
 namespace tessaly {
 
 namespace {
@@ -138,14 +140,10 @@ QFont keycapFont(QFont font) {
     return font;
 }
 
-const QString& keycapText() {
-    static const QString text = QStringLiteral("⇧ shift");
-    return text;
-}
-
 QRectF keycapRect(const QFont& font, const QPointF& centre) {
     const QFontMetricsF metrics(keycapFont(font));
-    return centred(centre.x(), centre.y(), metrics.horizontalAdvance(keycapText()) + 18, metrics.height() + 6);
+    return centred(centre.x(), centre.y(), metrics.horizontalAdvance(GroupDemoAnimation::keycapText()) + 18,
+                   metrics.height() + 6);
 }
 
 // Where the dragged window, its shadow and the pointer on it are drawn.
@@ -162,7 +160,7 @@ void drawKeycap(QPainter& painter, const QPointF& centre, const QPalette& palett
     const QFont font = keycapFont(painter.font());
     const QRectF cap = keycapRect(painter.font(), centre);
     painter.setFont(font);
-    const QString& text = keycapText();
+    const QString text = GroupDemoAnimation::keycapText();
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, 51));
     painter.drawRoundedRect(cap.translated(0, 1), 5, 5);
@@ -383,6 +381,11 @@ void GroupDemoAnimation::paintEvent(QPaintEvent*) {
     place(window_, QPointF(frame_.draggedX - L::startX, frame_.draggedY - L::windowY), frame_.draggedOpacity());
     place(bar_, QPointF(0, frame_.tabBarOffsetY()), frame_.grouped);
     place(keycap_, {}, frame_.hintOpacity);
+}
+
+QString GroupDemoAnimation::keycapText() {
+    // The key as the text beside the picture names it.
+    return QStringLiteral("⇧ ") + QString::fromStdString(L10n::keyShift());
 }
 
 }  // namespace tessaly

@@ -50,6 +50,8 @@ public:
     void tick();
 
     QSize sizeHint() const override;
+    // The grouping key's cap in the picture, named in the display language.
+    static QString keycapText();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 
 #include <optional>
+#include <tuple>
+#include <utility>
 
 #include "TessalyApp/Qt/AppGlyph.h"
 #include "TessalyApp/Qt/GroupDemoAnimation.h"
@@ -75,21 +77,27 @@ HowToSettingsTab::HowToSettingsTab(const TabCycleKeys& tabKeys, QWidget* parent)
         if (note) text->addWidget(settingsHint(*note, HintStyle::tertiary, this));
         entry->addLayout(text, 1);
         section->rows().addLayout(entry);
-        return bodyLabel;
+        return std::pair{heading, bodyLabel};
     };
     row({"window-new", QStyle::SP_FileDialogNewFolder}, L10n::howToCreateTitle(), L10n::howToCreateBody(),
         L10n::howToModifierNote(), true);
     tabKeys_ = tabKeys;
-    switchBody_ = row({"input-mouse", QStyle::SP_ArrowRight}, L10n::howToSwitchTitle(), L10n::howToSwitchBody(tabKeys.displayName()),
-        L10n::howToSwitchNote(), false);
+    switchBody_ = row({"input-mouse", QStyle::SP_ArrowRight}, L10n::howToSwitchTitle(),
+                      L10n::howToSwitchBody(tabKeys.displayName()), L10n::howToSwitchNote(), false)
+                      .second;
     row({"transform-move", QStyle::SP_TitleBarNormalButton}, L10n::howToMoveTitle(), L10n::howToMoveBody(),
         std::nullopt, false);
     row({"list-remove", QStyle::SP_DialogDiscardButton}, L10n::howToDetachTitle(), L10n::howToDetachBody(),
         std::nullopt, false);
     row({"preferences-desktop-color", QStyle::SP_DesktopIcon}, L10n::howToColorTitle(), L10n::howToColorBody(),
         std::nullopt, false);
-    row({nullptr, QStyle::SP_CustomBase, true}, L10n::howToMenuBarTitle(), L10n::howToMenuBarBody(), std::nullopt,
-        false);
+    std::tie(menuTitle_, menuBody_) = row({nullptr, QStyle::SP_CustomBase, true}, L10n::howToMenuBarTitle(),
+                                          L10n::howToMenuBarBody(), std::nullopt, false);
+}
+
+void HowToSettingsTab::setMenuInWindow(bool inWindow) {
+    menuTitle_->setText(toQString(inWindow ? L10n::statusMenuButton() : L10n::howToMenuBarTitle()));
+    menuBody_->setText(toQString(inWindow ? L10n::howToMenuButtonBody() : L10n::howToMenuBarBody()));
 }
 
 void HowToSettingsTab::setTabKeys(const TabCycleKeys& tabKeys) {

@@ -1,6 +1,8 @@
 #pragma once
 // The How To page: six short entries on what a user does with the program,
-// the first with the animated demonstration of making a group.
+// the first with the animated demonstration of making a group. The last
+// one says where the program's menu is: in the tray icon, or, on a desktop
+// without a tray, behind the settings window's own menu button.
 #include <QWidget>
 
 #include "TessalyApp/TabCycleHotkeys.h"
@@ -25,10 +27,19 @@ public:
     GroupDemoAnimation& demo() { return *demo_; }
     static constexpr int entryCount = 6;
 
+    // Whether the menu is the settings window's (no tray shows the icon);
+    // the tray icon's at first.
+    void setMenuInWindow(bool inWindow);
+    // The entry on the program's menu.
+    QLabel& menuTitle() { return *menuTitle_; }
+    QLabel& menuBody() { return *menuBody_; }
+
 private:
     GroupDemoAnimation* demo_ = nullptr;
     QLabel* switchBody_ = nullptr;
     TabCycleKeys tabKeys_;
+    QLabel* menuTitle_ = nullptr;
+    QLabel* menuBody_ = nullptr;
 };
 
 }  // namespace tessaly

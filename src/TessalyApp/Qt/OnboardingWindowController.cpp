@@ -112,6 +112,10 @@ void OnboardingWindowController::show() {
     QtWindowActivation::bringToFront(*window_);
 }
 
+void OnboardingWindowController::raise() {
+    if (window_->isVisible()) window_->raise();
+}
+
 void OnboardingWindowController::close() { window_->close(); }
 
 void OnboardingWindowController::requestGrant() {

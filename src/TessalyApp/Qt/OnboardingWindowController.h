@@ -35,6 +35,9 @@ public:
 
     // Centres the window on the screen and brings it to the front with the focus.
     void show();
+    // Puts the shown window above our other windows again, without asking
+    // for the focus (a window raised over it would hide it).
+    void raise();
     // Closes the window as its close button does (the poll stops).
     void close();
     bool isVisible() const;

@@ -13,6 +13,7 @@
 #include "TessalyApp/LogDestination.h"
 #include "TessalyApp/SingleInstance.h"
 #include "TessalyCore/AppLanguage.h"
+#include "TessalyCore/L10n.h"
 #include "TessalySession/GroupSession.h"
 
 #include "OverlayUI/Qt/QtOverlayFactory.h"
@@ -23,6 +24,7 @@
 #include "TessalyApp/Qt/DesktopIcon.h"
 #include "TessalyApp/Qt/QtAppShell.h"
 #include "TessalyApp/Qt/QtShell.h"
+#include "TessalyApp/Qt/QtTranslations.h"
 #include "TessalyApp/Qt/TerminationSignals.h"
 
 #include <QApplication>
@@ -130,6 +132,9 @@ int QtApplication::run(int argc, char** argv) {
     // The class of every window (WM_CLASS), which the desktop entry names.
     QApplication::setApplicationName(QString::fromUtf8(DesktopEntry::windowClass));
     QApplication::setWindowIcon(DesktopIcon::icon());
+    // Qt's own dialogs (colours, files) speak the program's language, the
+    // one its texts were chosen in.
+    const QtTranslations qtTexts(L10n::current());
     // Qt's raster engine hands the spans of a larger fill (an antialiased
     // path already) to its global thread pool, whose threads end after 30 s
     // without work and start again with the next paint. One pool thread

@@ -99,6 +99,9 @@ SettingsWindowController& QtShell::settingsController() {
     options.onHotkeyRecordingChanged =
         lifetime_.guarded([this](bool recording) { delegate_.hotkeyRecordingChanged(recording); });
     options.bringToFront = [](QWidget& widget) { QtWindowActivation::bringToFront(widget); };
+    options.raiseWindowsInFront = lifetime_.guarded([this] {
+        if (onboarding_ && onboarding_->isVisible()) onboarding_->raise();
+    });
     options.statusMenu = lifetime_.guarded([this]() -> QMenu* {
         return menuBar_ && !menuBar_->isTrayAvailable() ? &menuBar_->menu() : nullptr;
     });

@@ -10,7 +10,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 
-#include "TessalyApp/AppInfo.h"
+#include "TessalyCore/L10n.h"
 #include "TessalyApp/Qt/AboutSettingsTab.h"
 #include "TessalyApp/Qt/AppGlyph.h"
 #include "TessalyApp/Qt/ColorsSettingsTab.h"
@@ -68,8 +68,11 @@ SettingsView::SettingsView(SettingsModel& model, SettingsColorPanel* colorPanel,
     statusMenuButton_->setIcon(AppGlyph::icon(dark ? AppGlyph::Panel::dark : AppGlyph::Panel::light));
     statusMenuButton_->setIconSize(QSize(18, 18));
     statusMenuButton_->setAutoRaise(true);
-    statusMenuButton_->setToolTip(displayName(AppInfo::name()));
-    statusMenuButton_->setAccessibleName(displayName(AppInfo::name()));
+    // Where it is the only way to the menu, it says what it is.
+    statusMenuButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    statusMenuButton_->setText(toQString(L10n::statusMenuButton()));
+    statusMenuButton_->setToolTip(toQString(L10n::statusMenuButtonHelp()));
+    statusMenuButton_->setAccessibleName(toQString(L10n::statusMenuButton()));
     statusMenuButton_->hide();
     column->addWidget(statusMenuButton_, 0, Qt::AlignLeft);
     layout->addLayout(column);
@@ -108,7 +111,13 @@ void SettingsView::setStatusMenuProvider(std::function<QMenu*()> provider) {
     updateStatusMenuButton();
 }
 
-void SettingsView::updateStatusMenuButton() { statusMenuButton_->setVisible(statusMenu_ && statusMenu_()); }
+bool SettingsView::menuInWindow() const { return statusMenu_ && statusMenu_(); }
+
+void SettingsView::updateStatusMenuButton() {
+    const bool inWindow = menuInWindow();
+    statusMenuButton_->setVisible(inWindow);
+    if (auto* howTo = dynamic_cast<HowToSettingsTab*>(currentPage())) howTo->setMenuInWindow(inWindow);
+}
 
 void SettingsView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -146,7 +155,11 @@ void SettingsView::showSelection() {
 
 QWidget* SettingsView::makePage(SettingsCategory category) {
     switch (category) {
-        case SettingsCategory::howTo: return new HowToSettingsTab(model_.tabHotkeysShown());
+        case SettingsCategory::howTo: {
+            auto* page = new HowToSettingsTab(model_.tabHotkeysShown());
+            page->setMenuInWindow(menuInWindow());
+            return page;
+        }
         case SettingsCategory::general: return new GeneralSettingsTab(model_);
         case SettingsCategory::grouping: return new GroupingSettingsTab(model_);
         case SettingsCategory::tabBar: return new TabBarSettingsTab(model_, colorPanel_);

@@ -45,6 +45,8 @@ protected:
 
 private:
     void showSelection();
+    // Whether the status menu is this window's (no tray holds it).
+    bool menuInWindow() const;
     void updateStatusMenuButton();
     QWidget* makePage(SettingsCategory category);
 

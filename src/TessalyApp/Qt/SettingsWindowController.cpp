@@ -159,6 +159,7 @@ void SettingsWindowController::scheduleFloatCeiling() {
         if (!window_->isVisible() || !floating_) return;
         setFloating(false);
         window_->raise();
+        if (options_.raiseWindowsInFront) options_.raiseWindowsInFront();
     }));
 }
 
@@ -183,6 +184,7 @@ void SettingsWindowController::show() {
     // Showing the widget puts its own flags back on the native window: the
     // stay-on-top state is asked for again on the mapped window.
     setFloating(floating_);
+    if (options_.raiseWindowsInFront) options_.raiseWindowsInFront();
 }
 
 void SettingsWindowController::windowWillClose() {

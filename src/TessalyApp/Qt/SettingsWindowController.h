@@ -49,6 +49,11 @@ public:
         // The usable area of the screen the window is on; the screen's
         // available geometry when empty.
         std::function<QRect()> availableArea;
+        // Raises the windows that stay in front of this one (the Welcome
+        // window, which floats), each time this one is raised: with no
+        // window manager to keep a floating window above, a raise would
+        // cover it.
+        std::function<void()> raiseWindowsInFront;
     };
 
     static constexpr double keyFloatSeconds = 1.0;

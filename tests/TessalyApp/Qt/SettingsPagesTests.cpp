@@ -75,7 +75,7 @@ protected:
 TEST_F(SettingsPagesTest, TabBarHeightStepsStayInRangeAndResetOnlyWhenItChangesSomething) {
     defaults->setDouble(29.6, Keys::tabBarHeight);
     TabBarSettingsTab page(makeModel(), &panel);
-    EXPECT_EQ(page.heightLabel().text().toStdString(), L10n::tabBarHeight() + ": 29 px");
+    EXPECT_EQ(page.heightLabel().text().toStdString(), L10n::tabBarHeight() + ": 29\u00A0px");
     EXPECT_TRUE(page.heightResetButton().isEnabled());
     page.heightMinusButton().click();
     EXPECT_DOUBLE_EQ(store.tabBarHeight(), 28.6);

@@ -320,20 +320,46 @@ TEST_F(SettingsWindowTest, ExportAndImportGoThroughQtsOwnDialogsWithoutBlocking)
     EXPECT_EQ(openDialog<QMessageBox>(window()), nullptr);
 }
 
-TEST_F(SettingsWindowTest, WithoutATrayTheWindowOffersTheStatusMenu) {
+TEST_F(SettingsWindowTest, WithoutATrayTheWindowOffersTheStatusMenuAndTheHowToPageSaysWhere) {
     QMenu menu;
     menu.addAction("Quit");
     bool trayAvailable = true;
     controller->view().setStatusMenuProvider([&]() -> QMenu* { return trayAvailable ? nullptr : &menu; });
+    model().setSelectedCategory(SettingsCategory::howTo);
     controller->show();
-    EXPECT_TRUE(controller->view().statusMenuButton().isHidden());
+    QToolButton& button = controller->view().statusMenuButton();
+    EXPECT_TRUE(button.isHidden());
+    auto* page = dynamic_cast<HowToSettingsTab*>(controller->view().currentPage());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->menuBody().text().toStdString(), L10n::howToMenuBarBody());
+
+    // The tray goes while the page is open: shown again, the page points
+    // to the window's own menu button, which says what it is.
     trayAvailable = false;
     closeWindow();
+    model().setSelectedCategory(SettingsCategory::howTo);
     controller->show();
-    ASSERT_FALSE(controller->view().statusMenuButton().isHidden());
-    controller->view().statusMenuButton().click();
+    ASSERT_FALSE(button.isHidden());
+    page = dynamic_cast<HowToSettingsTab*>(controller->view().currentPage());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->menuBody().text().toStdString(), L10n::howToMenuButtonBody());
+    EXPECT_EQ(page->menuTitle().text(), button.text());
+    EXPECT_FALSE(button.text().isEmpty());
+    EXPECT_NE(button.toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_FALSE(button.toolTip().isEmpty());
+    button.click();
     EXPECT_TRUE(menu.isVisible());
     menu.hide();
+
+    // A tray that comes back takes the menu again.
+    trayAvailable = true;
+    closeWindow();
+    model().setSelectedCategory(SettingsCategory::howTo);
+    controller->show();
+    EXPECT_TRUE(button.isHidden());
+    page = dynamic_cast<HowToSettingsTab*>(controller->view().currentPage());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->menuBody().text().toStdString(), L10n::howToMenuBarBody());
 }
 
 }  // namespace

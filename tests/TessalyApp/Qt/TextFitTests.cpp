@@ -1,7 +1,9 @@
 // Every text of the settings window, the welcome window, the group name
-// dialog, the status menu and the cross-display prompt fits, in each of the ten languages, at the window's default size:
-// no page scrolls sideways, no label, picker or button is cut or pushed
-// out of view, and the prompt's pill holds its whole text.
+// dialog, the status menu and the cross-display prompt fits, in each of
+// the ten languages, at the window's default size: no page scrolls
+// sideways, no label, picker or button is cut or pushed out of view, a
+// number keeps its unit on its line, and the prompt's pill holds its whole
+// text, on two lines over a narrow group.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,7 @@
 #include "Platform/Sim/SimEnvironment.h"
 #include "Platform/UserDefaults.h"
 #include "TessalyApp/Qt/ColorsSettingsTab.h"
+#include "TessalyApp/Qt/GroupDemoAnimation.h"
 #include "TessalyApp/Qt/MenuBarController.h"
 #include "TessalyApp/Qt/OnboardingWindowController.h"
 #include "TessalyApp/Qt/SettingsView.h"
@@ -200,19 +204,84 @@ TEST(TextFitTest, TheStatusMenuAndTheCrossDisplayPromptShowTheirWholeTextsInEver
 
         QtCrossPromptPanel prompt;
         CrossPromptView& view = prompt.view();
-        for (const std::string& display : {std::string("LEFT"), std::string("DELL U2720Q (DisplayPort-2)")}) {
+        const auto hold = [&](const std::string& display) {
             const std::string text = L10n::releaseToMove(display);
-            view.resize(800, 500);  // a window of an ordinary size
             view.setText(text);
-            EXPECT_EQ(view.shownText().toStdString(), text);
-            const int needs = QFontMetricsF(view.font(), &view).horizontalAdvance(view.text());
-            EXPECT_GE(view.pillRect().width(), needs + 32) << text;
+            const QStringList lines = view.shownLines();
+            EXPECT_LE(lines.size(), CrossPromptView::maxLines) << text;
+            // The whole text, nothing cut: only the break between the lines
+            // (a space, or none in a language without spaces) is not shown.
+            QString whole = view.text();
+            whole.remove(QLatin1Char(' '));
+            EXPECT_EQ(lines.join(QString()).remove(QLatin1Char(' ')).toStdString(), whole.toStdString()) << text;
+            const QFontMetricsF metrics(view.font(), &view);
+            const QRect pill = view.pillRect();
+            for (const QString& line : lines) {
+                EXPECT_LE(metrics.horizontalAdvance(line), pill.width() - 2 * CrossPromptView::pillInsetH)
+                    << line.toStdString();
+            }
+            EXPECT_GE(pill.height() - 2 * CrossPromptView::pillInsetV,
+                      metrics.height() + metrics.lineSpacing() * (lines.size() - 1) - 1);
+            EXPECT_TRUE(view.rect().contains(pill)) << text;
+        };
+        for (const std::string& display : {std::string("LEFT"), std::string("DELL U2720Q (DisplayPort-2)")}) {
+            view.resize(800, 500);  // a window of an ordinary size: one line
+            hold(display);
+            EXPECT_EQ(view.shownText().toStdString(), L10n::releaseToMove(display));
         }
-        // A target narrower than the text still cuts it, inside the pill.
-        view.resize(120, 100);
-        view.setText(L10n::releaseToMove("LEFT"));
-        EXPECT_NE(view.shownText(), view.text());
-        EXPECT_LE(view.pillRect().width(), 120);
+        // A narrow group: the prompt takes two lines where one does not hold it.
+        view.resize(300, 200);
+        for (const std::string& display : {std::string("HDMI-1"), std::string("DisplayPort-2")}) hold(display);
+        // A target too narrow for two lines still cuts the text, inside the pill.
+        view.resize(60, 100);
+        view.setText(L10n::releaseToMove("DisplayPort-2"));
+        EXPECT_TRUE(view.shownText().endsWith(QStringLiteral("…"))) << view.shownText().toStdString();
+        EXPECT_LE(view.pillRect().width(), 60);
+    }
+}
+
+// The lines a word-wrapping label breaks its text into at its width.
+QStringList wrappedLines(const QLabel& label) {
+    QTextLayout layout(label.text(), label.font(), &label);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label.contentsRect().width());
+        lines << label.text().mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    return lines;
+}
+
+TEST(TextFitTest, TheBarHeightKeepsItsUnitAndTheDemonstrationNamesTheKeyInEveryLanguage) {
+    for (const AppLanguage language : AppLanguage::allCases()) {
+        SCOPED_TRACE(languageName(language));
+        L10n::ScopedLanguageForTesting shown(language);
+        auto defaults = std::make_shared<InMemoryUserDefaults>();
+        SettingsStore store(defaults);
+        SettingsModel model(store, SettingsModelEnvironment{});
+        model.setTabBarHeight(30);
+        QWidget window;
+        window.resize(640 - SettingsView::sidebarWidth, 750);
+        auto* page = new TabBarSettingsTab(model, nullptr, &window);
+        page->resize(window.size());
+        window.show();
+        QApplication::processEvents();
+        // However the label wraps, the number and its unit share a line.
+        for (const QString& line : wrappedLines(page->heightLabel())) {
+            if (!line.contains(QStringLiteral("px"))) continue;
+            EXPECT_TRUE(line.contains(QStringLiteral("30"))) << line.toStdString();
+        }
+
+        // The demonstration's keycap names the key as the text above it does.
+        const QString keycap = GroupDemoAnimation::keycapText();
+        const QString key = keycap.section(QLatin1Char(' '), 1);
+        EXPECT_FALSE(key.isEmpty());
+        EXPECT_TRUE(QString::fromStdString(L10n::howToCreateBody()).contains(key, Qt::CaseInsensitive))
+            << keycap.toStdString() << " beside " << L10n::howToCreateBody();
     }
 }
 
