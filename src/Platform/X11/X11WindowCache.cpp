@@ -350,9 +350,14 @@ void X11WindowCache::watching(const std::vector<xcb_window_t>& clients) {
 
 void X11WindowCache::clientsChanged(const std::vector<xcb_window_t>& clients) {
     std::lock_guard lock(mutex_);
-    membershipChangedAt_ = ++generation_;
-    clients_ = {clients.begin(), clients.end()};
     clientList_ = clients;
+    // Some window managers (metacity, marco) write the list anew with
+    // every restack: the same clients in another order, or in the same one.
+    // No window came or went, so the fills under way stay good.
+    std::unordered_set<xcb_window_t> listed(clients.begin(), clients.end());
+    if (listed == clients_) return;
+    membershipChangedAt_ = ++generation_;
+    clients_ = std::move(listed);
     std::erase_if(entries_, [this](const auto& entry) { return !clients_.count(entry.first); });
 }
 

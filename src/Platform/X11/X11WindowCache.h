@@ -19,6 +19,8 @@
 // its requests went out and is dropped when a report that could make it
 // stale came in between (for extents and size one about that window, for an
 // owner one about which windows live, for the window manager one about it).
+// A client list written anew with the same clients (a restack, on some
+// window managers) tells of no window that came or went: it drops no fill.
 // The size is kept from the client's ConfigureNotify (a root child's, for
 // a client the window manager did not reparent) and from reads. A size a
 // write asks for is the one a move names from then on, until the window

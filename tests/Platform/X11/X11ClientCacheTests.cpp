@@ -399,6 +399,50 @@ TEST(X11ClientCacheReportsTest, ASizeAskedForIsNamedUntilTheWindowManagerAnswers
     EXPECT_FALSE(cache.lookup(framed).sizeAsked);
 }
 
+// marco and metacity write the client list anew with every restack, the
+// same clients in the same or another order: a read under way then is still
+// kept (the next read asks nothing), and the list's order is followed. A
+// client that joins the list drops the reads under way: one of it may have
+// seen it before the window manager framed it.
+TEST(X11ClientCacheReportsTest, AClientListWrittenAnewWithTheSameClientsKeepsTheReadsUnderWay) {
+    constexpr xcb_window_t client = 0x400001;
+    constexpr xcb_window_t other = 0x400002;
+    constexpr xcb_window_t joining = 0x400003;
+    constexpr xcb_window_t frameWindow = 0x200001;
+    X11WindowCache cache;
+    cache.watching({client, other});
+    X11WindowInfo read;
+    read.window = client;
+    read.frameWindow = frameWindow;
+    read.pid = kFirstOwner;
+    read.parentIsFrame = true;
+    read.inParent = Point{13, 33};
+    read.frameBounds = Rect(867, 457, 186, 166);
+    read.placeClient(Rect(880, 490, 160, 120));
+
+    auto since = cache.generation();
+    cache.clientsChanged({client, other});
+    cache.clientsChanged({other, client});
+    cache.rememberClient(since, read);
+    cache.rememberPid(since, client, kFirstOwner);
+    EXPECT_TRUE(cache.client(client)) << "written anew, restacked";
+    EXPECT_EQ(cache.lookup(client).pid, kFirstOwner);
+    EXPECT_EQ(cache.clientList(), (std::vector<xcb_window_t>{other, client}));
+
+    // Read before the window manager listed (and framed) it.
+    X11WindowInfo unframed;
+    unframed.window = unframed.frameWindow = joining;
+    unframed.frameBounds = Rect(0, 0, 160, 120);
+    unframed.placeClient(Rect(0, 0, 160, 120));
+    since = cache.generation();
+    cache.clientsChanged({other, client, joining});
+    cache.rememberClient(since, unframed);
+    cache.rememberPid(since, joining, kSecondOwner);
+    EXPECT_FALSE(cache.client(joining)) << "read before it was listed";
+    EXPECT_FALSE(cache.lookup(joining).pid);
+    EXPECT_TRUE(cache.client(client));
+}
+
 // A client held deeper in its frame (icewm) keeps its place in the frame as
 // the frame moves. A read made while the window manager moved it can find
 // the client where it was and the frame where it went (they come in two
