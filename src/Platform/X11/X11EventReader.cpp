@@ -457,8 +457,6 @@ void X11EventReader::findFrames(std::vector<xcb_window_t> windows,
 }
 
 void X11EventReader::handle(const xcb_generic_event_t& event) {
-    const auto& a = x_->atoms();
-    const xcb_window_t root = x_->root();
     const auto type = event.response_type & 0x7f;
     if (type == 0) return;  // an error about a window that went away
     if (buttons_ && type == XCB_GE_GENERIC) {
@@ -469,19 +467,38 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         if (as<xcb_mapping_notify_event_t>(event).request == XCB_MAPPING_POINTER && !readButtonMapping()) seedButtons();
         return;
     }
+    if (handleExtension(event, type)) return;
+    switch (type) {
+    case XCB_PROPERTY_NOTIFY: handleProperty(as<xcb_property_notify_event_t>(event)); return;
+    case XCB_CONFIGURE_NOTIFY:
+        handleConfigure(as<xcb_configure_notify_event_t>(event), (event.response_type & 0x80) != 0);
+        return;
+    case XCB_CIRCULATE_NOTIFY: handleCirculate(as<xcb_circulate_notify_event_t>(event)); return;
+    case XCB_CREATE_NOTIFY: handleCreate(as<xcb_create_notify_event_t>(event)); return;
+    case XCB_REPARENT_NOTIFY: handleReparent(as<xcb_reparent_notify_event_t>(event)); return;
+    case XCB_MAP_NOTIFY: handleMap(as<xcb_map_notify_event_t>(event)); return;
+    case XCB_UNMAP_NOTIFY: handleUnmap(as<xcb_unmap_notify_event_t>(event)); return;
+    case XCB_DESTROY_NOTIFY: handleDestroy(as<xcb_destroy_notify_event_t>(event)); return;
+    default: return;
+    }
+}
+
+// The extensions' events (screens, the screen saver, the compositor's
+// selection); false for any other.
+bool X11EventReader::handleExtension(const xcb_generic_event_t& event, int type) {
     if (hasRandr_ && (type == randrFirstEvent_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                       type == randrFirstEvent_ + XCB_RANDR_NOTIFY)) {
         publish(X11Event::Kind::screenChanged, kNoWindow);
-        return;
+        return true;
     }
     if (hasScreenSaver_ && type == screenSaverFirstEvent_ + XCB_SCREENSAVER_NOTIFY) {
         const auto& e = as<xcb_screensaver_notify_event_t>(event);
-        if (e.state != XCB_SCREENSAVER_STATE_ON && e.state != XCB_SCREENSAVER_STATE_OFF) return;
+        if (e.state != XCB_SCREENSAVER_STATE_ON && e.state != XCB_SCREENSAVER_STATE_OFF) return true;
         X11Event out;
         out.kind = X11Event::Kind::screenSaverChanged;
         out.screenSaverOn = e.state == XCB_SCREENSAVER_STATE_ON;
         if (handler_) handler_(out);
-        return;
+        return true;
     }
     if (hasXFixes_ && type == xfixesFirstEvent_ + XCB_XFIXES_SELECTION_NOTIFY) {
         const auto& e = as<xcb_xfixes_selection_notify_event_t>(event);
@@ -489,192 +506,189 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         out.kind = X11Event::Kind::compositorChanged;
         out.composited = e.subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && e.owner != XCB_NONE;
         if (handler_) handler_(out);
+        return true;
+    }
+    return false;
+}
+
+void X11EventReader::handleProperty(const xcb_property_notify_event_t& e) {
+    const xcb_window_t root = x_->root();
+    const auto& a = x_->atoms();
+    if (e.window == markWindow_ && markWindow_ != kNoWindow) {
+        publish(X11Event::Kind::marked, kNoWindow);
         return;
     }
-    switch (type) {
-    case XCB_PROPERTY_NOTIFY: {
-        const auto& e = as<xcb_property_notify_event_t>(event);
-        if (e.window == markWindow_ && markWindow_ != kNoWindow) {
-            publish(X11Event::Kind::marked, kNoWindow);
-            return;
-        }
-        if (e.window == root) {
-            if (e.atom == a.NET_CLIENT_LIST) {
-                readClientList();
-            } else if (e.atom == a.NET_CLIENT_LIST_STACKING) {
-                publish(X11Event::Kind::stackingListChanged, kNoWindow);
-            } else if (e.atom == a.NET_ACTIVE_WINDOW) {
-                // Told in its turn, once the value is in: the events read
-                // meanwhile need not wait for it.
-                const auto cookie = x_->getProperty(root, a.NET_ACTIVE_WINDOW);
-                replies_.await({cookie.sequence}, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
-                    const auto active = propertyCardinal(static_cast<const xcb_get_property_reply_t*>(replies[0].get()));
-                    publish(X11Event::Kind::activeWindowChanged, active.value_or(kNoWindow));
-                });
-            } else if (e.atom == a.NET_CURRENT_DESKTOP) {
-                publish(X11Event::Kind::currentDesktopChanged, kNoWindow);
-            } else if (e.atom == a.NET_NUMBER_OF_DESKTOPS) {
-                publish(X11Event::Kind::numberOfDesktopsChanged, kNoWindow);
-            } else if (e.atom == a.NET_WORKAREA) {
-                publish(X11Event::Kind::screenChanged, kNoWindow);
-            } else if (e.atom == a.NET_SUPPORTING_WM_CHECK) {
-                watchWindowManager();
-                publish(X11Event::Kind::windowManagerChanged, kNoWindow);
-            }
-            return;
-        }
-        const bool strut = e.atom == a.NET_WM_STRUT_PARTIAL || e.atom == a.NET_WM_STRUT;
-        if (!clients_.count(e.window)) {
-            // A dock the window manager does not list (selected in watchTopLevels).
-            if (strut) publish(X11Event::Kind::screenChanged, kNoWindow);
-            return;
-        }
-        if (e.atom == a.NET_WM_NAME || e.atom == XCB_ATOM_WM_NAME) publish(X11Event::Kind::titleChanged, e.window);
-        else if (e.atom == a.NET_WM_STATE || e.atom == a.NET_WM_ALLOWED_ACTIONS) {
-            publish(X11Event::Kind::stateChanged, e.window, e.atom);
-        }
-        else if (e.atom == a.WM_STATE) publish(X11Event::Kind::wmStateChanged, e.window);
-        else if (e.atom == a.NET_WM_DESKTOP) publish(X11Event::Kind::desktopChanged, e.window);
-        else if (strut) publish(X11Event::Kind::screenChanged, kNoWindow);
-        else if (e.atom == a.NET_FRAME_EXTENTS || e.atom == a.GTK_FRAME_EXTENTS) {
-            publish(X11Event::Kind::frameChanged, e.window, e.atom);
-        }
-        else publish(X11Event::Kind::propertyChanged, e.window, e.atom);
-        return;
-    }
-    case XCB_CONFIGURE_NOTIFY: {
-        const auto& e = as<xcb_configure_notify_event_t>(event);
-        const Rect geometry(e.x, e.y, e.width + 2.0 * e.border_width, e.height + 2.0 * e.border_width);
-        if (e.window == root) {
+    if (e.window == root) {
+        if (e.atom == a.NET_CLIENT_LIST) {
+            readClientList();
+        } else if (e.atom == a.NET_CLIENT_LIST_STACKING) {
+            publish(X11Event::Kind::stackingListChanged, kNoWindow);
+        } else if (e.atom == a.NET_ACTIVE_WINDOW) {
+            // Told in its turn, once the value is in: the events read
+            // meanwhile need not wait for it.
+            const auto cookie = x_->getProperty(root, a.NET_ACTIVE_WINDOW);
+            replies_.await({cookie.sequence}, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
+                const auto active = propertyCardinal(static_cast<const xcb_get_property_reply_t*>(replies[0].get()));
+                publish(X11Event::Kind::activeWindowChanged, active.value_or(kNoWindow));
+            });
+        } else if (e.atom == a.NET_CURRENT_DESKTOP) {
+            publish(X11Event::Kind::currentDesktopChanged, kNoWindow);
+        } else if (e.atom == a.NET_NUMBER_OF_DESKTOPS) {
+            publish(X11Event::Kind::numberOfDesktopsChanged, kNoWindow);
+        } else if (e.atom == a.NET_WORKAREA) {
             publish(X11Event::Kind::screenChanged, kNoWindow);
-            return;
-        }
-        if (e.event == root) {
-            if (!handledAlready(e)) configureRootChild(e);
-            return;
-        }
-        const bool synthetic = (event.response_type & 0x80) != 0;
-        if (e.event == e.window && !synthetic && frames_.count(e.window) &&
-            std::find(stack_.begin(), stack_.end(), e.window) != stack_.end()) {
-            frameCopy_ = e;
-            configureRootChild(e);
-            return;
-        }
-        if (e.event != e.window || !clients_.count(e.window)) return;
-        // The client itself, resized inside its frame. An unmanaged client
-        // is its own frame: reported once, through the root.
-        if (clientToFrame_.count(e.window) && clientToFrame_.at(e.window) == e.window) return;
-        X11Event out;
-        out.kind = X11Event::Kind::frameChanged;
-        out.window = e.window;
-        out.frameWindow = e.window;
-        out.geometry = geometry;
-        out.size = Size{static_cast<double>(e.width), static_cast<double>(e.height)};
-        out.border = e.border_width;
-        out.hasGeometry = true;
-        out.synthetic = synthetic;
-        if (handler_) handler_(out);
-        return;
-    }
-    case XCB_CIRCULATE_NOTIFY: {
-        const auto& e = as<xcb_circulate_notify_event_t>(event);
-        if (e.event != root) return;
-        const bool onTop = e.place == XCB_PLACE_ON_TOP;
-        const auto at = std::find(stack_.begin(), stack_.end(), e.window);
-        if (at == stack_.end()) return;
-        const bool moved = onTop ? at + 1 != stack_.end() : at != stack_.begin();
-        const xcb_window_t uncovered = moved && at != stack_.begin() ? *(at - 1) : kNoWindow;
-        stack_.erase(at);
-        if (onTop) stack_.push_back(e.window);
-        else stack_.insert(stack_.begin(), e.window);
-        emitConfigured(e.window, Rect(), -1, false, moved, uncovered);
-        return;
-    }
-    case XCB_CREATE_NOTIFY: {
-        const auto& e = as<xcb_create_notify_event_t>(event);
-        // A new child goes on top of its siblings.
-        if (e.parent == root && std::find(stack_.begin(), stack_.end(), e.window) == stack_.end()) {
-            stack_.push_back(e.window);
-        }
-        return;
-    }
-    case XCB_REPARENT_NOTIFY: {
-        const auto& e = as<xcb_reparent_notify_event_t>(event);
-        if (e.event == root) {
-            const auto at = std::find(stack_.begin(), stack_.end(), e.window);
-            if (e.parent == root && at == stack_.end()) stack_.push_back(e.window);
-            if (e.parent != root && at != stack_.end()) stack_.erase(at);
-            // A window framed by the window manager: its frame may hold a
-            // dock that is never listed (i3 frames docks, override-redirect).
-            if (e.parent != root && std::find(stack_.begin(), stack_.end(), e.parent) != stack_.end()) {
-                framesToWatch_.insert(e.parent);
-            }
-            return;
-        }
-        if (e.event != e.window || !clients_.count(e.window)) return;
-        findFrames({e.window}, [this, client = e.window](const std::vector<xcb_window_t>& frames) {
-            if (!clients_.count(client)) return;  // gone meanwhile
-            watchClients({client}, frames);
-            // A new frame (a window manager that started, or one that frames
-            // the window anew) stands somewhere else in the stacking order.
-            publishReparented(client);
-        });
-        return;
-    }
-    case XCB_MAP_NOTIFY: {
-        const auto& e = as<xcb_map_notify_event_t>(event);
-        if (e.event == e.window && clients_.count(e.window)) {
-            publish(X11Event::Kind::mapped, e.window);
-        } else if (e.event == root) {
-            publishFrameMap(e.window);
-            // A window shown that is not a known client's frame may be a
-            // dock the window manager does not list.
-            const bool framed = framesToWatch_.erase(e.window) > 0;
-            if ((framed || !e.override_redirect) && !clientOfFrame(e.window)) watchShownLater(e.window);
-        }
-        return;
-    }
-    case XCB_UNMAP_NOTIFY: {
-        const auto& e = as<xcb_unmap_notify_event_t>(event);
-        if (e.event == e.window && clients_.count(e.window)) {
-            publish(X11Event::Kind::unmapped, e.window);
-        } else if (e.event == root) {
-            publishFrameMap(e.window);
-            if (strutHolders_.erase(e.window) > 0) {
-                framesToWatch_.insert(e.window);  // looked at again when it shows again
-                publish(X11Event::Kind::screenChanged, kNoWindow);
-            }
-        }
-        return;
-    }
-    case XCB_DESTROY_NOTIFY: {
-        const auto& e = as<xcb_destroy_notify_event_t>(event);
-        if (e.event == root) {
-            std::erase(stack_, e.window);
-            framesToWatch_.erase(e.window);
-            if (strutHolders_.erase(e.window) > 0) publish(X11Event::Kind::screenChanged, kNoWindow);
-        }
-        if (frames_.erase(e.window) > 0) return;  // a frame's own copy or the root's, no client
-        // Only clients (and the check window) get StructureNotify selected,
-        // so this is a client, even when the window manager dropped it from
-        // the list just before.
-        if (e.event != e.window || e.window == x_->root()) return;
-        if (e.window == checkWindow_) {
-            checkWindow_ = kNoWindow;
+        } else if (e.atom == a.NET_SUPPORTING_WM_CHECK) {
+            watchWindowManager();
             publish(X11Event::Kind::windowManagerChanged, kNoWindow);
-            return;
         }
-        if (const auto f = clientToFrame_.find(e.window); f != clientToFrame_.end()) {
-            frameToClient_.erase(f->second);
-            clientToFrame_.erase(f);
-        }
-        clients_.erase(e.window);
-        publish(X11Event::Kind::destroyed, e.window);
         return;
     }
-    default:
+    const bool strut = e.atom == a.NET_WM_STRUT_PARTIAL || e.atom == a.NET_WM_STRUT;
+    if (!clients_.count(e.window)) {
+        // A dock the window manager does not list (selected in watchTopLevels).
+        if (strut) publish(X11Event::Kind::screenChanged, kNoWindow);
         return;
     }
+    if (e.atom == a.NET_WM_NAME || e.atom == XCB_ATOM_WM_NAME) publish(X11Event::Kind::titleChanged, e.window);
+    else if (e.atom == a.NET_WM_STATE || e.atom == a.NET_WM_ALLOWED_ACTIONS) {
+        publish(X11Event::Kind::stateChanged, e.window, e.atom);
+    }
+    else if (e.atom == a.WM_STATE) publish(X11Event::Kind::wmStateChanged, e.window);
+    else if (e.atom == a.NET_WM_DESKTOP) publish(X11Event::Kind::desktopChanged, e.window);
+    else if (strut) publish(X11Event::Kind::screenChanged, kNoWindow);
+    else if (e.atom == a.NET_FRAME_EXTENTS || e.atom == a.GTK_FRAME_EXTENTS) {
+        publish(X11Event::Kind::frameChanged, e.window, e.atom);
+    }
+    else publish(X11Event::Kind::propertyChanged, e.window, e.atom);
+}
+
+void X11EventReader::handleConfigure(const xcb_configure_notify_event_t& e, bool synthetic) {
+    const xcb_window_t root = x_->root();
+    const Rect geometry(e.x, e.y, e.width + 2.0 * e.border_width, e.height + 2.0 * e.border_width);
+    if (e.window == root) {
+        publish(X11Event::Kind::screenChanged, kNoWindow);
+        return;
+    }
+    if (e.event == root) {
+        if (!handledAlready(e)) configureRootChild(e);
+        return;
+    }
+    if (e.event == e.window && !synthetic && frames_.count(e.window) &&
+        std::find(stack_.begin(), stack_.end(), e.window) != stack_.end()) {
+        frameCopy_ = e;
+        configureRootChild(e);
+        return;
+    }
+    if (e.event != e.window || !clients_.count(e.window)) return;
+    // The client itself, resized inside its frame. An unmanaged client
+    // is its own frame: reported once, through the root.
+    if (clientToFrame_.count(e.window) && clientToFrame_.at(e.window) == e.window) return;
+    X11Event out;
+    out.kind = X11Event::Kind::frameChanged;
+    out.window = e.window;
+    out.frameWindow = e.window;
+    out.geometry = geometry;
+    out.size = Size{static_cast<double>(e.width), static_cast<double>(e.height)};
+    out.border = e.border_width;
+    out.hasGeometry = true;
+    out.synthetic = synthetic;
+    if (handler_) handler_(out);
+}
+
+void X11EventReader::handleCirculate(const xcb_circulate_notify_event_t& e) {
+    const xcb_window_t root = x_->root();
+    if (e.event != root) return;
+    const bool onTop = e.place == XCB_PLACE_ON_TOP;
+    const auto at = std::find(stack_.begin(), stack_.end(), e.window);
+    if (at == stack_.end()) return;
+    const bool moved = onTop ? at + 1 != stack_.end() : at != stack_.begin();
+    const xcb_window_t uncovered = moved && at != stack_.begin() ? *(at - 1) : kNoWindow;
+    stack_.erase(at);
+    if (onTop) stack_.push_back(e.window);
+    else stack_.insert(stack_.begin(), e.window);
+    emitConfigured(e.window, Rect(), -1, false, moved, uncovered);
+}
+
+void X11EventReader::handleCreate(const xcb_create_notify_event_t& e) {
+    const xcb_window_t root = x_->root();
+    // A new child goes on top of its siblings.
+    if (e.parent == root && std::find(stack_.begin(), stack_.end(), e.window) == stack_.end()) {
+        stack_.push_back(e.window);
+    }
+}
+
+void X11EventReader::handleReparent(const xcb_reparent_notify_event_t& e) {
+    const xcb_window_t root = x_->root();
+    if (e.event == root) {
+        const auto at = std::find(stack_.begin(), stack_.end(), e.window);
+        if (e.parent == root && at == stack_.end()) stack_.push_back(e.window);
+        if (e.parent != root && at != stack_.end()) stack_.erase(at);
+        // A window framed by the window manager: its frame may hold a
+        // dock that is never listed (i3 frames docks, override-redirect).
+        if (e.parent != root && std::find(stack_.begin(), stack_.end(), e.parent) != stack_.end()) {
+            framesToWatch_.insert(e.parent);
+        }
+        return;
+    }
+    if (e.event != e.window || !clients_.count(e.window)) return;
+    findFrames({e.window}, [this, client = e.window](const std::vector<xcb_window_t>& frames) {
+        if (!clients_.count(client)) return;  // gone meanwhile
+        watchClients({client}, frames);
+        // A new frame (a window manager that started, or one that frames
+        // the window anew) stands somewhere else in the stacking order.
+        publishReparented(client);
+    });
+}
+
+void X11EventReader::handleMap(const xcb_map_notify_event_t& e) {
+    const xcb_window_t root = x_->root();
+    if (e.event == e.window && clients_.count(e.window)) {
+        publish(X11Event::Kind::mapped, e.window);
+    } else if (e.event == root) {
+        publishFrameMap(e.window);
+        // A window shown that is not a known client's frame may be a
+        // dock the window manager does not list.
+        const bool framed = framesToWatch_.erase(e.window) > 0;
+        if ((framed || !e.override_redirect) && !clientOfFrame(e.window)) watchShownLater(e.window);
+    }
+}
+
+void X11EventReader::handleUnmap(const xcb_unmap_notify_event_t& e) {
+    const xcb_window_t root = x_->root();
+    if (e.event == e.window && clients_.count(e.window)) {
+        publish(X11Event::Kind::unmapped, e.window);
+    } else if (e.event == root) {
+        publishFrameMap(e.window);
+        if (strutHolders_.erase(e.window) > 0) {
+            framesToWatch_.insert(e.window);  // looked at again when it shows again
+            publish(X11Event::Kind::screenChanged, kNoWindow);
+        }
+    }
+}
+
+void X11EventReader::handleDestroy(const xcb_destroy_notify_event_t& e) {
+    const xcb_window_t root = x_->root();
+    if (e.event == root) {
+        std::erase(stack_, e.window);
+        framesToWatch_.erase(e.window);
+        if (strutHolders_.erase(e.window) > 0) publish(X11Event::Kind::screenChanged, kNoWindow);
+    }
+    if (frames_.erase(e.window) > 0) return;  // a frame's own copy or the root's, no client
+    // Only clients (and the check window) get StructureNotify selected,
+    // so this is a client, even when the window manager dropped it from
+    // the list just before.
+    if (e.event != e.window || e.window == x_->root()) return;
+    if (e.window == checkWindow_) {
+        checkWindow_ = kNoWindow;
+        publish(X11Event::Kind::windowManagerChanged, kNoWindow);
+        return;
+    }
+    if (const auto f = clientToFrame_.find(e.window); f != clientToFrame_.end()) {
+        frameToClient_.erase(f->second);
+        clientToFrame_.erase(f);
+    }
+    clients_.erase(e.window);
+    publish(X11Event::Kind::destroyed, e.window);
 }
 
 }  // namespace tessaly

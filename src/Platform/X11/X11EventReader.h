@@ -110,7 +110,17 @@ public:
 
 private:
     X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler);
+    // One event read: handed to the handler of its kind.
     void handle(const xcb_generic_event_t& event);
+    bool handleExtension(const xcb_generic_event_t& event, int type);
+    void handleProperty(const xcb_property_notify_event_t& e);
+    void handleConfigure(const xcb_configure_notify_event_t& e, bool synthetic);
+    void handleCirculate(const xcb_circulate_notify_event_t& e);
+    void handleCreate(const xcb_create_notify_event_t& e);
+    void handleReparent(const xcb_reparent_notify_event_t& e);
+    void handleMap(const xcb_map_notify_event_t& e);
+    void handleUnmap(const xcb_unmap_notify_event_t& e);
+    void handleDestroy(const xcb_destroy_notify_event_t& e);
     // Selects raw button events and device changes, then reads the
     // mapping and seeds the state.
     void watchButtons(X11ButtonState& state);
