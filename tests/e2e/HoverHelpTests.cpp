@@ -100,10 +100,9 @@ protected:
 };
 
 TEST_P(HoverHelpTest, RestingOnPlusOrAPopOutButtonShowsItsHelpOnTopAndOnScreen) {
-    // Two windows as one group, its bar along the bottom edge of the screen
-    // where the window manager lets it stand there (openbox; xfwm4 keeps
-    // the windows on screen): a tooltip below the pointer would leave the
-    // screen there.
+    // Two windows as one group whose bar stands as near the bottom edge of
+    // the screen as the program lets a group go (on openbox; xfwm4 keeps
+    // windows whole on the screen): the tooltips there still show whole.
     const auto first = desktop->launchXlogo("420x300+300+985");
     const auto second = desktop->launchXlogo("420x300+300+985");
     ASSERT_TRUE(first && second);
@@ -111,6 +110,9 @@ TEST_P(HoverHelpTest, RestingOnPlusOrAPopOutButtonShowsItsHelpOnTopAndOnScreen) 
     std::vector<ShownWindow> bars;
     ASSERT_TRUE(user->waitUntil([&] { return (bars = user->bars()).size() == 1 && tabsOf(*desktop, bars.front()).size() == 2; }))
         << "the program shows " << DesktopUser::describe(user->overlays());
+    if (manager() == WM::xfwm4) {
+        ASSERT_TRUE(desktop->composited()) << "xfwm4 runs without its compositor";
+    }
     const ShownWindow bar = bars.front();
     const auto tabs = tabsOf(*desktop, bar);
     const Rect screen(0, 0, 1600, 1000);
