@@ -2,8 +2,9 @@
 // Top-level widgets that float over other applications' windows without
 // ever taking focus: frameless, outside the window manager's control
 // (override-redirect: a child of the root, absent from the client list),
-// never activated by showing or clicking. Override-redirect windows show on
-// every desktop; their owner hides them where they do not belong.
+// never activated by showing or clicking, yet showing their controls'
+// tooltips. Override-redirect windows show on every desktop; their owner
+// hides them where they do not belong.
 #include <QWidget>
 
 namespace tessaly {
