@@ -20,7 +20,6 @@ public:
     void setColors(const QColor& tint, const QColor& glow);
     // The whole button's opacity (a suspended tab fades its button too).
     void setContentOpacity(double opacity);
-    bool isGlowing() const { return hovered_; }
     const QColor& tint() const { return tint_; }
 
     QSize sizeHint() const override;

@@ -122,7 +122,6 @@ public:
     void setCover(const QRegion& cover);
 
     const Style& style() const { return style_; }
-    const BarPalette& barPalette() const { return palette_; }
     const std::optional<TabColor>& groupAccent() const { return groupAccent_; }
     bool isLocked() const { return isLocked_; }
     double tabBarOpacity() const { return tabBarOpacity_; }
@@ -140,7 +139,6 @@ public:
     // ---- Gestures ----
     bool tabGestureActive() const { return reorder_.tabGestureActive(); }
     bool hasPendingRender() const { return reorder_.pendingRender().has_value(); }
-    const TabReorderGesture& reorderGesture() const { return reorder_; }
     const BarDragGesture& barDragGesture() const { return barDrag_; }
     const SpringLoadingDestination& springLoading() const { return spring_; }
     // The chip of a popped-out tab; null before the bar's first pop-out.

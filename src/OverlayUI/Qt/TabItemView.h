@@ -94,8 +94,6 @@ public:
     QColor backgroundColor() const;
     QColor titleColor() const;
 
-    // Whether a press or drag of this tab is under way.
-    bool isPressed() const { return dragState_ != DragState::idle; }
     bool isReordering() const { return dragState_ == DragState::reordering; }
     // Forgets a press or drag under way without a callback: the bar has
     // ended its gesture itself (it is being hidden or closed under the

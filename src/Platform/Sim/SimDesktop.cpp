@@ -776,10 +776,6 @@ void SimDesktop::setHidesNumber(WindowID id, bool hides) {
     state_->editWindow(id, [&](SimWindow& w) { w.hidesNumber = hides; });
 }
 
-void SimDesktop::setSizeHints(WindowID id, std::optional<SizeHints> hints) {
-    state_->editWindow(id, [&](SimWindow& w) { w.sizeHints = hints; });
-}
-
 void SimDesktop::setTitleBarHeight(WindowID id, std::optional<double> height) {
     state_->editWindow(id, [&](SimWindow& w) { w.titleBarHeight = height; });
 }

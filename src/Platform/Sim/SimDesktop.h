@@ -212,8 +212,6 @@ public:
     void setFailingRead(WindowID id, const std::string& attribute, bool fails = true);
     void setFailingWrite(WindowID id, const std::string& attributeOrAction, bool fails = true);
     void setHidesNumber(WindowID id, bool hides);
-    // The size hints the window gives (a terminal's character cells).
-    void setSizeHints(WindowID id, std::optional<SizeHints> hints);
     void setTitleBarHeight(WindowID id, std::optional<double> height);
     // WindowHints: what was set for the window.
     std::optional<SizeHints> sizeHints(WindowID window) const override;

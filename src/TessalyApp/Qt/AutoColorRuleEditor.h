@@ -37,7 +37,6 @@ public:
 
     const AutoColorRuleEditorState& state() const { return state_; }
     QComboBox& appPicker() { return *apps_; }
-    QRadioButton& containsButton() { return *contains_; }
     QRadioButton& regexButton() { return *regex_; }
     QLineEdit& patternField() { return *pattern_; }
     QLabel& regexHint() { return *regexHint_; }

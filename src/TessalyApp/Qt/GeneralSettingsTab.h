@@ -23,8 +23,6 @@ public:
     QPushButton& restartButton() { return *restart_; }
     QCheckBox& launchAtLoginToggle() { return *launchAtLogin_; }
     QLabel& launchAtLoginHelp() { return *launchHelp_; }
-    QPushButton& exportButton() { return *export_; }
-    QPushButton& importButton() { return *import_; }
 
     void refresh();
 

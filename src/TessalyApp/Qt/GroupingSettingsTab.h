@@ -27,11 +27,9 @@ public:
     QComboBox& delayPicker() { return *delay_; }
     QLabel& optionWarning() { return *optionWarning_; }
     QComboBox& fullscreenPicker() { return *fullscreen_; }
-    QComboBox& offSpacePicker() { return *offSpace_; }
     QLabel& noExclusionsLabel() { return *noExclusions_; }
     // The remove buttons of the exclusion rows, in row order.
     std::vector<QPushButton*> removeButtons() const;
-    QPushButton& addFromRunningButton() { return *addFromRunning_; }
     QMenu& addFromRunningMenu() { return *addMenu_; }
     // Fills the add menu from the running applications (as opening it does).
     void rebuildAddMenu();

@@ -23,7 +23,6 @@ public:
                       QWidget* parent = nullptr);
 
     QPushButton& recordButton() { return *record_; }
-    QToolButton& clearButton() { return *clear_; }
     QLabel& ruleHint() { return *hint_; }
     // Whether the clear button is there to use.
     bool clearShown() const;
