@@ -316,6 +316,17 @@ void GroupSession::verifyFrameLanded(const Uuid& groupID, WindowID windowID, con
             if (!read) return;
             if (FrameLanding::isLanded(*read, committed, resyncVerifyTolerance, sizeIncrements(windowID))) return;
             if (isVerificationStale(groupID, windowID, committed)) return;
+            // Maximised since the last report (a user's maximise the report
+            // of which is still on its way): that report is judged when it
+            // comes. A write now would unmaximise the window first and undo
+            // the maximise unheard.
+            if (!reportedMaximized(windowID).any()) {
+                if (const AXWindowRef window = windowSystem_->window(windowID); window && window->maximized().any()) {
+                    traceReconcile(tag + ": maximised since the last report: " + std::to_string(windowID) +
+                                   " read=" + frameLog(*read));
+                    return;
+                }
+            }
             if (miss == FrameMiss::adopt) {
                 // Maximised meanwhile: the maximise is followed by itself.
                 if (reportedMaximized(windowID).any()) return;

@@ -76,6 +76,8 @@ struct SimDesktop::State {
     // late, by the function the desktop installs.
     std::map<WindowID, double> maximizeLags;
     std::function<void(double delay, WindowID, MaximizedAxes)> maximizeLater;
+    // What these windows do is reported so many seconds late.
+    std::map<WindowID, double> reportLags;
     std::shared_ptr<CoalescedNotice> listChanges = std::make_shared<CoalescedNotice>();
 
     std::vector<SimAXCall> calls;
@@ -541,14 +543,23 @@ void flushState(SimDesktop::State& state) {
     std::vector<std::pair<ProcessID, PendingAXNotification>> ax;
     std::vector<WorkspaceEvent> ws;
     std::vector<std::weak_ptr<AXObserverState>> observers;
+    std::map<WindowID, double> lags;
     {
         std::lock_guard lock(state.mutex);
         ax.swap(state.pendingAX);
         ws.swap(state.pendingWorkspace);
         std::erase_if(state.observers, [](const auto& weak) { return weak.expired(); });
         observers = state.observers;
+        lags = state.reportLags;
     }
-    for (const auto& [pid, n] : ax) deliverAX(observers, pid, n);
+    for (const auto& [pid, n] : ax) {
+        const auto lag = lags.find(n.element.id);
+        if (lag == lags.end() || !(n.element == SimDesktop::windowElement(pid, lag->first))) {
+            deliverAX(observers, pid, n);
+            continue;
+        }
+        state.main.postAfter(lag->second, [observers, pid = pid, n = n] { deliverAX(observers, pid, n); });
+    }
     for (auto& event : ws) state.workspaceObservers->post(state.main, std::move(event));
 }
 
@@ -729,6 +740,12 @@ void SimDesktop::setMaximizeLag(WindowID id, double delay) {
         changeLater(weak, after, window,
                     [axes](State& state, SimWindow& w) { state.setMaximized(w, axes, std::nullopt); });
     };
+}
+
+void SimDesktop::setReportLag(WindowID id, double delay) {
+    std::lock_guard lock(state_->mutex);
+    if (delay > 0) state_->reportLags[id] = delay;
+    else state_->reportLags.erase(id);
 }
 
 void SimDesktop::setMaximizesInSteps(double delay) {

@@ -197,6 +197,10 @@ public:
     // window (a write of "AXMaximized") `delay` seconds late: after what it
     // was asked meanwhile, and after the user's own requests.
     void setMaximizeLag(WindowID id, double delay);
+    // From now on what the window does reaches the observers `delay`
+    // seconds late (0: at once), as from a window system's event reader
+    // lagging behind on a busy machine: a read meanwhile sees it already.
+    void setReportLag(WindowID id, double delay);
     // The window closes (destroyed notification).
     void destroyWindow(WindowID id);
     // Members of the window's group may move the moment a user's move is
