@@ -19,7 +19,7 @@ struct DragIntegration {
     std::unique_ptr<LiveDragEnvironment> environment;
     std::unique_ptr<DragGroupingController> controller;
     std::unique_ptr<InsertPreviewPanel> preview;
-    Subscription tickTimer;  // empty while no drag is watched
+    Subscription tickTimer;  // empty while no press is watched
     DragSettings settings;
 };
 

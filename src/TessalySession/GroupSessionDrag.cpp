@@ -112,6 +112,13 @@ void GroupSession::handleMouse(EventTapMonitor::Phase phase, Point location, dou
             if (!dragIntegration_) return;
             dragIntegration_->environment->draggedAXWindow = nullptr;
             if (modifiersSatisfied()) dragIntegration_->controller->modifierHeldAtPress();
+            // The recogniser looks again while the pointer rests, not only
+            // at motion: a window manager may start its move after the last
+            // motion has been looked at (late on a busy machine, or that
+            // motion came too soon after the one before to be looked at),
+            // and a user who holds still over the target must still see
+            // the drag taken and the preview.
+            if (dragIntegration_->controller->isWatchingPress()) startDragTick();
             return;
         case EventTapMonitor::Phase::dragged: {
             // The pointer as it is now, when the frames it is compared with
@@ -124,7 +131,7 @@ void GroupSession::handleMouse(EventTapMonitor::Phase phase, Point location, dou
             if (!pointer.leftButtonDown) return;
             dragIntegration_->controller->mouseDragged(pointer.location, modifiersSatisfied(pointer.modifiers), time);
             if (!dragIntegration_) return;
-            if (dragIntegration_->controller->isDragging() && !dragIntegration_->tickTimer) startDragTick();
+            if (dragIntegration_->controller->isWatchingPress() && !dragIntegration_->tickTimer) startDragTick();
             liveFollowPanelUpdate(pointer.location, time);
             return;
         }
@@ -159,6 +166,9 @@ void GroupSession::dragTick() {
         return;
     }
     dragIntegration_->controller->tick(modifiersSatisfied(pointer.modifiers), time);
+    // A press that is no drag (given up on, or on one of our own windows)
+    // needs no more looks.
+    if (dragIntegration_ && !dragIntegration_->controller->isWatchingPress()) dragIntegration_->tickTimer.cancel();
 }
 
 // ---- The recogniser's reports ----

@@ -104,6 +104,32 @@ TEST_F(DragToGroup, AWindowDraggedWithoutBeingFocusedFirstStillGroups) {
     EXPECT_EQ(session->engine().group(2)->windowIDs(), (std::vector<WindowID>{2, 1}));
 }
 
+// A busy window manager moves the window only once the pointer has come to
+// rest over the target: no motion follows that move, yet the drag is taken,
+// the hover shows the preview and the release groups.
+TEST_F(DragToGroup, AMoveTheWindowManagerMakesOnlyOnceThePointerRestsStillGroups) {
+    addWindow(1, editor, Rect(100, 100, 600, 400));
+    addWindow(2, terminal, Rect(760, 180, 600, 400));
+    start();
+    focus(1);
+    input->setPointerObserver(nullptr);  // this test is the window manager
+    const Point grab{650, 114};
+    const Point rest{800, 220};
+    auto path = SimInput::straightDrag(grab, rest, 30, 1.0 / 60, false);
+    path.insert(path.begin(), PointerStep{0, PointerStep::Kind::modifiers, {}, InputFlags::shift});
+    play(path, path.back().at + 0.2);
+    EXPECT_EQ(preview().showCount, 0) << "the window has not moved yet";
+
+    env.desktop->moveWindow(1, Rect(100, 100, 600, 400).offsetBy(rest.x - grab.x, rest.y - grab.y));
+    run(0.6);
+    ASSERT_TRUE(preview().shown) << "the move seen at rest makes the drag";
+    EXPECT_EQ(*preview().over, Rect(760, 180, 600, 400));
+    input->leftMouseUp(rest);
+    run(1.0);
+    ASSERT_TRUE(session->engine().group(1));
+    EXPECT_EQ(session->engine().group(1)->windowIDs(), (std::vector<WindowID>{2, 1}));
+}
+
 TEST_F(DragToGroup, OnlyOrdinaryWindowsOfTheCurrentDesktopAreTargets) {
     env.desktop->setSpaceCount(2);
     addWindow(1, editor, Rect(50, 600, 400, 300));
