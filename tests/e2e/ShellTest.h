@@ -105,6 +105,7 @@ protected:
             variables["DBUS_SESSION_BUS_ADDRESS"] = sessionBus_;
             variables["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1";
         }
+        TessalyProgram::keepOffAutolaunchedBus(variables);
         std::vector<std::string> argv{program};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         auto child = ChildProcess::start(argv, variables);

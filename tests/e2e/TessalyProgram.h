@@ -42,6 +42,16 @@ public:
 
     static constexpr const char* path() { return TESSALY_PROGRAM; }
 
+    // Without a session bus of the test's, the program finds none at once
+    // (a socket that is not there): left unset, libdbus would spawn
+    // dbus-launch from a process full of threads, whose child can hang in
+    // the sanitizers' allocator, and the program's start with it.
+    static void keepOffAutolaunchedBus(std::map<std::string, std::string>& variables) {
+        const auto runtime = variables.find("XDG_RUNTIME_DIR");
+        const std::string dir = runtime != variables.end() ? runtime->second : std::string("/nonexistent");
+        variables.try_emplace("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir + "/no-bus");
+    }
+
     // Starts the program; empty when it cannot be started at all.
     static std::optional<TessalyProgram> start(test::X11Desktop& desktop, const Options& options) {
         const std::filesystem::path root = desktop.directory() / ("tessaly-" + std::to_string(++launches()));
@@ -63,6 +73,7 @@ public:
         if (options.display != "none") variables["DISPLAY"] = options.display.empty() ? desktop.display() : options.display;
         if (options.diagnostics) variables["TESSALY_RECONCILE_LOG"] = "1";
         variables.insert(options.environment.begin(), options.environment.end());
+        keepOffAutolaunchedBus(variables);
         std::vector<std::string> argv{path()};
         argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
         auto child = ChildProcess::start(argv, variables);

@@ -84,7 +84,9 @@ protected:
     // Opens the program's settings window as a second start does; its
     // window once it shows.
     xcb_window_t openSettingsWindow() {
-        auto again = ChildProcess::start({TessalyProgram::path()}, desktopVariables(desktop->display(), program->folders()));
+        auto variables = desktopVariables(desktop->display(), program->folders());
+        TessalyProgram::keepOffAutolaunchedBus(variables);
+        auto again = ChildProcess::start({TessalyProgram::path()}, variables);
         if (!again || !again->waitForExit(test::kX11Patience)) return kNoWindow;
         xcb_window_t found = kNoWindow;
         user->waitUntil([&] {
