@@ -620,9 +620,14 @@ TEST_P(X11OnWindowManager, AWindowManagerRestartKeepsTheBackendWorking) {
     }));
     ASSERT_TRUE(desktop->waitUntil(
         [&] { return reorders.count(X11WindowNotifier::windowReordered, first->window) > 0; }));
-    const auto clients = backend->clientsFrontToBack();
+    // The new window manager lists the clients once it has framed them,
+    // which may come after the first frame's report.
+    const auto listed = [&](xcb_window_t w) {
+        const auto clients = backend->clientsFrontToBack();
+        return std::any_of(clients.begin(), clients.end(), [&](const auto& c) { return c.window == w; });
+    };
     for (const auto w : {first->window, second->window}) {
-        EXPECT_TRUE(std::any_of(clients.begin(), clients.end(), [&](const auto& c) { return c.window == w; }));
+        EXPECT_TRUE(desktop->waitUntil([&] { return listed(w); })) << "window " << w << " no longer listed";
     }
     ASSERT_TRUE(floatOnTilingManager(first->window));
     ASSERT_TRUE(windows().setPosition(first->window, Point{120, 90}));
