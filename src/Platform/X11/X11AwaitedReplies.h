@@ -37,17 +37,23 @@ public:
     // Before `event` is handled: runs what waited for replies sent before it.
     void before(const xcb_generic_event_t& event);
     // Runs what waits for replies read already, in order, up to the first
-    // still on its way.
-    void arrived();
+    // still on its way. Looking for a reply may read events the server sent
+    // before it: the first such event is answered instead (nothing after it
+    // has run), to be handed out (through before()) before this is called
+    // again, so every use runs exactly between the events sent before its
+    // last request was handled and those sent after.
+    XEvent arrived();
     bool empty() const { return awaited_.empty(); }
 
 private:
     struct Awaited {
         std::vector<unsigned int> sequences;
         Use use;
+        Reply last;           // its last reply, once polled
+        bool polled = false;
     };
-    // Runs the first; `last` is its last reply when polled already.
-    void complete(Reply last = nullptr, bool polled = false);
+    // Runs the first.
+    void complete();
 
     xcb_connection_t* c_;
     std::deque<Awaited> awaited_;
