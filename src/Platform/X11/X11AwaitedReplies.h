@@ -30,6 +30,11 @@ public:
     // once all have their reply, after what was awaited before. Without
     // requests it runs in its turn all the same.
     void await(std::vector<unsigned int> sequences, Use use);
+    // One request whose reply stands for what the events keep (it replaces
+    // state they change): `use` runs exactly between the events the server
+    // sent before it handled the request and those after, even while other
+    // work waits ahead of it.
+    void awaitInPlace(unsigned int sequence, Use use);
     // From inside a use: the next step of the same work, which runs before
     // anything else awaited (so work that takes several steps keeps its
     // place in the order).
@@ -51,9 +56,10 @@ private:
         Use use;
         Reply last;           // its last reply, once polled
         bool polled = false;
+        bool inPlace = false;  // see awaitInPlace
     };
-    // Runs the first.
-    void complete();
+    void complete(std::deque<Awaited>::iterator at);
+    void runReady();
 
     xcb_connection_t* c_;
     std::deque<Awaited> awaited_;

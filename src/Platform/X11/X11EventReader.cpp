@@ -83,12 +83,7 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
             [r] {
                 // An event read while looking for a reply is handled
                 // before what the reply answers, when it came before it.
-                while (true) {
-                    XEvent event = r->replies_.arrived();
-                    if (!event) event = r->inPlace_.arrived();
-                    if (!event) break;
-                    r->take(*event);
-                }
+                while (XEvent event = r->replies_.arrived()) r->take(*event);
                 // What was asked without a reply (watching a new client)
                 // goes out before the thread waits.
                 r->x_->flush();
@@ -99,7 +94,7 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
 }
 
 X11EventReader::X11EventReader(std::unique_ptr<X11Connection> connection, Handler handler)
-    : x_(std::move(connection)), replies_(x_->get()), inPlace_(x_->get()), handler_(std::move(handler)) {}
+    : x_(std::move(connection)), replies_(x_->get()), handler_(std::move(handler)) {}
 
 X11EventReader::~X11EventReader() { stop(); }
 
@@ -144,14 +139,14 @@ bool X11EventReader::setButtonMapping(const xcb_get_pointer_mapping_reply_t* rep
 void X11EventReader::readButtonMapping() {
     buttons_->mappingChanged();
     const auto cookie = xcb_get_pointer_mapping(x_->get());
-    inPlace_.await({cookie.sequence}, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
+    replies_.awaitInPlace(cookie.sequence, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
         if (!setButtonMapping(static_cast<const xcb_get_pointer_mapping_reply_t*>(replies[0].get()))) seedButtons();
     });
 }
 
 void X11EventReader::seedButtons() {
     const auto cookie = xcb_query_pointer(x_->get(), x_->root());
-    inPlace_.await({cookie.sequence}, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
+    replies_.awaitInPlace(cookie.sequence, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
         if (const auto* pointer = static_cast<const xcb_query_pointer_reply_t*>(replies[0].get())) {
             buttons_->seed((pointer->mask & XCB_BUTTON_MASK_1) != 0);
         }
@@ -194,11 +189,11 @@ void X11EventReader::watchWindowManagerLater() {
     using Replies = std::vector<X11AwaitedReplies::Reply>;
     const xcb_atom_t property = x_->atoms().NET_SUPPORTING_WM_CHECK;
     const auto onRoot = x_->getProperty(x_->root(), property);
-    inPlace_.await({onRoot.sequence}, [this, property](Replies& named) {
+    replies_.awaitInPlace(onRoot.sequence, [this, property](Replies& named) {
         const auto check = propertyCardinal(static_cast<const xcb_get_property_reply_t*>(named[0].get()));
         if (!check || *check == kNoWindow) return watchCheckWindow(kNoWindow);
         const auto onSelf = x_->getProperty(*check, property);
-        inPlace_.await({onSelf.sequence}, [this, check = *check](Replies& self) {
+        replies_.awaitInPlace(onSelf.sequence, [this, check = *check](Replies& self) {
             // A stale property left by a window manager that died names no
             // window that names itself.
             const auto echo = propertyCardinal(static_cast<const xcb_get_property_reply_t*>(self[0].get()));
@@ -232,7 +227,7 @@ void X11EventReader::readStackLater() {
     if (stackAsked_) return;
     stackAsked_ = true;
     const auto cookie = xcb_query_tree(x_->get(), x_->root());
-    inPlace_.await({cookie.sequence}, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
+    replies_.awaitInPlace(cookie.sequence, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
         stackAsked_ = false;
         const auto* tree = static_cast<const xcb_query_tree_reply_t*>(replies[0].get());
         if (!tree) return;
@@ -518,7 +513,6 @@ void X11EventReader::findFrames(std::vector<xcb_window_t> windows,
 
 void X11EventReader::take(const xcb_generic_event_t& event) {
     replies_.before(event);
-    inPlace_.before(event);
     handle(event);
 }
 

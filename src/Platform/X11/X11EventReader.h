@@ -131,8 +131,8 @@ private:
     // seeded when a held button makes the state unknown.
     void readButtonMapping();
     // One QueryPointer, on this connection, taken in its place among the
-    // events (see inPlace_): the raw events handled before it are in its
-    // answer already, those after it follow it.
+    // events (X11AwaitedReplies::awaitInPlace): the raw events handled
+    // before it are in its answer already, those after it follow it.
     void seedButtons();
     // One event read: hands it to what waited for replies sent before it, then to its handler.
     void take(const xcb_generic_event_t& event);
@@ -167,8 +167,9 @@ private:
     // and circulate events of the root's substructure (what a compositor does).
     void readStack();
     // Out of step with the server: the order is read again, and taken in
-    // its place among the events (see inPlace_), so the stacking events
-    // handled before it are in it and those after it go on from it.
+    // its place among the events (X11AwaitedReplies::awaitInPlace), so the
+    // stacking events handled before it are in it and those after it go on
+    // from it.
     void readStackLater();
     // Watches the shown top-level windows among `rootChildren` that are
     // not clients or frames for struts (a dock the window manager does not
@@ -197,12 +198,9 @@ private:
     xcb_window_t named(xcb_window_t rootChild) const;
 
     std::unique_ptr<X11Connection> x_;
-    X11AwaitedReplies replies_;  // on x_
-    // Reads whose answer stands for what events keep (the buttons, the
-    // stacking order, the check window): each is taken exactly between the
-    // events the server sent before it handled the request and those after,
-    // never held back behind the later steps of another's work (awaitNext).
-    X11AwaitedReplies inPlace_;
+    // On x_. Reads whose answer stands for what events keep (the buttons,
+    // the stacking order, the check window) are awaited in place.
+    X11AwaitedReplies replies_;
     Handler handler_;
     std::uint8_t randrFirstEvent_ = 0;
     bool hasRandr_ = false;
