@@ -30,6 +30,11 @@ public:
     // once all have their reply, after what was awaited before. Without
     // requests it runs in its turn all the same.
     void await(std::vector<unsigned int> sequences, Use use);
+    // One request whose reply stands for what the events keep (it replaces
+    // state they change): `use` runs exactly between the events the server
+    // sent before it handled the request and those after, even while other
+    // work waits ahead of it.
+    void awaitInPlace(unsigned int sequence, Use use);
     // From inside a use: the next step of the same work, which runs before
     // anything else awaited (so work that takes several steps keeps its
     // place in the order).
@@ -37,17 +42,24 @@ public:
     // Before `event` is handled: runs what waited for replies sent before it.
     void before(const xcb_generic_event_t& event);
     // Runs what waits for replies read already, in order, up to the first
-    // still on its way.
-    void arrived();
+    // still on its way. Looking for a reply may read events the server sent
+    // before it: the first such event is answered instead (nothing after it
+    // has run), to be handed out (through before()) before this is called
+    // again, so every use runs exactly between the events sent before its
+    // last request was handled and those sent after.
+    XEvent arrived();
     bool empty() const { return awaited_.empty(); }
 
 private:
     struct Awaited {
         std::vector<unsigned int> sequences;
         Use use;
+        Reply last;           // its last reply, once polled
+        bool polled = false;
+        bool inPlace = false;  // see awaitInPlace
     };
-    // Runs the first; `last` is its last reply when polled already.
-    void complete(Reply last = nullptr, bool polled = false);
+    void complete(std::deque<Awaited>::iterator at);
+    void runReady();
 
     xcb_connection_t* c_;
     std::deque<Awaited> awaited_;

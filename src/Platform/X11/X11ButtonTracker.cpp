@@ -9,8 +9,14 @@ bool X11ButtonTracker::isLeft(std::uint32_t button) const {
     return button <= mapping_.size() ? mapping_[button - 1] == 1 : button == 1;
 }
 
+void X11ButtonTracker::mappingChanged() {
+    ++mappingsToCome_;
+    publish();
+}
+
 bool X11ButtonTracker::setMapping(std::vector<std::uint8_t> mapping) {
     mapping_ = std::move(mapping);
+    if (mappingsToCome_ > 0) --mappingsToCome_;
     if (!anyHeld()) {
         publish();
         return true;
@@ -38,9 +44,10 @@ bool X11ButtonTracker::released(std::uint16_t device, std::uint32_t button) {
         it->second.erase(button);
         if (it->second.empty()) held_.erase(it);
     }
-    if (seededDown_ && isLeft(button)) {
+    if (seededDown_ && (mappingsToCome_ > 0 || isLeft(button))) {
         // The seed said held without saying by which device: another one
-        // may still hold it.
+        // may still hold it. (While the mapping is on its way, any button
+        // may be the left one.)
         seededDown_ = false;
         known_ = false;
         publish();
@@ -62,11 +69,12 @@ void X11ButtonTracker::lost() {
     mapping_.clear();
     held_.clear();
     seededDown_ = false;
+    mappingsToCome_ = 0;
     publish();
 }
 
 void X11ButtonTracker::publish() {
-    if (!known_) {
+    if (!known_ || mappingsToCome_ > 0) {
         state_.setLeft(ButtonState::unknown);
         return;
     }

@@ -16,9 +16,13 @@ class X11ButtonTracker {
 public:
     explicit X11ButtonTracker(X11ButtonState& state) : state_(state) {}
 
+    // The core pointer mapping changed: until the new one is set, which
+    // button is the left one is not known.
+    void mappingChanged();
     // The core pointer mapping (GetPointerMapping: entry i is the logical
-    // button of physical button i + 1). False when a button is held: the
-    // state is unknown then, and wants a seed.
+    // button of physical button i + 1), the one read after each change in
+    // turn. False when a button is held: the state is unknown then, and
+    // wants a seed.
     bool setMapping(std::vector<std::uint8_t> mapping);
     // The server's word (QueryPointer): every device starts from nothing
     // held, the left button as the server has it.
@@ -43,6 +47,7 @@ private:
     std::map<std::uint16_t, std::set<std::uint32_t>> held_;  // physical buttons by source device
     bool seededDown_ = false;  // the server said held, by a device not known
     bool known_ = false;
+    int mappingsToCome_ = 0;  // changes whose mapping is not set yet
 };
 
 }  // namespace tessaly

@@ -75,16 +75,15 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
     X11EventReader* r = reader.get();
     if (!reader->thread_.start(
             *reader->x_,
-            [r](const xcb_generic_event_t& event) {
-                r->replies_.before(event);
-                r->handle(event);
-            },
+            [r](const xcb_generic_event_t& event) { r->take(event); },
             [r] {
                 if (r->buttons_) r->buttons_->lost();
                 r->publish(X11Event::Kind::connectionLost, kNoWindow);
             },
             [r] {
-                r->replies_.arrived();
+                // An event read while looking for a reply is handled
+                // before what the reply answers, when it came before it.
+                while (XEvent event = r->replies_.arrived()) r->take(*event);
                 // What was asked without a reply (watching a new client)
                 // goes out before the thread waits.
                 r->x_->flush();
@@ -120,24 +119,38 @@ void X11EventReader::watchButtons(X11ButtonState& state) {
         {{XCB_INPUT_DEVICE_ALL, 1}, XCB_INPUT_XI_EVENT_MASK_HIERARCHY},
     };
     static_assert(sizeof selection[0] == sizeof(xcb_input_event_mask_t) + sizeof(std::uint32_t));
-    xcb_input_xi_select_events(x_->get(), x_->root(), 2, &selection[0].head);
-    readButtonMapping();
-    seedButtons();
+    xcb_connection_t* c = x_->get();
+    xcb_input_xi_select_events(c, x_->root(), 2, &selection[0].head);
+    // Before the thread runs: nothing else is read meanwhile.
+    const auto mapping = xcb_get_pointer_mapping(c);
+    const auto pointer = xcb_query_pointer(c, x_->root());
+    setButtonMapping(xcbReply(c, xcb_get_pointer_mapping_reply, mapping).get());
+    if (const auto seed = xcbReply(c, xcb_query_pointer_reply, pointer)) {
+        buttons_->seed((seed->mask & XCB_BUTTON_MASK_1) != 0);
+    }
 }
 
-bool X11EventReader::readButtonMapping() {
-    xcb_connection_t* c = x_->get();
-    const auto reply = xcbReply(c, xcb_get_pointer_mapping_reply, xcb_get_pointer_mapping(c));
+bool X11EventReader::setButtonMapping(const xcb_get_pointer_mapping_reply_t* reply) {
     if (!reply) return buttons_->setMapping({});
-    const std::uint8_t* map = xcb_get_pointer_mapping_map(reply.get());
-    return buttons_->setMapping({map, map + xcb_get_pointer_mapping_map_length(reply.get())});
+    const std::uint8_t* map = xcb_get_pointer_mapping_map(reply);
+    return buttons_->setMapping({map, map + xcb_get_pointer_mapping_map_length(reply)});
+}
+
+void X11EventReader::readButtonMapping() {
+    buttons_->mappingChanged();
+    const auto cookie = xcb_get_pointer_mapping(x_->get());
+    replies_.awaitInPlace(cookie.sequence, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
+        if (!setButtonMapping(static_cast<const xcb_get_pointer_mapping_reply_t*>(replies[0].get()))) seedButtons();
+    });
 }
 
 void X11EventReader::seedButtons() {
-    xcb_connection_t* c = x_->get();
-    if (const auto pointer = xcbReply(c, xcb_query_pointer_reply, xcb_query_pointer(c, x_->root()))) {
-        buttons_->seed((pointer->mask & XCB_BUTTON_MASK_1) != 0);
-    }
+    const auto cookie = xcb_query_pointer(x_->get(), x_->root());
+    replies_.awaitInPlace(cookie.sequence, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
+        if (const auto* pointer = static_cast<const xcb_query_pointer_reply_t*>(replies[0].get())) {
+            buttons_->seed((pointer->mask & XCB_BUTTON_MASK_1) != 0);
+        }
+    });
 }
 
 void X11EventReader::handleInput(const xcb_generic_event_t& event) {
@@ -169,7 +182,28 @@ void X11EventReader::publish(X11Event::Kind kind, xcb_window_t window, xcb_atom_
 void X11EventReader::watchWindowManager() {
     // The check window answers itself only while its window manager runs
     // (windowManagerCheckWindow); its DestroyNotify tells of the end.
-    checkWindow_ = x_->windowManagerCheckWindow();
+    watchCheckWindow(x_->windowManagerCheckWindow());
+}
+
+void X11EventReader::watchWindowManagerLater() {
+    using Replies = std::vector<X11AwaitedReplies::Reply>;
+    const xcb_atom_t property = x_->atoms().NET_SUPPORTING_WM_CHECK;
+    const auto onRoot = x_->getProperty(x_->root(), property);
+    replies_.awaitInPlace(onRoot.sequence, [this, property](Replies& named) {
+        const auto check = propertyCardinal(static_cast<const xcb_get_property_reply_t*>(named[0].get()));
+        if (!check || *check == kNoWindow) return watchCheckWindow(kNoWindow);
+        const auto onSelf = x_->getProperty(*check, property);
+        replies_.awaitInPlace(onSelf.sequence, [this, check = *check](Replies& self) {
+            // A stale property left by a window manager that died names no
+            // window that names itself.
+            const auto echo = propertyCardinal(static_cast<const xcb_get_property_reply_t*>(self[0].get()));
+            watchCheckWindow(echo == check ? check : kNoWindow);
+        });
+    });
+}
+
+void X11EventReader::watchCheckWindow(xcb_window_t check) {
+    checkWindow_ = check;
     if (checkWindow_ == kNoWindow) return;
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(x_->get(), checkWindow_, XCB_CW_EVENT_MASK, &mask);
@@ -186,6 +220,20 @@ void X11EventReader::readStack() {
     if (!tree) return;
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     stack_.assign(children, children + xcb_query_tree_children_length(tree.get()));
+}
+
+void X11EventReader::readStackLater() {
+    // An answer on its way already shows every event handled before it.
+    if (stackAsked_) return;
+    stackAsked_ = true;
+    const auto cookie = xcb_query_tree(x_->get(), x_->root());
+    replies_.awaitInPlace(cookie.sequence, [this](std::vector<X11AwaitedReplies::Reply>& replies) {
+        stackAsked_ = false;
+        const auto* tree = static_cast<const xcb_query_tree_reply_t*>(replies[0].get());
+        if (!tree) return;
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        stack_.assign(children, children + xcb_query_tree_children_length(tree));
+    });
 }
 
 bool X11EventReader::watchTopLevels(const std::vector<xcb_window_t>& rootChildren) {
@@ -263,6 +311,7 @@ void X11EventReader::watchShownLater(xcb_window_t rootChild) {
 bool X11EventReader::restack(xcb_window_t window, xcb_window_t sibling, xcb_window_t& uncovered) {
     const auto at = std::find(stack_.begin(), stack_.end(), window);
     const bool known = at != stack_.end();
+    const auto stood = at - stack_.begin();
     const xcb_window_t before = !known || at == stack_.begin() ? kNoWindow : *(at - 1);
     uncovered = kNoWindow;
     if (known && before == sibling) return false;
@@ -274,7 +323,13 @@ bool X11EventReader::restack(xcb_window_t window, xcb_window_t sibling, xcb_wind
     }
     const auto above = std::find(stack_.begin(), stack_.end(), sibling);
     if (above == stack_.end()) {
-        readStack();  // out of step with the server: start again from its order
+        // Out of step with the server: its order is read again. Until the
+        // answer is in, the sibling stands where the window stood (on top
+        // for one not known either), and the window directly above it, as
+        // the event says.
+        readStackLater();
+        const auto place = stack_.insert(known ? stack_.begin() + stood : stack_.end(), sibling);
+        stack_.insert(place + 1, window);
         return true;
     }
     stack_.insert(above + 1, window);
@@ -456,6 +511,11 @@ void X11EventReader::findFrames(std::vector<xcb_window_t> windows,
     (*step)(next);
 }
 
+void X11EventReader::take(const xcb_generic_event_t& event) {
+    replies_.before(event);
+    handle(event);
+}
+
 void X11EventReader::handle(const xcb_generic_event_t& event) {
     const auto type = event.response_type & 0x7f;
     if (type == 0) return;  // an error about a window that went away
@@ -464,7 +524,7 @@ void X11EventReader::handle(const xcb_generic_event_t& event) {
         return;
     }
     if (buttons_ && type == XCB_MAPPING_NOTIFY) {
-        if (as<xcb_mapping_notify_event_t>(event).request == XCB_MAPPING_POINTER && !readButtonMapping()) seedButtons();
+        if (as<xcb_mapping_notify_event_t>(event).request == XCB_MAPPING_POINTER) readButtonMapping();
         return;
     }
     if (handleExtension(event, type)) return;
@@ -538,7 +598,7 @@ void X11EventReader::handleProperty(const xcb_property_notify_event_t& e) {
         } else if (e.atom == a.NET_WORKAREA) {
             publish(X11Event::Kind::screenChanged, kNoWindow);
         } else if (e.atom == a.NET_SUPPORTING_WM_CHECK) {
-            watchWindowManager();
+            watchWindowManagerLater();
             publish(X11Event::Kind::windowManagerChanged, kNoWindow);
         }
         return;

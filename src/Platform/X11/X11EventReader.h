@@ -122,14 +122,20 @@ private:
     void handleUnmap(const xcb_unmap_notify_event_t& e);
     void handleDestroy(const xcb_destroy_notify_event_t& e);
     // Selects raw button events and device changes, then reads the
-    // mapping and seeds the state.
+    // mapping and seeds the state (at the start: waits for the replies).
     void watchButtons(X11ButtonState& state);
     void handleInput(const xcb_generic_event_t& event);
     // False when a held button makes the state unknown (see X11ButtonTracker).
-    bool readButtonMapping();
-    // One QueryPointer, on this connection: the events read with its reply
-    // came before it and replay what it already shows.
+    bool setButtonMapping(const xcb_get_pointer_mapping_reply_t* reply);
+    // The pointer mapping changed: read in its place among the events, then
+    // seeded when a held button makes the state unknown.
+    void readButtonMapping();
+    // One QueryPointer, on this connection, taken in its place among the
+    // events (X11AwaitedReplies::awaitInPlace): the raw events handled
+    // before it are in its answer already, those after it follow it.
     void seedButtons();
+    // One event read: hands it to what waited for replies sent before it, then to its handler.
+    void take(const xcb_generic_event_t& event);
     // Reads the client list and watches its clients (at the start, before
     // the thread runs); answers the list.
     std::vector<xcb_window_t> refreshClients();
@@ -148,13 +154,23 @@ private:
     // Watches `clients`, each held by the root's child in `frames` (0: gone).
     void watchClients(const std::vector<xcb_window_t>& clients, const std::vector<xcb_window_t>& frames);
     void publish(X11Event::Kind kind, xcb_window_t window, xcb_atom_t property = XCB_ATOM_NONE);
-    // Watches the window manager's check window for its destruction.
+    // Watches the window manager's check window for its destruction (at
+    // the start: waits for the reads).
     void watchWindowManager();
+    // The same once _NET_SUPPORTING_WM_CHECK changed, without waiting: the
+    // check window is watched once both reads are in.
+    void watchWindowManagerLater();
+    void watchCheckWindow(xcb_window_t check);
     xcb_window_t clientOfFrame(xcb_window_t frame) const;
-    // The root's children bottom to top, as the server has them: read once,
-    // then kept from the create, destroy, reparent, configure and circulate
-    // events of the root's substructure (what a compositor does).
+    // The root's children bottom to top, as the server has them: read once
+    // at the start, then kept from the create, destroy, reparent, configure
+    // and circulate events of the root's substructure (what a compositor does).
     void readStack();
+    // Out of step with the server: the order is read again, and taken in
+    // its place among the events (X11AwaitedReplies::awaitInPlace), so the
+    // stacking events handled before it are in it and those after it go on
+    // from it.
+    void readStackLater();
     // Watches the shown top-level windows among `rootChildren` that are
     // not clients or frames for struts (a dock the window manager does not
     // list), and remembers the root children that hold one; answers
@@ -182,7 +198,9 @@ private:
     xcb_window_t named(xcb_window_t rootChild) const;
 
     std::unique_ptr<X11Connection> x_;
-    X11AwaitedReplies replies_;  // on x_
+    // On x_. Reads whose answer stands for what events keep (the buttons,
+    // the stacking order, the check window) are awaited in place.
+    X11AwaitedReplies replies_;
     Handler handler_;
     std::uint8_t randrFirstEvent_ = 0;
     bool hasRandr_ = false;
@@ -207,6 +225,7 @@ private:
     xcb_window_t checkWindow_ = kNoWindow;
     xcb_window_t markWindow_ = kNoWindow;
     std::vector<xcb_window_t> stack_;  // the root's children, bottom to top
+    bool stackAsked_ = false;          // read again, the answer on its way
     // Root children shown with a strut (their own, or a window's inside
     // them) that are no known client's frame: their map and unmap change the
     // screens' visible frames.
