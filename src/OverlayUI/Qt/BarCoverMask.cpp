@@ -28,6 +28,10 @@ void BarCoverMask::ordering(X11PanelOps::XWindow panel, X11PanelOps::XWindow fra
     }
     Ordered& ordered = ordered_[panel];
     if (!above) {
+        // Ordered below the frame it already landed below, it stays where it
+        // is and is not reported again: a later report directly above that
+        // frame is still someone else's doing.
+        if (ordered.below == frame) return;
         ordered.below = frame;
         ordered.belowLanded = false;
         return;

@@ -7,6 +7,7 @@
 // connection. Input is faked through XTEST.
 #include "Platform/Qt/QtOnX11.h"
 
+#include <xcb/shape.h>
 #include <xcb/xtest.h>
 
 #include <QApplication>
@@ -137,6 +138,18 @@ protected:
         const auto u = stackIndex(upper);
         const auto l = stackIndex(lower);
         return u && l && *u > *l;
+    }
+
+    // Corners cut out of a frame, as window managers with rounded corners do.
+    void cutCorners(xcb_window_t frame) {
+        const Rect f = geometry(frame);
+        auto& x = desktop().connection();
+        const auto w = static_cast<std::uint16_t>(f.width()), h = static_cast<std::uint16_t>(f.height());
+        const xcb_rectangle_t shape[] = {{4, 0, static_cast<std::uint16_t>(w - 8), 4},
+                                         {0, 4, w, static_cast<std::uint16_t>(h - 4)}};
+        xcb_shape_rectangles(x.get(), XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, XCB_CLIP_ORDERING_UNSORTED, frame, 0, 0,
+                             2, shape);
+        x.sync();
     }
 
     // A root child's geometry (root coordinates) as the server holds it.
