@@ -177,6 +177,21 @@ ProcessStop X11Desktop::holdWindowManager() {
     return held;
 }
 
+std::vector<std::uint8_t> X11Desktop::pointerMapping() {
+    X11Connection& x = connection();
+    const auto reply = xcbReply(x.get(), xcb_get_pointer_mapping_reply, xcb_get_pointer_mapping(x.get()));
+    if (!reply) return {};
+    const auto* map = xcb_get_pointer_mapping_map(reply.get());
+    return {map, map + xcb_get_pointer_mapping_map_length(reply.get())};
+}
+
+bool X11Desktop::setPointerMapping(const std::vector<std::uint8_t>& map) {
+    X11Connection& x = connection();
+    const auto reply = xcbReply(x.get(), xcb_set_pointer_mapping_reply,
+                                xcb_set_pointer_mapping(x.get(), static_cast<std::uint8_t>(map.size()), map.data()));
+    return reply && reply->status == XCB_MAPPING_STATUS_SUCCESS;
+}
+
 bool X11Desktop::floatOnTilingManager(xcb_window_t window) {
     if (manager_ != X11WindowManager::i3) return true;
     std::ostringstream command;

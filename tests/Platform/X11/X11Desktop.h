@@ -20,6 +20,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -78,6 +79,10 @@ public:
     // carry out what the server passes on to it meanwhile; answers once it
     // has stopped (empty when it did not).
     ProcessStop holdWindowManager();
+    // The server's pointer button mapping, and a change of it (false when
+    // refused, as while a button is held).
+    std::vector<std::uint8_t> pointerMapping();
+    bool setPointerMapping(const std::vector<std::uint8_t>& map);
     // Starts another instance of the running window manager that replaces it
     // (`--replace`, as a user restarting it does) and waits until it manages
     // windows; false with the reason when it does not come up.

@@ -160,25 +160,12 @@ protected:
         return pointer && (pointer->mask & XCB_BUTTON_MASK_1);
     }
     // Answers whether the server took it (a held button it would change refuses).
-    bool setMapping(std::vector<std::uint8_t> map) {
-        auto& x11 = desktop->connection();
-        const auto reply = xcbReply(x11.get(), xcb_set_pointer_mapping_reply,
-                                    xcb_set_pointer_mapping(x11.get(), static_cast<std::uint8_t>(map.size()), map.data()));
-        return reply && reply->status == XCB_MAPPING_STATUS_SUCCESS;
-    }
     void TearDown() override {
         if (!original.empty()) {
             for (const std::uint8_t b : {1, 2, 3}) fake(XCB_BUTTON_RELEASE, b);
-            setMapping(original);
+            desktop->setPointerMapping(original);
         }
         X11InputTest::TearDown();
-    }
-    std::vector<std::uint8_t> mapping() {
-        auto& x11 = desktop->connection();
-        const auto reply = xcbReply(x11.get(), xcb_get_pointer_mapping_reply, xcb_get_pointer_mapping(x11.get()));
-        if (!reply) return {};
-        const auto* map = xcb_get_pointer_mapping_map(reply.get());
-        return {map, map + xcb_get_pointer_mapping_map_length(reply.get())};
     }
 
     std::vector<std::uint8_t> original;  // the mapping to restore
@@ -243,13 +230,13 @@ TEST_F(X11ButtonStateTest, TheLeftButtonFollowsTheCorePointerMapping) {
     auto subscription = backend->subscribe([](const X11Event&) {});
     ASSERT_TRUE(subscription);
     ASSERT_EQ(left(), ButtonState::up);
-    original = mapping();
+    original = desktop->pointerMapping();
     ASSERT_GE(original.size(), 3u);
 
     // Left-handed: physical 3 is the left button, physical 1 is not.
     auto swapped = original;
     std::swap(swapped[0], swapped[2]);
-    ASSERT_TRUE(setMapping(swapped));
+    ASSERT_TRUE(desktop->setPointerMapping(swapped));
     fake(XCB_BUTTON_PRESS, 1);
     fake(XCB_BUTTON_PRESS, 3);
     ASSERT_TRUE(leftBecomes(ButtonState::down));
@@ -262,7 +249,7 @@ TEST_F(X11ButtonStateTest, TheLeftButtonFollowsTheCorePointerMapping) {
     // be read otherwise, so the reader asks the server again.
     auto again = swapped;
     std::swap(again[1], again[2]);  // physical 2 is the left button now
-    ASSERT_TRUE(setMapping(again));
+    ASSERT_TRUE(desktop->setPointerMapping(again));
     fake(XCB_BUTTON_PRESS, 2);
     ASSERT_TRUE(leftBecomes(ButtonState::down));
     EXPECT_TRUE(serverSaysLeftDown());

@@ -40,12 +40,12 @@ protected:
             },
             mark, &buttons);
         ASSERT_TRUE(reader);
-        original = mapping();
+        original = desktop->pointerMapping();
     }
     void TearDown() override {
         if (desktop) {
             for (const std::uint8_t b : {1, 2, 3}) fake(XCB_BUTTON_RELEASE, b);
-            if (!original.empty()) setMapping(original);
+            if (!original.empty()) desktop->setPointerMapping(original);
         }
         reader.reset();
         X11RoundTrips::setCounting(false);
@@ -76,19 +76,6 @@ protected:
         X11Connection& x = desktop->connection();
         const auto pointer = xcbReply(x.get(), xcb_query_pointer_reply, xcb_query_pointer(x.get(), x.root()));
         return pointer && (pointer->mask & XCB_BUTTON_MASK_1);
-    }
-    std::vector<std::uint8_t> mapping() {
-        X11Connection& x = desktop->connection();
-        const auto reply = xcbReply(x.get(), xcb_get_pointer_mapping_reply, xcb_get_pointer_mapping(x.get()));
-        if (!reply) return {};
-        const auto* map = xcb_get_pointer_mapping_map(reply.get());
-        return {map, map + xcb_get_pointer_mapping_map_length(reply.get())};
-    }
-    bool setMapping(std::vector<std::uint8_t> map) {
-        X11Connection& x = desktop->connection();
-        const auto reply = xcbReply(x.get(), xcb_set_pointer_mapping_reply,
-                                    xcb_set_pointer_mapping(x.get(), static_cast<std::uint8_t>(map.size()), map.data()));
-        return reply && reply->status == XCB_MAPPING_STATUS_SUCCESS;
     }
 
     // Adds a master pointer and keyboard (answers the pointer's id, 0 when
@@ -176,7 +163,7 @@ TEST_F(X11ReaderInPlaceTest, WhatTheReaderReadsAgainKeepsItsPlaceAmongTheEventsW
     ASSERT_TRUE(leftBecomes(ButtonState::down));
     auto swapped = original;
     std::swap(swapped[1], swapped[2]);
-    ASSERT_TRUE(setMapping(swapped));
+    ASSERT_TRUE(desktop->setPointerMapping(swapped));
     markedTrips();
     ASSERT_TRUE(leftBecomes(ButtonState::down));
     // Its release ends a hold only the seed knew of: read again, up.
@@ -189,9 +176,9 @@ TEST_F(X11ReaderInPlaceTest, WhatTheReaderReadsAgainKeepsItsPlaceAmongTheEventsW
     for (int round = 0; round < 20; ++round) {
         const bool endHeld = round % 2 == 0;
         fake(XCB_BUTTON_PRESS, 1);
-        ASSERT_TRUE(setMapping(round % 4 < 2 ? original : swapped));
+        ASSERT_TRUE(desktop->setPointerMapping(round % 4 < 2 ? original : swapped));
         fake(XCB_BUTTON_RELEASE, 1);
-        ASSERT_TRUE(setMapping(round % 4 < 2 ? swapped : original));
+        ASSERT_TRUE(desktop->setPointerMapping(round % 4 < 2 ? swapped : original));
         fake(XCB_BUTTON_PRESS, 1);
         if (!endHeld) fake(XCB_BUTTON_RELEASE, 1);
         ASSERT_EQ(serverSaysLeftDown(), endHeld);
