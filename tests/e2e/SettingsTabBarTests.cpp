@@ -79,7 +79,7 @@ TEST_F(SettingsTabBarTest, HeightAndBadgesChangedOnThePageReachEveryBar) {
     // then show: below).
     const auto slider = control("slider", "");
     ASSERT_TRUE(slider);
-    user->click(slider->center());
+    ASSERT_TRUE(focusControl("slider", ""));
     pressKey(0xff50);  // Home
     EXPECT_TRUE(a11y_->poll([&] { return a11y_->value(pid(), *slider) == 6.0; })) << "the slider did not move";
     EXPECT_TRUE(control("label", "Tab Bar Opacity: 30%"));
@@ -179,9 +179,7 @@ TEST_P(TheOpacitySlider, ShowsOnTheBars) {
 
     ASSERT_TRUE(openSettingsWindow());
     ASSERT_TRUE(openPage("Tab Bar"));
-    const auto slider = control("slider", "");
-    ASSERT_TRUE(slider);
-    user->click(slider->center());
+    ASSERT_TRUE(focusControl("slider", ""));
     pressKey(0xff50);  // Home: the lowest opacity
     ASSERT_TRUE(control("label", "Tab Bar Opacity: 30%"));
     const std::uint32_t expected = blend(barFill, under, 0.3);

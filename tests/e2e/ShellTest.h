@@ -271,6 +271,23 @@ protected:
         user->click(found->center());
         return true;
     }
+    // Clicks a control until it has the keyboard focus (a click taken while
+    // the window was still being laid out or had no focus yet is made
+    // again); false when it never has.
+    bool focusControl(std::string_view role, std::string_view name, std::string_view window = settingsTitle) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const auto found = control(role, name, window);
+            if (!found) return false;
+            user->click(found->center());
+            const bool focused = a11y_->waitUntil(pid_, [&](const std::vector<Accessible>& tree) {
+                const auto top = windowNode(tree, window);
+                const auto now = top ? AccessibilityBus::find(tree, role, name, *top) : std::nullopt;
+                return now && now->has(Accessible::focused);
+            }, std::chrono::seconds(2));
+            if (focused) return true;
+        }
+        return false;
+    }
     // Shows a page of the settings window by a click on its entry in the
     // list of pages.
     bool openPage(std::string_view page) {
