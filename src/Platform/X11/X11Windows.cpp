@@ -615,13 +615,9 @@ bool X11Windows::mayMoveResize(xcb_window_t window, const MoveTarget& target, Fr
             // gives the parts this one leaves out: a frame written as a
             // size and a move would otherwise keep the size (or place) the
             // window had before it was maximised.
-            // Made here in its place, it is kept as the reader keeps one it
-            // makes: the decoration may change after the state (openbox
-            // draws a border only round a window not maximised).
             if (const auto held = record_->held(window, now()); held && !held->madeWith) {
                 if (!pending.origin) pending.origin = held->origin;
                 if (!pending.size) pending.size = held->size;
-                pending.madeWith = FrameRecord::Inset{};  // kept once made (writeFrame)
             }
             record_->release(window);
         }
@@ -754,12 +750,6 @@ bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, st
     if (write.size) {
         client = clientSize(*write.size, inset);
         if (cache_) cache_->sizeRequested(window, client);
-    }
-    if (write.madeWith && record_) {
-        // Held before the request leaves, with the decoration it is made
-        // with: extents the reader hears of after it make it again.
-        write.madeWith = asInset(inset);
-        record_->hold(window, write, now(), kExtentsSettle);
     }
     sendMoveResize(window, *target, write.origin, client);
     if (made) *made = inset;

@@ -475,6 +475,7 @@ TEST_P(X11OnWindowManager, AMoveAfterTheUnmaximiseCarriesTheSizeWaiting) {
         return !i->state.maximizedVert && !i->state.maximizedHorz && windows().cache()->lookup(w).maximized != true;
     }));
     ASSERT_TRUE(windows().setPosition(w, asked.origin));
+    EXPECT_FALSE(windows().holdsWrite(w)) << "the move took the held write's place";
     work.drain();
     EXPECT_TRUE(desktop->waitUntil([&] { return info(w)->frame == asked; })) << describe(info(w)->frame);
 }
