@@ -606,21 +606,10 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     return target;
 }
 
-bool X11Windows::mayMoveResize(xcb_window_t window, const MoveTarget& target, FrameRecord::HeldWrite& pending,
+bool X11Windows::mayMoveResize(xcb_window_t window, const MoveTarget& target, const FrameRecord::HeldWrite& pending,
                                bool replaying) const {
     if (!target.maximized) {
-        if (record_ && !replaying) {
-            // This write takes the held one's place. One not made yet (the
-            // window is unmaximised, and the reader has not made it again)
-            // gives the parts this one leaves out: a frame written as a
-            // size and a move would otherwise keep the size (or place) the
-            // window had before it was maximised.
-            if (const auto held = record_->held(window, now()); held && !held->madeWith) {
-                if (!pending.origin) pending.origin = held->origin;
-                if (!pending.size) pending.size = held->size;
-            }
-            record_->release(window);
-        }
+        if (record_ && !replaying) record_->release(window);  // this write takes its place
         return true;
     }
     if (replaying) return false;  // still maximised: it waits on
@@ -717,20 +706,17 @@ bool X11Windows::sendFrameIfKnown(xcb_window_t window, const Rect& frame, Proces
 
 bool X11Windows::setFrame(xcb_window_t window, const Rect& frame, std::optional<ProcessID> owner) const {
     if (!frame.isFinite() || frame.isNull()) return false;
-    const std::lock_guard lock(writes_);
     const Rect f = frame.standardized();
     return writeFrame(window, f.origin, f.size, owner, false);
 }
 
 bool X11Windows::setPosition(xcb_window_t window, Point topLeft, std::optional<ProcessID> owner) const {
     if (!std::isfinite(topLeft.x) || !std::isfinite(topLeft.y)) return false;
-    const std::lock_guard lock(writes_);
     return writeFrame(window, topLeft, std::nullopt, owner, false);
 }
 
 bool X11Windows::setSize(xcb_window_t window, Size size, std::optional<ProcessID> owner) const {
     if (!std::isfinite(size.width) || !std::isfinite(size.height)) return false;
-    const std::lock_guard lock(writes_);
     return writeFrame(window, std::nullopt, Size{std::abs(size.width), std::abs(size.height)}, owner, false);
 }
 
@@ -740,18 +726,17 @@ bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, st
     // a window moved without one.
     const auto target = moveTarget(window, owner, !size);
     if (!target) return false;
-    FrameRecord::HeldWrite write{origin, size, owner, std::nullopt};
-    if (!mayMoveResize(window, *target, write, replaying)) {
+    if (!mayMoveResize(window, *target, {origin, size, owner, std::nullopt}, replaying)) {
         // Waiting for the window to be unmaximised is no failure.
         return target->maximized && record_ && !replaying;
     }
     const auto inset = target->extents.less(target->margins);
     Size client = target->size;
-    if (write.size) {
-        client = clientSize(*write.size, inset);
+    if (size) {
+        client = clientSize(*size, inset);
         if (cache_) cache_->sizeRequested(window, client);
     }
-    sendMoveResize(window, *target, write.origin, client);
+    sendMoveResize(window, *target, origin, client);
     if (made) *made = inset;
     return true;
 }
@@ -760,7 +745,6 @@ bool X11Windows::holdsWrite(xcb_window_t window) const { return record_ && recor
 
 void X11Windows::replayPendingWrite(xcb_window_t window, bool extentsChanged) const {
     if (!record_) return;
-    const std::lock_guard lock(writes_);
     auto pending = record_->held(window, now());
     if (!pending) return;
     if (pending->madeWith) {

@@ -10,7 +10,6 @@
 #include "Platform/X11/X11Connection.h"
 
 #include <chrono>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -257,10 +256,8 @@ private:
     // Whether the write may go ahead now. A maximised window is unmaximised
     // instead and the write (`pending`) is held in the record until it has
     // (without a record it goes ahead at once); a write made again never
-    // waits twice. A write that goes ahead takes the place of the one held,
-    // and takes from it, when it was not made yet, the parts `pending`
-    // leaves out.
-    bool mayMoveResize(xcb_window_t window, const MoveTarget& target, FrameRecord::HeldWrite& pending,
+    // waits twice.
+    bool mayMoveResize(xcb_window_t window, const MoveTarget& target, const FrameRecord::HeldWrite& pending,
                        bool replaying) const;
     // `made`, when given, learns the extents the write was made with.
     bool writeFrame(xcb_window_t window, std::optional<Point> origin, std::optional<Size> size,
@@ -276,11 +273,6 @@ private:
     const X11Connection& x_;
     X11WindowCache* cache_ = nullptr;
     FrameRecord* record_ = nullptr;
-    // One write of a frame at a time, from deciding it to sending it: a
-    // held write the reader makes again and a newer write of another
-    // thread's that takes its place reach the server in the order they
-    // were decided, and the later one knows what the earlier one asked.
-    mutable std::mutex writes_;
 };
 
 }  // namespace tessaly

@@ -10,8 +10,6 @@
 #include "Platform/X11/X11Displays.h"
 #include "Platform/X11/X11EventLog.h"
 #include "Platform/X11/X11MoveAssist.h"
-#include "Platform/X11/X11TestQueues.h"
-#include "Platform/X11/X11WindowCache.h"
 #include "Platform/X11/X11WindowNotifications.h"
 #include "Platform/X11/X11WindowServer.h"
 
@@ -128,9 +126,6 @@ protected:
 
     X11EventLog log;
     Subscription subscription;
-    // Work the backend hands on, where a test makes it its work queue: run
-    // when the test says.
-    X11TestWorkQueue work;
 };
 
 std::string describe(const Rect& r) {
@@ -442,42 +437,6 @@ TEST_P(X11OnWindowManager, AMaximisedWindowIsUnmaximisedToMove) {
                 << describe(info(xlogo->window)->frame);
         }
     }
-}
-
-// A size written to a maximised window waits for the window manager to
-// unmaximise it; the move that completes the frame comes after it has, but
-// before the backend has made the size again (its work is held up). The
-// move carries the size waiting, and the size made late changes nothing:
-// the frame lands whole, not at the size the window had before.
-TEST_P(X11OnWindowManager, AMoveAfterTheUnmaximiseCarriesTheSizeWaiting) {
-    X11Connection& x = desktop->connection();
-    const auto& a = x.atoms();
-    if (!x.windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) {
-        GTEST_SKIP() << X11Desktop::name(manager()) << " does not maximise windows";
-    }
-    auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+400+300"});
-    ASSERT_TRUE(xlogo);
-    const xcb_window_t w = xlogo->window;
-    x.sendClientMessage(x.root(), w, a.NET_WM_STATE, 1, a.NET_WM_STATE_MAXIMIZED_VERT,
-                        a.NET_WM_STATE_MAXIMIZED_HORZ, 2);
-    x.flush();
-    ASSERT_TRUE(desktop->waitUntil([&] {
-        const auto i = info(w);
-        return i->state.maximizedVert && i->state.maximizedHorz && i->frame.width() > 1000;
-    }));
-    backend->setWorkQueue(std::make_shared<X11TestQueue>(work));
-    const Rect asked(150, 120, 420, 320);
-    ASSERT_TRUE(windows().setSize(w, asked.size));
-    ASSERT_TRUE(windows().holdsWrite(w));
-    // Unmaximised, as the server and the backend's reader have it.
-    ASSERT_TRUE(desktop->waitUntil([&] {
-        const auto i = info(w);
-        return !i->state.maximizedVert && !i->state.maximizedHorz && windows().cache()->lookup(w).maximized != true;
-    }));
-    ASSERT_TRUE(windows().setPosition(w, asked.origin));
-    EXPECT_FALSE(windows().holdsWrite(w)) << "the move took the held write's place";
-    work.drain();
-    EXPECT_TRUE(desktop->waitUntil([&] { return info(w)->frame == asked; })) << describe(info(w)->frame);
 }
 
 // As accessibility writes a frame: its size, then at once its place. The
