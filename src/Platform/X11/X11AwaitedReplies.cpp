@@ -48,6 +48,25 @@ void X11AwaitedReplies::before(const xcb_generic_event_t& event) {
 }
 
 XEvent X11AwaitedReplies::arrived() {
+    while (true) {
+        pollReplies();
+        // The polls may have read events that came before the replies: they
+        // are handled first (before() then runs each reply's use in its place).
+        if (XEvent event{xcb_poll_for_queued_event(c_)}) return event;
+        const auto next = nextReady();
+        if (next == awaited_.end()) return nullptr;
+        // A use sends requests, and sending reads what came meanwhile: the
+        // replies are polled again after each.
+        complete(next);
+    }
+}
+
+bool X11AwaitedReplies::ready() {
+    pollReplies();
+    return nextReady() != awaited_.end();
+}
+
+void X11AwaitedReplies::pollReplies() {
     // Polled in the order the replies come: a poll may read the socket, and
     // once one has not come, no later one has been read either.
     while (true) {
@@ -56,27 +75,19 @@ XEvent X11AwaitedReplies::arrived() {
             if (it->polled || it->sequences.empty()) continue;
             if (next == awaited_.end() || !handledBy(it->sequences.back(), next->sequences.back())) next = it;
         }
-        if (next == awaited_.end()) break;
+        if (next == awaited_.end()) return;
         void* reply = nullptr;
         xcb_generic_error_t* error = nullptr;
-        if (!xcb_poll_for_reply(c_, next->sequences.back(), &reply, &error)) break;
+        if (!xcb_poll_for_reply(c_, next->sequences.back(), &reply, &error)) return;
         std::free(error);
         next->last.reset(reply);
         next->polled = true;
     }
-    // The polls may have read events that came before the replies: they
-    // are handled first (before() then runs each reply's use in its place).
-    if (XEvent event{xcb_poll_for_queued_event(c_)}) return event;
-    while (true) {
-        if (!awaited_.empty() && awaited_.front().polled) {
-            complete(awaited_.begin());
-            continue;
-        }
-        const auto inPlace =
-            std::find_if(awaited_.begin(), awaited_.end(), [](const Awaited& a) { return a.inPlace && a.polled; });
-        if (inPlace == awaited_.end()) return nullptr;
-        complete(inPlace);
-    }
+}
+
+std::deque<X11AwaitedReplies::Awaited>::iterator X11AwaitedReplies::nextReady() {
+    if (!awaited_.empty() && awaited_.front().polled) return awaited_.begin();
+    return std::find_if(awaited_.begin(), awaited_.end(), [](const Awaited& a) { return a.inPlace && a.polled; });
 }
 
 void X11AwaitedReplies::complete(std::deque<Awaited>::iterator at) {

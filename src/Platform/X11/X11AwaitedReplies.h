@@ -48,6 +48,9 @@ public:
     // again, so every use runs exactly between the events sent before its
     // last request was handled and those sent after.
     XEvent arrived();
+    // Whether a use could run now: after a flush, which may have read
+    // replies from the socket that nothing would wake the reader for.
+    bool ready();
     bool empty() const { return awaited_.empty(); }
 
 private:
@@ -58,6 +61,8 @@ private:
         bool polled = false;
         bool inPlace = false;  // see awaitInPlace
     };
+    void pollReplies();
+    std::deque<Awaited>::iterator nextReady();
     void complete(std::deque<Awaited>::iterator at);
     void runReady();
 

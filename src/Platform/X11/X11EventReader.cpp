@@ -83,10 +83,14 @@ std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display
             [r] {
                 // An event read while looking for a reply is handled
                 // before what the reply answers, when it came before it.
-                while (XEvent event = r->replies_.arrived()) r->take(*event);
                 // What was asked without a reply (watching a new client)
-                // goes out before the thread waits.
-                r->x_->flush();
+                // goes out before the thread waits; sending may read
+                // replies off the socket, and the thread would not wake
+                // for those.
+                do {
+                    while (XEvent event = r->replies_.arrived()) r->take(*event);
+                    r->x_->flush();
+                } while (r->replies_.ready());
             })) {
         return nullptr;
     }
