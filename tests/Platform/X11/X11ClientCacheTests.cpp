@@ -15,6 +15,24 @@ namespace {
 constexpr ProcessID kFirstOwner = 4101;  // made up: only compared
 constexpr ProcessID kSecondOwner = 4102;
 
+// A read of `client` in `frameWindow`, as the backend makes one: the frame's
+// bounds and the client's place on the root (and in the frame, when it is
+// the client's parent).
+X11WindowInfo framedRead(xcb_window_t client, xcb_window_t frameWindow, Rect frameBounds, Rect clientBounds,
+                         std::optional<Point> inParent = std::nullopt) {
+    X11WindowInfo read;
+    read.window = client;
+    read.frameWindow = frameWindow;
+    read.pid = kFirstOwner;
+    if (inParent) {
+        read.parentIsFrame = true;
+        read.inParent = *inParent;
+    }
+    read.frameBounds = frameBounds;
+    read.placeClient(clientBounds);
+    return read;
+}
+
 class X11ClientCacheTest : public X11BackendTest {
 protected:
     void SetUp() override {
@@ -279,14 +297,9 @@ TEST(X11ClientCacheReportsTest, AResizeIsWholeAgainOnceBothReportsCame) {
     constexpr xcb_window_t frameWindow = 0x200001;
     X11WindowCache cache;
     cache.watching({client});
-    X11WindowInfo read;  // a frame with a 4-pixel border and a 20-pixel title bar
-    read.window = client;
-    read.frameWindow = frameWindow;
-    read.pid = kFirstOwner;
-    read.parentIsFrame = true;
-    read.inParent = Point{4, 24};
-    read.frameBounds = Rect(100, 100, 208, 228);
-    read.placeClient(Rect(104, 124, 200, 200));
+    // A frame with a 4-pixel border and a 20-pixel title bar.
+    const X11WindowInfo read =
+        framedRead(client, frameWindow, Rect(100, 100, 208, 228), Rect(104, 124, 200, 200), Point{4, 24});
     const Rect frameBefore = read.frame;
     cache.rememberClient(cache.generation(), read);
     ASSERT_TRUE(cache.client(client));
@@ -411,14 +424,8 @@ TEST(X11ClientCacheReportsTest, AClientListWrittenAnewWithTheSameClientsKeepsThe
     constexpr xcb_window_t frameWindow = 0x200001;
     X11WindowCache cache;
     cache.watching({client, other});
-    X11WindowInfo read;
-    read.window = client;
-    read.frameWindow = frameWindow;
-    read.pid = kFirstOwner;
-    read.parentIsFrame = true;
-    read.inParent = Point{13, 33};
-    read.frameBounds = Rect(867, 457, 186, 166);
-    read.placeClient(Rect(880, 490, 160, 120));
+    const X11WindowInfo read =
+        framedRead(client, frameWindow, Rect(867, 457, 186, 166), Rect(880, 490, 160, 120), Point{13, 33});
 
     auto since = cache.generation();
     cache.clientsChanged({client, other});
@@ -453,12 +460,8 @@ TEST(X11ClientCacheReportsTest, ANestedClientReadInTheMiddleOfAMoveIsNotKeptWher
     constexpr xcb_window_t frameWindow = 0x200001;
     X11WindowCache cache;
     cache.watching({client});
-    X11WindowInfo read;  // a 5-pixel border, a 24-pixel title bar, the client's 1-pixel border
-    read.window = client;
-    read.frameWindow = frameWindow;
-    read.pid = kFirstOwner;
-    read.frameBounds = Rect(400, 300, 210, 229);
-    read.placeClient(Rect(405, 324, 202, 202));
+    // A 5-pixel border, a 24-pixel title bar, the client's 1-pixel border.
+    const X11WindowInfo read = framedRead(client, frameWindow, Rect(400, 300, 210, 229), Rect(405, 324, 202, 202));
     cache.rememberClient(cache.generation(), read);
     cache.frameConfigured(client, frameWindow, Rect(60, 40, 210, 229), 0);
     ASSERT_TRUE(cache.client(client));
