@@ -13,13 +13,12 @@ namespace tessaly {
 
 namespace {
 
+// Keys named alike in every language.
 const std::unordered_map<std::uint32_t, std::string>& specialKeyNames() {
     static const std::unordered_map<std::uint32_t, std::string> names = [] {
         std::unordered_map<std::uint32_t, std::string> table{
             {HotkeyKeyCode::leftArrow, "←"}, {HotkeyKeyCode::rightArrow, "→"}, {126, "↑"}, {125, "↓"},
-            {49, "Space"}, {HotkeyKeyCode::tab, "Tab"}, {36, "Return"}, {76, "Enter"},
-            {HotkeyKeyCode::deleteBackward, "Backspace"}, {117, "Delete"}, {114, "Insert"},
-            {HotkeyKeyCode::escape, "Esc"}, {115, "Home"}, {119, "End"}, {116, "Page Up"}, {121, "Page Down"},
+            {HotkeyKeyCode::tab, "Tab"}, {36, "Return"}, {76, "Enter"}, {HotkeyKeyCode::escape, "Esc"},
         };
         for (std::size_t i = 0; i < HotkeyKeyCode::functionKeys.size(); ++i) {
             table.emplace(HotkeyKeyCode::functionKeys[i], "F" + std::to_string(i + 1));
@@ -37,6 +36,21 @@ std::string uppercased(const std::string& text) {
     return out;
 }
 
+// Keys whose names the display language gives.
+std::optional<std::string> translatedKeyName(std::uint32_t keyCode) {
+    switch (keyCode) {
+    case 49: return L10n::keySpace();
+    case HotkeyKeyCode::deleteBackward: return L10n::keyBackspace();
+    case 117: return L10n::keyDelete();
+    case 114: return L10n::keyInsert();
+    case 115: return L10n::keyHome();
+    case 119: return L10n::keyEnd();
+    case 116: return L10n::keyPageUp();
+    case 121: return L10n::keyPageDown();
+    default: return std::nullopt;
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> layoutKeyName(std::uint32_t keyCode, const KeyboardLayout* layout) {
@@ -49,6 +63,7 @@ std::optional<std::string> layoutKeyName(std::uint32_t keyCode, const KeyboardLa
 }
 
 std::string keyName(std::uint32_t keyCode, const KeyboardLayout* layout) {
+    if (auto name = translatedKeyName(keyCode)) return *name;
     const auto& names = specialKeyNames();
     if (const auto it = names.find(keyCode); it != names.end()) return it->second;
     if (auto name = layoutKeyName(keyCode, layout)) return *name;

@@ -114,6 +114,15 @@ std::string menuQuit();
 std::string keyControl();
 // The Shift key's name ("Umschalt" in German)
 std::string keyShift();
+// Named keys in shortcuts ("Bild abwärts" for Page Down in German)
+std::string keySpace();
+std::string keyBackspace();
+std::string keyDelete();
+std::string keyInsert();
+std::string keyHome();
+std::string keyEnd();
+std::string keyPageUp();
+std::string keyPageDown();
 
 // The program in the desktop's application menu (desktop entry, metainfo)
 std::string appGenericName();
@@ -273,6 +282,7 @@ std::string howToMenuBarBody();
 std::string statusMenuButton();
 std::string statusMenuButtonHelp();
 std::string howToMenuButtonBody();
+std::string howToDetachBodyMenuButton();
 
 // About page
 std::string updateCheckButton();

@@ -192,6 +192,22 @@ constexpr auto kOverlayTexts = std::to_array<CatalogEntry>({
     {"keyControl", {"Ctrl", "Ctrl", "Ctrl", "Strg", "Ctrl", "Ctrl", "Ctrl", "Ctrl", "Ctrl", "Ctrl"}},
     // The Shift key, named as the How To page's texts name it
     {"keyShift", {"Shift", "Shift", "Shift", "Umschalt", "Maj", "Shift", "Mayús", "Shift", "Shift", "Maiusc"}},
+    // Named keys as Qt's own translations name them (its key sequence fields
+    // and dialogs stand beside these)
+    {"keySpace", {"Space", "Space", "空格", "Leertaste", "Espace", "Space", "Espacio", "空白鍵", "Espaço", "Spazio"}},
+    {"keyBackspace",
+     {"Backspace", "Backspace", "退格", "Rücktaste", "Effacement", "Backspace", "Borrar", "Backspace", "Backspace",
+      "Backspace"}},
+    {"keyDelete", {"Delete", "Delete", "Delete", "Entf", "Suppr", "Delete", "Suprimir", "Delete", "Delete", "Canc"}},
+    {"keyInsert", {"Insert", "Insert", "Insert", "Einfg", "Inser", "Insert", "Insertar", "Insert", "Insert", "Ins"}},
+    {"keyHome", {"Home", "Home", "Home", "Pos1", "Début", "Home", "Inicio", "Home", "Home", "Home"}},
+    {"keyEnd", {"End", "End", "End", "Ende", "Fin", "End", "Fin", "End", "End", "Fine"}},
+    {"keyPageUp",
+     {"Page Up", "Page Up", "Page Up", "Bild aufwärts", "Page préc", "Page Up", "Re Pág", "Page Up", "Page Up",
+      "Pag↑"}},
+    {"keyPageDown",
+     {"Page Down", "Page Down", "Page Down", "Bild abwärts", "Page suiv", "Page Down", "Av Pág", "Page Down",
+      "Page Down", "Pag↓"}},
 
     // The program as the desktop's application menu lists it
     {"appGenericName",
@@ -417,6 +433,14 @@ TESSALY_L10N_TEXT(kOverlayTexts, appGenericName)
 TESSALY_L10N_TEXT(kOverlayTexts, appComment)
 TESSALY_L10N_TEXT(kOverlayTexts, keyControl)
 TESSALY_L10N_TEXT(kOverlayTexts, keyShift)
+TESSALY_L10N_TEXT(kOverlayTexts, keySpace)
+TESSALY_L10N_TEXT(kOverlayTexts, keyBackspace)
+TESSALY_L10N_TEXT(kOverlayTexts, keyDelete)
+TESSALY_L10N_TEXT(kOverlayTexts, keyInsert)
+TESSALY_L10N_TEXT(kOverlayTexts, keyHome)
+TESSALY_L10N_TEXT(kOverlayTexts, keyEnd)
+TESSALY_L10N_TEXT(kOverlayTexts, keyPageUp)
+TESSALY_L10N_TEXT(kOverlayTexts, keyPageDown)
 TESSALY_L10N_TEXT(kOverlayTexts, statusStageManagerBlocked)
 TESSALY_L10N_TEXT(kOverlayTexts, statusNotTrusted)
 TESSALY_L10N_TEXT(kOverlayTexts, statusRunning)

@@ -593,6 +593,21 @@ constexpr auto kSettingsTexts = std::to_array<CatalogEntry>({
       "ajustes e o comando Encerrar.",
       "Senza area di notifica, il pulsante “Menu” in fondo alla barra laterale di questa finestra contiene "
       "l’elenco dei gruppi, le impostazioni e il comando Esci."}},
+    {"howToDetachBodyMenuButton",
+     {"Drag a tab out of the bar. To dissolve every group at once, use the “Menu” button's menu.",
+      "タブをバーの外にドラッグします。すべてのグループを一度に解除するには、「メニュー」ボタンのメニューを使います。",
+      "将标签页拖出标签页栏。要一次解散所有组，请使用“菜单”按钮的菜单。",
+      "Ziehen Sie einen Tab aus der Leiste. Um alle Gruppen auf einmal aufzulösen, verwenden Sie das Menü der "
+      "Schaltfläche „Menü“.",
+      "Faites glisser un onglet hors de la barre. Pour dissoudre tous les groupes d’un coup, utilisez le menu du "
+      "bouton «\u00A0Menu\u00A0».",
+      "탭을 막대 밖으로 드래그합니다. 모든 그룹을 한 번에 해제하려면 ‘메뉴’ 버튼의 메뉴를 사용하십시오.",
+      "Arrastra una pestaña fuera de la barra. Para disolver todos los grupos a la vez, usa el menú del botón "
+      "“Menú”.",
+      "將標籤頁拖出標籤頁列。若要一次解散所有群組，請使用「選單」按鈕的選單。",
+      "Arraste uma aba para fora da barra. Para desfazer todos os grupos de uma vez, use o menu do botão “Menu”.",
+      "Trascina un pannello fuori dalla barra. Per sciogliere tutti i gruppi in una volta, usa il menu del "
+      "pulsante “Menu”."}},
 
     // About page
     {"updateCheckButton",
@@ -722,6 +737,7 @@ TESSALY_L10N_TEXT(kSettingsTexts, howToMenuBarBody)
 TESSALY_L10N_TEXT(kSettingsTexts, statusMenuButton)
 TESSALY_L10N_TEXT(kSettingsTexts, statusMenuButtonHelp)
 TESSALY_L10N_TEXT(kSettingsTexts, howToMenuButtonBody)
+TESSALY_L10N_TEXT(kSettingsTexts, howToDetachBodyMenuButton)
 TESSALY_L10N_TEXT(kSettingsTexts, updateCheckButton)
 TESSALY_L10N_TEXT(kSettingsTexts, aboutCredit)
 

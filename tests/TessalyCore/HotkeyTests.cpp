@@ -162,10 +162,14 @@ TEST(KeyComboDisplayTest, KeysAreNamedAsOnAPCKeyboardInAFixedOrder) {
     EXPECT_EQ(keyName(117, us.get()), "Delete");
     EXPECT_EQ(keyName(114, us.get()), "Insert");
     EXPECT_EQ(modifierName(Mods::option), "Alt");
-    // Control as the keyboards of the display language label it.
+    // Control and the named keys as the display language names them (the
+    // stand-in tab keys among them), the rest as everywhere.
     L10n::ScopedLanguageForTesting german(AppLanguage::german);
     EXPECT_EQ(displayString(KeyCombo::defaultNextTab, us.get()), "Strg+Alt+→");
     EXPECT_EQ(modifierName(Mods::control), "Strg");
+    EXPECT_EQ(displayString(KeyCombo{121, Mods::control | Mods::option}, us.get()), "Strg+Alt+Bild abwärts");
+    EXPECT_EQ(keyName(117, us.get()), "Entf");
+    EXPECT_EQ(keyName(53, us.get()), "Esc");
 }
 
 TEST(KeyComboDisplayTest, LayoutNamesAreTrimmedAndUpperCased) {

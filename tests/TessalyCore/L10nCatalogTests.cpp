@@ -88,8 +88,8 @@ TEST(L10nCatalog, IdsAreUniqueAcrossTables) {
             EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
         }
     }
-    // 179 plain texts and the patterns of 14 formatted texts (4 of them counted).
-    EXPECT_EQ(overlayCatalog().size() + settingsCatalog().size(), 179U);
+    // 188 plain texts and the patterns of 14 formatted texts (4 of them counted).
+    EXPECT_EQ(overlayCatalog().size() + settingsCatalog().size(), 188U);
     EXPECT_EQ(formatCatalog().size(), 18U);
     EXPECT_EQ(rows, ids.size());
 }

@@ -87,8 +87,9 @@ HowToSettingsTab::HowToSettingsTab(const TabCycleKeys& tabKeys, QWidget* parent)
                       .second;
     row({"transform-move", QStyle::SP_TitleBarNormalButton}, L10n::howToMoveTitle(), L10n::howToMoveBody(),
         std::nullopt, false);
-    row({"list-remove", QStyle::SP_DialogDiscardButton}, L10n::howToDetachTitle(), L10n::howToDetachBody(),
-        std::nullopt, false);
+    detachBody_ = row({"list-remove", QStyle::SP_DialogDiscardButton}, L10n::howToDetachTitle(),
+                      L10n::howToDetachBody(), std::nullopt, false)
+                      .second;
     row({"preferences-desktop-color", QStyle::SP_DesktopIcon}, L10n::howToColorTitle(), L10n::howToColorBody(),
         std::nullopt, false);
     std::tie(menuTitle_, menuBody_) = row({nullptr, QStyle::SP_CustomBase, true}, L10n::howToMenuBarTitle(),
@@ -98,6 +99,7 @@ HowToSettingsTab::HowToSettingsTab(const TabCycleKeys& tabKeys, QWidget* parent)
 void HowToSettingsTab::setMenuInWindow(bool inWindow) {
     menuTitle_->setText(toQString(inWindow ? L10n::statusMenuButton() : L10n::howToMenuBarTitle()));
     menuBody_->setText(toQString(inWindow ? L10n::howToMenuButtonBody() : L10n::howToMenuBarBody()));
+    detachBody_->setText(toQString(inWindow ? L10n::howToDetachBodyMenuButton() : L10n::howToDetachBody()));
 }
 
 void HowToSettingsTab::setTabKeys(const TabCycleKeys& tabKeys) {

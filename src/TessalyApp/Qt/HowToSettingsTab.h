@@ -33,6 +33,7 @@ public:
     // The entry on the program's menu.
     QLabel& menuTitle() { return *menuTitle_; }
     QLabel& menuBody() { return *menuBody_; }
+    QLabel& detachBody() { return *detachBody_; }
 
 private:
     GroupDemoAnimation* demo_ = nullptr;
@@ -40,6 +41,7 @@ private:
     TabCycleKeys tabKeys_;
     QLabel* menuTitle_ = nullptr;
     QLabel* menuBody_ = nullptr;
+    QLabel* detachBody_ = nullptr;
 };
 
 }  // namespace tessaly

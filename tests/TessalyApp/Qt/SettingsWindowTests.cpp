@@ -343,6 +343,7 @@ TEST_F(SettingsWindowTest, WithoutATrayTheWindowOffersTheStatusMenuAndTheHowToPa
     page = dynamic_cast<HowToSettingsTab*>(controller->view().currentPage());
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->menuBody().text().toStdString(), L10n::howToMenuButtonBody());
+    EXPECT_EQ(page->detachBody().text().toStdString(), L10n::howToDetachBodyMenuButton());
     EXPECT_EQ(page->menuTitle().text(), button.text());
     EXPECT_FALSE(button.text().isEmpty());
     EXPECT_NE(button.toolButtonStyle(), Qt::ToolButtonIconOnly);
@@ -359,6 +360,7 @@ TEST_F(SettingsWindowTest, WithoutATrayTheWindowOffersTheStatusMenuAndTheHowToPa
     EXPECT_TRUE(button.isHidden());
     page = dynamic_cast<HowToSettingsTab*>(controller->view().currentPage());
     ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->detachBody().text().toStdString(), L10n::howToDetachBody());
     EXPECT_EQ(page->menuBody().text().toStdString(), L10n::howToMenuBarBody());
 }
 
