@@ -121,7 +121,6 @@ void GroupSession::zoomBelowBar(const Uuid& groupID) {
     } else {
         zoomRecords_.erase(group->id);
     }
-    publishFollow();
 }
 
 void GroupSession::zoomMaximizedBelowBar(const Uuid& groupID, WindowID from) {
@@ -131,7 +130,6 @@ void GroupSession::zoomMaximizedBelowBar(const Uuid& groupID, WindowID from) {
         if (!frame || !group || group->activeWindowID != from || isGestureActive(groupID)) return;
         noRoomMaximizeTakenAt_[groupID] = now();
         adoptOrRestoreZoom(*frame, from, *group);
-        publishFollow();
     }));
 }
 
