@@ -36,7 +36,24 @@ namespace tessaly::test {
 // animation, `desktops` desktops, Shift+drag on the title bar moves); the
 // others run their stock configuration (i3 with the stock one less its
 // start-up programs and bar, so no first-run wizard or status bar comes up).
-enum class X11WindowManager { openboxTest, openbox, xfwm4, fluxbox, icewm, metacity, marco, i3, kwin };
+// KWin runs twice: kwin with compositing turned off (as in its settings),
+// kwinComposited as it starts by default, compositing with OpenGL (on
+// software rendering here). mutter runs as GNOME on Xorg starts it (--x11),
+// muffin as Cinnamon does; both always composite.
+enum class X11WindowManager {
+    openboxTest,
+    openbox,
+    xfwm4,
+    fluxbox,
+    icewm,
+    metacity,
+    marco,
+    i3,
+    kwin,
+    kwinComposited,
+    mutter,
+    muffin
+};
 
 class X11Desktop {
 public:
