@@ -82,6 +82,12 @@ public:
     // and tables ("openbox_test", "openbox", "xfwm4", ...).
     static const std::vector<X11WindowManager>& windowManagers();
     static std::string name(X11WindowManager manager);
+    // Whether the window manager keeps a minimised window mapped, hidden by
+    // its compositor (mutter and muffin, for their overviews): minimised
+    // there is WM_STATE Iconic and _NET_WM_STATE_HIDDEN, never unmapped.
+    static bool keepsMinimisedWindowsMapped(X11WindowManager manager) {
+        return manager == X11WindowManager::mutter || manager == X11WindowManager::muffin;
+    }
     // What is missing to run `manager` on this machine ("" when nothing).
     static std::string missingPrograms(X11WindowManager manager);
     ~X11Desktop();
