@@ -163,12 +163,13 @@ TEST_P(X11OnWindowManager, ListsClientsWithTheirFramesAndOwners) {
     }
 }
 
-// Each window manager composites as its desktop ships it: xfwm4, KWin as it
-// starts by default, mutter and muffin take the compositing selection; KWin
-// with compositing turned off and the others leave it free.
+// Each window manager composites as its desktop ships it: xfwm4, metacity,
+// marco, KWin as it starts by default, mutter and muffin take the
+// compositing selection; KWin with compositing turned off and the others
+// leave it free.
 TEST_P(X11OnWindowManager, CompositesAsItsDesktopShipsIt) {
-    const bool composites =
-        manager() == WM::xfwm4 || manager() == WM::kwinComposited || manager() == WM::mutter || manager() == WM::muffin;
+    const bool composites = manager() == WM::xfwm4 || manager() == WM::metacity || manager() == WM::marco ||
+                            manager() == WM::kwinComposited || manager() == WM::mutter || manager() == WM::muffin;
     // A compositor may take the selection a moment after the window manager manages windows.
     const bool taken = desktop->waitUntil([&] { return desktop->composited(); },
                                           composites ? kX11Patience : std::chrono::milliseconds(1000));
