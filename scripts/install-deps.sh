@@ -30,6 +30,11 @@ packages=(
   # configurations): marco needs the MATE settings schema, and fluxbox's
   # stock style a wallpaper setter (else it pops up a message window).
   xfwm4 fluxbox hsetroot icewm metacity marco mate-settings-daemon-common i3-wm
+  # The window managers of Plasma, GNOME on Xorg and Cinnamon: KWin with
+  # Plasma's Breeze decoration (without it KWin draws no title bars), mutter,
+  # and muffin with the peripherals schema of Cinnamon's settings daemon
+  # (it aborts at start without it).
+  kwin-x11 kwin-style-breeze mutter muffin cinnamon-settings-daemon
   # A system tray (XEmbed) for the tray icon's real-desktop tests.
   trayer
   # Toolkit clients as users run them (GTK 3 and 4 with client-side

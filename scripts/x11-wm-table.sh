@@ -39,7 +39,7 @@ name != "" && / end time: / { flush(); next }
 END {
   flush()
   if (nb == 0) { print "x11-wm-table: no window manager tests in this run"; exit }
-  split("openbox_test openbox xfwm4 fluxbox icewm metacity marco i3 kwin", order, " ")
+  split("openbox_test openbox xfwm4 fluxbox icewm metacity marco i3 kwin kwin_composited mutter muffin", order, " ")
   nw = 0
   for (i = 1; i in order; i++) if (order[i] in seenW) { wms[++nw] = order[i]; known[order[i]] = 1 }
   for (i = 1; i <= nx; i++) if (!(extra[i] in known)) wms[++nw] = extra[i]

@@ -20,6 +20,11 @@ public:
     // instead of letting it follow the pointer, as metacity and its kin do.
     // Main thread.
     virtual bool snapsMovesWithShift() const { return false; }
+    // Whether the window manager puts a window it moves with Shift held
+    // where it chooses when the button is released, whatever the program
+    // asks for then (KWin drops it into one of its custom tiles): a drag
+    // with Shift held cannot group there. Main thread.
+    virtual bool takesShiftDrags() const { return false; }
 };
 
 }  // namespace tessaly

@@ -142,7 +142,7 @@ void AppDelegate::startSession() {
     session_->onAutoColorRulesRequested =
         lifetime_.guarded([this] { call(parts.showSettingsColors ? parts.showSettingsColors : parts.showSettings); });
     applySettings();
-    const bool dragging = session_->enableDragGrouping(store_->dragSettings());
+    const bool dragging = session_->enableDragGrouping(dragSettingsInForce());
     if (!dragging) {
         Log::error(LogCategory::app, "drag grouping off — event tap creation failed (accessibility trust revoked?)");
     }
@@ -178,7 +178,7 @@ void AppDelegate::applySettings() {
     s.fullscreenPolicy = store_->fullscreenPolicy();
     s.offSpacePolicy = store_->offSpacePolicy();
     s.isExcludedApp = lifetime_.guarded([this](ProcessID pid) { return store_->isExcluded(pid); });
-    s.updateDragSettings(store_->dragSettings());
+    s.updateDragSettings(dragSettingsInForce());
     s.updateTabBarHeight(store_->tabBarHeight());
     s.overlay().setAppearanceMode(store_->appearanceMode());
     s.overlay().setTabBarOpacity(store_->tabBarOpacity());
@@ -203,6 +203,22 @@ void AppDelegate::applySettings() {
     if (!previous || previous->inForce != outcome.inForce || previous->isFallback() != outcome.isFallback()) {
         call(parts.tabHotkeysChanged);
     }
+}
+
+DragSettings AppDelegate::dragSettingsInForce() {
+    DragSettings settings = store_->dragSettings();
+    const auto& assist = services_.platform.moveAssist;
+    const auto modifier = GroupingModifier::choose(settings.modifierGate, store_->dragModifierChosen(),
+                                                   assist && assist->takesShiftDrags());
+    settings.modifierGate = modifier.inForce;
+    // Asked on every settings change: told once, until something about it
+    // changes.
+    const auto previous = std::exchange(groupingModifier_, modifier);
+    if (modifier == previous) return settings;
+    if (modifier.isFallback()) Log::notice(LogCategory::app, modifierFallbackLine);
+    if (modifier.isTaken()) Log::error(LogCategory::app, modifierTakenLine);
+    call(parts.groupingModifierChanged);
+    return settings;
 }
 
 TabCycleKeys AppDelegate::tabHotkeysInForce() const {

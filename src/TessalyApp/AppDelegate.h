@@ -31,6 +31,7 @@
 #include "Platform/UserDefaults.h"
 #include "Platform/Uuid.h"
 #include "TessalyApp/AppShell.h"
+#include "TessalyApp/GroupingModifier.h"
 #include "TessalyApp/ShellNotices.h"
 #include "TessalyApp/TabCycleHotkeys.h"
 #include "TessalyCore/GroupMenuItem.h"
@@ -80,6 +81,9 @@ public:
         std::function<void()> closeOnboardingWindow;
         // The tab-cycle keys in force changed (see tabHotkeysInForce()).
         std::function<void()> tabHotkeysChanged;
+        // The grouping modifier in force, or whether the window manager
+        // takes it, changed (see groupingModifier()).
+        std::function<void()> groupingModifierChanged;
     };
 
     static constexpr const char* useSkyLightZSyncKey = "useSkyLightZSync";
@@ -93,6 +97,13 @@ public:
     // Written, followed by the keys taken instead, when the default
     // tab-cycle keys are held elsewhere and the user never chose others.
     static constexpr const char* hotkeyFallbackLine = "tab-cycle hotkeys taken by another app; using";
+    // Written when the window manager takes Shift-drags for itself and
+    // Control groups in place of the default Shift (the user chose none).
+    static constexpr const char* modifierFallbackLine =
+        "the window manager takes shift-drags for its tiles; grouping with control";
+    // Written when the user chose Shift and the window manager takes it.
+    static constexpr const char* modifierTakenLine =
+        "grouping modifier shift is taken by the window manager (it drops shift-dragged windows into its tiles)";
 
     explicit AppDelegate(Services services);
     // Shuts a session still running down.
@@ -149,6 +160,9 @@ public:
     TabCycleKeys tabHotkeysInForce() const;
     // Only that fallback pair, while one is in force.
     std::optional<TabCycleKeys> fallbackTabHotkeys() const;
+    // The grouping modifier as last pushed into the session (the stored
+    // one, or Control in place of a Shift the window manager takes).
+    GroupingModifier groupingModifier() const { return groupingModifier_.value_or(GroupingModifier{}); }
 
 private:
     void startSession();
@@ -157,6 +171,9 @@ private:
     // Starts the session when nothing stands in the way any more.
     void startSessionIfPossible();
     std::optional<UpdateHandoff> takeFreshHandoff();
+    // The drag settings with the grouping modifier in force; says once
+    // when that modifier, or its being taken, changed.
+    DragSettings dragSettingsInForce();
 
     static void call(const std::function<void()>& hook) {
         if (hook) hook();
@@ -171,6 +188,7 @@ private:
     bool onboardingShown_ = false;
     bool hotkeyRecordingActive_ = false;
     std::optional<TabCycleHotkeys> lastHotkeyOutcome_;  // the last registration
+    std::optional<GroupingModifier> groupingModifier_;   // the last pushed
     ShellNotices notices_;
     UpdateHandoffStore handoffStore_;
     UpdateHandoffLifecycle handoffLifecycle_;

@@ -50,7 +50,7 @@ void SettingsModel::publish() {
 
 void SettingsModel::readStoreValues() {
     const DragSettings drag = store_.dragSettings();
-    modifierGate_ = drag.modifierGate;
+    modifierGate_ = modifierGateInForce();
     holdDelay_ = snappedHoldDelay(drag.holdDelay);
     fullscreenPolicy_ = store_.fullscreenPolicy();
     offSpacePolicy_ = store_.offSpacePolicy();
@@ -88,10 +88,20 @@ void SettingsModel::setModifierGate(ModifierGate gate) {
 void SettingsModel::setHoldDelay(double seconds) {
     holdDelay_ = seconds;
     publish();
-    if (!writing()) return;
-    DragSettings drag = store_.dragSettings();
-    drag.holdDelay = holdDelay_;
-    store_.setDragSettings(drag);
+    // The delay alone: a modifier the user never chose stays unchosen.
+    if (writing()) store_.setDragHoldDelay(holdDelay_);
+}
+
+void SettingsModel::setGroupingModifier(const GroupingModifier& modifier) {
+    if (groupingModifier_ == modifier) return;
+    groupingModifier_ = modifier;
+    modifierGate_ = modifierGateInForce();
+    publish();
+}
+
+ModifierGate SettingsModel::modifierGateInForce() const {
+    if (groupingModifier_.isFallback() && !store_.dragModifierChosen()) return groupingModifier_.inForce;
+    return store_.dragSettings().modifierGate;
 }
 
 void SettingsModel::setFullscreenPolicy(FullscreenPolicy policy) {

@@ -33,6 +33,7 @@
 #include "Platform/Subscription.h"
 #include "Platform/Uuid.h"
 #include "Platform/Workspace.h"
+#include "TessalyApp/GroupingModifier.h"
 #include "TessalyApp/HotkeyRecorder.h"
 #include "TessalyApp/SettingsCategory.h"
 #include "TessalyApp/TabCycleHotkeys.h"
@@ -134,7 +135,10 @@ public:
     SettingsCategory lastConfigCategory() const { return lastConfigCategory_; }
 
     // MARK: Settings (each setter writes through to the store)
+    // The modifier in force: Control while it stands in for a Shift the
+    // window manager takes (see groupingModifier()).
     ModifierGate modifierGate() const { return modifierGate_; }
+    // Stores the user's choice.
     void setModifierGate(ModifierGate gate);
     // Always one of holdDelayChoices once read from the store.
     double holdDelay() const { return holdDelay_; }
@@ -181,6 +185,11 @@ public:
     // The keys the texts name: those in force, or the defaults when both
     // are off.
     TabCycleKeys tabHotkeysShown() const;
+    // Set by the shell: the grouping modifier in force, and whether the
+    // window manager takes Shift-drags (the page says why Control groups,
+    // or that a chosen Shift is taken).
+    const GroupingModifier& groupingModifier() const { return groupingModifier_; }
+    void setGroupingModifier(const GroupingModifier& modifier);
 
     // Turns both hotkeys back to Control-Option-Right and -Left, as if
     // never chosen (a fallback stands in again where those are taken).
@@ -248,6 +257,8 @@ private:
     void publish();
     bool writing() const { return !isReloading_; }
     void readStoreValues();
+    // The stored modifier, or the one standing in for it.
+    ModifierGate modifierGateInForce() const;
     bool isLoginItemEnabled() const;
     void captureHotkey(Target target, const std::optional<KeyCombo>& combo);
     void reportImportFailure(const std::string& text);
@@ -279,6 +290,7 @@ private:
     bool languageNeedsRestart_ = false;
     bool hotkeysTaken_ = false;
     std::optional<TabCycleKeys> fallbackTabHotkeys_;
+    GroupingModifier groupingModifier_;
 
     std::map<std::uint64_t, std::function<void()>> observers_;
     std::uint64_t nextObserver_ = 1;

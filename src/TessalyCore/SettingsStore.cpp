@@ -92,6 +92,16 @@ void SettingsStore::setDragSettings(const DragSettings& settings) {
     notify();
 }
 
+void SettingsStore::setDragHoldDelay(double seconds) {
+    defaults_->setDouble(seconds, Keys::dragHoldDelay);
+    notify();
+}
+
+bool SettingsStore::dragModifierChosen() const {
+    // A value that names no modifier reads as the default: no choice.
+    return knownCase<ModifierGate>(defaults_->stringForKey(Keys::dragModifierGate)).has_value();
+}
+
 FullscreenPolicy SettingsStore::fullscreenPolicy() const {
     return storedEnum(*defaults_, Keys::fullscreenPolicy, FullscreenPolicy::suspend);
 }

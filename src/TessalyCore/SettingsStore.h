@@ -78,7 +78,13 @@ public:
     // The hold delay reads as stored, negative or huge alike (the settings
     // window snaps it to its choices); only a non-finite one reads as 0.3.
     DragSettings dragSettings() const;
+    // Stores both, the modifier as the user's choice.
     void setDragSettings(const DragSettings& settings);
+    // Stores the hold delay alone, leaving the modifier as it is.
+    void setDragHoldDelay(double seconds);
+    // Whether the user chose the grouping modifier (set here, or by an
+    // import); until then it reads as its default.
+    bool dragModifierChosen() const;
     FullscreenPolicy fullscreenPolicy() const;
     void setFullscreenPolicy(FullscreenPolicy policy);
     OffSpacePolicy offSpacePolicy() const;

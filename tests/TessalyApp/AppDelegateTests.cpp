@@ -10,6 +10,7 @@
 
 #include "Platform/TestFiles.h"
 #include "TessalyApp/AppDelegate.h"
+#include "TessalyApp/SettingsModel.h"
 #include "TessalyCore/L10n.h"
 #include "TessalySession/SessionDesktop.h"
 
@@ -52,6 +53,7 @@ protected:
         p.showOnboardingWindow = hook("onboarding shown");
         p.closeOnboardingWindow = hook("onboarding closed");
         p.tabHotkeysChanged = [this] { ++tabHotkeyChanges; };
+        p.groupingModifierChanged = [this] { ++groupingModifierChanges; };
         delegate->applicationDidFinishLaunching();
         env.settle();
         return delegate;
@@ -72,6 +74,7 @@ protected:
     std::vector<bool> sessionsMade;  // the usePublicZSync of each session made
     std::vector<std::string> hooks;
     int tabHotkeyChanges = 0;
+    int groupingModifierChanges = 0;
     LogCapture log;
 };
 
@@ -222,6 +225,54 @@ TEST_F(AppDelegateTest, TakenDefaultKeysGiveWayToTheFirstWholeFreeFallbackUntilT
     EXPECT_EQ(failures(), 1u) << "the same refusal as before: not told again";
     EXPECT_TRUE(delegate->notices().isActive(ShellNotice::hotkeysTaken));
     EXPECT_EQ(fallbackLines().size(), 1u);
+}
+
+// KWin drops a window dragged with Shift into one of its tiles: a user who
+// never chose a modifier groups with Control there, and one who chose Shift
+// keeps it and hears once that the window manager takes it.
+TEST_F(AppDelegateTest, AWindowManagerThatTakesShiftDragsGroupsWithControlUntilTheUserChooses) {
+    const auto assist = std::make_shared<testing::RecordingMoveAssist>();
+    assist->takesShift = true;
+    env.services.moveAssist = assist;
+    defaults->setDouble(0.6, SettingsStore::Keys::dragHoldDelay);
+    const auto lines = [this](const char* line) { return log.matching(LogCategory::app, line).size(); };
+    auto delegate = launch(true);
+    GroupSession& session = *delegate->session();
+    EXPECT_EQ(session.dragSettings(), (DragSettings{ModifierGate::control, 0.6}));
+    EXPECT_EQ(assist->calls.back(), InputFlags::control) << "the move assist watches Control presses";
+    EXPECT_TRUE(delegate->groupingModifier().isFallback());
+    EXPECT_EQ(lines(AppDelegate::modifierFallbackLine), 1u);
+    EXPECT_EQ(groupingModifierChanges, 1);
+    EXPECT_EQ(delegate->store().dragSettings().modifierGate, ModifierGate::shift) << "the fallback is never stored";
+
+    // Other changes, the delay among them, keep it without a word.
+    SettingsModel model(delegate->store());
+    model.setHoldDelay(1.0);
+    delegate->store().setTabBarOpacity(0.5);
+    EXPECT_EQ(session.dragSettings(), (DragSettings{ModifierGate::control, 1.0}));
+    EXPECT_FALSE(delegate->store().dragModifierChosen());
+    EXPECT_EQ(lines(AppDelegate::modifierFallbackLine), 1u);
+    EXPECT_EQ(groupingModifierChanges, 1);
+
+    // Shift chosen: it is the modifier, and the user is told once it is taken.
+    model.setModifierGate(ModifierGate::shift);
+    EXPECT_EQ(session.dragSettings().modifierGate, ModifierGate::shift);
+    EXPECT_EQ(assist->calls.back(), InputFlags::shift);
+    EXPECT_TRUE(delegate->groupingModifier().isTaken());
+    delegate->store().setTabBarOpacity(0.6);
+    EXPECT_EQ(lines(AppDelegate::modifierTakenLine), 1u);
+    EXPECT_EQ(groupingModifierChanges, 2);
+    model.setModifierGate(ModifierGate::control);
+    EXPECT_FALSE(delegate->groupingModifier().isTaken() || delegate->groupingModifier().isFallback());
+
+    // A window manager that leaves Shift alone, and no choice: Shift again.
+    defaults->removeObjectForKey(SettingsStore::Keys::dragModifierGate);
+    assist->takesShift = false;
+    delegate->store().setTabBarOpacity(0.7);
+    EXPECT_EQ(session.dragSettings().modifierGate, ModifierGate::shift);
+    EXPECT_FALSE(delegate->groupingModifier().isFallback());
+    EXPECT_EQ(lines(AppDelegate::modifierFallbackLine), 1u);
+    EXPECT_EQ(lines(AppDelegate::modifierTakenLine), 1u);
 }
 
 TEST_F(AppDelegateTest, WithoutAWindowManagerItWaitsForOneAndStartsWhenItAnswers) {

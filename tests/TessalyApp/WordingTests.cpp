@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "TessalyApp/GroupingModifier.h"
 #include "TessalyApp/ShellNotices.h"
 #include "TessalyCore/L10nCatalog.h"
 
@@ -57,6 +58,7 @@ const std::set<std::string_view> kNeverShownOnLinux{
 TEST(Wording, NoTextNamesTheThingsOfAnotherSystemInAnyLanguage) {
     auto tables = L10n::catalogTables();
     tables.push_back(L10n::shellNoticeCatalog());
+    tables.push_back(L10n::groupingModifierCatalog());
     std::size_t checked = 0;
     for (const auto& words : kByLanguage) {
         std::vector<std::string> patterns = kEveryLanguage;

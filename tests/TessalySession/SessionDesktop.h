@@ -42,7 +42,9 @@ public:
 class RecordingMoveAssist final : public WindowMoveAssist {
 public:
     std::vector<EventFlags> calls;
+    bool takesShift = false;  // as KWin, which drops Shift-dragged windows into its tiles
     void setGroupingModifiers(EventFlags modifiers) override { calls.push_back(modifiers); }
+    bool takesShiftDrags() const override { return takesShift; }
 };
 
 class NoIcons final : public AppIconSource {

@@ -44,7 +44,9 @@ public:
     bool barsStackWithWindows = true;
 
     DesktopUser(test::X11Desktop& desktop, pid_t program)
-        : desktop_(desktop), program_(program), input(desktop.connection()), screen(desktop) {}
+        : desktop_(desktop), program_(program), input(desktop.connection()), screen(desktop) {
+        if (takesShiftDrags()) groupingKey = KeySym::controlL;
+    }
 
     bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = test::kX11Patience) {
         return desktop_.waitUntil(condition, timeout);
@@ -196,10 +198,18 @@ public:
 
     // Whether the window manager snaps a window moved with Shift held from
     // edge to edge (of the screen and the other windows) instead of letting
-    // it follow the pointer, as metacity and marco do.
+    // it follow the pointer, as metacity, marco, mutter and muffin do.
     bool snapsMovesWithShift() const {
-        return desktop_.windowManager() == test::X11WindowManager::metacity ||
-               desktop_.windowManager() == test::X11WindowManager::marco;
+        using W = test::X11WindowManager;
+        const W m = desktop_.windowManager();
+        return m == W::metacity || m == W::marco || m == W::mutter || m == W::muffin;
+    }
+    // Whether the window manager drops a window moved with Shift held into
+    // its own tiles (KWin): the program groups with Control there until the
+    // user chooses a key, and so does this user.
+    bool takesShiftDrags() const {
+        using W = test::X11WindowManager;
+        return desktop_.windowManager() == W::kwin || desktop_.windowManager() == W::kwinComposited;
     }
 
     // Drags the client by its title bar until the pointer is at `to`,

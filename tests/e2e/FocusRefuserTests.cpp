@@ -76,9 +76,9 @@ TEST_P(FocusRefuserTest, AMemberThatTakesNoFocusHasTheSelectedTabWheneverItIsOnT
     EXPECT_TRUE(selectedOnceRaised(group, eyes->window));
 
     // The other group, its terminal focused, dragged by its bar onto this
-    // one with Shift: this group's active member is raised and keeps the
-    // tab, also when it is xeyes and the focus stays with the terminal
-    // dragged in.
+    // one with the grouping key: this group's active member is raised and
+    // keeps the tab, also when it is xeyes and the focus stays with the
+    // terminal dragged in.
     const xcb_window_t targetActive = topOf(group);
     ASSERT_TRUE(user->focus(d->window));
     ASSERT_TRUE(selectedOnTop(other, d->window));
@@ -92,12 +92,12 @@ TEST_P(FocusRefuserTest, AMemberThatTakesNoFocusHasTheSelectedTabWheneverItIsOnT
         const Point grab{bar->first.rect.maxX() - 12, bar->first.rect.midY()};
         const Point to{grab.x + target.minX() - start.minX() + 40, grab.y + target.minY() - start.minY() + 40};
         user->input.moveTo(grab);
-        user->input.keyDown(KeySym::shiftL);
+        user->input.keyDown(user->groupingKey);
         user->input.press(1);
         user->movePointer(grab, to, 8, [](Point) { return true; }, milliseconds(1));
         offered = user->waitUntil([&] { return user->previewCovers(target); }, milliseconds(5000));
         user->input.release(1);
-        user->input.keyUp(KeySym::shiftL);
+        user->input.keyUp(user->groupingKey);
     }
     ASSERT_TRUE(offered) << "no merge offered: " << DesktopUser::describe(user->overlays());
     group.insert(group.end(), other.begin(), other.end());
@@ -120,7 +120,7 @@ TEST_P(FocusRefuserTest, AMemberThatTakesNoFocusHasTheSelectedTabWheneverItIsOnT
 INSTANTIATE_TEST_SUITE_P(WindowManagers, FocusRefuserTest,
                          ::testing::Values(test::X11WindowManager::openbox, test::X11WindowManager::xfwm4,
                                            test::X11WindowManager::icewm, test::X11WindowManager::metacity,
-                                           test::X11WindowManager::marco),
+                                           test::X11WindowManager::marco, test::X11WindowManager::kwin, test::X11WindowManager::kwinComposited, test::X11WindowManager::mutter, test::X11WindowManager::muffin),
                          test::X11WindowManagerName());
 
 }  // namespace

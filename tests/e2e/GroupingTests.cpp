@@ -285,13 +285,18 @@ TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
 }
 
 // The grouping gesture on window managers that handle it differently:
-// metacity and marco snap a window moved with Shift held from edge to edge
-// (it jumps about instead of following the pointer); openbox as it comes is
-// the control. The pointer decides where the drop goes all the same.
+// metacity, marco, mutter and muffin snap a window moved with Shift held
+// from edge to edge (it jumps about instead of following the pointer), and
+// KWin drops it into one of its tiles, so the program groups with Control
+// there as it comes; openbox as it comes is the control. The pointer
+// decides where the drop goes all the same.
 class GroupingOnWindowManager : public EndToEndOnWindowManager {};
 
-TEST_P(GroupingOnWindowManager, AShiftDragOntoAnotherWindowGroupsEveryTime) {
+TEST_P(GroupingOnWindowManager, TheDefaultGestureOntoAnotherWindowGroupsEveryTime) {
     ASSERT_TRUE(startProgram());
+    const bool kwin = manager() == test::X11WindowManager::kwin || manager() == test::X11WindowManager::kwinComposited;
+    EXPECT_EQ(program->process().count("the window manager takes shift-drags for its tiles; grouping with control"),
+              kwin ? 1u : 0u);
     const auto target = desktop->launchXlogo("300x240+100+150");
     ASSERT_TRUE(target);
     constexpr int attempts = 4;
@@ -314,7 +319,9 @@ TEST_P(GroupingOnWindowManager, AShiftDragOntoAnotherWindowGroupsEveryTime) {
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, GroupingOnWindowManager,
                          ::testing::Values(test::X11WindowManager::metacity, test::X11WindowManager::marco,
-                                           test::X11WindowManager::openbox),
+                                           test::X11WindowManager::openbox, test::X11WindowManager::kwin,
+                                           test::X11WindowManager::kwinComposited, test::X11WindowManager::mutter,
+                                           test::X11WindowManager::muffin),
                          test::X11WindowManagerName());
 
 }  // namespace

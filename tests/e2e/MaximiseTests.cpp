@@ -331,7 +331,7 @@ INSTANTIATE_TEST_SUITE_P(WindowManagers, MaximiseTest,
                          ::testing::Values(test::X11WindowManager::openbox, test::X11WindowManager::xfwm4,
                                            test::X11WindowManager::fluxbox, test::X11WindowManager::icewm,
                                            test::X11WindowManager::metacity,
-                                           test::X11WindowManager::marco),
+                                           test::X11WindowManager::marco, test::X11WindowManager::kwin, test::X11WindowManager::kwinComposited, test::X11WindowManager::mutter, test::X11WindowManager::muffin),
                          test::X11WindowManagerName());
 
 }  // namespace

@@ -341,7 +341,7 @@ void MaximisedBarTest::expectHeaderBarKept(const std::vector<std::string>& argv,
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, MaximisedBarTest,
                          ::testing::Values(WM::openbox, WM::xfwm4, WM::icewm, WM::fluxbox, WM::metacity, WM::marco,
-                                           WM::i3),
+                                           WM::i3, WM::kwin, WM::kwinComposited, WM::mutter, WM::muffin),
                          test::X11WindowManagerName());
 
 }  // namespace

@@ -93,7 +93,7 @@ TEST_P(SelectedTabTest, TheSelectedTabIsTheMemberOnTopAfterARestart) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, SelectedTabTest,
-                         ::testing::Values(WM::openbox, WM::xfwm4, WM::fluxbox, WM::icewm, WM::metacity, WM::marco),
+                         ::testing::Values(WM::openbox, WM::xfwm4, WM::fluxbox, WM::icewm, WM::metacity, WM::marco, WM::kwin, WM::kwinComposited, WM::mutter, WM::muffin),
                          test::X11WindowManagerName());
 
 // i3: a member made full screen and back. While it is full screen it has

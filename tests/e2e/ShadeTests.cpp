@@ -130,7 +130,7 @@ TEST_P(ShadeTest, NoMemberShowsBelowARolledUpWindowAndRolledDownTheGroupIsBack) 
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, ShadeTest,
                          ::testing::Values(WM::openbox, WM::xfwm4, WM::fluxbox, WM::metacity, WM::marco, WM::icewm,
-                                           WM::i3),
+                                           WM::i3, WM::kwin, WM::kwinComposited, WM::mutter, WM::muffin),
                          test::X11WindowManagerName());
 
 }  // namespace

@@ -18,9 +18,11 @@ class StockWindowManagerTest : public EndToEndOnWindowManager {
 protected:
     // Starts the program with the grouping modifier a user of this window
     // manager chooses: Control where a Shift-drag snaps the window to edges
-    // (metacity, marco), else Shift.
+    // (metacity, marco, mutter, muffin), else the program's own (Control on
+    // KWin, which takes Shift-drags, Shift elsewhere).
     ::testing::AssertionResult startGroupingProgram(TessalyProgram::Options options = {}) {
-        const bool snapsOnShift = manager() == WM::metacity || manager() == WM::marco;
+        const bool snapsOnShift =
+            manager() == WM::metacity || manager() == WM::marco || manager() == WM::mutter || manager() == WM::muffin;
         if (snapsOnShift) options.defaults["dragModifierGate"] = "\"control\"";
         auto started = startProgram(options);
         if (!started) return started;
@@ -48,8 +50,11 @@ protected:
     // How far a compositing window manager draws a window's shadow.
     static constexpr double kShadow = 24;
     // Whether the window manager keeps the stacking the program asks for
-    // (metacity puts every override-redirect window above its own).
-    bool keepsStacking() const { return manager() != WM::metacity; }
+    // (metacity puts every override-redirect window above its own, and
+    // mutter and muffin restack the bars as well).
+    bool keepsStacking() const {
+        return manager() != WM::metacity && manager() != WM::mutter && manager() != WM::muffin;
+    }
     // Where `area` lies left of `over` (a window over its right part; none:
     // all of it), with room for the window's shadow.
     Rect leftOf(Rect area, xcb_window_t over) {
@@ -301,7 +306,7 @@ TEST_P(StockWindowManagerTest, ABarStacksWithItsWindowBelowTheWindowsAbove) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowManagers, StockWindowManagerTest,
-                         ::testing::Values(WM::openbox, WM::xfwm4, WM::fluxbox, WM::icewm, WM::metacity, WM::marco),
+                         ::testing::Values(WM::openbox, WM::xfwm4, WM::fluxbox, WM::icewm, WM::metacity, WM::marco, WM::kwin, WM::kwinComposited, WM::mutter, WM::muffin),
                          test::X11WindowManagerName());
 
 }  // namespace

@@ -35,18 +35,27 @@ X11MoveAssist::X11MoveAssist(std::shared_ptr<X11Backend> backend, X11RawInput in
 
 X11MoveAssist::~X11MoveAssist() { thread_.stop(); }
 
-bool X11MoveAssist::snapsMovesWithShift() const {
+std::string X11MoveAssist::windowManagerName() const {
     const auto& x = backend_->connection();
     const xcb_window_t check = x.windowManagerCheckWindow();
-    if (check != snapsAskedOf_) {
-        snapsAskedOf_ = check;
-        const std::string name = x.windowManagerName(check);
-        // metacity ("Metacity"), marco ("Metacity (Marco)") and mutter, which
-        // share metacity's edge snapping.
-        snaps_ = check != kNoWindow &&
-                 (name.starts_with("Metacity") || name.starts_with("Mutter") || name.starts_with("GNOME Shell"));
+    if (check != nameAskedOf_) {
+        nameAskedOf_ = check;
+        name_ = check != kNoWindow ? x.windowManagerName(check) : std::string();
     }
-    return snaps_;
+    return name_;
+}
+
+bool X11MoveAssist::snapsMovesWithShift() const {
+    // metacity ("Metacity"), marco ("Metacity (Marco)"), mutter ("Mutter")
+    // and muffin ("Mutter (Muffin)"), which share metacity's edge snapping.
+    const std::string name = windowManagerName();
+    return name.starts_with("Metacity") || name.starts_with("Mutter") || name.starts_with("GNOME Shell");
+}
+
+bool X11MoveAssist::takesShiftDrags() const {
+    // KWin ("KWin") drops a window moved with Shift held into the custom
+    // tile under the pointer, and nothing in its settings turns that off.
+    return windowManagerName() == "KWin";
 }
 
 void X11MoveAssist::handle(const xcb_generic_event_t& event) {

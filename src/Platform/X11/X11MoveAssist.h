@@ -30,6 +30,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace tessaly {
 
@@ -52,9 +53,10 @@ public:
     ~X11MoveAssist() override;
 
     void setGroupingModifiers(EventFlags modifiers) override { modifiers_.store(modifiers); }
-    // Told by the running window manager's name (its check window's
+    // Both told by the running window manager's name (its check window's
     // _NET_WM_NAME), read again when another one runs.
     bool snapsMovesWithShift() const override;
+    bool takesShiftDrags() const override;
 
 private:
     X11MoveAssist(std::shared_ptr<X11Backend> backend, X11RawInput input);
@@ -100,9 +102,11 @@ private:
     Press press_;
     Habit needsAssist_;    // the last window manager and modifiers seen to need it
     Habit movesByItself_;  // and seen to move such a window by itself
-    // The window manager last asked about (its check window) and its answer.
-    mutable xcb_window_t snapsAskedOf_ = kNoWindow;
-    mutable bool snaps_ = false;
+    // The name of the running window manager, read again when another runs.
+    std::string windowManagerName() const;
+    // The window manager last asked about (its check window) and its name.
+    mutable xcb_window_t nameAskedOf_ = kNoWindow;
+    mutable std::string name_;
     X11EventThread thread_;
 };
 

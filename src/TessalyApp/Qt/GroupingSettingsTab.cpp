@@ -40,6 +40,8 @@ GroupingSettingsTab::GroupingSettingsTab(SettingsModel& model, QWidget* parent)
       modifier_(new QComboBox(this)),
       delay_(new QComboBox(this)),
       optionWarning_(settingsHint(L10n::optionTilingWarning(), HintStyle::warning, this)),
+      shiftFallback_(settingsHint(L10n::modifierShiftFallback(), HintStyle::secondary, this)),
+      shiftTaken_(settingsHint(L10n::modifierShiftTaken(), HintStyle::warning, this)),
       fullscreen_(policyPicker(this)),
       offSpace_(policyPicker(this)),
       noExclusions_(new QLabel(toQString(L10n::noExclusions()), this)),
@@ -59,6 +61,8 @@ GroupingSettingsTab::GroupingSettingsTab(SettingsModel& model, QWidget* parent)
     }
     drag->addLabeledRow(L10n::previewDelay(), delay_);
     drag->rows().addWidget(optionWarning_);
+    drag->rows().addWidget(shiftFallback_);
+    drag->rows().addWidget(shiftTaken_);
     page->addWidget(drag);
 
     auto* behavior = new SettingsSection(L10n::groupBehavior(), this);
@@ -150,6 +154,9 @@ void GroupingSettingsTab::refresh() {
         if (SettingsModel::holdDelayChoices[i] == snapped) delay_->setCurrentIndex(static_cast<int>(i));
     }
     optionWarning_->setVisible(model_.modifierGate() == ModifierGate::option);
+    const GroupingModifier& grouping = model_.groupingModifier();
+    shiftFallback_->setVisible(grouping.isFallback() && model_.modifierGate() == grouping.inForce);
+    shiftTaken_->setVisible(grouping.windowManagerTakesShift && model_.modifierGate() == ModifierGate::shift);
     fullscreen_->setCurrentIndex(policyIndex(model_.fullscreenPolicy() == FullscreenPolicy::detach));
     offSpace_->setCurrentIndex(policyIndex(model_.offSpacePolicy() == OffSpacePolicy::detach));
     noExclusions_->setVisible(model_.exclusions().empty());

@@ -26,6 +26,10 @@ public:
     QComboBox& modifierPicker() { return *modifier_; }
     QComboBox& delayPicker() { return *delay_; }
     QLabel& optionWarning() { return *optionWarning_; }
+    // Why Control groups where the window manager takes Shift-drags, and
+    // the warning about a chosen Shift it takes.
+    QLabel& shiftFallbackHint() { return *shiftFallback_; }
+    QLabel& shiftTakenWarning() { return *shiftTaken_; }
     QComboBox& fullscreenPicker() { return *fullscreen_; }
     QLabel& noExclusionsLabel() { return *noExclusions_; }
     // The remove buttons of the exclusion rows, in row order.
@@ -43,6 +47,8 @@ private:
     QComboBox* modifier_;
     QComboBox* delay_;
     QLabel* optionWarning_;
+    QLabel* shiftFallback_;
+    QLabel* shiftTaken_;
     QComboBox* fullscreen_;
     QComboBox* offSpace_;
     QLabel* noExclusions_;

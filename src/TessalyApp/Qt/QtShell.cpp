@@ -47,6 +47,10 @@ QtShell::QtShell(AppDelegate& delegate, Environment environment)
     parts.tabHotkeysChanged = lifetime_.guarded([this] {
         if (settingsWindow_) settingsWindow_->model().setFallbackTabHotkeys(delegate_.fallbackTabHotkeys());
     });
+    // The Grouping page shows the modifier in force and says why.
+    parts.groupingModifierChanged = lifetime_.guarded([this] {
+        if (settingsWindow_) settingsWindow_->model().setGroupingModifier(delegate_.groupingModifier());
+    });
 }
 
 QtShell::~QtShell() { delegate_.parts = {}; }
@@ -109,6 +113,7 @@ SettingsWindowController& QtShell::settingsController() {
         std::make_unique<SettingsWindowController>(delegate_.store(), std::move(model), environment_.main, options);
     settingsWindow_->model().setHotkeysTaken(delegate_.notices().isActive(ShellNotice::hotkeysTaken));
     settingsWindow_->model().setFallbackTabHotkeys(delegate_.fallbackTabHotkeys());
+    settingsWindow_->model().setGroupingModifier(delegate_.groupingModifier());
     return *settingsWindow_;
 }
 

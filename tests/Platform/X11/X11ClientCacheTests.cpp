@@ -480,7 +480,7 @@ TEST(X11ClientCacheReportsTest, ANestedClientReadInTheMiddleOfAMoveIsNotKeptWher
 INSTANTIATE_TEST_SUITE_P(WindowManagers, X11ClientCacheOnWindowManagerTest,
                          ::testing::Values(X11WindowManager::openbox, X11WindowManager::xfwm4, X11WindowManager::icewm,
                                            X11WindowManager::fluxbox, X11WindowManager::metacity,
-                                           X11WindowManager::marco),
+                                           X11WindowManager::marco, X11WindowManager::kwin, X11WindowManager::kwinComposited, X11WindowManager::mutter, X11WindowManager::muffin),
                          X11WindowManagerName());
 
 }  // namespace

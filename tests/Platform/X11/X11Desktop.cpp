@@ -36,8 +36,29 @@ std::optional<std::string> findExecutable(const std::string& name) {
     return std::nullopt;
 }
 
-// marco aborts at start without the settings schema of the MATE settings daemon.
+// marco aborts at start without the settings schema of the MATE settings daemon,
+// muffin without the peripherals schema of Cinnamon's.
 constexpr const char* kMateSettingsSchema = "/usr/share/glib-2.0/schemas/org.mate.SettingsDaemon.plugins.gschema.xml";
+constexpr const char* kCinnamonSettingsSchema =
+    "/usr/share/glib-2.0/schemas/org.cinnamon.settings-daemon.peripherals.gschema.xml";
+// Without Plasma's Breeze decoration KWin draws no title bars at all.
+constexpr const char* kBreezeDecoration = "qt5/plugins/org.kde.kdecoration2/breezedecoration.so";
+
+// Whether a library file lies in one of the multiarch library folders.
+bool libraryInstalled(const fs::path& relative) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/usr/lib", error)) {
+        if (entry.is_directory(error) && fs::exists(entry.path() / relative, error)) return true;
+    }
+    return false;
+}
+
+// Window managers whose settings (or whose start) need a session bus.
+bool needsSessionBus(X11WindowManager manager) {
+    using W = X11WindowManager;
+    return manager == W::xfwm4 || manager == W::kwin || manager == W::kwinComposited || manager == W::mutter ||
+           manager == W::muffin;
+}
 
 // glibc's <sys/pidfd.h> lacks C linkage for C++ here: call the kernel directly.
 int openPidfd(pid_t pid) { return static_cast<int>(syscall(SYS_pidfd_open, pid, 0)); }
@@ -151,8 +172,8 @@ std::unique_ptr<X11Desktop> X11Desktop::start(const Options& options, std::strin
 
 const std::vector<X11WindowManager>& X11Desktop::windowManagers() {
     using W = X11WindowManager;
-    static const std::vector<W> all{W::openboxTest, W::openbox, W::xfwm4,  W::fluxbox, W::icewm,
-                                    W::metacity,    W::marco,   W::i3,     W::kwin};
+    static const std::vector<W> all{W::openboxTest, W::openbox, W::xfwm4, W::fluxbox,        W::icewm,  W::metacity,
+                                    W::marco,       W::i3,      W::kwin,  W::kwinComposited, W::mutter, W::muffin};
     return all;
 }
 
@@ -167,6 +188,9 @@ std::string X11Desktop::name(X11WindowManager manager) {
     case X11WindowManager::marco: return "marco";
     case X11WindowManager::i3: return "i3";
     case X11WindowManager::kwin: return "kwin";
+    case X11WindowManager::kwinComposited: return "kwin_composited";
+    case X11WindowManager::mutter: return "mutter";
+    case X11WindowManager::muffin: return "muffin";
     }
     return "unknown";
 }
@@ -258,11 +282,16 @@ std::string X11Desktop::missingPrograms(X11WindowManager manager) {
     case X11WindowManager::metacity: needed = {"metacity"}; break;
     case X11WindowManager::marco: needed = {"marco", kMateSettingsSchema}; break;  // aborts without the schema
     case X11WindowManager::i3: needed = {"i3"}; break;
-    case X11WindowManager::kwin: needed = {"kwin_x11", "dbus-daemon"}; break;
+    case X11WindowManager::kwin:
+    case X11WindowManager::kwinComposited: needed = {"kwin_x11", "dbus-daemon", kBreezeDecoration}; break;
+    case X11WindowManager::mutter: needed = {"mutter", "dbus-daemon"}; break;
+    case X11WindowManager::muffin: needed = {"muffin", "dbus-daemon", kCinnamonSettingsSchema}; break;
     }
     std::string missing;
     for (const auto& program : needed) {
-        const bool found = program.front() == '/' ? fs::exists(program) : findExecutable(program).has_value();
+        const bool found = program.front() == '/'                     ? fs::exists(program)
+                           : program.find('/') != std::string::npos ? libraryInstalled(program)
+                                                                     : findExecutable(program).has_value();
         if (!found) missing += (missing.empty() ? "" : ", ") + program;
     }
     return missing;
@@ -415,14 +444,21 @@ std::vector<std::string> X11Desktop::windowManagerCommand(const Options& options
     case X11WindowManager::metacity: return {"metacity"};
     case X11WindowManager::marco: return {"marco"};
     case X11WindowManager::i3: return {"i3", "-c", writeI3Config()};
-    case X11WindowManager::kwin: return {"kwin_x11"};
+    case X11WindowManager::kwin:
+    case X11WindowManager::kwinComposited: return {"kwin_x11"};
+    case X11WindowManager::mutter: return {"mutter", "--x11", "--sm-disable"};
+    case X11WindowManager::muffin: return {"muffin", "--sm-disable"};
     }
     return {};
 }
 
 bool X11Desktop::startWindowManager(const Options& options, std::string& why) {
     manager_ = options.manager;
-    if (manager_ == X11WindowManager::xfwm4 || manager_ == X11WindowManager::kwin) {
+    if (manager_ == X11WindowManager::kwin) {
+        // Compositing turned off, as a user does in the settings.
+        std::ofstream(dir_ / "config" / "kwinrc") << "[Compositing]\nEnabled=false\n";
+    }
+    if (needsSessionBus(manager_)) {
         // Their settings come over the session bus: a private one.
         int readEnd = -1, writeEnd = -1;
         if (!makeReportPipe(readEnd, writeEnd)) {

@@ -36,7 +36,24 @@ namespace tessaly::test {
 // animation, `desktops` desktops, Shift+drag on the title bar moves); the
 // others run their stock configuration (i3 with the stock one less its
 // start-up programs and bar, so no first-run wizard or status bar comes up).
-enum class X11WindowManager { openboxTest, openbox, xfwm4, fluxbox, icewm, metacity, marco, i3, kwin };
+// KWin runs twice: kwin with compositing turned off (as in its settings),
+// kwinComposited as it starts by default, compositing with OpenGL (on
+// software rendering here). mutter runs as GNOME on Xorg starts it (--x11),
+// muffin as Cinnamon does; both always composite.
+enum class X11WindowManager {
+    openboxTest,
+    openbox,
+    xfwm4,
+    fluxbox,
+    icewm,
+    metacity,
+    marco,
+    i3,
+    kwin,
+    kwinComposited,
+    mutter,
+    muffin
+};
 
 class X11Desktop {
 public:
@@ -65,6 +82,12 @@ public:
     // and tables ("openbox_test", "openbox", "xfwm4", ...).
     static const std::vector<X11WindowManager>& windowManagers();
     static std::string name(X11WindowManager manager);
+    // Whether the window manager keeps a minimised window mapped, hidden by
+    // its compositor (mutter and muffin, for their overviews): minimised
+    // there is WM_STATE Iconic and _NET_WM_STATE_HIDDEN, never unmapped.
+    static bool keepsMinimisedWindowsMapped(X11WindowManager manager) {
+        return manager == X11WindowManager::mutter || manager == X11WindowManager::muffin;
+    }
     // What is missing to run `manager` on this machine ("" when nothing).
     static std::string missingPrograms(X11WindowManager manager);
     ~X11Desktop();

@@ -193,6 +193,33 @@ TEST_F(SettingsPagesTest, GroupingShowsTheOptionWarningAndEditsExclusions) {
     EXPECT_TRUE(page.removeButtons().empty());
 }
 
+// Where the window manager takes Shift-drags (KWin), the page shows Control
+// standing in and says why; a chosen Shift is the user's, with a warning.
+TEST_F(SettingsPagesTest, GroupingShowsControlStandingInForATakenShiftAndWarnsOfAChosenOne) {
+    GroupingSettingsTab page(makeModel());
+    EXPECT_TRUE(page.shiftFallbackHint().isHidden() && page.shiftTakenWarning().isHidden());
+    model->setGroupingModifier(GroupingModifier::choose(ModifierGate::shift, false, true));
+    EXPECT_EQ(page.modifierPicker().currentText().toStdString(), "Ctrl");
+    EXPECT_FALSE(page.shiftFallbackHint().isHidden());
+    EXPECT_TRUE(page.shiftTakenWarning().isHidden());
+
+    page.delayPicker().setCurrentIndex(3);
+    EXPECT_FALSE(store.dragModifierChosen()) << "a new delay is no choice of modifier";
+    EXPECT_EQ(page.modifierPicker().currentText().toStdString(), "Ctrl");
+
+    page.modifierPicker().setCurrentIndex(1);  // Shift
+    EXPECT_TRUE(store.dragModifierChosen());
+    EXPECT_EQ(store.dragSettings(), (DragSettings{ModifierGate::shift, 1.0}));
+    EXPECT_TRUE(page.shiftFallbackHint().isHidden());
+    EXPECT_FALSE(page.shiftTakenWarning().isHidden());
+    // As the shell tells it once the choice is in force.
+    model->setGroupingModifier(GroupingModifier::choose(ModifierGate::shift, true, true));
+    EXPECT_EQ(page.modifierPicker().currentText().toStdString(), "Shift");
+    EXPECT_FALSE(page.shiftTakenWarning().isHidden());
+    page.modifierPicker().setCurrentIndex(2);  // Ctrl
+    EXPECT_TRUE(page.shiftFallbackHint().isHidden() && page.shiftTakenWarning().isHidden());
+}
+
 TEST_F(SettingsPagesTest, GeneralPageRestartRowAndAFailedLoginItemChange) {
     bool relaunched = false;
     GeneralSettingsTab page(makeModel());
