@@ -156,8 +156,8 @@ bool X11HotkeyService::heldByWindowManager(xcb_keycode_t key, std::uint32_t modi
     const std::string name = x_->windowManagerName(x_->windowManagerCheckWindow());
     const auto bindings = WindowManagerBindings::read(name, bindingSources_);
     if (bindings.empty()) return false;
-    // The window manager binds keysyms to the keys that type them, at any
-    // level (Page_Up, or P for "<Super>p").
+    // The window manager binds keysyms to the keys that type them, plain or
+    // shifted (Page_Up; p or P for "<Super>p").
     std::vector<std::uint32_t> keysyms;
     if (xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(x_->get())) {
         for (int level = 0; level < 2; ++level) {
