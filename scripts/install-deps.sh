@@ -12,6 +12,9 @@ packages=(
   libxcb-xkb-dev libxkbcommon-dev libxkbcommon-x11-dev libxcb-keysyms1-dev libxcb-xtest0-dev
   libxcb-res0-dev libxcb-screensaver0-dev libxcb-shape0-dev libxcb-sync-dev libxcb-xfixes0-dev
   qt6-base-dev
+  # GIO, to read the key bindings GNOME's and Cinnamon's window managers
+  # keep in GSettings (they take those keys although a grab of them succeeds).
+  libglib2.0-dev
   # Qt's own texts (colour and file dialogs, standard buttons) in the
   # program's languages: qtbase_xx.qm.
   qt6-translations-l10n

@@ -5,9 +5,38 @@
 #include <xcb/xkb.h>
 #undef explicit
 
+#include "Platform/Log.h"
+#include "Platform/X11/GSettingsReader.h"
+#include "Platform/XdgDirectories.h"
+
+#include <xcb/xcb_keysyms.h>
+
 #include <algorithm>
+#include <fstream>
 
 namespace tessaly {
+
+namespace {
+
+// More than any real kglobalshortcutsrc (a few kilobytes).
+constexpr std::size_t kMaxShortcutsFileBytes = 1 << 20;
+
+std::optional<std::string> readShortcutsFile() {
+    const auto config = XdgDirectories::configHome();
+    if (!config) return std::nullopt;
+    std::ifstream in(*config / "kglobalshortcutsrc", std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text(kMaxShortcutsFileBytes, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
+}
+
+}  // namespace
+
+WindowManagerBindings::Sources X11HotkeyService::desktopBindingSources() {
+    return {GSettingsReader::stringLists, readShortcutsFile};
+}
 
 struct X11HotkeyService::State {
     std::shared_ptr<MainExecutor> main;
@@ -26,18 +55,24 @@ struct X11HotkeyService::State {
 };
 
 std::unique_ptr<X11HotkeyService> X11HotkeyService::create(const std::shared_ptr<X11Backend>& backend,
-                                                           std::shared_ptr<MainExecutor> main) {
+                                                           std::shared_ptr<MainExecutor> main,
+                                                           WindowManagerBindings::Sources bindingSources) {
     auto connection = X11Connection::open(backend->display());
     if (!connection) return nullptr;
-    std::unique_ptr<X11HotkeyService> service(new X11HotkeyService(std::move(connection), std::move(main)));
+    std::unique_ptr<X11HotkeyService> service(
+        new X11HotkeyService(std::move(connection), std::move(main), std::move(bindingSources)));
     service->state_->backend = backend;
     X11HotkeyService* s = service.get();
     if (!service->thread_.start(*service->x_, [s](const xcb_generic_event_t& event) { s->handle(event); })) return nullptr;
     return service;
 }
 
-X11HotkeyService::X11HotkeyService(std::unique_ptr<X11Connection> connection, std::shared_ptr<MainExecutor> main)
-    : x_(std::move(connection)), masks_(X11ModifierMasks::read(*x_)), state_(std::make_shared<State>()) {
+X11HotkeyService::X11HotkeyService(std::unique_ptr<X11Connection> connection, std::shared_ptr<MainExecutor> main,
+                                   WindowManagerBindings::Sources bindingSources)
+    : x_(std::move(connection)),
+      masks_(X11ModifierMasks::read(*x_)),
+      bindingSources_(std::move(bindingSources)),
+      state_(std::make_shared<State>()) {
     state_->main = std::move(main);
     // Held keys then repeat as presses without releases in between, which
     // tells a repeat from a new press.
@@ -91,6 +126,7 @@ std::optional<HotkeyService::HotKeyRef> X11HotkeyService::registerHotKey(std::ui
     const auto key = x11KeyCode(static_cast<std::uint16_t>(keyCode));
     const auto mask = masks_.fromCarbon(modifiers);
     if (!key || !mask) return std::nullopt;
+    if (heldByWindowManager(*key, modifiers)) return std::nullopt;
     std::lock_guard lock(state_->mutex);
     for (const auto& [ref, grab] : state_->grabs) {
         if (grab.key == *key && grab.mask == *mask) return std::nullopt;  // ours already
@@ -114,6 +150,26 @@ std::optional<HotkeyService::HotKeyRef> X11HotkeyService::registerHotKey(std::ui
     const HotKeyRef ref = state_->nextHotKey++;
     state_->grabs.emplace(ref, State::Grab{*key, *mask, id, false});
     return ref;
+}
+
+bool X11HotkeyService::heldByWindowManager(xcb_keycode_t key, std::uint32_t modifiers) const {
+    const std::string name = x_->windowManagerName(x_->windowManagerCheckWindow());
+    const auto bindings = WindowManagerBindings::read(name, bindingSources_);
+    if (bindings.empty()) return false;
+    // The window manager binds keysyms to the keys that type them, plain or
+    // shifted (Page_Up; p or P for "<Super>p").
+    std::vector<std::uint32_t> keysyms;
+    if (xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(x_->get())) {
+        for (int level = 0; level < 2; ++level) {
+            if (const auto sym = xcb_key_symbols_get_keysym(symbols, key, level); sym != XCB_NO_SYMBOL) keysyms.push_back(sym);
+        }
+        xcb_key_symbols_free(symbols);
+    }
+    const WindowManagerBinding* holder = WindowManagerBindings::holder(bindings, keysyms, modifiers);
+    if (!holder) return false;
+    Log::debug(LogCategory::app, "hot key held by the window manager (" + name + "): " + holder->accelerator + " of " +
+                                     holder->where);
+    return true;
 }
 
 void X11HotkeyService::unregisterHotKey(HotKeyRef hotKey) {
