@@ -6,6 +6,7 @@
 #include "DesktopUser.h"
 #include "HandoffGroups.h"
 #include "TessalyProgram.h"
+#include "Platform/X11/OpenFaults.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,7 @@ protected:
     }
 
     void SetUp() override {
+        if (const auto fault = test::openFault(desktopOptions().manager)) GTEST_SKIP() << *fault;
         std::string why;
         bool serverMissing = false;
         desktop = test::X11Desktop::start(desktopOptions(), why, serverMissing);

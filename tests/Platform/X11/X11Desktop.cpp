@@ -1,5 +1,7 @@
 #include "Platform/X11/X11Desktop.h"
 
+#include "Platform/X11/OpenFaults.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -124,6 +126,7 @@ std::optional<std::string> terminalCommand(const std::vector<std::string>& argv)
 }  // namespace
 
 void X11DesktopTest::SetUp() {
+    if (const auto fault = openFault(desktopOptions().manager)) GTEST_SKIP() << *fault;
     std::string why;
     bool serverMissing = false;
     desktop = X11Desktop::start(desktopOptions(), why, serverMissing);
