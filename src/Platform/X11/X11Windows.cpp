@@ -817,16 +817,10 @@ std::optional<X11Windows::Visibility> X11Windows::visibility(xcb_window_t window
     return Visibility{attributes->map_state, iconic};
 }
 
-bool X11Windows::minimisedStayMapped() const {
-    // mutter ("Mutter"), muffin ("Mutter (Muffin)") and GNOME Shell.
-    const std::string name = x_.windowManagerName(x_.windowManagerCheckWindow());
-    return name.starts_with("Mutter") || name.starts_with("GNOME Shell");
-}
-
 std::optional<bool> X11Windows::iconified(xcb_window_t window) const {
     const auto seen = visibility(window);
     if (!seen) return std::nullopt;
-    return seen->iconic && (seen->mapState == XCB_MAP_STATE_UNMAPPED || minimisedStayMapped());
+    return seen->mapState == XCB_MAP_STATE_UNMAPPED && seen->iconic;
 }
 
 bool X11Windows::restore(xcb_window_t window) const {
@@ -845,17 +839,13 @@ bool X11Windows::restore(xcb_window_t window) const {
         if (deferred) cache_->takeDeferredRestore(window);
         return false;
     }
-    // A window manager that keeps minimised windows mapped (mutter) has
-    // carried a minimise out once the window is iconic.
-    const bool mappedIconic =
-        seen->iconic && seen->mapState == XCB_MAP_STATE_VIEWABLE && minimisedStayMapped();
-    const bool done = seen->iconic && (seen->mapState != XCB_MAP_STATE_VIEWABLE || mappedIconic);
+    const bool done = seen->iconic && seen->mapState != XCB_MAP_STATE_VIEWABLE;
     if (deferred && !(done && cache_->takeDeferredRestore(window))) return true;
-    if (done && seen->mapState != XCB_MAP_STATE_UNMAPPED) {
+    if (done && seen->mapState == XCB_MAP_STATE_UNVIEWABLE) {
         // Iconic, and mapped all the same: a window manager that took the
         // window over minimised from the one it replaced keeps only its
-        // frame unmapped, and mutter keeps all of it mapped; a map asks
-        // them nothing. Asked to activate the window, every one shows it.
+        // frame unmapped, and a map asks it nothing. Asked to activate the
+        // window, every one shows it.
         x_.sendClientMessage(x_.root(), window, x_.atoms().NET_ACTIVE_WINDOW, kSourcePager, XCB_CURRENT_TIME,
                              activeWindow());
     } else {
@@ -868,12 +858,7 @@ bool X11Windows::restore(xcb_window_t window) const {
 void X11Windows::restoreIfWaiting(xcb_window_t window) const {
     if (!cache_ || !cache_->restoreWaiting(window)) return;
     if (iconified(window) != true || !cache_->takeDeferredRestore(window)) return;
-    if (minimisedStayMapped()) {
-        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_ACTIVE_WINDOW, kSourcePager, XCB_CURRENT_TIME,
-                             activeWindow());
-    } else {
-        xcb_map_window(x_.get(), window);
-    }
+    xcb_map_window(x_.get(), window);
     x_.flush();
 }
 

@@ -183,8 +183,6 @@ public:
     bool minimizeMayBeIgnored() const;
     static constexpr std::chrono::milliseconds minimizeConfirmation{250};
     // Shows a minimised window again (maps it), without focusing or raising
-    // it; where a map asks the window manager nothing (it keeps minimised
-    // windows mapped, or took the window over minimised), by activating
     // it. Right behind a minimise of ours that the window manager has not
     // carried out yet, the map waits until it has (the backend's reader
     // calls restoreIfWaiting on the window's unmap and WM_STATE changes). A
@@ -198,8 +196,7 @@ public:
     // once more if the extents change right after.
     void replayPendingWrite(xcb_window_t window, bool extentsChanged) const;
     // Unmapped and iconic (WM_STATE, or _NET_WM_STATE_HIDDEN): a minimise
-    // has been carried out; iconic alone where the window manager keeps
-    // minimised windows mapped. Absent when the window is gone.
+    // has been carried out. Absent when the window is gone.
     std::optional<bool> iconified(xcb_window_t window) const;
     // Asks politely (_NET_CLOSE_WINDOW, else WM_DELETE_WINDOW); false when
     // the window offers neither. Never kills a client.
@@ -224,10 +221,6 @@ private:
         bool iconic = false;
     };
     std::optional<Visibility> visibility(xcb_window_t window) const;
-    // Whether the running window manager keeps a minimised window mapped,
-    // hidden by its compositor (mutter and muffin): iconic is minimised
-    // there, and a map asks nothing.
-    bool minimisedStayMapped() const;
     std::vector<X11WindowInfo> readFromServer(const std::vector<xcb_window_t>& windows) const;
     // Reads again the windows read half way through a change of their window manager's.
     void readAgainIfTorn(std::vector<X11WindowInfo>& infos) const;
