@@ -43,6 +43,8 @@ const std::vector<Fault>& faults() {
          "the next title-bar drag of the window does not move it there"},
         {"X11OnWindowManager", "AShiftDragOnATitleBarMovesTheWindow", "", {Wm::kwinComposited, Wm::mutter, Wm::muffin},
          "the Shift-drag does not land where the pointer went there"},
+        {"X11OnWindowManager", "MinimisesAndRestoresEvenRightAfterAMinimise", "", {Wm::mutter, Wm::muffin},
+         "a window these keep mapped while minimised is not yet restored right after its minimise"},
         {"X11OnWindowManager", "AWindowMinimisedBeforeTheWindowManagerWasReplacedIsRestored", "", {Wm::mutter},
          "the window stays minimised after mutter takes over"},
         {"X11OnWindowManager", "AWindowManagerRestartKeepsTheBackendWorking", "", {Wm::mutter},
