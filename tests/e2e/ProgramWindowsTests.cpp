@@ -9,14 +9,8 @@
 namespace tessaly::e2e {
 namespace {
 
-class ProgramWindowsTest : public ShellTest, public ::testing::WithParamInterface<test::X11WindowManager> {
+class ProgramWindowsTest : public ShellOnWindowManager {
 protected:
-    test::X11Desktop::Options desktopOptions() const override {
-        auto options = ShellTest::desktopOptions();
-        options.manager = GetParam();
-        return options;
-    }
-
     // The 32-bit values of a property of `window` (empty when unset).
     std::vector<std::uint32_t> words(xcb_window_t window, const char* property) {
         X11Connection& x = desktop->connection();

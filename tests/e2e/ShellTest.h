@@ -517,4 +517,14 @@ protected:
     pid_t pid_ = -1;
 };
 
+// The same on the window manager of the test's parameter.
+class ShellOnWindowManager : public ShellTest, public ::testing::WithParamInterface<test::X11WindowManager> {
+protected:
+    test::X11Desktop::Options desktopOptions() const override {
+        auto options = ShellTest::desktopOptions();
+        options.manager = GetParam();
+        return options;
+    }
+};
+
 }  // namespace tessaly::e2e
