@@ -49,6 +49,9 @@ const std::vector<Fault>& faults() {
          "the window stays minimised after mutter takes over"},
         {"X11OnWindowManager", "AWindowManagerRestartKeepsTheBackendWorking", "", {Wm::mutter},
          "after mutter replaces itself a move lands one title bar too low"},
+        {"ShellHotkeysFallbackTest", "TakenDefaultsGiveWayToControlAltPageDownAndUpWhichCycleTabs", "", {Wm::muffin},
+         "about one run in forty, the Control+Alt+Page Down typed after the grouping drag never reaches the "
+         "program's grab there"},
     };
     return all;
 }
