@@ -1,5 +1,8 @@
 #include "TessalyApp/GroupingModifier.h"
 
+#include "TessalyCore/KeyComboDisplay.h"
+#include "TessalyCore/L10n.h"
+
 namespace tessaly {
 
 GroupingModifier GroupingModifier::choose(ModifierGate asked, bool chosenByUser, bool windowManagerTakesShift) {
@@ -11,7 +14,7 @@ namespace L10n {
 
 namespace {
 
-constexpr std::array<CatalogEntry, 2> kGroupingModifierTexts{{
+constexpr std::array<CatalogEntry, 3> kGroupingModifierTexts{{
     {"modifierShiftFallback",
      {"The window manager drops a window dragged with Shift into its own tiles, so Ctrl groups windows until you "
       "choose a key.",
@@ -49,6 +52,22 @@ constexpr std::array<CatalogEntry, 2> kGroupingModifierTexts{{
       "janelas aqui.",
       "⚠️ Il gestore di finestre usa il trascinamento con Maiusc per i propri riquadri: scegli Ctrl per "
       "raggruppare le finestre qui."}},
+    // How a group is made, where another key than Shift groups.
+    {"howToCreateBodyHolding",
+     {"Hold {key} and drag a window onto another; drop it when the preview appears.",
+      "{key} キーを押しながらウインドウを別のウインドウにドラッグし、プレビューが表示されたらドロップします。",
+      "按住 {key} 键并将一个窗口拖到另一个窗口上，出现预览时松开。",
+      "Halten Sie die Taste {key} gedrückt und ziehen Sie ein Fenster auf ein anderes. Lassen Sie es los, sobald "
+      "die Vorschau erscheint.",
+      "Maintenez la touche {key} enfoncée et faites glisser une fenêtre sur une autre, puis relâchez-la quand "
+      "l’aperçu apparaît.",
+      "{key} 키를 누른 채 윈도우를 다른 윈도우 위로 드래그하고 미리보기가 나타나면 놓습니다.",
+      "Mantén pulsada la tecla {key} y arrastra una ventana sobre otra; suéltala cuando aparezca la vista "
+      "previa.",
+      "按住 {key} 鍵並將一個視窗拖到另一個視窗上，出現預覽時放開。",
+      "Mantenha a tecla {key} pressionada e arraste uma janela sobre outra; solte-a quando a pré-visualização "
+      "aparecer.",
+      "Tieni premuto {key} e trascina una finestra su un’altra; rilasciala quando compare l’anteprima."}},
 }};
 
 }  // namespace
@@ -57,6 +76,25 @@ TESSALY_L10N_TEXT(kGroupingModifierTexts, modifierShiftFallback)
 TESSALY_L10N_TEXT(kGroupingModifierTexts, modifierShiftTaken)
 
 std::span<const CatalogEntry> groupingModifierCatalog() { return kGroupingModifierTexts; }
+
+std::string groupingKeyName(ModifierGate gate) {
+    switch (gate) {
+        case ModifierGate::control: return modifierName(HotkeyModifiers::control);
+        case ModifierGate::option: return modifierName(HotkeyModifiers::option);
+        case ModifierGate::shift:
+        case ModifierGate::none: break;
+    }
+    return keyShift();
+}
+
+std::string howToCreateBody(ModifierGate inForce) {
+    // With no key asked for, holding Shift still groups: the page keeps its
+    // usual words.
+    if (inForce == ModifierGate::shift || inForce == ModifierGate::none) return howToCreateBody();
+    const auto& row = kGroupingModifierTexts[catalogIndex(kGroupingModifierTexts, "howToCreateBodyHolding")];
+    const std::string key = groupingKeyName(inForce);
+    return substitute(localized(row), {{"{key}", key}});
+}
 
 }  // namespace L10n
 

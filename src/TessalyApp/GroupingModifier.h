@@ -39,6 +39,10 @@ namespace L10n {
 // warning about a chosen Shift the window manager takes (isTaken).
 std::string modifierShiftFallback();
 std::string modifierShiftTaken();
+// The grouping key as the texts name it ("Shift" where none is asked for).
+std::string groupingKeyName(ModifierGate gate);
+// The How To page's word on making a group, naming the key in force.
+std::string howToCreateBody(ModifierGate inForce);
 // Their rows, for the tests that walk every language.
 std::span<const CatalogEntry> groupingModifierCatalog();
 }  // namespace L10n

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "TessalyApp/GroupingModifier.h"
 #include "TessalyCore/L10n.h"
 
 namespace tessaly {
@@ -140,9 +141,9 @@ QFont keycapFont(QFont font) {
     return font;
 }
 
-QRectF keycapRect(const QFont& font, const QPointF& centre) {
+QRectF keycapRect(const QFont& font, const QPointF& centre, const QString& text) {
     const QFontMetricsF metrics(keycapFont(font));
-    return centred(centre.x(), centre.y(), metrics.horizontalAdvance(GroupDemoAnimation::keycapText()) + 18,
+    return centred(centre.x(), centre.y(), metrics.horizontalAdvance(text) + 18,
                    metrics.height() + 6);
 }
 
@@ -153,14 +154,14 @@ QRectF draggedBounds(const GroupDemoFrame& frame) {
     return window.united(pointer);
 }
 
-void drawKeycap(QPainter& painter, const QPointF& centre, const QPalette& palette, double opacity) {
+void drawKeycap(QPainter& painter, const QPointF& centre, const QString& text, const QPalette& palette,
+                double opacity) {
     if (opacity <= 0) return;
     painter.save();
     painter.setOpacity(opacity);
     const QFont font = keycapFont(painter.font());
-    const QRectF cap = keycapRect(painter.font(), centre);
+    const QRectF cap = keycapRect(painter.font(), centre, text);
     painter.setFont(font);
-    const QString text = GroupDemoAnimation::keycapText();
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, 51));
     painter.drawRoundedRect(cap.translated(0, 1), 5, 5);
@@ -210,7 +211,7 @@ QRegion GroupDemoAnimation::changedBetween(const GroupDemoFrame& before, const G
         changed |= centred(L::targetX, L::windowY, L::windowW, L::windowH).adjusted(-1, -1, 1, 1);
     }
     if (before.hintOpacity != after.hintOpacity) {
-        changed |= keycapRect(font(), QPointF(L::stageW * 0.5, L::hintY)).adjusted(-2, -2, 2, 3);
+        changed |= keycapRect(font(), QPointF(L::stageW * 0.5, L::hintY), keycapText(groupingKey_)).adjusted(-2, -2, 2, 3);
     }
     if (changed.isEmpty()) return {};
     return QRegion(changed.translated((width() - L::stageW) / 2, 0).toAlignedRect());
@@ -320,8 +321,9 @@ void GroupDemoAnimation::makeSprites() {
         drawTabBar(painter, QPointF(L::targetX, L::barY), dark, 1);
     });
     const QPointF keycapCentre(L::stageW * 0.5, L::hintY);
-    keycap_ = makeSprite(keycapRect(font(), keycapCentre).adjusted(-2, -2, 2, 3),
-                         [&](QPainter& painter) { drawKeycap(painter, keycapCentre, colours, 1); });
+    const QString keycap = keycapText(groupingKey_);
+    keycap_ = makeSprite(keycapRect(font(), keycapCentre, keycap).adjusted(-2, -2, 2, 3),
+                         [&](QPainter& painter) { drawKeycap(painter, keycapCentre, keycap, colours, 1); });
 }
 
 void GroupDemoAnimation::changeEvent(QEvent* event) {
@@ -383,9 +385,17 @@ void GroupDemoAnimation::paintEvent(QPaintEvent*) {
     place(keycap_, {}, frame_.hintOpacity);
 }
 
-QString GroupDemoAnimation::keycapText() {
+QString GroupDemoAnimation::keycapText(ModifierGate key) {
     // The key as the text beside the picture names it.
-    return QStringLiteral("⇧ ") + QString::fromStdString(L10n::keyShift());
+    const QString name = QString::fromStdString(L10n::groupingKeyName(key));
+    return key == ModifierGate::shift || key == ModifierGate::none ? QStringLiteral("⇧ ") + name : name;
+}
+
+void GroupDemoAnimation::setGroupingKey(ModifierGate key) {
+    if (key == groupingKey_) return;
+    groupingKey_ = key;
+    if (!background_.image.isNull()) makeSprites();
+    update();
 }
 
 }  // namespace tessaly

@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "TessalyApp/GroupDemoTimeline.h"
+#include "TessalyCore/DragSettings.h"
 
 namespace tessaly {
 
@@ -51,7 +52,9 @@ public:
 
     QSize sizeHint() const override;
     // The grouping key's cap in the picture, named in the display language.
-    static QString keycapText();
+    static QString keycapText(ModifierGate key = ModifierGate::shift);
+    // Shows the grouping key in force on the cap (Shift at first).
+    void setGroupingKey(ModifierGate key);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -87,6 +90,7 @@ private:
     QElapsedTimer clock_;
     bool reduced_ = false;
     GroupDemoFrame frame_;
+    ModifierGate groupingKey_ = ModifierGate::shift;
 };
 
 }  // namespace tessaly

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <utility>
 
+#include "TessalyApp/GroupingModifier.h"
 #include "TessalyApp/Qt/AppGlyph.h"
 #include "TessalyApp/Qt/GroupDemoAnimation.h"
 #include "TessalyApp/Qt/SettingsWidgets.h"
@@ -44,9 +45,11 @@ QLabel* iconView(const RowIcon& icon, QWidget* parent) {
 
 }  // namespace
 
-HowToSettingsTab::HowToSettingsTab(QWidget* parent) : HowToSettingsTab(TabCycleKeys::defaults(), parent) {}
+HowToSettingsTab::HowToSettingsTab(QWidget* parent)
+    : HowToSettingsTab(TabCycleKeys::defaults(), ModifierGate::shift, parent) {}
 
-HowToSettingsTab::HowToSettingsTab(const TabCycleKeys& tabKeys, QWidget* parent) : QWidget(parent) {
+HowToSettingsTab::HowToSettingsTab(const TabCycleKeys& tabKeys, ModifierGate groupingKey, QWidget* parent)
+    : QWidget(parent), groupingKey_(groupingKey) {
     auto* page = new QVBoxLayout(this);
     auto* section = new SettingsSection(L10n::howTo(), this);
     page->addWidget(section);
@@ -79,8 +82,10 @@ HowToSettingsTab::HowToSettingsTab(const TabCycleKeys& tabKeys, QWidget* parent)
         section->rows().addLayout(entry);
         return std::pair{heading, bodyLabel};
     };
-    row({"window-new", QStyle::SP_FileDialogNewFolder}, L10n::howToCreateTitle(), L10n::howToCreateBody(),
-        L10n::howToModifierNote(), true);
+    createBody_ = row({"window-new", QStyle::SP_FileDialogNewFolder}, L10n::howToCreateTitle(),
+                      L10n::howToCreateBody(groupingKey), L10n::howToModifierNote(), true)
+                      .second;
+    demo_->setGroupingKey(groupingKey);
     tabKeys_ = tabKeys;
     switchBody_ = row({"input-mouse", QStyle::SP_ArrowRight}, L10n::howToSwitchTitle(),
                       L10n::howToSwitchBody(tabKeys.displayName()), L10n::howToSwitchNote(), false)
@@ -100,6 +105,13 @@ void HowToSettingsTab::setMenuInWindow(bool inWindow) {
     menuTitle_->setText(toQString(inWindow ? L10n::statusMenuButton() : L10n::howToMenuBarTitle()));
     menuBody_->setText(toQString(inWindow ? L10n::howToMenuButtonBody() : L10n::howToMenuBarBody()));
     detachBody_->setText(toQString(inWindow ? L10n::howToDetachBodyMenuButton() : L10n::howToDetachBody()));
+}
+
+void HowToSettingsTab::setGroupingKey(ModifierGate key) {
+    if (key == groupingKey_) return;
+    groupingKey_ = key;
+    createBody_->setText(toQString(L10n::howToCreateBody(key)));
+    demo_->setGroupingKey(key);
 }
 
 void HowToSettingsTab::setTabKeys(const TabCycleKeys& tabKeys) {

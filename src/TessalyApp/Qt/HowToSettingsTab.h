@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "TessalyApp/TabCycleHotkeys.h"
+#include "TessalyCore/DragSettings.h"
 
 class QLabel;
 
@@ -16,9 +17,14 @@ class GroupDemoAnimation;
 class HowToSettingsTab : public QWidget {
     Q_OBJECT
 public:
-    // The entry on switching tabs names `tabKeys`: the tab-cycle keys in force.
+    // The entry on switching tabs names `tabKeys`: the tab-cycle keys in
+    // force; the entry on making a group, and its picture, the grouping key.
     explicit HowToSettingsTab(QWidget* parent = nullptr);
-    explicit HowToSettingsTab(const TabCycleKeys& tabKeys, QWidget* parent = nullptr);
+    HowToSettingsTab(const TabCycleKeys& tabKeys, ModifierGate groupingKey, QWidget* parent = nullptr);
+
+    // Names another grouping key in the entry on making a group.
+    void setGroupingKey(ModifierGate key);
+    const QLabel& createBody() const { return *createBody_; }
 
     // Names other keys in the entry on switching tabs.
     void setTabKeys(const TabCycleKeys& tabKeys);
@@ -37,6 +43,8 @@ public:
 
 private:
     GroupDemoAnimation* demo_ = nullptr;
+    QLabel* createBody_ = nullptr;
+    ModifierGate groupingKey_ = ModifierGate::shift;
     QLabel* switchBody_ = nullptr;
     TabCycleKeys tabKeys_;
     QLabel* menuTitle_ = nullptr;

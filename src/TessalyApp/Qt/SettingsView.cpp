@@ -139,8 +139,12 @@ void SettingsView::showSelection() {
     }
     const SettingsCategory page = selected.value_or(SettingsCategory::general);
     if (shown_ == page && currentPage()) {
-        // The keys in force change when the session registers them.
-        if (auto* howTo = dynamic_cast<HowToSettingsTab*>(currentPage())) howTo->setTabKeys(model_.tabHotkeysShown());
+        // The keys in force change when the session registers them, and the
+        // grouping key with the user's choice or the window manager.
+        if (auto* howTo = dynamic_cast<HowToSettingsTab*>(currentPage())) {
+            howTo->setTabKeys(model_.tabHotkeysShown());
+            howTo->setGroupingKey(model_.modifierGate());
+        }
         return;
     }
     shown_ = page;
@@ -156,7 +160,7 @@ void SettingsView::showSelection() {
 QWidget* SettingsView::makePage(SettingsCategory category) {
     switch (category) {
         case SettingsCategory::howTo: {
-            auto* page = new HowToSettingsTab(model_.tabHotkeysShown());
+            auto* page = new HowToSettingsTab(model_.tabHotkeysShown(), model_.modifierGate());
             page->setMenuInWindow(menuInWindow());
             return page;
         }

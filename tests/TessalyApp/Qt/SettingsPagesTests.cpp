@@ -102,12 +102,22 @@ TEST_F(SettingsPagesTest, TabBarHeightStepsStayInRangeAndResetOnlyWhenItChangesS
     EXPECT_FALSE(page.hotkeysTakenHint().isHidden());
 }
 
-TEST_F(SettingsPagesTest, PagesNameTheTabKeysInForce) {
+TEST_F(SettingsPagesTest, PagesNameTheTabKeysAndTheGroupingKeyInForce) {
     SettingsView view(makeModel(), &panel);
     model->setSelectedCategory(SettingsCategory::howTo);
     auto* howTo = dynamic_cast<HowToSettingsTab*>(view.currentPage());
     ASSERT_NE(howTo, nullptr);
     EXPECT_EQ(howTo->switchBody().text().toStdString(), "Click a tab in the tab bar. Ctrl+Alt+←/→ switches tabs too.");
+    EXPECT_EQ(howTo->createBody().text().toStdString(),
+              "Hold Shift and drag a window onto another; drop it when the preview appears.");
+    // Where the window manager takes Shift-drags, the page teaches Control.
+    model->setGroupingModifier(GroupingModifier::choose(ModifierGate::shift, false, true));
+    EXPECT_EQ(howTo->createBody().text().toStdString(),
+              "Hold Ctrl and drag a window onto another; drop it when the preview appears.");
+    EXPECT_EQ(GroupDemoAnimation::keycapText(model->modifierGate()).toStdString(), "Ctrl");
+    model->setGroupingModifier(GroupingModifier::choose(ModifierGate::shift, false, false));
+    EXPECT_EQ(howTo->createBody().text().toStdString(),
+              "Hold Shift and drag a window onto another; drop it when the preview appears.");
     // The session registers a fallback while the page is up (a first start
     // shows this page before the session runs).
     model->setFallbackTabHotkeys(TabCycleHotkeys::fallbacks[0]);
