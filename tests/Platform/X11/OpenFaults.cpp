@@ -17,7 +17,14 @@ struct Fault {
     std::string_view rowPart;
     std::vector<Wm> managers;
     std::string_view what;
+    bool threadSanitizerOnly = false;  // seen only where the program runs several times slower
 };
+
+#if defined(__SANITIZE_THREAD__)
+constexpr bool kThreadSanitizer = true;
+#else
+constexpr bool kThreadSanitizer = false;
+#endif
 
 const std::vector<Fault>& faults() {
     const std::vector<Wm> kwin{Wm::kwin, Wm::kwinComposited};
@@ -28,7 +35,7 @@ const std::vector<Fault>& faults() {
          "a maximised group does not yet keep its bar in the title bar there"},
         {"HeaderBarTest", "", "ThroughMaximiseCycles", {Wm::kwin, Wm::kwinComposited, Wm::mutter},
          "a header-bar member does not yet follow the window manager's maximise steps there"},
-        {"HeaderBarTest", "AHeaderBarWindowIsGroupedByWhatItShows", "", {Wm::kwinComposited},
+        {"HeaderBarTest", "AHeaderBarWindowIsGroupedByWhatItShows", "", kwin,
          "KWin sets no frame extents on header-bar windows"},
         {"MaximiseTest", "ADoubleClickOnTheBarMaximisesAndRestoresATerminal", "", {Wm::muffin},
          "muffin's maximise of a terminal is not yet taken whole"},
@@ -49,6 +56,19 @@ const std::vector<Fault>& faults() {
          "the window stays minimised after it takes over"},
         {"X11OnWindowManager", "AWindowManagerRestartKeepsTheBackendWorking", "", {Wm::mutter},
          "after mutter replaces itself a move lands one title bar too low"},
+        {"MaximisedBarTest", "AHeaderBarWindowKeepsItsControlsWhenMaximised", "", {Wm::mutter},
+         "GTK sets its shadow margins again once the group below the bar is no longer maximised, and the group "
+         "does not yet grow the window by them"},
+        // A member's report of a frame sent to it is taken as on its way for
+        // one second after it was sent. The ThreadSanitizer build's main
+        // thread falls further behind than that in a burst, takes such a
+        // report for a move of the member's own, and the group goes back to
+        // where the member was.
+        {"MemberFollowTest", "MovesOfTheActiveWindowWithoutTheButtonCarryTheGroupAlong", "",
+         {Wm::openbox, Wm::xfwm4, Wm::icewm, Wm::fluxbox},
+         "a late member report ends a burst of moves at a frame it passed through", true},
+        {"GroupSoakTest", "AGroupStaysTogetherThroughARestoreALayoutChangeADragAndATabClick", "", {Wm::openbox},
+         "a late member report after a drag leaves that member where the drag passed", true},
         {"ShellHotkeysFallbackTest", "TakenDefaultsGiveWayToControlAltPageDownAndUpWhichCycleTabs", "", {Wm::muffin},
          "about one run in forty, the Control+Alt+Page Down typed after the grouping drag never reaches the "
          "program's grab there"},
@@ -66,11 +86,13 @@ std::optional<std::string> openFault(X11WindowManager manager) {
     std::string_view row = test->name();  // "Row/manager"
     row = row.substr(0, row.find('/'));
     for (const auto& fault : faults()) {
-        if (fault.suite != suite || std::find(fault.managers.begin(), fault.managers.end(), manager) == fault.managers.end()) {
+        if (fault.suite != suite || std::find(fault.managers.begin(), fault.managers.end(), manager) == fault.managers.end() ||
+            (fault.threadSanitizerOnly && !kThreadSanitizer)) {
             continue;
         }
         if (!fault.row.empty() ? fault.row == row : row.find(fault.rowPart) != std::string_view::npos) {
-            return "open fault on " + X11Desktop::name(manager) + ": " + std::string(fault.what);
+            return "open fault on " + X11Desktop::name(manager) + (fault.threadSanitizerOnly ? " (ThreadSanitizer)" : "") +
+                   ": " + std::string(fault.what);
         }
     }
     return std::nullopt;
