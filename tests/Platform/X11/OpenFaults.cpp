@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -79,6 +80,8 @@ const std::vector<Fault>& faults() {
 }  // namespace
 
 std::optional<std::string> openFault(X11WindowManager manager) {
+    // Set to run the listed rows all the same (to see whether a fix holds).
+    if (std::getenv("TESSALY_RUN_OPEN_FAULTS")) return std::nullopt;
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     if (!test) return std::nullopt;
     std::string_view suite = test->test_suite_name();  // "WindowManagers/MaximiseTest"
