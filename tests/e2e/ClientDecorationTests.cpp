@@ -147,6 +147,8 @@ TEST_P(HeaderBarTest, AHeaderBarWindowIsGroupedByWhatItShows) {
     const auto factory = desktop->launch({"gtk3-widget-factory"});
     const auto terminal = desktop->launchXterm("beside", "70x18+1000+620");
     ASSERT_TRUE(factory && terminal);
+    // The preview outlines the window as it stands during the hover.
+    ASSERT_TRUE(waitForSteadyFrame(factory->window)) << "the window went on changing its size";
     const auto published = margins(factory->window);
     // GTK draws a shadow around its window only where a compositor runs
     // (and none under openbox, which GTK takes for one that runs none).

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -73,6 +74,26 @@ protected:
         if (!handoff) return ::testing::AssertionFailure() << "a window of the groups is gone";
         options.handoff = *handoff;
         return startProgram(std::move(options));
+    }
+
+    // Waits until the window's frame has stood still for `quiet`: a window
+    // that goes on sizing itself after it shows (gtk3-widget-factory grows
+    // as it fills its pages in, the longer the busier the machine). Answers
+    // the frame it settled at, or nothing.
+    std::optional<Rect> waitForSteadyFrame(xcb_window_t window,
+                                           std::chrono::milliseconds quiet = std::chrono::milliseconds(700)) {
+        std::optional<Rect> last;
+        auto since = std::chrono::steady_clock::now();
+        const bool steady = desktop->waitUntil([&] {
+            const auto info = desktop->windows().read(window);
+            if (!info) return false;
+            if (!last || info->frame != *last) {
+                last = info->frame;
+                since = std::chrono::steady_clock::now();
+            }
+            return std::chrono::steady_clock::now() - since >= quiet;
+        });
+        return steady ? last : std::nullopt;
     }
 
     // Starts a process on the desktop's display with the desktop's HOME and

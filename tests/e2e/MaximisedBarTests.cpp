@@ -291,20 +291,13 @@ void MaximisedBarTest::expectHeaderBarKept(const std::vector<std::string>& argv,
     ASSERT_TRUE(factory && terminal);
     const Point place{200, 160};
     ASSERT_TRUE(desktop->windows().setPosition(factory->window, place));
-    // The window goes on growing for a while as it fills its pages in (the
-    // longer, the busier the machine): the group is made at the size it
-    // settles at, which is where it comes back to.
-    Rect last;
-    auto since = std::chrono::steady_clock::now();
     ASSERT_TRUE(desktop->waitUntil([&] {
         const auto info = desktop->windows().read(factory->window);
-        if (!info || info->frame.origin != place) return false;
-        if (info->frame != last) {
-            last = info->frame;
-            since = std::chrono::steady_clock::now();
-        }
-        return std::chrono::steady_clock::now() - since >= std::chrono::milliseconds(700);
-    })) << "the window did not settle: " << DesktopUser::describe(last);
+        return info && info->frame.origin == place;
+    }));
+    // The group is made at the size the window settles at, which is where
+    // it comes back to.
+    ASSERT_TRUE(waitForSteadyFrame(factory->window)) << "the window went on changing its size";
     TessalyProgram::Options options;
     options.diagnostics = true;
     ASSERT_TRUE(startProgramWithGroups({{factory->window, terminal->window}}, options));
