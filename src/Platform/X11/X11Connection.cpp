@@ -220,6 +220,17 @@ std::string X11Connection::windowManagerName(xcb_window_t check) const {
     return propertyText(readProperty(check, atoms_.NET_WM_NAME).get(), atoms_.UTF8_STRING);
 }
 
+std::string X11Connection::windowManagerName() const {
+    const xcb_window_t check = windowManagerCheckWindow();
+    if (check == kNoWindow) return "";
+    std::lock_guard lock(nameMutex_);
+    if (check != nameFor_) {
+        name_ = windowManagerName(check);
+        nameFor_ = check;
+    }
+    return name_;
+}
+
 xcb_window_t X11Connection::windowManagerCheckWindow() const {
     // Both reads in one round trip as a rule: the check window's own
     // property is asked for together with the root's, for the window found

@@ -248,6 +248,9 @@ public:
     // The name the window manager of check window `check` gives itself
     // ("" for none).
     std::string windowManagerName(xcb_window_t check) const;
+    // The name the running window manager gives itself ("" for none), read
+    // once per window manager instance.
+    std::string windowManagerName() const;
     // Whether the running window manager lists `atom` in _NET_SUPPORTED
     // (read once per window manager instance).
     bool windowManagerSupports(xcb_atom_t atom) const;
@@ -269,6 +272,9 @@ private:
     mutable std::mutex supportedMutex_;
     mutable xcb_window_t supportedFor_ = XCB_WINDOW_NONE;
     mutable std::vector<xcb_atom_t> supported_;
+    mutable std::mutex nameMutex_;
+    mutable xcb_window_t nameFor_ = XCB_WINDOW_NONE;
+    mutable std::string name_;
 };
 
 }  // namespace tessaly

@@ -35,15 +35,7 @@ X11MoveAssist::X11MoveAssist(std::shared_ptr<X11Backend> backend, X11RawInput in
 
 X11MoveAssist::~X11MoveAssist() { thread_.stop(); }
 
-std::string X11MoveAssist::windowManagerName() const {
-    const auto& x = backend_->connection();
-    const xcb_window_t check = x.windowManagerCheckWindow();
-    if (check != nameAskedOf_) {
-        nameAskedOf_ = check;
-        name_ = check != kNoWindow ? x.windowManagerName(check) : std::string();
-    }
-    return name_;
-}
+std::string X11MoveAssist::windowManagerName() const { return backend_->connection().windowManagerName(); }
 
 bool X11MoveAssist::snapsMovesWithShift() const {
     // metacity ("Metacity"), marco ("Metacity (Marco)"), mutter ("Mutter")

@@ -104,9 +104,6 @@ private:
     Habit movesByItself_;  // and seen to move such a window by itself
     // The name of the running window manager, read again when another runs.
     std::string windowManagerName() const;
-    // The window manager last asked about (its check window) and its name.
-    mutable xcb_window_t nameAskedOf_ = kNoWindow;
-    mutable std::string name_;
     X11EventThread thread_;
 };
 

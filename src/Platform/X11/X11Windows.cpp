@@ -817,10 +817,37 @@ std::optional<X11Windows::Visibility> X11Windows::visibility(xcb_window_t window
     return Visibility{attributes->map_state, iconic};
 }
 
+std::optional<bool> X11Windows::keepsMinimisedMapped() const {
+    if (x_.windowManagerCheckWindow() == kNoWindow) return std::nullopt;
+    // mutter ("Mutter"), muffin ("Mutter (Muffin)") and GNOME Shell.
+    const std::string name = x_.windowManagerName();
+    return name.starts_with("Mutter") || name.starts_with("GNOME Shell");
+}
+
+bool X11Windows::minimiseCarriedOut(const Visibility& seen) const {
+    if (!seen.iconic || seen.mapState == XCB_MAP_STATE_UNVIEWABLE) return false;
+    return seen.mapState == XCB_MAP_STATE_UNMAPPED || keepsMinimisedMapped() == true;
+}
+
 std::optional<bool> X11Windows::iconified(xcb_window_t window) const {
     const auto seen = visibility(window);
     if (!seen) return std::nullopt;
-    return seen->mapState == XCB_MAP_STATE_UNMAPPED && seen->iconic;
+    return minimiseCarriedOut(*seen);
+}
+
+void X11Windows::show(xcb_window_t window, std::uint8_t mapState) const {
+    if (mapState == XCB_MAP_STATE_UNMAPPED) {
+        xcb_map_window(x_.get(), window);
+    } else {
+        // Iconic, and mapped all the same: a window manager that keeps
+        // minimised windows mapped (mutter), or that took the window over
+        // minimised from the one it replaced (it keeps only the frame
+        // unmapped), is asked nothing by a map. Asked to activate the
+        // window, every one shows it.
+        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_ACTIVE_WINDOW, kSourcePager, XCB_CURRENT_TIME,
+                             activeWindow());
+    }
+    x_.flush();
 }
 
 bool X11Windows::restore(xcb_window_t window) const {
@@ -839,27 +866,21 @@ bool X11Windows::restore(xcb_window_t window) const {
         if (deferred) cache_->takeDeferredRestore(window);
         return false;
     }
-    const bool done = seen->iconic && seen->mapState != XCB_MAP_STATE_VIEWABLE;
+    // Iconic and mapped all the same is minimised where the window manager
+    // keeps minimised windows mapped, and where none announces itself: one
+    // that replaced mutter may find mutter's announcement taken away by the
+    // mutter leaving.
+    const bool done = seen->iconic && (seen->mapState != XCB_MAP_STATE_VIEWABLE || keepsMinimisedMapped() != false);
     if (deferred && !(done && cache_->takeDeferredRestore(window))) return true;
-    if (done && seen->mapState == XCB_MAP_STATE_UNVIEWABLE) {
-        // Iconic, and mapped all the same: a window manager that took the
-        // window over minimised from the one it replaced keeps only its
-        // frame unmapped, and a map asks it nothing. Asked to activate the
-        // window, every one shows it.
-        x_.sendClientMessage(x_.root(), window, x_.atoms().NET_ACTIVE_WINDOW, kSourcePager, XCB_CURRENT_TIME,
-                             activeWindow());
-    } else {
-        xcb_map_window(x_.get(), window);
-    }
-    x_.flush();
+    show(window, done ? seen->mapState : std::uint8_t{XCB_MAP_STATE_UNMAPPED});
     return true;
 }
 
 void X11Windows::restoreIfWaiting(xcb_window_t window) const {
     if (!cache_ || !cache_->restoreWaiting(window)) return;
-    if (iconified(window) != true || !cache_->takeDeferredRestore(window)) return;
-    xcb_map_window(x_.get(), window);
-    x_.flush();
+    const auto seen = visibility(window);
+    if (!seen || !minimiseCarriedOut(*seen) || !cache_->takeDeferredRestore(window)) return;
+    show(window, seen->mapState);
 }
 
 bool X11Windows::close(xcb_window_t window) const {

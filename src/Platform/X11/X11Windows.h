@@ -183,7 +183,9 @@ public:
     bool minimizeMayBeIgnored() const;
     static constexpr std::chrono::milliseconds minimizeConfirmation{250};
     // Shows a minimised window again (maps it), without focusing or raising
-    // it. Right behind a minimise of ours that the window manager has not
+    // it; where a map asks the window manager nothing (it keeps minimised
+    // windows mapped, or took the window over minimised), by activating it.
+    // Right behind a minimise of ours that the window manager has not
     // carried out yet, the map waits until it has (the backend's reader
     // calls restoreIfWaiting on the window's unmap and WM_STATE changes). A
     // window that is shown stays as it is.
@@ -196,7 +198,8 @@ public:
     // once more if the extents change right after.
     void replayPendingWrite(xcb_window_t window, bool extentsChanged) const;
     // Unmapped and iconic (WM_STATE, or _NET_WM_STATE_HIDDEN): a minimise
-    // has been carried out. Absent when the window is gone.
+    // has been carried out; iconic alone where the window manager keeps
+    // minimised windows mapped. Absent when the window is gone.
     std::optional<bool> iconified(xcb_window_t window) const;
     // Asks politely (_NET_CLOSE_WINDOW, else WM_DELETE_WINDOW); false when
     // the window offers neither. Never kills a client.
@@ -221,6 +224,17 @@ private:
         bool iconic = false;
     };
     std::optional<Visibility> visibility(xcb_window_t window) const;
+    // Whether the running window manager keeps minimised windows mapped and
+    // lets its compositor hide them (mutter and muffin): an iconic window is
+    // minimised there although mapped, and a map asks nothing of it. Absent
+    // when no window manager announces itself.
+    std::optional<bool> keepsMinimisedMapped() const;
+    // Iconic and unmapped, or kept mapped as above: a minimise has been
+    // carried out.
+    bool minimiseCarriedOut(const Visibility& seen) const;
+    // Shows a minimised window seen in `mapState`: maps it when unmapped,
+    // else activates it.
+    void show(xcb_window_t window, std::uint8_t mapState) const;
     std::vector<X11WindowInfo> readFromServer(const std::vector<xcb_window_t>& windows) const;
     // Reads again the windows read half way through a change of their window manager's.
     void readAgainIfTorn(std::vector<X11WindowInfo>& infos) const;

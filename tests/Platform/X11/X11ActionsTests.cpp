@@ -449,3 +449,111 @@ TEST_F(X11WithoutWindowManagerTest, WindowsAreConfiguredDirectly) {
 
 }  // namespace
 }  // namespace tessaly::test
+
+namespace tessaly::test {
+namespace {
+
+// The test plays a window manager that keeps a minimised window mapped and
+// hides it with its compositor, as mutter does: it announces itself, lists
+// one client, and answers a minimise by setting WM_STATE Iconic alone.
+class X11KeptMappedMinimiseTest : public X11WithoutWindowManagerTest {
+protected:
+    void SetUp() override {
+        X11WithoutWindowManagerTest::SetUp();
+        if (!desktop) return;
+        wm = X11Connection::open(desktop->display());
+        ASSERT_TRUE(wm);
+        const std::uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
+        xcb_change_window_attributes(wm->get(), wm->root(), XCB_CW_EVENT_MASK, &redirect);
+        announce("Mutter");
+        backend = X11Backend::open(desktop->display());
+        ASSERT_TRUE(backend);
+        subscription = backend->subscribe(log.handler());
+        client = desktop->createOwnWindow(Rect(100, 100, 200, 150));
+        desktop->connection().sync();
+        xcb_map_window(wm->get(), client);
+        xcb_change_property(wm->get(), XCB_PROP_MODE_REPLACE, wm->root(), wm->atoms().NET_CLIENT_LIST, XCB_ATOM_WINDOW,
+                            32, 1, &client);
+        wm->flush();
+        ASSERT_TRUE(log.waitForClient(client));
+    }
+    void TearDown() override {
+        subscription.cancel();
+        backend.reset();
+        wm.reset();
+        X11WithoutWindowManagerTest::TearDown();
+    }
+
+    // A window manager named `name` takes over (a new check window).
+    void announce(const std::string& name) {
+        const xcb_window_t check = xcb_generate_id(wm->get());
+        xcb_create_window(wm->get(), 0, check, wm->root(), -10, -10, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                          XCB_COPY_FROM_PARENT, 0, nullptr);
+        for (const xcb_window_t on : {check, wm->root()}) {
+            xcb_change_property(wm->get(), XCB_PROP_MODE_REPLACE, on, wm->atoms().NET_SUPPORTING_WM_CHECK,
+                                XCB_ATOM_WINDOW, 32, 1, &check);
+        }
+        xcb_change_property(wm->get(), XCB_PROP_MODE_REPLACE, check, wm->atoms().NET_WM_NAME, wm->atoms().UTF8_STRING, 8,
+                            static_cast<std::uint32_t>(name.size()), name.data());
+        wm->sync();
+    }
+    void setIconic(bool iconic) {
+        const std::uint32_t state[] = {iconic ? 3u : 1u, XCB_WINDOW_NONE};
+        xcb_change_property(wm->get(), XCB_PROP_MODE_REPLACE, client, wm->atoms().WM_STATE, wm->atoms().WM_STATE, 32, 2,
+                            state);
+        wm->flush();
+    }
+    // Whether a client message `type` about the client reached the window
+    // manager within `patience`.
+    bool asked(xcb_atom_t type, std::chrono::milliseconds patience = kX11Patience) {
+        bool seen = false;
+        return desktop->waitUntil([&] {
+            while (XEvent event{xcb_poll_for_event(wm->get())}) {
+                const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event.get());
+                seen = seen || ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE && message->type == type &&
+                                message->window == client);
+            }
+            return seen;
+        }, patience);
+    }
+
+    std::unique_ptr<X11Connection> wm;
+    std::shared_ptr<X11Backend> backend;
+    X11EventLog log;
+    Subscription subscription;
+    xcb_window_t client = kNoWindow;
+};
+
+TEST_F(X11KeptMappedMinimiseTest, AMinimisedWindowKeptMappedIsRestoredByActivatingItEvenRightAfterTheMinimise) {
+    const auto& windows = backend->windows();
+    const auto& a = wm->atoms();
+    // A restore right behind the minimise waits for it to be carried out,
+    // which here is WM_STATE Iconic with the window still mapped.
+    ASSERT_TRUE(windows.minimize(client));
+    ASSERT_TRUE(asked(a.WM_CHANGE_STATE));
+    ASSERT_TRUE(windows.restore(client));
+    EXPECT_FALSE(asked(a.NET_ACTIVE_WINDOW, std::chrono::milliseconds(100))) << "shown before it was minimised";
+    setIconic(true);
+    EXPECT_TRUE(asked(a.NET_ACTIVE_WINDOW)) << "the waiting restore was not made";
+    EXPECT_EQ(windows.iconified(client), true);
+    // Minimised a while: shown at once.
+    ASSERT_TRUE(windows.restore(client));
+    EXPECT_TRUE(asked(a.NET_ACTIVE_WINDOW));
+
+    // Another window manager, which unmaps what it minimises: an iconic
+    // window it keeps mapped is on its way to being minimised, not yet there.
+    announce("Openbox");
+    EXPECT_EQ(windows.iconified(client), false);
+    ASSERT_TRUE(windows.restore(client));
+    EXPECT_FALSE(asked(a.NET_ACTIVE_WINDOW, std::chrono::milliseconds(100)));
+
+    // None announced: a mutter that replaced another leaves none, as the
+    // one leaving takes the announcement away. The window is shown still.
+    xcb_delete_property(wm->get(), wm->root(), a.NET_SUPPORTING_WM_CHECK);
+    wm->sync();
+    ASSERT_TRUE(windows.restore(client));
+    EXPECT_TRUE(asked(a.NET_ACTIVE_WINDOW));
+}
+
+}  // namespace
+}  // namespace tessaly::test
