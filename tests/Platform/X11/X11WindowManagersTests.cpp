@@ -321,6 +321,9 @@ TEST_P(X11OnWindowManager, MinimisesAndRestoresEvenRightAfterAMinimise) {
         if (!staysMapped) {
             ASSERT_TRUE(log.waitFor(Kind::unmapped, xterm->window)) << "round " << round;
             ASSERT_TRUE(log.waitFor(Kind::mapped, xterm->window)) << "round " << round;
+        } else {
+            // Still mapped: the window was hidden once WM_STATE changed.
+            ASSERT_TRUE(log.waitFor(Kind::wmStateChanged, xterm->window)) << "round " << round;
         }
         ASSERT_TRUE(desktop->waitUntil(shown)) << "round " << round;
     }
