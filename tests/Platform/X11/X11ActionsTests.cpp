@@ -497,8 +497,9 @@ protected:
                             static_cast<std::uint32_t>(name.size()), name.data());
         wm->sync();
     }
-    void setIconic(bool iconic) {
-        const std::uint32_t state[] = {iconic ? 3u : 1u, XCB_WINDOW_NONE};
+    // The minimise carried out: iconic, and still mapped.
+    void iconify() {
+        const std::uint32_t state[] = {3 /* IconicState */, XCB_WINDOW_NONE};
         xcb_change_property(wm->get(), XCB_PROP_MODE_REPLACE, client, wm->atoms().WM_STATE, wm->atoms().WM_STATE, 32, 2,
                             state);
         wm->flush();
@@ -533,7 +534,7 @@ TEST_F(X11KeptMappedMinimiseTest, AMinimisedWindowKeptMappedIsRestoredByActivati
     ASSERT_TRUE(asked(a.WM_CHANGE_STATE));
     ASSERT_TRUE(windows.restore(client));
     EXPECT_FALSE(asked(a.NET_ACTIVE_WINDOW, std::chrono::milliseconds(100))) << "shown before it was minimised";
-    setIconic(true);
+    iconify();
     EXPECT_TRUE(asked(a.NET_ACTIVE_WINDOW)) << "the waiting restore was not made";
     EXPECT_EQ(windows.iconified(client), true);
     // Minimised a while: shown at once.
