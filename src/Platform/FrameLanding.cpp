@@ -26,6 +26,13 @@ bool isLanded(const Rect& read, const Rect& asked, double tolerance, Size increm
                       increment.height);
 }
 
+bool isLandedBeside(const Rect& read, const Rect& asked, MaximizedAxes maximized, double tolerance, Size increment) {
+    return (maximized.horizontal || axisLanded(read.origin.x, read.size.width, asked.origin.x, asked.size.width,
+                                               tolerance, increment.width)) &&
+           (maximized.vertical || axisLanded(read.origin.y, read.size.height, asked.origin.y, asked.size.height,
+                                             tolerance, increment.height));
+}
+
 Size increments(const WindowHints* hints, WindowID window) {
     if (!hints) return {};
     const std::optional<SizeHints> found = hints->sizeHints(window);

@@ -10,12 +10,18 @@
 #include <optional>
 
 #include "Platform/Geometry.h"
+#include "Platform/MaximizedAxes.h"
 #include "Platform/WindowHints.h"
 
 namespace tessaly::FrameLanding {
 
 // `increment` 0 on an axis: that axis has none.
 bool isLanded(const Rect& read, const Rect& asked, double tolerance, Size increment = {});
+
+// The same along the axes a window is not maximised along only: along the
+// others the window manager decides.
+bool isLandedBeside(const Rect& read, const Rect& asked, MaximizedAxes maximized, double tolerance,
+                    Size increment = {});
 
 // The window's size increments from its hints; zero when it has none or
 // no hints are known.

@@ -28,6 +28,7 @@
 #include <unordered_map>
 
 #include "Platform/Geometry.h"
+#include "Platform/MaximizedAxes.h"
 #include "Platform/Types.h"
 
 namespace tessaly {
@@ -65,6 +66,10 @@ public:
         // Once made: the inset it was made with (the window manager may
         // change the decoration only after the state).
         std::optional<Inset> madeWith;
+        // Asked for once it is made: the window maximised again along these
+        // axes, where the frame put it (a tile's place). Not carried over to
+        // a write that takes this one's place.
+        MaximizedAxes maximizeAfter;
     };
 
     // ---- Telling ----

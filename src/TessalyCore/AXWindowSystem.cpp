@@ -4,6 +4,8 @@
 #include <utility>
 #include <variant>
 
+#include "Platform/FrameLanding.h"
+#include "Platform/FrameRecord.h"
 #include "Platform/Log.h"
 #include "Platform/Overloaded.h"
 #include "TessalyCore/ReconcileLog.h"
@@ -203,8 +205,16 @@ void AXWindowSystem::setMaximized(MaximizedAxes axes, const Rect& frame, WindowI
     if (!tracked) return;
     if (beforeFrameWrite) beforeFrameWrite();
     EffectsContext context = effectsContext(tracked->pid);
+    const Size increments = FrameLanding::increments(platform_.windowHints.get(), of);
     context.queue->async(
-        [app = std::move(context.app), window = tracked, axes, frame, writing = willWrite(tracked, frame)]() mutable {
+        [app = std::move(context.app), window = tracked, axes, frame, increments,
+         writing = willWrite(tracked, frame)]() mutable {
+            if (axes.any() && !(axes == MaximizedAxes::both())) {
+                const std::optional<Rect> now = window->frame();
+                if (!now || !FrameLanding::isLandedBeside(*now, frame, axes, FrameRecord::tolerance, increments)) {
+                    app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
+                }
+            }
             if (!window->setMaximized(axes)) app.withEnhancedUIDisabled([&] { window->setFrame(frame); });
             writing.reset();
         });

@@ -15,7 +15,8 @@ public:
     virtual void setFrame(const Rect& frame, WindowID of) = 0;
     // Has the window manager maximise the window along the axes, where the
     // window then takes `frame`; a window it will not maximise is given the
-    // frame instead.
+    // frame instead. Maximised along one axis, a window keeps its place and
+    // length along the other: it is given the frame's there first (a tile).
     virtual void setMaximized(MaximizedAxes axes, const Rect& frame, WindowID of) = 0;
     // Brings the window to the front and activates its application.
     virtual void raiseAndActivate(WindowID windowID) = 0;

@@ -191,6 +191,13 @@ void GroupSession::handleGroupEvent(const GroupEvent& event) {
         std::vector<WindowID> departed = std::exchange(memberIndex_[group.id], group.windowIDs());
         std::erase_if(departed, [&](WindowID id) { return group.contains(id); });
         untrackWhenSettled(std::move(departed));
+        // A member's maximised state as it joins: a change from it is told
+        // apart from a window that came in maximised.
+        for (const WindowID id : group.windowIDs()) {
+            if (reportedAxes_.contains(id)) continue;
+            const AXWindowRef window = windowSystem_->window(id);
+            reportedAxes_[id] = window ? window->maximized() : MaximizedAxes{};
+        }
     };
     std::visit(Overloaded{
                    [&](const GroupEvent::GroupCreated& e) {
@@ -225,6 +232,7 @@ void GroupSession::handleGroupEvent(const GroupEvent& event) {
                        }
                        untrackWhenSettled(std::move(removed));
                        zoomRecords_.erase(e.groupID);
+                       relayedTiles_.erase(e.groupID);
                    },
                    [](const GroupEvent::MemberTitleChanged&) {},
                },
@@ -243,7 +251,9 @@ void GroupSession::untrackWhenSettled(std::vector<WindowID> windowIDs) {
 void GroupSession::untrackIfUngrouped(WindowID windowID) {
     if (engine_->group(windowID)) return;
     windowSystem_->untrack(windowID);
-    maximizedMembers_.erase(windowID);
+    reportedAxes_.erase(windowID);
+    relayedMaximizes_.erase(windowID);
+    ownMaximizeWrites_.erase(windowID);
     shadedMembers_.erase(windowID);
     shadeRequests_.erase(windowID);
     ownShadeAt_.erase(windowID);

@@ -81,6 +81,7 @@
 #include "TessalySession/MergeCandidate.h"
 #include "TessalySession/ParkedMember.h"
 #include "TessalySession/SnapBackBudget.h"
+#include "TessalySession/WindowManagerFrame.h"
 
 namespace tessaly {
 
@@ -619,10 +620,31 @@ private:
     bool isAtZoomedFrame(const ZoomRecord& record, const TabGroup& group) const;
     // The group sits at the frame the window manager maximised it to.
     bool isWindowManagerMaximized(const TabGroup& group) const;
+    // An inactive member stands as its group, which the window manager holds
+    // maximised: maximised the same way, showing on the group frame (or on
+    // its way there, its state told before its frame).
+    bool isMaximizedWithGroup(const TabGroup& group, WindowID windowID, const Rect& frame,
+                              MaximizedAxes maximized) const;
+    // An inactive member reported maximised or restored (`after`) where it
+    // was as its group (`before`), by someone else: a pager, or the application.
+    // Its active member is maximised or restored so, and the group follows
+    // it (true). A change of the window manager's carrying out what was sent
+    // a moment ago is none (false).
+    bool relayMaximize(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes before,
+                       MaximizedAxes after);
+    // The member's relayed maximise or restore waits for its group to follow.
+    bool isAwaitingRelayedMaximize(const TabGroup& group, WindowID windowID);
+    // How the window manager holds the window `of`, which has `frame` and
+    // is maximised along `maximized` (see WindowManagerFrame).
+    WindowManagerFrame windowManagerFrame(const Rect& frame, MaximizedAxes maximized, WindowID of) const;
     // The group frame of a window the window manager holds maximised along
     // `maximized`: its frame as it shows in the work area. None while the
     // frame does not fill the work area along those axes.
-    std::optional<Rect> maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized) const;
+    std::optional<Rect> maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized, WindowID of) const;
+    // A frame the window manager tiled without saying so (KWin's quick
+    // tiling), where the bar has room in its title bar: the window is kept
+    // there, and the group takes it as it is.
+    bool isUnstatedTile(const Rect& frame, WindowID of) const;
 
     // ---- Drag grouping and live follow (GroupSessionDrag.cpp) ----
     void handleMouse(EventTapMonitor::Phase phase, Point location, double time);
@@ -724,7 +746,18 @@ private:
         double since = 0;
     };
     std::map<Uuid, StackingLook> stackingLooks_;
-    std::unordered_map<WindowID, MaximizedAxes> maximizedMembers_;  // only the maximised ones
+    // How each member was last reported maximised (none: not at all), or
+    // was as it joined its group.
+    std::unordered_map<WindowID, MaximizedAxes> reportedAxes_;
+    // Inactive members whose maximise or restore by someone else (a pager,
+    // the application) was passed on to their active member, and when: the
+    // group follows once the active member does.
+    std::unordered_map<WindowID, double> relayedMaximizes_;
+    // Groups whose active member was tiled so (put on the tile first).
+    std::set<Uuid> relayedTiles_;
+    // When a maximise was last sent to a member on its own (sent back to
+    // its group's maximised frame): its steps are no one else's.
+    std::unordered_map<WindowID, double> ownMaximizeWrites_;
     // Active members whose maximise, which left the bar no room, was taken
     // (zoomed below the bar, or the zoom undone): until a report without
     // the state, further reports of it are the same maximise.

@@ -270,7 +270,7 @@ void GroupSession::endLiveFollow(WindowID windowID) {
     if (const MaximizedAxes maximized = reportedMaximized(windowID); maximized.any()) {
         const AXWindowRef window = windowSystem_->window(windowID);
         const std::optional<Rect> now = window ? window->frame() : std::nullopt;
-        if (now && maximizedGroupFrame(*now, maximized) &&
+        if (now && maximizedGroupFrame(*now, maximized, windowID) &&
             followWindowManagerMaximize(*now, maximized, windowID, *group, true)) {
             return;
         }

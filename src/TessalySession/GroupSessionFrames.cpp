@@ -27,7 +27,9 @@ Rect GroupSession::confinedToDropHost(const Rect& frame, std::optional<Point> cu
 }
 
 Rect GroupSession::adoptFrame(const Rect& frame, WindowID from, bool force, std::optional<Point> droppedAt) {
-    const Rect target = confinedToDropHost(frame, droppedAt);
+    // The window manager keeps a tile where it is: confined, the window
+    // would stay, its bar over its title bar, and the others below it.
+    const Rect target = isUnstatedTile(frame, from) ? frame : confinedToDropHost(frame, droppedAt);
     if (target == frame) {
         engine_->commitGroupFrame(frame, from, force);
         return frame;
@@ -141,7 +143,7 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
         // A state published before the frame (or kept a moment after the
         // frame went back) is the window manager half way: the next report
         // brings the rest.
-        const std::optional<Rect> shown = maximizedGroupFrame(frame, maximized);
+        const std::optional<Rect> shown = maximizedGroupFrame(frame, maximized, from);
         if (!shown) return true;
         // A window the window manager draws no title bar for (a header bar
         // of its own), or one too low for the bar, leaves the bar no room
@@ -184,6 +186,14 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
     // an echo of a restore of ours.
     const double at = now();
     const bool current = record->isCurrent(group.frame);
+    // Tiled by way of another member, the window was put on the tile first,
+    // and that is where the window manager puts it back: the group goes
+    // back to its frame from before at once.
+    if (current && relayedTiles_.erase(group.id) > 0) {
+        traceReconcile("restored by the window manager from a tile laid by us: " + std::to_string(from));
+        restoreZoom(*record, frame, from, group);
+        return true;
+    }
     const bool atMaximized = framesWithin(frame, record->requestedFrame, resyncVerifyTolerance) ||
                              framesWithin(frame, record->zoomedFrame, resyncVerifyTolerance);
     if (current && atMaximized) return true;
@@ -253,7 +263,7 @@ void GroupSession::snapBackQuietStray(const Uuid& groupID, WindowID windowID) {
             return;
         }
         if (isGestureActive(groupID) || settleState_.isSettling(now())) return;
-        if (reportedMaximized(windowID).any() && isWindowManagerMaximized(*group)) return;
+        if (isMaximizedWithGroup(*group, windowID, *frame, reportedMaximized(windowID))) return;
         // Still a few points off (where a send-back would count it landed):
         // once more, so that what it shows is the group's frame.
         const Size increments = sizeIncrements(windowID);
@@ -266,10 +276,93 @@ void GroupSession::snapBackQuietStray(const Uuid& groupID, WindowID windowID) {
     }));
 }
 
-std::optional<Rect> GroupSession::maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized) const {
+WindowManagerFrame GroupSession::windowManagerFrame(const Rect& frame, MaximizedAxes maximized, WindowID of) const {
     const auto host = WindowPlacement::hostScreen(frame, screens());
-    if (!host) return std::nullopt;
-    return WindowPlacement::maximizedFrame(frame, host->visible, maximized, resyncVerifyTolerance);
+    if (!host) return {maximized.any() ? WindowManagerFrame::Hold::halfWay : WindowManagerFrame::Hold::none, frame};
+    return WindowManagerFrame::judge(frame, maximized, host->visible, sizeIncrements(of), resyncVerifyTolerance);
+}
+
+std::optional<Rect> GroupSession::maximizedGroupFrame(const Rect& frame, MaximizedAxes maximized, WindowID of) const {
+    if (!maximized.any()) return std::nullopt;
+    const WindowManagerFrame judged = windowManagerFrame(frame, maximized, of);
+    if (!judged.holds()) return std::nullopt;
+    return judged.shown;
+}
+
+bool GroupSession::isUnstatedTile(const Rect& frame, WindowID of) const {
+    if (reportedMaximized(of).any()) return false;
+    const WindowManagerFrame judged = windowManagerFrame(frame, {}, of);
+    return judged.hold == WindowManagerFrame::Hold::tiled && overlay_->hasRoom(frame, of);
+}
+
+bool GroupSession::isMaximizedWithGroup(const TabGroup& group, WindowID windowID, const Rect& frame,
+                                        MaximizedAxes maximized) const {
+    if (!maximized.any() || !isWindowManagerMaximized(group)) return false;
+    if (!(maximized == zoomRecords_.at(group.id).windowManagerAxes)) return false;
+    // Along the axes it is maximised along the window manager decides (a
+    // terminal in front stops short of the work area's edge by its cells);
+    // on its way there (the state told before the frame), its next report
+    // tells.
+    return FrameLanding::isLandedBeside(frame, group.frame, maximized, resyncVerifyTolerance, sizeIncrements(windowID));
+}
+
+bool GroupSession::relayMaximize(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes before,
+                                 MaximizedAxes after) {
+    const WindowID active = group.activeWindowID;
+    if (windowID == active || !group.isUsable(active) || isGestureActive(group.id)) return false;
+    const double at = now();
+    const auto record = zoomRecords_.find(group.id);
+    const bool held = isWindowManagerMaximized(group);
+    const MaximizedAxes expected = held ? record->second.windowManagerAxes : MaximizedAxes{};
+    // Only a change away from the group's state: a member on its way to it,
+    // or back from a state of its own, is no one's word.
+    if (!(before == expected) || after == expected) return false;
+    // The window manager carrying out what was sent a moment ago (for the
+    // group's maximise or restore, or to this member alone) in its steps.
+    const auto recent = [&](double since) { return at - since < maximizeStrayWindow; };
+    if (record != zoomRecords_.end() && record->second.windowManagerAxes.any() &&
+        recent(record->second.restoredAt.value_or(record->second.recordedAt))) {
+        return false;
+    }
+    if (const auto taken = noRoomMaximizeTakenAt_.find(group.id); taken != noRoomMaximizeTakenAt_.end() && recent(taken->second)) {
+        return false;
+    }
+    if (const auto own = ownMaximizeWrites_.find(windowID); own != ownMaximizeWrites_.end() && recent(own->second)) {
+        return false;
+    }
+    if (after.any()) {
+        // Half way there: its next report tells.
+        const std::optional<Rect> shown = maximizedGroupFrame(frame, after, windowID);
+        if (!shown) return false;
+        traceReconcile("maximised beside its active member: " + std::to_string(windowID) + " frame=" + frameLog(frame));
+        // Maximised one way, the active member is put on the member's place
+        // the other way first (see WindowSystem::setMaximized).
+        if (!(after == MaximizedAxes::both())) relayedTiles_.insert(group.id);
+        windowSystem_->setMaximized(after, *shown, active);
+    } else {
+        traceReconcile("restored beside its active member: " + std::to_string(windowID) + " frame=" + frameLog(frame));
+        windowSystem_->setMaximized({}, record->second.restoreFrame, active);
+    }
+    relayedMaximizes_[windowID] = at;
+    // Should the active member not follow, the member is looked at again
+    // then, as any member off its group.
+    services_.platform.mainExecutor->postAfter(maximizeStrayWindow, guarded([this, windowID] {
+        if (engine_->group(windowID)) windowSystem_->reportFrameAgain(windowID);
+    }));
+    return true;
+}
+
+bool GroupSession::isAwaitingRelayedMaximize(const TabGroup& group, WindowID windowID) {
+    const auto relayed = relayedMaximizes_.find(windowID);
+    if (relayed == relayedMaximizes_.end()) return false;
+    // Once the group is maximised or restored with it, or the wait is over.
+    const MaximizedAxes expected =
+        isWindowManagerMaximized(group) ? zoomRecords_.at(group.id).windowManagerAxes : MaximizedAxes{};
+    if (reportedMaximized(windowID) == expected || now() - relayed->second >= maximizeStrayWindow) {
+        relayedMaximizes_.erase(relayed);
+        return false;
+    }
+    return true;
 }
 
 bool GroupSession::isAtZoomedFrame(const ZoomRecord& record, const TabGroup& group) const {
@@ -284,8 +377,8 @@ bool GroupSession::isWindowManagerMaximized(const TabGroup& group) const {
 }
 
 MaximizedAxes GroupSession::reportedMaximized(WindowID windowID) const {
-    const auto found = maximizedMembers_.find(windowID);
-    return found == maximizedMembers_.end() ? MaximizedAxes{} : found->second;
+    const auto found = reportedAxes_.find(windowID);
+    return found == reportedAxes_.end() ? MaximizedAxes{} : found->second;
 }
 
 std::vector<ParkedMember> GroupSession::parkInactiveMembers(const TabGroup& group, const Rect& behind) {

@@ -17,7 +17,9 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
                        snapBackBudget_.forget(e.windowID);
                        quietStrays_.erase(e.windowID);
                        strayChecks_.erase(e.windowID);
-                       maximizedMembers_.erase(e.windowID);
+                       reportedAxes_.erase(e.windowID);
+                       relayedMaximizes_.erase(e.windowID);
+                       ownMaximizeWrites_.erase(e.windowID);
                        takenNoRoomMaximizes_.erase(e.windowID);
                        driftReads_.erase(e.windowID);
                        shadedMembers_.erase(e.windowID);
@@ -45,8 +47,9 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     // Kept also while the report itself is passed over (during a gesture,
     // while displays settle): the gesture's end or the resync follows it.
     const bool maximizeChanged = reportedMaximized(id) != event.maximized;
-    if (event.maximized.any()) maximizedMembers_[id] = event.maximized;
-    else maximizedMembers_.erase(id);
+    std::optional<MaximizedAxes> reportedBefore;
+    if (const auto before = reportedAxes_.find(id); before != reportedAxes_.end()) reportedBefore = before->second;
+    reportedAxes_[id] = event.maximized;
     if (!event.maximized.any()) takenNoRoomMaximizes_.erase(id);
     const bool active = id == group->activeWindowID;
     const double at = now();
@@ -115,7 +118,11 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
                 if (verdict == FollowVerdict::buttonDown && isPressWatched()) parkInactiveMembers(*group, event.frame);
                 deferAdoptUntilPointerRelease(group->id, id);
                 return;
-            case FollowVerdict::confine: holdForMaximizeState(*group, id, event.frame); return;
+            case FollowVerdict::confine:
+                // A tile is no step of a maximise: the group takes it at once.
+                if (isUnstatedTile(event.frame, id)) break;
+                holdForMaximizeState(*group, id, event.frame);
+                return;
             default: break;
         }
         // The platform may have moved the other members already.
@@ -130,9 +137,16 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     if (maximizeChanged && isInFrontOf(id, group->activeWindowID)) {
         windowSystem_->raiseAndActivate(group->activeWindowID);
     }
+    // Maximised or restored by someone else (a pager, the application): the
+    // whole group is, by way of its active member.
+    if (reportedBefore && *reportedBefore != event.maximized &&
+        relayMaximize(*group, id, event.frame, *reportedBefore, event.maximized)) {
+        return;
+    }
+    if (isAwaitingRelayedMaximize(*group, id)) return;
     // Maximised with its group, the window manager holds it there (its
     // frame may differ from the group's by borders it hides).
-    if (event.maximized.any() && isWindowManagerMaximized(*group)) return;
+    if (isMaximizedWithGroup(*group, id, event.frame, event.maximized)) return;
     if (holdStrayUntilQuiet(*group, id, event.frame)) return;
     snapBackWhenStill(*group, id, event.frame);
 }
@@ -159,7 +173,7 @@ void GroupSession::snapBackStillStray(WindowID windowID) {
                                  const std::optional<TabGroup> group = strayGroup(windowID);
                                  if (!frame || !group) return;
                                  const MaximizedAxes maximized = reportedMaximized(windowID);
-                                 if (maximized.any() && isWindowManagerMaximized(*group)) return;
+                                 if (isMaximizedWithGroup(*group, windowID, *frame, maximized)) return;
                                  snapBack(*group, windowID, *frame, maximized);
                              }));
 }
@@ -176,7 +190,7 @@ void GroupSession::lookAgainAfterSnapBack(WindowID windowID, const Rect& target)
             const std::optional<TabGroup> group = strayGroup(windowID);
             if (!frame || !group || !(group->frame == target)) return;
             const MaximizedAxes maximized = reportedMaximized(windowID);
-            if (maximized.any() && isWindowManagerMaximized(*group)) return;
+            if (isMaximizedWithGroup(*group, windowID, *frame, maximized)) return;
             snapBack(*group, windowID, *frame, maximized, false);
         }));
     }));
@@ -316,7 +330,15 @@ void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect
     switch (verdict.kind) {
         case SnapBackBudget::VerdictKind::resend:
             ReconcileLog::trace(LogCategory::reconcile, "snap-back: re-sending " + detail);
-            windowSystem_->setFrame(group.frame, windowID);
+            // Into the group's maximise, where the window manager holds it
+            // so: maximised the same way (on the group's place along an axis
+            // it is not maximised along), not only the frame.
+            if (isWindowManagerMaximized(group)) {
+                ownMaximizeWrites_[windowID] = now();
+                windowSystem_->setMaximized(zoomRecords_.at(group.id).windowManagerAxes, group.frame, windowID);
+            } else {
+                windowSystem_->setFrame(group.frame, windowID);
+            }
             if (lookAgain) lookAgainAfterSnapBack(windowID, group.frame);
             return;
         case SnapBackBudget::VerdictKind::exhausted:

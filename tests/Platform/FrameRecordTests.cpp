@@ -15,7 +15,7 @@ constexpr WindowID other = 8;
 
 FrameRecord::HeldWrite write(std::optional<Point> origin, std::optional<Size> size,
                              std::optional<FrameRecord::Inset> madeWith = std::nullopt) {
-    return {origin, size, ProcessID{40}, madeWith};
+    return {origin, size, ProcessID{40}, madeWith, {}};
 }
 
 class HeldWriteScenario : public ::testing::Test {

@@ -430,6 +430,169 @@ TEST_F(Maximise, AMembersMaximiseThatLandsAfterTheRestoreIsUndoneEveryCycle) {
     EXPECT_FALSE(budgetExhausted(log));
 }
 
+// KWin maximising a terminal: the state first (the frame as it was), then
+// a resize to the work area, then one to the terminal's cells, short of
+// the work area's bottom; a busy reader may see only the last of them.
+// Every time the whole group is maximised, the bar in the title bar.
+TEST_F(Maximise, AMaximiseThatEndsShortOfTheWorkAreaByATerminalsCellsIsTheWholeGroups) {
+    LogCapture log;
+    const TabGroup group = makeGroup();
+    hints->hints[1] = SizeHints{Size{8, 13}, Size{4, 4}};
+    env.desktop->setTitleBarHeight(1, 28);
+    const Rect cells{0, 25, 1920, 1045};
+    for (const bool everyStep : {true, false, true}) {
+        SCOPED_TRACE(everyStep ? "every step reported" : "the last step only");
+        env.desktop->setMaximized(1, both, home);
+        run(0.02);
+        if (everyStep) {
+            env.desktop->moveWindow(1, Rect(0, 25, 1920, 1052));
+            run(0.02);
+        }
+        env.desktop->moveWindow(1, cells);
+        run(1.0);
+        EXPECT_EQ(groupFrame(group), cells);
+        EXPECT_EQ(maximized(2), both);
+        EXPECT_EQ(frameOf(2), workArea);
+        EXPECT_EQ(barPlacement(group).mode, TabStripGeometry::Placement::Mode::overlap);
+        EXPECT_EQ(frameWrites(1), 0) << "the window the window manager maximised is left alone";
+        run(2.0);
+        env.desktop->setMaximized(1, {});
+        run(1.0);
+        EXPECT_EQ(groupFrame(group), home);
+        EXPECT_EQ(frameOf(2), home);
+        EXPECT_EQ(maximized(2), MaximizedAxes{});
+        EXPECT_EQ(barPlacement(group).mode, TabStripGeometry::Placement::Mode::above);
+    }
+    EXPECT_FALSE(budgetExhausted(log));
+}
+
+// Half-screen tiling: metacity's, marco's, mutter's and muffin's maximise
+// the window from top to bottom at one half of the work area; KWin's moves
+// it there without a state and keeps it there. Every member takes the tile
+// (maximised the same way), the bar lies in the title bar, and untiling
+// brings the group back whole.
+TEST_F(Maximise, HalfScreenTilingTakesEveryMemberToTheTileAndUntilingBringsTheGroupBack) {
+    LogCapture log;
+    const TabGroup group = makeGroup(true);
+    for (const WindowID id : {1u, 2u, 3u}) env.desktop->setTitleBarHeight(id, 28);
+    const Rect left{0, 25, 960, 1055}, right{960, 25, 960, 1055};
+    const auto expectTiled = [&](const Rect& tile, MaximizedAxes axes) {
+        EXPECT_EQ(groupFrame(group), tile);
+        for (const WindowID id : {2u, 3u}) {
+            EXPECT_EQ(frameOf(id), tile) << id;
+            EXPECT_EQ(maximized(id), axes) << id;
+            EXPECT_TRUE(isBehind(id, 1)) << id << " shows beside the tiled window";
+        }
+        EXPECT_EQ(barPlacement(group).mode, TabStripGeometry::Placement::Mode::overlap);
+        EXPECT_EQ(frameWrites(1), 0) << "nothing moves the tiled window";
+    };
+    const auto expectHome = [&] {
+        EXPECT_EQ(groupFrame(group), home);
+        for (const WindowID id : {1u, 2u, 3u}) {
+            EXPECT_EQ(frameOf(id), home) << id;
+            EXPECT_EQ(maximized(id), MaximizedAxes{}) << id;
+        }
+        EXPECT_EQ(barPlacement(group).mode, TabStripGeometry::Placement::Mode::above);
+    };
+
+    // Super+Left, Super+Right, and Super+Right again (metacity's untile).
+    env.desktop->setMaximized(1, vertically, left);
+    run(1.0);
+    expectTiled(left, vertically);
+    env.desktop->setMaximized(1, vertically, right);
+    run(1.0);
+    expectTiled(right, vertically);
+    env.desktop->setMaximized(1, {});
+    run(1.0);
+    expectHome();
+
+    // Maximised, then tiled from there, then untiled: back to the frame
+    // from before the maximise.
+    env.desktop->setMaximized(1, both);
+    run(1.0);
+    env.desktop->clearAXCalls();
+    env.desktop->setMaximized(1, vertically, left);
+    run(1.0);
+    expectTiled(left, vertically);
+    env.desktop->setMaximized(1, {});
+    run(1.0);
+    expectHome();
+
+    // KWin's quick tiling, no state told, a terminal short of the tile by
+    // its cells; and back.
+    hints->hints[1] = SizeHints{Size{8, 13}, Size{4, 4}};
+    const Rect kwinTile{0, 25, 958, 1046};
+    env.desktop->clearAXCalls();
+    env.desktop->moveWindow(1, kwinTile);
+    run(1.0);
+    expectTiled(kwinTile, MaximizedAxes{});
+    env.desktop->moveWindow(1, home);
+    run(1.0);
+    expectHome();
+    EXPECT_FALSE(budgetExhausted(log));
+}
+
+// A maximise asked for an inactive member, hidden behind the active one
+// (by a pager, or by the application itself), or its restore: the whole
+// group is maximised or restored, the active member staying in front.
+TEST_F(Maximise, AMaximiseOrRestoreOfAnInactiveMemberIsTheWholeGroups) {
+    LogCapture log;
+    const TabGroup group = makeGroup(true);
+    env.desktop->setMaximized(2, both);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), workArea);
+    for (const WindowID id : {1u, 2u, 3u}) EXPECT_EQ(maximized(id), both) << id;
+    EXPECT_EQ(session->engine().group(group.id)->activeWindowID, 1u);
+    EXPECT_EQ(frameOf(3), workArea);
+    run(2.0);
+    env.desktop->setMaximized(3, {});
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), home);
+    for (const WindowID id : {1u, 2u, 3u}) {
+        EXPECT_EQ(maximized(id), MaximizedAxes{}) << id;
+        EXPECT_EQ(frameOf(id), home) << id;
+    }
+
+    // Tiled by the application: the group is tiled with it.
+    const Rect left{0, 25, 960, 1055};
+    run(2.0);
+    env.desktop->setMaximized(3, vertically, left);
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), left);
+    for (const WindowID id : {1u, 2u, 3u}) {
+        EXPECT_EQ(maximized(id), vertically) << id;
+        EXPECT_EQ(frameOf(id), left) << id;
+    }
+    run(2.0);
+    env.desktop->setMaximized(2, {});
+    run(1.0);
+    EXPECT_EQ(groupFrame(group), home);
+    EXPECT_EQ(frameOf(2), home);
+    EXPECT_EQ(frameOf(3), home);
+
+    // Its active member draws a header bar of its own, so the group is
+    // zoomed below the bar when maximised; the other member's maximise
+    // toggled brings it back to its frame, unmaximised, and again zooms it.
+    env.desktop->setTitleBarHeight(1, 0);
+    env.desktop->setMaximized(1, both);
+    run(3.0);
+    const Rect zoomed(workArea.minX(), workArea.minY() + 30, workArea.width(), workArea.height() - 30);
+    ASSERT_EQ(groupFrame(group), zoomed);
+    env.desktop->setMaximized(2, both);
+    run(3.0);
+    EXPECT_EQ(groupFrame(group), home);
+    for (const WindowID id : {1u, 2u, 3u}) {
+        EXPECT_EQ(frameOf(id), home) << id;
+        EXPECT_EQ(maximized(id), MaximizedAxes{}) << id;
+    }
+    env.desktop->setMaximized(2, both);
+    run(3.0);
+    EXPECT_EQ(groupFrame(group), zoomed);
+    EXPECT_EQ(frameOf(2), zoomed);
+    EXPECT_EQ(maximized(2), MaximizedAxes{});
+    EXPECT_FALSE(budgetExhausted(log));
+}
+
 TEST_F(Maximise, TheBarsMaximiseOfATerminalRestoresAlthoughItKeepsToItsCells) {
     const TabGroup group = makeGroup();
     // The active window is a terminal of 8 x 16 cells: it lands short of

@@ -726,7 +726,7 @@ bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, st
     // a window moved without one.
     const auto target = moveTarget(window, owner, !size);
     if (!target) return false;
-    if (!mayMoveResize(window, *target, {origin, size, owner, std::nullopt}, replaying)) {
+    if (!mayMoveResize(window, *target, {origin, size, owner, std::nullopt, {}}, replaying)) {
         // Waiting for the window to be unmaximised is no failure.
         return target->maximized && record_ && !replaying;
     }
@@ -761,6 +761,7 @@ void X11Windows::replayPendingWrite(xcb_window_t window, bool extentsChanged) co
     if (writeFrame(window, pending->origin, pending->size, pending->owner, true, &made)) {
         pending->madeWith = asInset(made);
         record_->hold(window, *pending, now(), kExtentsSettle);
+        if (pending->maximizeAfter.any()) sendMaximized(window, {}, pending->maximizeAfter);
     }
 }
 
@@ -917,10 +918,25 @@ bool X11Windows::setMaximized(xcb_window_t window, MaximizedAxes axes) const {
     const auto& a = x_.atoms();
     if (axes.vertical && allows(window, a.NET_WM_ACTION_MAXIMIZE_VERT) != true) return false;
     if (axes.horizontal && allows(window, a.NET_WM_ACTION_MAXIMIZE_HORZ) != true) return false;
+    // A frame held until the window is unmaximised was asked for first (a
+    // tile's place for a window maximised along one axis): the axes are
+    // asked for once it is made, or they would be carried out before it.
+    if (record_) {
+        if (auto pending = record_->held(window, now()); pending && !pending->madeWith) {
+            pending->maximizeAfter = axes;
+            record_->hold(window, *pending, now());
+            return true;
+        }
+    }
     const auto now = read(window);
     if (!now) return false;
-    const MaximizedAxes held = now->maximized();
-    if (held == axes) return true;
+    sendMaximized(window, now->maximized(), axes);
+    return true;
+}
+
+void X11Windows::sendMaximized(xcb_window_t window, MaximizedAxes held, MaximizedAxes axes) const {
+    if (held == axes) return;
+    const auto& a = x_.atoms();
     // Axes taken away alone are one removal. Axes added go through a
     // restore: xfwm4 adds axes only to a window that is not maximised at all
     // (and takes both axes added to a window maximised one way for a
@@ -941,7 +957,6 @@ bool X11Windows::setMaximized(xcb_window_t window, MaximizedAxes axes) const {
         send(kStateRemove, {held.vertical && !axes.vertical, held.horizontal && !axes.horizontal});
     }
     x_.flush();
-    return true;
 }
 
 bool X11Windows::moveToDesktop(xcb_window_t window, std::uint32_t desktop) const {

@@ -197,6 +197,8 @@ public:
     // (the backend's reader calls it on state and extents changes), and
     // once more if the extents change right after.
     void replayPendingWrite(xcb_window_t window, bool extentsChanged) const;
+    // The requests that take a window maximised along `held` to `axes`.
+    void sendMaximized(xcb_window_t window, MaximizedAxes held, MaximizedAxes axes) const;
     // Unmapped and iconic (WM_STATE, or _NET_WM_STATE_HIDDEN): a minimise
     // has been carried out; iconic alone where the window manager keeps
     // minimised windows mapped. Absent when the window is gone.
@@ -210,8 +212,10 @@ public:
     bool setShaded(xcb_window_t window, bool shaded) const;
     // Asks the window manager to hold the window maximised along exactly
     // these axes: a change of axes is a restore and then a maximise along
-    // the new ones, each one request. False when the window is gone or the
-    // window manager refuses to maximise it along an axis asked for.
+    // the new ones, each one request. A frame written just before, held
+    // until the window is unmaximised, is made first. False when the window
+    // is gone or the window manager refuses to maximise it along an axis
+    // asked for.
     bool setMaximized(xcb_window_t window, MaximizedAxes axes) const;
     bool moveToDesktop(xcb_window_t window, std::uint32_t desktop) const;
     bool switchToDesktop(std::uint32_t desktop) const;
