@@ -137,6 +137,9 @@ public:
     static constexpr double strayQuietPeriod = 0.25;
     static constexpr double quietStrayTolerance = 1.0;
     static constexpr double maximizeStrayWindow = 2.0;
+    // How late a busy window manager may carry out a maximise or a restore
+    // sent to a member for its group's.
+    static constexpr double memberMaximizeLag = 1.0;
     static constexpr double dragTickInterval = 1.0 / 30;
     static constexpr double panelUpdateInterval = 1.0 / 120;
     static constexpr double liveFollowResyncDelay = 0.1;

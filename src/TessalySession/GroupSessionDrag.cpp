@@ -275,6 +275,11 @@ void GroupSession::endLiveFollow(WindowID windowID) {
             return;
         }
     }
+    // Dropped reaching off its display or into the bar's room, where the
+    // window manager may tile or maximise a window dropped at a screen edge
+    // (and tells so only after the release): taken once it has had time to,
+    // unless a report of the window comes first.
+    if (holdForMaximizeState(*group, windowID, final)) return;
     // Forced, so the parked members come back even to an unchanged frame
     // (and land where the platform may not have moved them).
     const Rect committed = adoptFrame(final, windowID, true, dropPoint);

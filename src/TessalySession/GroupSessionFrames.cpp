@@ -317,17 +317,20 @@ bool GroupSession::relayMaximize(const TabGroup& group, WindowID windowID, const
     // Only a change away from the group's state: a member on its way to it,
     // or back from a state of its own, is no one's word.
     if (!(before == expected) || after == expected) return false;
-    // The window manager carrying out what was sent a moment ago (for the
-    // group's maximise or restore, or to this member alone) in its steps.
-    const auto recent = [&](double since) { return at - since < maximizeStrayWindow; };
+    // The window manager carrying out late what was sent for the group's
+    // maximise or restore a moment ago, or in its steps what was sent to
+    // this member alone.
+    const auto within = [&](double since, double window) { return at - since < window; };
     if (record != zoomRecords_.end() && record->second.windowManagerAxes.any() &&
-        recent(record->second.restoredAt.value_or(record->second.recordedAt))) {
+        within(record->second.restoredAt.value_or(record->second.recordedAt), memberMaximizeLag)) {
         return false;
     }
-    if (const auto taken = noRoomMaximizeTakenAt_.find(group.id); taken != noRoomMaximizeTakenAt_.end() && recent(taken->second)) {
+    if (const auto taken = noRoomMaximizeTakenAt_.find(group.id);
+        taken != noRoomMaximizeTakenAt_.end() && within(taken->second, memberMaximizeLag)) {
         return false;
     }
-    if (const auto own = ownMaximizeWrites_.find(windowID); own != ownMaximizeWrites_.end() && recent(own->second)) {
+    if (const auto own = ownMaximizeWrites_.find(windowID);
+        own != ownMaximizeWrites_.end() && within(own->second, maximizeStrayWindow)) {
         return false;
     }
     if (after.any()) {

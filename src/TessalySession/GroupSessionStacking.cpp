@@ -33,9 +33,16 @@ void GroupSession::followStacking(const std::vector<DiscoveredWindow>& windows, 
         return std::none_of(groups.begin(), groups.end(), [&](const TabGroup& g) { return g.id == entry.first; });
     });
     for (const TabGroup& group : groups) {
-        if (isGestureActive(group.id) || isFollowingWindowManagerMaximize(group, at)) continue;
+        if (isGestureActive(group.id)) continue;
         const std::optional<WindowID> top = topMember(group, windows);
         if (!top) continue;
+        if (isFollowingWindowManagerMaximize(group, at)) {
+            // Lifted by the window manager: the active one is raised again.
+            if (*top != group.activeWindowID && group.isUsable(group.activeWindowID)) {
+                windowSystem_->raiseAndActivate(group.activeWindowID);
+            }
+            continue;
+        }
         const auto found = stackingLooks_.find(group.id);
         const bool first = found == stackingLooks_.end();
         const StackingLook last = first ? StackingLook{} : found->second;
@@ -58,13 +65,13 @@ void GroupSession::followStacking(const std::vector<DiscoveredWindow>& windows, 
     }
 }
 
-// A window manager that raises the members whose maximised state the
-// group's maximise or restore changed (metacity, marco) lifts them over the
-// active one until that one is raised again: no member came on top.
+// A window manager that raises the members whose maximised state or tile
+// the group's maximise or restore changed (metacity, marco) lifts them over
+// the active one, the moment it carries that out: no member came on top.
 bool GroupSession::isFollowingWindowManagerMaximize(const TabGroup& group, double at) const {
     const auto record = zoomRecords_.find(group.id);
     if (record == zoomRecords_.end() || !record->second.windowManagerAxes.any()) return false;
-    return at - record->second.restoredAt.value_or(record->second.recordedAt) < sweepInterval;
+    return at - record->second.restoredAt.value_or(record->second.recordedAt) < maximizeStrayWindow;
 }
 
 bool GroupSession::awaitsStackingLook(const TabGroup& group) const {

@@ -134,7 +134,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     // A window manager that raises a window it maximises or restores
     // (metacity, marco) has put the member in front of the active one: that
     // one comes back to the front.
-    if (maximizeChanged && isInFrontOf(id, group->activeWindowID)) {
+    if ((maximizeChanged || isFollowingWindowManagerMaximize(*group, at)) && isInFrontOf(id, group->activeWindowID)) {
         windowSystem_->raiseAndActivate(group->activeWindowID);
     }
     // Maximised or restored by someone else (a pager, the application): the

@@ -7,13 +7,16 @@
 // The group is handed over as a relaunch hands groups over: grouping by a
 // drag is tested elsewhere, and the drag differs between window managers.
 #include "EndToEndTest.h"
+#include "GroupOnTop.h"
 
 #include <time.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include <cstdio>
 #include <string>
+#include <thread>
 
 namespace tessaly::e2e {
 namespace {
@@ -179,6 +182,57 @@ protected:
                ", active " + std::to_string(desktop->windows().activeWindow());
     }
 
+    // The window manager's keys that tile the active window to the left and
+    // the right half of the screen (pressed again, they untile it).
+    struct TileKeys {
+        xcb_keysym_t modifier;
+        xcb_keysym_t left;
+        xcb_keysym_t right;
+    };
+    std::optional<TileKeys> tileKeys() const {
+        switch (manager()) {
+            case test::X11WindowManager::metacity:
+                return TileKeys{KeySym::superL, KeySym::left, KeySym::right};
+            case test::X11WindowManager::xfwm4:
+                return TileKeys{KeySym::superL, KeySym::keypadLeft, KeySym::keypadRight};
+            default: return std::nullopt;
+        }
+    }
+
+    // The user drags from `from` to `to` at a hand's pace, holds the window
+    // there a moment (where the window manager shows what a release will
+    // do), and lets go.
+    void dragTo(Point from, Point to) {
+        user->input.moveTo(from);
+        user->input.press(1);
+        user->movePointer(from, to, 8, [](Point) { return true; }, milliseconds(1));
+        // Pushed on a little where it is, as a hand does at a screen edge.
+        for (int push = 1; push <= 3; ++push) user->input.moveTo(Point{to.x, to.y + push});
+        std::this_thread::sleep_for(milliseconds(400));
+        user->input.release(1);
+    }
+
+    bool activeInFront(const Group& g) { return topMemberOf(*user, {g.active, g.other}) == g.active; }
+    // Both members tiled to one half of the work area, in one frame, the
+    // active one in front, the bar in its title bar.
+    bool tiledTogether(const Group& g, bool left) {
+        const Rect area = user->screen.workArea();
+        const Rect f = user->frame(g.active);
+        const Size step = user->screen.sizeIncrement(g.active);
+        const double slack = 4 + std::max(step.width, step.height);
+        const bool atSide = left ? std::abs(f.minX() - area.minX()) <= slack : std::abs(f.maxX() - area.maxX()) <= slack;
+        const bool half = std::abs(f.width() - area.width() / 2) <= slack;
+        const bool tall = f.minY() <= area.minY() + slack && f.maxY() >= area.maxY() - slack;
+        return atSide && half && tall && axes(g.active) == axes(g.other) && user->shareFrame(g.active, g.other) &&
+               activeInFront(g) && user->barAbove(g.active).has_value();
+    }
+    void expectTiledTogether(const Group& g, bool left) {
+        const char* side = left ? "left" : "right";
+        EXPECT_TRUE(user->waitUntil([&] { return tiledTogether(g, left); })) << "not tiled together to the " << side
+                                                                             << ": " << describe(g);
+        EXPECT_TRUE(staysSo([&] { return tiledTogether(g, left); })) << "did not stay tiled: " << describe(g);
+    }
+
     // After a moment, the members are still as `holds` wants them.
     bool staysSo(const std::function<bool()>& holds) {
         return !user->waitUntil([&] { return !holds(); }, milliseconds(1500));
@@ -324,6 +378,83 @@ TEST_P(MaximiseTest, ADoubleClickOnTheBarMaximisesAndRestoresATerminal) {
     EXPECT_TRUE(user->waitUntil(drawnWhole)) << "the bar is not drawn whole";
     doubleClickBar(false);
     expectBackHome(*g);
+    expectMovesAsOne(*g);
+}
+
+// A pager (or the application itself) maximises the member hidden behind
+// the active one, and later restores it: the whole group is maximised and
+// restored, the active member staying in front.
+TEST_P(MaximiseTest, AMaximiseOfAnInactiveMemberMaximisesAndRestoresTheWholeGroup) {
+    const auto g = startWithGroup();
+    ASSERT_TRUE(g);
+    for (int round = 0; round < 2 && !HasFailure(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        askWindowManager(g->other, true);
+        expectMaximisedTogether(*g);
+        EXPECT_TRUE(user->waitUntil([&] { return activeInFront(*g); })) << describe(*g);
+        // A moment later, as a user does.
+        EXPECT_TRUE(staysSo([&] { return maximisedTogether(*g); })) << describe(*g);
+        askWindowManager(g->other, false);
+        expectBackHome(*g);
+        EXPECT_TRUE(user->waitUntil([&] { return activeInFront(*g); })) << describe(*g);
+        EXPECT_TRUE(staysSo([&] { return backAt(*g, g->home); })) << describe(*g);
+    }
+    expectMovesAsOne(*g);
+}
+
+// Half-screen tiling by the window manager's keys, one half, the other,
+// and back; and from a maximised group. Every member takes the tile, none
+// shows beside it, the bar lies in the title bar, and untiling brings the
+// group back whole.
+TEST_P(MaximiseTest, HalfScreenTilingByKeysTakesTheWholeGroupAndUntilingBringsItBack) {
+    const auto keys = tileKeys();
+    if (!keys) GTEST_SKIP() << test::X11Desktop::name(manager()) << " tiles by no key of its own";
+    const auto g = startWithGroup();
+    ASSERT_TRUE(g);
+    const auto press = [&](xcb_keysym_t arrow) {
+        user->input.keyDown(keys->modifier);
+        user->input.keyDown(arrow);
+        user->input.keyUp(arrow);
+        user->input.keyUp(keys->modifier);
+    };
+    press(keys->left);
+    expectTiledTogether(*g, true);
+    press(keys->right);
+    expectTiledTogether(*g, false);
+    press(keys->right);  // again: untiled
+    expectBackHome(*g);
+
+    askWindowManager(g->active, true);
+    expectMaximisedTogether(*g);
+    press(keys->left);
+    expectTiledTogether(*g, true);
+    press(keys->left);
+    expectBackHome(*g);
+    expectMovesAsOne(*g);
+}
+
+// The group's active member dragged by its title bar to the left edge of
+// the screen, where the window manager tiles it: the whole group is tiled;
+// untiled by its keys, or by a drag away, it is whole again.
+TEST_P(MaximiseTest, DraggingTheGroupToTheScreensEdgeTilesItWhole) {
+    if (manager() != test::X11WindowManager::metacity && manager() != test::X11WindowManager::marco) {
+        GTEST_SKIP() << test::X11Desktop::name(manager()) << " tiles no window dropped at a screen edge";
+    }
+    const auto g = startWithGroup();
+    ASSERT_TRUE(g);
+    const Point grip = freeTitleBarPoint(g->active);
+    dragTo(grip, Point{0, grip.y + 200});
+    expectTiledTogether(*g, true);
+
+    // Dragged away again, the window manager gives it its size back.
+    dragTo(freeTitleBarPoint(g->active), Point{g->home.midX(), g->home.minY() + 10});
+    EXPECT_TRUE(user->waitUntil([&] {
+        return unmaximized(g->active) && unmaximized(g->other) && user->shareFrame(g->active, g->other) &&
+               user->screen.sameFrame(Rect(user->frame(g->active).origin, g->home.size), user->frame(g->active),
+                                      user->screen.sizeIncrement(g->active)) &&
+               user->barAbove(g->active).has_value() && activeInFront(*g);
+    })) << "not whole after the drag away: "
+        << describe(*g);
     expectMovesAsOne(*g);
 }
 

@@ -19,10 +19,13 @@ namespace KeySym {
 inline constexpr xcb_keysym_t shiftL = 0xffe1;
 inline constexpr xcb_keysym_t controlL = 0xffe3;
 inline constexpr xcb_keysym_t altL = 0xffe9;
+inline constexpr xcb_keysym_t superL = 0xffeb;
 inline constexpr xcb_keysym_t left = 0xff51;
 inline constexpr xcb_keysym_t right = 0xff53;
 inline constexpr xcb_keysym_t pageUp = 0xff55;
 inline constexpr xcb_keysym_t pageDown = 0xff56;
+inline constexpr xcb_keysym_t keypadLeft = 0xff96;
+inline constexpr xcb_keysym_t keypadRight = 0xff98;
 inline constexpr xcb_keysym_t escape = 0xff1b;
 inline constexpr xcb_keysym_t f10 = 0xffc7;
 }  // namespace KeySym
