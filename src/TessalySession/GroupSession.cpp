@@ -251,9 +251,7 @@ void GroupSession::untrackWhenSettled(std::vector<WindowID> windowIDs) {
 void GroupSession::untrackIfUngrouped(WindowID windowID) {
     if (engine_->group(windowID)) return;
     windowSystem_->untrack(windowID);
-    reportedAxes_.erase(windowID);
-    relayedMaximizes_.erase(windowID);
-    ownMaximizeWrites_.erase(windowID);
+    forgetMemberMaximize(windowID);
     shadedMembers_.erase(windowID);
     shadeRequests_.erase(windowID);
     ownShadeAt_.erase(windowID);

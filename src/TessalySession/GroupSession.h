@@ -137,9 +137,6 @@ public:
     static constexpr double strayQuietPeriod = 0.25;
     static constexpr double quietStrayTolerance = 1.0;
     static constexpr double maximizeStrayWindow = 2.0;
-    // How late a busy window manager may carry out a maximise or a restore
-    // sent to a member for its group's.
-    static constexpr double memberMaximizeLag = 1.0;
     static constexpr double dragTickInterval = 1.0 / 30;
     static constexpr double panelUpdateInterval = 1.0 / 120;
     static constexpr double liveFollowResyncDelay = 0.1;
@@ -241,8 +238,11 @@ public:
     // resize). A maximised window that leaves the bar no room (see
     // OverlayManager::hasRoom) is zoomed below the bar a moment later (see
     // zoomMaximizedBelowBar), or, so zoomed, brought back.
+    // A maximise along one axis only is followed once it has stood for
+    // maximizeStepsWait, unless `settled` says it has.
     bool followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
-                                     const TabGroup& group, bool again = false);
+                                     const TabGroup& group, bool again = false, bool settled = false);
+    void followHeldPartialMaximize(const Uuid& groupID, WindowID from);
     // Parks the group's inactive usable members for a gesture: on `behind`,
     // the active window's frame, stacked below it, where the gesture moves
     // them along with it (window managers bring a window moved off the
@@ -623,20 +623,6 @@ private:
     bool isAtZoomedFrame(const ZoomRecord& record, const TabGroup& group) const;
     // The group sits at the frame the window manager maximised it to.
     bool isWindowManagerMaximized(const TabGroup& group) const;
-    // An inactive member stands as its group, which the window manager holds
-    // maximised: maximised the same way, showing on the group frame (or on
-    // its way there, its state told before its frame).
-    bool isMaximizedWithGroup(const TabGroup& group, WindowID windowID, const Rect& frame,
-                              MaximizedAxes maximized) const;
-    // An inactive member reported maximised or restored (`after`) where it
-    // was as its group (`before`), by someone else: a pager, or the application.
-    // Its active member is maximised or restored so, and the group follows
-    // it (true). A change of the window manager's carrying out what was sent
-    // a moment ago is none (false).
-    bool relayMaximize(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes before,
-                       MaximizedAxes after);
-    // The member's relayed maximise or restore waits for its group to follow.
-    bool isAwaitingRelayedMaximize(const TabGroup& group, WindowID windowID);
     // How the window manager holds the window `of`, which has `frame` and
     // is maximised along `maximized` (see WindowManagerFrame).
     WindowManagerFrame windowManagerFrame(const Rect& frame, MaximizedAxes maximized, WindowID of) const;
@@ -648,6 +634,34 @@ private:
     // tiling), where the bar has room in its title bar: the window is kept
     // there, and the group takes it as it is.
     bool isUnstatedTile(const Rect& frame, WindowID of) const;
+
+    // ---- A member's own maximise (GroupSessionMemberMaximize.cpp) ----
+    // How the group's inactive members stand: maximised as the window
+    // manager holds the group, or not at all.
+    MaximizedAxes expectedAxes(const TabGroup& group) const;
+    // An inactive member stands as its group, which the window manager holds
+    // maximised: maximised the same way, showing on the group frame (or on
+    // its way there, its state told before its frame).
+    bool isMaximizedWithGroup(const TabGroup& group, WindowID windowID, const Rect& frame,
+                              MaximizedAxes maximized) const;
+    // An inactive member reported maximised or restored (`after`) where it
+    // stood as its group (`before`), by someone else (a pager, or the
+    // application): not the window manager carrying out late, or in steps,
+    // what was sent for the group or to the member.
+    bool isForeignMaximizeChange(const TabGroup& group, WindowID windowID, MaximizedAxes before,
+                                 MaximizedAxes after) const;
+    // Such a change (or a report while one waits): judged once the member's
+    // reports have stopped for strayQuietPeriod (true: the report waits).
+    bool watchMemberMaximize(const TabGroup& group, WindowID windowID, MaximizedAxes before, MaximizedAxes after);
+    void relayWhenStill(const Uuid& groupID, WindowID windowID);
+    // The active member is maximised (as the member is, at its place) or
+    // restored, and the group follows it. False for a member half way.
+    bool relayMaximize(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes after);
+    // The member's change waits to be judged, or for its group to follow.
+    bool isAwaitingMemberMaximize(const TabGroup& group, WindowID windowID);
+    // A maximise or a restore goes to the members `from`'s commit moves.
+    void noteMaximizeSent(const TabGroup& group, WindowID from);
+    void forgetMemberMaximize(WindowID windowID);
 
     // ---- Drag grouping and live follow (GroupSessionDrag.cpp) ----
     void handleMouse(EventTapMonitor::Phase phase, Point location, double time);
@@ -756,11 +770,19 @@ private:
     // the application) was passed on to their active member, and when: the
     // group follows once the active member does.
     std::unordered_map<WindowID, double> relayedMaximizes_;
+    // Such changes waiting for the member's reports to stop, with the
+    // member's state before them.
+    struct PendingRelay {
+        MaximizedAxes before;
+        Subscription timer;
+    };
+    std::unordered_map<WindowID, PendingRelay> pendingRelays_;
     // Groups whose active member was tiled so (put on the tile first).
     std::set<Uuid> relayedTiles_;
-    // When a maximise was last sent to a member on its own (sent back to
-    // its group's maximised frame): its steps are no one else's.
-    std::unordered_map<WindowID, double> ownMaximizeWrites_;
+    // When a maximise or a restore was last sent to a member (for its
+    // group's, or to send it back into its group's): what the window
+    // manager does about it is no one else's.
+    std::unordered_map<WindowID, double> maximizeSent_;
     // Active members whose maximise, which left the bar no room, was taken
     // (zoomed below the bar, or the zoom undone): until a report without
     // the state, further reports of it are the same maximise.
@@ -776,6 +798,7 @@ private:
         Subscription timer;
     };
     std::map<Uuid, HeldFrame> heldFrames_;
+    std::map<Uuid, Subscription> partialMaximizeHolds_;  // maximises along one axis waiting to stand
     std::unordered_map<WindowID, Subscription> quietStrays_;  // members waiting to be still
     std::unordered_set<WindowID> shadedMembers_;           // members reported rolled up
     // Rolls we asked of a member, not yet seen to land: the last one asked

@@ -103,6 +103,7 @@ void GroupSession::restoreZoom(const ZoomRecord& record, const Rect& requested, 
           " back=" + frameLog(record.restoreFrame));
     const Rect target = confinedToDropHost(record.restoreFrame, std::nullopt);
     windowSystem_->setFrame(target, from);
+    noteMaximizeSent(group, from);
     engine_->commitGroupFrame(target, from, false);
     scheduleFrameLandedVerification(group.id, from, target, "zoom restore verify");
 }
@@ -115,6 +116,7 @@ void GroupSession::zoomBelowBar(const Uuid& groupID) {
     if (reportedMaximized(group->activeWindowID).any()) takenNoRoomMaximizes_.insert(group->activeWindowID);
     std::optional<ZoomRecord> record;
     if (const auto found = zoomRecords_.find(group->id); found != zoomRecords_.end()) record = found->second;
+    noteMaximizeSent(*group, group->activeWindowID);
     const Rect committed = adoptFrame(group->frame, group->activeWindowID, true, std::nullopt);
     // Back, on the next maximise, to where the window manager's maximise began.
     if (const auto made =
@@ -136,7 +138,8 @@ void GroupSession::zoomMaximizedBelowBar(const Uuid& groupID, WindowID from) {
 }
 
 bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes maximized, WindowID from,
-                                               const TabGroup& group, bool again) {
+                                               const TabGroup& group, bool again, bool settled) {
+    partialMaximizeHolds_.erase(group.id);  // this report takes the place of one held
     std::optional<ZoomRecord> record;
     if (const auto found = zoomRecords_.find(group.id); found != zoomRecords_.end()) record = found->second;
     if (maximized.any()) {
@@ -169,13 +172,25 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
                 maximizeStepsWait, guarded([this, id = group.id, from] { zoomMaximizedBelowBar(id, from); }));
             return true;
         }
+        // Maximised so already (a report of it again, or a point off on
+        // the window manager's way out): nothing is sent again.
         if (!again && isWindowManagerMaximized(group) && record->windowManagerAxes == maximized &&
-            *shown == group.frame) {
+            framesWithin(*shown, group.frame, resyncVerifyTolerance)) {
+            return true;
+        }
+        // Along one axis only: a window manager that maximises in steps
+        // (fluxbox) tells one axis a moment before both, and the members
+        // would be put on the first step's place; a tile stands. Followed
+        // once it has stood that long.
+        if (!(maximized == MaximizedAxes::both()) && !settled) {
+            partialMaximizeHolds_[group.id] = services_.platform.mainExecutor->schedule(
+                maximizeStepsWait, guarded([this, id = group.id, from] { followHeldPartialMaximize(id, from); }));
             return true;
         }
         const Rect back = ZoomRecord::frameToRestore(group.frame, record);
         traceReconcile("maximized by the window manager: " + std::to_string(from) + " frame=" + frameLog(frame) +
               " group=" + frameLog(*shown) + " back=" + frameLog(back));
+        noteMaximizeSent(group, from);
         engine_->commitMaximizedFrame(*shown, from, maximized);
         zoomRecords_[group.id] = ZoomRecord{back, frame, *shown, now(), std::nullopt, maximized};
         return true;
@@ -210,8 +225,20 @@ bool GroupSession::followWindowManagerMaximize(const Rect& frame, MaximizedAxes 
     // While the window manager puts the window back (its size and its place
     // may come one after the other), where it is is the group frame, as it
     // is: nothing is set on the window.
+    noteMaximizeSent(group, from);
     engine_->commitGroupFrame(frame, from, false);
     return true;
+}
+
+void GroupSession::followHeldPartialMaximize(const Uuid& groupID, WindowID from) {
+    partialMaximizeHolds_.erase(groupID);
+    windowSystem_->readFrame(from, guarded([this, groupID, from](std::optional<Rect> frame) {
+        const auto group = engine_->group(groupID);
+        if (!frame || !group || group->activeWindowID != from || !group->isUsable(from)) return;
+        if (isGestureActive(groupID) || settleState_.isSettling(now())) return;
+        const MaximizedAxes maximized = reportedMaximized(from);
+        if (maximized.any()) followWindowManagerMaximize(*frame, maximized, from, *group, false, true);
+    }));
 }
 
 bool GroupSession::holdForMaximizeState(const TabGroup& group, WindowID from, const Rect& frame) {
@@ -293,79 +320,6 @@ bool GroupSession::isUnstatedTile(const Rect& frame, WindowID of) const {
     if (reportedMaximized(of).any()) return false;
     const WindowManagerFrame judged = windowManagerFrame(frame, {}, of);
     return judged.hold == WindowManagerFrame::Hold::tiled && overlay_->hasRoom(frame, of);
-}
-
-bool GroupSession::isMaximizedWithGroup(const TabGroup& group, WindowID windowID, const Rect& frame,
-                                        MaximizedAxes maximized) const {
-    if (!maximized.any() || !isWindowManagerMaximized(group)) return false;
-    if (!(maximized == zoomRecords_.at(group.id).windowManagerAxes)) return false;
-    // Along the axes it is maximised along the window manager decides (a
-    // terminal in front stops short of the work area's edge by its cells);
-    // on its way there (the state told before the frame), its next report
-    // tells.
-    return FrameLanding::isLandedBeside(frame, group.frame, maximized, resyncVerifyTolerance, sizeIncrements(windowID));
-}
-
-bool GroupSession::relayMaximize(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes before,
-                                 MaximizedAxes after) {
-    const WindowID active = group.activeWindowID;
-    if (windowID == active || !group.isUsable(active) || isGestureActive(group.id)) return false;
-    const double at = now();
-    const auto record = zoomRecords_.find(group.id);
-    const bool held = isWindowManagerMaximized(group);
-    const MaximizedAxes expected = held ? record->second.windowManagerAxes : MaximizedAxes{};
-    // Only a change away from the group's state: a member on its way to it,
-    // or back from a state of its own, is no one's word.
-    if (!(before == expected) || after == expected) return false;
-    // The window manager carrying out late what was sent for the group's
-    // maximise or restore a moment ago, or in its steps what was sent to
-    // this member alone.
-    const auto within = [&](double since, double window) { return at - since < window; };
-    if (record != zoomRecords_.end() && record->second.windowManagerAxes.any() &&
-        within(record->second.restoredAt.value_or(record->second.recordedAt), memberMaximizeLag)) {
-        return false;
-    }
-    if (const auto taken = noRoomMaximizeTakenAt_.find(group.id);
-        taken != noRoomMaximizeTakenAt_.end() && within(taken->second, memberMaximizeLag)) {
-        return false;
-    }
-    if (const auto own = ownMaximizeWrites_.find(windowID);
-        own != ownMaximizeWrites_.end() && within(own->second, maximizeStrayWindow)) {
-        return false;
-    }
-    if (after.any()) {
-        // Half way there: its next report tells.
-        const std::optional<Rect> shown = maximizedGroupFrame(frame, after, windowID);
-        if (!shown) return false;
-        traceReconcile("maximised beside its active member: " + std::to_string(windowID) + " frame=" + frameLog(frame));
-        // Maximised one way, the active member is put on the member's place
-        // the other way first (see WindowSystem::setMaximized).
-        if (!(after == MaximizedAxes::both())) relayedTiles_.insert(group.id);
-        windowSystem_->setMaximized(after, *shown, active);
-    } else {
-        traceReconcile("restored beside its active member: " + std::to_string(windowID) + " frame=" + frameLog(frame));
-        windowSystem_->setMaximized({}, record->second.restoreFrame, active);
-    }
-    relayedMaximizes_[windowID] = at;
-    // Should the active member not follow, the member is looked at again
-    // then, as any member off its group.
-    services_.platform.mainExecutor->postAfter(maximizeStrayWindow, guarded([this, windowID] {
-        if (engine_->group(windowID)) windowSystem_->reportFrameAgain(windowID);
-    }));
-    return true;
-}
-
-bool GroupSession::isAwaitingRelayedMaximize(const TabGroup& group, WindowID windowID) {
-    const auto relayed = relayedMaximizes_.find(windowID);
-    if (relayed == relayedMaximizes_.end()) return false;
-    // Once the group is maximised or restored with it, or the wait is over.
-    const MaximizedAxes expected =
-        isWindowManagerMaximized(group) ? zoomRecords_.at(group.id).windowManagerAxes : MaximizedAxes{};
-    if (reportedMaximized(windowID) == expected || now() - relayed->second >= maximizeStrayWindow) {
-        relayedMaximizes_.erase(relayed);
-        return false;
-    }
-    return true;
 }
 
 bool GroupSession::isAtZoomedFrame(const ZoomRecord& record, const TabGroup& group) const {

@@ -17,9 +17,7 @@ void GroupSession::handleWindowEvent(const WindowSystemEvent& event) {
                        snapBackBudget_.forget(e.windowID);
                        quietStrays_.erase(e.windowID);
                        strayChecks_.erase(e.windowID);
-                       reportedAxes_.erase(e.windowID);
-                       relayedMaximizes_.erase(e.windowID);
-                       ownMaximizeWrites_.erase(e.windowID);
+                       forgetMemberMaximize(e.windowID);
                        takenNoRoomMaximizes_.erase(e.windowID);
                        driftReads_.erase(e.windowID);
                        shadedMembers_.erase(e.windowID);
@@ -139,11 +137,8 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     }
     // Maximised or restored by someone else (a pager, the application): the
     // whole group is, by way of its active member.
-    if (reportedBefore && *reportedBefore != event.maximized &&
-        relayMaximize(*group, id, event.frame, *reportedBefore, event.maximized)) {
-        return;
-    }
-    if (isAwaitingRelayedMaximize(*group, id)) return;
+    if (reportedBefore && watchMemberMaximize(*group, id, *reportedBefore, event.maximized)) return;
+    if (isAwaitingMemberMaximize(*group, id)) return;
     // Maximised with its group, the window manager holds it there (its
     // frame may differ from the group's by borders it hides).
     if (isMaximizedWithGroup(*group, id, event.frame, event.maximized)) return;
@@ -334,7 +329,7 @@ void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect
             // so: maximised the same way (on the group's place along an axis
             // it is not maximised along), not only the frame.
             if (isWindowManagerMaximized(group)) {
-                ownMaximizeWrites_[windowID] = now();
+                maximizeSent_[windowID] = now();
                 windowSystem_->setMaximized(zoomRecords_.at(group.id).windowManagerAxes, group.frame, windowID);
             } else {
                 windowSystem_->setFrame(group.frame, windowID);
