@@ -653,12 +653,15 @@ private:
     // Such a change (or a report while one waits): judged once the member's
     // reports have stopped for strayQuietPeriod (true: the report waits).
     bool watchMemberMaximize(const TabGroup& group, WindowID windowID, MaximizedAxes before, MaximizedAxes after);
+    void awaitStillMember(const Uuid& groupID, WindowID windowID);
     void relayWhenStill(const Uuid& groupID, WindowID windowID);
     // The active member is maximised (as the member is, at its place) or
     // restored, and the group follows it. False for a member half way.
     bool relayMaximize(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes after);
     // The member's change waits to be judged, or for its group to follow.
     bool isAwaitingMemberMaximize(const TabGroup& group, WindowID windowID);
+    // Some member's change waits to be judged, or was passed on a moment ago.
+    bool hasMemberMaximizeUnderWay(const TabGroup& group, double at) const;
     // A maximise or a restore goes to the members `from`'s commit moves.
     void noteMaximizeSent(const TabGroup& group, WindowID from);
     void forgetMemberMaximize(WindowID windowID);
@@ -774,6 +777,7 @@ private:
     // member's state before them.
     struct PendingRelay {
         MaximizedAxes before;
+        double since = 0;
         Subscription timer;
     };
     std::unordered_map<WindowID, PendingRelay> pendingRelays_;

@@ -2,11 +2,25 @@
 // restored by someone else (a pager, the application itself) takes the whole
 // group along, by way of its active member; a member maximised with its
 // group stands as the group does.
+#include <algorithm>
+#include <sstream>
+#include <string>
+
 #include "Platform/FrameLanding.h"
 #include "TessalySession/FrameLog.h"
 #include "TessalySession/GroupSession.h"
 
 namespace tessaly {
+
+namespace {
+
+std::string axesLog(MaximizedAxes axes) {
+    std::ostringstream text;
+    text << axes;
+    return text.str();
+}
+
+}  // namespace
 
 MaximizedAxes GroupSession::expectedAxes(const TabGroup& group) const {
     return isWindowManagerMaximized(group) ? zoomRecords_.at(group.id).windowManagerAxes : MaximizedAxes{};
@@ -45,10 +59,11 @@ void GroupSession::noteMaximizeSent(const TabGroup& group, WindowID from) {
 
 bool GroupSession::watchMemberMaximize(const TabGroup& group, WindowID windowID, MaximizedAxes before,
                                        MaximizedAxes after) {
-    const auto relay = [this, groupID = group.id, windowID] { relayWhenStill(groupID, windowID); };
     if (const auto pending = pendingRelays_.find(windowID); pending != pendingRelays_.end()) {
-        // Every report waits anew.
-        pending->second.timer = services_.platform.mainExecutor->schedule(strayQuietPeriod, guarded(relay));
+        // Every report waits anew, for a while: a window manager that keeps
+        // telling of the window (restacking it over and over) is not waited
+        // out.
+        if (now() - pending->second.since < maximizeStrayWindow) awaitStillMember(group.id, windowID);
         return true;
     }
     if (before == after || !isForeignMaximizeChange(group, windowID, before, after)) return false;
@@ -57,24 +72,44 @@ bool GroupSession::watchMemberMaximize(const TabGroup& group, WindowID windowID,
     // member's reports have stopped.
     strayChecks_.erase(windowID);
     quietStrays_.erase(windowID);
-    pendingRelays_[windowID] =
-        PendingRelay{before, services_.platform.mainExecutor->schedule(strayQuietPeriod, guarded(relay))};
+    traceReconcile("maximised or restored beside its group: " + std::to_string(windowID) + " " + axesLog(before) +
+                   " -> " + axesLog(after));
+    pendingRelays_[windowID] = PendingRelay{before, now(), {}};
+    awaitStillMember(group.id, windowID);
     return true;
+}
+
+void GroupSession::awaitStillMember(const Uuid& groupID, WindowID windowID) {
+    const auto pending = pendingRelays_.find(windowID);
+    if (pending == pendingRelays_.end()) return;
+    pending->second.timer = services_.platform.mainExecutor->schedule(
+        strayQuietPeriod, guarded([this, groupID, windowID] { relayWhenStill(groupID, windowID); }));
 }
 
 void GroupSession::relayWhenStill(const Uuid& groupID, WindowID windowID) {
     const auto pending = pendingRelays_.find(windowID);
     if (pending == pendingRelays_.end()) return;
     const MaximizedAxes before = pending->second.before;
-    pendingRelays_.erase(pending);
     windowSystem_->readFrame(windowID, guarded([this, groupID, windowID, before](std::optional<Rect> frame) {
-        const std::optional<TabGroup> group = strayGroup(windowID);
-        if (!frame || !group || group->id != groupID) return;
+        const std::optional<TabGroup> group = engine_->group(windowID);
+        if (!frame || !group || group->id != groupID || !pendingRelays_.contains(windowID)) {
+            pendingRelays_.erase(windowID);
+            return;
+        }
+        // Displays settling, a gesture, a minimise a moment ago: judged
+        // once that is over.
+        if (!strayGroup(windowID)) {
+            if (group->activeWindowID == windowID || !group->isUsable(windowID)) pendingRelays_.erase(windowID);
+            else awaitStillMember(groupID, windowID);
+            return;
+        }
+        pendingRelays_.erase(windowID);
         const MaximizedAxes after = reportedMaximized(windowID);
         if (isForeignMaximizeChange(*group, windowID, before, after) && relayMaximize(*group, windowID, *frame, after)) {
             return;
         }
         // Half way, or no change of the group's after all: as any member.
+        traceReconcile("not passed on: " + std::to_string(windowID) + " " + axesLog(after) + " " + frameLog(*frame));
         if (isMaximizedWithGroup(*group, windowID, *frame, after)) return;
         snapBack(*group, windowID, *frame, after);
     }));
@@ -113,6 +148,14 @@ bool GroupSession::isAwaitingMemberMaximize(const TabGroup& group, WindowID wind
         return false;
     }
     return true;
+}
+
+bool GroupSession::hasMemberMaximizeUnderWay(const TabGroup& group, double at) const {
+    return std::any_of(group.members.begin(), group.members.end(), [&](const GroupMember& member) {
+        if (pendingRelays_.contains(member.windowID)) return true;
+        const auto relayed = relayedMaximizes_.find(member.windowID);
+        return relayed != relayedMaximizes_.end() && at - relayed->second < maximizeStrayWindow;
+    });
 }
 
 void GroupSession::forgetMemberMaximize(WindowID windowID) {

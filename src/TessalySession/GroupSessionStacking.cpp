@@ -66,9 +66,12 @@ void GroupSession::followStacking(const std::vector<DiscoveredWindow>& windows, 
 }
 
 // A window manager that raises the members whose maximised state or tile
-// the group's maximise or restore changed (metacity, marco) lifts them over
-// the active one, the moment it carries that out: no member came on top.
+// the group's maximise or restore changed (metacity, marco, muffin) lifts
+// them over the active one, the moment it carries that out: no member came
+// on top.
 bool GroupSession::isFollowingWindowManagerMaximize(const TabGroup& group, double at) const {
+    // So does one that raises a member someone else maximised or restored.
+    if (hasMemberMaximizeUnderWay(group, at)) return true;
     const auto record = zoomRecords_.find(group.id);
     if (record == zoomRecords_.end() || !record->second.windowManagerAxes.any()) return false;
     return at - record->second.restoredAt.value_or(record->second.recordedAt) < maximizeStrayWindow;

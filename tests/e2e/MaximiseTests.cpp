@@ -186,20 +186,32 @@ protected:
     }
 
     // The window manager's keys that tile the active window to the left and
-    // the right half of the screen (pressed again, they untile it).
+    // the right half of the screen, and whether the same key pressed again
+    // untiles it (else the other one does: muffin).
     struct TileKeys {
         xcb_keysym_t modifier;
         xcb_keysym_t left;
         xcb_keysym_t right;
+        bool againUntiles = true;
     };
     std::optional<TileKeys> tileKeys() const {
+        using Manager = test::X11WindowManager;
         switch (manager()) {
-            case test::X11WindowManager::metacity:
-                return TileKeys{KeySym::superL, KeySym::left, KeySym::right};
-            case test::X11WindowManager::xfwm4:
-                return TileKeys{KeySym::superL, KeySym::keypadLeft, KeySym::keypadRight};
+            case Manager::metacity:
+            case Manager::mutter:
+            case Manager::kwin:
+            case Manager::kwinComposited: return TileKeys{KeySym::superL, KeySym::left, KeySym::right};
+            case Manager::muffin: return TileKeys{KeySym::superL, KeySym::left, KeySym::right, false};
+            case Manager::xfwm4: return TileKeys{KeySym::superL, KeySym::keypadLeft, KeySym::keypadRight};
             default: return std::nullopt;
         }
+    }
+    // Whether the window manager tiles a window dropped at a screen edge.
+    bool tilesAtEdges() const {
+        using Manager = test::X11WindowManager;
+        const Manager m = manager();
+        return m == Manager::metacity || m == Manager::marco || m == Manager::muffin || m == Manager::kwin ||
+               m == Manager::kwinComposited;
     }
 
     // The user drags from `from` to `to` at a hand's pace, holds the window
@@ -293,18 +305,23 @@ TEST_P(MaximiseTest, MaximiseByTheWindowManagerKeepsTheGroup) {
 }
 
 // However the window manager is asked (by a pager, or by its keyboard
-// shortcut, Alt+F10, where it has one), the whole group is maximised, every
+// shortcut, Alt+F10 or Meta+Page Up, where it has one), the whole group is maximised, every
 // time: fluxbox maximises in two steps (the height first) that nothing may
 // take for a move of the window.
 TEST_P(MaximiseTest, EveryMaximiseMaximisesTheWholeGroup) {
     const auto g = startWithGroup();
     ASSERT_TRUE(g);
     const bool hasShortcut = manager() != test::X11WindowManager::openbox;
+    // KWin's is Meta+Page Up.
+    const bool kwin =
+        manager() == test::X11WindowManager::kwin || manager() == test::X11WindowManager::kwinComposited;
+    const xcb_keysym_t modifier = kwin ? KeySym::superL : KeySym::altL;
+    const xcb_keysym_t key = kwin ? KeySym::pageUp : KeySym::f10;
     const auto shortcut = [&] {
-        user->input.keyDown(KeySym::altL);
-        user->input.keyDown(KeySym::f10);
-        user->input.keyUp(KeySym::f10);
-        user->input.keyUp(KeySym::altL);
+        user->input.keyDown(modifier);
+        user->input.keyDown(key);
+        user->input.keyUp(key);
+        user->input.keyUp(modifier);
     };
     for (int round = 0; round < 4 && !HasFailure(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
@@ -422,29 +439,39 @@ TEST_P(MaximiseTest, HalfScreenTilingByKeysTakesTheWholeGroupAndUntilingBringsIt
         user->input.keyUp(arrow);
         user->input.keyUp(keys->modifier);
     };
-    press(keys->left);
-    expectTiledTogether(*g, true);
-    press(keys->right);
-    expectTiledTogether(*g, false);
-    press(keys->right);  // again: untiled
-    expectBackHome(*g);
+    const auto untile = [&](bool left) { press(left == keys->againUntiles ? keys->left : keys->right); };
+    for (const bool left : {true, false}) {
+        press(left ? keys->left : keys->right);
+        expectTiledTogether(*g, left);
+        untile(left);
+        expectBackHome(*g);
+    }
 
+    // From a maximised group: untiled, the group is whole again, where the
+    // window manager puts it back (maximised, or where it was before).
     askWindowManager(g->active, true);
     expectMaximisedTogether(*g);
     press(keys->left);
     expectTiledTogether(*g, true);
-    press(keys->left);
+    untile(true);
+    EXPECT_TRUE(user->waitUntil([&] {
+        return !tiledTogether(*g, true) && axes(g->active) == axes(g->other) &&
+               user->shareFrame(g->active, g->other) && activeInFront(*g) && user->barAbove(g->active).has_value();
+    })) << "not whole once untiled: "
+        << describe(*g);
+    if (maximized(g->active)) {
+        EXPECT_TRUE(staysSo([&] { return maximisedTogether(*g); }, kAMomentLater)) << describe(*g);
+        askWindowManager(g->active, false);
+    }
     expectBackHome(*g);
     expectMovesAsOne(*g);
 }
 
 // The group's active member dragged by its title bar to the left edge of
 // the screen, where the window manager tiles it: the whole group is tiled;
-// untiled by its keys, or by a drag away, it is whole again.
+// dragged away again, it is whole at its own size.
 TEST_P(MaximiseTest, DraggingTheGroupToTheScreensEdgeTilesItWhole) {
-    if (manager() != test::X11WindowManager::metacity && manager() != test::X11WindowManager::marco) {
-        GTEST_SKIP() << test::X11Desktop::name(manager()) << " tiles no window dropped at a screen edge";
-    }
+    if (!tilesAtEdges()) GTEST_SKIP() << test::X11Desktop::name(manager()) << " tiles no window dropped at a screen edge";
     const auto g = startWithGroup();
     ASSERT_TRUE(g);
     const Point grip = freeTitleBarPoint(g->active);
@@ -467,7 +494,9 @@ INSTANTIATE_TEST_SUITE_P(WindowManagers, MaximiseTest,
                          ::testing::Values(test::X11WindowManager::openbox, test::X11WindowManager::xfwm4,
                                            test::X11WindowManager::fluxbox, test::X11WindowManager::icewm,
                                            test::X11WindowManager::metacity,
-                                           test::X11WindowManager::marco, test::X11WindowManager::kwin, test::X11WindowManager::kwinComposited, test::X11WindowManager::mutter, test::X11WindowManager::muffin),
+                                           test::X11WindowManager::marco, test::X11WindowManager::kwin,
+                                           test::X11WindowManager::kwinComposited, test::X11WindowManager::mutter,
+                                           test::X11WindowManager::muffin),
                          test::X11WindowManagerName());
 
 }  // namespace
