@@ -272,23 +272,6 @@ Rect crossed(const Rect& frame, const Crossing& through, const std::vector<Scree
     return confine(placed, through.target, screens, strip, edgeKeep, false);
 }
 
-std::optional<Rect> maximizedFrame(const Rect& frame, const Rect& visible, MaximizedAxes axes, double tolerance) {
-    const Rect f = frame.standardized();
-    const Rect v = visible.standardized();
-    Rect shown = f;
-    if (axes.horizontal) {
-        if (f.minX() > v.minX() + tolerance || f.maxX() < v.maxX() - tolerance) return std::nullopt;
-        shown.origin.x = std::max(f.minX(), v.minX());
-        shown.size.width = std::min(f.maxX(), v.maxX()) - shown.origin.x;
-    }
-    if (axes.vertical) {
-        if (f.minY() > v.minY() + tolerance || f.maxY() < v.maxY() - tolerance) return std::nullopt;
-        shown.origin.y = std::max(f.minY(), v.minY());
-        shown.size.height = std::min(f.maxY(), v.maxY()) - shown.origin.y;
-    }
-    return shown;
-}
-
 std::ostream& operator<<(std::ostream& os, Side side) {
     switch (side) {
         case Side::left: return os << "left";

@@ -12,7 +12,6 @@
 //                crossing to the neighbouring screen
 //   sliver       how much of a parked window stays on its host
 #include "Platform/Geometry.h"
-#include "Platform/MaximizedAxes.h"
 #include "TessalyCore/ScreenBox.h"
 
 #include <optional>
@@ -84,13 +83,6 @@ Point parkOrigin(const Rect& frame, const ScreenBox& host, const std::vector<Scr
 // Carries a frame to another screen, keeping its size and its relative place
 // within the visible frames.
 Rect relocate(const Rect& frame, const ScreenBox& from, const ScreenBox& to);
-
-// The part of a window maximised along `axes` that shows in the work area
-// `visible`: along each maximised axis the window fills the work area, and
-// the window manager may hide borders beyond it (off the screen or under a
-// panel). Absent when the window does not fill the work area along one of
-// the axes, to within `tolerance` (it has not got there yet, or left).
-std::optional<Rect> maximizedFrame(const Rect& frame, const Rect& visible, MaximizedAxes axes, double tolerance);
 
 // Resolves a whole-group drag by the tab bar into a confined frame, a frame
 // pushed past it by at most edgePushCap, and, past crossArmPush towards a

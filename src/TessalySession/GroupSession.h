@@ -268,9 +268,10 @@ public:
     // The active member reports a frame that would have to be confined,
     // without the window manager's maximised state: a window manager that
     // maximises in steps publishes the state last. The frame is adopted
-    // once it has had `maximizeStepsWait` to do so (a later report of the
-    // window takes its place). True when the frame waits.
-    bool holdForMaximizeState(const TabGroup& group, WindowID from, const Rect& frame);
+    // once it has had `patience` to do so (a later report of the window
+    // takes its place). True when the frame waits.
+    bool holdForMaximizeState(const TabGroup& group, WindowID from, const Rect& frame,
+                              double patience = maximizeStepsWait);
     void adoptHeldFrame(const Uuid& groupID);
     // Just after the window manager maximised or restored the group, a
     // member that strays (on its way there in the window manager's steps,

@@ -241,14 +241,14 @@ void GroupSession::followHeldPartialMaximize(const Uuid& groupID, WindowID from)
     }));
 }
 
-bool GroupSession::holdForMaximizeState(const TabGroup& group, WindowID from, const Rect& frame) {
+bool GroupSession::holdForMaximizeState(const TabGroup& group, WindowID from, const Rect& frame, double patience) {
     if (confinedToDropHost(frame, std::nullopt) == frame) return false;
     // Confined at once, the window would get a frame of ours on top of the
     // maximise (and keep it, still maximised), and the others would be
     // sent after a step of it.
     heldFrames_[group.id] = HeldFrame{
         from, frame,
-        services_.platform.mainExecutor->schedule(maximizeStepsWait,
+        services_.platform.mainExecutor->schedule(patience,
                                                   guarded([this, id = group.id] { adoptHeldFrame(id); }))};
     return true;
 }

@@ -13,20 +13,19 @@ struct Axis {
 
     double end() const { return start + length; }
     double areaEnd() const { return areaStart + areaLength; }
-    bool startsAtArea(double slack) const { return start <= areaStart + tolerance + slack; }
-    bool endsAtArea(double slack) const { return end() >= areaEnd() - tolerance - slack; }
-    // Both edges at the work area's or beyond, or one short by less than an increment.
+    // How far short of the work area's edge the window may stop: the
+    // tolerance, or less than one increment.
+    double shortBy() const { return increment > 0 ? std::max(tolerance, increment - 0.5) : tolerance; }
+    bool startsAtArea(double slack) const { return start <= areaStart + slack; }
+    bool endsAtArea(double slack) const { return end() >= areaEnd() - slack; }
+    // Both edges at the work area's or beyond, one of them maybe short.
     bool fills() const {
-        const double shortBy = increment > 0 ? increment - 0.5 : 0;
-        return (startsAtArea(0) && endsAtArea(shortBy)) || (startsAtArea(shortBy) && endsAtArea(0));
+        return (startsAtArea(tolerance) && endsAtArea(shortBy())) || (startsAtArea(shortBy()) && endsAtArea(tolerance));
     }
     bool inside() const { return start >= areaStart - tolerance && end() <= areaEnd() + tolerance; }
-    bool narrower() const { return length < areaLength - tolerance - increment; }
+    bool narrower() const { return length < areaLength - shortBy(); }
     // Against the start or the end of the work area, not beyond it.
-    bool atAnEdge() const {
-        const double shortBy = increment > 0 ? increment - 0.5 : 0;
-        return inside() && (startsAtArea(0) || endsAtArea(shortBy));
-    }
+    bool atAnEdge() const { return inside() && (startsAtArea(tolerance) || endsAtArea(shortBy())); }
     // The part in the work area.
     void clip(double& clippedStart, double& clippedLength) const {
         clippedStart = std::max(start, areaStart);

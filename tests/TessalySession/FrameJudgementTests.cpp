@@ -1,5 +1,6 @@
 // The session's frame judgements: when a frame has landed, the snap-back
-// budget, and how frames and numbers are written in log lines.
+// budget, how the window manager holds a window, and how frames and
+// numbers are written in log lines.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,6 +9,7 @@
 #include "Platform/FrameLanding.h"
 #include "TessalySession/FrameLog.h"
 #include "TessalySession/SnapBackBudget.h"
+#include "TessalySession/WindowManagerFrame.h"
 
 namespace tessaly {
 namespace {
@@ -74,6 +76,53 @@ TEST(SnapBackBudget, EightSendsPerTargetThenOneExhaustionReportAndAfreshOnceTheG
     SnapBackBudget none(0, 4.0);
     EXPECT_EQ(none.decide(3, asked, stray), V::exhausted(true));
     EXPECT_EQ(none.decide(3, asked, stray), V::exhausted(false));
+}
+
+TEST(FrameLanding, BesideAMaximiseOnlyTheAxesNotMaximisedCount) {
+    const Rect tile{0, 25, 960, 1055};
+    const MaximizedAxes vertically{true, false};
+    EXPECT_TRUE(FrameLanding::isLandedBeside(Rect(2, 0, 958, 1080), tile, vertically, 4.0));
+    EXPECT_FALSE(FrameLanding::isLandedBeside(Rect(300, 25, 484, 1055), tile, vertically, 4.0)) << "at its own place";
+    EXPECT_TRUE(FrameLanding::isLandedBeside(Rect(0, 0, 10, 10), tile, MaximizedAxes::both(), 4.0));
+    EXPECT_FALSE(FrameLanding::isLandedBeside(Rect(0, 0, 960, 1080), tile, {}, 4.0));
+}
+
+// How the window manager holds a window, from its state and its frame
+// against the work area (below a 25-point strip).
+TEST(WindowManagerFrame, MaximisedTiledHalfWayOrNone) {
+    using Hold = WindowManagerFrame::Hold;
+    const Rect area{0, 25, 1920, 1055};
+    const MaximizedAxes both = MaximizedAxes::both(), vertically{true, false}, none{};
+    const Size cells{8, 13};
+    const auto judge = [&](const Rect& frame, MaximizedAxes state, Size increments = {}) {
+        return WindowManagerFrame::judge(frame, state, area, increments, 4.0);
+    };
+
+    // Maximised, borders hidden beyond the work area: the part inside it.
+    EXPECT_EQ(judge(Rect(-5, 20, 1930, 1064), both).hold, Hold::maximized);
+    EXPECT_EQ(judge(Rect(-5, 20, 1930, 1064), both).shown, area);
+    // A terminal KWin maximised short of the bottom by less than a cell; a
+    // whole cell short, or without its cells, it is on its way.
+    EXPECT_EQ(judge(Rect(1, 25, 1918, 1046), both, cells).hold, Hold::maximized);
+    EXPECT_EQ(judge(Rect(1, 25, 1918, 1040), both, cells).hold, Hold::halfWay);
+    EXPECT_EQ(judge(Rect(1, 25, 1918, 1046), both).hold, Hold::halfWay);
+    // The state told before the frame.
+    EXPECT_EQ(judge(Rect(100, 100, 700, 500), both).hold, Hold::halfWay);
+
+    // Half-screen tiles, told as maximised vertically or not at all (KWin,
+    // a terminal short of the tile by its cells).
+    EXPECT_EQ(judge(Rect(0, 25, 960, 1055), vertically).hold, Hold::tiled);
+    EXPECT_EQ(judge(Rect(960, 20, 960, 1064), vertically).shown, Rect(960, 25, 960, 1055));
+    EXPECT_EQ(judge(Rect(0, 25, 958, 1046), none, cells).hold, Hold::tiled);
+    EXPECT_EQ(judge(Rect(962, 25, 956, 1055), none).hold, Hold::tiled);
+    // Maximised vertically at its own place: no tile, but maximised.
+    EXPECT_EQ(judge(Rect(300, 25, 700, 1055), vertically).hold, Hold::maximized);
+    // Without a state, a frame that is not at a side, reaches beyond the
+    // work area, or is as wide as it, is the user's.
+    EXPECT_EQ(judge(Rect(300, 25, 700, 1055), none).hold, Hold::none);
+    EXPECT_EQ(judge(Rect(0, 0, 960, 1080), none).hold, Hold::none);
+    EXPECT_EQ(judge(Rect(0, 25, 1920, 1055), none).hold, Hold::none);
+    EXPECT_EQ(judge(Rect(-300, 25, 960, 1055), none).hold, Hold::none);
 }
 
 TEST(FrameLog, TruncatesTowardZeroAndNeverFormatsNonFiniteValuesAsIntegers) {

@@ -529,6 +529,35 @@ TEST_P(X11OnWindowManager, AWindowIsMaximisedAlongTheAxesAskedFor) {
         << describe(info(xlogo->window)->frame);
 }
 
+// A window put on a tile: its frame is written first (held until the window
+// is unmaximised, a maximised window being kept where it is), then it is
+// maximised one way, which waits for the frame: it ends maximised from top
+// to bottom at the frame's place and width, from a maximise both ways and
+// from another tile.
+TEST_P(X11OnWindowManager, AFrameAndThenAMaximiseOneWayPutAMaximisedWindowOnATile) {
+    const auto& a = desktop->connection().atoms();
+    if (!desktop->connection().windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) {
+        GTEST_SKIP() << X11Desktop::name(manager()) << " does not maximise windows";
+    }
+    auto xlogo = launchWatched({"xlogo", "-geometry", "200x200+400+300"});
+    ASSERT_TRUE(xlogo);
+    ASSERT_TRUE(windows().setMaximized(xlogo->window, MaximizedAxes::both()));
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(xlogo->window)->maximized() == MaximizedAxes::both(); }));
+    const Rect area = X11Displays(backend).screens().at(0).visibleFrame;
+    const MaximizedAxes vertically{true, false};
+    for (const double x : {area.minX(), area.midX()}) {
+        const Rect tile(x, area.minY(), area.width() / 2, area.height());
+        ASSERT_TRUE(windows().setFrame(xlogo->window, tile));
+        ASSERT_TRUE(windows().setMaximized(xlogo->window, vertically));
+        EXPECT_TRUE(desktop->waitUntil([&] {
+            const auto now = info(xlogo->window);
+            return now && now->maximized() == vertically && std::abs(now->frame.minX() - tile.minX()) <= 4 &&
+                   std::abs(now->frame.width() - tile.width()) <= 4;
+        })) << "asked " << describe(tile) << ", got " << describe(info(xlogo->window)->frame) << " maximised "
+            << info(xlogo->window)->maximized();
+    }
+}
+
 // A dock reserves its edge whether the window manager lists it or not (i3
 // lists no dock and publishes no work area): the visible frame leaves it out
 // from when it shows, follows a change of its strut, and gets the edge back
