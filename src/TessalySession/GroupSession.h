@@ -273,6 +273,13 @@ public:
     bool holdForMaximizeState(const TabGroup& group, WindowID from, const Rect& frame,
                               double patience = maximizeStepsWait);
     void adoptHeldFrame(const Uuid& groupID);
+    // Whether the pointer was let go at a screen's edge (where it is now,
+    // when that is not known), where window managers tile and maximise what
+    // is dropped.
+    bool isDroppedAtScreenEdge(std::optional<Point> droppedAt) const;
+    // Drops the group's held frame (a later report takes its place); answers
+    // how long it had yet to wait.
+    double releaseHeldFrame(const Uuid& groupID);
     // Just after the window manager maximised or restored the group, a
     // member that strays (on its way there in the window manager's steps,
     // with its state last; a GTK window easing its shadow margins in and
@@ -800,6 +807,7 @@ private:
     struct HeldFrame {
         WindowID windowID = 0;
         Rect frame;
+        double until = 0;  // when it is adopted
         Subscription timer;
     };
     std::map<Uuid, HeldFrame> heldFrames_;

@@ -253,21 +253,6 @@ void GroupSession::startLiveFollow(WindowID windowID) {
     liveFollow_ = std::move(follow);
 }
 
-namespace {
-
-// Whether the point lies at an edge of the screen it is on.
-bool isAtScreenEdge(Point p, const std::vector<ScreenBox>& screens) {
-    constexpr double reach = 2.0;
-    for (const ScreenBox& screen : screens) {
-        const Rect& f = screen.full;
-        if (!f.contains(p)) continue;
-        return p.x - f.minX() < reach || f.maxX() - p.x <= reach || p.y - f.minY() < reach || f.maxY() - p.y <= reach;
-    }
-    return false;
-}
-
-}  // namespace
-
 void GroupSession::endLiveFollow(WindowID windowID) {
     if (!liveFollow_ || liveFollow_->windowID != windowID) return;
     const LiveFollowSession follow = *std::exchange(liveFollow_, std::nullopt);
@@ -290,13 +275,22 @@ void GroupSession::endLiveFollow(WindowID windowID) {
             return;
         }
     }
-    // Dropped reaching off its display or into the bar's room, where the
-    // window manager may tile or maximise a window dropped at a screen edge
-    // (and tells so only after the release): taken once it has had time to,
-    // unless a report of the window comes first. With the pointer at the
-    // edge, a busy window manager is given longer.
-    const double patience = dropPoint && isAtScreenEdge(*dropPoint, screens()) ? maximizeStrayWindow : maximizeStepsWait;
-    if (holdForMaximizeState(*group, windowID, final, patience)) return;
+    // Dropped at a screen's edge, reaching off its display or into the
+    // bar's room, where the window manager may tile or maximise it (and
+    // tells so only after the release, late when it is busy): taken once
+    // it has had time to, unless a report of the window comes first.
+    if (isDroppedAtScreenEdge(dropPoint) && holdForMaximizeState(*group, windowID, final, maximizeStrayWindow)) {
+        return;
+    }
+    // Dragged out of the window manager's maximise or tile (which lets go
+    // of the window as the drag begins): the group is restored, and what
+    // the window manager does to the members for that is its own.
+    if (const auto record = zoomRecords_.find(group->id); record != zoomRecords_.end() &&
+                                                          record->second.windowManagerAxes.any() &&
+                                                          record->second.isCurrent(group->frame)) {
+        record->second = record->second.restored(now());
+        noteMaximizeSent(*group, windowID);
+    }
     // Forced, so the parked members come back even to an unchanged frame
     // (and land where the platform may not have moved them).
     const Rect committed = adoptFrame(final, windowID, true, dropPoint);

@@ -247,10 +247,33 @@ bool GroupSession::holdForMaximizeState(const TabGroup& group, WindowID from, co
     // maximise (and keep it, still maximised), and the others would be
     // sent after a step of it.
     heldFrames_[group.id] = HeldFrame{
-        from, frame,
+        from, frame, now() + patience,
         services_.platform.mainExecutor->schedule(patience,
                                                   guarded([this, id = group.id] { adoptHeldFrame(id); }))};
     return true;
+}
+
+bool GroupSession::isDroppedAtScreenEdge(std::optional<Point> droppedAt) const {
+    constexpr double reach = 2.0;
+    if (!droppedAt && services_.input) droppedAt = services_.input->pointerLocation();
+    if (!droppedAt) return false;
+    const Point p = *droppedAt;
+    for (const ScreenBox& screen : screens()) {
+        const Rect& f = screen.full;
+        if (f.contains(p)) {
+            return p.x - f.minX() < reach || f.maxX() - p.x <= reach || p.y - f.minY() < reach ||
+                   f.maxY() - p.y <= reach;
+        }
+    }
+    return false;
+}
+
+double GroupSession::releaseHeldFrame(const Uuid& groupID) {
+    const auto found = heldFrames_.find(groupID);
+    if (found == heldFrames_.end()) return 0;
+    const double left = found->second.until - now();
+    heldFrames_.erase(found);
+    return std::max(0.0, left);
 }
 
 void GroupSession::adoptHeldFrame(const Uuid& groupID) {

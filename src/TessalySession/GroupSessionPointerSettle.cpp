@@ -44,6 +44,12 @@ void GroupSession::settlePendingIfPointerReleased() {
                                                                               *active, *group)) {
                                          return;
                                      }
+                                     // Dropped where the window manager may
+                                     // tile or maximise it after the release.
+                                     if (group && isDroppedAtScreenEdge(releasePoint) &&
+                                         holdForMaximizeState(*group, *active, *frame, maximizeStrayWindow)) {
+                                         return;
+                                     }
                                      adoptFrame(*frame, *active, false, releasePoint);
                                  }));
     }

@@ -97,7 +97,8 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
     }
 
     if (active) {
-        heldFrames_.erase(group->id);  // this report takes the place of one held
+        // This report takes the place of one held, and waits as long.
+        const double heldFor = releaseHeldFrame(group->id);
         // The window manager maximising or restoring the window is no drag:
         // it is followed at once, also with the button held (a double
         // click on the title bar).
@@ -119,7 +120,7 @@ void GroupSession::handleFrameChanged(const WindowSystemEvent::WindowFrameChange
             case FollowVerdict::confine:
                 // A tile is no step of a maximise: the group takes it at once.
                 if (isUnstatedTile(event.frame, id)) break;
-                holdForMaximizeState(*group, id, event.frame);
+                holdForMaximizeState(*group, id, event.frame, std::max(maximizeStepsWait, heldFor));
                 return;
             default: break;
         }

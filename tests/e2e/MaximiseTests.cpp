@@ -217,18 +217,23 @@ protected:
     // The user drags from `from` to `to` at a hand's pace, holds the window
     // there a moment (where the window manager shows what a release will
     // do), and lets go.
-    void dragTo(xcb_window_t window, Point from, Point to) {
+    ::testing::AssertionResult dragTo(xcb_window_t window, Point from, Point to) {
         const Point start = user->frame(window).origin;
         user->input.moveTo(from);
         user->input.press(1);
         // On a few pixels at a time until the window manager moves it.
         Point at = from;
-        user->moveUntilFollowing(from, at, [&](Point) { return user->frame(window).origin != start; });
+        if (!user->moveUntilFollowing(from, at, [&](Point) { return user->frame(window).origin != start; })) {
+            user->input.release(1);
+            return ::testing::AssertionFailure() << "the window manager did not move the window from "
+                                                 << DesktopUser::describe(start);
+        }
         user->movePointer(at, to, 8, [](Point) { return true; }, milliseconds(1));
         // Pushed on a little where it is, as a hand does at a screen edge.
         for (int push = 1; push <= 3; ++push) user->input.moveTo(Point{to.x, to.y + push});
         std::this_thread::sleep_for(milliseconds(400));
         user->input.release(1);
+        return ::testing::AssertionSuccess();
     }
 
     bool activeInFront(const Group& g) { return topMemberOf(*user, {g.active, g.other}) == g.active; }
@@ -489,11 +494,12 @@ TEST_P(MaximiseTest, DraggingTheGroupToTheScreensEdgeTilesItWhole) {
     const auto g = startWithGroup();
     ASSERT_TRUE(g);
     const Point grip = freeTitleBarPoint(g->active);
-    dragTo(g->active, grip, Point{0, grip.y + 200});
+    ASSERT_TRUE(dragTo(g->active, grip, Point{0, grip.y + 200})) << describe(*g);
     expectTiledTogether(*g, true);
 
     // Dragged away again, the window manager gives it its size back.
-    dragTo(g->active, freeTitleBarPoint(g->active), Point{g->home.midX(), g->home.minY() + 10});
+    ASSERT_TRUE(dragTo(g->active, freeTitleBarPoint(g->active), Point{g->home.midX(), g->home.minY() + 10}))
+        << describe(*g);
     EXPECT_TRUE(user->waitUntil([&] {
         return unmaximized(g->active) && unmaximized(g->other) && user->shareFrame(g->active, g->other) &&
                user->screen.sameFrame(Rect(user->frame(g->active).origin, g->home.size), user->frame(g->active),
