@@ -221,9 +221,19 @@ protected:
         const Point start = user->frame(window).origin;
         user->input.moveTo(from);
         user->input.press(1);
-        // On a few pixels at a time until the window manager moves it.
+        // Towards `to` a few pixels at a time until the window manager moves
+        // it (out of a tile or a maximise only once the pointer has gone
+        // further than for a plain move: metacity, mutter), then to and fro.
+        const auto moved = [&](Point) { return user->frame(window).origin != start; };
+        const int steps = std::max(1, static_cast<int>(std::hypot(to.x - from.x, to.y - from.y) / 6));
         Point at = from;
-        if (!user->moveUntilFollowing(from, at, [&](Point) { return user->frame(window).origin != start; })) {
+        bool following = false;
+        for (int i = 1; i <= steps && i <= 40 && !following; ++i) {
+            at = Point{std::round(from.x + (to.x - from.x) * i / steps), std::round(from.y + (to.y - from.y) * i / steps)};
+            user->input.moveTo(at);
+            following = user->waitUntil([&] { return moved(at); }, milliseconds(100));
+        }
+        if (!following && !user->moveUntilFollowing(at, at, moved)) {
             user->input.release(1);
             return ::testing::AssertionFailure() << "the window manager did not move the window from "
                                                  << DesktopUser::describe(start);
