@@ -42,6 +42,11 @@ const std::vector<Fault>& faults() {
          "on a busy machine the insert preview keeps a size the header-bar window had before it last grew"},
         {"MaximiseTest", "ADoubleClickOnTheBarMaximisesAndRestoresATerminal", "", {Wm::muffin},
          "muffin's maximise of a terminal is not yet taken whole"},
+        {"MaximiseTest", "DraggingTheGroupToTheScreensEdgeTilesItWhole", "", {Wm::metacity},
+         "about one run in ten, the group dragged out of the window manager's tile keeps the tile's size and then "
+         "does not follow a move"},
+        {"MaximiseTest", "DraggingTheGroupToTheScreensEdgeTilesItWhole", "", {Wm::muffin},
+         "about one run in ten, the first title-bar drag of the handed-over group never moves its window"},
         {"ParkedMemberTest", "", "", {Wm::mutter, Wm::muffin},
          "parked members still show while the group is dragged there"},
         {"ShadeTest", "", "", {Wm::mutter, Wm::muffin}, "a member still shows below a rolled-up window there"},
