@@ -30,10 +30,10 @@ constexpr bool kThreadSanitizer = false;
 const std::vector<Fault>& faults() {
     const std::vector<Wm> kwin{Wm::kwin, Wm::kwinComposited};
     static const std::vector<Fault> all{
-        {"MaximiseTest", "", "Maximis", kwin,
-         "KWin sets the state, then resizes twice: the group does not yet come out maximised as one"},
-        {"MaximisedBarTest", "", "", {Wm::kwin, Wm::kwinComposited, Wm::muffin},
-         "a maximised group does not yet keep its bar in the title bar there"},
+        {"MaximiseTest", "EveryMaximiseMaximisesTheWholeGroup", "", {Wm::kwinComposited},
+         "now and then one of the routes leaves the group at its frame with the member maximised"},
+        {"MaximisedBarTest", "", "HeaderBarWindowKeepsItsControls", {Wm::kwinComposited},
+         "GTK draws no shadow and KWin sets no frame extents there: a header-bar window is not yet measured right"},
         {"HeaderBarTest", "", "ThroughMaximiseCycles", {Wm::kwin, Wm::kwinComposited, Wm::mutter},
          "a header-bar member does not yet follow the window manager's maximise steps there"},
         {"HeaderBarTest", "AHeaderBarWindowIsGroupedByWhatItShows", "", {Wm::kwinComposited},
