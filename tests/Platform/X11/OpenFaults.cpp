@@ -18,7 +18,10 @@ struct Fault {
     std::string_view rowPart;
     std::vector<Wm> managers;
     std::string_view what;
-    bool threadSanitizerOnly = false;  // seen only where the program runs several times slower
+    // Seen only on the sanitizer builds, where the program runs several
+    // times slower; on the ThreadSanitizer build alone when `threadOnly`.
+    bool sanitizersOnly = false;
+    bool threadOnly = false;
 };
 
 #if defined(__SANITIZE_THREAD__)
@@ -26,6 +29,13 @@ constexpr bool kThreadSanitizer = true;
 #else
 constexpr bool kThreadSanitizer = false;
 #endif
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+constexpr bool kSanitized = kThreadSanitizer || kAddressSanitizer;
 
 const std::vector<Fault>& faults() {
     const std::vector<Wm> kwin{Wm::kwin, Wm::kwinComposited};
@@ -63,17 +73,22 @@ const std::vector<Fault>& faults() {
         {"MaximisedBarTest", "AHeaderBarWindowKeepsItsControlsWhenMaximised", "", {Wm::mutter},
          "GTK sets its shadow margins again once the group below the bar is no longer maximised, and the group "
          "does not yet grow the window by them"},
-        // Seen only where the program runs several times slower. In a burst
-        // of moves a member's report of a frame sent to it is taken as on its
-        // way for one second after it was sent, which the main thread falls
-        // further behind than there.
+        // In a burst of moves a member's report of a frame sent to it is
+        // taken as on its way for one second after it was sent, which the
+        // sanitizer builds' main thread falls further behind than.
         {"MemberFollowTest", "MovesOfTheActiveWindowWithoutTheButtonCarryTheGroupAlong", "",
          {Wm::openbox, Wm::xfwm4, Wm::icewm, Wm::fluxbox},
-         "a late member report ends a burst of moves at a frame it passed through", true},
+         "a late report ends a burst of moves with the group at a frame it passed through", true},
+        {"HeaderBarTest", "AHiddenHeaderBarMemberKeepsToAHeaderBarWindowThroughMaximiseCycles", "", {Wm::xfwm4},
+         "GTK sets its shadow margins again after a restore, and the group does not yet grow the window by them",
+         true},
+        {"X11OnWindowManager", "AFrameAndThenAMaximiseOneWayPutAMaximisedWindowOnATile", "",
+         {Wm::openbox, Wm::metacity},
+         "on a loaded machine the window manager now and then leaves the window unmaximised"},
         {"GroupSoakTest", "AGroupStaysTogetherThroughARestoreALayoutChangeADragAndATabClick", "", {Wm::openbox},
          "after a drag whose move the window manager was asked for late, it keeps moving the member a tab click "
          "brings forward, against the program's snap-back",
-         true},
+         true, true},
         {"ShellHotkeysFallbackTest", "TakenDefaultsGiveWayToControlAltPageDownAndUpWhichCycleTabs", "", {Wm::muffin},
          "about one run in forty, the Control+Alt+Page Down typed after the grouping drag never reaches the "
          "program's grab there"},
@@ -94,11 +109,11 @@ std::optional<std::string> openFault(X11WindowManager manager) {
     row = row.substr(0, row.find('/'));
     for (const auto& fault : faults()) {
         if (fault.suite != suite || std::find(fault.managers.begin(), fault.managers.end(), manager) == fault.managers.end() ||
-            (fault.threadSanitizerOnly && !kThreadSanitizer)) {
+            (fault.sanitizersOnly && !kSanitized) || (fault.threadOnly && !kThreadSanitizer)) {
             continue;
         }
         if (!fault.row.empty() ? fault.row == row : row.find(fault.rowPart) != std::string_view::npos) {
-            return "open fault on " + X11Desktop::name(manager) + (fault.threadSanitizerOnly ? " (ThreadSanitizer)" : "") +
+            return "open fault on " + X11Desktop::name(manager) + (fault.threadOnly ? " (ThreadSanitizer)" : fault.sanitizersOnly ? " (sanitizers)" : "") +
                    ": " + std::string(fault.what);
         }
     }
