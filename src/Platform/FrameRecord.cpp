@@ -1,6 +1,7 @@
 #include "Platform/FrameRecord.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "Platform/FrameLanding.h"
 
@@ -127,6 +128,25 @@ void FrameRecord::hold(WindowID window, HeldWrite write, double at, double patie
 void FrameRecord::release(WindowID window) {
     std::lock_guard lock(mutex_);
     held_.erase(window);
+}
+
+bool FrameRecord::maximizeAfterHeld(WindowID window, MaximizedAxes axes, double at) {
+    std::lock_guard lock(mutex_);
+    const auto found = held_.find(window);
+    if (found == held_.end() || at > found->second.until || found->second.write.madeWith) return false;
+    found->second.write.maximizeAfter = axes;
+    return true;
+}
+
+MaximizedAxes FrameRecord::made(WindowID window, const HeldWrite& write, Inset inset, double at, double patience) {
+    std::lock_guard lock(mutex_);
+    const auto found = held_.find(window);
+    if (found == held_.end()) return {};
+    auto& now = found->second.write;
+    if (now.madeWith || now.origin != write.origin || now.size != write.size) return {};
+    now.madeWith = inset;
+    found->second.until = at + patience;
+    return std::exchange(now.maximizeAfter, {});
 }
 
 std::optional<FrameRecord::HeldWrite> FrameRecord::held(WindowID window, double at) const {

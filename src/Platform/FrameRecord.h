@@ -90,6 +90,15 @@ public:
     // The held write is gone (made, taken over by a write sent at once, or
     // its window is).
     void release(WindowID window);
+    // The window is to be maximised along `axes` once its held write is
+    // made: true when one is held and not made yet (the writer then asks),
+    // false when the caller must ask itself. Decided under the lock, as is
+    // made(): either the maximise goes with the write or after it.
+    bool maximizeAfterHeld(WindowID window, MaximizedAxes axes, double at);
+    // `write` was made with `inset`: it stays held until `at + patience`
+    // unless a newer write took its place. Answers the axes to maximise it
+    // along now (none if a newer write took its place).
+    MaximizedAxes made(WindowID window, const HeldWrite& write, Inset inset, double at, double patience);
 
     // ---- Questions ----
     // A write of the main thread's has not gone out yet.

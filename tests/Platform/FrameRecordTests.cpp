@@ -77,5 +77,30 @@ TEST_F(HeldWriteScenario, AWriteHeldTooLongOrTakenOverIsForgotten) {
     EXPECT_TRUE(held(other));
 }
 
+// A maximise asked for after a held write goes with the write, whichever
+// thread comes first: asked before the write is made, the writer sends it;
+// asked after, the caller does; a newer write takes it along with the place.
+TEST_F(HeldWriteScenario, AMaximiseAfterAHeldWriteIsSentOnceByWhoeverComesSecond) {
+    const MaximizedAxes vertically{true, false};
+    const auto tile = write(Point{0, 0}, Size{960, 1080});
+    EXPECT_FALSE(record.maximizeAfterHeld(maximised, vertically, clock.monotonic())) << "nothing held";
+    hold(tile);
+    EXPECT_TRUE(record.maximizeAfterHeld(maximised, vertically, clock.monotonic()));
+    EXPECT_EQ(record.made(maximised, tile, {}, clock.monotonic(), 0.5), vertically);
+    EXPECT_FALSE(record.maximizeAfterHeld(maximised, vertically, clock.monotonic())) << "made: the caller asks";
+    EXPECT_FALSE(record.made(maximised, tile, {}, clock.monotonic(), 0.5).any()) << "made once";
+
+    // The writer read the held write, then a newer one took its place: what
+    // it made is not marked on the newer one, whose maximise stays with it.
+    hold(tile);
+    const auto taken = write(Point{960, 0}, Size{960, 1080});
+    clock.advance(0.6);
+    hold(taken);
+    EXPECT_TRUE(record.maximizeAfterHeld(maximised, vertically, clock.monotonic()));
+    EXPECT_FALSE(record.made(maximised, tile, {}, clock.monotonic(), 0.5).any());
+    EXPECT_FALSE(held()->madeWith);
+    EXPECT_EQ(record.made(maximised, taken, {}, clock.monotonic(), 0.5), vertically);
+}
+
 }  // namespace
 }  // namespace tessaly

@@ -759,9 +759,8 @@ void X11Windows::replayPendingWrite(xcb_window_t window, bool extentsChanged) co
     }
     X11FrameExtents made;
     if (writeFrame(window, pending->origin, pending->size, pending->owner, true, &made)) {
-        pending->madeWith = asInset(made);
-        record_->hold(window, *pending, now(), kExtentsSettle);
-        if (pending->maximizeAfter.any()) sendMaximized(window, {}, pending->maximizeAfter);
+        const auto axes = record_->made(window, *pending, asInset(made), now(), kExtentsSettle);
+        if (axes.any()) sendMaximized(window, {}, axes);
     }
 }
 
@@ -921,13 +920,7 @@ bool X11Windows::setMaximized(xcb_window_t window, MaximizedAxes axes) const {
     // A frame held until the window is unmaximised was asked for first (a
     // tile's place for a window maximised along one axis): the axes are
     // asked for once it is made, or they would be carried out before it.
-    if (record_) {
-        if (auto pending = record_->held(window, now()); pending && !pending->madeWith) {
-            pending->maximizeAfter = axes;
-            record_->hold(window, *pending, now());
-            return true;
-        }
-    }
+    if (record_ && record_->maximizeAfterHeld(window, axes, now())) return true;
     const auto now = read(window);
     if (!now) return false;
     sendMaximized(window, now->maximized(), axes);

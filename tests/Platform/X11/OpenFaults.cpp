@@ -82,9 +82,6 @@ const std::vector<Fault>& faults() {
         {"HeaderBarTest", "AHiddenHeaderBarMemberKeepsToAHeaderBarWindowThroughMaximiseCycles", "", {Wm::xfwm4},
          "GTK sets its shadow margins again after a restore, and the group does not yet grow the window by them",
          true},
-        {"X11OnWindowManager", "AFrameAndThenAMaximiseOneWayPutAMaximisedWindowOnATile", "",
-         {Wm::openbox, Wm::metacity},
-         "on a loaded machine the window manager now and then leaves the window unmaximised"},
         {"GroupSoakTest", "AGroupStaysTogetherThroughARestoreALayoutChangeADragAndATabClick", "", {Wm::openbox},
          "after a drag whose move the window manager was asked for late, it keeps moving the member a tab click "
          "brings forward, against the program's snap-back",
