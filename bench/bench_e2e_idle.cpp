@@ -4,7 +4,7 @@
 // - the first bar on screen after the program's exec, 20 groups restored:
 //   at most 100 ms (taken when the server announced its map, so that the
 //   harness's own look at every window does not count);
-// - 60 s with 20 groups and nothing happening: at most 0.02 % of a core and
+// - 30 s with 20 groups and nothing happening: at most 0.02 % of a core and
 //   at most one wake-up a second, summed over the program's threads from
 //   the kernel's per-thread counters;
 // - threads: a fixed number, the same with 20 groups as with 50;
@@ -38,7 +38,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kGroups = 20;
 constexpr int kManyGroups = 50;
-constexpr double kIdleWindow = 60.0;  // seconds
+constexpr double kIdleWindow = 30.0;  // seconds
 constexpr Size kWindowSize{120, 80};
 
 struct Targets {
