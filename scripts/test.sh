@@ -107,6 +107,8 @@ phase "fuzzing (settings file and handoff decoders)" ./fuzz/run.sh "${FUZZ_SECON
 suite() {  # suite BUILD_DIR [PREFIX...]
   local dir=$1 status=0
   shift
+  # The slowest rows start first (a fresh build has no times of its own).
+  ./scripts/test-costs.sh "$dir" "$@" || true
   # A real-desktop test that loses a race with the machine's load gets one
   # more run; a fault fails both. A test that hangs is stopped after five
   # minutes (the slowest take under one on two busy cores).
