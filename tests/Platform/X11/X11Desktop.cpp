@@ -9,6 +9,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xtest.h>
 
 #include <algorithm>
 #include <cstring>
@@ -168,6 +169,7 @@ std::unique_ptr<X11Desktop> X11Desktop::start(const Options& options, std::strin
         return nullptr;
     }
     if (!desktop->startServer(options, why, serverMissing)) return nullptr;
+    desktop->primeKeyboard();
     if (options.windowManager && !desktop->startWindowManager(options, why)) return nullptr;
     if (options.compositor && !desktop->startCompositor(why)) return nullptr;
     return desktop;
@@ -453,6 +455,31 @@ std::vector<std::string> X11Desktop::windowManagerCommand(const Options& options
     case X11WindowManager::muffin: return {"muffin", "--sm-disable"};
     }
     return {};
+}
+
+// The first key typed through XTEST makes the server switch the core
+// keyboard over to the XTEST device, and a window manager reads the keyboard
+// anew when it hears of that: a shortcut typed meanwhile loses its modifier
+// there (mutter's Alt+F10, KWin's Meta+Page Up were lost now and then on a
+// busy machine). One Shift typed before any window manager runs puts that
+// switch behind every test.
+void X11Desktop::primeKeyboard() {
+    xcb_connection_t* c = x_->get();
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    const std::uint8_t count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+    const auto map =
+        xcbReply(c, xcb_get_keyboard_mapping_reply, xcb_get_keyboard_mapping(c, setup->min_keycode, count));
+    if (!map) return;
+    constexpr xcb_keysym_t shiftL = 0xffe1;
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.get());
+    const int length = xcb_get_keyboard_mapping_keysyms_length(map.get());
+    const int per = std::max<int>(map->keysyms_per_keycode, 1);
+    const auto found = std::find(syms, syms + length, shiftL);
+    if (found == syms + length) return;
+    const auto code = static_cast<std::uint8_t>(setup->min_keycode + (found - syms) / per);
+    xcb_test_fake_input(c, XCB_KEY_PRESS, code, 0, XCB_NONE, 0, 0, XCB_NONE);
+    xcb_test_fake_input(c, XCB_KEY_RELEASE, code, 0, XCB_NONE, 0, 0, XCB_NONE);
+    x_->sync();
 }
 
 bool X11Desktop::startWindowManager(const Options& options, std::string& why) {

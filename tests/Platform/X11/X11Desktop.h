@@ -176,6 +176,7 @@ private:
     X11Desktop() = default;
     bool startServer(const Options& options, std::string& why, bool& serverMissing);
     bool startWindowManager(const Options& options, std::string& why);
+    void primeKeyboard();
     // Waits until the window manager `pid` announces itself and manages a
     // sentinel window.
     bool waitForWindowManager(pid_t pid, std::string& why);
