@@ -53,10 +53,11 @@ suppressions=${PROJECT_SOURCE_DIR}/tests/tsan-suppressions.txt")
 set(TESSALY_TSAN_END_TO_END_FILTER "-WindowManagers/*/xfwm4:WindowManagers/*/fluxbox:WindowManagers/*/icewm:\
 WindowManagers/*/metacity:WindowManagers/*/marco:WindowManagers/*/i3:WindowManagers/*/kwin")
 # The AddressSanitizer build runs the end-to-end rows on the stock openbox
-# (and its test configuration), xfwm4 with its compositor, KWin and mutter:
-# one of each family of window managers, whose different orders drive other
-# paths through the session and the backend. The normal build runs them on
-# every window manager; the backend's rows run on every one in all builds.
+# (and its test configuration), xfwm4 with its compositor, KWin and mutter,
+# which take the program through the paths that differ between window
+# managers (a compositor, KWin's and mutter's own rules). The normal build
+# runs them on every window manager; the backend's rows run on every one in
+# all builds.
 set(TESSALY_SANITIZE_END_TO_END_FILTER "-WindowManagers/*/fluxbox:WindowManagers/*/icewm:\
 WindowManagers/*/metacity:WindowManagers/*/marco:WindowManagers/*/i3:WindowManagers/*/kwin_composited:\
 WindowManagers/*/muffin")
@@ -81,7 +82,7 @@ function(tessaly_tests name dir)
   endif()
   tessaly_warnings(${name})
   # The tests' own code is not optimised (the code they test keeps the
-  # build's level): a fifth less to compile than -O1, two fifths less than
+  # build's level): a fifth less to compile than -O1, a third less than
   # -O2. Under ThreadSanitizer, whose unoptimised code runs several times
   # slower, it keeps -O1.
   if(TESSALY_TSAN)

@@ -9,6 +9,7 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
 #include <algorithm>
@@ -465,20 +466,13 @@ std::vector<std::string> X11Desktop::windowManagerCommand(const Options& options
 // switch behind every test.
 void X11Desktop::primeKeyboard() {
     xcb_connection_t* c = x_->get();
-    const xcb_setup_t* setup = xcb_get_setup(c);
-    const std::uint8_t count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
-    const auto map =
-        xcbReply(c, xcb_get_keyboard_mapping_reply, xcb_get_keyboard_mapping(c, setup->min_keycode, count));
-    if (!map) return;
+    const std::unique_ptr<xcb_key_symbols_t, decltype(&xcb_key_symbols_free)> symbols(xcb_key_symbols_alloc(c),
+                                                                                       &xcb_key_symbols_free);
     constexpr xcb_keysym_t shiftL = 0xffe1;
-    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map.get());
-    const int length = xcb_get_keyboard_mapping_keysyms_length(map.get());
-    const int per = std::max<int>(map->keysyms_per_keycode, 1);
-    const auto found = std::find(syms, syms + length, shiftL);
-    if (found == syms + length) return;
-    const auto code = static_cast<std::uint8_t>(setup->min_keycode + (found - syms) / per);
-    xcb_test_fake_input(c, XCB_KEY_PRESS, code, 0, XCB_NONE, 0, 0, XCB_NONE);
-    xcb_test_fake_input(c, XCB_KEY_RELEASE, code, 0, XCB_NONE, 0, 0, XCB_NONE);
+    const XReply<xcb_keycode_t> codes(symbols ? xcb_key_symbols_get_keycode(symbols.get(), shiftL) : nullptr);
+    if (!codes) return;
+    xcb_test_fake_input(c, XCB_KEY_PRESS, codes.get()[0], 0, XCB_NONE, 0, 0, XCB_NONE);
+    xcb_test_fake_input(c, XCB_KEY_RELEASE, codes.get()[0], 0, XCB_NONE, 0, 0, XCB_NONE);
     x_->sync();
 }
 
