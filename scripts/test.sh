@@ -32,16 +32,35 @@ summary() {
 }
 trap summary EXIT
 
+note() {  # note NAME START STATUS: notes a phase's time and outcome
+  local name=$1 took=$((SECONDS - $2)) status=$3 mark=""
+  [ "$status" -eq 0 ] || { mark="  FAILED"; failed+=("$name"); }
+  timings+=("$(printf '%-48s %3dm%02ds%s' "$name" $((took / 60)) $((took % 60)) "$mark")")
+  echo "-- $name took ${took}s${mark}"
+}
+
 phase() {  # phase NAME COMMAND...: runs one phase and notes its time and outcome
   local name=$1 start=$SECONDS status=0
   shift
   echo "== $name =="
   "$@" || status=$?
-  local took=$((SECONDS - start)) mark=""
-  [ $status -eq 0 ] || { mark="  FAILED"; failed+=("$name"); }
-  timings+=("$(printf '%-48s %3dm%02ds%s' "$name" $((took / 60)) $((took % 60)) "$mark")")
-  echo "-- $name took ${took}s${mark}"
+  note "$name" "$start" "$status"
   return $status
+}
+
+beside_pid=
+beside() {  # beside NAME LOG COMMAND...: starts a phase that runs beside the next one
+  beside_name=$1 beside_log=$2 beside_start=$SECONDS
+  shift 2
+  "$@" >"$beside_log" 2>&1 &
+  beside_pid=$!
+}
+joined() {  # waits for the phase started by beside, shows its output and notes it
+  local status=0
+  wait "$beside_pid" || status=$?
+  echo "== $beside_name (ran beside the phase before) =="
+  cat "$beside_log" || true
+  note "$beside_name" "$beside_start" "$status"
 }
 
 build() {  # build DIR [PREFIX...] -- [cmake args...]
@@ -98,9 +117,13 @@ benchmarks() {
   done
   return $status
 }
+# The fuzzers build and run beside the benchmarks, which wait on a window
+# manager or one thread most of the time; at the lowest priority, so the
+# benchmarks' threads get a core whenever they want one.
+beside "fuzzing (settings file and handoff decoders)" build/fuzz.log \
+  nice -n 19 ./fuzz/run.sh "${FUZZ_SECONDS:-30}" build/fuzz
 phase "benchmarks" benchmarks || true
-
-phase "fuzzing (settings file and handoff decoders)" ./fuzz/run.sh "${FUZZ_SECONDS:-30}" build/fuzz || true
+joined
 
 # Each run ends with the window manager x behaviour table of the real-desktop
 # tests, so a regression on one window manager shows at once.
