@@ -77,9 +77,12 @@ void BarCoverMask::handle(const X11Event& event) {
         }
         // Directly above a client: its frame, or the client itself where it
         // draws its own decorations (a GTK header bar has no frame on metacity).
-        if (panel != ordered_.end() && event.restacked && event.belowIsClient &&
-            isForeign(panel->second, event.aboveSibling) &&
-            !cutting_.exchange(true)) {
+        // Every restack is looked at: one directly above a window that holds
+        // no client (mutter keeps unmapped windows between its frames) is
+        // where an order below a frame landed.
+        const bool foreign =
+            panel != ordered_.end() && event.restacked && isForeign(panel->second, event.aboveSibling);
+        if (foreign && event.belowIsClient && !cutting_.exchange(true)) {
             Log::notice(LogCategory::overlay,
                         "the window manager restacks the bars: they are cut where other windows cover them");
         }

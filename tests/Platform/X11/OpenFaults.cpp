@@ -62,9 +62,6 @@ const std::vector<Fault>& faults() {
         {"ShadeTest", "", "", {Wm::mutter, Wm::muffin}, "a member still shows below a rolled-up window there"},
         {"StockWindowManagerTest", "ABarStacksWithItsWindowBelowTheWindowsAbove", "", kwin,
          "the bar's stacking under KWin is not yet read right from the screen"},
-        {"StockWindowManagerTest", "ABarStacksWithItsWindowBelowTheWindowsAbove", "", {Wm::muffin},
-         "after muffin replaces itself on a busy machine, the band behind the window now and then stays over its "
-         "title, though the program last ordered it below the window's new frame"},
         {"X11OnWindowManager", "AWindowsMarginsAreLeftOutOfItsFrameBothWays", "", {Wm::kwin, Wm::kwinComposited, Wm::mutter, Wm::muffin},
          "margins a window sets after it is mapped are not yet followed there"},
         {"X11OnWindowManager", "AStaticGravityWindowLandsWhereAskedAndFollowsTheNextDrag", "", {Wm::mutter, Wm::muffin},
