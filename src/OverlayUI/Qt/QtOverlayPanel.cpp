@@ -70,10 +70,12 @@ void QtOverlayPanel::setTranslucent(bool translucent) {
     prepareNativeWindow();
     if (hasFrame_) QtX11Connection::configure(widget_->internalWinId(), frame_);
     if (!shown) return;
-    if (relativeFrame_ != 0 && X11PanelOps::qtConnection()) {
-        X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);
-    }
-    orderIn();
+    // Back in its place, as orderRelative puts it: stacked before it is
+    // mapped, and again after, since Qt raises what it shows. Else the new
+    // window stays on top of every other (a backing over its window's title).
+    const bool stacked = relativeFrame_ != 0 && X11PanelOps::qtConnection();
+    if (stacked) X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);
+    if (orderIn() && stacked) X11PanelOps::restack(nativeWindow(), relativeFrame_, orderedAbove_);
 }
 
 QtOverlayPanel::~QtOverlayPanel() {
