@@ -66,7 +66,7 @@ const std::vector<Fault>& faults() {
          "margins a window sets after it is mapped are not yet followed there"},
         {"X11OnWindowManager", "AStaticGravityWindowLandsWhereAskedAndFollowsTheNextDrag", "", {Wm::mutter, Wm::muffin},
          "the next title-bar drag of the window does not move it there"},
-        {"X11OnWindowManager", "AShiftDragOnATitleBarMovesTheWindow", "", {Wm::kwinComposited, Wm::mutter, Wm::muffin},
+        {"X11OnWindowManager", "AShiftDragOnATitleBarMovesTheWindow", "", {Wm::mutter, Wm::muffin},
          "the Shift-drag does not land where the pointer went there"},
         {"X11OnWindowManager", "AWindowManagerRestartKeepsTheBackendWorking", "", {Wm::mutter},
          "after mutter replaces itself a move lands one title bar too low"},

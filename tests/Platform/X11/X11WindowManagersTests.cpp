@@ -743,6 +743,10 @@ TEST_P(X11OnWindowManager, AShiftDragOnATitleBarMovesTheWindow) {
     EXPECT_EQ(assist->snapsMovesWithShift(), manager() == WM::metacity || manager() == WM::marco ||
                                                  manager() == WM::mutter || manager() == WM::muffin);
     EXPECT_EQ(assist->takesShiftDrags(), manager() == WM::kwin || manager() == WM::kwinComposited);
+    // KWin drops a window moved with Shift held into the custom tile under
+    // the pointer, during the move or after the release, as soon as it has
+    // the Shift press: where the window ends is its tiling's, not the pointer's.
+    if (assist->takesShiftDrags()) return;
     if (!assist->snapsMovesWithShift()) {
         EXPECT_NEAR(moved.x, 200, 16);
         EXPECT_NEAR(moved.y, 120, 12);
