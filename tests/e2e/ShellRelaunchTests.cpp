@@ -7,6 +7,7 @@
 #include "ShellTest.h"
 
 #include <fstream>
+#include <set>
 #include <sstream>
 
 namespace tessaly::e2e {
@@ -62,14 +63,20 @@ protected:
     void expectRelaunched(pid_t old) {
         bool overlapped = false;
         bool warned = false;
+        std::set<pid_t> relaunchHelpers;
         ASSERT_TRUE(desktop->waitUntil([&] {
             // Listed first: the old one may end, and the new one start,
             // between the two looks, never the other way round. A child of
             // the old one is its relaunch helper on the way to the shell
-            // (spawned, it runs the program's image for a moment).
+            // (spawned, it runs the program's image for a moment); once
+            // seen so it stays one, as the old one's end hands it to init
+            // a moment before the old one shows as ended.
             const std::vector<pid_t> running = instances();
+            for (const pid_t p : running) {
+                if (parentOf(p) == old) relaunchHelpers.insert(p);
+            }
             const bool ended = firstLaunch().status().has_value() || isZombie(old);
-            for (const pid_t p : running) overlapped |= p != old && parentOf(p) != old && !ended;
+            for (const pid_t p : running) overlapped |= p != old && !relaunchHelpers.contains(p) && !ended;
             for (const auto& info : desktop->windows().read(desktop->windows().clientList())) {
                 warned |= info.pid == ProcessID{old} && info.viewable && info.title != settingsTitle;
             }
