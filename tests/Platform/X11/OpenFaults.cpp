@@ -82,6 +82,10 @@ const std::vector<Fault>& faults() {
         {"HeaderBarTest", "AHiddenHeaderBarMemberKeepsToAHeaderBarWindowThroughMaximiseCycles", "", {Wm::xfwm4},
          "GTK sets its shadow margins again after a restore, and the group does not yet grow the window by them",
          true},
+        {"HeaderBarTest", "AHeaderBarWindowIsGroupedByWhatItShows", "", {Wm::mutter, Wm::muffin},
+         "on a busy machine the grouping drag of the header-bar window now and then shows no preview: the window "
+         "manager moves the window, the program shows nothing",
+         true},
         {"GroupSoakTest", "AGroupStaysTogetherThroughARestoreALayoutChangeADragAndATabClick", "", {Wm::openbox},
          "after a drag whose move the window manager was asked for late, it keeps moving the member a tab click "
          "brings forward, against the program's snap-back",
