@@ -19,10 +19,6 @@ namespace tessaly {
 
 namespace {
 
-// Signal 0 only probes, cheaply enough for every move. A zombie still
-// answers: its windows are gone already and a write to them does nothing.
-bool processHasExited(ProcessID pid) { return pid <= 0 || (kill(pid, 0) != 0 && errno == ESRCH); }
-
 std::string subroleOf(const X11WindowInfo& info) {
     if (info.isStandard()) return "AXStandardWindow";
     switch (info.type) {

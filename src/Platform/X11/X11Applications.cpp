@@ -133,6 +133,8 @@ std::optional<X11DesktopEntry> findDesktopEntry(const std::string& applicationID
     return byFileName ? byFileName : byLastPart;
 }
 
+bool processHasExited(ProcessID pid) { return pid <= 0 || (kill(pid, 0) != 0 && errno == ESRCH); }
+
 bool processIsAlive(ProcessID pid) {
     if (pid <= 0) return false;
     if (kill(pid, 0) != 0 && errno == ESRCH) return false;

@@ -44,6 +44,9 @@ std::optional<X11DesktopEntry> findDesktopEntry(const std::string& applicationID
 std::vector<std::filesystem::path> desktopEntryDirectories();
 
 bool processIsAlive(ProcessID pid);
+// Signal 0 only probes, cheaply enough for every move. A zombie still
+// answers: its windows are gone already and a write to them does nothing.
+bool processHasExited(ProcessID pid);
 // /proc/PID/comm, or "" when unreadable.
 std::string processCommand(ProcessID pid);
 

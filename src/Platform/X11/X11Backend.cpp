@@ -58,6 +58,7 @@ bool X11Backend::startReader() {
     reader_ = X11EventReader::start(display_, [this](const X11Event& event) { dispatch(event); }, markWindow_,
                                     &buttons_);
     if (!reader_) return false;
+    reporting_.store(true);
     // Events wait for dispatchMutex_, so none is missed in between.
     cache_.watching(reader_->clientsAtStart());
     return true;
@@ -68,10 +69,28 @@ bool X11Backend::startWatching() {
         std::lock_guard lock(dispatchMutex_);
         if (!startReader()) return false;
     }
-    // Every client read into memory once: the first look at the desktop
+    // Every client read into memory once, and the monitors after them
+    // (their struts are the clients'): the first look at the desktop
     // answers from there.
     windows_.read(windows_.clientList());
+    monitors();
     return true;
+}
+
+std::vector<X11Monitor> X11Backend::monitors() const {
+    // Kept only while the reader runs: asking starts it (before the lock,
+    // as the start takes dispatchMutex_, under which handlers ask).
+    if (X11WindowCache* cache = windows_.cache()) cache->activate();
+    std::lock_guard lock(monitorsMutex_);
+    const std::uint64_t before = screenReports_.load();
+    if (monitors_ && monitorsAt_ == before && reporting_.load()) return *monitors_;
+    auto now = X11Monitors(*x_, &windows_).monitors();
+    // A report that came in meanwhile may have been read or not.
+    if (reporting_.load() && screenReports_.load() == before) {
+        monitors_ = now;
+        monitorsAt_ = before;
+    }
+    return now;
 }
 
 Subscription X11Backend::subscribe(X11EventReader::Handler handler, Precedence precedence) {
@@ -147,6 +166,16 @@ Subscription X11Backend::subscribeInTurn(Placement place, X11EventReader::Handle
 
 void X11Backend::updateCache(const X11Event& event) {
     using Kind = X11Event::Kind;
+    switch (event.kind) {
+    case Kind::screenChanged:
+    case Kind::clientListChanged:  // a dock's struts come and go with it
+    case Kind::windowManagerChanged: screenReports_.fetch_add(1); break;
+    case Kind::connectionLost:
+        reporting_.store(false);
+        screenReports_.fetch_add(1);
+        break;
+    default: break;
+    }
     // The window manager rewrites its stacking list after it restacks, maps
     // or unmaps: a list read before such a report is not answered after it.
     switch (event.kind) {

@@ -15,9 +15,11 @@
 #include "Platform/X11/X11ButtonState.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11EventReader.h"
+#include "Platform/X11/X11Monitors.h"
 #include "Platform/X11/X11WindowCache.h"
 #include "Platform/X11/X11Windows.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -74,8 +76,17 @@ public:
     Subscription subscribeInTurn(Placement place, X11EventReader::Handler handler);
     // Starts the event reader now (its connection, and what it watches of
     // every client) rather than at the first subscription, and reads every
-    // client into memory; from any thread. False when the reader cannot start.
+    // client and the monitors into memory; from any thread. False when the
+    // reader cannot start.
     bool startWatching();
+
+    // The monitors (see X11Monitors), read once and kept while the reader
+    // runs, until it reports what may change them (RandR, the root resized,
+    // a strut or the work area, a client that came or went, another window
+    // manager); dropped before any subscriber hears of that report. Asking
+    // starts the reader. Callers on several threads at once share one read.
+    // From any thread.
+    std::vector<X11Monitor> monitors() const;
 
     // Runs `handler` once, on the event reader's thread, when the X server
     // goes away (the connection breaks): nothing of the backend works any
@@ -137,6 +148,12 @@ private:
     std::function<void()> connectionLost_;  // under dispatchMutex_
     bool lost_ = false;                      // under dispatchMutex_
     xcb_window_t markWindow_ = kNoWindow;  // see X11EventReader::start
+
+    std::atomic<bool> reporting_{false};           // the reader runs and the connection holds
+    std::atomic<std::uint64_t> screenReports_{0};  // reports that may change the monitors
+    mutable std::mutex monitorsMutex_;
+    mutable std::optional<std::vector<X11Monitor>> monitors_;  // under monitorsMutex_
+    mutable std::uint64_t monitorsAt_ = 0;                     // under monitorsMutex_: screenReports_ then
     LifetimeToken lifetime_;  // last: handles stop reaching in first
 };
 

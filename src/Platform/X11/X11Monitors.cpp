@@ -108,12 +108,13 @@ std::vector<std::optional<X11Strut>> readStruts(const X11Connection& x, const st
 }
 
 std::vector<X11Strut> X11Monitors::struts() const {
-    const X11Windows listed(x_);
+    const X11Windows uncached(x_);
+    const X11Windows& listed = windows_ ? *windows_ : uncached;
     std::vector<xcb_window_t> windows = listed.clientList();
     // Listed clients count as before, shown or not; a window both listed
     // and shown counts once. Their frames carry no struts of their own.
     std::unordered_set<xcb_window_t> seen(windows.begin(), windows.end());
-    for (const auto frame : listed.frameWindows(windows)) seen.insert(frame);
+    for (const auto frame : listed.knownFrameWindows(windows)) seen.insert(frame);
     std::vector<xcb_window_t> rootChildren;
     if (auto tree = xcbReply(x_.get(), xcb_query_tree_reply, xcb_query_tree(x_.get(), x_.root()))) {
         const xcb_window_t* kids = xcb_query_tree_children(tree.get());

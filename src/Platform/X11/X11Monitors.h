@@ -7,7 +7,7 @@
 // anything, a window manager may still keep a panel of its own (icewm's
 // taskbar), known only from its work area (_NET_WORKAREA): the visible
 // frame keeps within it. Read anew on each call; callers re-read on the
-// event reader's screenChanged.
+// event reader's screenChanged (X11Backend keeps them until then).
 #include <optional>
 
 #include "Platform/Geometry.h"
@@ -61,9 +61,14 @@ std::vector<X11TopLevel> shownTopLevels(const X11Connection& x, const std::vecto
 // round trip.
 std::vector<std::optional<X11Strut>> readStruts(const X11Connection& x, const std::vector<xcb_window_t>& windows);
 
+class X11Windows;
+
 class X11Monitors {
 public:
-    explicit X11Monitors(const X11Connection& connection) : x_(connection) {}
+    // `windows`, when given, reads the clients on `connection` (answering
+    // from what it keeps in memory).
+    explicit X11Monitors(const X11Connection& connection, const X11Windows* windows = nullptr)
+        : x_(connection), windows_(windows) {}
 
     // Monitors, the primary first, then in RandR's order. Without RandR
     // monitors, the whole screen is one display.
@@ -76,6 +81,7 @@ public:
 
 private:
     const X11Connection& x_;
+    const X11Windows* windows_;
 };
 
 }  // namespace tessaly

@@ -305,6 +305,19 @@ bool X11WindowCache::holdsClient(xcb_window_t window) const {
     return kept && kept->has_value();
 }
 
+std::optional<xcb_window_t> X11WindowCache::frameWindow(xcb_window_t window) const {
+    std::lock_guard lock(mutex_);
+    const auto* kept = wholeClient(window);
+    if (!kept || !kept->has_value()) return std::nullopt;
+    return (*kept)->frameWindow;
+}
+
+bool X11WindowCache::watches(xcb_window_t window) const {
+    if (!keepsClients_.load()) return false;
+    std::lock_guard lock(mutex_);
+    return active_.load() && clients_.contains(window);
+}
+
 void X11WindowCache::rememberClient(Generation since, const X11WindowInfo& info) {
     if (!keepsClients_.load()) return;
     std::lock_guard lock(mutex_);

@@ -138,6 +138,12 @@ public:
     // kept.
     std::optional<X11WindowInfo> client(xcb_window_t window) const;
     bool holdsClient(xcb_window_t window) const;  // client() would answer, without the copy
+    // The root child holding a kept client (its frame, or itself), without
+    // the copy of the rest.
+    std::optional<xcb_window_t> frameWindow(xcb_window_t window) const;
+    // `window` is a client the reader watches: it lives until the reader
+    // tells of its end (while clients are kept).
+    bool watches(xcb_window_t window) const;
     void rememberClient(Generation since, const X11WindowInfo& info);
     // _NET_CLIENT_LIST and _NET_ACTIVE_WINDOW as the reader last saw them.
     std::optional<std::vector<xcb_window_t>> clientList() const;

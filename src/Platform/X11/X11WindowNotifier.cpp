@@ -33,7 +33,8 @@ WindowServerError X11WindowNotifier::requestNotificationsForWindows(const Window
     // the look goes unseen.
     if (!subscribe()) return kWindowServerFailure;
     const std::vector<xcb_window_t> asked(windows, windows + count);
-    const auto frames = backend_->windows().frameWindows(asked);
+    // A window destroyed meanwhile is dropped again once its end is read.
+    const auto frames = backend_->windows().knownFrameWindows(asked);
     std::lock_guard lock(mutex_);
     for (std::size_t i = 0; i < asked.size(); ++i) {
         if (frames[i] != kNoWindow) watched_.insert(asked[i]);  // else gone

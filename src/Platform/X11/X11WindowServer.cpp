@@ -1,6 +1,7 @@
 #include "Platform/X11/X11WindowServer.h"
 
 #include "Platform/X11/X11Accessibility.h"
+#include "Platform/X11/X11Applications.h"
 
 #include <mutex>
 #include <optional>
@@ -79,7 +80,12 @@ AXGetWindowFunction X11WindowServer::axGetWindow() {
         if (!out) return AXError::illegalArgument;
         if (element.isApplication() || (element.id >> 32) != 0) return AXError::illegalArgument;
         const xcb_window_t window = X11Accessibility::windowOf(element);
-        if (!backend->windows().exists(window)) return AXError::invalidElement;
+        // A client the reader watches is answered from memory, as reads of
+        // it are; an owner that has exited took its windows along, whether
+        // or not the reader has heard so yet.
+        if (processHasExited(element.pid)) return AXError::invalidElement;
+        const X11WindowCache* cache = backend->windows().cache();
+        if (!(cache && cache->watches(window)) && !backend->windows().exists(window)) return AXError::invalidElement;
         *out = window;
         return AXError::success;
     };

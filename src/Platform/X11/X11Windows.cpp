@@ -196,10 +196,23 @@ X11WindowState X11Windows::stateOf(const std::vector<std::uint32_t>& atoms) cons
 }
 
 std::vector<xcb_window_t> X11Windows::frameWindows(const std::vector<xcb_window_t>& windows) const {
+    return frameWindows(windows, false);
+}
+
+std::vector<xcb_window_t> X11Windows::knownFrameWindows(const std::vector<xcb_window_t>& windows) const {
+    return frameWindows(windows, true);
+}
+
+std::vector<xcb_window_t> X11Windows::frameWindows(const std::vector<xcb_window_t>& windows, bool fromMemory) const {
     std::vector<xcb_window_t> frames(windows.size(), kNoWindow);
-    std::vector<std::size_t> pending(windows.size());
+    std::vector<std::size_t> pending;
     std::vector<xcb_window_t> current = windows;
-    for (std::size_t i = 0; i < windows.size(); ++i) pending[i] = i;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        // A kept client's frame is followed by the reader (a new one drops it).
+        const auto kept = fromMemory && cache_ ? cache_->frameWindow(windows[i]) : std::nullopt;
+        if (kept) frames[i] = *kept;
+        else pending.push_back(i);
+    }
     for (int depth = 0; depth < kMaxTreeDepth && !pending.empty(); ++depth) {
         std::vector<xcb_window_t> asked;
         for (const auto i : pending) asked.push_back(current[i]);

@@ -140,6 +140,10 @@ public:
     // The root's child holding each window (0 for a vanished one), walking
     // parents level by level for all windows at once.
     std::vector<xcb_window_t> frameWindows(const std::vector<xcb_window_t>& windows) const;
+    // The same, with the clients kept in memory answered from there: one
+    // destroyed a moment ago still names its frame until the reader has
+    // told of its end.
+    std::vector<xcb_window_t> knownFrameWindows(const std::vector<xcb_window_t>& windows) const;
     // The owning process through the X-Resource client-id query, for each
     // window (nullopt where unknown).
     std::vector<std::optional<ProcessID>> resourcePids(const std::vector<xcb_window_t>& windows) const;
@@ -240,6 +244,7 @@ private:
     // else activates it.
     void show(xcb_window_t window, std::uint8_t mapState) const;
     std::vector<X11WindowInfo> readFromServer(const std::vector<xcb_window_t>& windows) const;
+    std::vector<xcb_window_t> frameWindows(const std::vector<xcb_window_t>& windows, bool fromMemory) const;
     // Reads again the windows read half way through a change of their window manager's.
     void readAgainIfTorn(std::vector<X11WindowInfo>& infos) const;
     // Fills frameViewable of the rolled-up windows among `infos`.

@@ -122,7 +122,7 @@ struct X11Workspace::State : std::enable_shared_from_this<X11Workspace::State> {
     // Whether the displays differ from those last told of; remembers them.
     // A window manager that starts announces the same work area again.
     bool screensChanged() {
-        auto now = X11Monitors(backend->connection()).monitors();
+        auto now = backend->monitors();
         std::lock_guard lock(mutex);
         if (now == screens) return false;
         screens = std::move(now);

@@ -5,7 +5,9 @@
 // reused never shows the old window.
 #include "Platform/X11/X11Desktop.h"
 #include "Platform/X11/X11EventLog.h"
+#include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11WindowCache.h"
+#include "Platform/X11/X11WindowServer.h"
 
 #include <thread>
 
@@ -56,6 +58,15 @@ protected:
         auto info = backend->windows().read(w);
         trips = X11RoundTrips::countOnThisThread() - before;
         return info;
+    }
+
+    // The window number accessibility gives an element of `w` (of a live
+    // owner: this process).
+    static std::optional<WindowID> windowNumber(const std::shared_ptr<X11Backend>& of, xcb_window_t w) {
+        WindowID number = 0;
+        const auto element = X11Accessibility::windowElement(getpid(), w);
+        if (X11WindowServer(of).axGetWindow()(element, &number) != AXError::success) return std::nullopt;
+        return number;
     }
 
     static bool same(const std::optional<X11WindowInfo>& a, const std::optional<X11WindowInfo>& b) {
@@ -137,7 +148,8 @@ TEST_F(X11ClientCacheTest, TheStackingListIsKeptUntilTheWindowManagerRestacks) {
 }
 
 // Started ahead of its first subscriber, on a thread of its own, a backend
-// has every client in memory: the first look at the desktop asks nothing.
+// has every client, its frame and the monitors in memory: the first look at
+// the desktop asks nothing, and sees what the server says.
 TEST_F(X11ClientCacheTest, ABackendWatchingAheadHasEveryClientInMemory) {
     X11Connection& x = desktop->connection();
     std::vector<xcb_window_t> clients;
@@ -152,9 +164,15 @@ TEST_F(X11ClientCacheTest, ABackendWatchingAheadHasEveryClientInMemory) {
     ASSERT_TRUE(started);
     const auto before = X11RoundTrips::countOnThisThread();
     const auto infos = ahead->windows().read(clients);
+    const auto frames = ahead->windows().knownFrameWindows(clients);
+    const bool named = windowNumber(ahead, clients[0]) == clients[0] && windowNumber(ahead, clients[1]) == clients[1];
+    const auto monitors = ahead->monitors();
     EXPECT_EQ(X11RoundTrips::countOnThisThread() - before, 0u);
     ASSERT_EQ(infos.size(), clients.size());
     for (const auto& info : infos) EXPECT_TRUE(same(info, fromServer(info.window))) << info.window;
+    for (std::size_t i = 0; i < clients.size(); ++i) EXPECT_EQ(frames[i], fromServer(clients[i])->frameWindow);
+    EXPECT_TRUE(named);
+    EXPECT_EQ(monitors, X11Monitors(desktop->connection()).monitors());
 }
 
 TEST_F(X11ClientCacheTest, ReadsFromMemoryStayWhatTheServerSays) {
@@ -226,12 +244,16 @@ TEST_F(X11ClientCacheTest, ReadsFromMemoryStayWhatTheServerSays) {
     x.flush();
     ASSERT_TRUE(log.waitFor(X11Event::Kind::destroyed, w));
     EXPECT_FALSE(kept(w, trips));
+    EXPECT_EQ(windowNumber(backend, w), std::nullopt);
+    EXPECT_EQ(windows.knownFrameWindows({w}).front(), kNoWindow);
     ASSERT_TRUE(create(w, kSecondOwner, "reused", 300));
     const auto reused = kept(w, trips);
     ASSERT_TRUE(reused);
     EXPECT_EQ(reused->pid, kSecondOwner);
     EXPECT_EQ(reused->title, "reused");
     EXPECT_TRUE(same(reused, fromServer(w)));
+    EXPECT_EQ(windowNumber(backend, w), w);
+    EXPECT_EQ(windows.knownFrameWindows({w}).front(), fromServer(w)->frameWindow);
 }
 
 // Every window manager's frames carry their client along when they move or

@@ -396,6 +396,13 @@ TEST_F(X11ServicesTest, KeptScreensAndListedPanelsFollowEveryChange) {
     X11Displays displays(backend);
     X11WindowList list(backend);
     ASSERT_EQ(displays.screens().size(), 1u);
+    // Asked again with nothing reported since, they cost no round trip.
+    X11RoundTrips::setCounting(true);
+    EXPECT_TRUE(desktop->waitUntil([&] {
+        const auto before = X11RoundTrips::countOnThisThread();
+        return displays.screens().size() == 1u && X11RoundTrips::countOnThisThread() == before;
+    }));
+    X11RoundTrips::setCounting(false);
     ASSERT_EQ(desktop->run({"xrandr", "--setmonitor", "LEFT", "960/254x1080/286+0+0", "screen"}), 0);
     ASSERT_EQ(desktop->run({"xrandr", "--setmonitor", "RIGHT", "960/254x1080/286+960+0", "none"}), 0);
     ASSERT_TRUE(desktop->waitUntil([&] { return displays.screens().size() == 2u; }));
