@@ -45,6 +45,9 @@ QtOverlayPanel::QtOverlayPanel(std::unique_ptr<QWidget> content, std::shared_ptr
 void QtOverlayPanel::prepareNativeWindow() {
     if (!QtX11Connection::isAvailable()) return;
     const auto window = static_cast<xcb_window_t>(widget_->winId());
+    // The names below, asked for together by the first panel made.
+    QtX11Connection::internAtoms(
+        {"_NET_FRAME_EXTENTS", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DND", "_COMPTON_SHADOW"});
     // No frame around a panel, said where Qt looks first: otherwise Qt
     // walks the window tree for the panel's frame margins after every
     // move, three round trips on the main thread while a group follows.

@@ -109,19 +109,40 @@ std::optional<xcb_window_t> QtX11Connection::activeWindow() {
     return values.front();
 }
 
-xcb_atom_t QtX11Connection::atom(const std::string& name) {
+namespace {
+
+// Atoms live as long as the server; Qt keeps one connection for its life.
+std::mutex atomsMutex;
+std::map<std::string, xcb_atom_t> knownAtoms;  // under atomsMutex
+
+}  // namespace
+
+void QtX11Connection::internAtoms(const std::vector<std::string>& names) {
     xcb_connection_t* c = get();
-    if (!c) return XCB_ATOM_NONE;
-    // Atoms live as long as the server; Qt keeps one connection for its life.
-    static std::mutex mutex;
-    static std::map<std::string, xcb_atom_t> known;
-    std::lock_guard lock(mutex);
-    if (const auto it = known.find(name); it != known.end()) return it->second;
-    const auto reply = xcbReply(c, xcb_intern_atom_reply,
-                                xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data()));
-    const xcb_atom_t value = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    if (value != XCB_ATOM_NONE) known.emplace(name, value);
-    return value;
+    if (!c) return;
+    std::lock_guard lock(atomsMutex);
+    std::vector<std::string> unknown;
+    for (const auto& name : names) {
+        if (!knownAtoms.contains(name)) unknown.push_back(name);
+    }
+    if (unknown.empty()) return;
+    const auto replies = xcbPipeline(
+        c, unknown,
+        [c](const std::string& name) {
+            return xcb_intern_atom(c, 0, static_cast<std::uint16_t>(name.size()), name.data());
+        },
+        xcb_intern_atom_reply);
+    for (std::size_t i = 0; i < unknown.size(); ++i) {
+        if (replies[i] && replies[i]->atom != XCB_ATOM_NONE) knownAtoms.emplace(unknown[i], replies[i]->atom);
+    }
+}
+
+xcb_atom_t QtX11Connection::atom(const std::string& name) {
+    if (!get()) return XCB_ATOM_NONE;
+    internAtoms({name});
+    std::lock_guard lock(atomsMutex);
+    const auto it = knownAtoms.find(name);
+    return it == knownAtoms.end() ? xcb_atom_t{XCB_ATOM_NONE} : it->second;
 }
 
 std::vector<std::uint32_t> QtX11Connection::cardinals(xcb_window_t window, const std::string& property) {

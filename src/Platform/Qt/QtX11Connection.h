@@ -50,6 +50,9 @@ public:
 
     // Small tools for the requests above, on Qt's connection.
     static xcb_atom_t atom(const std::string& name);
+    // Interns those of `names` not known yet in one round trip, so that
+    // atom() answers them from memory.
+    static void internAtoms(const std::vector<std::string>& names);
     // A 32-bit property's values (empty when absent).
     static std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property);
     static void setCardinal(xcb_window_t window, const std::string& property, xcb_atom_t type, std::uint32_t value);
