@@ -37,14 +37,19 @@ struct EntryKeys {
 std::optional<EntryKeys> readEntry(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return std::nullopt;
-    std::string text(kMaxDesktopEntryBytes, '\0');
+    // As far as the file goes (lookups read every entry), at most the limit.
+    std::error_code error;
+    const auto size = fs::file_size(file, error);
+    const bool sized = !error && size > 0;  // else it may still hold text (a pipe, a file of /proc)
+    std::string text(sized ? std::min<std::uintmax_t>(size, kMaxDesktopEntryBytes) : kMaxDesktopEntryBytes, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     text.resize(static_cast<std::size_t>(in.gcount()));
-    std::istringstream lines(text);
     EntryKeys keys;
     bool inMain = false;
-    std::string line;
-    while (std::getline(lines, line)) {
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
         if (line[0] == '[') {
