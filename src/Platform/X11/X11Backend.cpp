@@ -56,7 +56,7 @@ bool X11Backend::startReader() {
         });
     }
     reader_ = X11EventReader::start(display_, [this](const X11Event& event) { dispatch(event); }, markWindow_,
-                                    &buttons_);
+                                    &buttons_, x_.get());
     if (!reader_) return false;
     reporting_.store(true);
     // Events wait for dispatchMutex_, so none is missed in between.

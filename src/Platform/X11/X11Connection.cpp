@@ -66,7 +66,7 @@ std::vector<std::string> propertyStrings(const xcb_get_property_reply_t* reply) 
     return strings;
 }
 
-std::unique_ptr<X11Connection> X11Connection::open(const std::string& display) {
+std::unique_ptr<X11Connection> X11Connection::connect(const std::string& display) {
     int screenNumber = 0;
     xcb_connection_t* c = xcb_connect(display.empty() ? nullptr : display.c_str(), &screenNumber);
     if (!c) return nullptr;
@@ -75,7 +75,20 @@ std::unique_ptr<X11Connection> X11Connection::open(const std::string& display) {
         return nullptr;
     }
     std::unique_ptr<X11Connection> connection(new X11Connection(c, screenNumber));
-    if (!connection->screen_ || !connection->internAll()) return nullptr;
+    if (!connection->screen_) return nullptr;
+    return connection;
+}
+
+std::unique_ptr<X11Connection> X11Connection::open(const std::string& display) {
+    auto connection = connect(display);
+    if (!connection || !connection->internAll()) return nullptr;
+    return connection;
+}
+
+std::unique_ptr<X11Connection> X11Connection::open(const std::string& display, const X11Connection& beside) {
+    if (!beside.isAlive()) return open(display);
+    auto connection = connect(display);
+    if (connection) connection->atoms_ = beside.atoms_;
     return connection;
 }
 

@@ -186,6 +186,10 @@ public:
     // Connects to `display` (empty: $DISPLAY). Answers nullptr when no X
     // server can be reached.
     static std::unique_ptr<X11Connection> open(const std::string& display = {});
+    // Another connection to the server `beside` is connected to, which
+    // `display` names: its atoms are taken from `beside` rather than asked
+    // for again (they live as long as the server).
+    static std::unique_ptr<X11Connection> open(const std::string& display, const X11Connection& beside);
     // Names the default authority file ($HOME/.Xauthority) in XAUTHORITY
     // when it is unset. Without it every connect has libXau build the name in
     // one static buffer, which two threads connecting at once (the event
@@ -259,6 +263,8 @@ public:
 
 private:
     X11Connection(xcb_connection_t* c, int screenNumber);
+    // Connected, with the atoms still to fill.
+    static std::unique_ptr<X11Connection> connect(const std::string& display);
     bool internAll();
 
     xcb_connection_t* c_ = nullptr;

@@ -28,8 +28,9 @@ const T& as(const xcb_generic_event_t& event) {
 }  // namespace
 
 std::unique_ptr<X11EventReader> X11EventReader::start(const std::string& display, Handler handler,
-                                                      xcb_window_t markWindow, X11ButtonState* buttons) {
-    auto connection = X11Connection::open(display);
+                                                      xcb_window_t markWindow, X11ButtonState* buttons,
+                                                      const X11Connection* beside) {
+    auto connection = beside ? X11Connection::open(display, *beside) : X11Connection::open(display);
     if (!connection) return nullptr;
     std::unique_ptr<X11EventReader> reader(new X11EventReader(std::move(connection), std::move(handler)));
     xcb_connection_t* c = reader->x_->get();

@@ -98,7 +98,8 @@ public:
     // unknown. `buttons` must outlive the reader.
     static std::unique_ptr<X11EventReader> start(const std::string& display, Handler handler,
                                                  xcb_window_t markWindow = kNoWindow,
-                                                 X11ButtonState* buttons = nullptr);
+                                                 X11ButtonState* buttons = nullptr,
+                                                 const X11Connection* beside = nullptr);
     ~X11EventReader();
     X11EventReader(const X11EventReader&) = delete;
     X11EventReader& operator=(const X11EventReader&) = delete;

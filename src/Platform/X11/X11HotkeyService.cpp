@@ -57,7 +57,7 @@ struct X11HotkeyService::State {
 std::unique_ptr<X11HotkeyService> X11HotkeyService::create(const std::shared_ptr<X11Backend>& backend,
                                                            std::shared_ptr<MainExecutor> main,
                                                            WindowManagerBindings::Sources bindingSources) {
-    auto connection = X11Connection::open(backend->display());
+    auto connection = X11Connection::open(backend->display(), backend->connection());
     if (!connection) return nullptr;
     std::unique_ptr<X11HotkeyService> service(
         new X11HotkeyService(std::move(connection), std::move(main), std::move(bindingSources)));

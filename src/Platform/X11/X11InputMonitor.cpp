@@ -95,7 +95,7 @@ X11InputMonitor::X11InputMonitor(std::shared_ptr<X11Backend> backend)
     : backend_(std::move(backend)), masks_(X11ModifierMasks::read(backend_->connection())) {}
 
 std::unique_ptr<MouseTap> X11InputMonitor::makeMouseTap() {
-    auto input = X11RawInput::open(backend_->display(), false);
+    auto input = X11RawInput::open(*backend_, false);
     if (!input) return nullptr;
     const auto masks = X11ModifierMasks::read(*input->connection);
     return std::make_unique<X11MouseTap>(std::move(*input), masks, tapped_);

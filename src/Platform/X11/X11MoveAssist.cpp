@@ -20,7 +20,7 @@ constexpr std::uint32_t kSourcePager = 2;
 }  // namespace
 
 std::unique_ptr<X11MoveAssist> X11MoveAssist::create(const std::shared_ptr<X11Backend>& backend) {
-    auto input = X11RawInput::open(backend->display(), true);
+    auto input = X11RawInput::open(*backend, true);
     if (!input) return nullptr;
     std::unique_ptr<X11MoveAssist> assist(new X11MoveAssist(backend, std::move(*input)));
     assist->input_.select();

@@ -1,11 +1,13 @@
 #include "Platform/X11/X11RawInput.h"
 
+#include "Platform/X11/X11Backend.h"
+
 #include <xcb/xinput.h>
 
 namespace tessaly {
 
-std::optional<X11RawInput> X11RawInput::open(const std::string& display, bool needsGrabs) {
-    auto connection = X11Connection::open(display);
+std::optional<X11RawInput> X11RawInput::open(const X11Backend& backend, bool needsGrabs) {
+    auto connection = X11Connection::open(backend.display(), backend.connection());
     if (!connection) return std::nullopt;
     const auto opcode = announce(*connection, needsGrabs);
     if (!opcode) return std::nullopt;

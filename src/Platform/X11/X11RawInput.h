@@ -12,13 +12,16 @@
 
 namespace tessaly {
 
+class X11Backend;
+
 struct X11RawInput {
     std::unique_ptr<X11Connection> connection;
     std::uint8_t opcode = 0;  // the extension's major opcode
 
     // Absent without a server or XInput 2 (with `needsGrabs`, 2.2: events
     // during the window manager's grab).
-    static std::optional<X11RawInput> open(const std::string& display, bool needsGrabs);
+    // On a connection beside `backend`'s.
+    static std::optional<X11RawInput> open(const X11Backend& backend, bool needsGrabs);
     // Announces XInput 2 (2.2 with `needsGrabs`) on `connection`: the
     // extension's major opcode, or nothing where the server lacks it.
     static std::optional<std::uint8_t> announce(const X11Connection& connection, bool needsGrabs);

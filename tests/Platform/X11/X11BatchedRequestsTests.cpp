@@ -256,5 +256,24 @@ TEST_F(X11BatchedRequestsTest, ABatchAndAWindowListAtRestWaitOnceForTheirReplies
     EXPECT_TRUE(desktop->waitUntil([&] { return waits() == 1; }));
 }
 
+// A connection opened beside another to the same server takes its atoms
+// from it instead of waiting for them again, and they name what they named.
+TEST_F(X11BatchedRequestsTest, AConnectionBesideAnotherWaitsForNoAtoms) {
+    X11Connection& first = desktop->connection();
+    X11RoundTrips::setCounting(true);
+    const auto before = X11RoundTrips::countOnThisThread();
+    const auto beside = X11Connection::open(desktop->display(), first);
+    const auto waited = X11RoundTrips::countOnThisThread() - before;
+    X11RoundTrips::setCounting(false);
+    ASSERT_TRUE(beside);
+    EXPECT_EQ(waited, 0u);
+    const char name[] = "_NET_ACTIVE_WINDOW";
+    const auto own = xcbReply(beside->get(), xcb_intern_atom_reply,
+                              xcb_intern_atom(beside->get(), 1, sizeof name - 1, name));
+    ASSERT_TRUE(own);
+    EXPECT_EQ(beside->atoms().NET_ACTIVE_WINDOW, own->atom);
+    EXPECT_EQ(beside->windowManagerCheckWindow(), first.windowManagerCheckWindow());
+}
+
 }  // namespace
 }  // namespace tessaly::test
