@@ -31,6 +31,7 @@
 #include <QSocketNotifier>
 #include <QThreadPool>
 
+#include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
@@ -44,6 +45,9 @@
 namespace tessaly {
 
 namespace {
+
+// The library behind Qt's "xcb" platform plugin.
+constexpr const char* kQtPlatformLibrary = "libQt6XcbQpa.so.6";
 
 // When the X server goes away Qt ends the process itself, right after its
 // warning and without unwinding: what must not be left behind is cleaned
@@ -110,11 +114,15 @@ int QtApplication::run(int argc, char** argv) {
                 break;
         }
     }
-    // Qt reads the font configuration (some 40 files) when the first bar
-    // lays out its titles. Read on a thread of its own from here, where this
-    // is known to be the instance that runs, it is ready by then instead of
-    // holding up the first bar.
-    std::jthread fontConfiguration([] { FcInit(); });
+    // Qt loads its X11 platform library (with ten more it needs) when the
+    // application is made, and reads the font configuration (some 40 files)
+    // when the first bar lays out its titles. Both done on a thread of their
+    // own from here, where this is known to be the instance that runs, they
+    // are ready by then instead of holding up the first bar.
+    std::jthread qtLibraries([] {
+        dlopen(kQtPlatformLibrary, RTLD_LAZY);  // kept loaded: Qt's own load finds it so
+        FcInit();
+    });
     // The backend's event reader opens a connection of its own and looks at
     // every client: done meanwhile, the services below find it running.
     std::jthread watching([backend = x11->backend()] { backend->startWatching(); });
