@@ -139,10 +139,16 @@ void QtX11Connection::internAtoms(const std::vector<std::string>& names) {
 
 xcb_atom_t QtX11Connection::atom(const std::string& name) {
     if (!get()) return XCB_ATOM_NONE;
+    // Asked for each panel made and each activation: a known name costs
+    // one lookup, no allocation.
+    const auto known = [&name] {
+        std::lock_guard lock(atomsMutex);
+        const auto it = knownAtoms.find(name);
+        return it == knownAtoms.end() ? xcb_atom_t{XCB_ATOM_NONE} : it->second;
+    };
+    if (const xcb_atom_t atom = known(); atom != XCB_ATOM_NONE) return atom;
     internAtoms({name});
-    std::lock_guard lock(atomsMutex);
-    const auto it = knownAtoms.find(name);
-    return it == knownAtoms.end() ? xcb_atom_t{XCB_ATOM_NONE} : it->second;
+    return known();
 }
 
 std::vector<std::uint32_t> QtX11Connection::cardinals(xcb_window_t window, const std::string& property) {
