@@ -265,6 +265,11 @@ public:
     // another window's native tabs; null to drive the member itself.
     AXWindowRef visibleDriveWindow(const TabGroup& group);
     void deferAdoptUntilPointerRelease(const Uuid& groupID, WindowID moved);
+    // A member found off its frame while the button is held (the window
+    // manager moving it under the user's hand) is reported again once the
+    // button is released, and judged then.
+    void lookAgainAtPointerRelease(WindowID member);
+    void watchPointerRelease();
     // The active member reports a frame that would have to be confined,
     // without the window manager's maximised state: a window manager that
     // maximises in steps publishes the state last. The frame is adopted
@@ -571,6 +576,7 @@ private:
     // still, from where it is then.
     void snapBackWhenStill(const TabGroup& group, WindowID windowID, const Rect& frame);
     void snapBackStillStray(WindowID windowID);
+    void judgeIfMadeActive(WindowID windowID);
     // The group, while the window is one of its inactive members whose
     // strays are sent back now.
     std::optional<TabGroup> strayGroup(WindowID windowID) const;
@@ -826,6 +832,7 @@ private:
     std::optional<LiveFollowSession> liveFollow_;
     std::set<Uuid> pointerSettlePending_;
     std::set<WindowID> pointerSettleMoved_;  // the windows whose moves wait for the release
+    std::set<WindowID> pointerSettleStrays_;  // members looked at again at the release
     std::optional<Point> pendingMouseUpPoint_;
     std::unordered_map<WindowID, double> recentMinimizeChange_;
     std::set<WindowID> quietFrameLooks_;

@@ -416,6 +416,12 @@ void GroupSession::verifyFrameLanded(const Uuid& groupID, WindowID windowID, con
                 adoptFrame(*read, windowID, false, std::nullopt);
                 return;
             }
+            // Moved under the user's hand (the window manager carries out a
+            // drag of it): a send now is undone at once.
+            if (isLeftButtonDown()) {
+                lookAgainAtPointerRelease(windowID);
+                return;
+            }
             traceReconcile(tag + ": re-sending " + std::to_string(windowID) + " read=" + frameLog(*read) +
                   " want=" + frameLog(committed));
             // Once more, and not verified again: later strays are the snap-back's.

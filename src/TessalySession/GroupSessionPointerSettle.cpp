@@ -8,6 +8,15 @@ namespace tessaly {
 void GroupSession::deferAdoptUntilPointerRelease(const Uuid& groupID, WindowID moved) {
     pointerSettlePending_.insert(groupID);
     pointerSettleMoved_.insert(moved);
+    watchPointerRelease();
+}
+
+void GroupSession::lookAgainAtPointerRelease(WindowID member) {
+    pointerSettleStrays_.insert(member);
+    watchPointerRelease();
+}
+
+void GroupSession::watchPointerRelease() {
     if (pointerSettleTimer_) return;
     pointerSettleTimer_ = services_.platform.mainExecutor->scheduleRepeating(
         pointerSettleInterval, guarded([this] { settlePendingIfPointerReleased(); }));
@@ -17,6 +26,10 @@ void GroupSession::settlePendingIfPointerReleased() {
     if (isLeftButtonDown()) return;
     pointerSettleTimer_.cancel();
     const std::set<Uuid> pending = std::exchange(pointerSettlePending_, {});
+    // Where the user left them, they are judged as any report is.
+    for (const WindowID member : std::exchange(pointerSettleStrays_, {})) {
+        if (engine_->group(member)) windowSystem_->reportFrameAgain(member);
+    }
     // A window moved as the active member that is no longer the active one
     // (another joined the group and took its place, say) is not where its
     // group is: it is judged as the stray it is now. The members that

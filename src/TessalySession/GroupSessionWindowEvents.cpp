@@ -164,14 +164,29 @@ void GroupSession::snapBackWhenStill(const TabGroup& group, WindowID windowID, c
 
 void GroupSession::snapBackStillStray(WindowID windowID) {
     strayChecks_.erase(windowID);
-    if (!strayGroup(windowID)) return;
+    if (!strayGroup(windowID)) {
+        judgeIfMadeActive(windowID);
+        return;
+    }
     windowSystem_->readFrame(windowID, guarded([this, windowID](std::optional<Rect> frame) {
                                  const std::optional<TabGroup> group = strayGroup(windowID);
-                                 if (!frame || !group) return;
+                                 if (!frame) return;
+                                 if (!group) {
+                                     judgeIfMadeActive(windowID);
+                                     return;
+                                 }
                                  const MaximizedAxes maximized = reportedMaximized(windowID);
                                  if (isMaximizedWithGroup(*group, windowID, *frame, maximized)) return;
                                  snapBack(*group, windowID, *frame, maximized);
                              }));
+}
+
+void GroupSession::judgeIfMadeActive(WindowID windowID) {
+    // Made active before it was sent back (a click on its tab right after
+    // the user dragged it off): where it stands now is the group's frame.
+    if (const auto group = engine_->group(windowID); group && group->activeWindowID == windowID) {
+        windowSystem_->reportFrameAgain(windowID);
+    }
 }
 
 void GroupSession::lookAgainAfterSnapBack(WindowID windowID, const Rect& target) {
@@ -305,6 +320,15 @@ bool GroupSession::isInRolledUpGroup(WindowID windowID) const {
 void GroupSession::snapBack(const TabGroup& group, WindowID windowID, const Rect& frame, MaximizedAxes maximized,
                             bool lookAgain) {
     if (!maximized.any() && isOnItsWay(windowID, frame)) return;
+    // Moved under the user's hand (the window manager carries out a drag of
+    // it, maybe while the focus was left on another member): sent back now,
+    // it would only be moved on again, until the attempts run out and leave
+    // it apart from its group for good.
+    if (isLeftButtonDown() &&
+        !FrameLanding::isLanded(frame, group.frame, resyncVerifyTolerance, sizeIncrements(windowID))) {
+        lookAgainAtPointerRelease(windowID);
+        return;
+    }
     const SnapBackBudget::Verdict verdict =
         snapBackBudget_.decide(windowID, group.frame, frame, sizeIncrements(windowID));
     if (verdict.kind == SnapBackBudget::VerdictKind::landed) return;

@@ -274,6 +274,40 @@ TEST_F(GroupFrames, ABurstOfMovesOfAnInactiveMemberIsOneStraySentBackOnce) {
     EXPECT_EQ(session->engine().group(1)->frame, group.frame);
 }
 
+// The window manager carries out the user's drag of an inactive member
+// (openbox left the focus, and so the tab, on the member below it): sent
+// back while the button is held, it was only moved on again until the
+// budget ran out, and stayed apart for good. It goes back once, at the
+// release; made active by a click on its tab before that, it takes the
+// group along instead.
+TEST_F(GroupFrames, AnInactiveMemberDraggedByTheUserGoesBackAtTheReleaseOrTakesTheGroupWhenMadeActive) {
+    LogCapture log;
+    const TabGroup group = makeGroup();
+    input->leftMouseDown(Point{5, 1070});
+    for (int step = 1; step <= 30; ++step) {
+        env.desktop->moveWindow(2, group.frame.offsetBy(4 * step, 2 * step));
+        run(0.2);
+    }
+    EXPECT_EQ(frameWrites(2), 0) << "not fought while held";
+    input->leftMouseUp(Point{5, 1070});
+    run(0.5);
+    EXPECT_EQ(frameOf(2), group.frame);
+    EXPECT_EQ(frameWrites(2), 1);
+    EXPECT_TRUE(log.matching(LogCategory::reconcile, "snap-back budget exhausted").empty());
+
+    const Rect dropped = group.frame.offsetBy(36, 12);
+    input->leftMouseDown(Point{5, 1070});
+    env.desktop->moveWindow(2, dropped);
+    run(0.2);
+    input->leftMouseUp(Point{5, 1070});
+    run(0.06);
+    session->engine().setActive(2);
+    run(0.5);
+    EXPECT_EQ(session->engine().group(1)->frame, dropped);
+    EXPECT_EQ(frameOf(1), dropped);
+    EXPECT_EQ(frameOf(2), dropped);
+}
+
 // A member restored and at once dragged away by the user, the button let go
 // inside the quiet period that follows a restore: once the period is over,
 // the group stands where the user left the window. (On openbox a restore

@@ -86,10 +86,6 @@ const std::vector<Fault>& faults() {
          "on a busy machine the grouping drag of the header-bar window now and then shows no preview: the window "
          "manager moves the window, the program shows nothing",
          true},
-        {"GroupSoakTest", "AGroupStaysTogetherThroughARestoreALayoutChangeADragAndATabClick", "", {Wm::openbox},
-         "after a drag whose move the window manager was asked for late, it keeps moving the member a tab click "
-         "brings forward, against the program's snap-back",
-         true, true},
         {"ShellHotkeysFallbackTest", "TakenDefaultsGiveWayToControlAltPageDownAndUpWhichCycleTabs", "", {Wm::muffin},
          "about one run in forty, the Control+Alt+Page Down typed after the grouping drag never reaches the "
          "program's grab there"},
