@@ -4,10 +4,12 @@
 // the bar above it, on each window manager. They follow it even while the
 // program's main thread is held up: the moves leave from the thread that
 // reads the window manager's reports.
+#include <algorithm>
 #include <set>
 #include <utility>
 
 #include "EndToEndTest.h"
+#include "GroupOnTop.h"
 #include "MainThreadHold.h"
 
 namespace tessaly::e2e {
@@ -18,7 +20,10 @@ protected:
     // How often a pager moves a window while the user drags its thumbnail.
     static constexpr std::chrono::milliseconds kPagerFrame{16};
 
-    // Three windows side by side, grouped by the program (the first active).
+    // Three windows side by side, grouped by the program; the active one
+    // comes first. The group comes up with the first one active, and the
+    // member the window manager shows on top (the last one launched) takes
+    // the tab once it has stayed there a moment: that one is the active one.
     void startGroupOfThree(std::vector<xcb_window_t>& windows) {
         for (int i = 0; i < 3; ++i) {
             const auto logo = desktop->launchXlogo("200x140+" + std::to_string(80 + 300 * i) + "+200");
@@ -27,6 +32,9 @@ protected:
         }
         ASSERT_TRUE(startProgramWithGroups({windows}));
         ASSERT_TRUE(user->waitForBarAbove(windows[0])) << "the group did not come up";
+        ASSERT_TRUE(selectedTabOnTop(*desktop, *user, windows));
+        std::iter_swap(windows.begin(), std::find(windows.begin(), windows.end(), topMemberOf(*user, windows)));
+        ASSERT_TRUE(user->waitForBarAbove(windows[0]));
     }
 };
 
@@ -103,7 +111,11 @@ TEST_P(MemberFollowTest, MembersFollowWhileTheProgramsMainThreadIsHeldUp) {
     }
     // Let go, the main thread catches up: the group stays together where
     // the active window is, with its bar.
-    EXPECT_TRUE(user->waitUntil([&] { return membersOn(places.back()) && user->barAbove(windows[0]).has_value(); }));
+    EXPECT_TRUE(user->waitUntil([&] { return membersOn(places.back()) && user->barAbove(windows[0]).has_value(); }))
+        << "the members at " << DesktopUser::describe(user->frame(windows[0])) << ", "
+        << DesktopUser::describe(user->frame(windows[1])) << ", " << DesktopUser::describe(user->frame(windows[2]))
+        << "; the bar above " << (user->barAbove(windows[0]) ? "the active one" : user->barAbove(windows[1]) ? "the second"
+                                   : user->barAbove(windows[2]) ? "the third" : "none");
     EXPECT_EQ(program->process().count("snap-back budget exhausted: "), 0u);
 }
 
