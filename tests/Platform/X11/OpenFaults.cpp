@@ -82,6 +82,10 @@ const std::vector<Fault>& faults() {
         {"HeaderBarTest", "AHiddenHeaderBarMemberKeepsToAHeaderBarWindowThroughMaximiseCycles", "", {Wm::xfwm4},
          "GTK sets its shadow margins again after a restore, and the group does not yet grow the window by them",
          true},
+        {"HeaderBarTest", "AHiddenHeaderBarMemberKeepsToItsGroupThroughMaximiseCycles", "", {Wm::openbox},
+         "on a busy machine the hidden header-bar member, just grouped, now and then keeps a height 11 px taller "
+         "than its group's frame",
+         true},
         {"HeaderBarTest", "AHeaderBarWindowIsGroupedByWhatItShows", "", {Wm::mutter, Wm::muffin},
          "on a busy machine the grouping drag of the header-bar window now and then shows no preview: the window "
          "manager moves the window, the program shows nothing",
