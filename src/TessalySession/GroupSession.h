@@ -265,11 +265,6 @@ public:
     // another window's native tabs; null to drive the member itself.
     AXWindowRef visibleDriveWindow(const TabGroup& group);
     void deferAdoptUntilPointerRelease(const Uuid& groupID, WindowID moved);
-    // A member found off its frame while the button is held (the window
-    // manager moving it under the user's hand) is reported again once the
-    // button is released, and judged then.
-    void lookAgainAtPointerRelease(WindowID member);
-    void watchPointerRelease();
     // The active member reports a frame that would have to be confined,
     // without the window manager's maximised state: a window manager that
     // maximises in steps publishes the state last. The frame is adopted
@@ -705,6 +700,11 @@ private:
 
     // ---- Pointer-release settle (GroupSessionPointerSettle.cpp) ----
     void settlePendingIfPointerReleased();
+    // A member found off its frame while the button is held (the window
+    // manager moving it under the user's hand) is reported again once the
+    // button is released, and judged then.
+    void lookAgainAtPointerRelease(WindowID member);
+    void watchPointerRelease();
     std::optional<WindowID> settleableActive(const Uuid& groupID) const;
 
     // ---- Display settle (GroupSessionDisplaySettle.cpp) ----
