@@ -41,8 +41,10 @@ public:
     };
     // A frame told is only this long taken as on its way.
     static constexpr double lifetime = 1.0;
-    // A write is held at most this long for its window to take it.
-    static constexpr double holdLifetime = 2.0;
+    // A write is held at most this long for its window to take it (KWin
+    // with compositing, on a busy machine, carries an unmaximise out only
+    // about three seconds after it was asked).
+    static constexpr double holdLifetime = 5.0;
     // How far an edge read may be from the one told and still have landed.
     static constexpr double tolerance = 4.0;
 
