@@ -46,26 +46,29 @@ set(TESSALY_TSAN_TESTS PlatformTests PlatformX11Tests TessalySessionTests EndToE
 set(TESSALY_TSAN_REPORTS "${PROJECT_BINARY_DIR}/tsan-reports")
 set(TESSALY_TSAN_OPTIONS "ignore_noninstrumented_modules=1:second_deadlock_stack=1:\
 suppressions=${PROJECT_SOURCE_DIR}/tests/tsan-suppressions.txt")
-# The end-to-end rows of the window manager x behaviour table run on openbox
-# there: the program's threads do the same work under every window manager,
-# and the normal and AddressSanitizer runs cover them all. The X11 backend's
-# rows, quicker, run on every one.
-set(TESSALY_TSAN_END_TO_END_FILTER "-WindowManagers/*/xfwm4:WindowManagers/*/fluxbox:WindowManagers/*/icewm:\
+# The sanitizer builds run the rows of the window manager x behaviour table
+# (the backend's and the end-to-end ones) on a few window managers: the
+# sanitizers look at the program's code, which these take through the paths
+# that differ between window managers, and the normal build runs every row
+# on every window manager, which finds how each one behaves.
+# ThreadSanitizer: openbox (stock and the test configuration), KWin with
+# compositing, mutter and muffin, whose own rules for maximising, tiling and
+# keys add work on the program's threads.
+set(TESSALY_TSAN_WINDOW_MANAGER_FILTER "-WindowManagers/*/xfwm4:WindowManagers/*/fluxbox:WindowManagers/*/icewm:\
 WindowManagers/*/metacity:WindowManagers/*/marco:WindowManagers/*/i3:WindowManagers/*/kwin")
-# The AddressSanitizer build runs the end-to-end rows on the stock openbox
-# (and its test configuration), xfwm4 with its compositor, KWin and mutter,
-# which take the program through the paths that differ between window
-# managers (a compositor, KWin's and mutter's own rules). The normal build
-# runs them on every window manager; the backend's rows run on every one in
-# all builds.
-set(TESSALY_SANITIZE_END_TO_END_FILTER "-WindowManagers/*/fluxbox:WindowManagers/*/icewm:\
+# AddressSanitizer: openbox (stock and the test configuration), xfwm4 with
+# its compositor, KWin and mutter.
+set(TESSALY_SANITIZE_WINDOW_MANAGER_FILTER "-WindowManagers/*/fluxbox:WindowManagers/*/icewm:\
 WindowManagers/*/metacity:WindowManagers/*/marco:WindowManagers/*/i3:WindowManagers/*/kwin_composited:\
 WindowManagers/*/muffin")
-# tessaly_tests(NAME DIR [OWN_MAIN] [QT] [DEPS ...]): one GoogleTest program of
-# every .cpp in DIR. OWN_MAIN: one of those files has main() (a program that
-# must set up Qt or a desktop before the tests run).
+# tessaly_tests(NAME DIR [OWN_MAIN] [QT] [SHARDS n] [DEPS ...]): one GoogleTest
+# program of every .cpp in DIR. OWN_MAIN: one of those files has main() (a
+# program that must set up Qt or a desktop before the tests run). SHARDS: the
+# program runs as n rows (GoogleTest's shards) instead of a row per test, for
+# programs whose tests take milliseconds: a process of its own for each of
+# them cost more than the tests (a third of a second under the sanitizers).
 function(tessaly_tests name dir)
-  cmake_parse_arguments(ARG "OWN_MAIN;QT" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "OWN_MAIN;QT" "SHARDS" "DEPS" ${ARGN})
   if(TESSALY_TSAN AND NOT name IN_LIST TESSALY_TSAN_TESTS)
     return()
   endif()
@@ -93,20 +96,35 @@ function(tessaly_tests name dir)
   if(ARG_QT)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
   endif()
-  if(TESSALY_TSAN)
-    set(filter "*")
-    if(name STREQUAL "EndToEndTests")
-      set(filter "${TESSALY_TSAN_END_TO_END_FILTER}")
-    endif()
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_FILTER "${filter}"
+  if(ARG_SHARDS)
+    tessaly_test_shards(${name} ${ARG_SHARDS})
+  elseif(TESSALY_TSAN)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         TEST_FILTER "${TESSALY_TSAN_WINDOW_MANAGER_FILTER}"
                          PROPERTIES ENVIRONMENT "TSAN_OPTIONS=${TESSALY_TSAN_OPTIONS}:log_path=${TESSALY_TSAN_REPORTS}/report"
                                     FIXTURES_REQUIRED ThreadSanitizer)
-  elseif(TESSALY_SANITIZE AND name STREQUAL "EndToEndTests")
+  elseif(TESSALY_SANITIZE)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                         TEST_FILTER "${TESSALY_SANITIZE_END_TO_END_FILTER}")
+                         TEST_FILTER "${TESSALY_SANITIZE_WINDOW_MANAGER_FILTER}")
   else()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
   endif()
+endfunction()
+
+# tessaly_test_shards(NAME COUNT): the rows of a sharded test program. A row
+# prints only what failed.
+function(tessaly_test_shards name count)
+  foreach(shard RANGE 1 ${count})
+    math(EXPR index "${shard} - 1")
+    set(row "${name}.Shard${shard}of${count}")
+    add_test(NAME ${row} COMMAND ${name} --gtest_brief=1 WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}")
+    set(environment "GTEST_TOTAL_SHARDS=${count}" "GTEST_SHARD_INDEX=${index}")
+    if(TESSALY_TSAN)
+      list(APPEND environment "TSAN_OPTIONS=${TESSALY_TSAN_OPTIONS}:log_path=${TESSALY_TSAN_REPORTS}/report")
+      set_tests_properties(${row} PROPERTIES FIXTURES_REQUIRED ThreadSanitizer)
+    endif()
+    set_tests_properties(${row} PROPERTIES ENVIRONMENT "${environment}")
+  endforeach()
 endfunction()
 
 # tessaly_bench(NAME FILE [DEPS ...])

@@ -97,6 +97,9 @@ public:
                          std::chrono::seconds timeout = std::chrono::seconds(180)) {
         auto withChild = variables;
         withChild["TESSALY_QT_X11_CHILD"] = "1";
+        // The child runs the whole suite, whichever shard of the program asked.
+        withChild["GTEST_TOTAL_SHARDS"] = "1";
+        withChild["GTEST_SHARD_INDEX"] = "0";
         auto child = e2e::ChildProcess::start({"/proc/self/exe", "--gtest_filter=" + suite + ".*"}, withChild);
         ASSERT_TRUE(child) << "cannot start the test program again";
         auto status = child->waitForExit(timeout);
