@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
+  # A linker six times faster than binutils' for the large test programs.
+  mold
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libicu-dev libsystemd-dev libfontconfig-dev
