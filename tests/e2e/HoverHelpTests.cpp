@@ -11,6 +11,7 @@
 #include "AccessibilityBus.h"
 #include "BarTabs.h"
 #include "EndToEndTest.h"
+#include "GroupOnTop.h"
 
 #include <xcb/xcb.h>
 
@@ -107,6 +108,9 @@ TEST_P(HoverHelpTest, RestingOnPlusOrAPopOutButtonShowsItsHelpOnTopAndOnScreen) 
     const auto second = desktop->launchXlogo("420x300+300+985");
     ASSERT_TRUE(first && second);
     ASSERT_TRUE(startProgramWithGroups({{first->window, second->window}}, germanProgram()));
+    // The group settles first: the member shown on top takes the tab after
+    // a second there, and the bar built anew then would end a tooltip.
+    ASSERT_TRUE(selectedTabOnTop(*desktop, *user, {first->window, second->window}));
     std::vector<ShownWindow> bars;
     ASSERT_TRUE(user->waitUntil([&] { return (bars = user->bars()).size() == 1 && tabsOf(*desktop, bars.front()).size() == 2; }))
         << "the program shows " << DesktopUser::describe(user->overlays());
