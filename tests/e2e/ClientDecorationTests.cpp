@@ -27,6 +27,7 @@ protected:
     test::X11Desktop::Options desktopOptions() const override {
         auto options = EndToEndOnWindowManager::desktopOptions();
         options.compositor = manager() == WM::openbox;
+        options.openGl = true;  // GTK 4 windows draw as on a user's desktop
         return options;
     }
 

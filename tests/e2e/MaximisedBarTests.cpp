@@ -30,6 +30,11 @@ struct Span {
 
 class MaximisedBarTest : public EndToEndOnMaximisingWindowManager {
 protected:
+    test::X11Desktop::Options desktopOptions() const override {
+        auto options = EndToEndOnMaximisingWindowManager::desktopOptions();
+        options.openGl = true;  // GTK 4 windows draw as on a user's desktop
+        return options;
+    }
     void askWindowManager(xcb_window_t window, bool maximise) {
         const X11Connection& x = desktop->connection();
         const auto& a = x.atoms();

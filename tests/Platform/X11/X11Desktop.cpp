@@ -372,8 +372,11 @@ bool X11Desktop::startServer(const Options& options, std::string& why, bool& ser
         return false;
     }
     const std::string screen = std::to_string(options.width) + "x" + std::to_string(options.height) + "x24";
-    server_ = spawn({"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset", "-displayfd", "3"},
-                    dir_ / "xvfb.log", writeEnd);
+    std::vector<std::string> argv{"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset", "-displayfd", "3"};
+    if (!options.openGl && !(options.windowManager && compositesWithOpenGl(options.manager))) {
+        argv.insert(argv.end(), {"-extension", "GLX"});
+    }
+    server_ = spawn(argv, dir_ / "xvfb.log", writeEnd);
     close(writeEnd);
     if (server_ <= 0) {
         close(readEnd);
