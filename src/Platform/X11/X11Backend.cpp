@@ -1,5 +1,7 @@
 #include "Platform/X11/X11Backend.h"
 
+#include "Platform/Clock.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
@@ -201,7 +203,9 @@ void X11Backend::updateCache(const X11Event& event) {
         if (event.property == x_->atoms().NET_FRAME_EXTENTS || event.property == x_->atoms().GTK_FRAME_EXTENTS) {
             cache_.extentsChanged(event.window);
             if (windows_.holdsWrite(event.window)) {
-                later([window = event.window](X11Backend& self) { self.windows_.replayPendingWrite(window, true); });
+                later([window = event.window, seen = SystemClock::shared().monotonic()](X11Backend& self) {
+                    self.windows_.replayPendingWrite(window, true, seen);
+                });
             }
         } else if (!event.rootChild) {
             cache_.configured(event.window, event.size, event.synthetic, event.geometry, event.border);
@@ -213,7 +217,9 @@ void X11Backend::updateCache(const X11Event& event) {
     case Kind::stateChanged:
         cache_.stateChanged(event.window);
         if (windows_.holdsWrite(event.window)) {
-            later([window = event.window](X11Backend& self) { self.windows_.replayPendingWrite(window, false); });
+            later([window = event.window, seen = SystemClock::shared().monotonic()](X11Backend& self) {
+                self.windows_.replayPendingWrite(window, false, seen);
+            });
         }
         break;
     case Kind::unmapped:

@@ -622,7 +622,12 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
 bool X11Windows::mayMoveResize(xcb_window_t window, const MoveTarget& target, const FrameRecord::HeldWrite& pending,
                                bool replaying) const {
     if (!target.maximized) {
-        if (record_ && !replaying) record_->release(window);  // this write takes its place
+        // This write takes the place of one held; made while the decoration
+        // may still change, it is held in its turn (see writeFrame).
+        if (record_ && !replaying) {
+            if (pending.madeWith) record_->hold(window, pending, now(), kExtentsSettle);
+            else record_->release(window);
+        }
         return true;
     }
     if (replaying) return false;  // still maximised: it waits on
@@ -735,15 +740,27 @@ bool X11Windows::setSize(xcb_window_t window, Size size, std::optional<ProcessID
 
 bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, std::optional<Size> size,
                             std::optional<ProcessID> owner, bool replaying, X11FrameExtents* made) const {
+    // A write that comes while one is held for an unmaximise of ours (not
+    // yet made, or made and waiting for the decoration to settle) takes
+    // its place: it keeps what that one named and this one leaves out (a
+    // frame comes as a size and a move), and is made again in its turn if
+    // the decoration changes after it.
+    const auto before = record_ && !replaying ? record_->held(window, now()) : std::nullopt;
+    if (before) {
+        if (!origin) origin = before->origin;
+        if (!size) size = before->size;
+    }
     // A move names the size it keeps: some window managers (fluxbox) grow
     // a window moved without one.
     const auto target = moveTarget(window, owner, !size);
     if (!target) return false;
-    if (!mayMoveResize(window, *target, {origin, size, owner, std::nullopt, {}}, replaying)) {
+    const auto inset = target->extents.less(target->margins);
+    std::optional<FrameRecord::Inset> settling;
+    if (before && !target->maximized) settling = asInset(inset);
+    if (!mayMoveResize(window, *target, {origin, size, owner, settling, {}}, replaying)) {
         // Waiting for the window to be unmaximised is no failure.
         return target->maximized && record_ && !replaying;
     }
-    const auto inset = target->extents.less(target->margins);
     Size client = target->size;
     if (size) {
         client = clientSize(*size, inset);
@@ -756,9 +773,9 @@ bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, st
 
 bool X11Windows::holdsWrite(xcb_window_t window) const { return record_ && record_->held(window, now()); }
 
-void X11Windows::replayPendingWrite(xcb_window_t window, bool extentsChanged) const {
+void X11Windows::replayPendingWrite(xcb_window_t window, bool extentsChanged, double seen) const {
     if (!record_) return;
-    auto pending = record_->held(window, now());
+    auto pending = record_->held(window, seen);
     if (!pending) return;
     if (pending->madeWith) {
         // Made already: once more for extents that came after it.

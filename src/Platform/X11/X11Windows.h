@@ -199,8 +199,10 @@ public:
     bool holdsWrite(xcb_window_t window) const;
     // Makes again a write that waited for the window to be unmaximised
     // (the backend's reader calls it on state and extents changes), and
-    // once more if the extents change right after.
-    void replayPendingWrite(xcb_window_t window, bool extentsChanged) const;
+    // once more if the extents change right after. `seen` is when the
+    // reader met the change: how long the main thread took to get here
+    // does not count against the record's time limits.
+    void replayPendingWrite(xcb_window_t window, bool extentsChanged, double seen) const;
     // The requests that take a window maximised along `held` to `axes`.
     void sendMaximized(xcb_window_t window, MaximizedAxes held, MaximizedAxes axes) const;
     // Unmapped and iconic (WM_STATE, or _NET_WM_STATE_HIDDEN): a minimise
