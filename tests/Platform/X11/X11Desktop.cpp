@@ -118,6 +118,15 @@ bool runsProgram(pid_t parent, const std::string& program) {
 }
 
 // The command a terminal was told to run (xterm's -e), if any.
+// Whether the window manager composites with OpenGL (KWin with compositing,
+// mutter and muffin). Only their servers, and those that ask for it, offer
+// GLX: loading the server's software OpenGL (and LLVM with it) took half a
+// second of processor per desktop, more than most window managers' start.
+bool compositesWithOpenGl(X11WindowManager manager) {
+    return manager == X11WindowManager::kwinComposited || manager == X11WindowManager::mutter ||
+           manager == X11WindowManager::muffin;
+}
+
 std::optional<std::string> terminalCommand(const std::vector<std::string>& argv) {
     if (argv.empty() || fs::path(argv[0]).filename() != "xterm") return std::nullopt;
     const auto e = std::find(argv.begin(), argv.end(), "-e");

@@ -67,9 +67,9 @@ public:
         // window manager that has none of its own; xfwm4 composites by itself.
         bool compositor = false;
         // Offers GLX, as a user's server does: for GTK 4 windows, which draw
-        // with OpenGL where they can (and set other margins where they
-        // cannot). A window manager that composites with OpenGL has it
-        // whatever this says.
+        // with OpenGL where they can (a maximised GTK 4 window on xfwm4 comes
+        // out otherwise without it). A window manager that composites with
+        // OpenGL has it whatever this says.
         bool openGl = false;
     };
     struct Client {
@@ -87,15 +87,6 @@ public:
     // and tables ("openbox_test", "openbox", "xfwm4", ...).
     static const std::vector<X11WindowManager>& windowManagers();
     static std::string name(X11WindowManager manager);
-    // Whether the window manager composites with OpenGL (KWin with
-    // compositing, mutter and muffin). Only their servers, and those that
-    // ask for it, offer GLX: loading the server's software OpenGL (and LLVM
-    // with it) took half a second of processor per desktop, more than most
-    // window managers' whole start.
-    static bool compositesWithOpenGl(X11WindowManager manager) {
-        return manager == X11WindowManager::kwinComposited || manager == X11WindowManager::mutter ||
-               manager == X11WindowManager::muffin;
-    }
     // Whether the window manager keeps a minimised window mapped, hidden by
     // its compositor (mutter and muffin, for their overviews): minimised
     // there is WM_STATE Iconic and _NET_WM_STATE_HIDDEN, never unmapped.
