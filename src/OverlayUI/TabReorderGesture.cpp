@@ -36,6 +36,21 @@ std::vector<double> TabReorderGesture::ReorderSession::orderedWidths() const {
 TabReorderGesture::TabReorderGesture(Presenter& presenter, std::shared_ptr<MainExecutor> executor)
     : presenter_(presenter), executor_(std::move(executor)) {}
 
+namespace {
+
+// Where a drag that began with its first move at `first` began (dragMoved).
+Point dragStart(Point pressed, Point first) {
+    const double dx = first.x - pressed.x;
+    const double dy = first.y - pressed.y;
+    const double distance = std::hypot(dx, dy);
+    if (distance <= 2 * TabReorderGesture::reorderSlop) return first;
+    // In whole points, as the bar's coordinates come.
+    const double k = TabReorderGesture::reorderSlop / distance;
+    return {std::round(pressed.x + dx * k), std::round(pressed.y + dy * k)};
+}
+
+}  // namespace
+
 bool TabReorderGesture::isBeyondSlop(Point press, Point pointer) {
     return std::hypot(pointer.x - press.x, pointer.y - press.y) > reorderSlop;
 }
@@ -51,16 +66,16 @@ void TabReorderGesture::pressBegan() {
 
 void TabReorderGesture::pressEnded() { endGesture(); }
 
-void TabReorderGesture::dragMoved(std::size_t tab, Point local, Point global,
+void TabReorderGesture::dragMoved(std::size_t tab, Point pressed, Point local, Point global,
                                   const std::function<Layout()>& currentLayout) {
-    if (!isFinite(local) || !isFinite(global)) return;
+    if (!isFinite(pressed) || !isFinite(local) || !isFinite(global)) return;
     if (reorder_ && settling_) {
         const auto alive = lifetime_.watch();
         finalizeReorderLayout();
         if (alive.expired()) return;
     }
     if (!reorder_) {
-        if (!currentLayout || !beginReorder(tab, local, currentLayout())) return;
+        if (!currentLayout || !beginReorder(tab, dragStart(pressed, local), currentLayout())) return;
     }
     updateReorder(local, global);
 }
@@ -132,7 +147,7 @@ void TabReorderGesture::updateHeldTitle(WindowID windowID, const std::string& ti
 
 // ------------------------------------------------------------ the session
 
-bool TabReorderGesture::beginReorder(std::size_t tab, Point local, const Layout& layout) {
+bool TabReorderGesture::beginReorder(std::size_t tab, Point start, const Layout& layout) {
     if (tab >= layout.tabs.size()) return false;
     ReorderSession session;
     session.dragged = tab;
@@ -146,8 +161,8 @@ bool TabReorderGesture::beginReorder(std::size_t tab, Point local, const Layout&
     }
     session.contentWidth = std::accumulate(session.widthByView.begin(), session.widthByView.end(), 0.0) +
                            session.spacing * static_cast<double>(layout.tabs.size() - 1);
-    session.grabOffsetX = local.x - layout.tabs[tab].x;
-    session.grabOffsetY = local.y - layout.originY;
+    session.grabOffsetX = start.x - layout.tabs[tab].x;
+    session.grabOffsetY = start.y - layout.originY;
     session.tabHeight = layout.tabHeight;
     session.barHeight = layout.barHeight;
     session.pixelsPerPoint = layout.pixelsPerPoint > 0 ? layout.pixelsPerPoint : 1.0;

@@ -15,6 +15,7 @@
 //   tab press (left button)            -> pressBegan()
 //   tab release without a reorder      -> pressEnded()      (a click, after onSelect)
 //   tab drag beyond the slop           -> dragMoved(index of the item in the row,
+//                                             the press in bar coordinates,
 //                                             pointer in bar coordinates,
 //                                             pointer in global coordinates,
 //                                             a function reading the row's layout)
@@ -162,7 +163,12 @@ public:
     // ---- Events ----
     void pressBegan();
     void pressEnded();
-    void dragMoved(std::size_t tab, Point local, Point global, const std::function<Layout()>& currentLayout);
+    // The tab keeps under the pointer the spot where the drag began: the
+    // first move past the slop, or, when that lies far beyond the slop (a
+    // busy machine's queued moves coming as one), where the pointer crossed
+    // the slop on its way from the press.
+    void dragMoved(std::size_t tab, Point pressed, Point local, Point global,
+                   const std::function<Layout()>& currentLayout);
     void dragEnded();
     void cancel();
 
@@ -180,7 +186,7 @@ public:
     const std::optional<std::vector<TabViewModel>>& pendingRender() const { return pendingRender_; }
 
 private:
-    bool beginReorder(std::size_t tab, Point local, const Layout& layout);
+    bool beginReorder(std::size_t tab, Point start, const Layout& layout);
     void updateReorder(Point local, Point global);
     Rect chipFrame(const ReorderSession& session, Point global) const;
     void enterPoppedOut(const ReorderSession& session, Point global);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -79,22 +80,30 @@ protected:
         return row;
     }
 
-    // The pointer at a point of the bar.
+    // A press; the tab pressed is told with the first move.
+    void press(std::optional<Point> at = std::nullopt) {
+        gesture->pressBegan();
+        pressed = at;
+    }
+    // The pointer at a point of the bar. Without a point pressed, the press
+    // was where the first move went (just past the slop).
     void dragTo(std::size_t tab, double x, double y) {
+        if (!pressed) pressed = Point{x, y};
         const Point origin{1000 * pixelsPerPoint, 500 * pixelsPerPoint};
-        gesture->dragMoved(tab, {x, y}, {origin.x + x * pixelsPerPoint, origin.y + y * pixelsPerPoint},
+        gesture->dragMoved(tab, *pressed, {x, y}, {origin.x + x * pixelsPerPoint, origin.y + y * pixelsPerPoint},
                            [this] { return layout(); });
     }
+    std::optional<Point> pressed;
 
     // A press on the first tab, dragged until it has passed the second (order 1 0 2).
     void dragFirstPastSecond() {
-        gesture->pressBegan();
+        press();
         dragTo(0, 57, 15);
         dragTo(0, 160, 15);
     }
     // A press on a tab, dragged out below the bar.
     void popOut(std::size_t tab, double x) {
-        gesture->pressBegan();
+        press();
         dragTo(tab, x, 15);
         dragTo(tab, x, 90);
     }
@@ -121,7 +130,7 @@ protected:
 using Lines = std::vector<std::string>;
 
 TEST_F(TabReorderGestureTest, ATabDraggedAlongTheBarPassesItsNeighboursAndSettlesIntoItsSlot) {
-    gesture->pressBegan();
+    press();
     dragTo(0, 57, 15);  // the first move beyond the slop, 51 points into the first tab
     EXPECT_EQ(bar.take(), (Lines{"lift 0", "move 0 to 6,3"}));
     EXPECT_EQ(gesture->reorderGeneration(), 1);
@@ -154,7 +163,7 @@ TEST_F(TabReorderGestureTest, ATabDraggedAlongTheBarPassesItsNeighboursAndSettle
 }
 
 TEST_F(TabReorderGestureTest, ATabPopsOutBeyondSixteenPointsFollowsAsAChipAndComesBack) {
-    gesture->pressBegan();
+    press();
     dragTo(1, 160, 15);  // grabbed 52 points in
     bar.take();
 
@@ -194,19 +203,19 @@ TEST_F(TabReorderGestureTest, ATabPopsOutBeyondSixteenPointsFollowsAsAChipAndCom
 TEST_F(TabReorderGestureTest, APressPulledStraightDownBecomesADragAndPopsOut) {
     // Within 6 points of the press, in any direction, a press stays a click;
     // beyond them it is a drag, whichever way the pointer went.
-    const Point press{160, 15};
+    const Point pressedAt{160, 15};
     for (const Point still : {Point{166, 15}, Point{160, 21}, Point{160, 9}, Point{164, 19}}) {
-        EXPECT_FALSE(TabReorderGesture::isBeyondSlop(press, still)) << text(still);
+        EXPECT_FALSE(TabReorderGesture::isBeyondSlop(pressedAt, still)) << text(still);
     }
     for (double sideways = 0; sideways <= 5; ++sideways) {
-        EXPECT_TRUE(TabReorderGesture::isBeyondSlop(press, {160 + sideways, 22})) << sideways << " sideways";
+        EXPECT_TRUE(TabReorderGesture::isBeyondSlop(pressedAt, {160 + sideways, 22})) << sideways << " sideways";
     }
-    EXPECT_TRUE(TabReorderGesture::isBeyondSlop(press, {167, 15}));
-    EXPECT_TRUE(TabReorderGesture::isBeyondSlop(press, {160, 8}));
+    EXPECT_TRUE(TabReorderGesture::isBeyondSlop(pressedAt, {167, 15}));
+    EXPECT_TRUE(TabReorderGesture::isBeyondSlop(pressedAt, {160, 8}));
 
     // Pulled on downwards, the tab lifts where it is, pops out below the
     // bar and, released there, leaves its group.
-    gesture->pressBegan();
+    press();
     dragTo(1, 163, 22);
     EXPECT_EQ(bar.take(), (Lines{"lift 1", "move 1 to 108,3"}));
     dragTo(1, 163, 60);
@@ -218,7 +227,7 @@ TEST_F(TabReorderGestureTest, APressPulledStraightDownBecomesADragAndPopsOut) {
 
 TEST_F(TabReorderGestureTest, TheChipKeepsTheGrabbedSpotUnderThePointerWhenQtScales) {
     pixelsPerPoint = 2;
-    gesture->pressBegan();
+    press();
     dragTo(0, 30, 10);   // grabbed at (24, 7) of the tab
     dragTo(0, 30, 60);
     const Lines lines = bar.take();
@@ -228,6 +237,17 @@ TEST_F(TabReorderGestureTest, TheChipKeepsTheGrabbedSpotUnderThePointerWhenQtSca
     EXPECT_EQ(lines[5], "over 2060,1120 width 100");
 }
 
+TEST_F(TabReorderGestureTest, AFirstMoveReportedFarFromThePressKeepsThePressedSpotNearThePointer) {
+    // A busy machine reports the drag's first move far below the bar: the
+    // drag began where the pointer left the slop, 6 points below the press.
+    pixelsPerPoint = 2;
+    press(Point{30, 10});  // 24 points into the tab, 7 down
+    dragTo(0, 30, 80);
+    // The pointer is at (2060, 1160): the chip's top left 48 and 26 pixels from it.
+    EXPECT_EQ(bar.take(), (Lines{"lift 0", "move 0 to 6,3", "hide 0", "chip 0 at 2012,1134 200x48",
+                                 "over 2060,1160 width 100"}));
+}
+
 TEST_F(TabReorderGestureTest, APressWhileATabSettlesLandsItAtOnceAndTheLateSettleDoesNothing) {
     dragFirstPastSecond();
     gesture->dragEnded();
@@ -235,7 +255,7 @@ TEST_F(TabReorderGestureTest, APressWhileATabSettlesLandsItAtOnceAndTheLateSettl
     bar.take();
 
     executor.advance(0.05);
-    gesture->pressBegan();  // another tab, 0.05 s after the release
+    press();  // another tab, 0.05 s after the release
     EXPECT_EQ(bar.take(), (Lines{"restore 1 0 2", "reorder 1 at 1"}));
     EXPECT_TRUE(gesture->tabGestureActive());
 
@@ -276,7 +296,7 @@ TEST_F(TabReorderGestureTest, HidingTheBarEndsAnyGestureAsAReleaseWouldButDropsN
     EXPECT_TRUE(bar.log.empty());
 
     // A plain press.
-    gesture->pressBegan();
+    press();
     EXPECT_TRUE(gesture->holdRender(model({1})));
     gesture->cancel();
     EXPECT_EQ(bar.take(), (Lines{"render 1 tabs"}));
@@ -332,7 +352,7 @@ TEST_F(TabReorderGestureTest, CallbacksMayCloseTheBarOrDropTheGestureUnderIt) {
 }
 
 TEST_F(TabReorderGestureTest, ADragOfATabOutsideTheRowStartsNothing) {
-    gesture->pressBegan();
+    press();
     dragTo(3, 50, 15);
     dragTo(3, 50, 90);
     EXPECT_TRUE(bar.log.empty());
@@ -341,7 +361,7 @@ TEST_F(TabReorderGestureTest, ADragOfATabOutsideTheRowStartsNothing) {
     EXPECT_EQ(bar.take(), (Lines{"render 3 tabs"}));
     EXPECT_FALSE(gesture->tabGestureActive());
     // Nor does a pointer position that is no number.
-    gesture->pressBegan();
+    press();
     dragTo(0, std::nan(""), 15);
     EXPECT_FALSE(gesture->session());
 }

@@ -310,8 +310,9 @@ void TabBarView::wire(TabItemView& item, WindowID windowID) {
         if (began) reorder_.pressBegan();
         else reorder_.pressEnded();
     });
-    item.onReorderDrag = lifetime_.guarded(
-        [this](TabItemView& dragged, QPoint local, QPointF global) { reorderDragged(dragged, local, global); });
+    item.onReorderDrag = lifetime_.guarded([this](TabItemView& dragged, QPoint pressed, QPoint local, QPointF global) {
+        reorderDragged(dragged, pressed, local, global);
+    });
     item.onReorderEnd = lifetime_.guarded([this](TabItemView&) { reorder_.dragEnded(); });
     item.showMenu = lifetime_.guarded([this](MenuModel menu, QPoint at) {
         if (showMenu) showMenu(std::move(menu), at);
@@ -580,11 +581,12 @@ void TabBarView::promptForGroupName() {
 
 // ---- Tab reorder and pop-out ----
 
-void TabBarView::reorderDragged(TabItemView& item, QPoint local, QPointF global) {
+void TabBarView::reorderDragged(TabItemView& item, QPoint pressed, QPoint local, QPointF global) {
     const auto at = std::find(items_.begin(), items_.end(), &item);
     const std::size_t index = at == items_.end() ? static_cast<std::size_t>(-1)
                                                  : static_cast<std::size_t>(at - items_.begin());
-    reorder_.dragMoved(index, Point{static_cast<double>(local.x()), static_cast<double>(local.y())},
+    const auto point = [](QPoint p) { return Point{static_cast<double>(p.x()), static_cast<double>(p.y())}; };
+    reorder_.dragMoved(index, point(pressed), point(local),
                        QtX11Coordinates::toX(global), [this] { return currentLayout(); });
 }
 

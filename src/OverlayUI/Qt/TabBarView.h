@@ -211,7 +211,7 @@ private:
     void applyPalette();
     void updateMask();
     void wire(TabItemView& item, WindowID windowID);
-    void reorderDragged(TabItemView& item, QPoint local, QPointF global);
+    void reorderDragged(TabItemView& item, QPoint pressed, QPoint local, QPointF global);
     TabReorderGesture::Layout currentLayout() const;
     void gapChanged(const DropGap::Change& change);
     void applySpringHighlights();

@@ -258,7 +258,7 @@ void TabItemView::mouseMoveEvent(QMouseEvent* event) {
         }
         dragState_ = DragState::reordering;
     }
-    if (onReorderDrag) onReorderDrag(*this, pointer, event->globalPosition());
+    if (onReorderDrag) onReorderDrag(*this, pressPosition_, pointer, event->globalPosition());
 }
 
 void TabItemView::mouseReleaseEvent(QMouseEvent* event) {

@@ -60,9 +60,10 @@ public:
     std::function<void()> onToggleLock;
     std::function<void()> onOpenAutoColorRules;
     std::function<void(int)> onMoveToDisplay;
-    // The tab is dragged: the pointer in the bar window's coordinates, and
-    // globally (Qt's logical coordinates, from the event itself).
-    std::function<void(TabItemView&, QPoint, QPointF)> onReorderDrag;
+    // The tab is dragged: the press and the pointer in the bar window's
+    // coordinates, and the pointer globally (Qt's logical coordinates, from
+    // the event itself).
+    std::function<void(TabItemView&, QPoint, QPoint, QPointF)> onReorderDrag;
     std::function<void(TabItemView&)> onReorderEnd;
     // True when a press on the tab begins, false when it ends without a reorder.
     std::function<void(bool)> onGestureChanged;
