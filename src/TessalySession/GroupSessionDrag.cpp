@@ -2,6 +2,7 @@
 // grouping at the drop, and the live follow of a dragged active member.
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 
 #include "AXKit/AXApplication.h"
 #include "Platform/Log.h"
@@ -173,8 +174,21 @@ void GroupSession::dragTick() {
 
 // ---- The recogniser's reports ----
 
+namespace {
+
+// A report of the drag recogniser as the diagnostic traces write it.
+template <class Event>
+void traceDrag(const Event& event) {
+    std::ostringstream text;
+    text << "drag: " << event;
+    Log::debug(LogCategory::drag, text.str());
+}
+
+}  // namespace
+
 void GroupSession::handleDragEvent(const DragGroupingEvent& event) {
     if (!dragIntegration_) return;
+    traceDrag(event);
     using E = DragGroupingEvent;
     std::visit(Overloaded{
                    [&](const E::PreviewShown& e) { showInsertPreview(e.target); },
@@ -210,6 +224,10 @@ void GroupSession::groupOnDrop(WindowID draggedID, const DragCandidate& target,
     bool grouped = false;
     if (targetWindow) {
         grouped = group(dragged, targetWindow);
+        if (!grouped) {
+            Log::debug(LogCategory::drag, "drag: the drop left " + std::to_string(draggedID) + " out of " +
+                                              std::to_string(target.windowID) + "'s group");
+        }
     } else {
         Log::error(LogCategory::drag, "drop resolution failed: dragged=" + std::to_string(draggedID) +
                                           " target=" + std::to_string(target.windowID) +
@@ -228,6 +246,7 @@ void GroupSession::groupOnDrop(WindowID draggedID, const DragCandidate& target,
 // ---- Live follow ----
 
 void GroupSession::handleDragLifecycle(const DragLifecycleEvent& event) {
+    traceDrag(event);
     using E = DragLifecycleEvent;
     std::visit(Overloaded{
                    [&](const E::Confirmed& e) {

@@ -144,7 +144,10 @@ protected:
 };
 
 TEST_P(HeaderBarTest, AHeaderBarWindowIsGroupedByWhatItShows) {
-    ASSERT_TRUE(startProgram());
+    // With the traces: a drag that shows no preview says what the program saw.
+    TessalyProgram::Options traced;
+    traced.diagnostics = true;
+    ASSERT_TRUE(startProgram(traced));
     const auto factory = desktop->launch({"gtk3-widget-factory"});
     const auto terminal = desktop->launchXterm("beside", "70x18+1000+620");
     ASSERT_TRUE(factory && terminal);

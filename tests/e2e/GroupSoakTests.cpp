@@ -100,11 +100,17 @@ protected:
 
     // ---- Steps ----
     // The drop decides, not what showed during the drag: a preview seen
-    // too late still groups.
+    // too late still groups. A drop after a preview groups, however long a
+    // busy machine takes; one without may or may not, and has a few seconds.
     void group(xcb_window_t dragged, xcb_window_t target) {
         std::string why;
-        if (!user->groupByDrag(dragged, target, why)) steps += "(no preview: " + why + ") ";
-        if (!user->waitUntil([&] { return user->shareFrame(dragged, target); }, milliseconds(3000))) return;
+        const bool previewed = user->groupByDrag(dragged, target, why);
+        if (!previewed) steps += "(no preview: " + why + ") ";
+        const milliseconds patience = previewed ? test::kX11Patience : milliseconds(3000);
+        if (!user->waitUntil([&] { return user->shareFrame(dragged, target); }, patience)) {
+            steps += "(the drop on " + DesktopUser::describe(user->frame(target)) + " did not group) ";
+            return;
+        }
         if (auto* old = groupOf(dragged)) {
             std::erase(*old, dragged);
             if (old->size() < 2) old->clear();
