@@ -148,15 +148,17 @@ TEST_F(GroupingTest, TheGroupFollowsItsActiveWindowWhenItIsDraggedOrResized) {
 
     // A resize by the bottom-right corner of the frame.
     const Rect before = groupFrame(*pair);
-    const Point corner{before.maxX() - 2, before.maxY() - 2};
     // Each step waits for openbox to have taken the last; a busy openbox
-    // sometimes lets a press on the corner pass without a resize, and the
-    // user presses again.
-    const auto sizeFollows = [&](Point p) {
-        return user->frame(pair->active).size.width >= before.size.width + (p.x - corner.x) - 2 * DesktopUser::kDragStep;
-    };
+    // sometimes lets a press on the corner pass without a resize, or stops
+    // following part of the way, and the user presses again on the corner
+    // where it is now.
     bool resized = false;
     for (int attempt = 0; attempt < 3 && !resized; ++attempt) {
+        const Rect from = user->frame(pair->active);
+        const Point corner{from.maxX() - 2, from.maxY() - 2};
+        const auto sizeFollows = [&](Point p) {
+            return user->frame(pair->active).size.width >= from.size.width + (p.x - corner.x) - 2 * DesktopUser::kDragStep;
+        };
         user->input.moveTo(corner);
         user->input.press(1);
         resized = user->movePointer(corner, Point{corner.x + 120, corner.y + 80}, DesktopUser::kDragStep, sizeFollows,
