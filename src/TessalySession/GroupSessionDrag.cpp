@@ -179,6 +179,7 @@ namespace {
 // A report of the drag recogniser as the diagnostic traces write it.
 template <class Event>
 void traceDrag(const Event& event) {
+    if (!Log::diagnosticsEnabled()) return;
     std::ostringstream text;
     text << "drag: " << event;
     Log::debug(LogCategory::drag, text.str());
