@@ -731,6 +731,20 @@ void X11EventReader::handleUnmap(const xcb_unmap_notify_event_t& e) {
     }
 }
 
+void X11EventReader::forgetFrame(xcb_window_t frame) {
+    // The server hands a destroyed window's number to the next window made,
+    // often by the same program: a window manager started again frames the
+    // windows with the numbers its last run used, each new frame at first
+    // 1x1 in the corner and maybe another client's. The client, back on the
+    // root or reframed, is watched anew when its reparent is answered.
+    const auto f = frameToClient_.find(frame);
+    if (f == frameToClient_.end() || f->second == frame) return;
+    if (const auto c = clientToFrame_.find(f->second); c != clientToFrame_.end() && c->second == frame) {
+        clientToFrame_.erase(c);
+    }
+    frameToClient_.erase(f);
+}
+
 void X11EventReader::handleDestroy(const xcb_destroy_notify_event_t& e) {
     const xcb_window_t root = x_->root();
     if (e.event == root) {
@@ -738,6 +752,7 @@ void X11EventReader::handleDestroy(const xcb_destroy_notify_event_t& e) {
         framesToWatch_.erase(e.window);
         if (strutHolders_.erase(e.window) > 0) publish(X11Event::Kind::screenChanged, kNoWindow);
     }
+    forgetFrame(e.window);
     if (frames_.erase(e.window) > 0) return;  // a frame's own copy or the root's, no client
     // Only clients (and the check window) get StructureNotify selected,
     // so this is a client, even when the window manager dropped it from

@@ -122,6 +122,8 @@ private:
     void handleMap(const xcb_map_notify_event_t& e);
     void handleUnmap(const xcb_unmap_notify_event_t& e);
     void handleDestroy(const xcb_destroy_notify_event_t& e);
+    // A frame destroyed names no client any more.
+    void forgetFrame(xcb_window_t frame);
     // Selects raw button events and device changes, then reads the
     // mapping and seeds the state (at the start: waits for the replies).
     void watchButtons(X11ButtonState& state);
