@@ -415,15 +415,6 @@ TEST_F(X11ActionsTest, TheReaderStopsPromptlyAndCanRestart) {
 namespace tessaly::test {
 namespace {
 
-class X11WithoutWindowManagerTest : public X11DesktopTest {
-protected:
-    X11Desktop::Options desktopOptions() const override {
-        X11Desktop::Options o;
-        o.windowManager = false;
-        return o;
-    }
-};
-
 TEST_F(X11WithoutWindowManagerTest, WindowsAreConfiguredDirectly) {
     auto& x = desktop->connection();
     const xcb_window_t window = xcb_generate_id(x.get());

@@ -218,6 +218,16 @@ protected:
     std::unique_ptr<X11Desktop> desktop;
 };
 
+// A desktop without a window manager: a test that needs one plays it.
+class X11WithoutWindowManagerTest : public X11DesktopTest {
+protected:
+    X11Desktop::Options desktopOptions() const override {
+        X11Desktop::Options o;
+        o.windowManager = false;
+        return o;
+    }
+};
+
 // A desktop with the backend's shared state connected to it.
 class X11BackendTest : public X11DesktopTest {
 protected:

@@ -12,15 +12,10 @@ using Kind = X11Event::Kind;
 
 // The test plays the window manager: it frames one client of the desktop's
 // connection in a window of its own and lists it.
-class X11ReaderFramesTest : public X11DesktopTest {
+class X11ReaderFramesTest : public X11WithoutWindowManagerTest {
 protected:
-    X11Desktop::Options desktopOptions() const override {
-        X11Desktop::Options o;
-        o.windowManager = false;
-        return o;
-    }
     void SetUp() override {
-        X11DesktopTest::SetUp();
+        X11WithoutWindowManagerTest::SetUp();
         if (!desktop) return;
         wm = X11Connection::open(desktop->display());
         ASSERT_TRUE(wm);
@@ -44,7 +39,7 @@ protected:
     void TearDown() override {
         reader.reset();
         wm.reset();
-        X11DesktopTest::TearDown();
+        X11WithoutWindowManagerTest::TearDown();
     }
 
     xcb_window_t makeWindow(const Rect& r, xcb_window_t id = kNoWindow) {
