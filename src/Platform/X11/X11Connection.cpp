@@ -269,9 +269,17 @@ bool X11Connection::windowManagerSupports(xcb_atom_t atom) const {
     return windowManagerSupports(std::vector<xcb_atom_t>{atom}).front();
 }
 
+xcb_window_t X11Connection::windowManagerSelectionOwner() const {
+    const xcb_atom_t selection = internAtom("WM_S" + std::to_string(screenNumber_));
+    if (selection == XCB_ATOM_NONE) return kNoWindow;
+    const auto owner = xcbReply(c_, xcb_get_selection_owner_reply, xcb_get_selection_owner(c_, selection));
+    return owner ? owner->owner : kNoWindow;
+}
+
 std::vector<bool> X11Connection::windowManagerSupports(const std::vector<xcb_atom_t>& atoms) const {
     std::vector<bool> answers(atoms.size(), false);
-    const xcb_window_t check = windowManagerCheckWindow();
+    xcb_window_t check = windowManagerCheckWindow();
+    if (check == kNoWindow) check = windowManagerSelectionOwner();
     if (check == kNoWindow) return answers;
     std::lock_guard lock(supportedMutex_);
     if (check != supportedFor_) {

@@ -256,13 +256,18 @@ public:
     // once per window manager instance.
     std::string windowManagerName() const;
     // Whether the running window manager lists `atom` in _NET_SUPPORTED
-    // (read once per window manager instance).
+    // (read once per window manager instance). One without a check window
+    // that holds the window manager selection counts as running: mutter
+    // replacing itself is left so (its old instance deletes the root's
+    // check as it goes, after the new one has set it).
     bool windowManagerSupports(xcb_atom_t atom) const;
     // The same for several atoms at once (one look at the check window).
     std::vector<bool> windowManagerSupports(const std::vector<xcb_atom_t>& atoms) const;
 
 private:
     X11Connection(xcb_connection_t* c, int screenNumber);
+    // The owner of WM_Sn, the window manager selection (none when none runs).
+    xcb_window_t windowManagerSelectionOwner() const;
     // Connected, with the atoms still to fill.
     static std::unique_ptr<X11Connection> connect(const std::string& display);
     bool internAll();

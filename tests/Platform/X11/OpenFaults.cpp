@@ -61,8 +61,6 @@ const std::vector<Fault>& faults() {
          "the next title-bar drag of the window does not move it there"},
         {"X11OnWindowManager", "AShiftDragOnATitleBarMovesTheWindow", "", {Wm::mutter, Wm::muffin},
          "the Shift-drag does not land where the pointer went there"},
-        {"X11OnWindowManager", "AWindowManagerRestartKeepsTheBackendWorking", "", {Wm::mutter},
-         "after mutter replaces itself a move lands one title bar too low"},
         // In a burst of moves a member's report of a frame sent to it is
         // taken as on its way for one second after it was sent, which the
         // sanitizer builds' main thread falls further behind than.
