@@ -29,7 +29,8 @@ class ScreenReadback {
 public:
     explicit ScreenReadback(test::X11Desktop& desktop) : desktop_(desktop) {}
 
-    // The root's viewable children, bottom to top.
+    // The root's viewable children that can show (not input-only, as
+    // KWin's resize borders are), bottom to top.
     std::vector<ShownWindow> stack() const {
         const X11Connection& x = desktop_.connection();
         xcb_connection_t* c = x.get();
@@ -44,7 +45,10 @@ public:
         std::vector<ShownWindow> shown;
         std::vector<xcb_window_t> ids;
         for (std::size_t i = 0; i < all.size(); ++i) {
-            if (!attributes[i] || !geometries[i] || attributes[i]->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+            if (!attributes[i] || !geometries[i] || attributes[i]->map_state != XCB_MAP_STATE_VIEWABLE ||
+                attributes[i]->_class == XCB_WINDOW_CLASS_INPUT_ONLY) {
+                continue;
+            }
             const auto& g = *geometries[i];
             const double border = 2.0 * g.border_width;
             shown.push_back({all[i], Rect(g.x, g.y, g.width + border, g.height + border),

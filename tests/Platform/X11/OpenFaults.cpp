@@ -53,8 +53,6 @@ const std::vector<Fault>& faults() {
         {"ShadeTest", "", "", {Wm::mutter}, "now and then a member still shows below a rolled-up window there"},
         {"StockWindowManagerTest", "ABarStacksWithItsWindowBelowTheWindowsAbove", "", {Wm::kwinComposited},
          "the bar's stacking under KWin is not yet read right from the screen"},
-        {"StockWindowManagerTest", "ABarStacksWithItsWindowBelowTheWindowsAbove", "", {Wm::kwin},
-         "now and then the bar stays hidden after KWin replaced the window manager"},
         {"X11OnWindowManager", "AWindowsMarginsAreLeftOutOfItsFrameBothWays", "", {Wm::kwin, Wm::kwinComposited, Wm::mutter, Wm::muffin},
          "margins a window sets after it is mapped are not yet followed there"},
         {"X11OnWindowManager", "AStaticGravityWindowLandsWhereAskedAndFollowsTheNextDrag", "", {Wm::mutter, Wm::muffin},
