@@ -278,18 +278,28 @@ xcb_window_t X11Connection::windowManagerSelectionOwner() const {
 
 std::vector<bool> X11Connection::windowManagerSupports(const std::vector<xcb_atom_t>& atoms) const {
     std::vector<bool> answers(atoms.size(), false);
-    xcb_window_t check = windowManagerCheckWindow();
-    if (check == kNoWindow) check = windowManagerSelectionOwner();
-    if (check == kNoWindow) return answers;
+    const auto answer = [&](const std::vector<xcb_atom_t>& supported) {
+        for (std::size_t i = 0; i < atoms.size(); ++i) {
+            answers[i] = std::find(supported.begin(), supported.end(), atoms[i]) != supported.end();
+        }
+    };
+    const xcb_window_t check = windowManagerCheckWindow();
+    if (check == kNoWindow) {
+        // Read each time, not kept: a window manager starting up holds the
+        // selection before it has written its list.
+        if (windowManagerSelectionOwner() != kNoWindow) {
+            const auto values = propertyCardinals(readProperty(root_, atoms_.NET_SUPPORTED, 4096).get());
+            answer(std::vector<xcb_atom_t>(values.begin(), values.end()));
+        }
+        return answers;
+    }
     std::lock_guard lock(supportedMutex_);
     if (check != supportedFor_) {
         const auto values = propertyCardinals(readProperty(root_, atoms_.NET_SUPPORTED, 4096).get());
         supported_.assign(values.begin(), values.end());
         supportedFor_ = check;
     }
-    for (std::size_t i = 0; i < atoms.size(); ++i) {
-        answers[i] = std::find(supported_.begin(), supported_.end(), atoms[i]) != supported_.end();
-    }
+    answer(supported_);
     return answers;
 }
 

@@ -257,9 +257,10 @@ public:
     std::string windowManagerName() const;
     // Whether the running window manager lists `atom` in _NET_SUPPORTED
     // (read once per window manager instance). One without a check window
-    // that holds the window manager selection counts as running: mutter
-    // replacing itself is left so (its old instance deletes the root's
-    // check as it goes, after the new one has set it).
+    // that holds the window manager selection counts as running, its list
+    // read anew each time: mutter replacing itself is left so (its old
+    // instance deletes the root's check as it goes, after the new one has
+    // set it).
     bool windowManagerSupports(xcb_atom_t atom) const;
     // The same for several atoms at once (one look at the check window).
     std::vector<bool> windowManagerSupports(const std::vector<xcb_atom_t>& atoms) const;
