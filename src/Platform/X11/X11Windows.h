@@ -100,15 +100,6 @@ struct X11WindowInfo {
     // unmap the client then and call it iconic and hidden, as metacity and
     // marco do): not minimised.
     bool isRolledUp() const { return state.shaded && frameViewable; }
-    // Reparented into a frame window that does not hold it side to side: a
-    // frame the window manager has made but not sized yet (KWin makes each
-    // 1x1 in the top-left corner, with the client at 0,0 inside). Neither
-    // the client's place nor its frame means anything until it is sized. A
-    // window rolled up keeps its width, so it is not taken for one.
-    bool isBeingFramed() const {
-        return frameWindow != window && !frameBounds.isEmpty() &&
-               (frameBounds.minX() > clientFrame.minX() || frameBounds.maxX() < clientFrame.maxX());
-    }
     bool isMinimized() const { return !isRolledUp() && (state.hidden || (iconic && !hiddenPublished)); }
     MaximizedAxes maximized() const { return {state.maximizedVert, state.maximizedHorz}; }
 };
