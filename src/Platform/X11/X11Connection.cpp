@@ -117,12 +117,13 @@ xcb_atom_t X11Connection::compositingSelection() const {
     return internAtom("_NET_WM_CM_S" + std::to_string(screenNumber_));
 }
 
-bool X11Connection::isComposited() const {
-    const xcb_atom_t selection = compositingSelection();
-    if (selection == XCB_ATOM_NONE) return false;
+xcb_window_t X11Connection::selectionOwner(xcb_atom_t selection) const {
+    if (selection == XCB_ATOM_NONE) return kNoWindow;
     const auto owner = xcbReply(c_, xcb_get_selection_owner_reply, xcb_get_selection_owner(c_, selection));
-    return owner && owner->owner != XCB_NONE;
+    return owner ? owner->owner : kNoWindow;
 }
+
+bool X11Connection::isComposited() const { return selectionOwner(compositingSelection()) != kNoWindow; }
 
 bool X11Connection::internAll() {
     static constexpr std::array names = {
@@ -269,13 +270,6 @@ bool X11Connection::windowManagerSupports(xcb_atom_t atom) const {
     return windowManagerSupports(std::vector<xcb_atom_t>{atom}).front();
 }
 
-xcb_window_t X11Connection::windowManagerSelectionOwner() const {
-    const xcb_atom_t selection = internAtom("WM_S" + std::to_string(screenNumber_));
-    if (selection == XCB_ATOM_NONE) return kNoWindow;
-    const auto owner = xcbReply(c_, xcb_get_selection_owner_reply, xcb_get_selection_owner(c_, selection));
-    return owner ? owner->owner : kNoWindow;
-}
-
 std::vector<bool> X11Connection::windowManagerSupports(const std::vector<xcb_atom_t>& atoms) const {
     std::vector<bool> answers(atoms.size(), false);
     const auto answer = [&](const std::vector<xcb_atom_t>& supported) {
@@ -287,7 +281,7 @@ std::vector<bool> X11Connection::windowManagerSupports(const std::vector<xcb_ato
     if (check == kNoWindow) {
         // Read each time, not kept: a window manager starting up holds the
         // selection before it has written its list.
-        if (windowManagerSelectionOwner() != kNoWindow) {
+        if (selectionOwner(internAtom("WM_S" + std::to_string(screenNumber_))) != kNoWindow) {
             const auto values = propertyCardinals(readProperty(root_, atoms_.NET_SUPPORTED, 4096).get());
             answer(std::vector<xcb_atom_t>(values.begin(), values.end()));
         }

@@ -267,8 +267,8 @@ public:
 
 private:
     X11Connection(xcb_connection_t* c, int screenNumber);
-    // The owner of WM_Sn, the window manager selection (none when none runs).
-    xcb_window_t windowManagerSelectionOwner() const;
+    // The owner of a selection (none for XCB_ATOM_NONE or when none holds it).
+    xcb_window_t selectionOwner(xcb_atom_t selection) const;
     // Connected, with the atoms still to fill.
     static std::unique_ptr<X11Connection> connect(const std::string& display);
     bool internAll();
