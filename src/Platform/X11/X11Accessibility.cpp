@@ -105,12 +105,13 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
 
     // Whether a window a window manager framed is out of its frame now: let
     // go by a window manager that is being replaced, not yet framed by the
-    // next. It has no frame then, and what it shows meanwhile (the bare
-    // window, wherever it was handed back) is no move of its own. A window
+    // next, or held by the next in a frame it has not sized yet. It has no
+    // frame then, and what it shows meanwhile (the bare window, wherever it
+    // was handed back) is no move of its own. A window
     // out of its frame for longer is taken as it is (the next window
     // manager frames none).
     bool isBetweenManagers(const X11WindowInfo& info) {
-        if (info.frameWindow != info.window) return false;
+        if (info.frameWindow != info.window && !info.isBeingFramed()) return false;
         std::lock_guard lock(mutex);
         const auto it = seen.find(info.window);
         if (it == seen.end() || !it->second.framed) return false;

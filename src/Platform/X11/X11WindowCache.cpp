@@ -220,7 +220,8 @@ void X11WindowCache::frameConfigured(xcb_window_t window, xcb_window_t frameWind
         client->placeClient(Rect(outer.origin.x + border + client->inParent.x,
                                  outer.origin.y + border + client->inParent.y, client->clientFrame.size.width,
                                  client->clientFrame.size.height));
-        entry->reported(Entry::Side::frame, resized);
+        if (client->isBeingFramed()) client.reset();
+        else entry->reported(Entry::Side::frame, resized);
     } else if (!client->frameBounds.contains(client->clientFrame)) {
         // Read while the window manager moved it: the client where it was,
         // its frame where it went. Where the client sits in its frame is

@@ -487,9 +487,10 @@ std::vector<X11WindowInfo> X11Windows::readFromServer(const std::vector<xcb_wind
             if (info.extentsPublished) cache_->rememberExtents(since, info.window, info.extents);
             cache_->rememberMargins(since, info.window, info.margins);
             cache_->rememberSize(since, info.window, info.clientFrame.size);
-            // A frame measured from a vanished frame window is not kept.
+            // A frame measured from a vanished frame window is not kept, nor
+            // a client in a frame still being made.
             const bool measured = !info.extentsPublished && info.frameWindow != info.window;
-            if (!measured || !info.frameBounds.isEmpty()) cache_->rememberClient(since, info);
+            if ((!measured || !info.frameBounds.isEmpty()) && !info.isBeingFramed()) cache_->rememberClient(since, info);
         }
     }
     return infos;

@@ -100,6 +100,18 @@ struct X11WindowInfo {
     // unmap the client then and call it iconic and hidden, as metacity and
     // marco do): not minimised.
     bool isRolledUp() const { return state.shaded && frameViewable; }
+    // Reparented into a frame window that does not hold what it shows side
+    // to side: a frame the window manager has made but not sized yet (KWin
+    // makes each 1x1 in the top-left corner, with the client at 0,0 inside).
+    // Neither the client's place nor its frame means anything until it is
+    // sized. A frame may cut off the invisible margins (metacity and marco
+    // do for a maximised window that draws its own decoration), and a window
+    // rolled up keeps its width, so neither is taken for one.
+    bool isBeingFramed() const {
+        return frameWindow != window && !frameBounds.isEmpty() &&
+               (frameBounds.minX() > clientFrame.minX() + margins.left ||
+                frameBounds.maxX() < clientFrame.maxX() - margins.right);
+    }
     bool isMinimized() const { return !isRolledUp() && (state.hidden || (iconic && !hiddenPublished)); }
     MaximizedAxes maximized() const { return {state.maximizedVert, state.maximizedHorz}; }
 };

@@ -2,8 +2,13 @@
 // the server hands the numbers of the destroyed frames to the next windows
 // made, and the new run's frames, 1x1 in the corner at first, often get
 // them. Such a window is nobody's frame until the reader learns it is.
+#include "Platform/ThreadQueueFactory.h"
+#include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11Desktop.h"
 #include "Platform/X11/X11EventLog.h"
+#include "Platform/X11/X11TestQueues.h"
+
+#include <unistd.h>
 
 namespace tessaly::test {
 namespace {
@@ -89,6 +94,65 @@ TEST_F(X11ReaderFramesTest, ANewWindowWithADestroyedFramesNumberIsNotItsClientsF
     EXPECT_TRUE(log.waitFor([&](const X11Event& e) {
         return e.kind == Kind::frameChanged && e.window == client && e.geometry.minX() == 130;
     }));
+}
+
+// The next window manager frames the client anew: it makes the frame 1x1 in
+// the corner and puts the client in it at 0,0 before it sizes the frame.
+// Until then the window has no frame to tell, neither the corner nor the
+// client's place in it; once the frame is sized, it has that one.
+TEST_F(X11ReaderFramesTest, AFrameNotYetSizedIsNoFrameOfTheWindow) {
+    const auto backend = X11Backend::open(desktop->display());
+    ASSERT_TRUE(backend);
+    ThreadQueueFactory queues;
+    X11TestWorkQueue work;
+    backend->setWorkQueue(queues.makeSerialQueue("test.x11.work"));
+    X11Accessibility ax(backend);
+    std::vector<Point> moves;
+    const auto observer = ax.createObserver(getpid());
+    ASSERT_TRUE(observer);
+    observer->start(std::make_shared<X11TestQueue>(work), [&](const AXElement& e, const std::string& name) {
+        if (name != "AXWindowMoved") return;
+        const auto at = ax.copyAttributeValue(e, "AXPosition", 0);
+        if (at.error == AXError::success) moves.push_back(std::get<Point>(at.value));
+    });
+    const AXElement element = X11Accessibility::windowElement(getpid(), client);
+    ASSERT_EQ(observer->addNotification(element, "AXWindowMoved"), AXError::success);
+    const auto position = [&] { return ax.copyAttributeValue(element, "AXPosition", 0); };
+    const auto isAt = [&](Point p) {
+        const auto now = position();
+        return now.ok() && std::get<Point>(now.value) == p;
+    };
+    ASSERT_TRUE(isAt(Point{120, 90}));
+
+    const xcb_window_t next = makeWindow(Rect(0, 0, 1, 1));
+    xcb_reparent_window(wm->get(), client, wm->root(), 120, 110);
+    xcb_destroy_window(wm->get(), frame);
+    xcb_reparent_window(wm->get(), client, next, 0, 0);
+    xcb_map_window(wm->get(), next);
+    wm->sync();
+    // (Reads come from memory until the backend has heard of the change.)
+    desktop->waitUntil([&] { return !isAt(Point{120, 90}); });
+    EXPECT_EQ(position().error, AXError::cannotComplete) << "a frame not yet sized was read as the window's";
+
+    configure(next, Rect(300, 200, 200, 170));
+    configure(client, Rect(0, 20, 200, 150));
+    ASSERT_TRUE(desktop->waitUntil([&] { return isAt(Point{300, 200}); })) << "the sized frame is not the window's";
+    work.runUntil([&] { return !moves.empty() && moves.back() == Point{300, 200}; });
+    for (const Point& p : moves) EXPECT_EQ(p, (Point{300, 200})) << "a move to a frame not yet sized was told";
+
+    // A window that draws its own decoration, maximised: the frame cuts off
+    // its invisible margins (metacity and marco do), and still is its frame.
+    const std::uint32_t margins[] = {10, 10, 10, 10};
+    const std::uint32_t none[] = {0, 0, 0, 0};
+    xcb_change_property(wm->get(), XCB_PROP_MODE_REPLACE, client, wm->atoms().GTK_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 32,
+                        4, margins);
+    xcb_change_property(wm->get(), XCB_PROP_MODE_REPLACE, client, wm->atoms().NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 32,
+                        4, none);
+    configure(next, Rect(0, 0, 400, 300));
+    configure(client, Rect(-10, -10, 420, 320));
+    // (Sooner than a window between window managers is taken as it is.)
+    EXPECT_TRUE(desktop->waitUntil([&] { return isAt(Point{0, 0}); }, std::chrono::seconds(4)))
+        << "a frame that cuts off the margins is not the window's";
 }
 
 }  // namespace
