@@ -86,6 +86,7 @@ X11WindowCache::Lookup X11WindowCache::lookup(xcb_window_t window) const {
         found.extentsPublished = !it->second.extentsMeasured;
         found.clientBorder = it->second.clientBorder;
         found.margins = it->second.margins;
+        found.restingMargins = it->second.restingMargins;
         found.staticGravity = it->second.staticGravity;
         const auto& asked = it->second.asked;
         found.sizeAsked = asked && asked->until > clock_.monotonic();
@@ -134,7 +135,10 @@ void X11WindowCache::rememberMeasuredExtents(Generation since, xcb_window_t wind
 
 void X11WindowCache::rememberMargins(Generation since, xcb_window_t window, const X11FrameExtents& margins) {
     std::lock_guard lock(mutex_);
-    if (mayRemember(since, reportedAt(window), window)) entries_[window].margins = margins;
+    if (!mayRemember(since, reportedAt(window), window)) return;
+    Entry& entry = entries_[window];
+    entry.margins = margins;
+    if (!(margins == X11FrameExtents{})) entry.restingMargins = margins;
 }
 
 void X11WindowCache::rememberGravity(Generation since, xcb_window_t window, bool staticGravity) {

@@ -92,6 +92,10 @@ public:
         bool extentsPublished = true;    // else measured
         double clientBorder = 0;         // with measured extents
         std::optional<X11FrameExtents> margins;
+        // The last margins it kept that were not none: a window that draws
+        // its own decoration drops them while maximised and shows them
+        // again once unmaximised.
+        std::optional<X11FrameExtents> restingMargins;
         std::optional<bool> staticGravity;
         std::optional<Size> size;        // the client's, border excluded (see sizeRequested)
         bool sizeAsked = false;          // size is one a write asked for, not answered yet
@@ -204,6 +208,7 @@ private:
         bool extentsMeasured = false;
         double clientBorder = 0;
         std::optional<X11FrameExtents> margins;
+        std::optional<X11FrameExtents> restingMargins;  // kept when margins are dropped
         std::optional<bool> staticGravity;
         std::optional<Size> size;  // as last reported or read
         // A size asked for and not answered yet: the mark sent before the

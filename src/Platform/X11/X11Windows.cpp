@@ -26,6 +26,7 @@ std::optional<MoveTarget> remembered(const X11WindowCache::Lookup& known) {
     target.extents = *known.extents;
     target.extentsPublished = known.extentsPublished;
     target.margins = *known.margins;
+    target.restingMargins = known.restingMargins;
     target.staticGravity = *known.staticGravity;
     target.clientBorder = known.clientBorder;
     target.size = known.size.value_or(Size{});
@@ -570,6 +571,7 @@ std::optional<X11Windows::MoveTarget> X11Windows::moveTarget(xcb_window_t window
     // The window manager check's reads follow the requests above, so the
     // replies to all of them come back in the same round trip.
     MoveTarget target;
+    target.restingMargins = known.restingMargins;
     if (known.moveResize) {
         target.moveResize = *known.moveResize;
     } else {
@@ -755,6 +757,12 @@ bool X11Windows::writeFrame(xcb_window_t window, std::optional<Point> origin, st
     // a window moved without one.
     const auto target = moveTarget(window, owner, !size);
     if (!target) return false;
+    // A write taking the place of one held for our unmaximise and not made
+    // yet waits with it for the window's margins (see replayPendingWrite).
+    if (before && !before->madeWith && target->awaitsMargins()) {
+        record_->hold(window, {origin, size, owner, std::nullopt, {}}, now());
+        return true;
+    }
     const auto inset = target->extents.less(target->margins);
     std::optional<FrameRecord::Inset> settling;
     if (before && !target->maximized) settling = asInset(inset);
@@ -788,6 +796,13 @@ void X11Windows::replayPendingWrite(xcb_window_t window, bool extentsChanged, do
         }
         return;
     }
+    // Unmaximised, a window that draws its own decoration shows its margins
+    // again only once it has redrawn (on a busy machine, a second later),
+    // and the window manager places it by the margins it knows: a write
+    // made before they come leaves it off by them once they do, and mutter
+    // then keeps it there. The write waits for them, while it is held.
+    const auto target = moveTarget(window, pending->owner, false);
+    if (target && target->awaitsMargins()) return;
     X11FrameExtents made;
     if (writeFrame(window, pending->origin, pending->size, pending->owner, true, &made)) {
         const auto axes = record_->made(window, *pending, asInset(made), now(), kExtentsSettle);

@@ -283,11 +283,17 @@ private:
         X11FrameExtents extents;
         bool extentsPublished = false;
         X11FrameExtents margins;
+        std::optional<X11FrameExtents> restingMargins;  // see X11WindowCache::Lookup
         bool staticGravity = false;  // WM_NORMAL_HINTS asks for Static window gravity
         Size size;  // the client's
         double clientBorder = 0;  // the client's own border (read with extents that are not published)
         bool moveResize = false;
         bool maximized = false;
+        // Shows no margins now but did before it was maximised: it has
+        // not redrawn since it was unmaximised.
+        bool awaitsMargins() const {
+            return !maximized && restingMargins && margins == X11FrameExtents{};
+        }
     };
     std::optional<MoveTarget> moveTarget(xcb_window_t window, std::optional<ProcessID> owner, bool needsSize) const;
     // Whether the write may go ahead now. A maximised window is unmaximised

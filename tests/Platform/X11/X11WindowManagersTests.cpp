@@ -246,6 +246,28 @@ TEST_P(X11OnWindowManager, AWindowsMarginsAreLeftOutOfItsFrameBothWays) {
     setMargins({});
     EXPECT_TRUE(frameBecomes(Rect(moved.minX() - 20, moved.minY() - 16, moved.width() + 44, moved.height() + 46)))
         << describe(info(w)->frame);
+
+    // Maximised, it drops its margins, and shows them again only once it has
+    // redrawn after an unmaximise, on a busy machine well after the state
+    // changed. A write that unmaximises it waits for them, so that it lands
+    // once they come.
+    const auto& a = x.atoms();
+    if (!x.windowManagerSupports(a.NET_WM_STATE_MAXIMIZED_VERT)) return;
+    setMargins({20, 24, 16, 30});
+    ASSERT_TRUE(frameBecomes(moved)) << describe(info(w)->frame);
+    x.sendClientMessage(x.root(), w, a.NET_WM_STATE, 1, a.NET_WM_STATE_MAXIMIZED_VERT, a.NET_WM_STATE_MAXIMIZED_HORZ,
+                        2);
+    x.flush();
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(w)->state.maximizedVert; }));
+    setMargins({0, 0, 0, 0});
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(w)->margins == X11FrameExtents{}; }));
+    ASSERT_TRUE(windows().setFrame(w, asked));
+    ASSERT_TRUE(desktop->waitUntil([&] { return !info(w)->state.maximizedVert; }));
+    // (Longer than a write made stays open to a change of the decoration.)
+    desktop->waitUntil([] { return false; }, std::chrono::milliseconds(700));
+    setMargins({20, 24, 16, 30});
+    ASSERT_TRUE(desktop->waitUntil([&] { return info(w)->margins.left == 20; }));
+    EXPECT_TRUE(frameBecomes(asked)) << describe(info(w)->frame);
 }
 
 // A window that asks for Static window gravity (every Qt window does) lands
