@@ -107,9 +107,8 @@ struct X11Accessibility::Hub : std::enable_shared_from_this<X11Accessibility::Hu
     // go by a window manager that is being replaced, not yet framed by the
     // next, or held by the next in a frame it has not sized yet. It has no
     // frame then, and what it shows meanwhile (the bare window, wherever it
-    // was handed back) is no move of its own. A window
-    // out of its frame for longer is taken as it is (the next window
-    // manager frames none).
+    // was handed back) is no move of its own. A window out of its frame for
+    // longer is taken as it is (the next window manager frames none).
     bool isBetweenManagers(const X11WindowInfo& info) {
         if (info.frameWindow != info.window && !info.isBeingFramed()) return false;
         std::lock_guard lock(mutex);
