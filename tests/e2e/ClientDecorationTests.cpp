@@ -89,14 +89,7 @@ protected:
                 x.flush();
                 return;
             }
-            // KWin's shortcut is Meta+Page Up, the others' Alt+F10.
-            const bool kwin = manager() == WM::kwin || manager() == WM::kwinComposited;
-            const xcb_keysym_t modifier = kwin ? KeySym::superL : KeySym::altL;
-            const xcb_keysym_t key = kwin ? KeySym::pageUp : KeySym::f10;
-            user->input.keyDown(modifier);
-            user->input.keyDown(key);
-            user->input.keyUp(key);
-            user->input.keyUp(modifier);
+            pressMaximiseShortcut();
         };
         const auto onGroup = [&] {
             const Rect group = user->frame(front), v = shown(hidden);

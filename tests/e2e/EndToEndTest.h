@@ -123,6 +123,18 @@ protected:
         return options;
     }
     test::X11WindowManager manager() const { return GetParam(); }
+    // The window manager's own maximise toggle: Meta+Page Up on KWin,
+    // Alt+F10 on the others that have one.
+    void pressMaximiseShortcut() {
+        const bool kwin =
+            manager() == test::X11WindowManager::kwin || manager() == test::X11WindowManager::kwinComposited;
+        const xcb_keysym_t modifier = kwin ? KeySym::superL : KeySym::altL;
+        const xcb_keysym_t key = kwin ? KeySym::pageUp : KeySym::f10;
+        user->input.keyDown(modifier);
+        user->input.keyDown(key);
+        user->input.keyUp(key);
+        user->input.keyUp(modifier);
+    }
 };
 
 // The same, skipped on a window manager that maximises no window (i3).

@@ -331,17 +331,7 @@ TEST_P(MaximiseTest, EveryMaximiseMaximisesTheWholeGroup) {
     const auto g = startWithGroup();
     ASSERT_TRUE(g);
     const bool hasShortcut = manager() != test::X11WindowManager::openbox;
-    // KWin's is Meta+Page Up.
-    const bool kwin =
-        manager() == test::X11WindowManager::kwin || manager() == test::X11WindowManager::kwinComposited;
-    const xcb_keysym_t modifier = kwin ? KeySym::superL : KeySym::altL;
-    const xcb_keysym_t key = kwin ? KeySym::pageUp : KeySym::f10;
-    const auto shortcut = [&] {
-        user->input.keyDown(modifier);
-        user->input.keyDown(key);
-        user->input.keyUp(key);
-        user->input.keyUp(modifier);
-    };
+    const auto shortcut = [&] { pressMaximiseShortcut(); };
     for (int round = 0; round < 4 && !HasFailure(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         askWindowManager(g->active, true);
