@@ -393,9 +393,23 @@ void GroupSession::runLiveFollowResyncCheck(const Uuid& groupID, WindowID active
                                       std::abs(read->size.width - committed.size.width),
                                       std::abs(read->size.height - committed.size.height)});
                                  if (!(drift > liveFollowGlitchJump)) return;
+                                 // A maximise or tile of the window manager's, reported or on
+                                 // its way, is followed from its reports, which wait for its
+                                 // last step: confined here, the window would be pulled out
+                                 // of its tile (a window dropped flush with the screen's edge
+                                 // is tiled after the drop's own frame is taken).
+                                 if (reportedMaximized(activeID).any() || heldFrames_.contains(groupID) ||
+                                     partialMaximizeHolds_.contains(groupID) || noRoomZooms_.contains(groupID)) {
+                                     return;
+                                 }
                                  Log::notice(LogCategory::drag, "live-follow resync re-adopt: drift=" +
                                                                     logNumber(drift) + "pt group=" +
                                                                     groupID.uuidString());
+                                 const auto group = engine_->group(groupID);
+                                 if (!isUnstatedTile(*read, activeID) &&
+                                     holdForMaximizeState(*group, activeID, *read, maximizeStepsWait)) {
+                                     return;
+                                 }
                                  adoptFrame(*read, activeID, false, std::nullopt);
                              }));
 }

@@ -318,29 +318,38 @@ TEST_F(Maximise, AMaximiseDuringADragIsTheGroupsOnceTheDragEndsAndOutlastsDeskto
     EXPECT_FALSE(budgetExhausted(log));
 }
 
-// Dropped with the pointer at the screen's left edge, where a busy window
-// manager tiles the window a second after the release: nothing is written
-// to the window meanwhile, and the whole group takes the tile.
-TEST_F(Maximise, ADropAtTheScreensEdgeTiledLateTilesTheWholeGroup) {
+// Dropped with the pointer at the screen's left edge, where the window
+// manager tiles the window a moment after the release, or a second after
+// it when busy, the window reaching off the screen or held flush with its
+// edge (metacity and its kin resist a drag there): nothing is written to
+// the window meanwhile, and the whole group takes the tile.
+TEST_F(Maximise, ADropAtTheScreensEdgeTilesTheWholeGroupAtOnceOrLate) {
     LogCapture log;
     const TabGroup group = makeGroup(false, true);
-    const Rect f = frameOf(1);
-    const Point grip{f.midX(), f.minY() + titleStrip / 2};
-    const Point edge{0, grip.y + 100};
-    input->schedulePointerPath(SimInput::straightDrag(grip, edge, 20, 1.0 / 60, false));
-    run(0.6);
-    ASSERT_TRUE(session->liveFollow());
-    env.desktop->clearAXCalls();
-    input->leftMouseUp(edge);
-    run(1.0);
-    EXPECT_EQ(frameWrites(1), 0) << "the window waits for its tile";
     const Rect tile{0, 25, 960, 1055};
-    env.desktop->setMaximized(1, vertically, tile);
-    run(1.0);
-    EXPECT_EQ(groupFrame(group), tile);
-    EXPECT_EQ(frameOf(2), tile);
-    EXPECT_EQ(maximized(2), vertically);
-    EXPECT_EQ(frameWrites(1), 0);
+    for (const auto& [tiledAfter, flush] : {std::pair{0.05, true}, {0.05, false}, {1.0, true}, {1.0, false}}) {
+        SCOPED_TRACE("tiled after " + std::to_string(tiledAfter) + " s" + (flush ? ", flush" : ""));
+        const Rect f = frameOf(1);
+        const Point grip{flush ? f.minX() + 1 : f.midX(), f.minY() + titleStrip / 2};
+        const Point edge{flush ? 1.0 : 0.0, grip.y + 100};
+        input->schedulePointerPath(SimInput::straightDrag(grip, edge, 20, 1.0 / 60, false));
+        run(0.6);
+        ASSERT_TRUE(session->liveFollow());
+        env.desktop->clearAXCalls();
+        input->leftMouseUp(edge);
+        run(tiledAfter);
+        EXPECT_EQ(frameWrites(1), 0) << "the window waits for its tile";
+        env.desktop->setMaximized(1, vertically, tile);
+        run(1.0);
+        EXPECT_EQ(groupFrame(group), tile);
+        EXPECT_EQ(frameOf(2), tile);
+        EXPECT_EQ(maximized(2), vertically);
+        EXPECT_EQ(frameWrites(1), 0);
+        // Untiled, for the next drop.
+        env.desktop->setMaximized(1, {});
+        run(1.0);
+        EXPECT_EQ(maximized(2), MaximizedAxes{});
+    }
     EXPECT_FALSE(budgetExhausted(log));
 }
 
