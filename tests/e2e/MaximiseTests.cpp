@@ -391,12 +391,13 @@ TEST_P(MaximiseTest, ADoubleClickOnTheBarMaximisesAndRestoresATerminal) {
     };
 
     // The bar grown with the group is drawn whole on screen: marco's
-    // compositor now and then went on showing it at its old width.
+    // compositor now and then went on showing it at its old width. Its
+    // rounded end shows what lies behind it, so that is left out.
     const auto drawnWhole = [&] {
         const auto bar = user->barAbove(g->active);
         if (!bar || bar->rect.width() <= g->home.width() + 200) return false;
-        const Rect grown(bar->rect.minX() + g->home.width(), bar->rect.minY(), bar->rect.width() - g->home.width(),
-                         bar->rect.height());
+        const Rect grown(bar->rect.minX() + g->home.width(), bar->rect.minY(),
+                         bar->rect.width() - g->home.width() - bar->rect.height(), bar->rect.height());
         return user->screen.showsOwnPixels(bar->window, grown);
     };
     doubleClickBar(true);
