@@ -694,8 +694,11 @@ private:
     void liveFollowPanelUpdate(Point at, double time);
     Rect resolveFinalFollowFrame(const LiveFollowSession& follow, WindowID windowID);
     AXWindowRef resolveAXWindow(WindowID windowID, ProcessID pid) const;
-    void scheduleLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed);
-    void runLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed);
+    // Where the window stands a moment after a drag, adopted if it is not
+    // where the drag left it; a frame in the bar's room waits `patience`
+    // for a maximise or tile of the window manager's.
+    void scheduleLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed, double patience);
+    void runLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed, double patience);
     bool mayResyncLiveFollow(const Uuid& groupID, WindowID activeID) const;
 
     // ---- Pointer-release settle (GroupSessionPointerSettle.cpp) ----

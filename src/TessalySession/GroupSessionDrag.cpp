@@ -299,9 +299,8 @@ void GroupSession::endLiveFollow(WindowID windowID) {
     // bar's room, where the window manager may tile or maximise it (and
     // tells so only after the release, late when it is busy): taken once
     // it has had time to, unless a report of the window comes first.
-    if (isDroppedAtScreenEdge(dropPoint) && holdForMaximizeState(*group, windowID, final, maximizeStrayWindow)) {
-        return;
-    }
+    const bool atScreenEdge = isDroppedAtScreenEdge(dropPoint);
+    if (atScreenEdge && holdForMaximizeState(*group, windowID, final, maximizeStrayWindow)) return;
     // Dragged out of the window manager's maximise or tile (which lets go
     // of the window as the drag begins): the group is restored, and what
     // the window manager does to the members for that is its own.
@@ -314,7 +313,8 @@ void GroupSession::endLiveFollow(WindowID windowID) {
     // Forced, so the parked members come back even to an unchanged frame
     // (and land where the platform may not have moved them).
     const Rect committed = adoptFrame(final, windowID, true, dropPoint);
-    scheduleLiveFollowResyncCheck(follow.groupID, windowID, committed);
+    scheduleLiveFollowResyncCheck(follow.groupID, windowID, committed,
+                                  atScreenEdge ? maximizeStrayWindow : maximizeStepsWait);
 }
 
 bool GroupSession::isPressWatched() const {
@@ -371,10 +371,12 @@ AXWindowRef GroupSession::resolveAXWindow(WindowID windowID, ProcessID pid) cons
     return nullptr;
 }
 
-void GroupSession::scheduleLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed) {
+void GroupSession::scheduleLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed,
+                                                 double patience) {
     liveFollowResyncTimer_ = services_.platform.mainExecutor->schedule(
-        liveFollowResyncDelay,
-        guarded([this, groupID, activeID, committed] { runLiveFollowResyncCheck(groupID, activeID, committed); }));
+        liveFollowResyncDelay, guarded([this, groupID, activeID, committed, patience] {
+            runLiveFollowResyncCheck(groupID, activeID, committed, patience);
+        }));
 }
 
 bool GroupSession::mayResyncLiveFollow(const Uuid& groupID, WindowID activeID) const {
@@ -383,9 +385,10 @@ bool GroupSession::mayResyncLiveFollow(const Uuid& groupID, WindowID activeID) c
     return group && group->activeWindowID == activeID && group->isUsable(activeID);
 }
 
-void GroupSession::runLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed) {
+void GroupSession::runLiveFollowResyncCheck(const Uuid& groupID, WindowID activeID, const Rect& committed,
+                                            double patience) {
     if (!mayResyncLiveFollow(groupID, activeID)) return;
-    windowSystem_->readFrame(activeID, guarded([this, groupID, activeID, committed](std::optional<Rect> read) {
+    windowSystem_->readFrame(activeID, guarded([this, groupID, activeID, committed, patience](std::optional<Rect> read) {
                                  if (!read || !mayResyncLiveFollow(groupID, activeID)) return;
                                  const double drift = std::max(
                                      {std::abs(read->origin.x - committed.origin.x),
@@ -405,11 +408,9 @@ void GroupSession::runLiveFollowResyncCheck(const Uuid& groupID, WindowID active
                                  Log::notice(LogCategory::drag, "live-follow resync re-adopt: drift=" +
                                                                     logNumber(drift) + "pt group=" +
                                                                     groupID.uuidString());
+                                 // A frame in the bar's room may be the first step of one.
                                  const auto group = engine_->group(groupID);
-                                 if (!isUnstatedTile(*read, activeID) &&
-                                     holdForMaximizeState(*group, activeID, *read, maximizeStepsWait)) {
-                                     return;
-                                 }
+                                 if (holdForMaximizeState(*group, activeID, *read, patience)) return;
                                  adoptFrame(*read, activeID, false, std::nullopt);
                              }));
 }

@@ -216,7 +216,8 @@ protected:
 
     // The user drags from `from` to `to` at a hand's pace, holds the window
     // there a moment (where the window manager shows what a release will
-    // do), and lets go.
+    // do, late on a busy machine: muffin then tiled nothing after 400 ms),
+    // and lets go.
     ::testing::AssertionResult dragTo(xcb_window_t window, Point from, Point to) {
         const Point start = user->frame(window).origin;
         user->input.moveTo(from);
@@ -241,7 +242,7 @@ protected:
         user->movePointer(at, to, 8, [](Point) { return true; }, milliseconds(1));
         // Pushed on a little where it is, as a hand does at a screen edge.
         for (int push = 1; push <= 3; ++push) user->input.moveTo(Point{to.x, to.y + push});
-        std::this_thread::sleep_for(milliseconds(400));
+        std::this_thread::sleep_for(milliseconds(800));
         user->input.release(1);
         return ::testing::AssertionSuccess();
     }
