@@ -91,7 +91,10 @@ TEST_P(ShadeTest, NoMemberShowsBelowARolledUpWindowAndRolledDownTheGroupIsBack) 
     const Rect home = user->frame(terminal->window);
     const double titleHeight = user->info(terminal->window).extents.top;
     // Before: xlogo shows where the terminal is not, behind it nothing.
-    ASSERT_FALSE(showsBelowTitleBar(logo->window, home, titleHeight));
+    // (A compositor shows the stacking a repaint later: on a busy machine
+    // muffin's showed xlogo there for 0.3 s after the bar came up.)
+    ASSERT_TRUE(user->waitUntil([&] { return !showsBelowTitleBar(logo->window, home, titleHeight); }))
+        << "xlogo shows in front of the group's active window";
 
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
