@@ -521,6 +521,10 @@ bool X11Desktop::startWindowManager(const Options& options, std::string& why) {
         if (waitForExit(windowManager_, milliseconds(0))) windowManager_ = -1;
         return false;
     }
+    // Its desktop is ready once its compositor runs: GTK decides as it
+    // starts whether to draw a shadow (a window started before a busy
+    // KWin's compositor took the screen drew none).
+    if (compositesAsShipped(manager_)) waitUntil([&] { return composited(); });
     return true;
 }
 
@@ -574,6 +578,10 @@ bool X11Desktop::replaceWindowManager(std::string& why) {
 
 bool X11Desktop::restartWindowManager(std::string& why) {
     stopWindowManager();
+    // Gone once the server has closed its connection, with its check
+    // window: a new instance may be given the same identifiers (a busy
+    // marco's new check window was taken for the old one's).
+    waitUntil([&] { return x_->windowManagerCheckWindow() == kNoWindow; });
     const pid_t next = spawn(windowManagerArgv_, dir_ / (name(manager_) + ".log"));
     if (next <= 0) {
         why = name(manager_) + " could not be started again";

@@ -93,6 +93,12 @@ public:
     static bool keepsMinimisedWindowsMapped(X11WindowManager manager) {
         return manager == X11WindowManager::mutter || manager == X11WindowManager::muffin;
     }
+    // Whether the window manager composites as its desktop ships it.
+    static bool compositesAsShipped(X11WindowManager manager) {
+        using W = X11WindowManager;
+        return manager == W::xfwm4 || manager == W::metacity || manager == W::marco || manager == W::kwinComposited ||
+               manager == W::mutter || manager == W::muffin;
+    }
     // What is missing to run `manager` on this machine ("" when nothing).
     static std::string missingPrograms(X11WindowManager manager);
     ~X11Desktop();
