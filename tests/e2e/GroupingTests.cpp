@@ -4,6 +4,7 @@
 // following their active window, strays snapping back, groups dissolving
 // when a member goes, and groups surviving a window manager restart.
 #include "EndToEndTest.h"
+#include "GroupOnTop.h"
 
 #include <signal.h>
 
@@ -280,7 +281,9 @@ TEST_F(GroupingTest, GroupsSurviveAWindowManagerRestartAndTheirBarsComeBack) {
     ASSERT_TRUE(desktop->windows().setFrame(first->active, moved));
     EXPECT_TRUE(user->waitUntil([&] {
         return user->frame(first->active).origin == moved.origin && user->shareFrame(first->inactive, first->active);
-    }));
+    })) << "moved to " << DesktopUser::describe(moved) << ", the members at "
+        << DesktopUser::describe(user->frame(first->active)) << " and " << DesktopUser::describe(user->frame(first->inactive))
+        << ", on top " << (topMemberOf(*user, {first->active, first->inactive}) == first->active ? "the moved one" : "the other");
     // A new window manager is no display change: nothing holds the move
     // back for a settle window, to undo it afterwards.
     EXPECT_EQ(program->process().count("display settle opened"), 0u);
