@@ -666,7 +666,9 @@ TEST_P(X11OnWindowManager, APanelKeptAboveAFrameFollowsEveryRestack) {
             return panelDirectlyAbove();
         });
     };
-    ASSERT_TRUE(panelDirectlyAbove());
+    // (The window manager may still be restacking the windows it has just
+    // mapped, as mutter was once under ThreadSanitizer.)
+    ASSERT_TRUE(kept());
     // Raising the other window (which the window manager may do by putting
     // it between the frame and the panel), then the watched one again (with
     // the window that used to be below it restacked meanwhile).
